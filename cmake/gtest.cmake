@@ -1,0 +1,21 @@
+# Native builds use Debian's packaged googletest; cross builds compile it from the
+# sources that libgtest-dev ships, so the same tests run under Wine.
+if(CMAKE_CROSSCOMPILING)
+  set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  add_library(GTest::gtest ALIAS gtest)
+  add_library(GTest::gtest_main ALIAS gtest_main)
+else()
+  find_package(GTest REQUIRED)
+endif()
+include(GoogleTest)
+
+function(tl_test name)
+  add_executable(${name} ${ARGN})
+  target_link_libraries(${name} PRIVATE tlcore GTest::gtest_main)
+  tl_warnings(${name})
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+                       PROPERTIES ENVIRONMENT "TL_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+endfunction()

@@ -1,0 +1,14 @@
+# Kernel files are compiled for exactly the instruction set their name says, so the
+# plain reference files stay plain even on x86-64 where SSE2 is the baseline ABI.
+function(tl_simd_sources)
+  foreach(src ${ARGN})
+    if(src MATCHES "_mmx\\.cpp$")
+      set_source_files_properties(${src} PROPERTIES COMPILE_OPTIONS "-mmmx")
+    elseif(src MATCHES "_sse\\.cpp$")
+      set_source_files_properties(${src} PROPERTIES COMPILE_OPTIONS "-mmmx;-msse")
+    elseif(src MATCHES "_sse2\\.cpp$")
+      set_source_files_properties(${src} PROPERTIES COMPILE_OPTIONS "-mmmx;-msse;-msse2")
+    endif()
+  endforeach()
+  target_sources(tlcore PRIVATE ${ARGN})
+endfunction()
