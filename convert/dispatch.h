@@ -1,0 +1,52 @@
+// Routes a decoded picture to the conversion kernel for the output format,
+// chroma format, deinterlace mode and processor level.
+#pragma once
+#include <cstdint>
+
+#include "engine/framework/picture.h"
+
+namespace tl {
+
+// Output format codes, derived from the connected output type.
+enum OutputFormatCode : std::int32_t {
+    OUTPUT_YUY2 = 0,
+    OUTPUT_UYVY = 1,
+    OUTPUT_YVYU = 2,
+    OUTPUT_YV12 = 3,
+    OUTPUT_RGB32 = 4,
+    OUTPUT_RGB24 = 5,
+    OUTPUT_RGB565 = 6,
+    OUTPUT_RGB555 = 7,
+    // The engine's own planar layout: Y, then Cb, then Cr, each at the visible
+    // size for the stream's chroma format, rows packed without padding. Never
+    // negotiated by the filter; tlvdec and the tests read pictures through it.
+    OUTPUT_PLANAR = 8,
+};
+
+struct RgbMatrixBlock;
+
+struct ConversionContext {
+    std::int32_t outputFormat = OUTPUT_YUY2;
+    std::int32_t chromaFormat = 1;
+    std::uint8_t colorCorrection = 1;
+    std::uint8_t overlayActive = 0;
+    const std::uint32_t* overlaySurface = nullptr;  // premultiplied ARGB, pitch 4 * picture coded width
+    const std::uint8_t* overlayRowMask = nullptr;
+    const RgbMatrixBlock* rgbMatrix = nullptr;
+    std::uint32_t cpuFeatures = 0;  // CPUID leaf 1 EDX layout, masked by the settings
+};
+
+// One call per output sample. rowPitch = sample buffer length / picture height.
+void ConvertProgressive(const Picture& picture, const ConversionContext& context, std::uint8_t* dst,
+                        int rowPitch);
+void ConvertWeave(const Picture& picture, const ConversionContext& context, std::uint8_t* dst,
+                  int rowPitch);
+void ConvertSoftwareBob(const Picture& picture, const ConversionContext& context, std::uint8_t* dst,
+                        int rowPitch);
+void ConvertFieldBob(const Picture& picture, const ConversionContext& context, std::uint8_t* dst,
+                     int rowPitch, std::uint8_t topField);
+
+// Bytes an OUTPUT_PLANAR sample needs for a picture.
+std::int32_t planarImageSize(const Picture& picture);
+
+}  // namespace tl

@@ -1,0 +1,14 @@
+#include "engine/framework/cpu_features.h"
+
+#include <cpuid.h>
+
+namespace tl {
+
+std::uint32_t cpuFeatureWord() {
+    unsigned eax = 0, ebx = 0, ecx = 0, edx = 0;
+    if (__get_cpuid_max(0, nullptr) < 1) return 0;
+    __cpuid(1, eax, ebx, ecx, edx);
+    return (edx & ~cpu_bit::sse3) | ((ecx & 1u) << 20);
+}
+
+}  // namespace tl

@@ -1,0 +1,17 @@
+#pragma once
+#include <cstdint>
+
+namespace tl {
+
+// CPUID leaf 1 EDX with bit 20 replaced by ECX bit 0 (SSE3); 0 when the
+// processor reports no leaf 1.
+std::uint32_t cpuFeatureWord();
+
+namespace cpu_bit {
+inline constexpr std::uint32_t sse3 = 1u << 20;
+inline constexpr std::uint32_t mmx = 1u << 23;
+inline constexpr std::uint32_t sse = 1u << 25;
+inline constexpr std::uint32_t sse2 = 1u << 26;
+}  // namespace cpu_bit
+
+}  // namespace tl
