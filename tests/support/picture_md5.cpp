@@ -1,0 +1,33 @@
+#include "tests/support/picture_md5.h"
+
+#include "tests/support/md5.h"
+
+namespace tl::test {
+
+int chroma_width(int width, int chromaFormat) {
+    return chromaFormat == 3 ? width : (width + 1) / 2;
+}
+
+int chroma_height(int height, int chromaFormat) {
+    return chromaFormat == 1 ? (height + 1) / 2 : height;
+}
+
+std::string planes_md5(const PlaneView& y, const PlaneView& cb, const PlaneView& cr) {
+    Md5 md5;
+    for (const PlaneView* plane : {&y, &cb, &cr}) {
+        for (int row = 0; row < plane->height; ++row) {
+            md5.update(plane->data + row * plane->stride, std::size_t(plane->width));
+        }
+    }
+    return to_hex(md5.finish());
+}
+
+std::string picture_md5(const Picture& picture) {
+    const int cw = chroma_width(picture.width, picture.chromaFormat);
+    const int ch = chroma_height(picture.height, picture.chromaFormat);
+    return planes_md5({picture.planes[0], picture.lumaStride, picture.width, picture.height},
+                      {picture.planes[1], picture.chromaStride, cw, ch},
+                      {picture.planes[2], picture.chromaStride, cw, ch});
+}
+
+}  // namespace tl::test
