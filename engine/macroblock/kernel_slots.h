@@ -50,7 +50,10 @@ struct KernelSlots {
 // The active slots. Valid from module load on.
 const KernelSlots& kernelSlots();
 
-// Tier chosen from CPUID at load.
+// Tier chosen from CPUID at load: the first of SSE3, SSE2, SSE, MMX that the
+// processor reports (SSE3 uses the SSE2 kernels). A processor without MMX gets
+// the plain C++ kernels, which give the same results, so the software decoder
+// still runs there.
 KernelTier detectedKernelTier();
 KernelTier activeKernelTier();
 
@@ -58,7 +61,8 @@ KernelTier activeKernelTier();
 // supports). Not thread safe against decoding in progress.
 void forceKernelTier(KernelTier tier);
 
-// The slots of one tier, for comparing tiers directly in tests.
+// The slots of one tier, for comparing tiers directly in tests. Only tiers up
+// to detectedKernelTier() may be called on this processor.
 const KernelSlots& kernelSlotsFor(KernelTier tier);
 
 }  // namespace tl

@@ -1,0 +1,68 @@
+// Constants of the fixed-point inverse DCT. The row tables fold the column
+// pass's scaling into the row pass, so every row pair has its own cosine set
+// and the column pass needs only four constants. Every tier reads these.
+#pragma once
+#include <array>
+#include <cstdint>
+
+namespace tl::idct {
+
+// Cosines scaled for one row pair; C4 is cos(4 pi / 16) and so on.
+struct RowConstants {
+    std::int16_t c4, c2, c6, c1, c3, c5, c7;
+};
+
+// Row pairs (0, 4), (1, 7), (2, 6), (3, 5).
+inline constexpr RowConstants rowConstants[4] = {
+    {16384, 21407, 8867, 22725, 19266, 12873, 4520},
+    {22725, 29692, 12299, 31521, 26722, 17855, 6270},
+    {21407, 27969, 11585, 29692, 25172, 16819, 5906},
+    {19266, 25172, 10426, 26722, 22654, 15137, 5315},
+};
+inline constexpr int rowPairOf[8] = {0, 1, 2, 3, 0, 3, 2, 1};
+
+// Added to the even sums before the row shift.
+inline constexpr std::int32_t rowRounder[8] = {65536, 3597, 2260, 1203, 0, 120, 512, 512};
+
+inline constexpr int rowShift = 11;
+inline constexpr int columnShift = 6;
+
+inline constexpr std::int16_t tg1 = 13036;   // tan(pi / 16)
+inline constexpr std::int16_t tg2 = 27146;   // tan(2 pi / 16)
+inline constexpr std::int16_t tg3 = -21746;  // tan(3 pi / 16) - 1
+inline constexpr std::int16_t cos4 = 23170;  // cos(4 pi / 16)
+
+// The row constants arranged for multiply-add of 16-bit pairs. With a row x0..x7
+// regrouped into the pair vectors P = (x0, x4), Q = (x2, x6), U = (x1, x5),
+// V = (x3, x7), each repeated, the 32 words of one row pair are four 8-word
+// groups: P and Q weights giving the even sums (a0, a1, a2, a3), and U and V
+// weights giving the odd sums (b0, b1, b2, b3). A 64-bit register takes each
+// group as two halves: (a0, a1) then (a2, a3), and (b0, b1) then (b2, b3).
+struct alignas(16) RowMaddTable {
+    std::int16_t w[4][32];
+};
+
+constexpr RowMaddTable makeRowMaddTable() {
+    RowMaddTable t{};
+    for (int p = 0; p < 4; ++p) {
+        const RowConstants& k = rowConstants[p];
+        const std::int16_t groups[32] = {
+            k.c4, k.c4, k.c4, static_cast<std::int16_t>(-k.c4),                                // P: a0 a1
+            k.c4, static_cast<std::int16_t>(-k.c4), k.c4, k.c4,                                // P: a2 a3
+            k.c2, k.c6, k.c6, static_cast<std::int16_t>(-k.c2),                                // Q: a0 a1
+            static_cast<std::int16_t>(-k.c6), k.c2, static_cast<std::int16_t>(-k.c2),
+            static_cast<std::int16_t>(-k.c6),                                                  // Q: a2 a3
+            k.c1, k.c5, k.c3, static_cast<std::int16_t>(-k.c1),                                // U: b0 b1
+            k.c5, k.c7, k.c7, k.c3,                                                            // U: b2 b3
+            k.c3, k.c7, static_cast<std::int16_t>(-k.c7), static_cast<std::int16_t>(-k.c5),    // V: b0 b1
+            static_cast<std::int16_t>(-k.c1), k.c3, static_cast<std::int16_t>(-k.c5),
+            static_cast<std::int16_t>(-k.c1),                                                  // V: b2 b3
+        };
+        for (int i = 0; i < 32; ++i) t.w[p][i] = groups[i];
+    }
+    return t;
+}
+
+inline constexpr RowMaddTable rowMaddTable = makeRowMaddTable();
+
+}  // namespace tl::idct
