@@ -1,0 +1,71 @@
+// The decoder's input queue and the three things its worker waits for: the
+// wake (stop) event, the sample semaphore and the layer-dirty event. One mutex
+// and one condition variable stand in for the queue lock and the three kernel
+// objects; the semaphore's count is the number of queued entries.
+#pragma once
+#include <condition_variable>
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <mutex>
+
+#include "engine/framework/host_interfaces.h"
+
+namespace tl {
+
+class InputQueue {
+public:
+    enum class Signal { Wake, Sample, LayerDirty };
+
+    InputQueue() = default;
+    InputQueue(const InputQueue&) = delete;
+    InputQueue& operator=(const InputQueue&) = delete;
+    ~InputQueue() { clear(); }
+
+    // Appends a sample with a reference of its own; null is the end-of-stream marker.
+    void push(InputSample* sample);
+
+    // Blocks until one of the three is signalled. Like a wait on several kernel
+    // objects, the lowest wins when more are: wake, then sample, then layer-dirty.
+    // Wake and layer-dirty reset themselves when reported. For Sample the front
+    // entry is popped into *sample (its reference passes to the caller).
+    Signal wait(InputSample** sample);
+
+    void signalWake();
+    void signalLayerDirty();
+
+    // Drops every queued sample and queues the end-of-stream marker, running
+    // `underLock` before the lock is released so the worker cannot pop the
+    // marker before the caller's state change is visible.
+    void discardAllAndMarkEnd(const std::function<void()>& underLock);
+
+    // Releases every queued sample and clears both events.
+    void clear();
+
+    std::size_t size() const;
+
+private:
+    void pushLocked(InputSample* sample);
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<InputSample*> entries_;
+    bool wake_ = false;
+    bool layerDirty_ = false;
+};
+
+// A manual-reset event.
+class ManualResetEvent {
+public:
+    void set();
+    void reset();
+    // True when the event is set, false after the timeout.
+    bool waitFor(int milliseconds);
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool set_ = false;
+};
+
+}  // namespace tl
