@@ -1,6 +1,8 @@
 #include "engine/macroblock/kernel_slots.h"
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
 
 #include "engine/framework/cpu_features.h"
 #include "engine/macroblock/kernel_tiers.h"
@@ -11,6 +13,21 @@ namespace {
 using kernels::MotionKernels;
 
 constexpr int tierCount = 5;
+
+// Entries a tier leaves empty keep the kernel of the tier below.
+template <class Fn, std::size_t n>
+void overlay(Fn (&slots)[n], const std::array<Fn, n>& tier) {
+    for (std::size_t i = 0; i < n; ++i) {
+        if (tier[i]) slots[i] = tier[i];
+    }
+}
+
+void overlayMotion(KernelSlots& s, const MotionKernels& m) {
+    overlay(s.predictWide, m.predictWide);
+    overlay(s.predictNarrow, m.predictNarrow);
+    overlay(s.averageWide, m.averageWide);
+    overlay(s.averageNarrow, m.averageNarrow);
+}
 
 KernelSlots plainSlots() {
     namespace k = kernels::plain;
@@ -27,10 +44,49 @@ KernelSlots plainSlots() {
     s.intraStore8 = k::intraStore8;
     s.intraStore8x16Frame = k::intraStore8x16Frame;
     s.intraStore8x16Field = k::intraStore8x16Field;
-    std::copy(k::motion.predictWide.begin(), k::motion.predictWide.end(), s.predictWide);
-    std::copy(k::motion.predictNarrow.begin(), k::motion.predictNarrow.end(), s.predictNarrow);
-    std::copy(k::motion.averageWide.begin(), k::motion.averageWide.end(), s.averageWide);
-    std::copy(k::motion.averageNarrow.begin(), k::motion.averageNarrow.end(), s.averageNarrow);
+    overlayMotion(s, k::motion);
+    return s;
+}
+
+KernelSlots mmxSlots() {
+    namespace k = kernels::mmx;
+    KernelSlots s{};
+    s.idct = k::idct;
+    s.scaleMatrix = k::scaleMatrix;
+    s.clearBlock = k::clearBlock;
+    s.clearFourBlocks = k::clearFourBlocks;
+    s.intraStore16Frame = k::intraStore16Frame;
+    s.intraStore16Field = k::intraStore16Field;
+    s.addResidual16Frame = k::addResidual16Frame;
+    s.addResidual16Field = k::addResidual16Field;
+    s.addResidual8 = k::addResidual8;
+    s.intraStore8 = k::intraStore8;
+    s.intraStore8x16Frame = k::intraStore8x16Frame;
+    s.intraStore8x16Field = k::intraStore8x16Field;
+    overlayMotion(s, k::motion);
+    return s;
+}
+
+KernelSlots sseSlots() {
+    namespace k = kernels::sse;
+    KernelSlots s = mmxSlots();
+    s.idct = k::idct;
+    overlayMotion(s, k::motion);
+    return s;
+}
+
+KernelSlots sse2Slots() {
+    namespace k = kernels::sse2;
+    KernelSlots s = sseSlots();
+    s.idct = k::idct;
+    s.scaleMatrix = k::scaleMatrix;
+    s.clearBlock = k::clearBlock;
+    s.clearFourBlocks = k::clearFourBlocks;
+    s.intraStore16Frame = k::intraStore16Frame;
+    s.intraStore16Field = k::intraStore16Field;
+    s.addResidual16Frame = k::addResidual16Frame;
+    s.addResidual16Field = k::addResidual16Field;
+    overlayMotion(s, k::motion);
     return s;
 }
 
@@ -38,12 +94,10 @@ struct Tables {
     KernelSlots byTier[tierCount];
 };
 
+// Every tier's table is built, whatever the processor: building only takes
+// function addresses, and tests compare the tiers the processor can run.
 const Tables& tables() {
-    static const Tables t = [] {
-        Tables built{};
-        for (KernelSlots& s : built.byTier) s = plainSlots();
-        return built;
-    }();
+    static const Tables t = {{plainSlots(), mmxSlots(), sseSlots(), sse2Slots(), sse2Slots()}};
     return t;
 }
 
