@@ -1,0 +1,544 @@
+#include "engine/framework/headers.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/framework/quant_tables.h"
+#include "tests/framework/stream_writer.h"
+#include "tests/framework/test_samples.h"
+
+namespace tl {
+namespace {
+
+using test::BitWriter;
+
+// Parses a whole header sequence the way the header loop meets it.
+struct Parsed {
+    StreamState s;
+    HResult result = hr::ok;
+    ReferenceTime sampleTime = kNoTime;
+    ReferenceTime pendingTime = kNoTime;
+    bool secondField = false;
+};
+
+HResult parseInto(Parsed& p, const std::vector<std::uint8_t>& bytes, std::size_t chunk = 4096) {
+    test::ChunkSource source(bytes, chunk);
+    BitReader reader;
+    reader.source = &source;
+    HeaderLoopLinks links{&p.sampleTime, &p.pendingTime, &p.secondField};
+    HResult r;
+    while ((r = ParseHeaders(reader, p.s, links)) == hr::ok) reader.skipBits(32);  // past the slice code
+    p.result = r;
+    return r;
+}
+
+Parsed parse(const std::vector<std::uint8_t>& bytes) {
+    Parsed p;
+    ResetStreamState(p.s);
+    parseInto(p, bytes);
+    return p;
+}
+
+std::vector<std::uint8_t> sequence(const test::SequenceFields& seq, const test::SequenceExtensionFields& ext) {
+    BitWriter w;
+    test::writeSequenceHeader(w, seq);
+    test::writeSequenceExtension(w, ext);
+    test::writeSequenceEnd(w);
+    return w.data();
+}
+
+struct FrameRateCase {
+    int code, n, d;
+    std::uint32_t value;
+    ReferenceTime period;
+};
+
+TEST(SequenceHeader, FrameRateValueAndPeriod) {
+    const FrameRateCase cases[] = {
+        {0, 0, 0, 0, 0},           {1, 0, 0, 24000, 417083},  {2, 0, 0, 24024, 416666},
+        {3, 0, 0, 25025, 400000},  {4, 0, 0, 30000, 333666},  {5, 0, 0, 30030, 333333},
+        {6, 0, 0, 50050, 200000},  {7, 0, 0, 60000, 166833},  {8, 0, 0, 60060, 166666},
+        {9, 0, 0, 1001, 10000000}, {10, 0, 0, 5005, 2000000}, {11, 0, 0, 10010, 1000000},
+        {12, 0, 0, 12012, 833333}, {13, 0, 0, 15015, 666666}, {14, 0, 0, 0xFFFFFFFEu, 2},
+        {15, 0, 0, 0, 0},          {4, 1, 0, 60000, 166833},  {3, 0, 1, 12512, 800031},
+        {14, 3, 0, 0xFFFFFFF8u, 2},
+    };
+    for (const FrameRateCase& c : cases) {
+        test::SequenceFields seq;
+        seq.frameRateCode = c.code;
+        test::SequenceExtensionFields ext;
+        ext.frameRateN = c.n;
+        ext.frameRateD = c.d;
+        Parsed p = parse(sequence(seq, ext));
+        EXPECT_EQ(p.s.frame_rate_value, c.value) << c.code << " " << c.n << "/" << c.d;
+        EXPECT_EQ(p.s.frame_period, c.period) << c.code << " " << c.n << "/" << c.d;
+    }
+}
+
+struct SizeCase {
+    int width, height, horizontalExtension, verticalExtension;
+    bool progressive;
+    int chroma;
+    int expectWidth, expectHeight, mbWidth, mbHeight, chromaWidth, chromaHeight, blocks;
+};
+
+TEST(SequenceHeader, DerivedSizes) {
+    const SizeCase cases[] = {
+        {720, 576, 0, 0, false, 1, 720, 576, 45, 36, 360, 288, 6},
+        {1920, 1080, 0, 0, false, 1, 1920, 1080, 120, 68, 960, 544, 6},
+        {1920, 1080, 0, 0, true, 1, 1920, 1080, 120, 68, 960, 544, 6},
+        {352, 1090, 0, 0, true, 1, 352, 1090, 22, 69, 176, 552, 6},
+        {352, 1090, 0, 0, false, 1, 352, 1090, 22, 70, 176, 560, 6},
+        {720, 480, 0, 0, false, 2, 720, 480, 45, 30, 360, 480, 8},
+        {720, 480, 0, 0, true, 3, 720, 480, 45, 30, 720, 480, 12},
+        {17, 17, 0, 0, true, 1, 17, 17, 2, 2, 16, 16, 6},
+        {4095, 4095, 3, 3, true, 1, 8192, 4096, 512, 256, 4096, 2048, 6},
+        {0, 0, 1, 0, true, 1, 4096, 0, 256, 0, 2048, 0, 6},
+    };
+    for (const SizeCase& c : cases) {
+        test::SequenceFields seq;
+        seq.width = c.width;
+        seq.height = c.height;
+        test::SequenceExtensionFields ext;
+        ext.horizontalExtension = c.horizontalExtension;
+        ext.verticalExtension = c.verticalExtension;
+        ext.progressive = c.progressive;
+        ext.chromaFormat = c.chroma;
+        Parsed p = parse(sequence(seq, ext));
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " chroma " << c.chroma);
+        EXPECT_EQ(p.s.horizontal_size, c.expectWidth);
+        EXPECT_EQ(p.s.vertical_size, c.expectHeight);
+        EXPECT_EQ(p.s.mb_width, c.mbWidth);
+        EXPECT_EQ(p.s.mb_height, c.mbHeight);
+        EXPECT_EQ(p.s.coded_width, 16 * c.mbWidth);
+        EXPECT_EQ(p.s.coded_height, 16 * c.mbHeight);
+        EXPECT_EQ(p.s.chroma_width, c.chromaWidth);
+        EXPECT_EQ(p.s.chroma_height, c.chromaHeight);
+        EXPECT_EQ(p.s.block_count, c.blocks);
+        EXPECT_EQ(p.s.chroma_format, c.chroma);
+    }
+}
+
+struct ProfileCase {
+    int indication, profile, level;
+};
+
+TEST(SequenceExtension, ProfileAndLevel) {
+    const ProfileCase cases[] = {
+        {0x48, 4, 8}, {0x14, 1, 4}, {0x5A, 5, 10}, {0x46, 4, 6}, {0x85, 5, 8}, {0x8A, 4, 8},
+    };
+    for (const ProfileCase& c : cases) {
+        Parsed p;
+        ResetStreamState(p.s);
+        p.s.profile = 4;  // an escape other than 0x85 keeps what was there
+        p.s.level = 8;
+        test::SequenceExtensionFields ext;
+        ext.profileAndLevel = c.indication;
+        parseInto(p, sequence({}, ext));
+        EXPECT_EQ(p.s.profile, c.profile) << std::hex << c.indication;
+        EXPECT_EQ(p.s.level, c.level) << std::hex << c.indication;
+    }
+}
+
+TEST(SequenceExtension, BitRateAndBufferExtensions) {
+    test::SequenceFields seq;
+    seq.bitRate = 20000;
+    seq.vbv = 3;
+    test::SequenceExtensionFields ext;
+    ext.bitRateExtension = 2;
+    ext.vbvExtension = 1;
+    ext.lowDelay = true;
+    Parsed p = parse(sequence(seq, ext));
+    EXPECT_EQ(p.s.bit_rate, 20000 + (2 << 18));
+    EXPECT_EQ(p.s.vbv_buffer_size, 3 + 1024);
+    EXPECT_EQ(p.s.low_delay, 1);
+}
+
+struct AspectCase {
+    int aspect, width, height, displayWidth, displayHeight;
+    int x, y;
+};
+
+TEST(SequenceHeader, AspectRatioWindows) {
+    const AspectCase cases[] = {
+        {2, 720, 576, 0, 0, 4, 3},
+        {3, 720, 576, 0, 0, 16, 9},
+        {4, 720, 576, 0, 0, 221, 100},
+        {1, 720, 576, 0, 0, 720, 576},
+        {0, 640, 480, 0, 0, 640, 480},
+        {1, 720, 576, 540, 576, 1000, 600},
+        {3, 720, 576, 540, 576, 16, 9},        // 16:9 ignores the display size
+        {2, 720, 576, 704, 576, 4, 3},         // r = 0.767
+        {2, 720, 576, 540, 576, 16, 9},       // r = 0.75 * 0.75 = 0.5625
+        {2, 720, 576, 720, 720, 1000, 600},    // r = 0.6
+        {1, 640, 360, 640, 270, 4, 3},         // r = 0.5625 * 1.333 = 0.75
+        {1, 640, 360, 640, 480, 1000, 421},    // r = 0.421875
+        {1, 1280, 720, 1280, 720, 16, 9},
+        {1, 884, 400, 884, 400, 221, 100},
+        {2, 720, 576, 720, 0, 4, 3},           // one display size missing: not applied
+    };
+    for (const AspectCase& c : cases) {
+        test::SequenceFields seq;
+        seq.aspect = c.aspect;
+        seq.width = c.width;
+        seq.height = c.height;
+        BitWriter w;
+        test::writeSequenceHeader(w, seq);
+        test::writeSequenceExtension(w, {});
+        test::DisplayExtensionFields d;
+        d.displayWidth = c.displayWidth;
+        d.displayHeight = c.displayHeight;
+        test::writeSequenceDisplayExtension(w, d);
+        test::writeSequenceEnd(w);
+        Parsed p = parse(w.data());
+        EXPECT_EQ(p.s.aspect_x, c.x) << c.aspect << " " << c.displayWidth << "x" << c.displayHeight;
+        EXPECT_EQ(p.s.aspect_y, c.y) << c.aspect << " " << c.displayWidth << "x" << c.displayHeight;
+    }
+}
+
+TEST(SequenceHeader, DisplaySizeForgottenOnlyWhenTheSizeChanges) {
+    test::DisplayExtensionFields d;
+    d.displayWidth = 540;
+    d.displayHeight = 576;
+    test::SequenceFields same;
+    test::SequenceFields other;
+    other.width = 704;
+
+    BitWriter w;
+    test::writeSequenceHeader(w, same);
+    test::writeSequenceExtension(w, {});
+    test::writeSequenceDisplayExtension(w, d);
+    test::writeSequenceHeader(w, same);
+    test::writeSequenceEnd(w);
+    Parsed kept = parse(w.data());
+    EXPECT_EQ(kept.s.display_horizontal_size, 540);
+    EXPECT_EQ(kept.s.display_vertical_size, 576);
+
+    BitWriter w2;
+    test::writeSequenceHeader(w2, same);
+    test::writeSequenceExtension(w2, {});
+    test::writeSequenceDisplayExtension(w2, d);
+    test::writeSequenceHeader(w2, other);
+    test::writeSequenceEnd(w2);
+    Parsed forgotten = parse(w2.data());
+    EXPECT_EQ(forgotten.s.display_horizontal_size, 0);
+    EXPECT_EQ(forgotten.s.display_vertical_size, 0);
+}
+
+TEST(SequenceDisplayExtension, ColourDescription) {
+    BitWriter w;
+    test::writeSequenceHeader(w, {});
+    test::writeSequenceExtension(w, {});
+    test::DisplayExtensionFields d;
+    d.videoFormat = 1;
+    d.colourDescription = true;
+    d.colourPrimaries = 5;
+    d.transferCharacteristics = 6;
+    d.matrixCoefficients = 7;
+    test::writeSequenceDisplayExtension(w, d);
+    d.colourDescription = false;  // a later one without description resets to 1
+    test::writeSequenceEnd(w);
+    Parsed p = parse(w.data());
+    EXPECT_EQ(p.s.video_format, 1);
+    EXPECT_EQ(p.s.colour_primaries, 5);
+    EXPECT_EQ(p.s.transfer_characteristics, 6);
+    EXPECT_EQ(p.s.matrix_coefficients, 7);
+
+    test::writeSequenceDisplayExtension(w, d);
+    test::writeSequenceEnd(w);
+    Parsed q = parse(w.data());
+    EXPECT_EQ(q.s.colour_primaries, 1);
+    EXPECT_EQ(q.s.transfer_characteristics, 1);
+    EXPECT_EQ(q.s.matrix_coefficients, 1);
+}
+
+TEST(QuantiserMatrices, LoadedInZigZagOrderAndDefaultsRestored) {
+    std::uint8_t intra[64], nonIntra[64];
+    for (int i = 0; i < 64; ++i) {
+        intra[i] = std::uint8_t(i + 1);
+        nonIntra[i] = std::uint8_t(100 + i);
+    }
+    test::SequenceFields loaded;
+    loaded.intraMatrix = intra;
+    loaded.nonIntraMatrix = nonIntra;
+
+    BitWriter w;
+    test::writeSequenceHeader(w, loaded);
+    test::writeSequenceEnd(w);
+    Parsed p = parse(w.data());
+    for (int i = 0; i < 64; ++i) {
+        EXPECT_EQ(p.s.intra_quantiser_matrix[zig_zag_scan[i]], i + 1);
+        EXPECT_EQ(p.s.chroma_intra_quantiser_matrix[zig_zag_scan[i]], i + 1);
+        EXPECT_EQ(p.s.non_intra_quantiser_matrix[zig_zag_scan[i]], 100 + i);
+        EXPECT_EQ(p.s.chroma_non_intra_quantiser_matrix[zig_zag_scan[i]], 100 + i);
+    }
+
+    // A quantiser matrix extension with all four matrices, then a plain
+    // sequence header: the defaults come back everywhere.
+    test::writeSequenceExtension(w, {});
+    w.startCode(0xB5);
+    w.put(3, 4);
+    for (int m = 0; m < 4; ++m) {
+        w.put(1, 1);
+        for (int i = 0; i < 64; ++i) w.put(std::uint32_t(200 + m), 8);
+    }
+    BitWriter afterExtension = w;
+    test::writeSequenceEnd(afterExtension);
+    Parsed e = parse(afterExtension.data());
+    EXPECT_EQ(e.s.intra_quantiser_matrix[5], 200);
+    EXPECT_EQ(e.s.non_intra_quantiser_matrix[5], 201);
+    EXPECT_EQ(e.s.chroma_intra_quantiser_matrix[5], 202);
+    EXPECT_EQ(e.s.chroma_non_intra_quantiser_matrix[5], 203);
+
+    test::writeSequenceHeader(w, {});
+    test::writeSequenceEnd(w);
+    Parsed r = parse(w.data());
+    for (int i = 0; i < 64; ++i) {
+        EXPECT_EQ(r.s.intra_quantiser_matrix[i], default_intra_quantiser_matrix[i]);
+        EXPECT_EQ(r.s.chroma_intra_quantiser_matrix[i], default_intra_quantiser_matrix[i]);
+        EXPECT_EQ(r.s.non_intra_quantiser_matrix[i], 16);
+        EXPECT_EQ(r.s.chroma_non_intra_quantiser_matrix[i], 16);
+    }
+    EXPECT_EQ(r.s.intra_quantiser_matrix[63], 83);
+}
+
+TEST(QuantiserMatrices, LumaMatrixOfTheExtensionAlsoServesChroma) {
+    BitWriter w;
+    test::writeSequenceHeader(w, {});
+    test::writeSequenceExtension(w, {});
+    w.startCode(0xB5);
+    w.put(3, 4);
+    w.put(1, 1);
+    for (int i = 0; i < 64; ++i) w.put(40, 8);
+    w.put(0, 3);
+    test::writeSequenceEnd(w);
+    Parsed p = parse(w.data());
+    EXPECT_EQ(p.s.intra_quantiser_matrix[9], 40);
+    EXPECT_EQ(p.s.chroma_intra_quantiser_matrix[9], 40);
+    EXPECT_EQ(p.s.non_intra_quantiser_matrix[9], 16);
+}
+
+TEST(QuantiserMatrices, GenerationMovesWheneverMatricesAreSet) {
+    Parsed p;
+    ResetStreamState(p.s);
+    const std::uint32_t afterReset = p.s.matrix_generation;
+    ResetStreamState(p.s);
+    EXPECT_NE(p.s.matrix_generation, afterReset);
+    const std::uint32_t before = p.s.matrix_generation;
+    BitWriter w;
+    test::writeSequenceHeader(w, {});
+    test::writeSequenceEnd(w);
+    parseInto(p, w.data());
+    EXPECT_NE(p.s.matrix_generation, before);
+    const std::uint32_t afterSequence = p.s.matrix_generation;
+    BitWriter q;
+    q.startCode(0xB5);
+    q.put(3, 4);
+    q.put(0, 4);
+    test::writeSequenceEnd(q);
+    parseInto(p, q.data());
+    EXPECT_NE(p.s.matrix_generation, afterSequence);
+}
+
+TEST(Extensions, UnknownIdentifiersCountAsErrorsAndScalableOnesAreSkipped) {
+    BitWriter w;
+    test::writeSequenceHeader(w, {});
+    test::writeSequenceExtension(w, {});
+    for (int id : {0, 6, 11, 15}) {
+        w.startCode(0xB5);
+        w.put(std::uint32_t(id), 4);
+        w.put(0xFFFFFF, 24);
+    }
+    w.startCode(0xB5);  // sequence scalable extension
+    w.put(5, 4);
+    w.put(2, 2);
+    w.startCode(0xB5);  // copyright extension: ignored
+    w.put(4, 4);
+    w.put(0xFFFFFFFF, 32);
+    test::writeSequenceEnd(w);
+    Parsed p = parse(w.data());
+    EXPECT_EQ(p.s.unknown_extensions, 4u);
+    EXPECT_EQ(p.s.scalable_mode, 3);
+    EXPECT_EQ(p.result, hr::e_abort);
+}
+
+TEST(GroupOfPictures, TimeCodeAndSecondFieldCleared) {
+    BitWriter w;
+    test::GopFields g;
+    g.hours = 23;
+    g.minutes = 59;
+    g.seconds = 58;
+    g.pictures = 24;
+    g.closedGop = true;
+    test::writeGroupOfPictures(w, g);
+    test::writeSequenceEnd(w);
+    Parsed p;
+    ResetStreamState(p.s);
+    p.secondField = true;
+    parseInto(p, w.data());
+    EXPECT_EQ(p.s.time_code_hours, 23);
+    EXPECT_EQ(p.s.time_code_minutes, 59);
+    EXPECT_EQ(p.s.time_code_seconds, 58);
+    EXPECT_EQ(p.s.time_code_pictures, 24);
+    EXPECT_EQ(p.s.closed_gop, 1);
+    EXPECT_FALSE(p.secondField);
+}
+
+TEST(PictureHeaders, CodingExtensionFields) {
+    BitWriter w;
+    test::PictureCodingFields f;
+    f.pictureStructure = 2;
+    f.topFieldFirst = true;
+    f.repeatFirstField = true;
+    f.progressiveFrame = false;
+    test::writePicture(w, 3, f);
+    test::writeSlice(w, 1);
+    test::writeSequenceEnd(w);
+    Parsed p = parse(w.data());
+    EXPECT_EQ(p.s.picture_coding_type, 3);
+    EXPECT_EQ(p.s.f_code[0][0], 1);
+    EXPECT_EQ(p.s.f_code[1][1], 1);
+    EXPECT_EQ(p.s.picture_structure, 2);
+    EXPECT_EQ(p.s.top_field_first, 1);
+    EXPECT_EQ(p.s.frame_pred_frame_dct, 1);
+    EXPECT_EQ(p.s.repeat_first_field, 1);
+    EXPECT_EQ(p.s.chroma_420_type, 1);
+    EXPECT_EQ(p.s.progressive_frame, 0);
+}
+
+struct OffsetCase {
+    bool progressiveSequence;
+    int structure;
+    bool repeat, topFirst;
+    int offsets;
+};
+
+TEST(PictureHeaders, PictureDisplayExtensionOffsetCount) {
+    const OffsetCase cases[] = {
+        {true, 3, false, false, 1}, {true, 3, true, false, 2}, {true, 3, true, true, 3},
+        {false, 1, false, false, 1}, {false, 2, true, true, 1}, {false, 3, true, false, 3},
+        {false, 3, false, true, 2},
+    };
+    for (const OffsetCase& c : cases) {
+        Parsed p;
+        ResetStreamState(p.s);
+        p.s.progressive_sequence = c.progressiveSequence;
+        BitWriter w;
+        test::PictureCodingFields f;
+        f.pictureStructure = c.structure;
+        f.repeatFirstField = c.repeat;
+        f.topFieldFirst = c.topFirst;
+        test::writePicture(w, 1, f);
+        w.startCode(0xB5);
+        w.put(7, 4);
+        for (int i = 0; i < c.offsets; ++i) {
+            w.put(std::uint32_t(0x8000 + i), 16);
+            w.put(1, 1);
+            w.put(std::uint32_t(0xFFF0 - i), 16);
+            w.put(1, 1);
+        }
+        test::writeSlice(w, 1);
+        test::writeSequenceEnd(w);
+        parseInto(p, w.data());
+        ASSERT_EQ(p.s.number_of_frame_centre_offsets, c.offsets);
+        for (int i = 0; i < c.offsets; ++i) {
+            EXPECT_EQ(p.s.frame_centre_horizontal_offset[i], 0x8000 + i);
+            EXPECT_EQ(p.s.frame_centre_vertical_offset[i], 0xFFF0 - i);
+        }
+    }
+}
+
+TEST(HeaderLoop, StopsAtTheFirstSliceOfAPictureOnly) {
+    BitWriter w;
+    test::writeSlice(w, 5);  // a slice before any picture is skipped
+    test::writeSequenceHeader(w, {});
+    test::writeSequenceExtension(w, {});
+    test::writePicture(w, 1, {});
+    w.startCode(0xB2);  // user data between the picture and its slices
+    w.bytes({1, 2, 3});
+    test::writeSlice(w, 1);
+    test::writeSlice(w, 2);
+    test::ChunkSource source(w.data(), 7);
+    BitReader reader;
+    reader.source = &source;
+    StreamState s;
+    ResetStreamState(s);
+    ReferenceTime sampleTime = kNoTime, pending = kNoTime;
+    bool second = false;
+    ASSERT_EQ(ParseHeaders(reader, s, {&sampleTime, &pending, &second}), hr::ok);
+    EXPECT_EQ(reader.cache, 0x00000101u);
+    EXPECT_EQ(s.picture_coding_type, 1);
+}
+
+TEST(HeaderLoop, SampleTimeGoesToTheFirstPictureOnly) {
+    BitWriter w;
+    test::writePicture(w, 1, {});
+    test::writeSlice(w, 1);
+    test::writePicture(w, 2, {});
+    test::writeSlice(w, 1);
+    test::ChunkSource source(w.data(), 1 << 20);
+    BitReader reader;
+    reader.source = &source;
+    StreamState s;
+    ResetStreamState(s);
+    ReferenceTime sampleTime = 400000, pending = kNoTime;
+    bool second = false;
+    const HeaderLoopLinks links{&sampleTime, &pending, &second};
+    ASSERT_EQ(ParseHeaders(reader, s, links), hr::ok);
+    EXPECT_EQ(pending, 400000);
+    EXPECT_EQ(sampleTime, kNoTime);
+    ASSERT_EQ(ParseHeaders(reader, s, links), hr::ok);
+    EXPECT_EQ(pending, kNoTime);
+    EXPECT_EQ(s.picture_coding_type, 2);
+}
+
+TEST(HeaderLoop, EndOfInputInsideAHeaderKeepsWhatWasParsed) {
+    BitWriter w;
+    test::writeSequenceHeader(w, {});
+    test::writeSequenceExtension(w, {});
+    std::vector<std::uint8_t> bytes = w.data();
+    bytes.resize(bytes.size() - 5);  // cut the sequence extension short
+    Parsed p = parse(bytes);
+    EXPECT_EQ(p.result, hr::e_abort);
+    EXPECT_EQ(p.s.horizontal_size, 720);
+    EXPECT_EQ(p.s.chroma_format, CHROMA_UNKNOWN);
+}
+
+TEST(HeaderLoop, StartCodesSplitAcrossEveryChunkSize) {
+    const std::vector<std::uint8_t> stream = test::buildStream("IPB");
+    for (std::size_t chunk = 1; chunk <= 9; ++chunk) {
+        test::ChunkSource source(stream, chunk);
+        BitReader reader;
+        reader.source = &source;
+        StreamState s;
+        ResetStreamState(s);
+        ReferenceTime sampleTime = kNoTime, pending = kNoTime;
+        bool second = false;
+        std::string types;
+        while (ParseHeaders(reader, s, {&sampleTime, &pending, &second}) == hr::ok) {
+            types += "?IPB"[s.picture_coding_type];
+            reader.skipBits(32);
+        }
+        EXPECT_EQ(types, "IPB") << chunk;
+        EXPECT_EQ(s.horizontal_size, 720) << chunk;
+    }
+}
+
+TEST(ResetStreamState, ValuesBeforeAnySequenceHeader) {
+    StreamState s;
+    s.horizontal_size = 5;
+    s.colour_primaries = 9;
+    s.unknown_extensions = 3;
+    ResetStreamState(s);
+    EXPECT_EQ(s.horizontal_size, 0);
+    EXPECT_EQ(s.chroma_format, 0);
+    EXPECT_EQ(s.colour_primaries, 1);
+    EXPECT_EQ(s.transfer_characteristics, 1);
+    EXPECT_EQ(s.matrix_coefficients, 1);
+    EXPECT_EQ(s.frame_rate_value, 0u);
+    EXPECT_EQ(s.frame_period, 0);
+    EXPECT_EQ(s.unknown_extensions, 0u);
+    EXPECT_EQ(s.intra_quantiser_matrix[0], 8);
+}
+
+}  // namespace
+}  // namespace tl

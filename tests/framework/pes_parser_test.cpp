@@ -1,0 +1,138 @@
+#include "engine/framework/pes_parser.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace tl {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes timeStamp(std::uint8_t prefix, std::uint64_t t) {
+    return {std::uint8_t(prefix | ((t >> 29) & 0x0E)), std::uint8_t(t >> 22), std::uint8_t(((t >> 14) & 0xFE) | 1),
+            std::uint8_t(t >> 7), std::uint8_t(((t << 1) & 0xFE) | 1)};
+}
+
+Bytes cat(std::initializer_list<Bytes> parts) {
+    Bytes out;
+    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
+    return out;
+}
+
+// 00 00 01 id, PES_packet_length, the two flag bytes, PES_header_data_length,
+// the optional fields and stuffing, then the payload. lengthField < 0 writes
+// the true length.
+Bytes pes(std::uint8_t id, std::uint8_t flags1, std::uint8_t flags2, const Bytes& header, const Bytes& payload,
+          int lengthField = -1, int headerLength = -1) {
+    const int h = headerLength < 0 ? int(header.size()) : headerLength;
+    const int p = lengthField < 0 ? 3 + int(header.size()) + int(payload.size()) : lengthField;
+    return cat({{0, 0, 1, id, std::uint8_t(p >> 8), std::uint8_t(p)}, {flags1, flags2, std::uint8_t(h)}, header,
+                payload});
+}
+
+Bytes pack(int stuffing, const Bytes& rest, bool goodMarkers = true) {
+    Bytes b = {0, 0, 1, 0xBA, 0x44, 0x00, 0x04, 0x00, 0x04, 0x01, 0x01, 0x89, 0xC3, std::uint8_t(0xF8 | stuffing)};
+    if (!goodMarkers) b[6] = 0x00;
+    for (int i = 0; i < stuffing; ++i) b.push_back(0xFF);
+    return cat({b, rest});
+}
+
+const Bytes kPayload = {0x00, 0x00, 0x01, 0xB3, 0x2D, 0x02, 0x40, 0x33};
+
+struct PayloadCase {
+    std::string name;
+    Bytes sample;
+    bool accepted;
+    Bytes payload;  // expected when accepted
+};
+
+class SamplePayload : public ::testing::TestWithParam<PayloadCase> {};
+
+TEST_P(SamplePayload, StripsOrRefuses) {
+    const PayloadCase& c = GetParam();
+    Payload p;
+    const bool ok = ExtractSamplePayload(c.sample.data(), std::int32_t(c.sample.size()), &p);
+    ASSERT_EQ(ok, c.accepted);
+    if (!ok) return;
+    ASSERT_GE(p.data, c.sample.data());
+    ASSERT_LE(p.data + p.length, c.sample.data() + c.sample.size());
+    EXPECT_EQ(Bytes(p.data, p.data + p.length), c.payload);
+}
+
+const Bytes kPts = timeStamp(0x21, 900000);
+const Bytes kPtsOfPair = timeStamp(0x31, 903003);
+const Bytes kDts = timeStamp(0x11, 900000);
+
+Bytes withBadMarker(Bytes ts, int byte) {
+    ts[std::size_t(byte)] &= 0xFE;
+    return ts;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SamplePayload,
+    ::testing::Values(
+        PayloadCase{"elementary_data", kPayload, true, kPayload},
+        PayloadCase{"short_elementary_data", {0x00, 0x00, 0x01}, true, {0x00, 0x00, 0x01}},
+        PayloadCase{"pes_without_options", pes(0xE0, 0x80, 0x00, {}, kPayload), true, kPayload},
+        PayloadCase{"pes_with_pts", pes(0xE0, 0x80, 0x80, kPts, kPayload), true, kPayload},
+        PayloadCase{"pes_with_pts_and_dts", pes(0xE0, 0x80, 0xC0, cat({kPtsOfPair, kDts}), kPayload), true,
+                    kPayload},
+        PayloadCase{"pes_length_zero_takes_the_rest", pes(0xE0, 0x80, 0x80, kPts, kPayload, 0), true, kPayload},
+        PayloadCase{"pes_length_beyond_buffer", pes(0xE0, 0x80, 0x80, kPts, kPayload, 3 + 5 + 9), false, {}},
+        PayloadCase{"pes_shorter_than_buffer", pes(0xE0, 0x80, 0x80, kPts, kPayload, 3 + 5 + 4), true,
+                    Bytes(kPayload.begin(), kPayload.begin() + 4)},
+        PayloadCase{"mpeg1_pes_refused", pes(0xE0, 0x0F, 0x00, {}, kPayload), false, {}},
+        PayloadCase{"forbidden_pts_dts_flags", pes(0xE0, 0x80, 0x40, kPts, kPayload), false, {}},
+        PayloadCase{"pts_with_dts_prefix_refused", pes(0xE0, 0x80, 0x80, kPtsOfPair, kPayload), false, {}},
+        PayloadCase{"pts_marker_16_missing", pes(0xE0, 0x80, 0x80, withBadMarker(kPts, 2), kPayload), false, {}},
+        PayloadCase{"pts_marker_0_missing", pes(0xE0, 0x80, 0x80, withBadMarker(kPts, 4), kPayload), false, {}},
+        PayloadCase{"dts_bad_prefix", pes(0xE0, 0x80, 0xC0, cat({kPtsOfPair, kPts}), kPayload), false, {}},
+        PayloadCase{"stuffing_skipped", pes(0xE0, 0x80, 0x80, cat({kPts, {0xFF, 0xFF, 0xFF}}), kPayload), true,
+                    kPayload},
+        PayloadCase{"header_length_shorter_than_fields", pes(0xE0, 0x80, 0x80, kPts, kPayload, -1, 4), false, {}},
+        PayloadCase{"pes_without_payload", pes(0xE0, 0x80, 0x80, kPts, {}), false, {}},
+        PayloadCase{"pes_too_short_for_pts", pes(0xE0, 0x80, 0x80, {}, {}, 3), false, {}},
+        PayloadCase{"escr_es_rate_trick_copy_crc",
+                    pes(0xE0, 0x80, 0x3E, Bytes(6 + 3 + 1 + 1 + 2, 0x55), kPayload), true, kPayload},
+        PayloadCase{"extension_with_private_data_and_pack_field",
+                    pes(0xE0, 0x80, 0x01, cat({{0xC0}, Bytes(16, 0x11), {2, 0x22, 0x22}}), kPayload), true,
+                    kPayload},
+        PayloadCase{"extension_field_length_beyond_header",
+                    pes(0xE0, 0x80, 0x01, {0x01, 0x85}, kPayload), false, {}},
+        PayloadCase{"pes_truncated_header", Bytes{0, 0, 1, 0xE0, 0}, false, {}},
+        PayloadCase{"pack_then_pes", pack(0, pes(0xE0, 0x80, 0x80, kPts, kPayload)), true, kPayload},
+        PayloadCase{"pack_with_stuffing", pack(3, pes(0xE0, 0x80, 0x80, kPts, kPayload)), true, kPayload},
+        PayloadCase{"pack_bad_marker", pack(0, pes(0xE0, 0x80, 0x80, kPts, kPayload), false), false, {}},
+        PayloadCase{"pack_with_system_header", pack(0, cat({{0, 0, 1, 0xBB, 0, 6}, Bytes(6, 0xFF),
+                                                            pes(0xE0, 0x80, 0x80, kPts, kPayload)})),
+                    false, {}},
+        PayloadCase{"pack_without_room_for_a_packet", pack(0, {0, 0, 1}), false, {}},
+        PayloadCase{"pack_then_padding_stream", pack(0, cat({{0, 0, 1, 0xBE, 0, 4}, {1, 2, 3, 4}})), true,
+                    Bytes{1, 2, 3, 4}},
+        PayloadCase{"mpeg1_pack_refused",
+                    cat({{0, 0, 1, 0xBA, 0x21, 0x00, 0x01, 0x00, 0x01, 0x80, 0x00, 0x01},
+                         pes(0xE0, 0x80, 0x00, {}, kPayload)}),
+                    false, {}}),
+    [](const ::testing::TestParamInfo<PayloadCase>& param) { return param.param.name; });
+
+TEST(PesPacket, NeverReadsPastATruncatedBuffer) {
+    // Every prefix of a valid packet either parses inside its bounds or is refused.
+    const Bytes full = pack(2, pes(0xE0, 0x80, 0xC1, cat({kPtsOfPair, kDts, {0xC0}, Bytes(16, 1), {1, 9}}),
+                                   kPayload));
+    for (std::size_t n = 0; n <= full.size(); ++n) {
+        Bytes prefix(full.begin(), full.begin() + std::ptrdiff_t(n));
+        Payload p;
+        if (ExtractSamplePayload(prefix.data(), std::int32_t(n), &p)) {
+            EXPECT_GE(p.data, prefix.data());
+            EXPECT_LE(p.data + p.length, prefix.data() + n) << n;
+        }
+    }
+    Payload p;
+    ASSERT_TRUE(ExtractSamplePayload(full.data(), std::int32_t(full.size()), &p));
+    EXPECT_EQ(Bytes(p.data, p.data + p.length), kPayload);
+}
+
+}  // namespace
+}  // namespace tl

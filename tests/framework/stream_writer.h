@@ -1,0 +1,87 @@
+// Builds small MPEG-2 video elementary streams bit by bit: the headers the
+// framework parses and slices whose contents the tests' decoding path skips.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+namespace tl::test {
+
+class BitWriter {
+public:
+    void put(std::uint32_t value, int bits);
+    void align();  // pads with zero bits to the next byte
+    void startCode(std::uint8_t code);
+    void bytes(const std::vector<std::uint8_t>& data);
+    const std::vector<std::uint8_t>& data() const { return data_; }
+
+private:
+    std::vector<std::uint8_t> data_;
+    std::uint32_t acc_ = 0;
+    int bitsInAcc_ = 0;
+};
+
+struct SequenceFields {
+    int width = 720;
+    int height = 576;
+    int aspect = 2;
+    int frameRateCode = 3;
+    int bitRate = 20000;
+    int vbv = 112;
+    const std::uint8_t* intraMatrix = nullptr;     // 64 values in zig-zag order, or default
+    const std::uint8_t* nonIntraMatrix = nullptr;  // likewise
+};
+
+struct SequenceExtensionFields {
+    int profileAndLevel = 0x48;
+    bool progressive = true;
+    int chromaFormat = 1;
+    int horizontalExtension = 0;
+    int verticalExtension = 0;
+    int bitRateExtension = 0;
+    int vbvExtension = 0;
+    bool lowDelay = false;
+    int frameRateN = 0;
+    int frameRateD = 0;
+};
+
+struct DisplayExtensionFields {
+    int videoFormat = 5;
+    bool colourDescription = false;
+    int colourPrimaries = 1, transferCharacteristics = 1, matrixCoefficients = 1;
+    int displayWidth = 0;
+    int displayHeight = 0;
+};
+
+struct GopFields {
+    int hours = 0, minutes = 0, seconds = 0, pictures = 0;
+    bool closedGop = true;
+};
+
+struct PictureCodingFields {
+    int pictureStructure = 3;
+    bool topFieldFirst = false;
+    bool repeatFirstField = false;
+    bool progressiveFrame = true;
+};
+
+void writeSequenceHeader(BitWriter& w, const SequenceFields& f);
+void writeSequenceExtension(BitWriter& w, const SequenceExtensionFields& f);
+void writeSequenceDisplayExtension(BitWriter& w, const DisplayExtensionFields& f);
+void writeGroupOfPictures(BitWriter& w, const GopFields& f);
+// Picture header and picture coding extension.
+void writePicture(BitWriter& w, int pictureCodingType, const PictureCodingFields& f);
+// One slice start code with a few bytes that contain no start code.
+void writeSlice(BitWriter& w, int verticalPosition);
+void writeSequenceEnd(BitWriter& w);
+
+// A whole stream of frame pictures, one slice each, from a coded-order string
+// of picture types ("IPBB..."). A sequence header and a GOP header precede
+// the first picture and every I picture after the first.
+struct StreamShape {
+    SequenceFields sequence;
+    SequenceExtensionFields extension;
+    PictureCodingFields coding;
+};
+std::vector<std::uint8_t> buildStream(const char* codedTypes, const StreamShape& shape = {});
+
+}  // namespace tl::test
