@@ -1,13 +1,15 @@
 # Kernel files are compiled for exactly the instruction set their name says, so the
 # plain reference files stay plain even on x86-64 where SSE2 is the baseline ABI.
+# Source properties are directory-scoped, so they are set in the scope of tlcore's
+# directory, where the sources are compiled, not the calling subdirectory.
 function(tl_simd_sources)
   foreach(src ${ARGN})
     if(src MATCHES "_mmx\\.cpp$")
-      set_source_files_properties(${src} PROPERTIES COMPILE_OPTIONS "-mmmx")
+      set_source_files_properties(${src} TARGET_DIRECTORY tlcore PROPERTIES COMPILE_OPTIONS "-mmmx")
     elseif(src MATCHES "_sse\\.cpp$")
-      set_source_files_properties(${src} PROPERTIES COMPILE_OPTIONS "-mmmx;-msse")
+      set_source_files_properties(${src} TARGET_DIRECTORY tlcore PROPERTIES COMPILE_OPTIONS "-mmmx;-msse")
     elseif(src MATCHES "_sse2\\.cpp$")
-      set_source_files_properties(${src} PROPERTIES COMPILE_OPTIONS "-mmmx;-msse;-msse2")
+      set_source_files_properties(${src} TARGET_DIRECTORY tlcore PROPERTIES COMPILE_OPTIONS "-mmmx;-msse;-msse2")
     endif()
   endforeach()
   target_sources(tlcore PRIVATE ${ARGN})
