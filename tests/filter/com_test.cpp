@@ -1,0 +1,432 @@
+#include <gtest/gtest.h>
+
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+#include "filter/com/bstr.h"
+#include "filter/com/class_factory.h"
+#include "filter/com/com_ptr.h"
+#include "filter/com/hresult_error.h"
+#include "filter/com/object.h"
+#include "filter/com/variant.h"
+
+// Interfaces that exist only for these tests.
+struct ITestA : IUnknown {
+    virtual int STDMETHODCALLTYPE A() = 0;
+
+protected:
+    ~ITestA() = default;
+};
+struct ITestAB : ITestA {
+    virtual int STDMETHODCALLTYPE B() = 0;
+
+protected:
+    ~ITestAB() = default;
+};
+struct ITestC : IUnknown {
+    virtual int STDMETHODCALLTYPE C() = 0;
+
+protected:
+    ~ITestC() = default;
+};
+__CRT_UUID_DECL(ITestA, 0x6d1d1a01, 0x3c51, 0x4d0e, 0x9a, 0x53, 0x11, 0x62, 0x2a, 0x0e, 0x70, 0x01)
+__CRT_UUID_DECL(ITestAB, 0x6d1d1a02, 0x3c51, 0x4d0e, 0x9a, 0x53, 0x11, 0x62, 0x2a, 0x0e, 0x70, 0x01)
+__CRT_UUID_DECL(ITestC, 0x6d1d1a03, 0x3c51, 0x4d0e, 0x9a, 0x53, 0x11, 0x62, 0x2a, 0x0e, 0x70, 0x01)
+
+namespace {
+
+using tl::com::ComPtr;
+
+int g_destroyed = 0;
+
+// Implements ITestA twice over (directly through ITestAB) and ITestC.
+class Widget : public ITestAB, public ITestC {
+public:
+    static const tl::com::InterfaceEntry* InterfaceMap() {
+        static const tl::com::InterfaceEntry map[] = {
+            tl::com::Entry<Widget, ITestAB>(),
+            tl::com::Entry<Widget, ITestA, ITestAB>(),
+            tl::com::Entry<Widget, ITestC>(),
+            {},
+        };
+        return map;
+    }
+    int STDMETHODCALLTYPE A() override { return 1; }
+    int STDMETHODCALLTYPE B() override { return 2; }
+    int STDMETHODCALLTYPE C() override { return 3; }
+
+protected:
+    ~Widget() { ++g_destroyed; }
+};
+
+class FailingWidget : public Widget {
+public:
+    HRESULT FinalConstruct() { return E_ACCESSDENIED; }
+};
+
+class ComHelperTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        g_destroyed = 0;
+        baseline_ = tl::com::ModuleUsage();
+    }
+    void TearDown() override { EXPECT_EQ(tl::com::ModuleUsage(), baseline_) << "an object or lock leaked"; }
+
+    long baseline_ = 0;
+};
+
+TEST_F(ComHelperTest, QueryInterfaceAnswersFromTheTable) {
+    ComPtr<ITestC> c;
+    ASSERT_EQ(tl::com::CreateObject<Widget>(__uuidof(ITestC), c.OutVoid()), S_OK);
+    ComPtr<IUnknown> identity;
+    ASSERT_EQ(c->QueryInterface(IID_IUnknown, identity.OutVoid()), S_OK);
+
+    struct Case {
+        const IID* iid;
+        HRESULT expected;
+        int answer;  // what A(), B() or C() of the returned interface gives
+    };
+    const Case cases[] = {
+        {&__uuidof(ITestA), S_OK, 1},
+        {&__uuidof(ITestAB), S_OK, 2},
+        {&__uuidof(ITestC), S_OK, 3},
+        {&IID_IUnknown, S_OK, 0},
+        {&IID_IDispatch, E_NOINTERFACE, 0},
+        {&IID_IClassFactory, E_NOINTERFACE, 0},
+    };
+    for (const Case& t : cases) {
+        void* out = reinterpret_cast<void*>(1);
+        EXPECT_EQ(c->QueryInterface(*t.iid, &out), t.expected);
+        if (FAILED(t.expected)) {
+            EXPECT_EQ(out, nullptr);
+            continue;
+        }
+        auto* unknown = static_cast<IUnknown*>(out);
+        ComPtr<IUnknown> again;
+        EXPECT_EQ(unknown->QueryInterface(IID_IUnknown, again.OutVoid()), S_OK);
+        EXPECT_EQ(again.Get(), identity.Get()) << "every interface leads to one identity";
+        int answer = 0;
+        if (IsEqualIID(*t.iid, __uuidof(ITestA))) answer = static_cast<ITestA*>(out)->A();
+        if (IsEqualIID(*t.iid, __uuidof(ITestAB))) answer = static_cast<ITestAB*>(out)->B();
+        if (IsEqualIID(*t.iid, __uuidof(ITestC))) answer = static_cast<ITestC*>(out)->C();
+        EXPECT_EQ(answer, t.answer);
+        unknown->Release();
+    }
+    EXPECT_EQ(c->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
+}
+
+TEST_F(ComHelperTest, ReferenceCountsAndDestruction) {
+    ITestA* a = nullptr;
+    ASSERT_EQ(tl::com::CreateObject<Widget>(__uuidof(ITestA), reinterpret_cast<void**>(&a)), S_OK);
+    EXPECT_EQ(tl::com::ModuleUsage(), baseline_ + 1);
+    EXPECT_FALSE(tl::com::ModuleCanUnload());
+    EXPECT_EQ(a->AddRef(), 2u);
+    ITestC* c = nullptr;
+    ASSERT_EQ(a->QueryInterface(__uuidof(ITestC), reinterpret_cast<void**>(&c)), S_OK);
+    EXPECT_EQ(c->Release(), 2u);
+    EXPECT_EQ(a->Release(), 1u);
+    EXPECT_EQ(g_destroyed, 0);
+    EXPECT_EQ(a->Release(), 0u);
+    EXPECT_EQ(g_destroyed, 1);
+}
+
+TEST_F(ComHelperTest, FailedFinalConstructDestroysTheObject) {
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(tl::com::CreateObject<FailingWidget>(__uuidof(ITestA), &out), E_ACCESSDENIED);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(g_destroyed, 1);
+    EXPECT_EQ(tl::com::CreateObject<Widget>(__uuidof(IDispatch), &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(g_destroyed, 2);
+    EXPECT_EQ(tl::com::CreateObject<Widget>(__uuidof(ITestA), nullptr), E_POINTER);
+}
+
+// An owner with an embedded part that has its own interfaces but shares the
+// owner's lifetime, the way pins live inside a filter.
+class Part;
+class Holder;
+
+class Part : public ITestA {
+public:
+    static const tl::com::InterfaceEntry* InterfaceMap() {
+        static const tl::com::InterfaceEntry map[] = {tl::com::Entry<Part, ITestA>(), {}};
+        return map;
+    }
+    int STDMETHODCALLTYPE A() override { return 10; }
+    IUnknown* Owner();
+    Holder* OwnerObject();
+};
+
+class Holder : public ITestC {
+public:
+    static const tl::com::InterfaceEntry* InterfaceMap() {
+        static const tl::com::InterfaceEntry map[] = {tl::com::Entry<Holder, ITestC>(), {}};
+        return map;
+    }
+    int STDMETHODCALLTYPE C() override { return 30; }
+
+    double padding = 0.0;
+    tl::com::Embedded<Part> part;
+
+protected:
+    ~Holder() { ++g_destroyed; }
+};
+
+Holder* Part::OwnerObject() {
+    return tl::com::ContainerOf(static_cast<tl::com::Embedded<Part>*>(this), &Holder::part);
+}
+IUnknown* Part::Owner() { return static_cast<ITestC*>(OwnerObject()); }
+
+TEST_F(ComHelperTest, EmbeddedPartDelegatesCountingToItsOwner) {
+    ComPtr<ITestC> holder;
+    ASSERT_EQ(tl::com::CreateObject<Holder>(__uuidof(ITestC), holder.OutVoid()), S_OK);
+    auto* object = static_cast<Holder*>(holder.Get());
+    Part& part = object->part;
+    EXPECT_EQ(part.OwnerObject(), object);
+
+    EXPECT_EQ(part.AddRef(), 2u) << "the owner's count moves";
+    EXPECT_EQ(holder->AddRef(), 3u);
+    EXPECT_EQ(holder->Release(), 2u);
+
+    ComPtr<ITestA> a;
+    EXPECT_EQ(part.QueryInterface(__uuidof(ITestA), a.OutVoid()), S_OK);
+    EXPECT_EQ(a->A(), 10);
+    ComPtr<IUnknown> partIdentity;
+    EXPECT_EQ(part.QueryInterface(IID_IUnknown, partIdentity.OutVoid()), S_OK);
+    EXPECT_EQ(partIdentity.Get(), static_cast<IUnknown*>(a.Get())) << "a part has its own identity";
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(part.QueryInterface(__uuidof(ITestC), &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+
+    a.Reset();
+    partIdentity.Reset();
+    EXPECT_EQ(part.Release(), 1u);
+    holder.Reset();
+    EXPECT_EQ(g_destroyed, 1) << "the last reference through the owner destroys both";
+}
+
+// An aggregatable inner class and a hand-written outer object that aggregates it
+// and answers ITestC itself.
+class Inner : public ITestA {
+public:
+    static const tl::com::InterfaceEntry* InterfaceMap() {
+        static const tl::com::InterfaceEntry map[] = {tl::com::Entry<Inner, ITestA>(), {}};
+        return map;
+    }
+    int STDMETHODCALLTYPE A() override { return 100; }
+
+protected:
+    ~Inner() { ++g_destroyed; }
+};
+
+class Outer final : public ITestC {
+public:
+    HRESULT Init() {
+        return tl::com::CreateMaybeAggregated<Inner>(this, IID_IUnknown, inner_.OutVoid());
+    }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, __uuidof(ITestC))) {
+            AddRef();
+            *ppv = static_cast<ITestC*>(this);
+            return S_OK;
+        }
+        return inner_->QueryInterface(riid, ppv);
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
+    int STDMETHODCALLTYPE C() override { return 300; }
+
+    ULONG refs = 1;
+    ComPtr<IUnknown> inner_;
+};
+
+TEST_F(ComHelperTest, AggregatedObjectDelegatesToItsOuterObject) {
+    Outer outer;
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(tl::com::CreateMaybeAggregated<Inner>(&outer, __uuidof(ITestA), &out), CLASS_E_NOAGGREGATION);
+    EXPECT_EQ(out, nullptr);
+
+    ASSERT_EQ(outer.Init(), S_OK);
+    EXPECT_EQ(outer.refs, 1u) << "creating the inner object leaves the outer count alone";
+
+    ITestA* a = nullptr;
+    ASSERT_EQ(outer.QueryInterface(__uuidof(ITestA), reinterpret_cast<void**>(&a)), S_OK);
+    EXPECT_EQ(a->A(), 100);
+    EXPECT_EQ(outer.refs, 2u) << "the inner interface counts on the outer object";
+
+    ITestC* c = nullptr;
+    ASSERT_EQ(a->QueryInterface(__uuidof(ITestC), reinterpret_cast<void**>(&c)), S_OK);
+    EXPECT_EQ(c, static_cast<ITestC*>(&outer));
+    IUnknown* identity = nullptr;
+    ASSERT_EQ(a->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(&identity)), S_OK);
+    EXPECT_EQ(identity, static_cast<IUnknown*>(&outer)) << "identity is the outer object's";
+    EXPECT_EQ(outer.refs, 4u);
+    identity->Release();
+    c->Release();
+    a->Release();
+    EXPECT_EQ(outer.refs, 1u);
+
+    ComPtr<IUnknown> innerUnknown;
+    ASSERT_EQ(outer.inner_->QueryInterface(IID_IUnknown, innerUnknown.OutVoid()), S_OK);
+    EXPECT_EQ(innerUnknown.Get(), outer.inner_.Get()) << "the inner unknown answers for itself";
+    innerUnknown.Reset();
+
+    outer.inner_.Reset();
+    EXPECT_EQ(g_destroyed, 1);
+}
+
+TEST_F(ComHelperTest, AggregatableObjectAlsoStandsAlone) {
+    ComPtr<ITestA> a;
+    ASSERT_EQ(tl::com::CreateMaybeAggregated<Inner>(nullptr, __uuidof(ITestA), a.OutVoid()), S_OK);
+    ComPtr<IUnknown> viaA;
+    ASSERT_EQ(a->QueryInterface(IID_IUnknown, viaA.OutVoid()), S_OK);
+    ComPtr<ITestA> again;
+    ASSERT_EQ(viaA->QueryInterface(__uuidof(ITestA), again.OutVoid()), S_OK);
+    EXPECT_EQ(again.Get(), a.Get());
+    EXPECT_EQ(a->AddRef(), 4u);
+    EXPECT_EQ(a->Release(), 3u);
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(a->QueryInterface(__uuidof(ITestC), &out), E_NOINTERFACE);
+    EXPECT_EQ(out, nullptr);
+    a.Reset();
+    viaA.Reset();
+    EXPECT_EQ(g_destroyed, 0);
+    again.Reset();
+    EXPECT_EQ(g_destroyed, 1);
+}
+
+TEST_F(ComHelperTest, ClassFactoryCreatesAndLocksTheServer) {
+    tl::com::ClassFactory plain(&tl::com::CreateNonAggregatable<Widget>);
+    tl::com::ClassFactory aggregatable(&tl::com::CreateMaybeAggregated<Inner>);
+    Outer outer;
+
+    struct Case {
+        tl::com::ClassFactory* factory;
+        IUnknown* outerObject;
+        const IID* iid;
+        HRESULT expected;
+    };
+    const Case cases[] = {
+        {&plain, nullptr, &__uuidof(ITestC), S_OK},
+        {&plain, nullptr, &IID_IDispatch, E_NOINTERFACE},
+        {&plain, &outer, &IID_IUnknown, CLASS_E_NOAGGREGATION},
+        {&aggregatable, nullptr, &__uuidof(ITestA), S_OK},
+        {&aggregatable, &outer, &IID_IUnknown, S_OK},
+        {&aggregatable, &outer, &__uuidof(ITestA), CLASS_E_NOAGGREGATION},
+    };
+    for (const Case& t : cases) {
+        IUnknown* out = reinterpret_cast<IUnknown*>(1);
+        EXPECT_EQ(t.factory->CreateInstance(t.outerObject, *t.iid, reinterpret_cast<void**>(&out)),
+                  t.expected);
+        if (SUCCEEDED(t.expected)) {
+            ASSERT_NE(out, nullptr);
+            out->Release();
+        } else {
+            EXPECT_EQ(out, nullptr);
+        }
+    }
+    EXPECT_EQ(plain.CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
+
+    ASSERT_TRUE(tl::com::ModuleCanUnload());
+    EXPECT_EQ(plain.LockServer(TRUE), S_OK);
+    EXPECT_FALSE(tl::com::ModuleCanUnload());
+    EXPECT_EQ(plain.LockServer(FALSE), S_OK);
+    EXPECT_TRUE(tl::com::ModuleCanUnload());
+
+    ComPtr<IClassFactory> held;
+    ASSERT_EQ(plain.QueryInterface(IID_IClassFactory, held.OutVoid()), S_OK);
+    EXPECT_FALSE(tl::com::ModuleCanUnload()) << "a held class object keeps the module loaded";
+    held.Reset();
+    EXPECT_TRUE(tl::com::ModuleCanUnload());
+}
+
+TEST(HResultErrorTest, GuardedTurnsFailuresIntoResults) {
+    struct Case {
+        const char* what;
+        void (*body)();
+        HRESULT expected;
+    };
+    const Case cases[] = {
+        {"nothing thrown", [] {}, S_FALSE},
+        {"out of memory while building a string", [] { tl::com::ThrowOutOfMemory(); }, E_OUTOFMEMORY},
+        {"carried HRESULT", [] { tl::com::ThrowIfFailed(E_ACCESSDENIED); }, E_ACCESSDENIED},
+        {"success passes", [] { tl::com::ThrowIfFailed(S_FALSE); }, S_FALSE},
+        {"allocator failure", [] { throw std::bad_alloc(); }, E_OUTOFMEMORY},
+        {"anything else", [] { throw std::runtime_error("x"); }, E_UNEXPECTED},
+    };
+    for (const Case& t : cases) {
+        EXPECT_EQ(tl::com::Guarded([&] {
+                      t.body();
+                      return S_FALSE;
+                  }),
+                  t.expected)
+            << t.what;
+    }
+}
+
+TEST(BstrTest, ReturnStringFollowsTheGetterConvention) {
+    struct Case {
+        std::wstring_view text;
+        bool expectNull;
+    };
+    const Case cases[] = {{L"", true}, {L"YUY2,UYVY", false}, {std::wstring_view(L"a\0b", 3), false}};
+    for (const Case& t : cases) {
+        BSTR out = reinterpret_cast<BSTR>(1);
+        ASSERT_EQ(tl::com::ReturnString(t.text, &out), S_OK);
+        EXPECT_EQ(out == nullptr, t.expectNull);
+        EXPECT_EQ(tl::com::Bstr::Attach(out).View(), t.text);
+    }
+    EXPECT_EQ(tl::com::ReturnString(L"x", nullptr), E_POINTER);
+}
+
+TEST(BstrTest, OwnershipAndConversion) {
+    tl::com::Bstr empty(L"");
+    EXPECT_FALSE(empty.IsNull());
+    EXPECT_EQ(SysStringLen(empty.Get()), 0u);
+
+    tl::com::Bstr text(L"RGB32");
+    tl::com::Bstr copy(text);
+    EXPECT_NE(copy.Get(), text.Get());
+    EXPECT_EQ(copy.View(), L"RGB32");
+    tl::com::Bstr moved(std::move(copy));
+    EXPECT_TRUE(copy.IsNull());
+    EXPECT_EQ(moved.View(), L"RGB32");
+    copy = moved;
+    EXPECT_EQ(copy.View(), L"RGB32");
+
+    BSTR raw = SysAllocStringLen(L"ab\0cd", 5);
+    EXPECT_EQ(tl::com::ToString(raw), L"ab") << "stored up to the first NUL";
+    *moved.Out() = raw;
+    EXPECT_EQ(moved.View().size(), 5u);
+    EXPECT_EQ(tl::com::ToString(nullptr), L"");
+}
+
+TEST(VariantTest, CopiesAreDeepAndMovesEmptyTheSource) {
+    tl::com::Variant v;
+    EXPECT_EQ(v.Type(), VT_EMPTY);
+    VARIANT* slot = v.Out();
+    slot->vt = VT_BSTR;
+    slot->bstrVal = SysAllocString(L"layer");
+
+    tl::com::Variant copy(v);
+    ASSERT_EQ(copy.Type(), VT_BSTR);
+    EXPECT_NE(copy.Get().bstrVal, v.Get().bstrVal);
+    EXPECT_STREQ(copy.Get().bstrVal, L"layer");
+
+    tl::com::Variant moved(std::move(copy));
+    EXPECT_EQ(copy.Type(), VT_EMPTY);
+    EXPECT_STREQ(moved.Get().bstrVal, L"layer");
+
+    VARIANT out;
+    ASSERT_EQ(moved.CopyTo(&out), S_OK);
+    EXPECT_STREQ(out.bstrVal, L"layer");
+    VariantClear(&out);
+    moved.Detach(&out);
+    EXPECT_EQ(moved.Type(), VT_EMPTY);
+    EXPECT_STREQ(out.bstrVal, L"layer");
+    VariantClear(&out);
+    EXPECT_EQ(moved.CopyTo(nullptr), E_POINTER);
+}
+
+}  // namespace
