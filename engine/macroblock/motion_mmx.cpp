@@ -1,5 +1,6 @@
 // Motion-compensation kernels on 64-bit registers without byte averaging: every
-// half-sample and two-source average is formed in 16-bit lanes.
+// half-sample and two-source average is formed in 16-bit lanes. Blocks are
+// done in 8-column strips, each strip top to bottom.
 #include <cstddef>
 #include <utility>
 
@@ -9,21 +10,19 @@
 namespace tl::kernels::mmx {
 namespace {
 
-template <int hx, int hy>
-__m64 predict8(const std::uint8_t* s, int stride) {
-    if constexpr (hx || hy) {
-        return narrow(predictWords<hx, hy>(s, stride));
-    } else {
-        return load8(s);
-    }
-}
-
 // Index 2 * vertical half + horizontal half.
 template <int width, std::size_t index>
 void predict(std::uint8_t* dst, const std::uint8_t* src, int stride, int height) {
     constexpr int hx = index & 1, hy = index >> 1;
-    for (int y = 0; y < height; ++y, src += stride, dst += stride) {
-        for (int x = 0; x < width; x += 8) store8(dst + x, predict8<hx, hy>(src + x, stride));
+    for (int x = 0; x < width; x += 8) {
+        std::uint8_t* d = dst + x;
+        if constexpr (index == 0) {
+            const std::uint8_t* s = src + x;
+            for (int y = 0; y < height; ++y, s += stride, d += stride) store8(d, load8(s));
+        } else {
+            WordRows<hx, hy> rows(src + x, stride);
+            for (int y = 0; y < height; ++y, d += stride) store8(d, narrow(rows.next()));
+        }
     }
     _mm_empty();
 }
@@ -33,12 +32,11 @@ template <int width, std::size_t index>
 void average(const std::uint8_t* src1, const std::uint8_t* src2, std::uint8_t* dst, int stride,
              int height) {
     constexpr int h1 = (index >> 2) & 1, v1 = index >> 3, h2 = index & 1, v2 = (index >> 1) & 1;
-    for (int y = 0; y < height; ++y, src1 += stride, src2 += stride, dst += stride) {
-        for (int x = 0; x < width; x += 8) {
-            const Words p = predictWords<h1, v1>(src1 + x, stride);
-            const Words q = predictWords<h2, v2>(src2 + x, stride);
-            store8(dst + x, narrow(averageWords(p, q)));
-        }
+    for (int x = 0; x < width; x += 8) {
+        WordRows<h1, v1> first(src1 + x, stride);
+        WordRows<h2, v2> second(src2 + x, stride);
+        std::uint8_t* d = dst + x;
+        for (int y = 0; y < height; ++y, d += stride) store8(d, narrow(averageWords(first.next(), second.next())));
     }
     _mm_empty();
 }

@@ -1,6 +1,6 @@
 // Motion-compensation building blocks on 64-bit registers, shared by the MMX
-// and SSE forms: eight samples of a prediction, computed exactly in 16-bit
-// lanes. Include only from files compiled with MMX enabled; the unnamed
+// and SSE forms: successive rows of an 8-sample prediction, computed exactly in
+// 16-bit lanes. Include only from files compiled with MMX enabled; the unnamed
 // namespace keeps each includer's copy built with its own flags.
 #pragma once
 #include <mmintrin.h>
@@ -24,6 +24,8 @@ inline Words widen(__m64 v) {
 
 inline __m64 narrow(Words w) { return _mm_packs_pu16(w.low, w.high); }
 
+inline Words addWords(Words a, Words b) { return {_mm_add_pi16(a.low, b.low), _mm_add_pi16(a.high, b.high)}; }
+
 // (a + b + 1) >> 1 per lane.
 inline Words averageWords(Words a, Words b) {
     const __m64 one = _mm_set1_pi16(1);
@@ -31,24 +33,51 @@ inline Words averageWords(Words a, Words b) {
             _mm_srli_pi16(_mm_add_pi16(_mm_add_pi16(a.high, b.high), one), 1)};
 }
 
-// Eight samples at half-sample position (hx, hy) in 16-bit lanes. The
-// both-halves form adds all four neighbours before one rounding shift.
+// The rows of an 8-wide prediction at half-sample position (hx, hy), top to
+// bottom. With a vertical half the lower row's terms (its horizontal pair sums
+// for both halves) are kept for the next row, so each source row is read and
+// widened once. Both halves add all four neighbours before one rounding shift.
 template <int hx, int hy>
-inline Words predictWords(const std::uint8_t* s, int stride) {
-    const Words a = widen(load8(s));
-    if constexpr (hx && hy) {
-        const Words b = widen(load8(s + 1));
-        const Words c = widen(load8(s + stride));
-        const Words d = widen(load8(s + stride + 1));
-        const __m64 two = _mm_set1_pi16(2);
-        return {_mm_srli_pi16(_mm_add_pi16(_mm_add_pi16(_mm_add_pi16(a.low, b.low), _mm_add_pi16(c.low, d.low)), two), 2),
-                _mm_srli_pi16(_mm_add_pi16(_mm_add_pi16(_mm_add_pi16(a.high, b.high), _mm_add_pi16(c.high, d.high)), two), 2)};
-    } else if constexpr (hx || hy) {
-        return averageWords(a, widen(load8(s + (hx ? 1 : stride))));
-    } else {
-        return a;
+class WordRows {
+public:
+    WordRows(const std::uint8_t* src, int stride) : s_(src), stride_(stride) {
+        if constexpr (hy != 0) below_ = term(s_);
     }
-}
+
+    Words next() {
+        Words result;
+        if constexpr (hy != 0) {
+            const Words above = below_;
+            below_ = term(s_ + stride_);
+            if constexpr (hx != 0) {
+                const __m64 two = _mm_set1_pi16(2);
+                const Words sum = addWords(above, below_);
+                result = {_mm_srli_pi16(_mm_add_pi16(sum.low, two), 2), _mm_srli_pi16(_mm_add_pi16(sum.high, two), 2)};
+            } else {
+                result = averageWords(above, below_);
+            }
+        } else if constexpr (hx != 0) {
+            result = averageWords(widen(load8(s_)), widen(load8(s_ + 1)));
+        } else {
+            result = widen(load8(s_));
+        }
+        s_ += stride_;
+        return result;
+    }
+
+private:
+    Words term(const std::uint8_t* s) const {
+        if constexpr (hx != 0) {
+            return addWords(widen(load8(s)), widen(load8(s + 1)));
+        } else {
+            return widen(load8(s));
+        }
+    }
+
+    const std::uint8_t* s_;
+    int stride_;
+    Words below_{};
+};
 
 }  // namespace
 }  // namespace tl::kernels

@@ -13,23 +13,39 @@
 namespace tl::kernels::sse {
 namespace {
 
+// The rows of an 8-wide prediction as bytes; see WordRows.
 template <int hx, int hy>
-__m64 predict8(const std::uint8_t* s, int stride) {
-    if constexpr (hx && hy) {
-        return narrow(predictWords<1, 1>(s, stride));
-    } else if constexpr (hx || hy) {
-        return _mm_avg_pu8(load8(s), load8(s + (hx ? 1 : stride)));
-    } else {
-        return load8(s);
+class ByteRows {
+public:
+    ByteRows(const std::uint8_t* src, int stride) : s_(src), stride_(stride), bothHalves_(src, stride) {}
+
+    __m64 next() {
+        __m64 result;
+        if constexpr (hx && hy) {
+            result = narrow(bothHalves_.next());
+        } else if constexpr (hx || hy) {
+            result = _mm_avg_pu8(load8(s_), load8(s_ + (hx ? 1 : stride_)));
+        } else {
+            result = load8(s_);
+        }
+        s_ += stride_;
+        return result;
     }
-}
+
+private:
+    const std::uint8_t* s_;
+    int stride_;
+    WordRows<hx && hy, hx && hy> bothHalves_;  // used only with both halves
+};
 
 // Index 1 or 2: one half-sample direction.
 template <int width, std::size_t index>
 void predict(std::uint8_t* dst, const std::uint8_t* src, int stride, int height) {
     constexpr int hx = index & 1, hy = index >> 1;
-    for (int y = 0; y < height; ++y, src += stride, dst += stride) {
-        for (int x = 0; x < width; x += 8) store8(dst + x, predict8<hx, hy>(src + x, stride));
+    for (int x = 0; x < width; x += 8) {
+        ByteRows<hx, hy> rows(src + x, stride);
+        std::uint8_t* d = dst + x;
+        for (int y = 0; y < height; ++y, d += stride) store8(d, rows.next());
     }
     _mm_empty();
 }
@@ -39,10 +55,11 @@ template <int width, std::size_t index>
 void average(const std::uint8_t* src1, const std::uint8_t* src2, std::uint8_t* dst, int stride,
              int height) {
     constexpr int h1 = (index >> 2) & 1, v1 = index >> 3, h2 = index & 1, v2 = (index >> 1) & 1;
-    for (int y = 0; y < height; ++y, src1 += stride, src2 += stride, dst += stride) {
-        for (int x = 0; x < width; x += 8) {
-            store8(dst + x, _mm_avg_pu8(predict8<h1, v1>(src1 + x, stride), predict8<h2, v2>(src2 + x, stride)));
-        }
+    for (int x = 0; x < width; x += 8) {
+        ByteRows<h1, v1> first(src1 + x, stride);
+        ByteRows<h2, v2> second(src2 + x, stride);
+        std::uint8_t* d = dst + x;
+        for (int y = 0; y < height; ++y, d += stride) store8(d, _mm_avg_pu8(first.next(), second.next()));
     }
     _mm_empty();
 }

@@ -1,0 +1,128 @@
+// Speed of the block kernels per tier, on data kept in cache: the inverse DCT
+// over a slice-sized batch, the 16x16 stores and the wide prediction kernels.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "engine/macroblock/kernel_slots.h"
+
+namespace tl {
+namespace {
+
+constexpr int batchBlocks = 6 * 45;  // one slice of 4:2:0 macroblocks at 720 wide
+constexpr int stride = 768;
+
+struct alignas(64) Coefficients {
+    std::int16_t v[batchBlocks * 64];
+};
+
+void fillCoefficients(Coefficients& c) {
+    std::mt19937 rng(1);
+    for (int i = 0; i < batchBlocks * 64; ++i) {
+        c.v[i] = rng() % 5 == 0 ? static_cast<std::int16_t>(static_cast<int>(rng() % 1024) - 512) : 0;
+    }
+}
+
+std::vector<std::uint8_t> picture() {
+    std::mt19937 rng(2);
+    std::vector<std::uint8_t> p(stride * 40);
+    for (std::uint8_t& b : p) b = static_cast<std::uint8_t>(rng());
+    return p;
+}
+
+const KernelSlots* slotsOrSkip(benchmark::State& state) {
+    const auto tier = static_cast<KernelTier>(state.range(0));
+    if (tier > detectedKernelTier()) {
+        state.SkipWithError("tier not supported by this processor");
+        return nullptr;
+    }
+    return &kernelSlotsFor(tier);
+}
+
+void BM_IdctBatch(benchmark::State& state) {
+    const KernelSlots* s = slotsOrSkip(state);
+    if (!s) return;
+    static Coefficients source, work;
+    fillCoefficients(source);
+    for (auto _ : state) {
+        work = source;
+        s->idct(work.v, batchBlocks);
+        benchmark::DoNotOptimize(work.v[0]);
+    }
+    state.SetItemsProcessed(state.iterations() * batchBlocks);
+}
+
+void BM_AddResidual16Frame(benchmark::State& state) {
+    const KernelSlots* s = slotsOrSkip(state);
+    if (!s) return;
+    static Coefficients c;
+    fillCoefficients(c);
+    std::vector<std::uint8_t> p = picture();
+    for (auto _ : state) {
+        s->addResidual16Frame(p.data() + 3, stride, c.v);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_IntraStore16Frame(benchmark::State& state) {
+    const KernelSlots* s = slotsOrSkip(state);
+    if (!s) return;
+    static Coefficients c;
+    fillCoefficients(c);
+    std::vector<std::uint8_t> p = picture();
+    for (auto _ : state) {
+        s->intraStore16Frame(p.data() + 3, stride, c.v);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_PredictWide(benchmark::State& state) {
+    const KernelSlots* s = slotsOrSkip(state);
+    if (!s) return;
+    const std::vector<std::uint8_t> src = picture();
+    std::vector<std::uint8_t> dst = picture();
+    const auto fn = s->predictWide[state.range(1)];
+    for (auto _ : state) {
+        fn(dst.data(), src.data() + 1, stride, 16);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_AverageWide(benchmark::State& state) {
+    const KernelSlots* s = slotsOrSkip(state);
+    if (!s) return;
+    const std::vector<std::uint8_t> src = picture();
+    std::vector<std::uint8_t> dst = picture();
+    const auto fn = s->averageWide[state.range(1)];
+    for (auto _ : state) {
+        fn(src.data() + 1, src.data() + 5, dst.data(), stride, 16);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void tiers(benchmark::internal::Benchmark* b) {
+    b->ArgName("tier");
+    for (int t = 0; t <= static_cast<int>(KernelTier::SSE2); ++t) b->Arg(t);
+}
+
+void tiersAndIndexes(benchmark::internal::Benchmark* b, std::initializer_list<int> indexes) {
+    b->ArgNames({"tier", "index"});
+    for (int t = 0; t <= static_cast<int>(KernelTier::SSE2); ++t) {
+        for (int i : indexes) b->Args({t, i});
+    }
+}
+
+BENCHMARK(BM_IdctBatch)->Apply(tiers);
+BENCHMARK(BM_AddResidual16Frame)->Apply(tiers);
+BENCHMARK(BM_IntraStore16Frame)->Apply(tiers);
+BENCHMARK(BM_PredictWide)->Apply([](benchmark::internal::Benchmark* b) { tiersAndIndexes(b, {0, 1, 2, 3}); });
+BENCHMARK(BM_AverageWide)->Apply([](benchmark::internal::Benchmark* b) { tiersAndIndexes(b, {0, 5, 15}); });
+
+}  // namespace
+}  // namespace tl
