@@ -1,25 +1,60 @@
 #include "engine/macroblock/software_decoding_path.h"
 
+#include "engine/macroblock/kernel_slots.h"
+#include "engine/macroblock/parser_state.h"
+#include "engine/macroblock/picture_params.h"
+#include "engine/macroblock/reconstruct.h"
+#include "engine/macroblock/row_arrays.h"
+#include "engine/macroblock/scaled_matrix_cache.h"
+#include "engine/macroblock/slice_decoder.h"
+
 namespace tl {
 namespace {
 
-// Skips the slices of a picture; the slice layer replaces this.
+// The picture driver: parse a slice into the row arrays, run the inverse DCT
+// over its blocks in one batch, reconstruct its macroblocks, next slice.
 class SoftwareDecodingPath final : public DecodingPath {
 public:
-    HResult decodePicture(BitReader& reader, const StreamState&, const PictureTargets&) override {
+    HResult decodePicture(BitReader& reader, const StreamState& stream, const PictureTargets& targets) override {
+        const PictureParams params = makePictureParams(stream);
+        if (params.mb_width <= 0 || params.mb_count <= 0) return skipSlices(reader);
+        rows_.allocate(params.mb_width, params.block_count);
+        matrices_.update(stream);
+        reconstructor_.begin(params, targets);
+        const SliceContext ctx{params, state_, matrices_, rows_};
+
         for (;;) {
-            HResult r = reader.nextStartCode();
-            if (r != hr::ok) return r;
-            std::uint32_t code = reader.cache & 0xFF;
+            matrices_.resetCounters();
+            rows_.reset();
+            std::int32_t firstAddress = 0;
+            const HResult r = decodeSlice(reader, ctx, firstAddress);
+            if (failed(r)) return r;
+            if (rows_.recorded() > 0) {
+                if (rows_.blocksUsed() > 0) kernelSlots().idct(rows_.blocks(), rows_.blocksUsed());
+                reconstructor_.reconstruct(rows_, firstAddress, rows_.recorded());
+            }
+            if (r == kPictureFinished) return kPictureFinished;
+        }
+    }
+
+    std::uint32_t errors() const override { return state_.errors; }
+    void resetErrors() override { state_.errors = 0; }
+
+private:
+    // Without a usable size the slices cannot be decoded; they are passed over.
+    static HResult skipSlices(BitReader& reader) {
+        for (;;) {
+            if (HResult r = reader.nextStartCode(); r != hr::ok) return r;
+            const std::uint32_t code = reader.cache & 0xFF;
             if (code < 0x01 || code > 0xAF) return kPictureFinished;
             reader.skipBits(8);
         }
     }
-    std::uint32_t errors() const override { return errors_; }
-    void resetErrors() override { errors_ = 0; }
 
-private:
-    std::uint32_t errors_ = 0;
+    ParserState state_;
+    ScaledMatrixCache matrices_;
+    RowArrays rows_;
+    SliceReconstructor reconstructor_;
 };
 
 }  // namespace

@@ -1,0 +1,199 @@
+#include "engine/macroblock/coefficients.h"
+
+#include "engine/macroblock/dct_coefficient_tables.h"
+#include "engine/macroblock/local_bits.h"
+
+namespace tl {
+namespace {
+
+inline int leadingZeros(std::uint32_t w) { return w ? __builtin_clz(w) : 32; }
+
+HResult readDcValue(BitReader& reader, int length, int size, std::int32_t& differential) {
+    reader.skipBits(length);
+    if (size == 0) {
+        differential = 0;
+        return hr::ok;
+    }
+    const std::int32_t v = static_cast<std::int32_t>(reader.readBits(size));
+    differential = (v >> (size - 1)) ? v : v - (1 << size) + 1;
+    return hr::ok;
+}
+
+// Writes coefficients into a dense block; mismatch control toggles bit 0 of
+// coefficient 63.
+struct BlockSink {
+    std::int16_t* block;
+    void put(int natural, int, std::int32_t value) { block[natural] = static_cast<std::int16_t>(value); }
+    void endOfBlock(std::uint32_t parity, int) {
+        if (parity & 1) block[63] ^= 1;
+    }
+};
+
+// Appends (run, value) pairs; mismatch control adds a pair for position 63,
+// or toggles the last value when position 63 is already coded.
+struct RunLevelSink {
+    RunLevelPair* pairs;
+    int& count;
+    void put(int, int run, std::int32_t value) {
+        pairs[count++] = RunLevelPair{static_cast<std::int16_t>(run), static_cast<std::int16_t>(value)};
+    }
+    void endOfBlock(std::uint32_t parity, int next) {
+        if (!(parity & 1)) return;
+        if (next < 64)
+            pairs[count++] = RunLevelPair{static_cast<std::int16_t>(63 - next), 1};
+        else
+            pairs[count - 1].value ^= 1;
+    }
+};
+
+// The one coefficient loop behind all six decoders. `position` is the scan
+// position of the last stored coefficient (0 after an intra DC, -1 before the
+// first coefficient of a non-intra block); `parity` the running XOR of the
+// stored values, starting at 1.
+template <bool Intra, class Sink>
+HResult decodeAc(BitReader& reader, const DctShortCode* table, const std::uint16_t* weights,
+                 const std::uint8_t* scan, int position, std::uint32_t parity, Sink& sink,
+                 std::uint32_t& errors) {
+    LocalBits b(reader);
+    if (!Intra) {
+        // The first coefficient of a non-intra block: "1s" is run 0, level 1.
+        if (HResult r = b.ensure(2); r != hr::ok) return r;
+        if (b.cache & 0x80000000u) {
+            const int natural = scan[0];
+            std::int32_t v = static_cast<std::int32_t>((3u * weights[natural]) >> 5);
+            if (b.cache & 0x40000000u) v = -v;
+            b.skip(2);
+            sink.put(natural, 0, v);
+            parity ^= static_cast<std::uint32_t>(v);
+            position = 0;
+        }
+    }
+    for (;;) {
+        if (HResult r = b.ensure(24); r != hr::ok) return r;
+        const std::uint32_t w = b.cache;
+        std::uint32_t run;
+        std::uint32_t level;
+        std::uint32_t negative;
+        if (w >= 0x04000000u) {
+            const DctShortCode e = table[w >> 24];
+            if (e.kind == DCT_RUN_LEVEL) {
+                run = e.run;
+                level = e.level;
+                negative = (w << e.length) >> 31;
+                b.skip(e.length + 1);
+            } else if (e.kind == DCT_END_OF_BLOCK) {
+                b.skip(e.length);
+                break;
+            } else {
+                // Escape: 6-bit run, 12-bit signed level.
+                run = (w >> 20) & 63;
+                const std::int32_t signedLevel = static_cast<std::int32_t>(w << 12) >> 20;
+                negative = signedLevel < 0;
+                level = static_cast<std::uint32_t>(negative ? -signedLevel : signedLevel);
+                b.skip(24);
+            }
+        } else {
+            DctRunLevel e;
+            int length;
+            switch (leadingZeros(w)) {
+            case 6: e = kDctLeadingZeros6[(w >> 22) & 7]; length = 10; break;
+            case 7: e = kDctLeadingZeros7[(w >> 20) & 15]; length = 12; break;
+            case 8: e = kDctLeadingZeros8[(w >> 19) & 15]; length = 13; break;
+            case 9: e = DctRunLevel{0, static_cast<std::uint8_t>(31 - ((w >> 18) & 15))}; length = 14; break;
+            case 10: e = kDctLeadingZeros10[(w >> 17) & 15]; length = 15; break;
+            case 11: e = kDctLeadingZeros11[(w >> 16) & 15]; length = 16; break;
+            default:
+                ++errors;
+                b.writeBack();
+                return kBitstreamError;
+            }
+            run = e.run;
+            level = e.level;
+            negative = (w << length) >> 31;
+            b.skip(length + 1);
+        }
+        position += static_cast<int>(run) + 1;
+        if (position > 63) {
+            ++errors;
+            b.writeBack();
+            return kBitstreamError;
+        }
+        const int natural = scan[position];
+        std::int32_t v = Intra ? static_cast<std::int32_t>((level * weights[natural]) >> 4)
+                               : static_cast<std::int32_t>(((2 * level + 1) * weights[natural]) >> 5);
+        if (negative) v = -v;
+        sink.put(natural, static_cast<int>(run), v);
+        parity ^= static_cast<std::uint32_t>(v);
+    }
+    b.writeBack();
+    sink.endOfBlock(parity, position + 1);
+    return hr::ok;
+}
+
+}  // namespace
+
+HResult decodeDcDifferentialLuma(BitReader& reader, std::int32_t& differential) {
+    if (HResult r = reader.ensureBits(20); r != hr::ok) return r;
+    const std::uint32_t w = reader.cache;
+    if (!(w & 0x80000000u)) return readDcValue(reader, 2, 1 + static_cast<int>((w >> 30) & 1), differential);
+    switch (w >> 29) {
+    case 4: return readDcValue(reader, 3, 0, differential);
+    case 5: return readDcValue(reader, 3, 3, differential);
+    case 6: return readDcValue(reader, 3, 4, differential);
+    default: break;
+    }
+    int ones = leadingZeros(~w);
+    if (ones > 9) ones = 9;
+    return readDcValue(reader, ones == 9 ? 9 : ones + 1, ones + 2, differential);
+}
+
+HResult decodeDcDifferentialChroma(BitReader& reader, std::int32_t& differential) {
+    if (HResult r = reader.ensureBits(21); r != hr::ok) return r;
+    const std::uint32_t w = reader.cache;
+    if ((w >> 30) != 3) return readDcValue(reader, 2, static_cast<int>(w >> 30), differential);
+    int ones = leadingZeros(~w);
+    if (ones > 10) ones = 10;
+    return readDcValue(reader, ones == 10 ? 10 : ones + 1, ones + 1, differential);
+}
+
+HResult decodeIntraBlockB14(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
+                            const std::uint8_t* scan, std::uint32_t& errors) {
+    BlockSink sink{block};
+    return decodeAc<true>(reader, kTableB14Short.data(), weights, scan, 0,
+                          1u ^ static_cast<std::uint32_t>(block[0]), sink, errors);
+}
+
+HResult decodeIntraBlockB15(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
+                            const std::uint8_t* scan, std::uint32_t& errors) {
+    BlockSink sink{block};
+    return decodeAc<true>(reader, kTableB15Short.data(), weights, scan, 0,
+                          1u ^ static_cast<std::uint32_t>(block[0]), sink, errors);
+}
+
+HResult decodeNonIntraBlock(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
+                            const std::uint8_t* scan, std::uint32_t& errors) {
+    BlockSink sink{block};
+    return decodeAc<false>(reader, kTableB14Short.data(), weights, scan, -1, 1u, sink, errors);
+}
+
+HResult decodeIntraRunLevelB14(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
+                               const std::uint8_t* scan, std::uint32_t& errors) {
+    RunLevelSink sink{pairs, count};
+    return decodeAc<true>(reader, kTableB14Short.data(), weights, scan, 0,
+                          1u ^ static_cast<std::uint32_t>(pairs[0].value), sink, errors);
+}
+
+HResult decodeIntraRunLevelB15(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
+                               const std::uint8_t* scan, std::uint32_t& errors) {
+    RunLevelSink sink{pairs, count};
+    return decodeAc<true>(reader, kTableB15Short.data(), weights, scan, 0,
+                          1u ^ static_cast<std::uint32_t>(pairs[0].value), sink, errors);
+}
+
+HResult decodeNonIntraRunLevel(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
+                               const std::uint8_t* scan, std::uint32_t& errors) {
+    RunLevelSink sink{pairs, count};
+    return decodeAc<false>(reader, kTableB14Short.data(), weights, scan, -1, 1u, sink, errors);
+}
+
+}  // namespace tl

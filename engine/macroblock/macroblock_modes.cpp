@@ -1,0 +1,113 @@
+#include "engine/macroblock/macroblock_modes.h"
+
+#include "engine/framework/picture.h"
+#include "engine/macroblock/macroblock_flags.h"
+
+namespace tl {
+namespace {
+
+constexpr std::uint32_t kIntra = mb::intra;
+constexpr std::uint32_t kForward = mb::motionForward;
+constexpr std::uint32_t kBackward = mb::motionBackward;
+constexpr std::uint32_t kPattern = mb::pattern;
+constexpr std::uint32_t kQuant = mb::quant;
+
+struct TypeCode {
+    std::uint32_t flags;
+    int length;  // 0: invalid
+};
+
+// Table B-2.
+TypeCode intraType(std::uint32_t w) {
+    if (w & 0x80000000u) return {kIntra, 1};
+    if (w & 0x40000000u) return {kIntra | kQuant, 2};
+    return {0, 0};
+}
+
+// Table B-3.
+TypeCode predictiveType(std::uint32_t w) {
+    if (w & 0x80000000u) return {kForward | kPattern, 1};
+    if (w & 0x40000000u) return {kPattern, 2};
+    if (w & 0x20000000u) return {kForward, 3};
+    switch (w >> 27) {  // 00011, 00010, 00001, 00000
+    case 3: return {kIntra, 5};
+    case 2: return {kForward | kPattern | kQuant, 5};
+    case 1: return {kPattern | kQuant, 5};
+    default: break;
+    }
+    if (w & 0x04000000u) return {kIntra | kQuant, 6};
+    return {0, 0};
+}
+
+// Table B-4.
+TypeCode bidirectionalType(std::uint32_t w) {
+    switch (w >> 28) {
+    case 8: case 9: case 10: case 11: return {kForward | kBackward, 2};               // 10
+    case 12: case 13: case 14: case 15: return {kForward | kBackward | kPattern, 2};  // 11
+    case 4: case 5: return {kBackward, 3};                                            // 010
+    case 6: case 7: return {kBackward | kPattern, 3};                                 // 011
+    case 2: return {kForward, 4};                                                     // 0010
+    case 3: return {kForward | kPattern, 4};                                          // 0011
+    default: break;
+    }
+    switch (w >> 26) {  // 0001 xx, 0000 xx
+    case 6: case 7: return {kIntra, 5};                                   // 00011
+    case 4: case 5: return {kForward | kBackward | kPattern | kQuant, 5};  // 00010
+    case 3: return {kForward | kPattern | kQuant, 6};                     // 000011
+    case 2: return {kBackward | kPattern | kQuant, 6};                    // 000010
+    case 1: return {kIntra | kQuant, 6};                                  // 000001
+    default: return {0, 0};
+    }
+}
+
+}  // namespace
+
+void deriveVectorFormat(const PictureParams& params, MacroblockModes& modes) {
+    const std::uint32_t type = motionTypeOf(modes.flags);
+    if (params.framePicture()) {
+        modes.vectorCount = type == MC_FIELD ? 2 : 1;
+        modes.frameFormat = type == MC_FRAME;
+        modes.halveVertical = type == MC_FIELD || type == MC_DUAL_PRIME;
+    } else {
+        modes.vectorCount = type == MC_16X8 ? 2 : 1;
+        modes.frameFormat = false;
+        modes.halveVertical = false;
+    }
+}
+
+HResult parseMacroblockModes(BitReader& reader, const PictureParams& params, ParserState& state,
+                             MacroblockModes& modes) {
+    if (HResult r = reader.ensureBits(21); r != hr::ok) return r;
+    const std::uint32_t w = reader.cache;
+    TypeCode type;
+    switch (params.picture_coding_type) {
+    case PICTURE_I: type = intraType(w); break;
+    case PICTURE_P: type = predictiveType(w); break;
+    case PICTURE_B: type = bidirectionalType(w); break;
+    default: ++state.errors; return kPictureFinished;
+    }
+    if (!type.length) {
+        ++state.errors;
+        return kBitstreamError;
+    }
+    reader.skipBits(type.length);
+    std::uint32_t flags = type.flags;
+
+    if (flags & (kForward | kBackward)) {
+        if (!params.framePicture() || !params.frame_pred_frame_dct)
+            flags |= reader.readBits(2) << mb::motionTypeShift;
+        else
+            flags |= MC_FRAME << mb::motionTypeShift;
+    } else if ((flags & kIntra) && params.concealment_motion_vectors) {
+        flags |= (params.framePicture() ? MC_FRAME : MC_FIELD) << mb::motionTypeShift;
+    }
+    modes.flags = flags;
+    deriveVectorFormat(params, modes);
+
+    if (params.framePicture() && !params.frame_pred_frame_dct && (flags & (kIntra | kPattern)))
+        modes.flags |= reader.readBits(1) ? mb::fieldDct : 0;
+    if (flags & kQuant) state.quantiser_scale = quantiserScale(params, reader.readBits(5));
+    return hr::ok;
+}
+
+}  // namespace tl

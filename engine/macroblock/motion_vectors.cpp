@@ -1,0 +1,143 @@
+#include "engine/macroblock/motion_vectors.h"
+
+#include "engine/macroblock/macroblock_flags.h"
+
+namespace tl {
+namespace {
+
+// motion_code magnitude and code length (without the sign) from the leading
+// bits; length 0 for a bit pattern that is not a code.
+struct MotionCode {
+    std::int32_t magnitude;
+    int length;
+};
+
+MotionCode motionCode(std::uint32_t w) {
+    const int zeros = w ? __builtin_clz(w) : 32;
+    switch (zeros) {
+    case 0: return {0, 1};
+    case 1: case 2: case 3: return {zeros, zeros + 1};
+    case 4:  // 0000 11, 0000 101, 0000 100
+        if (w & (1u << 26)) return {4, 6};
+        return {(w & (1u << 25)) ? 5 : 6, 7};
+    case 5:  // 0000 011, 0000 010xy
+        if (w & (1u << 25)) return {7, 7};
+        return {11 - static_cast<std::int32_t>((w >> 23) & 3), 9};
+    case 6: {  // 0000 0011 xx, 0000 0010 11
+        const std::uint32_t t = (w >> 22) & 7;
+        if (t >= 4) return {15 - static_cast<std::int32_t>(t & 3), 10};
+        if (t == 3) return {16, 10};
+        return {0, 0};
+    }
+    default: return {0, 0};
+    }
+}
+
+// One component: motion_code, motion_residual, then dmvector when dual prime.
+HResult parseComponent(BitReader& reader, int r_size, std::int32_t& pmv, bool halve, bool dualPrime,
+                       std::int32_t& dmvector, std::uint32_t& errors) {
+    if (HResult r = reader.ensureBits(21); r != hr::ok) return r;
+    const MotionCode code = motionCode(reader.cache);
+    if (!code.length) {
+        ++errors;
+        return kBitstreamError;
+    }
+    reader.skipBits(code.length);
+    std::int32_t motion_code = code.magnitude;
+    std::uint32_t residual = 0;
+    if (motion_code) {
+        if (reader.readBits(1)) motion_code = -motion_code;
+        if (r_size) residual = reader.readBits(r_size);
+    }
+    const std::int32_t prediction = halve ? pmv >> 1 : pmv;
+    const std::int32_t v = reconstructVectorComponent(prediction, motion_code, residual, r_size);
+    pmv = halve ? v * 2 : v;
+    if (dualPrime) {
+        if (!reader.readBits(1))
+            dmvector = 0;
+        else
+            dmvector = reader.readBits(1) ? -1 : 1;
+    }
+    return hr::ok;
+}
+
+// (v * m) // 2 with halves rounded away from zero, for odd m.
+std::int32_t scaleDualPrime(std::int32_t v, int m) { return (v * m + (v > 0)) >> 1; }
+
+}  // namespace
+
+std::int32_t reconstructVectorComponent(std::int32_t prediction, std::int32_t motion_code,
+                                        std::uint32_t motion_residual, int r_size) {
+    if (motion_code == 0) return prediction;
+    const std::int32_t magnitude = motion_code < 0 ? -motion_code : motion_code;
+    std::int32_t delta = ((magnitude - 1) << r_size) + static_cast<std::int32_t>(motion_residual) + 1;
+    if (motion_code < 0) delta = -delta;
+    const std::int32_t high = 16 << r_size;
+    const std::int32_t range = 32 << r_size;
+    std::int32_t v = prediction + delta;
+    if (v >= high)
+        v -= range;
+    else if (v < -high)
+        v += range;
+    return v;
+}
+
+HResult parseMotionVectors(BitReader& reader, const PictureParams& params, ParserState& state,
+                           MacroblockModes& modes, int s) {
+    const bool dualPrime = motionTypeOf(modes.flags) == MC_DUAL_PRIME;
+    const int rh = params.r_size[s][0];
+    const int rv = params.r_size[s][1];
+    auto vector = [&](int r) -> HResult {
+        std::int32_t* pmv = state.PMV[r][s];
+        if (HResult res = parseComponent(reader, rh, pmv[0], false, dualPrime, state.dmvector[0], state.errors);
+            res != hr::ok)
+            return res;
+        return parseComponent(reader, rv, pmv[1], modes.halveVertical, dualPrime, state.dmvector[1],
+                              state.errors);
+    };
+
+    if (modes.vectorCount == 2) {
+        for (int r = 0; r < 2; ++r) {
+            if (HResult res = reader.ensureBits(1); res != hr::ok) return res;
+            if (reader.readBits(1)) modes.flags |= mb::fieldSelect(r, s);
+            if (HResult res = vector(r); res != hr::ok) return res;
+        }
+        return hr::ok;
+    }
+    if (!modes.frameFormat && !dualPrime) {
+        if (HResult res = reader.ensureBits(1); res != hr::ok) return res;
+        if (reader.readBits(1)) modes.flags |= mb::fieldSelect(0, s) | mb::fieldSelect(1, s);
+    }
+    if (HResult res = vector(0); res != hr::ok) return res;
+    state.PMV[1][s][0] = state.PMV[0][s][0];
+    state.PMV[1][s][1] = state.PMV[0][s][1];
+    return hr::ok;
+}
+
+void applyDualPrime(const PictureParams& params, ParserState& state, std::uint32_t& flags) {
+    const std::int32_t dx = state.dmvector[0];
+    const std::int32_t dy = state.dmvector[1];
+    const std::int32_t x = state.PMV[0][0][0];
+    flags &= ~(mb::fieldSelect(0, 0) | mb::fieldSelect(0, 1) | mb::fieldSelect(1, 0) | mb::fieldSelect(1, 1));
+    if (params.framePicture()) {
+        const std::int32_t y = state.PMV[0][0][1] >> 1;  // field units
+        state.PMV[1][0][0] = state.PMV[0][0][0];
+        state.PMV[1][0][1] = state.PMV[0][0][1];
+        // Top field predicted from the bottom field, then bottom from top.
+        const int mTop = params.top_field_first ? 1 : 3;
+        const int mBottom = params.top_field_first ? 3 : 1;
+        state.PMV[0][1][0] = scaleDualPrime(x, mTop) + dx;
+        state.PMV[0][1][1] = (scaleDualPrime(y, mTop) + dy - 1) * 2;
+        state.PMV[1][1][0] = scaleDualPrime(x, mBottom) + dx;
+        state.PMV[1][1][1] = (scaleDualPrime(y, mBottom) + dy + 1) * 2;
+        flags |= mb::fieldSelect(0, 1) | mb::fieldSelect(1, 0);
+    } else {
+        const std::int32_t y = state.PMV[0][0][1];
+        const bool top = params.picture_structure == TOP_FIELD;
+        state.PMV[0][1][0] = scaleDualPrime(x, 1) + dx;
+        state.PMV[0][1][1] = scaleDualPrime(y, 1) + dy + (top ? -1 : 1);
+        flags |= top ? mb::fieldSelect(0, 1) : mb::fieldSelect(0, 0);
+    }
+}
+
+}  // namespace tl

@@ -1,0 +1,309 @@
+#include "engine/macroblock/reconstruct.h"
+
+#include "engine/framework/picture.h"
+#include "engine/macroblock/kernel_slots.h"
+#include "engine/macroblock/macroblock_flags.h"
+
+namespace tl {
+namespace {
+
+bool samePlanes(const Picture* a, const Picture* b) {
+    return b && b->planes[0] && b->planes[1] && b->planes[2] && b->lumaStride == a->lumaStride &&
+           b->lumaSize == a->lumaSize && b->chromaStride == a->chromaStride && b->chromaFormat == a->chromaFormat;
+}
+
+}  // namespace
+
+void SliceReconstructor::begin(const PictureParams& params, const PictureTargets& targets) {
+    params_ = params;
+    current_ = nullptr;
+    const Picture* c = targets.current;
+    if (!c || !c->planes[0] || !c->planes[1] || !c->planes[2] || c->lumaStride <= 0) return;
+    width_ = c->lumaStride;
+    height_ = c->lumaSize / c->lumaStride;
+    chromaShiftX_ = params.chroma_format == CHROMA_444 ? 0 : 1;
+    chromaShiftY_ = params.chroma_format == CHROMA_420 ? 1 : 0;
+    chromaWidth_ = width_ >> chromaShiftX_;
+    chromaHeight_ = height_ >> chromaShiftY_;
+    if (width_ != 16 * params.mb_width || c->chromaStride != chromaWidth_ || c->chromaFormat != params.chroma_format)
+        return;
+    mbRows_ = params.framePicture() ? height_ / 16 : height_ / 32;
+    current_ = c;
+    forward_ = samePlanes(c, targets.forward) ? targets.forward : nullptr;
+    backward_ = samePlanes(c, targets.backward) ? targets.backward : nullptr;
+    secondField_ = targets.secondField;
+}
+
+SliceReconstructor::Source SliceReconstructor::frameSource(const Picture* picture) const {
+    if (!picture) return Source{{nullptr, nullptr, nullptr}, 0, 0};
+    return Source{{picture->planes[0], picture->planes[1], picture->planes[2]}, height_, chromaHeight_};
+}
+
+SliceReconstructor::Source SliceReconstructor::fieldSource(const Picture* picture, int parity) const {
+    if (!picture) return Source{{nullptr, nullptr, nullptr}, 0, 0};
+    return Source{{picture->planes[0] + parity * width_, picture->planes[1] + parity * chromaWidth_,
+                   picture->planes[2] + parity * chromaWidth_},
+                  height_ / 2, chromaHeight_ / 2};
+}
+
+// In the second field of a P frame, the field of the other parity is the first
+// field of the frame being decoded.
+const Picture* SliceReconstructor::fieldReference(int s, int parity) const {
+    if (s == 1) return backward_;
+    const int currentParity = params_.picture_structure == BOTTOM_FIELD ? 1 : 0;
+    if (secondField_ && params_.picture_coding_type == PICTURE_P && parity != currentParity) return current_;
+    return forward_;
+}
+
+void SliceReconstructor::predict(const Destination& d, int x, int y, int height, int stride, int chromaStride,
+                                 const Source* sources[2], const std::int32_t* vectors[2], int n) const {
+    // Every sample a kernel would read must lie inside the reference plane, the
+    // extra column and line of half-sample positions included. Valid streams
+    // never point outside; for those that do, the prediction is skipped (luma
+    // and chroma alike) and the residual lands on what the destination held.
+    const std::uint8_t* luma[2];
+    const std::uint8_t* chroma[2][2];
+    int lumaIndex[2];
+    int chromaIndex[2];
+    const int chromaX = x >> chromaShiftX_;
+    const int chromaY = y >> chromaShiftY_;
+    const int chromaW = 16 >> chromaShiftX_;
+    const int chromaH = height >> chromaShiftY_;
+    for (int i = 0; i < n; ++i) {
+        const Source& src = *sources[i];
+        if (!src.plane[0]) return;
+        const std::int32_t mvx = vectors[i][0];
+        const std::int32_t mvy = vectors[i][1];
+        const int sx = x + (mvx >> 1);
+        const int sy = y + (mvy >> 1);
+        const int hx = mvx & 1;
+        const int hy = mvy & 1;
+        if (sx < 0 || sy < 0 || sx + 16 + hx > width_ || sy + height + hy > src.height) return;
+        luma[i] = src.plane[0] + sy * stride + sx;
+        lumaIndex[i] = 2 * hy + hx;
+
+        // Chroma vectors are the luma ones divided by two with truncation
+        // toward zero in each subsampled direction.
+        const std::int32_t cmx = chromaShiftX_ ? mvx / 2 : mvx;
+        const std::int32_t cmy = chromaShiftY_ ? mvy / 2 : mvy;
+        const int csx = chromaX + (cmx >> 1);
+        const int csy = chromaY + (cmy >> 1);
+        const int chx = cmx & 1;
+        const int chy = cmy & 1;
+        if (csx < 0 || csy < 0 || csx + chromaW + chx > chromaWidth_ || csy + chromaH + chy > src.chromaHeight)
+            return;
+        const int offset = csy * chromaStride + csx;
+        chroma[i][0] = src.plane[1] + offset;
+        chroma[i][1] = src.plane[2] + offset;
+        chromaIndex[i] = 2 * chy + chx;
+    }
+
+    const KernelSlots& k = kernelSlots();
+    const bool wideChroma = chromaShiftX_ == 0;
+    if (n == 1) {
+        k.predictWide[lumaIndex[0]](d.plane[0], luma[0], stride, height);
+        auto chromaKernel = wideChroma ? k.predictWide[chromaIndex[0]] : k.predictNarrow[chromaIndex[0]];
+        chromaKernel(d.plane[1], chroma[0][0], chromaStride, chromaH);
+        chromaKernel(d.plane[2], chroma[0][1], chromaStride, chromaH);
+    } else {
+        k.averageWide[4 * lumaIndex[0] + lumaIndex[1]](luma[0], luma[1], d.plane[0], stride, height);
+        const int index = 4 * chromaIndex[0] + chromaIndex[1];
+        auto chromaKernel = wideChroma ? k.averageWide[index] : k.averageNarrow[index];
+        chromaKernel(chroma[0][0], chroma[1][0], d.plane[1], chromaStride, chromaH);
+        chromaKernel(chroma[0][1], chroma[1][1], d.plane[2], chromaStride, chromaH);
+    }
+}
+
+// mv holds [r][s][t]: first forward h, v, first backward h, v, second forward...
+void SliceReconstructor::predictFrame(const Destination& d, int x, int y, std::uint32_t flags,
+                                      const std::int32_t* mv) const {
+    const Picture* refs[2] = {forward_, backward_};
+    const std::uint32_t type = motionTypeOf(flags);
+    Source sources[2];
+    const Source* used[2];
+    const std::int32_t* vectors[2];
+    std::int32_t fieldVectors[2][2];
+
+    if (type == MC_FRAME) {
+        int n = 0;
+        for (int s = 0; s < 2; ++s) {
+            if (!(flags & (mb::motionForward << s))) continue;
+            sources[n] = frameSource(refs[s]);
+            used[n] = &sources[n];
+            vectors[n] = mv + 2 * s;
+            ++n;
+        }
+        if (n) predict(d, x, y, 16, d.stride, d.chromaStride, used, vectors, n);
+        return;
+    }
+    if (type != MC_FIELD && type != MC_DUAL_PRIME) return;
+
+    // Two field predictions, each into every second line of the macroblock.
+    for (int f = 0; f < 2; ++f) {
+        const Destination df{{d.plane[0] + f * d.stride, d.plane[1] + f * d.chromaStride,
+                              d.plane[2] + f * d.chromaStride},
+                             2 * d.stride, 2 * d.chromaStride};
+        int n = 0;
+        for (int s = 0; s < 2; ++s) {
+            // Dual prime: both vectors of one field line set come from the
+            // forward reference, the second one being the derived vector.
+            if (type == MC_FIELD && !(flags & (mb::motionForward << s))) continue;
+            const int parity = (flags & mb::fieldSelect(f, s)) ? 1 : 0;
+            sources[n] = fieldSource(type == MC_DUAL_PRIME ? forward_ : refs[s], parity);
+            used[n] = &sources[n];
+            fieldVectors[n][0] = mv[4 * f + 2 * s];
+            fieldVectors[n][1] = mv[4 * f + 2 * s + 1] >> 1;
+            vectors[n] = fieldVectors[n];
+            ++n;
+        }
+        if (n) predict(df, x, y / 2, 8, df.stride, df.chromaStride, used, vectors, n);
+    }
+}
+
+void SliceReconstructor::predictField(const Destination& d, int x, int y, std::uint32_t flags,
+                                      const std::int32_t* mv) const {
+    const std::uint32_t type = motionTypeOf(flags);
+    Source sources[2];
+    const Source* used[2];
+    const std::int32_t* vectors[2];
+
+    if (type == MC_DUAL_PRIME) {
+        // Same-parity field with the decoded vector, opposite parity with the
+        // derived one (the first field of this frame in a second field).
+        for (int i = 0; i < 2; ++i) {
+            const int parity = (flags & mb::fieldSelect(0, i)) ? 1 : 0;
+            sources[i] = fieldSource(fieldReference(0, parity), parity);
+            used[i] = &sources[i];
+            vectors[i] = mv + 2 * i;
+        }
+        predict(d, x, y, 16, d.stride, d.chromaStride, used, vectors, 2);
+        return;
+    }
+    if (type != MC_FIELD && type != MC_16X8) return;
+
+    const int halves = type == MC_16X8 ? 2 : 1;
+    const int height = 16 / halves;
+    for (int r = 0; r < halves; ++r) {
+        const int chromaLines = (8 * r) >> chromaShiftY_;
+        const Destination dr{{d.plane[0] + 8 * r * d.stride, d.plane[1] + chromaLines * d.chromaStride,
+                              d.plane[2] + chromaLines * d.chromaStride},
+                             d.stride, d.chromaStride};
+        int n = 0;
+        for (int s = 0; s < 2; ++s) {
+            if (!(flags & (mb::motionForward << s))) continue;
+            const int parity = (flags & mb::fieldSelect(r, s)) ? 1 : 0;
+            sources[n] = fieldSource(fieldReference(s, parity), parity);
+            used[n] = &sources[n];
+            vectors[n] = mv + 4 * r + 2 * s;
+            ++n;
+        }
+        if (n) predict(dr, x, y + 8 * r, height, d.stride, d.chromaStride, used, vectors, n);
+    }
+}
+
+void SliceReconstructor::intraStore(const Destination& d, bool fieldDct, const std::int16_t* blocks) const {
+    const KernelSlots& k = kernelSlots();
+    (fieldDct ? k.intraStore16Field : k.intraStore16Frame)(d.plane[0], d.stride, blocks);
+    const std::int16_t* b = blocks + 4 * 64;
+    switch (params_.chroma_format) {
+    case CHROMA_420:
+        k.intraStore8(d.plane[1], d.chromaStride, b);
+        k.intraStore8(d.plane[2], d.chromaStride, b + 64);
+        break;
+    case CHROMA_422: {
+        auto store = fieldDct ? k.intraStore8x16Field : k.intraStore8x16Frame;
+        store(d.plane[1], d.chromaStride, b, b + 2 * 64);
+        store(d.plane[2], d.chromaStride, b + 64, b + 3 * 64);
+        break;
+    }
+    default: {
+        auto store = fieldDct ? k.intraStore8x16Field : k.intraStore8x16Frame;
+        store(d.plane[1], d.chromaStride, b, b + 2 * 64);
+        store(d.plane[1] + 8, d.chromaStride, b + 4 * 64, b + 6 * 64);
+        store(d.plane[2], d.chromaStride, b + 64, b + 3 * 64);
+        store(d.plane[2] + 8, d.chromaStride, b + 5 * 64, b + 7 * 64);
+        break;
+    }
+    }
+}
+
+const std::int16_t* SliceReconstructor::addResidual(const Destination& d, std::uint32_t flags,
+                                                    const std::int16_t* blocks) const {
+    const KernelSlots& k = kernelSlots();
+    const bool fieldDct = flags & mb::fieldDct;
+    if ((flags & 0xF0000000u) == 0xF0000000u) {
+        (fieldDct ? k.addResidual16Field : k.addResidual16Frame)(d.plane[0], d.stride, blocks);
+        blocks += 4 * 64;
+    } else {
+        for (int b = 0; b < 4; ++b) {
+            if (!(flags & mb::coded(b))) continue;
+            const int line = fieldDct ? (b >> 1) : 8 * (b >> 1);
+            k.addResidual8(d.plane[0] + line * d.stride + 8 * (b & 1), fieldDct ? 2 * d.stride : d.stride, blocks);
+            blocks += 64;
+        }
+    }
+    if (params_.chroma_format == CHROMA_420) {
+        for (int c = 0; c < 2; ++c) {
+            if (!(flags & mb::coded(4 + c))) continue;
+            k.addResidual8(d.plane[1 + c], d.chromaStride, blocks);
+            blocks += 64;
+        }
+        return blocks;
+    }
+    // 4:2:2 and 4:4:4: Cb and Cr blocks alternate; each component's blocks go
+    // upper left, lower left, upper right, lower right.
+    for (int b = 4; b < params_.block_count; ++b) {
+        if (!(flags & mb::coded(b))) continue;
+        const int j = (b - 4) >> 1;
+        const int lower = j & 1;
+        const int right = j >> 1;
+        const int line = fieldDct ? lower : 8 * lower;
+        const int stride = fieldDct ? 2 * d.chromaStride : d.chromaStride;
+        k.addResidual8(d.plane[1 + ((b - 4) & 1)] + line * d.chromaStride + 8 * right, stride, blocks);
+        blocks += 64;
+    }
+    return blocks;
+}
+
+void SliceReconstructor::reconstruct(const RowArrays& rows, std::int32_t firstAddress, int count) {
+    if (!current_ || count <= 0 || firstAddress < 0) return;
+    const std::uint32_t* flags = rows.flags();
+    const std::int32_t* mv = rows.vectors();
+    const std::int16_t* blocks = rows.blocks();
+    const bool frame = params_.framePicture();
+    const int parity = params_.picture_structure == BOTTOM_FIELD ? 1 : 0;
+    const int stride = frame ? width_ : 2 * width_;
+    const int chromaStride = frame ? chromaWidth_ : 2 * chromaWidth_;
+    std::uint8_t* lumaBase = current_->planes[0] + (frame ? 0 : parity * width_);
+    std::uint8_t* cbBase = current_->planes[1] + (frame ? 0 : parity * chromaWidth_);
+    std::uint8_t* crBase = current_->planes[2] + (frame ? 0 : parity * chromaWidth_);
+
+    // A slice that runs past the end of its row continues on the next row, and
+    // stops at the end of the picture.
+    int row = firstAddress / params_.mb_width;
+    int column = firstAddress % params_.mb_width;
+    for (int i = 0; i < count && row < mbRows_; ++i) {
+        const int x = 16 * column;
+        const int y = 16 * row;
+        const int cOffset = (y >> chromaShiftY_) * chromaStride + (x >> chromaShiftX_);
+        const Destination d{{lumaBase + y * stride + x, cbBase + cOffset, crBase + cOffset}, stride, chromaStride};
+        const std::uint32_t f = flags[i];
+        if (f & mb::intra) {
+            intraStore(d, f & mb::fieldDct, blocks);
+            blocks += 64 * params_.block_count;
+        } else {
+            if (frame)
+                predictFrame(d, x, y, f, mv);
+            else
+                predictField(d, x, y, f, mv);
+            mv += 8;
+            blocks = addResidual(d, f, blocks);
+        }
+        if (++column == params_.mb_width) {
+            column = 0;
+            ++row;
+        }
+    }
+}
+
+}  // namespace tl

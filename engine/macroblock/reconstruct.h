@@ -1,0 +1,65 @@
+// Turns the parsed macroblocks of one slice into pixels: intra stores, motion
+// compensated prediction from the reference pictures, residual adds.
+#pragma once
+#include <cstdint>
+
+#include "engine/framework/decoding_path.h"
+#include "engine/macroblock/picture_params.h"
+#include "engine/macroblock/row_arrays.h"
+
+namespace tl {
+
+class SliceReconstructor {
+public:
+    // Takes the picture's geometry and references. References whose size or
+    // chroma format differs from the current picture's are treated as missing.
+    void begin(const PictureParams& params, const PictureTargets& targets);
+
+    // Reconstructs `count` recorded macroblocks starting at `firstAddress`,
+    // reading the blocks after the inverse DCT. Macroblocks beyond the end of
+    // the picture are dropped.
+    void reconstruct(const RowArrays& rows, std::int32_t firstAddress, int count);
+
+    // A view of one plane set as the prediction kernels read it: a frame, or
+    // one field of a frame (every second line).
+    struct Source {
+        const std::uint8_t* plane[3];
+        int height;        // luma lines
+        int chromaHeight;  // chroma lines
+    };
+
+private:
+    struct Destination {
+        std::uint8_t* plane[3];
+        int stride;
+        int chromaStride;
+    };
+
+    Source frameSource(const Picture* picture) const;
+    Source fieldSource(const Picture* picture, int parity) const;
+    const Picture* fieldReference(int s, int parity) const;
+
+    void intraStore(const Destination& d, bool fieldDct, const std::int16_t* blocks) const;
+    const std::int16_t* addResidual(const Destination& d, std::uint32_t flags, const std::int16_t* blocks) const;
+    void predictFrame(const Destination& d, int x, int y, std::uint32_t flags, const std::int32_t* mv) const;
+    void predictField(const Destination& d, int x, int y, std::uint32_t flags, const std::int32_t* mv) const;
+    // One prediction of 16 x `height` luma lines at (x, y) of the sources, from
+    // one source or the average of two.
+    void predict(const Destination& d, int x, int y, int height, int stride, int chromaStride,
+                 const Source* sources[2], const std::int32_t* vectors[2], int n) const;
+
+    PictureParams params_;
+    const Picture* current_ = nullptr;
+    const Picture* forward_ = nullptr;
+    const Picture* backward_ = nullptr;
+    bool secondField_ = false;
+    int width_ = 0;         // luma samples per line
+    int height_ = 0;        // luma lines of the frame
+    int chromaWidth_ = 0;
+    int chromaHeight_ = 0;
+    int chromaShiftX_ = 1;
+    int chromaShiftY_ = 1;
+    int mbRows_ = 0;        // macroblock rows of the picture (frame or field)
+};
+
+}  // namespace tl

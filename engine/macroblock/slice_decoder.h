@@ -1,0 +1,36 @@
+// One slice, parsed completely into the row arrays: the macroblock loop with
+// skipped macroblocks, and each macroblock's modes, vectors, pattern and blocks.
+#pragma once
+#include <cstdint>
+
+#include "engine/framework/bit_reader.h"
+#include "engine/macroblock/parser_state.h"
+#include "engine/macroblock/picture_params.h"
+#include "engine/macroblock/row_arrays.h"
+#include "engine/macroblock/scaled_matrix_cache.h"
+
+namespace tl {
+
+struct SliceContext {
+    const PictureParams& params;
+    ParserState& state;
+    ScaledMatrixCache& matrices;
+    RowArrays& rows;
+};
+
+// Returns 0 when the slice ended at a start code, kPictureFinished when the
+// picture is complete or the next start code is not a slice, kBitstreamError
+// after a bitstream error or when the block buffer is full, or the reader's
+// failure. `firstAddress` is valid whenever macroblocks were recorded.
+HResult decodeSlice(BitReader& reader, const SliceContext& ctx, std::int32_t& firstAddress);
+
+// The flags word every macroblock of one run of skipped macroblocks gets, from
+// the flags of the macroblock before the run; resets the predictors the way a
+// skipped macroblock does.
+std::uint32_t skippedMacroblockFlags(const PictureParams& params, ParserState& state, std::uint32_t previous);
+
+// One macroblock after its address increment: modes, vectors, pattern and
+// blocks (written to ctx.rows). `flags` receives the complete flags word.
+HResult parseMacroblock(BitReader& reader, const SliceContext& ctx, std::uint32_t& flags);
+
+}  // namespace tl
