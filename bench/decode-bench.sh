@@ -1,0 +1,177 @@
+#!/usr/bin/env bash
+# Whole-stream decoding speed and memory of tlvdec against libmpeg2 (mpeg2dec) and
+# ffmpeg, on the same streams in the same run. The streams are generated here on first
+# use into bench/work/ (git-ignored): SD 720x576 and HD 1920x1080, both interlaced 4:2:0
+# with B pictures, at broadcast-like bit rates.
+#
+# Usage: bench/decode-bench.sh [--runs N] [--cpu plain|mmx|sse|sse2] [--tlvdec PATH] [--only sd|hd]
+#
+# For each decoder and stream: the median wall time of N runs (default 5), pictures per
+# second, and the peak resident set size. Ratios: speed = their time / our time (above 1
+# means we are faster), memory = our peak / their peak (below 1 means we use less).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/.." && pwd)
+work="$here/work"
+
+runs=5
+cpu=
+only=
+tlvdec="$root/build/native/bin/tlvdec"
+
+usage() {
+    sed -n 's/^# Usage: /usage: /p' "$0" >&2
+    exit 2
+}
+
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --runs) runs=${2:?}; shift 2 ;;
+    --cpu)
+        cpu=${2:?}
+        case "$cpu" in plain | mmx | sse | sse2) ;; *) usage ;; esac
+        shift 2
+        ;;
+    --tlvdec) tlvdec=${2:?}; shift 2 ;;
+    --only)
+        only=${2:?}
+        case "$only" in sd | hd) ;; *) usage ;; esac
+        shift 2
+        ;;
+    -h | --help) usage ;;
+    *) usage ;;
+    esac
+done
+[[ "$runs" =~ ^[1-9][0-9]*$ ]] || usage
+
+for tool in ffmpeg mpeg2dec; do
+    command -v "$tool" >/dev/null || { echo "decode-bench: $tool is required" >&2; exit 1; }
+done
+
+have_tlvdec=1
+if [ ! -x "$tlvdec" ]; then
+    have_tlvdec=0
+    echo "decode-bench: tlvdec not found at $tlvdec; build it first" >&2
+    echo "  (cmake --preset native && cmake --build --preset native --target tlvdec)." >&2
+    echo "  Measuring the other decoders only; ratios are n/a." >&2
+fi
+
+have_time=1
+[ -x /usr/bin/time ] || have_time=0
+if [ "$have_time" = 0 ]; then
+    echo "decode-bench: /usr/bin/time is missing; peak memory is sampled from /proc/PID/status" \
+        "(VmHWM) every 50 ms, which can miss a peak reached just before exit; the polling also costs some time." >&2
+fi
+
+mkdir -p "$work"
+
+# make_stream NAME PICTURES ENCODER-AND-FILTER-OPTIONS...: encoded once; a stamp of the
+# options makes a changed recipe regenerate the stream.
+make_stream() {
+    local name=$1 pictures=$2
+    shift 2
+    local file="$work/$name.m2v" stamp="$work/$name.recipe"
+    local recipe="$pictures $*"
+    if [ -f "$file" ] && [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$recipe" ]; then
+        return
+    fi
+    echo "decode-bench: generating $file ($pictures pictures)" >&2
+    ffmpeg -hide_banner -loglevel error -nostdin -y "$@" -frames:v "$pictures" -c:v mpeg2video \
+        -f mpeg2video "$file"
+    echo "$recipe" >"$stamp"
+}
+
+# Rendered at the field rate and woven, so the fields differ in time; light temporal
+# noise gives the synthetic pattern enough texture to fill a broadcast bit rate.
+woven="noise=alls=8:allf=t:all_seed=1,gblur=sigma=0.8,tinterlace=mode=interleave_top,setfield=tff"
+interlaced_b=(-flags +ildct+ilme -top 1 -g 12 -bf 2 -sc_threshold 1000000000)
+
+streams=()
+if [ "$only" != hd ]; then
+    make_stream sd576i 300 -f lavfi -i "testsrc2=size=720x576:rate=50" -vf "$woven" "${interlaced_b[@]}" \
+        -b:v 7000k -maxrate 9000k -bufsize 1835k -aspect 4:3
+    streams+=("sd576i:300")
+fi
+if [ "$only" != sd ]; then
+    make_stream hd1080i 150 -f lavfi -i "testsrc2=size=1920x1080:rate=50" -vf "$woven" "${interlaced_b[@]}" -b:v 18000k -maxrate 20000k -bufsize 9781k
+    streams+=("hd1080i:150")
+fi
+
+# measure LABEL COMMAND...: runs the command $runs times; prints "median_seconds peak_kib".
+# Output of the decoder goes to $work/last-<label>.log for inspection.
+measure() {
+    local label=$1
+    shift
+    local log="$work/last-$label.log" times=() peak=0 i start end kib
+    for ((i = 0; i < runs; i++)); do
+        if [ "$have_time" = 1 ]; then
+            start=$EPOCHREALTIME
+            /usr/bin/time -f '%M' -o "$work/time.out" "$@" >"$log" 2>&1 || {
+                echo "decode-bench: '$*' failed, see $log" >&2
+                return 1
+            }
+            end=$EPOCHREALTIME
+            kib=$(tail -n 1 "$work/time.out")
+        else
+            start=$EPOCHREALTIME
+            "$@" >"$log" 2>&1 &
+            local pid=$! sample
+            kib=0
+            while kill -0 "$pid" 2>/dev/null; do
+                sample=$(sed -n 's/^VmHWM:[[:space:]]*\([0-9]*\) kB/\1/p' "/proc/$pid/status" 2>/dev/null || true)
+                [ -n "$sample" ] && [ "$sample" -gt "$kib" ] && kib=$sample
+                sleep 0.05
+            done
+            wait "$pid" || { echo "decode-bench: '$*' failed, see $log" >&2; return 1; }
+            end=$EPOCHREALTIME
+        fi
+        times+=("$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f", b - a }')")
+        [ "$kib" -gt "$peak" ] && peak=$kib
+    done
+    printf '%s\n' "${times[@]}" | sort -g | awk -v peak="$peak" '
+        { t[NR] = $1 }
+        END { m = (NR % 2) ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2; printf "%.6f %d\n", m, peak }'
+}
+
+echo
+echo "runs per measurement: $runs${cpu:+, tlvdec tier: $cpu}; $(nproc) CPUs; $(date -u '+%Y-%m-%d %H:%M UTC')"
+printf '%-12s %-9s %10s %10s %10s %8s %8s\n' stream decoder "median s" "pict/s" "peak MiB" speed memory
+for entry in "${streams[@]}"; do
+    name=${entry%%:*}
+    pictures=${entry##*:}
+    file="$work/$name.m2v"
+    ours_time=
+    ours_peak=
+    if [ "$have_tlvdec" = 1 ]; then
+        result=$(measure "tlvdec-$name" "$tlvdec" "$file" --bench ${cpu:+--cpu "$cpu"})
+        read -r ours_time ours_peak <<<"$result"
+        reported=$(grep -oiE 'pictures[=: ]+[0-9]+' "$work/last-tlvdec-$name.log" | grep -oE '[0-9]+$' | head -n 1 || true)
+        if [ -n "$reported" ] && [ "$reported" != "$pictures" ]; then
+            echo "decode-bench: tlvdec reported $reported pictures for $name, the stream has $pictures" >&2
+        fi
+        printf '%-12s %-9s %10.3f %10.1f %10.1f %8s %8s\n' "$name" tlvdec "$ours_time" \
+            "$(awk -v n="$pictures" -v t="$ours_time" 'BEGIN { print n / t }')" \
+            "$(awk -v k="$ours_peak" 'BEGIN { print k / 1024 }')" "" ""
+    fi
+    for decoder in mpeg2dec ffmpeg; do
+        case "$decoder" in
+        mpeg2dec) cmd=(mpeg2dec -o null "$file") ;;
+        ffmpeg) cmd=(ffmpeg -nostdin -v error -threads 1 -i "$file" -f null -) ;;
+        esac
+        result=$(measure "$decoder-$name" "${cmd[@]}")
+        read -r t peak <<<"$result"
+        speed=n/a
+        memory=n/a
+        if [ -n "$ours_time" ]; then
+            speed=$(awk -v a="$t" -v b="$ours_time" 'BEGIN { printf "%.2f", a / b }')
+            memory=$(awk -v a="$ours_peak" -v b="$peak" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }')
+        fi
+        printf '%-12s %-9s %10.3f %10.1f %10.1f %8s %8s\n' "$name" "$decoder" "$t" \
+            "$(awk -v n="$pictures" -v t="$t" 'BEGIN { print n / t }')" \
+            "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')" "$speed" "$memory"
+    done
+done
+echo
+echo "speed = their median time / ours (above 1: tlvdec is faster);" \
+    "memory = our peak / theirs (below 1: tlvdec uses less)."
