@@ -5,8 +5,9 @@
 # inspect_stream.py). Deterministic: single-threaded bit-exact encoding of synthetic
 # lavfi sources, so running it twice gives identical files.
 #
-# Each stream is checked for the coding tools it is meant to carry; the script
-# fails rather than write a stream that silently lost its feature.
+# Each stream is checked for the coding tools it is meant to carry (inspect_stream.py,
+# intra_levels.py); the script fails rather than write a stream that silently lost
+# its feature.
 #
 # Needs ffmpeg/ffprobe, mpeg2enc (mjpegtools) and python3.
 set -euo pipefail
@@ -287,6 +288,9 @@ describe escapes escapes.m2v
 expect escapes slice_quantiser_scale_code 1
 expect escapes intra_dc_precision 11
 expect escapes profile High
+# Quantiser code 1 is scale 2 with the linear scale.
+python3 "$here/intra_levels.py" escapes.m2v 176 144 2 >>"$work/escapes.headers"
+expect escapes escaped_intra_ac_levels "$nonzero"
 
 # Several sequences: an mpeg2enc sequence ending in sequence_end_code, then an ffmpeg
 # sequence with a sequence header before every GOP and its own matrices.
