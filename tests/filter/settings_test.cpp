@@ -1,0 +1,268 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "filter/com/bstr.h"
+#include "filter/settings/filter_settings.h"
+#include "filter/settings/setting_properties.h"
+#include "registry_helpers.h"
+
+namespace {
+
+using tl::test::Dword;
+using tl::test::Raw;
+using tl::test::DwordBytes;
+using tl::test::RawValue;
+using tl::test::Sz;
+using tl::test::WideBytes;
+
+const std::wstring kKey = tl::kSettingsKeyPath;
+
+// What a first load on a machine without the key leaves in the registry.
+struct Expected {
+    const wchar_t* name;
+    RawValue value;
+};
+const std::vector<Expected>& FirstStartValues() {
+    static const std::vector<Expected> values = {
+        {L"dwDeliverBufferCount", Dword(2)},
+        {L"bUseHadwareAcceleratedDeinterlace", Dword(0)},
+        {L"bDirectXVA", Dword(0)},
+        {L"bColorCorrection", Dword(0)},
+        {L"bFrameSkipping", Dword(1)},
+        {L"dwFrameSkippingTolerance", Dword(500)},
+        {L"bCPUFeatureSSE", Dword(1)},
+        {L"bCPUFeatureSSE2", Dword(1)},
+        {L"bCPUFeatureSSE3", Dword(1)},
+        {L"nDefaultWidth", Dword(720)},
+        {L"nDefaultHeight", Dword(576)},
+        {L"bAlwaysDeinterlace", Dword(0)},
+        {L"eDeinterlace", Dword(0)},
+        {L"dwDXVAMaxNumSurfaces", Dword(8)},
+        {L"nAspectRatioX", Dword(0)},
+        {L"nAspectRatioY", Dword(0)},
+        {L"bMaintainAspectRatio", Dword(1)},
+        {L"szOutTypesPriority", Sz(L"YUY2,UYVY,YV12,RGB32,RGB24,RGB565,RGB555")},
+        {L"szOutTypesPriorityHW",
+         Sz(L"YUY2i,UYVYi,YV12i,YUY2,UYVY,YV12,RGB32i,RGB24i,RGB565i,RGB555i,RGB32,RGB24,RGB565,RGB555")},
+        {L"szOutTypesPriorityDXVA", Sz(L"DXVA_Di,DXVA_Bi,DXVA_Ci,DXVA_Ai,DXVA_D,DXVA_B,DXVA_C,DXVA_A")},
+        {L"szOutputConnectionAllowList", Sz(L"")},
+        {L"szOutputConnectionDenyList", Sz(L"")},
+    };
+    return values;
+}
+
+const tl::SettingDescriptor& Setting(const wchar_t* name) {
+    for (const tl::SettingDescriptor& setting : tl::kSettings) {
+        if (std::wstring_view(setting.registryName) == name) return setting;
+    }
+    throw std::invalid_argument("no such setting");
+}
+
+class SettingsRegistryTest : public ::testing::Test {
+protected:
+    void SetUp() override { tl::test::DeleteKeyTree(HKEY_CURRENT_USER, kKey); }
+    void TearDown() override { tl::test::DeleteKeyTree(HKEY_CURRENT_USER, kKey); }
+
+    static std::optional<RawValue> Stored(const wchar_t* name) {
+        return tl::test::ReadRaw(HKEY_CURRENT_USER, kKey, name);
+    }
+    static void Store(const wchar_t* name, const RawValue& value) {
+        tl::test::WriteRaw(HKEY_CURRENT_USER, kKey, name, value);
+    }
+};
+
+TEST_F(SettingsRegistryTest, FirstLoadCreatesTheKeyWithEveryDefault) {
+    ASSERT_FALSE(tl::test::KeyExists(HKEY_CURRENT_USER, kKey));
+    tl::FilterSettings settings;
+    tl::ResetToDefaults(settings);
+    tl::LoadSettings(settings);
+
+    EXPECT_EQ(tl::test::CountValues(HKEY_CURRENT_USER, kKey), static_cast<int>(FirstStartValues().size()));
+    for (const Expected& e : FirstStartValues()) {
+        const auto stored = Stored(e.name);
+        ASSERT_TRUE(stored.has_value()) << "missing " << testing::PrintToString(std::wstring(e.name));
+        EXPECT_EQ(stored->type, e.value.type) << testing::PrintToString(std::wstring(e.name));
+        EXPECT_EQ(stored->data, e.value.data) << testing::PrintToString(std::wstring(e.name));
+    }
+    EXPECT_EQ(settings.nDefaultWidth.Get(), 720);
+    EXPECT_EQ(settings.eDeinterlace.Get(), tl::DEINTERLACE_AUTO);
+    EXPECT_TRUE(settings.bMaintainAspectRatio.Get());
+    EXPECT_EQ(*settings.szOutputConnectionDenyList.Get(), L"");
+}
+
+// Each case stores one value in an otherwise empty key, loads, and checks the
+// field and what the registry holds afterwards.
+TEST_F(SettingsRegistryTest, LoadTakesValidValuesAndRewritesInvalidOnes) {
+    const std::wstring longest(511, L'x');
+    const std::wstring tooLong(512, L'x');
+    const std::wstring hwDefault =
+        L"YUY2i,UYVYi,YV12i,YUY2,UYVY,YV12,RGB32i,RGB24i,RGB565i,RGB555i,RGB32,RGB24,RGB565,RGB555";
+    const std::wstring dxvaDefault = L"DXVA_Di,DXVA_Bi,DXVA_Ci,DXVA_Ai,DXVA_D,DXVA_B,DXVA_C,DXVA_A";
+    struct Case {
+        const char* what;
+        const wchar_t* name;
+        RawValue stored;
+        std::uint32_t number;  // the field afterwards, for numbers and booleans
+        std::wstring text;     // the field afterwards, for strings
+        RawValue after;        // the registry afterwards
+    };
+    const std::vector<Case> cases = {
+        {"REG_SZ under a DWORD value is rewritten", L"dwDeliverBufferCount", Sz(L"5"), 2, L"", Dword(2)},
+        {"boolean DWORD 7 loads as true", L"bDirectXVA", Dword(7), 1, L"", Dword(7)},
+        {"boolean DWORD 0 loads as false", L"bFrameSkipping", Dword(0), 0, L"", Dword(0)},
+        {"enumeration is not range checked", L"eDeinterlace", Dword(9), 9, L"", Dword(9)},
+        {"signed field keeps all 32 bits", L"nDefaultHeight", Dword(0xFFFFFFFF), 0xFFFFFFFF, L"",
+         Dword(0xFFFFFFFF)},
+        {"REG_BINARY under a DWORD value", L"nDefaultWidth", Raw(REG_BINARY, DwordBytes(1000)), 720, L"",
+         Dword(720)},
+        {"REG_QWORD is too large", L"dwFrameSkippingTolerance", Raw(REG_QWORD, std::vector<BYTE>(8, 1)), 500, L"",
+         Dword(500)},
+        {"big-endian DWORD is another type", L"dwDXVAMaxNumSurfaces", Raw(REG_DWORD_BIG_ENDIAN, DwordBytes(4)),
+         8, L"", Dword(8)},
+        {"empty string stays empty", L"szOutTypesPriority", Sz(L""), 0, L"", Sz(L"")},
+        {"zero-byte string is empty", L"szOutTypesPriority", Raw(REG_SZ, {}), 0, L"", Raw(REG_SZ, {})},
+        {"511 characters are taken", L"szOutputConnectionDenyList", Sz(longest), 0, longest, Sz(longest)},
+        {"512 characters are replaced by the default", L"szOutputConnectionDenyList", Sz(tooLong), 0, L"",
+         Sz(L"")},
+        {"REG_EXPAND_SZ is taken literally", L"szOutputConnectionAllowList",
+         Raw(REG_EXPAND_SZ, WideBytes(L"%SystemRoot%\\x")), 0, L"%SystemRoot%\\x",
+         Raw(REG_EXPAND_SZ, WideBytes(L"%SystemRoot%\\x"))},
+        {"string without its NUL", L"szOutTypesPriorityDXVA", Raw(REG_SZ, WideBytes(L"DXVA_A", false)), 0,
+         dxvaDefault, Sz(dxvaDefault)},
+        {"odd byte count", L"szOutTypesPriorityHW", Raw(REG_SZ, {'Y', 0, 0}), 0, hwDefault, Sz(hwDefault)},
+        {"REG_MULTI_SZ is another type", L"szOutTypesPriorityHW", Raw(REG_MULTI_SZ, WideBytes(L"RGB32\0", true)),
+         0, hwDefault, Sz(hwDefault)},
+        {"DWORD under a string value", L"szOutputConnectionAllowList", Dword(3), 0, L"", Sz(L"")},
+    };
+    for (const Case& t : cases) {
+        SCOPED_TRACE(t.what);
+        tl::test::DeleteKeyTree(HKEY_CURRENT_USER, kKey);
+        Store(t.name, t.stored);
+
+        tl::FilterSettings settings;
+        tl::ResetToDefaults(settings);
+        tl::LoadSettings(settings);
+
+        const tl::SettingDescriptor& setting = Setting(t.name);
+        if (tl::IsStringSetting(setting)) {
+            EXPECT_EQ(tl::GetSettingString(settings, setting), t.text);
+        } else {
+            EXPECT_EQ(tl::GetSettingNumber(settings, setting), t.number);
+        }
+        const auto after = Stored(t.name);
+        ASSERT_TRUE(after.has_value());
+        EXPECT_EQ(after->type, t.after.type);
+        EXPECT_EQ(after->data, t.after.data);
+        EXPECT_EQ(tl::test::CountValues(HKEY_CURRENT_USER, kKey), static_cast<int>(tl::kSettingCount));
+    }
+}
+
+TEST_F(SettingsRegistryTest, BooleanSevenIsSavedBackAsOne) {
+    Store(L"bDirectXVA", Dword(7));
+    tl::FilterSettings settings;
+    tl::ResetToDefaults(settings);
+    tl::LoadSettings(settings);
+    EXPECT_TRUE(settings.bDirectXVA.Get());
+    tl::SaveSettings(settings);
+    EXPECT_EQ(Stored(L"bDirectXVA"), Dword(1));
+}
+
+TEST_F(SettingsRegistryTest, SaveCreatesAMissingKeyAndRoundTrips) {
+    tl::FilterSettings saved;
+    tl::ResetToDefaults(saved);
+    saved.dwDeliverBufferCount.Set(5);
+    saved.bColorCorrection.Set(true);
+    saved.bCPUFeatureSSE2.Set(false);
+    saved.nDefaultWidth.Set(-16);
+    saved.eDeinterlace.Set(tl::DEINTERLACE_SOFTWARE_BOB);
+    saved.nAspectRatioX.Set(16);
+    saved.nAspectRatioY.Set(9);
+    saved.szOutTypesPriority.Set(L"RGB32");
+    saved.szOutputConnectionDenyList.Set(L"{00000000-0000-0000-0000-000000000001}");
+    tl::SaveSettings(saved);
+
+    ASSERT_TRUE(tl::test::KeyExists(HKEY_CURRENT_USER, kKey));
+    EXPECT_EQ(tl::test::CountValues(HKEY_CURRENT_USER, kKey), static_cast<int>(tl::kSettingCount));
+    EXPECT_EQ(Stored(L"szOutTypesPriority"), Sz(L"RGB32")) << "REG_SZ with the NUL counted";
+    EXPECT_EQ(Stored(L"bColorCorrection"), Dword(1));
+    EXPECT_EQ(Stored(L"nDefaultWidth"), Dword(0xFFFFFFF0));
+
+    tl::FilterSettings loaded;
+    tl::ResetToDefaults(loaded);
+    tl::LoadSettings(loaded);
+    for (const tl::SettingDescriptor& setting : tl::kSettings) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(setting.registryName)));
+        EXPECT_EQ(tl::GetSettingNumber(loaded, setting), tl::GetSettingNumber(saved, setting));
+        EXPECT_EQ(tl::GetSettingString(loaded, setting), tl::GetSettingString(saved, setting));
+    }
+}
+
+TEST(SettingsTableTest, EveryFieldOnceWithAUniqueNameAndProperty) {
+    for (std::size_t i = 0; i < tl::kSettingCount; ++i) {
+        const tl::SettingDescriptor& a = tl::kSettings[i];
+        ASSERT_NE(a.registryName, nullptr) << i;
+        EXPECT_EQ(tl::IsStringSetting(a), a.defaultString != nullptr) << i;
+        EXPECT_EQ(a.property == nullptr, a.dispid == 0) << i;
+        if (a.property) {
+            EXPECT_EQ(tl::FindSettingByProperty(a.property), &a);
+        }
+        for (std::size_t j = i + 1; j < tl::kSettingCount; ++j) {
+            const tl::SettingDescriptor& b = tl::kSettings[j];
+            EXPECT_FALSE(a.field == b.field) << i << " " << j;
+            EXPECT_NE(std::wstring_view(a.registryName), b.registryName);
+            if (a.property && b.property) {
+                EXPECT_NE(a.dispid, b.dispid);
+            }
+        }
+    }
+    EXPECT_EQ(tl::FindSettingByProperty(L"DXVA"), &Setting(L"bDirectXVA"));
+    EXPECT_EQ(tl::FindSettingByProperty(L"dxva"), nullptr);
+}
+
+TEST(SettingPropertiesTest, BooleansFollowTheAutomationConvention) {
+    struct Case {
+        VARIANT_BOOL put;
+        bool stored;
+        VARIANT_BOOL got;
+    };
+    const Case cases[] = {
+        {VARIANT_TRUE, true, VARIANT_TRUE},
+        {1, false, VARIANT_FALSE},
+        {VARIANT_FALSE, false, VARIANT_FALSE},
+        {static_cast<VARIANT_BOOL>(0x7FFF), false, VARIANT_FALSE},
+    };
+    for (const Case& t : cases) {
+        tl::SettingValue<bool> field;
+        field.Set(!t.stored);
+        tl::PutBoolProperty(field, t.put);
+        EXPECT_EQ(field.Get(), t.stored) << t.put;
+        VARIANT_BOOL got = 5;
+        EXPECT_EQ(tl::GetBoolProperty(field, &got), S_OK);
+        EXPECT_EQ(got, t.got);
+    }
+    tl::SettingValue<bool> field;
+    EXPECT_EQ(tl::GetBoolProperty(field, nullptr), E_POINTER);
+}
+
+TEST(SettingPropertiesTest, StringsAreCopiedInAndOut) {
+    tl::SettingString field;
+    BSTR out = reinterpret_cast<BSTR>(1);
+    EXPECT_EQ(tl::GetStringProperty(field, &out), S_OK);
+    EXPECT_EQ(out, nullptr) << "an empty field gives a null BSTR";
+    EXPECT_EQ(tl::GetStringProperty(field, nullptr), E_POINTER);
+
+    tl::com::Bstr withNul(std::wstring_view(L"YV12\0RGB32", 10));
+    EXPECT_EQ(tl::PutStringProperty(field, withNul.Get()), S_OK);
+    EXPECT_EQ(*field.Get(), L"YV12") << "stored up to the first NUL";
+    ASSERT_EQ(tl::GetStringProperty(field, &out), S_OK);
+    EXPECT_EQ(tl::com::Bstr::Attach(out).View(), L"YV12");
+
+    const auto held = field.Get();
+    EXPECT_EQ(tl::PutStringProperty(field, nullptr), S_OK);
+    EXPECT_EQ(*field.Get(), L"");
+    EXPECT_EQ(*held, L"YV12") << "a reader keeps the text it took";
+}
+
+}  // namespace
