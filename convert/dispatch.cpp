@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "engine/framework/cpu_features.h"
+
 namespace tl {
 namespace {
 
@@ -14,7 +16,66 @@ void copyPlanar(const Picture& p, std::uint8_t* dst) {
         for (int y = 0; y < ch; ++y, dst += cw) std::memcpy(dst, p.planes[c] + y * p.chromaStride, cw);
 }
 
+bool chromaLayoutOf(int chromaFormat, ChromaLayout& layout) {
+    switch (chromaFormat) {
+    case 1: layout = ChromaLayout::C420; return true;
+    case 2: layout = ChromaLayout::C422; return true;
+    case 3: layout = ChromaLayout::C444; return true;
+    default: return false;
+    }
+}
+
+bool isRgb(int format) { return format >= OUTPUT_RGB32 && format <= OUTPUT_RGB555; }
+
+void convert(const Picture& p, const ConversionContext& c, std::uint8_t* dst, int rowPitch, VerticalClass cls) {
+    const int format = c.outputFormat;
+    if (format == OUTPUT_PLANAR) {
+        copyPlanar(p, dst);
+        return;
+    }
+    if (format < OUTPUT_YUY2 || format > OUTPUT_RGB555 || format == OUTPUT_YVYU) return;
+    ChromaLayout layout;
+    const int chromaFormat = p.chromaFormat != 0 ? p.chromaFormat : c.chromaFormat;
+    if (!chromaLayoutOf(chromaFormat, layout)) return;
+    if (dst == nullptr || rowPitch <= 0 || p.width <= 0 || p.height <= 0) return;
+    if (p.planes[0] == nullptr || p.planes[1] == nullptr || p.planes[2] == nullptr) return;
+    if (isRgb(format) && c.rgbMatrix == nullptr) return;
+
+    KernelKey key;
+    key.format = format;
+    key.vertical = cls;
+    key.chroma = layout;
+    key.colorCorrection = !isRgb(format) && c.colorCorrection != 0;
+    key.overlay = (format == OUTPUT_YUY2 || isRgb(format)) && c.overlayActive != 0 &&
+                  c.overlaySurface != nullptr && c.overlayRowMask != nullptr;
+    const ConvertKernel kernel = findKernel(key, chooseSimdLevel(c.cpuFeatures, dst, rowPitch, format));
+    if (kernel == nullptr) return;
+
+    KernelArgs a;
+    a.dst = dst;
+    a.rowPitch = rowPitch;
+    for (int i = 0; i < 3; ++i) a.planes[i] = p.planes[i];
+    a.lumaStride = p.lumaStride;
+    a.chromaStride = p.chromaStride;
+    a.width = p.width;
+    a.height = p.height;
+    a.overlay = c.overlaySurface;
+    a.overlayPitch = p.lumaStride;
+    a.overlayRowMask = c.overlayRowMask;
+    a.matrix = c.rgbMatrix;
+    kernel(a);
+}
+
 }  // namespace
+
+SimdLevel chooseSimdLevel(std::uint32_t cpuFeatures, const std::uint8_t* dst, int rowPitch, int format) {
+    // YV12 rows start at multiples of the chroma pitch, half of 2 * rowPitch / 3.
+    const int rowStep = format == OUTPUT_YV12 ? 2 * rowPitch / 3 / 2 : rowPitch;
+    const bool aligned = reinterpret_cast<std::uintptr_t>(dst) % 16 == 0 && rowStep % 16 == 0;
+    if ((cpuFeatures & cpu_bit::sse2) && aligned) return SimdLevel::Sse2;
+    if (cpuFeatures & cpu_bit::sse) return SimdLevel::Sse;
+    return SimdLevel::Mmx;
+}
 
 std::int32_t planarImageSize(const Picture& p) {
     const int cw = p.chromaFormat == 3 ? p.width : (p.width + 1) / 2;
@@ -22,21 +83,23 @@ std::int32_t planarImageSize(const Picture& p) {
     return p.width * p.height + 2 * cw * ch;
 }
 
-void ConvertProgressive(const Picture& picture, const ConversionContext& context, std::uint8_t* dst, int) {
-    if (context.outputFormat == OUTPUT_PLANAR) copyPlanar(picture, dst);
+void ConvertProgressive(const Picture& picture, const ConversionContext& context, std::uint8_t* dst,
+                        int rowPitch) {
+    convert(picture, context, dst, rowPitch, VerticalClass::Progressive);
 }
 
-void ConvertWeave(const Picture& picture, const ConversionContext& context, std::uint8_t* dst, int) {
-    if (context.outputFormat == OUTPUT_PLANAR) copyPlanar(picture, dst);
+void ConvertWeave(const Picture& picture, const ConversionContext& context, std::uint8_t* dst, int rowPitch) {
+    convert(picture, context, dst, rowPitch, VerticalClass::Weave);
 }
 
-void ConvertSoftwareBob(const Picture& picture, const ConversionContext& context, std::uint8_t* dst, int) {
-    if (context.outputFormat == OUTPUT_PLANAR) copyPlanar(picture, dst);
+void ConvertSoftwareBob(const Picture& picture, const ConversionContext& context, std::uint8_t* dst,
+                        int rowPitch) {
+    convert(picture, context, dst, rowPitch, VerticalClass::Bob);
 }
 
-void ConvertFieldBob(const Picture& picture, const ConversionContext& context, std::uint8_t* dst, int,
-                     std::uint8_t) {
-    if (context.outputFormat == OUTPUT_PLANAR) copyPlanar(picture, dst);
+void ConvertFieldBob(const Picture& picture, const ConversionContext& context, std::uint8_t* dst, int rowPitch,
+                     std::uint8_t topField) {
+    convert(picture, context, dst, rowPitch, topField ? VerticalClass::FieldTop : VerticalClass::FieldBottom);
 }
 
 }  // namespace tl

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 
+#include "convert/conversion_kernels.h"
 #include "engine/framework/picture.h"
 
 namespace tl {
@@ -23,20 +24,23 @@ enum OutputFormatCode : std::int32_t {
     OUTPUT_PLANAR = 8,
 };
 
-struct RgbMatrixBlock;
-
 struct ConversionContext {
     std::int32_t outputFormat = OUTPUT_YUY2;
     std::int32_t chromaFormat = 1;
     std::uint8_t colorCorrection = 1;
     std::uint8_t overlayActive = 0;
-    const std::uint32_t* overlaySurface = nullptr;  // premultiplied ARGB, pitch 4 * picture coded width
+    // Premultiplied ARGB, row pitch 4 * picture coded width; for YUY2 output each
+    // pixel pair holds the premultiplied Y0, Cb, Y1, Cr bytes and then a0, a_avg, a1, a_avg.
+    const std::uint32_t* overlaySurface = nullptr;
     const std::uint8_t* overlayRowMask = nullptr;
     const RgbMatrixBlock* rgbMatrix = nullptr;
     std::uint32_t cpuFeatures = 0;  // CPUID leaf 1 EDX layout, masked by the settings
 };
 
 // One call per output sample. rowPitch = sample buffer length / picture height.
+// Rows are written from the start of dst, rowPitch apart, each with the
+// format's row size (YV12: planes with pitches 2 * rowPitch / 3 and half of
+// that); nothing is written for YVYU, unknown formats or unusable arguments.
 void ConvertProgressive(const Picture& picture, const ConversionContext& context, std::uint8_t* dst,
                         int rowPitch);
 void ConvertWeave(const Picture& picture, const ConversionContext& context, std::uint8_t* dst,
@@ -45,6 +49,11 @@ void ConvertSoftwareBob(const Picture& picture, const ConversionContext& context
                         int rowPitch);
 void ConvertFieldBob(const Picture& picture, const ConversionContext& context, std::uint8_t* dst,
                      int rowPitch, std::uint8_t topField);
+
+// The tier a conversion into dst runs at: SSE2 when the processor has it and
+// every output row starts on a 16-byte boundary (the SSE2 kernels store with
+// aligned non-temporal stores), else SSE when present, else MMX.
+SimdLevel chooseSimdLevel(std::uint32_t cpuFeatures, const std::uint8_t* dst, int rowPitch, int format);
 
 // Bytes an OUTPUT_PLANAR sample needs for a picture.
 std::int32_t planarImageSize(const Picture& picture);

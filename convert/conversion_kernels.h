@@ -1,0 +1,81 @@
+// The conversion kernel family: one straight-line kernel per combination of
+// vertical class, output format, chroma layout, colour correction, overlay and
+// instruction-set tier, looked up once per picture.
+//
+// Every kernel writes `height` rows of the output format's row size (clipped to
+// rowPitch) and nothing else: bytes between the row size and rowPitch keep what
+// the sample held. Sources are read in steps of up to 16 pixels, which stays
+// inside planes allocated as the picture pool does (strides a multiple of 16,
+// spare rows and bytes after the last row); RGB kernels read one chroma sample
+// past the visible row.
+#pragma once
+#include <cstdint>
+
+#include "convert/rgb_matrix.h"
+
+namespace tl {
+
+// Tiers; Plain is the reference the SIMD tiers are tested against and is never
+// chosen by the dispatchers.
+enum class SimdLevel : int { Plain = 0, Mmx = 1, Sse = 2, Sse2 = 3 };
+
+// Vertical rule of the deinterlace class (FieldTop/FieldBottom: one field of
+// the double-rate bob).
+enum class VerticalClass : int { Progressive = 0, Weave = 1, Bob = 2, FieldTop = 3, FieldBottom = 4 };
+
+enum class ChromaLayout : int { C420 = 0, C422 = 1, C444 = 2 };
+
+struct KernelArgs {
+    std::uint8_t* dst = nullptr;
+    int rowPitch = 0;
+    const std::uint8_t* planes[3] = {nullptr, nullptr, nullptr};  // Y, Cb, Cr
+    int lumaStride = 0;
+    int chromaStride = 0;
+    int width = 0;
+    int height = 0;
+    const std::uint32_t* overlay = nullptr;  // premultiplied B,G,R,A; YUY2 pairs for YUY2 output
+    int overlayPitch = 0;                    // in 32-bit pixels
+    const std::uint8_t* overlayRowMask = nullptr;
+    const RgbMatrixBlock* matrix = nullptr;
+};
+
+using ConvertKernel = void (*)(const KernelArgs&);
+
+struct KernelKey {
+    int format = 0;  // OutputFormatCode 0..7
+    VerticalClass vertical = VerticalClass::Progressive;
+    ChromaLayout chroma = ChromaLayout::C420;
+    bool colorCorrection = false;  // YUY2, UYVY, YV12
+    bool overlay = false;          // YUY2 and RGB
+};
+
+// The kernel for a key at a tier, or null where the family has none (YVYU,
+// codes above 7).
+ConvertKernel findKernel(const KernelKey& key, SimdLevel level);
+
+// Bytes one output row of a packed format holds for `width` pixels.
+int packedRowBytes(int format, int width);
+
+// Per-family tables of each tier.
+namespace plain {
+ConvertKernel packedYuvKernel(const KernelKey& key);
+ConvertKernel rgbKernel(const KernelKey& key);
+ConvertKernel yv12Kernel(const KernelKey& key);
+}  // namespace plain
+namespace mmx {
+ConvertKernel packedYuvKernel(const KernelKey& key);
+ConvertKernel rgbKernel(const KernelKey& key);
+ConvertKernel yv12Kernel(const KernelKey& key);
+}  // namespace mmx
+namespace sse {
+ConvertKernel packedYuvKernel(const KernelKey& key);
+ConvertKernel rgbKernel(const KernelKey& key);
+ConvertKernel yv12Kernel(const KernelKey& key);
+}  // namespace sse
+namespace sse2 {
+ConvertKernel packedYuvKernel(const KernelKey& key);
+ConvertKernel rgbKernel(const KernelKey& key);
+ConvertKernel yv12Kernel(const KernelKey& key);
+}  // namespace sse2
+
+}  // namespace tl

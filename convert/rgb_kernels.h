@@ -1,0 +1,169 @@
+// RGB32, RGB24, RGB565 and RGB555 kernels: horizontal chroma interpolation, the
+// YCbCr-to-RGB matrix of the RgbMatrixBlock, optional overlay blending, then
+// the format's packing. Instantiated once per tier by rgb_<tier>.cpp.
+#pragma once
+#include <algorithm>
+
+#include "convert/dispatch.h"
+#include "convert/kernel_select.h"
+#include "convert/simd_blocks.h"
+
+namespace tl {
+namespace {
+
+inline std::uint32_t wordPair(std::int16_t lo, std::int16_t hi) {
+    return static_cast<std::uint16_t>(lo) | static_cast<std::uint32_t>(static_cast<std::uint16_t>(hi)) << 16;
+}
+
+// Sub: one chroma sample per pixel pair, the odd pixel taking the average with
+// the next sample (4:2:0, 4:2:2); otherwise one per pixel (4:4:4).
+template <class T, int Format, bool Sub, bool Blend>
+struct RgbOut {
+    using V = typename T::V;
+    static constexpr int W = T::kWidth;
+    static constexpr int P = W / 2;  // pixels of one colour step: two registers of B,G,R,X
+    static constexpr int kStepPixels = Format == OUTPUT_RGB24 ? 2 * P : P;
+    static constexpr int kStepBytes =
+            Format == OUTPUT_RGB32 ? 2 * W : (Format == OUTPUT_RGB24 ? 3 * W : W);
+
+    V lumaSub, lumaAdd, toB, toGu, toR, toGv;
+    const std::uint8_t* overlay;  // the row's premultiplied B,G,R,A pixels, when blending
+
+    RgbOut(const RgbMatrixBlock& m, const std::uint8_t* overlayRow)
+        : lumaSub(T::template load<W>(m.lumaSubtract)),
+          lumaAdd(T::template load<W>(m.lumaAdd)),
+          toB(T::set32(wordPair(m.w[0], m.w[1]))),
+          toGu(T::set32(wordPair(m.w[2], m.w[3]))),
+          toR(T::set32(wordPair(m.w[4], m.w[5]))),
+          toGv(T::set32(wordPair(m.w[6], m.w[7]))),
+          overlay(overlayRow) {}
+
+    template <class Src>
+    static V chromaOf(const Src& s, int plane, int x) {
+        if constexpr (Sub) {
+            const V here = s.template chroma<P / 2>(plane, x / 2);
+            const V next = s.template chroma<P / 2>(plane, x / 2 + 1);
+            return T::unpacklo8(here, T::avg(here, next));
+        } else {
+            return s.template chroma<P>(plane, x);
+        }
+    }
+
+    // P pixels from x as B,G,R,X bytes in two registers.
+    template <class Src>
+    void colour(const Src& s, int x, V& first, V& second) const {
+        const V z = T::zero();
+        const V k128 = T::set16(128);
+        const V y = T::unpacklo8(s.template luma<P>(x), z);
+        const V u = T::sub16(T::unpacklo8(chromaOf(s, 0, x), z), k128);
+        const V v = T::sub16(T::unpacklo8(chromaOf(s, 1, x), z), k128);
+        V b[2], g[2], r[2], extra[2];
+        for (int half = 0; half < 2; ++half) {
+            // (chroma, luma) word pairs; luma offset by brightness in byte 2 of each dword.
+            V ul = half == 0 ? T::unpacklo16(u, y) : T::unpackhi16(u, y);
+            V vl = half == 0 ? T::unpacklo16(v, y) : T::unpackhi16(v, y);
+            ul = T::addsU8(T::subsU8(ul, lumaSub), lumaAdd);
+            vl = T::addsU8(T::subsU8(vl, lumaSub), lumaAdd);
+            const V gv = T::madd16(vl, toGv);
+            b[half] = T::template sra32<13>(T::madd16(ul, toB));
+            g[half] = T::template sra32<13>(T::add32(T::madd16(ul, toGu), gv));
+            r[half] = T::template sra32<13>(T::madd16(vl, toR));
+            extra[half] = T::template sra32<13>(gv);
+        }
+        const V br = T::packus16(T::packs32(b[0], b[1]), T::packs32(r[0], r[1]));
+        const V gx = T::packus16(T::packs32(g[0], g[1]), T::packs32(extra[0], extra[1]));
+        const V bg = T::unpacklo8(br, gx);
+        const V rx = T::unpackhi8(br, gx);
+        first = T::unpacklo16(bg, rx);
+        second = T::unpackhi16(bg, rx);
+        if constexpr (Blend) {
+            first = blendPixels(first, overlay + 4 * x);
+            second = blendPixels(second, overlay + 4 * x + W);
+        }
+    }
+
+    static V blendPixels(V bgrx, const std::uint8_t* o) {
+        const V p = T::template load<W>(o);
+        V a = T::template srl32<24>(p);
+        if (T::allZero(a)) return bgrx;
+        a = T::or_(a, T::template sll32<8>(a));
+        a = T::or_(a, T::template sll32<16>(a));
+        return blendOverlay<T>(bgrx, p, a);
+    }
+
+    // B,G,R,X dwords to 16-bit pixels, sign-extended so packs32 keeps them.
+    static V to16(V d) {
+        V px;
+        if constexpr (Format == OUTPUT_RGB565) {
+            px = T::or_(T::or_(T::and_(T::template srl32<8>(d), T::set32(0xF800)),
+                               T::and_(T::template srl32<5>(d), T::set32(0x07E0))),
+                        T::and_(T::template srl32<3>(d), T::set32(0x001F)));
+        } else {
+            px = T::or_(T::or_(T::and_(T::template srl32<9>(d), T::set32(0x7C00)),
+                               T::and_(T::template srl32<6>(d), T::set32(0x03E0))),
+                        T::and_(T::template srl32<3>(d), T::set32(0x001F)));
+        }
+        return T::template sra32<16>(T::template sll32<16>(px));
+    }
+
+    template <class Src, class Put>
+    void step(const Src& s, int x, Put&& put) const {
+        V c0, c1;
+        colour(s, x, c0, c1);
+        if constexpr (Format == OUTPUT_RGB32) {
+            put(0, c0);
+            put(1, c1);
+        } else if constexpr (Format == OUTPUT_RGB24) {
+            V c2, c3;
+            colour(s, x + P, c2, c3);
+            constexpr int C = 3 * W / 4;  // bytes of one squeezed register
+            const V mask = T::set32(0x00FFFFFF);
+            const V g0 = T::compact24(T::and_(c0, mask));
+            const V g1 = T::compact24(T::and_(c1, mask));
+            const V g2 = T::compact24(T::and_(c2, mask));
+            const V g3 = T::compact24(T::and_(c3, mask));
+            put(0, T::or_(g0, T::template shlBytes<C>(g1)));
+            put(1, T::or_(T::template shrBytes<W - C>(g1), T::template shlBytes<2 * C - W>(g2)));
+            put(2, T::or_(T::template shrBytes<2 * W - 2 * C>(g2), T::template shlBytes<3 * C - 2 * W>(g3)));
+        } else {
+            put(0, T::packs32(to16(c0), to16(c1)));
+        }
+    }
+};
+
+template <class T, VerticalClass C, ChromaLayout L, int Format, bool Overlay>
+void convertRgb(const KernelArgs& a) {
+    constexpr bool sub = L != ChromaLayout::C444;
+    const int rowBytes = std::min(packedRowBytes(Format, a.width), a.rowPitch);
+    const RgbOut<T, Format, sub, false> plainOut(*a.matrix, nullptr);
+    forEachRow<T, C, L == ChromaLayout::C420>(a, [&](int r, const auto& src) {
+        std::uint8_t* d = a.dst + static_cast<std::ptrdiff_t>(r) * a.rowPitch;
+        if constexpr (Overlay) {
+            if (a.overlayRowMask[r]) {
+                const auto* o = reinterpret_cast<const std::uint8_t*>(
+                        a.overlay + static_cast<std::ptrdiff_t>(r) * a.overlayPitch);
+                runRow<T>(d, rowBytes, src, RgbOut<T, Format, sub, true>(*a.matrix, o));
+                return;
+            }
+        }
+        runRow<T>(d, rowBytes, src, plainOut);
+    });
+    T::finish();
+}
+
+template <class T>
+ConvertKernel selectRgb(const KernelKey& k) {
+    const VerticalClass v = sharedClass(k.vertical, k.chroma == ChromaLayout::C420);
+    return withRgbFormat(k.format, [&](auto f) {
+        return withVerticalClass(v, [&](auto c) {
+            return withChromaLayout(k.chroma, [&](auto l) {
+                return withFlag(k.overlay, [&](auto ov) -> ConvertKernel {
+                    return &convertRgb<T, c, l, f, ov>;
+                });
+            });
+        });
+    });
+}
+
+}  // namespace
+}  // namespace tl

@@ -1,0 +1,238 @@
+// Building blocks of the SIMD conversion kernels, written once against a tier's
+// vector vocabulary T (MmxOps, SseOps, Sse2Ops):
+// - vertical operations that combine the source rows feeding one output row;
+// - row accessors holding those rows for luma and chroma;
+// - runRow, the loop over one output row in whole steps plus one partial step
+//   that goes through a stack buffer, so nothing is written past the row;
+// - the drivers that walk the output rows of a deinterlace class and hand each
+//   row's accessor to the caller.
+// The per-row choice of vertical operation is made in the drivers, once per
+// row; the loops inside runRow test no flags.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "convert/conversion_kernels.h"
+#include "convert/vertical_rules.h"
+
+namespace tl {
+namespace {
+
+struct VCopy {
+    static constexpr int kRows = 1;
+    template <class T>
+    static typename T::V combine(const typename T::V* v) {
+        return v[0];
+    }
+};
+struct VAvg2 {
+    static constexpr int kRows = 2;
+    template <class T>
+    static typename T::V combine(const typename T::V* v) {
+        return T::avg(v[0], v[1]);
+    }
+};
+// avg(row, avg(above, below)): the single-rate bob blend.
+struct VBlend3 {
+    static constexpr int kRows = 3;
+    template <class T>
+    static typename T::V combine(const typename T::V* v) {
+        return T::avg(v[0], T::avg(v[1], v[2]));
+    }
+};
+// avg(U[a], U[b]) of two weave-upsampled 4:2:0 chroma rows.
+struct VAvg4 {
+    static constexpr int kRows = 4;
+    template <class T>
+    static typename T::V combine(const typename T::V* v) {
+        return T::avg(T::avg(v[0], v[1]), T::avg(v[2], v[3]));
+    }
+};
+// The bob blend over weave-upsampled 4:2:0 chroma rows.
+struct VBlend6 {
+    static constexpr int kRows = 6;
+    template <class T>
+    static typename T::V combine(const typename T::V* v) {
+        return T::avg(T::avg(v[0], v[1]), T::avg(T::avg(v[2], v[3]), T::avg(v[4], v[5])));
+    }
+};
+
+template <class T, class Op, int N>
+inline typename T::V loadCombined(const std::uint8_t* const* rows, int offset) {
+    typename T::V v[Op::kRows];
+    for (int i = 0; i < Op::kRows; ++i) v[i] = T::template load<N>(rows[i] + offset);
+    return Op::template combine<T>(v);
+}
+
+// The source rows of one output row of a packed format.
+template <class T, class LumaOp, class ChromaOp>
+struct Rows {
+    const std::uint8_t* y[LumaOp::kRows];
+    const std::uint8_t* cb[ChromaOp::kRows];
+    const std::uint8_t* cr[ChromaOp::kRows];
+
+    template <int N>
+    typename T::V luma(int x) const {
+        return loadCombined<T, LumaOp, N>(y, x);
+    }
+    template <int N>
+    typename T::V chroma(int plane, int x) const {
+        return loadCombined<T, ChromaOp, N>(plane == 0 ? cb : cr, x);
+    }
+    void prefetch(int x) const {
+        T::prefetch(y[0] + x);
+        T::prefetch(cb[0] + x / 2);
+        T::prefetch(cr[0] + x / 2);
+    }
+};
+
+// The source rows of one output row of a single plane (YV12).
+template <class T, class Op>
+struct PlaneRows {
+    const std::uint8_t* y[Op::kRows];
+
+    template <int N>
+    typename T::V luma(int x) const {
+        return loadCombined<T, Op, N>(y, x);
+    }
+    void prefetch(int x) const { T::prefetch(y[0] + x); }
+};
+
+// Out: kStepPixels source pixels become kStepBytes output bytes through
+// out.step(src, x, put), which calls put(i, v) for the i-th vector of the step.
+template <class T, class Out, class Src>
+void runRow(std::uint8_t* dst, int rowBytes, const Src& src, const Out& out) {
+    using V = typename T::V;
+    int x = 0;
+    int done = 0;
+    for (; done + Out::kStepBytes <= rowBytes; done += Out::kStepBytes, x += Out::kStepPixels) {
+        src.prefetch(x);
+        std::uint8_t* d = dst + done;
+        out.step(src, x, [d](int i, V v) { T::store(d + i * T::kWidth, v); });
+    }
+    if (done < rowBytes) {
+        alignas(16) std::uint8_t tail[Out::kStepBytes];
+        out.step(src, x, [&tail](int i, V v) { T::storeTemp(tail + i * T::kWidth, v); });
+        std::memcpy(dst + done, tail, static_cast<std::size_t>(rowBytes - done));
+    }
+}
+
+// Range expansion of YUV output: luma 16..235 and chroma 16..239 onto 0..255.
+template <class T>
+typename T::V correctLuma(typename T::V y) {
+    const auto z = T::zero();
+    const auto y1 = T::subsU8(T::addsU8(y, T::set8(20)), T::set8(36));
+    const auto gain = T::set16(299);
+    const auto lo = T::template srl16<8>(T::mullo16(T::unpacklo8(y1, z), gain));
+    const auto hi = T::template srl16<8>(T::mullo16(T::unpackhi8(y1, z), gain));
+    return T::packus16(lo, hi);
+}
+template <class T>
+typename T::V correctChroma(typename T::V c) {
+    const auto z = T::zero();
+    const auto c1 = T::subsU8(T::addsU8(c, T::set8(16)), T::set8(32));
+    const auto gain = T::set16(293);
+    const auto lo = T::template srl16<8>(T::mullo16(T::unpacklo8(c1, z), gain));
+    const auto hi = T::template srl16<8>(T::mullo16(T::unpackhi8(c1, z), gain));
+    return T::packus16(lo, hi);
+}
+
+// Premultiplied overlay over converted bytes s: bytes whose alpha is 0 keep
+// their value, the others become min(((s * (256 - a)) >> 8) + p, 255).
+template <class T>
+typename T::V blendOverlay(typename T::V s, typename T::V p, typename T::V a) {
+    const auto z = T::zero();
+    const auto k256 = T::set16(256);
+    const auto lo = T::template srl16<8>(T::mullo16(T::unpacklo8(s, z), T::sub16(k256, T::unpacklo8(a, z))));
+    const auto hi = T::template srl16<8>(T::mullo16(T::unpackhi8(s, z), T::sub16(k256, T::unpackhi8(a, z))));
+    const auto mixed = T::addsU8(T::packus16(lo, hi), p);
+    const auto keep = T::cmpeq8(a, z);
+    return T::or_(T::and_(keep, s), T::andnot(keep, mixed));
+}
+
+// Walks the output rows of a picture for vertical class C and calls
+// emit(r, rows) with the accessor of each row's sources. Chroma420: the chroma
+// planes have chromaRows420(height) rows and are upsampled; otherwise they have
+// one row per picture row.
+template <class T, VerticalClass C, bool Chroma420, class Emit>
+void forEachRow(const KernelArgs& a, Emit&& emit) {
+    const int h = a.height;
+    const int n = Chroma420 ? chromaRows420(h) : h;
+    const auto Y = [&a](int r) { return a.planes[0] + static_cast<std::ptrdiff_t>(r) * a.lumaStride; };
+    const auto Cb = [&a](int i) { return a.planes[1] + static_cast<std::ptrdiff_t>(i) * a.chromaStride; };
+    const auto Cr = [&a](int i) { return a.planes[2] + static_cast<std::ptrdiff_t>(i) * a.chromaStride; };
+    // One output row of the field-aware 4:2:0 upsampling, as it stands.
+    const auto emitUpsampled = [&](int r) {
+        const RowPair p = weaveChromaPair(r, h, n);
+        if (p.a == p.b)
+            emit(r, Rows<T, VCopy, VCopy>{{Y(r)}, {Cb(p.a)}, {Cr(p.a)}});
+        else
+            emit(r, Rows<T, VCopy, VAvg2>{{Y(r)}, {Cb(p.a), Cb(p.b)}, {Cr(p.a), Cr(p.b)}});
+    };
+    for (int r = 0; r < h; ++r) {
+        if constexpr (C == VerticalClass::Progressive || (C == VerticalClass::Weave && !Chroma420)) {
+            const int c = Chroma420 ? r >> 1 : r;
+            emit(r, Rows<T, VCopy, VCopy>{{Y(r)}, {Cb(c)}, {Cr(c)}});
+        } else if constexpr (C == VerticalClass::Weave) {
+            emitUpsampled(r);
+        } else if constexpr (C == VerticalClass::Bob) {
+            const int up = clampRow(r - 1, h);
+            const int dn = clampRow(r + 1, h);
+            if constexpr (Chroma420) {
+                const RowPair u0 = weaveChromaPair(r, h, n);
+                const RowPair u1 = weaveChromaPair(up, h, n);
+                const RowPair u2 = weaveChromaPair(dn, h, n);
+                emit(r, Rows<T, VBlend3, VBlend6>{{Y(r), Y(up), Y(dn)},
+                                                  {Cb(u0.a), Cb(u0.b), Cb(u1.a), Cb(u1.b), Cb(u2.a), Cb(u2.b)},
+                                                  {Cr(u0.a), Cr(u0.b), Cr(u1.a), Cr(u1.b), Cr(u2.a), Cr(u2.b)}});
+            } else {
+                emit(r, Rows<T, VBlend3, VBlend3>{{Y(r), Y(up), Y(dn)},
+                                                  {Cb(r), Cb(up), Cb(dn)},
+                                                  {Cr(r), Cr(up), Cr(dn)}});
+            }
+        } else {
+            constexpr bool top = C == VerticalClass::FieldTop;
+            if (isFieldRow(r, top)) {
+                if constexpr (Chroma420)
+                    emitUpsampled(r);
+                else
+                    emit(r, Rows<T, VCopy, VCopy>{{Y(r)}, {Cb(r)}, {Cr(r)}});
+            } else {
+                const int up = clampRow(r - 1, h);
+                const int dn = clampRow(r + 1, h);
+                if constexpr (Chroma420) {
+                    const RowPair u1 = weaveChromaPair(up, h, n);
+                    const RowPair u2 = weaveChromaPair(dn, h, n);
+                    emit(r, Rows<T, VAvg2, VAvg4>{{Y(up), Y(dn)},
+                                                  {Cb(u1.a), Cb(u1.b), Cb(u2.a), Cb(u2.b)},
+                                                  {Cr(u1.a), Cr(u1.b), Cr(u2.a), Cr(u2.b)}});
+                } else {
+                    emit(r, Rows<T, VAvg2, VAvg2>{{Y(up), Y(dn)}, {Cb(up), Cb(dn)}, {Cr(up), Cr(dn)}});
+                }
+            }
+        }
+    }
+}
+
+// The same walk over one plane treated as a picture of its own (YV12): weave
+// is a copy, the bob classes apply their rule at the plane's size.
+template <class T, VerticalClass C, class Emit>
+void forEachPlaneRow(const std::uint8_t* plane, int stride, int rows, Emit&& emit) {
+    const auto P = [plane, stride](int r) { return plane + static_cast<std::ptrdiff_t>(r) * stride; };
+    for (int r = 0; r < rows; ++r) {
+        if constexpr (C == VerticalClass::Progressive || C == VerticalClass::Weave) {
+            emit(r, PlaneRows<T, VCopy>{{P(r)}});
+        } else if constexpr (C == VerticalClass::Bob) {
+            emit(r, PlaneRows<T, VBlend3>{{P(r), P(clampRow(r - 1, rows)), P(clampRow(r + 1, rows))}});
+        } else {
+            if (isFieldRow(r, C == VerticalClass::FieldTop))
+                emit(r, PlaneRows<T, VCopy>{{P(r)}});
+            else
+                emit(r, PlaneRows<T, VAvg2>{{P(clampRow(r - 1, rows)), P(clampRow(r + 1, rows))}});
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tl

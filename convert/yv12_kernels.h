@@ -1,0 +1,86 @@
+// YV12 kernels: each output plane from one source plane, rows combined by the
+// class's vertical rule at the plane's own size, optionally range-corrected.
+// 4:2:2 input takes every second chroma row and 4:4:4 input also every second
+// chroma sample. Instantiated once per tier by yv12_<tier>.cpp.
+#pragma once
+#include <algorithm>
+
+#include "convert/dispatch.h"
+#include "convert/kernel_select.h"
+#include "convert/simd_blocks.h"
+
+namespace tl {
+namespace {
+
+enum class PlaneCorrection { None, Luma, Chroma };
+
+template <class T, PlaneCorrection Correct, bool Decimate>
+struct PlaneOut {
+    using V = typename T::V;
+    static constexpr int W = T::kWidth;
+    static constexpr int kStepPixels = W;
+    static constexpr int kStepBytes = W;
+
+    template <class Src, class Put>
+    void step(const Src& s, int x, Put&& put) const {
+        V v;
+        if constexpr (Decimate) {
+            const V even = T::set16(0x00FF);
+            v = T::packus16(T::and_(s.template luma<W>(2 * x), even),
+                            T::and_(s.template luma<W>(2 * x + W), even));
+        } else {
+            v = s.template luma<W>(x);
+        }
+        if constexpr (Correct == PlaneCorrection::Luma) v = correctLuma<T>(v);
+        if constexpr (Correct == PlaneCorrection::Chroma) v = correctChroma<T>(v);
+        put(0, v);
+    }
+};
+
+template <class T, VerticalClass C, PlaneCorrection Correct, bool Decimate>
+void convertPlane(std::uint8_t* dst, int pitch, int rowBytes, const std::uint8_t* src, int stride,
+                  int rows) {
+    forEachPlaneRow<T, C>(src, stride, rows, [&](int r, const auto& rowSrc) {
+        runRow<T>(dst + static_cast<std::ptrdiff_t>(r) * pitch, rowBytes, rowSrc,
+                  PlaneOut<T, Correct, Decimate>{});
+    });
+}
+
+template <class T, VerticalClass C, ChromaLayout L, bool Correct>
+void convertYv12(const KernelArgs& a) {
+    const int lumaPitch = 2 * a.rowPitch / 3;
+    const int chromaPitch = lumaPitch / 2;
+    const int chromaRows = a.height / 2;
+    const int chromaStep = L == ChromaLayout::C420 ? a.chromaStride : 2 * a.chromaStride;
+    constexpr bool decimate = L == ChromaLayout::C444;
+    constexpr auto lumaFix = Correct ? PlaneCorrection::Luma : PlaneCorrection::None;
+    constexpr auto chromaFix = Correct ? PlaneCorrection::Chroma : PlaneCorrection::None;
+    std::uint8_t* cr = a.dst + static_cast<std::ptrdiff_t>(lumaPitch) * a.height;
+    std::uint8_t* cb = cr + static_cast<std::ptrdiff_t>(chromaPitch) * chromaRows;
+    const int chromaBytes = std::min(a.width / 2, chromaPitch);
+    convertPlane<T, C, lumaFix, false>(a.dst, lumaPitch, std::min(a.width, lumaPitch), a.planes[0],
+                                       a.lumaStride, a.height);
+    if (chromaBytes > 0) {
+        convertPlane<T, C, chromaFix, decimate>(cr, chromaPitch, chromaBytes, a.planes[2], chromaStep,
+                                                chromaRows);
+        convertPlane<T, C, chromaFix, decimate>(cb, chromaPitch, chromaBytes, a.planes[1], chromaStep,
+                                                chromaRows);
+    }
+    T::finish();
+}
+
+template <class T>
+ConvertKernel selectYv12(const KernelKey& k) {
+    if (k.format != OUTPUT_YV12) return nullptr;
+    const VerticalClass v = sharedClass(k.vertical, false);
+    return withVerticalClass(v, [&](auto c) {
+        return withChromaLayout(k.chroma, [&](auto l) {
+            return withFlag(k.colorCorrection, [&](auto cc) -> ConvertKernel {
+                return &convertYv12<T, c, l, cc>;
+            });
+        });
+    });
+}
+
+}  // namespace
+}  // namespace tl

@@ -1,0 +1,171 @@
+// The dispatchers: which kernel a picture and context select, and what they
+// leave alone.
+#include <gtest/gtest.h>
+
+#include "convert/procamp.h"
+#include "convert_test_support.h"
+#include "engine/framework/cpu_features.h"
+
+namespace tl::test {
+namespace {
+
+constexpr std::uint32_t kMmxSseSse2 = cpu_bit::mmx | cpu_bit::sse | cpu_bit::sse2;
+
+TEST(Dispatch, TierFromFeaturesAndAlignment) {
+    alignas(16) static std::uint8_t buffer[64];
+    struct {
+        std::uint32_t features;
+        int offset, rowPitch, format;
+        SimdLevel level;
+    } const kCases[] = {
+        {kMmxSseSse2, 0, 1440, OUTPUT_YUY2, SimdLevel::Sse2},
+        {kMmxSseSse2 & ~cpu_bit::sse2, 0, 1440, OUTPUT_YUY2, SimdLevel::Sse},  // SSE2 switched off
+        {kMmxSseSse2, 8, 1440, OUTPUT_YUY2, SimdLevel::Sse},                   // destination off by 8
+        {kMmxSseSse2, 0, 1448, OUTPUT_YUY2, SimdLevel::Sse},                   // rows off by 8
+        {cpu_bit::mmx, 0, 1440, OUTPUT_YUY2, SimdLevel::Mmx},
+        {0, 0, 1440, OUTPUT_YUY2, SimdLevel::Mmx},                              // no kernel below MMX
+        {kMmxSseSse2, 0, 1080, OUTPUT_YV12, SimdLevel::Sse},                    // chroma rows 360 apart
+        {kMmxSseSse2, 0, 1056, OUTPUT_YV12, SimdLevel::Sse2},                   // 704 luma, 352 chroma
+    };
+    for (const auto& c : kCases)
+        EXPECT_EQ(chooseSimdLevel(c.features, buffer + c.offset, c.rowPitch, c.format), c.level)
+                << c.features << " +" << c.offset << " pitch " << c.rowPitch;
+}
+
+struct Fixture {
+    Fixture(int width, int height, int chromaFormat, int format)
+        : rng(5), pic(width, height, chromaFormat), overlay((pic.fillRandom(rng), pic.picture()), rng) {
+        matrix = buildRgbMatrix(1, 0, 0, 0);
+        context.outputFormat = format;
+        context.chromaFormat = chromaFormat;
+        context.colorCorrection = 0;
+        context.overlaySurface = overlay.surface.data();
+        context.overlayRowMask = overlay.mask.data();
+        context.rgbMatrix = &matrix;
+        context.cpuFeatures = kMmxSseSse2;
+    }
+    std::mt19937 rng;
+    TestPicture pic;
+    TestOverlay overlay;
+    RgbMatrixBlock matrix;
+    ConversionContext context;
+};
+
+std::vector<std::uint8_t> run(void (*convert)(const Picture&, const ConversionContext&, std::uint8_t*, int),
+                              Fixture& f, int rowPitch, int offset = 0) {
+    TestBuffer buffer(rowPitch, f.pic.picture().height, offset);
+    convert(f.pic.picture(), f.context, buffer.data(), rowPitch);
+    return buffer.region();
+}
+
+std::vector<std::uint8_t> runKernel(const KernelKey& key, Fixture& f, int rowPitch, int offset = 0) {
+    TestBuffer buffer(rowPitch, f.pic.picture().height, offset);
+    findKernel(key, SimdLevel::Plain)(kernelArgs(f.pic.picture(), buffer.data(), rowPitch, &f.overlay, &f.matrix));
+    return buffer.region();
+}
+
+TEST(Dispatch, YvyuAndUnknownFormatsWriteNothing) {
+    for (int format : {int(OUTPUT_YVYU), 9, -1, 100}) {
+        Fixture f(64, 16, 1, format);
+        const auto out = run(ConvertProgressive, f, 128);
+        for (auto b : out) ASSERT_EQ(b, 0xCD) << format;
+    }
+}
+
+TEST(Dispatch, UnusableArgumentsWriteNothing) {
+    Fixture f(64, 16, 1, OUTPUT_RGB32);
+    f.context.rgbMatrix = nullptr;
+    for (auto b : run(ConvertProgressive, f, 256)) ASSERT_EQ(b, 0xCD);
+    Fixture g(64, 16, 0, OUTPUT_YUY2);
+    for (auto b : run(ConvertProgressive, g, 128)) ASSERT_EQ(b, 0xCD);
+    Fixture h(64, 16, 1, OUTPUT_YUY2);
+    TestBuffer buffer(128, 16, 0);
+    ConvertProgressive(h.pic.picture(), h.context, buffer.data(), 0);
+    ConvertProgressive(h.pic.picture(), h.context, buffer.data(), -128);
+    for (auto b : buffer.region()) ASSERT_EQ(b, 0xCD);
+}
+
+TEST(Dispatch, Yuy2WithOverlayAndCorrectionBothCorrectsAndBlends) {
+    Fixture f(64, 16, 1, OUTPUT_YUY2);
+    f.context.overlayActive = 1;
+    f.context.colorCorrection = 1;
+    KernelKey key;
+    key.format = OUTPUT_YUY2;
+    key.colorCorrection = true;
+    key.overlay = true;
+    EXPECT_EQ(run(ConvertProgressive, f, 128), runKernel(key, f, 128));
+    key.overlay = false;
+    EXPECT_NE(run(ConvertProgressive, f, 128), runKernel(key, f, 128));
+}
+
+TEST(Dispatch, UyvyNeverShowsTheOverlay) {
+    Fixture f(64, 16, 1, OUTPUT_UYVY);
+    const auto without = run(ConvertWeave, f, 128);
+    f.context.overlayActive = 1;
+    EXPECT_EQ(run(ConvertWeave, f, 128), without);
+}
+
+TEST(Dispatch, RgbIgnoresColourCorrection) {
+    Fixture f(64, 16, 2, OUTPUT_RGB24);
+    const auto off = run(ConvertProgressive, f, 192);
+    f.context.colorCorrection = 1;
+    EXPECT_EQ(run(ConvertProgressive, f, 192), off);
+}
+
+TEST(Dispatch, ProgressiveAndWeaveDifferOnlyFor420) {
+    for (int chroma = 1; chroma <= 3; ++chroma) {
+        Fixture f(64, 16, chroma, OUTPUT_RGB32);
+        const bool same = run(ConvertProgressive, f, 256) == run(ConvertWeave, f, 256);
+        EXPECT_EQ(same, chroma != 1) << chroma;
+    }
+}
+
+TEST(Dispatch, EachDispatcherPicksItsVerticalClass) {
+    Fixture f(48, 20, 1, OUTPUT_RGB565);
+    KernelKey key;
+    key.format = OUTPUT_RGB565;
+    key.vertical = VerticalClass::Bob;
+    EXPECT_EQ(run(ConvertSoftwareBob, f, 96, 4), runKernel(key, f, 96, 4));
+    key.vertical = VerticalClass::FieldTop;
+    EXPECT_EQ(run([](const Picture& p, const ConversionContext& c, std::uint8_t* d, int pitch) {
+                  ConvertFieldBob(p, c, d, pitch, 1);
+              }, f, 96, 4),
+              runKernel(key, f, 96, 4));
+    key.vertical = VerticalClass::FieldBottom;
+    EXPECT_EQ(run([](const Picture& p, const ConversionContext& c, std::uint8_t* d, int pitch) {
+                  ConvertFieldBob(p, c, d, pitch, 0);
+              }, f, 96, 4),
+              runKernel(key, f, 96, 4));
+}
+
+// Every tier the dispatcher can pick, on aligned and unaligned destinations,
+// gives the reference bytes.
+TEST(Dispatch, AnyFeatureMaskGivesTheSameBytes) {
+    for (int format : {OUTPUT_YUY2, OUTPUT_UYVY, OUTPUT_YV12, OUTPUT_RGB32, OUTPUT_RGB24, OUTPUT_RGB565}) {
+        Fixture f(40, 12, 1, format);
+        f.context.overlayActive = 1;
+        const int pitch = format == OUTPUT_YV12 ? 96 : 3 * 16 * 4;
+        std::vector<std::uint8_t> first;
+        for (std::uint32_t features : {kMmxSseSse2, cpu_bit::mmx | cpu_bit::sse, cpu_bit::mmx})
+            for (int offset : {0, 4, 8}) {
+                f.context.cpuFeatures = features;
+                const auto rows = run(ConvertWeave, f, pitch, offset);
+                if (first.empty())
+                    first = rows;
+                else
+                    EXPECT_EQ(rows, first) << format << " features " << features << " +" << offset;
+            }
+    }
+}
+
+// A 704-wide picture in a 720-wide YUY2 buffer: the 16 rightmost pixels of
+// each row keep what the sample held.
+TEST(Dispatch, RowsEndAtThePictureWidth) {
+    Fixture f(704, 4, 1, OUTPUT_YUY2);
+    const auto out = run(ConvertProgressive, f, 1440);
+    for (int r = 0; r < 4; ++r)
+        for (int i = 1408; i < 1440; ++i) ASSERT_EQ(out[r * 1440 + i], 0xCD) << "row " << r;
+}
+
+}  // namespace
+}  // namespace tl::test

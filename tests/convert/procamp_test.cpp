@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "convert/dispatch.h"
+#include "convert/procamp.h"
+
+namespace tl {
+namespace {
+
+TEST(ProcAmp, RangeOfTheThreeOfferedProperties) {
+    ProcAmpControl control;
+    control.setOutputFormat(OUTPUT_RGB32);
+    for (std::int32_t property : {VideoProcAmp_Brightness, VideoProcAmp_Contrast, VideoProcAmp_Saturation}) {
+        std::int32_t min = 1, max = 1, step = 0, def = 1, caps = 0;
+        ASSERT_EQ(control.GetRange(property, &min, &max, &step, &def, &caps), hr::ok);
+        EXPECT_EQ(min, -128);
+        EXPECT_EQ(max, 128);
+        EXPECT_EQ(step, 1);
+        EXPECT_EQ(def, 0);
+        EXPECT_EQ(caps, VideoProcAmp_Flags_Manual);
+        EXPECT_EQ(control.GetRange(property, nullptr, nullptr, nullptr, nullptr, nullptr), hr::ok);
+    }
+}
+
+TEST(ProcAmp, SetClampsStoresAndRebuildsTheBlock) {
+    struct {
+        std::int32_t property, value, stored;
+    } const kCases[] = {
+        {VideoProcAmp_Contrast, 500, 128},    {VideoProcAmp_Contrast, 128, 128},
+        {VideoProcAmp_Brightness, -127, -127}, {VideoProcAmp_Brightness, -128, -128},
+        {VideoProcAmp_Brightness, -200, -128}, {VideoProcAmp_Saturation, 40, 40},
+    };
+    for (const auto& c : kCases) {
+        ProcAmpControl control;
+        control.setOutputFormat(OUTPUT_RGB24);
+        ASSERT_EQ(control.Set(c.property, c.value, 0x1234), hr::ok);
+        std::int32_t value = 0, flags = 0;
+        ASSERT_EQ(control.Get(c.property, &value, &flags), hr::ok);
+        EXPECT_EQ(value, c.stored);
+        EXPECT_EQ(flags, VideoProcAmp_Flags_Manual);
+        RgbMatrixBlock block;
+        control.copyMatrix(block);
+        const RgbMatrixBlock expected = buildRgbMatrix(1, c.property == VideoProcAmp_Brightness ? c.stored : 0,
+                                                       c.property == VideoProcAmp_Contrast ? c.stored : 0,
+                                                       c.property == VideoProcAmp_Saturation ? c.stored : 0);
+        EXPECT_EQ(0, std::memcmp(&block, &expected, 48)) << c.property << " " << c.value;
+    }
+}
+
+TEST(ProcAmp, ContrastOf500TriplesTheCoefficientsWithClamping) {
+    ProcAmpControl control;
+    control.setOutputFormat(OUTPUT_RGB32);
+    ASSERT_EQ(control.Set(VideoProcAmp_Contrast, 500, 0), hr::ok);
+    RgbMatrixBlock block;
+    control.copyMatrix(block);
+    EXPECT_EQ(block.w[1], 28617);
+    EXPECT_EQ(block.w[0], 32767);
+}
+
+TEST(ProcAmp, HueAndNonRgbOutputAreNotFound) {
+    ProcAmpControl control;
+    control.setOutputFormat(OUTPUT_RGB32);
+    RgbMatrixBlock before, after;
+    control.copyMatrix(before);
+    EXPECT_EQ(control.Set(VideoProcAmp_Hue, 10, 0), kProcAmpNotFound);
+    EXPECT_EQ(control.Set(7, 10, 0), kProcAmpNotFound);
+    std::int32_t v = 0;
+    EXPECT_EQ(control.Get(VideoProcAmp_Hue, &v, nullptr), kProcAmpNotFound);
+    EXPECT_EQ(control.GetRange(VideoProcAmp_Hue, &v, nullptr, nullptr, nullptr, nullptr), kProcAmpNotFound);
+    control.copyMatrix(after);
+    EXPECT_EQ(0, std::memcmp(&before, &after, 48));
+
+    for (std::int32_t format : {OUTPUT_YUY2, OUTPUT_UYVY, OUTPUT_YVYU, OUTPUT_YV12}) {
+        control.setOutputFormat(format);
+        EXPECT_EQ(control.Set(VideoProcAmp_Brightness, 10, 0), kProcAmpNotFound) << format;
+        EXPECT_EQ(control.Get(VideoProcAmp_Brightness, &v, nullptr), kProcAmpNotFound) << format;
+        EXPECT_EQ(control.GetRange(VideoProcAmp_Brightness, nullptr, nullptr, nullptr, nullptr, nullptr),
+                  kProcAmpNotFound)
+                << format;
+    }
+    control.setOutputFormat(OUTPUT_RGB555);
+    ASSERT_EQ(control.Get(VideoProcAmp_Brightness, &v, nullptr), hr::ok);
+    EXPECT_EQ(v, 0);
+}
+
+TEST(ProcAmp, NewMatrixCoefficientsKeepTheProcAmpValues) {
+    ProcAmpControl control;
+    control.setOutputFormat(OUTPUT_RGB32);
+    control.Set(VideoProcAmp_Saturation, 64, 0);
+    control.setMatrixCoefficients(5);
+    RgbMatrixBlock block;
+    control.copyMatrix(block);
+    const RgbMatrixBlock expected = buildRgbMatrix(5, 0, 0, 64);
+    EXPECT_EQ(0, std::memcmp(&block, &expected, 48));
+}
+
+// A converter copying the block while another thread keeps setting contrast
+// only ever sees blocks that some contrast value builds.
+TEST(ProcAmp, CopiesNeverSeeAHalfBuiltBlock) {
+    ProcAmpControl control;
+    control.setOutputFormat(OUTPUT_RGB32);
+    std::vector<RgbMatrixBlock> valid;
+    for (int c = kProcAmpMin; c <= kProcAmpMax; ++c) valid.push_back(buildRgbMatrix(1, 0, c, 0));
+    std::atomic<bool> done{false};
+    std::thread setter([&] {
+        for (int i = 0; i < 20000; ++i) control.Set(VideoProcAmp_Contrast, (i * 37) % 257 - 128, 0);
+        done = true;
+    });
+    int torn = 0;
+    for (int copies = 0; !done || copies < 100; ++copies) {
+        RgbMatrixBlock block;
+        control.copyMatrix(block);
+        bool known = false;
+        for (const auto& v : valid) known = known || std::memcmp(&v, &block, 48) == 0;
+        torn += known ? 0 : 1;
+    }
+    setter.join();
+    EXPECT_EQ(torn, 0);
+}
+
+}  // namespace
+}  // namespace tl
