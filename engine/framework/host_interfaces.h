@@ -79,6 +79,8 @@ public:
         std::int32_t actualLength = 0;
         // Attached when flags carry type_changed; null otherwise.
         const OutputFormat* mediaType = nullptr;
+        // picture_coding_type of the picture (informational; the filter ignores it).
+        std::int32_t pictureType = 0;
     };
     virtual void release() = 0;
     virtual std::uint8_t* buffer() = 0;

@@ -49,15 +49,14 @@ void InputQueue::signalLayerDirty() {
     changed_.notify_all();
 }
 
-void InputQueue::discardAllAndMarkEnd(const std::function<void()>& underLock) {
+void InputQueue::discardAllAndMarkEnd(const std::function<bool()>& underLock) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         while (!entries_.empty()) {
             if (entries_.front()) entries_.front()->release();
             entries_.pop_front();
         }
-        pushLocked(nullptr);
-        underLock();
+        if (underLock()) pushLocked(nullptr);
     }
     changed_.notify_all();
 }

@@ -34,10 +34,10 @@ public:
     void signalWake();
     void signalLayerDirty();
 
-    // Drops every queued sample and queues the end-of-stream marker, running
-    // `underLock` before the lock is released so the worker cannot pop the
-    // marker before the caller's state change is visible.
-    void discardAllAndMarkEnd(const std::function<void()>& underLock);
+    // Drops every queued sample, then runs `underLock` and queues the
+    // end-of-stream marker when it returns true, all under the queue lock, so
+    // the worker cannot pop the marker before the caller's state change.
+    void discardAllAndMarkEnd(const std::function<bool()>& underLock);
 
     // Releases every queued sample and clears both events.
     void clear();

@@ -120,20 +120,38 @@ void writeSlice(BitWriter& w, int verticalPosition) {
 
 void writeSequenceEnd(BitWriter& w) { w.startCode(0xB7); }
 
-std::vector<std::uint8_t> buildStream(const char* codedTypes, const StreamShape& shape) {
-    BitWriter w;
+std::vector<std::vector<std::uint8_t>> buildPictureSamples(const char* codedTypes, const StreamShape& shape) {
+    std::vector<std::vector<std::uint8_t>> samples;
     for (int i = 0; codedTypes[i]; ++i) {
+        BitWriter w;
         const char t = codedTypes[i];
         if (i == 0 || t == 'I') {
             writeSequenceHeader(w, shape.sequence);
             writeSequenceExtension(w, shape.extension);
             writeGroupOfPictures(w, GopFields{});
         }
-        writePicture(w, t == 'I' ? 1 : t == 'P' ? 2 : 3, shape.coding);
-        writeSlice(w, 1);
+        const int type = t == 'I' ? 1 : t == 'P' ? 2 : 3;
+        if (shape.fieldPairs) {
+            PictureCodingFields field = shape.coding;
+            for (int structure : {1, 2}) {
+                field.pictureStructure = structure;
+                writePicture(w, type, field);
+                writeSlice(w, 1);
+            }
+        } else {
+            writePicture(w, type, shape.coding);
+            writeSlice(w, 1);
+        }
+        if (!codedTypes[i + 1]) writeSequenceEnd(w);
+        samples.push_back(w.data());
     }
-    writeSequenceEnd(w);
-    return w.data();
+    return samples;
+}
+
+std::vector<std::uint8_t> buildStream(const char* codedTypes, const StreamShape& shape) {
+    std::vector<std::uint8_t> out;
+    for (const auto& s : buildPictureSamples(codedTypes, shape)) out.insert(out.end(), s.begin(), s.end());
+    return out;
 }
 
 }  // namespace tl::test

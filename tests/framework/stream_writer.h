@@ -74,14 +74,18 @@ void writePicture(BitWriter& w, int pictureCodingType, const PictureCodingFields
 void writeSlice(BitWriter& w, int verticalPosition);
 void writeSequenceEnd(BitWriter& w);
 
-// A whole stream of frame pictures, one slice each, from a coded-order string
-// of picture types ("IPBB..."). A sequence header and a GOP header precede
-// the first picture and every I picture after the first.
+// A stream from a coded-order string of picture types ("IPBB..."), one slice
+// per picture. A sequence header (with extension) and a GOP header precede
+// the first picture and every I picture after the first. With fieldPairs each
+// letter gives a top and a bottom field picture of that type.
 struct StreamShape {
     SequenceFields sequence;
     SequenceExtensionFields extension;
     PictureCodingFields coding;
+    bool fieldPairs = false;
 };
+// One byte string per letter; the last one ends with a sequence end code.
+std::vector<std::vector<std::uint8_t>> buildPictureSamples(const char* codedTypes, const StreamShape& shape = {});
 std::vector<std::uint8_t> buildStream(const char* codedTypes, const StreamShape& shape = {});
 
 }  // namespace tl::test

@@ -24,6 +24,7 @@ public:
     void release() override {
         if (refs_.fetch_sub(1) == 1) delete this;
     }
+    int refs() const { return refs_.load(); }
     Properties properties() const override {
         Properties p;
         p.flags = flags_ | (start_ != kNoTime ? sample_flag::time_valid : 0);

@@ -1,0 +1,220 @@
+// The output stage of the decoder object: renegotiation, the time line, and
+// delivery of converted pictures to the host.
+#include <chrono>
+#include <cstdlib>
+
+#include "engine/framework/deinterlace.h"
+#include "engine/framework/picture_rules.h"
+#include "engine/framework/sample_flags.h"
+#include "engine/framework/video_decoder.h"
+
+namespace tl {
+namespace {
+
+// A picture time closer than this to the running clock is taken as on time.
+constexpr ReferenceTime kClockJumpThreshold = 10000;
+
+std::int64_t nowTicks() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
+void VideoDecoder::readConnection() {
+    connection_ = host_->connectionFormat();
+    outputWidth_ = connection_.width;
+    outputHeight_ = std::abs(connection_.height);
+    outputSupportsInterlace_ = (connection_.interlaceFlags & 1) != 0;
+    DeriveOutputFormat(connection_, &outputFormatCode_, &bitsPerPixel_);
+}
+
+void VideoDecoder::forcedOrStreamAspect(const Picture* picture, std::int32_t aspect[2]) const {
+    if (settingsSnapshot_.aspectX && settingsSnapshot_.aspectY) {
+        aspect[0] = settingsSnapshot_.aspectX;
+        aspect[1] = settingsSnapshot_.aspectY;
+    } else if (picture) {
+        aspect[0] = picture->aspectX;
+        aspect[1] = picture->aspectY;
+    } else {
+        aspect[0] = stream_.aspect_x;
+        aspect[1] = stream_.aspect_y;
+    }
+}
+
+void VideoDecoder::renegotiate() {
+    const StreamState& s = stream_;
+    std::int32_t aspect[2];
+    forcedOrStreamAspect(nullptr, aspect);
+    if (s.chroma_format != negotiated_.chromaFormat || aspect[0] != negotiated_.aspectX ||
+        aspect[1] != negotiated_.aspectY || s.horizontal_size != negotiated_.width ||
+        s.vertical_size != negotiated_.height) {
+        const std::int32_t size[2] = {s.horizontal_size, s.vertical_size};
+        const std::int32_t coded[2] = {s.coded_width, s.coded_height};
+        const ReferenceTime period = s.frame_period == kNoTime ? 0 : s.frame_period;
+        // Software output can go on with the old type; the renderer scales.
+        host_->changeOutputFormat(size, coded, aspect, s.chroma_format, period);
+    }
+    negotiated_.codedWidth = s.coded_width;
+    negotiated_.codedHeight = s.coded_height;
+    negotiated_.chromaFormat = s.chroma_format;
+    negotiated_.aspectX = aspect[0];
+    negotiated_.aspectY = aspect[1];
+    negotiated_.width = s.horizontal_size;
+    negotiated_.height = s.vertical_size;
+    mediaTypeChangePending_ = true;
+    readConnection();
+    allocateBuffers();
+}
+
+void VideoDecoder::outputPicture(Picture* picture) {
+    pool_.moveToBack(picture);
+    if (!running_ || flushing_) return;
+
+    std::int32_t aspect[2];
+    forcedOrStreamAspect(picture, aspect);
+    if (aspect[0] != negotiated_.aspectX || aspect[1] != negotiated_.aspectY) {
+        if (failed(host_->changeAspectRatio(aspect))) return;
+        negotiated_.aspectX = aspect[0];
+        negotiated_.aspectY = aspect[1];
+        mediaTypeChangePending_ = true;
+        readConnection();
+    }
+
+    if (picture->time != kNoTime && std::llabs(picture->time - outputClock_) > kClockJumpThreshold)
+        outputClock_ = picture->time;
+
+    const SettingsSnapshot& set = settingsSnapshot_;
+    deinterlaceMode_ = ChooseDeinterlaceMode(picture->interlaced != 0, set.alwaysDeinterlace, set.deinterlace,
+                                             outputSupportsInterlace_, IsSoftwareBobRenderer(downstreamClassId_));
+    ++frameNum_;
+    if (picture->skip) {
+        ++skippedFrames_;
+    } else {
+        deliverPicture(*picture, deinterlaceMode_);
+        ++picture->referenceCount;
+        if (lastDelivered_) --lastDelivered_->referenceCount;
+        lastDelivered_ = picture;
+    }
+    outputClock_ += picture->duration;
+}
+
+void VideoDecoder::convertInto(const Picture& picture, int mode, bool firstOfTwo, std::uint8_t* buffer,
+                               int rowPitch) {
+    ConversionContext context;
+    context.outputFormat = outputFormatCode_;
+    context.chromaFormat = picture.chromaFormat;
+    context.colorCorrection = settingsSnapshot_.colorCorrection;
+    context.overlaySurface = overlaySurface_;
+    context.overlayRowMask = overlayRowMask_.empty() ? nullptr : overlayRowMask_.data();
+    context.cpuFeatures = cpuFeatures_;
+    switch (mode) {
+    case DEINTERLACE_WEAVE:
+    case DEINTERLACE_HARDWARE_BOB:
+        ConvertWeave(picture, context, buffer, rowPitch);
+        break;
+    case DEINTERLACE_SOFTWARE_BOB:
+        ConvertSoftwareBob(picture, context, buffer, rowPitch);
+        break;
+    case DEINTERLACE_SOFTWARE_BOB_DOUBLE_RATE: {
+        // The field that comes first in time is shown first.
+        const bool top = firstOfTwo ? picture.topFieldFirst != 0 : picture.topFieldFirst == 0;
+        ConvertFieldBob(picture, context, buffer, rowPitch, top);
+        break;
+    }
+    default:
+        ConvertProgressive(picture, context, buffer, rowPitch);
+        break;
+    }
+}
+
+void VideoDecoder::deliverPicture(Picture& picture, int mode) {
+    if (outputWidth_ < picture.width || outputHeight_ < picture.height || picture.height <= 0) return;
+    const bool doubleRate = mode == DEINTERLACE_SOFTWARE_BOB_DOUBLE_RATE;
+    ReferenceTime start = outputClock_;
+    ReferenceTime stop = start + (doubleRate ? picture.duration >> 1 : picture.duration);
+
+    OutputSample* sample = nullptr;
+    if (failed(host_->getDeliveryBuffer(&sample, &start, &stop, 0)) || !sample) return;
+    if (sample->size() <= 0) {
+        sample->release();
+        return;
+    }
+    const std::int32_t size = sample->size();
+    const int rowPitch = size / picture.height;
+    lastImageSize_ = outputFormatCode_ == OUTPUT_PLANAR
+                         ? planarImageSize(picture)
+                         : std::int64_t(bitsPerPixel_) * picture.height * picture.width / 8;
+
+    OutputSample::Properties props;
+    props.actualLength = size;
+    props.start = start;
+    props.stop = stop;
+    props.pictureType = picture.pictureType;
+    std::uint32_t flags = sample_flag::splice_point | sample_flag::time_valid | sample_flag::stop_valid;
+    if (discontinuityPending_) {
+        flags = sample_flag::data_discontinuity | sample_flag::time_valid | sample_flag::stop_valid;
+        discontinuityPending_ = false;
+    }
+    std::uint32_t typeFlags = 0;
+    if (outputSupportsInterlace_) {
+        if (mode == DEINTERLACE_HARDWARE_BOB)
+            typeFlags = (picture.topFieldFirst ? video_flag::field1_first : 0) |
+                        (picture.repeatField ? video_flag::repeat_field : 0);
+        else
+            typeFlags = video_flag::weave;
+    }
+    props.typeSpecificFlags = typeFlags;
+
+    if (const OutputFormat* arrived = sample->arrivedMediaType()) {
+        OutputFormat adopted = *arrived;
+        if (adopted.videoInfo2) {
+            adopted.aspectX = std::uint32_t(negotiated_.aspectX);
+            adopted.aspectY = std::uint32_t(negotiated_.aspectY);
+        }
+        connection_ = adopted;
+        outputWidth_ = connection_.width;
+        outputHeight_ = std::abs(connection_.height);
+        DeriveOutputFormat(connection_, &outputFormatCode_, &bitsPerPixel_);
+        flags |= sample_flag::type_changed;
+        mediaTypeChangePending_ = false;
+    } else if (mediaTypeChangePending_) {
+        flags &= ~sample_flag::splice_point;
+        flags |= sample_flag::type_changed | sample_flag::data_discontinuity;
+        props.mediaType = &connection_;
+        mediaTypeChangePending_ = false;
+    }
+    props.flags = flags;
+
+    const std::int64_t before = nowTicks();
+    convertInto(picture, mode, true, sample->buffer(), rowPitch);
+    lastConversionTicks_ = nowTicks() - before;
+
+    sample->setProperties(props);
+    host_->deliver(sample);
+    sample->release();
+
+    if (!doubleRate) return;
+    start = stop;
+    stop = start + (picture.duration >> 1);
+    OutputSample* second = nullptr;
+    if (failed(host_->getDeliveryBuffer(&second, &start, &stop, kNotASyncPoint)) || !second) return;
+    if (second->size() <= 0) {
+        second->release();
+        return;
+    }
+    OutputSample::Properties secondProps;
+    secondProps.actualLength = second->size();
+    secondProps.start = start;
+    secondProps.stop = stop;
+    secondProps.flags = sample_flag::splice_point | sample_flag::time_valid | sample_flag::stop_valid;
+    secondProps.typeSpecificFlags = typeFlags;
+    secondProps.pictureType = picture.pictureType;
+    convertInto(picture, mode, false, second->buffer(), second->size() / picture.height);
+    second->setProperties(secondProps);
+    host_->deliver(second);
+    second->release();
+}
+
+}  // namespace tl

@@ -1,0 +1,146 @@
+// The picture stage of the decoder object: buffers, references, display order.
+#include <cstring>
+
+#include "engine/framework/picture_rules.h"
+#include "engine/framework/video_decoder.h"
+
+namespace tl {
+namespace {
+
+constexpr std::size_t kGopStructureCapacity = 63;
+constexpr std::uintptr_t kOverlayAlignment = 128;
+
+}  // namespace
+
+bool VideoDecoder::allocateBuffers() {
+    lastDelivered_ = nullptr;
+    const bool ok = pool_.allocate(kSoftwarePictureCount, stream_);
+
+    const std::int32_t width = stream_.coded_width, height = stream_.coded_height;
+    std::lock_guard<std::mutex> lock(overlayMutex_);
+    const std::size_t bytes = std::size_t(width) * std::size_t(height) * 4 + 256;
+    overlayAllocation_.reset(new std::uint8_t[bytes]());
+    const std::uintptr_t base = reinterpret_cast<std::uintptr_t>(overlayAllocation_.get());
+    overlaySurface_ = reinterpret_cast<std::uint32_t*>((base + kOverlayAlignment - 1) & ~(kOverlayAlignment - 1));
+    overlayRowMask_.assign(std::size_t(height), 0);
+    // The layers are drawn anew into the fresh surface.
+    damage_.clear();
+    MergeDamageRect(damage_, DamageRect{0, 0, width, height});
+    return ok;
+}
+
+void VideoDecoder::releaseReference(Picture*& slot) {
+    if (!slot) return;
+    --slot->referenceCount;
+    slot = nullptr;
+}
+
+void VideoDecoder::dropReferences() {
+    releaseReference(olderReference_);
+    releaseReference(newerReference_);
+}
+
+Picture* VideoDecoder::takeNewBuffer(bool reference) {
+    if (reference) releaseReference(olderReference_);
+    Picture* p = pool_.takeFree();
+    if (!p) return nullptr;
+    if (reference) {
+        olderReference_ = newerReference_;
+        newerReference_ = p;
+        ++p->referenceCount;
+        p->time = pendingPictureTime_;
+    } else {
+        p->time = kNoTime;
+    }
+    pendingPictureTime_ = kNoTime;
+    return p;
+}
+
+HResult VideoDecoder::handlePicture() {
+    const StreamState& s = stream_;
+    if (s.coded_width != negotiated_.codedWidth || s.coded_height != negotiated_.codedHeight ||
+        s.chroma_format != negotiated_.chromaFormat) {
+        if (newerReference_) outputPicture(newerReference_);
+        dropReferences();
+        secondField_ = false;
+        awaitingSecondField_ = nullptr;
+        renegotiate();
+    }
+
+    const ReferenceTime lateness = settingsSnapshot_.frameSkipping ? settings_->rendererLateness() : 0;
+    const int type = s.picture_coding_type;
+    bool skip = false;
+    switch (type) {
+    case PICTURE_I:
+        break;
+    case PICTURE_P:
+        if (!newerReference_) return hr::ok;
+        break;
+    case PICTURE_B:
+        if (!newerReference_ || !olderReference_) return hr::ok;
+        skip = lateness > 0 && lateness >= settingsSnapshot_.tolerance;
+        break;
+    default:  // D pictures and reserved types are not decoded
+        return hr::ok;
+    }
+
+    if (type == PICTURE_I)
+        gopStructure_ = "I";
+    else if (gopStructure_.size() < kGopStructureCapacity)
+        gopStructure_ += type == PICTURE_P ? 'P' : 'B';
+
+    const bool fieldPicture = s.picture_structure == TOP_FIELD || s.picture_structure == BOTTOM_FIELD;
+    Picture* picture;
+    bool second = false;
+    if (fieldPicture && secondField_ && awaitingSecondField_) {
+        picture = awaitingSecondField_;
+        second = true;
+    } else {
+        if (!fieldPicture) {
+            secondField_ = false;
+            awaitingSecondField_ = nullptr;
+        }
+        picture = takeNewBuffer(type != PICTURE_B);
+        if (!picture) return hr::e_outofmemory;  // every buffer held: end the run
+        // The record describes the frame as its first field announced it.
+        const PictureTiming timing = ComputePictureTiming(s, rate_.load());
+        picture->width = s.horizontal_size;
+        picture->height = s.vertical_size;
+        picture->aspectX = s.aspect_x;
+        picture->aspectY = s.aspect_y;
+        picture->pictureType = type;
+        picture->skip = skip;
+        picture->progressiveSequence = timing.progressiveSequence;
+        picture->interlaced = timing.interlaced;
+        picture->topFieldFirst = timing.topFieldFirst;
+        picture->repeatField = timing.repeatField;
+        picture->duration = timing.duration;
+    }
+
+    if (!picture->skip) {
+        PictureTargets targets;
+        targets.current = picture;
+        targets.forward = olderReference_;
+        targets.backward = type == PICTURE_B ? newerReference_ : nullptr;
+        targets.secondField = second;
+        const HResult r = path_->decodePicture(reader_, stream_, targets);
+        if (failed(r)) return r;
+    }
+
+    if (!fieldPicture || second) {
+        if (type == PICTURE_B)
+            outputPicture(picture);
+        else if (olderReference_)
+            outputPicture(olderReference_);
+    }
+    if (fieldPicture && !second) {
+        awaitingSecondField_ = picture;
+        secondField_ = true;
+    } else {
+        awaitingSecondField_ = nullptr;
+        secondField_ = false;
+    }
+    return hr::ok;
+}
+
+}  // namespace tl

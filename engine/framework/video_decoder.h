@@ -1,0 +1,158 @@
+// The decoder object: takes compressed samples from the upstream streaming
+// thread, decodes them on its own worker thread and hands finished pictures
+// to the host in display order.
+//
+// Threads: Receive and EndOfStream come from the streaming thread; Init,
+// Uninit, Flush and SetRate from the application; OnLayerNotifyDirty from any
+// layer writer; everything else, including every call into the host, runs on
+// the worker. The queue lock (inside InputQueue) and the overlay lock are
+// never held together.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "convert/dispatch.h"
+#include "engine/framework/bit_reader.h"
+#include "engine/framework/damage_queue.h"
+#include "engine/framework/decoding_path.h"
+#include "engine/framework/host_interfaces.h"
+#include "engine/framework/input_queue.h"
+#include "engine/framework/picture_pool.h"
+#include "engine/framework/sample_fetch.h"
+#include "engine/framework/stream_info.h"
+#include "engine/framework/stream_state.h"
+
+namespace tl {
+
+class VideoDecoder {
+public:
+    // The decoding path is the software slice layer unless a test supplies its own.
+    VideoDecoder();
+    explicit VideoDecoder(std::unique_ptr<DecodingPath> path);
+    VideoDecoder(const VideoDecoder&) = delete;
+    VideoDecoder& operator=(const VideoDecoder&) = delete;
+    ~VideoDecoder();
+
+    // IVideoDecoderEngine. The settings and the host must outlive Uninit.
+    HResult Init(DecoderSettings* settings, DecoderHost* host);
+    HResult Uninit();
+    // Queues a sample with a reference; null queues the end-of-stream marker.
+    // S_FALSE while flushing, VFW_E_WRONG_STATE when the worker does not run.
+    HResult Receive(InputSample* sample);
+    // Returns when every picture queued before it has been delivered.
+    HResult EndOfStream();
+    HResult Flush(bool begin);
+    HResult SetRate(double rate);
+
+    // ILayerMessageSink.
+    HResult OnLayerNotifyDirty(const DamageRect* rects, int count);
+
+    // IVideoDecoderMPEG2: a snapshot of the stream information and statistics.
+    StreamInfo streamInfo() const;
+
+    // Settings read at Init.
+    std::uint32_t cpuFeatures() const { return cpuFeatures_; }
+    ReferenceTime frameSkippingTolerance() const { return settingsSnapshot_.tolerance; }
+    std::vector<DamageRect> damageQueue() const;
+
+private:
+    struct SettingsSnapshot {
+        bool frameSkipping = false;
+        ReferenceTime tolerance = 5000000;  // 100-ns units
+        int deinterlace = 0;
+        bool alwaysDeinterlace = false;
+        bool colorCorrection = true;
+        std::int32_t aspectX = 0;  // forced aspect, 0 = not forced
+        std::int32_t aspectY = 0;
+    };
+    // What was last agreed with the host.
+    struct Negotiated {
+        std::int32_t codedWidth = 0, codedHeight = 0;
+        std::int32_t chromaFormat = CHROMA_420;
+        std::int32_t aspectX = 0, aspectY = 0;
+        std::int32_t width = 0, height = 0;
+    };
+
+    void resetDecoderState();
+    void workerMain();
+    void runOnce();
+    void refreshSettings();
+    void publishInfo();
+
+    // Picture stage (picture_stage.cpp).
+    bool allocateBuffers();
+    HResult handlePicture();
+    Picture* takeNewBuffer(bool reference);
+    void releaseReference(Picture*& slot);
+    void dropReferences();
+
+    // Output stage (picture_output.cpp).
+    void renegotiate();
+    void readConnection();
+    void outputPicture(Picture* picture);
+    void deliverPicture(Picture& picture, int mode);
+    void convertInto(const Picture& picture, int mode, bool firstOfTwo, std::uint8_t* buffer, int rowPitch);
+    void forcedOrStreamAspect(const Picture* picture, std::int32_t aspect[2]) const;
+
+    std::unique_ptr<DecodingPath> path_;
+    DecoderSettings* settings_ = nullptr;
+    DecoderHost* host_ = nullptr;
+
+    std::thread worker_;
+    std::atomic<bool> running_{false};
+    std::atomic<bool> flushing_{false};
+    std::atomic<double> rate_{1.0};
+    ManualResetEvent loopEnded_;
+    ManualResetEvent workerEnded_;
+    InputQueue queue_;
+
+    mutable std::mutex overlayMutex_;  // the damage queue and the overlay surface
+    std::vector<DamageRect> damage_;
+    std::unique_ptr<std::uint8_t[]> overlayAllocation_;
+    std::uint32_t* overlaySurface_ = nullptr;
+    std::vector<std::uint8_t> overlayRowMask_;
+
+    // Worker state.
+    StreamState stream_;
+    BitReader reader_;
+    bool discontinuityPending_ = false;
+    SampleFetcher fetcher_;
+    SettingsSnapshot settingsSnapshot_;
+    std::uint32_t rawCpuFeatures_ = 0;
+    std::uint32_t cpuFeatures_ = 0;
+
+    OutputFormat connection_;
+    std::int32_t outputWidth_ = 0, outputHeight_ = 0;
+    bool outputSupportsInterlace_ = false;
+    std::int32_t outputFormatCode_ = OUTPUT_YUY2;
+    std::int32_t bitsPerPixel_ = 16;
+    ClassId downstreamClassId_{};
+    Negotiated negotiated_;
+    bool mediaTypeChangePending_ = false;
+
+    PicturePool pool_;
+    Picture* olderReference_ = nullptr;
+    Picture* newerReference_ = nullptr;
+    Picture* lastDelivered_ = nullptr;
+    bool secondField_ = false;
+    Picture* awaitingSecondField_ = nullptr;
+    ReferenceTime pendingPictureTime_ = kNoTime;
+    ReferenceTime outputClock_ = 0;
+    std::string gopStructure_;
+    int deinterlaceMode_ = 0;
+
+    std::uint32_t frameNum_ = 0;
+    std::uint32_t skippedFrames_ = 0;
+    std::int64_t lastConversionTicks_ = 0;  // steady-clock nanoseconds
+    std::int64_t lastImageSize_ = 0;
+
+    mutable std::mutex infoMutex_;
+    StreamInfo info_;
+};
+
+}  // namespace tl

@@ -1,0 +1,179 @@
+// The decoder object's queue and worker across threads: flushing, end of
+// stream, stopping, and the states in which samples are refused.
+#include <gtest/gtest.h>
+
+#include <condition_variable>
+#include <mutex>
+
+#include "engine/framework/cpu_features.h"
+#include "engine/framework/sample_flags.h"
+#include "tests/framework/decoder_rig.h"
+
+namespace tl {
+namespace {
+
+using test::DecoderRig;
+using test::TestSample;
+
+// Holds the worker inside the decoding of one picture until released.
+class Gate {
+public:
+    void arriveAndWait() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        arrived_ = true;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return open_; });
+    }
+    void waitForArrival() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return arrived_; });
+    }
+    void open() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        open_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool arrived_ = false, open_ = false;
+};
+
+TEST(DecoderObject, ReceiveRefusedWhenNotRunning) {
+    DecoderRig rig;
+    EXPECT_EQ(rig.feed({1, 2, 3}), hr::vfw_e_wrong_state);
+    rig.init();
+    EXPECT_EQ(rig.feed({1, 2, 3}), hr::ok);
+    ASSERT_EQ(rig.decoder.Uninit(), hr::ok);
+    EXPECT_EQ(rig.feed({1, 2, 3}), hr::vfw_e_wrong_state);
+}
+
+TEST(DecoderObject, ReceiveWhileFlushingIsRefusedAndNotKept) {
+    DecoderRig rig;
+    rig.init();
+    ASSERT_EQ(rig.decoder.Flush(true), hr::ok);
+    TestSample* s = TestSample::make(test::buildStream("IP"));
+    EXPECT_EQ(rig.decoder.Receive(s), hr::s_false);
+    EXPECT_EQ(s->refs(), 1);
+    s->release();
+    ASSERT_EQ(rig.decoder.Flush(false), hr::ok);
+    EXPECT_EQ(rig.feed(test::buildStream("IP")), hr::ok);
+}
+
+TEST(DecoderObject, QueuedSamplesHoldAReferenceUntilConsumed) {
+    DecoderRig rig;
+    rig.init();
+    TestSample* s = TestSample::make(test::buildStream("IPBB"));
+    ASSERT_EQ(rig.decoder.Receive(s), hr::ok);
+    ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
+    EXPECT_EQ(s->refs(), 1);  // the decoder let go of it at the end of the run
+    s->release();
+    EXPECT_EQ(rig.host.liveSamples(), 0);
+}
+
+TEST(DecoderObject, EndOfStreamReturnsAfterTheLastReferenceIsDelivered) {
+    DecoderRig rig;
+    rig.init();
+    for (const auto& s : test::buildPictureSamples("IPBBPBB")) ASSERT_EQ(rig.feed(s), hr::ok);
+    ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
+    EXPECT_EQ(rig.host.types(), "IBBPBBP");
+}
+
+TEST(DecoderObject, EndOfStreamEndsTheRunAndTheNextNeedsASequenceHeader) {
+    DecoderRig rig;
+    rig.init();
+    const auto samples = test::buildPictureSamples("IPP");
+    ASSERT_EQ(rig.feed(samples[0]), hr::ok);
+    ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
+    EXPECT_EQ(rig.host.types(), "I");
+    // The P pictures alone have no reference in the new run.
+    ASSERT_EQ(rig.feed(samples[1]), hr::ok);
+    ASSERT_EQ(rig.feed(samples[2]), hr::ok);
+    ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
+    EXPECT_EQ(rig.host.types(), "I");
+}
+
+TEST(DecoderObject, FlushDeliversNothingAndTheNextSampleIsADiscontinuity) {
+    DecoderRig rig;
+    Gate gate;
+    rig.path->beforePicture = [&](int index) {
+        if (index == 2) gate.arriveAndWait();
+    };
+    rig.init();
+    for (const auto& s : test::buildPictureSamples("IPPPPP")) ASSERT_EQ(rig.feed(s), hr::ok);
+    gate.waitForArrival();
+    // Picture 0 has been shown; pictures 1 and 2 are held and the rest queued.
+    ASSERT_EQ(rig.host.deliveries().size(), 1u);
+    ASSERT_EQ(rig.decoder.Flush(true), hr::ok);
+    gate.open();
+    ASSERT_EQ(rig.decoder.Flush(false), hr::ok);
+    EXPECT_EQ(rig.host.deliveries().size(), 1u);
+
+    rig.play(test::buildPictureSamples("IP"));
+    const auto d = rig.host.deliveries();
+    ASSERT_EQ(d.size(), 3u);
+    EXPECT_EQ(d[1].pictureType, PICTURE_I);
+    EXPECT_TRUE(d[1].flags & sample_flag::data_discontinuity);
+    EXPECT_FALSE(d[2].flags & sample_flag::data_discontinuity);
+    EXPECT_EQ(d[1].start, 0);  // the clock starts over with the new run
+}
+
+TEST(DecoderObject, FlushOfAnIdleDecoder) {
+    DecoderRig rig;
+    rig.init();
+    ASSERT_EQ(rig.decoder.Flush(true), hr::ok);
+    ASSERT_EQ(rig.decoder.Flush(false), hr::ok);
+    rig.play(test::buildPictureSamples("IPB"));
+    EXPECT_EQ(rig.host.types(), "IBP");
+}
+
+TEST(DecoderObject, UninitReleasesAWorkerBlockedInItsWait) {
+    DecoderRig rig;
+    rig.init();
+    ASSERT_EQ(rig.feed(test::buildPictureSamples("IP")[0]), hr::ok);  // the worker waits for more
+    TestSample* held = TestSample::make(test::buildPictureSamples("IP")[1]);
+    ASSERT_EQ(rig.decoder.Receive(held), hr::ok);
+    ASSERT_EQ(rig.decoder.Uninit(), hr::ok);
+    EXPECT_EQ(held->refs(), 1);
+    held->release();
+    EXPECT_EQ(rig.host.liveSamples(), 0);
+}
+
+TEST(DecoderObject, InitAgainAfterUninit) {
+    DecoderRig rig;
+    rig.init();
+    rig.play(test::buildPictureSamples("IP"));
+    ASSERT_EQ(rig.decoder.Uninit(), hr::ok);
+    rig.init();
+    rig.play(test::buildPictureSamples("IP"));
+    EXPECT_EQ(rig.host.types(), "IPIP");
+    EXPECT_EQ(rig.decoder.streamInfo().frameNum, 2u);  // statistics start over at Init
+}
+
+TEST(DecoderObject, SettingsReadAtInit) {
+    DecoderRig rig;
+    rig.settings.sse = rig.settings.sse2 = rig.settings.sse3 = false;
+    rig.settings.toleranceMs = 40;
+    rig.init();
+    EXPECT_EQ(rig.decoder.cpuFeatures() & (cpu_bit::sse | cpu_bit::sse2 | cpu_bit::sse3), 0u);
+    EXPECT_EQ(rig.decoder.cpuFeatures() & cpu_bit::mmx, cpuFeatureWord() & cpu_bit::mmx);
+    EXPECT_EQ(rig.decoder.frameSkippingTolerance(), 400000);
+}
+
+TEST(DecoderObject, CpuFeaturesKeptWhenTheSettingsAllowThem) {
+    DecoderRig rig;
+    rig.init();
+    EXPECT_EQ(rig.decoder.cpuFeatures(), cpuFeatureWord());
+}
+
+TEST(DecoderObject, LayerNotificationsMergeIntoTheDamageQueue) {
+    DecoderRig rig;
+    const DamageRect rects[] = {{1, 1, 5, 5}, {30, 0, 33, 2}, {4, 4, 10, 10}};
+    ASSERT_EQ(rig.decoder.OnLayerNotifyDirty(rects, 3), hr::ok);
+    const std::vector<DamageRect> expected = {{28, 0, 36, 2}, {0, 1, 12, 10}};
+    EXPECT_EQ(rig.decoder.damageQueue(), expected);
+}
+
+}  // namespace
+}  // namespace tl

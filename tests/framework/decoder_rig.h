@@ -1,0 +1,43 @@
+// A decoder object wired to the fake settings, host and decoding path.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "engine/framework/video_decoder.h"
+#include "tests/framework/fake_host.h"
+#include "tests/framework/stream_writer.h"
+#include "tests/framework/test_samples.h"
+
+namespace tl::test {
+
+struct DecoderRig {
+    FakeSettings settings;
+    FakeHost host;
+    FakePath* path;
+    VideoDecoder decoder;
+
+    DecoderRig() : DecoderRig(std::make_unique<FakePath>(&host)) {}
+    ~DecoderRig() { decoder.Uninit(); }
+
+    void init() { ASSERT_EQ(decoder.Init(&settings, &host), hr::ok); }
+
+    HResult feed(const std::vector<std::uint8_t>& bytes, ReferenceTime start = kNoTime, std::uint32_t flags = 0) {
+        TestSample* s = TestSample::make(bytes, start, flags);
+        const HResult r = decoder.Receive(s);
+        s->release();
+        return r;
+    }
+
+    // Every picture sample, then end of stream.
+    void play(const std::vector<std::vector<std::uint8_t>>& samples) {
+        for (const auto& s : samples) ASSERT_EQ(feed(s), hr::ok);
+        ASSERT_EQ(decoder.EndOfStream(), hr::ok);
+    }
+
+private:
+    explicit DecoderRig(std::unique_ptr<FakePath> p) : path(p.get()), decoder(std::move(p)) {}
+};
+
+}  // namespace tl::test

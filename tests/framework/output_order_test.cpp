@@ -1,0 +1,371 @@
+// Display order, time line, durations and frame skipping of the decoder
+// object, driven by synthetic streams through the fake host.
+#include <gtest/gtest.h>
+
+#include "engine/framework/sample_flags.h"
+#include "tests/framework/decoder_rig.h"
+
+namespace tl {
+namespace {
+
+using test::DecoderRig;
+using test::StreamShape;
+
+constexpr ReferenceTime kPeriod25 = 400000;
+
+TEST(OutputOrder, CodedOrderBecomesDisplayOrder) {
+    struct Case {
+        const char* coded;
+        const char* display;
+    };
+    const Case cases[] = {
+        {"IPBB", "IBBP"},
+        {"IPBBPBB", "IBBPBBP"},
+        {"IIII", "IIII"},
+        {"IBBPBB", "IBBP"},     // B pictures without both references are dropped
+        {"PPIPB", "IBP"},       // P pictures without a reference too
+        {"IPBBIBBPBB", "IBBPBBIBBP"},
+    };
+    for (const Case& c : cases) {
+        DecoderRig rig;
+        rig.init();
+        rig.play(test::buildPictureSamples(c.coded));
+        EXPECT_EQ(rig.host.types(), c.display) << c.coded;
+    }
+}
+
+TEST(OutputOrder, DeliveredPixelsBelongToTheDisplayedPicture) {
+    DecoderRig rig;
+    rig.init();
+    rig.play(test::buildPictureSamples("IPBBPBB"));
+    // Coded indices in display order: I0 B2 B3 P1 B5 B6 P4.
+    const std::vector<int> expected = {0, 2, 3, 1, 5, 6, 4};
+    const auto d = rig.host.deliveries();
+    ASSERT_EQ(d.size(), expected.size());
+    for (std::size_t i = 0; i < d.size(); ++i) EXPECT_EQ(d[i].firstByte, expected[i]) << i;
+}
+
+TEST(OutputOrder, ReferencesHandedToTheDecodingPath) {
+    DecoderRig rig;
+    rig.init();
+    rig.play(test::buildPictureSamples("IPBBP"));
+    const auto calls = rig.path->calls();
+    ASSERT_EQ(calls.size(), 5u);
+    EXPECT_EQ(calls[1].forwardType, PICTURE_I);  // P predicts from I
+    EXPECT_EQ(calls[1].backwardType, 0);
+    EXPECT_EQ(calls[2].forwardType, PICTURE_I);  // B between I and P
+    EXPECT_EQ(calls[2].backwardType, PICTURE_P);
+    EXPECT_EQ(calls[4].forwardType, PICTURE_P);
+    // No record is reused while it is still a reference or being shown.
+    EXPECT_NE(calls[2].currentIndex, calls[0].currentIndex);
+    EXPECT_NE(calls[2].currentIndex, calls[1].currentIndex);
+    EXPECT_NE(calls[4].currentIndex, calls[1].currentIndex);
+}
+
+TEST(OutputOrder, IntraOnlyStreamIsShownOnePictureLate) {
+    DecoderRig rig;
+    rig.init();
+    rig.play(test::buildPictureSamples("IIII"));
+    const auto calls = rig.path->calls();
+    ASSERT_EQ(calls.size(), 4u);
+    for (std::size_t k = 1; k < calls.size(); ++k) EXPECT_EQ(calls[k].deliveredBefore, k - 1);
+    EXPECT_EQ(rig.host.deliveries().size(), 4u);
+}
+
+TEST(OutputOrder, FieldPicturesShareOneBufferAndAreShownOnce) {
+    StreamShape shape;
+    shape.extension.progressive = false;
+    shape.coding.progressiveFrame = false;
+    shape.fieldPairs = true;
+    DecoderRig rig;
+    rig.host.format.interlaceFlags = 1;
+    rig.init();
+    rig.play(test::buildPictureSamples("IPB", shape));
+    const auto calls = rig.path->calls();
+    ASSERT_EQ(calls.size(), 6u);
+    for (std::size_t k = 0; k < calls.size(); k += 2) {
+        EXPECT_FALSE(calls[k].secondField);
+        EXPECT_TRUE(calls[k + 1].secondField);
+        EXPECT_EQ(calls[k].currentIndex, calls[k + 1].currentIndex);
+    }
+    EXPECT_EQ(rig.host.types(), "IBP");
+    for (const auto& d : rig.host.deliveries()) EXPECT_EQ(d.typeFlags, video_flag::field1_first) << d.pictureType;
+}
+
+TEST(OutputOrder, SampleTimesAndRunningClock) {
+    DecoderRig rig;
+    rig.init();
+    const auto samples = test::buildPictureSamples("IPBB");
+    // The P picture's sample says where it belongs; B pictures carry no time.
+    const ReferenceTime times[] = {1000000, 1000000 + 3 * kPeriod25, kNoTime, kNoTime};
+    for (std::size_t i = 0; i < samples.size(); ++i) ASSERT_EQ(rig.feed(samples[i], times[i]), hr::ok);
+    ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
+    const auto d = rig.host.deliveries();
+    ASSERT_EQ(d.size(), 4u);
+    for (std::size_t i = 0; i < d.size(); ++i) {
+        EXPECT_EQ(d[i].start, 1000000 + ReferenceTime(i) * kPeriod25) << i;
+        EXPECT_EQ(d[i].stop, d[i].start + kPeriod25) << i;
+    }
+}
+
+TEST(OutputOrder, ClockJumpsOnlyBeyondOneMillisecond) {
+    DecoderRig rig;
+    rig.init();
+    const auto samples = test::buildPictureSamples("IIII");
+    const ReferenceTime times[] = {0, kPeriod25 + 10000, 2 * kPeriod25 + 20000, kNoTime};
+    for (std::size_t i = 0; i < samples.size(); ++i) ASSERT_EQ(rig.feed(samples[i], times[i]), hr::ok);
+    ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
+    const auto d = rig.host.deliveries();
+    ASSERT_EQ(d.size(), 4u);
+    EXPECT_EQ(d[0].start, 0);
+    EXPECT_EQ(d[1].start, kPeriod25);               // 1 ms off: the clock stays
+    EXPECT_EQ(d[2].start, 2 * kPeriod25 + 20000);   // 2 ms off: the clock jumps
+    EXPECT_EQ(d[3].start, 3 * kPeriod25 + 20000);   // no time: the clock runs on
+}
+
+struct DurationCase {
+    const char* name;
+    bool progressiveSequence, progressiveFrame, topFieldFirst, repeatFirstField;
+    double rate;
+    ReferenceTime duration;
+    std::uint32_t typeFlags;  // with an interlace-capable output, Auto deinterlacing
+};
+
+TEST(OutputOrder, DurationsPulldownAndRate) {
+    const DurationCase cases[] = {
+        {"progressive", true, true, false, false, 1.0, kPeriod25, video_flag::weave},
+        {"progressive_rff", true, true, false, true, 1.0, 2 * kPeriod25, video_flag::weave},
+        {"progressive_rff_tff", true, true, true, true, 1.0, 3 * kPeriod25, video_flag::weave},
+        {"interlaced_frame", false, false, true, false, 1.0, kPeriod25, video_flag::field1_first},
+        {"interlaced_bottom_first", false, false, false, false, 1.0, kPeriod25, 0},
+        {"pulldown_frame", false, true, true, true, 1.0, kPeriod25 * 3 / 2, video_flag::weave},
+        {"rate_two", true, true, false, false, 2.0, kPeriod25 / 2, video_flag::weave},
+        {"rate_half", true, true, false, false, 0.5, kPeriod25 * 2, video_flag::weave},
+    };
+    for (const DurationCase& c : cases) {
+        StreamShape shape;
+        shape.extension.progressive = c.progressiveSequence;
+        shape.coding.progressiveFrame = c.progressiveFrame;
+        shape.coding.topFieldFirst = c.topFieldFirst;
+        shape.coding.repeatFirstField = c.repeatFirstField;
+        DecoderRig rig;
+        rig.host.format.interlaceFlags = 1;
+        rig.init();
+        rig.decoder.SetRate(c.rate);
+        rig.play(test::buildPictureSamples("IP", shape));
+        const auto d = rig.host.deliveries();
+        ASSERT_EQ(d.size(), 2u) << c.name;
+        EXPECT_EQ(d[0].stop - d[0].start, c.duration) << c.name;
+        EXPECT_EQ(d[1].start, c.duration) << c.name;
+        EXPECT_EQ(d[1].typeFlags, c.typeFlags) << c.name;
+    }
+}
+
+TEST(OutputOrder, HardwareBobMarksRepeatedFields) {
+    StreamShape shape;
+    shape.extension.progressive = false;
+    shape.coding.progressiveFrame = true;
+    shape.coding.topFieldFirst = true;
+    shape.coding.repeatFirstField = true;
+    DecoderRig rig;
+    rig.host.format.interlaceFlags = 1;
+    rig.settings.mode = 3;
+    rig.settings.always = true;  // the frame itself is progressive
+    rig.init();
+    rig.play(test::buildPictureSamples("I", shape));
+    const auto d = rig.host.deliveries();
+    ASSERT_EQ(d.size(), 1u);
+    EXPECT_EQ(d[0].typeFlags, video_flag::field1_first | video_flag::repeat_field);
+    EXPECT_EQ(rig.decoder.streamInfo().deinterlace, 3);
+}
+
+TEST(OutputOrder, DoubleRateBobDeliversTwoHalfLengthSamples) {
+    StreamShape shape;
+    shape.extension.progressive = false;
+    shape.coding.progressiveFrame = false;
+    DecoderRig rig;
+    rig.init();  // no interlace support downstream: Auto picks double-rate bob
+    rig.play(test::buildPictureSamples("I", shape));
+    const auto d = rig.host.deliveries();
+    ASSERT_EQ(d.size(), 2u);
+    EXPECT_EQ(d[0].start, 0);
+    EXPECT_EQ(d[0].stop, kPeriod25 / 2);
+    EXPECT_EQ(d[0].bufferFlags, 0u);
+    EXPECT_EQ(d[1].start, kPeriod25 / 2);
+    EXPECT_EQ(d[1].stop, kPeriod25);
+    EXPECT_EQ(d[1].bufferFlags, kNotASyncPoint);
+    EXPECT_EQ(d[1].flags, sample_flag::splice_point | sample_flag::time_valid | sample_flag::stop_valid);
+    EXPECT_EQ(rig.decoder.streamInfo().deinterlace, 5);
+}
+
+TEST(OutputOrder, SoftwareBobRendererGetsSingleRateBob) {
+    StreamShape shape;
+    shape.extension.progressive = false;
+    shape.coding.progressiveFrame = false;
+    DecoderRig rig;
+    rig.host.classId = {0x0E, 0x22, 0x23, 0x7C, 0xBB, 0x55, 0xD3, 0x11,
+                        0x8B, 0x16, 0x00, 0xC0, 0x4F, 0xB6, 0xBD, 0x3D};
+    rig.init();
+    rig.play(test::buildPictureSamples("I", shape));
+    EXPECT_EQ(rig.host.deliveries().size(), 1u);
+    EXPECT_EQ(rig.decoder.streamInfo().deinterlace, 4);
+}
+
+TEST(OutputOrder, FrameSkippingDropsOnlyLateBPictures) {
+    struct Case {
+        bool enabled;
+        ReferenceTime lateness;
+        const char* shown;
+        std::uint32_t skipped;
+    };
+    const Case cases[] = {
+        {true, 5000000, "IPP", 2},   // lateness equal to the tolerance
+        {true, 4999999, "IBPBP", 0},
+        {true, 0, "IBPBP", 0},
+        {true, -6000000, "IBPBP", 0},
+        {false, 9000000, "IBPBP", 0},
+    };
+    for (const Case& c : cases) {
+        DecoderRig rig;
+        rig.settings.skipping = c.enabled;
+        rig.settings.lateness = c.lateness;
+        rig.init();
+        rig.play(test::buildPictureSamples("IPBPB"));
+        EXPECT_EQ(rig.host.types(), c.shown) << c.lateness;
+        const StreamInfo info = rig.decoder.streamInfo();
+        EXPECT_EQ(info.skippedFrames, c.skipped) << c.lateness;
+        EXPECT_EQ(info.frameNum, 5u) << c.lateness;
+        // A skipped picture still takes its place on the time line.
+        EXPECT_EQ(rig.host.deliveries().back().start, 4 * kPeriod25) << c.lateness;
+        // Skipped pictures are not decoded at all.
+        EXPECT_EQ(rig.path->calls().size(), 5u - c.skipped) << c.lateness;
+    }
+}
+
+TEST(OutputOrder, GopStructureStringIsCappedAndRestartsAtI) {
+    DecoderRig rig;
+    rig.init();
+    const std::string longGop = "I" + std::string(70, 'P');
+    rig.play(test::buildPictureSamples(longGop.c_str()));
+    const StreamInfo a = rig.decoder.streamInfo();
+    EXPECT_EQ(a.gopStructure, "I" + std::string(62, 'P'));
+    rig.play(test::buildPictureSamples("IPBB"));
+    EXPECT_EQ(rig.decoder.streamInfo().gopStructure, "IPBB");
+}
+
+TEST(OutputOrder, DiscontinuityAndMediaTypeFlags) {
+    DecoderRig rig;
+    rig.init();
+    auto samples = test::buildPictureSamples("IPPPPP");
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        ASSERT_EQ(rig.feed(samples[i], kNoTime, i == 4 ? sample_flag::data_discontinuity : 0), hr::ok);
+    ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
+    const auto d = rig.host.deliveries();
+    ASSERT_EQ(d.size(), 6u);
+    const std::uint32_t plain = sample_flag::splice_point | sample_flag::time_valid | sample_flag::stop_valid;
+    // First after the run start and the renegotiation: discontinuity and the new type.
+    EXPECT_EQ(d[0].flags, sample_flag::data_discontinuity | sample_flag::type_changed | sample_flag::time_valid |
+                              sample_flag::stop_valid);
+    EXPECT_TRUE(d[0].mediaTypeAttached);
+    EXPECT_EQ(d[1].flags, plain);
+    EXPECT_FALSE(d[1].mediaTypeAttached);
+    // The reader reaches sample 4 while picture 3 is decoded; the delivery that
+    // follows (picture 2, shown one reference late) carries the flag.
+    EXPECT_EQ(d[2].flags, sample_flag::data_discontinuity | sample_flag::time_valid | sample_flag::stop_valid);
+    for (std::size_t i = 3; i < d.size(); ++i) EXPECT_EQ(d[i].flags, plain) << i;
+}
+
+TEST(OutputOrder, FormatChangeRenegotiatesAndFlushesTheReference) {
+    StreamShape small;
+    small.sequence.width = 352;
+    small.sequence.height = 288;
+    small.sequence.aspect = 3;
+    DecoderRig rig;
+    rig.init();
+    auto samples = test::buildPictureSamples("IP");
+    samples.pop_back();
+    const auto tail = test::buildPictureSamples("IP", small);
+    samples.insert(samples.end(), tail.begin(), tail.end());
+    rig.play(samples);
+    const auto changes = rig.host.formatChanges();
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[0].width, 720);
+    EXPECT_EQ(changes[0].height, 576);
+    EXPECT_EQ(changes[0].aspectX, 4);
+    EXPECT_EQ(changes[0].aspectY, 3);
+    EXPECT_EQ(changes[0].chroma, 1);
+    EXPECT_EQ(changes[0].period, kPeriod25);
+    EXPECT_EQ(changes[1].width, 352);
+    EXPECT_EQ(changes[1].codedHeight, 288);
+    EXPECT_EQ(changes[1].aspectX, 16);
+    EXPECT_EQ(rig.host.types(), "IIP");
+    const auto d = rig.host.deliveries();
+    EXPECT_TRUE(d[1].mediaTypeAttached);
+    EXPECT_EQ(rig.decoder.streamInfo().aspectRatioX, 16);
+}
+
+TEST(OutputOrder, SameFormatAfterARunDoesNotRenegotiateAgain) {
+    DecoderRig rig;
+    rig.init();
+    rig.play(test::buildPictureSamples("IP"));
+    rig.play(test::buildPictureSamples("IP"));
+    EXPECT_EQ(rig.host.formatChanges().size(), 1u);
+    EXPECT_EQ(rig.host.types(), "IPIP");
+}
+
+TEST(OutputOrder, ForcedAspectIsNegotiatedAndChangesMidStream) {
+    DecoderRig rig;
+    rig.settings.forcedX = 16;
+    rig.settings.forcedY = 9;
+    rig.init();
+    rig.play(test::buildPictureSamples("IP"));
+    ASSERT_EQ(rig.host.formatChanges().size(), 1u);
+    EXPECT_EQ(rig.host.formatChanges()[0].aspectX, 16);
+    EXPECT_EQ(rig.host.aspectChanges(), 0);
+    rig.settings.forcedX = 0;  // back to the stream's 4:3
+    rig.settings.forcedY = 0;
+    rig.play(test::buildPictureSamples("IP"));
+    EXPECT_EQ(rig.host.aspectChanges(), 1);
+    const StreamInfo info = rig.decoder.streamInfo();
+    EXPECT_EQ(info.aspectRatioX, 4);
+    EXPECT_EQ(info.aspectRatioY, 3);
+    EXPECT_TRUE(rig.host.deliveries()[2].mediaTypeAttached);
+}
+
+TEST(OutputOrder, PicturesLargerThanTheOutputAreDecodedButNotDelivered) {
+    DecoderRig rig;
+    rig.host.refuseFormatChange = true;
+    rig.host.format.width = 320;
+    rig.host.format.height = 240;
+    rig.init();
+    rig.play(test::buildPictureSamples("IPB"));
+    EXPECT_EQ(rig.path->calls().size(), 3u);
+    EXPECT_TRUE(rig.host.deliveries().empty());
+    EXPECT_EQ(rig.decoder.streamInfo().frameNum, 3u);
+}
+
+TEST(OutputOrder, Mpeg1StreamIsParsedButNeverDecoded) {
+    test::BitWriter w;
+    test::writeSequenceHeader(w, {});
+    test::writeGroupOfPictures(w, {});
+    for (int i = 0; i < 3; ++i) {
+        w.startCode(0x00);
+        w.put(0, 10);
+        w.put(1, 3);
+        w.put(0xFFFF, 16);
+        w.put(0, 1);
+        test::writeSlice(w, 1);
+    }
+    test::writeSequenceEnd(w);
+    DecoderRig rig;
+    rig.init();
+    rig.play({w.data()});
+    EXPECT_TRUE(rig.path->calls().empty());
+    EXPECT_TRUE(rig.host.deliveries().empty());
+    const StreamInfo info = rig.decoder.streamInfo();
+    EXPECT_EQ(info.sizeX, 720);
+    EXPECT_EQ(info.chromaFormat, 0);
+}
+
+}  // namespace
+}  // namespace tl

@@ -1,0 +1,185 @@
+#include "engine/framework/picture_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "convert/dispatch.h"
+#include "engine/framework/damage_queue.h"
+#include "engine/framework/deinterlace.h"
+#include "engine/framework/picture_pool.h"
+
+namespace tl {
+namespace {
+
+struct ModeCase {
+    bool interlaced, always;
+    int setting;
+    bool outputInterlace, softwareBobRenderer;
+    int mode;
+};
+
+TEST(DeinterlaceChoice, Table) {
+    const ModeCase cases[] = {
+        {false, false, DEINTERLACE_WEAVE, true, false, DEINTERLACE_PROGRESSIVE},
+        {false, true, DEINTERLACE_WEAVE, false, false, DEINTERLACE_WEAVE},
+        {false, true, DEINTERLACE_AUTO, true, false, DEINTERLACE_PROGRESSIVE},
+        {true, false, DEINTERLACE_SOFTWARE_BOB, true, false, DEINTERLACE_SOFTWARE_BOB},
+        {true, false, DEINTERLACE_PROGRESSIVE, false, false, DEINTERLACE_PROGRESSIVE},
+        {true, false, DEINTERLACE_AUTO, true, true, DEINTERLACE_HARDWARE_BOB},
+        {true, false, DEINTERLACE_AUTO, false, true, DEINTERLACE_SOFTWARE_BOB},
+        {true, false, DEINTERLACE_AUTO, false, false, DEINTERLACE_SOFTWARE_BOB_DOUBLE_RATE},
+    };
+    for (const ModeCase& c : cases)
+        EXPECT_EQ(ChooseDeinterlaceMode(c.interlaced, c.always, c.setting, c.outputInterlace, c.softwareBobRenderer),
+                  c.mode)
+            << c.interlaced << c.always << c.setting << c.outputInterlace << c.softwareBobRenderer;
+}
+
+struct FormatCase {
+    OutputSubtype subtype;
+    std::uint32_t compression;
+    std::uint16_t bits;
+    bool videoInfo2;
+    std::int32_t code, bitsPerPixel;  // -1: left unchanged
+};
+
+TEST(OutputFormatCode, Table) {
+    const FormatCase cases[] = {
+        {OutputSubtype::YUY2, 0x32595559, 16, true, OUTPUT_YUY2, 16},
+        {OutputSubtype::UYVY, 0, 16, true, OUTPUT_UYVY, 16},
+        {OutputSubtype::YVYU, 0, 16, true, OUTPUT_YVYU, 16},
+        {OutputSubtype::YV12, 0, 12, true, OUTPUT_YV12, 12},
+        {OutputSubtype::RGB32, kBiRgb, 32, true, OUTPUT_RGB32, 32},
+        {OutputSubtype::RGB24, kBiRgb, 24, true, OUTPUT_RGB24, 24},
+        {OutputSubtype::RGB565, kBiBitfields, 16, true, OUTPUT_RGB565, 16},
+        {OutputSubtype::RGB555, kBiRgb, 16, true, OUTPUT_RGB555, 16},
+        {OutputSubtype::Planar, 0, 12, true, OUTPUT_PLANAR, 12},
+        {OutputSubtype::Other, kBiBitfields, 16, true, OUTPUT_RGB565, 16},
+        {OutputSubtype::Other, kBiBitfields, 15, true, OUTPUT_RGB555, 16},
+        {OutputSubtype::Other, kBiRgb, 24, true, OUTPUT_RGB24, 24},
+        {OutputSubtype::Other, kBiRgb, 32, true, OUTPUT_RGB32, 32},
+        {OutputSubtype::Other, kBiRgb, 8, true, -1, -1},
+        {OutputSubtype::Other, 0x32595559, 16, true, -1, -1},
+        {OutputSubtype::YUY2, 0, 16, false, -1, -1},
+        {OutputSubtype::DxvaModeA, 0x3044564E, 16, true, -1, -1},
+    };
+    for (const FormatCase& c : cases) {
+        OutputFormat f;
+        f.subtype = c.subtype;
+        f.compression = c.compression;
+        f.bitCount = c.bits;
+        f.videoInfo2 = c.videoInfo2;
+        std::int32_t code = -1, bits = -1;
+        EXPECT_EQ(DeriveOutputFormat(f, &code, &bits), c.code != -1) << int(c.subtype) << " " << c.bits;
+        EXPECT_EQ(code, c.code) << int(c.subtype) << " " << c.bits;
+        EXPECT_EQ(bits, c.bitsPerPixel) << int(c.subtype) << " " << c.bits;
+    }
+}
+
+TEST(PictureTiming, FieldPicturesTakeTheirFieldOrderFromTheFirstField) {
+    StreamState s;
+    s.frame_period = 400000;
+    s.progressive_sequence = 0;
+    s.top_field_first = 0;
+    s.picture_structure = TOP_FIELD;
+    EXPECT_EQ(ComputePictureTiming(s, 1.0).topFieldFirst, 1);
+    s.picture_structure = BOTTOM_FIELD;
+    s.top_field_first = 1;
+    EXPECT_EQ(ComputePictureTiming(s, 1.0).topFieldFirst, 0);
+    s.picture_structure = FRAME_PICTURE;
+    EXPECT_EQ(ComputePictureTiming(s, 1.0).topFieldFirst, 1);
+    s.progressive_sequence = 1;
+    EXPECT_EQ(ComputePictureTiming(s, 1.0).topFieldFirst, 0);  // progressive sequences have no field order
+}
+
+TEST(PictureTiming, RateDividesWithTruncation) {
+    StreamState s;
+    s.frame_period = 333666;
+    s.progressive_sequence = 1;
+    EXPECT_EQ(ComputePictureTiming(s, 3.0).duration, 111222);
+    EXPECT_EQ(ComputePictureTiming(s, 0.7).duration, 476665);
+}
+
+struct DamageCase {
+    std::vector<DamageRect> before;
+    DamageRect added;
+    std::vector<DamageRect> after;
+};
+
+TEST(DamageQueue, MergeTable) {
+    const DamageCase cases[] = {
+        {{}, {1, 2, 3, 4}, {{0, 2, 4, 4}}},
+        {{}, {-3, 0, 5, 1}, {{-4, 0, 8, 1}}},
+        {{}, {4, 0, 4, 10}, {}},           // empty
+        {{}, {5, 5, 7, 5}, {}},            // empty after rounding? no: zero height
+        {{{0, 0, 8, 8}}, {8, 0, 16, 8}, {{0, 0, 8, 8}, {8, 0, 16, 8}}},  // touching is not overlapping
+        {{{0, 0, 8, 8}}, {7, 0, 16, 8}, {{0, 0, 16, 8}}},                // 7 rounds down to 4
+        {{{0, 0, 4, 4}, {20, 0, 24, 4}, {8, 8, 12, 12}}, {2, 2, 22, 10}, {{0, 0, 24, 12}}},
+        // Growing into a rectangle already passed restarts the scan.
+        {{{0, 20, 4, 24}, {0, 0, 4, 12}}, {0, 10, 4, 21}, {{0, 0, 4, 24}}},
+    };
+    for (const DamageCase& c : cases) {
+        std::vector<DamageRect> q = c.before;
+        MergeDamageRect(q, c.added);
+        EXPECT_EQ(q, c.after) << c.added.left << "," << c.added.top << "," << c.added.right << ","
+                              << c.added.bottom;
+    }
+}
+
+TEST(PicturePool, PlanesAlignedSizedAndStrided) {
+    StreamState s;
+    s.chroma_format = CHROMA_422;
+    s.coded_width = 720;
+    s.coded_height = 576;
+    s.chroma_width = 360;
+    s.chroma_height = 576;
+    PicturePool pool;
+    ASSERT_TRUE(pool.allocate(kSoftwarePictureCount, s));
+    ASSERT_EQ(pool.size(), 5u);
+    for (int i = 0; i < 5; ++i) {
+        const Picture& p = *pool.order()[std::size_t(i)];
+        EXPECT_EQ(p.index, i);
+        EXPECT_EQ(p.referenceCount, 0);
+        EXPECT_EQ(p.time, kNoTime);
+        EXPECT_EQ(p.lumaStride, 720);
+        EXPECT_EQ(p.chromaStride, 360);
+        EXPECT_EQ(p.chromaFormat, CHROMA_422);
+        EXPECT_EQ(p.lumaSize, 720 * 576);
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p.planes[c]) % 256, 0u);
+            const std::size_t size = c ? PlaneAllocationSize(360, 576) : PlaneAllocationSize(720, 576);
+            const auto* base = static_cast<const std::uint8_t*>(p.planeAllocations[c]);
+            // The coded area plus one row of spare lies inside the allocation.
+            const int stride = c ? 360 : 720;
+            EXPECT_LE(p.planes[c] + std::size_t(stride) * (576 + 1), base + size);
+        }
+    }
+    EXPECT_EQ(PlaneAllocationSize(720, 576), std::size_t(721 * 592 + 512));
+}
+
+TEST(PicturePool, FreeChoiceFollowsLastUse) {
+    StreamState s;
+    s.coded_width = s.coded_height = 16;
+    s.chroma_width = s.chroma_height = 8;
+    PicturePool pool;
+    ASSERT_TRUE(pool.allocate(3, s));
+    Picture* a = pool.takeFree();
+    EXPECT_EQ(a->index, 0);
+    a->referenceCount = 1;
+    Picture* b = pool.takeFree();
+    EXPECT_EQ(b->index, 1);
+    b->referenceCount = 1;
+    Picture* c = pool.takeFree();
+    EXPECT_EQ(c->index, 2);
+    c->referenceCount = 1;
+    EXPECT_EQ(pool.takeFree(), nullptr);
+    b->referenceCount = 0;
+    a->referenceCount = 0;
+    pool.moveToBack(b);  // b used more recently than a
+    EXPECT_EQ(pool.takeFree(), a);
+    EXPECT_EQ(pool.order().back(), a);
+}
+
+}  // namespace
+}  // namespace tl
