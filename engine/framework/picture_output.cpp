@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "convert/yuy2_widen.h"
 #include "engine/framework/deinterlace.h"
 #include "engine/framework/picture_rules.h"
 #include "engine/framework/sample_flags.h"
@@ -129,6 +130,13 @@ void VideoDecoder::convertInto(const Picture& picture, int mode, bool firstOfTwo
     }
 }
 
+// Renderers that insist on a much wider YUY2 surface than the picture get
+// every row stretched to it.
+void VideoDecoder::widenIfNeeded(const Picture& picture, std::uint8_t* buffer, std::int32_t size, int rowPitch) {
+    if (outputFormatCode_ != OUTPUT_YUY2 || !needsYuy2Widening(picture.width, outputWidth_)) return;
+    WidenYuy2Rows(buffer, size, rowPitch, picture.width, picture.height, outputWidth_, outputHeight_);
+}
+
 void VideoDecoder::deliverPicture(Picture& picture, int mode) {
     if (outputWidth_ < picture.width || outputHeight_ < picture.height || picture.height <= 0) return;
     const bool doubleRate = mode == DEINTERLACE_SOFTWARE_BOB_DOUBLE_RATE;
@@ -190,6 +198,7 @@ void VideoDecoder::deliverPicture(Picture& picture, int mode) {
     const std::int64_t before = nowTicks();
     convertInto(picture, mode, true, sample->buffer(), rowPitch);
     lastConversionTicks_ = nowTicks() - before;
+    widenIfNeeded(picture, sample->buffer(), size, rowPitch);
 
     sample->setProperties(props);
     host_->deliver(sample);
@@ -211,7 +220,9 @@ void VideoDecoder::deliverPicture(Picture& picture, int mode) {
     secondProps.flags = sample_flag::splice_point | sample_flag::time_valid | sample_flag::stop_valid;
     secondProps.typeSpecificFlags = typeFlags;
     secondProps.pictureType = picture.pictureType;
-    convertInto(picture, mode, false, second->buffer(), second->size() / picture.height);
+    const int secondPitch = second->size() / picture.height;
+    convertInto(picture, mode, false, second->buffer(), secondPitch);
+    widenIfNeeded(picture, second->buffer(), second->size(), secondPitch);
     second->setProperties(secondProps);
     host_->deliver(second);
     second->release();

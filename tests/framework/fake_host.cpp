@@ -21,7 +21,7 @@ public:
     const OutputFormat* arrivedMediaType() const override { return nullptr; }
     void setProperties(const Properties& properties) override { props_ = properties; }
 
-    Delivery describe() const {
+    Delivery describe(bool keepBytes) const {
         Delivery d;
         d.pictureType = props_.pictureType;
         d.start = props_.start;
@@ -31,6 +31,7 @@ public:
         d.bufferFlags = bufferFlags_;
         d.mediaTypeAttached = props_.mediaType != nullptr;
         d.firstByte = buffer_.empty() ? 0 : buffer_[0];
+        if (keepBytes) d.bytes = buffer_;
         return d;
     }
 
@@ -80,7 +81,7 @@ HResult FakeHost::getDeliveryBuffer(OutputSample** sample, ReferenceTime*, Refer
 }
 
 HResult FakeHost::deliver(OutputSample* sample) {
-    const Delivery d = static_cast<FakeOutputSample*>(sample)->describe();
+    const Delivery d = static_cast<FakeOutputSample*>(sample)->describe(keepBytes);
     std::lock_guard<std::mutex> lock(mutex_);
     deliveries_.push_back(d);
     return hr::ok;

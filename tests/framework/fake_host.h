@@ -46,6 +46,7 @@ struct Delivery {
     std::uint32_t bufferFlags = 0;  // what GetDeliveryBuffer was asked with
     bool mediaTypeAttached = false;
     std::uint8_t firstByte = 0;  // the coded index stamped by FakePath into luma (0,0)
+    std::vector<std::uint8_t> bytes;  // the whole buffer when the host keeps them
 };
 
 struct FormatChange {
@@ -76,6 +77,7 @@ public:
     OutputFormat format;
     ClassId classId{};
     bool refuseFormatChange = false;
+    bool keepBytes = false;
 
 private:
     mutable std::mutex mutex_;

@@ -344,6 +344,34 @@ TEST(OutputOrder, PicturesLargerThanTheOutputAreDecodedButNotDelivered) {
     EXPECT_EQ(rig.decoder.streamInfo().frameNum, 3u);
 }
 
+TEST(OutputOrder, WideYuy2SurfacesAreStretchedOnlyPastTheThreshold) {
+    struct Case {
+        int outputWidth;
+        bool widened;
+    };
+    for (const Case c : {Case{720, true}, Case{704, false}}) {
+        StreamShape shape;
+        shape.sequence.width = 640;
+        shape.sequence.height = 480;
+        DecoderRig rig;
+        rig.host.format.subtype = OutputSubtype::YUY2;
+        rig.host.format.width = c.outputWidth;
+        rig.host.format.height = 480;
+        rig.host.refuseFormatChange = true;  // the renderer keeps its surface size
+        rig.host.keepBytes = true;
+        rig.init();
+        rig.play(test::buildPictureSamples("I", shape));
+        const auto d = rig.host.deliveries();
+        ASSERT_EQ(d.size(), 1u);
+        // Right of the picture in the first row: stretched pixels, or what the sample held.
+        const std::uint8_t beyond = d[0].bytes[2 * 640 + 20];
+        if (c.widened)
+            EXPECT_NE(beyond, 0xCD) << c.outputWidth;
+        else
+            EXPECT_EQ(beyond, 0xCD) << c.outputWidth;
+    }
+}
+
 TEST(OutputOrder, Mpeg1StreamIsParsedButNeverDecoded) {
     test::BitWriter w;
     test::writeSequenceHeader(w, {});
