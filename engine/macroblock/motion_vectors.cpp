@@ -20,13 +20,14 @@ MotionCode motionCode(std::uint32_t w) {
     case 4:  // 0000 11, 0000 101, 0000 100
         if (w & (1u << 26)) return {4, 6};
         return {(w & (1u << 25)) ? 5 : 6, 7};
-    case 5:  // 0000 011, 0000 010xy
+    case 5:  // 0000 011, 0000 0101 x, 0000 0100 1, 0000 0100 0x
         if (w & (1u << 25)) return {7, 7};
-        return {11 - static_cast<std::int32_t>((w >> 23) & 3), 9};
-    case 6: {  // 0000 0011 xx, 0000 0010 11
+        if (w & (1u << 24)) return {9 - static_cast<std::int32_t>((w >> 23) & 1), 9};
+        if (w & (1u << 23)) return {10, 9};
+        return {12 - static_cast<std::int32_t>((w >> 22) & 1), 10};
+    case 6: {  // 0000 0011 xx
         const std::uint32_t t = (w >> 22) & 7;
-        if (t >= 4) return {15 - static_cast<std::int32_t>(t & 3), 10};
-        if (t == 3) return {16, 10};
+        if (t >= 4) return {16 - static_cast<std::int32_t>(t & 3), 10};
         return {0, 0};
     }
     default: return {0, 0};

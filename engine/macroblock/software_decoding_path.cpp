@@ -7,6 +7,7 @@
 #include "engine/macroblock/row_arrays.h"
 #include "engine/macroblock/scaled_matrix_cache.h"
 #include "engine/macroblock/slice_decoder.h"
+#include "engine/macroblock/stream_end_padding.h"
 
 namespace tl {
 namespace {
@@ -16,6 +17,17 @@ namespace {
 class SoftwareDecodingPath final : public DecodingPath {
 public:
     HResult decodePicture(BitReader& reader, const StreamState& stream, const PictureTargets& targets) override {
+        padding_.begin(reader);
+        const HResult r = decodeSlices(reader, stream, targets);
+        padding_.end();
+        return r;
+    }
+
+    std::uint32_t errors() const override { return state_.errors; }
+    void resetErrors() override { state_.errors = 0; }
+
+private:
+    HResult decodeSlices(BitReader& reader, const StreamState& stream, const PictureTargets& targets) {
         const PictureParams params = makePictureParams(stream);
         if (params.mb_width <= 0 || params.mb_count <= 0) return skipSlices(reader);
         rows_.allocate(params.mb_width, params.block_count);
@@ -37,10 +49,6 @@ public:
         }
     }
 
-    std::uint32_t errors() const override { return state_.errors; }
-    void resetErrors() override { state_.errors = 0; }
-
-private:
     // Without a usable size the slices cannot be decoded; they are passed over.
     static HResult skipSlices(BitReader& reader) {
         for (;;) {
@@ -55,6 +63,7 @@ private:
     ScaledMatrixCache matrices_;
     RowArrays rows_;
     SliceReconstructor reconstructor_;
+    StreamEndPadding padding_;
 };
 
 }  // namespace
