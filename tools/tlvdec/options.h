@@ -1,0 +1,23 @@
+// tlvdec's command line. Every option is one row of a table, so adding one is
+// one line here and one in options.cpp.
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace tl::tlvdec {
+
+struct Options {
+    std::string input;
+    std::string output;  // empty: no picture output; "-": standard output
+    bool info = false;
+    bool timestamps = false;
+    std::int64_t frames = -1;  // stop after this many delivered pictures; -1: all
+    std::int64_t chunk = 65536;
+};
+
+// Fills `options` from argv; on failure returns false with a one-line message.
+bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& error);
+
+std::string Usage();
+
+}  // namespace tl::tlvdec

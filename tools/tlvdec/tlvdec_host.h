@@ -1,0 +1,99 @@
+// tlvdec's side of the decoder seam: the input samples it feeds, the settings
+// the decoder reads, and the host that receives the pictures and writes them.
+#pragma once
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <cstdio>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engine/framework/host_interfaces.h"
+
+namespace tl::tlvdec {
+
+// Bounds how many samples are in the decoder's hands at once, as an upstream
+// allocator's buffer count does.
+class InFlightLimit {
+public:
+    explicit InFlightLimit(int limit) : limit_(limit) {}
+    void acquire();
+    void releaseOne();
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int inFlight_ = 0;
+    const int limit_;
+};
+
+// A sample over bytes that outlive it (the input file held in memory).
+class BufferSample final : public InputSample {
+public:
+    static BufferSample* make(const std::uint8_t* data, std::int32_t length, ReferenceTime start,
+                              InFlightLimit* limit);
+    void addRef() override { refs_.fetch_add(1); }
+    void release() override;
+    Properties properties() const override { return props_; }
+
+private:
+    BufferSample(const Properties& props, InFlightLimit* limit) : props_(props), limit_(limit) {}
+    ~BufferSample() = default;
+    std::atomic<int> refs_{1};
+    Properties props_;
+    InFlightLimit* limit_;
+};
+
+// The filter's settings at their defaults: no frame skipping, Auto deinterlacing.
+class DefaultSettings final : public DecoderSettings {
+public:
+    std::int32_t frameSkippingToleranceMs() override { return 500; }
+    bool cpuFeatureSSE() override { return true; }
+    bool cpuFeatureSSE2() override { return true; }
+    bool cpuFeatureSSE3() override { return true; }
+    bool alwaysDeinterlace() override { return false; }
+    bool colorCorrection() override { return true; }
+    int deinterlace() override { return 0; }
+    std::int32_t aspectRatioX() override { return 0; }
+    std::int32_t aspectRatioY() override { return 0; }
+    bool frameSkipping() override { return false; }
+    ReferenceTime rendererLateness() override { return 0; }
+};
+
+// Accepts every format change, hands out planar samples of the picture size,
+// and writes delivered pictures in display order. Interlaced pictures come
+// once, woven: the connection says the renderer handles interlace.
+class TlvdecHost final : public DecoderHost {
+public:
+    // pictures: where raw pictures go (null: nowhere); log: where --timestamps
+    // lines go (null: not printed); maxPictures < 0: no limit.
+    TlvdecHost(std::FILE* pictures, std::FILE* log, std::int64_t maxPictures);
+
+    HResult changeOutputFormat(const std::int32_t size[2], const std::int32_t codedSize[2],
+                               const std::int32_t aspect[2], int chromaFormat, ReferenceTime framePeriod) override;
+    HResult changeAspectRatio(const std::int32_t aspect[2]) override;
+    HResult getDeliveryBuffer(OutputSample** sample, ReferenceTime* start, ReferenceTime* stop,
+                              std::uint32_t flags) override;
+    HResult deliver(OutputSample* sample) override;
+    OutputFormat connectionFormat() override;
+    ClassId downstreamFilterClassId() override { return {}; }
+
+    std::int64_t delivered() const { return delivered_; }
+    bool limitReached() const { return maxPictures_ >= 0 && delivered_ >= maxPictures_; }
+    bool writeFailed() const { return writeFailed_; }
+
+private:
+    std::int32_t imageSize() const;
+
+    mutable std::mutex mutex_;
+    OutputFormat format_;
+    int chromaFormat_ = 1;
+    std::FILE* pictures_;
+    std::FILE* log_;
+    const std::int64_t maxPictures_;
+    std::atomic<std::int64_t> delivered_{0};
+    std::atomic<bool> writeFailed_{false};
+};
+
+}  // namespace tl::tlvdec
