@@ -1,0 +1,165 @@
+// Conversion throughput of the kernels the dispatchers pick: megapixels per
+// second of process CPU time, per output format and tier, for 4:2:0 pictures.
+//
+//   convert_bench [--size WxH] [--seconds S] [--format NAME]... [--tier mmx|sse|sse2|best]
+//
+// Prints one line per format and tier: "NAME WxH TIER MPIX_PER_S FRAMES".
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "convert/dispatch.h"
+#include "convert/rgb_matrix.h"
+#include "engine/framework/cpu_features.h"
+
+namespace {
+
+struct FormatName {
+    const char* name;
+    int code;
+};
+constexpr FormatName kFormats[] = {{"yuy2", tl::OUTPUT_YUY2},     {"uyvy", tl::OUTPUT_UYVY},
+                                   {"yv12", tl::OUTPUT_YV12},     {"rgb32", tl::OUTPUT_RGB32},
+                                   {"rgb24", tl::OUTPUT_RGB24},   {"rgb565", tl::OUTPUT_RGB565},
+                                   {"rgb555", tl::OUTPUT_RGB555}};
+
+double cpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// A 64-byte-aligned block, as the picture pool and the renderers' samples are.
+struct Aligned {
+    explicit Aligned(std::size_t bytes) : storage(new std::uint8_t[bytes + 256]) {
+        const auto base = reinterpret_cast<std::uintptr_t>(storage.get());
+        data = storage.get() + (256 - base % 256) % 256;
+    }
+    std::unique_ptr<std::uint8_t[]> storage;
+    std::uint8_t* data;
+};
+
+// A few distinct pictures so the source does not sit in the cache between frames.
+struct Source {
+    Source(int width, int height, int count) {
+        const int codedWidth = (width + 15) / 16 * 16;
+        const int codedHeight = (height + 15) / 16 * 16;
+        for (int i = 0; i < count; ++i) {
+            tl::Picture p;
+            p.width = width;
+            p.height = height;
+            p.lumaStride = codedWidth;
+            p.chromaStride = codedWidth / 2;
+            p.chromaFormat = 1;
+            const std::size_t sizes[3] = {static_cast<std::size_t>(codedWidth + 1) * (codedHeight + 16),
+                                          static_cast<std::size_t>(codedWidth / 2 + 1) * (codedHeight / 2 + 16),
+                                          static_cast<std::size_t>(codedWidth / 2 + 1) * (codedHeight / 2 + 16)};
+            for (int c = 0; c < 3; ++c) {
+                planes.emplace_back(sizes[c]);
+                p.planes[c] = planes.back().data;
+                for (std::size_t k = 0; k < sizes[c]; ++k)
+                    p.planes[c][k] = static_cast<std::uint8_t>((k * 2654435761u >> 13) + i * 17);
+            }
+            pictures.push_back(p);
+        }
+    }
+    std::vector<Aligned> planes;
+    std::vector<tl::Picture> pictures;
+};
+
+void usage() {
+    std::fprintf(stderr,
+                 "usage: convert_bench [--size WxH] [--seconds S] [--format NAME]... "
+                 "[--tier mmx|sse|sse2|best|all]\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int width = 720, height = 576;
+    double seconds = 1.0;
+    std::vector<FormatName> formats;
+    std::string tier = "best";
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--size" && i + 1 < argc) {
+            if (std::sscanf(argv[++i], "%dx%d", &width, &height) != 2 || width <= 0 || height <= 0) {
+                usage();
+                return 2;
+            }
+        } else if (arg == "--seconds" && i + 1 < argc) {
+            seconds = std::atof(argv[++i]);
+        } else if (arg == "--tier" && i + 1 < argc) {
+            tier = argv[++i];
+        } else if (arg == "--format" && i + 1 < argc) {
+            const std::string name = argv[++i];
+            bool known = false;
+            for (const auto& f : kFormats)
+                if (name == f.name) {
+                    formats.push_back(f);
+                    known = true;
+                }
+            if (!known) {
+                usage();
+                return 2;
+            }
+        } else {
+            usage();
+            return 2;
+        }
+    }
+    if (formats.empty()) formats.assign(std::begin(kFormats), std::end(kFormats));
+
+    const std::uint32_t features = tl::cpuFeatureWord();
+    struct TierChoice {
+        const char* name;
+        std::uint32_t mask;
+    };
+    std::vector<TierChoice> tiers;
+    const std::uint32_t mmx = tl::cpu_bit::mmx, sse = mmx | tl::cpu_bit::sse, sse2 = sse | tl::cpu_bit::sse2;
+    if (tier == "mmx" || tier == "all") tiers.push_back({"MMX", mmx});
+    if (tier == "sse" || tier == "all") tiers.push_back({"SSE", sse});
+    if (tier == "sse2" || tier == "all") tiers.push_back({"SSE2", sse2});
+    if (tier == "best") tiers.push_back({"best", features});
+    if (tiers.empty()) {
+        usage();
+        return 2;
+    }
+
+    Source source(width, height, 4);
+    const tl::RgbMatrixBlock matrix = tl::buildRgbMatrix(1, 0, 0, 0);
+    for (const auto& f : formats)
+        for (const auto& t : tiers) {
+            const int bytesPerPixel = f.code == tl::OUTPUT_RGB32 ? 4 : f.code == tl::OUTPUT_RGB24 ? 3 : 2;
+            const int rowPitch = f.code == tl::OUTPUT_YV12 ? width * 3 / 2 : width * bytesPerPixel;
+            Aligned dst(static_cast<std::size_t>(rowPitch) * height);
+            tl::ConversionContext context;
+            context.outputFormat = f.code;
+            context.chromaFormat = 1;
+            context.colorCorrection = 0;
+            context.rgbMatrix = &matrix;
+            context.cpuFeatures = t.mask & features;
+            const char* level = t.name;
+            if (std::strcmp(level, "best") == 0) {
+                static const char* const kNames[] = {"plain", "MMX", "SSE", "SSE2"};
+                level = kNames[static_cast<int>(tl::chooseSimdLevel(context.cpuFeatures, dst.data, rowPitch, f.code))];
+            }
+            long frames = 0;
+            tl::ConvertProgressive(source.pictures[0], context, dst.data, rowPitch);  // warm up
+            const double start = cpuSeconds();
+            double elapsed = 0;
+            do {
+                for (const auto& p : source.pictures) tl::ConvertProgressive(p, context, dst.data, rowPitch);
+                frames += static_cast<long>(source.pictures.size());
+                elapsed = cpuSeconds() - start;
+            } while (elapsed < seconds);
+            const double mpix = static_cast<double>(frames) * width * height / elapsed / 1e6;
+            std::printf("%s %dx%d %s %.1f %ld\n", f.name, width, height, level, mpix, frames);
+        }
+    return 0;
+}
