@@ -51,7 +51,8 @@ struct RunLevelSink {
 // first coefficient of a non-intra block); `parity` the running XOR of the
 // stored values, starting at 1.
 template <bool Intra, class Sink>
-HResult decodeAc(BitReader& reader, const DctShortCode* table, const std::uint16_t* weights,
+HResult decodeAc(BitReader& reader, const DctShortCode* table, const DctShortCode* table6,
+                 const std::uint16_t* weights,
                  const std::uint8_t* scan, int position, std::uint32_t parity, Sink& sink,
                  std::uint32_t& errors) {
     LocalBits b(reader);
@@ -96,7 +97,12 @@ HResult decodeAc(BitReader& reader, const DctShortCode* table, const std::uint16
             DctRunLevel e;
             int length;
             switch (leadingZeros(w)) {
-            case 6: e = kDctLeadingZeros6[(w >> 22) & 7]; length = 10; break;
+            case 6: {
+                const DctShortCode c = table6[(w >> 22) & 7];
+                e = DctRunLevel{c.run, c.level};
+                length = c.length;
+                break;
+            }
             case 7: e = kDctLeadingZeros7[(w >> 20) & 15]; length = 12; break;
             case 8: e = kDctLeadingZeros8[(w >> 19) & 15]; length = 13; break;
             case 9: e = DctRunLevel{0, static_cast<std::uint8_t>(31 - ((w >> 18) & 15))}; length = 14; break;
@@ -159,41 +165,41 @@ HResult decodeDcDifferentialChroma(BitReader& reader, std::int32_t& differential
 HResult decodeIntraBlockB14(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors) {
     BlockSink sink{block};
-    return decodeAc<true>(reader, kTableB14Short.data(), weights, scan, 0,
+    return decodeAc<true>(reader, kTableB14Short.data(), kTableB14LeadingZeros6, weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(block[0]), sink, errors);
 }
 
 HResult decodeIntraBlockB15(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors) {
     BlockSink sink{block};
-    return decodeAc<true>(reader, kTableB15Short.data(), weights, scan, 0,
+    return decodeAc<true>(reader, kTableB15Short.data(), kTableB15LeadingZeros6, weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(block[0]), sink, errors);
 }
 
 HResult decodeNonIntraBlock(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors) {
     BlockSink sink{block};
-    return decodeAc<false>(reader, kTableB14Short.data(), weights, scan, -1, 1u, sink, errors);
+    return decodeAc<false>(reader, kTableB14Short.data(), kTableB14LeadingZeros6, weights, scan, -1, 1u, sink, errors);
 }
 
 HResult decodeIntraRunLevelB14(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors) {
     RunLevelSink sink{pairs, count};
-    return decodeAc<true>(reader, kTableB14Short.data(), weights, scan, 0,
+    return decodeAc<true>(reader, kTableB14Short.data(), kTableB14LeadingZeros6, weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(pairs[0].value), sink, errors);
 }
 
 HResult decodeIntraRunLevelB15(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors) {
     RunLevelSink sink{pairs, count};
-    return decodeAc<true>(reader, kTableB15Short.data(), weights, scan, 0,
+    return decodeAc<true>(reader, kTableB15Short.data(), kTableB15LeadingZeros6, weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(pairs[0].value), sink, errors);
 }
 
 HResult decodeNonIntraRunLevel(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors) {
     RunLevelSink sink{pairs, count};
-    return decodeAc<false>(reader, kTableB14Short.data(), weights, scan, -1, 1u, sink, errors);
+    return decodeAc<false>(reader, kTableB14Short.data(), kTableB14LeadingZeros6, weights, scan, -1, 1u, sink, errors);
 }
 
 }  // namespace tl

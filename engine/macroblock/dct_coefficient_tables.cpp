@@ -65,9 +65,15 @@ constexpr std::array<DctShortCode, 256> expand(const CodeWord (&codes)[N]) {
 const std::array<DctShortCode, 256> kTableB14Short = expand(kB14);
 const std::array<DctShortCode, 256> kTableB15Short = expand(kB15);
 
-// 0000 001x xx
-const DctRunLevel kDctLeadingZeros6[8] = {
-    {16, 1}, {5, 2}, {0, 7}, {2, 3}, {1, 4}, {15, 1}, {14, 1}, {4, 2},
+// 0000 001x xx, all 10 bits.
+const DctShortCode kTableB14LeadingZeros6[8] = {
+    {16, 1, 10, DCT_RUN_LEVEL}, {5, 2, 10, DCT_RUN_LEVEL},  {0, 7, 10, DCT_RUN_LEVEL},  {2, 3, 10, DCT_RUN_LEVEL},
+    {1, 4, 10, DCT_RUN_LEVEL},  {15, 1, 10, DCT_RUN_LEVEL}, {14, 1, 10, DCT_RUN_LEVEL}, {4, 2, 10, DCT_RUN_LEVEL},
+};
+// 0000 0010 0, 0000 0010 1, 0000 0011 00, 0000 0011 01, 0000 0011 1.
+const DctShortCode kTableB15LeadingZeros6[8] = {
+    {5, 2, 9, DCT_RUN_LEVEL},  {5, 2, 9, DCT_RUN_LEVEL},   {14, 1, 9, DCT_RUN_LEVEL}, {14, 1, 9, DCT_RUN_LEVEL},
+    {2, 4, 10, DCT_RUN_LEVEL}, {16, 1, 10, DCT_RUN_LEVEL}, {15, 1, 9, DCT_RUN_LEVEL}, {15, 1, 9, DCT_RUN_LEVEL},
 };
 // 0000 0001 xxxx
 const DctRunLevel kDctLeadingZeros7[16] = {

@@ -4,8 +4,10 @@
 // A code is classified by the position of its leading one in a 24-bit window:
 // - codes with at most five leading zeros are looked up by their first 8 bits in
 //   a 256-entry table of their table set (entries carry the code length);
-// - codes with six, seven, eight, ten or eleven leading zeros are the same in
-//   both table sets and are looked up by the bits after the leading one;
+// - codes with six leading zeros differ between the sets (B-15 gives some of
+//   them 9 bits): an 8-entry table per set, by the 3 bits after the leading one;
+// - codes with seven, eight, ten or eleven leading zeros are the same in both
+//   sets and are looked up by the 4 bits after the leading one;
 // - codes with nine leading zeros are run 0, level 31 - (next four bits);
 // - twelve or more leading zeros is not a code.
 #pragma once
@@ -35,9 +37,11 @@ struct DctRunLevel {
 extern const std::array<DctShortCode, 256> kTableB14Short;
 extern const std::array<DctShortCode, 256> kTableB15Short;
 
-// Shared long codes, indexed by the bits after the leading one (3 bits for six
-// leading zeros, 4 bits otherwise).
-extern const DctRunLevel kDctLeadingZeros6[8];
+// Six leading zeros, by the 3 bits after the leading one.
+extern const DctShortCode kTableB14LeadingZeros6[8];
+extern const DctShortCode kTableB15LeadingZeros6[8];
+
+// Shared long codes, by the 4 bits after the leading one.
 extern const DctRunLevel kDctLeadingZeros7[16];
 extern const DctRunLevel kDctLeadingZeros8[16];
 extern const DctRunLevel kDctLeadingZeros10[16];
