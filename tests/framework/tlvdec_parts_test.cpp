@@ -1,0 +1,144 @@
+// tlvdec's command line and program-stream demultiplexer.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tools/tlvdec/options.h"
+#include "tools/tlvdec/program_stream.h"
+
+namespace tl::tlvdec {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+struct OptionCase {
+    std::vector<const char*> args;
+    bool ok;
+    const char* errorPart;  // for failures
+};
+
+TEST(TlvdecOptions, Table) {
+    const OptionCase cases[] = {
+        {{"in.m2v"}, true, ""},
+        {{"in.m2v", "-o", "-", "--info", "--timestamps", "--frames", "5", "--chunk", "7"}, true, ""},
+        {{"--output", "out.yuv", "in.mpg"}, true, ""},
+        {{}, false, "no input"},
+        {{"in.m2v", "--bogus"}, false, "unknown option '--bogus'"},
+        {{"in.m2v", "--frames"}, false, "needs N"},
+        {{"in.m2v", "--frames", "-1"}, false, "bad value '-1'"},
+        {{"in.m2v", "--frames", "3x"}, false, "bad value '3x'"},
+        {{"in.m2v", "--chunk", "0"}, false, "bad value '0'"},
+        {{"in.m2v", "-o", ""}, false, "bad value ''"},
+        {{"a.m2v", "b.m2v"}, false, "unexpected argument 'b.m2v'"},
+    };
+    for (const OptionCase& c : cases) {
+        std::vector<const char*> argv = {"tlvdec"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        Options o;
+        std::string error;
+        const bool ok = ParseOptions(int(argv.size()), argv.data(), o, error);
+        std::string joined;
+        for (const char* a : c.args) joined += std::string(a) + " ";
+        EXPECT_EQ(ok, c.ok) << joined << error;
+        if (!c.ok) {
+            EXPECT_NE(error.find(c.errorPart), std::string::npos) << joined << error;
+        }
+    }
+}
+
+TEST(TlvdecOptions, ValuesLandInTheirFields) {
+    const char* argv[] = {"tlvdec", "--chunk", "4096", "clip.vob", "--frames", "12", "-o", "-", "--info"};
+    Options o;
+    std::string error;
+    ASSERT_TRUE(ParseOptions(9, argv, o, error)) << error;
+    EXPECT_EQ(o.input, "clip.vob");
+    EXPECT_EQ(o.output, "-");
+    EXPECT_EQ(o.chunk, 4096);
+    EXPECT_EQ(o.frames, 12);
+    EXPECT_TRUE(o.info);
+    EXPECT_FALSE(o.timestamps);
+    for (const char* name : {"--output", "--info", "--timestamps", "--frames", "--chunk"})
+        EXPECT_NE(Usage().find(name), std::string::npos) << name;
+}
+
+Bytes pack2() { return {0, 0, 1, 0xBA, 0x44, 0, 4, 0, 4, 1, 1, 0x89, 0xC3, 0xF9, 0xFF}; }  // one stuffing byte
+
+Bytes pes(std::uint8_t id, const Bytes& payload, std::int64_t pts = -1) {
+    Bytes header = {0x80, std::uint8_t(pts >= 0 ? 0x80 : 0), std::uint8_t(pts >= 0 ? 5 : 0)};
+    if (pts >= 0)
+        header.insert(header.end(), {std::uint8_t(0x21 | ((pts >> 29) & 0x0E)), std::uint8_t(pts >> 22),
+                                     std::uint8_t(((pts >> 14) & 0xFE) | 1), std::uint8_t(pts >> 7),
+                                     std::uint8_t(((pts << 1) & 0xFE) | 1)});
+    const std::size_t length = header.size() + payload.size();
+    Bytes b = {0, 0, 1, id, std::uint8_t(length >> 8), std::uint8_t(length)};
+    b.insert(b.end(), header.begin(), header.end());
+    b.insert(b.end(), payload.begin(), payload.end());
+    return b;
+}
+
+TEST(ProgramStream, VideoPacketsOfTheFirstVideoStream) {
+    Bytes ps;
+    auto add = [&ps](const Bytes& b) {
+        const std::size_t at = ps.size();
+        ps.insert(ps.end(), b.begin(), b.end());
+        return at;
+    };
+    add(pack2());
+    add({0, 0, 1, 0xBB, 0, 3, 0x80, 0x01, 0x01});           // system header
+    const Bytes v1 = pes(0xE0, {0, 0, 1, 0xB3, 1, 2}, 90000);
+    const std::size_t v1At = add(v1);
+    add(pes(0xC0, {9, 9, 9}, 90000));                        // audio
+    add({0x12, 0x34});                                       // junk between packets
+    add(pack2());
+    const Bytes v2 = pes(0xE0, {5, 6, 7});
+    const std::size_t v2At = add(v2);
+    add(pes(0xE1, {1}, 0));                                  // a second video stream
+    add(pes(0xBE, Bytes(10, 0xFF)));                         // padding
+    const Bytes v3 = pes(0xE0, {8}, 8589934591);            // largest 33-bit PTS
+    const std::size_t v3At = add(v3);
+    add({0, 0, 1, 0xB9});
+    Bytes cut = pes(0xE0, {1, 2, 3, 4});
+    cut.resize(cut.size() - 2);
+    add(cut);                                                // truncated at the end
+
+    const std::vector<VideoPacket> packets = DemultiplexVideo(ps.data(), ps.size());
+    ASSERT_EQ(packets.size(), 3u);
+    EXPECT_EQ(packets[0].offset, v1At);
+    EXPECT_EQ(packets[0].length, v1.size());
+    EXPECT_EQ(packets[0].start, 10000000);
+    EXPECT_EQ(packets[1].offset, v2At);
+    EXPECT_EQ(packets[1].length, v2.size());
+    EXPECT_EQ(packets[1].start, kNoTime);
+    EXPECT_EQ(packets[2].offset, v3At);
+    EXPECT_EQ(packets[2].start, PtsToReferenceTime(8589934591ull));
+    EXPECT_TRUE(StartsWithPackHeader(ps.data(), ps.size()));
+    EXPECT_FALSE(StartsWithPackHeader(v1.data(), v1.size()));
+}
+
+TEST(ProgramStream, UnboundedVideoPacketRunsToTheNextPack) {
+    Bytes ps = pack2();
+    Bytes v = pes(0xE0, {0, 0, 1, 0xB3, 7, 7, 0, 0, 1, 0x00, 3});
+    v[4] = v[5] = 0;  // PES_packet_length 0
+    ps.insert(ps.end(), v.begin(), v.end());
+    const Bytes next = pack2();
+    ps.insert(ps.end(), next.begin(), next.end());
+    const auto packets = DemultiplexVideo(ps.data(), ps.size());
+    ASSERT_EQ(packets.size(), 1u);
+    EXPECT_EQ(packets[0].length, v.size());
+}
+
+TEST(ProgramStream, GarbageGivesNoPacketsAndStaysInBounds) {
+    Bytes junk(5000);
+    std::uint32_t seed = 7;
+    for (auto& b : junk) {
+        seed = seed * 1664525u + 1013904223u;
+        b = std::uint8_t(seed >> 24) % 4 == 0 ? 0 : std::uint8_t(seed >> 16);
+    }
+    for (std::size_t n = 0; n < junk.size(); n += 97) {
+        for (const VideoPacket& p : DemultiplexVideo(junk.data(), n)) EXPECT_LE(p.offset + p.length, n);
+    }
+}
+
+}  // namespace
+}  // namespace tl::tlvdec
