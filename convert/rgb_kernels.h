@@ -26,12 +26,17 @@ struct RgbOut {
     static constexpr int kStepBytes =
             Format == OUTPUT_RGB32 ? 2 * W : (Format == OUTPUT_RGB24 ? 3 * W : W);
 
+    // The fourth RGB32 byte is a by-product of G; the other formats drop it.
+    static constexpr bool kExtra = Format == OUTPUT_RGB32;
+
     V lumaSub, lumaAdd, toB, toGu, toR, toGv;
     const std::uint8_t* overlay;  // the row's premultiplied B,G,R,A pixels, when blending
 
+    // The block's luma offsets sit in byte 2 of each dword of its first two
+    // parts; applied to the luma bytes before widening they act the same.
     RgbOut(const RgbMatrixBlock& m, const std::uint8_t* overlayRow)
-        : lumaSub(T::template load<W>(m.lumaSubtract)),
-          lumaAdd(T::template load<W>(m.lumaAdd)),
+        : lumaSub(T::set8(m.lumaSubtract[2])),
+          lumaAdd(T::set8(m.lumaAdd[2])),
           toB(T::set32(wordPair(m.w[0], m.w[1]))),
           toGu(T::set32(wordPair(m.w[2], m.w[3]))),
           toR(T::set32(wordPair(m.w[4], m.w[5]))),
@@ -49,29 +54,38 @@ struct RgbOut {
         }
     }
 
-    // P pixels from x as B,G,R,X bytes in two registers.
+    // B, G, R and the fourth byte's value of P pixels from x, as signed words.
     template <class Src>
-    void colour(const Src& s, int x, V& first, V& second) const {
+    void matrix(const Src& s, int x, V& b, V& g, V& r, V& extra) const {
         const V z = T::zero();
         const V k128 = T::set16(128);
-        const V y = T::unpacklo8(s.template luma<P>(x), z);
+        const V y = T::unpacklo8(T::addsU8(T::subsU8(s.template luma<P>(x), lumaSub), lumaAdd), z);
         const V u = T::sub16(T::unpacklo8(chromaOf(s, 0, x), z), k128);
         const V v = T::sub16(T::unpacklo8(chromaOf(s, 1, x), z), k128);
-        V b[2], g[2], r[2], extra[2];
+        V b32[2], g32[2], r32[2], x32[2];
         for (int half = 0; half < 2; ++half) {
-            // (chroma, luma) word pairs; luma offset by brightness in byte 2 of each dword.
-            V ul = half == 0 ? T::unpacklo16(u, y) : T::unpackhi16(u, y);
-            V vl = half == 0 ? T::unpacklo16(v, y) : T::unpackhi16(v, y);
-            ul = T::addsU8(T::subsU8(ul, lumaSub), lumaAdd);
-            vl = T::addsU8(T::subsU8(vl, lumaSub), lumaAdd);
+            // (chroma, luma) word pairs, one pixel per dword.
+            const V ul = half == 0 ? T::unpacklo16(u, y) : T::unpackhi16(u, y);
+            const V vl = half == 0 ? T::unpacklo16(v, y) : T::unpackhi16(v, y);
             const V gv = T::madd16(vl, toGv);
-            b[half] = T::template sra32<13>(T::madd16(ul, toB));
-            g[half] = T::template sra32<13>(T::add32(T::madd16(ul, toGu), gv));
-            r[half] = T::template sra32<13>(T::madd16(vl, toR));
-            extra[half] = T::template sra32<13>(gv);
+            b32[half] = T::template sra32<13>(T::madd16(ul, toB));
+            g32[half] = T::template sra32<13>(T::add32(T::madd16(ul, toGu), gv));
+            r32[half] = T::template sra32<13>(T::madd16(vl, toR));
+            if constexpr (kExtra) x32[half] = T::template sra32<13>(gv);
         }
-        const V br = T::packus16(T::packs32(b[0], b[1]), T::packs32(r[0], r[1]));
-        const V gx = T::packus16(T::packs32(g[0], g[1]), T::packs32(extra[0], extra[1]));
+        b = T::packs32(b32[0], b32[1]);
+        g = T::packs32(g32[0], g32[1]);
+        r = T::packs32(r32[0], r32[1]);
+        extra = kExtra ? T::packs32(x32[0], x32[1]) : z;
+    }
+
+    // P pixels from x as B,G,R,X bytes in two registers, overlay blended in.
+    template <class Src>
+    void colour(const Src& s, int x, V& first, V& second) const {
+        V b, g, r, extra;
+        matrix(s, x, b, g, r, extra);
+        const V br = T::packus16(b, r);
+        const V gx = T::packus16(g, extra);
         const V bg = T::unpacklo8(br, gx);
         const V rx = T::unpackhi8(br, gx);
         first = T::unpacklo16(bg, rx);
@@ -80,6 +94,26 @@ struct RgbOut {
             first = blendPixels(first, overlay + 4 * x);
             second = blendPixels(second, overlay + 4 * x + W);
         }
+    }
+
+    // P pixels from x straight to 16-bit pixels, for rows without overlay.
+    template <class Src>
+    V pixels16(const Src& s, int x) const {
+        V b, g, r, extra;
+        matrix(s, x, b, g, r, extra);
+        const V z = T::zero();
+        const V br = T::packus16(b, r);
+        const V bw = T::unpacklo8(br, z);
+        const V rw = T::unpackhi8(br, z);
+        const V gw = T::unpacklo8(T::packus16(g, g), z);
+        const V top5 = T::set16(0xF8);
+        if constexpr (Format == OUTPUT_RGB565)
+            return T::or_(T::or_(T::template sll16<8>(T::and_(rw, top5)),
+                                 T::template sll16<3>(T::and_(gw, T::set16(0xFC)))),
+                          T::template srl16<3>(bw));
+        else
+            return T::or_(T::or_(T::template sll16<7>(T::and_(rw, top5)), T::template sll16<2>(T::and_(gw, top5))),
+                          T::template srl16<3>(bw));
     }
 
     static V blendPixels(V bgrx, const std::uint8_t* o) {
@@ -108,6 +142,10 @@ struct RgbOut {
 
     template <class Src, class Put>
     void step(const Src& s, int x, Put&& put) const {
+        if constexpr ((Format == OUTPUT_RGB565 || Format == OUTPUT_RGB555) && !Blend) {
+            put(0, pixels16(s, x));
+            return;
+        }
         V c0, c1;
         colour(s, x, c0, c1);
         if constexpr (Format == OUTPUT_RGB32) {

@@ -65,6 +65,7 @@ struct MmxOps {
     static V add32(V a, V b) { return _mm_add_pi32(a, b); }
     static V madd16(V a, V b) { return _mm_madd_pi16(a, b); }
     template <int N> static V srl16(V a) { return _mm_srli_pi16(a, N); }
+    template <int N> static V sll16(V a) { return _mm_slli_pi16(a, N); }
     template <int N> static V srl32(V a) { return _mm_srli_pi32(a, N); }
     template <int N> static V sll32(V a) { return _mm_slli_pi32(a, N); }
     template <int N> static V sra32(V a) { return _mm_srai_pi32(a, N); }

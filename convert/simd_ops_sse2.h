@@ -54,6 +54,7 @@ struct Sse2Ops {
     static V add32(V a, V b) { return _mm_add_epi32(a, b); }
     static V madd16(V a, V b) { return _mm_madd_epi16(a, b); }
     template <int N> static V srl16(V a) { return _mm_srli_epi16(a, N); }
+    template <int N> static V sll16(V a) { return _mm_slli_epi16(a, N); }
     template <int N> static V srl32(V a) { return _mm_srli_epi32(a, N); }
     template <int N> static V sll32(V a) { return _mm_slli_epi32(a, N); }
     template <int N> static V sra32(V a) { return _mm_srai_epi32(a, N); }
