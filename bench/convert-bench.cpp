@@ -135,8 +135,7 @@ int main(int argc, char** argv) {
     const tl::RgbMatrixBlock matrix = tl::buildRgbMatrix(1, 0, 0, 0);
     for (const auto& f : formats)
         for (const auto& t : tiers) {
-            const int bytesPerPixel = f.code == tl::OUTPUT_RGB32 ? 4 : f.code == tl::OUTPUT_RGB24 ? 3 : 2;
-            const int rowPitch = f.code == tl::OUTPUT_YV12 ? width * 3 / 2 : width * bytesPerPixel;
+            const int rowPitch = tl::tightRowPitch(f.code, width);
             Aligned dst(static_cast<std::size_t>(rowPitch) * height);
             tl::ConversionContext context;
             context.outputFormat = f.code;

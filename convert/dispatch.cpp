@@ -77,6 +77,11 @@ SimdLevel chooseSimdLevel(std::uint32_t cpuFeatures, const std::uint8_t* dst, in
     return SimdLevel::Mmx;
 }
 
+int tightRowPitch(int format, int width) {
+    if (format == OUTPUT_YV12) return (width + 1) / 2 * 2 * 3 / 2;
+    return packedRowBytes(format, width);
+}
+
 std::int32_t planarImageSize(const Picture& p) {
     const int cw = p.chromaFormat == 3 ? p.width : (p.width + 1) / 2;
     const int ch = p.chromaFormat == 1 ? (p.height + 1) / 2 : p.height;

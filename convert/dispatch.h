@@ -55,6 +55,11 @@ void ConvertFieldBob(const Picture& picture, const ConversionContext& context, s
 // aligned non-temporal stores), else SSE when present, else MMX.
 SimdLevel chooseSimdLevel(std::uint32_t cpuFeatures, const std::uint8_t* dst, int rowPitch, int format);
 
+// rowPitch of a tightly packed sample of a format (codes 0..7) for pictures
+// `width` pixels wide: the row size, for YV12 1.5 times an even luma pitch.
+// The sample then needs rowPitch * height bytes.
+int tightRowPitch(int format, int width);
+
 // Bytes an OUTPUT_PLANAR sample needs for a picture.
 std::int32_t planarImageSize(const Picture& picture);
 
