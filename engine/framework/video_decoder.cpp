@@ -152,6 +152,7 @@ HResult VideoDecoder::SetRate(double rate) {
 }
 
 HResult VideoDecoder::OnLayerNotifyDirty(const DamageRect* rects, int count) {
+    if (!rects && count > 0) return hr::e_pointer;
     {
         std::lock_guard<std::mutex> lock(overlayMutex_);
         for (int i = 0; i < count; ++i) MergeDamageRect(damage_, rects[i]);
