@@ -50,15 +50,6 @@ HResult ParseSequenceHeader(BitReader& reader, StreamState& s) {
     s.constrained_parameters_flag = std::int32_t(reader.readBits(1));
     const bool loadIntra = reader.readBits(1) != 0;
 
-    if (width != s.horizontal_size || height != s.vertical_size) {
-        s.display_horizontal_size = 0;
-        s.display_vertical_size = 0;
-    }
-    s.horizontal_size = width;
-    s.vertical_size = height;
-    s.aspect_ratio_information = aspect;
-    s.frame_rate_code = frameRateCode;
-
     if (loadIntra) {
         HResult r = loadMatrix(reader, s.intra_quantiser_matrix);
         if (r != hr::ok) return r;
@@ -73,6 +64,16 @@ HResult ParseSequenceHeader(BitReader& reader, StreamState& s) {
         setDefaultNonIntra(s.non_intra_quantiser_matrix);
     }
 
+    // The size is taken only once the whole header has been read: a header cut
+    // short by the end of a run must not leave a size without its coded sizes.
+    if (width != s.horizontal_size || height != s.vertical_size) {
+        s.display_horizontal_size = 0;
+        s.display_vertical_size = 0;
+    }
+    s.horizontal_size = width;
+    s.vertical_size = height;
+    s.aspect_ratio_information = aspect;
+    s.frame_rate_code = frameRateCode;
     s.frame_rate_value = frame_rate_table[frameRateCode];
     s.frame_period = FramePeriodFromValue(s.frame_rate_value);
     s.bit_rate = bitRate;
@@ -90,8 +91,8 @@ HResult ParseSequenceExtension(BitReader& reader, StreamState& s) {
     s.scalable_mode = 0;
     TL_ENSURE(reader, 15);
     const std::uint32_t profileAndLevel = reader.readBits(8);
-    s.progressive_sequence = std::uint8_t(reader.readBits(1));
-    s.chroma_format = std::int32_t(reader.readBits(2));
+    const std::uint8_t progressiveSequence = std::uint8_t(reader.readBits(1));
+    const std::int32_t chromaFormat = std::int32_t(reader.readBits(2));
     const std::int32_t horizontalExtension = std::int32_t(reader.readBits(2));
     const std::int32_t verticalExtension = std::int32_t(reader.readBits(2));
     TL_ENSURE(reader, 21);
@@ -102,6 +103,11 @@ HResult ParseSequenceExtension(BitReader& reader, StreamState& s) {
     s.low_delay = std::uint8_t(reader.readBits(1));
     const std::uint32_t frameRateN = reader.readBits(2);
     const std::uint32_t frameRateD = reader.readBits(5);
+
+    // Committed only now that the extension is complete, together with the
+    // sizes derived from them below.
+    s.progressive_sequence = progressiveSequence;
+    s.chroma_format = chromaFormat;
 
     s.horizontal_size += horizontalExtension * 4096;
     s.vertical_size += verticalExtension * 4096;
@@ -119,8 +125,9 @@ HResult ParseSequenceExtension(BitReader& reader, StreamState& s) {
     s.frame_rate_value = std::uint32_t(value);
     s.frame_period = FramePeriodFromValue(s.frame_rate_value);
 
-    s.bit_rate += bitRateExtension << 18;
-    s.vbv_buffer_size += vbvExtension << 10;
+    // The high bits replace rather than add, so a repeated extension cannot overflow.
+    s.bit_rate = (s.bit_rate & 0x3FFFF) | bitRateExtension << 18;
+    s.vbv_buffer_size = (s.vbv_buffer_size & 0x3FF) | vbvExtension << 10;
     UpdateSizes(s);
     UpdateAspectRatio(s);
     return hr::ok;

@@ -1,0 +1,91 @@
+// The whole decoder object over arbitrary bytes. The first six input bytes
+// choose how the rest reaches it (sample form and sizes, time stamps,
+// discontinuities), the output format and connection, the settings, the
+// playback rate and a flush or end of stream half way; the rest is the
+// stream. After end of stream and Uninit every input and output sample must
+// have been given back; the checking host watches every output access.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "engine/framework/video_decoder.h"
+#include "fuzz/checking_host.h"
+#include "fuzz/fuzz_check.h"
+#include "fuzz/sample_plan.h"
+
+namespace {
+
+using namespace tl;
+using namespace tl::fuzz;
+
+constexpr std::size_t kControlBytes = 6;
+
+constexpr OutputSubtype kSubtypes[] = {
+    OutputSubtype::YUY2,  OutputSubtype::UYVY,   OutputSubtype::YVYU,   OutputSubtype::YV12,   OutputSubtype::RGB32,
+    OutputSubtype::RGB24, OutputSubtype::RGB565, OutputSubtype::RGB555, OutputSubtype::Planar,
+};
+
+constexpr double kRates[] = {1.0, 2.0, 0.5, 1.0};
+
+void feed(VideoDecoder& decoder, const PlannedSample& planned) {
+    CountedSample* sample = CountedSample::make(planned);
+    const HResult r = decoder.Receive(sample);
+    sample->release();
+    FUZZ_CHECK(r == hr::ok, "Receive refused a sample while running");
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size < kControlBytes) return 0;
+    const std::uint8_t* c = data;
+
+    CutPlan cut;
+    cut.form = SampleForm(c[0] & 3);
+    cut.timeStamps = (c[0] & 0x04) != 0;
+    cut.discontinuities = (c[0] & 0x08) != 0;
+    cut.seed = std::uint16_t(c[2] | c[3] << 8);
+    cut.sizeClass = c[4] & 3;
+
+    HostPlan hostPlan;
+    hostPlan.subtype = kSubtypes[(c[1] & 0x0F) % 9];
+    hostPlan.interlacedOutput = (c[1] & 0x10) != 0;
+    hostPlan.stridePadding = 16 * (c[1] >> 5);
+    hostPlan.refuseFormatChange = (c[4] & 0x80) != 0;
+
+    FuzzSettings settings;
+    settings.mode = ((c[0] >> 4) & 7) % 6;
+    settings.always = (c[0] & 0x80) != 0;
+    settings.sse = (c[4] & 0x04) == 0;
+    settings.sse2 = (c[4] & 0x08) == 0;
+    settings.sse3 = (c[4] & 0x10) == 0;
+    if (c[4] & 0x20) settings.forcedX = 16, settings.forcedY = 9;
+    if (c[4] & 0x40) settings.skipping = true, settings.lateness = 1000000;
+
+    const std::vector<PlannedSample> samples = CutIntoSamples(data + kControlBytes, size - kControlBytes, cut);
+    const std::size_t half = samples.size() / 2;
+    const bool flushHalfWay = (c[5] & 0x04) != 0;
+    const bool endHalfWay = (c[5] & 0x08) != 0;
+
+    CheckingHost host(hostPlan);
+    {
+        VideoDecoder decoder;
+        FUZZ_CHECK(decoder.Init(&settings, &host) == hr::ok, "Init failed");
+        decoder.SetRate(kRates[c[5] & 3]);
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            if (i == half && flushHalfWay) {
+                decoder.Flush(true);
+                decoder.Flush(false);
+            }
+            if (i == half && endHalfWay) FUZZ_CHECK(decoder.Receive(nullptr) == hr::ok, "end marker refused");
+            feed(decoder, samples[i]);
+        }
+        FUZZ_CHECK(decoder.EndOfStream() == hr::ok, "EndOfStream failed");
+        const StreamInfo info = decoder.streamInfo();
+        FUZZ_CHECK(info.frameNum >= info.skippedFrames, "more frames skipped than shown");
+        decoder.Uninit();
+    }
+    FUZZ_CHECK(CountedSample::liveReferences() == 0, "input sample references left after Uninit");
+    FUZZ_CHECK(host.liveSamples() == 0, "output samples not released");
+    return 0;
+}
