@@ -33,6 +33,18 @@ constexpr PatternCode kTableB9[] = {
     {59, 0b000000100, 9}, {27, 0b000000011, 9}, {39, 0b000000010, 9}, {0, 0b000000001, 9},
 };
 
+// The 64 codes fill every 9-bit prefix except the all-zero one, without overlap.
+constexpr bool prefixFreeAndComplete() {
+    int covered = 0;
+    for (const PatternCode& a : kTableB9) {
+        covered += 1 << (9 - a.length);
+        for (const PatternCode& b : kTableB9)
+            if (&a != &b && b.length >= a.length && (b.bits >> (b.length - a.length)) == a.bits) return false;
+    }
+    return covered == 511;
+}
+static_assert(prefixFreeAndComplete(), "Table B-9 code list");
+
 struct Entry {
     std::uint8_t cbp;
     std::uint8_t length;  // 0: no code

@@ -59,6 +59,23 @@ constexpr std::array<DctShortCode, 256> expand(const CodeWord (&codes)[N]) {
     return table;
 }
 
+// No code may be a prefix of another, and together the codes must cover every
+// 8-bit prefix with at most five leading zeros (the escape included).
+template <std::size_t N>
+constexpr bool prefixFreeAndComplete(const CodeWord (&codes)[N]) {
+    int covered = 0;
+    for (std::size_t i = 0; i < N; ++i) {
+        covered += 1 << (8 - codes[i].length);
+        for (std::size_t j = 0; j < N; ++j) {
+            if (i == j || codes[j].length < codes[i].length) continue;
+            if ((codes[j].bits >> (codes[j].length - codes[i].length)) == codes[i].bits) return false;
+        }
+    }
+    return covered == 256 - 4;
+}
+static_assert(prefixFreeAndComplete(kB14), "Table B-14 code list");
+static_assert(prefixFreeAndComplete(kB15), "Table B-15 code list");
+
 }  // namespace
 
 // Both are built at compile time from the code lists above.

@@ -1,0 +1,262 @@
+// DC differences, AC codes with inverse quantisation, escapes, the first
+// coefficient of non-intra blocks, mismatch control and the run-level form.
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "engine/macroblock/coefficients.h"
+#include "engine/macroblock/dct_coefficient_tables.h"
+#include "tests/macroblock/bit_writer.h"
+
+namespace tl::test {
+namespace {
+
+int bitCount(const std::string& text) {
+    int n = 0;
+    for (char c : text) n += c == '0' || c == '1';
+    return n;
+}
+
+struct DcCase {
+    const char* bits;
+    std::int32_t differential;
+};
+
+TEST(DcDifferential, LumaTableB12) {
+    const DcCase cases[] = {
+        {"100", 0},           {"00 0", -1},         {"00 1", 1},
+        {"01 00", -3},        {"01 11", 3},         {"101 100", 4},
+        {"110 0000", -15},    {"1110 10000", 16},   {"11110 000001", -62},
+        {"111111110 1000000000", 512},
+        {"111111111 00000000000", -2047},           {"111111111 11111111111", 2047},
+    };
+    for (const DcCase& c : cases) {
+        TestReader t{std::string(c.bits)};
+        std::int32_t d = 99;
+        ASSERT_EQ(decodeDcDifferentialLuma(t.reader, d), hr::ok);
+        EXPECT_EQ(d, c.differential) << c.bits;
+        EXPECT_EQ(t.consumed(), bitCount(c.bits)) << c.bits;
+    }
+}
+
+TEST(DcDifferential, ChromaTableB13) {
+    const DcCase cases[] = {
+        {"00", 0},          {"01 1", 1},        {"01 0", -1},       {"10 00", -3},
+        {"110 111", 7},     {"1110 0111", -8},  {"1111111110 1111111111", 1023},
+        {"1111111111 10000000000", 1024},       {"1111111111 00000000001", -2046},
+    };
+    for (const DcCase& c : cases) {
+        TestReader t{std::string(c.bits)};
+        std::int32_t d = 99;
+        ASSERT_EQ(decodeDcDifferentialChroma(t.reader, d), hr::ok);
+        EXPECT_EQ(d, c.differential) << c.bits;
+        EXPECT_EQ(t.consumed(), bitCount(c.bits)) << c.bits;
+    }
+}
+
+TEST(DctTables, EveryShortPrefixIsACode) {
+    // A typo in a code list leaves holes or overlaps; with the lists complete,
+    // every 8-bit prefix with at most five leading zeros resolves to a code.
+    for (const auto* table : {&kTableB14Short, &kTableB15Short}) {
+        for (int i = 0; i < 256; ++i) {
+            const DctShortCode& e = (*table)[i];
+            if (i < 4) {
+                EXPECT_EQ(e.kind, DCT_LONG) << i;
+                continue;
+            }
+            EXPECT_NE(e.kind, DCT_LONG) << i;
+            EXPECT_GE(e.length, 2) << i;
+            EXPECT_LE(e.length, 8) << i;
+            if (e.kind == DCT_RUN_LEVEL) {
+                EXPECT_GE(e.level, 1) << i;
+            }
+        }
+    }
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_GE(kTableB14LeadingZeros6[i].length, 9);
+        EXPECT_GE(kTableB15LeadingZeros6[i].length, 9);
+    }
+}
+
+TEST(DctTables, ScansArePermutations) {
+    for (const std::uint8_t* scan : {kZigZagScan, kAlternateScan}) {
+        std::array<int, 64> seen{};
+        for (int i = 0; i < 64; ++i) ++seen[scan[i]];
+        for (int n : seen) EXPECT_EQ(n, 1);
+    }
+}
+
+enum class Form { IntraB14, IntraB15, NonIntra };
+
+struct BlockCase {
+    const char* name;
+    Form form;
+    std::uint16_t weight;     // every entry of the scaled matrix
+    std::int16_t dc;          // intra only
+    const char* bits;
+    HResult result;
+    std::vector<std::pair<int, int>> coefficients;  // (scan position, value); all others 0
+    int mismatch63;  // expected coefficient 63 when position 63 is not listed
+};
+
+std::array<std::uint16_t, 64> flat(std::uint16_t w) {
+    std::array<std::uint16_t, 64> m;
+    m.fill(w);
+    return m;
+}
+
+HResult decodeBlock(const BlockCase& c, std::int16_t* block, std::uint32_t& errors, int& consumed) {
+    const auto weights = flat(c.weight);
+    TestReader t{std::string(c.bits)};
+    block[0] = c.form == Form::NonIntra ? 0 : c.dc;
+    HResult r;
+    switch (c.form) {
+    case Form::IntraB14: r = decodeIntraBlockB14(t.reader, block, weights.data(), kZigZagScan, errors); break;
+    case Form::IntraB15: r = decodeIntraBlockB15(t.reader, block, weights.data(), kZigZagScan, errors); break;
+    default: r = decodeNonIntraBlock(t.reader, block, weights.data(), kZigZagScan, errors); break;
+    }
+    consumed = t.consumed();
+    return r;
+}
+
+HResult decodePairs(const BlockCase& c, RunLevelPair* pairs, int& count, std::uint32_t& errors) {
+    const auto weights = flat(c.weight);
+    TestReader t{std::string(c.bits)};
+    count = 0;
+    if (c.form != Form::NonIntra) pairs[count++] = RunLevelPair{0, c.dc};
+    switch (c.form) {
+    case Form::IntraB14: return decodeIntraRunLevelB14(t.reader, pairs, count, weights.data(), kZigZagScan, errors);
+    case Form::IntraB15: return decodeIntraRunLevelB15(t.reader, pairs, count, weights.data(), kZigZagScan, errors);
+    default: return decodeNonIntraRunLevel(t.reader, pairs, count, weights.data(), kZigZagScan, errors);
+    }
+}
+
+const BlockCase kBlockCases[] = {
+    // Intra, W' = 16: value = level. Sum 2 - 1 + 0 is odd: no mismatch toggle.
+    {"intra_b14", Form::IntraB14, 16, 0, "0100 0  011 1  10", hr::ok, {{1, 2}, {3, -1}}, 0},
+    // Sum even: bit 0 of coefficient 63 toggles.
+    {"mismatch_toggles", Form::IntraB14, 16, 0, "0100 0  10", hr::ok, {{1, 2}}, 1},
+    // The intra DC counts towards the sum: 8 + 1 is odd.
+    {"dc_in_parity", Form::IntraB14, 16, 8, "11 0  10", hr::ok, {{0, 8}, {1, 1}}, 0},
+    // Truncation toward zero: 3 * 20 / 16 = 3.75 -> 3, and -3 for the negative level.
+    {"intra_truncates", Form::IntraB14, 20, 0, "00101 0  00101 1  10", hr::ok, {{1, 3}, {2, -3}}, 1},
+    // Escape: run 5, level -100.
+    {"escape", Form::IntraB14, 16, 1, "000001 000101 111110011100  10", hr::ok, {{0, 1}, {6, -100}}, 0},
+    // Escape onto position 63 with an even sum: coefficient 63 itself toggles.
+    {"mismatch_on_63", Form::IntraB14, 16, 0, "000001 111110 000000000010  10", hr::ok, {{63, 3}}, 3},
+    // An escape whose run carries the position past 63.
+    {"position_overflow", Form::IntraB14, 16, 0, "000001 111111 000000000010  10", kBitstreamError, {}, 0},
+    // Twelve leading zeros is not a code.
+    {"no_code", Form::IntraB14, 16, 0, "0000 0000 0000 1", kBitstreamError, {}, 0},
+    // Long shared codes: 9 leading zeros is run 0, level 31 - b; 11 zeros table.
+    {"long_codes", Form::IntraB14, 16, 1, "0000 0000 0111 11 0  0000 0000 0001 0100 1  10", hr::ok,
+     {{0, 1}, {1, 16}, {8, -3}}, 1},
+    // Table B-15: "10" is run 0 level 1, "0110" ends the block.
+    {"b15_end_of_block", Form::IntraB15, 16, 0, "10 0  110 1  0110", hr::ok, {{1, 1}, {2, -2}}, 0},
+    // B-15 codes of six leading zeros differ from B-14: 0000 0010 0 is (5, 2).
+    {"b15_nine_bit_code", Form::IntraB15, 16, 0, "0000 0010 0 0  0110", hr::ok, {{6, 2}}, 1},
+    {"b14_same_prefix", Form::IntraB14, 16, 0, "0000 0010 01 0  10", hr::ok, {{6, 2}}, 1},
+    // Non-intra, W' = 32: value = 2 * level + 1. First code "1s" is run 0, level 1.
+    {"first_coefficient", Form::NonIntra, 32, 0, "1 1  10", hr::ok, {{0, -3}}, 0},
+    // At the first position "10" is +1, not the end of block.
+    {"first_not_eob", Form::NonIntra, 32, 0, "1 0  011 0  10", hr::ok, {{0, 3}, {2, 3}}, 1},
+    // After the first coefficient "11" is run 0, level 1.
+    {"later_eleven", Form::NonIntra, 32, 0, "011 0  11 1  10", hr::ok, {{1, 3}, {2, -3}}, 1},
+    // Non-intra truncation: (2 * 2 + 1) * 20 / 32 = 3.125 -> 3; escape uses the same rule.
+    {"non_intra_truncates", Form::NonIntra, 20, 0, "0100 1  000001 000000 000000000010  10", hr::ok,
+     {{0, -3}, {1, 3}}, 1},
+};
+
+TEST(Coefficients, BlockFormCases) {
+    for (const BlockCase& c : kBlockCases) {
+        SCOPED_TRACE(c.name);
+        alignas(16) std::int16_t block[64] = {};
+        std::uint32_t errors = 0;
+        int consumed = 0;
+        const HResult r = decodeBlock(c, block, errors, consumed);
+        ASSERT_EQ(r, c.result);
+        if (r != hr::ok) {
+            EXPECT_EQ(errors, 1u);
+            continue;
+        }
+        EXPECT_EQ(errors, 0u);
+        EXPECT_EQ(consumed, bitCount(c.bits));
+        std::int16_t expected[64] = {};
+        if (c.form != Form::NonIntra) expected[0] = c.dc;
+        for (auto [position, value] : c.coefficients) expected[kZigZagScan[position]] = static_cast<std::int16_t>(value);
+        bool listed63 = false;
+        for (auto [position, value] : c.coefficients) listed63 |= position == 63;
+        if (!listed63) expected[63] = static_cast<std::int16_t>(c.mismatch63);
+        for (int i = 0; i < 64; ++i) EXPECT_EQ(block[i], expected[i]) << "coefficient " << i;
+    }
+}
+
+TEST(Coefficients, RunLevelFormExpandsToTheBlockForm) {
+    for (const BlockCase& c : kBlockCases) {
+        if (c.result != hr::ok) continue;
+        SCOPED_TRACE(c.name);
+        alignas(16) std::int16_t block[64] = {};
+        std::uint32_t errors = 0;
+        int consumed = 0;
+        ASSERT_EQ(decodeBlock(c, block, errors, consumed), hr::ok);
+
+        RunLevelPair pairs[kMaxRunLevelPairs];
+        int count = 0;
+        ASSERT_EQ(decodePairs(c, pairs, count, errors), hr::ok);
+        std::int16_t expanded[64] = {};
+        int position = -1;
+        for (int i = 0; i < count; ++i) {
+            position += pairs[i].run + 1;
+            ASSERT_LT(position, 64);
+            expanded[kZigZagScan[position]] = pairs[i].value;
+        }
+        for (int i = 0; i < 64; ++i) EXPECT_EQ(expanded[i], block[i]) << "coefficient " << i;
+    }
+}
+
+TEST(Coefficients, RunLevelMismatchAddsAPairOrTogglesTheLast) {
+    const auto weights = flat(16);
+    std::uint32_t errors = 0;
+    {
+        TestReader t{std::string("0100 0  10")};  // (0, 2) at position 1, even sum
+        RunLevelPair pairs[kMaxRunLevelPairs] = {{0, 0}};
+        int count = 1;
+        ASSERT_EQ(decodeIntraRunLevelB14(t.reader, pairs, count, weights.data(), kZigZagScan, errors), hr::ok);
+        ASSERT_EQ(count, 3);
+        EXPECT_EQ(pairs[2].run, 61);
+        EXPECT_EQ(pairs[2].value, 1);
+    }
+    {
+        TestReader t{std::string("000001 111110 000000000010  10")};  // position 63, even sum
+        RunLevelPair pairs[kMaxRunLevelPairs] = {{0, 0}};
+        int count = 1;
+        ASSERT_EQ(decodeIntraRunLevelB14(t.reader, pairs, count, weights.data(), kZigZagScan, errors), hr::ok);
+        ASSERT_EQ(count, 2);
+        EXPECT_EQ(pairs[1].run, 62);
+        EXPECT_EQ(pairs[1].value, 3);
+    }
+}
+
+TEST(Coefficients, AlternateScanPlacesByItsOrder) {
+    const auto weights = flat(16);
+    std::uint32_t errors = 0;
+    TestReader t{std::string("0101 0  10")};  // run 2, level 1: scan position 3
+    alignas(16) std::int16_t block[64] = {};
+    ASSERT_EQ(decodeIntraBlockB14(t.reader, block, weights.data(), kAlternateScan, errors), hr::ok);
+    EXPECT_EQ(block[kAlternateScan[3]], 1);
+    EXPECT_EQ(kAlternateScan[3], 24);
+}
+
+TEST(Coefficients, TruncatedBlockReturnsTheReaderFailure) {
+    // No end of block before the data runs out.
+    SliceBitWriter w;
+    w.bits("0100 0  0100 0");
+    const auto weights = flat(16);
+    TestReader t{w.data()};
+    alignas(16) std::int16_t block[64] = {};
+    std::uint32_t errors = 0;
+    EXPECT_EQ(decodeIntraBlockB14(t.reader, block, weights.data(), kZigZagScan, errors), hr::e_abort);
+}
+
+}  // namespace
+}  // namespace tl::test

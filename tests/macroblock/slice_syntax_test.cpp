@@ -1,0 +1,424 @@
+// Address increments, macroblock modes, coded block patterns, motion vectors
+// and the skipped-macroblock rule, each against hand-written codes.
+#include <gtest/gtest.h>
+
+#include "engine/framework/picture.h"
+#include "engine/macroblock/coded_block_pattern.h"
+#include "engine/macroblock/macroblock_flags.h"
+#include "engine/macroblock/macroblock_modes.h"
+#include "engine/macroblock/motion_vectors.h"
+#include "engine/macroblock/slice_decoder.h"
+#include "engine/macroblock/slice_header.h"
+#include "tests/macroblock/bit_writer.h"
+
+namespace tl::test {
+namespace {
+
+PictureParams paramsFor(int type, int structure = FRAME_PICTURE, bool framePredFrameDct = true) {
+    StreamState s;
+    s.picture_coding_type = type;
+    s.picture_structure = structure;
+    s.frame_pred_frame_dct = framePredFrameDct;
+    s.chroma_format = CHROMA_420;
+    s.mb_width = 4;
+    s.mb_height = 4;
+    s.f_code[0][0] = s.f_code[0][1] = s.f_code[1][0] = s.f_code[1][1] = 1;
+    return makePictureParams(s);
+}
+
+int bitCount(const char* text) {
+    int n = 0;
+    for (; *text; ++text) n += *text == '0' || *text == '1';
+    return n;
+}
+
+struct IncrementCase {
+    const char* bits;
+    int increment;
+};
+
+TEST(AddressIncrement, DecodesTableB1WithEscapes) {
+    const IncrementCase cases[] = {
+        {"1", 1},           {"011", 2},          {"010", 3},          {"0011", 4},
+        {"0010", 5},        {"00011", 6},        {"00010", 7},        {"0000111", 8},
+        {"0000110", 9},     {"00001011", 10},    {"00001000", 13},    {"00000111", 14},
+        {"00000110", 15},   {"0000010111", 16},  {"0000010100", 19},  {"0000010011", 20},
+        {"0000010010", 21}, {"00000100011", 22}, {"00000100000", 25}, {"00000011111", 26},
+        {"00000011000", 33},
+        {"00000001000 1", 34},
+        {"00000001000 00000001000 0011", 70},
+    };
+    for (const IncrementCase& c : cases) {
+        SCOPED_TRACE(c.bits);
+        TestReader t{std::string(c.bits)};
+        std::int32_t increment = 0;
+        ASSERT_EQ(parseAddressIncrement(t.reader, increment), hr::ok);
+        EXPECT_EQ(increment, c.increment);
+        EXPECT_EQ(t.consumed(), bitCount(c.bits));
+    }
+}
+
+TEST(AddressIncrement, StuffingAndInvalidCodesEndTheSliceWithoutAnError) {
+    for (const char* bits : {"00000001111", "00000000000", "00000001001"}) {
+        TestReader t{std::string(bits)};
+        std::int32_t increment = 0;
+        EXPECT_EQ(parseAddressIncrement(t.reader, increment), kBitstreamError) << bits;
+    }
+}
+
+struct TypeCase {
+    int pictureType;
+    const char* bits;
+    std::uint32_t flags;  // without the motion type
+    HResult result;
+};
+
+TEST(MacroblockModes, DecodesTablesB2ToB4) {
+    using namespace mb;
+    const TypeCase cases[] = {
+        {PICTURE_I, "1", intra, hr::ok},
+        {PICTURE_I, "01 00001", intra | quant, hr::ok},
+        {PICTURE_I, "00", 0, kBitstreamError},
+        {PICTURE_P, "1", motionForward | pattern, hr::ok},
+        {PICTURE_P, "01", pattern, hr::ok},
+        {PICTURE_P, "001", motionForward, hr::ok},
+        {PICTURE_P, "00011", intra, hr::ok},
+        {PICTURE_P, "00010 00001", motionForward | pattern | quant, hr::ok},
+        {PICTURE_P, "00001 00001", pattern | quant, hr::ok},
+        {PICTURE_P, "000001 00001", intra | quant, hr::ok},
+        {PICTURE_P, "000000", 0, kBitstreamError},
+        {PICTURE_B, "10", motionForward | motionBackward, hr::ok},
+        {PICTURE_B, "11", motionForward | motionBackward | pattern, hr::ok},
+        {PICTURE_B, "010", motionBackward, hr::ok},
+        {PICTURE_B, "011", motionBackward | pattern, hr::ok},
+        {PICTURE_B, "0010", motionForward, hr::ok},
+        {PICTURE_B, "0011", motionForward | pattern, hr::ok},
+        {PICTURE_B, "00011", intra, hr::ok},
+        {PICTURE_B, "00010 00001", motionForward | motionBackward | pattern | quant, hr::ok},
+        {PICTURE_B, "000011 00001", motionForward | pattern | quant, hr::ok},
+        {PICTURE_B, "000010 00001", motionBackward | pattern | quant, hr::ok},
+        {PICTURE_B, "000001 00001", intra | quant, hr::ok},
+        {PICTURE_B, "000000", 0, kBitstreamError},
+        {4, "1", 0, kPictureFinished},  // D picture
+    };
+    for (const TypeCase& c : cases) {
+        SCOPED_TRACE(c.bits);
+        const PictureParams p = paramsFor(c.pictureType);
+        ParserState state;
+        MacroblockModes modes;
+        TestReader t{std::string(c.bits)};
+        EXPECT_EQ(parseMacroblockModes(t.reader, p, state, modes), c.result);
+        if (c.result == hr::ok) {
+            EXPECT_EQ(modes.flags & ~motionTypeMask, c.flags);
+            if (c.flags & quant) {
+                EXPECT_EQ(state.quantiser_scale, 2);
+            }
+        } else {
+            EXPECT_EQ(state.errors, 1u);
+        }
+    }
+}
+
+struct ModeCase {
+    int structure;
+    bool framePredFrameDct;
+    bool concealment;
+    const char* bits;
+    std::uint32_t motionType;
+    bool fieldDct;
+    int vectorCount;
+    bool frameFormat;
+    bool halveVertical;
+};
+
+TEST(MacroblockModes, MotionTypeDctTypeAndVectorFormat) {
+    const ModeCase cases[] = {
+        // B frame picture, interpolated coded: motion type, then dct_type.
+        {FRAME_PICTURE, false, false, "11 01 1", MC_FIELD, true, 2, false, true},
+        {FRAME_PICTURE, false, false, "11 10 0", MC_FRAME, false, 1, true, false},
+        {FRAME_PICTURE, false, false, "11 11 0", MC_DUAL_PRIME, false, 1, false, true},
+        // frame_pred_frame_dct: frame motion without reading it, no dct_type.
+        {FRAME_PICTURE, true, false, "11", MC_FRAME, false, 1, true, false},
+        // Field pictures: 16x8 takes two vectors; no dct_type.
+        {TOP_FIELD, false, false, "11 10", MC_16X8, false, 2, false, false},
+        {BOTTOM_FIELD, false, false, "11 01", MC_FIELD, false, 1, false, false},
+        // Intra with concealment vectors: frame motion in frame pictures, field in fields.
+        {FRAME_PICTURE, false, true, "00011 0", MC_FRAME, false, 1, true, false},
+        {TOP_FIELD, false, true, "00011", MC_FIELD, false, 1, false, false},
+        // Intra without concealment vectors: no motion type.
+        {FRAME_PICTURE, false, false, "00011 1", 0, true, 1, false, false},
+    };
+    for (const ModeCase& c : cases) {
+        SCOPED_TRACE(c.bits);
+        StreamState s;
+        s.picture_coding_type = PICTURE_B;
+        s.picture_structure = c.structure;
+        s.frame_pred_frame_dct = c.framePredFrameDct;
+        s.concealment_motion_vectors = c.concealment;
+        s.mb_width = 4;
+        s.mb_height = 4;
+        const PictureParams p = makePictureParams(s);
+        ParserState state;
+        MacroblockModes modes;
+        TestReader t{std::string(c.bits)};
+        ASSERT_EQ(parseMacroblockModes(t.reader, p, state, modes), hr::ok);
+        EXPECT_EQ(motionTypeOf(modes.flags), c.motionType);
+        EXPECT_EQ((modes.flags & mb::fieldDct) != 0, c.fieldDct);
+        EXPECT_EQ(modes.vectorCount, c.vectorCount);
+        EXPECT_EQ(modes.frameFormat, c.frameFormat);
+        EXPECT_EQ(modes.halveVertical, c.halveVertical);
+    }
+}
+
+TEST(MacroblockModes, NonLinearQuantiserScale) {
+    StreamState s;
+    s.picture_coding_type = PICTURE_I;
+    s.picture_structure = FRAME_PICTURE;
+    s.frame_pred_frame_dct = 1;
+    s.q_scale_type = 1;
+    const PictureParams p = makePictureParams(s);
+    const std::pair<const char*, int> cases[] = {{"01 00001", 1}, {"01 01000", 8}, {"01 01001", 10},
+                                                 {"01 10001", 28}, {"01 11111", 112}};
+    for (const auto& [bits, scale] : cases) {
+        ParserState state;
+        MacroblockModes modes;
+        TestReader t{std::string(bits)};
+        ASSERT_EQ(parseMacroblockModes(t.reader, p, state, modes), hr::ok);
+        EXPECT_EQ(state.quantiser_scale, scale) << bits;
+    }
+}
+
+struct PatternCase {
+    int chromaFormat;
+    const char* bits;
+    std::uint32_t pattern;  // 12 bits, block 0 in bit 11
+};
+
+TEST(CodedBlockPattern, EachChromaFormat) {
+    const PatternCase cases[] = {
+        {CHROMA_420, "111", 60u << 6},           {CHROMA_420, "01011", 1u << 6},
+        {CHROMA_420, "001100", 63u << 6},        {CHROMA_420, "00011111", 7u << 6},
+        {CHROMA_420, "00000100", 58u << 6},      {CHROMA_420, "000000111", 31u << 6},
+        {CHROMA_420, "000000001", 0},            {CHROMA_420, "0010111", 5u << 6},
+        {CHROMA_422, "001100 10", 0xFE0},        {CHROMA_422, "111 01", 0xF10},
+        {CHROMA_444, "001100 101010", 0xFEA},    {CHROMA_444, "01011 000001", 0x041},
+    };
+    for (const PatternCase& c : cases) {
+        SCOPED_TRACE(c.bits);
+        TestReader t{std::string(c.bits)};
+        std::uint32_t pattern = 0;
+        std::uint32_t errors = 0;
+        ASSERT_EQ(parseCodedBlockPattern(t.reader, c.chromaFormat, pattern, errors), hr::ok);
+        EXPECT_EQ(pattern, c.pattern);
+        EXPECT_EQ(errors, 0u);
+    }
+}
+
+TEST(CodedBlockPattern, AllZeroPrefixCountsAnError) {
+    TestReader t{std::string("000000000")};
+    std::uint32_t pattern = 0;
+    std::uint32_t errors = 0;
+    EXPECT_EQ(parseCodedBlockPattern(t.reader, CHROMA_420, pattern, errors), kBitstreamError);
+    EXPECT_EQ(errors, 1u);
+}
+
+struct ComponentCase {
+    std::int32_t prediction;
+    std::int32_t code;
+    std::uint32_t residual;
+    int rSize;
+    std::int32_t expected;
+};
+
+TEST(MotionVectors, ReconstructionWrapsIntoRange) {
+    const ComponentCase cases[] = {
+        {0, 0, 0, 0, 0},       {5, 3, 0, 0, 8},       {0, -16, 0, 0, -16},
+        {15, 1, 0, 0, -16},    {-16, -1, 0, 0, 15},   {10, 2, 1, 1, 14},
+        {-60, -4, 3, 2, 52},   {63, 1, 0, 2, -64},    {0, 16, 3, 2, 64 - 128},
+    };
+    for (const ComponentCase& c : cases)
+        EXPECT_EQ(reconstructVectorComponent(c.prediction, c.code, c.residual, c.rSize), c.expected)
+            << c.prediction << " " << c.code << " " << c.residual << " " << c.rSize;
+}
+
+struct CodeCase {
+    const char* bits;  // motion_code with sign
+    std::int32_t code;
+};
+
+TEST(MotionVectors, DecodesTableB10) {
+    const CodeCase cases[] = {
+        {"1", 0},             {"010", 1},           {"011", -1},          {"0010", 2},
+        {"00010", 3},         {"0000110", 4},       {"00001010", 5},      {"00001000", 6},
+        {"00000110", 7},      {"0000010110", 8},    {"0000010100", 9},    {"0000010010", 10},
+        {"00000100010", 11},  {"00000100000", 12},  {"00000011110", 13},  {"00000011100", 14},
+        {"00000011010", 15},  {"00000011000", 16},  {"00000011001", -16},
+    };
+    for (const CodeCase& c : cases) {
+        SCOPED_TRACE(c.bits);
+        const PictureParams p = paramsFor(PICTURE_P);  // f_code 1: delta = code
+        ParserState state;
+        MacroblockModes modes;
+        modes.flags = MC_FRAME << mb::motionTypeShift;
+        deriveVectorFormat(p, modes);
+        TestReader t{std::string(c.bits) + "1"};  // vertical: 0
+        ASSERT_EQ(parseMotionVectors(t.reader, p, state, modes, 0), hr::ok);
+        const std::int32_t expected = c.code >= 16 ? c.code - 32 : c.code < -16 ? c.code + 32 : c.code;
+        EXPECT_EQ(state.PMV[0][0][0], expected);
+        EXPECT_EQ(state.PMV[1][0][0], expected);
+    }
+}
+
+TEST(MotionVectors, InvalidMotionCodeCountsAnError) {
+    const PictureParams p = paramsFor(PICTURE_P);
+    ParserState state;
+    MacroblockModes modes;
+    modes.flags = MC_FRAME << mb::motionTypeShift;
+    deriveVectorFormat(p, modes);
+    TestReader t{std::string("0000001011")};
+    EXPECT_EQ(parseMotionVectors(t.reader, p, state, modes, 0), kBitstreamError);
+    EXPECT_EQ(state.errors, 1u);
+}
+
+TEST(MotionVectors, FieldVectorsOfFramePicturesKeepFrameUnits) {
+    // Frame picture, field motion: two vectors with their field selects; the
+    // vertical predictor is halved before and the result doubled after.
+    const PictureParams p = paramsFor(PICTURE_P, FRAME_PICTURE, false);
+    ParserState state;
+    state.PMV[0][0][1] = 6;   // field value 3
+    state.PMV[1][0][1] = -4;  // field value -2
+    MacroblockModes modes;
+    modes.flags = mb::motionForward | (MC_FIELD << mb::motionTypeShift);
+    deriveVectorFormat(p, modes);
+    // r = 0: select 1, h +1, v +1; r = 1: select 0, h 0, v -1.
+    TestReader t{std::string("1 010 010  0 1 011")};
+    ASSERT_EQ(parseMotionVectors(t.reader, p, state, modes, 0), hr::ok);
+    EXPECT_EQ(state.PMV[0][0][0], 1);
+    EXPECT_EQ(state.PMV[0][0][1], 8);
+    EXPECT_EQ(state.PMV[1][0][0], 0);
+    EXPECT_EQ(state.PMV[1][0][1], -6);
+    EXPECT_TRUE(modes.flags & mb::fieldSelect(0, 0));
+    EXPECT_FALSE(modes.flags & mb::fieldSelect(1, 0));
+}
+
+TEST(MotionVectors, FieldPictureFieldMotionSelectAppliesToBothVectors) {
+    const PictureParams p = paramsFor(PICTURE_B, TOP_FIELD, false);
+    ParserState state;
+    MacroblockModes modes;
+    modes.flags = mb::motionBackward | (MC_FIELD << mb::motionTypeShift);
+    deriveVectorFormat(p, modes);
+    TestReader t{std::string("1 0010 0011")};
+    ASSERT_EQ(parseMotionVectors(t.reader, p, state, modes, 1), hr::ok);
+    EXPECT_EQ(state.PMV[0][1][0], 2);
+    EXPECT_EQ(state.PMV[0][1][1], -2);
+    EXPECT_EQ(state.PMV[1][1][0], 2);
+    EXPECT_EQ(state.PMV[1][1][1], -2);
+    EXPECT_TRUE(modes.flags & mb::fieldSelect(0, 1));
+    EXPECT_TRUE(modes.flags & mb::fieldSelect(1, 1));
+}
+
+struct DualPrimeCase {
+    int structure;
+    bool topFieldFirst;
+    std::int32_t x, y;    // decoded vector (y in frame units for frame pictures)
+    std::int32_t dx, dy;  // dmvector
+    std::int32_t first[2];
+    std::int32_t second[2];  // frame pictures only
+    std::uint32_t selects;
+};
+
+TEST(DualPrime, DerivedVectorsAndFieldSelects) {
+    using mb::fieldSelect;
+    const std::uint32_t frameSelects = fieldSelect(0, 1) | fieldSelect(1, 0);
+    const DualPrimeCase cases[] = {
+        // Frame, top field first: top from bottom m = 1, bottom from top m = 3.
+        {FRAME_PICTURE, true, 5, 6, 1, 0, {3 + 1, (2 + 0 - 1) * 2}, {8 + 1, (5 + 0 + 1) * 2}, frameSelects},
+        {FRAME_PICTURE, true, -5, -6, 0, -1, {-3, (-2 - 1 - 1) * 2}, {-8, (-5 - 1 + 1) * 2}, frameSelects},
+        // Bottom field first swaps the multipliers.
+        {FRAME_PICTURE, false, 3, 2, -1, 1, {5 - 1, (2 + 1 - 1) * 2}, {2 - 1, (1 + 1 + 1) * 2}, frameSelects},
+        // Field pictures: half the vector rounded away from zero, e = -1 top, +1 bottom.
+        {TOP_FIELD, false, 3, -3, 0, 1, {2, -2 + 1 - 1}, {0, 0}, fieldSelect(0, 1)},
+        {BOTTOM_FIELD, false, -3, 3, 1, 0, {-2 + 1, 2 + 1}, {0, 0}, fieldSelect(0, 0)},
+    };
+    for (const DualPrimeCase& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.structure << " " << c.x << "," << c.y);
+        StreamState s;
+        s.picture_coding_type = PICTURE_P;
+        s.picture_structure = c.structure;
+        s.top_field_first = c.topFieldFirst;
+        const PictureParams p = makePictureParams(s);
+        ParserState state;
+        state.PMV[0][0][0] = state.PMV[1][0][0] = c.x;
+        state.PMV[0][0][1] = state.PMV[1][0][1] = c.y;
+        state.dmvector[0] = c.dx;
+        state.dmvector[1] = c.dy;
+        std::uint32_t flags = mb::fieldSelect(0, 0) | mb::fieldSelect(1, 1);
+        applyDualPrime(p, state, flags);
+        EXPECT_EQ(state.PMV[0][1][0], c.first[0]);
+        EXPECT_EQ(state.PMV[0][1][1], c.first[1]);
+        if (c.structure == FRAME_PICTURE) {
+            EXPECT_EQ(state.PMV[1][1][0], c.second[0]);
+            EXPECT_EQ(state.PMV[1][1][1], c.second[1]);
+            EXPECT_EQ(state.PMV[1][0][0], c.x);
+        }
+        EXPECT_EQ(flags, c.selects);
+    }
+}
+
+TEST(DualPrime, DmvectorIsReadAfterEachComponent) {
+    StreamState s;
+    s.picture_coding_type = PICTURE_P;
+    s.picture_structure = TOP_FIELD;
+    s.f_code[0][0] = s.f_code[0][1] = 1;
+    const PictureParams p = makePictureParams(s);
+    ParserState state;
+    MacroblockModes modes;
+    modes.flags = mb::motionForward | (MC_DUAL_PRIME << mb::motionTypeShift);
+    deriveVectorFormat(p, modes);
+    // No field select for dual prime; h = +2, dmvector +1; v = -1, dmvector -1.
+    TestReader t{std::string("0010 10 011 11")};
+    ASSERT_EQ(parseMotionVectors(t.reader, p, state, modes, 0), hr::ok);
+    EXPECT_EQ(state.PMV[0][0][0], 2);
+    EXPECT_EQ(state.PMV[0][0][1], -1);
+    EXPECT_EQ(state.dmvector[0], 1);
+    EXPECT_EQ(state.dmvector[1], -1);
+    EXPECT_EQ(t.consumed(), 11);
+}
+
+struct SkipCase {
+    int type;
+    int structure;
+    std::uint32_t previous;
+    std::uint32_t expected;
+};
+
+TEST(SkippedMacroblocks, FlagsFromThePreviousMacroblock) {
+    using namespace mb;
+    const std::uint32_t bothFirstSelects = fieldSelect(0, 0) | fieldSelect(0, 1);
+    const std::uint32_t previousB = motionBackward | pattern | (MC_FIELD << motionTypeShift) | (0x3Fu << 26);
+    const SkipCase cases[] = {
+        {PICTURE_P, FRAME_PICTURE, pattern | (0x3Fu << 26), pattern | motionForward | (MC_FRAME << motionTypeShift)},
+        {PICTURE_P, TOP_FIELD, motionForward | bothFirstSelects, motionForward | (MC_FIELD << motionTypeShift)},
+        {PICTURE_P, BOTTOM_FIELD, motionForward, motionForward | (MC_FIELD << motionTypeShift) | bothFirstSelects},
+        {PICTURE_B, FRAME_PICTURE, previousB, motionBackward | pattern | (MC_FRAME << motionTypeShift)},
+        {PICTURE_B, FRAME_PICTURE, intra | (0x3Fu << 26), MC_FRAME << motionTypeShift},
+    };
+    for (const SkipCase& c : cases) {
+        StreamState s;
+        s.picture_coding_type = c.type;
+        s.picture_structure = c.structure;
+        const PictureParams p = makePictureParams(s);
+        ParserState state;
+        state.PMV[0][0][0] = state.PMV[1][0][1] = state.PMV[0][1][0] = 7;
+        state.dc_dct_pred[1] = 9;
+        EXPECT_EQ(skippedMacroblockFlags(p, state, c.previous), c.expected);
+        EXPECT_EQ(state.dc_dct_pred[1], 0);
+        // P resets the forward predictors; B keeps everything.
+        EXPECT_EQ(state.PMV[0][0][0], c.type == PICTURE_P ? 0 : 7);
+        EXPECT_EQ(state.PMV[1][0][1], c.type == PICTURE_P ? 0 : 7);
+        EXPECT_EQ(state.PMV[0][1][0], 7);
+    }
+}
+
+}  // namespace
+}  // namespace tl::test
