@@ -155,11 +155,17 @@ struct RgbOut {
             V c2, c3;
             colour(s, x + P, c2, c3);
             constexpr int C = 3 * W / 4;  // bytes of one squeezed register
-            const V mask = T::set32(0x00FFFFFF);
-            const V g0 = T::compact24(T::and_(c0, mask));
-            const V g1 = T::compact24(T::and_(c1, mask));
-            const V g2 = T::compact24(T::and_(c2, mask));
-            const V g3 = T::compact24(T::and_(c3, mask));
+            if constexpr (Blend) {  // the fourth bytes hold blended alpha; elsewhere they are 0
+                const V mask = T::set32(0x00FFFFFF);
+                c0 = T::and_(c0, mask);
+                c1 = T::and_(c1, mask);
+                c2 = T::and_(c2, mask);
+                c3 = T::and_(c3, mask);
+            }
+            const V g0 = T::compact24(c0);
+            const V g1 = T::compact24(c1);
+            const V g2 = T::compact24(c2);
+            const V g3 = T::compact24(c3);
             put(0, T::or_(g0, T::template shlBytes<C>(g1)));
             put(1, T::or_(T::template shrBytes<W - C>(g1), T::template shlBytes<2 * C - W>(g2)));
             put(2, T::or_(T::template shrBytes<2 * W - 2 * C>(g2), T::template shlBytes<3 * C - 2 * W>(g3)));
