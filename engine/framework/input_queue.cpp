@@ -70,11 +70,6 @@ void InputQueue::clear() {
     layerDirty_ = false;
 }
 
-std::size_t InputQueue::size() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return entries_.size();
-}
-
 void ManualResetEvent::set() {
     {
         std::lock_guard<std::mutex> lock(mutex_);

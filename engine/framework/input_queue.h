@@ -4,7 +4,6 @@
 // objects; the semaphore's count is the number of queued entries.
 #pragma once
 #include <condition_variable>
-#include <cstddef>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -42,12 +41,10 @@ public:
     // Releases every queued sample and clears both events.
     void clear();
 
-    std::size_t size() const;
-
 private:
     void pushLocked(InputSample* sample);
 
-    mutable std::mutex mutex_;
+    std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<InputSample*> entries_;
     bool wake_ = false;
