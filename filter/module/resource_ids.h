@@ -1,0 +1,4 @@
+// Resource identifiers shared by the module's resource script and its code.
+#pragma once
+
+#define TL_REGISTRY_VIDEO_DECODER_H264 111

@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <FilterVideoDecoder.h>
+
+#include <string>
+
+#include "filter/com/bstr.h"
+#include "filter/com/com_ptr.h"
+#include "filter/settings/filter_settings.h"
+#include "registry_helpers.h"
+
+namespace {
+
+using tl::com::Bstr;
+using tl::com::ComPtr;
+using tl::test::KeyExists;
+using tl::test::ReadRaw;
+using tl::test::Sz;
+
+const wchar_t kH264Class[] = L"CLSID\\{1f350c93-c761-4193-9f2b-8cfdf51c2998}";
+const wchar_t kH264ProgId[] = L"Tarvello.VideoDecoderH264";
+const wchar_t kTypeLib[] = L"TypeLib\\{beb30473-26da-4d67-9763-e9a6aa69eaf4}";
+const wchar_t kH264Interface[] = L"Interface\\{1f350cc3-c761-4193-9f2b-8cfdf51c2998}";
+const wchar_t kFilterInterface[] = L"Interface\\{1f350cb0-c761-4193-9f2b-8cfdf51c2998}";
+const std::wstring kUserKey = tl::kSettingsKeyPath;
+
+using EntryPoint = HRESULT(STDAPICALLTYPE*)();
+using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+
+// The module under test, loaded the way regsvr32 loads it.
+class ModuleTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        wchar_t exe[MAX_PATH];
+        GetModuleFileNameW(nullptr, exe, MAX_PATH);
+        path_ = exe;
+        path_.replace(path_.find_last_of(L'\\') + 1, std::wstring::npos, L"tlVideoDecoder.ax");
+        module_ = LoadLibraryW(path_.c_str());
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    }
+    static void TearDownTestSuite() {
+        CoUninitialize();
+        FreeLibrary(module_);
+    }
+    void SetUp() override {
+        ASSERT_NE(module_, nullptr) << "tlVideoDecoder.ax beside the test";
+        tl::test::DeleteKeyTree(HKEY_CURRENT_USER, kUserKey);
+    }
+    void TearDown() override {
+        Call("DllUnregisterServer");
+        tl::test::DeleteKeyTree(HKEY_CURRENT_USER, kUserKey);
+    }
+
+    static HRESULT Call(const char* name) {
+        auto entry = reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+        return entry ? entry() : E_NOTIMPL;
+    }
+    static HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
+        auto entry = reinterpret_cast<GetClassObjectFn>(
+            reinterpret_cast<void*>(GetProcAddress(module_, "DllGetClassObject")));
+        return entry(clsid, riid, ppv);
+    }
+    static bool ClassesKey(const std::wstring& path) { return KeyExists(HKEY_CLASSES_ROOT, path); }
+    static std::optional<tl::test::RawValue> ClassesValue(const std::wstring& path, const wchar_t* name) {
+        return ReadRaw(HKEY_CLASSES_ROOT, path, name);
+    }
+
+    static inline HMODULE module_ = nullptr;
+    static inline std::wstring path_;
+};
+
+TEST_F(ModuleTest, ClassObjectsAndUnloading) {
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(GetClassObject(__uuidof(FilterVideoDecoder), IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE)
+        << "only classes that exist are served";
+    EXPECT_EQ(out, nullptr);
+    EXPECT_EQ(Call("DllCanUnloadNow"), S_OK);
+
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(GetClassObject(__uuidof(VideoDecoderH264), IID_IClassFactory, factory.OutVoid()), S_OK);
+    EXPECT_EQ(Call("DllCanUnloadNow"), S_FALSE);
+
+    ComPtr<IUnknown> outer;
+    ASSERT_EQ(factory->QueryInterface(IID_IUnknown, outer.OutVoid()), S_OK);
+    EXPECT_EQ(factory->CreateInstance(outer.Get(), IID_IUnknown, reinterpret_cast<void**>(&out)),
+              CLASS_E_NOAGGREGATION);
+    outer.Reset();
+
+    ComPtr<IVideoDecoderH264> decoder;
+    ASSERT_EQ(factory->CreateInstance(nullptr, __uuidof(IVideoDecoderH264), decoder.OutVoid()), S_OK);
+    factory.Reset();
+    EXPECT_EQ(Call("DllCanUnloadNow"), S_FALSE) << "a live object keeps the module";
+
+    struct Case {
+        const IID* iid;
+        HRESULT expected;
+    };
+    const Case cases[] = {
+        {&IID_IUnknown, S_OK},
+        {&IID_IDispatch, S_OK},
+        {&__uuidof(IVideoDecoderH264), S_OK},
+        {&__uuidof(IVideoDecoderMPEG2), E_NOINTERFACE},
+        {&__uuidof(IFilterVideoDecoder), E_NOINTERFACE},
+        {&IID_IPersist, E_NOINTERFACE},
+    };
+    for (const Case& t : cases) {
+        ComPtr<IUnknown> itf;
+        EXPECT_EQ(decoder->QueryInterface(*t.iid, itf.OutVoid()), t.expected);
+    }
+
+    Bstr value;
+    ASSERT_EQ(decoder->get_value(value.Out()), S_OK);
+    EXPECT_EQ(value.View(), L"H264 Decoder");
+    EXPECT_EQ(decoder->get_value(nullptr), E_POINTER);
+    decoder.Reset();
+    EXPECT_EQ(Call("DllCanUnloadNow"), S_OK);
+}
+
+TEST_F(ModuleTest, RegistrationWritesClassesTypeLibraryAndUserValues) {
+    ASSERT_EQ(Call("DllRegisterServer"), S_OK);
+
+    const std::wstring cls = kH264Class;
+    EXPECT_EQ(ClassesValue(cls, nullptr), Sz(L"VideoDecoderH264 Class"));
+    EXPECT_EQ(ClassesValue(cls + L"\\InprocServer32", nullptr), Sz(path_));
+    EXPECT_EQ(ClassesValue(cls + L"\\InprocServer32", L"ThreadingModel"), Sz(L"Both"));
+    EXPECT_EQ(ClassesValue(cls + L"\\ProgID", nullptr), Sz(kH264ProgId));
+    EXPECT_TRUE(ClassesKey(cls + L"\\Programmable"));
+    EXPECT_EQ(ClassesValue(cls + L"\\TypeLib", nullptr), Sz(L"{beb30473-26da-4d67-9763-e9a6aa69eaf4}"));
+    EXPECT_EQ(ClassesValue(kH264ProgId, nullptr), Sz(L"Tarvello\u00AE Video Decoder H264"));
+    EXPECT_EQ(ClassesValue(std::wstring(kH264ProgId) + L"\\CLSID", nullptr),
+              Sz(L"{1f350c93-c761-4193-9f2b-8cfdf51c2998}"));
+    EXPECT_FALSE(ClassesKey(L"CLSID\\{1f350c86-c761-4193-9f2b-8cfdf51c2998}"))
+        << "classes that do not exist are not registered";
+
+    const std::wstring win = sizeof(void*) == 8 ? L"\\1.0\\409\\win64" : L"\\1.0\\409\\win32";
+    EXPECT_EQ(ClassesValue(kTypeLib + win, nullptr), Sz(path_));
+    EXPECT_TRUE(ClassesKey(kH264Interface));
+    EXPECT_TRUE(ClassesKey(kFilterInterface));
+
+    EXPECT_EQ(tl::test::CountValues(HKEY_CURRENT_USER, kUserKey), 2) << "settings appear only with a filter";
+    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kUserKey, L"modulePath"), Sz(path_));
+    EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kUserKey, L"moduleVersion"),
+              Sz(L"v1.0.0.0, Release(Unicode), assembled on Oct 12 2006"));
+}
+
+TEST_F(ModuleTest, RegisteredClassWorksThroughComAndAutomation) {
+    ASSERT_EQ(Call("DllRegisterServer"), S_OK);
+    CLSID clsid{};
+    ASSERT_EQ(CLSIDFromProgID(kH264ProgId, &clsid), S_OK);
+    EXPECT_TRUE(IsEqualCLSID(clsid, __uuidof(VideoDecoderH264)));
+
+    ComPtr<IDispatch> dispatch;
+    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, dispatch.OutVoid()), S_OK);
+    UINT count = 0;
+    EXPECT_EQ(dispatch->GetTypeInfoCount(&count), S_OK);
+    EXPECT_EQ(count, 1u);
+
+    std::wstring name = L"value";
+    LPOLESTR names[] = {name.data()};
+    DISPID id = 99;
+    ASSERT_EQ(dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+    EXPECT_EQ(id, DISPID_VALUE);
+
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    VARIANT result;
+    VariantInit(&result);
+    ASSERT_EQ(dispatch->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result,
+                               nullptr, nullptr),
+              S_OK);
+    ASSERT_EQ(result.vt, VT_BSTR);
+    EXPECT_STREQ(result.bstrVal, L"H264 Decoder");
+    VariantClear(&result);
+    EXPECT_EQ(dispatch->Invoke(0x60020001, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result,
+                               nullptr, nullptr),
+              DISP_E_MEMBERNOTFOUND);
+}
+
+TEST_F(ModuleTest, UnregistrationRemovesWhatRegistrationWrote) {
+    const bool systemUnknown = ClassesKey(L"Interface\\{00000000-0000-0000-C000-000000000046}");
+    ASSERT_EQ(Call("DllRegisterServer"), S_OK);
+    tl::FilterSettings settings;
+    tl::ResetToDefaults(settings);
+    tl::SaveSettings(settings);
+    tl::test::WriteRaw(HKEY_CURRENT_USER, kUserKey + L"\\Plugins\\InfoLayer", L"bPluginEnabled",
+                       tl::test::Dword(1));
+
+    ASSERT_EQ(Call("DllUnregisterServer"), S_OK);
+    EXPECT_FALSE(ClassesKey(kH264Class));
+    EXPECT_FALSE(ClassesKey(kH264ProgId));
+    EXPECT_FALSE(ClassesKey(kTypeLib));
+    EXPECT_FALSE(ClassesKey(kH264Interface));
+    EXPECT_FALSE(ClassesKey(kFilterInterface));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUserKey)) << "the user's settings go with the module";
+    EXPECT_TRUE(ClassesKey(L"CLSID"));
+    EXPECT_EQ(ClassesKey(L"Interface\\{00000000-0000-0000-C000-000000000046}"), systemUnknown);
+}
+
+}  // namespace
