@@ -2,6 +2,8 @@
 // discontinuities and the byte count, seen through the decoder object.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine/framework/sample_flags.h"
 #include "tests/framework/decoder_rig.h"
 
@@ -13,15 +15,21 @@ using test::DecoderRig;
 
 Bytes pesPacket(const Bytes& payload, bool mpeg2 = true) {
     const int length = 3 + 5 + int(payload.size());
-    Bytes b = {0, 0, 1, 0xE0, std::uint8_t(length >> 8), std::uint8_t(length), std::uint8_t(mpeg2 ? 0x80 : 0x0F),
-               0x80, 5, 0x21, 0x00, 0x01, 0x00, 0x01};
-    b.insert(b.end(), payload.begin(), payload.end());
+    const std::uint8_t header[14] = {0, 0, 1, 0xE0, std::uint8_t(length >> 8), std::uint8_t(length),
+                                     std::uint8_t(mpeg2 ? 0x80 : 0x0F), 0x80, 5, 0x21, 0x00, 0x01, 0x00, 0x01};
+    Bytes b(sizeof header + payload.size());
+    std::copy(header, header + sizeof header, b.begin());
+    std::copy(payload.begin(), payload.end(), b.begin() + sizeof header);
     return b;
 }
 
 Bytes packed(const Bytes& pes, bool systemHeader = false) {
     Bytes b = {0, 0, 1, 0xBA, 0x44, 0x00, 0x04, 0x00, 0x04, 0x01, 0x01, 0x89, 0xC3, 0xF8};
-    if (systemHeader) b.insert(b.end(), {0, 0, 1, 0xBB, 0, 0});
+    if (systemHeader) {
+        const Bytes header = {0, 0, 1, 0xBB, 0, 0};
+        b.insert(b.end(), header.begin(), header.end());
+    }
+    b.reserve(b.size() + pes.size());
     b.insert(b.end(), pes.begin(), pes.end());
     return b;
 }
