@@ -2,7 +2,11 @@
 // derives from its interfaces, leaves IUnknown to these templates and provides
 //     static const tl::com::InterfaceEntry* InterfaceMap();
 // Optionally it provides HRESULT FinalConstruct(), run once the object holds its
-// first reference, for construction steps that can fail with an HRESULT.
+// first reference, for construction steps that can fail with an HRESULT. A class
+// that needs its controlling unknown (to aggregate an inner object, or for an
+// embedded sub-object's Owner()) declares
+//     virtual IUnknown* ControllingUnknown() = 0;
+// which Object and Aggregatable implement.
 //
 //   Object<T>        a stand-alone object, counted in the module's object count.
 //   Aggregatable<T>  an object that may be aggregated by an outer object: its
@@ -66,6 +70,7 @@ public:
         return left;
     }
 
+    // The object's identity.
     IUnknown* ControllingUnknown() { return Base::InterfaceMap()[0].cast(static_cast<Base*>(this)); }
 
 private:

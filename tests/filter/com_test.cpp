@@ -166,6 +166,8 @@ public:
     }
     int STDMETHODCALLTYPE C() override { return 30; }
 
+    virtual IUnknown* ControllingUnknown() = 0;
+
     double padding = 0.0;
     tl::com::Embedded<Part> part;
 
@@ -176,7 +178,7 @@ protected:
 Holder* Part::OwnerObject() {
     return tl::com::ContainerOf(static_cast<tl::com::Embedded<Part>*>(this), &Holder::part);
 }
-IUnknown* Part::Owner() { return static_cast<ITestC*>(OwnerObject()); }
+IUnknown* Part::Owner() { return OwnerObject()->ControllingUnknown(); }
 
 TEST_F(ComHelperTest, EmbeddedPartDelegatesCountingToItsOwner) {
     ComPtr<ITestC> holder;
@@ -215,6 +217,7 @@ public:
         return map;
     }
     int STDMETHODCALLTYPE A() override { return 100; }
+    virtual IUnknown* ControllingUnknown() = 0;
 
 protected:
     ~Inner() { ++g_destroyed; }
@@ -267,6 +270,8 @@ TEST_F(ComHelperTest, AggregatedObjectDelegatesToItsOuterObject) {
     a->Release();
     EXPECT_EQ(outer.refs, 1u);
 
+    EXPECT_EQ(static_cast<Inner*>(a)->ControllingUnknown(), static_cast<IUnknown*>(&outer));
+
     ComPtr<IUnknown> innerUnknown;
     ASSERT_EQ(outer.inner_->QueryInterface(IID_IUnknown, innerUnknown.OutVoid()), S_OK);
     EXPECT_EQ(innerUnknown.Get(), outer.inner_.Get()) << "the inner unknown answers for itself";
@@ -284,6 +289,7 @@ TEST_F(ComHelperTest, AggregatableObjectAlsoStandsAlone) {
     ComPtr<ITestA> again;
     ASSERT_EQ(viaA->QueryInterface(__uuidof(ITestA), again.OutVoid()), S_OK);
     EXPECT_EQ(again.Get(), a.Get());
+    EXPECT_EQ(static_cast<Inner*>(a.Get())->ControllingUnknown(), viaA.Get()) << "its own inner unknown";
     EXPECT_EQ(a->AddRef(), 4u);
     EXPECT_EQ(a->Release(), 3u);
     void* out = reinterpret_cast<void*>(1);

@@ -19,7 +19,8 @@ using tl::test::WideBytes;
 
 const std::wstring kKey = tl::kSettingsKeyPath;
 
-// What a first load on a machine without the key leaves in the registry.
+// What a first load on a machine without the key leaves in the registry, in the
+// order in which the values are read and written.
 struct Expected {
     const wchar_t* name;
     RawValue value;
@@ -196,6 +197,13 @@ TEST_F(SettingsRegistryTest, SaveCreatesAMissingKeyAndRoundTrips) {
         SCOPED_TRACE(testing::PrintToString(std::wstring(setting.registryName)));
         EXPECT_EQ(tl::GetSettingNumber(loaded, setting), tl::GetSettingNumber(saved, setting));
         EXPECT_EQ(tl::GetSettingString(loaded, setting), tl::GetSettingString(saved, setting));
+    }
+}
+
+TEST(SettingsTableTest, RegistryOrderIsTheReadAndWriteOrder) {
+    ASSERT_EQ(FirstStartValues().size(), tl::kSettingCount);
+    for (std::size_t i = 0; i < tl::kSettingCount; ++i) {
+        EXPECT_EQ(std::wstring_view(tl::kSettings[i].registryName), FirstStartValues()[i].name) << i;
     }
 }
 
