@@ -1,0 +1,313 @@
+// Whole pictures through the software decoding path: well-formed slices,
+// predictors across slices, malformed slices, vectors far outside the picture,
+// field pictures predicting from their own frame, slices that overrun their row.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "engine/macroblock/parser_state.h"
+#include "engine/macroblock/slice_header.h"
+#include "engine/macroblock/software_decoding_path.h"
+#include "tests/macroblock/bit_writer.h"
+
+namespace tl::test {
+namespace {
+
+constexpr int kGuard = 64;
+constexpr std::uint8_t kGuardByte = 0xA5;
+
+// A 4:2:0 frame with guard bytes around each plane.
+struct TestFrame {
+    TestFrame(int w, int h, std::uint8_t fill) : width(w), height(h) {
+        const int sizes[3] = {w * h, w * h / 4, w * h / 4};
+        for (int i = 0; i < 3; ++i) {
+            memory[i].assign(static_cast<std::size_t>(sizes[i] + 2 * kGuard), kGuardByte);
+            std::fill(memory[i].begin() + kGuard, memory[i].end() - kGuard, fill);
+            picture.planes[i] = memory[i].data() + kGuard;
+        }
+        picture.lumaStride = w;
+        picture.chromaStride = w / 2;
+        picture.lumaSize = w * h;
+        picture.chromaFormat = CHROMA_420;
+        picture.width = w;
+        picture.height = h;
+    }
+    bool guardsIntact() const {
+        for (const auto& m : memory)
+            for (int i = 0; i < kGuard; ++i)
+                if (m[i] != kGuardByte || m[m.size() - 1 - i] != kGuardByte) return false;
+        return true;
+    }
+    std::uint8_t& luma(int x, int y) { return picture.planes[0][y * width + x]; }
+    std::uint8_t& cb(int x, int y) { return picture.planes[1][y * width / 2 + x]; }
+
+    int width, height;
+    std::vector<std::uint8_t> memory[3];
+    Picture picture;
+};
+
+StreamState streamFor(int w, int h, int type, int structure = FRAME_PICTURE) {
+    StreamState s;
+    s.horizontal_size = w;
+    s.vertical_size = h;
+    s.chroma_format = CHROMA_420;
+    s.mb_width = w / 16;
+    s.mb_height = h / 16;
+    s.coded_width = w;
+    s.coded_height = h;
+    s.block_count = 6;
+    s.picture_coding_type = type;
+    s.picture_structure = structure;
+    s.frame_pred_frame_dct = structure == FRAME_PICTURE;
+    s.f_code[0][0] = s.f_code[0][1] = s.f_code[1][0] = s.f_code[1][1] = 1;
+    for (int i = 0; i < 64; ++i) {
+        s.intra_quantiser_matrix[i] = s.chroma_intra_quantiser_matrix[i] = 16;
+        s.non_intra_quantiser_matrix[i] = s.chroma_non_intra_quantiser_matrix[i] = 16;
+    }
+    return s;
+}
+
+void sliceHeader(SliceBitWriter& w, int row, int quantiserCode = 8) {
+    w.startCode(static_cast<std::uint8_t>(row + 1));
+    w.put(static_cast<std::uint32_t>(quantiserCode), 5);
+    w.bits("0");
+}
+
+// An intra macroblock of an I picture whose blocks carry only a DC difference:
+// `lumaDc` for block 0 (as size code and bits), 0 for the rest.
+void intraDcMacroblock(SliceBitWriter& w, const char* increment, const char* lumaDc = "100") {
+    w.bits(increment).bits("1");  // macroblock_type: intra
+    w.bits(lumaDc).bits("10");
+    for (int b = 1; b < 4; ++b) w.bits("100 10");
+    for (int b = 0; b < 2; ++b) w.bits("00 10");
+}
+
+HResult decode(const std::vector<std::uint8_t>& data, const StreamState& s, PictureTargets targets,
+               DecodingPath& path) {
+    TestReader t{data};
+    return path.decodePicture(t.reader, s, targets);
+}
+
+TEST(SliceDecode, IntraPictureWithDcPredictionAcrossMacroblocksAndSlices) {
+    TestFrame frame(32, 32, 0);
+    SliceBitWriter w;
+    sliceHeader(w, 0);
+    intraDcMacroblock(w, "1", "101 100");  // block 0: +4, predictor carries to the rest
+    intraDcMacroblock(w, "1");
+    sliceHeader(w, 1);                      // new slice: predictors back to 0
+    intraDcMacroblock(w, "1");
+    intraDcMacroblock(w, "1", "00 0");     // -1
+    auto path = makeSoftwareDecodingPath();
+    EXPECT_EQ(decode(w.finish(), streamFor(32, 32, PICTURE_I), {&frame.picture}, *path), kPictureFinished);
+    EXPECT_EQ(path->errors(), 0u);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const int expected = y < 16 ? 132 : x < 16 ? 128 : 127;
+            ASSERT_EQ(frame.luma(x, y), expected) << x << "," << y;
+        }
+    EXPECT_EQ(frame.cb(3, 3), 128);
+    EXPECT_TRUE(frame.guardsIntact());
+}
+
+TEST(SliceDecode, InvalidMacroblockTypeSkipsToTheNextSlice) {
+    TestFrame frame(32, 32, 7);
+    SliceBitWriter w;
+    sliceHeader(w, 0);
+    w.bits("1 00 1111");  // increment, invalid intra type
+    sliceHeader(w, 1);
+    intraDcMacroblock(w, "1");
+    intraDcMacroblock(w, "1");
+    auto path = makeSoftwareDecodingPath();
+    EXPECT_EQ(decode(w.finish(), streamFor(32, 32, PICTURE_I), {&frame.picture}, *path), kPictureFinished);
+    EXPECT_EQ(path->errors(), 1u);
+    EXPECT_EQ(frame.luma(0, 0), 7);    // never decoded: keeps the buffer's content
+    EXPECT_EQ(frame.luma(20, 20), 128);
+}
+
+TEST(SliceDecode, InvalidPatternKeepsTheMacroblocksBeforeIt) {
+    TestFrame reference(32, 32, 90);
+    TestFrame frame(32, 32, 7);
+    SliceBitWriter w;
+    sliceHeader(w, 0);
+    w.bits("1 001 1 1");          // MC not coded, zero vector: copies the reference
+    w.bits("1 01 000000000");     // coded, no MC: invalid coded_block_pattern
+    auto path = makeSoftwareDecodingPath();
+    decode(w.finish(), streamFor(32, 32, PICTURE_P), {&frame.picture, &reference.picture}, *path);
+    EXPECT_EQ(path->errors(), 1u);
+    EXPECT_EQ(frame.luma(5, 5), 90);
+    EXPECT_EQ(frame.luma(20, 5), 7);
+    EXPECT_TRUE(frame.guardsIntact());
+}
+
+TEST(SliceDecode, TruncatedSliceDoesNotReconstructPastTheData) {
+    TestFrame frame(32, 32, 7);
+    SliceBitWriter w;
+    sliceHeader(w, 0);
+    intraDcMacroblock(w, "1");
+    w.bits("1 1 101 1");  // second macroblock cut inside its first block
+    TestReader t{w.data()};
+    auto path = makeSoftwareDecodingPath();
+    const HResult r = path->decodePicture(t.reader, streamFor(32, 32, PICTURE_I), {&frame.picture});
+    EXPECT_TRUE(r == kPictureFinished || r == hr::e_abort);
+    // The next read after the picture reports the end of the stream.
+    EXPECT_EQ(t.reader.nextStartCode() == hr::ok ? t.reader.cache : 0u, 0x1B7u);
+    EXPECT_TRUE(frame.guardsIntact());
+}
+
+TEST(SliceDecode, VectorsFarOutsideThePictureSkipThePrediction) {
+    TestFrame reference(32, 32, 90);
+    TestFrame frame(32, 32, 7);
+    StreamState s = streamFor(32, 32, PICTURE_P);
+    s.f_code[0][0] = s.f_code[0][1] = 9;  // vectors up to +-4096 half samples
+    struct Case {
+        const char* vector;
+        int expected;  // luma of the macroblock
+    };
+    // motion_code +-16 with residual 255: about +-2048 samples; then a small
+    // vector whose block sticks out by one sample at the right edge; then one inside.
+    const Case cases[] = {
+        {"00000011000 11111111  00000011001 11111111", 7},
+        {"00000011000 11111111  1", 7},
+        {"1  00000011001 11111111", 7},
+        {"010 00000000  1", 7},   // +1 half sample at x = 16: column 32 would be read
+        {"011 00000000  1", 90},  // -1 half sample at x = 16: inside
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.vector);
+        TestFrame f(32, 32, 7);
+        SliceBitWriter w;
+        sliceHeader(w, 0);
+        w.bits("011 001").bits(c.vector);  // increment 2 (address 1), MC not coded
+        auto path = makeSoftwareDecodingPath();
+        decode(w.finish(), s, {&f.picture, &reference.picture}, *path);
+        EXPECT_EQ(f.luma(20, 8), c.expected);
+        EXPECT_EQ(f.luma(4, 8), 7);
+        EXPECT_TRUE(f.guardsIntact());
+    }
+}
+
+// A frame whose top field is decoded and bottom field is not yet.
+TestFrame firstFieldDone() {
+    TestFrame f(32, 32, 0);
+    for (int y = 0; y < 32; y += 2)
+        for (int x = 0; x < 32; ++x) f.luma(x, y) = static_cast<std::uint8_t>(40 + y + x);
+    for (int y = 0; y < 16; y += 2)
+        for (int x = 0; x < 16; ++x) f.cb(x, y) = static_cast<std::uint8_t>(60 + y);
+    return f;
+}
+
+TEST(SliceDecode, SecondFieldOfAPFramePredictsFromItsFirstField) {
+    TestFrame reference(32, 32, 200);
+    struct Case {
+        bool secondField;
+        const char* select;  // motion_vertical_field_select
+        bool fromCurrent;
+    };
+    const Case cases[] = {
+        {true, "0", true},    // opposite parity in the second field: this frame's top field
+        {true, "1", false},   // same parity: the reference frame
+        {false, "0", false},  // first field: always the reference frame
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.secondField << c.select);
+        TestFrame frame = firstFieldDone();
+        SliceBitWriter w;
+        sliceHeader(w, 0);
+        // Both macroblocks: MC not coded, field motion, the select, zero vector.
+        w.bits("1 001 01").bits(c.select).bits("1 1");
+        w.bits("1 001 01").bits(c.select).bits("1 1");
+        StreamState s = streamFor(32, 32, PICTURE_P, BOTTOM_FIELD);
+        auto path = makeSoftwareDecodingPath();
+        PictureTargets targets{&frame.picture, &reference.picture, nullptr, c.secondField};
+        EXPECT_EQ(decode(w.finish(), s, targets, *path), kPictureFinished);
+        for (int y = 1; y < 32; y += 2)
+            for (int x = 0; x < 32; ++x)
+                ASSERT_EQ(frame.luma(x, y), c.fromCurrent ? 40 + (y - 1) + x : 200) << x << "," << y;
+        EXPECT_EQ(frame.cb(5, 3), c.fromCurrent ? 60 + 2 : 200);
+        EXPECT_EQ(frame.luma(3, 2), 40 + 2 + 3);  // the top field is left alone
+    }
+}
+
+TEST(SliceDecode, SkippedMacroblocksInAPFieldUseTheSameParity) {
+    SliceBitWriter w;
+    sliceHeader(w, 0);
+    w.bits("1 001 01 0 1 1");    // address 0: top field select (opposite parity), zero vector
+    w.bits("011 001 01 0 1 1");  // increment 2: address 1 skipped, address 2 like address 0
+    StreamState s = streamFor(48, 32, PICTURE_P, BOTTOM_FIELD);
+    TestFrame frame(48, 32, 7);
+    TestFrame reference(48, 32, 0);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 48; ++x) reference.luma(x, y) = static_cast<std::uint8_t>(y & 1 ? 150 : 50);
+    auto path = makeSoftwareDecodingPath();
+    EXPECT_EQ(decode(w.finish(), s, {&frame.picture, &reference.picture}, *path), kPictureFinished);
+    EXPECT_EQ(frame.luma(4, 1), 50);    // macroblock 0: from the top field as selected
+    EXPECT_EQ(frame.luma(20, 1), 150);  // skipped macroblock 1: bottom field, zero vector
+    EXPECT_EQ(frame.luma(36, 1), 50);   // macroblock 2
+    EXPECT_EQ(frame.luma(4, 0), 7);     // the top field is not touched
+    EXPECT_TRUE(frame.guardsIntact());
+}
+
+TEST(SliceDecode, SliceRunningPastItsRowStaysInsideThePicture) {
+    TestFrame frame(32, 32, 7);
+    SliceBitWriter w;
+    sliceHeader(w, 0);
+    intraDcMacroblock(w, "011");             // address 1, end of row 0
+    intraDcMacroblock(w, "1", "00 0");       // address 2: continues on the next row
+    sliceHeader(w, 1);
+    intraDcMacroblock(w, "011", "101 100");  // address 3: last of the picture
+    intraDcMacroblock(w, "1");               // would be address 4: the picture has ended
+    auto path = makeSoftwareDecodingPath();
+    EXPECT_EQ(decode(w.finish(), streamFor(32, 32, PICTURE_I), {&frame.picture}, *path), kPictureFinished);
+    EXPECT_EQ(frame.luma(20, 4), 128);
+    EXPECT_EQ(frame.luma(4, 20), 127);
+    EXPECT_EQ(frame.luma(20, 20), 132);
+    EXPECT_EQ(frame.luma(4, 4), 7);
+    EXPECT_TRUE(frame.guardsIntact());
+}
+
+TEST(SliceDecode, SliceBelowThePictureEndsIt) {
+    TestFrame frame(32, 32, 7);
+    SliceBitWriter w;
+    sliceHeader(w, 5);
+    intraDcMacroblock(w, "1");
+    auto path = makeSoftwareDecodingPath();
+    EXPECT_EQ(decode(w.finish(), streamFor(32, 32, PICTURE_I), {&frame.picture}, *path), kPictureFinished);
+    EXPECT_EQ(frame.luma(0, 0), 7);
+    EXPECT_TRUE(frame.guardsIntact());
+}
+
+TEST(SliceHeader, VerticalPositionExtensionAbove2800Lines) {
+    for (int verticalSize : {2800, 2801}) {
+        StreamState s = streamFor(16, 16, PICTURE_I);
+        s.vertical_size = verticalSize;
+        s.mb_height = 200;
+        const PictureParams p = makePictureParams(s);
+        SliceBitWriter w;
+        w.startCode(2);
+        if (verticalSize > 2800) w.bits("001");
+        w.bits("00011 0 1");
+        TestReader t{w.finish()};
+        ParserState state;
+        std::int32_t address = -1;
+        ASSERT_EQ(parseSliceHeader(t.reader, p, state, address), hr::ok);
+        EXPECT_EQ(address, verticalSize > 2800 ? 129 : 1);
+        EXPECT_EQ(state.quantiser_scale, 6);
+    }
+}
+
+TEST(SliceHeader, ExtraInformationBytesAreSkipped) {
+    const PictureParams p = makePictureParams(streamFor(64, 16, PICTURE_I));
+    SliceBitWriter w;
+    w.startCode(1);
+    // quantiser_scale_code, intra_slice_flag, intra_slice + reserved, two extra bytes.
+    w.bits("00100 1 1 0000000 1 10101010 1 11111111 0 011");
+    TestReader t{w.finish()};
+    ParserState state;
+    std::int32_t address = -1;
+    ASSERT_EQ(parseSliceHeader(t.reader, p, state, address), hr::ok);
+    EXPECT_EQ(address, 1);
+    EXPECT_EQ(state.quantiser_scale, 8);
+}
+
+}  // namespace
+}  // namespace tl::test
