@@ -69,8 +69,8 @@ void convert(const Picture& p, const ConversionContext& c, std::uint8_t* dst, in
 }  // namespace
 
 SimdLevel chooseSimdLevel(std::uint32_t cpuFeatures, const std::uint8_t* dst, int rowPitch, int format) {
-    // YV12 rows start at multiples of the chroma pitch, half of 2 * rowPitch / 3.
-    const int rowStep = format == OUTPUT_YV12 ? 2 * rowPitch / 3 / 2 : rowPitch;
+    // YV12: the luma rows must be aligned; chroma rows that are not get unaligned stores.
+    const int rowStep = format == OUTPUT_YV12 ? 2 * rowPitch / 3 : rowPitch;
     const bool aligned = reinterpret_cast<std::uintptr_t>(dst) % 16 == 0 && rowStep % 16 == 0;
     if ((cpuFeatures & cpu_bit::sse2) && aligned) return SimdLevel::Sse2;
     if (cpuFeatures & cpu_bit::sse) return SimdLevel::Sse;

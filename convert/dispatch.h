@@ -51,8 +51,9 @@ void ConvertFieldBob(const Picture& picture, const ConversionContext& context, s
                      int rowPitch, std::uint8_t topField);
 
 // The tier a conversion into dst runs at: SSE2 when the processor has it and
-// every output row starts on a 16-byte boundary (the SSE2 kernels store with
-// aligned non-temporal stores), else SSE when present, else MMX.
+// every output row (YV12: every luma row) starts on a 16-byte boundary, as the
+// SSE2 kernels store with aligned non-temporal stores; else SSE when present,
+// else MMX.
 SimdLevel chooseSimdLevel(std::uint32_t cpuFeatures, const std::uint8_t* dst, int rowPitch, int format);
 
 // rowPitch of a tightly packed sample of a format (codes 0..7) for pictures

@@ -10,8 +10,11 @@
 namespace tl {
 namespace {  // each kernel file gets its own copy, compiled with its own flags
 
+struct Sse2UnalignedOps;
+
 struct Sse2Ops {
     using V = __m128i;
+    using Unaligned = Sse2UnalignedOps;
     static constexpr int kWidth = 16;
     static constexpr int kPrefetchDistance = 512;
 
@@ -83,6 +86,12 @@ struct Sse2Ops {
         const V lowQword = _mm_set_epi32(0, 0, -1, -1);
         return _mm_or_si128(_mm_and_si128(q, lowQword), _mm_srli_si128(_mm_andnot_si128(lowQword, q), 2));
     }
+};
+
+// The same tier storing with ordinary unaligned stores, for planes whose rows
+// are not 16-byte aligned (YV12 chroma at a pitch of 8 modulo 16).
+struct Sse2UnalignedOps : Sse2Ops {
+    static void store(std::uint8_t* p, V v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 };
 
 }  // namespace

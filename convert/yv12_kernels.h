@@ -4,6 +4,7 @@
 // chroma sample. Instantiated once per tier by yv12_<tier>.cpp.
 #pragma once
 #include <algorithm>
+#include <type_traits>
 
 #include "convert/dispatch.h"
 #include "convert/kernel_select.h"
@@ -13,6 +14,12 @@ namespace tl {
 namespace {
 
 enum class PlaneCorrection { None, Luma, Chroma };
+
+// Tiers whose stores need aligned rows name a variant that stores unaligned.
+template <class T, class = void>
+constexpr bool kHasUnaligned = false;
+template <class T>
+constexpr bool kHasUnaligned<T, std::void_t<typename T::Unaligned>> = true;
 
 template <class T, PlaneCorrection Correct, bool Decimate>
 struct PlaneOut {
@@ -60,12 +67,26 @@ void convertYv12(const KernelArgs& a) {
     const int chromaBytes = std::min(a.width / 2, chromaPitch);
     convertPlane<T, C, lumaFix, false>(a.dst, lumaPitch, std::min(a.width, lumaPitch), a.planes[0],
                                        a.lumaStride, a.height);
-    if (chromaBytes > 0) {
-        convertPlane<T, C, chromaFix, decimate>(cr, chromaPitch, chromaBytes, a.planes[2], chromaStep,
-                                                chromaRows);
-        convertPlane<T, C, chromaFix, decimate>(cb, chromaPitch, chromaBytes, a.planes[1], chromaStep,
-                                                chromaRows);
+    if (chromaBytes <= 0) {
+        T::finish();
+        return;
     }
+    // A luma pitch of 16 modulo 32 leaves the chroma rows 8 bytes off alignment.
+    const auto chromaPlanes = [&](auto ops) {
+        using Ops = decltype(ops);
+        convertPlane<Ops, C, chromaFix, decimate>(cr, chromaPitch, chromaBytes, a.planes[2], chromaStep,
+                                                  chromaRows);
+        convertPlane<Ops, C, chromaFix, decimate>(cb, chromaPitch, chromaBytes, a.planes[1], chromaStep,
+                                                  chromaRows);
+    };
+    if constexpr (kHasUnaligned<T>) {
+        if (chromaPitch % 16 != 0) {
+            chromaPlanes(typename T::Unaligned{});
+            T::finish();
+            return;
+        }
+    }
+    chromaPlanes(T{});
     T::finish();
 }
 

@@ -24,7 +24,8 @@ TEST(Dispatch, TierFromFeaturesAndAlignment) {
         {kMmxSseSse2, 0, 1448, OUTPUT_YUY2, SimdLevel::Sse},                   // rows off by 8
         {cpu_bit::mmx, 0, 1440, OUTPUT_YUY2, SimdLevel::Mmx},
         {0, 0, 1440, OUTPUT_YUY2, SimdLevel::Mmx},                              // no kernel below MMX
-        {kMmxSseSse2, 0, 1080, OUTPUT_YV12, SimdLevel::Sse},                    // chroma rows 360 apart
+        {kMmxSseSse2, 0, 1080, OUTPUT_YV12, SimdLevel::Sse2},                   // chroma rows 360 apart
+        {kMmxSseSse2, 0, 1068, OUTPUT_YV12, SimdLevel::Sse},                    // luma rows 712 apart
         {kMmxSseSse2, 0, 1056, OUTPUT_YV12, SimdLevel::Sse2},                   // 704 luma, 352 chroma
     };
     for (const auto& c : kCases)

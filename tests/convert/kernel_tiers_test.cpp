@@ -31,7 +31,8 @@ struct Geometry {
 Geometry geometryFor(int format, const Picture& p, SimdLevel level) {
     const bool sse2 = level == SimdLevel::Sse2;
     if (format == OUTPUT_YV12) {
-        const int lumaPitch = sse2 ? (p.width + 31) / 32 * 32 : p.width + (p.width % 2 ? 5 : 6);
+        // SSE2: chroma rows aligned for some sizes, 8 bytes off for others.
+        const int lumaPitch = sse2 ? (p.width + 15) / 16 * 16 : p.width + (p.width % 2 ? 5 : 6);
         return {lumaPitch * 3 / 2, p.height, sse2 ? 0 : 3};
     }
     const int bytes = packedRowBytes(format, p.width);
