@@ -59,10 +59,10 @@ HResult decodeAc(BitReader& reader, const DctShortCode* table, const DctShortCod
     if (!Intra) {
         // The first coefficient of a non-intra block: "1s" is run 0, level 1.
         if (HResult r = b.ensure(2); r != hr::ok) return r;
-        if (b.cache & 0x80000000u) {
+        if (b.window() & 0x80000000u) {
             const int natural = scan[0];
             std::int32_t v = static_cast<std::int32_t>((3u * weights[natural]) >> 5);
-            if (b.cache & 0x40000000u) v = -v;
+            if (b.window() & 0x40000000u) v = -v;
             b.skip(2);
             sink.put(natural, 0, v);
             parity ^= static_cast<std::uint32_t>(v);
@@ -71,7 +71,7 @@ HResult decodeAc(BitReader& reader, const DctShortCode* table, const DctShortCod
     }
     for (;;) {
         if (HResult r = b.ensure(24); r != hr::ok) return r;
-        const std::uint32_t w = b.cache;
+        const std::uint32_t w = b.window();
         std::uint32_t run;
         std::uint32_t level;
         std::uint32_t negative;

@@ -1,10 +1,12 @@
 // A register copy of the reader's bit window for the innermost parsing loops.
-// Within one input sample it refills straight from the payload, up to a full
-// 32-bit window; only at a sample boundary does it hand back to the reader,
-// whose refill fetches the next sample. Callers must writeBack() before any
-// other code touches the reader.
+// It holds up to 64 bits and, while at least eight bytes of the current sample
+// remain, refills with one unaligned load; near the end of a sample it refills
+// byte by byte, and only at the sample boundary does it hand back to the
+// reader, whose refill fetches the next sample. Callers must writeBack()
+// before any other code touches the reader.
 #pragma once
 #include <cstdint>
+#include <cstring>
 
 #include "engine/framework/bit_reader.h"
 
@@ -13,10 +15,20 @@ namespace tl {
 struct LocalBits {
     explicit LocalBits(BitReader& r) : reader(r) { load(); }
 
+    // Makes at least n (<= 32) bits valid.
     HResult ensure(int n) {
         if (count >= n) return hr::ok;
-        while (count <= 24 && current != end) {
-            cache |= static_cast<std::uint32_t>(*current++) << (24 - count);
+        if (end - current >= 8) {
+            std::uint64_t v;
+            std::memcpy(&v, current, 8);
+            v = __builtin_bswap64(v);
+            cache |= v >> count;
+            current += (63 - count) >> 3;
+            count |= 56;
+            return hr::ok;
+        }
+        while (count <= 56 && current != end) {
+            cache |= static_cast<std::uint64_t>(*current++) << (56 - count);
             count += 8;
         }
         if (count >= n) return hr::ok;
@@ -26,9 +38,10 @@ struct LocalBits {
         return r;
     }
 
-    std::uint32_t peek(int n) const { return cache >> (32 - n); }
+    std::uint32_t window() const { return static_cast<std::uint32_t>(cache >> 32); }  // next 32 bits
+    std::uint32_t peek(int n) const { return static_cast<std::uint32_t>(cache >> (64 - n)); }
     void skip(int n) {
-        cache = static_cast<std::uint32_t>(static_cast<std::uint64_t>(cache) << n);
+        cache <<= n;
         count -= n;
     }
     std::uint32_t read(int n) {
@@ -37,21 +50,31 @@ struct LocalBits {
         return v;
     }
 
+    // Hands the window back: at most 32 bits stay in the reader's cache; whole
+    // bytes beyond those were read from the current sample and are given back.
     void writeBack() {
-        reader.cache = cache;
-        reader.count = count;
-        reader.current = current;
+        int keep = count;
+        const std::uint8_t* position = current;
+        if (keep > 32) {
+            const int bytes = (keep - 32 + 7) >> 3;
+            keep -= 8 * bytes;
+            position -= bytes;
+        }
+        const std::uint64_t kept = keep ? cache & (~std::uint64_t{0} << (64 - keep)) : 0;
+        reader.cache = static_cast<std::uint32_t>(kept >> 32);
+        reader.count = keep;
+        reader.current = position;
     }
 
     BitReader& reader;
-    std::uint32_t cache = 0;
+    std::uint64_t cache = 0;  // left-aligned; bits below `count` are zero
     int count = 0;
     const std::uint8_t* current = nullptr;
     const std::uint8_t* end = nullptr;
 
 private:
     void load() {
-        cache = reader.cache;
+        cache = static_cast<std::uint64_t>(reader.cache) << 32;
         count = reader.count;
         current = reader.current;
         end = reader.end;
