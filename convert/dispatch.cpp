@@ -39,6 +39,10 @@ void convert(const Picture& p, const ConversionContext& c, std::uint8_t* dst, in
     if (!chromaLayoutOf(chromaFormat, layout)) return;
     if (dst == nullptr || rowPitch <= 0 || p.width <= 0 || p.height <= 0) return;
     if (p.planes[0] == nullptr || p.planes[1] == nullptr || p.planes[2] == nullptr) return;
+    // The kernels read whole rows at these strides; a record that does not hold
+    // its own width is not converted.
+    const int chromaWidth = layout == ChromaLayout::C444 ? p.width : (p.width + 1) / 2;
+    if (p.lumaStride < p.width || p.chromaStride < chromaWidth) return;
     if (isRgb(format) && c.rgbMatrix == nullptr) return;
 
     KernelKey key;

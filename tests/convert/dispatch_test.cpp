@@ -79,6 +79,9 @@ TEST(Dispatch, UnusableArgumentsWriteNothing) {
     for (auto b : run(ConvertProgressive, f, 256)) ASSERT_EQ(b, 0xCD);
     Fixture g(64, 16, 0, OUTPUT_YUY2);
     for (auto b : run(ConvertProgressive, g, 128)) ASSERT_EQ(b, 0xCD);
+    Fixture narrow(64, 16, 1, OUTPUT_YUY2);
+    narrow.pic.picture().chromaStride = 16;
+    for (auto b : run(ConvertProgressive, narrow, 128)) ASSERT_EQ(b, 0xCD);
     Fixture h(64, 16, 1, OUTPUT_YUY2);
     TestBuffer buffer(128, 16, 0);
     ConvertProgressive(h.pic.picture(), h.context, buffer.data(), 0);
