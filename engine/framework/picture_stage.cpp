@@ -1,5 +1,5 @@
 // The picture stage of the decoder object: buffers, references, display order.
-#include <cstring>
+#include <new>
 
 #include "engine/framework/picture_rules.h"
 #include "engine/framework/video_decoder.h"
@@ -19,10 +19,12 @@ bool VideoDecoder::allocateBuffers() {
     const std::int32_t width = stream_.coded_width, height = stream_.coded_height;
     std::lock_guard<std::mutex> lock(overlayMutex_);
     const std::size_t bytes = std::size_t(width) * std::size_t(height) * 4 + 256;
-    overlayAllocation_.reset(new std::uint8_t[bytes]());
+    overlayAllocation_.reset(new (std::nothrow) std::uint8_t[bytes]());
     const std::uintptr_t base = reinterpret_cast<std::uintptr_t>(overlayAllocation_.get());
-    overlaySurface_ = reinterpret_cast<std::uint32_t*>((base + kOverlayAlignment - 1) & ~(kOverlayAlignment - 1));
-    overlayRowMask_.assign(std::size_t(height), 0);
+    overlaySurface_ = base ? reinterpret_cast<std::uint32_t*>((base + kOverlayAlignment - 1) &
+                                                              ~(kOverlayAlignment - 1))
+                           : nullptr;
+    overlayRowMask_.assign(overlaySurface_ ? std::size_t(height) : 0, 0);
     // The layers are drawn anew into the fresh surface.
     damage_.clear();
     MergeDamageRect(damage_, DamageRect{0, 0, width, height});

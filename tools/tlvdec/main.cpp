@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
     }
     std::FILE* text = picturesToStdout ? stderr : stdout;
 
-    DefaultSettings settings;
+    ToolSettings settings;
     TlvdecHost host(pictures, options.timestamps ? text : nullptr, options.frames);
     VideoDecoder decoder;
     if (failed(decoder.Init(&settings, &host))) return fail("the decoder could not start", false);

@@ -45,18 +45,26 @@ private:
     InFlightLimit* limit_;
 };
 
-// The filter's settings at their defaults: no frame skipping, Auto deinterlacing.
-class DefaultSettings final : public DecoderSettings {
+// The settings the decoder reads, at the filter's defaults (no frame
+// skipping, Auto deinterlacing) until an option changes them.
+class ToolSettings final : public DecoderSettings {
 public:
-    std::int32_t frameSkippingToleranceMs() override { return 500; }
-    bool cpuFeatureSSE() override { return true; }
-    bool cpuFeatureSSE2() override { return true; }
-    bool cpuFeatureSSE3() override { return true; }
-    bool alwaysDeinterlace() override { return false; }
-    bool colorCorrection() override { return true; }
-    int deinterlace() override { return 0; }
-    std::int32_t aspectRatioX() override { return 0; }
-    std::int32_t aspectRatioY() override { return 0; }
+    std::int32_t toleranceMs = 500;
+    bool sse = true, sse2 = true, sse3 = true;
+    bool always = false;
+    bool colourCorrection = true;
+    int deinterlaceMode = 0;  // tagDEINTERLACE
+    std::int32_t forcedAspectX = 0, forcedAspectY = 0;
+
+    std::int32_t frameSkippingToleranceMs() override { return toleranceMs; }
+    bool cpuFeatureSSE() override { return sse; }
+    bool cpuFeatureSSE2() override { return sse2; }
+    bool cpuFeatureSSE3() override { return sse3; }
+    bool alwaysDeinterlace() override { return always; }
+    bool colorCorrection() override { return colourCorrection; }
+    int deinterlace() override { return deinterlaceMode; }
+    std::int32_t aspectRatioX() override { return forcedAspectX; }
+    std::int32_t aspectRatioY() override { return forcedAspectY; }
     bool frameSkipping() override { return false; }
     ReferenceTime rendererLateness() override { return 0; }
 };
