@@ -3,13 +3,21 @@
 // widen the prediction to 16 bits, add with saturation and pack back unsigned.
 #include <mmintrin.h>
 
+#include <cstring>
+
 #include "engine/macroblock/kernel_tiers.h"
 
 namespace tl::kernels::mmx {
 namespace {
 
-inline __m64 load8(const std::uint8_t* p) { return *reinterpret_cast<const __m64_u*>(p); }
-inline void store8(std::uint8_t* p, __m64 v) { *reinterpret_cast<__m64_u*>(p) = v; }
+// memcpy rather than an unaligned __m64 type: clang has no __m64_u, and both
+// compilers turn this into a single movq.
+inline __m64 load8(const std::uint8_t* p) {
+    __m64 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void store8(std::uint8_t* p, __m64 v) { std::memcpy(p, &v, sizeof v); }
 inline __m64 wordsAt(const std::int16_t* p) { return *reinterpret_cast<const __m64*>(p); }
 
 struct Intra {

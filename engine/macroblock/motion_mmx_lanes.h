@@ -6,12 +6,19 @@
 #include <mmintrin.h>
 
 #include <cstdint>
+#include <cstring>
 
 namespace tl::kernels {
 namespace {
 
-inline __m64 load8(const std::uint8_t* p) { return *reinterpret_cast<const __m64_u*>(p); }
-inline void store8(std::uint8_t* p, __m64 v) { *reinterpret_cast<__m64_u*>(p) = v; }
+// memcpy rather than an unaligned __m64 type: clang has no __m64_u, and both
+// compilers turn this into a single movq.
+inline __m64 load8(const std::uint8_t* p) {
+    __m64 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+inline void store8(std::uint8_t* p, __m64 v) { std::memcpy(p, &v, sizeof v); }
 
 struct Words {
     __m64 low, high;
