@@ -54,7 +54,7 @@ void VideoDecoder::renegotiate() {
         const std::int32_t size[2] = {s.horizontal_size, s.vertical_size};
         const std::int32_t coded[2] = {s.coded_width, s.coded_height};
         const ReferenceTime period = s.frame_period == kNoTime ? 0 : s.frame_period;
-        // Software output can go on with the old type; the renderer scales.
+        // A refusal is not fatal here: pictures that fit the old type are still delivered.
         host_->changeOutputFormat(size, coded, aspect, s.chroma_format, period);
     }
     negotiated_.codedWidth = s.coded_width;

@@ -16,8 +16,14 @@ struct Decoded {
     std::string types;
 };
 
-Decoded decode(const test::StreamInfo& stream, std::size_t chunk) {
-    const std::vector<std::uint8_t> bytes = test::read_file_bytes(stream.streamPath());
+Decoded decode(const test::StreamInfo& stream, std::size_t chunk, std::uint32_t corruptionSeed = 0) {
+    std::vector<std::uint8_t> bytes = test::read_file_bytes(stream.streamPath());
+    // Optionally overwrite a few bytes at random places (outside a program
+    // stream's packet layer, which the demultiplexer would simply skip).
+    for (std::uint32_t seed = corruptionSeed, k = 0; corruptionSeed && k < 24 && !bytes.empty(); ++k) {
+        seed = seed * 1664525u + 1013904223u;
+        bytes[(seed >> 8) % bytes.size()] = std::uint8_t(seed >> 24);
+    }
     test::FakeSettings settings;
     test::FakeHost host;
     host.format.interlaceFlags = 1;  // one woven sample per picture
@@ -41,6 +47,7 @@ Decoded decode(const test::StreamInfo& stream, std::size_t chunk) {
     EXPECT_EQ(decoder.EndOfStream(), hr::ok);
     Decoded d{decoder.streamInfo(), host.types()};
     decoder.Uninit();
+    EXPECT_EQ(host.liveSamples(), 0);
     return d;
 }
 
@@ -70,6 +77,19 @@ TEST(Corpus, EveryStreamDecodesToItsDescription) {
                 const double want = double(aspect->num) / double(aspect->den);
                 EXPECT_NEAR(got / want, 1.0, 0.01) << d.info.aspectRatioX << ":" << d.info.aspectRatioY;
             }
+        }
+    }
+}
+
+TEST(Corpus, CorruptedStreamsNeverCrashOrHang) {
+    const std::vector<test::StreamInfo> streams = test::list_streams();
+    if (streams.empty()) GTEST_SKIP() << "no streams in " << test::corpus_dir();
+    for (const test::StreamInfo& stream : streams) {
+        if (stream.programStream()) continue;
+        for (std::uint32_t seed = 1; seed <= 3; ++seed) {
+            SCOPED_TRACE(stream.name + " corrupted with seed " + std::to_string(seed));
+            const Decoded d = decode(stream, 4096, seed);
+            EXPECT_LE(d.types.size(), std::size_t(stream.frames()) + 8);
         }
     }
 }
