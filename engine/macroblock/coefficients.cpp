@@ -8,17 +8,6 @@ namespace {
 
 inline int leadingZeros(std::uint32_t w) { return w ? __builtin_clz(w) : 32; }
 
-HResult readDcValue(BitReader& reader, int length, int size, std::int32_t& differential) {
-    reader.skipBits(length);
-    if (size == 0) {
-        differential = 0;
-        return hr::ok;
-    }
-    const std::int32_t v = static_cast<std::int32_t>(reader.readBits(size));
-    differential = (v >> (size - 1)) ? v : v - (1 << size) + 1;
-    return hr::ok;
-}
-
 // Writes coefficients into a dense block; mismatch control toggles bit 0 of
 // coefficient 63.
 struct BlockSink {
@@ -50,12 +39,11 @@ struct RunLevelSink {
 // position of the last stored coefficient (0 after an intra DC, -1 before the
 // first coefficient of a non-intra block); `parity` the running XOR of the
 // stored values, starting at 1.
+// The window is not written back; whoever owns it does.
 template <bool Intra, class Sink>
-HResult decodeAc(BitReader& reader, const DctShortCode* table, const DctShortCode* table6,
-                 const std::uint16_t* weights,
-                 const std::uint8_t* scan, int position, std::uint32_t parity, Sink& sink,
-                 std::uint32_t& errors) {
-    LocalBits b(reader);
+inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctShortCode* table6,
+                        const std::uint16_t* weights, const std::uint8_t* scan, int position,
+                        std::uint32_t parity, Sink& sink, std::uint32_t& errors) {
     if (!Intra) {
         // The first coefficient of a non-intra block: "1s" is run 0, level 1.
         if (HResult r = b.ensure(2); r != hr::ok) return r;
@@ -110,7 +98,6 @@ HResult decodeAc(BitReader& reader, const DctShortCode* table, const DctShortCod
             case 11: e = kDctLeadingZeros11[(w >> 16) & 15]; length = 16; break;
             default:
                 ++errors;
-                b.writeBack();
                 return kBitstreamError;
             }
             run = e.run;
@@ -121,7 +108,6 @@ HResult decodeAc(BitReader& reader, const DctShortCode* table, const DctShortCod
         position += static_cast<int>(run) + 1;
         if (position > 63) {
             ++errors;
-            b.writeBack();
             return kBitstreamError;
         }
         const int natural = scan[position];
@@ -131,75 +117,180 @@ HResult decodeAc(BitReader& reader, const DctShortCode* table, const DctShortCod
         sink.put(natural, static_cast<int>(run), v);
         parity ^= static_cast<std::uint32_t>(v);
     }
-    b.writeBack();
     sink.endOfBlock(parity, position + 1);
     return hr::ok;
 }
 
+// One decoder call on its own window.
+template <bool Intra, class Sink>
+HResult decodeAcOnReader(BitReader& reader, const DctShortCode* table, const DctShortCode* table6,
+                         const std::uint16_t* weights, const std::uint8_t* scan, int position,
+                         std::uint32_t parity, Sink& sink, std::uint32_t& errors) {
+    LocalBits b(reader);
+    const HResult r = decodeAc<Intra>(b, table, table6, weights, scan, position, parity, sink, errors);
+    b.writeBack();
+    return r;
+}
+
+// dct_dc_size_luminance (Table B-12) and the differential that follows.
+inline HResult dcLuma(LocalBits& b, std::int32_t& differential) {
+    if (HResult r = b.ensure(20); r != hr::ok) return r;
+    const std::uint32_t w = b.window();
+    int length;
+    int size;
+    if (!(w & 0x80000000u)) {
+        length = 2;
+        size = 1 + static_cast<int>((w >> 30) & 1);
+    } else if ((w >> 29) != 7) {
+        static constexpr std::int8_t kSizes[4] = {0, 3, 4, 0};  // 100, 101, 110
+        length = 3;
+        size = kSizes[(w >> 29) & 3];
+    } else {
+        int ones = leadingZeros(~w);
+        if (ones > 9) ones = 9;
+        length = ones == 9 ? 9 : ones + 1;
+        size = ones + 2;
+    }
+    b.skip(length);
+    differential = 0;
+    if (size) {
+        const std::int32_t v = static_cast<std::int32_t>(b.read(size));
+        differential = (v >> (size - 1)) ? v : v - (1 << size) + 1;
+    }
+    return hr::ok;
+}
+
+// dct_dc_size_chrominance (Table B-13) and the differential that follows.
+inline HResult dcChroma(LocalBits& b, std::int32_t& differential) {
+    if (HResult r = b.ensure(21); r != hr::ok) return r;
+    const std::uint32_t w = b.window();
+    int length;
+    int size;
+    if ((w >> 30) != 3) {
+        length = 2;
+        size = static_cast<int>(w >> 30);
+    } else {
+        int ones = leadingZeros(~w);
+        if (ones > 10) ones = 10;
+        length = ones == 10 ? 10 : ones + 1;
+        size = ones + 1;
+    }
+    b.skip(length);
+    differential = 0;
+    if (size) {
+        const std::int32_t v = static_cast<std::int32_t>(b.read(size));
+        differential = (v >> (size - 1)) ? v : v - (1 << size) + 1;
+    }
+    return hr::ok;
+}
+
+template <bool B15>
+HResult intraBlocks(BitReader& reader, const IntraBlockJob& job, std::uint32_t& errors) {
+    const DctShortCode* table = B15 ? kTableB15Short.data() : kTableB14Short.data();
+    const DctShortCode* table6 = B15 ? kTableB15LeadingZeros6 : kTableB14LeadingZeros6;
+    LocalBits b(reader);
+    HResult r = hr::ok;
+    for (int i = 0; i < job.blockCount; ++i) {
+        std::int16_t* block = job.blocks + 64 * i;
+        std::int32_t differential;
+        int component = 0;
+        if (i < 4) {
+            r = dcLuma(b, differential);
+        } else {
+            component = 1 + ((i - 4) & 1);
+            r = dcChroma(b, differential);
+        }
+        if (r != hr::ok) break;
+        job.dcPredictors[component] += differential;
+        block[0] = static_cast<std::int16_t>(job.dcPredictors[component] * (1 << job.dcShift));
+        BlockSink sink{block};
+        r = decodeAc<true>(b, table, table6, i < 4 ? job.lumaWeights : job.chromaWeights, job.scan, 0,
+                           1u ^ static_cast<std::uint32_t>(block[0]), sink, errors);
+        if (r != hr::ok) break;
+    }
+    b.writeBack();
+    return r;
+}
+
+}  // namespace
+
+HResult decodeIntraBlocks(BitReader& reader, const IntraBlockJob& job, std::uint32_t& errors) {
+    return job.b15 ? intraBlocks<true>(reader, job, errors) : intraBlocks<false>(reader, job, errors);
+}
+
+HResult decodeNonIntraBlocks(BitReader& reader, std::int16_t* blocks, std::uint32_t pattern, int blockCount,
+                             const std::uint16_t* lumaWeights, const std::uint16_t* chromaWeights,
+                             const std::uint8_t* scan, std::uint32_t& errors) {
+    LocalBits b(reader);
+    HResult r = hr::ok;
+    for (int i = 0; i < blockCount; ++i) {
+        if (!(pattern & (0x80000000u >> i))) continue;
+        BlockSink sink{blocks};
+        blocks += 64;
+        r = decodeAc<false>(b, kTableB14Short.data(), kTableB14LeadingZeros6, i < 4 ? lumaWeights : chromaWeights,
+                            scan, -1, 1u, sink, errors);
+        if (r != hr::ok) break;
+    }
+    b.writeBack();
+    return r;
+}
+
+namespace {
+
 }  // namespace
 
 HResult decodeDcDifferentialLuma(BitReader& reader, std::int32_t& differential) {
-    if (HResult r = reader.ensureBits(20); r != hr::ok) return r;
-    const std::uint32_t w = reader.cache;
-    if (!(w & 0x80000000u)) return readDcValue(reader, 2, 1 + static_cast<int>((w >> 30) & 1), differential);
-    switch (w >> 29) {
-    case 4: return readDcValue(reader, 3, 0, differential);
-    case 5: return readDcValue(reader, 3, 3, differential);
-    case 6: return readDcValue(reader, 3, 4, differential);
-    default: break;
-    }
-    int ones = leadingZeros(~w);
-    if (ones > 9) ones = 9;
-    return readDcValue(reader, ones == 9 ? 9 : ones + 1, ones + 2, differential);
+    LocalBits b(reader);
+    const HResult r = dcLuma(b, differential);
+    b.writeBack();
+    return r;
 }
 
 HResult decodeDcDifferentialChroma(BitReader& reader, std::int32_t& differential) {
-    if (HResult r = reader.ensureBits(21); r != hr::ok) return r;
-    const std::uint32_t w = reader.cache;
-    if ((w >> 30) != 3) return readDcValue(reader, 2, static_cast<int>(w >> 30), differential);
-    int ones = leadingZeros(~w);
-    if (ones > 10) ones = 10;
-    return readDcValue(reader, ones == 10 ? 10 : ones + 1, ones + 1, differential);
+    LocalBits b(reader);
+    const HResult r = dcChroma(b, differential);
+    b.writeBack();
+    return r;
 }
 
 HResult decodeIntraBlockB14(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors) {
     BlockSink sink{block};
-    return decodeAc<true>(reader, kTableB14Short.data(), kTableB14LeadingZeros6, weights, scan, 0,
+    return decodeAcOnReader<true>(reader, kTableB14Short.data(), kTableB14LeadingZeros6, weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(block[0]), sink, errors);
 }
 
 HResult decodeIntraBlockB15(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors) {
     BlockSink sink{block};
-    return decodeAc<true>(reader, kTableB15Short.data(), kTableB15LeadingZeros6, weights, scan, 0,
+    return decodeAcOnReader<true>(reader, kTableB15Short.data(), kTableB15LeadingZeros6, weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(block[0]), sink, errors);
 }
 
 HResult decodeNonIntraBlock(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors) {
     BlockSink sink{block};
-    return decodeAc<false>(reader, kTableB14Short.data(), kTableB14LeadingZeros6, weights, scan, -1, 1u, sink, errors);
+    return decodeAcOnReader<false>(reader, kTableB14Short.data(), kTableB14LeadingZeros6, weights, scan, -1, 1u, sink, errors);
 }
 
 HResult decodeIntraRunLevelB14(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors) {
     RunLevelSink sink{pairs, count};
-    return decodeAc<true>(reader, kTableB14Short.data(), kTableB14LeadingZeros6, weights, scan, 0,
+    return decodeAcOnReader<true>(reader, kTableB14Short.data(), kTableB14LeadingZeros6, weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(pairs[0].value), sink, errors);
 }
 
 HResult decodeIntraRunLevelB15(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors) {
     RunLevelSink sink{pairs, count};
-    return decodeAc<true>(reader, kTableB15Short.data(), kTableB15LeadingZeros6, weights, scan, 0,
+    return decodeAcOnReader<true>(reader, kTableB15Short.data(), kTableB15LeadingZeros6, weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(pairs[0].value), sink, errors);
 }
 
 HResult decodeNonIntraRunLevel(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors) {
     RunLevelSink sink{pairs, count};
-    return decodeAc<false>(reader, kTableB14Short.data(), kTableB14LeadingZeros6, weights, scan, -1, 1u, sink, errors);
+    return decodeAcOnReader<false>(reader, kTableB14Short.data(), kTableB14LeadingZeros6, weights, scan, -1, 1u, sink, errors);
 }
 
 }  // namespace tl

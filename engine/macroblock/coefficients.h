@@ -27,6 +27,27 @@ HResult decodeIntraBlockB15(BitReader& reader, std::int16_t* block, const std::u
 HResult decodeNonIntraBlock(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors);
 
+// All blocks of one intra macroblock (DC difference, then AC codes, per block),
+// read through one bit window. The blocks are zeroed by the caller; the DC
+// predictors are updated.
+struct IntraBlockJob {
+    std::int16_t* blocks;  // block_count consecutive blocks
+    int blockCount;
+    const std::uint16_t* lumaWeights;
+    const std::uint16_t* chromaWeights;
+    const std::uint8_t* scan;
+    bool b15;       // intra_vlc_format
+    int dcShift;    // 3 - intra_dc_precision
+    std::int32_t* dcPredictors;  // Y, Cb, Cr
+};
+HResult decodeIntraBlocks(BitReader& reader, const IntraBlockJob& job, std::uint32_t& errors);
+
+// The coded blocks of one non-intra macroblock, stored one after the other
+// from `blocks` (zeroed by the caller). `pattern` has block 0 in bit 31.
+HResult decodeNonIntraBlocks(BitReader& reader, std::int16_t* blocks, std::uint32_t pattern, int blockCount,
+                             const std::uint16_t* lumaWeights, const std::uint16_t* chromaWeights,
+                             const std::uint8_t* scan, std::uint32_t& errors);
+
 // Run-level form: `run` zero coefficients in scan order precede `value`.
 struct RunLevelPair {
     std::int16_t run;

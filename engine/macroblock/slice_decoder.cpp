@@ -16,39 +16,27 @@ std::uint32_t allBlocks(int block_count) {
     return ((1u << block_count) - 1) << (32 - block_count);
 }
 
-HResult decodeIntraBlocks(BitReader& reader, const SliceContext& ctx) {
+HResult intraBlocks(BitReader& reader, const SliceContext& ctx) {
     const PictureParams& p = ctx.params;
     ParserState& state = ctx.state;
     const KernelSlots& k = kernelSlots();
-    const std::uint16_t* lumaWeights = ctx.matrices.get(MATRIX_INTRA_LUMA, state.quantiser_scale);
-    const std::uint16_t* chromaWeights = p.chroma_format == CHROMA_420
-                                             ? lumaWeights
-                                             : ctx.matrices.get(MATRIX_INTRA_CHROMA, state.quantiser_scale);
-    auto decodeAc = p.intra_vlc_format ? decodeIntraBlockB15 : decodeIntraBlockB14;
-    std::int16_t* blocks = ctx.rows.takeBlocks(p.block_count);
-    k.clearFourBlocks(blocks);
-    for (int i = 0; i < p.block_count; ++i) {
-        std::int16_t* block = blocks + 64 * i;
-        std::int32_t differential;
-        int component = 0;
-        HResult r;
-        if (i < 4) {
-            r = decodeDcDifferentialLuma(reader, differential);
-        } else {
-            k.clearBlock(block);
-            component = 1 + ((i - 4) & 1);
-            r = decodeDcDifferentialChroma(reader, differential);
-        }
-        if (r != hr::ok) return r;
-        state.dc_dct_pred[component] += differential;
-        block[0] = static_cast<std::int16_t>(state.dc_dct_pred[component] * (1 << p.intra_dc_shift));
-        r = decodeAc(reader, block, i < 4 ? lumaWeights : chromaWeights, p.scan, state.errors);
-        if (r != hr::ok) return r;
-    }
-    return hr::ok;
+    IntraBlockJob job;
+    job.blockCount = p.block_count;
+    job.lumaWeights = ctx.matrices.get(MATRIX_INTRA_LUMA, state.quantiser_scale);
+    job.chromaWeights = p.chroma_format == CHROMA_420 ? job.lumaWeights
+                                                      : ctx.matrices.get(MATRIX_INTRA_CHROMA, state.quantiser_scale);
+    job.scan = p.scan;
+    job.b15 = p.intra_vlc_format;
+    job.dcShift = p.intra_dc_shift;
+    job.dcPredictors = state.dc_dct_pred;
+    job.blocks = ctx.rows.takeBlocks(p.block_count);
+    k.clearFourBlocks(job.blocks);
+    for (int i = 4; i < p.block_count; ++i) k.clearBlock(job.blocks + 64 * i);
+    return decodeIntraBlocks(reader, job, state.errors);
 }
 
-HResult decodeNonIntraBlocks(BitReader& reader, const SliceContext& ctx, std::uint32_t pattern) {
+HResult nonIntraBlocks(BitReader& reader, const SliceContext& ctx, std::uint32_t pattern) {
+    if (!pattern) return hr::ok;
     const PictureParams& p = ctx.params;
     ParserState& state = ctx.state;
     const KernelSlots& k = kernelSlots();
@@ -61,14 +49,11 @@ HResult decodeNonIntraBlocks(BitReader& reader, const SliceContext& ctx, std::ui
                                            : ctx.matrices.get(MATRIX_NON_INTRA_LUMA, state.quantiser_scale))
                             : ctx.matrices.get(MATRIX_NON_INTRA_CHROMA, state.quantiser_scale);
     }
-    for (int i = 0; i < p.block_count; ++i) {
-        if (!(pattern & mb::coded(i))) continue;
-        std::int16_t* block = ctx.rows.takeBlocks(1);
-        k.clearBlock(block);
-        HResult r = decodeNonIntraBlock(reader, block, i < 4 ? lumaWeights : chromaWeights, p.scan, state.errors);
-        if (r != hr::ok) return r;
-    }
-    return hr::ok;
+    const int coded = __builtin_popcount(pattern);
+    std::int16_t* blocks = ctx.rows.takeBlocks(coded);
+    for (int i = 0; i < coded; ++i) k.clearBlock(blocks + 64 * i);
+    return decodeNonIntraBlocks(reader, blocks, pattern, p.block_count, lumaWeights, chromaWeights, p.scan,
+                                state.errors);
 }
 
 }  // namespace
@@ -115,7 +100,7 @@ HResult parseMacroblock(BitReader& reader, const SliceContext& ctx, std::uint32_
             reader.skipBits(1);  // marker_bit
         }
         flags |= allBlocks(p.block_count);
-        if (HResult r = decodeIntraBlocks(reader, ctx); r != hr::ok) return r;
+        if (HResult r = intraBlocks(reader, ctx); r != hr::ok) return r;
         if (!concealment) state.resetMotionPredictors();
         return hr::ok;
     }
@@ -127,7 +112,7 @@ HResult parseMacroblock(BitReader& reader, const SliceContext& ctx, std::uint32_
         pattern <<= mb::cbpShift;
         flags |= pattern;
     }
-    if (HResult r = decodeNonIntraBlocks(reader, ctx, pattern); r != hr::ok) return r;
+    if (HResult r = nonIntraBlocks(reader, ctx, pattern); r != hr::ok) return r;
     state.resetDcPredictors();
 
     if (p.picture_coding_type == PICTURE_P && !(flags & mb::motionForward)) {
