@@ -16,19 +16,21 @@ namespace {
 constexpr int kGuard = 64;
 constexpr std::uint8_t kGuardByte = 0xA5;
 
-// A 4:2:0 frame with guard bytes around each plane.
+// A frame with guard bytes around each plane.
 struct TestFrame {
-    TestFrame(int w, int h, std::uint8_t fill) : width(w), height(h) {
-        const int sizes[3] = {w * h, w * h / 4, w * h / 4};
+    TestFrame(int w, int h, std::uint8_t fill, int chromaFormat = CHROMA_420)
+        : width(w), height(h), chromaWidth(chromaFormat == CHROMA_444 ? w : w / 2),
+          chromaHeight(chromaFormat == CHROMA_420 ? h / 2 : h) {
+        const int sizes[3] = {w * h, chromaWidth * chromaHeight, chromaWidth * chromaHeight};
         for (int i = 0; i < 3; ++i) {
             memory[i].assign(static_cast<std::size_t>(sizes[i] + 2 * kGuard), kGuardByte);
             std::fill(memory[i].begin() + kGuard, memory[i].end() - kGuard, fill);
             picture.planes[i] = memory[i].data() + kGuard;
         }
         picture.lumaStride = w;
-        picture.chromaStride = w / 2;
+        picture.chromaStride = chromaWidth;
         picture.lumaSize = w * h;
-        picture.chromaFormat = CHROMA_420;
+        picture.chromaFormat = chromaFormat;
         picture.width = w;
         picture.height = h;
     }
@@ -39,23 +41,24 @@ struct TestFrame {
         return true;
     }
     std::uint8_t& luma(int x, int y) { return picture.planes[0][y * width + x]; }
-    std::uint8_t& cb(int x, int y) { return picture.planes[1][y * width / 2 + x]; }
+    std::uint8_t& cb(int x, int y) { return picture.planes[1][y * chromaWidth + x]; }
+    std::uint8_t& cr(int x, int y) { return picture.planes[2][y * chromaWidth + x]; }
 
-    int width, height;
+    int width, height, chromaWidth, chromaHeight;
     std::vector<std::uint8_t> memory[3];
     Picture picture;
 };
 
-StreamState streamFor(int w, int h, int type, int structure = FRAME_PICTURE) {
+StreamState streamFor(int w, int h, int type, int structure = FRAME_PICTURE, int chromaFormat = CHROMA_420) {
     StreamState s;
     s.horizontal_size = w;
     s.vertical_size = h;
-    s.chroma_format = CHROMA_420;
+    s.chroma_format = chromaFormat;
     s.mb_width = w / 16;
     s.mb_height = h / 16;
     s.coded_width = w;
     s.coded_height = h;
-    s.block_count = 6;
+    s.block_count = chromaFormat == CHROMA_444 ? 12 : chromaFormat == CHROMA_422 ? 8 : 6;
     s.picture_coding_type = type;
     s.picture_structure = structure;
     s.frame_pred_frame_dct = structure == FRAME_PICTURE;
@@ -274,6 +277,67 @@ TEST(SliceDecode, SliceBelowThePictureEndsIt) {
     EXPECT_EQ(decode(w.finish(), streamFor(32, 32, PICTURE_I), {&frame.picture}, *path), kPictureFinished);
     EXPECT_EQ(frame.luma(0, 0), 7);
     EXPECT_TRUE(frame.guardsIntact());
+}
+
+TEST(SliceDecode, IntraChromaBlocksOfEachFormat) {
+    for (int format : {CHROMA_420, CHROMA_422, CHROMA_444}) {
+        SCOPED_TRACE(format);
+        TestFrame frame(32, 16, 7, format);
+        const int chromaBlocks = format == CHROMA_444 ? 8 : format == CHROMA_422 ? 4 : 2;
+        SliceBitWriter w;
+        sliceHeader(w, 0);
+        w.bits("011 1");  // address 1, intra
+        for (int b = 0; b < 4; ++b) w.bits("100 10");
+        // First Cb block +2, first Cr block -1, the rest 0: predictors carry within each component.
+        for (int b = 0; b < chromaBlocks; ++b) w.bits(b == 0 ? "10 10 10" : b == 1 ? "01 0 10" : "00 10");
+        auto path = makeSoftwareDecodingPath();
+        decode(w.finish(), streamFor(32, 16, PICTURE_I, FRAME_PICTURE, format), {&frame.picture}, *path);
+        EXPECT_EQ(path->errors(), 0u);
+        const int x0 = frame.chromaWidth / 2;
+        for (int y = 0; y < frame.chromaHeight; ++y)
+            for (int x = 0; x < frame.chromaWidth; ++x) {
+                ASSERT_EQ(frame.cb(x, y), x < x0 ? 7 : 130) << x << "," << y;
+                ASSERT_EQ(frame.cr(x, y), x < x0 ? 7 : 127) << x << "," << y;
+            }
+        EXPECT_TRUE(frame.guardsIntact());
+    }
+}
+
+TEST(SliceDecode, ChromaVectorsAreScaledPerFormatWithTruncation) {
+    // Vector (-3, 2) half samples for the macroblock at (16, 16): chroma takes
+    // -3 / 2 = -1 (not -2) horizontally in 4:2:0 and 4:2:2, and 2 / 2 = 1
+    // vertically in 4:2:0; 4:4:4 uses the luma vector.
+    struct Case {
+        int format;
+        int mvx, mvy;  // chroma vector in chroma half samples
+    };
+    const Case cases[] = {{CHROMA_420, -1, 1}, {CHROMA_422, -1, 2}, {CHROMA_444, -3, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        TestFrame reference(48, 48, 0, c.format);
+        auto value = [](int x, int y) { return static_cast<std::uint8_t>((7 * x + 13 * y) & 255); };
+        for (int y = 0; y < reference.chromaHeight; ++y)
+            for (int x = 0; x < reference.chromaWidth; ++x) reference.cb(x, y) = value(x, y);
+        TestFrame frame(48, 48, 0, c.format);
+        SliceBitWriter w;
+        sliceHeader(w, 1);
+        w.bits("011 001 00011 0010");  // address 4, MC not coded, vector (-3, 2)
+        auto path = makeSoftwareDecodingPath();
+        decode(w.finish(), streamFor(48, 48, PICTURE_P, FRAME_PICTURE, c.format), {&frame.picture, &reference.picture},
+               *path);
+        const int cx = c.format == CHROMA_444 ? 16 : 8;
+        const int cy = c.format == CHROMA_420 ? 8 : 16;
+        const int sx = cx + (c.mvx >> 1);
+        const int sy = cy + (c.mvy >> 1);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x) {
+                int sum = 0;
+                for (int dy = 0; dy <= (c.mvy & 1); ++dy)
+                    for (int dx = 0; dx <= (c.mvx & 1); ++dx) sum += value(sx + x + dx, sy + y + dy);
+                const int n = (1 + (c.mvx & 1)) * (1 + (c.mvy & 1));
+                ASSERT_EQ(frame.cb(cx + x, cy + y), (sum + n / 2) / n) << x << "," << y;
+            }
+    }
 }
 
 TEST(SliceHeader, VerticalPositionExtensionAbove2800Lines) {
