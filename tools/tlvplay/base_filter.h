@@ -1,0 +1,57 @@
+// What the tool's filters share: state, clock, graph membership and the pin list.
+// The filter lock guards state and connections; it is recursive because the graph
+// calls back into a filter (pin information) while the filter is connecting.
+#pragma once
+#include <windows.h>
+
+#include <strmif.h>
+#include <vfwmsgs.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "filter/com/com_ptr.h"
+
+namespace tl::tlvplay {
+
+class BaseFilter : public IBaseFilter {
+public:
+    HRESULT STDMETHODCALLTYPE GetClassID(CLSID* clsid) override;
+    HRESULT STDMETHODCALLTYPE Stop() override;
+    HRESULT STDMETHODCALLTYPE Pause() override;
+    HRESULT STDMETHODCALLTYPE Run(REFERENCE_TIME start) override;
+    HRESULT STDMETHODCALLTYPE GetState(DWORD timeout, FILTER_STATE* state) override;
+    HRESULT STDMETHODCALLTYPE SetSyncSource(IReferenceClock* clock) override;
+    HRESULT STDMETHODCALLTYPE GetSyncSource(IReferenceClock** clock) override;
+    HRESULT STDMETHODCALLTYPE EnumPins(IEnumPins** pins) override;
+    HRESULT STDMETHODCALLTYPE FindPin(LPCWSTR id, IPin** pin) override;
+    HRESULT STDMETHODCALLTYPE QueryFilterInfo(FILTER_INFO* info) override;
+    HRESULT STDMETHODCALLTYPE JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) override;
+    HRESULT STDMETHODCALLTYPE QueryVendorInfo(LPWSTR* info) override;
+
+    std::recursive_mutex& Lock() { return lock_; }
+    FILTER_STATE State() const { return state_; }
+    // Sends an event to the graph's event sink, when the filter is in a graph.
+    void NotifyEvent(long code, LONG_PTR param1, LONG_PTR param2);
+
+protected:
+    explicit BaseFilter(const CLSID& clsid) : clsid_(clsid) {}
+    ~BaseFilter() = default;
+
+    virtual std::vector<IPin*> Pins() = 0;
+    // Transitions, called under the filter lock before the new state is recorded.
+    virtual HRESULT OnActivate() { return S_OK; }  // stopped -> paused
+    virtual void OnDeactivate() {}                   // paused or running -> stopped
+    virtual void OnRun() {}                          // -> running
+
+private:
+    CLSID clsid_;
+    std::recursive_mutex lock_;
+    FILTER_STATE state_ = State_Stopped;
+    com::ComPtr<IReferenceClock> clock_;
+    IFilterGraph* graph_ = nullptr;  // not owned: the graph owns its filters
+    std::wstring name_;
+};
+
+}  // namespace tl::tlvplay

@@ -1,0 +1,189 @@
+#include "tools/tlvplay/media_type.h"
+
+#include <amvideo.h>
+#include <dvdmedia.h>
+#include <uuids.h>
+
+#include <cstddef>
+#include <cstring>
+#include <iterator>
+
+#include "tools/tlvplay/media_guids.h"
+
+namespace tl::tlvplay {
+namespace {
+
+constexpr DWORD FourCc(char a, char b, char c, char d) {
+    return DWORD(BYTE(a)) | DWORD(BYTE(b)) << 8 | DWORD(BYTE(c)) << 16 | DWORD(BYTE(d)) << 24;
+}
+
+const OutputFormat kOutputFormats[] = {
+    {"YUY2", &MEDIASUBTYPE_YUY2, 16, FourCc('Y', 'U', 'Y', '2')},
+    {"UYVY", &MEDIASUBTYPE_UYVY, 16, FourCc('U', 'Y', 'V', 'Y')},
+    {"YV12", &MEDIASUBTYPE_YV12, 12, FourCc('Y', 'V', '1', '2')},
+    {"RGB32", &MEDIASUBTYPE_RGB32, 32, BI_RGB},
+    {"RGB24", &MEDIASUBTYPE_RGB24, 24, BI_RGB},
+    {"RGB565", &MEDIASUBTYPE_RGB565, 16, BI_BITFIELDS},
+    {"RGB555", &MEDIASUBTYPE_RGB555, 16, BI_BITFIELDS},
+};
+
+// AM_MPEG2Profile and AM_MPEG2Level from profile_and_level_indication.
+DWORD ProfileOf(int profileAndLevel) {
+    const int profile = (profileAndLevel >> 4) & 7;  // 5 Simple ... 1 High
+    return profile >= 1 && profile <= 5 ? DWORD(6 - profile) : 0;
+}
+
+DWORD LevelOf(int profileAndLevel) {
+    switch (profileAndLevel & 15) {
+        case 10: return 1;  // Low
+        case 8: return 2;   // Main
+        case 6: return 3;   // High 1440
+        case 4: return 4;   // High
+        default: return 0;
+    }
+}
+
+}  // namespace
+
+MediaType::MediaType() { std::memset(&mt_, 0, sizeof mt_); }
+
+MediaType::MediaType(const AM_MEDIA_TYPE& source) : MediaType() {
+    if (FAILED(CopyMediaType(&mt_, source))) std::memset(&mt_, 0, sizeof mt_);
+}
+
+MediaType& MediaType::operator=(const MediaType& other) {
+    if (this != &other) {
+        Clear();
+        if (FAILED(CopyMediaType(&mt_, other.mt_))) std::memset(&mt_, 0, sizeof mt_);
+    }
+    return *this;
+}
+
+MediaType::~MediaType() { FreeMediaType(mt_); }
+
+void MediaType::Clear() {
+    FreeMediaType(mt_);
+    std::memset(&mt_, 0, sizeof mt_);
+}
+
+BYTE* MediaType::AllocateFormat(const GUID& formatType, ULONG size) {
+    CoTaskMemFree(mt_.pbFormat);
+    mt_.pbFormat = static_cast<BYTE*>(CoTaskMemAlloc(size));
+    mt_.cbFormat = mt_.pbFormat ? size : 0;
+    mt_.formattype = mt_.pbFormat ? formatType : GUID_NULL;
+    if (mt_.pbFormat) std::memset(mt_.pbFormat, 0, size);
+    return mt_.pbFormat;
+}
+
+AM_MEDIA_TYPE* MediaType::NewTaskCopy() const {
+    auto* copy = static_cast<AM_MEDIA_TYPE*>(CoTaskMemAlloc(sizeof(AM_MEDIA_TYPE)));
+    if (copy && FAILED(CopyMediaType(copy, mt_))) {
+        CoTaskMemFree(copy);
+        copy = nullptr;
+    }
+    return copy;
+}
+
+HRESULT CopyMediaType(AM_MEDIA_TYPE* target, const AM_MEDIA_TYPE& source) {
+    *target = source;
+    target->pUnk = nullptr;
+    target->pbFormat = nullptr;
+    target->cbFormat = 0;
+    if (source.cbFormat && source.pbFormat) {
+        target->pbFormat = static_cast<BYTE*>(CoTaskMemAlloc(source.cbFormat));
+        if (!target->pbFormat) return E_OUTOFMEMORY;
+        std::memcpy(target->pbFormat, source.pbFormat, source.cbFormat);
+        target->cbFormat = source.cbFormat;
+    }
+    if (source.pUnk) {
+        target->pUnk = source.pUnk;
+        target->pUnk->AddRef();
+    }
+    return S_OK;
+}
+
+void FreeMediaType(AM_MEDIA_TYPE& mt) {
+    CoTaskMemFree(mt.pbFormat);
+    mt.pbFormat = nullptr;
+    mt.cbFormat = 0;
+    if (mt.pUnk) mt.pUnk->Release();
+    mt.pUnk = nullptr;
+}
+
+void DeleteMediaType(AM_MEDIA_TYPE* mt) {
+    if (!mt) return;
+    FreeMediaType(*mt);
+    CoTaskMemFree(mt);
+}
+
+MediaType Mpeg2VideoType(const SequenceInfo& sequence, bool pesPackets) {
+    MediaType type;
+    AM_MEDIA_TYPE& mt = type.Get();
+    mt.majortype = pesPackets ? kMediaTypeMpeg2Pes : MEDIATYPE_Video;
+    mt.subtype = kMediaSubtypeMpeg2Video;
+    mt.bFixedSizeSamples = FALSE;
+    mt.bTemporalCompression = TRUE;
+    const ULONG headerBytes = ULONG(sequence.bytes.size());
+    const ULONG size = ULONG(offsetof(MPEG2VIDEOINFO, dwSequenceHeader)) + headerBytes;
+    auto* info = reinterpret_cast<MPEG2VIDEOINFO*>(type.AllocateFormat(kFormatMpeg2Video, size));
+    if (!info) return type;
+    VIDEOINFOHEADER2& hdr = info->hdr;
+    hdr.rcSource = {0, 0, sequence.width, sequence.height};
+    hdr.rcTarget = hdr.rcSource;
+    hdr.dwBitRate = sequence.bitRate;
+    hdr.AvgTimePerFrame = sequence.framePeriod;
+    hdr.dwInterlaceFlags =
+        sequence.progressiveSequence ? 0 : AMINTERLACE_IsInterlaced | AMINTERLACE_DisplayModeBobOrWeave;
+    hdr.dwPictAspectRatioX = DWORD(sequence.aspectX);
+    hdr.dwPictAspectRatioY = DWORD(sequence.aspectY);
+    hdr.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    hdr.bmiHeader.biWidth = sequence.width;
+    hdr.bmiHeader.biHeight = sequence.height;
+    hdr.bmiHeader.biPlanes = 1;
+    info->cbSequenceHeader = headerBytes;
+    info->dwProfile = ProfileOf(sequence.profileAndLevel);
+    info->dwLevel = LevelOf(sequence.profileAndLevel);
+    std::memcpy(info->dwSequenceHeader, sequence.bytes.data(), headerBytes);
+    return type;
+}
+
+const OutputFormat* FindOutputFormat(const std::string& name) {
+    for (const OutputFormat& format : kOutputFormats)
+        if (_stricmp(format.name, name.c_str()) == 0) return &format;
+    return nullptr;
+}
+
+const OutputFormat* FindOutputFormat(const GUID& subtype) {
+    for (const OutputFormat& format : kOutputFormats)
+        if (IsEqualGUID(*format.subtype, subtype)) return &format;
+    return nullptr;
+}
+
+std::string SubtypeName(const GUID& subtype) {
+    if (const OutputFormat* format = FindOutputFormat(subtype)) return format->name;
+    if (IsEqualGUID(subtype, kMediaSubtypeMpeg2Video)) return "MPEG2_VIDEO";
+    wchar_t text[40];
+    StringFromGUID2(subtype, text, int(std::size(text)));
+    std::string narrow;
+    for (const wchar_t* p = text; *p; ++p) narrow.push_back(char(*p));
+    return narrow;
+}
+
+const BITMAPINFOHEADER* BitmapHeader(const AM_MEDIA_TYPE& mt) {
+    if (!mt.pbFormat) return nullptr;
+    if (IsEqualGUID(mt.formattype, FORMAT_VideoInfo) && mt.cbFormat >= sizeof(VIDEOINFOHEADER))
+        return &reinterpret_cast<const VIDEOINFOHEADER*>(mt.pbFormat)->bmiHeader;
+    if ((IsEqualGUID(mt.formattype, FORMAT_VideoInfo2) || IsEqualGUID(mt.formattype, kFormatMpeg2Video)) &&
+        mt.cbFormat >= sizeof(VIDEOINFOHEADER2))
+        return &reinterpret_cast<const VIDEOINFOHEADER2*>(mt.pbFormat)->bmiHeader;
+    return nullptr;
+}
+
+std::string DescribeMediaType(const AM_MEDIA_TYPE& mt) {
+    std::string text = SubtypeName(mt.subtype);
+    if (const BITMAPINFOHEADER* bih = BitmapHeader(mt))
+        text += " " + std::to_string(bih->biWidth) + "x" + std::to_string(bih->biHeight);
+    return text;
+}
+
+}  // namespace tl::tlvplay
