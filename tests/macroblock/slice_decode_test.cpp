@@ -231,6 +231,53 @@ TEST(SliceDecode, SecondFieldOfAPFramePredictsFromItsFirstField) {
     }
 }
 
+TEST(SliceDecode, SixteenByEightPredictionInAFieldPicture) {
+    TestFrame reference(16, 64, 0);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 16; ++x) reference.luma(x, y) = static_cast<std::uint8_t>(y);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 8; ++x) reference.cb(x, y) = static_cast<std::uint8_t>(2 * y);
+    TestFrame frame(16, 64, 7);
+    SliceBitWriter w;
+    sliceHeader(w, 0);
+    // MC not coded, 16x8; upper half from the bottom field with (0, 0), lower
+    // half from the top field one field line down (0, +2 half samples).
+    w.bits("1 001 10  1 1 1  0 1 0010");
+    auto path = makeSoftwareDecodingPath();
+    EXPECT_EQ(decode(w.finish(), streamFor(16, 64, PICTURE_P, TOP_FIELD), {&frame.picture, &reference.picture},
+                     *path),
+              kPictureFinished);
+    for (int k = 0; k < 16; ++k) ASSERT_EQ(frame.luma(5, 2 * k), k < 8 ? 2 * k + 1 : 2 * k + 2) << k;
+    // Chroma: 4 lines per half; the lower half's vertical chroma vector is one
+    // half sample, so it averages neighbouring top-field chroma lines.
+    for (int j = 0; j < 4; ++j) {
+        EXPECT_EQ(frame.cb(3, 2 * j), 2 * (2 * j + 1)) << j;
+        EXPECT_EQ(frame.cb(3, 2 * (4 + j)), (2 * 2 * (4 + j) + 2 * 2 * (5 + j) + 1) >> 1) << j;
+    }
+    EXPECT_EQ(frame.luma(5, 1), 7);  // the bottom field is not touched
+}
+
+TEST(SliceDecode, DualPrimeInAFieldPicture) {
+    // Top field lines hold 2m, bottom field lines 101 + 2m (m = field line).
+    TestFrame reference(16, 64, 0);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 16; ++x) reference.luma(x, y) = static_cast<std::uint8_t>(y & 1 ? 100 + y : y);
+    TestFrame frame(16, 64, 7);
+    SliceBitWriter w;
+    sliceHeader(w, 1);
+    w.bits("1 001 11  1 0  1 0");  // dual prime, vector (0, 0), dmvector (0, 0)
+    auto path = makeSoftwareDecodingPath();
+    decode(w.finish(), streamFor(16, 64, PICTURE_P, TOP_FIELD), {&frame.picture, &reference.picture}, *path);
+    // Same parity with (0, 0): 2m; opposite parity with the derived (0, -1):
+    // the average of bottom lines m - 1 and m; then the average of both.
+    for (int k = 0; k < 16; ++k) {
+        const int m = 16 + k;
+        const int same = 2 * m;
+        const int opposite = (101 + 2 * (m - 1) + 101 + 2 * m + 1) >> 1;
+        ASSERT_EQ(frame.luma(9, 2 * m), (same + opposite + 1) >> 1) << k;
+    }
+}
+
 TEST(SliceDecode, SkippedMacroblocksInAPFieldUseTheSameParity) {
     SliceBitWriter w;
     sliceHeader(w, 0);
