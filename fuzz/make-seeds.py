@@ -79,14 +79,14 @@ def main():
             for k, u in enumerate(units[:24]):
                 write(os.path.join(out, "pes_parser"), "%s_%03d" % (stem, k), u)
             write(os.path.join(out, "decoder"), stem + "_demuxed",
-                  bytes([0x23, 0x00, 0x05, 0x00, 0x02, 0x00]) + data[:96 * 1024])
+                  bytes([0x23, 0x00, 0x05, 0x00, 0x02, 0x00]) + data[:32 * 1024])
             write(os.path.join(out, "header_parser"), stem, b"\xff" + header_only(data[:64 * 1024]))
             continue
         write(os.path.join(out, "pes_parser"), stem + "_es", data[:256])
         headers = header_only(data)
         for selector in (0x00, 0x07, 0xFF):
             write(os.path.join(out, "header_parser"), "%s_%02x" % (stem, selector), bytes([selector]) + headers)
-        cut = first_pictures(data, 3, 96 * 1024)
+        cut = first_pictures(data, 2, 32 * 1024)
         for k, control in enumerate(DECODER_CONTROLS):
             write(os.path.join(out, "decoder"), "%s_%d" % (stem, k), control + cut)
 

@@ -1,0 +1,259 @@
+// Damaged streams decode to the end without crashing, give every input and
+// output sample back, and recover: the pictures the damage cannot reach (the
+// groups before it, and those from the next self-contained group after it)
+// match the committed reference digests.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/robustness/robustness_rig.h"
+#include "tests/support/corpus.h"
+
+namespace tl::test {
+namespace {
+
+constexpr std::size_t kChunk = 4096;
+
+struct Reference {
+    Bytes stream;
+    std::vector<std::string> digests;
+};
+
+Reference loadReference(const std::string& name) {
+    const StreamInfo info = find_stream(name);
+    return {read_file_bytes(info.streamPath()), read_md5_lines(info.md5Path())};
+}
+
+// Checks one damaged decode against what the damage at [first, last] of the
+// clean elementary stream leaves intact.
+void expectRecovered(const DecodeResult& got, const Reference& ref, const Bytes& cleanStream, std::size_t first,
+                     std::size_t last) {
+    EXPECT_EQ(got.referencesLeft, 0) << "input sample references kept";
+    EXPECT_EQ(got.outputSamplesLeft, 0) << "output samples kept";
+    const IntactPictures intact = intactAround(cleanStream, first, last);
+    ASSERT_LE(intact.intactPrefix, got.digests.size()) << "pictures before the damage lost";
+    for (std::size_t i = 0; i < intact.intactPrefix; ++i)
+        ASSERT_EQ(got.digests[i], ref.digests[i]) << "picture " << i << " before the damage differs";
+    ASSERT_LE(intact.intactTail, got.digests.size()) << "pictures after the resynchronisation point lost";
+    for (std::size_t k = 1; k <= intact.intactTail; ++k)
+        ASSERT_EQ(got.digests[got.digests.size() - k], ref.digests[ref.digests.size() - k])
+            << "picture " << ref.digests.size() - k << " after the resynchronisation point differs";
+}
+
+Bytes concat(const Bytes& a, const Bytes& b) {
+    Bytes out = a;
+    out.insert(out.end(), b.begin(), b.end());
+    return out;
+}
+
+// Offsets inside the stream's structure where a cut hurts most: the start code
+// itself, the first header bytes, the middle of the unit. Every header unit of
+// the first sequence, and every seventh slice there.
+std::vector<std::size_t> structuralPoints(const Bytes& stream) {
+    const std::vector<StartCode> codes = findStartCodes(stream);
+    std::vector<std::size_t> points;
+    int sequences = 0, slices = 0;
+    for (std::size_t i = 0; i + 1 < codes.size(); ++i) {
+        const StartCode& c = codes[i];
+        if (c.code == 0xB3 && ++sequences > 1) break;
+        const bool slice = c.code >= 0x01 && c.code <= 0xAF;
+        if (slice && slices++ % 7 != 0) continue;
+        const std::size_t next = codes[i + 1].offset;
+        points.push_back(c.offset + 2);
+        points.push_back(c.offset + 5);
+        points.push_back(c.offset + (next - c.offset) / 2);
+    }
+    std::sort(points.begin(), points.end());
+    points.erase(std::unique(points.begin(), points.end()), points.end());
+    return points;
+}
+
+std::size_t nextStartCodeAfter(const Bytes& stream, std::size_t at) {
+    for (const StartCode& c : findStartCodes(stream))
+        if (c.offset >= at) return c.offset;
+    return stream.size();
+}
+
+class CorruptStream : public ::testing::TestWithParam<std::string> {
+protected:
+    void SetUp() override { ref_ = loadReference(GetParam()); }
+    Reference ref_;
+};
+
+TEST_P(CorruptStream, CleanStreamDecodesExactlyWithoutErrors) {
+    const DecodeResult got = decodeSamples(cutIntoChunks(ref_.stream, kChunk));
+    EXPECT_EQ(got.errors, 0u);
+    EXPECT_EQ(got.digests, ref_.digests);
+    EXPECT_EQ(got.referencesLeft, 0);
+}
+
+// The stream ends inside a start code, a header or a slice: the pictures of
+// the groups before are all shown, and nothing is kept.
+TEST_P(CorruptStream, TruncatedAtEveryStructuralPoint) {
+    for (std::size_t point : structuralPoints(ref_.stream)) {
+        SCOPED_TRACE("cut at byte " + std::to_string(point));
+        const DecodeResult got = decodeSamples(cutIntoChunks(cut(ref_.stream, 0, point), kChunk));
+        expectRecovered(got, ref_, ref_.stream, point, ref_.stream.size());
+        if (HasFatalFailure()) return;
+    }
+}
+
+// The rest of a unit is lost: the stream goes on at the next start code.
+TEST_P(CorruptStream, UnitCutShortAtEveryStructuralPointRecovers) {
+    for (std::size_t point : structuralPoints(ref_.stream)) {
+        SCOPED_TRACE("unit cut short at byte " + std::to_string(point));
+        const std::size_t resume = nextStartCodeAfter(ref_.stream, point);
+        const Bytes damaged = concat(cut(ref_.stream, 0, point), cut(ref_.stream, resume, ref_.stream.size()));
+        const DecodeResult got = decodeSamples(cutIntoChunks(damaged, kChunk));
+        expectRecovered(got, ref_, ref_.stream, point, resume);
+        if (HasFatalFailure()) return;
+    }
+}
+
+class Garbage {
+public:
+    explicit Garbage(std::uint32_t seed) : state_(seed * 2654435761u + 1) {}
+    std::uint8_t byte() {
+        state_ ^= state_ << 13;
+        state_ ^= state_ >> 17;
+        state_ ^= state_ << 5;
+        return std::uint8_t(state_ >> 11);
+    }
+    // Random bytes that cannot form a start code prefix, not even with zero
+    // bytes before them (no 0x00 or 0x01), or random bytes with slice and
+    // extension start codes planted among them.
+    Bytes make(std::size_t n, bool withStartCodes) {
+        Bytes out;
+        while (out.size() < n) {
+            const std::uint8_t b = byte();
+            if (!withStartCodes) {
+                if (b > 1) out.push_back(b);
+            } else if ((b & 0x3F) == 0) {
+                // Slices of the top rows, which every stream here has.
+                const std::uint8_t code = (b & 0x40) ? std::uint8_t(1 + byte() % 16) : 0xB5;
+                out.insert(out.end(), {0x00, 0x00, 0x01, code});
+            } else {
+                out.push_back(b);
+            }
+        }
+        return out;
+    }
+
+private:
+    std::uint32_t state_;
+};
+
+// Bytes that belong to nothing sit in front of a picture. Without start codes
+// they follow the last slice of the picture before, whose last row is complete:
+// nothing reads them and every picture is exact. With start codes among them
+// they make slices and extensions of garbage: the picture before takes the
+// damage, later ones recover.
+TEST_P(CorruptStream, GarbageBetweenPicturesRecovers) {
+    const std::vector<StartCode> codes = findStartCodes(ref_.stream);
+    int pictures = 0;
+    for (const StartCode& c : codes) {
+        if (c.code != 0x00 || pictures++ >= 6) continue;
+        for (bool withStartCodes : {false, true}) {
+            SCOPED_TRACE("garbage before the picture at byte " + std::to_string(c.offset) +
+                         (withStartCodes ? " with start codes" : ""));
+            Garbage garbage(std::uint32_t(c.offset));
+            const Bytes junk = garbage.make(64 + c.offset % 300, withStartCodes);
+            Bytes damaged = cut(ref_.stream, 0, c.offset);
+            damaged.insert(damaged.end(), junk.begin(), junk.end());
+            damaged.insert(damaged.end(), ref_.stream.begin() + std::ptrdiff_t(c.offset), ref_.stream.end());
+            const DecodeResult got = decodeSamples(cutIntoChunks(damaged, kChunk));
+            if (!withStartCodes) {
+                EXPECT_EQ(got.digests, ref_.digests);
+                EXPECT_EQ(got.errors, 0u);
+                EXPECT_EQ(got.referencesLeft, 0);
+                continue;
+            }
+            std::size_t previousPicture = 0;
+            for (const StartCode& p : codes)
+                if (p.code == 0x00 && p.offset < c.offset) previousPicture = p.offset;
+            expectRecovered(got, ref_, ref_.stream, previousPicture, c.offset);
+            if (HasFatalFailure()) return;
+        }
+    }
+}
+
+// A second slice of the first row inside the intra picture, whose first
+// macroblock has the invalid type code '00': one error, and since nothing of
+// that slice is reconstructed, every picture stays exact.
+TEST_P(CorruptStream, InvalidSliceIsCountedAndChangesNothing) {
+    const std::vector<StartCode> codes = findStartCodes(ref_.stream);
+    std::size_t secondSlice = 0;
+    int slices = 0;
+    for (const StartCode& c : codes)
+        if (c.code >= 0x01 && c.code <= 0xAF && ++slices == 2) secondSlice = c.offset;
+    ASSERT_NE(secondSlice, 0u);
+    // quantiser_scale_code 2, extra_bit_slice 0, address increment 1, type '00'.
+    const Bytes invalidSlice = {0x00, 0x00, 0x01, 0x01, 0x12, 0x3F};
+    Bytes damaged = cut(ref_.stream, 0, secondSlice);
+    damaged.insert(damaged.end(), invalidSlice.begin(), invalidSlice.end());
+    damaged.insert(damaged.end(), ref_.stream.begin() + std::ptrdiff_t(secondSlice), ref_.stream.end());
+    const DecodeResult got = decodeSamples(cutIntoChunks(damaged, kChunk));
+    EXPECT_EQ(got.errors, 1u);
+    EXPECT_EQ(got.digests, ref_.digests);
+    EXPECT_EQ(got.referencesLeft, 0);
+}
+
+// Bits flipped anywhere in the first two sequences: headers, slices, start codes.
+TEST_P(CorruptStream, BitFlipsRecover) {
+    const std::vector<StartCode> codes = findStartCodes(ref_.stream);
+    std::size_t window = ref_.stream.size();
+    int sequences = 0;
+    for (const StartCode& c : codes)
+        if (c.code == 0xB3 && ++sequences == 3) window = c.offset;
+    Garbage draw(7);
+    for (int round = 0; round < 16; ++round) {
+        Bytes damaged = ref_.stream;
+        const std::size_t centre = (std::size_t(draw.byte()) << 16 | std::size_t(draw.byte()) << 8 | draw.byte()) % window;
+        std::size_t first = damaged.size(), last = 0;
+        const int flips = 1 + round % 6;
+        for (int k = 0; k < flips; ++k) {
+            const std::size_t at = std::min(damaged.size() - 1, centre + draw.byte() % 64);
+            damaged[at] ^= std::uint8_t(1u << (draw.byte() & 7));
+            first = std::min(first, at);
+            last = std::max(last, at);
+        }
+        SCOPED_TRACE("bits flipped between bytes " + std::to_string(first) + " and " + std::to_string(last));
+        const DecodeResult got = decodeSamples(cutIntoChunks(damaged, 1 + centre % kChunk));
+        expectRecovered(got, ref_, ref_.stream, first, last);
+        if (HasFatalFailure()) return;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, CorruptStream,
+                         ::testing::Values("prog420_cgop", "intl_tff_ogop", "chroma422", "size331x249"),
+                         [](const ::testing::TestParamInfo<std::string>& p) { return p.param; });
+
+// A program stream whose video PES packets are cut inside their headers: the
+// cut packet is dropped whole, and decoding goes on behind the hole.
+TEST(CorruptProgramStream, PesHeadersCutShortRecover) {
+    const Reference ref = loadReference("program");
+    const std::vector<Bytes> packets = videoPesPackets(ref.stream);
+    ASSERT_GT(packets.size(), 20u);
+    const Bytes es = payloadOf(packets);
+    std::size_t esOffset = 0;
+    for (std::size_t k = 0; k < 16; ++k) {
+        const Bytes& packet = packets[k];
+        const std::size_t payloadLength = payloadOf({packet}).size();
+        const std::size_t headerLength = 9 + packet[8];
+        for (std::size_t keep = 1; keep <= headerLength + 1; keep += 2) {
+            SCOPED_TRACE("packet " + std::to_string(k) + " cut to " + std::to_string(keep) + " bytes");
+            std::vector<Bytes> damaged = packets;
+            damaged[k] = cut(packet, 0, keep);
+            const DecodeResult got = decodeSamples(damaged);
+            expectRecovered(got, ref, es, esOffset, esOffset + payloadLength);
+            if (HasFatalFailure()) return;
+        }
+        esOffset += payloadLength;
+    }
+}
+
+}  // namespace
+}  // namespace tl::test

@@ -1,0 +1,128 @@
+// Damage that once left the decoder in a state it could not handle.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "engine/framework/video_decoder.h"
+#include "tests/framework/stream_writer.h"
+#include "tests/robustness/robustness_rig.h"
+#include "tests/support/corpus.h"
+
+namespace tl::test {
+namespace {
+
+std::vector<std::size_t> offsetsOf(const Bytes& stream, std::uint8_t code) {
+    std::vector<std::size_t> out;
+    for (const StartCode& c : findStartCodes(stream))
+        if (c.code == code) out.push_back(c.offset);
+    return out;
+}
+
+std::uint32_t bitsAt(const Bytes& b, std::size_t bit, int count) {
+    std::uint32_t v = 0;
+    for (int i = 0; i < count; ++i, ++bit) v = v << 1 | ((b[bit / 8] >> (7 - bit % 8)) & 1);
+    return v;
+}
+
+void setBits(Bytes& b, std::size_t bit, int count, std::uint32_t value) {
+    for (int i = count - 1; i >= 0; --i, ++bit) {
+        const std::uint8_t mask = std::uint8_t(0x80 >> (bit % 8));
+        b[bit / 8] = std::uint8_t((value >> i) & 1 ? b[bit / 8] | mask : b[bit / 8] & ~mask);
+    }
+}
+
+void feed(VideoDecoder& decoder, ReferenceCounter& counter, const Bytes& bytes) {
+    for (const Bytes& chunk : cutIntoChunks(bytes, 4096)) {
+        CountedSample* s = CountedSample::make(counter, chunk);
+        ASSERT_EQ(decoder.Receive(s), hr::ok);
+        s->release();
+    }
+}
+
+// A run that ends inside the intra matrix of a sequence header announcing a
+// larger picture must not leave that size behind without its coded sizes: the
+// next run would take pictures of the new size from buffers of the old one,
+// and a renderer that kept the larger connection would be handed rows read
+// past the end of the picture planes.
+TEST(Regressions, SequenceHeaderCutInsideItsMatrixKeepsTheOldSize) {
+    const StreamInfo info = find_stream("prog420_cgop");
+    const Bytes stream = read_file_bytes(info.streamPath());
+    const std::vector<std::size_t> sequences = offsetsOf(stream, 0xB3);
+    const std::vector<std::size_t> groups = offsetsOf(stream, 0xB8);
+    ASSERT_GE(sequences.size(), 3u);
+    ASSERT_GE(groups.size(), 3u);
+
+    BitWriter w;
+    SequenceFields larger;
+    larger.width = 720;
+    larger.height = 576;
+    const std::vector<std::uint8_t> matrix(64, 16);
+    larger.intraMatrix = matrix.data();
+    writeSequenceHeader(w, larger);
+    const Bytes cutHeader = cut(w.data(), 0, 12 + 10);  // start code, fields, ten matrix bytes
+
+    ReferenceCounter counter;
+    WeaveSettings settings;
+    DigestHost host;
+    host.width = 720;
+    host.height = 576;
+    host.refuseFormatChange = true;
+    {
+        VideoDecoder decoder;
+        ASSERT_EQ(decoder.Init(&settings, &host), hr::ok);
+        feed(decoder, counter, cut(stream, 0, sequences[1]));
+        feed(decoder, counter, cutHeader);
+        // The run ends inside the matrix. (Waiting for it matters: a later
+        // EndOfStream could otherwise return at the end of this run.)
+        ASSERT_EQ(decoder.EndOfStream(), hr::ok);
+        // The second group of pictures without its sequence header.
+        feed(decoder, counter, cut(stream, groups[1], sequences[2]));
+        ASSERT_EQ(decoder.EndOfStream(), hr::ok);
+        const tl::StreamInfo after = decoder.streamInfo();
+        EXPECT_EQ(after.sizeX, 352);
+        EXPECT_EQ(after.sizeY, 288);
+        EXPECT_EQ(after.codedSizeX, 352);
+        decoder.Uninit();
+    }
+    EXPECT_EQ(host.deliveries().size(), offsetsOf(cut(stream, 0, sequences[2]), 0x00).size());
+    EXPECT_EQ(counter.live.load(), 0);
+    EXPECT_EQ(host.liveOutputSamples(), 0);
+}
+
+// A sequence extension repeated with a large bit_rate_extension used to add
+// its high bits twice, overflowing the 32-bit bit rate.
+TEST(Regressions, RepeatedSequenceExtensionSetsTheBitRateOnce) {
+    const StreamInfo info = find_stream("prog420_cgop");
+    const Bytes clean = read_file_bytes(info.streamPath());
+    Bytes stream;
+    const std::vector<StartCode> codes = findStartCodes(clean);
+    std::uint32_t bitRate = 0;
+    for (std::size_t i = 0; i < codes.size(); ++i) {
+        const std::size_t from = codes[i].offset;
+        const std::size_t to = i + 1 < codes.size() ? codes[i + 1].offset : clean.size();
+        Bytes unit = cut(clean, from, to);
+        if (codes[i].code == 0xB3) bitRate = bitsAt(unit, 64, 18);
+        const bool sequenceExtension = codes[i].code == 0xB5 && (unit[4] >> 4) == 1;
+        if (sequenceExtension) setBits(unit, 32 + 19, 12, 0xFFF);
+        stream.insert(stream.end(), unit.begin(), unit.end());
+        if (sequenceExtension) stream.insert(stream.end(), unit.begin(), unit.end());
+    }
+    ASSERT_NE(bitRate, 0u);
+
+    ReferenceCounter counter;
+    WeaveSettings settings;
+    DigestHost host;
+    {
+        VideoDecoder decoder;
+        ASSERT_EQ(decoder.Init(&settings, &host), hr::ok);
+        feed(decoder, counter, stream);
+        ASSERT_EQ(decoder.EndOfStream(), hr::ok);
+        EXPECT_EQ(decoder.streamInfo().bitRate, std::int64_t(bitRate | 0xFFFu << 18) * 400);
+        decoder.Uninit();
+    }
+    EXPECT_EQ(host.digests(), read_md5_lines(info.md5Path()));
+    EXPECT_EQ(counter.live.load(), 0);
+}
+
+}  // namespace
+}  // namespace tl::test

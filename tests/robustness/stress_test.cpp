@@ -1,0 +1,182 @@
+// Several threads drive one decoder object at once, as a graph under heavy
+// seeking would: samples and end-of-stream markers from two streaming
+// threads, flushes, end of stream, rate changes, statistics and layer damage,
+// and Init/Uninit cycles. Afterwards every sample reference taken has been
+// given back, and a flush followed by a clean group of pictures decodes it
+// exactly, the first picture marked as a discontinuity. A watchdog ends the
+// process if the threads stop making progress (a deadlock).
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "engine/framework/sample_flags.h"
+#include "engine/framework/video_decoder.h"
+#include "tests/robustness/robustness_rig.h"
+#include "tests/support/corpus.h"
+
+namespace tl::test {
+namespace {
+
+constexpr auto kHammerTime = std::chrono::milliseconds(1500);
+constexpr auto kWatchdogLimit = std::chrono::seconds(120);
+
+// Fails the whole process when the test does not finish in time: a deadlocked
+// thread could never report a failure by itself.
+class Watchdog {
+public:
+    Watchdog()
+        : thread_([this] {
+              std::unique_lock<std::mutex> lock(mutex_);
+              if (!done_changed_.wait_for(lock, kWatchdogLimit, [this] { return done_; })) {
+                  std::fprintf(stderr, "watchdog: the decoder threads made no progress; deadlock\n");
+                  std::abort();
+              }
+          }) {}
+    ~Watchdog() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            done_ = true;
+        }
+        done_changed_.notify_all();
+        thread_.join();
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable done_changed_;
+    bool done_ = false;
+    std::thread thread_;
+};
+
+class Draw {
+public:
+    explicit Draw(std::uint32_t seed) : state_(seed * 2654435761u + 7) {}
+    std::uint32_t below(std::uint32_t n) {
+        state_ ^= state_ << 13;
+        state_ ^= state_ >> 17;
+        state_ ^= state_ << 5;
+        return state_ % n;
+    }
+
+private:
+    std::uint32_t state_;
+};
+
+std::vector<std::size_t> offsetsOf(const Bytes& stream, std::uint8_t code) {
+    std::vector<std::size_t> out;
+    for (const StartCode& c : findStartCodes(stream))
+        if (c.code == code) out.push_back(c.offset);
+    return out;
+}
+
+TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronise) {
+    Watchdog watchdog;
+    const StreamInfo info = find_stream("prog420_cgop");
+    const Bytes stream = read_file_bytes(info.streamPath());
+    const std::vector<std::string> reference = read_md5_lines(info.md5Path());
+    const std::vector<Bytes> chunks = cutIntoChunks(stream, 3000);
+
+    ReferenceCounter counter;
+    WeaveSettings settings;
+    DigestHost host;
+    VideoDecoder decoder;
+    ASSERT_EQ(decoder.Init(&settings, &host), hr::ok);
+
+    const auto deadline = std::chrono::steady_clock::now() + kHammerTime;
+    auto running = [&] { return std::chrono::steady_clock::now() < deadline; };
+    std::atomic<bool> lifecycleBusy{false};
+
+    std::vector<std::thread> threads;
+    for (std::uint32_t feeder = 0; feeder < 2; ++feeder) {
+        threads.emplace_back([&, feeder] {
+            Draw draw(feeder + 1);
+            std::size_t next = draw.below(std::uint32_t(chunks.size()));
+            while (running()) {
+                const std::uint32_t flags = draw.below(8) == 0 ? sample_flag::data_discontinuity : 0;
+                CountedSample* s = CountedSample::make(counter, chunks[next], ReferenceTime(next) * 400000, flags);
+                decoder.Receive(s);  // refused while flushing or stopped; the reference is ours either way
+                s->release();
+                next = (next + 1) % chunks.size();
+                if (draw.below(40) == 0) decoder.Receive(nullptr);
+            }
+        });
+    }
+    threads.emplace_back([&] {
+        Draw draw(11);
+        while (running()) {
+            decoder.Flush(true);
+            std::this_thread::sleep_for(std::chrono::microseconds(draw.below(3000)));
+            decoder.Flush(false);
+            std::this_thread::sleep_for(std::chrono::microseconds(draw.below(20000)));
+        }
+    });
+    threads.emplace_back([&] {
+        while (running()) decoder.EndOfStream();
+    });
+    threads.emplace_back([&] {
+        Draw draw(13);
+        static constexpr double kRates[] = {0.5, 1.0, 2.0, 1.0};
+        const DamageRect rect{0, 0, 64, 32};
+        while (running()) {
+            decoder.SetRate(kRates[draw.below(4)]);
+            const tl::StreamInfo now = decoder.streamInfo();
+            EXPECT_GE(now.frameNum, now.skippedFrames);
+            decoder.OnLayerNotifyDirty(&rect, 1);
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    });
+    threads.emplace_back([&] {
+        Draw draw(17);
+        while (running()) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(30 + draw.below(120)));
+            lifecycleBusy = true;
+            decoder.Uninit();
+            EXPECT_EQ(decoder.Init(&settings, &host), hr::ok);
+            lifecycleBusy = false;
+        }
+    });
+    for (std::thread& t : threads) t.join();
+    EXPECT_FALSE(lifecycleBusy);
+
+    // Flush whatever the threads left, then a part of a group without its
+    // sequence header (undecodable: no reference) and a whole group from its
+    // sequence header: exactly that group comes out, marked as a discontinuity.
+    const std::vector<std::size_t> sequences = offsetsOf(stream, 0xB3);
+    const std::vector<std::size_t> pictures = offsetsOf(stream, 0x00);
+    ASSERT_GE(sequences.size(), 3u);
+    decoder.Flush(true);
+    decoder.Flush(false);
+    host.clearDeliveries();
+    const std::size_t midGroup = pictures[3];
+    for (const Bytes& chunk : cutIntoChunks(cut(stream, midGroup, sequences[2]), 3000)) {
+        CountedSample* s = CountedSample::make(counter, chunk);
+        EXPECT_EQ(decoder.Receive(s), hr::ok);
+        s->release();
+    }
+    ASSERT_EQ(decoder.EndOfStream(), hr::ok);
+
+    const std::vector<DeliveredPicture> delivered = host.deliveries();
+    std::size_t first = 0, count = 0;
+    for (std::size_t p : pictures) {
+        if (p < sequences[1]) ++first;
+        else if (p < sequences[2]) ++count;
+    }
+    ASSERT_EQ(delivered.size(), count);
+    EXPECT_TRUE(delivered[0].flags & sample_flag::data_discontinuity);
+    for (std::size_t i = 0; i < count; ++i) EXPECT_EQ(delivered[i].md5, reference[first + i]) << "picture " << first + i;
+
+    decoder.Uninit();
+    EXPECT_EQ(counter.live.load(), 0) << "input sample references kept after Uninit";
+    EXPECT_EQ(host.liveOutputSamples(), 0);
+    EXPECT_GT(counter.made.load(), 100);
+}
+
+}  // namespace
+}  // namespace tl::test
