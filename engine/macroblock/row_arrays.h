@@ -22,7 +22,6 @@ public:
         blocksUsed_ = 0;
     }
 
-    int capacity() const { return mbWidth_; }
     int recorded() const { return recorded_; }
     bool full() const { return recorded_ == mbWidth_; }
     int freeBlocks() const { return blockCapacity_ - blocksUsed_; }

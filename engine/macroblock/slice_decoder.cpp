@@ -79,6 +79,10 @@ std::uint32_t skippedMacroblockFlags(const PictureParams& params, ParserState& s
     return flags;
 }
 
+namespace {
+
+// One macroblock after its address increment: modes, vectors, pattern and
+// blocks (written to ctx.rows). `flags` receives the complete flags word.
 HResult parseMacroblock(BitReader& reader, const SliceContext& ctx, std::uint32_t& flags) {
     const PictureParams& p = ctx.params;
     ParserState& state = ctx.state;
@@ -131,6 +135,8 @@ HResult parseMacroblock(BitReader& reader, const SliceContext& ctx, std::uint32_
     if (motionTypeOf(flags) == MC_DUAL_PRIME) applyDualPrime(p, state, flags);
     return hr::ok;
 }
+
+}  // namespace
 
 HResult decodeSlice(BitReader& reader, const SliceContext& ctx, std::int32_t& firstAddress) {
     const PictureParams& p = ctx.params;

@@ -29,8 +29,4 @@ HResult decodeSlice(BitReader& reader, const SliceContext& ctx, std::int32_t& fi
 // skipped macroblock does.
 std::uint32_t skippedMacroblockFlags(const PictureParams& params, ParserState& state, std::uint32_t previous);
 
-// One macroblock after its address increment: modes, vectors, pattern and
-// blocks (written to ctx.rows). `flags` receives the complete flags word.
-HResult parseMacroblock(BitReader& reader, const SliceContext& ctx, std::uint32_t& flags);
-
 }  // namespace tl

@@ -29,7 +29,9 @@ public:
 private:
     HResult decodeSlices(BitReader& reader, const StreamState& stream, const PictureTargets& targets) {
         const PictureParams params = makePictureParams(stream);
-        if (params.mb_width <= 0 || params.mb_count <= 0) return skipSlices(reader);
+        if (params.mb_width <= 0 || params.mb_count <= 0 || params.chroma_format < CHROMA_420 ||
+            params.chroma_format > CHROMA_444)
+            return skipSlices(reader);
         rows_.allocate(params.mb_width, params.block_count);
         matrices_.update(stream);
         reconstructor_.begin(params, targets);
