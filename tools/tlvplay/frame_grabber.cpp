@@ -1,0 +1,195 @@
+#include "tools/tlvplay/frame_grabber.h"
+
+#include <evcode.h>
+#include <uuids.h>
+
+#include <cstdio>
+
+#include "filter/com/object.h"
+#include "tools/tlvplay/base_filter.h"
+#include "tools/tlvplay/base_pin.h"
+#include "tools/tlvplay/media_guids.h"
+
+namespace tl::tlvplay {
+namespace {
+
+class FrameGrabber;
+
+class GrabberPin : public BasePin, public IMemInputPin {
+public:
+    GrabberPin(BaseFilter* filter, const GrabberSettings& settings, std::shared_ptr<GrabberCounts> counts)
+        : BasePin(filter, L"In", PINDIR_INPUT), settings_(settings), counts_(std::move(counts)) {}
+
+    static const com::InterfaceEntry* InterfaceMap() {
+        static const com::InterfaceEntry map[] = {
+            com::Entry<GrabberPin, IPin>(),
+            com::Entry<GrabberPin, IMemInputPin>(),
+            {nullptr, nullptr},
+        };
+        return map;
+    }
+
+    HRESULT STDMETHODCALLTYPE Connect(IPin*, const AM_MEDIA_TYPE*) override { return E_UNEXPECTED; }
+
+    HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) override {
+        if (!connector || !mt) return E_POINTER;
+        std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
+        if (connected_) return VFW_E_ALREADY_CONNECTED;
+        if (filter_->State() != State_Stopped) return VFW_E_NOT_STOPPED;
+        PIN_DIRECTION direction;
+        if (FAILED(connector->QueryDirection(&direction)) || direction != PINDIR_OUTPUT)
+            return VFW_E_INVALID_DIRECTION;
+        const HRESULT hr = CheckMediaType(*mt);
+        if (hr != S_OK) return hr;
+        connected_ = com::ComPtr<IPin>(connector);
+        mt_ = MediaType(*mt);
+        return S_OK;
+    }
+
+    HRESULT STDMETHODCALLTYPE EndOfStream() override;
+    HRESULT STDMETHODCALLTYPE BeginFlush() override {
+        flushing_ = true;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE EndFlush() override {
+        flushing_ = false;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override { return S_OK; }
+
+    HRESULT STDMETHODCALLTYPE GetAllocator(IMemAllocator** allocator) override {
+        if (!allocator) return E_POINTER;
+        std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
+        if (!allocator_) {
+            const HRESULT hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER,
+                                                IID_IMemAllocator, allocator_.OutVoid());
+            if (FAILED(hr)) return hr;
+        }
+        allocator_.CopyTo(allocator);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE NotifyAllocator(IMemAllocator* allocator, BOOL) override {
+        if (!allocator) return E_POINTER;
+        std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
+        allocator_ = com::ComPtr<IMemAllocator>(allocator);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetAllocatorRequirements(ALLOCATOR_PROPERTIES*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Receive(IMediaSample* sample) override;
+    HRESULT STDMETHODCALLTYPE ReceiveMultiple(IMediaSample** samples, long count, long* processed) override {
+        if (!samples || !processed) return E_POINTER;
+        *processed = 0;
+        for (long i = 0; i < count; ++i) {
+            const HRESULT hr = Receive(samples[i]);
+            if (hr != S_OK) return hr;
+            ++*processed;
+        }
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE ReceiveCanBlock() override { return S_FALSE; }
+
+    void ResetStream() { flushing_ = false; }
+
+protected:
+    HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override {
+        if (!IsEqualGUID(mt.majortype, MEDIATYPE_Video) || !BitmapHeader(mt)) return VFW_E_TYPE_NOT_ACCEPTED;
+        const OutputFormat* format = FindOutputFormat(mt.subtype);
+        if (!format || (settings_.format && format != settings_.format)) return VFW_E_TYPE_NOT_ACCEPTED;
+        return S_OK;
+    }
+    std::vector<MediaType> ProposedTypes() override { return {}; }
+    void BreakConnect() override { allocator_.Reset(); }
+
+private:
+    GrabberSettings settings_;
+    std::shared_ptr<GrabberCounts> counts_;
+    com::ComPtr<IMemAllocator> allocator_;
+    std::atomic<bool> flushing_{false};
+};
+
+class FrameGrabber : public BaseFilter, public IAMFilterMiscFlags {
+public:
+    FrameGrabber(const GrabberSettings& settings, std::shared_ptr<GrabberCounts> counts)
+        : BaseFilter(kClsidFrameGrabber), counts_(counts), pin_(this, settings, std::move(counts)) {}
+
+    static const com::InterfaceEntry* InterfaceMap() {
+        static const com::InterfaceEntry map[] = {
+            com::Entry<FrameGrabber, IBaseFilter>(),
+            com::Entry<FrameGrabber, IMediaFilter, IBaseFilter>(),
+            com::Entry<FrameGrabber, IPersist, IBaseFilter>(),
+            com::Entry<FrameGrabber, IAMFilterMiscFlags>(),
+            {nullptr, nullptr},
+        };
+        return map;
+    }
+
+    // The graph counts a filter with this flag among the renderers whose
+    // EC_COMPLETE it waits for.
+    ULONG STDMETHODCALLTYPE GetMiscFlags() override { return AM_FILTER_MISC_FLAGS_IS_RENDERER; }
+
+    void StreamEnded() {
+        std::lock_guard<std::recursive_mutex> hold(Lock());
+        ++counts_->endOfStreams;
+        if (State() == State_Running) Complete();
+        else endPending_ = true;
+    }
+
+protected:
+    std::vector<IPin*> Pins() override { return {&pin_}; }
+    void OnDeactivate() override {
+        endPending_ = false;
+        pin_.ResetStream();
+    }
+    void OnRun() override {
+        if (endPending_) Complete();
+        endPending_ = false;
+    }
+
+private:
+    void Complete() { NotifyEvent(EC_COMPLETE, S_OK, reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(this))); }
+
+    std::shared_ptr<GrabberCounts> counts_;
+    com::Embedded<GrabberPin> pin_;
+    bool endPending_ = false;
+};
+
+HRESULT GrabberPin::EndOfStream() {
+    static_cast<FrameGrabber*>(filter_)->StreamEnded();
+    return S_OK;
+}
+
+HRESULT GrabberPin::Receive(IMediaSample* sample) {
+    if (!sample) return E_POINTER;
+    if (flushing_) return S_FALSE;
+    if (filter_->State() == State_Stopped) return VFW_E_WRONG_STATE;
+    AM_MEDIA_TYPE* changed = nullptr;
+    if (sample->GetMediaType(&changed) == S_OK && changed) {
+        std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
+        mt_ = MediaType(*changed);
+        DeleteMediaType(changed);
+    }
+    BYTE* data = nullptr;
+    if (FAILED(sample->GetPointer(&data))) return E_POINTER;
+    const long index = counts_->frames + counts_->failures;
+    char name[32];
+    std::snprintf(name, sizeof name, "frame_%05ld.%s", index, settings_.file == FrameFile::Raw ? "raw" : "bmp");
+    std::string error;
+    if (WriteFrame(settings_.directory + "/" + name, mt_.Get(), data, sample->GetActualDataLength(),
+                   settings_.file, &error)) {
+        ++counts_->frames;
+    } else {
+        ++counts_->failures;
+    }
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT CreateFrameGrabber(const GrabberSettings& settings, std::shared_ptr<GrabberCounts> counts,
+                           IBaseFilter** out) {
+    if (!counts) return E_INVALIDARG;
+    return com::CreateObject<FrameGrabber>(IID_IBaseFilter, reinterpret_cast<void**>(out), settings,
+                                           std::move(counts));
+}
+
+}  // namespace tl::tlvplay
