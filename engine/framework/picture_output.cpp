@@ -15,11 +15,7 @@ namespace {
 // A picture time closer than this to the running clock is taken as on time.
 constexpr ReferenceTime kClockJumpThreshold = 10000;
 
-std::int64_t nowTicks() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
+std::int64_t nowTicks() { return VideoDecoder::ConversionClock::now().time_since_epoch().count(); }
 
 }  // namespace
 
@@ -28,7 +24,12 @@ void VideoDecoder::readConnection() {
     outputWidth_ = connection_.width;
     outputHeight_ = std::abs(connection_.height);
     outputSupportsInterlace_ = (connection_.interlaceFlags & 1) != 0;
+    adoptOutputFormat();
+}
+
+void VideoDecoder::adoptOutputFormat() {
     DeriveOutputFormat(connection_, &outputFormatCode_, &bitsPerPixel_);
+    procAmp_.setOutputFormat(outputFormatCode_);
 }
 
 void VideoDecoder::forcedOrStreamAspect(const Picture* picture, std::int32_t aspect[2]) const {
@@ -110,6 +111,9 @@ void VideoDecoder::convertInto(const Picture& picture, int mode, bool firstOfTwo
     context.overlaySurface = overlaySurface_;
     context.overlayRowMask = overlayRowMask_.empty() ? nullptr : overlayRowMask_.data();
     context.cpuFeatures = cpuFeatures_;
+    // A ProcAmp Set on another thread takes effect from the next conversion.
+    procAmp_.copyMatrix(conversionMatrix_);
+    context.rgbMatrix = &conversionMatrix_;
     switch (mode) {
     case DEINTERLACE_WEAVE:
     case DEINTERLACE_HARDWARE_BOB:
@@ -184,7 +188,7 @@ void VideoDecoder::deliverPicture(Picture& picture, int mode) {
         connection_ = adopted;
         outputWidth_ = connection_.width;
         outputHeight_ = std::abs(connection_.height);
-        DeriveOutputFormat(connection_, &outputFormatCode_, &bitsPerPixel_);
+        adoptOutputFormat();
         flags |= sample_flag::type_changed;
         mediaTypeChangePending_ = false;
     } else if (mediaTypeChangePending_) {

@@ -14,6 +14,8 @@ constexpr int kWorkerStopTimeoutMs = 10000;
 constexpr int kEndOfStreamWaitSliceMs = 1000;
 constexpr int kFlushEndTimeoutMs = 5000;
 
+static_assert(VideoDecoder::ConversionClock::period::num == 1, "whole ticks per second");
+
 }  // namespace
 
 VideoDecoder::VideoDecoder() : VideoDecoder(makeSoftwareDecodingPath()) {}
@@ -31,6 +33,9 @@ VideoDecoder::~VideoDecoder() { Uninit(); }
 
 void VideoDecoder::resetDecoderState() {
     ResetStreamState(stream_);
+    // The colour description is back at its default; the ProcAmp values stay.
+    procAmpMatrixCoefficients_ = stream_.matrix_coefficients;
+    procAmp_.setMatrixCoefficients(procAmpMatrixCoefficients_);
     gopStructure_.clear();
     frameNum_ = 0;
     skippedFrames_ = 0;
@@ -207,8 +212,8 @@ void VideoDecoder::publishInfo() {
         i.frameCentreVerticalOffset[k] = s.frame_centre_vertical_offset[k];
     }
     i.totalBytesRead = fetcher_.totalBytesRead();
-    // Nanosecond ticks: the counter frequency is 10^9.
-    i.rendererPerformance = lastConversionTicks_ > 0 ? lastImageSize_ * 1000000000 / lastConversionTicks_ : 0;
+    i.rendererPerformance =
+        lastConversionTicks_ > 0 ? lastImageSize_ * kConversionClockFrequency / lastConversionTicks_ : 0;
     i.skippedFrames = skippedFrames_;
     i.errors = path_->errors() + s.unknown_extensions;
     std::lock_guard<std::mutex> lock(infoMutex_);
@@ -223,6 +228,14 @@ void VideoDecoder::refreshSettings() {
     s.aspectX = settings_->aspectRatioX();
     s.aspectY = settings_->aspectRatioY();
     s.frameSkipping = settings_->frameSkipping();
+}
+
+// A sequence display extension with other colour coefficients rebuilds the
+// RGB matrix; pictures converted from then on use them.
+void VideoDecoder::followMatrixCoefficients() {
+    if (stream_.matrix_coefficients == procAmpMatrixCoefficients_) return;
+    procAmpMatrixCoefficients_ = stream_.matrix_coefficients;
+    procAmp_.setMatrixCoefficients(procAmpMatrixCoefficients_);
 }
 
 void VideoDecoder::workerMain() {
@@ -252,6 +265,7 @@ void VideoDecoder::runOnce() {
         refreshSettings();
         HResult r = ParseHeaders(reader_, stream_, links);
         if (r != hr::ok) break;
+        followMatrixCoefficients();
         if (stream_.horizontal_size && stream_.vertical_size && stream_.chroma_format) {
             r = handlePicture();
             if (failed(r)) break;

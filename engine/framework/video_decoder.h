@@ -9,6 +9,7 @@
 // never held together.
 #pragma once
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -17,6 +18,8 @@
 #include <vector>
 
 #include "convert/dispatch.h"
+#include "convert/procamp.h"
+#include "convert/rgb_matrix.h"
 #include "engine/framework/bit_reader.h"
 #include "engine/framework/damage_queue.h"
 #include "engine/framework/decoding_path.h"
@@ -54,6 +57,15 @@ public:
 
     // IVideoDecoderMPEG2: a snapshot of the stream information and statistics.
     StreamInfo streamInfo() const;
+
+    // IAMVideoProcAmp: brightness, contrast and saturation of RGB output. The
+    // filter forwards its own interface here; calls may come from any thread.
+    ProcAmpControl& procAmp() { return procAmp_; }
+
+    // Conversion times are steady-clock ticks at this many per second.
+    using ConversionClock = std::chrono::steady_clock;
+    static constexpr std::int64_t kConversionClockFrequency =
+        ConversionClock::period::den / ConversionClock::period::num;
 
     // Settings read at Init.
     std::uint32_t cpuFeatures() const { return cpuFeatures_; }
@@ -94,6 +106,8 @@ private:
     // Output stage (picture_output.cpp).
     void renegotiate();
     void readConnection();
+    void adoptOutputFormat();
+    void followMatrixCoefficients();
     void outputPicture(Picture* picture);
     void deliverPicture(Picture& picture, int mode);
     void convertInto(const Picture& picture, int mode, bool firstOfTwo, std::uint8_t* buffer, int rowPitch);
@@ -136,6 +150,10 @@ private:
     Negotiated negotiated_;
     bool mediaTypeChangePending_ = false;
 
+    ProcAmpControl procAmp_;
+    std::int32_t procAmpMatrixCoefficients_ = 1;  // what procAmp_ was last told
+    RgbMatrixBlock conversionMatrix_{};           // the worker's copy for one conversion
+
     PicturePool pool_;
     Picture* olderReference_ = nullptr;
     Picture* newerReference_ = nullptr;
@@ -149,7 +167,7 @@ private:
 
     std::uint32_t frameNum_ = 0;
     std::uint32_t skippedFrames_ = 0;
-    std::int64_t lastConversionTicks_ = 0;  // steady-clock nanoseconds
+    std::int64_t lastConversionTicks_ = 0;  // ConversionClock ticks
     std::int64_t lastImageSize_ = 0;
 
     mutable std::mutex infoMutex_;

@@ -74,7 +74,7 @@ HResult FakeHost::getDeliveryBuffer(OutputSample** sample, ReferenceTime*, Refer
     std::int32_t size;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        size = format.width * std::abs(format.height) * 3;  // room for 4:4:4 planar
+        size = (rowPitch ? rowPitch : format.width * 3) * std::abs(format.height);
     }
     *sample = new FakeOutputSample(this, size, flags);
     return hr::ok;

@@ -78,6 +78,7 @@ public:
     ClassId classId{};
     bool refuseFormatChange = false;
     bool keepBytes = false;
+    std::int32_t rowPitch = 0;  // sample bytes per row; 0: room for 4:4:4 planar
 
 private:
     mutable std::mutex mutex_;

@@ -1,0 +1,222 @@
+// What the decoder object hands its conversion: the ProcAmp matrix, the
+// stream's colour coefficients and the output format, checked by converting
+// the same picture directly and comparing bytes.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "convert/dispatch.h"
+#include "convert/procamp.h"
+#include "convert/rgb_matrix.h"
+#include "engine/framework/cpu_features.h"
+#include "engine/framework/decoding_path.h"
+#include "engine/framework/video_decoder.h"
+#include "tests/framework/fake_host.h"
+#include "tests/framework/stream_writer.h"
+#include "tests/framework/test_samples.h"
+
+namespace tl {
+namespace {
+
+constexpr int kWidth = 64;
+constexpr int kHeight = 32;
+
+std::uint8_t lumaAt(int x, int y) { return std::uint8_t(x * 3 + y * 5 + 16); }
+std::uint8_t cbAt(int x, int y) { return std::uint8_t(x * 7 + y * 2 + 64); }
+std::uint8_t crAt(int x, int y) { return std::uint8_t(255 - x * 5 + y * 3); }
+
+void fillPlanes(std::uint8_t* y, int lumaStride, std::uint8_t* cb, std::uint8_t* cr, int chromaStride) {
+    for (int row = 0; row < kHeight; ++row)
+        for (int x = 0; x < kWidth; ++x) y[row * lumaStride + x] = lumaAt(x, row);
+    for (int row = 0; row < kHeight / 2; ++row) {
+        for (int x = 0; x < kWidth / 2; ++x) {
+            cb[row * chromaStride + x] = cbAt(x, row);
+            cr[row * chromaStride + x] = crAt(x, row);
+        }
+    }
+}
+
+// Paints a fixed colour pattern into every picture instead of decoding it,
+// then skips the slices as the slice layer would consume them.
+class PatternPath final : public DecodingPath {
+public:
+    HResult decodePicture(BitReader& reader, const StreamState&, const PictureTargets& targets) override {
+        Picture& p = *targets.current;
+        fillPlanes(p.planes[0], p.lumaStride, p.planes[1], p.planes[2], p.chromaStride);
+        for (;;) {
+            const HResult r = reader.nextStartCode();
+            if (r != hr::ok) return r;
+            const std::uint32_t code = reader.cache & 0xFF;
+            if (code < 0x01 || code > 0xAF) return kPictureFinished;
+            reader.skipBits(8);
+        }
+    }
+    std::uint32_t errors() const override { return 0; }
+    void resetErrors() override {}
+};
+
+// One progressive I picture, with a colour description when mc > 0.
+std::vector<std::uint8_t> patternStream(int matrixCoefficients) {
+    test::BitWriter w;
+    test::SequenceFields sequence;
+    sequence.width = kWidth;
+    sequence.height = kHeight;
+    test::writeSequenceHeader(w, sequence);
+    test::writeSequenceExtension(w, test::SequenceExtensionFields{});
+    if (matrixCoefficients > 0) {
+        test::DisplayExtensionFields display;
+        display.colourDescription = true;
+        display.matrixCoefficients = matrixCoefficients;
+        test::writeSequenceDisplayExtension(w, display);
+    }
+    test::writeGroupOfPictures(w, test::GopFields{});
+    test::writePicture(w, 1, test::PictureCodingFields{});
+    test::writeSlice(w, 1);
+    test::writeSequenceEnd(w);
+    return w.data();
+}
+
+// The pattern converted straight through the dispatcher.
+std::vector<std::uint8_t> convertDirectly(int format, const RgbMatrixBlock& matrix) {
+    constexpr std::size_t kAlign = 256;
+    std::vector<std::uint8_t> storage(kWidth * kHeight * 2 + 3 * kAlign);
+    std::uint8_t* base = storage.data() + (kAlign - reinterpret_cast<std::uintptr_t>(storage.data()) % kAlign);
+    Picture p;
+    p.width = kWidth;
+    p.height = kHeight;
+    p.lumaStride = kWidth;
+    p.chromaStride = kWidth / 2;
+    p.chromaFormat = 1;
+    p.progressiveSequence = 1;
+    p.planes[0] = base;
+    p.planes[1] = base + kWidth * kHeight + kAlign;
+    p.planes[2] = p.planes[1] + kWidth * kHeight / 4 + kAlign;
+    fillPlanes(p.planes[0], p.lumaStride, p.planes[1], p.planes[2], p.chromaStride);
+    ConversionContext context;
+    context.outputFormat = format;
+    context.chromaFormat = 1;
+    context.rgbMatrix = &matrix;
+    context.cpuFeatures = cpuFeatureWord();
+    const int pitch = tightRowPitch(format, kWidth);
+    std::vector<std::uint8_t> out(std::size_t(pitch) * kHeight);
+    ConvertProgressive(p, context, out.data(), pitch);
+    return out;
+}
+
+struct Delivered {
+    std::vector<std::uint8_t> bytes;
+    StreamInfo info;
+    HResult setResult = hr::ok;
+};
+
+struct ProcAmpValues {
+    int brightness = 0, contrast = 0, saturation = 0;
+};
+
+Delivered deliverPattern(OutputSubtype subtype, int format, int matrixCoefficients, ProcAmpValues values) {
+    test::FakeSettings settings;
+    test::FakeHost host;
+    host.format.subtype = subtype;
+    host.format.width = kWidth;
+    host.format.height = kHeight;
+    host.rowPitch = tightRowPitch(format, kWidth);
+    host.keepBytes = true;
+    VideoDecoder decoder(std::make_unique<PatternPath>());
+    EXPECT_EQ(decoder.Init(&settings, &host), hr::ok);
+    Delivered d;
+    ProcAmpControl& procAmp = decoder.procAmp();
+    for (const auto& [property, value] : {std::pair{VideoProcAmp_Brightness, values.brightness},
+                                          std::pair{VideoProcAmp_Contrast, values.contrast},
+                                          std::pair{VideoProcAmp_Saturation, values.saturation}}) {
+        const HResult r = procAmp.Set(property, value, VideoProcAmp_Flags_Manual);
+        if (r != hr::ok) d.setResult = r;
+    }
+    test::TestSample* s = test::TestSample::make(patternStream(matrixCoefficients), kNoTime);
+    EXPECT_EQ(decoder.Receive(s), hr::ok);
+    s->release();
+    EXPECT_EQ(decoder.EndOfStream(), hr::ok);
+    d.info = decoder.streamInfo();
+    decoder.Uninit();
+    const auto deliveries = host.deliveries();
+    EXPECT_EQ(deliveries.size(), 1u);
+    if (!deliveries.empty()) d.bytes = deliveries[0].bytes;
+    return d;
+}
+
+TEST(DeliveryConversion, RgbOutputFollowsProcAmpAndColourCoefficients) {
+    struct Case {
+        OutputSubtype subtype;
+        int format;
+        int streamMc;    // 0: no colour description
+        int matrixMc;    // what the decoder should convert with
+        ProcAmpValues values;
+    };
+    const Case cases[] = {
+        {OutputSubtype::RGB32, OUTPUT_RGB32, 0, 1, {}},
+        {OutputSubtype::RGB32, OUTPUT_RGB32, 0, 1, {40, 0, 0}},
+        {OutputSubtype::RGB32, OUTPUT_RGB32, 0, 1, {-60, 0, 0}},
+        {OutputSubtype::RGB32, OUTPUT_RGB32, 0, 1, {0, 50, -70}},
+        {OutputSubtype::RGB24, OUTPUT_RGB24, 0, 1, {20, -30, 90}},
+        {OutputSubtype::RGB565, OUTPUT_RGB565, 0, 1, {-10, 10, 0}},
+        {OutputSubtype::RGB32, OUTPUT_RGB32, 6, 6, {}},
+        {OutputSubtype::RGB32, OUTPUT_RGB32, 6, 6, {30, 0, 0}},
+        {OutputSubtype::RGB555, OUTPUT_RGB555, 4, 4, {0, 0, 25}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("format " + std::to_string(c.format) + " mc " + std::to_string(c.streamMc) + " b/c/s " +
+                     std::to_string(c.values.brightness) + "/" + std::to_string(c.values.contrast) + "/" +
+                     std::to_string(c.values.saturation));
+        const Delivered d = deliverPattern(c.subtype, c.format, c.streamMc, c.values);
+        EXPECT_EQ(d.setResult, hr::ok);
+        EXPECT_EQ(d.info.matrixCoefficients, c.matrixMc);
+        const auto& v = c.values;
+        const std::vector<std::uint8_t> expected =
+            convertDirectly(c.format, buildRgbMatrix(c.matrixMc, v.brightness, v.contrast, v.saturation));
+        EXPECT_EQ(d.bytes, expected);
+        const std::vector<std::uint8_t> plain = convertDirectly(c.format, buildRgbMatrix(1, 0, 0, 0));
+        if (c.matrixMc != 1 || v.brightness || v.contrast || v.saturation) {
+            EXPECT_NE(d.bytes, plain);
+        }
+        EXPECT_GT(d.info.rendererPerformance, 0);
+    }
+}
+
+TEST(DeliveryConversion, ProcAmpAnswersOnlyOnRgbConnections) {
+    struct Case {
+        OutputSubtype subtype;
+        bool answers;
+    };
+    for (const Case c : {Case{OutputSubtype::YUY2, false}, Case{OutputSubtype::YV12, false},
+                         Case{OutputSubtype::Planar, false}, Case{OutputSubtype::RGB32, true},
+                         Case{OutputSubtype::RGB555, true}}) {
+        test::FakeSettings settings;
+        test::FakeHost host;
+        host.format.subtype = c.subtype;
+        host.format.width = kWidth;
+        host.format.height = kHeight;
+        VideoDecoder decoder(std::make_unique<PatternPath>());
+        ASSERT_EQ(decoder.Init(&settings, &host), hr::ok);
+        std::int32_t min = 0, max = 0, value = 7;
+        const HResult range = decoder.procAmp().GetRange(VideoProcAmp_Contrast, &min, &max, nullptr, nullptr, nullptr);
+        const HResult set = decoder.procAmp().Set(VideoProcAmp_Contrast, 500, VideoProcAmp_Flags_Manual);
+        const HResult get = decoder.procAmp().Get(VideoProcAmp_Contrast, &value, nullptr);
+        decoder.Uninit();
+        if (c.answers) {
+            EXPECT_EQ(range, hr::ok);
+            EXPECT_EQ(min, kProcAmpMin);
+            EXPECT_EQ(max, kProcAmpMax);
+            EXPECT_EQ(set, hr::ok);
+            EXPECT_EQ(get, hr::ok);
+            EXPECT_EQ(value, kProcAmpMax);
+        } else {
+            EXPECT_EQ(range, kProcAmpNotFound);
+            EXPECT_EQ(set, kProcAmpNotFound);
+            EXPECT_EQ(get, kProcAmpNotFound);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tl
