@@ -1,0 +1,103 @@
+#include "tools/tlvplay/options.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+
+namespace tl::tlvplay {
+namespace {
+
+struct RendererEntry {
+    const char* name;
+    Renderer renderer;
+};
+
+constexpr RendererEntry kRenderers[] = {
+    {"vmr9", Renderer::Vmr9}, {"vmr7", Renderer::Vmr7}, {"default", Renderer::Default},
+    {"null", Renderer::Null}, {"grab", Renderer::Grab},
+};
+
+// Deinterlace modes in the order of their enumeration values.
+constexpr const char* kDeinterlaceModes[] = {"auto",         "progressive",  "weave",
+                                             "hardware-bob", "software-bob", "software-bob-double"};
+
+bool ParseSeconds(const char* text, double* seconds) {
+    char* end = nullptr;
+    const double value = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(value > 0) || value > 86400) return false;
+    *seconds = value;
+    return true;
+}
+
+int ParseDeinterlace(const std::string& text) {
+    for (std::size_t i = 0; i < std::size(kDeinterlaceModes); ++i)
+        if (text == kDeinterlaceModes[i] || text == std::to_string(i)) return int(i);
+    return -1;
+}
+
+}  // namespace
+
+const char* Usage() {
+    return "usage: tlvplay INPUT [--renderer vmr9|vmr7|default|null|grab DIR] [--raw]\n"
+           "               [--format yuy2|uyvy|yv12|rgb32|rgb24|rgb565|rgb555]\n"
+           "               [--deinterlace auto|progressive|weave|hardware-bob|software-bob|software-bob-double]\n"
+           "               [--seconds N]\n";
+}
+
+const char* RendererName(Renderer renderer) {
+    for (const auto& entry : kRenderers)
+        if (entry.renderer == renderer) return entry.name;
+    return "?";
+}
+
+bool ParseOptions(int argc, const char* const* argv, Options* options, std::string* error) {
+    Options result;
+    bool haveRenderer = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--renderer") {
+            if (!hasValue) return *error = "--renderer needs a value", false;
+            const std::string name = argv[++i];
+            const auto* entry = std::find_if(std::begin(kRenderers), std::end(kRenderers),
+                                             [&](const RendererEntry& r) { return name == r.name; });
+            if (entry == std::end(kRenderers)) return *error = "unknown renderer '" + name + "'", false;
+            result.renderer = entry->renderer;
+            haveRenderer = true;
+            if (result.renderer == Renderer::Grab) {
+                if (i + 1 >= argc) return *error = "--renderer grab needs a directory", false;
+                result.grabDirectory = argv[++i];
+            }
+        } else if (arg == "--format") {
+            if (!hasValue) return *error = "--format needs a value", false;
+            const std::string name = argv[++i];
+            result.format = FindOutputFormat(name);
+            if (!result.format) return *error = "unknown format '" + name + "'", false;
+        } else if (arg == "--deinterlace") {
+            if (!hasValue) return *error = "--deinterlace needs a value", false;
+            result.deinterlace = ParseDeinterlace(argv[++i]);
+            if (result.deinterlace < 0)
+                return *error = "unknown deinterlace mode '" + std::string(argv[i]) + "'", false;
+        } else if (arg == "--seconds") {
+            if (!hasValue) return *error = "--seconds needs a value", false;
+            if (!ParseSeconds(argv[++i], &result.seconds))
+                return *error = "--seconds needs a positive number, not '" + std::string(argv[i]) + "'", false;
+        } else if (arg == "--raw") {
+            result.raw = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return *error = "unknown option '" + arg + "'", false;
+        } else if (result.input.empty()) {
+            result.input = arg;
+        } else {
+            return *error = "more than one input file ('" + result.input + "', '" + arg + "')", false;
+        }
+    }
+    if (result.input.empty()) return *error = "no input file", false;
+    if (result.raw && (!haveRenderer || result.renderer != Renderer::Grab))
+        return *error = "--raw only applies to --renderer grab", false;
+    *options = result;
+    return true;
+}
+
+}  // namespace tl::tlvplay

@@ -1,0 +1,27 @@
+// Builds the graph source -> decoder filter -> renderer, runs it to the end of the
+// stream or for a set time, and reports what went through.
+#pragma once
+#include <string>
+
+#include "tools/tlvplay/options.h"
+
+namespace tl::tlvplay {
+
+struct PlayReport {
+    bool ok = false;
+    std::string error;        // one line, when !ok
+    long frames = -1;         // delivered to the renderer; -1 when it cannot tell
+    long decoderErrors = -1;  // the decoder's Errors statistic; -1 when unavailable
+    std::string inputType;    // source -> decoder connection
+    std::string outputType;   // decoder -> renderer connection
+    bool completed = false;   // EC_COMPLETE arrived (else the time ran out)
+    double seconds = 0;       // how long the graph ran
+};
+
+// COM must be initialised on the calling thread.
+PlayReport Play(const Options& options);
+
+// The one-line summary printed at the end.
+std::string Summarize(const Options& options, const PlayReport& report);
+
+}  // namespace tl::tlvplay
