@@ -4,18 +4,25 @@
 
 #include <iterator>
 
+#include "filter/decoder/video_decoder_mpeg2.h"
+#include "filter/filter/filter_video_decoder.h"
+#include "filter/filter/filter_registration.h"
 #include "filter/h264/video_decoder_h264.h"
 #include "filter/module/resource_ids.h"
 
 namespace tl {
 namespace {
 
+com::ClassFactory g_filter(&com::CreateMaybeAggregated<FilterVideoDecoder>);
+com::ClassFactory g_videoDecoderMPEG2(&com::CreateMaybeAggregated<VideoDecoderMPEG2>);
 com::ClassFactory g_videoDecoderH264(&com::CreateNonAggregatable<VideoDecoderH264>);
 
 }  // namespace
 
 ClassTable ModuleClasses() {
     static const ClassEntry entries[] = {
+        {&__uuidof(::FilterVideoDecoder), &g_filter, TL_REGISTRY_FILTER, &UpdateFilterRegistration},
+        {&__uuidof(::VideoDecoderMPEG2), &g_videoDecoderMPEG2, TL_REGISTRY_VIDEO_DECODER_MPEG2},
         {&__uuidof(::VideoDecoderH264), &g_videoDecoderH264, TL_REGISTRY_VIDEO_DECODER_H264},
     };
     return {entries, std::size(entries)};

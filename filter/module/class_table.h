@@ -13,6 +13,8 @@ struct ClassEntry {
     com::ClassFactory* factory;
     // Resource id of the class's registry script (type REGISTRY).
     UINT registryScript;
+    // The class's own step after its script, or null.
+    HRESULT (*updateRegistry)(bool registering) = nullptr;
 };
 
 struct ClassTable {

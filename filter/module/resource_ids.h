@@ -1,4 +1,6 @@
 // Resource identifiers shared by the module's resource script and its code.
 #pragma once
 
+#define TL_REGISTRY_FILTER 102
+#define TL_REGISTRY_VIDEO_DECODER_MPEG2 110
 #define TL_REGISTRY_VIDEO_DECODER_H264 111

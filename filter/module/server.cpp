@@ -11,7 +11,6 @@
 #include "filter/com/type_library.h"
 #include "filter/module/class_table.h"
 #include "filter/module/registry_script.h"
-#include "filter/module/user_values.h"
 
 namespace tl {
 namespace {
@@ -69,12 +68,11 @@ HRESULT RegisterServer() {
         const HMODULE module = com::ThisModule();
         const ScriptVariables variables = Variables();
         for (const ClassEntry& entry : ModuleClasses()) {
-            const HRESULT hr = ApplyRegistryScriptResource(module, entry.registryScript, variables, true);
+            HRESULT hr = ApplyRegistryScriptResource(module, entry.registryScript, variables, true);
+            if (SUCCEEDED(hr) && entry.updateRegistry) hr = entry.updateRegistry(true);
             if (FAILED(hr)) return hr;
         }
-        HRESULT hr = WriteModuleValues();
-        if (FAILED(hr)) return hr;
-        hr = RegisterTypeLibrary();
+        const HRESULT hr = RegisterTypeLibrary();
         return FAILED(hr) ? hr : S_OK;
     });
 }
@@ -83,12 +81,12 @@ HRESULT UnregisterServer() {
     SystemLocaleScope locale;
     return com::Guarded([]() -> HRESULT {
         HRESULT hr = UnregisterTypeLibrary();
-        DeleteUserSettings();
         const HMODULE module = com::ThisModule();
         const ScriptVariables variables = Variables();
         const ClassTable classes = ModuleClasses();
         for (auto entry = std::make_reverse_iterator(classes.end());
              entry != std::make_reverse_iterator(classes.begin()); ++entry) {
+            if (entry->updateRegistry) entry->updateRegistry(false);
             const HRESULT scriptResult = ApplyRegistryScriptResource(module, entry->registryScript, variables, false);
             if (SUCCEEDED(hr)) hr = scriptResult;
         }

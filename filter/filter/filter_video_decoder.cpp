@@ -1,0 +1,382 @@
+#include "filter/filter/filter_video_decoder.h"
+
+#include <uuids.h>
+
+#include <cstring>
+#include <cwchar>
+
+#include "engine/framework/cpu_features.h"
+#include "filter/com/bstr.h"
+#include "filter/com/type_library.h"
+#include "filter/module/module_version.h"
+#include "filter/pins/enumerators.h"
+#include "filter/settings/setting_properties.h"
+
+namespace tl {
+namespace {
+
+constexpr wchar_t kVendorInfo[] = L"Kelmarin Systems GmbH";
+constexpr std::uint32_t kMmxBit = 1u << 23;
+
+}  // namespace
+
+const com::InterfaceEntry* FilterVideoDecoder::InterfaceMap() {
+    using F = FilterVideoDecoder;
+    static const com::InterfaceEntry map[] = {
+        com::Entry<F, IBaseFilter>(),
+        com::Entry<F, IMediaFilter, IBaseFilter>(),
+        com::Entry<F, IPersist, IBaseFilter>(),
+        com::Entry<F, IDispatch, IFilterVideoDecoder>(),
+        com::Entry<F, IFilterVideoDecoder>(),
+        com::Entry<F, ISupportErrorInfo>(),
+        com::Entry<F, IConnectionPointContainer>(),
+        com::Entry<F, IProvideClassInfo2>(),
+        com::Entry<F, IProvideClassInfo, IProvideClassInfo2>(),
+        com::Entry<F, IServiceProvider>(),
+        com::Entry<F, IAMVideoProcAmp>(),
+        {},
+    };
+    return map;
+}
+
+FilterVideoDecoder::FilterVideoDecoder()
+    : input_(*this), output_(*this), hostCallbacks_(*this), events_(*this) {
+    ResetToDefaults(settings_);
+    std::memset(&currentFormat_, 0, sizeof(currentFormat_));
+}
+
+FilterVideoDecoder::~FilterVideoDecoder() {
+    ReleaseDecoder();
+    events_.Clear();
+    seekingPassThrough_.Reset();
+}
+
+HRESULT FilterVideoDecoder::FinalConstruct() {
+    if (!(cpuFeatureWord() & kMmxBit)) return VFW_E_PROCESSOR_NOT_SUITABLE;
+    LoadSettings(settings_);
+    HRESULT hr = CoCreateInstance(CLSID_SeekingPassThru, ControllingUnknown(), CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                  seekingPassThrough_.OutVoid());
+    if (FAILED(hr)) return hr;
+    ISeekingPassThru* passThru = nullptr;
+    hr = seekingPassThrough_->QueryInterface(IID_ISeekingPassThru, reinterpret_cast<void**>(&passThru));
+    if (FAILED(hr) || !passThru) return E_NOINTERFACE;
+    hr = passThru->Init(FALSE, static_cast<IPin*>(&input_));
+    // The aggregated object's interfaces count on this object.
+    passThru->Release();
+    if (FAILED(hr)) return hr;
+    h264Input_ = false;
+    std::memset(&currentFormat_, 0, sizeof(currentFormat_));
+    return S_OK;
+}
+
+com::ComPtr<IVideoDecoderEngine> FilterVideoDecoder::Decoder() {
+    std::lock_guard<std::mutex> hold(streamLock_);
+    return decoder_;
+}
+
+HRESULT FilterVideoDecoder::CreateDecoder() {
+    rendererLateness_ = 0;
+    const CLSID& decoderClass = h264Input_ ? __uuidof(::VideoDecoderH264) : __uuidof(::VideoDecoderMPEG2);
+    com::ComPtr<IVideoDecoderEngine> decoder;
+    HRESULT hr = CoCreateInstance(decoderClass, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IVideoDecoderEngine),
+                                  decoder.OutVoid());
+    if (FAILED(hr)) return hr;
+    hr = decoder->Init(static_cast<IBaseFilter*>(this), &hostCallbacks_, static_cast<IPin*>(&output_));
+    if (FAILED(hr)) return hr;
+    std::lock_guard<std::mutex> hold(streamLock_);
+    decoder_ = std::move(decoder);
+    return S_OK;
+}
+
+void FilterVideoDecoder::ReleaseDecoder() {
+    com::ComPtr<IVideoDecoderEngine> decoder;
+    {
+        std::lock_guard<std::mutex> hold(streamLock_);
+        decoder.Swap(decoder_);
+    }
+    if (decoder) decoder->Uninit();
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::GetClassID(CLSID* clsid) {
+    if (!clsid) return E_FAIL;
+    *clsid = __uuidof(::FilterVideoDecoder);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::Stop() {
+    std::lock_guard<std::recursive_mutex> hold(filterLock_);
+    if (state_ != State_Stopped) ReleaseDecoder();
+    state_ = State_Stopped;
+    output_.Deactivate();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::Pause() {
+    std::lock_guard<std::recursive_mutex> hold(filterLock_);
+    const FILTER_STATE before = state_.exchange(State_Paused);
+    if (before != State_Stopped) return S_OK;
+    output_.Activate();
+    return CreateDecoder();
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::Run(REFERENCE_TIME start) {
+    std::lock_guard<std::recursive_mutex> hold(filterLock_);
+    runStart_ = start;
+    const FILTER_STATE before = state_.exchange(State_Running);
+    if (before != State_Stopped) return S_OK;
+    output_.Activate();
+    return CreateDecoder();
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::GetState(DWORD, FILTER_STATE* state) {
+    if (!state) return E_POINTER;
+    *state = state_;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::SetSyncSource(IReferenceClock* clock) {
+    std::lock_guard<std::recursive_mutex> hold(filterLock_);
+    clock_ = com::ComPtr<IReferenceClock>(clock);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::GetSyncSource(IReferenceClock** clock) {
+    if (!clock) return E_POINTER;
+    std::lock_guard<std::recursive_mutex> hold(filterLock_);
+    clock_.CopyTo(clock);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::EnumPins(IEnumPins** pins) {
+    if (!pins) return E_POINTER;
+    return com::Guarded([&] {
+        return CreatePinEnumerator(
+            {com::ComPtr<IPin>(static_cast<IPin*>(&input_)), com::ComPtr<IPin>(static_cast<IPin*>(&output_))}, pins);
+    });
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::FindPin(LPCWSTR id, IPin** pin) {
+    if (!id || !pin) return E_POINTER;
+    *pin = nullptr;
+    if (std::wcscmp(id, kInputPinName) == 0) {
+        *pin = &input_;
+    } else if (std::wcscmp(id, kOutputPinName) == 0) {
+        *pin = &output_;
+    } else {
+        return VFW_E_NOT_FOUND;
+    }
+    (*pin)->AddRef();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::QueryFilterInfo(FILTER_INFO* info) {
+    if (!info) return E_POINTER;
+    std::lock_guard<std::recursive_mutex> hold(filterLock_);
+    const std::size_t length = name_.size() < MAX_FILTER_NAME - 1 ? name_.size() : MAX_FILTER_NAME - 1;
+    std::wmemcpy(info->achName, name_.c_str(), length);
+    info->achName[length] = 0;
+    info->pGraph = graph_;
+    if (graph_) graph_->AddRef();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
+    std::lock_guard<std::recursive_mutex> hold(filterLock_);
+    return com::Guarded([&]() -> HRESULT {
+        graph_ = graph;
+        name_ = name ? name : L"";
+        inGraph_ = graph != nullptr;
+        if (graph) {
+            // Without a registered layer class the filter has no top layer, and
+            // TopLayer fails.
+            CoCreateInstance(__uuidof(::Layer), nullptr, CLSCTX_INPROC_SERVER, __uuidof(ILayer), topLayer_.OutVoid());
+        } else {
+            topLayer_.Reset();
+        }
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::QueryVendorInfo(LPWSTR* info) { return CopyPinId(kVendorInfo, info); }
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::get_Version(BSTR* pVal) {
+    if (!pVal) return E_POINTER;
+    return com::Guarded([&]() -> HRESULT {
+        std::wstring text;
+        const HRESULT hr = ModuleVersionText(&text);
+        if (FAILED(hr)) return hr;
+        return com::ReturnString(text, pVal);
+    });
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::get_Deinterlace(tagDEINTERLACE* pVal) {
+    if (!pVal) return E_POINTER;
+    *pVal = static_cast<tagDEINTERLACE>(settings_.eDeinterlace.Get());
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::put_Deinterlace(tagDEINTERLACE newVal) {
+    settings_.eDeinterlace.Set(static_cast<Deinterlace>(newVal));
+    return S_OK;
+}
+
+#define TL_BOOL_PROPERTY(Name, field)                                                                   \
+    HRESULT STDMETHODCALLTYPE FilterVideoDecoder::get_##Name(VARIANT_BOOL* pVal) {                      \
+        return GetBoolProperty(settings_.field, pVal);                                                  \
+    }                                                                                                   \
+    HRESULT STDMETHODCALLTYPE FilterVideoDecoder::put_##Name(VARIANT_BOOL newVal) {                     \
+        PutBoolProperty(settings_.field, newVal);                                                       \
+        return S_OK;                                                                                    \
+    }
+#define TL_NUMBER_PROPERTY(Name, field)                                                                 \
+    HRESULT STDMETHODCALLTYPE FilterVideoDecoder::get_##Name(unsigned int* pVal) {                      \
+        if (!pVal) return E_POINTER;                                                                    \
+        *pVal = settings_.field.Get();                                                                  \
+        return S_OK;                                                                                    \
+    }                                                                                                   \
+    HRESULT STDMETHODCALLTYPE FilterVideoDecoder::put_##Name(unsigned int newVal) {                     \
+        settings_.field.Set(newVal);                                                                    \
+        return S_OK;                                                                                    \
+    }
+#define TL_STRING_PROPERTY(Name, field)                                                                 \
+    HRESULT STDMETHODCALLTYPE FilterVideoDecoder::get_##Name(BSTR* pVal) {                              \
+        return GetStringProperty(settings_.field, pVal);                                                \
+    }                                                                                                   \
+    HRESULT STDMETHODCALLTYPE FilterVideoDecoder::put_##Name(BSTR newVal) {                             \
+        return PutStringProperty(settings_.field, newVal);                                              \
+    }
+
+TL_BOOL_PROPERTY(CPUFeatureSSE, bCPUFeatureSSE)
+TL_BOOL_PROPERTY(CPUFeatureSSE2, bCPUFeatureSSE2)
+TL_BOOL_PROPERTY(CPUFeatureSSE3, bCPUFeatureSSE3)
+TL_BOOL_PROPERTY(DXVA, bDirectXVA)
+TL_BOOL_PROPERTY(AlwaysDeinterlace, bAlwaysDeinterlace)
+TL_BOOL_PROPERTY(ColorCorrection, bColorCorrection)
+TL_BOOL_PROPERTY(FrameSkipping, bFrameSkipping)
+TL_BOOL_PROPERTY(UseHadwareAcceleratedDeinterlace, bUseHadwareAcceleratedDeinterlace)
+TL_NUMBER_PROPERTY(FrameSkippingTolerance, dwFrameSkippingTolerance)
+TL_NUMBER_PROPERTY(AspectRatioX, nAspectRatioX)
+TL_NUMBER_PROPERTY(AspectRatioY, nAspectRatioY)
+TL_STRING_PROPERTY(OutputTypesPriority, szOutTypesPriority)
+TL_STRING_PROPERTY(OutputTypesPriorityHW, szOutTypesPriorityHW)
+TL_STRING_PROPERTY(OutputTypesPriorityDXVA, szOutTypesPriorityDXVA)
+TL_STRING_PROPERTY(OutputConnectionAllowList, szOutputConnectionAllowList)
+TL_STRING_PROPERTY(OutputConnectionDenyList, szOutputConnectionDenyList)
+
+#undef TL_BOOL_PROPERTY
+#undef TL_NUMBER_PROPERTY
+#undef TL_STRING_PROPERTY
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::get_RendererLateness(hyper* pVal) {
+    if (!pVal) return E_POINTER;
+    *pVal = rendererLateness_.load();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::get_TopLayer(ILayer** pVal) {
+    if (!pVal) return E_POINTER;
+    *pVal = nullptr;
+    if (!topLayer_) return E_NOINTERFACE;
+    return topLayer_->QueryInterface(__uuidof(ILayer), reinterpret_cast<void**>(pVal));
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::get_decoder(IDispatch** pVal) {
+    if (!pVal) return E_POINTER;
+    *pVal = nullptr;
+    const com::ComPtr<IVideoDecoderEngine> decoder = Decoder();
+    if (!decoder) return S_OK;
+    return decoder->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(pVal));
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::CreateLayer(ILayer** ppLayer) {
+    if (!ppLayer) return E_POINTER;
+    *ppLayer = nullptr;
+    return CoCreateInstance(__uuidof(::Layer), nullptr, CLSCTX_INPROC_SERVER, __uuidof(ILayer),
+                            reinterpret_cast<void**>(ppLayer));
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::Sleep(unsigned int dwMilliseconds) {
+    if (dwMilliseconds == 0) return E_INVALIDARG;
+    ::Sleep(dwMilliseconds);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::SaveDefaults() {
+    SaveSettings(settings_);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::InterfaceSupportsErrorInfo(REFIID riid) {
+    return IsEqualIID(riid, __uuidof(IFilterVideoDecoder)) ? S_OK : S_FALSE;
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::EnumConnectionPoints(IEnumConnectionPoints** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::FindConnectionPoint(REFIID riid, IConnectionPoint** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (!IsEqualIID(riid, __uuidof(_IFilterVideoDecoderEvents))) return CONNECT_E_NOCONNECTION;
+    *out = &events_;
+    events_.AddRef();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::GetClassInfo(ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    return com::LoadModuleTypeInfo(__uuidof(::FilterVideoDecoder), info);
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::GetGUID(DWORD kind, GUID* guid) {
+    if (!guid) return E_POINTER;
+    if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) {
+        *guid = GUID_NULL;
+        return E_INVALIDARG;
+    }
+    *guid = __uuidof(_IFilterVideoDecoderEvents);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::QueryService(REFGUID service, REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    *ppv = nullptr;
+    if (!IsEqualGUID(service, __uuidof(IFilterVideoDecoder))) return E_NOINTERFACE;
+    return ControllingUnknown()->QueryInterface(riid, ppv);
+}
+
+namespace {
+
+constexpr HRESULT kNoProcAmp = HRESULT(0x80070490);  // HRESULT_FROM_WIN32(ERROR_NOT_FOUND)
+
+com::ComPtr<IAMVideoProcAmp> ProcAmpOf(const com::ComPtr<IVideoDecoderEngine>& decoder) {
+    com::ComPtr<IAMVideoProcAmp> procAmp;
+    if (decoder) decoder->QueryInterface(IID_IAMVideoProcAmp, procAmp.OutVoid());
+    return procAmp;
+}
+
+}  // namespace
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::GetRange(LONG Property, LONG* pMin, LONG* pMax, LONG* pSteppingDelta,
+                                                       LONG* pDefault, LONG* pCapsFlags) {
+    const com::ComPtr<IAMVideoProcAmp> procAmp = ProcAmpOf(Decoder());
+    if (!procAmp) return kNoProcAmp;
+    return procAmp->GetRange(Property, pMin, pMax, pSteppingDelta, pDefault, pCapsFlags);
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::Set(LONG Property, LONG lValue, LONG Flags) {
+    const com::ComPtr<IAMVideoProcAmp> procAmp = ProcAmpOf(Decoder());
+    if (!procAmp) return kNoProcAmp;
+    return procAmp->Set(Property, lValue, Flags);
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::Get(LONG Property, LONG* lValue, LONG* Flags) {
+    const com::ComPtr<IAMVideoProcAmp> procAmp = ProcAmpOf(Decoder());
+    if (!procAmp) return kNoProcAmp;
+    return procAmp->Get(Property, lValue, Flags);
+}
+
+}  // namespace tl

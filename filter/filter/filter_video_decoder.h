@@ -1,0 +1,174 @@
+// The filter object: "Video In" and "Video Out" around a decoder object created
+// each time the filter leaves Stopped, with the settings behind an automation
+// interface.
+//
+// Locks, in the order they may be taken:
+//   1. filterLock_: state changes, JoinFilterGraph, pin connection and
+//      disconnection, the input pin's allocator calls.
+//   2. streamLock_: the hand-over of the decoder pointer to the streaming
+//      thread. Held only to copy or replace the pointer, never across a call.
+// The decoder's worker calls IVideoDecoderHost without either lock; the
+// settings are read and written without a lock (see setting_value.h).
+#pragma once
+#include <FilterVideoDecoder.h>
+
+#include <ocidl.h>
+#include <servprov.h>
+#include <dshow.h>
+#include <dvdmedia.h>
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "filter/com/com_ptr.h"
+#include "filter/com/dual.h"
+#include "filter/com/interface_map.h"
+#include "filter/com/object.h"
+#include "filter/decoder/video_decoder_engine.h"
+#include "filter/filter/event_connection_point.h"
+#include "filter/filter/host_callbacks.h"
+#include "filter/pins/input_pin.h"
+#include "filter/pins/output_pin.h"
+#include "filter/settings/filter_settings.h"
+
+namespace tl {
+
+class FilterVideoDecoder : public IBaseFilter,
+                           public com::Dual<IFilterVideoDecoder>,
+                           public ISupportErrorInfo,
+                           public IConnectionPointContainer,
+                           public IProvideClassInfo2,
+                           public IServiceProvider,
+                           public IAMVideoProcAmp {
+public:
+    FilterVideoDecoder();
+    ~FilterVideoDecoder();
+    FilterVideoDecoder(const FilterVideoDecoder&) = delete;
+    FilterVideoDecoder& operator=(const FilterVideoDecoder&) = delete;
+    HRESULT FinalConstruct();
+    static const com::InterfaceEntry* InterfaceMap();
+    virtual IUnknown* ControllingUnknown() = 0;
+
+    // IPersist, IMediaFilter, IBaseFilter
+    HRESULT STDMETHODCALLTYPE GetClassID(CLSID* clsid) override;
+    HRESULT STDMETHODCALLTYPE Stop() override;
+    HRESULT STDMETHODCALLTYPE Pause() override;
+    HRESULT STDMETHODCALLTYPE Run(REFERENCE_TIME start) override;
+    HRESULT STDMETHODCALLTYPE GetState(DWORD timeout, FILTER_STATE* state) override;
+    HRESULT STDMETHODCALLTYPE SetSyncSource(IReferenceClock* clock) override;
+    HRESULT STDMETHODCALLTYPE GetSyncSource(IReferenceClock** clock) override;
+    HRESULT STDMETHODCALLTYPE EnumPins(IEnumPins** pins) override;
+    HRESULT STDMETHODCALLTYPE FindPin(LPCWSTR id, IPin** pin) override;
+    HRESULT STDMETHODCALLTYPE QueryFilterInfo(FILTER_INFO* info) override;
+    HRESULT STDMETHODCALLTYPE JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) override;
+    HRESULT STDMETHODCALLTYPE QueryVendorInfo(LPWSTR* info) override;
+
+    // IFilterVideoDecoder
+    HRESULT STDMETHODCALLTYPE get_Version(BSTR* pVal) override;
+    HRESULT STDMETHODCALLTYPE get_Deinterlace(tagDEINTERLACE* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_Deinterlace(tagDEINTERLACE newVal) override;
+    HRESULT STDMETHODCALLTYPE get_CPUFeatureSSE(VARIANT_BOOL* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_CPUFeatureSSE(VARIANT_BOOL newVal) override;
+    HRESULT STDMETHODCALLTYPE get_CPUFeatureSSE2(VARIANT_BOOL* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_CPUFeatureSSE2(VARIANT_BOOL newVal) override;
+    HRESULT STDMETHODCALLTYPE get_CPUFeatureSSE3(VARIANT_BOOL* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_CPUFeatureSSE3(VARIANT_BOOL newVal) override;
+    HRESULT STDMETHODCALLTYPE get_DXVA(VARIANT_BOOL* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_DXVA(VARIANT_BOOL newVal) override;
+    HRESULT STDMETHODCALLTYPE get_AlwaysDeinterlace(VARIANT_BOOL* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_AlwaysDeinterlace(VARIANT_BOOL newVal) override;
+    HRESULT STDMETHODCALLTYPE get_ColorCorrection(VARIANT_BOOL* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_ColorCorrection(VARIANT_BOOL newVal) override;
+    HRESULT STDMETHODCALLTYPE get_FrameSkipping(VARIANT_BOOL* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_FrameSkipping(VARIANT_BOOL newVal) override;
+    HRESULT STDMETHODCALLTYPE get_FrameSkippingTolerance(unsigned int* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_FrameSkippingTolerance(unsigned int newVal) override;
+    HRESULT STDMETHODCALLTYPE get_UseHadwareAcceleratedDeinterlace(VARIANT_BOOL* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_UseHadwareAcceleratedDeinterlace(VARIANT_BOOL newVal) override;
+    HRESULT STDMETHODCALLTYPE get_OutputTypesPriority(BSTR* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_OutputTypesPriority(BSTR newVal) override;
+    HRESULT STDMETHODCALLTYPE get_OutputTypesPriorityHW(BSTR* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_OutputTypesPriorityHW(BSTR newVal) override;
+    HRESULT STDMETHODCALLTYPE get_OutputTypesPriorityDXVA(BSTR* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_OutputTypesPriorityDXVA(BSTR newVal) override;
+    HRESULT STDMETHODCALLTYPE get_OutputConnectionAllowList(BSTR* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_OutputConnectionAllowList(BSTR newVal) override;
+    HRESULT STDMETHODCALLTYPE get_OutputConnectionDenyList(BSTR* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_OutputConnectionDenyList(BSTR newVal) override;
+    HRESULT STDMETHODCALLTYPE get_AspectRatioX(unsigned int* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_AspectRatioX(unsigned int newVal) override;
+    HRESULT STDMETHODCALLTYPE get_AspectRatioY(unsigned int* pVal) override;
+    HRESULT STDMETHODCALLTYPE put_AspectRatioY(unsigned int newVal) override;
+    HRESULT STDMETHODCALLTYPE get_RendererLateness(hyper* pVal) override;
+    HRESULT STDMETHODCALLTYPE get_TopLayer(ILayer** pVal) override;
+    HRESULT STDMETHODCALLTYPE get_decoder(IDispatch** pVal) override;
+    HRESULT STDMETHODCALLTYPE CreateLayer(ILayer** ppLayer) override;
+    HRESULT STDMETHODCALLTYPE Sleep(unsigned int dwMilliseconds) override;
+    HRESULT STDMETHODCALLTYPE SaveDefaults() override;
+
+    // ISupportErrorInfo
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override;
+
+    // IConnectionPointContainer
+    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** out) override;
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID riid, IConnectionPoint** out) override;
+
+    // IProvideClassInfo2
+    HRESULT STDMETHODCALLTYPE GetClassInfo(ITypeInfo** info) override;
+    HRESULT STDMETHODCALLTYPE GetGUID(DWORD kind, GUID* guid) override;
+
+    // IServiceProvider
+    HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID riid, void** ppv) override;
+
+    // IAMVideoProcAmp, forwarded to the decoder
+    HRESULT STDMETHODCALLTYPE GetRange(LONG Property, LONG* pMin, LONG* pMax, LONG* pSteppingDelta, LONG* pDefault,
+                                       LONG* pCapsFlags) override;
+    HRESULT STDMETHODCALLTYPE Set(LONG Property, LONG lValue, LONG Flags) override;
+    HRESULT STDMETHODCALLTYPE Get(LONG Property, LONG* lValue, LONG* Flags) override;
+
+    // For the pins and the decoder callbacks.
+    std::recursive_mutex& FilterLock() { return filterLock_; }
+    FILTER_STATE State() const { return state_.load(); }
+    FilterSettings& Settings() { return settings_; }
+    VIDEOINFOHEADER2& CurrentFormat() { return currentFormat_; }
+    bool H264Input() const { return h264Input_; }
+    void SetH264Input(bool h264) { h264Input_ = h264; }
+    void SetRendererLateness(REFERENCE_TIME late) { rendererLateness_.store(late); }
+    com::ComPtr<IVideoDecoderEngine> Decoder();
+    IUnknown* SeekingPassThrough() const { return seekingPassThrough_.Get(); }
+    InputPin& Input() { return input_; }
+    OutputPin& Output() { return output_; }
+    IBaseFilter* AsBaseFilter() { return this; }
+
+private:
+    HRESULT CreateDecoder();
+    void ReleaseDecoder();
+    HRESULT SetBool(SettingValue<bool>& field, VARIANT_BOOL value);
+
+    std::recursive_mutex filterLock_;
+    std::atomic<FILTER_STATE> state_{State_Stopped};
+    REFERENCE_TIME runStart_ = 0;
+    com::ComPtr<IReferenceClock> clock_;
+    IFilterGraph* graph_ = nullptr;  // not referenced: the graph holds the filter
+    std::wstring name_;
+    bool inGraph_ = false;
+    com::ComPtr<ILayer> topLayer_;
+
+    FilterSettings settings_;
+    com::Embedded<InputPin> input_;
+    OutputPin output_;
+    com::Embedded<HostCallbacks> hostCallbacks_;
+    com::Embedded<EventConnectionPoint> events_;
+    com::ComPtr<IUnknown> seekingPassThrough_;
+
+    std::mutex streamLock_;
+    com::ComPtr<IVideoDecoderEngine> decoder_;
+
+    std::atomic<REFERENCE_TIME> rendererLateness_{0};
+    bool h264Input_ = false;
+    VIDEOINFOHEADER2 currentFormat_;
+};
+
+}  // namespace tl

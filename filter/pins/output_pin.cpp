@@ -1,0 +1,396 @@
+#include "filter/pins/output_pin.h"
+
+#include <dshow.h>
+#include <dvdmedia.h>
+#include <uuids.h>
+
+#include "filter/dxva/dxva_declarations.h"
+#include "filter/filter/filter_video_decoder.h"
+#include "filter/pins/connection_lists.h"
+#include "filter/pins/enumerators.h"
+#include "filter/pins/output_types.h"
+
+namespace tl {
+namespace {
+
+// Types taken from a downstream pin's enumerator in one pass.
+constexpr ULONG kTypesPerPass = 100;
+
+bool IsDxvaType(const AM_MEDIA_TYPE& type) { return dxva::IsDxvaMode(type.subtype); }
+
+// biSizeImage of a VIDEOINFOHEADER or VIDEOINFOHEADER2 format, else 0.
+DWORD ImageSizeOf(const AM_MEDIA_TYPE& type) {
+    if (IsEqualGUID(type.formattype, FORMAT_VideoInfo2) && type.pbFormat && type.cbFormat >= sizeof(VIDEOINFOHEADER2))
+        return reinterpret_cast<const VIDEOINFOHEADER2*>(type.pbFormat)->bmiHeader.biSizeImage;
+    if (IsEqualGUID(type.formattype, FORMAT_VideoInfo) && type.pbFormat && type.cbFormat >= sizeof(VIDEOINFOHEADER))
+        return reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat)->bmiHeader.biSizeImage;
+    return 0;
+}
+
+bool HasVideoInfoFormat(const AM_MEDIA_TYPE& type) {
+    return IsEqualGUID(type.formattype, FORMAT_VideoInfo2) || IsEqualGUID(type.formattype, FORMAT_VideoInfo);
+}
+
+}  // namespace
+
+const com::InterfaceEntry* OutputPin::InterfaceMap() {
+    static const com::InterfaceEntry map[] = {
+        com::Entry<OutputPin, IPin>(),
+        com::Entry<OutputPin, IQualityControl>(),
+        {},
+    };
+    return map;
+}
+
+HRESULT STDMETHODCALLTYPE OutputPin::QueryInterface(REFIID riid, void** ppv) {
+    const HRESULT hr = com::QueryFromMap(this, InterfaceMap(), riid, ppv);
+    if (hr != E_NOINTERFACE) return hr;
+    if (IsEqualIID(riid, IID_IMediaSeeking) || IsEqualIID(riid, IID_IMediaPosition)) {
+        if (IUnknown* seeking = filter_.SeekingPassThrough()) return seeking->QueryInterface(riid, ppv);
+    }
+    return hr;
+}
+
+ULONG STDMETHODCALLTYPE OutputPin::AddRef() { return filter_.ControllingUnknown()->AddRef(); }
+ULONG STDMETHODCALLTYPE OutputPin::Release() { return filter_.ControllingUnknown()->Release(); }
+
+std::string OutputPin::OfferedCodeString() {
+    FilterSettings& s = filter_.Settings();
+    OfferedListInputs inputs;
+    inputs.directXVA = s.bDirectXVA.Get();
+    inputs.h264Input = filter_.H264Input();
+    inputs.hardwareDeinterlace = s.bUseHadwareAcceleratedDeinterlace.Get();
+    inputs.dxvaList = *s.szOutTypesPriorityDXVA.Get();
+    inputs.hardwareList = *s.szOutTypesPriorityHW.Get();
+    inputs.softwareList = *s.szOutTypesPriority.Get();
+    return OfferedCodes(inputs);
+}
+
+HRESULT OutputPin::OfferedTypes(std::vector<MediaType>* types) {
+    const std::string codes = OfferedCodeString();
+    if (codes.empty()) return E_INVALIDARG;
+    FormatDefaults defaults;
+    defaults.width = filter_.Settings().nDefaultWidth.Get();
+    defaults.height = filter_.Settings().nDefaultHeight.Get();
+    types->clear();
+    types->reserve(codes.size());
+    for (const char code : codes) {
+        MediaType type;
+        if (MakeOutputType(code, filter_.CurrentFormat(), defaults, &type)) types->push_back(std::move(type));
+    }
+    return S_OK;
+}
+
+HRESULT OutputPin::SetUpAllocator() {
+    if (!downstreamInput_) {
+        const HRESULT hr = connection_.Peer()->QueryInterface(IID_IMemInputPin, downstreamInput_.OutVoid());
+        if (FAILED(hr)) return hr;
+    }
+    allocator_.Reset();
+    if (FAILED(downstreamInput_->GetAllocator(allocator_.Out())) || !allocator_) {
+        const HRESULT hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
+                                            allocator_.OutVoid());
+        if (FAILED(hr)) return hr;
+    }
+    const AM_MEDIA_TYPE& type = connection_.Type().Get();
+    if (!HasVideoInfoFormat(type)) return E_FAIL;
+    ALLOCATOR_PROPERTIES wanted{};
+    wanted.cBuffers = LONG(filter_.Settings().dwDeliverBufferCount.Get());
+    wanted.cbBuffer = LONG(ImageSizeOf(type));
+    wanted.cbAlign = 1;
+    wanted.cbPrefix = 0;
+    ALLOCATOR_PROPERTIES granted{};
+    HRESULT hr = allocator_->SetProperties(&wanted, &granted);
+    // Allocators that cannot give as many buffers get one fewer at a time.
+    while (FAILED(hr) && wanted.cBuffers >= 2) {
+        --wanted.cBuffers;
+        hr = allocator_->SetProperties(&wanted, &granted);
+    }
+    if (FAILED(hr)) return hr;
+    if (granted.cbBuffer < wanted.cbBuffer) return E_FAIL;
+    hr = downstreamInput_->NotifyAllocator(allocator_.Get(), FALSE);
+    if (FAILED(hr)) {
+        allocator_.Reset();
+        return hr;
+    }
+    return S_OK;
+}
+
+HRESULT OutputPin::CompleteConnection() {
+    if (IsDxvaType(connection_.Type().Get())) {
+        // Only a renderer that can host an accelerator takes DXVA types. Setting
+        // the accelerator up is not done here, so such a connection is refused
+        // and the negotiation moves on to the software types.
+        com::ComPtr<IUnknown> accelerator;
+        const HRESULT hr = connection_.Peer()->QueryInterface(dxva::kIID_IAMVideoAccelerator, accelerator.OutVoid());
+        return FAILED(hr) ? hr : E_NOTIMPL;
+    }
+    return SetUpAllocator();
+}
+
+void OutputPin::ReleaseConnectionResources() {
+    if (allocator_) allocator_->Decommit();
+    allocator_.Reset();
+    downstreamInput_.Reset();
+}
+
+HRESULT OutputPin::AttemptType(IPin* receivePin, const AM_MEDIA_TYPE& type) {
+    if (!IsAcceptedOutputType(type)) return VFW_E_NO_ACCEPTABLE_TYPES;
+    connection_.Set(receivePin, type);
+    HRESULT hr = receivePin->ReceiveConnection(this, &type);
+    if (FAILED(hr)) {
+        connection_.Clear();
+        return hr;
+    }
+    hr = CompleteConnection();
+    if (FAILED(hr)) {
+        receivePin->Disconnect();
+        ReleaseConnectionResources();
+        connection_.Clear();
+        return hr;
+    }
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE OutputPin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* mt) {
+    if (!receivePin) return E_POINTER;
+    std::lock_guard<std::recursive_mutex> hold(filter_.FilterLock());
+    if (connection_.IsConnected()) return VFW_E_ALREADY_CONNECTED;
+    if (filter_.State() != State_Stopped) return VFW_E_NOT_STOPPED;
+
+    const std::wstring downstream = OwnerClassIdText(receivePin);
+    if (!downstream.empty()) {
+        const FilterSettings& s = filter_.Settings();
+        if (!IsDownstreamAllowed(*s.szOutputConnectionAllowList.Get(), *s.szOutputConnectionDenyList.Get(),
+                                 downstream))
+            return E_FAIL;
+    }
+    PIN_DIRECTION direction;
+    if (SUCCEEDED(receivePin->QueryDirection(&direction)) && direction == PINDIR_OUTPUT)
+        return VFW_E_INVALID_DIRECTION;
+    HRESULT hr = receivePin->QueryInterface(IID_IMemInputPin, downstreamInput_.OutVoid());
+    if (FAILED(hr)) return hr;
+
+    if (mt && !IsEqualGUID(mt->majortype, GUID_NULL) && !IsEqualGUID(mt->formattype, GUID_NULL)) {
+        hr = AttemptType(receivePin, *mt);
+        if (FAILED(hr)) ReleaseConnectionResources();
+        return hr;
+    }
+    return com::Guarded([&]() -> HRESULT {
+        // Our own types first, then what the downstream pin proposes.
+        std::vector<MediaType> own;
+        const HRESULT offered = OfferedTypes(&own);
+        for (const MediaType& type : own)
+            if (AttemptType(receivePin, type.Get()) == S_OK) return S_OK;
+        com::ComPtr<IEnumMediaTypes> theirs;
+        if (SUCCEEDED(receivePin->EnumMediaTypes(theirs.Out())) && theirs) {
+            AM_MEDIA_TYPE* fetched[kTypesPerPass] = {};
+            ULONG count = 0;
+            theirs->Next(kTypesPerPass, fetched, &count);
+            bool connected = false;
+            for (ULONG i = 0; i < count; ++i) {
+                if (!connected) connected = AttemptType(receivePin, *fetched[i]) == S_OK;
+                DeleteMediaType(fetched[i]);
+            }
+            if (connected) return S_OK;
+        }
+        ReleaseConnectionResources();
+        return FAILED(offered) ? offered : VFW_E_NO_ACCEPTABLE_TYPES;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE OutputPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) {
+    if (!connector || !mt) return E_POINTER;
+    std::lock_guard<std::recursive_mutex> hold(filter_.FilterLock());
+    if (connection_.IsConnected()) return VFW_E_ALREADY_CONNECTED;
+    if (filter_.State() != State_Stopped) return VFW_E_NOT_STOPPED;
+    if (!IsAcceptedOutputType(*mt)) return VFW_E_NO_ACCEPTABLE_TYPES;
+    return com::Guarded([&]() -> HRESULT {
+        connection_.Set(connector, *mt);
+        const HRESULT hr = CompleteConnection();
+        if (FAILED(hr)) {
+            ReleaseConnectionResources();
+            connection_.Clear();
+        }
+        return hr;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE OutputPin::Disconnect() {
+    std::lock_guard<std::recursive_mutex> hold(filter_.FilterLock());
+    if (filter_.State() != State_Stopped) return VFW_E_NOT_STOPPED;
+    if (!connection_.IsConnected()) return S_FALSE;
+    ReleaseConnectionResources();
+    connection_.Clear();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE OutputPin::ConnectedTo(IPin** pin) { return connection_.ConnectedTo(pin); }
+
+HRESULT STDMETHODCALLTYPE OutputPin::ConnectionMediaType(AM_MEDIA_TYPE* mt) {
+    std::lock_guard<std::recursive_mutex> hold(filter_.FilterLock());
+    return connection_.ConnectionMediaType(mt);
+}
+
+HRESULT STDMETHODCALLTYPE OutputPin::QueryPinInfo(PIN_INFO* info) {
+    return FillPinInfo(info, filter_.AsBaseFilter(), kOutputPinName, PINDIR_OUTPUT);
+}
+
+HRESULT STDMETHODCALLTYPE OutputPin::QueryDirection(PIN_DIRECTION* direction) {
+    if (!direction) return E_POINTER;
+    *direction = PINDIR_OUTPUT;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE OutputPin::QueryId(LPWSTR* id) { return CopyPinId(kOutputPinName, id); }
+
+HRESULT STDMETHODCALLTYPE OutputPin::QueryAccept(const AM_MEDIA_TYPE* mt) {
+    if (!mt) return E_POINTER;
+    return IsAcceptedOutputType(*mt) ? S_OK : S_FALSE;
+}
+
+HRESULT STDMETHODCALLTYPE OutputPin::EnumMediaTypes(IEnumMediaTypes** types) {
+    if (!types) return E_POINTER;
+    *types = nullptr;
+    return com::Guarded([&]() -> HRESULT {
+        std::vector<MediaType> offered;
+        const HRESULT hr = OfferedTypes(&offered);
+        if (FAILED(hr)) return hr;
+        return CreateMediaTypeEnumerator(std::move(offered), types);
+    });
+}
+
+HRESULT STDMETHODCALLTYPE OutputPin::QueryInternalConnections(IPin**, ULONG*) { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE OutputPin::EndOfStream() { return E_UNEXPECTED; }
+HRESULT STDMETHODCALLTYPE OutputPin::BeginFlush() { return E_UNEXPECTED; }
+HRESULT STDMETHODCALLTYPE OutputPin::EndFlush() { return E_UNEXPECTED; }
+
+HRESULT STDMETHODCALLTYPE OutputPin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
+    connection_.segmentStart = start;
+    connection_.segmentStop = stop;
+    connection_.segmentRate = rate;
+    if (IPin* peer = connection_.Peer()) peer->NewSegment(start, stop, rate);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE OutputPin::Notify(IBaseFilter*, Quality quality) {
+    if (quality.Type == Famine || quality.Type == Flood) filter_.SetRendererLateness(quality.Late);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE OutputPin::SetSink(IQualityControl*) { return E_NOTIMPL; }
+
+HRESULT OutputPin::ChangeOutputFormat(const LONG* pictureSize, const LONG* codedSize, const LONG* aspect,
+                                      DWORD chromaFormat, REFERENCE_TIME framePeriod) {
+    IPin* peer = connection_.Peer();
+    if (!peer) return VFW_E_NOT_CONNECTED;
+    return com::Guarded([&]() -> HRESULT {
+        const MediaType saved = connection_.Type();
+        const bool wasDxva = IsDxvaType(saved.Get());
+        std::vector<MediaType> candidates;
+        HRESULT hr = OfferedTypes(&candidates);
+        if (FAILED(hr)) return hr;
+        for (MediaType& candidate : candidates) {
+            AM_MEDIA_TYPE& type = candidate.Get();
+            const bool dxva = IsDxvaType(type);
+            const bool yv12 = IsEqualGUID(type.subtype, MEDIASUBTYPE_YV12);
+            const bool packed422 = IsEqualGUID(type.subtype, MEDIASUBTYPE_YUY2) ||
+                                   IsEqualGUID(type.subtype, MEDIASUBTYPE_UYVY) ||
+                                   IsEqualGUID(type.subtype, MEDIASUBTYPE_YVYU);
+            if ((dxva && chromaFormat != 1) || (chromaFormat > 1 && yv12) || (chromaFormat > 2 && packed422))
+                continue;
+            auto* vih = candidate.FormatAs<VIDEOINFOHEADER2>();
+            if (!vih) continue;
+            BITMAPINFOHEADER& bmi = vih->bmiHeader;
+            bmi.biWidth = dxva ? codedSize[0] : pictureSize[0];
+            bmi.biHeight = dxva ? codedSize[1] : pictureSize[1];
+            vih->dwPictAspectRatioX = DWORD(aspect[0]);
+            vih->dwPictAspectRatioY = DWORD(aspect[1]);
+            vih->AvgTimePerFrame = framePeriod;
+            vih->rcSource = {0, 0, 0, 0};
+            vih->rcTarget = {0, 0, bmi.biWidth, bmi.biHeight};
+            bmi.biSizeImage = ImageSize(bmi.biBitCount, bmi.biWidth, bmi.biHeight);
+            type.lSampleSize = bmi.biSizeImage;
+            connection_.Type().Assign(type);
+            filter_.CurrentFormat() = *vih;
+            if (dxva != wasDxva) {
+                com::ComPtr<IPinConnection> dynamic;
+                if (SUCCEEDED(peer->QueryInterface(IID_IPinConnection, dynamic.OutVoid())))
+                    dynamic->DynamicDisconnect();
+            }
+            if (FAILED(peer->ReceiveConnection(this, &type))) continue;
+            if (allocator_) allocator_->Decommit();
+            allocator_.Reset();
+            if (FAILED(CompleteConnection())) continue;
+            if (filter_.State() != State_Stopped && allocator_) allocator_->Commit();
+            return S_OK;
+        }
+        connection_.Type() = saved;
+        peer->ReceiveConnection(this, &saved.Get());
+        return VFW_E_TYPE_NOT_ACCEPTED;
+    });
+}
+
+HRESULT OutputPin::ChangeAspectRatio(const LONG* aspect) {
+    return com::Guarded([&]() -> HRESULT {
+        auto* vih = IsEqualGUID(connection_.Type().Get().formattype, FORMAT_VideoInfo2)
+                        ? connection_.Type().FormatAs<VIDEOINFOHEADER2>()
+                        : nullptr;
+        if (!vih) return E_INVALIDARG;
+        const MediaType saved = connection_.Type();
+        vih->dwPictAspectRatioX = DWORD(aspect[0]);
+        vih->dwPictAspectRatioY = DWORD(aspect[1]);
+        IPin* peer = connection_.Peer();
+        HRESULT answer = VFW_E_NOT_CONNECTED;
+        if (peer) {
+            com::ComPtr<IPinConnection> dynamic;
+            answer = SUCCEEDED(peer->QueryInterface(IID_IPinConnection, dynamic.OutVoid()))
+                         ? dynamic->DynamicQueryAccept(&connection_.Type().Get())
+                         : peer->QueryAccept(&connection_.Type().Get());
+        }
+        if (answer == S_OK) return S_OK;
+        connection_.Type() = saved;
+        return answer;
+    });
+}
+
+HRESULT OutputPin::GetDeliveryBuffer(IMediaSample** sample, REFERENCE_TIME* start, REFERENCE_TIME* stop,
+                                     DWORD flags) {
+    if (filter_.State() == State_Stopped) return VFW_E_WRONG_STATE;
+    if (!sample) return E_POINTER;
+    *sample = nullptr;
+    const com::ComPtr<IMemAllocator> allocator = allocator_;
+    if (!allocator) return E_NOINTERFACE;
+    HRESULT hr = allocator->GetBuffer(sample, start, stop, flags);
+    if (hr == VFW_E_NOT_COMMITTED) {
+        allocator->Commit();
+        hr = allocator->GetBuffer(sample, start, stop, flags);
+    }
+    if (SUCCEEDED(hr) && *sample) {
+        AM_MEDIA_TYPE* changed = nullptr;
+        if ((*sample)->GetMediaType(&changed) == S_OK && changed) {
+            com::Guarded([&] {
+                connection_.Type().Assign(*changed);
+                return S_OK;
+            });
+            DeleteMediaType(changed);
+        }
+    }
+    return hr;
+}
+
+HRESULT OutputPin::Deliver(IMediaSample* sample) {
+    const com::ComPtr<IMemInputPin> downstream = downstreamInput_;
+    if (!downstream) return VFW_E_NOT_CONNECTED;
+    return downstream->Receive(sample);
+}
+
+void OutputPin::Activate() {
+    if (allocator_) allocator_->Commit();
+}
+
+void OutputPin::Deactivate() {
+    if (allocator_) allocator_->Decommit();
+}
+
+}  // namespace tl

@@ -1,0 +1,86 @@
+// "Video Out": offers the output types of the priority lists, screens the
+// downstream filter against the allow and deny lists, sets up the downstream
+// allocator, and serves the decoder's buffer, delivery and renegotiation
+// requests. IMediaSeeking and IMediaPosition come from the filter's seeking
+// pass-through object.
+#pragma once
+#include <windows.h>
+
+#include <dshow.h>
+
+#include <string>
+#include <vector>
+
+#include "filter/com/com_ptr.h"
+#include "filter/com/interface_map.h"
+#include "filter/pins/pin_common.h"
+
+namespace tl {
+
+class FilterVideoDecoder;
+
+inline constexpr wchar_t kOutputPinName[] = L"Video Out";
+
+class OutputPin final : public IPin, public IQualityControl {
+public:
+    explicit OutputPin(FilterVideoDecoder& filter) : filter_(filter) {}
+    OutputPin(const OutputPin&) = delete;
+    OutputPin& operator=(const OutputPin&) = delete;
+    static const com::InterfaceEntry* InterfaceMap();
+
+    // IUnknown: the filter's reference count.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+
+    // IPin
+    HRESULT STDMETHODCALLTYPE Connect(IPin* receivePin, const AM_MEDIA_TYPE* mt) override;
+    HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) override;
+    HRESULT STDMETHODCALLTYPE Disconnect() override;
+    HRESULT STDMETHODCALLTYPE ConnectedTo(IPin** pin) override;
+    HRESULT STDMETHODCALLTYPE ConnectionMediaType(AM_MEDIA_TYPE* mt) override;
+    HRESULT STDMETHODCALLTYPE QueryPinInfo(PIN_INFO* info) override;
+    HRESULT STDMETHODCALLTYPE QueryDirection(PIN_DIRECTION* direction) override;
+    HRESULT STDMETHODCALLTYPE QueryId(LPWSTR* id) override;
+    HRESULT STDMETHODCALLTYPE QueryAccept(const AM_MEDIA_TYPE* mt) override;
+    HRESULT STDMETHODCALLTYPE EnumMediaTypes(IEnumMediaTypes** types) override;
+    HRESULT STDMETHODCALLTYPE QueryInternalConnections(IPin** pins, ULONG* count) override;
+    HRESULT STDMETHODCALLTYPE EndOfStream() override;
+    HRESULT STDMETHODCALLTYPE BeginFlush() override;
+    HRESULT STDMETHODCALLTYPE EndFlush() override;
+    HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
+
+    // IQualityControl
+    HRESULT STDMETHODCALLTYPE Notify(IBaseFilter* sender, Quality quality) override;
+    HRESULT STDMETHODCALLTYPE SetSink(IQualityControl* sink) override;
+
+    // The decoder's requests (IVideoDecoderHost), on its worker thread.
+    HRESULT ChangeOutputFormat(const LONG* pictureSize, const LONG* codedSize, const LONG* aspect, DWORD chromaFormat,
+                               REFERENCE_TIME framePeriod);
+    HRESULT ChangeAspectRatio(const LONG* aspect);
+    HRESULT GetDeliveryBuffer(IMediaSample** sample, REFERENCE_TIME* start, REFERENCE_TIME* stop, DWORD flags);
+    HRESULT Deliver(IMediaSample* sample);
+
+    // State changes of the filter, under its lock: the allocator is committed
+    // while the filter runs or is paused.
+    void Activate();
+    void Deactivate();
+
+    bool IsConnected() const { return connection_.IsConnected(); }
+
+private:
+    // The offered types in order; E_INVALIDARG when the lists name none.
+    HRESULT OfferedTypes(std::vector<MediaType>* types);
+    std::string OfferedCodeString();
+    HRESULT AttemptType(IPin* receivePin, const AM_MEDIA_TYPE& type);
+    HRESULT CompleteConnection();
+    HRESULT SetUpAllocator();
+    void ReleaseConnectionResources();
+
+    FilterVideoDecoder& filter_;
+    PinConnection connection_;
+    com::ComPtr<IMemInputPin> downstreamInput_;
+    com::ComPtr<IMemAllocator> allocator_;
+};
+
+}  // namespace tl

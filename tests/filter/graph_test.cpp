@@ -1,0 +1,403 @@
+// The filter in real graphs of the platform's filter graph manager: a test
+// source pushing corpus streams, the filter, the Sample Grabber and the Null
+// Renderer.
+#include <gtest/gtest.h>
+
+#include <FilterVideoDecoder.h>
+
+#include <dshow.h>
+#include <dvdmedia.h>
+#include <qedit.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "filter/com/bstr.h"
+#include "filter/com/com_ptr.h"
+#include "filter/com/interface_map.h"
+#include "filter/com/object.h"
+#include "filter/pins/media_type.h"
+#include "filter/settings/filter_settings.h"
+#include "registry_helpers.h"
+#include "test_source_filter.h"
+#include "tests/support/corpus.h"
+#include "tests/support/picture_md5.h"
+
+namespace {
+
+using tl::com::Bstr;
+using tl::com::ComPtr;
+
+constexpr CLSID kSampleGrabber = {0xc1f400a0, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
+constexpr CLSID kNullRenderer = {0xc1f400a4, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
+constexpr GUID kSubtypeLowerL264 = {0x3436326c, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
+// Copies of every sample the grabber sees.
+class FrameCollector : public ISampleGrabberCB {
+public:
+    static const tl::com::InterfaceEntry* InterfaceMap() {
+        static const tl::com::InterfaceEntry map[] = {tl::com::Entry<FrameCollector, ISampleGrabberCB>(), {}};
+        return map;
+    }
+    HRESULT STDMETHODCALLTYPE SampleCB(double, IMediaSample* sample) override {
+        BYTE* data = nullptr;
+        sample->GetPointer(&data);
+        std::lock_guard<std::mutex> hold(mutex_);
+        frames_.emplace_back(data, data + sample->GetActualDataLength());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE BufferCB(double, BYTE*, long) override { return E_NOTIMPL; }
+
+    std::vector<std::vector<BYTE>> Frames() {
+        std::lock_guard<std::mutex> hold(mutex_);
+        return frames_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::vector<BYTE>> frames_;
+};
+
+using EntryPoint = HRESULT(STDAPICALLTYPE*)();
+
+// Registers the module beside the test for the whole suite, as an installer would.
+class GraphTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        wchar_t exe[MAX_PATH];
+        GetModuleFileNameW(nullptr, exe, MAX_PATH);
+        std::wstring path = exe;
+        path.replace(path.find_last_of(L'\\') + 1, std::wstring::npos, L"tlVideoDecoder.ax");
+        module_ = LoadLibraryW(path.c_str());
+        if (module_) registered_ = Call("DllRegisterServer");
+    }
+    static void TearDownTestSuite() {
+        if (module_) Call("DllUnregisterServer");
+        CoUninitialize();
+    }
+    static HRESULT Call(const char* name) {
+        auto entry = reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+        return entry ? entry() : E_NOTIMPL;
+    }
+
+    void SetUp() override {
+        ASSERT_NE(module_, nullptr) << "tlVideoDecoder.ax beside the test";
+        ASSERT_EQ(registered_, S_OK);
+        ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                   graph_.OutVoid()),
+                  S_OK);
+        ASSERT_EQ(CoCreateInstance(__uuidof(FilterVideoDecoder), nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                   filter_.OutVoid()),
+                  S_OK);
+        ASSERT_EQ(filter_.As(&settings_), S_OK);
+        // Plain copies of the decoded planes, so frames can be compared with the
+        // corpus digests.
+        ASSERT_EQ(settings_->put_ColorCorrection(VARIANT_FALSE), S_OK);
+        source_ = tl::test::CreateTestSource();
+        ASSERT_EQ(graph_->AddFilter(source_.Get(), L"source"), S_OK);
+        ASSERT_EQ(graph_->AddFilter(filter_.Get(), L"decoder"), S_OK);
+        ComPtr<IMediaFilter> clockless;
+        ASSERT_EQ(graph_.As(&clockless), S_OK);
+        ASSERT_EQ(clockless->SetSyncSource(nullptr), S_OK);
+    }
+    void TearDown() override {
+        if (control_) control_->Stop();
+        control_.Reset();
+        grabber_.Reset();
+        collector_.Reset();
+        settings_.Reset();
+        filter_.Reset();
+        source_.Reset();
+        graph_.Reset();
+    }
+
+    ComPtr<IPin> Pin(IBaseFilter* filter, const wchar_t* id) {
+        ComPtr<IPin> pin;
+        EXPECT_EQ(filter->FindPin(id, pin.Out()), S_OK) << "pin " << std::string(id, id + wcslen(id));
+        return pin;
+    }
+    ComPtr<IPin> FirstPin(IBaseFilter* filter, PIN_DIRECTION wanted) {
+        ComPtr<IEnumPins> pins;
+        filter->EnumPins(pins.Out());
+        ComPtr<IPin> pin;
+        while (pins->Next(1, pin.Out(), nullptr) == S_OK) {
+            PIN_DIRECTION direction;
+            pin->QueryDirection(&direction);
+            if (direction == wanted) return pin;
+        }
+        return {};
+    }
+
+    // Source -> decoder; then decoder -> grabber (restricted to `subtype` unless
+    // GUID_NULL) -> null renderer. Returns the result of connecting the decoder's
+    // output.
+    HRESULT BuildGraph(const GUID& subtype, const tl::test::StreamInfo* stream = nullptr) {
+        if (stream) source_->Pin().SetPictureSize(stream->width(), stream->height());
+        HRESULT hr = graph_->ConnectDirect(&source_->Pin(), Pin(filter_.Get(), L"Video In").Get(), nullptr);
+        if (FAILED(hr)) return hr;
+        EXPECT_EQ(CoCreateInstance(kSampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                   grabberFilter_.OutVoid()),
+                  S_OK);
+        EXPECT_EQ(grabberFilter_->QueryInterface(IID_ISampleGrabber, grabber_.OutVoid()), S_OK);
+        AM_MEDIA_TYPE type{};
+        type.majortype = MEDIATYPE_Video;
+        type.subtype = subtype;
+        EXPECT_EQ(grabber_->SetMediaType(&type), S_OK);
+        auto* collector = new tl::com::Object<FrameCollector>();
+        collector_ = ComPtr<FrameCollector>(collector);
+        EXPECT_EQ(grabber_->SetCallback(collector_.Get(), 0), S_OK);
+        EXPECT_EQ(graph_->AddFilter(grabberFilter_.Get(), L"grabber"), S_OK);
+        ComPtr<IBaseFilter> renderer;
+        EXPECT_EQ(CoCreateInstance(kNullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, renderer.OutVoid()),
+                  S_OK);
+        EXPECT_EQ(graph_->AddFilter(renderer.Get(), L"renderer"), S_OK);
+        hr = graph_->ConnectDirect(Pin(filter_.Get(), L"Video Out").Get(),
+                                   FirstPin(grabberFilter_.Get(), PINDIR_INPUT).Get(), nullptr);
+        if (FAILED(hr)) return hr;
+        EXPECT_EQ(graph_->ConnectDirect(FirstPin(grabberFilter_.Get(), PINDIR_OUTPUT).Get(),
+                                        FirstPin(renderer.Get(), PINDIR_INPUT).Get(), nullptr),
+                  S_OK);
+        EXPECT_EQ(graph_.As(&control_), S_OK);
+        return hr;
+    }
+
+    tl::MediaType OutputType() {
+        tl::MediaType type;
+        AM_MEDIA_TYPE mt{};
+        EXPECT_EQ(Pin(filter_.Get(), L"Video Out")->ConnectionMediaType(&mt), S_OK);
+        type.Assign(mt);
+        tl::FreeMediaTypeContents(mt);
+        return type;
+    }
+
+    // Runs the graph, pushes the whole stream and stops once it has drained.
+    std::vector<std::vector<BYTE>> Play(const tl::test::StreamInfo& stream, std::size_t chunk) {
+        EXPECT_TRUE(SUCCEEDED(control_->Run()));
+        const std::vector<std::uint8_t> bytes = tl::test::read_file_bytes(stream.streamPath());
+        EXPECT_EQ(source_->Pin().Push(bytes, chunk), S_OK);
+        EXPECT_EQ(control_->Stop(), S_OK);
+        return collector_->Frames();
+    }
+
+    static inline HMODULE module_ = nullptr;
+    static inline HRESULT registered_ = E_FAIL;
+    ComPtr<IGraphBuilder> graph_;
+    ComPtr<IBaseFilter> filter_;
+    ComPtr<IFilterVideoDecoder> settings_;
+    ComPtr<tl::test::TestSourceFilter> source_;
+    ComPtr<IBaseFilter> grabberFilter_;
+    ComPtr<ISampleGrabber> grabber_;
+    ComPtr<FrameCollector> collector_;
+    ComPtr<IMediaControl> control_;
+};
+
+std::vector<std::string> Yv12Digests(const std::vector<std::vector<BYTE>>& frames, int width, int height) {
+    std::vector<std::string> digests;
+    const int pitch = width;  // 12-bit rows of a width that is a multiple of 16
+    for (const std::vector<BYTE>& frame : frames) {
+        const BYTE* y = frame.data();
+        const BYTE* v = y + pitch * height;
+        const BYTE* u = v + (pitch / 2) * (height / 2);
+        digests.push_back(tl::test::planes_md5({y, pitch, width, height}, {u, pitch / 2, width / 2, height / 2},
+                                               {v, pitch / 2, width / 2, height / 2}));
+    }
+    return digests;
+}
+
+TEST_F(GraphTest, Yv12FramesMatchTheCorpusDigests) {
+    for (const char* name : {"prog420_cgop", "custom_matrix"}) {
+        SCOPED_TRACE(name);
+        TearDown();
+        SetUp();
+        const tl::test::StreamInfo stream = tl::test::find_stream(name);
+        ASSERT_EQ(BuildGraph(MEDIASUBTYPE_YV12, &stream), S_OK);
+        EXPECT_TRUE(IsEqualGUID(OutputType().Get().subtype, MEDIASUBTYPE_YV12));
+        const auto frames = Play(stream, 4096);
+        ASSERT_EQ(int(frames.size()), stream.frames());
+        EXPECT_EQ(Yv12Digests(frames, stream.width(), stream.height()), tl::test::read_md5_lines(stream.md5Path()));
+    }
+}
+
+TEST_F(GraphTest, Yuy2IsTheFirstChoiceAndCarriesTheDecodedLuma) {
+    const tl::test::StreamInfo stream = tl::test::find_stream("prog420_cgop");
+    ASSERT_EQ(BuildGraph(GUID_NULL, &stream), S_OK);
+    const tl::MediaType type = OutputType();
+    EXPECT_TRUE(IsEqualGUID(type.Get().subtype, MEDIASUBTYPE_YUY2));
+    ASSERT_TRUE(IsEqualGUID(type.Get().formattype, FORMAT_VideoInfo2));
+    const auto* vih = type.FormatAs<VIDEOINFOHEADER2>();
+    ASSERT_NE(vih, nullptr);
+    EXPECT_EQ(vih->bmiHeader.biWidth, stream.width());
+    EXPECT_EQ(vih->bmiHeader.biHeight, stream.height());
+    const auto frames = Play(stream, 1000);
+    ASSERT_EQ(int(frames.size()), stream.frames());
+
+    // The same stream through YV12, whose planes the corpus vouches for.
+    TearDown();
+    SetUp();
+    ASSERT_EQ(BuildGraph(MEDIASUBTYPE_YV12, &stream), S_OK);
+    const auto planar = Play(stream, 1000);
+    ASSERT_EQ(planar.size(), frames.size());
+    const std::size_t pixels = std::size_t(stream.width()) * stream.height();
+    for (std::size_t f = 0; f < frames.size(); ++f) {
+        ASSERT_EQ(frames[f].size(), pixels * 2);
+        std::vector<BYTE> luma(pixels);
+        for (std::size_t i = 0; i < pixels; ++i) luma[i] = frames[f][2 * i];
+        EXPECT_TRUE(std::equal(luma.begin(), luma.end(), planar[f].begin())) << "frame " << f;
+    }
+}
+
+TEST_F(GraphTest, OutputTypesFollowThePriorityLists) {
+    ASSERT_EQ(graph_->ConnectDirect(&source_->Pin(), Pin(filter_.Get(), L"Video In").Get(), nullptr), S_OK);
+    struct Case {
+        const wchar_t* list;
+        std::vector<const GUID*> subtypes;
+    };
+    const Case cases[] = {
+        {nullptr,
+         {&MEDIASUBTYPE_YUY2, &MEDIASUBTYPE_UYVY, &MEDIASUBTYPE_YV12, &MEDIASUBTYPE_RGB32, &MEDIASUBTYPE_RGB24,
+          &MEDIASUBTYPE_RGB565, &MEDIASUBTYPE_RGB555}},
+        {L"YV12,RGB32", {&MEDIASUBTYPE_YV12, &MEDIASUBTYPE_RGB32}},
+        {L"YUY2,,bogus,yuy2, YV12", {&MEDIASUBTYPE_YUY2, &MEDIASUBTYPE_YUY2}},
+    };
+    for (const Case& c : cases) {
+        if (c.list) ASSERT_EQ(settings_->put_OutputTypesPriority(Bstr(c.list).Get()), S_OK);
+        ComPtr<IEnumMediaTypes> types;
+        ASSERT_EQ(Pin(filter_.Get(), L"Video Out")->EnumMediaTypes(types.Out()), S_OK);
+        std::vector<GUID> seen;
+        AM_MEDIA_TYPE* mt = nullptr;
+        while (types->Next(1, &mt, nullptr) == S_OK) {
+            seen.push_back(mt->subtype);
+            tl::DeleteMediaType(mt);
+        }
+        ASSERT_EQ(seen.size(), c.subtypes.size());
+        for (std::size_t i = 0; i < seen.size(); ++i) EXPECT_TRUE(IsEqualGUID(seen[i], *c.subtypes[i])) << i;
+    }
+    ASSERT_EQ(settings_->put_OutputTypesPriority(Bstr(L"nothing").Get()), S_OK);
+    ComPtr<IEnumMediaTypes> none;
+    EXPECT_EQ(Pin(filter_.Get(), L"Video Out")->EnumMediaTypes(none.Out()), E_INVALIDARG);
+}
+
+TEST_F(GraphTest, DenyListRefusesTheGrabberAndAllowListAdmitsIt) {
+    ComPtr<IBaseFilter> grabber;
+    ASSERT_EQ(CoCreateInstance(kSampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, grabber.OutVoid()), S_OK);
+    ASSERT_EQ(graph_->AddFilter(grabber.Get(), L"grabber"), S_OK);
+    ASSERT_EQ(graph_->ConnectDirect(&source_->Pin(), Pin(filter_.Get(), L"Video In").Get(), nullptr), S_OK);
+    wchar_t id[39];
+    ASSERT_EQ(StringFromGUID2(kSampleGrabber, id, 39), 39);
+    const std::wstring other = L"{00000000-0000-0000-0000-000000000001}";
+    struct Case {
+        std::wstring allow, deny;
+        HRESULT expected;
+    };
+    const Case cases[] = {
+        {L"", id, E_FAIL},
+        {other, L"", E_FAIL},
+        {other + id, id, E_FAIL},
+        {other.substr(0, 37), L"", S_OK},  // too short to be an entry: allows every filter
+        {other + id + L"x", L"", S_OK},
+    };
+    const ComPtr<IPin> out = Pin(filter_.Get(), L"Video Out");
+    for (const Case& c : cases) {
+        ASSERT_EQ(settings_->put_OutputConnectionAllowList(Bstr(c.allow).Get()), S_OK);
+        ASSERT_EQ(settings_->put_OutputConnectionDenyList(Bstr(c.deny).Get()), S_OK);
+        EXPECT_EQ(graph_->ConnectDirect(out.Get(), FirstPin(grabber.Get(), PINDIR_INPUT).Get(), nullptr), c.expected);
+        ComPtr<IPin> peer;
+        EXPECT_EQ(out->ConnectedTo(peer.Out()), c.expected == S_OK ? S_OK : VFW_E_NOT_CONNECTED);
+        if (peer) ASSERT_EQ(graph_->Disconnect(out.Get()), S_OK);
+        if (peer) ASSERT_EQ(graph_->Disconnect(peer.Get()), S_OK);
+    }
+}
+
+TEST_F(GraphTest, StateChangesCreateOneDecoderAndStopReleasesIt) {
+    ASSERT_EQ(BuildGraph(GUID_NULL), S_OK);
+    ComPtr<IDispatch> decoder;
+    EXPECT_EQ(settings_->get_decoder(decoder.Out()), S_OK);
+    EXPECT_EQ(decoder.Get(), nullptr);
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        SCOPED_TRACE(cycle);
+        ASSERT_EQ(filter_->Pause(), S_OK);
+        ASSERT_EQ(settings_->get_decoder(decoder.Out()), S_OK);
+        ASSERT_NE(decoder.Get(), nullptr);
+        ComPtr<IDispatch> again;
+        ASSERT_EQ(filter_->Pause(), S_OK);
+        ASSERT_EQ(settings_->get_decoder(again.Out()), S_OK);
+        EXPECT_EQ(again.Get(), decoder.Get()) << "a second Pause keeps the decoder";
+        ASSERT_EQ(filter_->Run(0), S_OK);
+        FILTER_STATE state;
+        EXPECT_EQ(filter_->GetState(0, &state), S_OK);
+        EXPECT_EQ(state, State_Running);
+        ASSERT_EQ(filter_->Stop(), S_OK);
+        ASSERT_EQ(filter_->Stop(), S_OK);
+        ComPtr<IDispatch> none;
+        EXPECT_EQ(settings_->get_decoder(none.Out()), S_OK);
+        EXPECT_EQ(none.Get(), nullptr);
+    }
+    Bstr value;
+    ComPtr<IVideoDecoderMPEG2> info;
+    ASSERT_EQ(decoder.As(&info), S_OK);
+    EXPECT_EQ(info->get_value(value.Out()), S_OK);
+    EXPECT_EQ(value.View(), L"MPEG2 Decoder");
+}
+
+TEST_F(GraphTest, H264InputCannotLeaveStopped) {
+    source_->Pin().offered.subtype = kSubtypeLowerL264;
+    ASSERT_EQ(graph_->ConnectDirect(&source_->Pin(), Pin(filter_.Get(), L"Video In").Get(), nullptr), S_OK);
+    EXPECT_EQ(filter_->Pause(), E_NOINTERFACE);
+    FILTER_STATE state;
+    EXPECT_EQ(filter_->GetState(0, &state), S_OK);
+    EXPECT_EQ(state, State_Paused);
+    EXPECT_EQ(filter_->Stop(), S_OK);
+    EXPECT_EQ(filter_->GetState(0, &state), S_OK);
+    EXPECT_EQ(state, State_Stopped);
+}
+
+TEST_F(GraphTest, MapperFindsTheFilterForMpeg2VideoAtItsMerit) {
+    ComPtr<IFilterMapper2> mapper;
+    ASSERT_EQ(CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
+                               mapper.OutVoid()),
+              S_OK);
+    auto found = [&](DWORD merit, const GUID& major) {
+        const GUID types[2] = {major, MEDIASUBTYPE_MPEG2_VIDEO};
+        ComPtr<IEnumMoniker> monikers;
+        EXPECT_EQ(mapper->EnumMatchingFilters(monikers.Out(), 0, TRUE, merit, TRUE, 1, types, nullptr, nullptr,
+                                              FALSE, FALSE, 0, nullptr, nullptr, nullptr),
+                  S_OK);
+        ComPtr<IMoniker> moniker;
+        while (monikers && monikers->Next(1, moniker.Out(), nullptr) == S_OK) {
+            ComPtr<IPropertyBag> bag;
+            if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.OutVoid()))) continue;
+            VARIANT clsid;
+            VariantInit(&clsid);
+            const bool ours = SUCCEEDED(bag->Read(L"CLSID", &clsid, nullptr)) && clsid.vt == VT_BSTR &&
+                              _wcsicmp(clsid.bstrVal, L"{1f350c86-c761-4193-9f2b-8cfdf51c2998}") == 0;
+            VariantClear(&clsid);
+            if (ours) return true;
+        }
+        return false;
+    };
+    {
+        const GUID types[2] = {MEDIATYPE_Video, MEDIASUBTYPE_MPEG2_VIDEO};
+        ComPtr<IEnumMoniker> monikers;
+        mapper->EnumMatchingFilters(monikers.Out(), 0, FALSE, 0, FALSE, 0, nullptr, nullptr, nullptr,
+                                              FALSE, FALSE, 0, nullptr, nullptr, nullptr);
+        ComPtr<IMoniker> moniker;
+        while (monikers && monikers->Next(1, moniker.Out(), nullptr) == S_OK) {
+            ComPtr<IPropertyBag> bag;
+            if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.OutVoid()))) continue;
+            VARIANT clsid;
+            VariantInit(&clsid);
+            bag->Read(L"CLSID", &clsid, nullptr);
+            if (clsid.vt == VT_BSTR) printf("%ls\n", clsid.bstrVal);
+            VariantClear(&clsid);
+        }
+        (void)types;
+    }
+    EXPECT_TRUE(found(0x800200, MEDIATYPE_Video));
+    EXPECT_TRUE(found(0x800200, MEDIATYPE_MPEG2_PES));
+    EXPECT_FALSE(found(0x800201, MEDIATYPE_Video)) << "merit is MERIT_PREFERRED + 0x200";
+    EXPECT_FALSE(found(0x800200, MEDIATYPE_Audio));
+}
+
+}  // namespace
