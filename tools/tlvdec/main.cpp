@@ -2,9 +2,14 @@
 // as an upstream filter feeds the DirectShow filter.
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #ifdef _WIN32
@@ -12,7 +17,11 @@
 #include <io.h>
 #endif
 
+#include "convert/dispatch.h"
+#include "convert/procamp.h"
 #include "engine/framework/video_decoder.h"
+#include "engine/macroblock/kernel_slots.h"
+#include "tools/tlvdec/bmp_file.h"
 #include "tools/tlvdec/options.h"
 #include "tools/tlvdec/program_stream.h"
 #include "tools/tlvdec/stream_report.h"
@@ -67,12 +76,59 @@ std::vector<VideoPacket> cutIntoSamples(const std::vector<std::uint8_t>& data, c
     return samples;
 }
 
+const char* tierName(int tier) {
+    static const char* const kNames[] = {"plain", "MMX", "SSE", "SSE2", "SSE3"};
+    return tier >= 0 && tier <= 4 ? kNames[tier] : "?";
+}
+
+// The settings an option run asks for. A forced kernel tier also keeps the
+// conversion below it: no SSE for plain and MMX, no SSE2 for SSE.
+ToolSettings settingsFor(const Options& options) {
+    ToolSettings s;
+    s.deinterlaceMode = options.deinterlace;
+    s.colourCorrection = options.colorCorrection;
+    if (options.cpuTier >= 0 && options.cpuTier < int(KernelTier::SSE2)) s.sse2 = s.sse3 = false;
+    if (options.cpuTier >= 0 && options.cpuTier < int(KernelTier::SSE)) s.sse = false;
+    return s;
+}
+
+bool applyProcAmp(VideoDecoder& decoder, const Options& options) {
+    const std::pair<std::int32_t, std::optional<int>> values[] = {
+        {VideoProcAmp_Brightness, options.brightness},
+        {VideoProcAmp_Contrast, options.contrast},
+        {VideoProcAmp_Saturation, options.saturation},
+    };
+    for (const auto& [property, value] : values)
+        if (value && failed(decoder.procAmp().Set(property, *value, VideoProcAmp_Flags_Manual))) return false;
+    return true;
+}
+
+// One decoder with its host; tlvdec runs a second one in RGB24 for a snapshot
+// of any other output format.
+struct Run {
+    explicit Run(const HostConfig& config) : host(config) {}
+    TlvdecHost host;
+    VideoDecoder decoder;
+    bool fed = true;
+    bool done() const { return !fed || host.limitReached(); }
+};
+
+bool snapshotFromOutput(int format) { return format == OUTPUT_RGB24 || format == OUTPUT_RGB32; }
+
 }  // namespace
 
 int main(int argc, char** argv) {
     Options options;
     std::string error;
     if (!ParseOptions(argc, argv, options, error)) return fail(error, true);
+
+    if (options.cpuTier >= 0) {
+        if (int(detectedKernelTier()) < options.cpuTier)
+            return fail(std::string("--cpu: this processor has no ") + tierName(options.cpuTier) +
+                            " (the best it offers is " + tierName(int(detectedKernelTier())) + ")",
+                        false);
+        forceKernelTier(KernelTier(options.cpuTier));
+    }
 
     std::vector<std::uint8_t> data;
     if (!readFile(options.input, data, error)) return fail(error, true);
@@ -90,31 +146,72 @@ int main(int argc, char** argv) {
     }
     std::FILE* text = picturesToStdout ? stderr : stdout;
 
-    ToolSettings settings;
-    TlvdecHost host(pictures, options.timestamps ? text : nullptr, options.frames);
-    VideoDecoder decoder;
-    if (failed(decoder.Init(&settings, &host))) return fail("the decoder could not start", false);
+    ToolSettings settings = settingsFor(options);
+    const bool snapshotHere = options.snapshotIndex >= 0 && snapshotFromOutput(options.format);
+    HostConfig mainConfig;
+    mainConfig.format = options.format;
+    mainConfig.bench = options.bench;
+    mainConfig.pictures = pictures;
+    mainConfig.log = options.timestamps ? text : nullptr;
+    mainConfig.maxPictures = options.frames;
+    mainConfig.keepIndex = snapshotHere ? options.snapshotIndex : -1;
+    mainConfig.claimsInterlace = options.format < 0;
+    std::vector<std::unique_ptr<Run>> runs;
+    runs.push_back(std::make_unique<Run>(mainConfig));
+    if (options.snapshotIndex >= 0 && !snapshotHere) {
+        // Same settings and the same interlace claim, so the decoder picks the same modes.
+        HostConfig snapshotConfig;
+        snapshotConfig.format = OUTPUT_RGB24;
+        snapshotConfig.maxPictures = options.snapshotIndex + 1;
+        snapshotConfig.keepIndex = options.snapshotIndex;
+        snapshotConfig.claimsInterlace = mainConfig.claimsInterlace;
+        runs.push_back(std::make_unique<Run>(snapshotConfig));
+    }
+    Run& primary = *runs.front();
+    Run& snapshot = *runs.back();
+    for (auto& run : runs) {
+        if (failed(run->decoder.Init(&settings, &run->host))) return fail("the decoder could not start", false);
+        const bool rgb = run->host.connectionFormat().subtype >= OutputSubtype::RGB32 &&
+                         run->host.connectionFormat().subtype <= OutputSubtype::RGB555;
+        if (rgb && !applyProcAmp(run->decoder, options))
+            return fail("the decoder refused the ProcAmp values", false);
+    }
 
+    const auto started = std::chrono::steady_clock::now();
     InFlightLimit limit(kSamplesInFlight);
-    bool fed = true;
     for (const VideoPacket& packet : cutIntoSamples(data, options)) {
-        if (host.limitReached()) break;
+        if (std::all_of(runs.begin(), runs.end(), [](const auto& r) { return r->done(); })) break;
         BufferSample* sample =
             BufferSample::make(data.data() + packet.offset, std::int32_t(packet.length), packet.start, &limit);
-        const HResult r = decoder.Receive(sample);
+        for (auto& run : runs)
+            if (!run->done()) run->fed = run->decoder.Receive(sample) == hr::ok;
         sample->release();
-        if (r != hr::ok) {
-            fed = false;
-            break;
-        }
     }
-    if (fed && !host.limitReached()) decoder.EndOfStream();
-    const StreamInfo info = decoder.streamInfo();
-    decoder.Uninit();
+    for (auto& run : runs)
+        if (!run->done()) run->decoder.EndOfStream();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const StreamInfo info = primary.decoder.streamInfo();
+    for (auto& run : runs) run->decoder.Uninit();
 
     if (pictures && !picturesToStdout && std::fclose(pictures) != 0) return fail("cannot write pictures", false);
-    if (host.writeFailed()) return fail("cannot write pictures", false);
-    if (!fed) return fail("the decoder stopped taking samples", false);
-    if (options.info) PrintStreamInfo(text, info, host.delivered());
+    if (primary.host.writeFailed()) return fail("cannot write pictures", false);
+    for (auto& run : runs)
+        if (!run->fed) return fail("the decoder stopped taking samples", false);
+
+    if (options.snapshotIndex >= 0) {
+        const std::optional<KeptSample> kept = snapshot.host.kept();
+        if (!kept)
+            return fail("no snapshot: the stream delivered no sample " + std::to_string(options.snapshotIndex),
+                        false);
+        const std::vector<std::uint8_t> bmp = EncodeBmp24(kept->bytes.data(), kept->width, kept->height,
+                                                          kept->rowPitch, kept->format == OUTPUT_RGB32 ? 4 : 3);
+        if (bmp.empty()) return fail("no snapshot: the sample cannot be written as a BMP", false);
+        if (!WriteWholeFile(options.snapshotPath, bmp, error)) return fail(error, false);
+    }
+    if (options.bench) {
+        std::fprintf(text, "pictures: %" PRIu32 "\nseconds: %.6f\npictures_per_second: %.1f\n", info.frameNum,
+                     seconds, seconds > 0 ? info.frameNum / seconds : 0.0);
+    }
+    if (options.info) PrintStreamInfo(text, info, primary.host.delivered());
     return 0;
 }

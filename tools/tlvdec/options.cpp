@@ -5,6 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "convert/dispatch.h"
+#include "convert/rgb_matrix.h"
+#include "engine/framework/deinterlace.h"
+#include "engine/macroblock/kernel_slots.h"
+
 namespace tl::tlvdec {
 namespace {
 
@@ -18,32 +23,115 @@ bool parseCount(const char* text, std::int64_t minimum, std::int64_t& out) {
     return true;
 }
 
+bool parseProcAmp(const char* text, std::optional<int>& out) {
+    std::int64_t v;
+    if (!parseCount(text, kProcAmpMin, v) || v > kProcAmpMax) return false;
+    out = int(v);
+    return true;
+}
+
+struct Choice {
+    const char* name;
+    int value;
+};
+
+template <std::size_t N>
+bool pick(const Choice (&choices)[N], const char* text, int& out) {
+    for (const Choice& c : choices) {
+        if (!std::strcmp(text, c.name)) {
+            out = c.value;
+            return true;
+        }
+    }
+    return false;
+}
+
+const Choice kFormats[] = {
+    {"yuy2", OUTPUT_YUY2},   {"uyvy", OUTPUT_UYVY},     {"yv12", OUTPUT_YV12},     {"rgb32", OUTPUT_RGB32},
+    {"rgb24", OUTPUT_RGB24}, {"rgb565", OUTPUT_RGB565}, {"rgb555", OUTPUT_RGB555},
+};
+const Choice kTiers[] = {
+    {"plain", int(KernelTier::Plain)},
+    {"mmx", int(KernelTier::MMX)},
+    {"sse", int(KernelTier::SSE)},
+    {"sse2", int(KernelTier::SSE2)},
+};
+const Choice kDeinterlaceModes[] = {
+    {"auto", DEINTERLACE_AUTO},   {"progressive", DEINTERLACE_PROGRESSIVE},
+    {"weave", DEINTERLACE_WEAVE}, {"hwbob", DEINTERLACE_HARDWARE_BOB},
+    {"bob", DEINTERLACE_SOFTWARE_BOB}, {"bob2", DEINTERLACE_SOFTWARE_BOB_DOUBLE_RATE},
+};
+
 struct OptionSpec {
     const char* name;
     const char* shortName;  // or null
-    const char* valueName;  // null for a flag
+    int valueCount;         // words that follow the option
+    const char* valueName;  // for the usage text; null for a flag
     const char* help;
-    // Applies the option; false when the value is unusable.
-    bool (*apply)(Options& options, const char* value);
+    // Applies the option to its values; false when a value is unusable.
+    bool (*apply)(Options& options, const char* const* values);
 };
 
 const OptionSpec kOptions[] = {
-    {"--output", "-o", "OUTPUT", "write pictures as raw planar Y, Cb, Cr ('-' for standard output)",
-     [](Options& o, const char* v) { return (o.output = v, !o.output.empty()); }},
-    {"--info", nullptr, nullptr, "print the stream information after decoding",
-     [](Options& o, const char*) { return (o.info = true); }},
-    {"--timestamps", nullptr, nullptr, "print index, type, start, stop and flags of every picture",
-     [](Options& o, const char*) { return (o.timestamps = true); }},
-    {"--frames", nullptr, "N", "stop after N delivered pictures",
-     [](Options& o, const char* v) { return parseCount(v, 0, o.frames); }},
-    {"--chunk", nullptr, "BYTES", "sample size for elementary streams (default 65536)",
-     [](Options& o, const char* v) { return parseCount(v, 1, o.chunk) && o.chunk <= (1 << 30); }},
+    {"--output", "-o", 1, "OUTPUT",
+     "write every delivered sample as it reaches the renderer ('-' for standard output)",
+     [](Options& o, const char* const* v) { return (o.output = v[0], !o.output.empty()); }},
+    {"--format", "-f", 1, "FORMAT",
+     "connect as a renderer of FORMAT: yuy2, uyvy, yv12, rgb32, rgb24, rgb565 or rgb555",
+     [](Options& o, const char* const* v) { return pick(kFormats, v[0], o.format); }},
+    {"--deinterlace", nullptr, 1, "MODE", "the Deinterlace setting: auto, progressive, weave, hwbob, bob or bob2",
+     [](Options& o, const char* const* v) { return pick(kDeinterlaceModes, v[0], o.deinterlace); }},
+    {"--color-correction", nullptr, 0, nullptr, "expand the range of YUV output",
+     [](Options& o, const char* const*) { return (o.colorCorrection = true); }},
+    {"--brightness", nullptr, 1, "N", "RGB brightness, -128 to 128",
+     [](Options& o, const char* const* v) { return parseProcAmp(v[0], o.brightness); }},
+    {"--contrast", nullptr, 1, "N", "RGB contrast, -128 to 128",
+     [](Options& o, const char* const* v) { return parseProcAmp(v[0], o.contrast); }},
+    {"--saturation", nullptr, 1, "N", "RGB saturation, -128 to 128",
+     [](Options& o, const char* const* v) { return parseProcAmp(v[0], o.saturation); }},
+    {"--snapshot", nullptr, 2, "N FILE.bmp", "save delivered sample N (from 0) as a 24-bit BMP",
+     [](Options& o, const char* const* v) {
+         return parseCount(v[0], 0, o.snapshotIndex) && (o.snapshotPath = v[1], !o.snapshotPath.empty());
+     }},
+    {"--cpu", nullptr, 1, "TIER", "use the kernels of TIER and none above: plain, mmx, sse or sse2",
+     [](Options& o, const char* const* v) { return pick(kTiers, v[0], o.cpuTier); }},
+    {"--bench", nullptr, 0, nullptr, "decode only and print pictures, seconds and pictures per second",
+     [](Options& o, const char* const*) { return (o.bench = true); }},
+    {"--info", nullptr, 0, nullptr, "print the stream information after decoding",
+     [](Options& o, const char* const*) { return (o.info = true); }},
+    {"--timestamps", nullptr, 0, nullptr, "print index, type, start, stop and flags of every sample",
+     [](Options& o, const char* const*) { return (o.timestamps = true); }},
+    {"--frames", nullptr, 1, "N", "stop after N delivered samples",
+     [](Options& o, const char* const* v) { return parseCount(v[0], 0, o.frames); }},
+    {"--chunk", nullptr, 1, "BYTES", "sample size for elementary streams (default 65536)",
+     [](Options& o, const char* const* v) { return parseCount(v[0], 1, o.chunk) && o.chunk <= (1 << 30); }},
 };
 
 const OptionSpec* find(const char* arg) {
     for (const OptionSpec& spec : kOptions)
         if (!std::strcmp(arg, spec.name) || (spec.shortName && !std::strcmp(arg, spec.shortName))) return &spec;
     return nullptr;
+}
+
+bool isRgb(int format) { return format >= OUTPUT_RGB32 && format <= OUTPUT_RGB555; }
+
+// Combinations that no single option can see.
+bool checkCombination(const Options& o, std::string& error) {
+    if (o.input.empty()) {
+        error = "no input file";
+        return false;
+    }
+    if (o.bench && (!o.output.empty() || o.snapshotIndex >= 0)) {
+        error = "--bench converts and writes nothing; leave out -o and --snapshot";
+        return false;
+    }
+    const bool procAmp = o.brightness || o.contrast || o.saturation;
+    if (procAmp && !isRgb(o.format) && o.snapshotIndex < 0) {
+        error = "--brightness, --contrast and --saturation act on RGB output only: add -f rgb32, rgb24, "
+                "rgb565 or rgb555, or --snapshot";
+        return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -57,16 +145,16 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
                 error = std::string("unknown option '") + arg + "'";
                 return false;
             }
-            const char* value = nullptr;
-            if (spec->valueName) {
-                if (i + 1 >= argc) {
-                    error = std::string("option '") + arg + "' needs " + spec->valueName;
-                    return false;
-                }
-                value = argv[++i];
+            if (i + spec->valueCount >= argc) {
+                error = std::string("option '") + arg + "' needs " + spec->valueName;
+                return false;
             }
-            if (!spec->apply(options, value)) {
-                error = std::string("bad value '") + (value ? value : "") + "' for option '" + arg + "'";
+            const char* const* values = argv + i + 1;
+            i += spec->valueCount;
+            if (!spec->apply(options, values)) {
+                std::string given;
+                for (int k = 0; k < spec->valueCount; ++k) given += (k ? " " : "") + std::string(values[k]);
+                error = "bad value '" + given + "' for option '" + arg + "' (" + spec->help + ")";
                 return false;
             }
         } else if (options.input.empty()) {
@@ -76,21 +164,11 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
             return false;
         }
     }
-    if (options.input.empty()) {
-        error = "no input file";
-        return false;
-    }
-    return true;
+    return checkCombination(options, error);
 }
 
 std::string Usage() {
-    std::string text = "usage: tlvdec INPUT";
-    for (const OptionSpec& spec : kOptions) {
-        text += " [";
-        text += spec.shortName ? spec.shortName : spec.name;
-        if (spec.valueName) text += std::string(" ") + spec.valueName;
-        text += "]";
-    }
+    std::string text = "usage: tlvdec INPUT [options]";
     text += "\n  INPUT  MPEG-2 elementary stream, or program stream (.mpg, .vob, or starting with a pack)\n";
     for (const OptionSpec& spec : kOptions) {
         std::string left = spec.shortName ? std::string(spec.shortName) + ", " + spec.name : spec.name;

@@ -2,6 +2,7 @@
 // one line here and one in options.cpp.
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tl::tlvdec {
@@ -13,6 +14,14 @@ struct Options {
     bool timestamps = false;
     std::int64_t frames = -1;  // stop after this many delivered pictures; -1: all
     std::int64_t chunk = 65536;
+    bool bench = false;       // decode only: nothing converted, nothing written
+    int cpuTier = -1;         // KernelTier to force, -1: what the processor offers
+    int format = -1;          // OUTPUT_* code of the connection, -1: the engine's planar layout
+    int deinterlace = 0;      // tagDEINTERLACE setting
+    bool colorCorrection = false;
+    std::optional<int> brightness, contrast, saturation;
+    std::int64_t snapshotIndex = -1;  // delivered sample to save as a BMP, -1: none
+    std::string snapshotPath;
 };
 
 // Fills `options` from argv; on failure returns false with a one-line message.

@@ -1,5 +1,6 @@
 #include "tools/tlvdec/tlvdec_host.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <vector>
 
@@ -10,9 +11,9 @@
 namespace tl::tlvdec {
 namespace {
 
-class PlanarSample final : public OutputSample {
+class MemorySample final : public OutputSample {
 public:
-    explicit PlanarSample(std::int32_t size) : buffer_(std::size_t(size)) {}
+    explicit MemorySample(std::int32_t size) : buffer_(std::size_t(size)) {}
     void release() override { delete this; }
     std::uint8_t* buffer() override { return buffer_.data(); }
     std::int32_t size() const override { return std::int32_t(buffer_.size()); }
@@ -21,7 +22,7 @@ public:
     const Properties& properties() const { return props_; }
 
 private:
-    ~PlanarSample() = default;
+    ~MemorySample() = default;
     std::vector<std::uint8_t> buffer_;
     Properties props_;
 };
@@ -60,10 +61,26 @@ void BufferSample::release() {
     limit->releaseOne();
 }
 
-TlvdecHost::TlvdecHost(std::FILE* pictures, std::FILE* log, std::int64_t maxPictures)
-    : pictures_(pictures), log_(log), maxPictures_(maxPictures) {
+TlvdecHost::TlvdecHost(const HostConfig& config) : config_(config) {
+    struct Connection {
+        int format;
+        OutputSubtype subtype;
+        std::uint16_t bitCount;
+    };
+    static constexpr Connection kConnections[] = {
+        {OUTPUT_YUY2, OutputSubtype::YUY2, 16},     {OUTPUT_UYVY, OutputSubtype::UYVY, 16},
+        {OUTPUT_YV12, OutputSubtype::YV12, 12},     {OUTPUT_RGB32, OutputSubtype::RGB32, 32},
+        {OUTPUT_RGB24, OutputSubtype::RGB24, 24},   {OUTPUT_RGB565, OutputSubtype::RGB565, 16},
+        {OUTPUT_RGB555, OutputSubtype::RGB555, 16},
+    };
     format_.subtype = OutputSubtype::Planar;
-    format_.interlaceFlags = 1;
+    format_.interlaceFlags = config_.claimsInterlace ? 1 : 0;
+    for (const Connection& c : kConnections) {
+        if (c.format == config_.format) {
+            format_.subtype = c.subtype;
+            format_.bitCount = c.bitCount;
+        }
+    }
 }
 
 HResult TlvdecHost::changeOutputFormat(const std::int32_t size[2], const std::int32_t[2],
@@ -90,6 +107,7 @@ OutputFormat TlvdecHost::connectionFormat() {
 }
 
 std::int32_t TlvdecHost::imageSize() const {
+    if (config_.format >= 0) return tightRowPitch(config_.format, format_.width) * format_.height;
     Picture p;
     p.width = format_.width;
     p.height = format_.height;
@@ -98,30 +116,50 @@ std::int32_t TlvdecHost::imageSize() const {
 }
 
 HResult TlvdecHost::getDeliveryBuffer(OutputSample** sample, ReferenceTime*, ReferenceTime*, std::uint32_t) {
+    if (config_.bench) {
+        // Counted as delivered so --frames still stops the run.
+        ++delivered_;
+        return hr::e_fail;
+    }
     std::int32_t size;
     {
         std::lock_guard<std::mutex> lock(mutex_);
         size = imageSize();
     }
-    *sample = new PlanarSample(size);
+    *sample = new MemorySample(size);
     return hr::ok;
 }
 
 HResult TlvdecHost::deliver(OutputSample* sample) {
     if (limitReached()) return hr::ok;
-    auto* planar = static_cast<PlanarSample*>(sample);
-    const OutputSample::Properties& p = planar->properties();
+    auto* delivered = static_cast<MemorySample*>(sample);
+    const OutputSample::Properties& p = delivered->properties();
+    const std::size_t length = std::size_t(std::clamp(p.actualLength, 0, delivered->size()));
     const std::int64_t index = delivered_++;
-    if (log_) {
-        std::fprintf(log_, "%" PRId64 " %c %" PRId64 " %" PRId64 " 0x%" PRIx32 "\n", index,
+    if (config_.log) {
+        std::fprintf(config_.log, "%" PRId64 " %c %" PRId64 " %" PRId64 " 0x%" PRIx32 "\n", index,
                      "?IPBD"[p.pictureType >= 1 && p.pictureType <= 4 ? p.pictureType : 0], p.start, p.stop,
                      p.flags);
     }
-    if (pictures_ && !writeFailed_) {
-        const std::size_t n = std::size_t(planar->size());
-        if (std::fwrite(planar->buffer(), 1, n, pictures_) != n) writeFailed_ = true;
+    if (config_.pictures && !writeFailed_) {
+        if (std::fwrite(delivered->buffer(), 1, length, config_.pictures) != length) writeFailed_ = true;
+    }
+    if (index == config_.keepIndex) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        KeptSample k;
+        k.bytes.assign(delivered->buffer(), delivered->buffer() + length);
+        k.format = config_.format;
+        k.width = format_.width;
+        k.height = format_.height;
+        k.rowPitch = k.height > 0 ? int(length / std::size_t(k.height)) : 0;
+        kept_ = std::move(k);
     }
     return hr::ok;
+}
+
+std::optional<KeptSample> TlvdecHost::kept() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return kept_;
 }
 
 }  // namespace tl::tlvdec

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,13 +47,13 @@ private:
 };
 
 // The settings the decoder reads, at the filter's defaults (no frame
-// skipping, Auto deinterlacing) until an option changes them.
+// skipping, Auto deinterlacing, no colour correction) until an option changes them.
 class ToolSettings final : public DecoderSettings {
 public:
     std::int32_t toleranceMs = 500;
     bool sse = true, sse2 = true, sse3 = true;
     bool always = false;
-    bool colourCorrection = true;
+    bool colourCorrection = false;
     int deinterlaceMode = 0;  // tagDEINTERLACE
     std::int32_t forcedAspectX = 0, forcedAspectY = 0;
 
@@ -69,14 +70,32 @@ public:
     ReferenceTime rendererLateness() override { return 0; }
 };
 
-// Accepts every format change, hands out planar samples of the picture size,
-// and writes delivered pictures in display order. Interlaced pictures come
-// once, woven: the connection says the renderer handles interlace.
+// What the host connects with and what it does with the samples.
+struct HostConfig {
+    int format = -1;                // OUTPUT_* code of the connection, -1: the engine's planar layout
+    bool claimsInterlace = false;   // the renderer takes interlaced samples (hardware bob, weave)
+    bool bench = false;             // refuse every buffer, so nothing is converted
+    std::FILE* pictures = nullptr;  // where delivered samples go, null: nowhere
+    std::FILE* log = nullptr;       // where --timestamps lines go, null: not printed
+    std::int64_t maxPictures = -1;  // < 0: no limit
+    std::int64_t keepIndex = -1;    // the delivered sample to keep a copy of, -1: none
+};
+
+// A copy of one delivered sample with what it takes to read it.
+struct KeptSample {
+    std::vector<std::uint8_t> bytes;
+    int format = -1;
+    std::int32_t width = 0, height = 0;
+    int rowPitch = 0;
+};
+
+// Accepts every format change and hands out samples sized for the connection:
+// the planar layout at the picture size, or any other format tightly packed.
+// Without an interlace claim Auto deinterlaces in software, as the decoder
+// does for a plain renderer. Delivered samples are written in order.
 class TlvdecHost final : public DecoderHost {
 public:
-    // pictures: where raw pictures go (null: nowhere); log: where --timestamps
-    // lines go (null: not printed); maxPictures < 0: no limit.
-    TlvdecHost(std::FILE* pictures, std::FILE* log, std::int64_t maxPictures);
+    explicit TlvdecHost(const HostConfig& config);
 
     HResult changeOutputFormat(const std::int32_t size[2], const std::int32_t codedSize[2],
                                const std::int32_t aspect[2], int chromaFormat, ReferenceTime framePeriod) override;
@@ -87,19 +106,21 @@ public:
     OutputFormat connectionFormat() override;
     ClassId downstreamFilterClassId() override { return {}; }
 
+    // Samples delivered, or with --bench asked for.
     std::int64_t delivered() const { return delivered_; }
-    bool limitReached() const { return maxPictures_ >= 0 && delivered_ >= maxPictures_; }
+    bool limitReached() const { return config_.maxPictures >= 0 && delivered_ >= config_.maxPictures; }
     bool writeFailed() const { return writeFailed_; }
+    // The sample at keepIndex, once delivered.
+    std::optional<KeptSample> kept() const;
 
 private:
     std::int32_t imageSize() const;
 
+    const HostConfig config_;
     mutable std::mutex mutex_;
     OutputFormat format_;
     int chromaFormat_ = 1;
-    std::FILE* pictures_;
-    std::FILE* log_;
-    const std::int64_t maxPictures_;
+    std::optional<KeptSample> kept_;
     std::atomic<std::int64_t> delivered_{0};
     std::atomic<bool> writeFailed_{false};
 };
