@@ -9,6 +9,7 @@
 #include <dvdmedia.h>
 #include <qedit.h>
 
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -377,27 +378,28 @@ TEST_F(GraphTest, MapperFindsTheFilterForMpeg2VideoAtItsMerit) {
         }
         return false;
     };
-    {
-        const GUID types[2] = {MEDIATYPE_Video, MEDIASUBTYPE_MPEG2_VIDEO};
-        ComPtr<IEnumMoniker> monikers;
-        mapper->EnumMatchingFilters(monikers.Out(), 0, FALSE, 0, FALSE, 0, nullptr, nullptr, nullptr,
-                                              FALSE, FALSE, 0, nullptr, nullptr, nullptr);
-        ComPtr<IMoniker> moniker;
-        while (monikers && monikers->Next(1, moniker.Out(), nullptr) == S_OK) {
-            ComPtr<IPropertyBag> bag;
-            if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.OutVoid()))) continue;
-            VARIANT clsid;
-            VariantInit(&clsid);
-            bag->Read(L"CLSID", &clsid, nullptr);
-            if (clsid.vt == VT_BSTR) printf("%ls\n", clsid.bstrVal);
-            VariantClear(&clsid);
-        }
-        (void)types;
-    }
-    EXPECT_TRUE(found(0x800200, MEDIATYPE_Video));
-    EXPECT_TRUE(found(0x800200, MEDIATYPE_MPEG2_PES));
-    EXPECT_FALSE(found(0x800201, MEDIATYPE_Video)) << "merit is MERIT_PREFERRED + 0x200";
-    EXPECT_FALSE(found(0x800200, MEDIATYPE_Audio));
+    // The mapper lists a filter only through categories of at least the asked
+    // merit, and the DirectShow filters category has MERIT_NORMAL; the filter's
+    // own merit is in its FilterData (version, then merit).
+    EXPECT_TRUE(found(MERIT_NORMAL, MEDIATYPE_Video));
+    EXPECT_TRUE(found(MERIT_NORMAL, MEDIATYPE_MPEG2_PES));
+    EXPECT_TRUE(found(MERIT_NORMAL, MEDIATYPE_DVD_ENCRYPTED_PACK));
+    EXPECT_FALSE(found(MERIT_NORMAL, MEDIATYPE_Audio));
+    const auto data = tl::test::ReadRaw(
+        HKEY_CLASSES_ROOT,
+        L"CLSID\\{083863F1-70DE-11d0-BD40-00A0C911CE86}\\Instance\\{1F350C86-C761-4193-9F2B-8CFDF51C2998}",
+        L"FilterData");
+    ASSERT_TRUE(data.has_value());
+    ASSERT_GE(data->data.size(), 8u);
+    EXPECT_EQ(data->data[0], 2) << "REGFILTER2 version 2";
+    DWORD merit = 0;
+    std::memcpy(&merit, data->data.data() + 4, sizeof(merit));
+    EXPECT_EQ(merit, 0x800200u) << "MERIT_PREFERRED + 0x200";
+    EXPECT_EQ(tl::test::ReadRaw(HKEY_CLASSES_ROOT,
+                                L"CLSID\\{083863F1-70DE-11d0-BD40-00A0C911CE86}\\Instance\\"
+                                L"{1F350C86-C761-4193-9F2B-8CFDF51C2998}\\Capabilities",
+                                L"{374ac4df-7c98-4257-b13d-36087dbee458}"),
+              tl::test::Dword(1));
 }
 
 }  // namespace
