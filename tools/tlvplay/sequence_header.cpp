@@ -54,7 +54,7 @@ bool ParseSequenceHeader(const std::uint8_t* data, std::size_t size, SequenceInf
     if (header.Read(1) != 1) return false;  // marker_bit
     header.Read(10);                        // vbv_buffer_size_value
     header.Read(1);                         // constrained_parameters_flag
-    std::size_t length = 12;
+    std::size_t length = 8;  // the fields above, without the matrices
     if (header.Read(1)) {  // load_intra_quantiser_matrix
         if (!header.Has(64 * 8 + 1)) return false;
         for (int i = 0; i < 64; ++i) header.Read(8);

@@ -1,0 +1,445 @@
+// tlvplay's stream side: sequence headers, the program stream demultiplexer, the
+// elementary stream index and seeking, options, and the frame files it writes.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <strmif.h>
+
+#include <amvideo.h>
+#include <dvdmedia.h>
+#include <uuids.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "tests/support/corpus.h"
+#include "tests/support/temp_file.h"
+#include "tools/tlvplay/frame_writer.h"
+#include "tools/tlvplay/mpeg_source.h"
+#include "tools/tlvplay/options.h"
+
+namespace tl::tlvplay {
+namespace {
+
+using test::list_streams;
+using test::read_file_bytes;
+
+std::unique_ptr<MpegSource> OpenStream(const std::filesystem::path& path) {
+    std::string error;
+    auto source = MpegSource::Open(path.string(), &error);
+    EXPECT_TRUE(source) << error;
+    return source;
+}
+
+struct ScannedPacket {
+    std::size_t offset;
+    std::size_t length;
+    bool hasPts;
+    std::uint64_t pts;
+};
+
+// The video PES packets of a program stream found the plain way: every 00 00 01 E0
+// that a pack or packet walk reaches, with its MPEG-2 header's PTS.
+std::vector<ScannedPacket> ScanVideoPackets(const std::vector<std::uint8_t>& d) {
+    std::vector<ScannedPacket> packets;
+    std::size_t i = 0;
+    while (i + 6 <= d.size()) {
+        if (d[i] != 0 || d[i + 1] != 0 || d[i + 2] != 1) {
+            ++i;
+            continue;
+        }
+        const std::uint8_t id = d[i + 3];
+        if (id == 0xBA) {
+            i += 14 + (d[i + 13] & 7);
+        } else if (id == 0xB9) {
+            i += 4;
+        } else {
+            const std::size_t length = 6 + (std::size_t(d[i + 4]) << 8 | d[i + 5]);
+            if (id == 0xE0 && i + length <= d.size()) {
+                const bool hasPts = (d[i + 7] & 0x80) != 0;
+                std::uint64_t pts = 0;
+                if (hasPts) {
+                    const std::uint8_t* p = &d[i + 9];
+                    pts = (std::uint64_t(p[0] & 0x0E) << 29) | (std::uint64_t(p[1]) << 22) |
+                          (std::uint64_t(p[2] & 0xFE) << 14) | (std::uint64_t(p[3]) << 7) | (p[4] >> 1);
+                }
+                packets.push_back({i, length, hasPts, pts});
+            }
+            i += length;
+        }
+    }
+    return packets;
+}
+
+TEST(TlvplaySequence, EveryCorpusStreamIsDescribedAsItsInfoSays) {
+    for (const test::StreamInfo& info : list_streams()) {
+        SCOPED_TRACE(info.name);
+        auto source = OpenStream(info.streamPath());
+        ASSERT_TRUE(source);
+        const SequenceInfo& s = source->Sequence();
+        EXPECT_EQ(s.width, info.width());
+        EXPECT_EQ(s.height, info.height());
+        EXPECT_EQ(s.hasExtension, !info.mpeg1());
+        EXPECT_EQ(source->IsProgramStream(), info.programStream());
+        const test::Ratio rate = info.frameRate();
+        EXPECT_EQ(s.framePeriod, ReferenceTime(10000000LL * rate.den / rate.num));
+        if (!info.mpeg1()) {
+            EXPECT_EQ(s.chromaFormat, info.chroma() == 420 ? 1 : info.chroma() == 422 ? 2 : 3);
+            EXPECT_EQ(s.progressiveSequence, !info.interlaced());
+        }
+        if (auto aspect = info.displayAspect()) {
+            EXPECT_EQ(1LL * s.aspectX * aspect->den, 1LL * s.aspectY * aspect->num);
+        }
+        ASSERT_GE(s.bytes.size(), 12u);
+        EXPECT_EQ(s.bytes[3], 0xB3);
+    }
+}
+
+TEST(TlvplayProgramStream, DemultiplexerFindsThePacketsAPlainScanFinds) {
+    const test::StreamInfo info = test::find_stream("program");
+    const std::vector<std::uint8_t> bytes = read_file_bytes(info.streamPath());
+    const std::vector<ScannedPacket> expected = ScanVideoPackets(bytes);
+    ASSERT_EQ(expected.size(), 110u);  // as the corpus README counts them
+
+    std::FILE* f = std::fopen(info.streamPath().string().c_str(), "rb");
+    ASSERT_TRUE(f);
+    const ProgramStreamIndex index = IndexProgramStream(f);
+    std::fclose(f);
+    EXPECT_EQ(index.streamId, 0xE0);
+    ASSERT_EQ(index.packets.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(index.packets[i].offset, expected[i].offset);
+        EXPECT_EQ(index.packets[i].length, expected[i].length);
+        ASSERT_EQ(index.packets[i].pts.has_value(), expected[i].hasPts);
+        if (expected[i].hasPts) { EXPECT_EQ(*index.packets[i].pts, expected[i].pts); }
+    }
+    EXPECT_TRUE(index.packets[0].sequenceHeader);
+}
+
+TEST(TlvplayProgramStream, UnitsAreWholePacketsTimedFromTheFirstPts) {
+    const test::StreamInfo info = test::find_stream("program");
+    const std::vector<std::uint8_t> bytes = read_file_bytes(info.streamPath());
+    const std::vector<ScannedPacket> expected = ScanVideoPackets(bytes);
+    auto source = OpenStream(info.streamPath());
+    ASSERT_TRUE(source);
+    ASSERT_FALSE(expected.empty());
+    ASSERT_TRUE(expected[0].hasPts);
+    StreamUnit unit;
+    std::size_t n = 0;
+    for (; source->Next(&unit); ++n) {
+        ASSERT_LT(n, expected.size());
+        const ScannedPacket& p = expected[n];
+        EXPECT_EQ(unit.bytes, std::vector<std::uint8_t>(bytes.begin() + std::ptrdiff_t(p.offset),
+                                                         bytes.begin() + std::ptrdiff_t(p.offset + p.length)));
+        EXPECT_EQ(unit.time, p.hasPts ? ReferenceTime((p.pts - expected[0].pts) * 1000 / 9) : kNoTime);
+    }
+    EXPECT_EQ(n, expected.size());
+}
+
+TEST(TlvplayElementaryStream, ChunksReassembleTheFileAndOnlyTheFirstCarriesATime) {
+    for (const test::StreamInfo& info : list_streams()) {
+        if (info.programStream()) continue;
+        SCOPED_TRACE(info.name);
+        auto source = OpenStream(info.streamPath());
+        ASSERT_TRUE(source);
+        std::vector<std::uint8_t> joined;
+        StreamUnit unit;
+        for (int n = 0; source->Next(&unit); ++n) {
+            EXPECT_LE(unit.bytes.size(), source->MaxUnitSize());
+            EXPECT_EQ(unit.time, n == 0 ? 0 : kNoTime);
+            EXPECT_EQ(unit.entry, n == 0);
+            joined.insert(joined.end(), unit.bytes.begin(), unit.bytes.end());
+        }
+        EXPECT_EQ(joined, read_file_bytes(info.streamPath()));
+        if (!info.mpeg1()) {
+            EXPECT_EQ(source->Duration(), info.frames() * source->Sequence().framePeriod)
+                << "one coded frame picture per displayed picture";
+        }
+    }
+}
+
+TEST(TlvplaySeek, ResumesAtTheLastEntryPointAtOrBeforeTheTarget) {
+    for (const char* name : {"prog420_cgop", "multiseq", "program"}) {
+        SCOPED_TRACE(name);
+        const test::StreamInfo info = test::find_stream(name);
+        auto source = OpenStream(info.streamPath());
+        ASSERT_TRUE(source);
+        const ReferenceTime period = source->Sequence().framePeriod;
+        ReferenceTime previous = -1;
+        for (ReferenceTime target = 0; target < source->Duration(); target += 3 * period) {
+            SCOPED_TRACE(target);
+            const ReferenceTime entry = source->Seek(target);
+            EXPECT_LE(entry, target);
+            EXPECT_GE(entry, previous) << "a later target never resumes earlier";
+            previous = entry;
+            StreamUnit unit;
+            ASSERT_TRUE(source->Next(&unit));
+            EXPECT_TRUE(unit.entry);
+            EXPECT_EQ(unit.time, entry);
+            // The first bytes a decoder sees after the seek hold a sequence header.
+            const std::size_t at = FindStartCode(unit.bytes.data(), unit.bytes.size(), 0);
+            bool header = false;
+            for (std::size_t i = at; i + 4 <= unit.bytes.size() && !header;
+                 i = FindStartCode(unit.bytes.data(), unit.bytes.size(), i + 1))
+                header = unit.bytes[i + 3] == 0xB3;
+            EXPECT_TRUE(header);
+            if (!source->IsProgramStream()) { EXPECT_EQ(at, 0u); }
+        }
+        EXPECT_GT(previous, 0) << "the stream has entry points after its start";
+    }
+}
+
+TEST(TlvplayPesHeader, PayloadOffsetAndTimeStamp) {
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> packet;
+        std::size_t payload;
+        bool hasPts;
+        std::uint64_t pts;
+    };
+    const Case cases[] = {
+        {"MPEG-2 with PTS",
+         {0, 0, 1, 0xE0, 0, 12, 0x80, 0x80, 5, 0x21, 0x00, 0x01, 0x00, 0x03, 0xAA, 0xBB, 0xCC},
+         14, true, 1},
+        {"MPEG-2 PTS 2^32 + 2",
+         {0, 0, 1, 0xE0, 0, 12, 0x80, 0x80, 5, 0x29, 0x00, 0x01, 0x00, 0x05, 0xAA, 0xBB, 0xCC},
+         14, true, (1ULL << 32) + 2},
+        {"MPEG-2 without PTS, stuffing", {0, 0, 1, 0xE0, 0, 8, 0x80, 0x00, 2, 0xFF, 0xFF, 0xAA, 0xBB}, 11, false, 0},
+        {"MPEG-2 header longer than the packet", {0, 0, 1, 0xE0, 0, 4, 0x80, 0x00, 9, 0xAA}, 0, false, 0},
+        {"MPEG-1 stuffing and STD, PTS",
+         {0, 0, 1, 0xE0, 0, 12, 0xFF, 0x40, 0x10, 0x21, 0x00, 0x01, 0x00, 0x03, 0xAA, 0xBB}, 14, true, 1},
+        {"MPEG-1 no time stamps", {0, 0, 1, 0xE0, 0, 3, 0x0F, 0xAA, 0xBB}, 7, false, 0},
+        {"MPEG-1 PTS with a broken marker",
+         {0, 0, 1, 0xE0, 0, 8, 0x21, 0x00, 0x00, 0x00, 0x03, 0xAA}, 11, false, 0},
+        {"too short", {0, 0, 1, 0xE0, 0, 0}, 0, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const PesHeader header = ParsePesHeader(c.packet.data(), c.packet.size());
+        EXPECT_EQ(header.payloadOffset, c.payload);
+        EXPECT_EQ(header.pts.has_value(), c.hasPts);
+        if (c.hasPts && header.pts) { EXPECT_EQ(*header.pts, c.pts); }
+    }
+}
+
+TEST(TlvplayMalformed, DamagedFilesAreRefusedOrCutShortWithoutReadingPastTheirEnd) {
+    const std::vector<std::uint8_t> program = read_file_bytes(test::find_stream("program").streamPath());
+    const std::vector<std::uint8_t> es = read_file_bytes(test::find_stream("prog420_cgop").streamPath());
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+        bool opens;
+    };
+    std::vector<Case> cases = {
+        {"empty", {}, false},
+        {"no start code", std::vector<std::uint8_t>(5000, 0x55), false},
+        {"sequence header cut short", std::vector<std::uint8_t>(es.begin(), es.begin() + 9), false},
+        {"pack header alone", std::vector<std::uint8_t>(program.begin(), program.begin() + 14), false},
+        {"program stream cut inside a packet",
+         std::vector<std::uint8_t>(program.begin(), program.begin() + std::ptrdiff_t(program.size() / 2 + 7)), true},
+        {"elementary stream cut inside a picture",
+         std::vector<std::uint8_t>(es.begin(), es.begin() + std::ptrdiff_t(es.size() / 3 + 5)), true},
+    };
+    // Zeros where packets were: the demultiplexer loses sync and has to find it again.
+    std::vector<std::uint8_t> lost(program.begin(), program.begin() + 2000);
+    lost.resize(2600, 0x00);
+    lost.insert(lost.end(), program.begin() + 2600, program.end());
+    cases.push_back({"program stream with a zeroed stretch", lost, true});
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempFile file(".mpg");
+        file.write(c.bytes);
+        std::string error;
+        auto source = MpegSource::Open(file.path().string(), &error);
+        EXPECT_EQ(bool(source), c.opens) << error;
+        if (!source) {
+            EXPECT_FALSE(error.empty());
+            continue;
+        }
+        std::size_t total = 0;
+        StreamUnit unit;
+        while (source->Next(&unit)) total += unit.bytes.size();
+        EXPECT_LE(total, c.bytes.size());
+        EXPECT_GT(total, 0u);
+        EXPECT_GE(source->Seek(source->Duration()), 0);
+    }
+}
+
+TEST(TlvplayOptions, AcceptedCommandLines) {
+    struct Case {
+        std::vector<const char*> args;
+        Renderer renderer;
+        const char* format;
+        int deinterlace;
+        double seconds;
+        bool raw;
+    };
+    const Case cases[] = {
+        {{"in.m2v"}, Renderer::Default, nullptr, -1, 0, false},
+        {{"in.mpg", "--renderer", "null"}, Renderer::Null, nullptr, -1, 0, false},
+        {{"--renderer", "vmr9", "in.mpg", "--seconds", "2"}, Renderer::Vmr9, nullptr, -1, 2, false},
+        {{"in.mpg", "--renderer", "vmr7", "--format", "RGB565"}, Renderer::Vmr7, "RGB565", -1, 0, false},
+        {{"in.mpg", "--renderer", "grab", "out", "--raw", "--format", "yv12"}, Renderer::Grab, "YV12", -1, 0, true},
+        {{"in.mpg", "--deinterlace", "software-bob-double"}, Renderer::Default, nullptr, 5, 0, false},
+        {{"in.mpg", "--deinterlace", "2", "--seconds", "0.5"}, Renderer::Default, nullptr, 2, 0.5, false},
+    };
+    for (const Case& c : cases) {
+        std::vector<const char*> argv = {"tlvplay"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        SCOPED_TRACE(argv[1]);
+        Options options;
+        std::string error;
+        ASSERT_TRUE(ParseOptions(int(argv.size()), argv.data(), &options, &error)) << error;
+        EXPECT_EQ(options.renderer, c.renderer);
+        EXPECT_EQ(options.format ? std::string(options.format->name) : "", c.format ? c.format : "");
+        EXPECT_EQ(options.deinterlace, c.deinterlace);
+        EXPECT_EQ(options.seconds, c.seconds);
+        EXPECT_EQ(options.raw, c.raw);
+        EXPECT_EQ(options.input.substr(0, 3), "in.");
+    }
+    Options grab;
+    std::string error;
+    const char* grabArgs[] = {"tlvplay", "in.mpg", "--renderer", "grab", "frames"};
+    ASSERT_TRUE(ParseOptions(5, grabArgs, &grab, &error));
+    EXPECT_EQ(grab.grabDirectory, "frames");
+}
+
+TEST(TlvplayOptions, RefusedCommandLinesSayWhy) {
+    const std::vector<std::vector<const char*>> cases = {
+        {},
+        {"--renderer", "null"},
+        {"in.mpg", "--renderer"},
+        {"in.mpg", "--renderer", "evr"},
+        {"in.mpg", "--renderer", "grab"},
+        {"in.mpg", "--format", "nv12"},
+        {"in.mpg", "--deinterlace", "blend"},
+        {"in.mpg", "--deinterlace", "6"},
+        {"in.mpg", "--seconds", "0"},
+        {"in.mpg", "--seconds", "2x"},
+        {"in.mpg", "--raw"},
+        {"in.mpg", "other.mpg"},
+        {"in.mpg", "--frames", "3"},
+    };
+    for (const auto& args : cases) {
+        std::vector<const char*> argv = {"tlvplay"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        Options options;
+        std::string error;
+        EXPECT_FALSE(ParseOptions(int(argv.size()), argv.data(), &options, &error)) << argv.size();
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(error.find('\n'), std::string::npos);
+    }
+}
+
+TEST(TlvplayFrameWriter, StudioRangeColours) {
+    struct Case {
+        int y, cb, cr;
+        BYTE r, g, b;
+    };
+    const Case cases[] = {
+        {16, 128, 128, 0, 0, 0},       {235, 128, 128, 255, 255, 255}, {81, 90, 240, 255, 0, 0},
+        {145, 54, 34, 0, 255, 0},      {41, 240, 110, 0, 0, 255},      {0, 0, 0, 0, 135, 0},
+        {255, 255, 255, 255, 125, 255},
+    };
+    for (const Case& c : cases) {
+        BYTE r, g, b;
+        YuvToRgb(c.y, c.cb, c.cr, &r, &g, &b);
+        EXPECT_NEAR(r, c.r, 1) << c.y << "," << c.cb << "," << c.cr;
+        EXPECT_NEAR(g, c.g, 1) << c.y << "," << c.cb << "," << c.cr;
+        EXPECT_NEAR(b, c.b, 1) << c.y << "," << c.cb << "," << c.cr;
+    }
+}
+
+MediaType VideoType(const char* format, long width, long height) {
+    const OutputFormat* f = FindOutputFormat(format);
+    MediaType type;
+    type.Get().majortype = MEDIATYPE_Video;
+    type.Get().subtype = *f->subtype;
+    auto* vih = reinterpret_cast<VIDEOINFOHEADER2*>(type.AllocateFormat(FORMAT_VideoInfo2, sizeof(VIDEOINFOHEADER2)));
+    vih->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    vih->bmiHeader.biWidth = width;
+    vih->bmiHeader.biHeight = height;
+    vih->bmiHeader.biBitCount = f->bitCount;
+    vih->bmiHeader.biCompression = f->compression;
+    return type;
+}
+
+std::uint32_t Le32(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t(b[at + 3]) << 24;
+}
+
+TEST(TlvplayFrameWriter, BitmapsOfEachLayout) {
+    struct Case {
+        const char* format;
+        long width, height;
+        std::vector<std::uint8_t> sample;
+        int bitCount;
+        std::uint32_t dataOffset;
+        std::vector<std::uint8_t> pixels;  // the BMP's pixel array
+    };
+    const Case cases[] = {
+        // A DIB already: rows copied, a padded sample pitch dropped.
+        {"RGB32", 2, 2, {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 0}, 32, 54,
+         {1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9, 0, 10, 11, 12, 0}},
+        {"RGB24", 1, 2, {1, 2, 3, 0xEE, 4, 5, 6, 0xEE}, 24, 54, {1, 2, 3, 0, 4, 5, 6, 0}},
+        {"RGB565", 2, 1, {0x00, 0xF8, 0x1F, 0x00}, 16, 66, {0x00, 0xF8, 0x1F, 0x00}},
+        // YUV: converted to 24-bit bottom-up rows (white row on top, black below).
+        {"YUY2", 2, 2, {235, 128, 235, 128, 16, 128, 16, 128}, 24, 54,
+         {0, 0, 0, 0, 0, 0, 0, 0, 255, 255, 255, 255, 255, 255, 0, 0}},
+        {"UYVY", 2, 1, {128, 235, 128, 16}, 24, 54, {255, 255, 255, 0, 0, 0, 0, 0}},
+        {"YV12", 2, 2, {235, 16, 235, 16, 128, 128}, 24, 54,
+         {255, 255, 255, 0, 0, 0, 0, 0, 255, 255, 255, 0, 0, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        const MediaType type = VideoType(c.format, c.width, c.height);
+        test::TempFile file(".bmp");
+        std::string error;
+        ASSERT_TRUE(WriteFrame(file.path().string(), type.Get(), c.sample.data(), long(c.sample.size()),
+                               FrameFile::Bitmap, &error))
+            << error;
+        const std::vector<std::uint8_t> bmp = read_file_bytes(file.path());
+        ASSERT_GE(bmp.size(), 54u);
+        EXPECT_EQ(bmp[0], 'B');
+        EXPECT_EQ(bmp[1], 'M');
+        EXPECT_EQ(Le32(bmp, 2), bmp.size());
+        EXPECT_EQ(Le32(bmp, 10), c.dataOffset);
+        EXPECT_EQ(long(Le32(bmp, 18)), c.width);
+        EXPECT_EQ(long(Le32(bmp, 22)), c.height);
+        EXPECT_EQ(bmp[28], c.bitCount);
+        EXPECT_EQ(std::vector<std::uint8_t>(bmp.begin() + c.dataOffset, bmp.end()), c.pixels);
+    }
+}
+
+TEST(TlvplayFrameWriter, SamplesTooSmallForTheirFormatAreRefused) {
+    const struct {
+        const char* format;
+        long width, height, length;
+    } cases[] = {{"RGB32", 4, 4, 63}, {"YUY2", 4, 2, 15}, {"YV12", 4, 3, 17}, {"YV12", 5, 2, 15}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.format);
+        const MediaType type = VideoType(c.format, c.width, c.height);
+        const std::vector<BYTE> sample(std::size_t(c.length), 0x80);
+        test::TempFile file(".bmp");
+        std::string error;
+        EXPECT_FALSE(WriteFrame(file.path().string(), type.Get(), sample.data(), c.length, FrameFile::Bitmap,
+                                &error));
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(TlvplayFrameWriter, RawFramesAreTheSampleBytes) {
+    const MediaType type = VideoType("YUY2", 2, 1);
+    const std::vector<BYTE> sample = {1, 2, 3, 4};
+    test::TempFile file(".raw");
+    std::string error;
+    ASSERT_TRUE(WriteFrame(file.path().string(), type.Get(), sample.data(), 4, FrameFile::Raw, &error)) << error;
+    EXPECT_EQ(read_file_bytes(file.path()), sample);
+}
+
+}  // namespace
+}  // namespace tl::tlvplay
