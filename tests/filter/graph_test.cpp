@@ -403,3 +403,177 @@ TEST_F(GraphTest, MapperFindsTheFilterForMpeg2VideoAtItsMerit) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GraphTest, FilterInterfacesAndIdentity) {
+    struct Case {
+        const IID* iid;
+        HRESULT expected;
+    };
+    const Case cases[] = {
+        {&IID_IBaseFilter, S_OK},          {&IID_IMediaFilter, S_OK},         {&IID_IPersist, S_OK},
+        {&IID_IDispatch, S_OK},            {&__uuidof(IFilterVideoDecoder), S_OK},
+        {&IID_ISupportErrorInfo, S_OK},    {&IID_IConnectionPointContainer, S_OK},
+        {&IID_IProvideClassInfo, S_OK},    {&IID_IProvideClassInfo2, S_OK},  {&IID_IServiceProvider, S_OK},
+        {&IID_IAMVideoProcAmp, S_OK},      {&IID_IPin, E_NOINTERFACE},        {&IID_IMediaSeeking, E_NOINTERFACE},
+        {&__uuidof(IVideoDecoderMPEG2), E_NOINTERFACE},
+    };
+    for (const Case& c : cases) {
+        ComPtr<IUnknown> itf;
+        EXPECT_EQ(filter_->QueryInterface(*c.iid, itf.OutVoid()), c.expected);
+    }
+    CLSID clsid{};
+    EXPECT_EQ(filter_->GetClassID(nullptr), E_FAIL);
+    EXPECT_EQ(filter_->GetClassID(&clsid), S_OK);
+    EXPECT_TRUE(IsEqualCLSID(clsid, __uuidof(FilterVideoDecoder)));
+    EXPECT_EQ(settings_->Sleep(0), E_INVALIDARG);
+
+    FILTER_INFO info{};
+    ASSERT_EQ(filter_->QueryFilterInfo(&info), S_OK);
+    EXPECT_STREQ(info.achName, L"decoder");
+    EXPECT_EQ(info.pGraph != nullptr, true);
+    if (info.pGraph) info.pGraph->Release();
+
+    ComPtr<IServiceProvider> services;
+    ASSERT_EQ(filter_.As(&services), S_OK);
+    ComPtr<IFilterVideoDecoder> served;
+    EXPECT_EQ(services->QueryService(__uuidof(IFilterVideoDecoder), __uuidof(IFilterVideoDecoder), served.OutVoid()),
+              S_OK);
+    EXPECT_EQ(served.Get(), settings_.Get());
+    EXPECT_EQ(services->QueryService(IID_IBaseFilter, IID_IBaseFilter, served.OutVoid()), E_NOINTERFACE);
+
+    ComPtr<IAMVideoProcAmp> procAmp;
+    ASSERT_EQ(filter_.As(&procAmp), S_OK);
+    LONG value = 0, flags = 0;
+    EXPECT_EQ(procAmp->Get(0, &value, &flags), HRESULT(0x80070490)) << "no decoder while stopped";
+
+    ComPtr<ISupportErrorInfo> errors;
+    ASSERT_EQ(filter_.As(&errors), S_OK);
+    EXPECT_EQ(errors->InterfaceSupportsErrorInfo(__uuidof(IFilterVideoDecoder)), S_OK);
+    EXPECT_EQ(errors->InterfaceSupportsErrorInfo(IID_IBaseFilter), S_FALSE);
+
+    ComPtr<IProvideClassInfo2> classInfo;
+    ASSERT_EQ(filter_.As(&classInfo), S_OK);
+    GUID source{};
+    EXPECT_EQ(classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source), S_OK);
+    EXPECT_TRUE(IsEqualGUID(source, __uuidof(_IFilterVideoDecoderEvents)));
+    ComPtr<ITypeInfo> type;
+    ASSERT_EQ(classInfo->GetClassInfo(type.Out()), S_OK);
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(type->GetTypeAttr(&attr), S_OK);
+    EXPECT_EQ(attr->typekind, TKIND_COCLASS);
+    EXPECT_TRUE(IsEqualGUID(attr->guid, __uuidof(FilterVideoDecoder)));
+    type->ReleaseTypeAttr(attr);
+
+    Bstr version;
+    ASSERT_EQ(settings_->get_Version(version.Out()), S_OK);
+    EXPECT_EQ(version.View().substr(0, 1), L"v");
+    EXPECT_NE(version.View().find(L", Release(Unicode), assembled on Oct 12 2006"), std::wstring_view::npos);
+}
+
+TEST_F(GraphTest, PinsByNameAndDirection) {
+    ComPtr<IPin> pin;
+    EXPECT_EQ(filter_->FindPin(L"Video In", pin.Out()), S_OK);
+    EXPECT_EQ(filter_->FindPin(L"video in", pin.Out()), VFW_E_NOT_FOUND);
+    EXPECT_EQ(pin.Get(), nullptr);
+    ComPtr<IEnumPins> pins;
+    ASSERT_EQ(filter_->EnumPins(pins.Out()), S_OK);
+    IPin* both[3] = {};
+    ULONG fetched = 0;
+    EXPECT_EQ(pins->Next(3, both, &fetched), S_FALSE);
+    ASSERT_EQ(fetched, 2u);
+    const wchar_t* names[2] = {L"Video In", L"Video Out"};
+    const PIN_DIRECTION directions[2] = {PINDIR_INPUT, PINDIR_OUTPUT};
+    for (int i = 0; i < 2; ++i) {
+        PIN_INFO info{};
+        ASSERT_EQ(both[i]->QueryPinInfo(&info), S_OK);
+        EXPECT_STREQ(info.achName, names[i]);
+        EXPECT_EQ(info.dir, directions[i]);
+        EXPECT_EQ(info.pFilter, filter_.Get());
+        info.pFilter->Release();
+        AM_MEDIA_TYPE mt{};
+        EXPECT_EQ(both[i]->ConnectionMediaType(&mt), VFW_E_NOT_CONNECTED);
+        EXPECT_TRUE(mt.bFixedSizeSamples);
+        EXPECT_EQ(mt.lSampleSize, 1u);
+        both[i]->Release();
+    }
+    const ComPtr<IPin> out = Pin(filter_.Get(), L"Video Out");
+    EXPECT_EQ(out->EndOfStream(), E_UNEXPECTED);
+    EXPECT_EQ(out->BeginFlush(), E_UNEXPECTED);
+    ComPtr<IMediaSeeking> seeking;
+    EXPECT_EQ(out->QueryInterface(IID_IMediaSeeking, seeking.OutVoid()), S_OK) << "from the seeking pass-through";
+    ComPtr<IQualityControl> quality;
+    ASSERT_EQ(out->QueryInterface(IID_IQualityControl, quality.OutVoid()), S_OK);
+    Quality late{Famine, 1000, 250000, 0};
+    EXPECT_EQ(quality->Notify(filter_.Get(), late), S_OK);
+    hyper lateness = 0;
+    EXPECT_EQ(settings_->get_RendererLateness(&lateness), S_OK);
+    EXPECT_EQ(lateness, 250000);
+    EXPECT_EQ(quality->SetSink(nullptr), E_NOTIMPL);
+}
+
+TEST_F(GraphTest, InputPinTypesSamplesAndProperties) {
+    const ComPtr<IPin> in = Pin(filter_.Get(), L"Video In");
+    AM_MEDIA_TYPE mt{};
+    struct Case {
+        GUID major, subtype;
+        HRESULT expected;
+    };
+    const Case cases[] = {
+        {MEDIATYPE_Video, MEDIASUBTYPE_MPEG2_VIDEO, S_OK},
+        {MEDIATYPE_MPEG2_PES, MEDIASUBTYPE_MPEG2_VIDEO, S_OK},
+        {MEDIATYPE_DVD_ENCRYPTED_PACK, GUID_NULL, S_OK},
+        {GUID_NULL, MEDIASUBTYPE_MPEG2_VIDEO, S_OK},
+        {MEDIATYPE_Audio, MEDIASUBTYPE_MPEG2_VIDEO, S_FALSE},
+        {MEDIATYPE_Video, MEDIASUBTYPE_YUY2, S_FALSE},
+    };
+    for (const Case& c : cases) {
+        mt.majortype = c.major;
+        mt.subtype = c.subtype;
+        EXPECT_EQ(in->QueryAccept(&mt), c.expected);
+    }
+    ComPtr<IEnumMediaTypes> types;
+    ASSERT_EQ(in->EnumMediaTypes(types.Out()), S_OK);
+    AM_MEDIA_TYPE* none = nullptr;
+    EXPECT_EQ(types->Next(1, &none, nullptr), S_FALSE);
+
+    ComPtr<IMemInputPin> memory;
+    ASSERT_EQ(in.As(&memory), S_OK);
+    EXPECT_EQ(memory->ReceiveCanBlock(), S_FALSE);
+    ComPtr<IMemAllocator> allocator;
+    ASSERT_EQ(memory->GetAllocator(allocator.Out()), S_OK);
+    ALLOCATOR_PROPERTIES wanted{2, 1024, 1, 0}, granted{};
+    ASSERT_EQ(allocator->SetProperties(&wanted, &granted), S_OK);
+    ASSERT_EQ(allocator->Commit(), S_OK);
+    ComPtr<IMediaSample> sample;
+    ASSERT_EQ(allocator->GetBuffer(sample.Out(), nullptr, nullptr, 0), S_OK);
+    EXPECT_EQ(memory->Receive(sample.Get()), VFW_E_WRONG_STATE) << "stopped";
+    EXPECT_EQ(memory->Receive(nullptr), E_POINTER);
+    ASSERT_EQ(in->BeginFlush(), S_OK);
+    EXPECT_EQ(memory->Receive(sample.Get()), S_FALSE) << "flushing";
+    IMediaSample* two[2] = {sample.Get(), sample.Get()};
+    long processed = -1;
+    EXPECT_EQ(memory->ReceiveMultiple(two, 2, &processed), S_FALSE);
+    EXPECT_EQ(processed, 0);
+    ASSERT_EQ(in->EndFlush(), S_OK);
+    sample.Reset();
+    allocator->Decommit();
+
+    ComPtr<IKsPropertySet> properties;
+    ASSERT_EQ(in.As(&properties), S_OK);
+    LONG rate = 0;
+    DWORD returned = 0;
+    EXPECT_EQ(properties->Get(AM_KSPROPSETID_TSRateChange, 3, nullptr, 0, &rate, sizeof(rate), &returned), S_OK);
+    EXPECT_EQ(rate, 40000);
+    EXPECT_EQ(returned, sizeof(rate));
+    EXPECT_EQ(properties->Get(AM_KSPROPSETID_TSRateChange, 1, nullptr, 0, &rate, sizeof(rate), &returned),
+              E_NOTIMPL);
+    EXPECT_EQ(properties->Get(AM_KSPROPSETID_TSRateChange, 9, nullptr, 0, &rate, sizeof(rate), &returned),
+              HRESULT(0x80070490));
+    EXPECT_EQ(properties->Set(AM_KSPROPSETID_TSRateChange, 1, nullptr, 0, &rate, sizeof(rate)), E_NOTIMPL);
+    DWORD support = 0;
+    EXPECT_EQ(properties->QuerySupported(AM_KSPROPSETID_TSRateChange, 3, &support), E_NOTIMPL);
+}
+
+}  // namespace

@@ -1,0 +1,172 @@
+// The output type lists, their media types and the downstream filter lists.
+#include <gtest/gtest.h>
+
+#include <dshow.h>
+#include <dvdmedia.h>
+
+#include <string>
+
+#include "filter/pins/connection_lists.h"
+#include "filter/pins/output_types.h"
+
+namespace {
+
+TEST(PriorityList, NamesMapToCodesInListOrder) {
+    struct Case {
+        const wchar_t* list;
+        const char* codes;
+    };
+    const Case cases[] = {
+        {L"YUY2,UYVY,YV12,RGB32,RGB24,RGB565,RGB555", "124abdc"},
+        {L"YUY2,,bogus,yuy2", "11"},
+        {L"", ""},
+        {L" YUY2,YUY2 ", ""},
+        {L"DXVA_A,dxva_a,DXVA_b,dxva_ci,DXVA_Dw", "ABGL"},
+        {L"YVYU,YVYUi,YV12i,rgb565i", "378h"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(tl::ParsePriorityList(c.list), c.codes) << std::wstring(c.list).size();
+}
+
+TEST(PriorityList, DxvaListComesFirstOnlyForMpeg2InputWithDxvaOn) {
+    tl::OfferedListInputs in;
+    in.dxvaList = L"DXVA_A,DXVA_B";
+    in.hardwareList = L"YUY2i";
+    in.softwareList = L"YUY2";
+    EXPECT_EQ(tl::OfferedCodes(in), "1");
+    in.directXVA = true;
+    EXPECT_EQ(tl::OfferedCodes(in), "AB1");
+    in.h264Input = true;
+    EXPECT_EQ(tl::OfferedCodes(in), "1");
+    in.hardwareDeinterlace = true;
+    EXPECT_EQ(tl::OfferedCodes(in), "5");
+    in.softwareList.clear();
+    in.hardwareList.clear();
+    for (int i = 0; i < 200; ++i) in.hardwareList += L"RGB32,";
+    EXPECT_EQ(tl::OfferedCodes(in).size(), tl::kMaxOfferedCodes);
+}
+
+TEST(OutputType, AspectOfSizesWithoutAspectInformation) {
+    struct Case {
+        std::uint32_t width, height, x, y;
+    };
+    const Case cases[] = {
+        {720, 480, 4, 3},  {720, 576, 4, 3},     {1920, 1080, 16, 9}, {1440, 1080, 4, 3},
+        {2048, 858, 2048, 858}, {500, 600, 500, 600}, {352, 288, 4, 3},    {100, 100, 1, 1},
+    };
+    for (const Case& c : cases) {
+        std::uint32_t x = 0, y = 0;
+        tl::SnapAspect(c.width, c.height, &x, &y);
+        EXPECT_EQ(x, c.x) << c.width << "x" << c.height;
+        EXPECT_EQ(y, c.y) << c.width << "x" << c.height;
+    }
+}
+
+TEST(OutputType, FormatIsFilledFromTheInputFormat) {
+    VIDEOINFOHEADER2 input{};
+    input.bmiHeader.biWidth = 0;
+    input.rcSource = {0, 0, 352, 288};
+    input.AvgTimePerFrame = 400000;
+    input.dwBitRate = 12345;
+    struct Case {
+        char code;
+        const GUID* subtype;
+        WORD bits;
+        DWORD compression;
+        DWORD interlace;
+        DWORD bitRate;
+    };
+    const Case cases[] = {
+        {'1', &MEDIASUBTYPE_YUY2, 16, MAKEFOURCC('Y', 'U', 'Y', '2'), 0, 0},
+        {'8', &MEDIASUBTYPE_YV12, 12, MAKEFOURCC('Y', 'V', '1', '2'), 0x81, 0},
+        {'b', &MEDIASUBTYPE_RGB24, 24, BI_RGB, 0, 0},
+        {'d', &MEDIASUBTYPE_RGB565, 16, BI_BITFIELDS, 0, 0},
+        {'A', nullptr, 12, MAKEFOURCC('Y', 'V', '1', '2'), 0, 12345},
+        {'L', nullptr, 12, MAKEFOURCC('Y', 'V', '1', '2'), 0x41, 12345},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.code);
+        tl::MediaType type;
+        ASSERT_TRUE(tl::MakeOutputType(c.code, input, {}, &type));
+        const AM_MEDIA_TYPE& mt = type.Get();
+        EXPECT_TRUE(IsEqualGUID(mt.majortype, MEDIATYPE_Video));
+        if (c.subtype) EXPECT_TRUE(IsEqualGUID(mt.subtype, *c.subtype));
+        EXPECT_TRUE(IsEqualGUID(mt.formattype, FORMAT_VideoInfo2));
+        ASSERT_EQ(mt.cbFormat, sizeof(VIDEOINFOHEADER2));
+        const auto* vih = type.FormatAs<VIDEOINFOHEADER2>();
+        EXPECT_EQ(vih->bmiHeader.biWidth, 352);
+        EXPECT_EQ(vih->bmiHeader.biHeight, 288);
+        EXPECT_EQ(vih->bmiHeader.biBitCount, c.bits);
+        EXPECT_EQ(vih->bmiHeader.biCompression, c.compression);
+        EXPECT_EQ(vih->dwInterlaceFlags, c.interlace);
+        EXPECT_EQ(vih->dwBitRate, c.bitRate);
+        EXPECT_EQ(vih->dwPictAspectRatioX, 4u);
+        EXPECT_EQ(vih->dwPictAspectRatioY, 3u);
+        EXPECT_EQ(vih->AvgTimePerFrame, 400000);
+        EXPECT_EQ(vih->rcTarget.right, 352);
+        EXPECT_EQ(vih->rcTarget.bottom, 288);
+        EXPECT_EQ(vih->bmiHeader.biSizeImage, tl::ImageSize(c.bits, 352, 288));
+        EXPECT_EQ(ULONG(mt.lSampleSize), vih->bmiHeader.biSizeImage);
+        EXPECT_TRUE(mt.bFixedSizeSamples);
+        EXPECT_FALSE(mt.bTemporalCompression);
+    }
+    tl::MediaType none;
+    EXPECT_FALSE(tl::MakeOutputType('z', input, {}, &none));
+}
+
+TEST(OutputType, DefaultsFillAnEmptyInputFormat) {
+    VIDEOINFOHEADER2 input{};
+    tl::MediaType type;
+    ASSERT_TRUE(tl::MakeOutputType('1', input, {640, 480}, &type));
+    const auto* vih = type.FormatAs<VIDEOINFOHEADER2>();
+    EXPECT_EQ(vih->bmiHeader.biWidth, 640);
+    EXPECT_EQ(vih->bmiHeader.biHeight, 480);
+    EXPECT_EQ(vih->dwPictAspectRatioX, 4u);
+    EXPECT_EQ(vih->dwPictAspectRatioY, 3u);
+}
+
+TEST(OutputType, ImageSizeRoundsRowsToFourBytes) {
+    EXPECT_EQ(tl::ImageSize(24, 331, 249), ((24u * 331 + 31) & ~31u) / 8 * 249);
+    EXPECT_EQ(tl::ImageSize(12, 352, 288), 352u * 288 * 3 / 2);
+    EXPECT_EQ(tl::ImageSize(16, 720, -576), 720u * 2 * 576);
+}
+
+TEST(OutputType, AcceptedTypes) {
+    AM_MEDIA_TYPE mt{};
+    mt.majortype = MEDIATYPE_Video;
+    for (const GUID* subtype : tl::OutputSubtypes()) {
+        mt.subtype = *subtype;
+        EXPECT_TRUE(tl::IsAcceptedOutputType(mt));
+    }
+    EXPECT_EQ(tl::OutputSubtypes().size(), 12u);
+    mt.subtype = GUID_NULL;
+    EXPECT_TRUE(tl::IsAcceptedOutputType(mt));
+    mt.subtype = MEDIASUBTYPE_RGB8;
+    EXPECT_FALSE(tl::IsAcceptedOutputType(mt));
+    mt.majortype = MEDIATYPE_Audio;
+    mt.subtype = MEDIASUBTYPE_YUY2;
+    EXPECT_FALSE(tl::IsAcceptedOutputType(mt));
+}
+
+TEST(ConnectionLists, EntriesAreWhole38CharacterIdentifiers) {
+    const std::wstring a = L"{C1F400A0-3F08-11D3-9F0B-006008039E37}";
+    const std::wstring b = L"{00000000-0000-0000-0000-000000000001}";
+    EXPECT_EQ(tl::ConnectionListEntries(a + L"x").size(), 1u);
+    EXPECT_EQ(tl::ConnectionListEntries(a.substr(0, 37)).size(), 0u);
+    EXPECT_EQ(tl::ConnectionListEntries(a + b).size(), 2u);
+    struct Case {
+        std::wstring allow, deny;
+        bool allowed;
+    };
+    const Case cases[] = {
+        {L"", L"", true},
+        {a.substr(0, 37), L"", true},
+        {b, L"", false},
+        {b + L"{c1f400a0-3f08-11d3-9f0b-006008039e37}", L"", true},
+        {a, a, false},
+        {L"", b + a, false},
+        {L"x" + a, L"", false},  // shifted by one: no entry equals the identifier
+    };
+    for (const Case& c : cases) EXPECT_EQ(tl::IsDownstreamAllowed(c.allow, c.deny, a), c.allowed);
+}
+
+}  // namespace
