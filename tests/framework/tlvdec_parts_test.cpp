@@ -4,6 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "convert/dispatch.h"
+#include "engine/framework/deinterlace.h"
+#include "engine/macroblock/kernel_slots.h"
+#include "tools/tlvdec/bmp_file.h"
 #include "tools/tlvdec/options.h"
 #include "tools/tlvdec/program_stream.h"
 
@@ -31,6 +35,15 @@ TEST(TlvdecOptions, Table) {
         {{"in.m2v", "--chunk", "0"}, false, "bad value '0'"},
         {{"in.m2v", "-o", ""}, false, "bad value ''"},
         {{"a.m2v", "b.m2v"}, false, "unexpected argument 'b.m2v'"},
+        {{"in.m2v", "-f", "rgb565", "--brightness", "-128", "--contrast", "128", "--saturation", "0"}, true, ""},
+        {{"in.m2v", "--snapshot", "0", "a.bmp", "--brightness", "5"}, true, ""},
+        {{"in.m2v", "--bench", "--cpu", "mmx", "--deinterlace", "bob2", "--color-correction"}, true, ""},
+        {{"in.m2v", "-f", "YUY2"}, false, "bad value 'YUY2'"},
+        {{"in.m2v", "--snapshot", "1", ""}, false, "bad value '1 '"},
+        {{"in.m2v", "--snapshot"}, false, "needs N FILE.bmp"},
+        {{"in.m2v", "-f", "rgb24", "--brightness", "1e2"}, false, "bad value '1e2'"},
+        {{"in.m2v", "--saturation", "10"}, false, "RGB output only"},
+        {{"in.m2v", "--bench", "--snapshot", "1", "a.bmp"}, false, "--bench converts and writes nothing"},
     };
     for (const OptionCase& c : cases) {
         std::vector<const char*> argv = {"tlvdec"};
@@ -58,8 +71,61 @@ TEST(TlvdecOptions, ValuesLandInTheirFields) {
     EXPECT_EQ(o.frames, 12);
     EXPECT_TRUE(o.info);
     EXPECT_FALSE(o.timestamps);
-    for (const char* name : {"--output", "--info", "--timestamps", "--frames", "--chunk"})
+    for (const char* name : {"--output", "--info", "--timestamps", "--frames", "--chunk", "--format", "--deinterlace",
+                             "--color-correction", "--brightness", "--contrast", "--saturation", "--snapshot",
+                             "--cpu", "--bench"})
         EXPECT_NE(Usage().find(name), std::string::npos) << name;
+}
+
+TEST(TlvdecOptions, ChoicesLandAsEngineValues) {
+    const char* argv[] = {"tlvdec",       "in.m2v",   "-f",         "yv12", "--deinterlace", "hwbob",
+                          "--cpu",        "sse",      "--snapshot", "12",   "shot.bmp",      "--contrast",
+                          "-7",           "--color-correction"};
+    Options o;
+    std::string error;
+    ASSERT_TRUE(ParseOptions(14, argv, o, error)) << error;
+    EXPECT_EQ(o.format, OUTPUT_YV12);
+    EXPECT_EQ(o.deinterlace, DEINTERLACE_HARDWARE_BOB);
+    EXPECT_EQ(o.cpuTier, int(KernelTier::SSE));
+    EXPECT_EQ(o.snapshotIndex, 12);
+    EXPECT_EQ(o.snapshotPath, "shot.bmp");
+    EXPECT_EQ(o.contrast, -7);
+    EXPECT_FALSE(o.brightness.has_value());
+    EXPECT_TRUE(o.colorCorrection);
+    EXPECT_FALSE(o.bench);
+}
+
+TEST(Bmp, RowsArePaddedAndStoredBottomUp) {
+    struct Case {
+        int width, height, bytesPerPixel, rowPitch;
+    };
+    for (const Case c : {Case{1, 1, 3, 3}, Case{2, 3, 4, 8}, Case{3, 2, 3, 12}, Case{5, 4, 4, 20}, Case{4, 1, 3, 12}}) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " bpp " +
+                     std::to_string(c.bytesPerPixel));
+        Bytes pixels(std::size_t(c.rowPitch * c.height));
+        for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = std::uint8_t(i * 7 + 1);
+        const Bytes bmp = EncodeBmp24(pixels.data(), c.width, c.height, c.rowPitch, c.bytesPerPixel);
+        const std::size_t stride = std::size_t((c.width * 3 + 3) / 4 * 4);
+        ASSERT_EQ(bmp.size(), 54 + stride * std::size_t(c.height));
+        EXPECT_EQ(bmp[0], 'B');
+        EXPECT_EQ(bmp[2] | bmp[3] << 8 | bmp[4] << 16, int(bmp.size()));
+        EXPECT_EQ(bmp[18], c.width);
+        EXPECT_EQ(bmp[22], c.height);
+        EXPECT_EQ(bmp[28], 24);
+        for (int y = 0; y < c.height; ++y) {
+            const std::size_t row = 54 + std::size_t(c.height - 1 - y) * stride;
+            for (int x = 0; x < c.width; ++x)
+                for (int k = 0; k < 3; ++k)
+                    EXPECT_EQ(bmp[row + std::size_t(3 * x + k)],
+                              pixels[std::size_t(y * c.rowPitch + x * c.bytesPerPixel + k)]);
+            for (std::size_t pad = std::size_t(3 * c.width); pad < stride; ++pad) EXPECT_EQ(bmp[row + pad], 0);
+        }
+    }
+    const Bytes some(64, 1);
+    EXPECT_TRUE(EncodeBmp24(some.data(), 0, 1, 12, 3).empty());
+    EXPECT_TRUE(EncodeBmp24(some.data(), 4, 1, 11, 3).empty());
+    EXPECT_TRUE(EncodeBmp24(some.data(), 2, 1, 8, 2).empty());
+    EXPECT_TRUE(EncodeBmp24(nullptr, 2, 1, 8, 4).empty());
 }
 
 Bytes pack2() { return {0, 0, 1, 0xBA, 0x44, 0, 4, 0, 4, 1, 1, 0x89, 0xC3, 0xF9, 0xFF}; }  // one stuffing byte

@@ -1,0 +1,250 @@
+// tlvdec run as a user runs it, on corpus streams: output formats and sample
+// counts, deinterlace modes, snapshots, kernel tiers, and refused options.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "convert/dispatch.h"
+#include "engine/macroblock/kernel_slots.h"
+#include "tests/support/corpus.h"
+#include "tests/support/temp_file.h"
+
+namespace tl {
+namespace {
+
+struct CliResult {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+std::string quoted(const std::string& arg) {
+    std::string q = "'";
+    for (char c : arg) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+std::string readText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+CliResult runTlvdec(const std::vector<std::string>& args) {
+    test::TempFile out, err;
+    std::string command = quoted(TLVDEC_PATH);
+    for (const std::string& a : args) command += " " + quoted(a);
+    command += " >" + quoted(out.path().string()) + " 2>" + quoted(err.path().string());
+    const int status = std::system(command.c_str());
+    CliResult r;
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = readText(out.path());
+    r.err = readText(err.path());
+    return r;
+}
+
+std::string streamPath(const char* name) { return test::find_stream(name).streamPath().string(); }
+
+struct FormatCase {
+    const char* format;  // -f value, or null for the planar layout
+    int code;
+};
+const FormatCase kFormats[] = {
+    {"yuy2", OUTPUT_YUY2},   {"uyvy", OUTPUT_UYVY},     {"yv12", OUTPUT_YV12},     {"rgb32", OUTPUT_RGB32},
+    {"rgb24", OUTPUT_RGB24}, {"rgb565", OUTPUT_RGB565}, {"rgb555", OUTPUT_RGB555},
+};
+
+TEST(TlvdecCli, EveryFormatGivesTightSamplesInTheDecodersModes) {
+    struct StreamCase {
+        const char* stream;
+        const char* deinterlace;
+        int samplesPerPicture;
+    };
+    // Interlaced pictures to a renderer without interlace support: Auto is the
+    // double-rate software bob; the single-rate modes give one sample each.
+    const StreamCase streams[] = {
+        {"intl_tff_ogop", "auto", 2},       {"intl_tff_ogop", "bob2", 2}, {"intl_tff_ogop", "bob", 1},
+        {"intl_tff_ogop", "weave", 1},      {"prog420_cgop", "auto", 1},  {"size331x249", "auto", 1},
+        {"intl_bff_ogop", "progressive", 1},
+    };
+    for (const StreamCase& s : streams) {
+        const test::StreamInfo info = test::find_stream(s.stream);
+        for (const FormatCase& f : kFormats) {
+            SCOPED_TRACE(std::string(s.stream) + " -f " + f.format + " --deinterlace " + s.deinterlace);
+            test::TempFile output(".raw");
+            const CliResult r = runTlvdec({streamPath(s.stream), "-f", f.format, "--deinterlace", s.deinterlace,
+                                           "--timestamps", "-o", output.path().string()});
+            ASSERT_EQ(r.exitCode, 0) << r.err;
+            const std::uintmax_t sampleSize =
+                std::uintmax_t(tightRowPitch(f.code, info.width())) * std::uintmax_t(info.height());
+            const std::uintmax_t samples = std::uintmax_t(info.frames()) * std::uintmax_t(s.samplesPerPicture);
+            EXPECT_EQ(std::filesystem::file_size(output.path()), samples * sampleSize);
+            EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), std::ptrdiff_t(samples));
+        }
+    }
+}
+
+TEST(TlvdecCli, DoubleRateBobDoublesThePlanarSamplesToo) {
+    const test::StreamInfo info = test::find_stream("intl_tff_ogop");
+    const std::uintmax_t planarSize = std::uintmax_t(info.width()) * std::uintmax_t(info.height()) * 3 / 2;
+    struct Case {
+        const char* deinterlace;
+        int samplesPerPicture;
+    };
+    // The planar connection takes interlaced samples, so Auto weaves.
+    for (const Case c : {Case{"auto", 1}, Case{"hwbob", 1}, Case{"bob2", 2}}) {
+        SCOPED_TRACE(c.deinterlace);
+        test::TempFile output(".yuv");
+        const CliResult r =
+            runTlvdec({streamPath("intl_tff_ogop"), "--deinterlace", c.deinterlace, "-o", output.path().string()});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(std::filesystem::file_size(output.path()),
+                  planarSize * std::uintmax_t(info.frames()) * std::uintmax_t(c.samplesPerPicture));
+    }
+}
+
+std::uint32_t le32(const std::string& b, std::size_t at) {
+    return std::uint32_t(std::uint8_t(b[at])) | std::uint32_t(std::uint8_t(b[at + 1])) << 8 |
+           std::uint32_t(std::uint8_t(b[at + 2])) << 16 | std::uint32_t(std::uint8_t(b[at + 3])) << 24;
+}
+std::uint32_t le16(const std::string& b, std::size_t at) {
+    return std::uint32_t(std::uint8_t(b[at])) | std::uint32_t(std::uint8_t(b[at + 1])) << 8;
+}
+
+TEST(TlvdecCli, SnapshotIsTheRgb24SampleAsABmp) {
+    struct Case {
+        const char* stream;
+        std::vector<std::string> options;  // besides --snapshot
+        std::vector<std::string> reference;  // the run whose RGB24 samples the snapshot must equal
+        int index;
+    };
+    const Case cases[] = {
+        // 331 pixels: 993 bytes of pixels and three of padding per BMP row.
+        {"size331x249", {}, {"-f", "rgb24"}, 7},
+        {"size331x249", {"-f", "yuy2"}, {"-f", "rgb24"}, 7},
+        {"size331x249", {"-f", "rgb32"}, {"-f", "rgb24"}, 0},
+        {"size331x249", {"-f", "rgb565", "--brightness", "40"}, {"-f", "rgb24", "--brightness", "40"}, 3},
+        {"size331x249", {"-f", "rgb24", "--contrast", "-50", "--saturation", "90"},
+         {"-f", "rgb24", "--contrast", "-50", "--saturation", "90"}, 23},
+        {"intl_tff_ogop", {"-f", "yv12"}, {"-f", "rgb24"}, 9},
+        {"intl_tff_ogop", {"--deinterlace", "bob"}, {"-f", "rgb24", "--deinterlace", "bob"}, 4},
+    };
+    for (const Case& c : cases) {
+        std::string trace = std::string(c.stream) + " sample " + std::to_string(c.index);
+        for (const std::string& o : c.options) trace += " " + o;
+        SCOPED_TRACE(trace);
+        const test::StreamInfo info = test::find_stream(c.stream);
+        const int width = info.width(), height = info.height();
+
+        test::TempFile bmp(".bmp"), reference(".rgb");
+        std::vector<std::string> args = {streamPath(c.stream), "--snapshot", std::to_string(c.index),
+                                         bmp.path().string()};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        CliResult r = runTlvdec(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        std::vector<std::string> refArgs = {streamPath(c.stream), "-o", reference.path().string()};
+        refArgs.insert(refArgs.end(), c.reference.begin(), c.reference.end());
+        r = runTlvdec(refArgs);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+
+        const std::string file = readText(bmp.path());
+        const std::size_t stride = (std::size_t(width) * 3 + 3) & ~std::size_t(3);
+        ASSERT_EQ(file.size(), 54 + stride * std::size_t(height));
+        EXPECT_EQ(file.substr(0, 2), "BM");
+        EXPECT_EQ(le32(file, 2), file.size());
+        EXPECT_EQ(le32(file, 10), 54u);
+        EXPECT_EQ(le32(file, 14), 40u);
+        EXPECT_EQ(le32(file, 18), std::uint32_t(width));
+        EXPECT_EQ(le32(file, 22), std::uint32_t(height));  // bottom-up
+        EXPECT_EQ(le16(file, 26), 1u);
+        EXPECT_EQ(le16(file, 28), 24u);
+        EXPECT_EQ(le32(file, 30), 0u);
+        EXPECT_EQ(le32(file, 34), stride * std::size_t(height));
+
+        const std::string rgb = readText(reference.path());
+        const std::size_t pitch = std::size_t(tightRowPitch(OUTPUT_RGB24, width));
+        const std::size_t sampleAt = std::size_t(c.index) * pitch * std::size_t(height);
+        ASSERT_GE(rgb.size(), sampleAt + pitch * std::size_t(height));
+        int badRows = 0;
+        for (int y = 0; y < height; ++y) {
+            const std::size_t bmpRow = 54 + std::size_t(height - 1 - y) * stride;
+            if (file.compare(bmpRow, std::size_t(width) * 3, rgb, sampleAt + std::size_t(y) * pitch,
+                             std::size_t(width) * 3) != 0)
+                ++badRows;
+            if (file.substr(bmpRow + std::size_t(width) * 3, stride - std::size_t(width) * 3) !=
+                std::string(stride - std::size_t(width) * 3, '\0'))
+                ++badRows;
+        }
+        EXPECT_EQ(badRows, 0);
+    }
+}
+
+TEST(TlvdecCli, KernelTiersGiveTheSameBytes) {
+    if (detectedKernelTier() < KernelTier::SSE2) GTEST_SKIP() << "this processor has no SSE2";
+    for (const char* stream : {"intl_tff_ogop", "chroma422", "dualprime"}) {
+        for (const std::vector<std::string>& format : {std::vector<std::string>{}, {"-f", "rgb32"}}) {
+            SCOPED_TRACE(std::string(stream) + (format.empty() ? " planar" : " rgb32"));
+            std::string outputs[2];
+            const char* tiers[2] = {"plain", "sse2"};
+            for (int t = 0; t < 2; ++t) {
+                test::TempFile output(".raw");
+                std::vector<std::string> args = {streamPath(stream), "--cpu", tiers[t], "-o", output.path().string()};
+                args.insert(args.end(), format.begin(), format.end());
+                const CliResult r = runTlvdec(args);
+                ASSERT_EQ(r.exitCode, 0) << r.err;
+                outputs[t] = readText(output.path());
+            }
+            EXPECT_FALSE(outputs[0].empty());
+            EXPECT_TRUE(outputs[0] == outputs[1]);
+        }
+    }
+}
+
+TEST(TlvdecCli, BenchPrintsPicturesSecondsAndRate) {
+    const test::StreamInfo info = test::find_stream("intl_tff_ogop");
+    const CliResult r = runTlvdec({streamPath("intl_tff_ogop"), "--bench", "-f", "yuy2"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("pictures: " + std::to_string(info.frames()) + "\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nseconds: "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\npictures_per_second: "), std::string::npos) << r.out;
+}
+
+TEST(TlvdecCli, BadOptionValuesExitWithAReasonAndTheUsage) {
+    struct Case {
+        std::vector<std::string> args;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {{"-f", "bgr24"}, "bad value 'bgr24' for option '-f'"},
+        {{"--deinterlace", "blend"}, "bad value 'blend' for option '--deinterlace'"},
+        {{"--cpu", "avx"}, "bad value 'avx' for option '--cpu'"},
+        {{"-f", "rgb32", "--brightness", "129"}, "bad value '129' for option '--brightness'"},
+        {{"-f", "rgb32", "--contrast", "-129"}, "bad value '-129' for option '--contrast'"},
+        {{"-f", "rgb32", "--saturation", "lots"}, "bad value 'lots' for option '--saturation'"},
+        {{"--snapshot", "-1", "x.bmp"}, "bad value '-1 x.bmp' for option '--snapshot'"},
+        {{"--snapshot", "3"}, "option '--snapshot' needs N FILE.bmp"},
+        {{"--bench", "-o", "x.yuv"}, "--bench converts and writes nothing"},
+        {{"-f", "yuy2", "--brightness", "10"}, "act on RGB output only"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {streamPath("prog420_cgop")};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const CliResult r = runTlvdec(args);
+        SCOPED_TRACE(c.reason);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("usage: tlvdec"), std::string::npos) << r.err;
+    }
+    const CliResult missing = runTlvdec({streamPath("prog420_cgop"), "--snapshot", "36", "x.bmp"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("no sample 36"), std::string::npos) << missing.err;
+}
+
+}  // namespace
+}  // namespace tl
