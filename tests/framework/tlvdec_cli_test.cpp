@@ -206,6 +206,29 @@ TEST(TlvdecCli, KernelTiersGiveTheSameBytes) {
     }
 }
 
+TEST(TlvdecCli, ColourCorrectionStretchesOnlyYuvOutput) {
+    struct Case {
+        const char* format;
+        bool changes;
+    };
+    for (const Case c : {Case{"yuy2", true}, Case{"uyvy", true}, Case{"yv12", true}, Case{"rgb32", false}}) {
+        SCOPED_TRACE(c.format);
+        std::string outputs[2];
+        for (int corrected = 0; corrected < 2; ++corrected) {
+            test::TempFile output(".raw");
+            std::vector<std::string> args = {streamPath("prog420_cgop"), "-f", c.format, "--frames", "3", "-o",
+                                             output.path().string()};
+            if (corrected) args.push_back("--color-correction");
+            const CliResult r = runTlvdec(args);
+            ASSERT_EQ(r.exitCode, 0) << r.err;
+            outputs[corrected] = readText(output.path());
+        }
+        ASSERT_FALSE(outputs[0].empty());
+        ASSERT_EQ(outputs[0].size(), outputs[1].size());
+        EXPECT_EQ(outputs[0] != outputs[1], c.changes);
+    }
+}
+
 TEST(TlvdecCli, BenchPrintsPicturesSecondsAndRate) {
     const test::StreamInfo info = test::find_stream("intl_tff_ogop");
     const CliResult r = runTlvdec({streamPath("intl_tff_ogop"), "--bench", "-f", "yuy2"});
