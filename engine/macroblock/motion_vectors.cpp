@@ -1,5 +1,6 @@
 #include "engine/macroblock/motion_vectors.h"
 
+#include "engine/macroblock/local_bits.h"
 #include "engine/macroblock/macroblock_flags.h"
 
 namespace tl {
@@ -35,29 +36,29 @@ MotionCode motionCode(std::uint32_t w) {
 }
 
 // One component: motion_code, motion_residual, then dmvector when dual prime.
-HResult parseComponent(BitReader& reader, int r_size, std::int32_t& pmv, bool halve, bool dualPrime,
-                       std::int32_t& dmvector, std::uint32_t& errors) {
-    if (HResult r = reader.ensureBits(21); r != hr::ok) return r;
-    const MotionCode code = motionCode(reader.cache);
+inline HResult parseComponent(LocalBits& b, int r_size, std::int32_t& pmv, bool halve, bool dualPrime,
+                              std::int32_t& dmvector, std::uint32_t& errors) {
+    if (HResult r = b.ensure(21); r != hr::ok) return r;
+    const MotionCode code = motionCode(b.window());
     if (!code.length) {
         ++errors;
         return kBitstreamError;
     }
-    reader.skipBits(code.length);
+    b.skip(code.length);
     std::int32_t motion_code = code.magnitude;
     std::uint32_t residual = 0;
     if (motion_code) {
-        if (reader.readBits(1)) motion_code = -motion_code;
-        if (r_size) residual = reader.readBits(r_size);
+        if (b.read(1)) motion_code = -motion_code;
+        if (r_size) residual = b.read(r_size);
     }
     const std::int32_t prediction = halve ? pmv >> 1 : pmv;
     const std::int32_t v = reconstructVectorComponent(prediction, motion_code, residual, r_size);
     pmv = halve ? v * 2 : v;
     if (dualPrime) {
-        if (!reader.readBits(1))
+        if (!b.read(1))
             dmvector = 0;
         else
-            dmvector = reader.readBits(1) ? -1 : 1;
+            dmvector = b.read(1) ? -1 : 1;
     }
     return hr::ok;
 }
@@ -83,36 +84,47 @@ std::int32_t reconstructVectorComponent(std::int32_t prediction, std::int32_t mo
     return v;
 }
 
-HResult parseMotionVectors(BitReader& reader, const PictureParams& params, ParserState& state,
-                           MacroblockModes& modes, int s) {
+namespace {
+
+HResult vectorsOfDirection(LocalBits& b, const PictureParams& params, ParserState& state, MacroblockModes& modes,
+                           int s) {
     const bool dualPrime = motionTypeOf(modes.flags) == MC_DUAL_PRIME;
     const int rh = params.r_size[s][0];
     const int rv = params.r_size[s][1];
     auto vector = [&](int r) -> HResult {
         std::int32_t* pmv = state.PMV[r][s];
-        if (HResult res = parseComponent(reader, rh, pmv[0], false, dualPrime, state.dmvector[0], state.errors);
+        if (HResult res = parseComponent(b, rh, pmv[0], false, dualPrime, state.dmvector[0], state.errors);
             res != hr::ok)
             return res;
-        return parseComponent(reader, rv, pmv[1], modes.halveVertical, dualPrime, state.dmvector[1],
-                              state.errors);
+        return parseComponent(b, rv, pmv[1], modes.halveVertical, dualPrime, state.dmvector[1], state.errors);
     };
 
     if (modes.vectorCount == 2) {
         for (int r = 0; r < 2; ++r) {
-            if (HResult res = reader.ensureBits(1); res != hr::ok) return res;
-            if (reader.readBits(1)) modes.flags |= mb::fieldSelect(r, s);
+            if (HResult res = b.ensure(1); res != hr::ok) return res;
+            if (b.read(1)) modes.flags |= mb::fieldSelect(r, s);
             if (HResult res = vector(r); res != hr::ok) return res;
         }
         return hr::ok;
     }
     if (!modes.frameFormat && !dualPrime) {
-        if (HResult res = reader.ensureBits(1); res != hr::ok) return res;
-        if (reader.readBits(1)) modes.flags |= mb::fieldSelect(0, s) | mb::fieldSelect(1, s);
+        if (HResult res = b.ensure(1); res != hr::ok) return res;
+        if (b.read(1)) modes.flags |= mb::fieldSelect(0, s) | mb::fieldSelect(1, s);
     }
     if (HResult res = vector(0); res != hr::ok) return res;
     state.PMV[1][s][0] = state.PMV[0][s][0];
     state.PMV[1][s][1] = state.PMV[0][s][1];
     return hr::ok;
+}
+
+}  // namespace
+
+HResult parseMotionVectors(BitReader& reader, const PictureParams& params, ParserState& state,
+                           MacroblockModes& modes, int s) {
+    LocalBits b(reader);
+    const HResult r = vectorsOfDirection(b, params, state, modes, s);
+    b.writeBack();
+    return r;
 }
 
 void applyDualPrime(const PictureParams& params, ParserState& state, std::uint32_t& flags) {
