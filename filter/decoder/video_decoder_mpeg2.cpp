@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "engine/framework/picture_rules.h"
 #include "filter/com/bstr.h"
 #include "filter/com/hresult_error.h"
 #include "filter/decoder/sample_adapters.h"
@@ -154,9 +153,6 @@ HRESULT STDMETHODCALLTYPE VideoDecoderMPEG2::Init(IUnknown* filter, IVideoDecode
         if (FAILED(hr)) return hr;
         settings_ = std::make_unique<FilterSettingsReader>(settings.Get());
         host_ = std::make_unique<OutputPinHost>(host, outputPin);
-        std::int32_t format = OUTPUT_YUY2, bits = 16;
-        DeriveOutputFormat(host_->connectionFormat(), &format, &bits);
-        procAmp_.setOutputFormat(format);
         hr = decoder_.Init(settings_.get(), host_.get());
         if (FAILED(hr)) {
             host_.reset();
@@ -209,7 +205,7 @@ HRESULT STDMETHODCALLTYPE VideoDecoderMPEG2::OnLayerNotifyDirty(RECT* lpDamageRe
 HRESULT STDMETHODCALLTYPE VideoDecoderMPEG2::GetRange(LONG Property, LONG* pMin, LONG* pMax, LONG* pSteppingDelta,
                                                       LONG* pDefault, LONG* pCapsFlags) {
     std::int32_t values[5] = {};
-    const HRESULT hr = procAmp_.GetRange(Property, &values[0], &values[1], &values[2], &values[3], &values[4]);
+    const HRESULT hr = decoder_.procAmp().GetRange(Property, &values[0], &values[1], &values[2], &values[3], &values[4]);
     if (FAILED(hr)) return hr;
     LONG* outs[5] = {pMin, pMax, pSteppingDelta, pDefault, pCapsFlags};
     for (int i = 0; i < 5; ++i)
@@ -218,12 +214,12 @@ HRESULT STDMETHODCALLTYPE VideoDecoderMPEG2::GetRange(LONG Property, LONG* pMin,
 }
 
 HRESULT STDMETHODCALLTYPE VideoDecoderMPEG2::Set(LONG Property, LONG lValue, LONG Flags) {
-    return procAmp_.Set(Property, lValue, Flags);
+    return decoder_.procAmp().Set(Property, lValue, Flags);
 }
 
 HRESULT STDMETHODCALLTYPE VideoDecoderMPEG2::Get(LONG Property, LONG* lValue, LONG* Flags) {
     std::int32_t value = 0, flags = 0;
-    const HRESULT hr = procAmp_.Get(Property, lValue ? &value : nullptr, Flags ? &flags : nullptr);
+    const HRESULT hr = decoder_.procAmp().Get(Property, lValue ? &value : nullptr, Flags ? &flags : nullptr);
     if (SUCCEEDED(hr)) {
         if (lValue) *lValue = value;
         if (Flags) *Flags = flags;

@@ -1,6 +1,7 @@
 // The decoder object as a COM class: the portable decoder core behind the
 // filter's internal engine interface, with its stream information for scripts,
-// the layer tree's damage notifications and the ProcAmp control of RGB output.
+// the layer tree's damage notifications and the core's ProcAmp control of RGB
+// output.
 #pragma once
 #include <FilterVideoDecoder.h>
 
@@ -8,7 +9,6 @@
 
 #include <memory>
 
-#include "convert/procamp.h"
 #include "engine/framework/video_decoder.h"
 #include "filter/com/dual.h"
 #include "filter/com/interface_map.h"
@@ -84,7 +84,6 @@ private:
     HRESULT Report(T* out, F field) const;
 
     VideoDecoder decoder_;
-    ProcAmpControl procAmp_;
     // Present between Init and Uninit; the core calls them on its worker.
     std::unique_ptr<FilterSettingsReader> settings_;
     std::unique_ptr<OutputPinHost> host_;
