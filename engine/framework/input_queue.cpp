@@ -74,6 +74,7 @@ void ManualResetEvent::set() {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         set_ = true;
+        ++sets_;
     }
     changed_.notify_all();
 }
@@ -85,7 +86,9 @@ void ManualResetEvent::reset() {
 
 bool ManualResetEvent::waitFor(int milliseconds) {
     std::unique_lock<std::mutex> lock(mutex_);
-    return changed_.wait_for(lock, std::chrono::milliseconds(milliseconds), [this] { return set_; });
+    const std::uint64_t setsBefore = sets_;
+    return changed_.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                             [&] { return set_ || sets_ != setsBefore; });
 }
 
 }  // namespace tl

@@ -4,6 +4,7 @@
 // objects; the semaphore's count is the number of queued entries.
 #pragma once
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -56,13 +57,16 @@ class ManualResetEvent {
 public:
     void set();
     void reset();
-    // True when the event is set, false after the timeout.
+    // True when the event is set, or was set while waiting (like a kernel
+    // event, a set releases the threads waiting at that moment even when a
+    // reset follows before they run); false after the timeout.
     bool waitFor(int milliseconds);
 
 private:
     std::mutex mutex_;
     std::condition_variable changed_;
     bool set_ = false;
+    std::uint64_t sets_ = 0;
 };
 
 }  // namespace tl
