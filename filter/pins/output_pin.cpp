@@ -3,6 +3,8 @@
 #include <dshow.h>
 #include <dvdmedia.h>
 #include <uuids.h>
+#include <d3d9.h>
+#include <vmr9.h>
 
 #include "filter/dxva/dxva_declarations.h"
 #include "filter/filter/filter_video_decoder.h"
@@ -125,7 +127,21 @@ HRESULT OutputPin::CompleteConnection() {
         const HRESULT hr = connection_.Peer()->QueryInterface(dxva::kIID_IAMVideoAccelerator, accelerator.OutVoid());
         return FAILED(hr) ? hr : E_NOTIMPL;
     }
-    return SetUpAllocator();
+    const HRESULT hr = SetUpAllocator();
+    if (FAILED(hr)) return hr;
+    if (!filter_.Settings().bMaintainAspectRatio.Get()) LetRendererStretch();
+    return S_OK;
+}
+
+// A VMR-9 downstream then fills its window instead of letterboxing. Nothing here
+// can fail the connection.
+void OutputPin::LetRendererStretch() {
+    PIN_INFO info{};
+    if (FAILED(connection_.Peer()->QueryPinInfo(&info)) || !info.pFilter) return;
+    com::ComPtr<IVMRAspectRatioControl9> control;
+    if (SUCCEEDED(info.pFilter->QueryInterface(__uuidof(IVMRAspectRatioControl9), control.OutVoid())))
+        control->SetAspectRatioMode(VMR_ARMODE_NONE);
+    info.pFilter->Release();
 }
 
 void OutputPin::ReleaseConnectionResources() {

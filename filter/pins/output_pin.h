@@ -75,6 +75,7 @@ private:
     HRESULT AttemptType(IPin* receivePin, const AM_MEDIA_TYPE& type);
     HRESULT CompleteConnection();
     HRESULT SetUpAllocator();
+    void LetRendererStretch();
     void ReleaseConnectionResources();
 
     FilterVideoDecoder& filter_;

@@ -662,3 +662,60 @@ TEST_F(GraphTest, DecoderReportsTheStreamItDecoded) {
 }
 
 }  // namespace
+
+namespace {
+
+ULONG RefCount(IUnknown* object) {
+    object->AddRef();
+    return object->Release();
+}
+
+TEST_F(GraphTest, ReferenceCountsOfAStandaloneFilter) {
+    ComPtr<IBaseFilter> filter;
+    ASSERT_EQ(CoCreateInstance(__uuidof(FilterVideoDecoder), nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                               filter.OutVoid()),
+              S_OK);
+    EXPECT_EQ(RefCount(filter.Get()), 1u) << "the seeking pass-through holds no reference to the filter";
+    {
+        ComPtr<IPin> in, out;
+        ASSERT_EQ(filter->FindPin(L"Video In", in.Out()), S_OK);
+        ASSERT_EQ(filter->FindPin(L"Video Out", out.Out()), S_OK);
+        EXPECT_EQ(RefCount(filter.Get()), 3u) << "pins count on the filter";
+        ComPtr<IMediaSeeking> seeking;
+        ASSERT_EQ(out->QueryInterface(IID_IMediaSeeking, seeking.OutVoid()), S_OK);
+        EXPECT_EQ(RefCount(filter.Get()), 4u) << "the aggregated seeking object counts on the filter";
+        ComPtr<IUnknown> identity;
+        ASSERT_EQ(seeking->QueryInterface(IID_IUnknown, identity.OutVoid()), S_OK);
+        ComPtr<IUnknown> filterIdentity;
+        ASSERT_EQ(filter->QueryInterface(IID_IUnknown, filterIdentity.OutVoid()), S_OK);
+        EXPECT_EQ(identity.Get(), filterIdentity.Get());
+    }
+    EXPECT_EQ(RefCount(filter.Get()), 1u);
+    FILTER_INFO info{};
+    ASSERT_EQ(filter->QueryFilterInfo(&info), S_OK);
+    EXPECT_STREQ(info.achName, L"");
+    EXPECT_EQ(info.pGraph, nullptr);
+    EXPECT_EQ(filter->Release(), 0u);
+    filter.Detach();
+}
+
+TEST_F(GraphTest, RefusedRenegotiationKeepsTheConnectedTypeAndDelivers) {
+    // Without a format from upstream the filter offers the default size; the
+    // grabber refuses the new size at the first sequence header, so pictures
+    // go on arriving in the type first agreed.
+    const tl::test::StreamInfo stream = tl::test::find_stream("prog420_cgop");
+    ASSERT_EQ(BuildGraph(MEDIASUBTYPE_YUY2), S_OK);
+    const auto* before = OutputType().FormatAs<VIDEOINFOHEADER2>();
+    ASSERT_NE(before, nullptr);
+    const auto frames = Play(stream, 4096);
+    ASSERT_EQ(int(frames.size()), stream.frames());
+    const tl::MediaType after = OutputType();
+    const auto* vih = after.FormatAs<VIDEOINFOHEADER2>();
+    ASSERT_NE(vih, nullptr);
+    EXPECT_EQ(vih->bmiHeader.biWidth, 720);
+    EXPECT_EQ(vih->bmiHeader.biHeight, 576);
+    EXPECT_TRUE(IsEqualGUID(after.Get().subtype, MEDIASUBTYPE_YUY2));
+    for (const auto& frame : frames) EXPECT_EQ(frame.size(), 720u * 576 * 2);
+}
+
+}  // namespace
