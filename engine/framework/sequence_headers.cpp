@@ -234,7 +234,9 @@ void UpdateAspectRatio(StreamState& s) {
     else if (r > 0.43 && r < 0.47)
         s.aspect_x = 221, s.aspect_y = 100;
     else
-        s.aspect_x = 1000, s.aspect_y = std::int32_t(r * 1000);
+        // Display sizes far from the coded ones give absurd ratios; keep them
+        // representable and non-zero.
+        s.aspect_x = 1000, s.aspect_y = std::int32_t(std::min(std::max(r * 1000, 1.0), 1e6));
 }
 
 void ResetStreamState(StreamState& s) {

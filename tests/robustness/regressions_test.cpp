@@ -1,8 +1,10 @@
 // Damage that once left the decoder in a state it could not handle.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
+#include "engine/framework/headers.h"
 #include "engine/framework/video_decoder.h"
 #include "tests/framework/stream_writer.h"
 #include "tests/robustness/robustness_rig.h"
@@ -122,6 +124,30 @@ TEST(Regressions, RepeatedSequenceExtensionSetsTheBitRateOnce) {
     }
     EXPECT_EQ(host.digests(), read_md5_lines(info.md5Path()));
     EXPECT_EQ(counter.live.load(), 0);
+}
+
+// A display size far from the coded size used to make the corrected aspect
+// ratio overflow its 32-bit height (undefined; INT_MIN in practice) or round
+// to zero: either way a ratio no media type can carry.
+TEST(Regressions, ExtremeDisplaySizesKeepTheAspectRatioPositive) {
+    struct Case {
+        std::int32_t width, height, displayWidth, displayHeight;
+    };
+    const Case cases[] = {{1, 4095, 16383, 1}, {4095, 1, 1, 16383}, {352, 288, 16383, 1}, {352, 288, 1, 16383}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " shown as " +
+                     std::to_string(c.displayWidth) + "x" + std::to_string(c.displayHeight));
+        StreamState s;
+        ResetStreamState(s);
+        s.horizontal_size = c.width;
+        s.vertical_size = c.height;
+        s.aspect_ratio_information = 1;
+        s.display_horizontal_size = c.displayWidth;
+        s.display_vertical_size = c.displayHeight;
+        UpdateAspectRatio(s);
+        EXPECT_GT(s.aspect_x, 0);
+        EXPECT_GT(s.aspect_y, 0);
+    }
 }
 
 }  // namespace
