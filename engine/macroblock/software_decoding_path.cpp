@@ -30,7 +30,8 @@ private:
     HResult decodeSlices(BitReader& reader, const StreamState& stream, const PictureTargets& targets) {
         const PictureParams params = makePictureParams(stream);
         if (params.mb_width <= 0 || params.mb_count <= 0 || params.chroma_format < CHROMA_420 ||
-            params.chroma_format > CHROMA_444)
+            params.chroma_format > CHROMA_444 || params.picture_structure < TOP_FIELD ||
+            params.picture_structure > FRAME_PICTURE)
             return skipSlices(reader);
         rows_.allocate(params.mb_width, params.block_count);
         matrices_.update(stream);
@@ -51,7 +52,8 @@ private:
         }
     }
 
-    // Without a usable size the slices cannot be decoded; they are passed over.
+    // Without a usable size, chroma format or structure the slices cannot be
+    // decoded; they are passed over.
     static HResult skipSlices(BitReader& reader) {
         for (;;) {
             if (HResult r = reader.nextStartCode(); r != hr::ok) return r;
