@@ -9,6 +9,7 @@
 #include "engine/macroblock/kernel_slots.h"
 #include "tools/tlvdec/bmp_file.h"
 #include "tools/tlvdec/options.h"
+#include "tools/tlvdec/input_file.h"
 #include "tools/tlvdec/program_stream.h"
 
 namespace tl::tlvdec {
@@ -138,8 +139,8 @@ Bytes pes(std::uint8_t id, const Bytes& payload, std::int64_t pts = -1) {
                                      std::uint8_t(((pts << 1) & 0xFE) | 1)});
     const std::size_t length = header.size() + payload.size();
     Bytes b = {0, 0, 1, id, std::uint8_t(length >> 8), std::uint8_t(length)};
-    b.insert(b.end(), header.begin(), header.end());
-    b.insert(b.end(), payload.begin(), payload.end());
+    for (const Bytes* part : std::initializer_list<const Bytes*>{&header, &payload})
+        for (std::uint8_t byte : *part) b.push_back(byte);
     return b;
 }
 
@@ -203,6 +204,78 @@ TEST(ProgramStream, GarbageGivesNoPacketsAndStaysInBounds) {
     }
     for (std::size_t n = 0; n < junk.size(); n += 97) {
         for (const VideoPacket& p : DemultiplexVideo(junk.data(), n)) EXPECT_LE(p.offset + p.length, n);
+    }
+}
+
+// The file reader holds only a window of the stream: whatever the read size,
+// it must hand out exactly the packets (bytes and times) or chunks of a
+// whole-buffer pass.
+std::vector<InputPiece> readPieces(const Bytes& stream, const char* name, std::size_t chunk,
+                                   std::size_t readSize) {
+    const std::string path = testing::TempDir() + name;
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    std::fwrite(stream.data(), 1, stream.size(), f);
+    std::fclose(f);
+    InputFile input(readSize);
+    std::string error;
+    EXPECT_TRUE(input.open(path, chunk, error)) << error;
+    std::vector<InputPiece> pieces;
+    InputPiece piece;
+    while (input.next(piece)) pieces.push_back(piece);
+    EXPECT_FALSE(input.readFailed());
+    std::remove(path.c_str());
+    return pieces;
+}
+
+TEST(InputFile, ProgramStreamWindowGivesTheWholeBufferPackets) {
+    Bytes ps = pack2();
+    for (int i = 0; i < 6; ++i) {
+        const Bytes v = pes(0xE0, Bytes(std::size_t(40 + 30 * i), std::uint8_t(i)), 90000 * (i + 1));
+        ps.insert(ps.end(), v.begin(), v.end());
+        const Bytes a = pes(0xC0, {9, 9, 9});
+        ps.insert(ps.end(), a.begin(), a.end());
+        ps.push_back(0x55);  // junk between packets
+        if (i % 2) {
+            const Bytes p = pack2();
+            ps.insert(ps.end(), p.begin(), p.end());
+        }
+    }
+    Bytes unbounded = pes(0xE0, {0, 0, 1, 0xB3, 7, 7});
+    unbounded[4] = unbounded[5] = 0;
+    ps.insert(ps.end(), unbounded.begin(), unbounded.end());
+
+    const std::vector<VideoPacket> whole = DemultiplexVideo(ps.data(), ps.size());
+    ASSERT_EQ(whole.size(), 7u);
+    for (std::size_t readSize : {1, 2, 3, 5, 17, 64, 100000}) {
+        const std::vector<InputPiece> pieces = readPieces(ps, "tlvdec_window.mpg", 65536, readSize);
+        ASSERT_EQ(pieces.size(), whole.size()) << "read size " << readSize;
+        for (std::size_t i = 0; i < whole.size(); ++i) {
+            const Bytes expected(ps.begin() + std::ptrdiff_t(whole[i].offset),
+                                 ps.begin() + std::ptrdiff_t(whole[i].offset + whole[i].length));
+            EXPECT_EQ(pieces[i].bytes, expected) << "read size " << readSize << ", packet " << i;
+            EXPECT_EQ(pieces[i].start, whole[i].start);
+        }
+    }
+}
+
+TEST(InputFile, ElementaryStreamIsCutIntoChunks) {
+    Bytes es(1000);
+    for (std::size_t i = 0; i < es.size(); ++i) es[i] = std::uint8_t(i * 7);
+    const struct {
+        std::size_t chunk;
+        std::size_t pieces;
+        std::size_t last;
+    } cases[] = {{1000, 1, 1000}, {999, 2, 1}, {64, 16, 40}, {4096, 1, 1000}};
+    for (const auto& c : cases) {
+        const std::vector<InputPiece> pieces = readPieces(es, "tlvdec_chunks.m2v", c.chunk, 3);
+        ASSERT_EQ(pieces.size(), c.pieces) << c.chunk;
+        EXPECT_EQ(pieces.back().bytes.size(), c.last);
+        Bytes joined;
+        for (const InputPiece& p : pieces) {
+            EXPECT_EQ(p.start, kNoTime);
+            joined.insert(joined.end(), p.bytes.begin(), p.bytes.end());
+        }
+        EXPECT_EQ(joined, es);
     }
 }
 

@@ -22,8 +22,8 @@
 #include "engine/framework/video_decoder.h"
 #include "engine/macroblock/kernel_slots.h"
 #include "tools/tlvdec/bmp_file.h"
+#include "tools/tlvdec/input_file.h"
 #include "tools/tlvdec/options.h"
-#include "tools/tlvdec/program_stream.h"
 #include "tools/tlvdec/stream_report.h"
 #include "tools/tlvdec/tlvdec_host.h"
 
@@ -39,41 +39,6 @@ int fail(const std::string& message, bool withUsage) {
     std::fprintf(stderr, "tlvdec: %s\n", message.c_str());
     if (withUsage) std::fputs(Usage().c_str(), stderr);
     return withUsage ? 2 : 1;
-}
-
-bool readFile(const std::string& path, std::vector<std::uint8_t>& data, std::string& error) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        error = "cannot open '" + path + "': " + std::strerror(errno);
-        return false;
-    }
-    std::uint8_t buffer[1 << 16];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) data.insert(data.end(), buffer, buffer + n);
-    const bool ok = !std::ferror(f);
-    std::fclose(f);
-    if (!ok) error = "cannot read '" + path + "'";
-    return ok;
-}
-
-bool hasProgramStreamExtension(const std::string& path) {
-    const std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos) return false;
-    std::string ext = path.substr(dot + 1);
-    for (char& c : ext) c = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
-    return ext == "mpg" || ext == "mpeg" || ext == "vob";
-}
-
-// The samples an upstream filter would deliver: one per video PES packet of a
-// program stream, or fixed-size chunks of an elementary stream.
-std::vector<VideoPacket> cutIntoSamples(const std::vector<std::uint8_t>& data, const Options& options) {
-    if (StartsWithPackHeader(data.data(), data.size()) || hasProgramStreamExtension(options.input))
-        return DemultiplexVideo(data.data(), data.size());
-    std::vector<VideoPacket> samples;
-    const std::size_t chunk = std::size_t(options.chunk);
-    for (std::size_t offset = 0; offset < data.size(); offset += chunk)
-        samples.push_back({offset, std::min(chunk, data.size() - offset), kNoTime});
-    return samples;
 }
 
 const char* tierName(int tier) {
@@ -130,8 +95,8 @@ int main(int argc, char** argv) {
         forceKernelTier(KernelTier(options.cpuTier));
     }
 
-    std::vector<std::uint8_t> data;
-    if (!readFile(options.input, data, error)) return fail(error, true);
+    InputFile input;
+    if (!input.open(options.input, std::size_t(options.chunk), error)) return fail(error, true);
 
     const bool picturesToStdout = options.output == "-";
     std::FILE* pictures = nullptr;
@@ -179,10 +144,10 @@ int main(int argc, char** argv) {
 
     const auto started = std::chrono::steady_clock::now();
     InFlightLimit limit(kSamplesInFlight);
-    for (const VideoPacket& packet : cutIntoSamples(data, options)) {
+    InputPiece piece;
+    while (input.next(piece)) {
         if (std::all_of(runs.begin(), runs.end(), [](const auto& r) { return r->done(); })) break;
-        BufferSample* sample =
-            BufferSample::make(data.data() + packet.offset, std::int32_t(packet.length), packet.start, &limit);
+        BufferSample* sample = BufferSample::make(std::move(piece.bytes), piece.start, &limit);
         for (auto& run : runs)
             if (!run->done()) run->fed = run->decoder.Receive(sample) == hr::ok;
         sample->release();
@@ -193,6 +158,7 @@ int main(int argc, char** argv) {
     const StreamInfo info = primary.decoder.streamInfo();
     for (auto& run : runs) run->decoder.Uninit();
 
+    if (input.readFailed()) return fail("cannot read '" + options.input + "'", false);
     if (pictures && !picturesToStdout && std::fclose(pictures) != 0) return fail("cannot write pictures", false);
     if (primary.host.writeFailed()) return fail("cannot write pictures", false);
     for (auto& run : runs)

@@ -33,17 +33,19 @@ bool StartsWithPackHeader(const std::uint8_t* data, std::size_t size) {
     return size >= 4 && isStartCode(data) && data[3] == 0xBA;
 }
 
-std::vector<VideoPacket> DemultiplexVideo(const std::uint8_t* data, std::size_t size) {
-    std::vector<VideoPacket> packets;
-    int videoId = -1;
+std::size_t VideoDemultiplexer::parse(const std::uint8_t* data, std::size_t size, bool atEnd,
+                                      std::vector<VideoPacket>& packets) {
+    // Where to resume when the data ends inside a packet or a start code.
+    const auto incomplete = [&](std::size_t pos) { return atEnd ? size : pos; };
     std::size_t pos = nextStartCode(data, size, 0);
+    if (pos == size) return incomplete(size < 3 ? 0 : size - 3);
     while (pos + 4 <= size) {
         const std::uint8_t id = data[pos + 3];
         std::size_t length;
         if (id == 0xBA) {
-            if (pos + 5 > size) break;
+            if (pos + 5 > size) return incomplete(pos);
             if ((data[pos + 4] & 0xC0) == 0x40) {  // MPEG-2 pack header
-                if (pos + 14 > size) break;
+                if (pos + 14 > size) return incomplete(pos);
                 length = 14 + (data[pos + 13] & 7);
             } else {  // MPEG-1 pack header
                 length = 12;
@@ -51,28 +53,41 @@ std::vector<VideoPacket> DemultiplexVideo(const std::uint8_t* data, std::size_t 
         } else if (id == 0xB9) {  // program end
             length = 4;
         } else if (id >= 0xBB) {  // system header or PES packet
-            if (pos + 6 > size) break;
+            if (pos + 6 > size) return incomplete(pos);
             const std::size_t declared = std::size_t(data[pos + 4]) << 8 | data[pos + 5];
             if (declared == 0) {
                 // Unbounded video packet: it runs to the next pack.
                 std::size_t end = pos + 6;
                 while ((end = nextStartCode(data, size, end)) < size && data[end + 3] != 0xBA) ++end;
+                if (end == size && !atEnd) return pos;
                 length = end - pos;
             } else {
                 length = 6 + declared;
             }
         } else {
-            pos = nextStartCode(data, size, pos + 1);
+            const std::size_t next = nextStartCode(data, size, pos + 1);
+            if (next == size) return incomplete(size - 3);
+            pos = next;
             continue;
         }
-        if (pos + length > size) break;
+        if (pos + length > size) return incomplete(pos);
         if (id >= 0xE0 && id <= 0xEF) {
-            if (videoId < 0) videoId = id;
-            if (id == videoId) packets.push_back({pos, length, packetTime(data + pos, length)});
+            if (videoId_ < 0) videoId_ = id;
+            if (id == videoId_) packets.push_back({pos, length, packetTime(data + pos, length)});
         }
         pos += length;
-        if (pos + 3 < size && !isStartCode(data + pos)) pos = nextStartCode(data, size, pos);
+        if (pos + 3 < size && !isStartCode(data + pos)) {
+            const std::size_t next = nextStartCode(data, size, pos);
+            if (next == size) return incomplete(size - 3);
+            pos = next;
+        }
     }
+    return incomplete(pos);
+}
+
+std::vector<VideoPacket> DemultiplexVideo(const std::uint8_t* data, std::size_t size) {
+    std::vector<VideoPacket> packets;
+    VideoDemultiplexer().parse(data, size, true, packets);
     return packets;
 }
 

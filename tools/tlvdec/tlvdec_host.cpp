@@ -43,15 +43,13 @@ void InFlightLimit::releaseOne() {
     changed_.notify_all();
 }
 
-BufferSample* BufferSample::make(const std::uint8_t* data, std::int32_t length, ReferenceTime start,
-                                 InFlightLimit* limit) {
+BufferSample* BufferSample::make(std::vector<std::uint8_t>&& bytes, ReferenceTime start, InFlightLimit* limit) {
     Properties p;
-    p.data = data;
-    p.length = length;
+    p.length = std::int32_t(bytes.size());
     p.start = start;
     p.flags = start != kNoTime ? sample_flag::time_valid : 0;
     limit->acquire();
-    return new BufferSample(p, limit);
+    return new BufferSample(std::move(bytes), p, limit);
 }
 
 void BufferSample::release() {

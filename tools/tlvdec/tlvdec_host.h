@@ -32,16 +32,20 @@ private:
 // A sample over bytes that outlive it (the input file held in memory).
 class BufferSample final : public InputSample {
 public:
-    static BufferSample* make(const std::uint8_t* data, std::int32_t length, ReferenceTime start,
-                              InFlightLimit* limit);
+    // Takes the bytes over; waits while the limit's samples are all in flight.
+    static BufferSample* make(std::vector<std::uint8_t>&& bytes, ReferenceTime start, InFlightLimit* limit);
     void addRef() override { refs_.fetch_add(1); }
     void release() override;
     Properties properties() const override { return props_; }
 
 private:
-    BufferSample(const Properties& props, InFlightLimit* limit) : props_(props), limit_(limit) {}
+    BufferSample(std::vector<std::uint8_t>&& bytes, const Properties& props, InFlightLimit* limit)
+        : bytes_(std::move(bytes)), props_(props), limit_(limit) {
+        props_.data = bytes_.data();
+    }
     ~BufferSample() = default;
     std::atomic<int> refs_{1};
+    std::vector<std::uint8_t> bytes_;
     Properties props_;
     InFlightLimit* limit_;
 };
