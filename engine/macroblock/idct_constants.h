@@ -27,6 +27,23 @@ inline constexpr std::int32_t rowRounder[8] = {65536, 3597, 2260, 1203, 0, 120, 
 inline constexpr int rowShift = 11;
 inline constexpr int columnShift = 6;
 
+// A row whose eight inputs are all zero leaves the row pass as its rounder
+// shifted down, in every column: 32 for row 0, 1 for rows 1 and 2, 0 for the rest.
+constexpr std::int16_t zeroRowOutput(int row) { return static_cast<std::int16_t>(rowRounder[row] >> rowShift); }
+
+// The sparse-block shortcuts rely on the lower four rows of a block with no
+// coefficients there leaving the row pass as zeros, so the column pass can drop
+// every term that involves them.
+static_assert(zeroRowOutput(4) == 0 && zeroRowOutput(5) == 0 && zeroRowOutput(6) == 0 && zeroRowOutput(7) == 0);
+
+// A row whose only non-zero input is x0 leaves the row pass as one value in all
+// eight columns: every even sum is C4 * x0 plus the rounder, every odd sum is 0.
+// A block whose only coefficient is the DC value therefore has identical columns.
+constexpr std::int16_t dcOnlyRowOutput(int row, std::int16_t x0) {
+    const std::int32_t v = (rowConstants[rowPairOf[row]].c4 * std::int32_t{x0} + rowRounder[row]) >> rowShift;
+    return static_cast<std::int16_t>(v < -32768 ? -32768 : v > 32767 ? 32767 : v);
+}
+
 inline constexpr std::int16_t tg1 = 13036;   // tan(pi / 16)
 inline constexpr std::int16_t tg2 = 27146;   // tan(2 pi / 16)
 inline constexpr std::int16_t tg3 = -21746;  // tan(3 pi / 16) - 1

@@ -38,29 +38,42 @@ inline void idctRow(const std::int16_t* x, const std::int16_t* table, std::int32
     high = _mm_packs_pi32(_mm_srai_pi32(_mm_sub_pi32(a23, b23), shift), _mm_srai_pi32(_mm_sub_pi32(a01, b01), shift));
 }
 
-// Four columns, starting at `c`, of a block after the row pass.
-inline void idctColumns4(std::int16_t* c) {
-    __m64* r = reinterpret_cast<__m64*>(c);  // rows are 2 registers apart
+// Four columns of row-pass results, written to `out`; rows are two registers
+// apart in both, as in a block. With `lowerZero` the caller knows rows 4..7 are zero and
+// leaves them unset: adding, subtracting or multiplying a zero changes nothing,
+// even with saturation.
+template <bool lowerZero>
+inline void idctColumns4(const __m64* r, __m64* out) {
     const __m64 tg1 = _mm_set1_pi16(idct::tg1);
     const __m64 tg2 = _mm_set1_pi16(idct::tg2);
     const __m64 tg3 = _mm_set1_pi16(idct::tg3);
     const __m64 cos4 = _mm_set1_pi16(idct::cos4);
-    const __m64 r0 = r[0], r1 = r[2], r2 = r[4], r3 = r[6], r4 = r[8], r5 = r[10], r6 = r[12], r7 = r[14];
 
-    const __m64 t0 = _mm_adds_pi16(r0, r4);
-    const __m64 t1 = _mm_subs_pi16(r0, r4);
-    const __m64 tm26 = _mm_adds_pi16(r2, _mm_mulhi_pi16(r6, tg2));
-    const __m64 tp26 = _mm_subs_pi16(_mm_mulhi_pi16(r2, tg2), r6);
+    __m64 t0, t1, tm26, tp26, tp17, tm17, tm35, tp35;
+    if constexpr (lowerZero) {
+        t0 = r[0];
+        t1 = r[0];
+        tm26 = r[4];
+        tp26 = _mm_mulhi_pi16(r[4], tg2);
+        tp17 = _mm_mulhi_pi16(r[2], tg1);
+        tm17 = r[2];
+        tm35 = r[6];
+        tp35 = _mm_adds_pi16(_mm_mulhi_pi16(r[6], tg3), r[6]);
+    } else {
+        t0 = _mm_adds_pi16(r[0], r[8]);
+        t1 = _mm_subs_pi16(r[0], r[8]);
+        tm26 = _mm_adds_pi16(r[4], _mm_mulhi_pi16(r[12], tg2));
+        tp26 = _mm_subs_pi16(_mm_mulhi_pi16(r[4], tg2), r[12]);
+        tp17 = _mm_subs_pi16(_mm_mulhi_pi16(r[2], tg1), r[14]);
+        tm17 = _mm_adds_pi16(_mm_mulhi_pi16(r[14], tg1), r[2]);
+        tm35 = _mm_adds_pi16(_mm_adds_pi16(_mm_mulhi_pi16(r[10], tg3), r[10]), r[6]);
+        tp35 = _mm_subs_pi16(_mm_adds_pi16(_mm_mulhi_pi16(r[6], tg3), r[6]), r[10]);
+    }
 
     const __m64 a0 = _mm_adds_pi16(t0, tm26);
     const __m64 a3 = _mm_subs_pi16(t0, tm26);
     const __m64 a1 = _mm_adds_pi16(t1, tp26);
     const __m64 a2 = _mm_subs_pi16(t1, tp26);
-
-    const __m64 tp17 = _mm_subs_pi16(_mm_mulhi_pi16(r1, tg1), r7);
-    const __m64 tm17 = _mm_adds_pi16(_mm_mulhi_pi16(r7, tg1), r1);
-    const __m64 tm35 = _mm_adds_pi16(_mm_adds_pi16(_mm_mulhi_pi16(r5, tg3), r5), r3);
-    const __m64 tp35 = _mm_subs_pi16(_mm_adds_pi16(_mm_mulhi_pi16(r3, tg3), r3), r5);
 
     const __m64 b0 = _mm_adds_pi16(tm17, tm35);
     const __m64 t2 = _mm_subs_pi16(tm17, tm35);
@@ -73,28 +86,56 @@ inline void idctColumns4(std::int16_t* c) {
     const __m64 b2 = _mm_adds_pi16(h2, h2);
 
     constexpr int shift = idct::columnShift;
-    r[0] = _mm_srai_pi16(_mm_adds_pi16(a0, b0), shift);
-    r[14] = _mm_srai_pi16(_mm_subs_pi16(a0, b0), shift);
-    r[2] = _mm_srai_pi16(_mm_adds_pi16(a1, b1), shift);
-    r[12] = _mm_srai_pi16(_mm_subs_pi16(a1, b1), shift);
-    r[4] = _mm_srai_pi16(_mm_adds_pi16(a2, b2), shift);
-    r[10] = _mm_srai_pi16(_mm_subs_pi16(a2, b2), shift);
-    r[6] = _mm_srai_pi16(_mm_adds_pi16(a3, d), shift);
-    r[8] = _mm_srai_pi16(_mm_subs_pi16(a3, d), shift);
+    out[0] = _mm_srai_pi16(_mm_adds_pi16(a0, b0), shift);
+    out[14] = _mm_srai_pi16(_mm_subs_pi16(a0, b0), shift);
+    out[2] = _mm_srai_pi16(_mm_adds_pi16(a1, b1), shift);
+    out[12] = _mm_srai_pi16(_mm_subs_pi16(a1, b1), shift);
+    out[4] = _mm_srai_pi16(_mm_adds_pi16(a2, b2), shift);
+    out[10] = _mm_srai_pi16(_mm_subs_pi16(a2, b2), shift);
+    out[6] = _mm_srai_pi16(_mm_adds_pi16(a3, d), shift);
+    out[8] = _mm_srai_pi16(_mm_subs_pi16(a3, d), shift);
 }
 
+inline bool allZero(__m64 v) { return _mm_cvtsi64_si32(_mm_or_si64(v, _mm_srli_si64(v, 32))) == 0; }
+
 // The whole transform of one block; `swapWordPairs` turns y5 y4 y7 y6 into y4..y7.
+// Sparse blocks take the same shortcuts as the 128-bit form: with nothing in
+// the lower four rows only four row passes run, and a lone DC coefficient
+// gives identical columns, so four of them are computed and copied across.
 template <__m64 (*swapWordPairs)(__m64)>
 inline void idctBlock(std::int16_t* block) {
-    for (int row = 0; row < 8; ++row) {
-        std::int16_t* x = block + 8 * row;
-        __m64 low, high;
-        idctRow(x, idct::rowMaddTable.w[idct::rowPairOf[row]], idct::rowRounder[row], low, high);
-        *reinterpret_cast<__m64*>(x) = low;
-        *reinterpret_cast<__m64*>(x + 4) = swapWordPairs(high);
+    __m64* words = reinterpret_cast<__m64*>(block);  // two registers per row
+    __m64 lower = _mm_or_si64(words[8], words[9]);
+    for (int i = 10; i < 16; ++i) lower = _mm_or_si64(lower, words[i]);
+    int rowsToPass = 8;
+    if (allZero(lower)) {
+        // The shift drops x0 from row 0, leaving its AC coefficients.
+        __m64 upperAc = _mm_or_si64(_mm_srli_si64(words[0], 16), words[1]);
+        for (int i = 2; i < 8; ++i) upperAc = _mm_or_si64(upperAc, words[i]);
+        if (allZero(upperAc)) {
+            __m64 r[8];
+            r[0] = _mm_set1_pi16(idct::dcOnlyRowOutput(0, block[0]));
+            for (int i = 1; i < 4; ++i) r[2 * i] = _mm_set1_pi16(idct::zeroRowOutput(i));
+            idctColumns4<true>(r, words);
+            for (int i = 0; i < 16; i += 2) words[i + 1] = words[i];
+            return;
+        }
+        rowsToPass = 4;
     }
-    idctColumns4(block);
-    idctColumns4(block + 4);
+    __m64 r[16];
+    for (int row = 0; row < rowsToPass; ++row) {
+        __m64 low, high;
+        idctRow(block + 8 * row, idct::rowMaddTable.w[idct::rowPairOf[row]], idct::rowRounder[row], low, high);
+        r[2 * row] = low;
+        r[2 * row + 1] = swapWordPairs(high);
+    }
+    if (rowsToPass == 4) {
+        idctColumns4<true>(r, words);
+        idctColumns4<true>(r + 1, words + 1);
+    } else {
+        idctColumns4<false>(r, words);
+        idctColumns4<false>(r + 1, words + 1);
+    }
 }
 
 }  // namespace

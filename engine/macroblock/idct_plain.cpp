@@ -88,15 +88,37 @@ void columnPass(std::int16_t* c) {
     c[32] = static_cast<std::int16_t>(subs(a3, d) >> shift);
 }
 
+bool allZero(const std::int16_t* v, int n) {
+    for (int i = 0; i < n; ++i) {
+        if (v[i] != 0) return false;
+    }
+    return true;
+}
+
+// The shortcuts of the vector forms, so that every tier takes the same path for
+// the same block: nothing in the lower four rows leaves them zero after the row
+// pass (their rows are skipped), and a lone DC coefficient makes every column
+// the same, so one column is transformed and copied across.
+void idctBlock(std::int16_t* block) {
+    const bool lowerZero = allZero(block + 32, 32);
+    if (lowerZero && allZero(block + 1, 31)) {
+        std::int16_t column[64] = {idct::dcOnlyRowOutput(0, block[0])};
+        for (int r = 1; r < 4; ++r) column[8 * r] = idct::zeroRowOutput(r);
+        columnPass(column);
+        for (int r = 0; r < 8; ++r) std::fill_n(block + 8 * r, 8, column[8 * r]);
+        return;
+    }
+    const int rows = lowerZero ? 4 : 8;
+    for (int r = 0; r < rows; ++r) {
+        rowPass(block + 8 * r, idct::rowConstants[idct::rowPairOf[r]], idct::rowRounder[r]);
+    }
+    for (int c = 0; c < 8; ++c) columnPass(block + c);
+}
+
 }  // namespace
 
 void idct(std::int16_t* blocks, int count) {
-    for (int n = 0; n < count; ++n, blocks += 64) {
-        for (int r = 0; r < 8; ++r) {
-            rowPass(blocks + 8 * r, idct::rowConstants[idct::rowPairOf[r]], idct::rowRounder[r]);
-        }
-        for (int c = 0; c < 8; ++c) columnPass(blocks + c);
-    }
+    for (int n = 0; n < count; ++n, blocks += 64) idctBlock(blocks);
 }
 
 }  // namespace tl::kernels::plain
