@@ -719,3 +719,157 @@ TEST_F(GraphTest, RefusedRenegotiationKeepsTheConnectedTypeAndDelivers) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GraphTest, StopWithQueuedDataThenPlayAgain) {
+    const tl::test::StreamInfo stream = tl::test::find_stream("prog420_cgop");
+    ASSERT_EQ(BuildGraph(MEDIASUBTYPE_YV12, &stream), S_OK);
+    const std::vector<std::uint8_t> bytes = tl::test::read_file_bytes(stream.streamPath());
+    for (int cycle = 0; cycle < 3; ++cycle) {
+        SCOPED_TRACE(cycle);
+        ASSERT_TRUE(SUCCEEDED(control_->Run()));
+        ASSERT_EQ(source_->Pin().PushOne(bytes.data(), bytes.size() / 2), S_OK);
+        EXPECT_EQ(control_->Stop(), S_OK);
+    }
+    const std::size_t partial = collector_->Frames().size();
+    EXPECT_LT(partial, std::size_t(3 * stream.frames()));
+    const auto frames = Play(stream, 4096);
+    ASSERT_EQ(frames.size(), partial + std::size_t(stream.frames()));
+    const std::vector<std::vector<BYTE>> last(frames.end() - stream.frames(), frames.end());
+    EXPECT_EQ(Yv12Digests(last, stream.width(), stream.height()), tl::test::read_md5_lines(stream.md5Path()));
+}
+
+TEST_F(GraphTest, FlushDropsWhatWasQueuedAndDecodingResumes) {
+    const tl::test::StreamInfo stream = tl::test::find_stream("prog420_cgop");
+    ASSERT_EQ(BuildGraph(MEDIASUBTYPE_YV12, &stream), S_OK);
+    const std::vector<std::uint8_t> bytes = tl::test::read_file_bytes(stream.streamPath());
+    ASSERT_TRUE(SUCCEEDED(control_->Run()));
+    ASSERT_EQ(source_->Pin().PushOne(bytes.data(), bytes.size() / 3), S_OK);
+    const ComPtr<IPin> in = Pin(filter_.Get(), L"Video In");
+    ASSERT_EQ(in->BeginFlush(), S_OK);
+    EXPECT_EQ(source_->Pin().PushOne(bytes.data(), 4096), S_FALSE) << "refused while flushing";
+    ASSERT_EQ(in->EndFlush(), S_OK);
+    const std::size_t before = collector_->Frames().size();
+    ASSERT_EQ(source_->Pin().Push(bytes, 4096), S_OK);
+    const auto frames = collector_->Frames();
+    EXPECT_EQ(control_->Stop(), S_OK);
+    ASSERT_EQ(frames.size(), before + std::size_t(stream.frames()));
+    const std::vector<std::vector<BYTE>> last(frames.end() - stream.frames(), frames.end());
+    EXPECT_EQ(Yv12Digests(last, stream.width(), stream.height()), tl::test::read_md5_lines(stream.md5Path()));
+}
+
+// A sink for the event interface, which has no members.
+class EventSink : public IDispatch {
+public:
+    static const tl::com::InterfaceEntry* InterfaceMap() {
+        static const tl::com::InterfaceEntry map[] = {
+            tl::com::Entry<EventSink, IDispatch>(),
+            tl::com::Entry<EventSink, IDispatch>(__uuidof(_IFilterVideoDecoderEvents)),
+            {},
+        };
+        return map;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+        return E_NOTIMPL;
+    }
+};
+
+TEST_F(GraphTest, EventConnectionPointKeepsAdvisedSinks) {
+    ComPtr<IConnectionPointContainer> container;
+    ASSERT_EQ(filter_.As(&container), S_OK);
+    ComPtr<IConnectionPoint> point;
+    EXPECT_EQ(container->FindConnectionPoint(IID_IPropertyNotifySink, point.Out()), CONNECT_E_NOCONNECTION);
+    ASSERT_EQ(container->FindConnectionPoint(__uuidof(_IFilterVideoDecoderEvents), point.Out()), S_OK);
+    IID iid{};
+    EXPECT_EQ(point->GetConnectionInterface(&iid), S_OK);
+    EXPECT_TRUE(IsEqualIID(iid, __uuidof(_IFilterVideoDecoderEvents)));
+    ComPtr<IConnectionPointContainer> back;
+    EXPECT_EQ(point->GetConnectionPointContainer(back.Out()), S_OK);
+    EXPECT_EQ(back.Get(), container.Get());
+
+    ComPtr<EventSink> sink(new tl::com::Object<EventSink>());
+    DWORD cookie = 0;
+    ASSERT_EQ(point->Advise(sink.Get(), &cookie), S_OK);
+    EXPECT_NE(cookie, 0u);
+    EXPECT_EQ(RefCount(sink.Get()), 2u) << "the connection point keeps the sink";
+    EXPECT_EQ(point->Unadvise(cookie), S_OK);
+    EXPECT_EQ(RefCount(sink.Get()), 1u);
+    EXPECT_EQ(point->Unadvise(cookie), CONNECT_E_NOCONNECTION);
+    ComPtr<IUnknown> stranger;
+    ASSERT_EQ(filter_->QueryInterface(IID_IUnknown, stranger.OutVoid()), S_OK);
+    EXPECT_EQ(point->Advise(stranger.Get(), &cookie), CONNECT_E_CANNOTCONNECT);
+}
+
+TEST_F(GraphTest, SettingsThroughAutomation) {
+    ComPtr<IDispatch> dispatch;
+    ASSERT_EQ(filter_.As(&dispatch), S_OK);
+    struct Case {
+        const wchar_t* name;
+        DISPID id;
+    };
+    const Case cases[] = {{L"Version", 0x60020000}, {L"Deinterlace", 0x60020004}, {L"DXVA", 0x6002000C},
+                          {L"SaveDefaults", 0x6002002B}, {L"decoder", 0x60020028}};
+    for (const Case& c : cases) {
+        LPOLESTR name = const_cast<LPOLESTR>(c.name);
+        DISPID id = 0;
+        EXPECT_EQ(dispatch->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+        EXPECT_EQ(id, c.id);
+    }
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_I4;
+    value.lVal = DEINTERLACE_SOFTWARE_BOB;
+    DISPID put = DISPID_PROPERTYPUT;
+    DISPPARAMS params{&value, &put, 1, 1};
+    ASSERT_EQ(dispatch->Invoke(0x60020004, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr,
+                               nullptr, nullptr),
+              S_OK);
+    tagDEINTERLACE mode = DEINTERLACE_AUTO;
+    EXPECT_EQ(settings_->get_Deinterlace(&mode), S_OK);
+    EXPECT_EQ(mode, DEINTERLACE_SOFTWARE_BOB);
+
+    VARIANT_BOOL flag = VARIANT_FALSE;
+    ASSERT_EQ(settings_->put_DXVA(VARIANT_TRUE), S_OK);
+    EXPECT_EQ(settings_->get_DXVA(&flag), S_OK);
+    EXPECT_EQ(flag, VARIANT_TRUE);
+    ASSERT_EQ(settings_->put_DXVA(VARIANT_BOOL(1)), S_OK) << "only VARIANT_TRUE is true";
+    EXPECT_EQ(settings_->get_DXVA(&flag), S_OK);
+    EXPECT_EQ(flag, VARIANT_FALSE);
+    EXPECT_EQ(settings_->get_DXVA(nullptr), E_POINTER);
+    unsigned int tolerance = 0;
+    ASSERT_EQ(settings_->put_FrameSkippingTolerance(40), S_OK);
+    EXPECT_EQ(settings_->get_FrameSkippingTolerance(&tolerance), S_OK);
+    EXPECT_EQ(tolerance, 40u);
+    ComPtr<ILayer> layer;
+    EXPECT_TRUE(FAILED(settings_->get_TopLayer(layer.Out()))) << "no layer class in this module";
+}
+
+TEST_F(GraphTest, DxvaTypesAreOfferedFirstAndRefusedWithoutAnAccelerator) {
+    ASSERT_EQ(settings_->put_DXVA(VARIANT_TRUE), S_OK);
+    const tl::test::StreamInfo stream = tl::test::find_stream("prog420_cgop");
+    source_->Pin().SetPictureSize(stream.width(), stream.height());
+    ASSERT_EQ(graph_->ConnectDirect(&source_->Pin(), Pin(filter_.Get(), L"Video In").Get(), nullptr), S_OK);
+    ComPtr<IEnumMediaTypes> types;
+    ASSERT_EQ(Pin(filter_.Get(), L"Video Out")->EnumMediaTypes(types.Out()), S_OK);
+    AM_MEDIA_TYPE* all[32] = {};
+    ULONG count = 0;
+    types->Next(32, all, &count);
+    EXPECT_EQ(count, 15u);
+    for (ULONG i = 0; i < count; ++i) {
+        if (i < 8) EXPECT_EQ(all[i]->subtype.Data1 & 0xfffffff0u, 0x1b81be00u) << i;
+        tl::DeleteMediaType(all[i]);
+    }
+    ComPtr<IBaseFilter> grabber;
+    ASSERT_EQ(CoCreateInstance(kSampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, grabber.OutVoid()), S_OK);
+    ASSERT_EQ(graph_->AddFilter(grabber.Get(), L"grabber"), S_OK);
+    ASSERT_EQ(graph_->ConnectDirect(Pin(filter_.Get(), L"Video Out").Get(), FirstPin(grabber.Get(), PINDIR_INPUT).Get(),
+                                    nullptr),
+              S_OK);
+    EXPECT_TRUE(IsEqualGUID(OutputType().Get().subtype, MEDIASUBTYPE_YUY2)) << "the grabber hosts no accelerator";
+}
+
+}  // namespace
