@@ -86,6 +86,10 @@ KernelSlots sse2Slots() {
     s.intraStore16Field = k::intraStore16Field;
     s.addResidual16Frame = k::addResidual16Frame;
     s.addResidual16Field = k::addResidual16Field;
+    s.addResidual8 = k::addResidual8;
+    s.intraStore8 = k::intraStore8;
+    s.intraStore8x16Frame = k::intraStore8x16Frame;
+    s.intraStore8x16Field = k::intraStore8x16Field;
     overlayMotion(s, k::motion);
     return s;
 }

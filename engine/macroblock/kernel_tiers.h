@@ -7,7 +7,8 @@
 // remaining slots are inherited. In the motion tables an empty entry means the
 // same: the SSE tier adds byte averaging to the half-sample and two-source
 // kernels and keeps the MMX copy and both-halves kernels, and the SSE2 tier
-// replaces only the 16-wide kernels.
+// replaces only the 16-wide kernels. The SSE2 tier also has 128-bit forms of
+// the 8-wide stores, two picture rows per register.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -62,6 +63,7 @@ extern const MotionKernels motion;
 namespace sse2 {
 void idct(std::int16_t* blocks, int count);
 TL_BLOCK_KERNELS_16
+TL_BLOCK_KERNELS_8
 extern const MotionKernels motion;
 }  // namespace sse2
 
