@@ -124,6 +124,11 @@ HRESULT PushSourcePin::Activate() {
     if (!connected_) return S_OK;
     const HRESULT hr = allocator_->Commit();
     if (FAILED(hr)) return hr;
+    // Every run starts at the current position, wherever the last one stopped.
+    {
+        std::lock_guard<std::mutex> hold(positionsLock_);
+        source_->Seek(segmentStart_);
+    }
     StartStreaming();
     return S_OK;
 }
@@ -135,7 +140,8 @@ void PushSourcePin::Deactivate() {
 
 void PushSourcePin::StartStreaming() {
     stopping_ = false;
-    thread_ = std::thread([this] { Stream(); });
+    std::lock_guard<std::mutex> hold(positionsLock_);
+    thread_ = std::thread(&PushSourcePin::Stream, this, segmentStart_, segmentStop_, rate_);
 }
 
 void PushSourcePin::StopStreaming() {
@@ -143,13 +149,13 @@ void PushSourcePin::StopStreaming() {
     if (thread_.joinable()) thread_.join();
 }
 
-void PushSourcePin::Stream() {
+void PushSourcePin::Stream(REFERENCE_TIME segmentStart, REFERENCE_TIME segmentStop, double rate) {
     const HRESULT coInit = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    connected_->NewSegment(segmentStart_, segmentStop_, rate_);
+    connected_->NewSegment(segmentStart, segmentStop, rate);
     bool first = true;
     StreamUnit unit;
     while (!stopping_) {
-        if (!source_->Next(&unit) || (unit.time != kNoTime && unit.time > segmentStop_)) {
+        if (!source_->Next(&unit) || (unit.time != kNoTime && unit.time > segmentStop)) {
             connected_->EndOfStream();
             break;
         }
@@ -163,7 +169,7 @@ void PushSourcePin::Stream() {
         std::memcpy(data, unit.bytes.data(), unit.bytes.size());
         sample->SetActualDataLength(long(unit.bytes.size()));
         if (unit.time != kNoTime) {
-            REFERENCE_TIME start = unit.time - segmentStart_;
+            REFERENCE_TIME start = unit.time - segmentStart;
             sample->SetTime(&start, nullptr);
         }
         sample->SetSyncPoint(unit.entry ? TRUE : FALSE);
@@ -225,14 +231,14 @@ HRESULT PushSourcePin::GetDuration(LONGLONG* duration) {
 
 HRESULT PushSourcePin::GetStopPosition(LONGLONG* stop) {
     if (!stop) return E_POINTER;
-    std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
+    std::lock_guard<std::mutex> hold(positionsLock_);
     *stop = segmentStop_;
     return S_OK;
 }
 
 HRESULT PushSourcePin::GetCurrentPosition(LONGLONG* current) {
     if (!current) return E_POINTER;
-    std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
+    std::lock_guard<std::mutex> hold(positionsLock_);
     *current = segmentStart_;
     return S_OK;
 }
@@ -251,41 +257,49 @@ HRESULT PushSourcePin::SetPositions(LONGLONG* current, DWORD currentFlags, LONGL
     const DWORD currentMode = currentFlags & AM_SEEKING_PositioningBitsMask;
     const DWORD stopMode = stopFlags & AM_SEEKING_PositioningBitsMask;
     if ((currentMode && !current) || (stopMode && !stop)) return E_POINTER;
-    std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
-    REFERENCE_TIME newStart = segmentStart_;
+    // The filter lock keeps state changes out while the streaming thread is replaced.
+    std::lock_guard<std::recursive_mutex> state(filter_->Lock());
+    REFERENCE_TIME newStart;
+    REFERENCE_TIME newStop;
+    {
+        std::lock_guard<std::mutex> hold(positionsLock_);
+        newStart = segmentStart_;
+        newStop = segmentStop_;
+    }
     if (currentMode == AM_SEEKING_AbsolutePositioning) newStart = *current;
     else if (currentMode == AM_SEEKING_RelativePositioning) newStart += *current;
     else if (currentMode == AM_SEEKING_IncrementalPositioning) return E_INVALIDARG;
-    REFERENCE_TIME newStop = segmentStop_;
     if (stopMode == AM_SEEKING_AbsolutePositioning) newStop = *stop;
     else if (stopMode == AM_SEEKING_RelativePositioning || stopMode == AM_SEEKING_IncrementalPositioning)
         newStop += *stop;
     newStart = std::clamp<REFERENCE_TIME>(newStart, 0, source_->Duration());
 
     const bool streaming = thread_.joinable();
-    if (currentMode != AM_SEEKING_NoPositioning) {
+    const bool reposition = currentMode != AM_SEEKING_NoPositioning;
+    if (reposition && streaming) {
         // Downstream drops what it holds first, so a thread blocked in Receive or
         // waiting for a buffer gets out and can be stopped.
-        if (streaming) {
-            stopping_ = true;
-            connected_->BeginFlush();
-            StopStreaming();
-            connected_->EndFlush();
+        stopping_ = true;
+        connected_->BeginFlush();
+        StopStreaming();
+        connected_->EndFlush();
+    }
+    {
+        std::lock_guard<std::mutex> hold(positionsLock_);
+        if (reposition) {
+            segmentStart_ = newStart;
+            source_->Seek(newStart);
         }
-        segmentStart_ = newStart;
-        segmentStop_ = newStop;
-        source_->Seek(newStart);
-        if (streaming) StartStreaming();
-    } else {
         segmentStop_ = newStop;
     }
-    if (current && (currentFlags & AM_SEEKING_ReturnTime)) *current = segmentStart_;
-    if (stop && (stopFlags & AM_SEEKING_ReturnTime)) *stop = segmentStop_;
+    if (reposition && streaming) StartStreaming();
+    if (current && (currentFlags & AM_SEEKING_ReturnTime)) *current = newStart;
+    if (stop && (stopFlags & AM_SEEKING_ReturnTime)) *stop = newStop;
     return S_OK;
 }
 
 HRESULT PushSourcePin::GetPositions(LONGLONG* current, LONGLONG* stop) {
-    std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
+    std::lock_guard<std::mutex> hold(positionsLock_);
     if (current) *current = segmentStart_;
     if (stop) *stop = segmentStop_;
     return S_OK;
@@ -299,13 +313,14 @@ HRESULT PushSourcePin::GetAvailable(LONGLONG* earliest, LONGLONG* latest) {
 
 HRESULT PushSourcePin::SetRate(double rate) {
     if (rate <= 0.0) return E_INVALIDARG;
-    std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
+    std::lock_guard<std::mutex> hold(positionsLock_);
     rate_ = rate;
     return S_OK;
 }
 
 HRESULT PushSourcePin::GetRate(double* rate) {
     if (!rate) return E_POINTER;
+    std::lock_guard<std::mutex> hold(positionsLock_);
     *rate = rate_;
     return S_OK;
 }

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "filter/com/interface_map.h"
@@ -67,15 +68,18 @@ private:
     HRESULT UseAllocator(IMemAllocator* allocator, const ALLOCATOR_PROPERTIES& wanted);
     void StartStreaming();
     void StopStreaming();
-    void Stream();
+    void Stream(REFERENCE_TIME segmentStart, REFERENCE_TIME segmentStop, double rate);
 
     std::unique_ptr<MpegSource> source_;
     MediaType type_;
     com::ComPtr<IMemInputPin> input_;
     com::ComPtr<IMemAllocator> allocator_;
 
-    // The streaming thread reads these only while it runs; they change only while
-    // it is stopped.
+    // The segment. Downstream filters ask for it from the streaming thread (a
+    // renderer's seeking pass-through at the end of the stream) while a state change
+    // may hold the filter lock and wait for that thread, so it has its own lock,
+    // never held across a call out of the pin.
+    std::mutex positionsLock_;
     REFERENCE_TIME segmentStart_ = 0;
     REFERENCE_TIME segmentStop_;
     double rate_ = 1.0;

@@ -1,0 +1,164 @@
+#include "tests/filter/tlvplay_recording_sink.h"
+
+#include "filter/com/object.h"
+#include "tools/tlvplay/base_filter.h"
+#include "tools/tlvplay/base_pin.h"
+#include "tools/tlvplay/media_guids.h"
+
+namespace tl::tlvplay {
+
+std::vector<SinkEvent> SinkLog::Events() const {
+    std::lock_guard<std::mutex> hold(mutex_);
+    return events_;
+}
+
+bool SinkLog::WaitFor(const std::function<bool(const std::vector<SinkEvent>&)>& pred) {
+    std::unique_lock<std::mutex> hold(mutex_);
+    return changed_.wait_for(hold, std::chrono::seconds(60), [&] { return pred(events_); });
+}
+
+void SinkLog::Add(SinkEvent event) {
+    std::lock_guard<std::mutex> hold(mutex_);
+    events_.push_back(std::move(event));
+    changed_.notify_all();
+}
+
+void SinkLog::SetHolding(bool hold) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    holding_ = hold;
+    changed_.notify_all();
+}
+
+void SinkLog::WaitWhileHolding(const std::atomic<bool>& flushing) {
+    std::unique_lock<std::mutex> hold(mutex_);
+    changed_.wait(hold, [&] { return !holding_ || flushing; });
+}
+
+void SinkLog::Wake() {
+    std::lock_guard<std::mutex> hold(mutex_);
+    changed_.notify_all();
+}
+
+namespace {
+
+class RecordingPin : public BasePin, public IMemInputPin {
+public:
+    RecordingPin(BaseFilter* filter, std::shared_ptr<SinkLog> log)
+        : BasePin(filter, L"In", PINDIR_INPUT), log_(std::move(log)) {}
+
+    static const com::InterfaceEntry* InterfaceMap() {
+        static const com::InterfaceEntry map[] = {
+            com::Entry<RecordingPin, IPin>(), com::Entry<RecordingPin, IMemInputPin>(), {nullptr, nullptr}};
+        return map;
+    }
+
+    HRESULT STDMETHODCALLTYPE Connect(IPin*, const AM_MEDIA_TYPE*) override { return E_UNEXPECTED; }
+    HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) override {
+        if (!connector || !mt) return E_POINTER;
+        std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
+        if (connected_) return VFW_E_ALREADY_CONNECTED;
+        if (CheckMediaType(*mt) != S_OK) return VFW_E_TYPE_NOT_ACCEPTED;
+        connected_ = com::ComPtr<IPin>(connector);
+        mt_ = MediaType(*mt);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE EndOfStream() override {
+        log_->Add(SinkEvent(SinkEvent::EndOfStream));
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE BeginFlush() override {
+        flushing_ = true;
+        log_->Add(SinkEvent(SinkEvent::BeginFlush));
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE EndFlush() override {
+        flushing_ = false;
+        log_->Add(SinkEvent(SinkEvent::EndFlush));
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override {
+        SinkEvent event{SinkEvent::NewSegment};
+        event.start = start;
+        event.stop = stop;
+        event.rate = rate;
+        log_->Add(event);
+        return S_OK;
+    }
+
+    // No allocator of its own: the source falls back to the system one.
+    HRESULT STDMETHODCALLTYPE GetAllocator(IMemAllocator**) override { return VFW_E_NO_ALLOCATOR; }
+    HRESULT STDMETHODCALLTYPE NotifyAllocator(IMemAllocator* allocator, BOOL) override {
+        return allocator->GetProperties(&log_->allocator);
+    }
+    HRESULT STDMETHODCALLTYPE GetAllocatorRequirements(ALLOCATOR_PROPERTIES* props) override {
+        *props = {};
+        props->cbAlign = 16;
+        props->cBuffers = 2;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Receive(IMediaSample* sample) override {
+        if (flushing_) return S_FALSE;
+        SinkEvent event{SinkEvent::Sample};
+        event.timeResult = sample->GetTime(&event.start, &event.stop);
+        event.syncPoint = sample->IsSyncPoint() == S_OK;
+        event.discontinuity = sample->IsDiscontinuity() == S_OK;
+        BYTE* data = nullptr;
+        sample->GetPointer(&data);
+        event.bytes.assign(data, data + sample->GetActualDataLength());
+        log_->Add(std::move(event));
+        log_->WaitWhileHolding(flushing_);
+        return flushing_ ? S_FALSE : S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE ReceiveMultiple(IMediaSample**, long, long*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ReceiveCanBlock() override { return S_OK; }
+
+    void Stopped() {
+        flushing_ = true;  // releases a held Receive
+        log_->Wake();
+    }
+    void Started() { flushing_ = false; }
+
+protected:
+    HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override {
+        return IsEqualGUID(mt.subtype, kMediaSubtypeMpeg2Video) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
+    }
+    std::vector<MediaType> ProposedTypes() override { return {}; }
+
+private:
+    std::shared_ptr<SinkLog> log_;
+    std::atomic<bool> flushing_{false};
+};
+
+class RecordingSink : public BaseFilter {
+public:
+    explicit RecordingSink(std::shared_ptr<SinkLog> log) : BaseFilter(GUID_NULL), pin_(this, std::move(log)) {}
+
+    static const com::InterfaceEntry* InterfaceMap() {
+        static const com::InterfaceEntry map[] = {
+            com::Entry<RecordingSink, IBaseFilter>(),
+            com::Entry<RecordingSink, IMediaFilter, IBaseFilter>(),
+            com::Entry<RecordingSink, IPersist, IBaseFilter>(),
+            {nullptr, nullptr},
+        };
+        return map;
+    }
+
+protected:
+    std::vector<IPin*> Pins() override { return {&pin_}; }
+    HRESULT OnActivate() override {
+        pin_.Started();
+        return S_OK;
+    }
+    void OnDeactivate() override { pin_.Stopped(); }
+
+private:
+    com::Embedded<RecordingPin> pin_;
+};
+
+}  // namespace
+
+HRESULT CreateRecordingSink(std::shared_ptr<SinkLog> log, IBaseFilter** out) {
+    return com::CreateObject<RecordingSink>(IID_IBaseFilter, reinterpret_cast<void**>(out), std::move(log));
+}
+
+}  // namespace tl::tlvplay

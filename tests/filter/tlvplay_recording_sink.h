@@ -1,0 +1,57 @@
+// A sink filter for the push source's tests: one input pin that takes any MPEG-2
+// video type and records every sample, flush, segment and end of stream. It can
+// hold each sample in Receive until a flush or stop, as a paused renderer does.
+#pragma once
+#include <windows.h>
+
+#include <strmif.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+namespace tl::tlvplay {
+
+struct SinkEvent {
+    enum Kind { Sample, BeginFlush, EndFlush, NewSegment, EndOfStream };
+    explicit SinkEvent(Kind k) : kind(k) {}
+
+    Kind kind;
+    REFERENCE_TIME start = 0;  // sample start or segment start
+    REFERENCE_TIME stop = 0;
+    HRESULT timeResult = S_OK;  // GetTime's answer for a sample
+    bool syncPoint = false;
+    bool discontinuity = false;
+    double rate = 0;
+    std::vector<BYTE> bytes;
+};
+
+class SinkLog {
+public:
+    std::vector<SinkEvent> Events() const;
+    // Waits (at most a generous bound, so a broken source fails instead of hanging)
+    // until pred holds for the events; true when it does.
+    bool WaitFor(const std::function<bool(const std::vector<SinkEvent>&)>& pred);
+
+    void Add(SinkEvent event);
+    // While holding, Receive waits until a flush begins or the sink stops.
+    void SetHolding(bool hold);
+    void WaitWhileHolding(const std::atomic<bool>& flushing);
+    void Wake();
+
+    ALLOCATOR_PROPERTIES allocator{};  // what NotifyAllocator was given
+
+private:
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<SinkEvent> events_;
+    bool holding_ = false;
+};
+
+HRESULT CreateRecordingSink(std::shared_ptr<SinkLog> log, IBaseFilter** out);
+
+}  // namespace tl::tlvplay

@@ -1,0 +1,373 @@
+// tlvplay's push source as a DirectShow filter: its connection, what it delivers,
+// seeking with flushes and new segments, stopping while downstream holds a sample,
+// and playback in Wine's filter graph with Wine's null renderer.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <strmif.h>
+
+#include <amvideo.h>
+#include <control.h>
+#include <dvdmedia.h>
+#include <evcode.h>
+#include <uuids.h>
+
+#include <string>
+
+#include "filter/com/com_ptr.h"
+#include "tests/filter/tlvplay_recording_sink.h"
+#include "tests/support/corpus.h"
+#include "tools/tlvplay/media_guids.h"
+#include "tools/tlvplay/media_type.h"
+#include "tools/tlvplay/push_source.h"
+
+namespace tl::tlvplay {
+namespace {
+
+using com::ComPtr;
+
+constexpr REFERENCE_TIME kSecond = 10000000;
+
+std::unique_ptr<MpegSource> OpenCorpus(const char* name) {
+    std::string error;
+    auto source = MpegSource::Open(test::find_stream(name).streamPath().string(), &error);
+    EXPECT_TRUE(source) << error;
+    return source;
+}
+
+// The units the source delivers from the start, for comparison with the samples.
+std::vector<StreamUnit> AllUnits(const char* name) {
+    auto source = OpenCorpus(name);
+    std::vector<StreamUnit> units;
+    StreamUnit unit;
+    while (source && source->Next(&unit)) units.push_back(unit);
+    return units;
+}
+
+ComPtr<IPin> FirstPin(IBaseFilter* filter) {
+    ComPtr<IEnumPins> pins;
+    ComPtr<IPin> pin;
+    if (SUCCEEDED(filter->EnumPins(pins.Out()))) pins->Next(1, pin.Out(), nullptr);
+    return pin;
+}
+
+std::size_t Count(const std::vector<SinkEvent>& events, SinkEvent::Kind kind) {
+    std::size_t n = 0;
+    for (const SinkEvent& e : events) n += e.kind == kind;
+    return n;
+}
+
+std::vector<SinkEvent> Samples(const std::vector<SinkEvent>& events, std::size_t from = 0) {
+    std::vector<SinkEvent> samples;
+    for (std::size_t i = from; i < events.size(); ++i)
+        if (events[i].kind == SinkEvent::Sample) samples.push_back(events[i]);
+    return samples;
+}
+
+auto EndsOfStream(std::size_t n) {
+    return [n](const std::vector<SinkEvent>& events) { return Count(events, SinkEvent::EndOfStream) >= n; };
+}
+
+class ComApartment : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)); }
+    void TearDown() override { CoUninitialize(); }
+};
+
+// The push source connected straight to a recording sink, outside any graph.
+struct SourceRig {
+    explicit SourceRig(const char* stream) : log(std::make_shared<SinkLog>()) {
+        auto opened = OpenCorpus(stream);
+        duration = opened->Duration();
+        maxUnit = opened->MaxUnitSize();
+        EXPECT_HRESULT_SUCCEEDED(CreatePushSource(std::move(opened), source.Out()));
+        EXPECT_HRESULT_SUCCEEDED(CreateRecordingSink(log, sink.Out()));
+        out = FirstPin(source.Get());
+        in = FirstPin(sink.Get());
+        EXPECT_HRESULT_SUCCEEDED(out.As(&seeking));
+        connected = out->Connect(in.Get(), nullptr);
+    }
+    ~SourceRig() { Stop(); }
+
+    // Downstream first, as a graph orders state changes.
+    void Run() {
+        sink->Run(0);
+        source->Run(0);
+    }
+    void Stop() {
+        sink->Stop();
+        source->Stop();
+    }
+
+    std::shared_ptr<SinkLog> log;
+    ComPtr<IBaseFilter> source;
+    ComPtr<IBaseFilter> sink;
+    ComPtr<IPin> out;
+    ComPtr<IPin> in;
+    ComPtr<IMediaSeeking> seeking;
+    HRESULT connected = E_FAIL;
+    REFERENCE_TIME duration = 0;
+    std::size_t maxUnit = 0;
+};
+
+using TlvplaySource = ComApartment;
+
+TEST_F(TlvplaySource, ConnectionCarriesTheSequenceHeaderAndAnAllocatorForTheLargestUnit) {
+    struct Case {
+        const char* stream;
+        bool pes;
+        DWORD profile, level;  // AM_MPEG2Profile, AM_MPEG2Level
+    };
+    for (const Case& c : {Case{"program", true, 2, 2}, Case{"prog420_cgop", false, 2, 2},
+                          Case{"hd1080i", false, 2, 4}, Case{"escapes", false, 5, 2}}) {
+        SCOPED_TRACE(c.stream);
+        SourceRig rig(c.stream);
+        ASSERT_HRESULT_SUCCEEDED(rig.connected);
+        const test::StreamInfo info = test::find_stream(c.stream);
+        AM_MEDIA_TYPE mt;
+        ASSERT_EQ(rig.in->ConnectionMediaType(&mt), S_OK);
+        MediaType type(mt);
+        FreeMediaType(mt);
+        const AM_MEDIA_TYPE& t = type.Get();
+        EXPECT_TRUE(IsEqualGUID(t.majortype, c.pes ? kMediaTypeMpeg2Pes : MEDIATYPE_Video));
+        EXPECT_TRUE(IsEqualGUID(t.subtype, kMediaSubtypeMpeg2Video));
+        ASSERT_TRUE(IsEqualGUID(t.formattype, kFormatMpeg2Video));
+        ASSERT_GE(t.cbFormat, sizeof(MPEG2VIDEOINFO));
+        const auto* info2 = reinterpret_cast<const MPEG2VIDEOINFO*>(t.pbFormat);
+        EXPECT_EQ(t.cbFormat, offsetof(MPEG2VIDEOINFO, dwSequenceHeader) + info2->cbSequenceHeader);
+        EXPECT_EQ(info2->hdr.bmiHeader.biWidth, info.width());
+        EXPECT_EQ(info2->hdr.bmiHeader.biHeight, info.height());
+        EXPECT_EQ(info2->hdr.rcSource.right, info.width());
+        const test::Ratio rate = info.frameRate();
+        EXPECT_EQ(info2->hdr.AvgTimePerFrame, 10000000LL * rate.den / rate.num);
+        EXPECT_EQ(info2->hdr.dwInterlaceFlags != 0, info.interlaced());
+        EXPECT_EQ(info2->dwProfile, c.profile);
+        EXPECT_EQ(info2->dwLevel, c.level);
+        const auto* header = reinterpret_cast<const BYTE*>(info2->dwSequenceHeader);
+        ASSERT_GE(info2->cbSequenceHeader, 22u) << "sequence header and its extension";
+        EXPECT_EQ(header[3], 0xB3);
+        EXPECT_EQ(header[info2->cbSequenceHeader - 10 + 3], 0xB5) << "ends with the sequence extension";
+
+        EXPECT_GE(rig.log->allocator.cbBuffer, long(rig.maxUnit));
+        EXPECT_EQ(rig.log->allocator.cbAlign, 16) << "the sink's alignment is honoured";
+        EXPECT_GE(rig.log->allocator.cBuffers, 2);
+        EXPECT_EQ(rig.out->Connect(rig.in.Get(), nullptr), VFW_E_ALREADY_CONNECTED);
+    }
+}
+
+TEST_F(TlvplaySource, ProgramStreamSamplesArePacketsWithTheirTimes) {
+    SourceRig rig("program");
+    ASSERT_HRESULT_SUCCEEDED(rig.connected);
+    const std::vector<StreamUnit> units = AllUnits("program");
+    rig.Run();
+    ASSERT_TRUE(rig.log->WaitFor(EndsOfStream(1)));
+    const std::vector<SinkEvent> events = rig.log->Events();
+    ASSERT_EQ(events.front().kind, SinkEvent::NewSegment);
+    EXPECT_EQ(events.front().start, 0);
+    EXPECT_EQ(events.front().stop, rig.duration);
+    EXPECT_EQ(events.front().rate, 1.0);
+    EXPECT_EQ(events.back().kind, SinkEvent::EndOfStream);
+    EXPECT_EQ(Count(events, SinkEvent::EndOfStream), 1u);
+    const std::vector<SinkEvent> samples = Samples(events);
+    ASSERT_EQ(samples.size(), units.size());
+    ASSERT_EQ(samples.size(), 110u);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(samples[i].bytes, units[i].bytes);
+        if (units[i].time == kNoTime) {
+            EXPECT_EQ(samples[i].timeResult, VFW_E_SAMPLE_TIME_NOT_SET);
+        } else {
+            EXPECT_EQ(samples[i].timeResult, VFW_S_NO_STOP_TIME);
+            EXPECT_EQ(samples[i].start, units[i].time);
+        }
+        EXPECT_EQ(samples[i].discontinuity, i == 0);
+        EXPECT_EQ(samples[i].syncPoint, units[i].entry);
+    }
+    EXPECT_EQ(samples[0].start, 0) << "times count from the first PTS";
+}
+
+TEST_F(TlvplaySource, ElementaryStreamSamplesReassembleTheFile) {
+    SourceRig rig("prog420_cgop");
+    ASSERT_HRESULT_SUCCEEDED(rig.connected);
+    rig.Run();
+    ASSERT_TRUE(rig.log->WaitFor(EndsOfStream(1)));
+    const std::vector<SinkEvent> samples = Samples(rig.log->Events());
+    ASSERT_FALSE(samples.empty());
+    std::vector<BYTE> joined;
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        EXPECT_EQ(samples[i].timeResult, i == 0 ? VFW_S_NO_STOP_TIME : VFW_E_SAMPLE_TIME_NOT_SET);
+        joined.insert(joined.end(), samples[i].bytes.begin(), samples[i].bytes.end());
+    }
+    EXPECT_EQ(samples[0].start, 0);
+    EXPECT_EQ(joined, test::read_file_bytes(test::find_stream("prog420_cgop").streamPath()));
+}
+
+TEST_F(TlvplaySource, SeekAfterTheEndFlushesAndStartsANewSegmentAtTheTarget) {
+    for (const char* stream : {"program", "prog420_cgop"}) {
+        SCOPED_TRACE(stream);
+        SourceRig rig(stream);
+        ASSERT_HRESULT_SUCCEEDED(rig.connected);
+        rig.Run();
+        ASSERT_TRUE(rig.log->WaitFor(EndsOfStream(1)));
+        const std::size_t before = rig.log->Events().size();
+        const std::size_t samplesBefore = Samples(rig.log->Events()).size();
+
+        LONGLONG target = rig.duration / 2;
+        ASSERT_EQ(rig.seeking->SetPositions(&target, AM_SEEKING_AbsolutePositioning | AM_SEEKING_ReturnTime,
+                                            nullptr, AM_SEEKING_NoPositioning),
+                  S_OK);
+        EXPECT_EQ(target, rig.duration / 2);
+        ASSERT_TRUE(rig.log->WaitFor(EndsOfStream(2)));
+        const std::vector<SinkEvent> events = rig.log->Events();
+        ASSERT_GT(events.size(), before + 4);
+        EXPECT_EQ(events[before].kind, SinkEvent::BeginFlush);
+        EXPECT_EQ(events[before + 1].kind, SinkEvent::EndFlush);
+        ASSERT_EQ(events[before + 2].kind, SinkEvent::NewSegment);
+        EXPECT_EQ(events[before + 2].start, rig.duration / 2);
+        EXPECT_EQ(events[before + 2].stop, rig.duration);
+        const std::vector<SinkEvent> after = Samples(events, before);
+        ASSERT_FALSE(after.empty());
+        EXPECT_LT(after.size(), samplesBefore);
+        EXPECT_TRUE(after[0].discontinuity);
+        EXPECT_TRUE(after[0].syncPoint);
+        // Delivery resumes at an entry point before the target: its time relative to
+        // the new segment is at most zero, and no more than a GOP or two earlier.
+        EXPECT_LE(after[0].start, 0);
+        EXPECT_GT(after[0].start, -2 * kSecond);
+        LONGLONG current = -1;
+        EXPECT_EQ(rig.seeking->GetCurrentPosition(&current), S_OK);
+        EXPECT_EQ(current, rig.duration / 2);
+    }
+}
+
+TEST_F(TlvplaySource, SeekWhileDownstreamHoldsASampleFlushesItOut) {
+    SourceRig rig("program");
+    ASSERT_HRESULT_SUCCEEDED(rig.connected);
+    rig.log->SetHolding(true);
+    rig.Run();
+    ASSERT_TRUE(rig.log->WaitFor([](const auto& e) { return Samples(e).size() == 1; }));
+    LONGLONG target = kSecond / 2;
+    ASSERT_EQ(rig.seeking->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning),
+              S_OK);
+    ASSERT_TRUE(rig.log->WaitFor([](const auto& e) { return Samples(e).size() == 2; }));
+    const std::vector<SinkEvent> events = rig.log->Events();
+    ASSERT_EQ(events.size(), 6u);
+    EXPECT_EQ(events[0].kind, SinkEvent::NewSegment);
+    EXPECT_EQ(events[1].kind, SinkEvent::Sample);
+    EXPECT_EQ(events[2].kind, SinkEvent::BeginFlush);
+    EXPECT_EQ(events[3].kind, SinkEvent::EndFlush);
+    EXPECT_EQ(events[4].kind, SinkEvent::NewSegment);
+    EXPECT_EQ(events[4].start, target);
+    EXPECT_EQ(events[5].kind, SinkEvent::Sample);
+    EXPECT_TRUE(events[5].discontinuity);
+    rig.log->SetHolding(false);
+    ASSERT_TRUE(rig.log->WaitFor(EndsOfStream(1)));
+}
+
+TEST_F(TlvplaySource, StopWhileDownstreamHoldsASampleAndRunAgainFromTheStart) {
+    SourceRig rig("program");
+    ASSERT_HRESULT_SUCCEEDED(rig.connected);
+    rig.log->SetHolding(true);
+    rig.Run();
+    ASSERT_TRUE(rig.log->WaitFor([](const auto& e) { return Samples(e).size() == 1; }));
+    rig.Stop();
+    rig.log->SetHolding(false);
+    const std::size_t before = rig.log->Events().size();
+    rig.Run();
+    ASSERT_TRUE(rig.log->WaitFor(EndsOfStream(1)));
+    const std::vector<SinkEvent> events = rig.log->Events();
+    EXPECT_EQ(events[before].kind, SinkEvent::NewSegment);
+    const std::vector<SinkEvent> second = Samples(events, before);
+    ASSERT_EQ(second.size(), 110u);
+    EXPECT_EQ(second[0].bytes, events[1].bytes) << "the second run starts where the first did";
+    EXPECT_TRUE(second[0].discontinuity);
+}
+
+TEST_F(TlvplaySource, SeekingInterfaceSpeaksMediaTimeOnly) {
+    SourceRig rig("program");
+    DWORD caps = 0;
+    ASSERT_EQ(rig.seeking->GetCapabilities(&caps), S_OK);
+    for (DWORD wanted : {AM_SEEKING_CanSeekAbsolute, AM_SEEKING_CanSeekBackwards, AM_SEEKING_CanGetDuration})
+        EXPECT_TRUE(caps & wanted) << wanted;
+    LONGLONG duration = 0;
+    ASSERT_EQ(rig.seeking->GetDuration(&duration), S_OK);
+    EXPECT_EQ(duration, 25 * kSecond / 25) << "25 pictures at 25 per second";
+    EXPECT_EQ(rig.seeking->IsFormatSupported(&TIME_FORMAT_MEDIA_TIME), S_OK);
+    EXPECT_EQ(rig.seeking->IsFormatSupported(&TIME_FORMAT_FRAME), S_FALSE);
+    EXPECT_EQ(rig.seeking->SetTimeFormat(&TIME_FORMAT_FRAME), E_INVALIDARG);
+    LONGLONG stop = kSecond / 4;
+    ASSERT_EQ(rig.seeking->SetPositions(nullptr, AM_SEEKING_NoPositioning, &stop, AM_SEEKING_AbsolutePositioning),
+              S_OK);
+    LONGLONG current = -1;
+    ASSERT_EQ(rig.seeking->GetPositions(&current, &stop), S_OK);
+    EXPECT_EQ(current, 0);
+    EXPECT_EQ(stop, kSecond / 4);
+    EXPECT_EQ(rig.seeking->SetRate(0.0), E_INVALIDARG);
+    EXPECT_EQ(rig.seeking->SetPositions(nullptr, AM_SEEKING_AbsolutePositioning, nullptr, 0), E_POINTER);
+}
+
+TEST_F(TlvplaySource, StopPositionEndsTheStreamEarly) {
+    SourceRig rig("program");
+    ASSERT_HRESULT_SUCCEEDED(rig.connected);
+    LONGLONG stop = rig.duration / 4;
+    ASSERT_EQ(rig.seeking->SetPositions(nullptr, AM_SEEKING_NoPositioning, &stop, AM_SEEKING_AbsolutePositioning),
+              S_OK);
+    rig.Run();
+    ASSERT_TRUE(rig.log->WaitFor(EndsOfStream(1)));
+    const std::vector<SinkEvent> samples = Samples(rig.log->Events());
+    EXPECT_LT(samples.size(), 110u);
+    for (const SinkEvent& s : samples)
+        if (s.timeResult == VFW_S_NO_STOP_TIME) {
+            EXPECT_LE(s.start, stop);
+        }
+}
+
+// In Wine's own filter graph, with Wine's null renderer downstream: the graph runs
+// the source to EC_COMPLETE, and its seeking reaches the source through the
+// renderer's pass-through.
+TEST_F(TlvplaySource, PlaysAndSeeksInTheFilterGraphWithTheNullRenderer) {
+    ComPtr<IGraphBuilder> graph;
+    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                              graph.OutVoid()));
+    ComPtr<IBaseFilter> source;
+    auto opened = OpenCorpus("program");
+    const REFERENCE_TIME duration = opened->Duration();
+    ASSERT_HRESULT_SUCCEEDED(CreatePushSource(std::move(opened), source.Out()));
+    ComPtr<IBaseFilter> renderer;
+    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(kClsidNullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                              renderer.OutVoid()));
+    ASSERT_HRESULT_SUCCEEDED(graph->AddFilter(source.Get(), L"Source"));
+    ASSERT_HRESULT_SUCCEEDED(graph->AddFilter(renderer.Get(), L"Null"));
+    ASSERT_HRESULT_SUCCEEDED(graph->ConnectDirect(FirstPin(source.Get()).Get(), FirstPin(renderer.Get()).Get(), nullptr));
+
+    ComPtr<IMediaControl> control;
+    ComPtr<IMediaEvent> events;
+    ComPtr<IMediaSeeking> seeking;
+    ASSERT_HRESULT_SUCCEEDED(graph->QueryInterface(IID_IMediaControl, control.OutVoid()));
+    ASSERT_HRESULT_SUCCEEDED(graph->QueryInterface(IID_IMediaEvent, events.OutVoid()));
+    ASSERT_HRESULT_SUCCEEDED(graph->QueryInterface(IID_IMediaSeeking, seeking.OutVoid()));
+    LONGLONG graphDuration = 0;
+    ASSERT_EQ(seeking->GetDuration(&graphDuration), S_OK);
+    EXPECT_EQ(graphDuration, duration);
+
+    for (LONGLONG start : {LONGLONG(0), duration / 2}) {
+        SCOPED_TRACE(start);
+        LONGLONG position = start;
+        ASSERT_HRESULT_SUCCEEDED(
+            seeking->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning));
+        ComPtr<IMediaSeeking> pinSeeking;
+        ASSERT_HRESULT_SUCCEEDED(FirstPin(source.Get()).As(&pinSeeking));
+        LONGLONG current = -1;
+        pinSeeking->GetCurrentPosition(&current);
+        EXPECT_EQ(current, start);
+        ASSERT_HRESULT_SUCCEEDED(control->Run());
+        long code = 0;
+        EXPECT_EQ(events->WaitForCompletion(60000, &code), S_OK);
+        EXPECT_EQ(code, EC_COMPLETE);
+        ASSERT_HRESULT_SUCCEEDED(control->Stop());
+    }
+}
+
+}  // namespace
+}  // namespace tl::tlvplay
