@@ -5,8 +5,8 @@
 //
 // A tier only provides the kernels it does better than the tier below it; the
 // remaining slots are inherited. In the motion tables an empty entry means the
-// same: the SSE tier adds byte averaging to the half-sample and two-source
-// kernels and keeps the MMX copy and both-halves kernels, and the SSE2 tier
+// same: the SSE tier adds byte averaging to the half-sample, two-source
+// and both-halves kernels and keeps the MMX copy kernels, and the SSE2 tier
 // replaces only the 16-wide kernels. The SSE2 tier also has 128-bit forms of
 // the 8-wide stores, two picture rows per register.
 #pragma once

@@ -1,7 +1,8 @@
 // 16-wide motion-compensation kernels on 128-bit registers, one row per
 // register. Half-sample and two-source averages use the byte average (which
-// rounds up); both-halves predictions are summed exactly in 16-bit lanes. The
-// 8-wide kernels stay those of the SSE tier (their table entries are empty).
+// rounds up); both-halves predictions use byte averages with a correction that
+// makes them exact. The 8-wide kernels stay those of the SSE tier (their table
+// entries are empty).
 #include <emmintrin.h>
 
 #include <cstddef>
@@ -15,37 +16,44 @@ namespace {
 inline __m128i load16(const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); }
 inline void store16(std::uint8_t* p, __m128i v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
 
-struct Words {
-    __m128i low, high;
+// A horizontal pair of samples a, b: (a + b + 1) >> 1, and a ^ b, whose low bit
+// says whether a + b was odd.
+struct PairAverage {
+    __m128i average, difference;
 };
 
-// The row's horizontal pair sums a + b in 16-bit lanes.
-inline Words pairSums(const std::uint8_t* s) {
-    const __m128i zero = _mm_setzero_si128();
+inline PairAverage pairAverage(const std::uint8_t* s) {
     const __m128i a = load16(s), b = load16(s + 1);
-    return {_mm_add_epi16(_mm_unpacklo_epi8(a, zero), _mm_unpacklo_epi8(b, zero)),
-            _mm_add_epi16(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero))};
+    return {_mm_avg_epu8(a, b), _mm_xor_si128(a, b)};
+}
+
+// (a + b + c + d + 2) >> 2 from the pair averages of (a, b) and (c, d). The
+// average of the two averages exceeds it by exactly one when a pair sum was odd
+// and the two averages differ in their low bit, and never otherwise (checked
+// over all 2^32 sample combinations).
+inline __m128i fourSampleAverage(PairAverage upper, PairAverage lower) {
+    const __m128i rounded = _mm_avg_epu8(upper.average, lower.average);
+    const __m128i odd = _mm_or_si128(upper.difference, lower.difference);
+    const __m128i excess = _mm_and_si128(_mm_and_si128(odd, _mm_xor_si128(upper.average, lower.average)),
+                                         _mm_set1_epi8(1));
+    return _mm_sub_epi8(rounded, excess);
 }
 
 // The rows of a 16-wide prediction at half-sample position (hx, hy), top to
-// bottom. Both halves keep the lower row's pair sums for the next row and add
-// all four neighbours before one rounding shift.
+// bottom. Both halves keep the lower row's pair average for the next row.
 template <int hx, int hy>
 class Rows {
 public:
     Rows(const std::uint8_t* src, int stride) : s_(src), stride_(stride) {
-        if constexpr (hx && hy) below_ = pairSums(s_);
+        if constexpr (hx && hy) below_ = pairAverage(s_);
     }
 
     __m128i next() {
         __m128i result;
         if constexpr (hx && hy) {
-            const Words above = below_;
-            below_ = pairSums(s_ + stride_);
-            const __m128i two = _mm_set1_epi16(2);
-            const __m128i low = _mm_add_epi16(_mm_add_epi16(above.low, below_.low), two);
-            const __m128i high = _mm_add_epi16(_mm_add_epi16(above.high, below_.high), two);
-            result = _mm_packus_epi16(_mm_srli_epi16(low, 2), _mm_srli_epi16(high, 2));
+            const PairAverage above = below_;
+            below_ = pairAverage(s_ + stride_);
+            result = fourSampleAverage(above, below_);
         } else if constexpr (hx || hy) {
             result = _mm_avg_epu8(load16(s_), load16(s_ + (hx ? 1 : stride_)));
         } else {
@@ -58,7 +66,7 @@ public:
 private:
     const std::uint8_t* s_;
     int stride_;
-    Words below_{};
+    PairAverage below_{};
 };
 
 // Index 2 * vertical half + horizontal half.
