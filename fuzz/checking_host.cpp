@@ -41,8 +41,8 @@ bool isRgb(OutputSubtype subtype) {
 
 class GuardedSample final : public OutputSample {
 public:
-    GuardedSample(CheckingHost* host, std::int32_t size)
-        : host_(host), size_(size),
+    GuardedSample(CheckingHost* host, std::int32_t size, const OutputFormat* arrived)
+        : host_(host), size_(size), hasArrived_(arrived != nullptr), arrived_(arrived ? *arrived : OutputFormat{}),
           allocation_(new std::uint8_t[std::size_t(size) + 2 * kGuard]) {
         std::memset(allocation_.get(), kGuardByte, kGuard);
         std::memset(allocation_.get() + kGuard, 0, std::size_t(size));
@@ -67,7 +67,7 @@ public:
         return allocation_.get() + kGuard;
     }
     std::int32_t size() const override { return size_; }
-    const OutputFormat* arrivedMediaType() const override { return nullptr; }
+    const OutputFormat* arrivedMediaType() const override { return hasArrived_ ? &arrived_ : nullptr; }
     void setProperties(const Properties& p) override {
         FUZZ_CHECK(!released_, "properties set on a released output sample");
         FUZZ_CHECK(p.actualLength > 0 && p.actualLength <= size_, "actual length outside the sample");
@@ -86,6 +86,8 @@ private:
     ~GuardedSample() = default;
     CheckingHost* host_;
     std::int32_t size_;
+    bool hasArrived_;
+    OutputFormat arrived_;
     std::unique_ptr<std::uint8_t[]> allocation_;
     bool released_ = false;
     bool delivered_ = false;
@@ -118,6 +120,8 @@ HResult CheckingHost::changeOutputFormat(const std::int32_t size[2], const std::
     FUZZ_CHECK(framePeriod >= 0, "negative frame period");
     std::lock_guard<std::mutex> lock(mutex_);
     if (plan_.refuseFormatChange) return hr::e_fail;
+    typeJustChanged_ = true;
+    format_.subtype = plan_.subtype;
     format_.width = size[0] + plan_.stridePadding;
     format_.height = size[1];
     format_.aspectX = std::uint32_t(aspect[0]);
@@ -135,11 +139,29 @@ HResult CheckingHost::changeAspectRatio(const std::int32_t aspect[2]) {
 
 std::int32_t CheckingHost::bufferSize() const {
     const std::int32_t w = format_.width, h = std::abs(format_.height);
-    if (plan_.subtype == OutputSubtype::Planar) return w * h * 3;  // room for 4:4:4
-    if (plan_.subtype == OutputSubtype::YV12) return w * h * 3 / 2;
-    std::int32_t rowBytes = w * bitsPerPixel(plan_.subtype) / 8;
-    if (isRgb(plan_.subtype)) rowBytes = (rowBytes + 3) & ~3;  // DIB rows are whole words
+    if (format_.subtype == OutputSubtype::Planar) return w * h * 3;  // room for 4:4:4
+    if (format_.subtype == OutputSubtype::YV12) return w * h * 3 / 2;
+    std::int32_t rowBytes = w * bitsPerPixel(format_.subtype) / 8;
+    if (isRgb(format_.subtype)) rowBytes = (rowBytes + 3) & ~3;  // DIB rows are whole words
     return rowBytes * h;
+}
+
+void CheckingHost::applyArrival() {
+    switch (plan_.arrival) {
+    case HostPlan::Arrival::WiderStride:
+        format_.width += 64;
+        break;
+    case HostPlan::Arrival::OtherSubtype:
+        format_.subtype = plan_.arrivalSubtype;
+        format_.bitCount = std::uint16_t(bitsPerPixel(format_.subtype));
+        format_.compression = isRgb(format_.subtype) ? kBiRgb : 0x32595559u;
+        break;
+    case HostPlan::Arrival::Narrower:
+        format_.width = format_.width > 16 ? format_.width - 16 : format_.width;
+        break;
+    case HostPlan::Arrival::None:
+        break;
+    }
 }
 
 HResult CheckingHost::getDeliveryBuffer(OutputSample** sample, ReferenceTime* start, ReferenceTime* stop,
@@ -147,9 +169,12 @@ HResult CheckingHost::getDeliveryBuffer(OutputSample** sample, ReferenceTime* st
     FUZZ_CHECK(sample != nullptr && start != nullptr && stop != nullptr, "null argument");
     FUZZ_CHECK(flags == 0 || flags == kNotASyncPoint, "buffer flags");
     std::lock_guard<std::mutex> lock(mutex_);
+    const bool arrives = typeJustChanged_ && plan_.arrival != HostPlan::Arrival::None;
+    typeJustChanged_ = false;
+    if (arrives) applyArrival();
     const std::int32_t size = bufferSize();
     if (size <= 0) return hr::e_fail;
-    *sample = new GuardedSample(this, size);
+    *sample = new GuardedSample(this, size, arrives ? &format_ : nullptr);
     ++liveSamples_;
     return hr::ok;
 }

@@ -16,6 +16,12 @@ struct HostPlan {
     std::int32_t stridePadding = 0;  // pixels added to the picture width (biWidth > visible width)
     bool interlacedOutput = false;   // dwInterlaceFlags bit 0
     bool refuseFormatChange = false;
+    // What the renderer does to the first sample after each format change:
+    // nothing, or it attaches a type of its own (as a renderer does when its
+    // surface needs another stride): a wider stride, another subtype, or a
+    // narrower width than the decoder asked for.
+    enum class Arrival : std::uint8_t { None, WiderStride, OtherSubtype, Narrower } arrival = Arrival::None;
+    OutputSubtype arrivalSubtype = OutputSubtype::RGB32;
 };
 
 class CheckingHost final : public DecoderHost {
@@ -39,12 +45,14 @@ public:
 
 private:
     std::int32_t bufferSize() const;
+    void applyArrival();
 
     mutable std::mutex mutex_;
     HostPlan plan_;
     OutputFormat format_;
     int liveSamples_ = 0;
     int deliveries_ = 0;
+    bool typeJustChanged_ = true;
 };
 
 class FuzzSettings final : public DecoderSettings {

@@ -1,8 +1,8 @@
 // The whole decoder object over arbitrary bytes. The first six input bytes
 // choose how the rest reaches it (sample form and sizes, time stamps,
 // discontinuities), the output format and connection, the settings, the
-// playback rate and a flush or end of stream half way; the rest is the
-// stream. After end of stream and Uninit every input and output sample must
+// playback rate, a flush or end of stream half way and a type the renderer
+// attaches to a sample; the rest is the stream. After end of stream and Uninit every input and output sample must
 // have been given back; the checking host watches every output access.
 #include <cstddef>
 #include <cstdint>
@@ -27,6 +27,22 @@ constexpr OutputSubtype kSubtypes[] = {
 
 constexpr double kRates[] = {1.0, 2.0, 0.5, 1.0};
 
+// Pictures beyond HD cost seconds per input in buffer clearing alone, and the
+// header target covers the size limits; such inputs are passed over.
+bool withinHdSize(const std::uint8_t* p, std::size_t n) {
+    for (std::size_t i = 0; i + 8 <= n; ++i) {
+        if (p[i] != 0 || p[i + 1] != 0 || p[i + 2] != 1) continue;
+        if (p[i + 3] == 0xB3) {
+            const int width = p[i + 4] << 4 | p[i + 5] >> 4;
+            const int height = (p[i + 5] & 0x0F) << 8 | p[i + 6];
+            if (width > 1920 || height > 1088) return false;
+        } else if (p[i + 3] == 0xB5 && (p[i + 4] >> 4) == 1) {
+            if ((p[i + 5] & 0x01) || (p[i + 6] & 0xE0)) return false;  // horizontal or vertical size extension
+        }
+    }
+    return true;
+}
+
 void feed(VideoDecoder& decoder, const PlannedSample& planned) {
     CountedSample* sample = CountedSample::make(planned);
     const HResult r = decoder.Receive(sample);
@@ -37,7 +53,7 @@ void feed(VideoDecoder& decoder, const PlannedSample& planned) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < kControlBytes) return 0;
+    if (size < kControlBytes || !withinHdSize(data + kControlBytes, size - kControlBytes)) return 0;
     const std::uint8_t* c = data;
 
     CutPlan cut;
@@ -52,6 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     hostPlan.interlacedOutput = (c[1] & 0x10) != 0;
     hostPlan.stridePadding = 16 * (c[1] >> 5);
     hostPlan.refuseFormatChange = (c[4] & 0x80) != 0;
+    hostPlan.arrival = HostPlan::Arrival((c[5] >> 4) & 3);
+    static constexpr int kArrivalSubtypes[] = {0, 3, 4, 5};  // YUY2, YV12, RGB32, RGB24
+    hostPlan.arrivalSubtype = kSubtypes[kArrivalSubtypes[c[5] >> 6]];
 
     FuzzSettings settings;
     settings.mode = ((c[0] >> 4) & 7) % 6;

@@ -52,7 +52,7 @@ for t in "${targets[@]}"; do
 
   mkdir -p "$work/corpus/$t"
   log="$work/logs/$t.log"
-  if nice -n 19 "$bin" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=3072 -print_final_stats=1 \
+  if nice -n 19 "$bin" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=3072 -print_final_stats=1 \
       -artifact_prefix="$work/artifacts/$t-" "$work/corpus/$t" "$work/seeds/$t" >"$log" 2>&1; then
     result=ok
   else
