@@ -1,5 +1,6 @@
 // Speed of the block kernels per tier, on data kept in cache: the inverse DCT
-// over a slice-sized batch, the 16x16 stores and the wide prediction kernels.
+// over a slice-sized batch (scattered, upper-rows-only and DC-only blocks), the
+// 16x16 and 8x8 stores and the wide and narrow prediction kernels.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -18,10 +19,18 @@ struct alignas(64) Coefficients {
     std::int16_t v[batchBlocks * 64];
 };
 
-void fillCoefficients(Coefficients& c) {
+// Block shapes for the inverse DCT, which takes shortcuts on the sparse ones.
+enum class Shape { Scattered = 0, UpperRows = 1, DcOnly = 2 };
+
+void fillCoefficients(Coefficients& c, Shape shape = Shape::Scattered) {
     std::mt19937 rng(1);
     for (int i = 0; i < batchBlocks * 64; ++i) {
-        c.v[i] = rng() % 5 == 0 ? static_cast<std::int16_t>(static_cast<int>(rng() % 1024) - 512) : 0;
+        const int position = i % 64;
+        const bool allowed = shape == Shape::Scattered || (shape == Shape::UpperRows && position < 32) ||
+                             (shape == Shape::DcOnly && position == 0);
+        c.v[i] = allowed && (shape == Shape::DcOnly || rng() % 5 == 0)
+                     ? static_cast<std::int16_t>(static_cast<int>(rng() % 1024) - 512)
+                     : 0;
     }
 }
 
@@ -45,7 +54,7 @@ void BM_IdctBatch(benchmark::State& state) {
     const KernelSlots* s = slotsOrSkip(state);
     if (!s) return;
     static Coefficients source, work;
-    fillCoefficients(source);
+    fillCoefficients(source, static_cast<Shape>(state.range(1)));
     for (auto _ : state) {
         work = source;
         s->idct(work.v, batchBlocks);
@@ -62,6 +71,19 @@ void BM_AddResidual16Frame(benchmark::State& state) {
     std::vector<std::uint8_t> p = picture();
     for (auto _ : state) {
         s->addResidual16Frame(p.data() + 3, stride, c.v);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void BM_AddResidual8(benchmark::State& state) {
+    const KernelSlots* s = slotsOrSkip(state);
+    if (!s) return;
+    static Coefficients c;
+    fillCoefficients(c);
+    std::vector<std::uint8_t> p = picture();
+    for (auto _ : state) {
+        s->addResidual8(p.data() + 3, stride, c.v);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations());
@@ -93,6 +115,19 @@ void BM_PredictWide(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 
+void BM_PredictNarrow(benchmark::State& state) {
+    const KernelSlots* s = slotsOrSkip(state);
+    if (!s) return;
+    const std::vector<std::uint8_t> src = picture();
+    std::vector<std::uint8_t> dst = picture();
+    const auto fn = s->predictNarrow[state.range(1)];
+    for (auto _ : state) {
+        fn(dst.data(), src.data() + 1, stride, 8);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
 void BM_AverageWide(benchmark::State& state) {
     const KernelSlots* s = slotsOrSkip(state);
     if (!s) return;
@@ -118,10 +153,17 @@ void tiersAndIndexes(benchmark::internal::Benchmark* b, std::initializer_list<in
     }
 }
 
-BENCHMARK(BM_IdctBatch)->Apply(tiers);
+BENCHMARK(BM_IdctBatch)->Apply([](benchmark::internal::Benchmark* b) {
+    b->ArgNames({"tier", "shape"});
+    for (int t = 0; t <= static_cast<int>(KernelTier::SSE2); ++t) {
+        for (Shape shape : {Shape::Scattered, Shape::UpperRows, Shape::DcOnly}) b->Args({t, static_cast<int>(shape)});
+    }
+});
 BENCHMARK(BM_AddResidual16Frame)->Apply(tiers);
+BENCHMARK(BM_AddResidual8)->Apply(tiers);
 BENCHMARK(BM_IntraStore16Frame)->Apply(tiers);
 BENCHMARK(BM_PredictWide)->Apply([](benchmark::internal::Benchmark* b) { tiersAndIndexes(b, {0, 1, 2, 3}); });
+BENCHMARK(BM_PredictNarrow)->Apply([](benchmark::internal::Benchmark* b) { tiersAndIndexes(b, {0, 3}); });
 BENCHMARK(BM_AverageWide)->Apply([](benchmark::internal::Benchmark* b) { tiersAndIndexes(b, {0, 5, 15}); });
 
 }  // namespace
