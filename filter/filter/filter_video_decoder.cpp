@@ -28,10 +28,12 @@ const com::InterfaceEntry* FilterVideoDecoder::InterfaceMap() {
         com::Entry<F, IPersist, IBaseFilter>(),
         com::Entry<F, IDispatch, IFilterVideoDecoder>(),
         com::Entry<F, IFilterVideoDecoder>(),
+        com::Entry<F, IDispatchEx>(),
         com::Entry<F, ISupportErrorInfo>(),
         com::Entry<F, IConnectionPointContainer>(),
         com::Entry<F, IProvideClassInfo2>(),
         com::Entry<F, IProvideClassInfo, IProvideClassInfo2>(),
+        com::Entry<F, ISpecifyPropertyPages>(),
         com::Entry<F, IServiceProvider>(),
         com::Entry<F, IAMVideoProcAmp>(),
         {},
@@ -191,6 +193,7 @@ HRESULT STDMETHODCALLTYPE FilterVideoDecoder::JoinFilterGraph(IFilterGraph* grap
             // TopLayer fails.
             CoCreateInstance(__uuidof(::Layer), nullptr, CLSCTX_INPROC_SERVER, __uuidof(ILayer), topLayer_.OutVoid());
         } else {
+            members_.ClearDynamic();
             topLayer_.Reset();
         }
         return S_OK;
@@ -303,6 +306,125 @@ HRESULT STDMETHODCALLTYPE FilterVideoDecoder::Sleep(unsigned int dwMilliseconds)
 
 HRESULT STDMETHODCALLTYPE FilterVideoDecoder::SaveDefaults() {
     SaveSettings(settings_);
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::GetTypeInfoCount(UINT* count) {
+    return Dual<IFilterVideoDecoder>::GetTypeInfoCount(count);
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) {
+    return Dual<IFilterVideoDecoder>::GetTypeInfo(index, lcid, info);
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
+                                                            DISPID* ids) {
+    return Dual<IFilterVideoDecoder>::GetIDsOfNames(riid, names, count, lcid, ids);
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags,
+                                                     DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
+                                                     UINT* argError) {
+    return Dual<IFilterVideoDecoder>::Invoke(id, riid, lcid, flags, params, result, exception, argError);
+}
+
+HRESULT FilterVideoDecoder::LoadMembers() {
+    com::ComPtr<ITypeInfo> type;
+    const HRESULT hr = TypeInfo(&type);
+    if (FAILED(hr)) return hr;
+    return members_.EnsureTypeMembers(type.Get());
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::GetDispID(BSTR name, DWORD flags, DISPID* id) {
+    if (!id) return E_POINTER;
+    *id = DISPID_UNKNOWN;
+    if (!name) return E_INVALIDARG;
+    return com::Guarded([&]() -> HRESULT {
+        const HRESULT hr = LoadMembers();
+        if (FAILED(hr)) return hr;
+        const std::wstring text(name, SysStringLen(name));
+        if (const auto found = members_.Find(text)) {
+            *id = *found;
+        } else if (text == L"value") {
+            *id = DISPID_VALUE;
+        } else if (flags & fdexNameEnsure) {
+            *id = members_.AddDynamic(text);
+        } else {
+            return DISP_E_UNKNOWNNAME;
+        }
+        return S_OK;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::InvokeEx(DISPID id, LCID lcid, WORD flags, DISPPARAMS* params,
+                                                       VARIANT* result, EXCEPINFO* exception, IServiceProvider*) {
+    const HRESULT hr = LoadMembers();
+    if (FAILED(hr)) return hr;
+    if (members_.IsTypeMember(id)) return Invoke(id, IID_NULL, lcid, flags, params, result, exception, nullptr);
+    if (!members_.IsDynamic(id)) return DISP_E_MEMBERNOTFOUND;
+    if (flags == DISPATCH_PROPERTYGET) {
+        if (!result) return E_POINTER;
+        VariantInit(result);
+        return members_.GetValue(id, result);
+    }
+    if ((flags & DISPATCH_PROPERTYPUT) && params && params->cArgs == 1) return members_.PutValue(id, params->rgvarg[0]);
+    return DISP_E_BADPARAMCOUNT;
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::DeleteMemberByName(BSTR name, DWORD) {
+    if (!name) return E_INVALIDARG;
+    return com::Guarded([&]() -> HRESULT {
+        const auto found = members_.Find(std::wstring(name, SysStringLen(name)));
+        return found && members_.RemoveDynamic(*found) ? S_OK : S_FALSE;
+    });
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::DeleteMemberByDispID(DISPID id) {
+    return members_.RemoveDynamic(id) ? S_OK : S_FALSE;
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::GetMemberProperties(DISPID, DWORD, DWORD*) { return E_NOTIMPL; }
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::GetMemberName(DISPID id, BSTR* name) {
+    if (!name) return E_POINTER;
+    *name = nullptr;
+    return com::Guarded([&]() -> HRESULT {
+        const HRESULT hr = LoadMembers();
+        if (FAILED(hr)) return hr;
+        const auto found = members_.NameOf(id);
+        if (!found) return DISP_E_UNKNOWNNAME;
+        return com::ReturnString(*found, name);
+    });
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::GetNextDispID(DWORD, DISPID id, DISPID* next) {
+    if (!next) return E_POINTER;
+    *next = DISPID_UNKNOWN;
+    const HRESULT hr = LoadMembers();
+    if (FAILED(hr)) return hr;
+    const auto found = members_.Next(id);
+    if (!found) return S_FALSE;
+    *next = *found;
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::GetNameSpaceParent(IUnknown**) { return E_NOTIMPL; }
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::GetPages(CAUUID* pages) {
+    if (!pages) return E_POINTER;
+    static const CLSID* const kPages[] = {
+        &__uuidof(FilterVideoDecoder_PPageAbout), &__uuidof(FilterVideoDecoder_PPagePref),
+        &__uuidof(FilterVideoDecoder_PPageStat), &__uuidof(FilterVideoDecoder_PPageProcAmp),
+        &__uuidof(FilterVideoDecoder_PPagePlugins),
+    };
+    constexpr ULONG count = sizeof(kPages) / sizeof(kPages[0]);
+    pages->pElems = static_cast<GUID*>(CoTaskMemAlloc(count * sizeof(GUID)));
+    if (!pages->pElems) {
+        pages->cElems = 0;
+        return E_OUTOFMEMORY;
+    }
+    for (ULONG i = 0; i < count; ++i) pages->pElems[i] = *kPages[i];
+    pages->cElems = count;
     return S_OK;
 }
 

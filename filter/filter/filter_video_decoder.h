@@ -16,6 +16,7 @@
 #include <servprov.h>
 #include <dshow.h>
 #include <dvdmedia.h>
+#include <dispex.h>
 
 #include <atomic>
 #include <map>
@@ -29,6 +30,7 @@
 #include "filter/decoder/video_decoder_engine.h"
 #include "filter/filter/event_connection_point.h"
 #include "filter/filter/host_callbacks.h"
+#include "filter/filter/member_table.h"
 #include "filter/pins/input_pin.h"
 #include "filter/pins/output_pin.h"
 #include "filter/settings/filter_settings.h"
@@ -37,9 +39,11 @@ namespace tl {
 
 class FilterVideoDecoder : public IBaseFilter,
                            public com::Dual<IFilterVideoDecoder>,
+                           public IDispatchEx,
                            public ISupportErrorInfo,
                            public IConnectionPointContainer,
                            public IProvideClassInfo2,
+                           public ISpecifyPropertyPages,
                            public IServiceProvider,
                            public IAMVideoProcAmp {
 public:
@@ -108,6 +112,28 @@ public:
     HRESULT STDMETHODCALLTYPE Sleep(unsigned int dwMilliseconds) override;
     HRESULT STDMETHODCALLTYPE SaveDefaults() override;
 
+    // IDispatch, one implementation for IFilterVideoDecoder and IDispatchEx
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
+                                            DISPID* ids) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO* exception, UINT* argError) override;
+
+    // IDispatchEx: the type information's members plus dynamic ones
+    HRESULT STDMETHODCALLTYPE GetDispID(BSTR name, DWORD flags, DISPID* id) override;
+    HRESULT STDMETHODCALLTYPE InvokeEx(DISPID id, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                                       EXCEPINFO* exception, IServiceProvider* caller) override;
+    HRESULT STDMETHODCALLTYPE DeleteMemberByName(BSTR name, DWORD flags) override;
+    HRESULT STDMETHODCALLTYPE DeleteMemberByDispID(DISPID id) override;
+    HRESULT STDMETHODCALLTYPE GetMemberProperties(DISPID id, DWORD fetch, DWORD* properties) override;
+    HRESULT STDMETHODCALLTYPE GetMemberName(DISPID id, BSTR* name) override;
+    HRESULT STDMETHODCALLTYPE GetNextDispID(DWORD flags, DISPID id, DISPID* next) override;
+    HRESULT STDMETHODCALLTYPE GetNameSpaceParent(IUnknown** parent) override;
+
+    // ISpecifyPropertyPages
+    HRESULT STDMETHODCALLTYPE GetPages(CAUUID* pages) override;
+
     // ISupportErrorInfo
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID riid) override;
 
@@ -145,7 +171,7 @@ public:
 private:
     HRESULT CreateDecoder();
     void ReleaseDecoder();
-    HRESULT SetBool(SettingValue<bool>& field, VARIANT_BOOL value);
+    HRESULT LoadMembers();
 
     std::recursive_mutex filterLock_;
     std::atomic<FILTER_STATE> state_{State_Stopped};
@@ -165,6 +191,8 @@ private:
 
     std::mutex streamLock_;
     com::ComPtr<IVideoDecoderEngine> decoder_;
+
+    MemberTable members_;
 
     std::atomic<REFERENCE_TIME> rendererLateness_{0};
     bool h264Input_ = false;

@@ -7,6 +7,7 @@
 
 #include <dshow.h>
 #include <dvdmedia.h>
+#include <dispex.h>
 #include <qedit.h>
 
 #include <cstring>
@@ -416,6 +417,7 @@ TEST_F(GraphTest, FilterInterfacesAndIdentity) {
         {&IID_IDispatch, S_OK},            {&__uuidof(IFilterVideoDecoder), S_OK},
         {&IID_ISupportErrorInfo, S_OK},    {&IID_IConnectionPointContainer, S_OK},
         {&IID_IProvideClassInfo, S_OK},    {&IID_IProvideClassInfo2, S_OK},  {&IID_IServiceProvider, S_OK},
+        {&__uuidof(IDispatchEx), S_OK},         {&IID_ISpecifyPropertyPages, S_OK},
         {&IID_IAMVideoProcAmp, S_OK},      {&IID_IPin, E_NOINTERFACE},        {&IID_IMediaSeeking, E_NOINTERFACE},
         {&__uuidof(IVideoDecoderMPEG2), E_NOINTERFACE},
     };
@@ -870,6 +872,96 @@ TEST_F(GraphTest, DxvaTypesAreOfferedFirstAndRefusedWithoutAnAccelerator) {
                                     nullptr),
               S_OK);
     EXPECT_TRUE(IsEqualGUID(OutputType().Get().subtype, MEDIASUBTYPE_YUY2)) << "the grabber hosts no accelerator";
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(GraphTest, DynamicMembersThroughIDispatchEx) {
+    ComPtr<IDispatchEx> dispatch;
+    ASSERT_EQ(filter_.As(&dispatch), S_OK);
+    DISPID id = 0;
+    EXPECT_EQ(dispatch->GetDispID(Bstr(L"Deinterlace").Get(), 0, &id), S_OK);
+    EXPECT_EQ(id, 0x60020004);
+    EXPECT_EQ(dispatch->GetDispID(Bstr(L"deinterlace").Get(), fdexNameCaseInsensitive, &id), DISP_E_UNKNOWNNAME)
+        << "names compare with case whatever the flags";
+    EXPECT_EQ(dispatch->GetDispID(Bstr(L"value").Get(), 0, &id), S_OK);
+    EXPECT_EQ(id, DISPID_VALUE);
+    EXPECT_EQ(dispatch->GetDispID(Bstr(L"plugin").Get(), 0, &id), DISP_E_UNKNOWNNAME);
+
+    DISPID plugin = 0;
+    ASSERT_EQ(dispatch->GetDispID(Bstr(L"plugin").Get(), fdexNameEnsure, &plugin), S_OK);
+    DISPID again = 0;
+    EXPECT_EQ(dispatch->GetDispID(Bstr(L"plugin").Get(), fdexNameEnsure, &again), S_OK);
+    EXPECT_EQ(again, plugin);
+
+    VARIANT result;
+    VariantInit(&result);
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    ASSERT_EQ(dispatch->InvokeEx(plugin, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(result.vt, VT_EMPTY);
+    VARIANT stored;
+    VariantInit(&stored);
+    stored.vt = VT_I4;
+    stored.lVal = 42;
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS put{&stored, &named, 1, 1};
+    ASSERT_EQ(dispatch->InvokeEx(plugin, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr),
+              S_OK);
+    ASSERT_EQ(dispatch->InvokeEx(plugin, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(result.vt, VT_I4);
+    EXPECT_EQ(result.lVal, 42);
+    EXPECT_EQ(dispatch->InvokeEx(plugin, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, &result, nullptr, nullptr),
+              DISP_E_BADPARAMCOUNT);
+    EXPECT_EQ(dispatch->InvokeEx(0x7fff0000, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result, nullptr,
+                                 nullptr),
+              DISP_E_MEMBERNOTFOUND);
+
+    // A member of the type information goes through the interface.
+    VariantClear(&result);
+    ASSERT_EQ(dispatch->InvokeEx(0x60020014, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result, nullptr,
+                                 nullptr),
+              S_OK);
+    unsigned int tolerance = 0;
+    ASSERT_EQ(settings_->get_FrameSkippingTolerance(&tolerance), S_OK);
+    EXPECT_EQ(result.uintVal, tolerance);
+
+    Bstr name;
+    EXPECT_EQ(dispatch->GetMemberName(plugin, name.Out()), S_OK);
+    EXPECT_EQ(name.View(), L"plugin");
+    EXPECT_EQ(dispatch->GetMemberName(0x7fff0000, name.Out()), DISP_E_UNKNOWNNAME);
+    int members = 0;
+    bool sawPlugin = false;
+    for (DISPID at = DISPID_STARTENUM; dispatch->GetNextDispID(fdexEnumAll, at, &at) == S_OK;) {
+        ++members;
+        sawPlugin = sawPlugin || at == plugin;
+    }
+    EXPECT_TRUE(sawPlugin);
+    EXPECT_GT(members, 30);
+    EXPECT_EQ(dispatch->GetMemberProperties(plugin, 0, nullptr), E_NOTIMPL);
+
+    EXPECT_EQ(dispatch->DeleteMemberByDispID(plugin), S_OK);
+    EXPECT_EQ(dispatch->GetDispID(Bstr(L"plugin").Get(), 0, &id), DISP_E_UNKNOWNNAME);
+    ASSERT_EQ(dispatch->GetDispID(Bstr(L"other").Get(), fdexNameEnsure, &id), S_OK);
+    ASSERT_EQ(graph_->RemoveFilter(filter_.Get()), S_OK);
+    EXPECT_EQ(dispatch->GetDispID(Bstr(L"other").Get(), 0, &id), DISP_E_UNKNOWNNAME)
+        << "leaving the graph clears the dynamic members";
+    VariantClear(&result);
+}
+
+TEST_F(GraphTest, PropertyPagesInTheirOrder) {
+    ComPtr<ISpecifyPropertyPages> pages;
+    ASSERT_EQ(filter_.As(&pages), S_OK);
+    CAUUID list{};
+    ASSERT_EQ(pages->GetPages(&list), S_OK);
+    const std::uint32_t expected[] = {0x1f350c87, 0x1f350c89, 0x1f350c88, 0x1f350c8c, 0x1f350c8b};
+    ASSERT_EQ(list.cElems, 5u);
+    for (ULONG i = 0; i < list.cElems; ++i) EXPECT_EQ(list.pElems[i].Data1, expected[i]) << i;
+    CoTaskMemFree(list.pElems);
+    EXPECT_EQ(pages->GetPages(nullptr), E_POINTER);
 }
 
 }  // namespace
