@@ -128,6 +128,19 @@ long RendererFrames(IBaseFilter* renderer) {
     return drawn;
 }
 
+// The system renderers keep their window hidden until asked; the grabber and the
+// null renderer have none.
+void ShowVideoWindow(IGraphBuilder* graph, Renderer renderer) {
+    if (renderer == Renderer::Grab || renderer == Renderer::Null) return;
+    ComPtr<IVideoWindow> window;
+    if (FAILED(graph->QueryInterface(IID_IVideoWindow, window.OutVoid()))) return;
+    if (BSTR caption = SysAllocString(L"tlvplay")) {
+        window->put_Caption(caption);
+        SysFreeString(caption);
+    }
+    window->put_Visible(-1);  // OATRUE
+}
+
 void DispatchWindowMessages() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -211,6 +224,8 @@ PlayReport Play(const Options& options) {
         hr = graph->Connect(decoderOut.Get(), rendererIn.Get());
         if (FAILED(hr)) return Fail(report, "cannot connect the decoder to the renderer", hr);
     }
+
+    ShowVideoWindow(graph.Get(), options.renderer);
 
     ComPtr<IMediaControl> control;
     ComPtr<IMediaEvent> events;
