@@ -107,9 +107,11 @@ HRESULT STDMETHODCALLTYPE FilterVideoDecoder::GetClassID(CLSID* clsid) {
 
 HRESULT STDMETHODCALLTYPE FilterVideoDecoder::Stop() {
     std::lock_guard<std::recursive_mutex> hold(filterLock_);
-    if (state_ != State_Stopped) ReleaseDecoder();
-    state_ = State_Stopped;
+    const FILTER_STATE before = state_.exchange(State_Stopped);
+    // Decommitting first releases a worker waiting for an output buffer, so the
+    // decoder's worker can end within Uninit.
     output_.Deactivate();
+    if (before != State_Stopped) ReleaseDecoder();
     return S_OK;
 }
 

@@ -378,7 +378,7 @@ HRESULT OutputPin::GetDeliveryBuffer(IMediaSample** sample, REFERENCE_TIME* star
     const com::ComPtr<IMemAllocator> allocator = allocator_;
     if (!allocator) return E_NOINTERFACE;
     HRESULT hr = allocator->GetBuffer(sample, start, stop, flags);
-    if (hr == VFW_E_NOT_COMMITTED) {
+    if (hr == VFW_E_NOT_COMMITTED && filter_.State() != State_Stopped) {
         allocator->Commit();
         hr = allocator->GetBuffer(sample, start, stop, flags);
     }
