@@ -92,7 +92,6 @@ TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronis
 
     const auto deadline = std::chrono::steady_clock::now() + kHammerTime;
     auto running = [&] { return std::chrono::steady_clock::now() < deadline; };
-    std::atomic<bool> lifecycleBusy{false};
 
     std::vector<std::thread> threads;
     for (std::uint32_t feeder = 0; feeder < 2; ++feeder) {
@@ -137,14 +136,11 @@ TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronis
         Draw draw(17);
         while (running()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(30 + draw.below(120)));
-            lifecycleBusy = true;
             decoder.Uninit();
             EXPECT_EQ(decoder.Init(&settings, &host), hr::ok);
-            lifecycleBusy = false;
         }
     });
     for (std::thread& t : threads) t.join();
-    EXPECT_FALSE(lifecycleBusy);
 
     // Flush whatever the threads left, then a part of a group without its
     // sequence header (undecodable: no reference) and a whole group from its
