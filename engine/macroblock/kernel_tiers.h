@@ -7,8 +7,8 @@
 // remaining slots are inherited. In the motion tables an empty entry means the
 // same: the SSE tier adds byte averaging to the half-sample, two-source
 // and both-halves kernels and keeps the MMX copy kernels, and the SSE2 tier
-// replaces only the 16-wide kernels. The SSE2 tier also has 128-bit forms of
-// the 8-wide stores, two picture rows per register.
+// keeps only the narrow copy. The SSE2 tier also has 128-bit forms of the
+// 8-wide stores and predictions, two picture rows per register.
 #pragma once
 #include <array>
 #include <cstdint>

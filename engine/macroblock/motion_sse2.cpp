@@ -1,8 +1,7 @@
-// 16-wide motion-compensation kernels on 128-bit registers, one row per
-// register. Half-sample and two-source averages use the byte average (which
-// rounds up); both-halves predictions use byte averages with a correction that
-// makes them exact. The 8-wide kernels stay those of the SSE tier (their table
-// entries are empty).
+// Motion-compensation kernels on 128-bit registers: one row of a 16-wide
+// block, or two rows of an 8-wide block, per register. Half-sample and
+// two-source averages use the byte average (which rounds up); both-halves
+// predictions use byte averages with a correction that makes them exact.
 #include <emmintrin.h>
 
 #include <cstddef>
@@ -69,6 +68,63 @@ private:
     PairAverage below_{};
 };
 
+// Two 8-byte rows, `p` and the one a stride below, in one register.
+inline __m128i loadTwoRows(const std::uint8_t* p, int stride) {
+    const __m128i upper = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+    return _mm_castpd_si128(_mm_loadh_pd(_mm_castsi128_pd(upper), reinterpret_cast<const double*>(p + stride)));
+}
+
+inline void storeTwoRows(std::uint8_t* p, int stride, __m128i v) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v);
+    _mm_storeh_pd(reinterpret_cast<double*>(p + stride), _mm_castsi128_pd(v));
+}
+
+inline PairAverage pairAverageOfTwoRows(const std::uint8_t* s, int stride) {
+    const __m128i a = loadTwoRows(s, stride), b = loadTwoRows(s + 1, stride);
+    return {_mm_avg_epu8(a, b), _mm_xor_si128(a, b)};
+}
+
+// The rows of an 8-wide prediction, two per register (heights are even). Each
+// source row is loaded for both register halves it falls into.
+template <int hx, int hy>
+class NarrowRowPairs {
+public:
+    NarrowRowPairs(const std::uint8_t* src, int stride) : s_(src), stride_(stride) {}
+
+    __m128i next() {
+        __m128i result;
+        if constexpr (hx && hy) {
+            result = fourSampleAverage(pairAverageOfTwoRows(s_, stride_), pairAverageOfTwoRows(s_ + stride_, stride_));
+        } else if constexpr (hx || hy) {
+            result = _mm_avg_epu8(loadTwoRows(s_, stride_), loadTwoRows(s_ + (hx ? 1 : stride_), stride_));
+        } else {
+            result = loadTwoRows(s_, stride_);
+        }
+        s_ += 2 * stride_;
+        return result;
+    }
+
+private:
+    const std::uint8_t* s_;
+    int stride_;
+};
+
+template <std::size_t index>
+void predictNarrow(std::uint8_t* dst, const std::uint8_t* src, int stride, int height) {
+    NarrowRowPairs<index & 1, (index >> 1)> rows(src, stride);
+    for (int y = 0; y < height; y += 2, dst += 2 * stride) storeTwoRows(dst, stride, rows.next());
+}
+
+template <std::size_t index>
+void averageNarrow(const std::uint8_t* src1, const std::uint8_t* src2, std::uint8_t* dst, int stride,
+                   int height) {
+    NarrowRowPairs<(index >> 2) & 1, (index >> 3)> first(src1, stride);
+    NarrowRowPairs<index & 1, (index >> 1) & 1> second(src2, stride);
+    for (int y = 0; y < height; y += 2, dst += 2 * stride) {
+        storeTwoRows(dst, stride, _mm_avg_epu8(first.next(), second.next()));
+    }
+}
+
 // Index 2 * vertical half + horizontal half.
 template <std::size_t index>
 void predict(std::uint8_t* dst, const std::uint8_t* src, int stride, int height) {
@@ -89,18 +145,29 @@ constexpr std::array<KernelSlots::PredictFn, 4> predictTable(std::index_sequence
     return {{&predict<i>...}};
 }
 
+// The narrow copy stays the 64-bit one: two rows per register saves nothing there.
+template <std::size_t... i>
+constexpr std::array<KernelSlots::PredictFn, 4> predictNarrowTable(std::index_sequence<i...>) {
+    return {{nullptr, &predictNarrow<i + 1>...}};
+}
+
 template <std::size_t... i>
 constexpr std::array<KernelSlots::AverageFn, 16> averageTable(std::index_sequence<i...>) {
     return {{&average<i>...}};
+}
+
+template <std::size_t... i>
+constexpr std::array<KernelSlots::AverageFn, 16> averageNarrowTable(std::index_sequence<i...>) {
+    return {{&averageNarrow<i>...}};
 }
 
 }  // namespace
 
 constexpr MotionKernels motion = {
     predictTable(std::make_index_sequence<4>()),
-    {},
+    predictNarrowTable(std::make_index_sequence<3>()),
     averageTable(std::make_index_sequence<16>()),
-    {},
+    averageNarrowTable(std::make_index_sequence<16>()),
 };
 
 }  // namespace tl::kernels::sse2
