@@ -965,3 +965,36 @@ TEST_F(GraphTest, PropertyPagesInTheirOrder) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GraphTest, DamagedStreamsPlayToTheirEndWithoutHarm) {
+    const tl::test::StreamInfo stream = tl::test::find_stream("prog420_cgop");
+    const std::vector<std::uint8_t> clean = tl::test::read_file_bytes(stream.streamPath());
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::vector<std::uint8_t> flipped = clean;
+    for (std::size_t i = 200; i < flipped.size(); i += 97) flipped[i] ^= 0x5A;
+    std::vector<std::uint8_t> zeroed = clean;
+    std::fill(zeroed.begin() + zeroed.size() / 3, zeroed.begin() + zeroed.size() / 2, 0);
+    const Case cases[] = {
+        {"bytes flipped throughout", flipped},
+        {"a run of zeros", zeroed},
+        {"cut in the middle", std::vector<std::uint8_t>(clean.begin(), clean.begin() + clean.size() / 2)},
+        {"no sequence header", std::vector<std::uint8_t>(clean.begin() + 300, clean.end())},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        ASSERT_EQ(BuildGraph(MEDIASUBTYPE_YUY2, &stream), S_OK);
+        ASSERT_TRUE(SUCCEEDED(control_->Run()));
+        EXPECT_EQ(source_->Pin().Push(c.bytes, 3000), S_OK);
+        EXPECT_EQ(control_->Stop(), S_OK);
+        for (const auto& frame : collector_->Frames()) EXPECT_EQ(frame.size(), std::size_t(stream.width()) * stream.height() * 2);
+    }
+}
+
+}  // namespace
