@@ -156,7 +156,9 @@ void tiersAndIndexes(benchmark::internal::Benchmark* b, std::initializer_list<in
 BENCHMARK(BM_IdctBatch)->Apply([](benchmark::internal::Benchmark* b) {
     b->ArgNames({"tier", "shape"});
     for (int t = 0; t <= static_cast<int>(KernelTier::SSE2); ++t) {
-        for (Shape shape : {Shape::Scattered, Shape::UpperRows, Shape::DcOnly}) b->Args({t, static_cast<int>(shape)});
+        for (Shape shape : {Shape::Scattered, Shape::UpperRows, Shape::DcOnly}) {
+            b->Args({t, static_cast<int>(shape)});
+        }
     }
 });
 BENCHMARK(BM_AddResidual16Frame)->Apply(tiers);

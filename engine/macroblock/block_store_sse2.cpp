@@ -89,9 +89,13 @@ void addResidual16Field(std::uint8_t* dst, int stride, const std::int16_t* block
     rows16<Add>(dst + stride, 2 * stride, blocks + 128, blocks + 192);
 }
 
-void addResidual8(std::uint8_t* dst, int stride, const std::int16_t* block) { rows8<AddPair>(dst, stride, block); }
+void addResidual8(std::uint8_t* dst, int stride, const std::int16_t* block) {
+    rows8<AddPair>(dst, stride, block);
+}
 
-void intraStore8(std::uint8_t* dst, int stride, const std::int16_t* block) { rows8<IntraPair>(dst, stride, block); }
+void intraStore8(std::uint8_t* dst, int stride, const std::int16_t* block) {
+    rows8<IntraPair>(dst, stride, block);
+}
 
 void intraStore8x16Frame(std::uint8_t* dst, int stride, const std::int16_t* upper,
                          const std::int16_t* lower) {

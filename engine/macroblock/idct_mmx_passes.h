@@ -39,9 +39,9 @@ inline void idctRow(const std::int16_t* x, const std::int16_t* table, std::int32
 }
 
 // Four columns of row-pass results, written to `out`; rows are two registers
-// apart in both, as in a block. With `lowerZero` the caller knows rows 4..7 are zero and
-// leaves them unset: adding, subtracting or multiplying a zero changes nothing,
-// even with saturation.
+// apart in both, as in a block. With `lowerZero` the caller knows rows 4..7 are
+// zero and leaves them unset: adding, subtracting or multiplying a zero changes
+// nothing, even with saturation.
 template <bool lowerZero>
 inline void idctColumns4(const __m64* r, __m64* out) {
     const __m64 tg1 = _mm_set1_pi16(idct::tg1);

@@ -94,7 +94,8 @@ public:
     __m128i next() {
         __m128i result;
         if constexpr (hx && hy) {
-            result = fourSampleAverage(pairAverageOfTwoRows(s_, stride_), pairAverageOfTwoRows(s_ + stride_, stride_));
+            result = fourSampleAverage(pairAverageOfTwoRows(s_, stride_),
+                                       pairAverageOfTwoRows(s_ + stride_, stride_));
         } else if constexpr (hx || hy) {
             result = _mm_avg_epu8(loadTwoRows(s_, stride_), loadTwoRows(s_ + (hx ? 1 : stride_), stride_));
         } else {

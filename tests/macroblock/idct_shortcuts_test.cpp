@@ -21,7 +21,9 @@ struct alignas(16) Batch {
     std::int16_t v[batchBlocks * 64];
 };
 
-std::int16_t sat16(std::int64_t v) { return static_cast<std::int16_t>(std::clamp<std::int64_t>(v, -32768, 32767)); }
+std::int16_t sat16(std::int64_t v) {
+    return static_cast<std::int16_t>(std::clamp<std::int64_t>(v, -32768, 32767));
+}
 std::int32_t wrap32(std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v)); }
 std::int16_t mulhi(std::int16_t v, std::int16_t c) { return static_cast<std::int16_t>((v * c) >> 16); }
 
@@ -145,7 +147,9 @@ const Shape shapes[] = {
     {"first row only", [](std::mt19937& rng, std::int16_t* b) {
          for (int i = 0; i < 8; ++i) b[i] = rng() % 2 ? drawValue(rng) : 0;
      }},
-    {"one coefficient anywhere", [](std::mt19937& rng, std::int16_t* b) { b[drawPosition(rng, 0, 63)] = drawValue(rng); }},
+    {"one coefficient anywhere", [](std::mt19937& rng, std::int16_t* b) {
+         b[drawPosition(rng, 0, 63)] = drawValue(rng);
+     }},
     {"lower rows only", [](std::mt19937& rng, std::int16_t* b) {
          for (int i = 32; i < 64; ++i) b[i] = rng() % 4 == 0 ? drawValue(rng) : 0;
      }},
