@@ -95,10 +95,10 @@ bool allZero(const std::int16_t* v, int n) {
     return true;
 }
 
-// The shortcuts of the vector forms, so that every tier takes the same path for
-// the same block: nothing in the lower four rows leaves them zero after the row
-// pass (their rows are skipped), and a lone DC coefficient makes every column
-// the same, so one column is transformed and copied across.
+// Sparse blocks skip work, as in the vector forms: nothing in the lower four
+// rows leaves them zero after the row pass (their rows are skipped), and a lone
+// DC coefficient makes every column the same, so one column is transformed and
+// copied across. Both give exactly the bits of the full transform.
 void idctBlock(std::int16_t* block) {
     const bool lowerZero = allZero(block + 32, 32);
     if (lowerZero && allZero(block + 1, 31)) {
