@@ -19,7 +19,6 @@
 #include <dispex.h>
 
 #include <atomic>
-#include <map>
 #include <mutex>
 #include <string>
 

@@ -56,8 +56,6 @@ public:
     HRESULT STDMETHODCALLTYPE QuerySupported(REFGUID set, DWORD id, DWORD* support) override;
 
     bool IsConnected() const { return connection_.IsConnected(); }
-    // The first format type of the connection, for the output side.
-    const PinConnection& Connection() const { return connection_; }
 
 private:
     void DropAllocator();
