@@ -22,6 +22,7 @@
 #include "filter/pins/media_type.h"
 #include "filter/settings/filter_settings.h"
 #include "registry_helpers.h"
+#include "reconnecting_sink.h"
 #include "test_source_filter.h"
 #include "tests/support/corpus.h"
 #include "tests/support/picture_md5.h"
@@ -995,6 +996,42 @@ TEST_F(GraphTest, DamagedStreamsPlayToTheirEndWithoutHarm) {
         EXPECT_EQ(control_->Stop(), S_OK);
         for (const auto& frame : collector_->Frames()) EXPECT_EQ(frame.size(), std::size_t(stream.width()) * stream.height() * 2);
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(GraphTest, RenegotiationToTheStreamSizeWhenTheRendererAcceptsIt) {
+    // Upstream announces no size, so the first type has the default size; at the
+    // first sequence header the filter offers the stream's size again.
+    const tl::test::StreamInfo stream = tl::test::find_stream("prog420_cgop");
+    ComPtr<tl::test::ReconnectingSink> sink = tl::test::CreateReconnectingSink();
+    ASSERT_EQ(graph_->AddFilter(sink.Get(), L"sink"), S_OK);
+    ASSERT_EQ(graph_->ConnectDirect(&source_->Pin(), Pin(filter_.Get(), L"Video In").Get(), nullptr), S_OK);
+    ASSERT_EQ(graph_->ConnectDirect(Pin(filter_.Get(), L"Video Out").Get(), &sink->Pin(), nullptr), S_OK);
+    ASSERT_EQ(graph_.As(&control_), S_OK);
+    ASSERT_TRUE(SUCCEEDED(control_->Run()));
+    ASSERT_EQ(source_->Pin().Push(tl::test::read_file_bytes(stream.streamPath()), 4096), S_OK);
+    EXPECT_EQ(control_->Stop(), S_OK);
+
+    const std::vector<tl::MediaType> types = sink->Pin().Types();
+    ASSERT_EQ(types.size(), 2u);
+    const auto* first = types[0].FormatAs<VIDEOINFOHEADER2>();
+    const auto* second = types[1].FormatAs<VIDEOINFOHEADER2>();
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(first->bmiHeader.biWidth, 720);
+    EXPECT_EQ(second->bmiHeader.biWidth, stream.width());
+    EXPECT_EQ(second->bmiHeader.biHeight, stream.height());
+    EXPECT_EQ(second->dwPictAspectRatioX * 9, second->dwPictAspectRatioY * 11) << "11:9 from the stream";
+    EXPECT_EQ(second->AvgTimePerFrame, 400000);
+    EXPECT_TRUE(IsEqualGUID(types[1].Get().subtype, MEDIASUBTYPE_YUY2));
+    const std::vector<long> sizes = sink->Pin().SampleSizes();
+    ASSERT_EQ(int(sizes.size()), stream.frames());
+    for (const long size : sizes) EXPECT_EQ(size, long(stream.width()) * stream.height() * 2);
+    const tl::MediaType connected = OutputType();
+    EXPECT_EQ(connected.FormatAs<VIDEOINFOHEADER2>()->bmiHeader.biWidth, stream.width());
 }
 
 }  // namespace
