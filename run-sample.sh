@@ -13,5 +13,7 @@ mkdir -p "$OUT"
 cmake --preset native >/dev/null
 cmake --build --preset native --target tlvdec
 
-build/native/bin/tlvdec "$SAMPLE" --info -o "$OUT/pictures.yuv" | tee "$OUT/info.txt"
-echo "Decoded pictures (raw planar 4:2:0): $OUT/pictures.yuv"
+build/native/bin/tlvdec "$SAMPLE" --info -o "$OUT/pictures.yuv" --snapshot 10 "$OUT/picture10.bmp" |
+  tee "$OUT/info.txt"
+echo "Decoded pictures (raw planar 4:2:0, 352x576): $OUT/pictures.yuv"
+echo "Picture 10 as an image: $OUT/picture10.bmp"
