@@ -18,6 +18,9 @@ export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 [ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
 wine regsvr32 /s "$module" || exit 1
 rm -f "$shot"
+# Wine's desktop process belongs to the X display it started on; a prefix still
+# alive from a run on another (gone) display cannot open windows on this one.
+wineserver -w
 export wine_run tlvplay source_dir renderer shot grab
 xvfb-run -a -s "-screen 0 800x600x24" sh -c '
     "$wine_run" "$tlvplay" "$source_dir/tests/streams/intl_tff_ogop.m2v" --renderer "$renderer" --seconds 2 &
@@ -26,6 +29,7 @@ xvfb-run -a -s "-screen 0 800x600x24" sh -c '
     eval "$grab"
     wait $player'
 rc=$?
+wineserver -w
 echo "screenshot: $shot"
 [ $rc -eq 0 ] || { echo "FAIL: tlvplay --renderer $renderer exited $rc"; exit 1; }
 [ -s "$shot" ] || { echo "FAIL: no screenshot"; exit 1; }
