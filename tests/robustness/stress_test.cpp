@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <shared_mutex>
 #include <thread>
 #include <vector>
 
@@ -93,6 +94,20 @@ TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronis
     const auto deadline = std::chrono::steady_clock::now() + kHammerTime;
     auto running = [&] { return std::chrono::steady_clock::now() < deadline; };
 
+    // Like the filter, the test sends no streaming call while the decoder is
+    // stopped, and starts it again only when the calls in progress have
+    // returned (Uninit releases a waiting EndOfStream).
+    std::shared_mutex streaming;
+    std::atomic<bool> stopped{false};
+    auto streamingCall = [&](const auto& call) {
+        if (stopped) {
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+            return;
+        }
+        std::shared_lock<std::shared_mutex> lock(streaming);
+        if (!stopped) call();
+    };
+
     std::vector<std::thread> threads;
     for (std::uint32_t feeder = 0; feeder < 2; ++feeder) {
         threads.emplace_back([&, feeder] {
@@ -101,24 +116,24 @@ TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronis
             while (running()) {
                 const std::uint32_t flags = draw.below(8) == 0 ? sample_flag::data_discontinuity : 0;
                 CountedSample* s = CountedSample::make(counter, chunks[next], ReferenceTime(next) * 400000, flags);
-                decoder.Receive(s);  // refused while flushing or stopped; the reference is ours either way
+                streamingCall([&] { decoder.Receive(s); });  // refused while flushing; the reference is ours
                 s->release();
                 next = (next + 1) % chunks.size();
-                if (draw.below(40) == 0) decoder.Receive(nullptr);
+                if (draw.below(40) == 0) streamingCall([&] { decoder.Receive(nullptr); });
             }
         });
     }
     threads.emplace_back([&] {
         Draw draw(11);
         while (running()) {
-            decoder.Flush(true);
+            streamingCall([&] { decoder.Flush(true); });
             std::this_thread::sleep_for(std::chrono::microseconds(draw.below(3000)));
-            decoder.Flush(false);
+            streamingCall([&] { decoder.Flush(false); });
             std::this_thread::sleep_for(std::chrono::microseconds(draw.below(20000)));
         }
     });
     threads.emplace_back([&] {
-        while (running()) decoder.EndOfStream();
+        while (running()) streamingCall([&] { decoder.EndOfStream(); });
     });
     threads.emplace_back([&] {
         Draw draw(13);
@@ -136,8 +151,11 @@ TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronis
         Draw draw(17);
         while (running()) {
             std::this_thread::sleep_for(std::chrono::milliseconds(30 + draw.below(120)));
+            stopped = true;
             decoder.Uninit();
+            std::unique_lock<std::shared_mutex> lock(streaming);
             EXPECT_EQ(decoder.Init(&settings, &host), hr::ok);
+            stopped = false;
         }
     });
     for (std::thread& t : threads) t.join();
