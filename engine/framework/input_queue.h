@@ -22,8 +22,9 @@ public:
     InputQueue& operator=(const InputQueue&) = delete;
     ~InputQueue() { clear(); }
 
-    // Appends a sample with a reference of its own; null is the end-of-stream marker.
-    void push(InputSample* sample);
+    // Appends a sample with a reference of its own; null is the end-of-stream
+    // marker. Returns the marker's number (numbers grow from 1), or 0 for a sample.
+    std::uint64_t push(InputSample* sample);
 
     // Blocks until one of the three is signalled. Like a wait on several kernel
     // objects, the lowest wins when more are: wake, then sample, then layer-dirty.
@@ -37,17 +38,24 @@ public:
     // Drops every queued sample, then runs `underLock` and queues the
     // end-of-stream marker when it returns true, all under the queue lock, so
     // the worker cannot pop the marker before the caller's state change.
-    void discardAllAndMarkEnd(const std::function<bool()>& underLock);
+    // Returns the marker's number, or 0 when none was queued.
+    std::uint64_t discardAllAndMarkEnd(const std::function<bool()>& underLock);
+
+    // Number of the last end-of-stream marker the worker popped (0: none yet).
+    std::uint64_t poppedMarker();
 
     // Releases every queued sample and clears both events.
     void clear();
 
 private:
-    void pushLocked(InputSample* sample);
+    std::uint64_t pushLocked(InputSample* sample);
 
     std::mutex mutex_;
     std::condition_variable changed_;
     std::deque<InputSample*> entries_;
+    std::deque<std::uint64_t> markerNumbers_;  // of the queued markers, in queue order
+    std::uint64_t lastMarker_ = 0;
+    std::uint64_t poppedMarker_ = 0;
     bool wake_ = false;
     bool layerDirty_ = false;
 };
@@ -67,6 +75,26 @@ private:
     std::condition_variable changed_;
     bool set_ = false;
     std::uint64_t sets_ = 0;
+};
+
+// Which end-of-stream markers the worker is done with: a run that ends after
+// popping a marker publishes that marker's number once its last picture went
+// out. EndOfStream and the end of a flush wait for their own marker, so a run
+// that ended at an earlier one (a flush's, or a Receive(null)'s) cannot release
+// them before their pictures are delivered.
+class RunEnds {
+public:
+    void restart();
+    void ended(std::uint64_t marker);
+    void workerGone();
+    // True when the run of `marker` has ended or the worker is gone; false after the timeout.
+    bool waitFor(std::uint64_t marker, int milliseconds);
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::uint64_t done_ = 0;
+    bool gone_ = false;
 };
 
 }  // namespace tl

@@ -55,7 +55,8 @@ HResult VideoDecoder::Init(DecoderSettings* settings, DecoderHost* host) {
     settings_ = settings;
     host_ = host;
     queue_.clear();
-    loopEnded_.reset();
+    runEnds_.restart();
+    flushMarker_ = 0;
     workerEnded_.reset();
     flushing_ = false;
 
@@ -128,24 +129,25 @@ HResult VideoDecoder::Receive(InputSample* sample) {
 }
 
 HResult VideoDecoder::EndOfStream() {
-    loopEnded_.reset();
-    const HResult r = Receive(nullptr);
-    if (r != hr::ok) return r;
-    while (running_ && !loopEnded_.waitFor(kEndOfStreamWaitSliceMs)) {
+    if (flushing_) return hr::s_false;
+    if (!running_) return hr::vfw_e_wrong_state;
+    const std::uint64_t marker = queue_.push(nullptr);
+    while (running_ && !runEnds_.waitFor(marker, kEndOfStreamWaitSliceMs)) {
     }
     return hr::ok;
 }
 
 HResult VideoDecoder::Flush(bool begin) {
     if (begin) {
-        queue_.discardAllAndMarkEnd([this] {
-            loopEnded_.reset();
+        const std::uint64_t marker = queue_.discardAllAndMarkEnd([this] {
             const bool marked = !flushing_ && running_;
             flushing_ = true;
             return marked;
         });
+        if (marker) flushMarker_ = marker;
     } else {
-        loopEnded_.waitFor(kFlushEndTimeoutMs);
+        if (flushMarker_) runEnds_.waitFor(flushMarker_, kFlushEndTimeoutMs);
+        flushMarker_ = 0;
         flushing_ = false;
     }
     return hr::ok;
@@ -242,11 +244,12 @@ void VideoDecoder::workerMain() {
     if (!allocateBuffers()) {
         // Nothing can be decoded; let waiters see that the worker is gone.
         running_ = false;
-        loopEnded_.set();
+        runEnds_.workerGone();
         workerEnded_.set();
         return;
     }
     while (running_) runOnce();
+    runEnds_.workerGone();
     workerEnded_.set();
 }
 
@@ -276,7 +279,7 @@ void VideoDecoder::runOnce() {
     if (newerReference_) outputPicture(newerReference_);
     dropReferences();
     publishInfo();
-    loopEnded_.set();
+    runEnds_.ended(queue_.poppedMarker());
 }
 
 }  // namespace tl

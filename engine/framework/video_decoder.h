@@ -122,7 +122,8 @@ private:
     std::atomic<bool> running_{false};
     std::atomic<bool> flushing_{false};
     std::atomic<double> rate_{1.0};
-    ManualResetEvent loopEnded_;
+    RunEnds runEnds_;
+    std::uint64_t flushMarker_ = 0;  // the marker the current flush queued (0: none)
     ManualResetEvent workerEnded_;
     InputQueue queue_;
 

@@ -286,12 +286,11 @@ private:
 };
 
 // Found by the stress test: a flush that begins while an earlier run is still
-// ending returns from Flush(false) with its own end marker still queued; an
-// EndOfStream issued next is then released by the end of the flush's run, not
-// its own, and returns before the pictures it stands for are delivered (a
-// renderer would get them after its end of stream). Disabled until the decoder
-// object tells the end of each marker's run apart.
-TEST(DecoderStress, DISABLED_EndOfStreamAfterAFlushWaitsForItsOwnMarker) {
+// ending used to return from Flush(false) with its own end marker still queued;
+// an EndOfStream issued next was then released by the end of the flush's run,
+// not its own, and returned before the pictures it stands for were delivered (a
+// renderer would get them after its end of stream).
+TEST(DecoderStress, EndOfStreamAfterAFlushWaitsForItsOwnMarker) {
     Watchdog watchdog;
     const StreamInfo info = find_stream("prog420_cgop");
     const Bytes stream = read_file_bytes(info.streamPath());
