@@ -265,7 +265,9 @@ TEST_F(GraphTest, OutputTypesFollowThePriorityLists) {
         {L"YUY2,,bogus,yuy2, YV12", {&MEDIASUBTYPE_YUY2, &MEDIASUBTYPE_YUY2}},
     };
     for (const Case& c : cases) {
-        if (c.list) ASSERT_EQ(settings_->put_OutputTypesPriority(Bstr(c.list).Get()), S_OK);
+        if (c.list) {
+            ASSERT_EQ(settings_->put_OutputTypesPriority(Bstr(c.list).Get()), S_OK);
+        }
         ComPtr<IEnumMediaTypes> types;
         ASSERT_EQ(Pin(filter_.Get(), L"Video Out")->EnumMediaTypes(types.Out()), S_OK);
         std::vector<GUID> seen;
@@ -308,8 +310,12 @@ TEST_F(GraphTest, DenyListRefusesTheGrabberAndAllowListAdmitsIt) {
         EXPECT_EQ(graph_->ConnectDirect(out.Get(), FirstPin(grabber.Get(), PINDIR_INPUT).Get(), nullptr), c.expected);
         ComPtr<IPin> peer;
         EXPECT_EQ(out->ConnectedTo(peer.Out()), c.expected == S_OK ? S_OK : VFW_E_NOT_CONNECTED);
-        if (peer) ASSERT_EQ(graph_->Disconnect(out.Get()), S_OK);
-        if (peer) ASSERT_EQ(graph_->Disconnect(peer.Get()), S_OK);
+        if (peer) {
+            ASSERT_EQ(graph_->Disconnect(out.Get()), S_OK);
+        }
+        if (peer) {
+            ASSERT_EQ(graph_->Disconnect(peer.Get()), S_OK);
+        }
     }
 }
 
@@ -863,7 +869,9 @@ TEST_F(GraphTest, DxvaTypesAreOfferedFirstAndRefusedWithoutAnAccelerator) {
     types->Next(32, all, &count);
     EXPECT_EQ(count, 15u);
     for (ULONG i = 0; i < count; ++i) {
-        if (i < 8) EXPECT_EQ(all[i]->subtype.Data1 & 0xfffffff0u, 0x1b81be00u) << i;
+        if (i < 8) {
+            EXPECT_EQ(all[i]->subtype.Data1 & 0xfffffff0u, 0x1b81be00u) << i;
+        }
         tl::DeleteMediaType(all[i]);
     }
     ComPtr<IBaseFilter> grabber;

@@ -35,7 +35,9 @@ TEST(InputTypes, ConnectionCheckByMajorTypeAndSubtype) {
         bool h264 = !c.h264;
         VIDEOINFOHEADER2 format;
         EXPECT_EQ(tl::CheckInputConnectionType(mt, &h264, &format), c.expected);
-        if (c.expected == S_OK) EXPECT_EQ(h264, c.h264);
+        if (c.expected == S_OK) {
+            EXPECT_EQ(h264, c.h264);
+        }
     }
     AM_MEDIA_TYPE mt{};
     mt.majortype = MEDIATYPE_Video;

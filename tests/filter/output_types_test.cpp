@@ -89,7 +89,9 @@ TEST(OutputType, FormatIsFilledFromTheInputFormat) {
         ASSERT_TRUE(tl::MakeOutputType(c.code, input, {}, &type));
         const AM_MEDIA_TYPE& mt = type.Get();
         EXPECT_TRUE(IsEqualGUID(mt.majortype, MEDIATYPE_Video));
-        if (c.subtype) EXPECT_TRUE(IsEqualGUID(mt.subtype, *c.subtype));
+        if (c.subtype) {
+            EXPECT_TRUE(IsEqualGUID(mt.subtype, *c.subtype));
+        }
         EXPECT_TRUE(IsEqualGUID(mt.formattype, FORMAT_VideoInfo2));
         ASSERT_EQ(mt.cbFormat, sizeof(VIDEOINFOHEADER2));
         const auto* vih = type.FormatAs<VIDEOINFOHEADER2>();
