@@ -13,6 +13,9 @@ set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
+# The decoders we compare against, and ffmpeg to make the streams.
+. "$root/scripts/packages.sh"
+"$root/scripts/ensure-packages.sh" $TL_ORACLE_PACKAGES
 work="$here/work"
 
 runs=5
