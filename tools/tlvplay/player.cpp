@@ -157,7 +157,9 @@ PlayReport Fail(PlayReport report, const std::string& what, HRESULT hr) {
 
 }  // namespace
 
-PlayReport Play(const Options& options) {
+PlayReport Play(const Options& options) { return Play(options, nullptr, nullptr); }
+
+PlayReport Play(const Options& options, IBaseFilter* callersDecoder, ComPtr<IMediaControl>* running) {
     PlayReport report;
     std::string error;
     std::unique_ptr<MpegSource> stream = MpegSource::Open(options.input, &error);
@@ -176,9 +178,10 @@ PlayReport Play(const Options& options) {
     if (SUCCEEDED(hr)) hr = graph->AddFilter(source.Get(), L"Source");
     if (FAILED(hr)) return Fail(report, "cannot add the source filter", hr);
 
-    ComPtr<IBaseFilter> decoder;
-    hr = CoCreateInstance(kClsidFilterVideoDecoder, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                          decoder.OutVoid());
+    ComPtr<IBaseFilter> decoder(callersDecoder);
+    if (!decoder)
+        hr = CoCreateInstance(kClsidFilterVideoDecoder, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                              decoder.OutVoid());
     if (hr == REGDB_E_CLASSNOTREG) {
         report.error = "tlVideoDecoder.ax is not registered (regsvr32 tlVideoDecoder.ax)";
         return report;
@@ -250,7 +253,11 @@ PlayReport Play(const Options& options) {
     report.completed = code == EC_COMPLETE;
     report.decoderErrors = DecoderErrors(decoder.Get());
     report.outputType = ConnectionOf(decoderOut.Get());
-    control->Stop();
+    const bool leaveRunning = running && report.completed;
+    if (leaveRunning)
+        *running = control;
+    else
+        control->Stop();
     report.frames = options.renderer == Renderer::Grab ? long(counts->frames) : RendererFrames(renderer.Get());
     if (code != 0 && code != EC_COMPLETE) {
         report.error = "playback aborted (event " + HexResult(code) + ")";
