@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <iterator>
 
 #include "engine/framework/cpu_features.h"
 #include "engine/macroblock/kernel_tiers.h"
@@ -10,88 +11,62 @@
 namespace tl {
 namespace {
 
+using kernels::BlockStores;
 using kernels::MotionKernels;
 
 constexpr int tierCount = 5;
 
+// What one tier provides, from Plain up to SSE2; SSE3 uses the SSE2 kernels.
+struct TierKernels {
+    decltype(KernelSlots::idct) idct;
+    decltype(KernelSlots::scaleMatrix) scaleMatrix;
+    decltype(KernelSlots::clearBlock) clearBlock;
+    decltype(KernelSlots::clearFourBlocks) clearFourBlocks;
+    const BlockStores* stores;
+    const MotionKernels* motion;
+};
+
+namespace k = kernels;
+constexpr TierKernels tierKernels[] = {
+    {k::plain::idct, k::plain::scaleMatrix, k::plain::clearBlock, k::plain::clearFourBlocks, &k::plain::stores,
+     &k::plain::motion},
+    {k::mmx::idct, k::mmx::scaleMatrix, k::mmx::clearBlock, k::mmx::clearFourBlocks, &k::mmx::stores,
+     &k::mmx::motion},
+    {k::sse::idct, nullptr, nullptr, nullptr, nullptr, &k::sse::motion},
+    {k::sse2::idct, k::sse2::scaleMatrix, k::sse2::clearBlock, k::sse2::clearFourBlocks, &k::sse2::stores,
+     &k::sse2::motion},
+};
+
 // Entries a tier leaves empty keep the kernel of the tier below.
+template <class Fn>
+void overlay(Fn& slot, Fn kernel) {
+    if (kernel) slot = kernel;
+}
+
 template <class Fn, std::size_t n>
 void overlay(Fn (&slots)[n], const std::array<Fn, n>& tier) {
-    for (std::size_t i = 0; i < n; ++i) {
-        if (tier[i]) slots[i] = tier[i];
+    for (std::size_t i = 0; i < n; ++i) overlay(slots[i], tier[i]);
+}
+
+void overlay(KernelSlots& s, const TierKernels& t) {
+    overlay(s.idct, t.idct);
+    overlay(s.scaleMatrix, t.scaleMatrix);
+    overlay(s.clearBlock, t.clearBlock);
+    overlay(s.clearFourBlocks, t.clearFourBlocks);
+    if (const BlockStores* stores = t.stores) {
+        s.intraStore16Frame = stores->intraStore16Frame;
+        s.intraStore16Field = stores->intraStore16Field;
+        s.addResidual16Frame = stores->addResidual16Frame;
+        s.addResidual16Field = stores->addResidual16Field;
+        s.addResidual8 = stores->addResidual8;
+        s.intraStore8 = stores->intraStore8;
+        s.intraStore8x16Frame = stores->intraStore8x16Frame;
+        s.intraStore8x16Field = stores->intraStore8x16Field;
     }
-}
-
-void overlayMotion(KernelSlots& s, const MotionKernels& m) {
-    overlay(s.predictWide, m.predictWide);
-    overlay(s.predictNarrow, m.predictNarrow);
-    overlay(s.averageWide, m.averageWide);
-    overlay(s.averageNarrow, m.averageNarrow);
-}
-
-KernelSlots plainSlots() {
-    namespace k = kernels::plain;
-    KernelSlots s{};
-    s.idct = k::idct;
-    s.scaleMatrix = k::scaleMatrix;
-    s.clearBlock = k::clearBlock;
-    s.clearFourBlocks = k::clearFourBlocks;
-    s.intraStore16Frame = k::intraStore16Frame;
-    s.intraStore16Field = k::intraStore16Field;
-    s.addResidual16Frame = k::addResidual16Frame;
-    s.addResidual16Field = k::addResidual16Field;
-    s.addResidual8 = k::addResidual8;
-    s.intraStore8 = k::intraStore8;
-    s.intraStore8x16Frame = k::intraStore8x16Frame;
-    s.intraStore8x16Field = k::intraStore8x16Field;
-    overlayMotion(s, k::motion);
-    return s;
-}
-
-KernelSlots mmxSlots() {
-    namespace k = kernels::mmx;
-    KernelSlots s{};
-    s.idct = k::idct;
-    s.scaleMatrix = k::scaleMatrix;
-    s.clearBlock = k::clearBlock;
-    s.clearFourBlocks = k::clearFourBlocks;
-    s.intraStore16Frame = k::intraStore16Frame;
-    s.intraStore16Field = k::intraStore16Field;
-    s.addResidual16Frame = k::addResidual16Frame;
-    s.addResidual16Field = k::addResidual16Field;
-    s.addResidual8 = k::addResidual8;
-    s.intraStore8 = k::intraStore8;
-    s.intraStore8x16Frame = k::intraStore8x16Frame;
-    s.intraStore8x16Field = k::intraStore8x16Field;
-    overlayMotion(s, k::motion);
-    return s;
-}
-
-KernelSlots sseSlots() {
-    namespace k = kernels::sse;
-    KernelSlots s = mmxSlots();
-    s.idct = k::idct;
-    overlayMotion(s, k::motion);
-    return s;
-}
-
-KernelSlots sse2Slots() {
-    namespace k = kernels::sse2;
-    KernelSlots s = sseSlots();
-    s.idct = k::idct;
-    s.scaleMatrix = k::scaleMatrix;
-    s.clearBlock = k::clearBlock;
-    s.clearFourBlocks = k::clearFourBlocks;
-    s.intraStore16Frame = k::intraStore16Frame;
-    s.intraStore16Field = k::intraStore16Field;
-    s.addResidual16Frame = k::addResidual16Frame;
-    s.addResidual16Field = k::addResidual16Field;
-    s.addResidual8 = k::addResidual8;
-    s.intraStore8 = k::intraStore8;
-    s.intraStore8x16Frame = k::intraStore8x16Frame;
-    s.intraStore8x16Field = k::intraStore8x16Field;
-    overlayMotion(s, k::motion);
-    return s;
+    overlay(s.predictWide, t.motion->predictWide);
+    overlay(s.predictNarrow, t.motion->predictNarrow);
+    overlay(s.averageWide, t.motion->averageWide);
+    overlay(s.averageNarrow, t.motion->averageNarrow);
 }
 
 struct Tables {
@@ -101,7 +76,15 @@ struct Tables {
 // Every tier's table is built, whatever the processor: building only takes
 // function addresses, and tests compare the tiers the processor can run.
 const Tables& tables() {
-    static const Tables t = {{plainSlots(), mmxSlots(), sseSlots(), sse2Slots(), sse2Slots()}};
+    static const Tables t = [] {
+        Tables built{};
+        KernelSlots s{};
+        for (int tier = 0; tier < tierCount; ++tier) {
+            if (tier < static_cast<int>(std::size(tierKernels))) overlay(s, tierKernels[tier]);
+            built.byTier[tier] = s;
+        }
+        return built;
+    }();
     return t;
 }
 

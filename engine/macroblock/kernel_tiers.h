@@ -24,35 +24,31 @@ struct MotionKernels {
     std::array<KernelSlots::AverageFn, 16> averageNarrow;
 };
 
-// Declares the block kernels with the signatures of their slots.
-#define TL_BLOCK_KERNELS_16                                                                     \
+// The eight stores of transformed blocks into the picture, in the order of
+// their slots.
+struct BlockStores {
+    using StoreFn = decltype(KernelSlots::addResidual8);
+    using StorePairFn = decltype(KernelSlots::intraStore8x16Frame);
+    StoreFn intraStore16Frame, intraStore16Field, addResidual16Frame, addResidual16Field;
+    StoreFn addResidual8, intraStore8;
+    StorePairFn intraStore8x16Frame, intraStore8x16Field;
+};
+
+// Declares the kernels of a tier that provides all of them.
+#define TL_FULL_KERNEL_TIER                                                                     \
+    void idct(std::int16_t* blocks, int count);                                                 \
     void scaleMatrix(std::uint16_t* dst, const std::uint16_t* weights, int scale);              \
     void clearBlock(std::int16_t* block);                                                       \
     void clearFourBlocks(std::int16_t* blocks);                                                 \
-    void intraStore16Frame(std::uint8_t* dst, int stride, const std::int16_t* blocks);          \
-    void intraStore16Field(std::uint8_t* dst, int stride, const std::int16_t* blocks);          \
-    void addResidual16Frame(std::uint8_t* dst, int stride, const std::int16_t* blocks);         \
-    void addResidual16Field(std::uint8_t* dst, int stride, const std::int16_t* blocks);
-#define TL_BLOCK_KERNELS_8                                                                      \
-    void addResidual8(std::uint8_t* dst, int stride, const std::int16_t* block);                \
-    void intraStore8(std::uint8_t* dst, int stride, const std::int16_t* block);                 \
-    void intraStore8x16Frame(std::uint8_t* dst, int stride, const std::int16_t* upper,          \
-                             const std::int16_t* lower);                                        \
-    void intraStore8x16Field(std::uint8_t* dst, int stride, const std::int16_t* upper,          \
-                             const std::int16_t* lower);
+    extern const BlockStores stores;                                                            \
+    extern const MotionKernels motion;
 
 namespace plain {
-void idct(std::int16_t* blocks, int count);
-TL_BLOCK_KERNELS_16
-TL_BLOCK_KERNELS_8
-extern const MotionKernels motion;
+TL_FULL_KERNEL_TIER
 }  // namespace plain
 
 namespace mmx {
-void idct(std::int16_t* blocks, int count);
-TL_BLOCK_KERNELS_16
-TL_BLOCK_KERNELS_8
-extern const MotionKernels motion;
+TL_FULL_KERNEL_TIER
 }  // namespace mmx
 
 namespace sse {
@@ -61,13 +57,9 @@ extern const MotionKernels motion;
 }  // namespace sse
 
 namespace sse2 {
-void idct(std::int16_t* blocks, int count);
-TL_BLOCK_KERNELS_16
-TL_BLOCK_KERNELS_8
-extern const MotionKernels motion;
+TL_FULL_KERNEL_TIER
 }  // namespace sse2
 
-#undef TL_BLOCK_KERNELS_16
-#undef TL_BLOCK_KERNELS_8
+#undef TL_FULL_KERNEL_TIER
 
 }  // namespace tl::kernels
