@@ -3,7 +3,7 @@
 // instruction-set tier, looked up once per picture.
 //
 // Every kernel writes `height` rows of the output format's row size (clipped to
-// rowPitch) and nothing else: bytes between the row size and rowPitch keep what
+// |rowPitch|; RGB kernels also take a negative pitch, for bottom-up rows) and nothing else: bytes between the row size and rowPitch keep what
 // the sample held. Sources are read in steps of up to 16 pixels, which stays
 // inside planes allocated as the picture pool does (strides a multiple of 16,
 // spare rows and bytes after the last row); RGB kernels read one chroma sample

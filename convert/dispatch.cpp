@@ -52,12 +52,15 @@ void convert(const Picture& p, const ConversionContext& c, std::uint8_t* dst, in
     key.colorCorrection = !isRgb(format) && c.colorCorrection != 0;
     key.overlay = (format == OUTPUT_YUY2 || isRgb(format)) && c.overlayActive != 0 &&
                   c.overlaySurface != nullptr && c.overlayRowMask != nullptr;
-    const ConvertKernel kernel = findKernel(key, chooseSimdLevel(c.cpuFeatures, dst, rowPitch, format));
+    // A bottom-up picture is the same rows walked from the buffer's last row backwards.
+    const bool bottomUp = c.rgbBottomUp && isRgb(format);
+    std::uint8_t* firstRow = bottomUp ? dst + std::ptrdiff_t(p.height - 1) * rowPitch : dst;
+    const ConvertKernel kernel = findKernel(key, chooseSimdLevel(c.cpuFeatures, firstRow, rowPitch, format));
     if (kernel == nullptr) return;
 
     KernelArgs a;
-    a.dst = dst;
-    a.rowPitch = rowPitch;
+    a.dst = firstRow;
+    a.rowPitch = bottomUp ? -rowPitch : rowPitch;
     for (int i = 0; i < 3; ++i) a.planes[i] = p.planes[i];
     a.lumaStride = p.lumaStride;
     a.chromaStride = p.chromaStride;

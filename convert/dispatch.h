@@ -35,11 +35,13 @@ struct ConversionContext {
     const std::uint8_t* overlayRowMask = nullptr;
     const RgbMatrixBlock* rgbMatrix = nullptr;
     std::uint32_t cpuFeatures = 0;  // CPUID leaf 1 EDX layout, masked by the settings
+    // RGB rows are stored last row first, as in a bitmap whose height is positive.
+    bool rgbBottomUp = false;
 };
 
 // One call per output sample. rowPitch = sample buffer length / picture height.
-// Rows are written from the start of dst, rowPitch apart, each with the
-// format's row size (YV12: planes with pitches 2 * rowPitch / 3 and half of
+// Rows are written from the start of dst, rowPitch apart (RGB with
+// rgbBottomUp: from the last row of the buffer up), each with the format's row size (YV12: planes with pitches 2 * rowPitch / 3 and half of
 // that); nothing is written for YVYU, unknown formats or unusable arguments.
 void ConvertProgressive(const Picture& picture, const ConversionContext& context, std::uint8_t* dst,
                         int rowPitch);

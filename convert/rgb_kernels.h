@@ -3,6 +3,7 @@
 // the format's packing. Instantiated once per tier by rgb_<tier>.cpp.
 #pragma once
 #include <algorithm>
+#include <cstdlib>
 
 #include "convert/dispatch.h"
 #include "convert/kernel_select.h"
@@ -178,7 +179,7 @@ struct RgbOut {
 template <class T, VerticalClass C, ChromaLayout L, int Format, bool Overlay>
 void convertRgb(const KernelArgs& a) {
     constexpr bool sub = L != ChromaLayout::C444;
-    const int rowBytes = std::min(packedRowBytes(Format, a.width), a.rowPitch);
+    const int rowBytes = std::min(packedRowBytes(Format, a.width), std::abs(a.rowPitch));
     const RgbOut<T, Format, sub, false> plainOut(*a.matrix, nullptr);
     forEachRow<T, C, L == ChromaLayout::C420>(a, [&](int r, const auto& src) {
         std::uint8_t* d = a.dst + static_cast<std::ptrdiff_t>(r) * a.rowPitch;

@@ -1,4 +1,5 @@
 // Reference RGB kernels, one pixel at a time.
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -25,7 +26,7 @@ void storePixel(int format, const std::uint8_t bgrx[4], std::uint8_t* out) {
 void rgb(const KernelArgs& a, VerticalClass cls, ChromaLayout layout, int format, bool overlay) {
     using namespace reference;
     const PictureSamplers s = pictureSamplers(a, cls, layout);
-    const int rowBytes = std::min(packedRowBytes(format, a.width), a.rowPitch);
+    const int rowBytes = std::min(packedRowBytes(format, a.width), std::abs(a.rowPitch));
     const int pixelBytes = packedRowBytes(format, 1);
     std::vector<std::uint8_t> row(static_cast<std::size_t>(a.width) * 4);
     for (int r = 0; r < a.height; ++r) {

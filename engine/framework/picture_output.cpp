@@ -111,6 +111,7 @@ void VideoDecoder::convertInto(const Picture& picture, int mode, bool firstOfTwo
     context.overlaySurface = overlaySurface_;
     context.overlayRowMask = overlayRowMask_.empty() ? nullptr : overlayRowMask_.data();
     context.cpuFeatures = cpuFeatures_;
+    context.rgbBottomUp = connection_.height > 0;
     // A ProcAmp Set on another thread takes effect from the next conversion.
     procAmp_.copyMatrix(conversionMatrix_);
     context.rgbMatrix = &conversionMatrix_;

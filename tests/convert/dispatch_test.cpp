@@ -2,6 +2,8 @@
 // leave alone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "convert/procamp.h"
 #include "convert_test_support.h"
 #include "engine/framework/cpu_features.h"
@@ -160,6 +162,32 @@ TEST(Dispatch, AnyFeatureMaskGivesTheSameBytes) {
                     EXPECT_EQ(rows, first) << format << " features " << features << " +" << offset;
             }
     }
+}
+
+// Bottom-up RGB is the top-down picture with its rows in reverse order, at every
+// tier and vertical class; other formats ignore the request.
+TEST(Dispatch, BottomUpRgbReversesTheRows) {
+    using Converter = void (*)(const Picture&, const ConversionContext&, std::uint8_t*, int);
+    const Converter converters[] = {ConvertProgressive, ConvertWeave, ConvertSoftwareBob};
+    for (int format : {OUTPUT_RGB32, OUTPUT_RGB24, OUTPUT_RGB565, OUTPUT_RGB555, OUTPUT_YUY2})
+        for (Converter convert : converters)
+            for (std::uint32_t features : {kMmxSseSse2, cpu_bit::mmx}) {
+                Fixture f(40, 12, 1, format);
+                f.context.cpuFeatures = features;
+                const int pitch = 3 * 16 * 4;
+                const auto topDown = run(convert, f, pitch);
+                f.context.rgbBottomUp = true;
+                const auto bottomUp = run(convert, f, pitch);
+                const bool rgb = format != OUTPUT_YUY2;
+                for (int r = 0; r < 12; ++r) {
+                    const int from = rgb ? 11 - r : r;
+                    ASSERT_TRUE(std::equal(bottomUp.begin() + r * pitch, bottomUp.begin() + (r + 1) * pitch,
+                                           topDown.begin() + from * pitch))
+                        << format << " row " << r << " features " << features;
+                }
+                EXPECT_TRUE(std::equal(bottomUp.end() - TestBuffer::kGuard, bottomUp.end(),
+                                       topDown.end() - TestBuffer::kGuard));
+            }
 }
 
 TEST(Dispatch, TightRowPitch) {

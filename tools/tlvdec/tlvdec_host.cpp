@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cinttypes>
+#include <cstdlib>
 #include <vector>
 
 #include "convert/dispatch.h"
@@ -85,7 +86,9 @@ HResult TlvdecHost::changeOutputFormat(const std::int32_t size[2], const std::in
                                        const std::int32_t aspect[2], int chromaFormat, ReferenceTime) {
     std::lock_guard<std::mutex> lock(mutex_);
     format_.width = size[0];
-    format_.height = size[1];
+    // Files get RGB rows top-down, which a bitmap header says with a negative height.
+    const bool rgb = config_.format >= OUTPUT_RGB32 && config_.format <= OUTPUT_RGB555;
+    format_.height = rgb ? -size[1] : size[1];
     format_.aspectX = std::uint32_t(aspect[0]);
     format_.aspectY = std::uint32_t(aspect[1]);
     chromaFormat_ = chromaFormat;
@@ -105,10 +108,11 @@ OutputFormat TlvdecHost::connectionFormat() {
 }
 
 std::int32_t TlvdecHost::imageSize() const {
-    if (config_.format >= 0) return tightRowPitch(config_.format, format_.width) * format_.height;
+    const int rows = std::abs(format_.height);
+    if (config_.format >= 0) return tightRowPitch(config_.format, format_.width) * rows;
     Picture p;
     p.width = format_.width;
-    p.height = format_.height;
+    p.height = rows;
     p.chromaFormat = chromaFormat_;
     return planarImageSize(p);
 }
@@ -148,7 +152,7 @@ HResult TlvdecHost::deliver(OutputSample* sample) {
         k.bytes.assign(delivered->buffer(), delivered->buffer() + length);
         k.format = config_.format;
         k.width = format_.width;
-        k.height = format_.height;
+        k.height = std::abs(format_.height);
         k.rowPitch = k.height > 0 ? int(length / std::size_t(k.height)) : 0;
         kept_ = std::move(k);
     }
