@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "engine/framework/sample_flags.h"
-#include "fuzz/fuzz_check.h"
 
 namespace tl::fuzz {
 namespace {
@@ -98,41 +97,6 @@ std::vector<PlannedSample> CutIntoSamples(const std::uint8_t* data, std::size_t 
         at += n;
     }
     return samples;
-}
-
-std::atomic<long> CountedSample::liveReferences_{0};
-
-CountedSample* CountedSample::make(const PlannedSample& planned) { return new CountedSample(planned); }
-
-CountedSample::CountedSample(const PlannedSample& planned)
-    : bytes_(planned.bytes.empty() ? nullptr : new std::uint8_t[planned.bytes.size()]),
-      length_(std::int32_t(planned.bytes.size())),
-      start_(planned.start),
-      flags_(planned.flags) {
-    std::copy(planned.bytes.begin(), planned.bytes.end(), bytes_.get());
-    ++liveReferences_;
-}
-
-void CountedSample::addRef() {
-    FUZZ_CHECK(refs_.load() > 0, "reference taken on a released sample");
-    ++refs_;
-    ++liveReferences_;
-}
-
-void CountedSample::release() {
-    FUZZ_CHECK(refs_.load() > 0, "input sample released more often than referenced");
-    --liveReferences_;
-    if (--refs_ == 0) delete this;
-}
-
-InputSample::Properties CountedSample::properties() const {
-    FUZZ_CHECK(refs_.load() > 0, "properties of a released sample");
-    Properties p;
-    p.flags = flags_;
-    p.data = bytes_.get();
-    p.length = length_;
-    p.start = start_;
-    return p;
 }
 
 }  // namespace tl::fuzz

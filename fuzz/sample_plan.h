@@ -3,10 +3,8 @@
 // wrapped in video PES packets or packs, or cut at the container start codes
 // the input itself carries.
 #pragma once
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "engine/framework/host_interfaces.h"
@@ -35,28 +33,5 @@ struct PlannedSample {
 };
 
 std::vector<PlannedSample> CutIntoSamples(const std::uint8_t* data, std::size_t size, const CutPlan& plan);
-
-// An input sample whose payload sits in an allocation of exactly its size and
-// which counts the references held on all such samples, so the end of a run
-// can check that the decoder gave every one back.
-class CountedSample final : public InputSample {
-public:
-    static CountedSample* make(const PlannedSample& planned);
-    void addRef() override;
-    void release() override;
-    Properties properties() const override;
-    static long liveReferences() { return liveReferences_.load(); }
-
-private:
-    explicit CountedSample(const PlannedSample& planned);
-    ~CountedSample() = default;
-
-    std::atomic<int> refs_{1};
-    std::unique_ptr<std::uint8_t[]> bytes_;
-    std::int32_t length_;
-    ReferenceTime start_;
-    std::uint32_t flags_;
-    static std::atomic<long> liveReferences_;
-};
 
 }  // namespace tl::fuzz

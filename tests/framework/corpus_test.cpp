@@ -24,8 +24,8 @@ Decoded decode(const test::StreamInfo& stream, std::size_t chunk, std::uint32_t 
         seed = seed * 1664525u + 1013904223u;
         bytes[(seed >> 8) % bytes.size()] = std::uint8_t(seed >> 24);
     }
-    test::FakeSettings settings;
-    test::FakeHost host;
+    test::TestSettings settings;
+    test::RecordingHost host;
     host.format.interlaceFlags = 1;  // one woven sample per picture
     VideoDecoder decoder;
     EXPECT_EQ(decoder.Init(&settings, &host), hr::ok);

@@ -1,4 +1,4 @@
-// A decoder object wired to the fake settings, host and decoding path.
+// A decoder object wired to test settings, a recording host and the fake decoding path.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -6,15 +6,16 @@
 #include <vector>
 
 #include "engine/framework/video_decoder.h"
-#include "tests/framework/fake_host.h"
+#include "tests/framework/fake_path.h"
 #include "tests/framework/stream_writer.h"
-#include "tests/framework/test_samples.h"
+#include "tests/support/decoder_inputs.h"
+#include "tests/support/recording_host.h"
 
 namespace tl::test {
 
 struct DecoderRig {
-    FakeSettings settings;
-    FakeHost host;
+    TestSettings settings;
+    RecordingHost host;
     FakePath* path;
     VideoDecoder decoder;
 

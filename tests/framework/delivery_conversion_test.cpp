@@ -13,9 +13,9 @@
 #include "engine/framework/cpu_features.h"
 #include "engine/framework/decoding_path.h"
 #include "engine/framework/video_decoder.h"
-#include "tests/framework/fake_host.h"
+#include "tests/framework/fake_path.h"
 #include "tests/framework/stream_writer.h"
-#include "tests/framework/test_samples.h"
+#include "tests/support/decoder_inputs.h"
 
 namespace tl {
 namespace {
@@ -45,13 +45,7 @@ public:
     HResult decodePicture(BitReader& reader, const StreamState&, const PictureTargets& targets) override {
         Picture& p = *targets.current;
         fillPlanes(p.planes[0], p.lumaStride, p.planes[1], p.planes[2], p.chromaStride);
-        for (;;) {
-            const HResult r = reader.nextStartCode();
-            if (r != hr::ok) return r;
-            const std::uint32_t code = reader.cache & 0xFF;
-            if (code < 0x01 || code > 0xAF) return kPictureFinished;
-            reader.skipBits(8);
-        }
+        return test::skipSlices(reader);
     }
     std::uint32_t errors() const override { return 0; }
     void resetErrors() override {}
@@ -116,8 +110,8 @@ struct ProcAmpValues {
 };
 
 Delivered deliverPattern(OutputSubtype subtype, int format, int matrixCoefficients, ProcAmpValues values) {
-    test::FakeSettings settings;
-    test::FakeHost host;
+    test::TestSettings settings;
+    test::RecordingHost host;
     host.format.subtype = subtype;
     host.format.width = kWidth;
     host.format.height = kHeight;
@@ -191,8 +185,8 @@ TEST(DeliveryConversion, ProcAmpAnswersOnlyOnRgbConnections) {
     for (const Case c : {Case{OutputSubtype::YUY2, false}, Case{OutputSubtype::YV12, false},
                          Case{OutputSubtype::Planar, false}, Case{OutputSubtype::RGB32, true},
                          Case{OutputSubtype::RGB555, true}}) {
-        test::FakeSettings settings;
-        test::FakeHost host;
+        test::TestSettings settings;
+        test::RecordingHost host;
         host.format.subtype = c.subtype;
         host.format.width = kWidth;
         host.format.height = kHeight;

@@ -4,7 +4,7 @@
 
 #include "engine/framework/quant_tables.h"
 #include "tests/framework/stream_writer.h"
-#include "tests/framework/test_samples.h"
+#include "tests/framework/chunk_source.h"
 
 namespace tl {
 namespace {

@@ -9,8 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/robustness/robustness_rig.h"
+#include "tests/robustness/intact_pictures.h"
 #include "tests/support/corpus.h"
+#include "tests/support/decode_samples.h"
 
 namespace tl::test {
 namespace {

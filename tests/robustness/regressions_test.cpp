@@ -7,18 +7,13 @@
 #include "engine/framework/headers.h"
 #include "engine/framework/video_decoder.h"
 #include "tests/framework/stream_writer.h"
-#include "tests/robustness/robustness_rig.h"
 #include "tests/support/corpus.h"
+#include "tests/support/decoder_inputs.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/stream_cuts.h"
 
 namespace tl::test {
 namespace {
-
-std::vector<std::size_t> offsetsOf(const Bytes& stream, std::uint8_t code) {
-    std::vector<std::size_t> out;
-    for (const StartCode& c : findStartCodes(stream))
-        if (c.code == code) out.push_back(c.offset);
-    return out;
-}
 
 std::uint32_t bitsAt(const Bytes& b, std::size_t bit, int count) {
     std::uint32_t v = 0;
@@ -35,7 +30,7 @@ void setBits(Bytes& b, std::size_t bit, int count, std::uint32_t value) {
 
 void feed(VideoDecoder& decoder, ReferenceCounter& counter, const Bytes& bytes) {
     for (const Bytes& chunk : cutIntoChunks(bytes, 4096)) {
-        CountedSample* s = CountedSample::make(counter, chunk);
+        TestSample* s = TestSample::make(chunk, kNoTime, 0, &counter);
         ASSERT_EQ(decoder.Receive(s), hr::ok);
         s->release();
     }
@@ -64,10 +59,10 @@ TEST(Regressions, SequenceHeaderCutInsideItsMatrixKeepsTheOldSize) {
     const Bytes cutHeader = cut(w.data(), 0, 12 + 10);  // start code, fields, ten matrix bytes
 
     ReferenceCounter counter;
-    WeaveSettings settings;
-    DigestHost host;
-    host.width = 720;
-    host.height = 576;
+    TestSettings settings(2);
+    RecordingHost host;
+    host.format.width = 720;
+    host.format.height = 576;
     host.refuseFormatChange = true;
     {
         VideoDecoder decoder;
@@ -88,7 +83,7 @@ TEST(Regressions, SequenceHeaderCutInsideItsMatrixKeepsTheOldSize) {
     }
     EXPECT_EQ(host.deliveries().size(), offsetsOf(cut(stream, 0, sequences[2]), 0x00).size());
     EXPECT_EQ(counter.live.load(), 0);
-    EXPECT_EQ(host.liveOutputSamples(), 0);
+    EXPECT_EQ(host.liveSamples(), 0);
 }
 
 // A sequence extension repeated with a large bit_rate_extension used to add
@@ -112,8 +107,9 @@ TEST(Regressions, RepeatedSequenceExtensionSetsTheBitRateOnce) {
     ASSERT_NE(bitRate, 0u);
 
     ReferenceCounter counter;
-    WeaveSettings settings;
-    DigestHost host;
+    TestSettings settings(2);
+    RecordingHost host;
+    host.keepDigests = true;
     {
         VideoDecoder decoder;
         ASSERT_EQ(decoder.Init(&settings, &host), hr::ok);

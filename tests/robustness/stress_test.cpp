@@ -20,8 +20,10 @@
 #include "engine/framework/input_queue.h"
 #include "engine/framework/sample_flags.h"
 #include "engine/framework/video_decoder.h"
-#include "tests/robustness/robustness_rig.h"
 #include "tests/support/corpus.h"
+#include "tests/support/decoder_inputs.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/stream_cuts.h"
 
 namespace tl::test {
 namespace {
@@ -71,13 +73,6 @@ private:
     std::uint32_t state_;
 };
 
-std::vector<std::size_t> offsetsOf(const Bytes& stream, std::uint8_t code) {
-    std::vector<std::size_t> out;
-    for (const StartCode& c : findStartCodes(stream))
-        if (c.code == code) out.push_back(c.offset);
-    return out;
-}
-
 TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronise) {
     Watchdog watchdog;
     const StreamInfo info = find_stream("prog420_cgop");
@@ -86,8 +81,9 @@ TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronis
     const std::vector<Bytes> chunks = cutIntoChunks(stream, 3000);
 
     ReferenceCounter counter;
-    WeaveSettings settings;
-    DigestHost host;
+    TestSettings settings(2);
+    RecordingHost host;
+    host.keepDigests = true;
     VideoDecoder decoder;
     ASSERT_EQ(decoder.Init(&settings, &host), hr::ok);
 
@@ -115,7 +111,7 @@ TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronis
             std::size_t next = draw.below(std::uint32_t(chunks.size()));
             while (running()) {
                 const std::uint32_t flags = draw.below(8) == 0 ? sample_flag::data_discontinuity : 0;
-                CountedSample* s = CountedSample::make(counter, chunks[next], ReferenceTime(next) * 400000, flags);
+                TestSample* s = TestSample::make(chunks[next], ReferenceTime(next) * 400000, flags, &counter);
                 streamingCall([&] { decoder.Receive(s); });  // refused while flushing; the reference is ours
                 s->release();
                 next = (next + 1) % chunks.size();
@@ -174,7 +170,7 @@ TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronis
     host.clearDeliveries();
     const std::size_t midGroup = pictures[3];
     for (const Bytes& chunk : cutIntoChunks(cut(stream, midGroup, sequences[2]), 3000)) {
-        CountedSample* s = CountedSample::make(counter, chunk);
+        TestSample* s = TestSample::make(chunk, kNoTime, 0, &counter);
         EXPECT_EQ(decoder.Receive(s), hr::ok);
         s->release();
     }
@@ -189,14 +185,14 @@ TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronis
     // EndOfStreamAfterAFlushWaitsForItsOwnMarker); the pictures still come.
     while (host.deliveries().size() < count) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    const std::vector<DeliveredPicture> delivered = host.deliveries();
+    const std::vector<Delivery> delivered = host.deliveries();
     ASSERT_EQ(delivered.size(), count);
     EXPECT_TRUE(delivered[0].flags & sample_flag::data_discontinuity);
     for (std::size_t i = 0; i < count; ++i) EXPECT_EQ(delivered[i].md5, reference[first + i]) << "picture " << first + i;
 
     decoder.Uninit();
     EXPECT_EQ(counter.live.load(), 0) << "input sample references kept after Uninit";
-    EXPECT_EQ(host.liveOutputSamples(), 0);
+    EXPECT_EQ(host.liveSamples(), 0);
     EXPECT_GT(counter.made.load(), 100);
 }
 
@@ -234,57 +230,6 @@ private:
     bool entered_ = false;
 };
 
-// The digest host, with deliveries that wait at a gate.
-class GatedHost final : public DecoderHost {
-public:
-    explicit GatedHost(Gate& gate) : gate_(gate) {}
-    HResult changeOutputFormat(const std::int32_t size[2], const std::int32_t codedSize[2],
-                               const std::int32_t aspect[2], int chromaFormat, ReferenceTime framePeriod) override {
-        return inner.changeOutputFormat(size, codedSize, aspect, chromaFormat, framePeriod);
-    }
-    HResult changeAspectRatio(const std::int32_t aspect[2]) override { return inner.changeAspectRatio(aspect); }
-    HResult getDeliveryBuffer(OutputSample** sample, ReferenceTime* start, ReferenceTime* stop,
-                              std::uint32_t flags) override {
-        return inner.getDeliveryBuffer(sample, start, stop, flags);
-    }
-    HResult deliver(OutputSample* sample) override {
-        gate_.passThrough();
-        return inner.deliver(sample);
-    }
-    OutputFormat connectionFormat() override { return inner.connectionFormat(); }
-    ClassId downstreamFilterClassId() override { return inner.downstreamFilterClassId(); }
-
-    DigestHost inner;
-
-private:
-    Gate& gate_;
-};
-
-// Weave settings whose per-picture refresh waits at a gate: the worker reads
-// them at the start of every header pass, before it takes the next sample.
-class GatedSettings final : public DecoderSettings {
-public:
-    explicit GatedSettings(Gate& gate) : gate_(gate) {}
-    std::int32_t frameSkippingToleranceMs() override { return inner_.frameSkippingToleranceMs(); }
-    bool cpuFeatureSSE() override { return inner_.cpuFeatureSSE(); }
-    bool cpuFeatureSSE2() override { return inner_.cpuFeatureSSE2(); }
-    bool cpuFeatureSSE3() override { return inner_.cpuFeatureSSE3(); }
-    bool alwaysDeinterlace() override {
-        gate_.passThrough();
-        return inner_.alwaysDeinterlace();
-    }
-    bool colorCorrection() override { return inner_.colorCorrection(); }
-    int deinterlace() override { return inner_.deinterlace(); }
-    std::int32_t aspectRatioX() override { return inner_.aspectRatioX(); }
-    std::int32_t aspectRatioY() override { return inner_.aspectRatioY(); }
-    bool frameSkipping() override { return inner_.frameSkipping(); }
-    ReferenceTime rendererLateness() override { return inner_.rendererLateness(); }
-
-private:
-    Gate& gate_;
-    WeaveSettings inner_;
-};
-
 // Found by the stress test: a flush that begins while an earlier run is still
 // ending used to return from Flush(false) with its own end marker still queued;
 // an EndOfStream issued next was then released by the end of the flush's run,
@@ -300,15 +245,17 @@ TEST(DecoderStress, EndOfStreamAfterAFlushWaitsForItsOwnMarker) {
     ReferenceCounter counter;
     auto feed = [&](VideoDecoder& decoder, const Bytes& bytes) {
         for (const Bytes& chunk : cutIntoChunks(bytes, 3000)) {
-            CountedSample* s = CountedSample::make(counter, chunk);
+            TestSample* s = TestSample::make(chunk, kNoTime, 0, &counter);
             EXPECT_EQ(decoder.Receive(s), hr::ok);
             s->release();
         }
     };
 
     Gate deliveries, refresh;
-    GatedHost host(deliveries);
-    GatedSettings settings(refresh);
+    RecordingHost host;
+    host.beforeDeliver = [&] { deliveries.passThrough(); };
+    TestSettings settings(2);
+    settings.onRefresh = [&] { refresh.passThrough(); };
     VideoDecoder decoder;
     ASSERT_EQ(decoder.Init(&settings, &host), hr::ok);
 
@@ -326,14 +273,14 @@ TEST(DecoderStress, EndOfStreamAfterAFlushWaitsForItsOwnMarker) {
     decoder.Flush(false);
     refresh.waitUntilEntered();
 
-    host.inner.clearDeliveries();
+    host.clearDeliveries();
     feed(decoder, cut(stream, sequences[1], sequences[2]));
     std::thread release([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));  // EndOfStream has queued its marker
         refresh.open();
     });
     ASSERT_EQ(decoder.EndOfStream(), hr::ok);
-    const std::size_t shown = host.inner.deliveries().size();
+    const std::size_t shown = host.deliveries().size();
     release.join();
 
     std::size_t inGroup = 0;

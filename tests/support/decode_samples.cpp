@@ -1,0 +1,33 @@
+#include "tests/support/decode_samples.h"
+
+#include "engine/framework/video_decoder.h"
+#include "tests/support/decoder_inputs.h"
+
+namespace tl::test {
+
+DecodeResult decodeSamples(const std::vector<Bytes>& samples) {
+    DecodeResult result;
+    ReferenceCounter counter;
+    TestSettings settings(2);
+    RecordingHost host;
+    host.keepDigests = true;
+    {
+        VideoDecoder decoder;
+        if (decoder.Init(&settings, &host) != hr::ok) return result;
+        for (const Bytes& bytes : samples) {
+            TestSample* s = TestSample::make(bytes, kNoTime, 0, &counter);
+            decoder.Receive(s);
+            s->release();
+        }
+        decoder.EndOfStream();
+        result.errors = decoder.streamInfo().errors;
+        decoder.Uninit();
+    }
+    result.pictures = host.deliveries();
+    result.digests = host.digests();
+    result.referencesLeft = counter.live.load();
+    result.outputSamplesLeft = host.liveSamples();
+    return result;
+}
+
+}  // namespace tl::test
