@@ -61,7 +61,8 @@ struct VectorAdd {
     static V apply(const std::uint8_t* dst, int stride, V low, V high) {
         const V zero = Ops::zero();
         const V p = Ops::load(dst, stride);
-        return Ops::packus16(Ops::adds16(Ops::unpacklo8(p, zero), low), Ops::adds16(Ops::unpackhi8(p, zero), high));
+        return Ops::packus16(Ops::adds16(Ops::unpacklo8(p, zero), low),
+                             Ops::adds16(Ops::unpackhi8(p, zero), high));
     }
 };
 

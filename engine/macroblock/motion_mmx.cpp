@@ -1,63 +1,97 @@
 // Motion-compensation kernels on 64-bit registers without byte averaging: every
-// half-sample and two-source average is formed in 16-bit lanes. Blocks are
-// done in 8-column strips, each strip top to bottom.
-#include <cstddef>
-#include <utility>
+// half-sample and two-source average is formed exactly in 16-bit lanes. Blocks
+// are done in 8-column strips, each strip top to bottom.
+#include <type_traits>
 
-#include "engine/macroblock/kernel_tiers.h"
-#include "engine/macroblock/motion_mmx_lanes.h"
+#include "engine/macroblock/block_ops_mmx.h"
+#include "engine/macroblock/motion_kernels.h"
 
 namespace tl::kernels::mmx {
 namespace {
 
-// Index 2 * vertical half + horizontal half.
-template <int width, std::size_t index>
-void predict(std::uint8_t* dst, const std::uint8_t* src, int stride, int height) {
-    constexpr int hx = index & 1, hy = index >> 1;
-    for (int x = 0; x < width; x += 8) {
-        std::uint8_t* d = dst + x;
-        if constexpr (index == 0) {
-            const std::uint8_t* s = src + x;
-            for (int y = 0; y < height; ++y, s += stride, d += stride) store8(d, load8(s));
+using Ops = MmxOps;
+
+struct Words {
+    __m64 low, high;
+};
+
+Words widen(__m64 v) { return {Ops::unpacklo8(v, Ops::zero()), Ops::unpackhi8(v, Ops::zero())}; }
+
+Words addWords(Words a, Words b) { return {Ops::add16(a.low, b.low), Ops::add16(a.high, b.high)}; }
+
+// (sum + bias) >> shift per lane.
+template <int bias, int shift>
+Words roundWords(Words sum) {
+    const __m64 b = Ops::set16(bias);
+    return {Ops::srl16<shift>(Ops::add16(sum.low, b)), Ops::srl16<shift>(Ops::add16(sum.high, b))};
+}
+
+// (a + b + 1) >> 1 per lane.
+Words averageWords(Words a, Words b) { return roundWords<1, 1>(addWords(a, b)); }
+
+// The rows of an 8-wide prediction at half-sample position (hx, hy), top to
+// bottom. With a vertical half the lower row's terms (its horizontal pair sums
+// for both halves) are kept for the next row, so each source row is read and
+// widened once. Both halves add all four neighbours before one rounding shift.
+template <int hx, int hy>
+class WordRows {
+public:
+    WordRows(const std::uint8_t* src, int stride) : s_(src), stride_(stride) {
+        if constexpr (hy != 0) below_ = term(s_);
+    }
+
+    Words next() {
+        Words result;
+        if constexpr (hy != 0) {
+            const Words above = below_;
+            below_ = term(s_ + stride_);
+            if constexpr (hx != 0) {
+                result = roundWords<2, 2>(addWords(above, below_));
+            } else {
+                result = averageWords(above, below_);
+            }
+        } else if constexpr (hx != 0) {
+            result = averageWords(widen(Ops::load(s_)), widen(Ops::load(s_ + 1)));
         } else {
-            WordRows<hx, hy> rows(src + x, stride);
-            for (int y = 0; y < height; ++y, d += stride) store8(d, narrow(rows.next()));
+            result = widen(Ops::load(s_));
+        }
+        s_ += stride_;
+        return result;
+    }
+
+private:
+    Words term(const std::uint8_t* s) const {
+        if constexpr (hx != 0) {
+            return addWords(widen(Ops::load(s)), widen(Ops::load(s + 1)));
+        } else {
+            return widen(Ops::load(s));
         }
     }
-    _mm_empty();
-}
 
-// Index 8 * v1 + 4 * h1 + 2 * v2 + h2.
-template <int width, std::size_t index>
-void average(const std::uint8_t* src1, const std::uint8_t* src2, std::uint8_t* dst, int stride,
-             int height) {
-    constexpr int h1 = (index >> 2) & 1, v1 = index >> 3, h2 = index & 1, v2 = (index >> 1) & 1;
-    for (int x = 0; x < width; x += 8) {
-        WordRows<h1, v1> first(src1 + x, stride);
-        WordRows<h2, v2> second(src2 + x, stride);
-        std::uint8_t* d = dst + x;
-        for (int y = 0; y < height; ++y, d += stride) store8(d, narrow(averageWords(first.next(), second.next())));
+    const std::uint8_t* s_;
+    int stride_;
+    Words below_{};
+};
+
+// The copy moves bytes; everything else goes through 16-bit lanes.
+struct WordFamily {
+    static constexpr int columns = 8;
+    static constexpr int rows = 1;
+    template <int hx, int hy>
+    using PredictRows = std::conditional_t<hx || hy, WordRows<hx, hy>, ByteRows<Ops, 0, 0>>;
+    template <int hx, int hy>
+    using AverageRows = WordRows<hx, hy>;
+
+    static Words average(Words a, Words b) { return averageWords(a, b); }
+    static void store(std::uint8_t* p, int stride, Words w) {
+        Ops::store(p, stride, Ops::packus16(w.low, w.high));
     }
-    _mm_empty();
-}
-
-template <int width, std::size_t... i>
-constexpr std::array<KernelSlots::PredictFn, 4> predictTable(std::index_sequence<i...>) {
-    return {{&predict<width, i>...}};
-}
-
-template <int width, std::size_t... i>
-constexpr std::array<KernelSlots::AverageFn, 16> averageTable(std::index_sequence<i...>) {
-    return {{&average<width, i>...}};
-}
+    static void store(std::uint8_t* p, int stride, __m64 v) { Ops::store(p, stride, v); }
+    static void finish() { Ops::finish(); }
+};
 
 }  // namespace
 
-constexpr MotionKernels motion = {
-    predictTable<16>(std::make_index_sequence<4>()),
-    predictTable<8>(std::make_index_sequence<4>()),
-    averageTable<16>(std::make_index_sequence<16>()),
-    averageTable<8>(std::make_index_sequence<16>()),
-};
+constexpr MotionKernels motion = motionKernels<FamilyKernels<WordFamily, 16>, FamilyKernels<WordFamily, 8>>();
 
 }  // namespace tl::kernels::mmx

@@ -1,9 +1,6 @@
 // Reference motion-compensation kernels: one template per family, instantiated
 // for every half-sample position so that no kernel branches per sample.
-#include <cstddef>
-#include <utility>
-
-#include "engine/macroblock/kernel_tiers.h"
+#include "engine/macroblock/motion_kernels.h"
 
 namespace tl::kernels::plain {
 namespace {
@@ -22,46 +19,34 @@ int sample(const std::uint8_t* s, int stride) {
     }
 }
 
-// Index 2 * vertical half + horizontal half.
-template <int width, std::size_t index>
-void predict(std::uint8_t* dst, const std::uint8_t* src, int stride, int height) {
-    constexpr int hx = index & 1, hy = index >> 1;
-    for (int y = 0; y < height; ++y, src += stride, dst += stride) {
-        for (int x = 0; x < width; ++x) dst[x] = static_cast<std::uint8_t>(sample<hx, hy>(src + x, stride));
-    }
-}
-
-// Index 8 * v1 + 4 * h1 + 2 * v2 + h2.
-template <int width, std::size_t index>
-void average(const std::uint8_t* src1, const std::uint8_t* src2, std::uint8_t* dst, int stride,
-             int height) {
-    constexpr int h1 = (index >> 2) & 1, v1 = index >> 3, h2 = index & 1, v2 = (index >> 1) & 1;
-    for (int y = 0; y < height; ++y, src1 += stride, src2 += stride, dst += stride) {
-        for (int x = 0; x < width; ++x) {
-            const int p = sample<h1, v1>(src1 + x, stride);
-            const int q = sample<h2, v2>(src2 + x, stride);
-            dst[x] = static_cast<std::uint8_t>((p + q + 1) >> 1);
+template <int width>
+struct Kernels {
+    // Index 2 * vertical half + horizontal half.
+    template <std::size_t index>
+    static void predict(std::uint8_t* dst, const std::uint8_t* src, int stride, int height) {
+        constexpr int hx = index & 1, hy = index >> 1;
+        for (int y = 0; y < height; ++y, src += stride, dst += stride) {
+            for (int x = 0; x < width; ++x) dst[x] = static_cast<std::uint8_t>(sample<hx, hy>(src + x, stride));
         }
     }
-}
 
-template <int width, std::size_t... i>
-constexpr std::array<KernelSlots::PredictFn, 4> predictTable(std::index_sequence<i...>) {
-    return {{&predict<width, i>...}};
-}
-
-template <int width, std::size_t... i>
-constexpr std::array<KernelSlots::AverageFn, 16> averageTable(std::index_sequence<i...>) {
-    return {{&average<width, i>...}};
-}
+    // Index 8 * v1 + 4 * h1 + 2 * v2 + h2.
+    template <std::size_t index>
+    static void average(const std::uint8_t* src1, const std::uint8_t* src2, std::uint8_t* dst, int stride,
+                        int height) {
+        constexpr int h1 = (index >> 2) & 1, v1 = index >> 3, h2 = index & 1, v2 = (index >> 1) & 1;
+        for (int y = 0; y < height; ++y, src1 += stride, src2 += stride, dst += stride) {
+            for (int x = 0; x < width; ++x) {
+                const int p = sample<h1, v1>(src1 + x, stride);
+                const int q = sample<h2, v2>(src2 + x, stride);
+                dst[x] = static_cast<std::uint8_t>((p + q + 1) >> 1);
+            }
+        }
+    }
+};
 
 }  // namespace
 
-constexpr MotionKernels motion = {
-    predictTable<16>(std::make_index_sequence<4>()),
-    predictTable<8>(std::make_index_sequence<4>()),
-    averageTable<16>(std::make_index_sequence<16>()),
-    averageTable<8>(std::make_index_sequence<16>()),
-};
+constexpr MotionKernels motion = motionKernels<Kernels<16>, Kernels<8>>();
 
 }  // namespace tl::kernels::plain
