@@ -251,6 +251,15 @@ PlayReport Play(const Options& options, IBaseFilter* callersDecoder, ComPtr<IMed
     }
     report.seconds = double(GetTickCount64() - started) / 1000.0;
     report.completed = code == EC_COMPLETE;
+    // A stream shorter than the time asked for leaves its last picture on the
+    // renderer's window until the time is up.
+    if (report.completed && options.seconds > 0 && options.renderer != Renderer::Grab &&
+        options.renderer != Renderer::Null) {
+        while (GetTickCount64() - started < limit) {
+            DispatchWindowMessages();
+            Sleep(kWaitSliceMs);
+        }
+    }
     report.decoderErrors = DecoderErrors(decoder.Get());
     report.outputType = ConnectionOf(decoderOut.Get());
     const bool leaveRunning = running && report.completed;
