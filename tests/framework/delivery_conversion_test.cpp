@@ -93,6 +93,7 @@ std::vector<std::uint8_t> convertDirectly(int format, const RgbMatrixBlock& matr
     context.chromaFormat = 1;
     context.rgbMatrix = &matrix;
     context.cpuFeatures = cpuFeatureWord();
+    context.rgbBottomUp = true;  // the host's connection has a positive height
     const int pitch = tightRowPitch(format, kWidth);
     std::vector<std::uint8_t> out(std::size_t(pitch) * kHeight);
     ConvertProgressive(p, context, out.data(), pitch);

@@ -6,11 +6,12 @@
 
 #include "engine/framework/sample_flags.h"
 #include "tests/framework/decoder_rig.h"
+#include "tests/support/stream_cuts.h"
 
 namespace tl {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using test::Bytes;
 using test::DecoderRig;
 
 Bytes pesPacket(const Bytes& payload, bool mpeg2 = true) {
@@ -34,20 +35,12 @@ Bytes packed(const Bytes& pes, bool systemHeader = false) {
     return b;
 }
 
-std::vector<Bytes> cut(const Bytes& stream, std::size_t chunk) {
-    std::vector<Bytes> out;
-    for (std::size_t i = 0; i < stream.size(); i += chunk)
-        out.emplace_back(stream.begin() + std::ptrdiff_t(i),
-                         stream.begin() + std::ptrdiff_t(std::min(stream.size(), i + chunk)));
-    return out;
-}
-
 TEST(SampleInput, AnyChunkingGivesTheSamePictures) {
     const Bytes stream = test::buildStream("IPBBPBB");
     for (std::size_t chunk : {1u, 2u, 3u, 5u, 7u, 64u, 100000u}) {
         DecoderRig rig;
         rig.init();
-        rig.play(cut(stream, chunk));
+        rig.play(test::cutIntoChunks(stream, chunk));
         EXPECT_EQ(rig.host.types(), "IBBPBBP") << chunk;
         EXPECT_EQ(rig.decoder.streamInfo().totalBytesRead, stream.size()) << chunk;
     }
@@ -145,12 +138,12 @@ TEST(SampleInput, GarbageNeverHangsOrCrashes) {
     for (int round = 0; round < 20; ++round) {
         Bytes b = good;
         for (int k = 0; k < 12; ++k) b[next() % b.size()] = next();
-        rig.play(cut(b, 1 + next() % 50));
+        rig.play(test::cutIntoChunks(b, 1 + next() % 50));
     }
     EXPECT_EQ(rig.host.liveSamples(), 0);
     // The decoder is still alive and decodes a clean stream afterwards.
     const std::size_t before = rig.host.deliveries().size();
-    rig.play(cut(good, 4096));
+    rig.play(test::cutIntoChunks(good, 4096));
     EXPECT_EQ(rig.host.deliveries().size(), before + 7);
 }
 

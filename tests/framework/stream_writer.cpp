@@ -2,31 +2,6 @@
 
 namespace tl::test {
 
-void BitWriter::put(std::uint32_t value, int bits) {
-    for (int i = bits - 1; i >= 0; --i) {
-        acc_ = (acc_ << 1) | ((value >> i) & 1);
-        if (++bitsInAcc_ == 8) {
-            data_.push_back(std::uint8_t(acc_));
-            acc_ = 0;
-            bitsInAcc_ = 0;
-        }
-    }
-}
-
-void BitWriter::align() {
-    if (bitsInAcc_) put(0, 8 - bitsInAcc_);
-}
-
-void BitWriter::startCode(std::uint8_t code) {
-    align();
-    data_.insert(data_.end(), {0x00, 0x00, 0x01, code});
-}
-
-void BitWriter::bytes(const std::vector<std::uint8_t>& data) {
-    align();
-    data_.insert(data_.end(), data.begin(), data.end());
-}
-
 void writeSequenceHeader(BitWriter& w, const SequenceFields& f) {
     w.startCode(0xB3);
     w.put(std::uint32_t(f.width), 12);

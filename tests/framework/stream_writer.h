@@ -4,21 +4,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "tests/support/bit_writer.h"
+
 namespace tl::test {
-
-class BitWriter {
-public:
-    void put(std::uint32_t value, int bits);
-    void align();  // pads with zero bits to the next byte
-    void startCode(std::uint8_t code);
-    void bytes(const std::vector<std::uint8_t>& data);
-    const std::vector<std::uint8_t>& data() const { return data_; }
-
-private:
-    std::vector<std::uint8_t> data_;
-    std::uint32_t acc_ = 0;
-    int bitsInAcc_ = 0;
-};
 
 struct SequenceFields {
     int width = 720;

@@ -51,70 +51,51 @@ CliResult runTlvdec(const std::vector<std::string>& args) {
 
 std::string streamPath(const char* name) { return test::find_stream(name).streamPath().string(); }
 
-struct FormatCase {
-    const char* format;  // -f value, or null for the planar layout
-    int code;
-};
-const FormatCase kFormats[] = {
-    {"yuy2", OUTPUT_YUY2},   {"uyvy", OUTPUT_UYVY},     {"yv12", OUTPUT_YV12},     {"rgb32", OUTPUT_RGB32},
-    {"rgb24", OUTPUT_RGB24}, {"rgb565", OUTPUT_RGB565}, {"rgb555", OUTPUT_RGB555},
-};
-
-TEST(TlvdecCli, EveryFormatGivesTightSamplesInTheDecodersModes) {
-    struct StreamCase {
-        const char* stream;
-        const char* deinterlace;
-        int samplesPerPicture;
-    };
-    // Interlaced pictures to a renderer without interlace support: Auto is the
-    // double-rate software bob; the single-rate modes give one sample each.
-    const StreamCase streams[] = {
-        {"intl_tff_ogop", "auto", 2},       {"intl_tff_ogop", "bob2", 2}, {"intl_tff_ogop", "bob", 1},
-        {"intl_tff_ogop", "weave", 1},      {"prog420_cgop", "auto", 1},  {"size331x249", "auto", 1},
-        {"intl_bff_ogop", "progressive", 1},
-    };
-    for (const StreamCase& s : streams) {
-        const test::StreamInfo info = test::find_stream(s.stream);
-        for (const FormatCase& f : kFormats) {
-            SCOPED_TRACE(std::string(s.stream) + " -f " + f.format + " --deinterlace " + s.deinterlace);
-            test::TempFile output(".raw");
-            const CliResult r = runTlvdec({streamPath(s.stream), "-f", f.format, "--deinterlace", s.deinterlace,
-                                           "--timestamps", "-o", output.path().string()});
-            ASSERT_EQ(r.exitCode, 0) << r.err;
-            const std::uintmax_t sampleSize =
-                std::uintmax_t(tightRowPitch(f.code, info.width())) * std::uintmax_t(info.height());
-            const std::uintmax_t samples = std::uintmax_t(info.frames()) * std::uintmax_t(s.samplesPerPicture);
-            EXPECT_EQ(std::filesystem::file_size(output.path()), samples * sampleSize);
-            EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), std::ptrdiff_t(samples));
-        }
-    }
-}
-
-TEST(TlvdecCli, DoubleRateBobDoublesThePlanarSamplesToo) {
-    const test::StreamInfo info = test::find_stream("intl_tff_ogop");
-    const std::uintmax_t planarSize = std::uintmax_t(info.width()) * std::uintmax_t(info.height()) * 3 / 2;
+// Interlaced pictures to a renderer without interlace support: Auto is the
+// double-rate software bob; the single-rate modes give one sample each. The
+// planar connection takes interlaced samples, so there Auto weaves.
+TEST(TlvdecCli, SamplesAreTightAndCountedByTheDeinterlaceMode) {
     struct Case {
+        const char* stream;
+        const char* format;  // null: the planar layout
+        int code;
         const char* deinterlace;
         int samplesPerPicture;
     };
-    // The planar connection takes interlaced samples, so Auto weaves.
-    for (const Case c : {Case{"auto", 1}, Case{"hwbob", 1}, Case{"bob2", 2}}) {
-        SCOPED_TRACE(c.deinterlace);
-        test::TempFile output(".yuv");
-        const CliResult r =
-            runTlvdec({streamPath("intl_tff_ogop"), "--deinterlace", c.deinterlace, "-o", output.path().string()});
+    const Case cases[] = {
+        {"size331x249", "yuy2", OUTPUT_YUY2, "auto", 1},
+        {"size331x249", "uyvy", OUTPUT_UYVY, "auto", 1},
+        {"size331x249", "yv12", OUTPUT_YV12, "auto", 1},
+        {"size331x249", "rgb32", OUTPUT_RGB32, "auto", 1},
+        {"size331x249", "rgb24", OUTPUT_RGB24, "auto", 1},
+        {"size331x249", "rgb565", OUTPUT_RGB565, "auto", 1},
+        {"size331x249", "rgb555", OUTPUT_RGB555, "auto", 1},
+        {"intl_tff_ogop", "yuy2", OUTPUT_YUY2, "auto", 2},
+        {"intl_tff_ogop", "rgb24", OUTPUT_RGB24, "bob2", 2},
+        {"intl_tff_ogop", "yv12", OUTPUT_YV12, "bob", 1},
+        {"intl_tff_ogop", "uyvy", OUTPUT_UYVY, "weave", 1},
+        {"intl_bff_ogop", "rgb565", OUTPUT_RGB565, "progressive", 1},
+        {"intl_tff_ogop", nullptr, 0, "auto", 1},
+        {"intl_tff_ogop", nullptr, 0, "hwbob", 1},
+        {"intl_tff_ogop", nullptr, 0, "bob2", 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.stream) + " -f " + (c.format ? c.format : "planar") + " --deinterlace " +
+                     c.deinterlace);
+        const test::StreamInfo info = test::find_stream(c.stream);
+        test::TempFile output(".raw");
+        std::vector<std::string> args = {streamPath(c.stream), "--deinterlace", c.deinterlace, "--timestamps", "-o",
+                                         output.path().string()};
+        if (c.format) args.insert(args.end(), {"-f", c.format});
+        const CliResult r = runTlvdec(args);
         ASSERT_EQ(r.exitCode, 0) << r.err;
-        EXPECT_EQ(std::filesystem::file_size(output.path()),
-                  planarSize * std::uintmax_t(info.frames()) * std::uintmax_t(c.samplesPerPicture));
+        const std::uintmax_t sampleSize =
+            c.format ? std::uintmax_t(tightRowPitch(c.code, info.width())) * std::uintmax_t(info.height())
+                     : std::uintmax_t(info.width()) * std::uintmax_t(info.height()) * 3 / 2;
+        const std::uintmax_t samples = std::uintmax_t(info.frames()) * std::uintmax_t(c.samplesPerPicture);
+        EXPECT_EQ(std::filesystem::file_size(output.path()), samples * sampleSize);
+        EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), std::ptrdiff_t(samples));
     }
-}
-
-std::uint32_t le32(const std::string& b, std::size_t at) {
-    return std::uint32_t(std::uint8_t(b[at])) | std::uint32_t(std::uint8_t(b[at + 1])) << 8 |
-           std::uint32_t(std::uint8_t(b[at + 2])) << 16 | std::uint32_t(std::uint8_t(b[at + 3])) << 24;
-}
-std::uint32_t le16(const std::string& b, std::size_t at) {
-    return std::uint32_t(std::uint8_t(b[at])) | std::uint32_t(std::uint8_t(b[at + 1])) << 8;
 }
 
 TEST(TlvdecCli, SnapshotIsTheRgb24SampleAsABmp) {
@@ -128,10 +109,7 @@ TEST(TlvdecCli, SnapshotIsTheRgb24SampleAsABmp) {
         // 331 pixels: 993 bytes of pixels and three of padding per BMP row.
         {"size331x249", {}, {"-f", "rgb24"}, 7},
         {"size331x249", {"-f", "yuy2"}, {"-f", "rgb24"}, 7},
-        {"size331x249", {"-f", "rgb32"}, {"-f", "rgb24"}, 0},
         {"size331x249", {"-f", "rgb565", "--brightness", "40"}, {"-f", "rgb24", "--brightness", "40"}, 3},
-        {"size331x249", {"-f", "rgb24", "--contrast", "-50", "--saturation", "90"},
-         {"-f", "rgb24", "--contrast", "-50", "--saturation", "90"}, 23},
         {"intl_tff_ogop", {"-f", "yv12"}, {"-f", "rgb24"}, 9},
         {"intl_tff_ogop", {"--deinterlace", "bob"}, {"-f", "rgb24", "--deinterlace", "bob"}, 4},
     };
@@ -156,16 +134,6 @@ TEST(TlvdecCli, SnapshotIsTheRgb24SampleAsABmp) {
         const std::string file = readText(bmp.path());
         const std::size_t stride = (std::size_t(width) * 3 + 3) & ~std::size_t(3);
         ASSERT_EQ(file.size(), 54 + stride * std::size_t(height));
-        EXPECT_EQ(file.substr(0, 2), "BM");
-        EXPECT_EQ(le32(file, 2), file.size());
-        EXPECT_EQ(le32(file, 10), 54u);
-        EXPECT_EQ(le32(file, 14), 40u);
-        EXPECT_EQ(le32(file, 18), std::uint32_t(width));
-        EXPECT_EQ(le32(file, 22), std::uint32_t(height));  // bottom-up
-        EXPECT_EQ(le16(file, 26), 1u);
-        EXPECT_EQ(le16(file, 28), 24u);
-        EXPECT_EQ(le32(file, 30), 0u);
-        EXPECT_EQ(le32(file, 34), stride * std::size_t(height));
 
         const std::string rgb = readText(reference.path());
         const std::size_t pitch = std::size_t(tightRowPitch(OUTPUT_RGB24, width));
@@ -238,32 +206,13 @@ TEST(TlvdecCli, BenchPrintsPicturesSecondsAndRate) {
     EXPECT_NE(r.out.find("\npictures_per_second: "), std::string::npos) << r.out;
 }
 
-TEST(TlvdecCli, BadOptionValuesExitWithAReasonAndTheUsage) {
-    struct Case {
-        std::vector<std::string> args;
-        const char* reason;
-    };
-    const Case cases[] = {
-        {{"-f", "bgr24"}, "bad value 'bgr24' for option '-f'"},
-        {{"--deinterlace", "blend"}, "bad value 'blend' for option '--deinterlace'"},
-        {{"--cpu", "avx"}, "bad value 'avx' for option '--cpu'"},
-        {{"-f", "rgb32", "--brightness", "129"}, "bad value '129' for option '--brightness'"},
-        {{"-f", "rgb32", "--contrast", "-129"}, "bad value '-129' for option '--contrast'"},
-        {{"-f", "rgb32", "--saturation", "lots"}, "bad value 'lots' for option '--saturation'"},
-        {{"--snapshot", "-1", "x.bmp"}, "bad value '-1 x.bmp' for option '--snapshot'"},
-        {{"--snapshot", "3"}, "option '--snapshot' needs N FILE.bmp"},
-        {{"--bench", "-o", "x.yuv"}, "--bench converts and writes nothing"},
-        {{"-f", "yuy2", "--brightness", "10"}, "act on RGB output only"},
-    };
-    for (const Case& c : cases) {
-        std::vector<std::string> args = {streamPath("prog420_cgop")};
-        args.insert(args.end(), c.args.begin(), c.args.end());
-        const CliResult r = runTlvdec(args);
-        SCOPED_TRACE(c.reason);
-        EXPECT_EQ(r.exitCode, 2);
-        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
-        EXPECT_NE(r.err.find("usage: tlvdec"), std::string::npos) << r.err;
-    }
+// The reasons themselves are the option parser's (TlvdecOptions.Table); here
+// only how tlvdec reports a refused command line and a missing sample.
+TEST(TlvdecCli, BadCommandLineExitsWithTheReasonAndTheUsage) {
+    const CliResult bad = runTlvdec({streamPath("prog420_cgop"), "-f", "yuy2", "--brightness", "10"});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_NE(bad.err.find("act on RGB output only"), std::string::npos) << bad.err;
+    EXPECT_NE(bad.err.find("usage: tlvdec"), std::string::npos) << bad.err;
     const CliResult missing = runTlvdec({streamPath("prog420_cgop"), "--snapshot", "36", "x.bmp"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("no sample 36"), std::string::npos) << missing.err;

@@ -45,6 +45,11 @@ TEST(TlvdecOptions, Table) {
         {{"in.m2v", "-f", "rgb24", "--brightness", "1e2"}, false, "bad value '1e2'"},
         {{"in.m2v", "--saturation", "10"}, false, "RGB output only"},
         {{"in.m2v", "--bench", "--snapshot", "1", "a.bmp"}, false, "--bench converts and writes nothing"},
+        {{"in.m2v", "--bench", "-o", "x.yuv"}, false, "--bench converts and writes nothing"},
+        {{"in.m2v", "--deinterlace", "blend"}, false, "bad value 'blend' for option '--deinterlace'"},
+        {{"in.m2v", "--cpu", "avx"}, false, "bad value 'avx' for option '--cpu'"},
+        {{"in.m2v", "-f", "rgb32", "--brightness", "129"}, false, "bad value '129' for option '--brightness'"},
+        {{"in.m2v", "-f", "rgb32", "--contrast", "-129"}, false, "bad value '-129' for option '--contrast'"},
     };
     for (const OptionCase& c : cases) {
         std::vector<const char*> argv = {"tlvdec"};
@@ -108,11 +113,17 @@ TEST(Bmp, RowsArePaddedAndStoredBottomUp) {
         const Bytes bmp = EncodeBmp24(pixels.data(), c.width, c.height, c.rowPitch, c.bytesPerPixel);
         const std::size_t stride = std::size_t((c.width * 3 + 3) / 4 * 4);
         ASSERT_EQ(bmp.size(), 54 + stride * std::size_t(c.height));
+        auto le32 = [&bmp](std::size_t at) { return bmp[at] | bmp[at + 1] << 8 | bmp[at + 2] << 16 | bmp[at + 3] << 24; };
         EXPECT_EQ(bmp[0], 'B');
-        EXPECT_EQ(bmp[2] | bmp[3] << 8 | bmp[4] << 16, int(bmp.size()));
-        EXPECT_EQ(bmp[18], c.width);
-        EXPECT_EQ(bmp[22], c.height);
-        EXPECT_EQ(bmp[28], 24);
+        EXPECT_EQ(bmp[1], 'M');
+        EXPECT_EQ(le32(2), int(bmp.size()));
+        EXPECT_EQ(le32(10), 54);  // pixel data offset
+        EXPECT_EQ(le32(14), 40);  // header size
+        EXPECT_EQ(le32(18), c.width);
+        EXPECT_EQ(le32(22), c.height);  // positive: bottom-up
+        EXPECT_EQ(le32(26), 1 | 24 << 16);  // one plane, 24 bits
+        EXPECT_EQ(le32(30), 0);  // BI_RGB
+        EXPECT_EQ(le32(34), int(stride) * c.height);
         for (int y = 0; y < c.height; ++y) {
             const std::size_t row = 54 + std::size_t(c.height - 1 - y) * stride;
             for (int x = 0; x < c.width; ++x)

@@ -6,7 +6,7 @@
 
 #include "engine/macroblock/coefficients.h"
 #include "engine/macroblock/dct_coefficient_tables.h"
-#include "tests/macroblock/bit_writer.h"
+#include "tests/support/bit_writer.h"
 
 namespace tl::test {
 namespace {
@@ -249,7 +249,7 @@ TEST(Coefficients, AlternateScanPlacesByItsOrder) {
 
 TEST(Coefficients, TruncatedBlockReturnsTheReaderFailure) {
     // No end of block before the data runs out.
-    SliceBitWriter w;
+    BitWriter w;
     w.bits("0100 0  0100 0");
     const auto weights = flat(16);
     TestReader t{w.data()};

@@ -38,65 +38,40 @@ const Fill fills[] = {Fill::Random, Fill::Extremes, Fill::NearExtremes};
 const int heights[] = {16, 8, 4};
 const int offsets[] = {0, 1, 7, 15};  // start column within the first line
 
-TEST(Motion, OneDirectionKernelsOfEveryTierMatchPlain) {
+// One source (four half-sample positions) and two sources (sixteen pairs of
+// positions), each tier against the plain one.
+TEST(Motion, KernelsOfEveryTierMatchPlain) {
     const KernelSlots& plain = kernelSlotsFor(KernelTier::Plain);
     std::mt19937 rng(5);
     for (Fill fill : fills) {
-        for (int round = 0; round < 20; ++round) {
-            const Plane src = makePlane(rng, fill);
-            const Plane before = makePlane(rng, Fill::Random);
-            for (int wide = 0; wide < 2; ++wide) {
-                for (int index = 0; index < 4; ++index) {
-                    for (int height : heights) {
-                        for (int offset : offsets) {
-                            Plane expected = before;
-                            auto call = [&](const KernelSlots& s, Plane& dst) {
-                                (wide ? s.predictWide : s.predictNarrow)[index](dst.bytes.data() + offset,
-                                                                                src.bytes.data() + offset, stride,
-                                                                                height);
-                            };
-                            call(plain, expected);
-                            for (KernelTier tier : test::runnableTiers()) {
-                                Plane got = before;
-                                call(kernelSlotsFor(tier), got);
-                                ASSERT_EQ(got.bytes, expected.bytes)
-                                    << test::tierName(tier) << (wide ? " wide" : " narrow") << " index " << index
-                                    << " height " << height << " offset " << offset;
-                            }
-                        }
-                    }
-                }
-            }
-        }
-    }
-}
-
-TEST(Motion, TwoSourceKernelsOfEveryTierMatchPlain) {
-    const KernelSlots& plain = kernelSlotsFor(KernelTier::Plain);
-    std::mt19937 rng(6);
-    for (Fill fill : fills) {
-        for (int round = 0; round < 8; ++round) {
+        for (int round = 0; round < 12; ++round) {
             const Plane src1 = makePlane(rng, fill);
             const Plane src2 = makePlane(rng, fill);
             const Plane before = makePlane(rng, Fill::Random);
-            for (int wide = 0; wide < 2; ++wide) {
-                for (int index = 0; index < 16; ++index) {
-                    for (int height : heights) {
-                        for (int offset : offsets) {
-                            Plane expected = before;
-                            auto call = [&](const KernelSlots& s, Plane& dst) {
-                                (wide ? s.averageWide : s.averageNarrow)[index](
-                                    src1.bytes.data() + offset, src2.bytes.data() + offset + 1,
-                                    dst.bytes.data() + offset, stride, height);
-                            };
-                            call(plain, expected);
-                            for (KernelTier tier : test::runnableTiers()) {
-                                Plane got = before;
-                                call(kernelSlotsFor(tier), got);
-                                ASSERT_EQ(got.bytes, expected.bytes)
-                                    << test::tierName(tier) << (wide ? " wide" : " narrow") << " index " << index
-                                    << " height " << height << " offset " << offset;
-                            }
+            for (int kernel = 0; kernel < 2 * 20; ++kernel) {
+                const bool wide = kernel >= 20;
+                const int index = kernel % 20 < 4 ? kernel % 20 : kernel % 20 - 4;
+                const bool average = kernel % 20 >= 4;
+                for (int height : heights) {
+                    for (int offset : offsets) {
+                        auto call = [&](const KernelSlots& s, Plane& dst) {
+                            std::uint8_t* d = dst.bytes.data() + offset;
+                            const std::uint8_t* a = src1.bytes.data() + offset;
+                            if (average)
+                                (wide ? s.averageWide : s.averageNarrow)[index](a, src2.bytes.data() + offset + 1, d,
+                                                                                stride, height);
+                            else
+                                (wide ? s.predictWide : s.predictNarrow)[index](d, a, stride, height);
+                        };
+                        Plane expected = before;
+                        call(plain, expected);
+                        for (KernelTier tier : test::runnableTiers()) {
+                            Plane got = before;
+                            call(kernelSlotsFor(tier), got);
+                            ASSERT_EQ(got.bytes, expected.bytes)
+                                << test::tierName(tier) << (wide ? " wide" : " narrow")
+                                << (average ? " average " : " predict ") << index << " height " << height
+                                << " offset " << offset;
                         }
                     }
                 }

@@ -8,7 +8,7 @@
 #include "engine/macroblock/parser_state.h"
 #include "engine/macroblock/slice_header.h"
 #include "engine/macroblock/software_decoding_path.h"
-#include "tests/macroblock/bit_writer.h"
+#include "tests/support/bit_writer.h"
 
 namespace tl::test {
 namespace {
@@ -70,7 +70,7 @@ StreamState streamFor(int w, int h, int type, int structure = FRAME_PICTURE, int
     return s;
 }
 
-void sliceHeader(SliceBitWriter& w, int row, int quantiserCode = 8) {
+void sliceHeader(BitWriter& w, int row, int quantiserCode = 8) {
     w.startCode(static_cast<std::uint8_t>(row + 1));
     w.put(static_cast<std::uint32_t>(quantiserCode), 5);
     w.bits("0");
@@ -78,7 +78,7 @@ void sliceHeader(SliceBitWriter& w, int row, int quantiserCode = 8) {
 
 // An intra macroblock of an I picture whose blocks carry only a DC difference:
 // `lumaDc` for block 0 (as size code and bits), 0 for the rest.
-void intraDcMacroblock(SliceBitWriter& w, const char* increment, const char* lumaDc = "100") {
+void intraDcMacroblock(BitWriter& w, const char* increment, const char* lumaDc = "100") {
     w.bits(increment).bits("1");  // macroblock_type: intra
     w.bits(lumaDc).bits("10");
     for (int b = 1; b < 4; ++b) w.bits("100 10");
@@ -93,7 +93,7 @@ HResult decode(const std::vector<std::uint8_t>& data, const StreamState& s, Pict
 
 TEST(SliceDecode, IntraPictureWithDcPredictionAcrossMacroblocksAndSlices) {
     TestFrame frame(32, 32, 0);
-    SliceBitWriter w;
+    BitWriter w;
     sliceHeader(w, 0);
     intraDcMacroblock(w, "1", "101 100");  // block 0: +4, predictor carries to the rest
     intraDcMacroblock(w, "1");
@@ -114,7 +114,7 @@ TEST(SliceDecode, IntraPictureWithDcPredictionAcrossMacroblocksAndSlices) {
 
 TEST(SliceDecode, InvalidMacroblockTypeSkipsToTheNextSlice) {
     TestFrame frame(32, 32, 7);
-    SliceBitWriter w;
+    BitWriter w;
     sliceHeader(w, 0);
     w.bits("1 00 1111");  // increment, invalid intra type
     sliceHeader(w, 1);
@@ -130,7 +130,7 @@ TEST(SliceDecode, InvalidMacroblockTypeSkipsToTheNextSlice) {
 TEST(SliceDecode, InvalidPatternKeepsTheMacroblocksBeforeIt) {
     TestFrame reference(32, 32, 90);
     TestFrame frame(32, 32, 7);
-    SliceBitWriter w;
+    BitWriter w;
     sliceHeader(w, 0);
     w.bits("1 001 1 1");          // MC not coded, zero vector: copies the reference
     w.bits("1 01 000000000");     // coded, no MC: invalid coded_block_pattern
@@ -144,7 +144,7 @@ TEST(SliceDecode, InvalidPatternKeepsTheMacroblocksBeforeIt) {
 
 TEST(SliceDecode, TruncatedSliceDoesNotReconstructPastTheData) {
     TestFrame frame(32, 32, 7);
-    SliceBitWriter w;
+    BitWriter w;
     sliceHeader(w, 0);
     intraDcMacroblock(w, "1");
     w.bits("1 1 101 1");  // second macroblock cut inside its first block
@@ -178,7 +178,7 @@ TEST(SliceDecode, VectorsFarOutsideThePictureSkipThePrediction) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.vector);
         TestFrame f(32, 32, 7);
-        SliceBitWriter w;
+        BitWriter w;
         sliceHeader(w, 0);
         w.bits("011 001").bits(c.vector);  // increment 2 (address 1), MC not coded
         auto path = makeSoftwareDecodingPath();
@@ -214,7 +214,7 @@ TEST(SliceDecode, SecondFieldOfAPFramePredictsFromItsFirstField) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.secondField << c.select);
         TestFrame frame = firstFieldDone();
-        SliceBitWriter w;
+        BitWriter w;
         sliceHeader(w, 0);
         // Both macroblocks: MC not coded, field motion, the select, zero vector.
         w.bits("1 001 01").bits(c.select).bits("1 1");
@@ -238,7 +238,7 @@ TEST(SliceDecode, SixteenByEightPredictionInAFieldPicture) {
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 8; ++x) reference.cb(x, y) = static_cast<std::uint8_t>(2 * y);
     TestFrame frame(16, 64, 7);
-    SliceBitWriter w;
+    BitWriter w;
     sliceHeader(w, 0);
     // MC not coded, 16x8; upper half from the bottom field with (0, 0), lower
     // half from the top field one field line down (0, +2 half samples).
@@ -263,7 +263,7 @@ TEST(SliceDecode, DualPrimeInAFieldPicture) {
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 16; ++x) reference.luma(x, y) = static_cast<std::uint8_t>(y & 1 ? 100 + y : y);
     TestFrame frame(16, 64, 7);
-    SliceBitWriter w;
+    BitWriter w;
     sliceHeader(w, 1);
     w.bits("1 001 11  1 0  1 0");  // dual prime, vector (0, 0), dmvector (0, 0)
     auto path = makeSoftwareDecodingPath();
@@ -279,7 +279,7 @@ TEST(SliceDecode, DualPrimeInAFieldPicture) {
 }
 
 TEST(SliceDecode, SkippedMacroblocksInAPFieldUseTheSameParity) {
-    SliceBitWriter w;
+    BitWriter w;
     sliceHeader(w, 0);
     w.bits("1 001 01 0 1 1");    // address 0: top field select (opposite parity), zero vector
     w.bits("011 001 01 0 1 1");  // increment 2: address 1 skipped, address 2 like address 0
@@ -299,7 +299,7 @@ TEST(SliceDecode, SkippedMacroblocksInAPFieldUseTheSameParity) {
 
 TEST(SliceDecode, SliceRunningPastItsRowStaysInsideThePicture) {
     TestFrame frame(32, 32, 7);
-    SliceBitWriter w;
+    BitWriter w;
     sliceHeader(w, 0);
     intraDcMacroblock(w, "011");             // address 1, end of row 0
     intraDcMacroblock(w, "1", "00 0");       // address 2: continues on the next row
@@ -317,7 +317,7 @@ TEST(SliceDecode, SliceRunningPastItsRowStaysInsideThePicture) {
 
 TEST(SliceDecode, SliceBelowThePictureEndsIt) {
     TestFrame frame(32, 32, 7);
-    SliceBitWriter w;
+    BitWriter w;
     sliceHeader(w, 5);
     intraDcMacroblock(w, "1");
     auto path = makeSoftwareDecodingPath();
@@ -331,7 +331,7 @@ TEST(SliceDecode, IntraChromaBlocksOfEachFormat) {
         SCOPED_TRACE(format);
         TestFrame frame(32, 16, 7, format);
         const int chromaBlocks = format == CHROMA_444 ? 8 : format == CHROMA_422 ? 4 : 2;
-        SliceBitWriter w;
+        BitWriter w;
         sliceHeader(w, 0);
         w.bits("011 1");  // address 1, intra
         for (int b = 0; b < 4; ++b) w.bits("100 10");
@@ -366,7 +366,7 @@ TEST(SliceDecode, ChromaVectorsAreScaledPerFormatWithTruncation) {
         for (int y = 0; y < reference.chromaHeight; ++y)
             for (int x = 0; x < reference.chromaWidth; ++x) reference.cb(x, y) = value(x, y);
         TestFrame frame(48, 48, 0, c.format);
-        SliceBitWriter w;
+        BitWriter w;
         sliceHeader(w, 1);
         w.bits("011 001 00011 0010");  // address 4, MC not coded, vector (-3, 2)
         auto path = makeSoftwareDecodingPath();
@@ -393,7 +393,7 @@ TEST(SliceHeader, VerticalPositionExtensionAbove2800Lines) {
         s.vertical_size = verticalSize;
         s.mb_height = 200;
         const PictureParams p = makePictureParams(s);
-        SliceBitWriter w;
+        BitWriter w;
         w.startCode(2);
         if (verticalSize > 2800) w.bits("001");
         w.bits("00011 0 1");
@@ -408,7 +408,7 @@ TEST(SliceHeader, VerticalPositionExtensionAbove2800Lines) {
 
 TEST(SliceHeader, ExtraInformationBytesAreSkipped) {
     const PictureParams p = makePictureParams(streamFor(64, 16, PICTURE_I));
-    SliceBitWriter w;
+    BitWriter w;
     w.startCode(1);
     // quantiser_scale_code, intra_slice_flag, intra_slice + reserved, two extra bytes.
     w.bits("00100 1 1 0000000 1 10101010 1 11111111 0 011");

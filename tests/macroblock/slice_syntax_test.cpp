@@ -9,7 +9,7 @@
 #include "engine/macroblock/motion_vectors.h"
 #include "engine/macroblock/slice_decoder.h"
 #include "engine/macroblock/slice_header.h"
-#include "tests/macroblock/bit_writer.h"
+#include "tests/support/bit_writer.h"
 
 namespace tl::test {
 namespace {
