@@ -8,6 +8,8 @@
 // row passes it saves.
 #include <emmintrin.h>
 
+#include "engine/macroblock/block_ops_sse2.h"
+#include "engine/macroblock/idct_columns.h"
 #include "engine/macroblock/idct_constants.h"
 #include "engine/macroblock/kernel_tiers.h"
 
@@ -29,63 +31,6 @@ __m128i rowPass(__m128i x, int row) {
     return _mm_packs_epi32(low, _mm_shuffle_epi32(high, _MM_SHUFFLE(0, 1, 2, 3)));
 }
 
-// The column pass over the row-pass results r[0..7], written to `out`. With
-// `lowerZero` the caller knows r[4..7] are zero and leaves them unset: adding,
-// subtracting or multiplying a zero changes nothing, even with saturation.
-template <bool lowerZero>
-void columnPass(const __m128i* r, __m128i* out) {
-    const __m128i tg1 = _mm_set1_epi16(idct::tg1);
-    const __m128i tg2 = _mm_set1_epi16(idct::tg2);
-    const __m128i tg3 = _mm_set1_epi16(idct::tg3);
-    const __m128i cos4 = _mm_set1_epi16(idct::cos4);
-
-    __m128i t0, t1, tm26, tp26, tp17, tm17, tm35, tp35;
-    if constexpr (lowerZero) {
-        t0 = r[0];
-        t1 = r[0];
-        tm26 = r[2];
-        tp26 = _mm_mulhi_epi16(r[2], tg2);
-        tp17 = _mm_mulhi_epi16(r[1], tg1);
-        tm17 = r[1];
-        tm35 = r[3];
-        tp35 = _mm_adds_epi16(_mm_mulhi_epi16(r[3], tg3), r[3]);
-    } else {
-        t0 = _mm_adds_epi16(r[0], r[4]);
-        t1 = _mm_subs_epi16(r[0], r[4]);
-        tm26 = _mm_adds_epi16(r[2], _mm_mulhi_epi16(r[6], tg2));
-        tp26 = _mm_subs_epi16(_mm_mulhi_epi16(r[2], tg2), r[6]);
-        tp17 = _mm_subs_epi16(_mm_mulhi_epi16(r[1], tg1), r[7]);
-        tm17 = _mm_adds_epi16(_mm_mulhi_epi16(r[7], tg1), r[1]);
-        tm35 = _mm_adds_epi16(_mm_adds_epi16(_mm_mulhi_epi16(r[5], tg3), r[5]), r[3]);
-        tp35 = _mm_subs_epi16(_mm_adds_epi16(_mm_mulhi_epi16(r[3], tg3), r[3]), r[5]);
-    }
-
-    const __m128i a0 = _mm_adds_epi16(t0, tm26);
-    const __m128i a3 = _mm_subs_epi16(t0, tm26);
-    const __m128i a1 = _mm_adds_epi16(t1, tp26);
-    const __m128i a2 = _mm_subs_epi16(t1, tp26);
-
-    const __m128i b0 = _mm_adds_epi16(tm17, tm35);
-    const __m128i t2 = _mm_subs_epi16(tm17, tm35);
-    const __m128i s = _mm_adds_epi16(tp17, tp35);
-    const __m128i d = _mm_subs_epi16(tp17, tp35);
-
-    const __m128i h1 = _mm_mulhi_epi16(_mm_adds_epi16(t2, s), cos4);
-    const __m128i h2 = _mm_mulhi_epi16(_mm_subs_epi16(t2, s), cos4);
-    const __m128i b1 = _mm_adds_epi16(h1, h1);
-    const __m128i b2 = _mm_adds_epi16(h2, h2);
-
-    constexpr int shift = idct::columnShift;
-    out[0] = _mm_srai_epi16(_mm_adds_epi16(a0, b0), shift);
-    out[7] = _mm_srai_epi16(_mm_subs_epi16(a0, b0), shift);
-    out[1] = _mm_srai_epi16(_mm_adds_epi16(a1, b1), shift);
-    out[6] = _mm_srai_epi16(_mm_subs_epi16(a1, b1), shift);
-    out[2] = _mm_srai_epi16(_mm_adds_epi16(a2, b2), shift);
-    out[5] = _mm_srai_epi16(_mm_subs_epi16(a2, b2), shift);
-    out[3] = _mm_srai_epi16(_mm_adds_epi16(a3, d), shift);
-    out[4] = _mm_srai_epi16(_mm_subs_epi16(a3, d), shift);
-}
-
 bool allZero(__m128i v) { return _mm_movemask_epi8(_mm_cmpeq_epi16(v, _mm_setzero_si128())) == 0xFFFF; }
 
 void idctBlock(std::int16_t* block) {
@@ -97,12 +42,12 @@ void idctBlock(std::int16_t* block) {
         _mm_or_si128(_mm_or_si128(rows[1], rows[2]), _mm_or_si128(rows[3], _mm_srli_si128(rows[0], 2))));
     if (!allZero(ac)) {
         for (int i = 0; i < 8; ++i) r[i] = rowPass(rows[i], i);
-        columnPass<false>(r, rows);
+        idctColumns<Sse2Ops, false, 1>(r, rows);
         return;
     }
     r[0] = _mm_set1_epi16(idct::dcOnlyRowOutput(0, block[0]));
     for (int i = 1; i < 4; ++i) r[i] = _mm_set1_epi16(idct::zeroRowOutput(i));
-    columnPass<true>(r, rows);
+    idctColumns<Sse2Ops, true, 1>(r, rows);
 }
 
 }  // namespace

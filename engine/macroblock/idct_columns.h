@@ -1,0 +1,72 @@
+// The column pass of the inverse DCT, written once for 64- and 128-bit
+// registers (block_ops_*.h): each register holds the same columns of one row.
+// Include only from the tier files; the unnamed namespace keeps each
+// includer's copy built with its own flags.
+#pragma once
+#include "engine/macroblock/idct_constants.h"
+
+namespace tl::kernels {
+namespace {
+
+// The column pass over the row-pass results, written to `out`; row i of both is
+// r[i * step] and out[i * step]. With `lowerZero` the caller knows rows 4..7
+// are zero and leaves them unset: adding, subtracting or multiplying a zero
+// changes nothing, even with saturation.
+template <class Ops, bool lowerZero, int step>
+inline void idctColumns(const typename Ops::V* r, typename Ops::V* out) {
+    using V = typename Ops::V;
+    const V tg1 = Ops::set16(idct::tg1);
+    const V tg2 = Ops::set16(idct::tg2);
+    const V tg3 = Ops::set16(idct::tg3);
+    const V cos4 = Ops::set16(idct::cos4);
+    const auto row = [r](int i) { return r[i * step]; };
+
+    V t0, t1, tm26, tp26, tp17, tm17, tm35, tp35;
+    if constexpr (lowerZero) {
+        t0 = row(0);
+        t1 = row(0);
+        tm26 = row(2);
+        tp26 = Ops::mulhi16(row(2), tg2);
+        tp17 = Ops::mulhi16(row(1), tg1);
+        tm17 = row(1);
+        tm35 = row(3);
+        tp35 = Ops::adds16(Ops::mulhi16(row(3), tg3), row(3));
+    } else {
+        t0 = Ops::adds16(row(0), row(4));
+        t1 = Ops::subs16(row(0), row(4));
+        tm26 = Ops::adds16(row(2), Ops::mulhi16(row(6), tg2));
+        tp26 = Ops::subs16(Ops::mulhi16(row(2), tg2), row(6));
+        tp17 = Ops::subs16(Ops::mulhi16(row(1), tg1), row(7));
+        tm17 = Ops::adds16(Ops::mulhi16(row(7), tg1), row(1));
+        tm35 = Ops::adds16(Ops::adds16(Ops::mulhi16(row(5), tg3), row(5)), row(3));
+        tp35 = Ops::subs16(Ops::adds16(Ops::mulhi16(row(3), tg3), row(3)), row(5));
+    }
+
+    const V a0 = Ops::adds16(t0, tm26);
+    const V a3 = Ops::subs16(t0, tm26);
+    const V a1 = Ops::adds16(t1, tp26);
+    const V a2 = Ops::subs16(t1, tp26);
+
+    const V b0 = Ops::adds16(tm17, tm35);
+    const V t2 = Ops::subs16(tm17, tm35);
+    const V s = Ops::adds16(tp17, tp35);
+    const V d = Ops::subs16(tp17, tp35);
+
+    const V h1 = Ops::mulhi16(Ops::adds16(t2, s), cos4);
+    const V h2 = Ops::mulhi16(Ops::subs16(t2, s), cos4);
+    const V b1 = Ops::adds16(h1, h1);
+    const V b2 = Ops::adds16(h2, h2);
+
+    constexpr int shift = idct::columnShift;
+    out[0 * step] = Ops::template sra16<shift>(Ops::adds16(a0, b0));
+    out[7 * step] = Ops::template sra16<shift>(Ops::subs16(a0, b0));
+    out[1 * step] = Ops::template sra16<shift>(Ops::adds16(a1, b1));
+    out[6 * step] = Ops::template sra16<shift>(Ops::subs16(a1, b1));
+    out[2 * step] = Ops::template sra16<shift>(Ops::adds16(a2, b2));
+    out[5 * step] = Ops::template sra16<shift>(Ops::subs16(a2, b2));
+    out[3 * step] = Ops::template sra16<shift>(Ops::adds16(a3, d));
+    out[4 * step] = Ops::template sra16<shift>(Ops::subs16(a3, d));
+}
+
+}  // namespace
+}  // namespace tl::kernels
