@@ -132,6 +132,18 @@ HResult decodeAcOnReader(BitReader& reader, const DctShortCode* table, const Dct
     return r;
 }
 
+// Skips the `length`-bit size code at the front of the window and reads the
+// differential of `size` bits that follows it (none when the size is 0).
+inline HResult sizedDifferential(LocalBits& b, int length, int size, std::int32_t& differential) {
+    b.skip(length);
+    differential = 0;
+    if (size) {
+        const std::int32_t v = static_cast<std::int32_t>(b.read(size));
+        differential = (v >> (size - 1)) ? v : v - (1 << size) + 1;
+    }
+    return hr::ok;
+}
+
 // dct_dc_size_luminance (Table B-12) and the differential that follows.
 inline HResult dcLuma(LocalBits& b, std::int32_t& differential) {
     if (HResult r = b.ensure(20); r != hr::ok) return r;
@@ -151,13 +163,7 @@ inline HResult dcLuma(LocalBits& b, std::int32_t& differential) {
         length = ones == 9 ? 9 : ones + 1;
         size = ones + 2;
     }
-    b.skip(length);
-    differential = 0;
-    if (size) {
-        const std::int32_t v = static_cast<std::int32_t>(b.read(size));
-        differential = (v >> (size - 1)) ? v : v - (1 << size) + 1;
-    }
-    return hr::ok;
+    return sizedDifferential(b, length, size, differential);
 }
 
 // dct_dc_size_chrominance (Table B-13) and the differential that follows.
@@ -175,13 +181,7 @@ inline HResult dcChroma(LocalBits& b, std::int32_t& differential) {
         length = ones == 10 ? 10 : ones + 1;
         size = ones + 1;
     }
-    b.skip(length);
-    differential = 0;
-    if (size) {
-        const std::int32_t v = static_cast<std::int32_t>(b.read(size));
-        differential = (v >> (size - 1)) ? v : v - (1 << size) + 1;
-    }
-    return hr::ok;
+    return sizedDifferential(b, length, size, differential);
 }
 
 template <bool B15>
@@ -234,10 +234,6 @@ HResult decodeNonIntraBlocks(BitReader& reader, std::int16_t* blocks, std::uint3
     b.writeBack();
     return r;
 }
-
-namespace {
-
-}  // namespace
 
 HResult decodeDcDifferentialLuma(BitReader& reader, std::int32_t& differential) {
     LocalBits b(reader);
