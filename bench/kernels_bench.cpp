@@ -63,70 +63,44 @@ void BM_IdctBatch(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * batchBlocks);
 }
 
-void BM_AddResidual16Frame(benchmark::State& state) {
+// One store kernel, given by its slot, writing a 16x16 or 8x8 area.
+using StoreSlot = decltype(KernelSlots::addResidual8) KernelSlots::*;
+
+void storeBench(benchmark::State& state, StoreSlot slot) {
     const KernelSlots* s = slotsOrSkip(state);
     if (!s) return;
     static Coefficients c;
     fillCoefficients(c);
     std::vector<std::uint8_t> p = picture();
     for (auto _ : state) {
-        s->addResidual16Frame(p.data() + 3, stride, c.v);
+        (s->*slot)(p.data() + 3, stride, c.v);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations());
 }
 
-void BM_AddResidual8(benchmark::State& state) {
-    const KernelSlots* s = slotsOrSkip(state);
-    if (!s) return;
-    static Coefficients c;
-    fillCoefficients(c);
-    std::vector<std::uint8_t> p = picture();
-    for (auto _ : state) {
-        s->addResidual8(p.data() + 3, stride, c.v);
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations());
-}
+void BM_AddResidual16Frame(benchmark::State& state) { storeBench(state, &KernelSlots::addResidual16Frame); }
+void BM_AddResidual8(benchmark::State& state) { storeBench(state, &KernelSlots::addResidual8); }
+void BM_IntraStore16Frame(benchmark::State& state) { storeBench(state, &KernelSlots::intraStore16Frame); }
 
-void BM_IntraStore16Frame(benchmark::State& state) {
-    const KernelSlots* s = slotsOrSkip(state);
-    if (!s) return;
-    static Coefficients c;
-    fillCoefficients(c);
-    std::vector<std::uint8_t> p = picture();
-    for (auto _ : state) {
-        s->intraStore16Frame(p.data() + 3, stride, c.v);
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations());
-}
+// One prediction kernel from the wide or narrow table, index in range(1).
+using PredictTable = KernelSlots::PredictFn (KernelSlots::*)[4];
 
-void BM_PredictWide(benchmark::State& state) {
+void predictBench(benchmark::State& state, PredictTable table, int height) {
     const KernelSlots* s = slotsOrSkip(state);
     if (!s) return;
     const std::vector<std::uint8_t> src = picture();
     std::vector<std::uint8_t> dst = picture();
-    const auto fn = s->predictWide[state.range(1)];
+    const auto fn = (s->*table)[state.range(1)];
     for (auto _ : state) {
-        fn(dst.data(), src.data() + 1, stride, 16);
+        fn(dst.data(), src.data() + 1, stride, height);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations());
 }
 
-void BM_PredictNarrow(benchmark::State& state) {
-    const KernelSlots* s = slotsOrSkip(state);
-    if (!s) return;
-    const std::vector<std::uint8_t> src = picture();
-    std::vector<std::uint8_t> dst = picture();
-    const auto fn = s->predictNarrow[state.range(1)];
-    for (auto _ : state) {
-        fn(dst.data(), src.data() + 1, stride, 8);
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations());
-}
+void BM_PredictWide(benchmark::State& state) { predictBench(state, &KernelSlots::predictWide, 16); }
+void BM_PredictNarrow(benchmark::State& state) { predictBench(state, &KernelSlots::predictNarrow, 8); }
 
 void BM_AverageWide(benchmark::State& state) {
     const KernelSlots* s = slotsOrSkip(state);
