@@ -2,43 +2,17 @@
 // stream, stopping, and the states in which samples are refused.
 #include <gtest/gtest.h>
 
-#include <condition_variable>
-#include <mutex>
-
 #include "engine/framework/cpu_features.h"
 #include "engine/framework/sample_flags.h"
 #include "tests/framework/decoder_rig.h"
+#include "tests/support/thread_gate.h"
 
 namespace tl {
 namespace {
 
 using test::DecoderRig;
+using test::Gate;
 using test::TestSample;
-
-// Holds the worker inside the decoding of one picture until released.
-class Gate {
-public:
-    void arriveAndWait() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        arrived_ = true;
-        changed_.notify_all();
-        changed_.wait(lock, [this] { return open_; });
-    }
-    void waitForArrival() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [this] { return arrived_; });
-    }
-    void open() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        open_ = true;
-        changed_.notify_all();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool arrived_ = false, open_ = false;
-};
 
 TEST(DecoderObject, ReceiveRefusedWhenNotRunning) {
     DecoderRig rig;
@@ -97,12 +71,13 @@ TEST(DecoderObject, EndOfStreamEndsTheRunAndTheNextNeedsASequenceHeader) {
 TEST(DecoderObject, FlushDeliversNothingAndTheNextSampleIsADiscontinuity) {
     DecoderRig rig;
     Gate gate;
+    gate.arm();
     rig.path->beforePicture = [&](int index) {
-        if (index == 2) gate.arriveAndWait();
+        if (index == 2) gate.passThrough();
     };
     rig.init();
     for (const auto& s : test::buildPictureSamples("IPPPPP")) ASSERT_EQ(rig.feed(s), hr::ok);
-    gate.waitForArrival();
+    gate.waitUntilEntered();
     // Picture 0 has been shown; pictures 1 and 2 are held and the rest queued.
     ASSERT_EQ(rig.host.deliveries().size(), 1u);
     ASSERT_EQ(rig.decoder.Flush(true), hr::ok);

@@ -24,6 +24,7 @@
 #include "tests/support/decoder_inputs.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/stream_cuts.h"
+#include "tests/support/thread_gate.h"
 
 namespace tl::test {
 namespace {
@@ -195,40 +196,6 @@ TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronis
     EXPECT_EQ(host.liveSamples(), 0);
     EXPECT_GT(counter.made.load(), 100);
 }
-
-// Holds a thread at a chosen call until the test lets it go.
-class Gate {
-public:
-    void arm() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        armed_ = true;
-        entered_ = false;
-    }
-    void passThrough() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        if (!armed_) return;
-        entered_ = true;
-        changed_.notify_all();
-        changed_.wait(lock, [this] { return !armed_; });
-    }
-    void waitUntilEntered() {
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [this] { return entered_; });
-    }
-    void open() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            armed_ = false;
-        }
-        changed_.notify_all();
-    }
-
-private:
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    bool armed_ = false;
-    bool entered_ = false;
-};
 
 // Found by the stress test: a flush that begins while an earlier run is still
 // ending used to return from Flush(false) with its own end marker still queued;

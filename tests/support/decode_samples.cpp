@@ -1,6 +1,5 @@
 #include "tests/support/decode_samples.h"
 
-#include "engine/framework/video_decoder.h"
 #include "tests/support/decoder_inputs.h"
 
 namespace tl::test {
@@ -20,11 +19,12 @@ DecodeResult decodeSamples(const std::vector<Bytes>& samples) {
             s->release();
         }
         decoder.EndOfStream();
-        result.errors = decoder.streamInfo().errors;
+        result.info = decoder.streamInfo();
         decoder.Uninit();
     }
     result.pictures = host.deliveries();
     result.digests = host.digests();
+    result.types = host.types();
     result.referencesLeft = counter.live.load();
     result.outputSamplesLeft = host.liveSamples();
     return result;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/framework/video_decoder.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/stream_cuts.h"
 
@@ -12,12 +13,14 @@ namespace tl::test {
 struct DecodeResult {
     std::vector<Delivery> pictures;
     std::vector<std::string> digests;  // as the corpus .md5 files record them
-    std::uint32_t errors = 0;
+    tl::StreamInfo info;  // the decoder's statistics after end of stream
+    std::string types;    // one letter per delivery
     long referencesLeft = 0;    // input sample references not given back after Uninit
     int outputSamplesLeft = 0;  // output samples not released
 };
 
-// Init, every sample, end of stream, Uninit.
+// Init, every sample, end of stream, Uninit. With a connection that takes
+// interlaced samples (weave) every picture is one delivery.
 DecodeResult decodeSamples(const std::vector<Bytes>& samples);
 
 }  // namespace tl::test
