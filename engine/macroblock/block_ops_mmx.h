@@ -1,9 +1,8 @@
 // The block kernels' vector vocabulary on 8-byte MMX registers: one register
 // holds eight samples of a picture row, or four coefficients. The kernel bodies
-// shared between tiers are written against these names; block_ops_sse2.h has
-// the same members on 16-byte registers. Include only from files compiled with
-// MMX enabled; the unnamed namespace keeps each includer's copy built with its
-// own flags.
+// shared between tiers are written against these names; block_ops_sse2.h names
+// its 16-byte forms alike. Include only from files compiled with MMX enabled;
+// the unnamed namespace keeps each includer's copy built with its own flags.
 #pragma once
 #include <mmintrin.h>
 

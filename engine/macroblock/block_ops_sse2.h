@@ -1,6 +1,6 @@
-// The block kernels' vector vocabulary on 16-byte SSE2 registers, with the
-// members of MmxOps: Sse2Ops holds sixteen samples of one picture row,
-// Sse2RowPairOps eight samples of each of two rows. Include only from files
+// The block kernels' vector vocabulary on 16-byte SSE2 registers, named as in
+// MmxOps, with the byte average: Sse2Ops holds sixteen samples of one picture
+// row, Sse2RowPairOps eight samples of each of two rows. Include only from files
 // compiled with SSE2 enabled; the unnamed namespace keeps each includer's copy
 // built with its own flags.
 #pragma once
