@@ -92,35 +92,33 @@ TEST(OutputOrder, FieldPicturesShareOneBufferAndAreShownOnce) {
     for (const auto& d : rig.host.deliveries()) EXPECT_EQ(d.typeFlags, video_flag::field1_first) << d.pictureType;
 }
 
-TEST(OutputOrder, SampleTimesAndRunningClock) {
-    DecoderRig rig;
-    rig.init();
-    const auto samples = test::buildPictureSamples("IPBB");
-    // The P picture's sample says where it belongs; B pictures carry no time.
-    const ReferenceTime times[] = {1000000, 1000000 + 3 * kPeriod25, kNoTime, kNoTime};
-    for (std::size_t i = 0; i < samples.size(); ++i) ASSERT_EQ(rig.feed(samples[i], times[i]), hr::ok);
-    ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
-    const auto d = rig.host.deliveries();
-    ASSERT_EQ(d.size(), 4u);
-    for (std::size_t i = 0; i < d.size(); ++i) {
-        EXPECT_EQ(d[i].start, 1000000 + ReferenceTime(i) * kPeriod25) << i;
-        EXPECT_EQ(d[i].stop, d[i].start + kPeriod25) << i;
+TEST(OutputOrder, SampleTimesAndTheRunningClock) {
+    struct Case {
+        const char* coded;
+        ReferenceTime times[4];  // of each picture's sample
+        ReferenceTime starts[4];
+    };
+    const ReferenceTime t = 1000000;
+    const Case cases[] = {
+        // The P picture's sample says where it belongs; B pictures carry no time.
+        {"IPBB", {t, t + 3 * kPeriod25, kNoTime, kNoTime}, {t, t + kPeriod25, t + 2 * kPeriod25, t + 3 * kPeriod25}},
+        // 1 ms off: the clock stays; 2 ms off: it jumps; no time: it runs on.
+        {"IIII", {0, kPeriod25 + 10000, 2 * kPeriod25 + 20000, kNoTime},
+         {0, kPeriod25, 2 * kPeriod25 + 20000, 3 * kPeriod25 + 20000}},
+    };
+    for (const Case& c : cases) {
+        DecoderRig rig;
+        rig.init();
+        const auto samples = test::buildPictureSamples(c.coded);
+        for (std::size_t i = 0; i < samples.size(); ++i) ASSERT_EQ(rig.feed(samples[i], c.times[i]), hr::ok);
+        ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
+        const auto d = rig.host.deliveries();
+        ASSERT_EQ(d.size(), 4u);
+        for (std::size_t i = 0; i < d.size(); ++i) {
+            EXPECT_EQ(d[i].start, c.starts[i]) << c.coded << " " << i;
+            EXPECT_EQ(d[i].stop, d[i].start + kPeriod25) << c.coded << " " << i;
+        }
     }
-}
-
-TEST(OutputOrder, ClockJumpsOnlyBeyondOneMillisecond) {
-    DecoderRig rig;
-    rig.init();
-    const auto samples = test::buildPictureSamples("IIII");
-    const ReferenceTime times[] = {0, kPeriod25 + 10000, 2 * kPeriod25 + 20000, kNoTime};
-    for (std::size_t i = 0; i < samples.size(); ++i) ASSERT_EQ(rig.feed(samples[i], times[i]), hr::ok);
-    ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
-    const auto d = rig.host.deliveries();
-    ASSERT_EQ(d.size(), 4u);
-    EXPECT_EQ(d[0].start, 0);
-    EXPECT_EQ(d[1].start, kPeriod25);               // 1 ms off: the clock stays
-    EXPECT_EQ(d[2].start, 2 * kPeriod25 + 20000);   // 2 ms off: the clock jumps
-    EXPECT_EQ(d[3].start, 3 * kPeriod25 + 20000);   // no time: the clock runs on
 }
 
 struct DurationCase {

@@ -5,38 +5,23 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/pes_writer.h"
+
 namespace tl {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes timeStamp(std::uint8_t prefix, std::uint64_t t) {
-    return {std::uint8_t(prefix | ((t >> 29) & 0x0E)), std::uint8_t(t >> 22), std::uint8_t(((t >> 14) & 0xFE) | 1),
-            std::uint8_t(t >> 7), std::uint8_t(((t << 1) & 0xFE) | 1)};
-}
+using test::cat;
+using test::timeStamp;
 
-Bytes cat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const Bytes& p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
-
-// 00 00 01 id, PES_packet_length, the two flag bytes, PES_header_data_length,
-// the optional fields and stuffing, then the payload. lengthField < 0 writes
-// the true length.
 Bytes pes(std::uint8_t id, std::uint8_t flags1, std::uint8_t flags2, const Bytes& header, const Bytes& payload,
           int lengthField = -1, int headerLength = -1) {
-    const int h = headerLength < 0 ? int(header.size()) : headerLength;
-    const int p = lengthField < 0 ? 3 + int(header.size()) + int(payload.size()) : lengthField;
-    return cat({{0, 0, 1, id, std::uint8_t(p >> 8), std::uint8_t(p)}, {flags1, flags2, std::uint8_t(h)}, header,
-                payload});
+    return test::pesPacket(id, flags1, flags2, header, payload, lengthField, headerLength);
 }
 
 Bytes pack(int stuffing, const Bytes& rest, bool goodMarkers = true) {
-    Bytes b = {0, 0, 1, 0xBA, 0x44, 0x00, 0x04, 0x00, 0x04, 0x01, 0x01, 0x89, 0xC3, std::uint8_t(0xF8 | stuffing)};
-    if (!goodMarkers) b[6] = 0x00;
-    for (int i = 0; i < stuffing; ++i) b.push_back(0xFF);
-    return cat({b, rest});
+    return test::packHeader(stuffing, rest, goodMarkers);
 }
 
 const Bytes kPayload = {0x00, 0x00, 0x01, 0xB3, 0x2D, 0x02, 0x40, 0x33};

@@ -2,10 +2,9 @@
 // discontinuities and the byte count, seen through the decoder object.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "engine/framework/sample_flags.h"
 #include "tests/framework/decoder_rig.h"
+#include "tests/support/pes_writer.h"
 #include "tests/support/stream_cuts.h"
 
 namespace tl {
@@ -13,27 +12,6 @@ namespace {
 
 using test::Bytes;
 using test::DecoderRig;
-
-Bytes pesPacket(const Bytes& payload, bool mpeg2 = true) {
-    const int length = 3 + 5 + int(payload.size());
-    const std::uint8_t header[14] = {0, 0, 1, 0xE0, std::uint8_t(length >> 8), std::uint8_t(length),
-                                     std::uint8_t(mpeg2 ? 0x80 : 0x0F), 0x80, 5, 0x21, 0x00, 0x01, 0x00, 0x01};
-    Bytes b(sizeof header + payload.size());
-    std::copy(header, header + sizeof header, b.begin());
-    std::copy(payload.begin(), payload.end(), b.begin() + sizeof header);
-    return b;
-}
-
-Bytes packed(const Bytes& pes, bool systemHeader = false) {
-    Bytes b = {0, 0, 1, 0xBA, 0x44, 0x00, 0x04, 0x00, 0x04, 0x01, 0x01, 0x89, 0xC3, 0xF8};
-    if (systemHeader) {
-        const Bytes header = {0, 0, 1, 0xBB, 0, 0};
-        b.insert(b.end(), header.begin(), header.end());
-    }
-    b.reserve(b.size() + pes.size());
-    b.insert(b.end(), pes.begin(), pes.end());
-    return b;
-}
 
 TEST(SampleInput, AnyChunkingGivesTheSamePictures) {
     const Bytes stream = test::buildStream("IPBBPBB");
@@ -52,7 +30,8 @@ TEST(SampleInput, PesAndPackHeadersAreStrippedAndNotCounted) {
     std::vector<Bytes> samples;
     for (std::size_t i = 0; i < pictures.size(); ++i) {
         payload += pictures[i].size();
-        samples.push_back(i % 2 ? packed(pesPacket(pictures[i])) : pesPacket(pictures[i]));
+        samples.push_back(i % 2 ? test::packHeader(0, test::pesPacket(0xE0, pictures[i], 0))
+                               : test::pesPacket(0xE0, pictures[i], 0));
     }
     DecoderRig rig;
     rig.init();
@@ -67,8 +46,9 @@ TEST(SampleInput, RefusedSamplesAreDroppedWhole) {
         Bytes (*wrap)(const Bytes&);
     };
     const Case cases[] = {
-        {"mpeg1_pes", [](const Bytes& b) { return pesPacket(b, false); }},
-        {"pack_with_system_header", [](const Bytes& b) { return packed(pesPacket(b), true); }},
+        {"mpeg1_pes", [](const Bytes& b) { return test::pesPacket(0xE0, 0x0F, 0x00, {}, b); }},
+        {"pack_with_system_header",
+         [](const Bytes& b) { return test::packHeader(0, test::cat({{0, 0, 1, 0xBB, 0, 0}, test::pesPacket(0xE0, b)})); }},
         {"empty_sample", [](const Bytes&) { return Bytes{}; }},
     };
     for (const Case& c : cases) {

@@ -7,6 +7,7 @@
 #include "convert/dispatch.h"
 #include "engine/framework/deinterlace.h"
 #include "engine/macroblock/kernel_slots.h"
+#include "tests/support/pes_writer.h"
 #include "tools/tlvdec/bmp_file.h"
 #include "tools/tlvdec/options.h"
 #include "tools/tlvdec/input_file.h"
@@ -140,20 +141,9 @@ TEST(Bmp, RowsArePaddedAndStoredBottomUp) {
     EXPECT_TRUE(EncodeBmp24(nullptr, 2, 1, 8, 4).empty());
 }
 
-Bytes pack2() { return {0, 0, 1, 0xBA, 0x44, 0, 4, 0, 4, 1, 1, 0x89, 0xC3, 0xF9, 0xFF}; }  // one stuffing byte
+Bytes pack2() { return test::packHeader(1); }  // one stuffing byte
 
-Bytes pes(std::uint8_t id, const Bytes& payload, std::int64_t pts = -1) {
-    Bytes header = {0x80, std::uint8_t(pts >= 0 ? 0x80 : 0), std::uint8_t(pts >= 0 ? 5 : 0)};
-    if (pts >= 0)
-        header.insert(header.end(), {std::uint8_t(0x21 | ((pts >> 29) & 0x0E)), std::uint8_t(pts >> 22),
-                                     std::uint8_t(((pts >> 14) & 0xFE) | 1), std::uint8_t(pts >> 7),
-                                     std::uint8_t(((pts << 1) & 0xFE) | 1)});
-    const std::size_t length = header.size() + payload.size();
-    Bytes b = {0, 0, 1, id, std::uint8_t(length >> 8), std::uint8_t(length)};
-    for (const Bytes* part : std::initializer_list<const Bytes*>{&header, &payload})
-        for (std::uint8_t byte : *part) b.push_back(byte);
-    return b;
-}
+Bytes pes(std::uint8_t id, const Bytes& payload, std::int64_t pts = -1) { return test::pesPacket(id, payload, pts); }
 
 TEST(ProgramStream, VideoPacketsOfTheFirstVideoStream) {
     Bytes ps;

@@ -11,12 +11,6 @@
 namespace tl::test {
 namespace {
 
-int bitCount(const std::string& text) {
-    int n = 0;
-    for (char c : text) n += c == '0' || c == '1';
-    return n;
-}
-
 struct DcCase {
     const char* bits;
     std::int32_t differential;

@@ -2,6 +2,8 @@
 // and the skipped-macroblock rule, each against hand-written codes.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "engine/framework/picture.h"
 #include "engine/macroblock/coded_block_pattern.h"
 #include "engine/macroblock/macroblock_flags.h"
@@ -14,7 +16,8 @@
 namespace tl::test {
 namespace {
 
-PictureParams paramsFor(int type, int structure = FRAME_PICTURE, bool framePredFrameDct = true) {
+PictureParams paramsFor(int type, int structure = FRAME_PICTURE, bool framePredFrameDct = true,
+                        const std::function<void(StreamState&)>& more = {}) {
     StreamState s;
     s.picture_coding_type = type;
     s.picture_structure = structure;
@@ -23,13 +26,8 @@ PictureParams paramsFor(int type, int structure = FRAME_PICTURE, bool framePredF
     s.mb_width = 4;
     s.mb_height = 4;
     s.f_code[0][0] = s.f_code[0][1] = s.f_code[1][0] = s.f_code[1][1] = 1;
+    if (more) more(s);
     return makePictureParams(s);
-}
-
-int bitCount(const char* text) {
-    int n = 0;
-    for (; *text; ++text) n += *text == '0' || *text == '1';
-    return n;
 }
 
 struct IncrementCase {
@@ -150,14 +148,8 @@ TEST(MacroblockModes, MotionTypeDctTypeAndVectorFormat) {
     };
     for (const ModeCase& c : cases) {
         SCOPED_TRACE(c.bits);
-        StreamState s;
-        s.picture_coding_type = PICTURE_B;
-        s.picture_structure = c.structure;
-        s.frame_pred_frame_dct = c.framePredFrameDct;
-        s.concealment_motion_vectors = c.concealment;
-        s.mb_width = 4;
-        s.mb_height = 4;
-        const PictureParams p = makePictureParams(s);
+        const PictureParams p = paramsFor(PICTURE_B, c.structure, c.framePredFrameDct,
+                                          [&](StreamState& s) { s.concealment_motion_vectors = c.concealment; });
         ParserState state;
         MacroblockModes modes;
         TestReader t{std::string(c.bits)};
@@ -171,12 +163,7 @@ TEST(MacroblockModes, MotionTypeDctTypeAndVectorFormat) {
 }
 
 TEST(MacroblockModes, NonLinearQuantiserScale) {
-    StreamState s;
-    s.picture_coding_type = PICTURE_I;
-    s.picture_structure = FRAME_PICTURE;
-    s.frame_pred_frame_dct = 1;
-    s.q_scale_type = 1;
-    const PictureParams p = makePictureParams(s);
+    const PictureParams p = paramsFor(PICTURE_I, FRAME_PICTURE, true, [](StreamState& s) { s.q_scale_type = 1; });
     const std::pair<const char*, int> cases[] = {{"01 00001", 1}, {"01 01000", 8}, {"01 01001", 10},
                                                  {"01 10001", 28}, {"01 11111", 112}};
     for (const auto& [bits, scale] : cases) {
@@ -342,11 +329,8 @@ TEST(DualPrime, DerivedVectorsAndFieldSelects) {
     };
     for (const DualPrimeCase& c : cases) {
         SCOPED_TRACE(testing::Message() << c.structure << " " << c.x << "," << c.y);
-        StreamState s;
-        s.picture_coding_type = PICTURE_P;
-        s.picture_structure = c.structure;
-        s.top_field_first = c.topFieldFirst;
-        const PictureParams p = makePictureParams(s);
+        const PictureParams p =
+            paramsFor(PICTURE_P, c.structure, false, [&](StreamState& s) { s.top_field_first = c.topFieldFirst; });
         ParserState state;
         state.PMV[0][0][0] = state.PMV[1][0][0] = c.x;
         state.PMV[0][0][1] = state.PMV[1][0][1] = c.y;
@@ -366,11 +350,7 @@ TEST(DualPrime, DerivedVectorsAndFieldSelects) {
 }
 
 TEST(DualPrime, DmvectorIsReadAfterEachComponent) {
-    StreamState s;
-    s.picture_coding_type = PICTURE_P;
-    s.picture_structure = TOP_FIELD;
-    s.f_code[0][0] = s.f_code[0][1] = 1;
-    const PictureParams p = makePictureParams(s);
+    const PictureParams p = paramsFor(PICTURE_P, TOP_FIELD, false);
     ParserState state;
     MacroblockModes modes;
     modes.flags = mb::motionForward | (MC_DUAL_PRIME << mb::motionTypeShift);
@@ -404,10 +384,7 @@ TEST(SkippedMacroblocks, FlagsFromThePreviousMacroblock) {
         {PICTURE_B, FRAME_PICTURE, intra | (0x3Fu << 26), MC_FRAME << motionTypeShift},
     };
     for (const SkipCase& c : cases) {
-        StreamState s;
-        s.picture_coding_type = c.type;
-        s.picture_structure = c.structure;
-        const PictureParams p = makePictureParams(s);
+        const PictureParams p = paramsFor(c.type, c.structure, false);
         ParserState state;
         state.PMV[0][0][0] = state.PMV[1][0][1] = state.PMV[0][1][0] = 7;
         state.dc_dct_pred[1] = 9;

@@ -70,6 +70,13 @@ private:
     std::size_t offset_ = 0;
 };
 
+// How many bits a code written as text holds.
+inline int bitCount(const std::string& text) {
+    int n = 0;
+    for (char c : text) n += c == '0' || c == '1';
+    return n;
+}
+
 struct TestReader {
     explicit TestReader(std::vector<std::uint8_t> data, std::size_t chunk = SIZE_MAX)
         : source(std::move(data), chunk) {
