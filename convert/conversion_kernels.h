@@ -33,6 +33,7 @@ struct KernelArgs {
     int chromaStride = 0;
     int width = 0;
     int height = 0;
+    int bufferRows = 0;  // rows of the destination (YV12: of its luma plane), at least height
     const std::uint32_t* overlay = nullptr;  // premultiplied B,G,R,A; YUY2 pairs for YUY2 output
     int overlayPitch = 0;                    // in 32-bit pixels
     const std::uint8_t* overlayRowMask = nullptr;

@@ -1,5 +1,6 @@
 #include "convert/dispatch.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "engine/framework/cpu_features.h"
@@ -53,8 +54,9 @@ void convert(const Picture& p, const ConversionContext& c, std::uint8_t* dst, in
     key.overlay = (format == OUTPUT_YUY2 || isRgb(format)) && c.overlayActive != 0 &&
                   c.overlaySurface != nullptr && c.overlayRowMask != nullptr;
     // A bottom-up picture is the same rows walked from the buffer's last row backwards.
+    const int bufferRows = std::max(c.bufferRows, p.height);
     const bool bottomUp = c.rgbBottomUp && isRgb(format);
-    std::uint8_t* firstRow = bottomUp ? dst + std::ptrdiff_t(p.height - 1) * rowPitch : dst;
+    std::uint8_t* firstRow = bottomUp ? dst + std::ptrdiff_t(bufferRows - 1) * rowPitch : dst;
     const ConvertKernel kernel = findKernel(key, chooseSimdLevel(c.cpuFeatures, firstRow, rowPitch, format));
     if (kernel == nullptr) return;
 
@@ -66,6 +68,7 @@ void convert(const Picture& p, const ConversionContext& c, std::uint8_t* dst, in
     a.chromaStride = p.chromaStride;
     a.width = p.width;
     a.height = p.height;
+    a.bufferRows = bufferRows;
     a.overlay = c.overlaySurface;
     a.overlayPitch = p.lumaStride;
     a.overlayRowMask = c.overlayRowMask;
@@ -82,6 +85,32 @@ SimdLevel chooseSimdLevel(std::uint32_t cpuFeatures, const std::uint8_t* dst, in
     if ((cpuFeatures & cpu_bit::sse2) && aligned) return SimdLevel::Sse2;
     if (cpuFeatures & cpu_bit::sse) return SimdLevel::Sse;
     return SimdLevel::Mmx;
+}
+
+void FillBlack(std::uint8_t* dst, std::int32_t size, int format) {
+    if (dst == nullptr || size <= 0) return;
+    switch (format) {
+    case OUTPUT_YUY2:
+    case OUTPUT_UYVY: {
+        const std::uint8_t luma = 0x00, chroma = 0x80;
+        const std::uint8_t first = format == OUTPUT_YUY2 ? luma : chroma;
+        const std::uint8_t second = format == OUTPUT_YUY2 ? chroma : luma;
+        for (std::int32_t i = 0; i + 1 < size; i += 2) {
+            dst[i] = first;
+            dst[i + 1] = second;
+        }
+        break;
+    }
+    case OUTPUT_YV12: {
+        const std::int32_t luma = size / 3 * 2;
+        std::memset(dst, 0x00, std::size_t(luma));
+        std::memset(dst + luma, 0x80, std::size_t(size - luma));
+        break;
+    }
+    default:
+        if (isRgb(format)) std::memset(dst, 0, std::size_t(size));
+        break;
+    }
 }
 
 int tightRowPitch(int format, int width) {

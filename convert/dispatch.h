@@ -37,9 +37,12 @@ struct ConversionContext {
     std::uint32_t cpuFeatures = 0;  // CPUID leaf 1 EDX layout, masked by the settings
     // RGB rows are stored last row first, as in a bitmap whose height is positive.
     bool rgbBottomUp = false;
+    // Rows the sample holds when it is taller than the picture (YV12: rows of its
+    // luma plane); the picture fills the top ones. 0: the picture's height.
+    std::int32_t bufferRows = 0;
 };
 
-// One call per output sample. rowPitch = sample buffer length / picture height.
+// One call per output sample. rowPitch = sample buffer length / rows of the buffer.
 // Rows are written from the start of dst, rowPitch apart (RGB with
 // rgbBottomUp: from the last row of the buffer up), each with the format's row size (YV12: planes with pitches 2 * rowPitch / 3 and half of
 // that); nothing is written for YVYU, unknown formats or unusable arguments.
@@ -62,6 +65,10 @@ SimdLevel chooseSimdLevel(std::uint32_t cpuFeatures, const std::uint8_t* dst, in
 // `width` pixels wide: the row size, for YV12 1.5 times an even luma pitch.
 // The sample then needs rowPitch * height bytes.
 int tightRowPitch(int format, int width);
+
+// Fills a sample of a format (codes 0..7) with black: Y 0 and neutral chroma,
+// or RGB 0. Used when the picture covers only part of the sample.
+void FillBlack(std::uint8_t* dst, std::int32_t size, int format);
 
 // Bytes an OUTPUT_PLANAR sample needs for a picture.
 std::int32_t planarImageSize(const Picture& picture);

@@ -62,8 +62,9 @@ void convertYv12(const KernelArgs& a) {
     constexpr bool decimate = L == ChromaLayout::C444;
     constexpr auto lumaFix = Correct ? PlaneCorrection::Luma : PlaneCorrection::None;
     constexpr auto chromaFix = Correct ? PlaneCorrection::Chroma : PlaneCorrection::None;
-    std::uint8_t* cr = a.dst + static_cast<std::ptrdiff_t>(lumaPitch) * a.height;
-    std::uint8_t* cb = cr + static_cast<std::ptrdiff_t>(chromaPitch) * chromaRows;
+    const int lumaRows = std::max(a.height, a.bufferRows);
+    std::uint8_t* cr = a.dst + static_cast<std::ptrdiff_t>(lumaPitch) * lumaRows;
+    std::uint8_t* cb = cr + static_cast<std::ptrdiff_t>(chromaPitch) * (lumaRows / 2);
     const int chromaBytes = std::min(a.width / 2, chromaPitch);
     convertPlane<T, C, lumaFix, false>(a.dst, lumaPitch, std::min(a.width, lumaPitch), a.planes[0],
                                        a.lumaStride, a.height);

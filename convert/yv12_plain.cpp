@@ -1,4 +1,6 @@
 // Reference YV12 kernels, one sample at a time.
+#include <algorithm>
+
 #include "convert/dispatch.h"
 #include "convert/kernel_select.h"
 #include "convert/reference_rules.h"
@@ -28,8 +30,9 @@ void yv12(const KernelArgs& a, VerticalClass cls, ChromaLayout layout, bool corr
     // 4:2:2 and 4:4:4 chroma: every second row (and for 4:4:4 every second sample).
     const std::ptrdiff_t chromaStep = layout == ChromaLayout::C420 ? a.chromaStride : 2 * a.chromaStride;
     const int columnStep = layout == ChromaLayout::C444 ? 2 : 1;
-    std::uint8_t* cr = a.dst + static_cast<std::ptrdiff_t>(lumaPitch) * a.height;
-    std::uint8_t* cb = cr + static_cast<std::ptrdiff_t>(chromaPitch) * chromaRows;
+    const int lumaRows = std::max(a.height, a.bufferRows);
+    std::uint8_t* cr = a.dst + static_cast<std::ptrdiff_t>(lumaPitch) * lumaRows;
+    std::uint8_t* cb = cr + static_cast<std::ptrdiff_t>(chromaPitch) * (lumaRows / 2);
     const auto rows = VerticalSampler::Source::Rows;
     plane(a.dst, lumaPitch, std::min(a.width, lumaPitch),
           VerticalSampler(a.planes[0], a.lumaStride, a.height, a.height, cls, rows), a.height, 1,

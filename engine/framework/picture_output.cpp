@@ -103,7 +103,7 @@ void VideoDecoder::outputPicture(Picture* picture) {
 }
 
 void VideoDecoder::convertInto(const Picture& picture, int mode, bool firstOfTwo, std::uint8_t* buffer,
-                               int rowPitch) {
+                               int rowPitch, int bufferRows) {
     ConversionContext context;
     context.outputFormat = outputFormatCode_;
     context.chromaFormat = picture.chromaFormat;
@@ -112,6 +112,7 @@ void VideoDecoder::convertInto(const Picture& picture, int mode, bool firstOfTwo
     context.overlayRowMask = overlayRowMask_.empty() ? nullptr : overlayRowMask_.data();
     context.cpuFeatures = cpuFeatures_;
     context.rgbBottomUp = connection_.height > 0;
+    context.bufferRows = bufferRows;
     // A ProcAmp Set on another thread takes effect from the next conversion.
     procAmp_.copyMatrix(conversionMatrix_);
     context.rgbMatrix = &conversionMatrix_;
@@ -135,11 +136,21 @@ void VideoDecoder::convertInto(const Picture& picture, int mode, bool firstOfTwo
     }
 }
 
-// Renderers that insist on a much wider YUY2 surface than the picture get
-// every row stretched to it.
-void VideoDecoder::widenIfNeeded(const Picture& picture, std::uint8_t* buffer, std::int32_t size, int rowPitch) {
-    if (outputFormatCode_ != OUTPUT_YUY2 || !needsYuy2Widening(picture.width, outputWidth_)) return;
-    WidenYuy2Rows(buffer, size, rowPitch, picture.width, picture.height, outputWidth_, outputHeight_);
+// The sample holds the connection's rows. Renderers that insist on a much wider
+// YUY2 surface than the picture get every row stretched to it; any other sample
+// larger than the picture (the renderer refused the new size) shows the picture
+// at its top left on black.
+void VideoDecoder::convertSample(const Picture& picture, int mode, bool firstOfTwo, OutputSample& sample) {
+    std::uint8_t* buffer = sample.buffer();
+    const std::int32_t size = sample.size();
+    const int rows = outputFormatCode_ == OUTPUT_PLANAR ? picture.height : outputHeight_;
+    const int rowPitch = size / rows;
+    const bool widen = outputFormatCode_ == OUTPUT_YUY2 && needsYuy2Widening(picture.width, outputWidth_);
+    if (!widen && outputFormatCode_ != OUTPUT_PLANAR &&
+        (picture.width < outputWidth_ || picture.height < outputHeight_))
+        FillBlack(buffer, size, outputFormatCode_);
+    convertInto(picture, mode, firstOfTwo, buffer, rowPitch, rows);
+    if (widen) WidenYuy2Rows(buffer, size, rowPitch, picture.width, picture.height, outputWidth_, outputHeight_);
 }
 
 void VideoDecoder::deliverPicture(Picture& picture, int mode) {
@@ -155,7 +166,6 @@ void VideoDecoder::deliverPicture(Picture& picture, int mode) {
         return;
     }
     const std::int32_t size = sample->size();
-    const int rowPitch = size / picture.height;
     lastImageSize_ = outputFormatCode_ == OUTPUT_PLANAR
                          ? planarImageSize(picture)
                          : std::int64_t(bitsPerPixel_) * picture.height * picture.width / 8;
@@ -201,9 +211,8 @@ void VideoDecoder::deliverPicture(Picture& picture, int mode) {
     props.flags = flags;
 
     const std::int64_t before = nowTicks();
-    convertInto(picture, mode, true, sample->buffer(), rowPitch);
+    convertSample(picture, mode, true, *sample);
     lastConversionTicks_ = nowTicks() - before;
-    widenIfNeeded(picture, sample->buffer(), size, rowPitch);
 
     sample->setProperties(props);
     host_->deliver(sample);
@@ -225,9 +234,7 @@ void VideoDecoder::deliverPicture(Picture& picture, int mode) {
     secondProps.flags = sample_flag::splice_point | sample_flag::time_valid | sample_flag::stop_valid;
     secondProps.typeSpecificFlags = typeFlags;
     secondProps.pictureType = picture.pictureType;
-    const int secondPitch = second->size() / picture.height;
-    convertInto(picture, mode, false, second->buffer(), secondPitch);
-    widenIfNeeded(picture, second->buffer(), second->size(), secondPitch);
+    convertSample(picture, mode, false, *second);
     second->setProperties(secondProps);
     host_->deliver(second);
     second->release();

@@ -110,8 +110,9 @@ private:
     void followMatrixCoefficients();
     void outputPicture(Picture* picture);
     void deliverPicture(Picture& picture, int mode);
-    void convertInto(const Picture& picture, int mode, bool firstOfTwo, std::uint8_t* buffer, int rowPitch);
-    void widenIfNeeded(const Picture& picture, std::uint8_t* buffer, std::int32_t size, int rowPitch);
+    void convertSample(const Picture& picture, int mode, bool firstOfTwo, OutputSample& sample);
+    void convertInto(const Picture& picture, int mode, bool firstOfTwo, std::uint8_t* buffer, int rowPitch,
+                     int bufferRows);
     void forcedOrStreamAspect(const Picture* picture, std::int32_t aspect[2]) const;
 
     std::unique_ptr<DecodingPath> path_;

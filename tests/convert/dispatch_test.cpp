@@ -190,6 +190,68 @@ TEST(Dispatch, BottomUpRgbReversesTheRows) {
             }
 }
 
+// A sample taller than the picture (the renderer kept its old size): the picture
+// takes the rows shown at the top, for YV12 inside planes laid out for the
+// buffer's rows, for bottom-up RGB from the buffer's last row up.
+TEST(Dispatch, PictureAtTheTopOfATallerBuffer) {
+    struct Case {
+        int format, pitch;
+        bool bottomUp;
+    } const kCases[] = {{OUTPUT_YUY2, 96, false}, {OUTPUT_YV12, 96, false}, {OUTPUT_RGB32, 192, false},
+                        {OUTPUT_RGB24, 144, true}, {OUTPUT_RGB565, 96, true}};
+    constexpr int kRows = 12, kBufferRows = 20;
+    for (const Case& c : kCases) {
+        Fixture f(40, kRows, 1, c.format);
+        f.context.rgbBottomUp = c.bottomUp;
+        const auto exact = run(ConvertProgressive, f, c.pitch);
+        f.context.bufferRows = kBufferRows;
+        TestBuffer buffer(c.pitch, kBufferRows, 0);
+        ConvertProgressive(f.pic.picture(), f.context, buffer.data(), c.pitch);
+        const std::vector<std::uint8_t> tall = buffer.region();
+        ASSERT_TRUE(buffer.guardIntact()) << c.format;
+        if (c.format == OUTPUT_YV12) {
+            // Luma rows, then each chroma plane, every plane's rows at its start.
+            const int luma = 64, chroma = 32;
+            for (int r = 0; r < kRows; ++r)
+                ASSERT_TRUE(std::equal(tall.begin() + r * luma, tall.begin() + r * luma + 40,
+                                       exact.begin() + r * luma)) << "luma row " << r;
+            for (int plane = 0; plane < 2; ++plane)
+                for (int r = 0; r < kRows / 2; ++r) {
+                    const int from = luma * kRows + plane * chroma * kRows / 2 + r * chroma;
+                    const int to = luma * kBufferRows + plane * chroma * kBufferRows / 2 + r * chroma;
+                    ASSERT_TRUE(std::equal(tall.begin() + to, tall.begin() + to + 20, exact.begin() + from))
+                        << "chroma plane " << plane << " row " << r;
+                }
+            continue;
+        }
+        for (int r = 0; r < kRows; ++r) {
+            const int to = (c.bottomUp ? kBufferRows - kRows + r : r) * c.pitch;
+            ASSERT_TRUE(std::equal(tall.begin() + to, tall.begin() + to + c.pitch, exact.begin() + r * c.pitch))
+                << c.format << " row " << r;
+        }
+    }
+}
+
+TEST(Dispatch, FillBlackPerFormat) {
+    struct Case {
+        int format;
+        std::vector<std::uint8_t> start, end;
+    } const kCases[] = {{OUTPUT_YUY2, {0x00, 0x80, 0x00, 0x80}, {0x00, 0x80}},
+                        {OUTPUT_UYVY, {0x80, 0x00, 0x80, 0x00}, {0x80, 0x00}},
+                        {OUTPUT_YV12, {0x00, 0x00}, {0x80, 0x80}},
+                        {OUTPUT_RGB32, {0, 0, 0, 0}, {0, 0}},
+                        {OUTPUT_RGB555, {0, 0}, {0, 0}}};
+    for (const Case& c : kCases) {
+        std::vector<std::uint8_t> sample(96, 0xCD);
+        FillBlack(sample.data(), 96, c.format);
+        EXPECT_TRUE(std::equal(c.start.begin(), c.start.end(), sample.begin())) << c.format;
+        EXPECT_TRUE(std::equal(c.end.begin(), c.end.end(), sample.end() - 2)) << c.format;
+    }
+    std::vector<std::uint8_t> yvyu(8, 0xCD);
+    FillBlack(yvyu.data(), 8, OUTPUT_YVYU);
+    EXPECT_EQ(yvyu, std::vector<std::uint8_t>(8, 0xCD));
+}
+
 TEST(Dispatch, TightRowPitch) {
     struct {
         int format, width, pitch;
