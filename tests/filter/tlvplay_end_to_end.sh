@@ -58,5 +58,17 @@ grep -q '^usage: tlvplay' "$work/bad.txt" || fail "unknown renderer: no usage"
 [ $? -eq 1 ] || fail "missing input: wrong exit code"
 grep -q 'cannot open' "$work/missing.txt" || fail "missing input: no reason given"
 
+# A picture size change mid-stream that the grabber refuses to reconnect for: the
+# smaller pictures arrive in the old 352x288 frames, at their top left on black, so
+# the bottom row of a middle frame (the first row of a bottom-up BMP) is black.
+cat "$streams/prog420_cgop.m2v" "$streams/size331x249.m2v" "$streams/prog420_cgop.m2v" > "$work/sizes.m2v"
+out=$("$wine_run" "$tlvplay" "$work/sizes.m2v" --renderer grab "$work/sizes" --format rgb24 2>&1)
+echo "size change: $out"
+expected=$(( $(frames_of prog420_cgop) * 2 + $(frames_of size331x249) ))
+echo "$out" | grep -q "frames=$expected .*end=complete" || fail "size change: not $expected frames"
+middle=$work/sizes/frame_$(printf %05d $(( $(frames_of prog420_cgop) + 4 ))).bmp
+lit=$(od -An -tu1 -j54 -N$((352 * 3)) "$middle" 2>/dev/null | tr -s ' ' '\n' | grep -c '[1-9]')
+[ -s "$middle" ] && [ "$lit" -eq 0 ] || fail "size change: the rows below the smaller picture are not black"
+
 [ $failures -eq 0 ] && echo "tlvplay end to end: all passed"
 exit $((failures != 0))
