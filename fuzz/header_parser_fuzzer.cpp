@@ -5,39 +5,12 @@
 // must be one the picture stage and the slice layer can work with.
 #include <cstddef>
 #include <cstdint>
-#include <memory>
-#include <vector>
 
 #include "engine/framework/headers.h"
 #include "fuzz/fuzz_check.h"
+#include "tests/support/bit_writer.h"
 
 namespace {
-
-class ChunkedSource final : public tl::SampleSource {
-public:
-    ChunkedSource(const std::uint8_t* data, std::size_t size, std::size_t chunk) {
-        for (std::size_t at = 0; at < size; at += chunk) {
-            const std::size_t n = size - at < chunk ? size - at : chunk;
-            chunks_.push_back({std::unique_ptr<std::uint8_t[]>(new std::uint8_t[n]), n});
-            for (std::size_t i = 0; i < n; ++i) chunks_.back().bytes[i] = data[at + i];
-        }
-    }
-    tl::HResult fetchNextSample(const std::uint8_t*& current, const std::uint8_t*& end) override {
-        if (next_ == chunks_.size()) return tl::hr::e_abort;
-        const Chunk& c = chunks_[next_++];
-        current = c.bytes.get();
-        end = current + c.size;
-        return tl::hr::ok;
-    }
-
-private:
-    struct Chunk {
-        std::unique_ptr<std::uint8_t[]> bytes;
-        std::size_t size;
-    };
-    std::vector<Chunk> chunks_;
-    std::size_t next_ = 0;
-};
 
 // Chunk sizes from 1 byte to the whole input.
 std::size_t chunkSize(std::uint8_t selector, std::size_t size) {
@@ -88,7 +61,7 @@ void checkState(const tl::StreamState& s) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;
-    ChunkedSource source(data + 1, size - 1, chunkSize(data[0], size - 1));
+    tl::test::ChunkSource source(data + 1, size - 1, chunkSize(data[0], size - 1));
     tl::BitReader reader;
     reader.source = &source;
     tl::StreamState state;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/framework/sample_flags.h"
+#include "tests/support/pes_writer.h"
 
 namespace tl::fuzz {
 namespace {
@@ -29,30 +30,6 @@ std::size_t cutLength(Draw& draw, std::uint8_t sizeClass, std::size_t left) {
     static constexpr std::size_t kLimit[] = {16, 512, 8192};
     if (sizeClass >= 3) return left;
     return std::min<std::size_t>(left, 1 + draw.next() % kLimit[sizeClass]);
-}
-
-void appendPts(std::vector<std::uint8_t>& out, std::uint64_t pts) {
-    out.push_back(std::uint8_t(0x21 | ((pts >> 29) & 0x0E)));
-    out.push_back(std::uint8_t(pts >> 22));
-    out.push_back(std::uint8_t(0x01 | ((pts >> 14) & 0xFE)));
-    out.push_back(std::uint8_t(pts >> 7));
-    out.push_back(std::uint8_t(0x01 | ((pts << 1) & 0xFE)));
-}
-
-void appendPes(std::vector<std::uint8_t>& out, const std::uint8_t* payload, std::size_t n, std::uint64_t pts) {
-    const std::size_t packetLength = n + 8;
-    const std::uint8_t header[] = {0x00, 0x00, 0x01, 0xE0, std::uint8_t(packetLength >> 8),
-                                   std::uint8_t(packetLength), 0x80, 0x80, 0x05};
-    out.insert(out.end(), header, header + sizeof header);
-    appendPts(out, pts);
-    out.insert(out.end(), payload, payload + n);
-}
-
-void appendPackHeader(std::vector<std::uint8_t>& out) {
-    // '01' prefix, SCR 0 with its marker bits, mux rate with its markers, no stuffing.
-    const std::uint8_t pack[] = {0x00, 0x00, 0x01, 0xBA, 0x44, 0x00, 0x04, 0x00,
-                                 0x04, 0x01, 0x01, 0x89, 0xC3, 0xF8};
-    out.insert(out.end(), pack, pack + sizeof pack);
 }
 
 bool containerStartAt(const std::uint8_t* p, std::size_t left) {
@@ -83,11 +60,9 @@ std::vector<PlannedSample> CutIntoSamples(const std::uint8_t* data, std::size_t 
         if (plan.discontinuities && (bits & 0x1C) == 0) s.flags |= sample_flag::data_discontinuity;
         switch (plan.form) {
         case SampleForm::Pack:
-            appendPackHeader(s.bytes);
-            appendPes(s.bytes, data + at, n, std::uint64_t(samples.size()) * 3600);
-            break;
         case SampleForm::Pes:
-            appendPes(s.bytes, data + at, n, std::uint64_t(samples.size()) * 3600);
+            s.bytes = test::pesPacket(0xE0, {data + at, data + at + n}, std::int64_t(samples.size()) * 3600);
+            if (plan.form == SampleForm::Pack) s.bytes = test::packHeader(0, s.bytes);
             break;
         default:
             s.bytes.assign(data + at, data + at + n);

@@ -4,6 +4,7 @@
 #pragma once
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -51,23 +52,35 @@ private:
 };
 
 // Serves a byte string in chunks of a fixed size, then fails with E_ABORT.
+// Each chunk lives in its own allocation, so a read past a sample's end is
+// caught under AddressSanitizer.
 class ChunkSource final : public SampleSource {
 public:
-    ChunkSource(std::vector<std::uint8_t> data, std::size_t chunk) : data_(std::move(data)), chunk_(chunk) {}
+    ChunkSource(const std::uint8_t* data, std::size_t size, std::size_t chunk) {
+        for (std::size_t at = 0; at < size; at += chunk) {
+            const std::size_t n = std::min(chunk, size - at);
+            chunks_.push_back({std::unique_ptr<std::uint8_t[]>(new std::uint8_t[n]), n});
+            std::copy(data + at, data + at + n, chunks_.back().bytes.get());
+        }
+    }
+    ChunkSource(const std::vector<std::uint8_t>& data, std::size_t chunk)
+        : ChunkSource(data.data(), data.size(), chunk) {}
     HResult fetchNextSample(const std::uint8_t*& current, const std::uint8_t*& end) override {
-        if (offset_ >= data_.size()) return hr::e_abort;
-        const std::size_t n = std::min(chunk_, data_.size() - offset_);
-        current = data_.data() + offset_;
-        end = current + n;
-        offset_ += n;
+        if (next_ == chunks_.size()) return hr::e_abort;
+        const Chunk& c = chunks_[next_++];
+        current = c.bytes.get();
+        end = current + c.size;
         return hr::ok;
     }
-    const std::uint8_t* begin() const { return data_.data(); }
+    const std::uint8_t* begin() const { return chunks_.empty() ? nullptr : chunks_[0].bytes.get(); }
 
 private:
-    std::vector<std::uint8_t> data_;
-    std::size_t chunk_;
-    std::size_t offset_ = 0;
+    struct Chunk {
+        std::unique_ptr<std::uint8_t[]> bytes;
+        std::size_t size;
+    };
+    std::vector<Chunk> chunks_;
+    std::size_t next_ = 0;
 };
 
 // How many bits a code written as text holds.
@@ -78,8 +91,8 @@ inline int bitCount(const std::string& text) {
 }
 
 struct TestReader {
-    explicit TestReader(std::vector<std::uint8_t> data, std::size_t chunk = SIZE_MAX)
-        : source(std::move(data), chunk) {
+    explicit TestReader(const std::vector<std::uint8_t>& data, std::size_t chunk = SIZE_MAX)
+        : source(data, chunk) {
         reader.source = &source;
     }
     explicit TestReader(const std::string& text) : TestReader(fromText(text)) {}
@@ -90,7 +103,7 @@ struct TestReader {
         w.put(0xFFFFFFFFu, 32);
         return w.data();
     }
-    // Bits the parsers have taken so far (one chunk).
+    // Bits the parsers have taken so far (within the first chunk).
     int consumed() const {
         if (!reader.current) return 0;
         return static_cast<int>(8 * (reader.current - source.begin())) - reader.count;
