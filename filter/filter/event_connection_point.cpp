@@ -2,9 +2,35 @@
 
 #include <FilterVideoDecoder.h>
 
+#include <vector>
+
+#include "filter/com/snapshot_enumerator.h"
 #include "filter/filter/filter_video_decoder.h"
 
 namespace tl {
+namespace {
+
+struct Connection {
+    com::ComPtr<IUnknown> sink;
+    DWORD cookie;
+};
+
+// Connections handed out with a reference to their sink.
+struct ConnectionCopy {
+    using Item = Connection;
+    using Element = CONNECTDATA;
+    static bool Out(const Connection& connection, CONNECTDATA* out) {
+        connection.sink.CopyTo(&out->pUnk);
+        out->dwCookie = connection.cookie;
+        return true;
+    }
+    static void Free(CONNECTDATA& data) {
+        data.pUnk->Release();
+        data.pUnk = nullptr;
+    }
+};
+
+}  // namespace
 
 const com::InterfaceEntry* EventConnectionPoint::InterfaceMap() {
     static const com::InterfaceEntry map[] = {com::Entry<EventConnectionPoint, IConnectionPoint>(), {}};
@@ -52,7 +78,14 @@ HRESULT STDMETHODCALLTYPE EventConnectionPoint::Unadvise(DWORD cookie) {
 HRESULT STDMETHODCALLTYPE EventConnectionPoint::EnumConnections(IEnumConnections** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    return E_NOTIMPL;
+    return com::Guarded([&] {
+        std::vector<Connection> connections;
+        {
+            std::lock_guard<std::mutex> hold(mutex_);
+            for (const auto& [cookie, sink] : sinks_) connections.push_back({sink, cookie});
+        }
+        return com::CreateSnapshotEnumerator<IEnumConnections, ConnectionCopy>(std::move(connections), out);
+    });
 }
 
 void EventConnectionPoint::Clear() {

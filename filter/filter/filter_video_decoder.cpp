@@ -437,7 +437,10 @@ HRESULT STDMETHODCALLTYPE FilterVideoDecoder::InterfaceSupportsErrorInfo(REFIID 
 HRESULT STDMETHODCALLTYPE FilterVideoDecoder::EnumConnectionPoints(IEnumConnectionPoints** out) {
     if (!out) return E_POINTER;
     *out = nullptr;
-    return E_NOTIMPL;
+    return com::Guarded([&] {
+        return com::CreateSnapshotEnumerator<IEnumConnectionPoints, com::InterfaceCopy<IConnectionPoint>>(
+                {com::ComPtr<IConnectionPoint>(&events_)}, out);
+    });
 }
 
 HRESULT STDMETHODCALLTYPE FilterVideoDecoder::FindConnectionPoint(REFIID riid, IConnectionPoint** out) {

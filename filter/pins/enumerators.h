@@ -7,42 +7,31 @@
 #include <vector>
 
 #include "filter/com/com_ptr.h"
-#include "filter/com/interface_map.h"
+#include "filter/com/snapshot_enumerator.h"
 #include "filter/pins/media_type.h"
 
 namespace tl {
 
-class PinEnumerator : public IEnumPins {
-public:
-    PinEnumerator(std::vector<com::ComPtr<IPin>> pins, ULONG position) : pins_(std::move(pins)), position_(position) {}
-    static const com::InterfaceEntry* InterfaceMap();
-
-    HRESULT STDMETHODCALLTYPE Next(ULONG count, IPin** pins, ULONG* fetched) override;
-    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override;
-    HRESULT STDMETHODCALLTYPE Reset() override;
-    HRESULT STDMETHODCALLTYPE Clone(IEnumPins** out) override;
-
-private:
-    std::vector<com::ComPtr<IPin>> pins_;
-    ULONG position_;
+// Media types handed out as task-memory copies.
+struct MediaTypeCopy {
+    using Item = MediaType;
+    using Element = AM_MEDIA_TYPE*;
+    static bool Out(const MediaType& type, AM_MEDIA_TYPE** out) {
+        *out = CreateMediaTypeCopy(type.Get());
+        return *out != nullptr;
+    }
+    static void Free(AM_MEDIA_TYPE*& type) {
+        DeleteMediaType(type);
+        type = nullptr;
+    }
 };
 
-class MediaTypeEnumerator : public IEnumMediaTypes {
-public:
-    MediaTypeEnumerator(std::vector<MediaType> types, ULONG position) : types_(std::move(types)), position_(position) {}
-    static const com::InterfaceEntry* InterfaceMap();
+inline HRESULT CreatePinEnumerator(std::vector<com::ComPtr<IPin>> pins, IEnumPins** out) {
+    return com::CreateSnapshotEnumerator<IEnumPins, com::InterfaceCopy<IPin>>(std::move(pins), out);
+}
 
-    HRESULT STDMETHODCALLTYPE Next(ULONG count, AM_MEDIA_TYPE** types, ULONG* fetched) override;
-    HRESULT STDMETHODCALLTYPE Skip(ULONG count) override;
-    HRESULT STDMETHODCALLTYPE Reset() override;
-    HRESULT STDMETHODCALLTYPE Clone(IEnumMediaTypes** out) override;
-
-private:
-    std::vector<MediaType> types_;
-    ULONG position_;
-};
-
-HRESULT CreatePinEnumerator(std::vector<com::ComPtr<IPin>> pins, IEnumPins** out);
-HRESULT CreateMediaTypeEnumerator(std::vector<MediaType> types, IEnumMediaTypes** out);
+inline HRESULT CreateMediaTypeEnumerator(std::vector<MediaType> types, IEnumMediaTypes** out) {
+    return com::CreateSnapshotEnumerator<IEnumMediaTypes, MediaTypeCopy>(std::move(types), out);
+}
 
 }  // namespace tl

@@ -805,6 +805,27 @@ TEST_F(GraphTest, EventConnectionPointKeepsAdvisedSinks) {
     ASSERT_EQ(point->Advise(sink.Get(), &cookie), S_OK);
     EXPECT_NE(cookie, 0u);
     EXPECT_EQ(RefCount(sink.Get()), 2u) << "the connection point keeps the sink";
+
+    // The container lists its one point; the point lists the advised sink.
+    ComPtr<IEnumConnectionPoints> points;
+    ASSERT_EQ(container->EnumConnectionPoints(points.Out()), S_OK);
+    IConnectionPoint* listed[2] = {};
+    ULONG fetched = 0;
+    EXPECT_EQ(points->Next(2, listed, &fetched), S_FALSE);
+    ASSERT_EQ(fetched, 1u);
+    EXPECT_EQ(listed[0], point.Get());
+    listed[0]->Release();
+    ComPtr<IEnumConnections> connections;
+    ASSERT_EQ(point->EnumConnections(connections.Out()), S_OK);
+    CONNECTDATA data{};
+    ASSERT_EQ(connections->Next(1, &data, nullptr), S_OK);
+    EXPECT_EQ(data.dwCookie, cookie);
+    EXPECT_EQ(RefCount(sink.Get()), 4u) << "the snapshot and the listed connection hold the sink";
+    data.pUnk->Release();
+    EXPECT_EQ(connections->Next(1, &data, nullptr), S_FALSE);
+    connections = nullptr;
+    EXPECT_EQ(RefCount(sink.Get()), 2u);
+
     EXPECT_EQ(point->Unadvise(cookie), S_OK);
     EXPECT_EQ(RefCount(sink.Get()), 1u);
     EXPECT_EQ(point->Unadvise(cookie), CONNECT_E_NOCONNECTION);
