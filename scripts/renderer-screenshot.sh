@@ -15,10 +15,10 @@ wineserver -w
 export WINEPREFIX wine_run tlvplay input renderer shot
 # --seconds keeps a short stream's last picture on the window until the grab.
 xvfb-run -a -s "-screen 0 800x600x24" sh -c '
-    "$wine_run" "$tlvplay" "$input" --renderer "$renderer" --seconds 6 &
+    "$wine_run" "$tlvplay" "$input" --renderer "$renderer" --seconds 10 &
     player=$!
     window=
-    for i in $(seq 1 150); do
+    for i in $(seq 1 300); do
         window=$(xwininfo -name tlvplay 2>/dev/null | sed -n "s/.*Window id: \(0x[0-9a-f]*\).*/\1/p")
         [ -n "$window" ] && break
         sleep 0.1
