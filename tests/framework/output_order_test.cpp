@@ -159,54 +159,51 @@ TEST(OutputOrder, DurationsPulldownAndRate) {
     }
 }
 
-TEST(OutputOrder, HardwareBobMarksRepeatedFields) {
-    StreamShape shape;
-    shape.extension.progressive = false;
-    shape.coding.progressiveFrame = true;
-    shape.coding.topFieldFirst = true;
-    shape.coding.repeatFirstField = true;
-    DecoderRig rig;
-    rig.host.format.interlaceFlags = 1;
-    rig.settings.mode = 3;
-    rig.settings.always = true;  // the frame itself is progressive
-    rig.init();
-    rig.play(test::buildPictureSamples("I", shape));
-    const auto d = rig.host.deliveries();
-    ASSERT_EQ(d.size(), 1u);
-    EXPECT_EQ(d[0].typeFlags, video_flag::field1_first | video_flag::repeat_field);
-    EXPECT_EQ(rig.decoder.streamInfo().deinterlace, 3);
-}
-
-TEST(OutputOrder, DoubleRateBobDeliversTwoHalfLengthSamples) {
-    StreamShape shape;
-    shape.extension.progressive = false;
-    shape.coding.progressiveFrame = false;
-    DecoderRig rig;
-    rig.init();  // no interlace support downstream: Auto picks double-rate bob
-    rig.play(test::buildPictureSamples("I", shape));
-    const auto d = rig.host.deliveries();
-    ASSERT_EQ(d.size(), 2u);
-    EXPECT_EQ(d[0].start, 0);
-    EXPECT_EQ(d[0].stop, kPeriod25 / 2);
-    EXPECT_EQ(d[0].bufferFlags, 0u);
-    EXPECT_EQ(d[1].start, kPeriod25 / 2);
-    EXPECT_EQ(d[1].stop, kPeriod25);
-    EXPECT_EQ(d[1].bufferFlags, kNotASyncPoint);
-    EXPECT_EQ(d[1].flags, sample_flag::splice_point | sample_flag::time_valid | sample_flag::stop_valid);
-    EXPECT_EQ(rig.decoder.streamInfo().deinterlace, 5);
-}
-
-TEST(OutputOrder, SoftwareBobRendererGetsSingleRateBob) {
-    StreamShape shape;
-    shape.extension.progressive = false;
-    shape.coding.progressiveFrame = false;
-    DecoderRig rig;
-    rig.host.classId = {0x0E, 0x22, 0x23, 0x7C, 0xBB, 0x55, 0xD3, 0x11,
-                        0x8B, 0x16, 0x00, 0xC0, 0x4F, 0xB6, 0xBD, 0x3D};
-    rig.init();
-    rig.play(test::buildPictureSamples("I", shape));
-    EXPECT_EQ(rig.host.deliveries().size(), 1u);
-    EXPECT_EQ(rig.decoder.streamInfo().deinterlace, 4);
+// One interlaced picture, deinterlaced by what the renderer can do: hardware
+// bob forced on an output that takes interlaced samples marks the repeated
+// field of a progressive frame; without interlace support downstream Auto
+// picks double-rate bob (two half-length samples), or single-rate bob for a
+// renderer that bobs by itself.
+TEST(OutputOrder, DeinterlacingFollowsTheRenderer) {
+    const ClassId softwareBobRenderer = {0x0E, 0x22, 0x23, 0x7C, 0xBB, 0x55, 0xD3, 0x11,
+                                         0x8B, 0x16, 0x00, 0xC0, 0x4F, 0xB6, 0xBD, 0x3D};
+    struct Case {
+        const char* name;
+        bool progressiveFrame, interlacedOutput, forceHardwareBob, bobbingRenderer;
+        std::size_t samples;
+        int deinterlace;
+    };
+    const Case cases[] = {
+        {"hardware_bob", true, true, true, false, 1, 3},
+        {"double_rate_bob", false, false, false, false, 2, 5},
+        {"bobbing_renderer", false, false, false, true, 1, 4},
+    };
+    for (const Case& c : cases) {
+        StreamShape shape;
+        shape.extension.progressive = false;
+        shape.coding.progressiveFrame = c.progressiveFrame;
+        shape.coding.topFieldFirst = shape.coding.repeatFirstField = c.forceHardwareBob;
+        DecoderRig rig;
+        rig.host.format.interlaceFlags = c.interlacedOutput;
+        if (c.bobbingRenderer) rig.host.classId = softwareBobRenderer;
+        if (c.forceHardwareBob) rig.settings.mode = 3, rig.settings.always = true;  // the frame is progressive
+        rig.init();
+        rig.play(test::buildPictureSamples("I", shape));
+        const auto d = rig.host.deliveries();
+        ASSERT_EQ(d.size(), c.samples) << c.name;
+        EXPECT_EQ(rig.decoder.streamInfo().deinterlace, c.deinterlace) << c.name;
+        if (c.forceHardwareBob) {
+            EXPECT_EQ(d[0].typeFlags, video_flag::field1_first | video_flag::repeat_field);
+        }
+        if (c.samples < 2) continue;
+        EXPECT_EQ(d[0].start, 0);
+        EXPECT_EQ(d[0].stop, kPeriod25 / 2);
+        EXPECT_EQ(d[0].bufferFlags, 0u);
+        EXPECT_EQ(d[1].start, kPeriod25 / 2);
+        EXPECT_EQ(d[1].stop, kPeriod25);
+        EXPECT_EQ(d[1].bufferFlags, kNotASyncPoint);
+        EXPECT_EQ(d[1].flags, sample_flag::splice_point | sample_flag::time_valid | sample_flag::stop_valid);
+    }
 }
 
 TEST(OutputOrder, FrameSkippingDropsOnlyLateBPictures) {
