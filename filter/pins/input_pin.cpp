@@ -9,6 +9,7 @@
 #include "filter/filter/filter_video_decoder.h"
 #include "filter/pins/enumerators.h"
 #include "filter/pins/input_types.h"
+#include "filter/pins/receive_multiple.h"
 
 namespace tl {
 namespace {
@@ -40,13 +41,6 @@ const com::InterfaceEntry* InputPin::InterfaceMap() {
     return map;
 }
 
-IUnknown* InputPin::Owner() { return filter_.ControllingUnknown(); }
-
-void InputPin::DropAllocator() {
-    if (allocator_) allocator_->Decommit();
-    allocator_.Reset();
-}
-
 HRESULT InputPin::AcceptConnection(IPin* connector, const AM_MEDIA_TYPE& mt) {
     connection_.Set(connector, mt);
     bool h264 = false;
@@ -64,11 +58,8 @@ HRESULT InputPin::AcceptConnection(IPin* connector, const AM_MEDIA_TYPE& mt) {
 HRESULT STDMETHODCALLTYPE InputPin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* mt) {
     if (!receivePin) return E_POINTER;
     std::lock_guard<std::recursive_mutex> hold(filter_.FilterLock());
-    if (connection_.IsConnected()) return VFW_E_ALREADY_CONNECTED;
-    if (filter_.State() != State_Stopped) return VFW_E_NOT_STOPPED;
-    PIN_DIRECTION direction;
-    if (SUCCEEDED(receivePin->QueryDirection(&direction)) && direction == PINDIR_INPUT)
-        return VFW_E_INVALID_DIRECTION;
+    if (const HRESULT hr = CheckConnectable(); FAILED(hr)) return hr;
+    if (FacesSameWay(receivePin)) return VFW_E_INVALID_DIRECTION;
     auto attempt = [&](const AM_MEDIA_TYPE& type) -> HRESULT {
         HRESULT hr = CheckInputTableType(type);
         if (FAILED(hr)) return hr;
@@ -78,28 +69,15 @@ HRESULT STDMETHODCALLTYPE InputPin::Connect(IPin* receivePin, const AM_MEDIA_TYP
         if (FAILED(hr)) connection_.Clear();
         return hr;
     };
-    if (mt && !IsEqualGUID(mt->majortype, GUID_NULL) && !IsEqualGUID(mt->formattype, GUID_NULL)) return attempt(*mt);
-    com::ComPtr<IEnumMediaTypes> types;
-    if (SUCCEEDED(receivePin->EnumMediaTypes(types.Out())) && types) {
-        AM_MEDIA_TYPE* fetched[100] = {};
-        ULONG count = 0;
-        types->Next(100, fetched, &count);
-        HRESULT hr = VFW_E_NO_ACCEPTABLE_TYPES;
-        for (ULONG i = 0; i < count; ++i) {
-            if (hr != S_OK) hr = attempt(*fetched[i]) == S_OK ? S_OK : VFW_E_NO_ACCEPTABLE_TYPES;
-            DeleteMediaType(fetched[i]);
-        }
-        if (hr == S_OK) return S_OK;
-    }
-    return VFW_E_NO_ACCEPTABLE_TYPES;
+    if (IsFullySpecified(mt)) return attempt(*mt);
+    return ConnectWithProposedTypes(receivePin, attempt) ? S_OK : VFW_E_NO_ACCEPTABLE_TYPES;
 }
 
 HRESULT STDMETHODCALLTYPE InputPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) {
     if (!connector || !mt) return E_POINTER;
     std::lock_guard<std::recursive_mutex> hold(filter_.FilterLock());
-    if (connection_.IsConnected()) return VFW_E_ALREADY_CONNECTED;
-    if (filter_.State() != State_Stopped) return VFW_E_NOT_STOPPED;
-    HRESULT hr = S_OK;
+    HRESULT hr = CheckConnectable();
+    if (FAILED(hr)) return hr;
     PIN_DIRECTION direction;
     if (FAILED(connector->QueryDirection(&direction)) || direction != PINDIR_OUTPUT) hr = VFW_E_INVALID_DIRECTION;
     // H.264 subtypes are not in the table but are taken, to be refused when the
@@ -111,44 +89,11 @@ HRESULT STDMETHODCALLTYPE InputPin::ReceiveConnection(IPin* connector, const AM_
     return hr;
 }
 
-HRESULT STDMETHODCALLTYPE InputPin::Disconnect() {
-    std::lock_guard<std::recursive_mutex> hold(filter_.FilterLock());
-    if (filter_.State() != State_Stopped) return VFW_E_NOT_STOPPED;
-    if (!connection_.IsConnected()) return S_FALSE;
-    DropAllocator();
-    connection_.Clear();
-    return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE InputPin::ConnectedTo(IPin** pin) { return connection_.ConnectedTo(pin); }
-
-HRESULT STDMETHODCALLTYPE InputPin::ConnectionMediaType(AM_MEDIA_TYPE* mt) {
-    std::lock_guard<std::recursive_mutex> hold(filter_.FilterLock());
-    return connection_.ConnectionMediaType(mt);
-}
-
-HRESULT STDMETHODCALLTYPE InputPin::QueryPinInfo(PIN_INFO* info) {
-    return FillPinInfo(info, filter_.AsBaseFilter(), kInputPinName, PINDIR_INPUT);
-}
-
-HRESULT STDMETHODCALLTYPE InputPin::QueryDirection(PIN_DIRECTION* direction) {
-    if (!direction) return E_POINTER;
-    *direction = PINDIR_INPUT;
-    return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE InputPin::QueryId(LPWSTR* id) { return CopyPinId(kInputPinName, id); }
-
-HRESULT STDMETHODCALLTYPE InputPin::QueryAccept(const AM_MEDIA_TYPE* mt) {
-    if (!mt) return E_POINTER;
-    return CheckInputTableType(*mt) == S_OK ? S_OK : S_FALSE;
-}
+bool InputPin::Accepts(const AM_MEDIA_TYPE& mt) { return CheckInputTableType(mt) == S_OK; }
 
 HRESULT STDMETHODCALLTYPE InputPin::EnumMediaTypes(IEnumMediaTypes** types) {
     return com::Guarded([&] { return CreateMediaTypeEnumerator({}, types); });
 }
-
-HRESULT STDMETHODCALLTYPE InputPin::QueryInternalConnections(IPin**, ULONG*) { return E_NOTIMPL; }
 
 HRESULT STDMETHODCALLTYPE InputPin::EndOfStream() {
     if (const com::ComPtr<IVideoDecoderEngine> decoder = filter_.Decoder()) decoder->EndOfStream();
@@ -174,9 +119,7 @@ HRESULT STDMETHODCALLTYPE InputPin::EndFlush() {
 }
 
 HRESULT STDMETHODCALLTYPE InputPin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
-    connection_.segmentStart = start;
-    connection_.segmentStop = stop;
-    connection_.segmentRate = rate;
+    connection_.SetSegment(start, stop, rate);
     com::ComPtr<IPin> downstream;
     if (SUCCEEDED(filter_.Output().ConnectedTo(downstream.Out())) && downstream)
         downstream->NewSegment(start, stop, rate);
@@ -189,8 +132,7 @@ HRESULT STDMETHODCALLTYPE InputPin::GetAllocator(IMemAllocator** allocator) {
     *allocator = nullptr;
     std::lock_guard<std::recursive_mutex> hold(filter_.FilterLock());
     if (!allocator_) {
-        const HRESULT hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
-                                            allocator_.OutVoid());
+        const HRESULT hr = CreateMemoryAllocator();
         if (FAILED(hr)) return hr;
     }
     allocator_.CopyTo(allocator);
@@ -217,14 +159,7 @@ HRESULT STDMETHODCALLTYPE InputPin::Receive(IMediaSample* sample) {
 }
 
 HRESULT STDMETHODCALLTYPE InputPin::ReceiveMultiple(IMediaSample** samples, long count, long* processed) {
-    if (!samples || !processed) return E_POINTER;
-    *processed = 0;
-    for (long i = 0; i < count; ++i) {
-        const HRESULT hr = Receive(samples[i]);
-        if (hr != S_OK) return hr;
-        ++*processed;
-    }
-    return S_OK;
+    return ReceiveEach(*this, samples, count, processed);
 }
 
 HRESULT STDMETHODCALLTYPE InputPin::ReceiveCanBlock() { return S_FALSE; }

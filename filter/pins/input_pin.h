@@ -7,7 +7,6 @@
 
 #include <atomic>
 
-#include "filter/com/com_ptr.h"
 #include "filter/com/interface_map.h"
 #include "filter/pins/pin_common.h"
 
@@ -17,24 +16,15 @@ class FilterVideoDecoder;
 
 inline constexpr wchar_t kInputPinName[] = L"Video In";
 
-class InputPin : public IPin, public IMemInputPin, public IKsPropertySet {
+class InputPin : public DecoderPin, public IMemInputPin, public IKsPropertySet {
 public:
-    explicit InputPin(FilterVideoDecoder& filter) : filter_(filter) {}
+    explicit InputPin(FilterVideoDecoder& filter) : DecoderPin(filter, kInputPinName, PINDIR_INPUT) {}
     static const com::InterfaceEntry* InterfaceMap();
-    IUnknown* Owner();
 
     // IPin
     HRESULT STDMETHODCALLTYPE Connect(IPin* receivePin, const AM_MEDIA_TYPE* mt) override;
     HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) override;
-    HRESULT STDMETHODCALLTYPE Disconnect() override;
-    HRESULT STDMETHODCALLTYPE ConnectedTo(IPin** pin) override;
-    HRESULT STDMETHODCALLTYPE ConnectionMediaType(AM_MEDIA_TYPE* mt) override;
-    HRESULT STDMETHODCALLTYPE QueryPinInfo(PIN_INFO* info) override;
-    HRESULT STDMETHODCALLTYPE QueryDirection(PIN_DIRECTION* direction) override;
-    HRESULT STDMETHODCALLTYPE QueryId(LPWSTR* id) override;
-    HRESULT STDMETHODCALLTYPE QueryAccept(const AM_MEDIA_TYPE* mt) override;
     HRESULT STDMETHODCALLTYPE EnumMediaTypes(IEnumMediaTypes** types) override;
-    HRESULT STDMETHODCALLTYPE QueryInternalConnections(IPin** pins, ULONG* count) override;
     HRESULT STDMETHODCALLTYPE EndOfStream() override;
     HRESULT STDMETHODCALLTYPE BeginFlush() override;
     HRESULT STDMETHODCALLTYPE EndFlush() override;
@@ -55,16 +45,11 @@ public:
                                   DWORD dataLength, DWORD* returned) override;
     HRESULT STDMETHODCALLTYPE QuerySupported(REFGUID set, DWORD id, DWORD* support) override;
 
-    bool IsConnected() const { return connection_.IsConnected(); }
-
 private:
-    void DropAllocator();
+    bool Accepts(const AM_MEDIA_TYPE& mt) override;
     // Connection check and recording of the input format; connector is kept.
     HRESULT AcceptConnection(IPin* connector, const AM_MEDIA_TYPE& mt);
 
-    FilterVideoDecoder& filter_;
-    PinConnection connection_;
-    com::ComPtr<IMemAllocator> allocator_;
     bool readOnly_ = false;
     std::atomic<bool> flushing_{false};
 };

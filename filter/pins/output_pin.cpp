@@ -15,9 +15,6 @@
 namespace tl {
 namespace {
 
-// Types taken from a downstream pin's enumerator in one pass.
-constexpr ULONG kTypesPerPass = 100;
-
 bool IsDxvaType(const AM_MEDIA_TYPE& type) { return dxva::IsDxvaMode(type.subtype); }
 
 // biSizeImage of a VIDEOINFOHEADER or VIDEOINFOHEADER2 format, else 0.
@@ -53,8 +50,8 @@ HRESULT STDMETHODCALLTYPE OutputPin::QueryInterface(REFIID riid, void** ppv) {
     return hr;
 }
 
-ULONG STDMETHODCALLTYPE OutputPin::AddRef() { return filter_.ControllingUnknown()->AddRef(); }
-ULONG STDMETHODCALLTYPE OutputPin::Release() { return filter_.ControllingUnknown()->Release(); }
+ULONG STDMETHODCALLTYPE OutputPin::AddRef() { return Owner()->AddRef(); }
+ULONG STDMETHODCALLTYPE OutputPin::Release() { return Owner()->Release(); }
 
 std::string OutputPin::OfferedCodeString() {
     FilterSettings& s = filter_.Settings();
@@ -90,8 +87,7 @@ HRESULT OutputPin::SetUpAllocator() {
     }
     allocator_.Reset();
     if (FAILED(downstreamInput_->GetAllocator(allocator_.Out())) || !allocator_) {
-        const HRESULT hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
-                                            allocator_.OutVoid());
+        const HRESULT hr = CreateMemoryAllocator();
         if (FAILED(hr)) return hr;
     }
     const AM_MEDIA_TYPE& type = connection_.Type().Get();
@@ -145,8 +141,7 @@ void OutputPin::LetRendererStretch() {
 }
 
 void OutputPin::ReleaseConnectionResources() {
-    if (allocator_) allocator_->Decommit();
-    allocator_.Reset();
+    DropAllocator();
     downstreamInput_.Reset();
 }
 
@@ -171,8 +166,7 @@ HRESULT OutputPin::AttemptType(IPin* receivePin, const AM_MEDIA_TYPE& type) {
 HRESULT STDMETHODCALLTYPE OutputPin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* mt) {
     if (!receivePin) return E_POINTER;
     std::lock_guard<std::recursive_mutex> hold(filter_.FilterLock());
-    if (connection_.IsConnected()) return VFW_E_ALREADY_CONNECTED;
-    if (filter_.State() != State_Stopped) return VFW_E_NOT_STOPPED;
+    if (const HRESULT hr = CheckConnectable(); FAILED(hr)) return hr;
 
     const std::wstring downstream = OwnerClassIdText(receivePin);
     if (!downstream.empty()) {
@@ -181,13 +175,11 @@ HRESULT STDMETHODCALLTYPE OutputPin::Connect(IPin* receivePin, const AM_MEDIA_TY
                                  downstream))
             return E_FAIL;
     }
-    PIN_DIRECTION direction;
-    if (SUCCEEDED(receivePin->QueryDirection(&direction)) && direction == PINDIR_OUTPUT)
-        return VFW_E_INVALID_DIRECTION;
+    if (FacesSameWay(receivePin)) return VFW_E_INVALID_DIRECTION;
     HRESULT hr = receivePin->QueryInterface(IID_IMemInputPin, downstreamInput_.OutVoid());
     if (FAILED(hr)) return hr;
 
-    if (mt && !IsEqualGUID(mt->majortype, GUID_NULL) && !IsEqualGUID(mt->formattype, GUID_NULL)) {
+    if (IsFullySpecified(mt)) {
         hr = AttemptType(receivePin, *mt);
         if (FAILED(hr)) ReleaseConnectionResources();
         return hr;
@@ -198,18 +190,8 @@ HRESULT STDMETHODCALLTYPE OutputPin::Connect(IPin* receivePin, const AM_MEDIA_TY
         const HRESULT offered = OfferedTypes(&own);
         for (const MediaType& type : own)
             if (AttemptType(receivePin, type.Get()) == S_OK) return S_OK;
-        com::ComPtr<IEnumMediaTypes> theirs;
-        if (SUCCEEDED(receivePin->EnumMediaTypes(theirs.Out())) && theirs) {
-            AM_MEDIA_TYPE* fetched[kTypesPerPass] = {};
-            ULONG count = 0;
-            theirs->Next(kTypesPerPass, fetched, &count);
-            bool connected = false;
-            for (ULONG i = 0; i < count; ++i) {
-                if (!connected) connected = AttemptType(receivePin, *fetched[i]) == S_OK;
-                DeleteMediaType(fetched[i]);
-            }
-            if (connected) return S_OK;
-        }
+        const auto attempt = [&](const AM_MEDIA_TYPE& type) { return AttemptType(receivePin, type); };
+        if (ConnectWithProposedTypes(receivePin, attempt)) return S_OK;
         ReleaseConnectionResources();
         return FAILED(offered) ? offered : VFW_E_NO_ACCEPTABLE_TYPES;
     });
@@ -218,8 +200,7 @@ HRESULT STDMETHODCALLTYPE OutputPin::Connect(IPin* receivePin, const AM_MEDIA_TY
 HRESULT STDMETHODCALLTYPE OutputPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) {
     if (!connector || !mt) return E_POINTER;
     std::lock_guard<std::recursive_mutex> hold(filter_.FilterLock());
-    if (connection_.IsConnected()) return VFW_E_ALREADY_CONNECTED;
-    if (filter_.State() != State_Stopped) return VFW_E_NOT_STOPPED;
+    if (const HRESULT hr = CheckConnectable(); FAILED(hr)) return hr;
     if (!IsAcceptedOutputType(*mt)) return VFW_E_NO_ACCEPTABLE_TYPES;
     return com::Guarded([&]() -> HRESULT {
         connection_.Set(connector, *mt);
@@ -232,38 +213,7 @@ HRESULT STDMETHODCALLTYPE OutputPin::ReceiveConnection(IPin* connector, const AM
     });
 }
 
-HRESULT STDMETHODCALLTYPE OutputPin::Disconnect() {
-    std::lock_guard<std::recursive_mutex> hold(filter_.FilterLock());
-    if (filter_.State() != State_Stopped) return VFW_E_NOT_STOPPED;
-    if (!connection_.IsConnected()) return S_FALSE;
-    ReleaseConnectionResources();
-    connection_.Clear();
-    return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE OutputPin::ConnectedTo(IPin** pin) { return connection_.ConnectedTo(pin); }
-
-HRESULT STDMETHODCALLTYPE OutputPin::ConnectionMediaType(AM_MEDIA_TYPE* mt) {
-    std::lock_guard<std::recursive_mutex> hold(filter_.FilterLock());
-    return connection_.ConnectionMediaType(mt);
-}
-
-HRESULT STDMETHODCALLTYPE OutputPin::QueryPinInfo(PIN_INFO* info) {
-    return FillPinInfo(info, filter_.AsBaseFilter(), kOutputPinName, PINDIR_OUTPUT);
-}
-
-HRESULT STDMETHODCALLTYPE OutputPin::QueryDirection(PIN_DIRECTION* direction) {
-    if (!direction) return E_POINTER;
-    *direction = PINDIR_OUTPUT;
-    return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE OutputPin::QueryId(LPWSTR* id) { return CopyPinId(kOutputPinName, id); }
-
-HRESULT STDMETHODCALLTYPE OutputPin::QueryAccept(const AM_MEDIA_TYPE* mt) {
-    if (!mt) return E_POINTER;
-    return IsAcceptedOutputType(*mt) ? S_OK : S_FALSE;
-}
+bool OutputPin::Accepts(const AM_MEDIA_TYPE& mt) { return IsAcceptedOutputType(mt); }
 
 HRESULT STDMETHODCALLTYPE OutputPin::EnumMediaTypes(IEnumMediaTypes** types) {
     if (!types) return E_POINTER;
@@ -276,15 +226,8 @@ HRESULT STDMETHODCALLTYPE OutputPin::EnumMediaTypes(IEnumMediaTypes** types) {
     });
 }
 
-HRESULT STDMETHODCALLTYPE OutputPin::QueryInternalConnections(IPin**, ULONG*) { return E_NOTIMPL; }
-HRESULT STDMETHODCALLTYPE OutputPin::EndOfStream() { return E_UNEXPECTED; }
-HRESULT STDMETHODCALLTYPE OutputPin::BeginFlush() { return E_UNEXPECTED; }
-HRESULT STDMETHODCALLTYPE OutputPin::EndFlush() { return E_UNEXPECTED; }
-
 HRESULT STDMETHODCALLTYPE OutputPin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
-    connection_.segmentStart = start;
-    connection_.segmentStop = stop;
-    connection_.segmentRate = rate;
+    connection_.SetSegment(start, stop, rate);
     if (IPin* peer = connection_.Peer()) peer->NewSegment(start, stop, rate);
     return S_OK;
 }
@@ -335,8 +278,7 @@ HRESULT OutputPin::ChangeOutputFormat(const LONG* pictureSize, const LONG* coded
                     dynamic->DynamicDisconnect();
             }
             if (FAILED(peer->ReceiveConnection(this, &type))) continue;
-            if (allocator_) allocator_->Decommit();
-            allocator_.Reset();
+            DropAllocator();
             if (FAILED(CompleteConnection())) continue;
             if (filter_.State() != State_Stopped && allocator_) allocator_->Commit();
             return S_OK;

@@ -21,9 +21,9 @@ class FilterVideoDecoder;
 
 inline constexpr wchar_t kOutputPinName[] = L"Video Out";
 
-class OutputPin final : public IPin, public IQualityControl {
+class OutputPin final : public DecoderPin, public IQualityControl {
 public:
-    explicit OutputPin(FilterVideoDecoder& filter) : filter_(filter) {}
+    explicit OutputPin(FilterVideoDecoder& filter) : DecoderPin(filter, kOutputPinName, PINDIR_OUTPUT) {}
     OutputPin(const OutputPin&) = delete;
     OutputPin& operator=(const OutputPin&) = delete;
     static const com::InterfaceEntry* InterfaceMap();
@@ -36,18 +36,7 @@ public:
     // IPin
     HRESULT STDMETHODCALLTYPE Connect(IPin* receivePin, const AM_MEDIA_TYPE* mt) override;
     HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) override;
-    HRESULT STDMETHODCALLTYPE Disconnect() override;
-    HRESULT STDMETHODCALLTYPE ConnectedTo(IPin** pin) override;
-    HRESULT STDMETHODCALLTYPE ConnectionMediaType(AM_MEDIA_TYPE* mt) override;
-    HRESULT STDMETHODCALLTYPE QueryPinInfo(PIN_INFO* info) override;
-    HRESULT STDMETHODCALLTYPE QueryDirection(PIN_DIRECTION* direction) override;
-    HRESULT STDMETHODCALLTYPE QueryId(LPWSTR* id) override;
-    HRESULT STDMETHODCALLTYPE QueryAccept(const AM_MEDIA_TYPE* mt) override;
     HRESULT STDMETHODCALLTYPE EnumMediaTypes(IEnumMediaTypes** types) override;
-    HRESULT STDMETHODCALLTYPE QueryInternalConnections(IPin** pins, ULONG* count) override;
-    HRESULT STDMETHODCALLTYPE EndOfStream() override;
-    HRESULT STDMETHODCALLTYPE BeginFlush() override;
-    HRESULT STDMETHODCALLTYPE EndFlush() override;
     HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
 
     // IQualityControl
@@ -66,9 +55,9 @@ public:
     void Activate();
     void Deactivate();
 
-    bool IsConnected() const { return connection_.IsConnected(); }
-
 private:
+    bool Accepts(const AM_MEDIA_TYPE& mt) override;
+    void ReleaseConnectionResources() override;
     // The offered types in order; E_INVALIDARG when the lists name none.
     HRESULT OfferedTypes(std::vector<MediaType>* types);
     std::string OfferedCodeString();
@@ -76,12 +65,8 @@ private:
     HRESULT CompleteConnection();
     HRESULT SetUpAllocator();
     void LetRendererStretch();
-    void ReleaseConnectionResources();
 
-    FilterVideoDecoder& filter_;
-    PinConnection connection_;
     com::ComPtr<IMemInputPin> downstreamInput_;
-    com::ComPtr<IMemAllocator> allocator_;
 };
 
 }  // namespace tl

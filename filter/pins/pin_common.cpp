@@ -1,11 +1,11 @@
 #include "filter/pins/pin_common.h"
 
 #include <objbase.h>
+#include <uuids.h>
 
-#include <cwchar>
 #include <string>
 
-#include "filter/com/hresult_error.h"
+#include "filter/filter/filter_video_decoder.h"
 
 namespace tl {
 
@@ -23,6 +23,12 @@ void PinConnection::Clear() {
     type_.Get().lSampleSize = 1;
 }
 
+void PinConnection::SetSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
+    segmentStart = start;
+    segmentStop = stop;
+    segmentRate = rate;
+}
+
 HRESULT PinConnection::ConnectedTo(IPin** pin) const {
     if (!pin) return E_POINTER;
     peer_.CopyTo(pin);
@@ -36,23 +42,55 @@ HRESULT PinConnection::ConnectionMediaType(AM_MEDIA_TYPE* type) const {
     return peer_ ? S_OK : VFW_E_NOT_CONNECTED;
 }
 
-HRESULT FillPinInfo(PIN_INFO* info, IBaseFilter* filter, const wchar_t* name, PIN_DIRECTION direction) {
-    if (!info) return E_POINTER;
-    info->pFilter = filter;
-    if (filter) filter->AddRef();
-    info->dir = direction;
-    std::wcsncpy(info->achName, name, MAX_PIN_NAME - 1);
-    info->achName[MAX_PIN_NAME - 1] = 0;
+DecoderPin::DecoderPin(FilterVideoDecoder& filter, const wchar_t* name, PIN_DIRECTION direction)
+    : PinIdentity(filter.AsBaseFilter(), name, direction), filter_(filter) {}
+
+IUnknown* DecoderPin::Owner() { return filter_.ControllingUnknown(); }
+
+HRESULT STDMETHODCALLTYPE DecoderPin::Disconnect() {
+    std::lock_guard<std::recursive_mutex> hold(filter_.FilterLock());
+    if (filter_.State() != State_Stopped) return VFW_E_NOT_STOPPED;
+    if (!connection_.IsConnected()) return S_FALSE;
+    ReleaseConnectionResources();
+    connection_.Clear();
     return S_OK;
 }
 
-HRESULT CopyPinId(const wchar_t* name, LPWSTR* id) {
-    if (!id) return E_POINTER;
-    const std::size_t bytes = (std::wcslen(name) + 1) * sizeof(wchar_t);
-    *id = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
-    if (!*id) return E_OUTOFMEMORY;
-    std::wmemcpy(*id, name, bytes / sizeof(wchar_t));
+HRESULT STDMETHODCALLTYPE DecoderPin::ConnectedTo(IPin** pin) { return connection_.ConnectedTo(pin); }
+
+HRESULT STDMETHODCALLTYPE DecoderPin::ConnectionMediaType(AM_MEDIA_TYPE* mt) {
+    std::lock_guard<std::recursive_mutex> hold(filter_.FilterLock());
+    return connection_.ConnectionMediaType(mt);
+}
+
+HRESULT STDMETHODCALLTYPE DecoderPin::QueryAccept(const AM_MEDIA_TYPE* mt) {
+    if (!mt) return E_POINTER;
+    return Accepts(*mt) ? S_OK : S_FALSE;
+}
+
+HRESULT STDMETHODCALLTYPE DecoderPin::EndOfStream() { return E_UNEXPECTED; }
+HRESULT STDMETHODCALLTYPE DecoderPin::BeginFlush() { return E_UNEXPECTED; }
+HRESULT STDMETHODCALLTYPE DecoderPin::EndFlush() { return E_UNEXPECTED; }
+
+HRESULT DecoderPin::CheckConnectable() const {
+    if (connection_.IsConnected()) return VFW_E_ALREADY_CONNECTED;
+    if (filter_.State() != State_Stopped) return VFW_E_NOT_STOPPED;
     return S_OK;
+}
+
+bool DecoderPin::FacesSameWay(IPin* peer) const {
+    PIN_DIRECTION direction;
+    return SUCCEEDED(peer->QueryDirection(&direction)) && direction == Direction();
+}
+
+HRESULT DecoderPin::CreateMemoryAllocator() {
+    return CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
+                            allocator_.OutVoid());
+}
+
+void DecoderPin::DropAllocator() {
+    if (allocator_) allocator_->Decommit();
+    allocator_.Reset();
 }
 
 std::wstring OwnerClassIdText(IPin* pin) {

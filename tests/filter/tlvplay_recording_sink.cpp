@@ -133,15 +133,7 @@ class RecordingSink : public BaseFilter {
 public:
     explicit RecordingSink(std::shared_ptr<SinkLog> log) : BaseFilter(GUID_NULL), pin_(this, std::move(log)) {}
 
-    static const com::InterfaceEntry* InterfaceMap() {
-        static const com::InterfaceEntry map[] = {
-            com::Entry<RecordingSink, IBaseFilter>(),
-            com::Entry<RecordingSink, IMediaFilter, IBaseFilter>(),
-            com::Entry<RecordingSink, IPersist, IBaseFilter>(),
-            {nullptr, nullptr},
-        };
-        return map;
-    }
+    static const com::InterfaceEntry* InterfaceMap() { return BaseFilterInterfaceMap<RecordingSink>(); }
 
 protected:
     std::vector<IPin*> Pins() override { return {&pin_}; }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "filter/com/com_ptr.h"
+#include "filter/com/interface_map.h"
 
 namespace tl::tlvplay {
 
@@ -53,5 +54,18 @@ private:
     IFilterGraph* graph_ = nullptr;  // not owned: the graph owns its filters
     std::wstring name_;
 };
+
+// The interface map of a filter that answers IBaseFilter and its bases and
+// nothing else.
+template <class Filter>
+const com::InterfaceEntry* BaseFilterInterfaceMap() {
+    static const com::InterfaceEntry map[] = {
+        com::Entry<Filter, IBaseFilter>(),
+        com::Entry<Filter, IMediaFilter, IBaseFilter>(),
+        com::Entry<Filter, IPersist, IBaseFilter>(),
+        {nullptr, nullptr},
+    };
+    return map;
+}
 
 }  // namespace tl::tlvplay

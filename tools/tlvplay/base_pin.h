@@ -5,26 +5,22 @@
 
 #include <strmif.h>
 
-#include <string>
 #include <vector>
 
 #include "filter/com/com_ptr.h"
+#include "filter/pins/pin_identity.h"
 #include "tools/tlvplay/base_filter.h"
 #include "tools/tlvplay/media_type.h"
 
 namespace tl::tlvplay {
 
-class BasePin : public IPin {
+class BasePin : public PinIdentity {
 public:
     HRESULT STDMETHODCALLTYPE Disconnect() override;
     HRESULT STDMETHODCALLTYPE ConnectedTo(IPin** pin) override;
     HRESULT STDMETHODCALLTYPE ConnectionMediaType(AM_MEDIA_TYPE* mt) override;
-    HRESULT STDMETHODCALLTYPE QueryPinInfo(PIN_INFO* info) override;
-    HRESULT STDMETHODCALLTYPE QueryDirection(PIN_DIRECTION* direction) override;
-    HRESULT STDMETHODCALLTYPE QueryId(LPWSTR* id) override;
     HRESULT STDMETHODCALLTYPE QueryAccept(const AM_MEDIA_TYPE* mt) override;
     HRESULT STDMETHODCALLTYPE EnumMediaTypes(IEnumMediaTypes** types) override;
-    HRESULT STDMETHODCALLTYPE QueryInternalConnections(IPin** pins, ULONG* count) override;
 
     IUnknown* Owner() const { return filter_; }
     bool IsConnected() const { return bool(connected_); }
@@ -33,7 +29,7 @@ public:
 
 protected:
     BasePin(BaseFilter* filter, const wchar_t* name, PIN_DIRECTION direction)
-        : filter_(filter), name_(name), direction_(direction) {}
+        : PinIdentity(filter, name, direction), filter_(filter) {}
     ~BasePin() = default;
 
     // S_OK when the pin takes mt, else an error.
@@ -43,8 +39,6 @@ protected:
     virtual void BreakConnect() {}
 
     BaseFilter* filter_;
-    std::wstring name_;
-    PIN_DIRECTION direction_;
     com::ComPtr<IPin> connected_;
     MediaType mt_;
 };

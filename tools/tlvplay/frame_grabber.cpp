@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "filter/com/object.h"
+#include "filter/pins/receive_multiple.h"
 #include "tools/tlvplay/base_filter.h"
 #include "tools/tlvplay/base_pin.h"
 #include "tools/tlvplay/media_guids.h"
@@ -77,14 +78,7 @@ public:
     HRESULT STDMETHODCALLTYPE GetAllocatorRequirements(ALLOCATOR_PROPERTIES*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Receive(IMediaSample* sample) override;
     HRESULT STDMETHODCALLTYPE ReceiveMultiple(IMediaSample** samples, long count, long* processed) override {
-        if (!samples || !processed) return E_POINTER;
-        *processed = 0;
-        for (long i = 0; i < count; ++i) {
-            const HRESULT hr = Receive(samples[i]);
-            if (hr != S_OK) return hr;
-            ++*processed;
-        }
-        return S_OK;
+        return ReceiveEach(*this, samples, count, processed);
     }
     HRESULT STDMETHODCALLTYPE ReceiveCanBlock() override { return S_FALSE; }
 

@@ -13,15 +13,7 @@ public:
     explicit PushSource(std::unique_ptr<MpegSource> source)
         : BaseFilter(kClsidPushSource), pin_(this, std::move(source)) {}
 
-    static const com::InterfaceEntry* InterfaceMap() {
-        static const com::InterfaceEntry map[] = {
-            com::Entry<PushSource, IBaseFilter>(),
-            com::Entry<PushSource, IMediaFilter, IBaseFilter>(),
-            com::Entry<PushSource, IPersist, IBaseFilter>(),
-            {nullptr, nullptr},
-        };
-        return map;
-    }
+    static const com::InterfaceEntry* InterfaceMap() { return BaseFilterInterfaceMap<PushSource>(); }
 
 protected:
     std::vector<IPin*> Pins() override { return {&pin_}; }
