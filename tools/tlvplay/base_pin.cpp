@@ -16,6 +16,15 @@ HRESULT BasePin::Disconnect() {
     return S_OK;
 }
 
+HRESULT BasePin::CheckConnectable(IPin* peer) const {
+    if (connected_) return VFW_E_ALREADY_CONNECTED;
+    if (filter_->State() != State_Stopped) return VFW_E_NOT_STOPPED;
+    const PIN_DIRECTION wanted = Direction() == PINDIR_INPUT ? PINDIR_OUTPUT : PINDIR_INPUT;
+    PIN_DIRECTION direction;
+    if (FAILED(peer->QueryDirection(&direction)) || direction != wanted) return VFW_E_INVALID_DIRECTION;
+    return S_OK;
+}
+
 HRESULT BasePin::ConnectedTo(IPin** pin) {
     if (!pin) return E_POINTER;
     std::lock_guard<std::recursive_mutex> hold(filter_->Lock());

@@ -38,6 +38,10 @@ protected:
     // Releases what the connection holds besides the peer and the type.
     virtual void BreakConnect() {}
 
+    // The checks that open Connect and ReceiveConnection, under the filter lock:
+    // not connected yet, the filter stopped, and `peer` facing the other way.
+    HRESULT CheckConnectable(IPin* peer) const;
+
     BaseFilter* filter_;
     com::ComPtr<IPin> connected_;
     MediaType mt_;

@@ -35,12 +35,9 @@ public:
     HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) override {
         if (!connector || !mt) return E_POINTER;
         std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
-        if (connected_) return VFW_E_ALREADY_CONNECTED;
-        if (filter_->State() != State_Stopped) return VFW_E_NOT_STOPPED;
-        PIN_DIRECTION direction;
-        if (FAILED(connector->QueryDirection(&direction)) || direction != PINDIR_OUTPUT)
-            return VFW_E_INVALID_DIRECTION;
-        const HRESULT hr = CheckMediaType(*mt);
+        HRESULT hr = CheckConnectable(connector);
+        if (FAILED(hr)) return hr;
+        hr = CheckMediaType(*mt);
         if (hr != S_OK) return hr;
         connected_ = com::ComPtr<IPin>(connector);
         mt_ = MediaType(*mt);

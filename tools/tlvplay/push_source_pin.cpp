@@ -50,11 +50,7 @@ std::vector<MediaType> PushSourcePin::ProposedTypes() { return {type_}; }
 HRESULT PushSourcePin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* mt) {
     if (!receivePin) return E_POINTER;
     std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
-    if (connected_) return VFW_E_ALREADY_CONNECTED;
-    if (filter_->State() != State_Stopped) return VFW_E_NOT_STOPPED;
-    PIN_DIRECTION direction;
-    if (FAILED(receivePin->QueryDirection(&direction)) || direction != PINDIR_INPUT)
-        return VFW_E_INVALID_DIRECTION;
+    if (const HRESULT hr = CheckConnectable(receivePin); FAILED(hr)) return hr;
     // The pin has exactly one type; a partial type given by the caller only has to
     // agree with it.
     if (mt && CheckMediaType(*mt) != S_OK) return VFW_E_TYPE_NOT_ACCEPTED;
