@@ -36,6 +36,11 @@
 
 namespace tl {
 
+// get_ and put_ of an automation property of type T.
+#define TL_DECLARE_PROPERTY(Name, T)                        \
+    HRESULT STDMETHODCALLTYPE get_##Name(T* pVal) override; \
+    HRESULT STDMETHODCALLTYPE put_##Name(T newVal) override
+
 class FilterVideoDecoder : public IBaseFilter,
                            public com::Dual<IFilterVideoDecoder>,
                            public IDispatchEx,
@@ -70,40 +75,23 @@ public:
 
     // IFilterVideoDecoder
     HRESULT STDMETHODCALLTYPE get_Version(BSTR* pVal) override;
-    HRESULT STDMETHODCALLTYPE get_Deinterlace(tagDEINTERLACE* pVal) override;
-    HRESULT STDMETHODCALLTYPE put_Deinterlace(tagDEINTERLACE newVal) override;
-    HRESULT STDMETHODCALLTYPE get_CPUFeatureSSE(VARIANT_BOOL* pVal) override;
-    HRESULT STDMETHODCALLTYPE put_CPUFeatureSSE(VARIANT_BOOL newVal) override;
-    HRESULT STDMETHODCALLTYPE get_CPUFeatureSSE2(VARIANT_BOOL* pVal) override;
-    HRESULT STDMETHODCALLTYPE put_CPUFeatureSSE2(VARIANT_BOOL newVal) override;
-    HRESULT STDMETHODCALLTYPE get_CPUFeatureSSE3(VARIANT_BOOL* pVal) override;
-    HRESULT STDMETHODCALLTYPE put_CPUFeatureSSE3(VARIANT_BOOL newVal) override;
-    HRESULT STDMETHODCALLTYPE get_DXVA(VARIANT_BOOL* pVal) override;
-    HRESULT STDMETHODCALLTYPE put_DXVA(VARIANT_BOOL newVal) override;
-    HRESULT STDMETHODCALLTYPE get_AlwaysDeinterlace(VARIANT_BOOL* pVal) override;
-    HRESULT STDMETHODCALLTYPE put_AlwaysDeinterlace(VARIANT_BOOL newVal) override;
-    HRESULT STDMETHODCALLTYPE get_ColorCorrection(VARIANT_BOOL* pVal) override;
-    HRESULT STDMETHODCALLTYPE put_ColorCorrection(VARIANT_BOOL newVal) override;
-    HRESULT STDMETHODCALLTYPE get_FrameSkipping(VARIANT_BOOL* pVal) override;
-    HRESULT STDMETHODCALLTYPE put_FrameSkipping(VARIANT_BOOL newVal) override;
-    HRESULT STDMETHODCALLTYPE get_FrameSkippingTolerance(unsigned int* pVal) override;
-    HRESULT STDMETHODCALLTYPE put_FrameSkippingTolerance(unsigned int newVal) override;
-    HRESULT STDMETHODCALLTYPE get_UseHadwareAcceleratedDeinterlace(VARIANT_BOOL* pVal) override;
-    HRESULT STDMETHODCALLTYPE put_UseHadwareAcceleratedDeinterlace(VARIANT_BOOL newVal) override;
-    HRESULT STDMETHODCALLTYPE get_OutputTypesPriority(BSTR* pVal) override;
-    HRESULT STDMETHODCALLTYPE put_OutputTypesPriority(BSTR newVal) override;
-    HRESULT STDMETHODCALLTYPE get_OutputTypesPriorityHW(BSTR* pVal) override;
-    HRESULT STDMETHODCALLTYPE put_OutputTypesPriorityHW(BSTR newVal) override;
-    HRESULT STDMETHODCALLTYPE get_OutputTypesPriorityDXVA(BSTR* pVal) override;
-    HRESULT STDMETHODCALLTYPE put_OutputTypesPriorityDXVA(BSTR newVal) override;
-    HRESULT STDMETHODCALLTYPE get_OutputConnectionAllowList(BSTR* pVal) override;
-    HRESULT STDMETHODCALLTYPE put_OutputConnectionAllowList(BSTR newVal) override;
-    HRESULT STDMETHODCALLTYPE get_OutputConnectionDenyList(BSTR* pVal) override;
-    HRESULT STDMETHODCALLTYPE put_OutputConnectionDenyList(BSTR newVal) override;
-    HRESULT STDMETHODCALLTYPE get_AspectRatioX(unsigned int* pVal) override;
-    HRESULT STDMETHODCALLTYPE put_AspectRatioX(unsigned int newVal) override;
-    HRESULT STDMETHODCALLTYPE get_AspectRatioY(unsigned int* pVal) override;
-    HRESULT STDMETHODCALLTYPE put_AspectRatioY(unsigned int newVal) override;
+    TL_DECLARE_PROPERTY(Deinterlace, tagDEINTERLACE);
+    TL_DECLARE_PROPERTY(CPUFeatureSSE, VARIANT_BOOL);
+    TL_DECLARE_PROPERTY(CPUFeatureSSE2, VARIANT_BOOL);
+    TL_DECLARE_PROPERTY(CPUFeatureSSE3, VARIANT_BOOL);
+    TL_DECLARE_PROPERTY(DXVA, VARIANT_BOOL);
+    TL_DECLARE_PROPERTY(AlwaysDeinterlace, VARIANT_BOOL);
+    TL_DECLARE_PROPERTY(ColorCorrection, VARIANT_BOOL);
+    TL_DECLARE_PROPERTY(FrameSkipping, VARIANT_BOOL);
+    TL_DECLARE_PROPERTY(FrameSkippingTolerance, unsigned int);
+    TL_DECLARE_PROPERTY(UseHadwareAcceleratedDeinterlace, VARIANT_BOOL);
+    TL_DECLARE_PROPERTY(OutputTypesPriority, BSTR);
+    TL_DECLARE_PROPERTY(OutputTypesPriorityHW, BSTR);
+    TL_DECLARE_PROPERTY(OutputTypesPriorityDXVA, BSTR);
+    TL_DECLARE_PROPERTY(OutputConnectionAllowList, BSTR);
+    TL_DECLARE_PROPERTY(OutputConnectionDenyList, BSTR);
+    TL_DECLARE_PROPERTY(AspectRatioX, unsigned int);
+    TL_DECLARE_PROPERTY(AspectRatioY, unsigned int);
     HRESULT STDMETHODCALLTYPE get_RendererLateness(hyper* pVal) override;
     HRESULT STDMETHODCALLTYPE get_TopLayer(ILayer** pVal) override;
     HRESULT STDMETHODCALLTYPE get_decoder(IDispatch** pVal) override;
@@ -197,5 +185,7 @@ private:
     bool h264Input_ = false;
     VIDEOINFOHEADER2 currentFormat_;
 };
+
+#undef TL_DECLARE_PROPERTY
 
 }  // namespace tl
