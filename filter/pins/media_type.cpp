@@ -51,6 +51,8 @@ AM_MEDIA_TYPE* CreateMediaTypeCopy(const AM_MEDIA_TYPE& source) {
 
 MediaType::MediaType() { std::memset(&type_, 0, sizeof(type_)); }
 
+MediaType::MediaType(const AM_MEDIA_TYPE& source) : MediaType() { Assign(source); }
+
 MediaType::MediaType(const MediaType& other) : MediaType() { Assign(other.type_); }
 
 MediaType& MediaType::operator=(const MediaType& other) {
@@ -70,6 +72,15 @@ void MediaType::Assign(const AM_MEDIA_TYPE& source) {
 void MediaType::Clear() {
     FreeMediaTypeContents(type_);
     std::memset(&type_, 0, sizeof(type_));
+}
+
+BYTE* MediaType::AllocateFormat(const GUID& formatType, ULONG size) {
+    CoTaskMemFree(type_.pbFormat);
+    type_.pbFormat = static_cast<BYTE*>(CoTaskMemAlloc(size));
+    type_.cbFormat = type_.pbFormat ? size : 0;
+    type_.formattype = type_.pbFormat ? formatType : GUID_NULL;
+    if (type_.pbFormat) std::memset(type_.pbFormat, 0, size);
+    return type_.pbFormat;
 }
 
 }  // namespace tl

@@ -20,6 +20,8 @@ AM_MEDIA_TYPE* CreateMediaTypeCopy(const AM_MEDIA_TYPE& source);
 class MediaType {
 public:
     MediaType();
+    // Throws HResultError(E_OUTOFMEMORY) when the format block cannot be copied.
+    explicit MediaType(const AM_MEDIA_TYPE& source);
     MediaType(const MediaType& other);
     MediaType& operator=(const MediaType& other);
     ~MediaType();
@@ -27,6 +29,9 @@ public:
     // Throws HResultError(E_OUTOFMEMORY) when the format block cannot be copied.
     void Assign(const AM_MEDIA_TYPE& source);
     void Clear();
+    // Replaces the format block with size zeroed bytes of type formatType; null
+    // (and no format) when the block cannot be allocated.
+    BYTE* AllocateFormat(const GUID& formatType, ULONG size);
 
     AM_MEDIA_TYPE& Get() { return type_; }
     const AM_MEDIA_TYPE& Get() const { return type_; }

@@ -15,7 +15,7 @@ HRESULT STDMETHODCALLTYPE ReconnectingSinkPin::ReceiveConnection(IPin* connector
     {
         std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
         connected_ = com::ComPtr<IPin>(connector);
-        mt_ = tlvplay::MediaType(*mt);
+        mt_ = MediaType(*mt);
     }
     MediaType copy;
     copy.Assign(*mt);

@@ -42,7 +42,7 @@ public:
 
 protected:
     HRESULT CheckMediaType(const AM_MEDIA_TYPE&) override { return S_OK; }
-    std::vector<tlvplay::MediaType> ProposedTypes() override { return {}; }
+    std::vector<MediaType> ProposedTypes() override { return {}; }
     void BreakConnect() override { allocator_.Reset(); }
 
 private:

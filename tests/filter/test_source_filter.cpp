@@ -28,7 +28,7 @@ HRESULT STDMETHODCALLTYPE TestSourcePin::Connect(IPin* receivePin, const AM_MEDI
     HRESULT hr = receivePin->ReceiveConnection(this, &type);
     if (FAILED(hr)) return hr;
     connected_ = com::ComPtr<IPin>(receivePin);
-    mt_ = tlvplay::MediaType(type);
+    mt_ = MediaType(type);
     hr = receivePin->QueryInterface(IID_IMemInputPin, input_.OutVoid());
     if (SUCCEEDED(hr)) hr = input_->GetAllocator(allocator_.Out());
     ALLOCATOR_PROPERTIES wanted{4, kBufferSize, 1, 0}, granted{};

@@ -43,7 +43,7 @@ public:
 
 protected:
     HRESULT CheckMediaType(const AM_MEDIA_TYPE&) override { return S_OK; }
-    std::vector<tlvplay::MediaType> ProposedTypes() override { return {tlvplay::MediaType(offered)}; }
+    std::vector<MediaType> ProposedTypes() override { return {MediaType(offered)}; }
     void BreakConnect() override;
 
 private:

@@ -128,7 +128,7 @@ TEST_F(TlvplaySource, ConnectionCarriesTheSequenceHeaderAndAnAllocatorForTheLarg
         AM_MEDIA_TYPE mt;
         ASSERT_EQ(rig.in->ConnectionMediaType(&mt), S_OK);
         MediaType type(mt);
-        FreeMediaType(mt);
+        FreeMediaTypeContents(mt);
         const AM_MEDIA_TYPE& t = type.Get();
         EXPECT_TRUE(IsEqualGUID(t.majortype, c.pes ? kMediaTypeMpeg2Pes : MEDIATYPE_Video));
         EXPECT_TRUE(IsEqualGUID(t.subtype, kMediaSubtypeMpeg2Video));

@@ -39,7 +39,7 @@ HRESULT BasePin::ConnectionMediaType(AM_MEDIA_TYPE* mt) {
         std::memset(mt, 0, sizeof *mt);
         return VFW_E_NOT_CONNECTED;
     }
-    return CopyMediaType(mt, mt_.Get());
+    return CopyMediaType(*mt, mt_.Get());
 }
 
 HRESULT BasePin::QueryAccept(const AM_MEDIA_TYPE* mt) {

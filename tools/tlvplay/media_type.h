@@ -1,4 +1,5 @@
-// AM_MEDIA_TYPE with an owned format block, and the media types the tool builds.
+// The media types the tool builds and the names it prints for them; holding a
+// type is the filter's MediaType.
 #pragma once
 #include <windows.h>
 
@@ -7,35 +8,10 @@
 
 #include <string>
 
+#include "filter/pins/media_type.h"
 #include "tools/tlvplay/sequence_header.h"
 
 namespace tl::tlvplay {
-
-class MediaType {
-public:
-    MediaType();
-    explicit MediaType(const AM_MEDIA_TYPE& source);
-    MediaType(const MediaType& other) : MediaType(other.mt_) {}
-    MediaType& operator=(const MediaType& other);
-    ~MediaType();
-
-    const AM_MEDIA_TYPE& Get() const { return mt_; }
-    AM_MEDIA_TYPE& Get() { return mt_; }
-    // Replaces the format block with size zeroed bytes of type formatType.
-    BYTE* AllocateFormat(const GUID& formatType, ULONG size);
-    // A task-memory copy for a caller that frees it with DeleteMediaType's rules.
-    AM_MEDIA_TYPE* NewTaskCopy() const;
-    void Clear();
-
-private:
-    AM_MEDIA_TYPE mt_;
-};
-
-// Deep copy into target, which is overwritten; E_OUTOFMEMORY when the format block
-// cannot be allocated.
-HRESULT CopyMediaType(AM_MEDIA_TYPE* target, const AM_MEDIA_TYPE& source);
-void FreeMediaType(AM_MEDIA_TYPE& mt);
-void DeleteMediaType(AM_MEDIA_TYPE* mt);
 
 // The compressed input type of the stream: MPEG-2 video with an MPEG2VIDEOINFO
 // format block holding the sequence header. PES packets travel under the MPEG-2

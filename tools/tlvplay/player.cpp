@@ -48,7 +48,7 @@ std::string ConnectionOf(IPin* pin) {
     AM_MEDIA_TYPE mt;
     if (FAILED(pin->ConnectionMediaType(&mt))) return "unconnected";
     const std::string text = DescribeMediaType(mt);
-    FreeMediaType(mt);
+    FreeMediaTypeContents(mt);
     return text;
 }
 
