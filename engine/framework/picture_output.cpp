@@ -1,5 +1,6 @@
 // The output stage of the decoder object: renegotiation, the time line, and
 // delivery of converted pictures to the host.
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 
@@ -143,7 +144,9 @@ void VideoDecoder::convertInto(const Picture& picture, int mode, bool firstOfTwo
 void VideoDecoder::convertSample(const Picture& picture, int mode, bool firstOfTwo, OutputSample& sample) {
     std::uint8_t* buffer = sample.buffer();
     const std::int32_t size = sample.size();
-    const int rows = outputFormatCode_ == OUTPUT_PLANAR ? picture.height : outputHeight_;
+    // A type the renderer attached to this very sample may be shorter than the
+    // picture; the picture's own rows then bound the pitch so nothing lands past the buffer.
+    const int rows = outputFormatCode_ == OUTPUT_PLANAR ? picture.height : std::max(outputHeight_, picture.height);
     const int rowPitch = size / rows;
     const bool widen = outputFormatCode_ == OUTPUT_YUY2 && needsYuy2Widening(picture.width, outputWidth_);
     if (!widen && outputFormatCode_ != OUTPUT_PLANAR &&

@@ -339,6 +339,25 @@ TEST(OutputOrder, PicturesLargerThanTheOutputAreDecodedButNotDelivered) {
     EXPECT_EQ(rig.decoder.streamInfo().frameNum, 3u);
 }
 
+// A renderer that attaches a type smaller than the picture to the first sample
+// after a format change: the sample is sized for that type, and the picture must
+// stay inside it (the host's guard zones abort the test otherwise).
+TEST(OutputOrder, AttachedTypeSmallerThanThePictureStaysInsideTheSample) {
+    for (OutputSubtype subtype : {OutputSubtype::YUY2, OutputSubtype::YV12, OutputSubtype::RGB32}) {
+        StreamShape shape;
+        shape.sequence.width = 64;
+        shape.sequence.height = 48;
+        DecoderRig rig;
+        test::describeSubtype(rig.host.format, subtype);
+        rig.host.arrival = test::RecordingHost::Arrival::Smaller;
+        rig.init();
+        rig.play(test::buildPictureSamples("IPP", shape));
+        // The sample the type came with is delivered; later pictures, larger than
+        // the type now connected, are decoded but not delivered.
+        EXPECT_EQ(rig.host.deliveries().size(), 1u) << int(subtype);
+    }
+}
+
 TEST(OutputOrder, WideYuy2SurfacesAreStretchedOnlyPastTheThreshold) {
     struct Case {
         int outputWidth;

@@ -185,7 +185,10 @@ void RecordingHost::applyArrival() {
     switch (arrival) {
     case Arrival::WiderStride: format.width += 64; break;
     case Arrival::OtherSubtype: describeSubtype(format, arrivalSubtype); break;
-    case Arrival::Narrower: format.width = format.width > 16 ? format.width - 16 : format.width; break;
+    case Arrival::Smaller:
+        if (format.width > 16) format.width -= 16;
+        if (std::abs(format.height) > 16) format.height += format.height > 0 ? -16 : 16;
+        break;
     case Arrival::None: break;
     }
 }

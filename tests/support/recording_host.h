@@ -58,8 +58,8 @@ public:
 
     // What a renderer may do to the first sample after each format change:
     // attach a type of its own with a wider stride, another subtype, or a
-    // narrower width than the decoder asked for.
-    enum class Arrival : std::uint8_t { None, WiderStride, OtherSubtype, Narrower };
+    // smaller size (16 pixels narrower and shorter) than the decoder asked for.
+    enum class Arrival : std::uint8_t { None, WiderStride, OtherSubtype, Smaller };
 
     // Configuration, set before Init. The connection starts planar and empty.
     OutputFormat format;
