@@ -8,13 +8,20 @@
 namespace tl {
 namespace {
 
-void copyPlanar(const Picture& p, std::uint8_t* dst) {
+// The planar layout has no pitch of its own: rows are packed one after the
+// other. A sample too small for the whole picture (a renderer attached a
+// smaller type to it) gets the rows that fit, as the other formats are clipped
+// to their sample.
+void copyPlanar(const Picture& p, std::uint8_t* dst, std::ptrdiff_t capacity) {
     const int cw = p.chromaFormat == 3 ? p.width : (p.width + 1) / 2;
     const int ch = p.chromaFormat == 1 ? (p.height + 1) / 2 : p.height;
-    for (int y = 0; y < p.height; ++y, dst += p.width)
-        std::memcpy(dst, p.planes[0] + y * p.lumaStride, p.width);
-    for (int c = 1; c < 3; ++c)
-        for (int y = 0; y < ch; ++y, dst += cw) std::memcpy(dst, p.planes[c] + y * p.chromaStride, cw);
+    std::uint8_t* const end = dst + capacity;
+    const auto copyPlane = [&](const std::uint8_t* src, int stride, int width, int rows) {
+        for (int y = 0; y < rows && end - dst >= width; ++y, dst += width)
+            std::memcpy(dst, src + std::ptrdiff_t(y) * stride, std::size_t(width));
+    };
+    copyPlane(p.planes[0], p.lumaStride, p.width, p.height);
+    for (int c = 1; c < 3; ++c) copyPlane(p.planes[c], p.chromaStride, cw, ch);
 }
 
 bool chromaLayoutOf(int chromaFormat, ChromaLayout& layout) {
@@ -31,7 +38,8 @@ bool isRgb(int format) { return format >= OUTPUT_RGB32 && format <= OUTPUT_RGB55
 void convert(const Picture& p, const ConversionContext& c, std::uint8_t* dst, int rowPitch, VerticalClass cls) {
     const int format = c.outputFormat;
     if (format == OUTPUT_PLANAR) {
-        copyPlanar(p, dst);
+        if (dst != nullptr && rowPitch > 0)
+            copyPlanar(p, dst, std::ptrdiff_t(rowPitch) * std::max(c.bufferRows, p.height));
         return;
     }
     if (format < OUTPUT_YUY2 || format > OUTPUT_RGB555 || format == OUTPUT_YVYU) return;

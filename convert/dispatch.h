@@ -44,8 +44,10 @@ struct ConversionContext {
 
 // One call per output sample. rowPitch = sample buffer length / rows of the buffer.
 // Rows are written from the start of dst, rowPitch apart (RGB with
-// rgbBottomUp: from the last row of the buffer up), each with the format's row size (YV12: planes with pitches 2 * rowPitch / 3 and half of
-// that); nothing is written for YVYU, unknown formats or unusable arguments.
+// rgbBottomUp: from the last row of the buffer up), each with the format's row
+// size (YV12: planes with pitches 2 * rowPitch / 3 and half of that). Planar
+// pictures are written packed, as many whole rows as fit in rowPitch times the
+// buffer's rows. Nothing is written for YVYU, unknown formats or unusable arguments.
 void ConvertProgressive(const Picture& picture, const ConversionContext& context, std::uint8_t* dst,
                         int rowPitch);
 void ConvertWeave(const Picture& picture, const ConversionContext& context, std::uint8_t* dst,

@@ -343,7 +343,8 @@ TEST(OutputOrder, PicturesLargerThanTheOutputAreDecodedButNotDelivered) {
 // after a format change: the sample is sized for that type, and the picture must
 // stay inside it (the host's guard zones abort the test otherwise).
 TEST(OutputOrder, AttachedTypeSmallerThanThePictureStaysInsideTheSample) {
-    for (OutputSubtype subtype : {OutputSubtype::YUY2, OutputSubtype::YV12, OutputSubtype::RGB32}) {
+    for (OutputSubtype subtype :
+         {OutputSubtype::YUY2, OutputSubtype::YV12, OutputSubtype::RGB32, OutputSubtype::Planar}) {
         StreamShape shape;
         shape.sequence.width = 64;
         shape.sequence.height = 48;
