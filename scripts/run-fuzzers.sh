@@ -27,11 +27,15 @@ esac
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTL_SANITIZE=address,undefined -DTL_FUZZ=ON -DTL_BUILD_TESTS=OFF -DTL_BUILD_TOOLS=OFF >/dev/null
-cmake --build "$build" -j "$jobs" --target $(printf 'fuzz_%s ' "${targets[@]}")
+cmake --build "$build" -j "$jobs" --target $(printf 'fuzz_%s ' "${targets[@]}") fuzz_syntax_seeds
 
-rm -rf "$work/seeds"
-mkdir -p "$work/seeds" "$work/artifacts" "$work/logs"
+# Seeds: cut from the stream corpus, and from streams written here with the
+# syntax the corpus encoders cannot make (field pictures, 4:4:4, chroma matrices).
+rm -rf "$work/seeds" "$work/syntax"
+mkdir -p "$work/seeds" "$work/syntax" "$work/artifacts" "$work/logs"
+"$build/bin/fuzz_syntax_seeds" "$work/syntax"
 python3 "$root/fuzz/make-seeds.py" "$root/tests/streams" "$work/seeds"
+python3 "$root/fuzz/make-seeds.py" "$work/syntax" "$work/seeds"
 
 # Leaks are checked per input; a smaller quarantine keeps the decoder target's
 # large picture buffers from dominating the run time.

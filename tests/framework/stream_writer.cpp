@@ -74,10 +74,10 @@ void writePicture(BitWriter& w, int pictureCodingType, const PictureCodingFields
     w.startCode(0xB5);
     w.put(8, 4);
     w.put(pictureCodingType == 1 ? 0xFFFF : 0x1111, 16);
-    w.put(0, 2);
+    w.put(std::uint32_t(f.intraDcPrecision), 2);
     w.put(std::uint32_t(f.pictureStructure), 2);
     w.put(f.topFieldFirst, 1);
-    w.put(1, 1);  // frame_pred_frame_dct
+    w.put(f.framePredFrameDct, 1);
     w.put(0, 1);
     w.put(0, 1);
     w.put(0, 1);

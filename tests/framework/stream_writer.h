@@ -50,6 +50,8 @@ struct PictureCodingFields {
     bool topFieldFirst = false;
     bool repeatFirstField = false;
     bool progressiveFrame = true;
+    bool framePredFrameDct = true;
+    int intraDcPrecision = 0;  // 0..3: 8 to 11 bits
 };
 
 void writeSequenceHeader(BitWriter& w, const SequenceFields& f);
