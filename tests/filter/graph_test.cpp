@@ -922,7 +922,60 @@ TEST_F(GraphTest, SettingsThroughAutomation) {
     EXPECT_EQ(settings_->get_FrameSkippingTolerance(&tolerance), S_OK);
     EXPECT_EQ(tolerance, 40u);
     ComPtr<ILayer> layer;
-    EXPECT_TRUE(FAILED(settings_->get_TopLayer(layer.Out()))) << "no layer class in this module";
+    EXPECT_EQ(settings_->get_TopLayer(layer.Out()), S_OK) << "a filter in a graph has its top layer";
+    EXPECT_NE(layer.Get(), nullptr);
+}
+
+// A text layer on a half-opaque box, added to the top layer before the graph
+// runs, changes every grabbed frame inside its viewport and nothing outside it.
+TEST_F(GraphTest, TextLayerChangesFramesOnlyInsideItsViewport) {
+    constexpr RECT kViewport{40, 24, 200, 72};
+    struct Case {
+        const GUID* subtype;
+        int bytesPerPixel;
+    };
+    const tl::test::StreamInfo stream = tl::test::find_stream("prog420_cgop");
+    for (const Case c : {Case{&MEDIASUBTYPE_YUY2, 2}, Case{&MEDIASUBTYPE_RGB32, 4}}) {
+        SCOPED_TRACE(c.bytesPerPixel == 2 ? "YUY2" : "RGB32");
+        TearDown();
+        SetUp();
+        ASSERT_EQ(BuildGraph(*c.subtype, &stream), S_OK);
+        const auto plain = Play(stream, 4096);
+        TearDown();
+        SetUp();
+        ASSERT_EQ(BuildGraph(*c.subtype, &stream), S_OK);
+        ComPtr<ILayer> top, text, added;
+        ASSERT_EQ(settings_->get_TopLayer(top.Out()), S_OK);
+        ASSERT_EQ(settings_->CreateLayer(text.Out()), S_OK);
+        ASSERT_EQ(text->SetViewPort(kViewport.left, kViewport.top, kViewport.right, kViewport.bottom), S_OK);
+        ASSERT_EQ(text->put_BackColor(0xC0203040), S_OK);
+        ASSERT_EQ(text->put_Text(Bstr(L"Tarvello\nlayers").Get()), S_OK);
+        ASSERT_EQ(text->put_visible(VARIANT_TRUE), S_OK);
+        ComPtr<ILayersCollection> children;
+        ASSERT_EQ(top->get_layers(children.Out()), S_OK);
+        ASSERT_EQ(children->Add(Bstr(L"caption").Get(), text.Get(), added.Out()), S_OK);
+        const bool bottomUp = c.bytesPerPixel == 4 && OutputType().FormatAs<VIDEOINFOHEADER2>()->bmiHeader.biHeight > 0;
+        const auto layered = Play(stream, 4096);
+        ASSERT_EQ(layered.size(), plain.size());
+        ASSERT_FALSE(plain.empty());
+        const int pitch = stream.width() * c.bytesPerPixel, rows = stream.height();
+        for (std::size_t f = 0; f < plain.size(); ++f) {
+            ASSERT_EQ(layered[f].size(), plain[f].size());
+            int changedOutside = 0, changedInside = 0;
+            for (std::size_t i = 0; i < std::size_t(pitch) * rows; i += std::size_t(c.bytesPerPixel)) {
+                const int x = int(i % std::size_t(pitch)) / c.bytesPerPixel;
+                const int row = int(i / std::size_t(pitch));
+                const int y = bottomUp ? rows - 1 - row : row;
+                const bool changed = !std::equal(&plain[f][i], &plain[f][i] + c.bytesPerPixel, &layered[f][i]);
+                const bool inside = x >= kViewport.left && x < kViewport.right && y >= kViewport.top &&
+                                    y < kViewport.bottom;
+                (inside ? changedInside : changedOutside) += changed;
+            }
+            const int area = (kViewport.right - kViewport.left) * (kViewport.bottom - kViewport.top);
+            EXPECT_EQ(changedOutside, 0) << "frame " << f;
+            EXPECT_GT(changedInside, area * 9 / 10) << "frame " << f;
+        }
+    }
 }
 
 TEST_F(GraphTest, DxvaTypesAreOfferedFirstAndRefusedWithoutAnAccelerator) {
