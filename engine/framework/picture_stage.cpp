@@ -1,6 +1,4 @@
 // The picture stage of the decoder object: buffers, references, display order.
-#include <new>
-
 #include "engine/framework/picture_rules.h"
 #include "engine/framework/video_decoder.h"
 

@@ -1,6 +1,8 @@
 #include "filter/osd/layer.h"
 
+#include <algorithm>
 #include <cwchar>
+#include <iterator>
 
 #include "convert/overlay_blitters.h"
 #include "convert/overlay_rules.h"

@@ -1,4 +1,6 @@
 // Image layers: Load and LoadFromResource, and fitting the image to the viewport.
+#include <algorithm>
+
 #include "filter/com/hresult_error.h"
 #include "filter/osd/image_codec.h"
 #include "filter/osd/layer.h"

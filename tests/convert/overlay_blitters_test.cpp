@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <initializer_list>
+#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
@@ -19,58 +21,43 @@ std::vector<int> bytesOf(std::uint32_t pixel) {
     return {int(pixel & 0xFF), int(pixel >> 8 & 0xFF), int(pixel >> 16 & 0xFF), int(pixel >> 24)};
 }
 
+std::vector<int> formOf(std::initializer_list<std::uint8_t> pair) {
+    std::uint8_t out[8];
+    overlay_rules::yuy2Pair(std::data(pair), out);
+    return {out, out + 8};
+}
+
+std::vector<int> rectOf(const std::vector<DamageRect>& q) {
+    return {q[0].left, q[0].top, q[0].right, q[0].bottom, int(q.size())};
+}
+
 TEST(OverlayRules, WorkedExamples) {
-    struct Case {
+    std::vector<DamageRect> q;
+    MergeDamageRect(q, {5, 0, 9, 10});
+    const std::vector<int> widened = rectOf(q);
+    MergeDamageRect(q, {10, 5, 20, 6});
+    using overlay_rules::coverageOver;
+    using overlay_rules::premultiply;
+    const struct {
         const char* what;
-        std::function<std::vector<int>()> actual;
-        std::vector<int> expected;
-    };
-    const Case cases[] = {
-        {"damage (5,0,9,10) widens to multiples of 4",
-         [] {
-             std::vector<DamageRect> q;
-             MergeDamageRect(q, {5, 0, 9, 10});
-             return std::vector<int>{q[0].left, q[0].top, q[0].right, q[0].bottom, int(q.size())};
-         },
-         {4, 0, 12, 10, 1}},
-        {"then (10,5,20,6) merges into one rectangle",
-         [] {
-             std::vector<DamageRect> q;
-             MergeDamageRect(q, {5, 0, 9, 10});
-             MergeDamageRect(q, {10, 5, 20, 6});
-             return std::vector<int>{q[0].left, q[0].top, q[0].right, q[0].bottom, int(q.size())};
-         },
-         {4, 0, 20, 10, 1}},
-        {"BackColor 0x80FF0000 premultiplied", [] { return bytesOf(overlay_rules::premultiply(0x80FF0000)); },
+        std::vector<int> actual, expected;
+    } cases[] = {
+        {"damage (5,0,9,10) widens to multiples of 4", widened, {4, 0, 12, 10, 1}},
+        {"then (10,5,20,6) merges into one rectangle", rectOf(q), {4, 0, 20, 10, 1}},
+        {"BackColor 0x80FF0000 premultiplied", bytesOf(premultiply(0x80FF0000)), {0, 0, 127, 128}},
+        {"transparent premultiplies to nothing", bytesOf(premultiply(0x00FFFFFF)), {0, 0, 0, 0}},
+        {"coverage 128 of opaque white over nothing", bytesOf(coverageOver(0, 0xFFFFFFFF, 128)), {127, 127, 127, 128}},
+        {"coverage 0 keeps the background", bytesOf(coverageOver(0x80007F00, 0xFFFFFFFF, 0)), {0, 127, 0, 128}},
+        {"full coverage: the premultiplied foreground", bytesOf(coverageOver(0x80007F00, 0x80FF0000, 255)),
          {0, 0, 127, 128}},
-        {"transparent BackColor premultiplies to nothing",
-         [] { return bytesOf(overlay_rules::premultiply(0x00FFFFFF)); }, {0, 0, 0, 0}},
-        {"coverage 128 of opaque white over nothing",
-         [] { return bytesOf(overlay_rules::coverageOver(0, 0xFFFFFFFF, 128)); }, {127, 127, 127, 128}},
-        {"coverage 0 keeps the background",
-         [] { return bytesOf(overlay_rules::coverageOver(0x80007F00, 0xFFFFFFFF, 0)); }, {0, 127, 0, 128}},
-        {"full coverage is the premultiplied foreground",
-         [] { return bytesOf(overlay_rules::coverageOver(0x80007F00, 0x80FF0000, 255)); }, {0, 0, 127, 128}},
-        {"coverage 64 of half-opaque red over half-opaque green",
-         [] { return bytesOf(overlay_rules::coverageOver(0x80007F00, 0x80FF0000, 64)); }, {0, 111, 31, 144}},
-        {"opaque white pair in the YUY2 form",
-         [] {
-             const std::uint8_t in[8] = {255, 255, 255, 255, 255, 255, 255, 255};
-             std::uint8_t out[8];
-             overlay_rules::yuy2Pair(in, out);
-             return std::vector<int>(out, out + 8);
-         },
+        {"coverage 64 of half red over half green", bytesOf(coverageOver(0x80007F00, 0x80FF0000, 64)),
+         {0, 111, 31, 144}},
+        {"opaque white pair in the YUY2 form", formOf({255, 255, 255, 255, 255, 255, 255, 255}),
          {255, 127, 255, 127, 255, 255, 255, 255}},
-        {"opaque blue beside transparent in the YUY2 form",
-         [] {
-             const std::uint8_t in[8] = {255, 0, 0, 255, 0, 0, 0, 0};
-             std::uint8_t out[8];
-             overlay_rules::yuy2Pair(in, out);
-             return std::vector<int>(out, out + 8);
-         },
+        {"opaque blue beside transparent in the YUY2 form", formOf({255, 0, 0, 255, 0, 0, 0, 0}),
          {29, 127, 0, 53, 255, 128, 0, 128}},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.actual(), c.expected) << c.what;
+    for (const auto& c : cases) EXPECT_EQ(c.actual, c.expected) << c.what;
 }
 
 // Premultiplied pixels: alphas often 0 or 255, colours up to their alpha,

@@ -29,7 +29,6 @@
 #include "test_source_filter.h"
 #include "tests/support/corpus.h"
 #include "tests/support/picture_md5.h"
-#include "tests/support/temp_file.h"
 #include "tools/tlvplay/program_stream.h"
 
 namespace {
@@ -929,42 +928,15 @@ TEST_F(GraphTest, SettingsThroughAutomation) {
     EXPECT_NE(layer.Get(), nullptr);
 }
 
-// A small opaque 24-bit BMP file, orange to green from left to right.
-std::vector<BYTE> OpaqueBmp(int width, int height) {
-    const int stride = (3 * width + 3) & ~3;
-    std::vector<BYTE> file(54 + std::size_t(stride) * height, 0);
-    const auto put32 = [&](std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) file[at + i] = BYTE(v >> (8 * i));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, std::uint32_t(file.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, std::uint32_t(width));
-    put32(22, std::uint32_t(height));
-    file[26] = 1;
-    file[28] = 24;
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            BYTE* p = &file[54 + std::size_t(y) * stride + std::size_t(x) * 3];
-            p[0] = 0x20;
-            p[1] = BYTE(4 * x);
-            p[2] = 0xF0;
-        }
-    return file;
-}
-
 // Layers added to the top layer before the graph runs (text on a half-opaque
-// box, an image file, the module's own image resource) change every grabbed
-// frame inside their viewports and nothing outside them.
+// box, an image file, the same image from the module's resources) change every
+// grabbed frame inside their viewports and nothing outside them.
 TEST_F(GraphTest, LayersChangeFramesOnlyInsideTheirViewports) {
     constexpr RECT kText{40, 24, 200, 72};
-    constexpr RECT kFile{220, 24, 284, 56};      // the image's own size at its corner
-    constexpr RECT kResource{40, 200, 88, 224};  // the 48 x 24 logo
+    constexpr RECT kFile{220, 24, 268, 48};      // the opaque 48 x 24 logo at its own size
+    constexpr RECT kResource{40, 200, 88, 224};
     constexpr int kResourceId = 201;
-    tl::test::TempFile file(".bmp");
-    file.write(OpaqueBmp(kFile.right - kFile.left, kFile.bottom - kFile.top));
+    const std::filesystem::path file = tl::test::source_dir() / "resources" / "images" / "layer_logo.png";
     struct Case {
         const GUID* subtype;
         int bytesPerPixel;
@@ -988,7 +960,7 @@ TEST_F(GraphTest, LayersChangeFramesOnlyInsideTheirViewports) {
         ASSERT_EQ(text->put_BackColor(0xC0203040), S_OK);
         ASSERT_EQ(text->put_Text(Bstr(L"Tarvello\nlayers").Get()), S_OK);
         ASSERT_EQ(image->MoveToXY(kFile.left, kFile.top), S_OK);
-        ASSERT_EQ(image->Load(Bstr(file.path().wstring()).Get()), S_OK);
+        ASSERT_EQ(image->Load(Bstr(file.wstring()).Get()), S_OK);
         ASSERT_EQ(logo->MoveToXY(kResource.left, kResource.top), S_OK);
         EXPECT_EQ(logo->LoadFromResource(Bstr(L"PNG").Get(), kResourceId + 1), E_FAIL) << "no such resource";
         ASSERT_EQ(logo->LoadFromResource(Bstr(L"PNG").Get(), kResourceId), S_OK);

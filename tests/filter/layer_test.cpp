@@ -162,30 +162,32 @@ TEST_F(LayerTest, CollectionItemsByNameAndPosition) {
     ASSERT_EQ(second->get_sink(childSink.Out()), S_OK);
     EXPECT_EQ(static_cast<void*>(childSink.Get()), static_cast<void*>(static_cast<ILayerMessageSink*>(sink.Get())));
 
-    struct Case {
+    // An index of type vt holding n, or the string s.
+    const auto index = [](VARTYPE vt, LONG n, BSTR s = nullptr) {
+        VARIANT v;
+        VariantInit(&v);
+        v.vt = vt;
+        if (vt == VT_BSTR) v.bstrVal = s;
+        else if (vt == VT_R8) v.dblVal = n + 0.5;
+        else if (vt == VT_I2) v.iVal = SHORT(n);
+        else v.lVal = n;  // VT_I4, VT_INT, VT_UINT and VT_UI4 share the 32 bits
+        return v;
+    };
+    Bstr secondName(L"second"), otherCase(L"Second");
+    const struct Case {
         const char* what;
         VARIANT index;
         HRESULT result;
         ILayer* layer;  // null: VT_EMPTY
-    };
-    const auto variant = [](VARTYPE vt, auto set) {
-        VARIANT v;
-        VariantInit(&v);
-        v.vt = vt;
-        set(v);
-        return v;
-    };
-    Bstr secondName(L"second"), missing(L"Second");
-    const Case cases[] = {
-        {"by name", variant(VT_BSTR, [&](VARIANT& v) { v.bstrVal = secondName.Get(); }), S_OK, second.Get()},
-        {"names are case-sensitive", variant(VT_BSTR, [&](VARIANT& v) { v.bstrVal = missing.Get(); }), S_FALSE,
-         nullptr},
-        {"VT_I2", variant(VT_I2, [](VARIANT& v) { v.iVal = 0; }), S_OK, first.Get()},
-        {"VT_I4", variant(VT_I4, [](VARIANT& v) { v.lVal = 1; }), S_OK, second.Get()},
-        {"VT_UINT", variant(VT_UINT, [](VARIANT& v) { v.uintVal = 1; }), S_OK, second.Get()},
-        {"past the end", variant(VT_I4, [](VARIANT& v) { v.lVal = 2; }), S_FALSE, nullptr},
-        {"negative", variant(VT_INT, [](VARIANT& v) { v.intVal = -1; }), S_FALSE, nullptr},
-        {"a double", variant(VT_R8, [](VARIANT& v) { v.dblVal = 3.5; }), E_INVALIDARG, nullptr},
+    } cases[] = {
+        {"by name", index(VT_BSTR, 0, secondName.Get()), S_OK, second.Get()},
+        {"names are case-sensitive", index(VT_BSTR, 0, otherCase.Get()), S_FALSE, nullptr},
+        {"VT_I2", index(VT_I2, 0), S_OK, first.Get()},
+        {"VT_I4", index(VT_I4, 1), S_OK, second.Get()},
+        {"VT_UINT", index(VT_UINT, 1), S_OK, second.Get()},
+        {"past the end", index(VT_I4, 2), S_FALSE, nullptr},
+        {"negative", index(VT_INT, -1), S_FALSE, nullptr},
+        {"a double", index(VT_R8, 3), E_INVALIDARG, nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
