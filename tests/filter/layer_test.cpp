@@ -1,5 +1,5 @@
-// The Layer class through COM, created by its ProgID from the registered
-// module: damage reports, descriptions, and the child collection.
+// The Layer class through COM: damage reports, descriptions, and the child
+// collection.
 #include <gtest/gtest.h>
 
 #include <FilterVideoDecoder.h>
@@ -45,8 +45,8 @@ private:
     Rects calls_;
 };
 
-using EntryPoint = HRESULT(STDAPICALLTYPE*)();
-
+// Layers from the class object of the module beside the test; scripts reach
+// the same class by its ProgID (the module and script tests).
 class LayerTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -55,28 +55,25 @@ protected:
         GetModuleFileNameW(nullptr, exe, MAX_PATH);
         std::wstring path = exe;
         path.replace(path.find_last_of(L'\\') + 1, std::wstring::npos, L"tlVideoDecoder.ax");
-        module_ = LoadLibraryW(path.c_str());
-        if (module_) registered_ = Call("DllRegisterServer");
+        using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+        const HMODULE module = LoadLibraryW(path.c_str());
+        const auto get = module ? reinterpret_cast<GetClassObject>(
+                                      reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")))
+                                : nullptr;
+        if (get) get(__uuidof(Layer), IID_IClassFactory, factory_.OutVoid());
     }
     static void TearDownTestSuite() {
-        if (module_) Call("DllUnregisterServer");
+        factory_.Reset();
         CoUninitialize();
     }
-    static HRESULT Call(const char* name) {
-        auto entry = reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
-        return entry ? entry() : E_NOTIMPL;
-    }
+    void SetUp() override { ASSERT_TRUE(factory_) << "tlVideoDecoder.ax beside the test"; }
     ComPtr<ILayer> NewLayer() {
-        CLSID clsid{};
-        EXPECT_EQ(CLSIDFromProgID(L"Tarvello.Layer", &clsid), S_OK);
         ComPtr<ILayer> layer;
-        EXPECT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, __uuidof(ILayer), layer.OutVoid()), S_OK);
+        EXPECT_EQ(factory_->CreateInstance(nullptr, __uuidof(ILayer), layer.OutVoid()), S_OK);
         return layer;
     }
-    void SetUp() override { ASSERT_EQ(registered_, S_OK); }
 
-    static inline HMODULE module_ = nullptr;
-    static inline HRESULT registered_ = E_FAIL;
+    static inline ComPtr<IClassFactory> factory_;
 };
 
 std::wstring Value(ILayer* layer) {
