@@ -2,9 +2,10 @@
 # Plays a file with tlvplay into a system video renderer on a private X server
 # (Xvfb) and saves a picture of the renderer's window while it shows the video.
 # The module must be registered in the Wine prefix that wine-run picks for tlvplay.
-# usage: renderer-screenshot.sh TLVPLAY_EXE INPUT RENDERER OUTPUT_PNG
+# usage: renderer-screenshot.sh TLVPLAY_EXE INPUT RENDERER OUTPUT_PNG [TLVPLAY_OPTION...]
 set -u
 tlvplay=$1 input=$2 renderer=$3 shot=$4
+shift 4
 wine_run=$(cd "$(dirname "$0")/../cmake" && pwd)/wine-run
 rm -f "$shot"
 WINEPREFIX=${WINEPREFIX:-$(cd "$(dirname "$tlvplay")/.." && pwd)/wineprefix}
@@ -15,7 +16,7 @@ wineserver -w
 export WINEPREFIX wine_run tlvplay input renderer shot
 # --seconds keeps a short stream's last picture on the window until the grab.
 xvfb-run -a -s "-screen 0 800x600x24" sh -c '
-    "$wine_run" "$tlvplay" "$input" --renderer "$renderer" --seconds 10 &
+    "$wine_run" "$tlvplay" "$input" --renderer "$renderer" --seconds 10 "$@" &
     player=$!
     window=
     for i in $(seq 1 300); do
@@ -30,7 +31,7 @@ xvfb-run -a -s "-screen 0 800x600x24" sh -c '
     wait $player
     status=$?
     wineserver -w
-    exit $status'
+    exit $status' sh "$@"
 rc=$?
 [ $rc -eq 0 ] || { echo "tlvplay --renderer $renderer exited $rc" >&2; exit 1; }
 [ -s "$shot" ] || { echo "no renderer window appeared" >&2; exit 1; }

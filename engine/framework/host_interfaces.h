@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "engine/framework/hresult.h"
+#include "engine/framework/overlay_painter.h"
 #include "engine/framework/reference_time.h"
 
 namespace tl {
@@ -129,6 +130,8 @@ public:
     virtual std::int32_t aspectRatioY() = 0;
     virtual bool frameSkipping() = 0;
     virtual ReferenceTime rendererLateness() = 0;
+    // The layer tree drawn over every picture (TopLayer), read at Init; null: none.
+    virtual OverlayPainter* layers() { return nullptr; }
 
 protected:
     ~DecoderSettings() = default;

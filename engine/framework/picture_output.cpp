@@ -29,7 +29,13 @@ void VideoDecoder::readConnection() {
 }
 
 void VideoDecoder::adoptOutputFormat() {
+    const std::int32_t before = outputFormatCode_;
     DeriveOutputFormat(connection_, &outputFormatCode_, &bitsPerPixel_);
+    // The YUY2 overlay form is not the RGB one: a switch redraws the whole overlay.
+    if ((before == OUTPUT_YUY2) != (outputFormatCode_ == OUTPUT_YUY2)) {
+        const DamageRect whole{0, 0, overlay_.width(), overlay_.height()};
+        overlay_.queueDamage(&whole, 1);
+    }
     procAmp_.setOutputFormat(outputFormatCode_);
 }
 
@@ -88,6 +94,8 @@ void VideoDecoder::outputPicture(Picture* picture) {
     if (picture->time != kNoTime && std::llabs(picture->time - outputClock_) > kClockJumpThreshold)
         outputClock_ = picture->time;
 
+    overlay_.compose(layers_, outputFormatCode_ == OUTPUT_YUY2);
+
     const SettingsSnapshot& set = settingsSnapshot_;
     deinterlaceMode_ = ChooseDeinterlaceMode(picture->interlaced != 0, set.alwaysDeinterlace, set.deinterlace,
                                              outputSupportsInterlace_, IsSoftwareBobRenderer(downstreamClassId_));
@@ -109,8 +117,9 @@ void VideoDecoder::convertInto(const Picture& picture, int mode, bool firstOfTwo
     context.outputFormat = outputFormatCode_;
     context.chromaFormat = picture.chromaFormat;
     context.colorCorrection = settingsSnapshot_.colorCorrection;
-    context.overlaySurface = overlaySurface_;
-    context.overlayRowMask = overlayRowMask_.empty() ? nullptr : overlayRowMask_.data();
+    context.overlayActive = overlay_.active();
+    context.overlaySurface = overlay_.surface();
+    context.overlayRowMask = overlay_.rowMask();
     context.cpuFeatures = cpuFeatures_;
     context.rgbBottomUp = connection_.height > 0;
     context.bufferRows = bufferRows;

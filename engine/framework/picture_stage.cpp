@@ -1,6 +1,4 @@
 // The picture stage of the decoder object: buffers, references, display order.
-#include <new>
-
 #include "engine/framework/picture_rules.h"
 #include "engine/framework/video_decoder.h"
 
@@ -8,7 +6,6 @@ namespace tl {
 namespace {
 
 constexpr std::size_t kGopStructureCapacity = 63;
-constexpr std::uintptr_t kOverlayAlignment = 128;
 
 }  // namespace
 
@@ -16,18 +13,10 @@ bool VideoDecoder::allocateBuffers() {
     lastDelivered_ = nullptr;
     const bool ok = pool_.allocate(kSoftwarePictureCount, stream_);
 
+    // The overlay covers the coded picture, so the kernels walk it with the luma
+    // stride. Without the memory pictures are still shown, just without layers.
     const std::int32_t width = stream_.coded_width, height = stream_.coded_height;
-    std::lock_guard<std::mutex> lock(overlayMutex_);
-    const std::size_t bytes = std::size_t(width) * std::size_t(height) * 4 + 256;
-    overlayAllocation_.reset(new (std::nothrow) std::uint8_t[bytes]());
-    const std::uintptr_t base = reinterpret_cast<std::uintptr_t>(overlayAllocation_.get());
-    overlaySurface_ = base ? reinterpret_cast<std::uint32_t*>((base + kOverlayAlignment - 1) &
-                                                              ~(kOverlayAlignment - 1))
-                           : nullptr;
-    overlayRowMask_.assign(overlaySurface_ ? std::size_t(height) : 0, 0);
-    // The layers are drawn anew into the fresh surface.
-    damage_.clear();
-    MergeDamageRect(damage_, DamageRect{0, 0, width, height});
+    if (overlay_.rebuild(width, height) && layers_) layers_->setViewport(DamageRect{0, 0, width, height});
     return ok;
 }
 

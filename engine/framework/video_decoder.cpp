@@ -63,6 +63,7 @@ HResult VideoDecoder::Init(DecoderSettings* settings, DecoderHost* host) {
     resetDecoderState();
     settingsSnapshot_.tolerance = ReferenceTime(settings_->frameSkippingToleranceMs()) * 10000;
     downstreamClassId_ = host_->downstreamFilterClassId();
+    layers_ = settings_->layers();
 
     cpuFeatures_ = rawCpuFeatures_;
     if (!settings_->cpuFeatureSSE()) cpuFeatures_ &= ~cpu_bit::sse;
@@ -108,13 +109,8 @@ HResult VideoDecoder::Uninit() {
     fetcher_.releaseCurrent();
     reader_.reset();
     queue_.clear();
-    {
-        std::lock_guard<std::mutex> lock(overlayMutex_);
-        damage_.clear();
-        overlayAllocation_.reset();
-        overlaySurface_ = nullptr;
-        overlayRowMask_.clear();
-    }
+    overlay_.release();
+    layers_ = nullptr;
     connection_ = OutputFormat{};
     host_ = nullptr;
     settings_ = nullptr;
@@ -160,17 +156,9 @@ HResult VideoDecoder::SetRate(double rate) {
 
 HResult VideoDecoder::OnLayerNotifyDirty(const DamageRect* rects, int count) {
     if (!rects && count > 0) return hr::e_pointer;
-    {
-        std::lock_guard<std::mutex> lock(overlayMutex_);
-        for (int i = 0; i < count; ++i) MergeDamageRect(damage_, rects[i]);
-    }
+    overlay_.queueDamage(rects, count);
     queue_.signalLayerDirty();
     return hr::ok;
-}
-
-std::vector<DamageRect> VideoDecoder::damageQueue() const {
-    std::lock_guard<std::mutex> lock(overlayMutex_);
-    return damage_;
 }
 
 StreamInfo VideoDecoder::streamInfo() const {

@@ -25,6 +25,7 @@
 #include "engine/framework/decoding_path.h"
 #include "engine/framework/host_interfaces.h"
 #include "engine/framework/input_queue.h"
+#include "engine/framework/overlay.h"
 #include "engine/framework/picture_pool.h"
 #include "engine/framework/sample_fetch.h"
 #include "engine/framework/stream_info.h"
@@ -70,7 +71,7 @@ public:
     // Settings read at Init.
     std::uint32_t cpuFeatures() const { return cpuFeatures_; }
     ReferenceTime frameSkippingTolerance() const { return settingsSnapshot_.tolerance; }
-    std::vector<DamageRect> damageQueue() const;
+    std::vector<DamageRect> damageQueue() const { return overlay_.damage(); }
 
 private:
     struct SettingsSnapshot {
@@ -128,11 +129,8 @@ private:
     ManualResetEvent workerEnded_;
     InputQueue queue_;
 
-    mutable std::mutex overlayMutex_;  // the damage queue and the overlay surface
-    std::vector<DamageRect> damage_;
-    std::unique_ptr<std::uint8_t[]> overlayAllocation_;
-    std::uint32_t* overlaySurface_ = nullptr;
-    std::vector<std::uint8_t> overlayRowMask_;
+    Overlay overlay_;  // its lock guards only the damage queue
+    OverlayPainter* layers_ = nullptr;  // the settings' layer tree, null without one
 
     // Worker state.
     StreamState stream_;

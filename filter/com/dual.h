@@ -48,6 +48,10 @@ public:
         ComPtr<ITypeInfo> type;
         const HRESULT hr = TypeInfo(&type);
         if (FAILED(hr)) return hr;
+        // Script engines ask for a collection's enumerator as a method, though the
+        // library declares _NewEnum as a property; Wine's type information takes
+        // only the declared kind.
+        if (id == DISPID_NEWENUM && (flags & DISPATCH_METHOD)) flags |= DISPATCH_PROPERTYGET;
         return DispInvoke(static_cast<Itf*>(this), type.Get(), id, flags, params, result, exception,
                           argError);
     }

@@ -14,7 +14,8 @@ namespace tl {
 
 class FilterSettingsReader final : public DecoderSettings {
 public:
-    explicit FilterSettingsReader(IFilterVideoDecoder* filter) : filter_(filter) {}
+    // layers: the painter over the filter's TopLayer, or null when it has none.
+    FilterSettingsReader(IFilterVideoDecoder* filter, OverlayPainter* layers) : filter_(filter), layers_(layers) {}
 
     std::int32_t frameSkippingToleranceMs() override;
     bool cpuFeatureSSE() override { return Flag(&IFilterVideoDecoder::get_CPUFeatureSSE, true); }
@@ -27,6 +28,7 @@ public:
     std::int32_t aspectRatioY() override { return Number(&IFilterVideoDecoder::get_AspectRatioY); }
     bool frameSkipping() override { return Flag(&IFilterVideoDecoder::get_FrameSkipping, false); }
     ReferenceTime rendererLateness() override;
+    OverlayPainter* layers() override { return layers_; }
 
 private:
     // A getter that fails leaves the value the decoder assumes without a filter.
@@ -34,6 +36,7 @@ private:
     std::int32_t Number(HRESULT (STDMETHODCALLTYPE IFilterVideoDecoder::*get)(unsigned int*));
 
     com::ComPtr<IFilterVideoDecoder> filter_;
+    OverlayPainter* layers_;
 };
 
 class OutputPinHost final : public DecoderHost {

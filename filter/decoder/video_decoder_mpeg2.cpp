@@ -151,12 +151,16 @@ HRESULT STDMETHODCALLTYPE VideoDecoderMPEG2::Init(IUnknown* filter, IVideoDecode
         com::ComPtr<IFilterVideoDecoder> settings;
         HRESULT hr = filter->QueryInterface(__uuidof(IFilterVideoDecoder), settings.OutVoid());
         if (FAILED(hr)) return hr;
-        settings_ = std::make_unique<FilterSettingsReader>(settings.Get());
+        // A filter without a top layer decodes without an overlay.
+        if (SUCCEEDED(settings->get_TopLayer(topLayer_.Out())) && topLayer_) {
+            topLayer_->put_sink(static_cast<ILayerMessageSink*>(this));
+            layers_ = std::make_unique<LayerPainter>(topLayer_.Get());
+        }
+        settings_ = std::make_unique<FilterSettingsReader>(settings.Get(), layers_.get());
         host_ = std::make_unique<OutputPinHost>(host, outputPin);
         hr = decoder_.Init(settings_.get(), host_.get());
         if (FAILED(hr)) {
-            host_.reset();
-            settings_.reset();
+            ReleaseFilterSide();
             return hr;
         }
         initialised_ = true;
@@ -166,11 +170,19 @@ HRESULT STDMETHODCALLTYPE VideoDecoderMPEG2::Init(IUnknown* filter, IVideoDecode
 
 HRESULT STDMETHODCALLTYPE VideoDecoderMPEG2::Uninit() {
     const HRESULT hr = decoder_.Uninit();
-    // The core no longer calls either once Uninit has returned.
-    host_.reset();
-    settings_.reset();
+    // The core no longer calls any of them once Uninit has returned.
+    ReleaseFilterSide();
     initialised_ = false;
     return hr;
+}
+
+void VideoDecoderMPEG2::ReleaseFilterSide() {
+    host_.reset();
+    settings_.reset();
+    layers_.reset();
+    // The layer's reference to this object as its sink would otherwise keep it alive.
+    if (topLayer_) topLayer_->put_sink(nullptr);
+    topLayer_.Reset();
 }
 
 HRESULT STDMETHODCALLTYPE VideoDecoderMPEG2::Receive(IMediaSample* sample) {

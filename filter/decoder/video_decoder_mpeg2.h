@@ -14,6 +14,7 @@
 #include "filter/com/interface_map.h"
 #include "filter/decoder/filter_bindings.h"
 #include "filter/decoder/video_decoder_engine.h"
+#include "filter/osd/layer_painter.h"
 
 namespace tl {
 
@@ -82,9 +83,13 @@ public:
 private:
     template <class T, class F>
     HRESULT Report(T* out, F field) const;
+    void ReleaseFilterSide();
 
     VideoDecoder decoder_;
     // Present between Init and Uninit; the core calls them on its worker.
+    // While present, this object is the top layer's sink.
+    std::unique_ptr<LayerPainter> layers_;
+    com::ComPtr<ILayer> topLayer_;
     std::unique_ptr<FilterSettingsReader> settings_;
     std::unique_ptr<OutputPinHost> host_;
     bool initialised_ = false;

@@ -9,6 +9,7 @@
 #include "filter/filter/filter_registration.h"
 #include "filter/h264/video_decoder_h264.h"
 #include "filter/module/resource_ids.h"
+#include "filter/osd/layer.h"
 
 namespace tl {
 namespace {
@@ -16,6 +17,7 @@ namespace {
 com::ClassFactory g_filter(&com::CreateMaybeAggregated<FilterVideoDecoder>);
 com::ClassFactory g_videoDecoderMPEG2(&com::CreateMaybeAggregated<VideoDecoderMPEG2>);
 com::ClassFactory g_videoDecoderH264(&com::CreateNonAggregatable<VideoDecoderH264>);
+com::ClassFactory g_layer(&com::CreateNonAggregatable<Layer>);
 
 }  // namespace
 
@@ -24,6 +26,7 @@ ClassTable ModuleClasses() {
         {&__uuidof(::FilterVideoDecoder), &g_filter, TL_REGISTRY_FILTER, &UpdateFilterRegistration},
         {&__uuidof(::VideoDecoderMPEG2), &g_videoDecoderMPEG2, TL_REGISTRY_VIDEO_DECODER_MPEG2},
         {&__uuidof(::VideoDecoderH264), &g_videoDecoderH264, TL_REGISTRY_VIDEO_DECODER_H264},
+        {&__uuidof(::Layer), &g_layer, TL_REGISTRY_LAYER},
     };
     return {entries, std::size(entries)};
 }

@@ -10,10 +10,12 @@
 #include <dispex.h>
 #include <qedit.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "filter/com/bstr.h"
@@ -922,7 +924,126 @@ TEST_F(GraphTest, SettingsThroughAutomation) {
     EXPECT_EQ(settings_->get_FrameSkippingTolerance(&tolerance), S_OK);
     EXPECT_EQ(tolerance, 40u);
     ComPtr<ILayer> layer;
-    EXPECT_TRUE(FAILED(settings_->get_TopLayer(layer.Out()))) << "no layer class in this module";
+    EXPECT_EQ(settings_->get_TopLayer(layer.Out()), S_OK) << "a filter in a graph has its top layer";
+    EXPECT_NE(layer.Get(), nullptr);
+}
+
+// Layers added to the top layer before the graph runs (text on a half-opaque
+// box, an image file, the same image from the module's resources) change every
+// grabbed frame inside their viewports and nothing outside them.
+TEST_F(GraphTest, LayersChangeFramesOnlyInsideTheirViewports) {
+    constexpr RECT kText{40, 24, 200, 72};
+    constexpr RECT kFile{220, 24, 268, 48};      // the opaque 48 x 24 logo at its own size
+    constexpr RECT kResource{40, 200, 88, 224};
+    constexpr int kResourceId = 201;
+    const std::filesystem::path file = tl::test::source_dir() / "resources" / "images" / "layer_logo.png";
+    struct Case {
+        const GUID* subtype;
+        int bytesPerPixel;
+    };
+    const tl::test::StreamInfo stream = tl::test::find_stream("prog420_cgop");
+    for (const Case c : {Case{&MEDIASUBTYPE_YUY2, 2}, Case{&MEDIASUBTYPE_RGB32, 4}}) {
+        SCOPED_TRACE(c.bytesPerPixel == 2 ? "YUY2" : "RGB32");
+        TearDown();
+        SetUp();
+        ASSERT_EQ(BuildGraph(*c.subtype, &stream), S_OK);
+        const auto plain = Play(stream, 4096);
+        TearDown();
+        SetUp();
+        ASSERT_EQ(BuildGraph(*c.subtype, &stream), S_OK);
+        ComPtr<ILayer> top, text, image, logo;
+        ASSERT_EQ(settings_->get_TopLayer(top.Out()), S_OK);
+        ComPtr<ILayersCollection> children;
+        ASSERT_EQ(top->get_layers(children.Out()), S_OK);
+        for (ComPtr<ILayer>* layer : {&text, &image, &logo}) ASSERT_EQ(settings_->CreateLayer(layer->Out()), S_OK);
+        ASSERT_EQ(text->SetViewPort(kText.left, kText.top, kText.right, kText.bottom), S_OK);
+        ASSERT_EQ(text->put_BackColor(0xC0203040), S_OK);
+        ASSERT_EQ(text->put_Text(Bstr(L"Tarvello\nlayers").Get()), S_OK);
+        ASSERT_EQ(image->MoveToXY(kFile.left, kFile.top), S_OK);
+        ASSERT_EQ(image->Load(Bstr(file.wstring()).Get()), S_OK);
+        ASSERT_EQ(logo->MoveToXY(kResource.left, kResource.top), S_OK);
+        EXPECT_EQ(logo->LoadFromResource(Bstr(L"PNG").Get(), kResourceId + 1), E_FAIL) << "no such resource";
+        ASSERT_EQ(logo->LoadFromResource(Bstr(L"PNG").Get(), kResourceId), S_OK);
+        LONG cx = 0, cy = 0;
+        EXPECT_EQ(image->get_cx(&cx), S_OK);
+        EXPECT_EQ(logo->get_cy(&cy), S_OK);
+        EXPECT_EQ(cx, kFile.right - kFile.left) << "a loaded image takes its own size";
+        EXPECT_EQ(cy, kResource.bottom - kResource.top);
+        int n = 0;
+        for (ILayer* layer : {text.Get(), image.Get(), logo.Get()}) {
+            ASSERT_EQ(layer->put_visible(VARIANT_TRUE), S_OK);
+            ASSERT_EQ(children->Add(Bstr(L"layer" + std::to_wstring(n++)).Get(), layer, nullptr), S_OK);
+        }
+        const bool bottomUp = c.bytesPerPixel == 4 && OutputType().FormatAs<VIDEOINFOHEADER2>()->bmiHeader.biHeight > 0;
+        const auto layered = Play(stream, 4096);
+        ASSERT_EQ(layered.size(), plain.size());
+        ASSERT_FALSE(plain.empty());
+        const int pitch = stream.width() * c.bytesPerPixel, rows = stream.height();
+        const RECT viewports[] = {kText, kFile, kResource};
+        for (std::size_t f = 0; f < plain.size(); ++f) {
+            ASSERT_EQ(layered[f].size(), plain[f].size());
+            int changedOutside = 0, changedInside[3] = {0, 0, 0};
+            for (std::size_t i = 0; i < std::size_t(pitch) * rows; i += std::size_t(c.bytesPerPixel)) {
+                const int x = int(i % std::size_t(pitch)) / c.bytesPerPixel;
+                const int row = int(i / std::size_t(pitch));
+                const int y = bottomUp ? rows - 1 - row : row;
+                int* counter = &changedOutside;
+                for (int v = 0; v < 3; ++v) {
+                    const RECT& r = viewports[v];
+                    if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) counter = &changedInside[v];
+                }
+                *counter += !std::equal(&plain[f][i], &plain[f][i] + c.bytesPerPixel, &layered[f][i]);
+            }
+            EXPECT_EQ(changedOutside, 0) << "frame " << f;
+            for (int v = 0; v < 3; ++v) {
+                const RECT& r = viewports[v];
+                EXPECT_GT(changedInside[v], (r.right - r.left) * (r.bottom - r.top) * 9 / 10)
+                    << "frame " << f << " layer " << v;
+            }
+        }
+    }
+}
+
+// A script-like thread rewrites a text layer's text and moves it many times
+// while the graph plays: every picture still arrives, nothing deadlocks, and
+// nothing outside the band the layer moves in ever changes.
+TEST_F(GraphTest, LayerChangedFromAnotherThreadWhilePlaying) {
+    constexpr int kChanges = 300;
+    constexpr int kBandTop = 100, kBandBottom = 140;
+    const tl::test::StreamInfo stream = tl::test::find_stream("prog420_cgop");
+    ASSERT_EQ(BuildGraph(MEDIASUBTYPE_YUY2, &stream), S_OK);
+    const auto plain = Play(stream, 4096);
+    TearDown();
+    SetUp();
+    ASSERT_EQ(BuildGraph(MEDIASUBTYPE_YUY2, &stream), S_OK);
+    ComPtr<ILayer> top, text;
+    ComPtr<ILayersCollection> children;
+    ASSERT_EQ(settings_->get_TopLayer(top.Out()), S_OK);
+    ASSERT_EQ(top->get_layers(children.Out()), S_OK);
+    ASSERT_EQ(settings_->CreateLayer(text.Out()), S_OK);
+    ASSERT_EQ(text->put_BackColor(0x80FF0000), S_OK);
+    ASSERT_EQ(text->put_visible(VARIANT_TRUE), S_OK);
+    ASSERT_EQ(children->Add(Bstr(L"busy").Get(), text.Get(), nullptr), S_OK);
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        for (int i = 0; i < kChanges && !done; ++i) {
+            text->put_Text(Bstr(L"change " + std::to_wstring(i)).Get());
+            text->SetViewPort(i % 200, kBandTop, i % 200 + 40 + i % 50, kBandBottom);
+        }
+        CoUninitialize();
+    });
+    const auto layered = Play(stream, 1000);
+    done = true;
+    writer.join();
+    ASSERT_EQ(layered.size(), plain.size());
+    const std::size_t pitch = std::size_t(stream.width()) * 2;
+    for (std::size_t f = 0; f < plain.size(); ++f) {
+        ASSERT_EQ(layered[f].size(), plain[f].size());
+        EXPECT_TRUE(std::equal(plain[f].begin(), plain[f].begin() + kBandTop * pitch, layered[f].begin()));
+        EXPECT_TRUE(std::equal(plain[f].begin() + kBandBottom * pitch, plain[f].end(),
+                               layered[f].begin() + kBandBottom * pitch));
+    }
 }
 
 TEST_F(GraphTest, DxvaTypesAreOfferedFirstAndRefusedWithoutAnAccelerator) {

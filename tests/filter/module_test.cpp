@@ -71,7 +71,7 @@ protected:
 
 TEST_F(ModuleTest, ClassObjectsAndUnloading) {
     void* out = reinterpret_cast<void*>(1);
-    EXPECT_EQ(GetClassObject(__uuidof(Layer), IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE)
+    EXPECT_EQ(GetClassObject(__uuidof(InfoLayer), IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE)
         << "only classes that exist are served";
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(Call("DllCanUnloadNow"), S_OK);
@@ -129,7 +129,8 @@ TEST_F(ModuleTest, RegistrationWritesClassesTypeLibraryAndUserValues) {
     EXPECT_EQ(ClassesValue(kH264ProgId, nullptr), Sz(L"Tarvello\u00AE Video Decoder H264"));
     EXPECT_EQ(ClassesValue(std::wstring(kH264ProgId) + L"\\CLSID", nullptr),
               Sz(L"{1f350c93-c761-4193-9f2b-8cfdf51c2998}"));
-    EXPECT_FALSE(ClassesKey(L"CLSID\\{1f350c95-c761-4193-9f2b-8cfdf51c2998}"))
+    EXPECT_EQ(ClassesValue(L"Tarvello.Layer\\CLSID", nullptr), Sz(L"{1f350c95-c761-4193-9f2b-8cfdf51c2998}"));
+    EXPECT_FALSE(ClassesKey(L"CLSID\\{1f350cf1-c761-4193-9f2b-8cfdf51c2998}"))
         << "classes that do not exist are not registered";
 
     const std::wstring win = sizeof(void*) == 8 ? L"\\1.0\\409\\win64" : L"\\1.0\\409\\win32";

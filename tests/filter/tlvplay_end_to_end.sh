@@ -48,6 +48,19 @@ out=$("$wine_run" "$tlvplay" "$streams/program.mpg" --renderer grab "$work/raw" 
 size=$(wc -c < "$work/raw/frame_00000.raw" 2>/dev/null || echo 0)
 [ "$size" -eq $((352 * 2 * 288)) ] || fail "raw YUY2 frame of $size bytes"
 
+# A text layer from the command line: raw YUY2 frames differ from the plain
+# ones inside the layer's rectangle (x 32..231, rows 40..79) and nowhere else.
+out=$("$wine_run" "$tlvplay" "$streams/program.mpg" --renderer grab "$work/osd" --raw --format yuy2 \
+      --osd-text "Tarvello" --osd-rect 32,40,232,80 --osd-colors 0xA0000080,0xFFFFFF00 2>&1)
+[ $? -eq 0 ] || fail "osd text: $out"
+counts=$(cmp -l "$work/raw/frame_00003.raw" "$work/osd/frame_00003.raw" | awk -v pitch=704 '
+    { o = $1 - 1; row = int(o / pitch); x = int((o % pitch) / 2)
+      if (x < 32 || x >= 232 || row < 40 || row >= 80) outside++; else inside++ }
+    END { print inside + 0, outside + 0 }')
+set -- $counts
+[ "$1" -gt 10000 ] || fail "osd text: only $1 bytes changed inside the layer"
+[ "$2" -eq 0 ] || fail "osd text: $2 bytes changed outside the layer"
+
 "$wine_run" "$tlvplay" "$streams/program.mpg" --renderer evr >/dev/null 2>"$work/bad.txt"
 rc=$?
 [ $rc -eq 2 ] || fail "unknown renderer: exit $rc"

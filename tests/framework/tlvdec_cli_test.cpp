@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -208,6 +209,35 @@ TEST(TlvdecCli, BenchPrintsPicturesSecondsAndRate) {
 
 // The reasons themselves are the option parser's (TlvdecOptions.Table); here
 // only how tlvdec reports a refused command line and a missing sample.
+// A 32-bit BMP, white and opaque on its left half, transparent on its right
+// (whatever colour it holds there), drawn at (16, 8) over YUY2 samples: opaque
+// white where the image is opaque (luma 255, chroma 127), the picture elsewhere.
+TEST(TlvdecCli, OverlayImageCoversOnlyItsOpaquePixels) {
+    constexpr int kX = 16, kY = 8, kW = 32, kH = 16, kPitch = 352 * 2, kPicture = kPitch * 288;
+    std::vector<std::uint8_t> bmp(54, 0);
+    const std::uint32_t header[] = {0, 0, 54, 40, kW, std::uint32_t(-kH), 1 | 32 << 16};  // top-down rows
+    std::memcpy(bmp.data() + 2, header, sizeof header);
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    for (int i = 0; i < kW * kH; ++i) bmp.insert(bmp.end(), {0xFF, 0xFF, 0xFF, std::uint8_t(i % kW < kW / 2 ? 0xFF : 0)});
+    test::TempFile image(".bmp"), plain(".raw"), layered(".raw");
+    image.write(bmp);
+    const std::string stream = streamPath("prog420_cgop");
+    ASSERT_EQ(runTlvdec({stream, "-f", "yuy2", "--frames", "3", "-o", plain.path().string()}).exitCode, 0);
+    const CliResult r = runTlvdec({stream, "-f", "yuy2", "--frames", "3", "-o", layered.path().string(), "--overlay",
+                                   image.path().string(), std::to_string(kX), std::to_string(kY)});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string before = readText(plain.path()), after = readText(layered.path());
+    ASSERT_EQ(after.size(), before.size());
+    int wrong = 0;
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        const int at = int(i % kPicture), x = at % kPitch / 2, y = at / kPitch;
+        const bool covered = x >= kX && x < kX + kW / 2 && y >= kY && y < kY + kH;
+        wrong += std::uint8_t(after[i]) != (covered ? (at % 2 ? 127 : 255) : std::uint8_t(before[i]));
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
 TEST(TlvdecCli, BadCommandLineExitsWithTheReasonAndTheUsage) {
     const CliResult bad = runTlvdec({streamPath("prog420_cgop"), "-f", "yuy2", "--brightness", "10"});
     EXPECT_EQ(bad.exitCode, 2);

@@ -7,6 +7,7 @@
 // process if the threads stop making progress (a deadlock).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -17,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "convert/overlay_blitters.h"
 #include "engine/framework/input_queue.h"
 #include "engine/framework/sample_flags.h"
 #include "engine/framework/video_decoder.h"
@@ -74,6 +76,23 @@ private:
     std::uint32_t state_;
 };
 
+// A layer that another thread moves: the compositor draws it on the worker
+// while its position changes.
+class MovingBox final : public OverlayPainter {
+public:
+    static constexpr int kSide = 16;
+    std::atomic<int> left{0};
+
+    void setViewport(const DamageRect&) override {}
+    void render(std::uint8_t* dst, int pitch, const DamageRect& clip) override {
+        const int x = left;
+        const int from = std::max(x, clip.left), to = std::min(x + kSide, clip.right);
+        const int bottom = std::min(kSide, clip.bottom);
+        if (from >= to || clip.top >= bottom) return;
+        overlayRoutines().fillOver(dst + (from - clip.left) * 4, pitch, 0x80402010, to - from, bottom - clip.top);
+    }
+};
+
 TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronise) {
     Watchdog watchdog;
     const StreamInfo info = find_stream("prog420_cgop");
@@ -83,6 +102,8 @@ TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronis
 
     ReferenceCounter counter;
     TestSettings settings(2);
+    MovingBox box;
+    settings.painter = &box;
     RecordingHost host;
     host.keepDigests = true;
     VideoDecoder decoder;
@@ -135,12 +156,15 @@ TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronis
     threads.emplace_back([&] {
         Draw draw(13);
         static constexpr double kRates[] = {0.5, 1.0, 2.0, 1.0};
-        const DamageRect rect{0, 0, 64, 32};
         while (running()) {
             decoder.SetRate(kRates[draw.below(4)]);
             const tl::StreamInfo now = decoder.streamInfo();
             EXPECT_GE(now.frameNum, now.skippedFrames);
-            decoder.OnLayerNotifyDirty(&rect, 1);
+            const int from = box.left, to = int(draw.below(300));
+            box.left = to;
+            const DamageRect moved[] = {{from, 0, from + MovingBox::kSide, MovingBox::kSide},
+                                        {to, 0, to + MovingBox::kSide, MovingBox::kSide}};
+            decoder.OnLayerNotifyDirty(moved, 2);
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
     });

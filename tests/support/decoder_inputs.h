@@ -72,6 +72,8 @@ public:
     std::int32_t aspectRatioY() override { return forcedY; }
     bool frameSkipping() override { return skipping; }
     ReferenceTime rendererLateness() override { return lateness; }
+    OverlayPainter* painter = nullptr;
+    OverlayPainter* layers() override { return painter; }
 };
 
 }  // namespace tl::test

@@ -1,4 +1,5 @@
-// 24-bit BMP files for tlvdec's --snapshot.
+// BMP files: 24-bit ones written for tlvdec's --snapshot, 24- and 32-bit ones
+// read for its --overlay.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -15,5 +16,17 @@ std::vector<std::uint8_t> EncodeBmp24(const std::uint8_t* pixels, int width, int
 
 // Writes the bytes to a file; on failure returns false with a one-line message.
 bool WriteWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error);
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error);
+
+// Premultiplied B, G, R, A pixels, rows top down and 4 * width bytes apart.
+struct PremultipliedImage {
+    int width = 0, height = 0;
+    std::vector<std::uint8_t> pixels;
+};
+
+// A 32-bit BMP keeps its alpha (premultiplied here); a 24-bit one is opaque.
+// Either row order. On failure returns false with a one-line message.
+bool DecodeBmp(const std::vector<std::uint8_t>& file, PremultipliedImage& image, std::string& error);
+
 
 }  // namespace tl::tlvdec

@@ -24,6 +24,7 @@
 #include "tools/tlvdec/bmp_file.h"
 #include "tools/tlvdec/input_file.h"
 #include "tools/tlvdec/options.h"
+#include "tools/tlvdec/still_image.h"
 #include "tools/tlvdec/stream_report.h"
 #include "tools/tlvdec/tlvdec_host.h"
 
@@ -112,6 +113,15 @@ int main(int argc, char** argv) {
     std::FILE* text = picturesToStdout ? stderr : stdout;
 
     ToolSettings settings = settingsFor(options);
+    std::optional<StillImagePainter> overlay;
+    if (!options.overlayPath.empty()) {
+        std::vector<std::uint8_t> file;
+        if (!ReadWholeFile(options.overlayPath, file, error)) return fail(error, false);
+        PremultipliedImage image;
+        if (!DecodeBmp(file, image, error)) return fail("--overlay '" + options.overlayPath + "': " + error, false);
+        overlay.emplace(std::move(image), int(options.overlayX), int(options.overlayY));
+        settings.painter = &*overlay;
+    }
     const bool snapshotHere = options.snapshotIndex >= 0 && snapshotFromOutput(options.format);
     HostConfig mainConfig;
     mainConfig.format = options.format;

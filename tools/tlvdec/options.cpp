@@ -30,6 +30,9 @@ bool parseProcAmp(const char* text, std::optional<int>& out) {
     return true;
 }
 
+// Overlay positions beyond any picture size are refused rather than wrapped.
+constexpr std::int64_t kLargestOffset = 1 << 16;
+
 struct Choice {
     const char* name;
     int value;
@@ -92,6 +95,13 @@ const OptionSpec kOptions[] = {
     {"--snapshot", nullptr, 2, "N FILE.bmp", "save delivered sample N (from 0) as a 24-bit BMP",
      [](Options& o, const char* const* v) {
          return parseCount(v[0], 0, o.snapshotIndex) && (o.snapshotPath = v[1], !o.snapshotPath.empty());
+     }},
+    {"--overlay", nullptr, 3, "FILE.bmp X Y",
+     "draw a 24-bit (opaque) or 32-bit (with alpha) BMP over every picture, its top left at X, Y",
+     [](Options& o, const char* const* v) {
+         return (o.overlayPath = v[0], !o.overlayPath.empty()) && parseCount(v[1], -kLargestOffset, o.overlayX) &&
+                parseCount(v[2], -kLargestOffset, o.overlayY) && o.overlayX <= kLargestOffset &&
+                o.overlayY <= kLargestOffset;
      }},
     {"--cpu", nullptr, 1, "TIER", "use the kernels of TIER and none above: plain, mmx, sse or sse2",
      [](Options& o, const char* const* v) { return pick(kTiers, v[0], o.cpuTier); }},

@@ -22,6 +22,8 @@ struct Options {
     std::optional<int> brightness, contrast, saturation;
     std::int64_t snapshotIndex = -1;  // delivered sample to save as a BMP, -1: none
     std::string snapshotPath;
+    std::string overlayPath;  // BMP drawn over every picture, empty: none
+    std::int64_t overlayX = 0, overlayY = 0;
 };
 
 // Fills `options` from argv; on failure returns false with a one-line message.

@@ -72,6 +72,8 @@ public:
     std::int32_t aspectRatioY() override { return forcedAspectY; }
     bool frameSkipping() override { return false; }
     ReferenceTime rendererLateness() override { return 0; }
+    OverlayPainter* painter = nullptr;
+    OverlayPainter* layers() override { return painter; }
 };
 
 // What the host connects with and what it does with the samples.

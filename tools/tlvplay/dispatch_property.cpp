@@ -1,5 +1,8 @@
 #include "tools/tlvplay/dispatch_property.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "filter/com/com_ptr.h"
 
 namespace tl::tlvplay {
@@ -36,6 +39,22 @@ HRESULT PutProperty(IUnknown* object, const wchar_t* name, const VARIANT& value)
     DISPPARAMS params = {&argument, &named, 1, 1};
     return dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr,
                             nullptr);
+}
+
+HRESULT CallMethod(IDispatch* object, const wchar_t* name, std::initializer_list<VARIANT> arguments,
+                   VARIANT* result) {
+    if (!object) return E_POINTER;
+    com::ComPtr<IDispatch> dispatch(object);
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    DISPID id = 0;
+    const HRESULT hr = dispatch->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(hr)) return hr;
+    // IDispatch takes the arguments last first.
+    std::vector<VARIANT> reversed(arguments.begin(), arguments.end());
+    std::reverse(reversed.begin(), reversed.end());
+    DISPPARAMS params = {reversed.data(), nullptr, UINT(reversed.size()), 0};
+    if (result) VariantInit(result);
+    return dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, result, nullptr, nullptr);
 }
 
 }  // namespace tl::tlvplay

@@ -30,6 +30,17 @@ bool ParseSeconds(const char* text, double* seconds) {
     return true;
 }
 
+// Comma-separated numbers, decimal or 0x hexadecimal, exactly `count` of them.
+bool ParseNumbers(const char* text, int count, long long* out) {
+    for (int i = 0; i < count; ++i) {
+        char* end = nullptr;
+        out[i] = std::strtoll(text, &end, 0);
+        if (end == text || *end != (i + 1 < count ? ',' : '\0')) return false;
+        text = end + 1;
+    }
+    return true;
+}
+
 int ParseDeinterlace(const std::string& text) {
     for (std::size_t i = 0; i < std::size(kDeinterlaceModes); ++i)
         if (text == kDeinterlaceModes[i] || text == std::to_string(i)) return int(i);
@@ -42,7 +53,9 @@ const char* Usage() {
     return "usage: tlvplay INPUT [--renderer vmr9|vmr7|default|null|grab DIR] [--raw]\n"
            "               [--format yuy2|uyvy|yv12|rgb32|rgb24|rgb565|rgb555]\n"
            "               [--deinterlace auto|progressive|weave|hardware-bob|software-bob|software-bob-double]\n"
-           "               [--seconds N]\n";
+           "               [--seconds N]\n"
+           "               [--osd-text TEXT | --osd-image FILE] [--osd-rect X1,Y1,X2,Y2]\n"
+           "               [--osd-colors BACK,FORE]  (colours 0xAARRGGBB)\n";
 }
 
 const char* RendererName(Renderer renderer) {
@@ -83,6 +96,21 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
             if (!hasValue) return *error = "--seconds needs a value", false;
             if (!ParseSeconds(argv[++i], &result.seconds))
                 return *error = "--seconds needs a positive number, not '" + std::string(argv[i]) + "'", false;
+        } else if (arg == "--osd-text" || arg == "--osd-image") {
+            if (!hasValue) return *error = arg + " needs a value", false;
+            (arg == "--osd-text" ? result.osd.text : result.osd.image) = argv[++i];
+        } else if (arg == "--osd-rect") {
+            long long v[4];
+            if (!hasValue || !ParseNumbers(argv[++i], 4, v))
+                return *error = "--osd-rect needs X1,Y1,X2,Y2", false;
+            result.osd.rect = {LONG(v[0]), LONG(v[1]), LONG(v[2]), LONG(v[3])};
+        } else if (arg == "--osd-colors") {
+            long long v[2];
+            if (!hasValue || !ParseNumbers(argv[++i], 2, v) || v[0] < 0 || v[1] < 0 || v[0] > 0xFFFFFFFFll ||
+                v[1] > 0xFFFFFFFFll)
+                return *error = "--osd-colors needs BACK,FORE as 0xAARRGGBB", false;
+            result.osd.backColor = std::uint32_t(v[0]);
+            result.osd.foreColor = std::uint32_t(v[1]);
         } else if (arg == "--raw") {
             result.raw = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
@@ -94,6 +122,8 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
         }
     }
     if (result.input.empty()) return *error = "no input file", false;
+    if (!result.osd.text.empty() && !result.osd.image.empty())
+        return *error = "--osd-text and --osd-image make one layer: give one of them", false;
     if (result.raw && (!haveRenderer || result.renderer != Renderer::Grab))
         return *error = "--raw only applies to --renderer grab", false;
     *options = result;

@@ -1,5 +1,8 @@
 // tlvplay's command line.
 #pragma once
+#include <windows.h>
+
+#include <cstdint>
 #include <string>
 
 #include "tools/tlvplay/media_type.h"
@@ -7,6 +10,15 @@
 namespace tl::tlvplay {
 
 enum class Renderer { Vmr9, Vmr7, Default, Null, Grab };
+
+// One layer over the video: text on a background, or an image file.
+struct OsdOptions {
+    std::string text;   // --osd-text
+    std::string image;  // --osd-image: its size replaces the rectangle's
+    RECT rect{16, 16, 336, 48};
+    std::uint32_t backColor = 0x80000000;  // 0xAARRGGBB
+    std::uint32_t foreColor = 0xFFFFFFFF;
+};
 
 struct Options {
     std::string input;
@@ -16,6 +28,7 @@ struct Options {
     int deinterlace = -1;                  // tagDEINTERLACE value, -1 when not given
     double seconds = 0;                    // 0: play to the end
     bool raw = false;                      // grab raw samples instead of BMP files
+    OsdOptions osd;
 };
 
 // False with a one-line reason in *error for anything it cannot use.

@@ -16,6 +16,7 @@
 #include "tools/tlvplay/frame_grabber.h"
 #include "tools/tlvplay/media_guids.h"
 #include "tools/tlvplay/mpeg_source.h"
+#include "tools/tlvplay/osd_layer.h"
 #include "tools/tlvplay/push_source.h"
 
 namespace tl::tlvplay {
@@ -207,6 +208,9 @@ PlayReport Play(const Options& options, IBaseFilter* callersDecoder, ComPtr<IMed
         hr = PutProperty(decoder.Get(), L"Deinterlace", mode);
         if (FAILED(hr)) return Fail(report, "cannot set the decoder's Deinterlace property", hr);
     }
+
+    hr = AddOsdLayer(decoder.Get(), options.osd);
+    if (FAILED(hr)) return Fail(report, "cannot add the on-screen layer", hr);
 
     const ComPtr<IPin> sourceOut = FindPin(source.Get(), PINDIR_OUTPUT);
     const ComPtr<IPin> decoderIn = FindPin(decoder.Get(), PINDIR_INPUT);

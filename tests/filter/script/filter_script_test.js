@@ -1,6 +1,6 @@
 // The filter as a script sees it: created by its ProgID, every property set and read
 // back, the settings saved and loaded, then a stream played through a graph and the
-// decoder's statistics read while the graph still runs.
+// decoder's statistics read and layers added while the graph still runs.
 // usage: cscript filter_script_test.js STREAM PICTURES WIDTH HEIGHT
 var failures = 0, checks = 0;
 
@@ -99,6 +99,28 @@ if (decoder !== null) {
     check("AspectRatioY", decoder.AspectRatioY, 9);
     check("GOPStructure", /^I[IPB]*$/.test(decoder.GOPStructure), true);
 }
+
+// Layers on the running filter, as the README shows them.
+var caption = filter.CreateLayer();
+caption.SetViewPort(16, 16, 336, 48);
+caption.BackColor = 0x80000000;
+caption.ForeColor = 0xFFFFFF00;
+caption.Text = "Hello from a script";
+caption.visible = true;
+filter.TopLayer.layers.Add("caption", caption);
+caption.Text = "changed while playing";
+check("layer colours", hex(caption.BackColor) + " " + hex(caption.ForeColor), "0x80000000 0xffffff00");
+check("layer by name", filter.TopLayer.layers.item("caption").Text, "changed while playing");
+check("layer description", /^Layer: visible=1, viewport=\{\(16 x 16\)-\(336 x 48\)\}/.test(String(caption)), true);
+var logo = new ActiveXObject("Tarvello.Layer");
+logo.LoadFromResource("PNG", 201);
+check("resource image size", logo.cx + "x" + logo.cy, "48x24");
+check("duplicate name", failureOf(function () { filter.TopLayer.layers.Add("caption", logo); }), "0x80004005");
+filter.TopLayer.layers.Add("logo", logo);
+var names = [];
+for (var e = new Enumerator(filter.TopLayer.layers); !e.atEnd(); e.moveNext()) names.push(e.item().cx);
+check("layers enumerated", names.join(","), "320,48");
+
 player.Stop();
 check("decoder after Stop", filter.decoder, null);
 

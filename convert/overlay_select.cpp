@@ -1,0 +1,31 @@
+#include "convert/overlay_blitters.h"
+#include "engine/framework/cpu_features.h"
+
+namespace tl {
+
+const OverlayRoutines& overlayRoutinesOf(OverlayTier tier) {
+    static constexpr OverlayRoutines kTiers[] = {
+        {plain::blendOver, plain::fillOver, plain::clear, plain::toYuy2Form},
+        {mmx::blendOver, mmx::fillOver, plain::clear, mmx::toYuy2Form},
+        {sse::blendOver, sse::fillOver, plain::clear, sse::toYuy2Form},
+        {sse2::blendOver, sse2::fillOver, sse2::clear, sse2::toYuy2Form},
+        {sse3::blendOver, sse3::fillOver, sse2::clear, sse2::toYuy2Form},
+    };
+    return kTiers[static_cast<int>(tier)];
+}
+
+OverlayTier detectedOverlayTier() {
+    const std::uint32_t f = cpuFeatureWord();
+    if ((f & cpu_bit::sse3) && (f & cpu_bit::sse2)) return OverlayTier::Sse3;
+    if (f & cpu_bit::sse2) return OverlayTier::Sse2;
+    if (f & cpu_bit::sse) return OverlayTier::Sse;
+    if (f & cpu_bit::mmx) return OverlayTier::Mmx;
+    return OverlayTier::Plain;
+}
+
+const OverlayRoutines& overlayRoutines() {
+    static const OverlayRoutines& chosen = overlayRoutinesOf(detectedOverlayTier());
+    return chosen;
+}
+
+}  // namespace tl

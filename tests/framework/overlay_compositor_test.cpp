@@ -1,0 +1,131 @@
+// The compositor end to end in the decoder object: a flat box drawn as a layer
+// over a decoded stream, checked byte by byte against the blend rule, and the
+// overlay's bookkeeping when its layers stop drawing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "convert/overlay_blitters.h"
+#include "convert/overlay_rules.h"
+#include "convert/reference_rules.h"
+#include "engine/framework/overlay.h"
+#include "engine/framework/video_decoder.h"
+#include "tests/support/corpus.h"
+#include "tests/support/decoder_inputs.h"
+#include "tests/support/recording_host.h"
+#include "tests/support/stream_cuts.h"
+
+namespace tl::test {
+namespace {
+
+// One premultiplied colour over a rectangle, as a colour layer draws.
+class FlatBox final : public OverlayPainter {
+public:
+    FlatBox(DamageRect box, std::uint32_t colour) : box_(box), colour_(colour) {}
+    bool visible = true;
+
+    void setViewport(const DamageRect&) override {}
+    void render(std::uint8_t* dst, int pitch, const DamageRect& clip) override {
+        const DamageRect r{std::max(box_.left, clip.left), std::max(box_.top, clip.top),
+                           std::min(box_.right, clip.right), std::min(box_.bottom, clip.bottom)};
+        if (!visible || r.left >= r.right || r.top >= r.bottom) return;
+        overlayRoutines().fillOver(dst + (r.top - clip.top) * pitch + (r.left - clip.left) * 4, pitch, colour_,
+                                   r.right - r.left, r.bottom - r.top);
+    }
+
+private:
+    DamageRect box_;
+    std::uint32_t colour_;
+};
+
+constexpr DamageRect kBox{16, 8, 64, 40};
+const std::uint32_t kColour = overlay_rules::premultiply(0x80FF2000);
+
+std::vector<Delivery> decodeWith(OverlayPainter* painter, OutputSubtype subtype, int bytesPerPixel) {
+    const StreamInfo stream = find_stream("prog420_cgop");
+    TestSettings settings(2);
+    settings.painter = painter;
+    RecordingHost host;
+    host.format.subtype = subtype;
+    host.format.width = stream.width();
+    host.format.height = stream.height();
+    host.rowPitch = stream.width() * bytesPerPixel;
+    host.keepBytes = true;
+    VideoDecoder decoder;
+    EXPECT_EQ(decoder.Init(&settings, &host), hr::ok);
+    for (const Bytes& s : samplesOf(read_file_bytes(stream.streamPath()), false)) {
+        TestSample* sample = TestSample::make(s, kNoTime);
+        EXPECT_EQ(decoder.Receive(sample), hr::ok);
+        sample->release();
+    }
+    EXPECT_EQ(decoder.EndOfStream(), hr::ok);
+    decoder.Uninit();
+    return host.deliveries();
+}
+
+bool inside(int x, int y) { return x >= kBox.left && x < kBox.right && y >= kBox.top && y < kBox.bottom; }
+
+TEST(OverlayCompositor, FlatLayerBlendsInsideItsBoxOnly) {
+    std::uint8_t pixelPair[8], yuy2Form[8];
+    for (int i = 0; i < 8; ++i) pixelPair[i] = std::uint8_t(kColour >> (8 * (i % 4)));
+    overlay_rules::yuy2Pair(pixelPair, yuy2Form);
+    struct Case {
+        OutputSubtype subtype;
+        int bytesPerPixel;
+        bool bottomUp;  // the host's renegotiated type has a positive height
+        // The overlay byte and its alpha for byte i of a pixel (YUY2: of a pair).
+        int group;
+        const std::uint8_t* values;
+        const std::uint8_t* alphas;
+    };
+    const Case cases[] = {
+        {OutputSubtype::YUY2, 2, false, 4, yuy2Form, yuy2Form + 4},
+        {OutputSubtype::RGB32, 4, true, 4, pixelPair, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.bytesPerPixel == 2 ? "YUY2" : "RGB32");
+        FlatBox box(kBox, kColour);
+        const std::vector<Delivery> plain = decodeWith(nullptr, c.subtype, c.bytesPerPixel);
+        const std::vector<Delivery> layered = decodeWith(&box, c.subtype, c.bytesPerPixel);
+        ASSERT_EQ(layered.size(), plain.size());
+        ASSERT_FALSE(plain.empty());
+        const int rows = find_stream("prog420_cgop").height();
+        const int pitch = int(plain[0].bytes.size()) / rows;
+        for (std::size_t n = 0; n < plain.size(); ++n) {
+            const std::vector<std::uint8_t>& s = plain[n].bytes;
+            const std::vector<std::uint8_t>& d = layered[n].bytes;
+            ASSERT_EQ(d.size(), s.size());
+            int mismatches = 0;
+            for (std::size_t i = 0; i < s.size(); ++i) {
+                const int x = int(i % std::size_t(pitch)) / c.bytesPerPixel, row = int(i / std::size_t(pitch));
+                const int y = c.bottomUp ? rows - 1 - row : row;
+                const int k = int(i % std::size_t(c.group));
+                const int alpha = c.alphas ? c.alphas[k] : int(kColour >> 24);
+                const std::uint8_t expected = inside(x, y) ? reference::blend(s[i], c.values[k], alpha) : s[i];
+                mismatches += d[i] != expected;
+            }
+            EXPECT_EQ(mismatches, 0) << "picture " << n;
+        }
+    }
+}
+
+TEST(OverlayCompositor, HiddenLayersEmptyTheMaskButLeaveTheOverlayActive) {
+    Overlay overlay;
+    ASSERT_TRUE(overlay.rebuild(96, 48));
+    FlatBox box(kBox, kColour);
+    overlay.compose(&box, false);
+    EXPECT_TRUE(overlay.active());
+    EXPECT_EQ(overlay.firstRow(), kBox.top);
+    EXPECT_EQ(overlay.lastRow(), kBox.bottom - 1);
+    box.visible = false;
+    overlay.queueDamage(&kBox, 1);
+    overlay.compose(&box, true);
+    EXPECT_TRUE(overlay.active());
+    EXPECT_EQ(overlay.firstRow(), 48);
+    EXPECT_EQ(overlay.lastRow(), 0);
+    EXPECT_TRUE(std::all_of(overlay.rowMask(), overlay.rowMask() + 48, [](std::uint8_t m) { return m == 0; }));
+}
+
+}  // namespace
+}  // namespace tl::test
