@@ -38,8 +38,9 @@ bool isRgb(int format) { return format >= OUTPUT_RGB32 && format <= OUTPUT_RGB55
 void convert(const Picture& p, const ConversionContext& c, std::uint8_t* dst, int rowPitch, VerticalClass cls) {
     const int format = c.outputFormat;
     if (format == OUTPUT_PLANAR) {
-        if (dst != nullptr && rowPitch > 0)
-            copyPlanar(p, dst, std::ptrdiff_t(rowPitch) * std::max(c.bufferRows, p.height));
+        const std::int64_t bytes =
+            c.bufferBytes > 0 ? c.bufferBytes : std::int64_t(rowPitch) * std::max(c.bufferRows, p.height);
+        if (dst != nullptr && bytes > 0) copyPlanar(p, dst, std::ptrdiff_t(bytes));
         return;
     }
     if (format < OUTPUT_YUY2 || format > OUTPUT_RGB555 || format == OUTPUT_YVYU) return;

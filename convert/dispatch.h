@@ -40,14 +40,17 @@ struct ConversionContext {
     // Rows the sample holds when it is taller than the picture (YV12: rows of its
     // luma plane); the picture fills the top ones. 0: the picture's height.
     std::int32_t bufferRows = 0;
+    // Bytes the sample holds. The planar copy stops at them, since its packed
+    // size is no multiple of a row pitch; 0: rowPitch times the buffer's rows.
+    std::int64_t bufferBytes = 0;
 };
 
 // One call per output sample. rowPitch = sample buffer length / rows of the buffer.
 // Rows are written from the start of dst, rowPitch apart (RGB with
 // rgbBottomUp: from the last row of the buffer up), each with the format's row
 // size (YV12: planes with pitches 2 * rowPitch / 3 and half of that). Planar
-// pictures are written packed, as many whole rows as fit in rowPitch times the
-// buffer's rows. Nothing is written for YVYU, unknown formats or unusable arguments.
+// pictures are written packed, as many whole rows as fit in the buffer's bytes.
+// Nothing is written for YVYU, unknown formats or unusable arguments.
 void ConvertProgressive(const Picture& picture, const ConversionContext& context, std::uint8_t* dst,
                         int rowPitch);
 void ConvertWeave(const Picture& picture, const ConversionContext& context, std::uint8_t* dst,

@@ -112,7 +112,7 @@ void VideoDecoder::outputPicture(Picture* picture) {
 }
 
 void VideoDecoder::convertInto(const Picture& picture, int mode, bool firstOfTwo, std::uint8_t* buffer,
-                               int rowPitch, int bufferRows) {
+                               std::int32_t bufferBytes, int rowPitch, int bufferRows) {
     ConversionContext context;
     context.outputFormat = outputFormatCode_;
     context.chromaFormat = picture.chromaFormat;
@@ -123,6 +123,7 @@ void VideoDecoder::convertInto(const Picture& picture, int mode, bool firstOfTwo
     context.cpuFeatures = cpuFeatures_;
     context.rgbBottomUp = connection_.height > 0;
     context.bufferRows = bufferRows;
+    context.bufferBytes = bufferBytes;
     // A ProcAmp Set on another thread takes effect from the next conversion.
     procAmp_.copyMatrix(conversionMatrix_);
     context.rgbMatrix = &conversionMatrix_;
@@ -161,7 +162,7 @@ void VideoDecoder::convertSample(const Picture& picture, int mode, bool firstOfT
     if (!widen && outputFormatCode_ != OUTPUT_PLANAR &&
         (picture.width < outputWidth_ || picture.height < outputHeight_))
         FillBlack(buffer, size, outputFormatCode_);
-    convertInto(picture, mode, firstOfTwo, buffer, rowPitch, rows);
+    convertInto(picture, mode, firstOfTwo, buffer, size, rowPitch, rows);
     if (widen) WidenYuy2Rows(buffer, size, rowPitch, picture.width, picture.height, outputWidth_, outputHeight_);
 }
 

@@ -112,8 +112,8 @@ private:
     void outputPicture(Picture* picture);
     void deliverPicture(Picture& picture, int mode);
     void convertSample(const Picture& picture, int mode, bool firstOfTwo, OutputSample& sample);
-    void convertInto(const Picture& picture, int mode, bool firstOfTwo, std::uint8_t* buffer, int rowPitch,
-                     int bufferRows);
+    void convertInto(const Picture& picture, int mode, bool firstOfTwo, std::uint8_t* buffer,
+                     std::int32_t bufferBytes, int rowPitch, int bufferRows);
     void forcedOrStreamAspect(const Picture* picture, std::int32_t aspect[2]) const;
 
     std::unique_ptr<DecodingPath> path_;
