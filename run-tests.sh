@@ -1,15 +1,20 @@
 #!/bin/sh
-# Builds every tree and runs every test: Linux natively, the core under the
-# sanitizers and its fuzz targets for a bounded time, the Windows x64 build under
-# Wine, and the Windows x86 build (the product) with its module checks.
+# Builds every tree and runs every test: Linux natively, the core as 32-bit x86,
+# the core under the sanitizers and its fuzz targets for a bounded time, the
+# Windows x64 build under Wine, and the Windows x86 build (the product) with its
+# module checks.
 set -e
 cd "$(dirname "$0")"
 . scripts/packages.sh
-scripts/ensure-packages.sh $TL_BUILD_PACKAGES $TL_SANITIZER_PACKAGES $TL_WINDOWS_PACKAGES
+scripts/ensure-packages.sh $TL_BUILD_PACKAGES $TL_X86_PACKAGES $TL_SANITIZER_PACKAGES $TL_WINDOWS_PACKAGES
 
 cmake --preset native -DTL_WERROR=ON >/dev/null
 cmake --build --preset native
 ctest --preset native -j2 --timeout 900
+
+cmake --preset native-x86 -DTL_WERROR=ON >/dev/null
+cmake --build --preset native-x86
+ctest --preset native-x86 -j2 --timeout 900
 
 scripts/run-sanitizers.sh all
 scripts/run-fuzzers.sh "${TL_FUZZ_SECONDS:-60}"

@@ -1,5 +1,5 @@
-# Native builds use Debian's packaged googletest; cross builds compile it from the
-# sources that libgtest-dev ships, so the same tests run under Wine.
+# Native builds use Debian's packaged googletest; cross builds (Windows, 32-bit
+# Linux) compile it from the sources that libgtest-dev ships.
 if(CMAKE_CROSSCOMPILING)
   set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
@@ -18,10 +18,15 @@ function(tl_test name)
   target_link_libraries(${name} PRIVATE tlcore GTest::gtest_main)
   tl_warnings(${name})
   if(CMAKE_CROSSCOMPILING)
-    # Under Wine every process start costs a fraction of a second, so each test
-    # executable runs as one CTest test.
+    # Under Wine or an emulator every process start costs a fraction of a second,
+    # so each test executable runs as one CTest test.
     add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES LABELS wine
+    if(WIN32)
+      set(label wine)
+    else()
+      set(label x86)
+    endif()
+    set_tests_properties(${name} PROPERTIES LABELS ${label}
                          ENVIRONMENT "TL_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
   else()
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
