@@ -1,7 +1,8 @@
 #!/bin/sh
 # The main job on the bundled sample: decode it with tlvdec and print what was
 # found, then play it through the filter in a real DirectShow graph under Wine,
-# grabbing every frame and taking a picture of the system renderer's window.
+# grabbing every frame and taking pictures of the system renderer's window, once
+# plain and once with a text layer over the video.
 # Everything lands in out/sample/.
 set -e
 cd "$(dirname "$0")"
@@ -28,9 +29,12 @@ export WINEPREFIX="$PWD/build/mingw-x64/wineprefix" WINEDEBUG=-all WINEDLLOVERRI
 wine regsvr32 /s "$WIN/tlVideoDecoder.ax"
 cmake/wine-run "$WIN/tlvplay.exe" "$SAMPLE" --renderer grab "$OUT/frames" --format rgb24 | tee -a "$OUT/info.txt"
 scripts/renderer-screenshot.sh "$WIN/tlvplay.exe" "$SAMPLE" vmr9 "$OUT/renderer.png"
+scripts/renderer-screenshot.sh "$WIN/tlvplay.exe" "$SAMPLE" vmr9 "$OUT/renderer-layer.png" \
+  --osd-text "Tarvello MPEG Video Decoder" --osd-rect 16,16,336,72 --osd-colors 0xA0000040,0xFFFFFF00
 
 echo
 echo "Decoded by tlvdec (raw planar 4:2:0, 352x576): $OUT/pictures.yuv; picture 10: $OUT/picture10.bmp"
 echo "Frames the filter delivered in a DirectShow graph: $OUT/frames/ ($(ls "$OUT/frames" | wc -l) BMP files;"
 echo "  the sample is interlaced, so the default deinterlacing gives two frames per picture)"
 echo "The system video renderer (VMR-9) showing the sample: $OUT/renderer.png"
+echo "The same with a text layer (yellow on translucent blue) over its top: $OUT/renderer-layer.png"
