@@ -353,9 +353,11 @@ TEST(OutputOrder, AttachedTypeSmallerThanThePictureStaysInsideTheSample) {
         rig.host.arrival = test::RecordingHost::Arrival::Smaller;
         rig.init();
         rig.play(test::buildPictureSamples("IPP", shape));
-        // The sample the type came with is delivered; later pictures, larger than
-        // the type now connected, are decoded but not delivered.
-        EXPECT_EQ(rig.host.deliveries().size(), 1u) << int(subtype);
+        // The sample the type came with is delivered, marked as changing the type;
+        // later pictures, larger than the type now connected, are decoded but not delivered.
+        const auto d = rig.host.deliveries();
+        ASSERT_EQ(d.size(), 1u) << int(subtype);
+        EXPECT_TRUE(d[0].flags & sample_flag::type_changed) << int(subtype);
     }
 }
 
