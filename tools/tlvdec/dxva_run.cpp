@@ -7,6 +7,7 @@
 #include "convert/dispatch.h"
 #include "convert/rgb_matrix.h"
 #include "engine/framework/cpu_features.h"
+#include "engine/framework/sample_flags.h"
 #include "engine/framework/video_decoder.h"
 #include "tools/dxva_soft/soft_host.h"
 
@@ -19,7 +20,7 @@ constexpr int kSamplesInFlight = 8;
 constexpr int kPendingEvery = 7;
 
 // Writes each displayed surface at its visible size, as the planar layout or
-// converted to a format as a renderer would (BT.709, no ProcAmp).
+// converted to a format as a renderer would (BT.709, no ProcAmp, fields woven).
 class SurfaceWriter {
 public:
     SurfaceWriter(int format, std::FILE* pictures, std::FILE* log, std::int64_t maxPictures)
@@ -57,7 +58,11 @@ public:
         const std::size_t bytes = format_ < 0 ? std::size_t(planarImageSize(picture))
                                               : std::size_t(tightRowPitch(format_, picture.width)) * picture.height;
         bytes_.resize(bytes);
-        ConvertProgressive(picture, context, bytes_.data(), int(bytes / std::size_t(picture.height)));
+        // Without the weave flag the picture was shown as interlaced fields:
+        // its chroma belongs to its fields.
+        const bool fields = !(p.typeSpecificFlags & video_flag::weave);
+        (fields ? ConvertWeave : ConvertProgressive)(picture, context, bytes_.data(),
+                                                     int(bytes / std::size_t(picture.height)));
         if (std::fwrite(bytes_.data(), 1, bytes, pictures_) != bytes) writeFailed_ = true;
     }
 
