@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "convert/yuy2_widen.h"
+#include "engine/dxva/alpha_blend.h"
 #include "engine/dxva/presentation.h"
 #include "engine/framework/deinterlace.h"
 #include "engine/framework/picture_rules.h"
@@ -100,7 +101,15 @@ void VideoDecoder::outputPicture(Picture* picture) {
     if (picture->time != kNoTime && std::llabs(picture->time - outputClock_) > kClockJumpThreshold)
         outputClock_ = picture->time;
 
-    if (!dxvaMode_) overlay_.compose(layers_, outputFormatCode_ == OUTPUT_YUY2);
+    if (!dxvaMode_) {
+        overlay_.compose(layers_, outputFormatCode_ == OUTPUT_YUY2);
+    } else if (dxvaAlphaBlend_ && accelerator_) {
+        // Each redrawn part goes to the accelerator's AYUV surface as it is drawn.
+        const dxva::OverlayView view{reinterpret_cast<const std::uint8_t*>(overlay_.surface()), 4 * overlay_.width(),
+                                     overlay_.width(), overlay_.height()};
+        overlay_.compose(layers_, false,
+                         [&](const DamageRect& r) { dxva::loadLayerImage(*accelerator_, view, r); });
+    }
 
     const SettingsSnapshot& set = settingsSnapshot_;
     deinterlaceMode_ = ChooseDeinterlaceMode(picture->interlaced != 0, set.alwaysDeinterlace, set.deinterlace,
@@ -119,18 +128,34 @@ void VideoDecoder::outputPicture(Picture* picture) {
     outputClock_ += picture->duration;
 }
 
+// The layer band blended over a copy of the picture in a free surface; null
+// when none is free or the accelerator fails, and the picture is shown as it is.
+Picture* VideoDecoder::blendLayers(Picture& picture) {
+    if (!dxvaAlphaBlend_ || !overlay_.active() || overlay_.firstRow() > overlay_.lastRow()) return nullptr;
+    ++picture.referenceCount;  // not its own destination
+    Picture* target = pool_.takeFree();
+    --picture.referenceCount;
+    if (!target) return nullptr;
+    const std::int32_t bottom = std::min(overlay_.lastRow() + 1, picture.height);
+    const HResult r = dxva::blendLayerBand(*accelerator_, std::uint16_t(picture.index), std::uint16_t(target->index),
+                                           picture.width, picture.height, overlay_.firstRow(), bottom);
+    return failed(r) ? nullptr : target;
+}
+
 // The shown surface stays held until the next one is shown, so the decoder
 // never writes into a picture the renderer is still flipping to.
-void VideoDecoder::presentPicture(Picture& picture, int mode) {
+void VideoDecoder::presentPicture(Picture& decoded, int mode) {
     if (!accelerator_) return;
+    Picture* blended = blendLayers(decoded);
+    Picture& picture = blended ? *blended : decoded;
     dxva::Presentation p;
     p.surface = std::uint16_t(picture.index);
     p.start = outputClock_;
-    p.duration = picture.duration;
+    p.duration = decoded.duration;
     p.mode = mode;
-    p.topFieldFirst = picture.topFieldFirst != 0;
-    p.repeatField = picture.repeatField != 0;
-    p.pictureType = picture.pictureType;
+    p.topFieldFirst = decoded.topFieldFirst != 0;
+    p.repeatField = decoded.repeatField != 0;
+    p.pictureType = decoded.pictureType;
     p.discontinuity = discontinuityPending_;
     p.newMediaType = mediaTypeChangePending_ ? &connection_ : nullptr;
     if (failed(dxva::displayPicture(*accelerator_, *host_, p))) return;

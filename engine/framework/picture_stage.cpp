@@ -1,4 +1,6 @@
 // The picture stage of the decoder object: buffers, references, display order.
+#include <algorithm>
+
 #include "engine/framework/picture_rules.h"
 #include "engine/framework/video_decoder.h"
 
@@ -15,8 +17,13 @@ bool VideoDecoder::allocateBuffers() {
     const bool ok = dxvaMode_ ? allocateSurfaces() : pool_.allocate(kSoftwarePictureCount, stream_);
 
     // The overlay covers the coded picture, so the kernels walk it with the luma
-    // stride. Without the memory pictures are still shown, just without layers.
-    const std::int32_t width = stream_.coded_width, height = stream_.coded_height;
+    // stride; an accelerator blends no more than its AYUV surface holds.
+    // Without the memory pictures are still shown, just without layers.
+    std::int32_t width = stream_.coded_width, height = stream_.coded_height;
+    if (dxvaMode_ && alphaWidth_ > 0 && alphaHeight_ > 0) {
+        width = std::min(width, alphaWidth_);
+        height = std::min(height, alphaHeight_);
+    }
     if (overlay_.rebuild(width, height) && layers_) layers_->setViewport(DamageRect{0, 0, width, height});
     return ok;
 }
@@ -32,6 +39,11 @@ bool VideoDecoder::allocateSurfaces() {
     dxva::DXVA_ConfigPictureDecode config{};
     host_->dxvaCompBufferInfo(info);
     host_->dxvaPictureDecodeConfig(config);
+    dxva::DXVA_ConfigAlphaLoad load{};
+    dxva::DXVA_ConfigAlphaCombine combine{};
+    dxvaAlphaBlend_ = host_->dxvaAlphaBlend(load, combine);
+    alphaWidth_ = std::int32_t(info[dxva::DXVA_AYUV_BUFFER].dwWidthToCreate);
+    alphaHeight_ = std::int32_t(info[dxva::DXVA_AYUV_BUFFER].dwHeightToCreate);
     dxvaPath_->connect(accelerator, config, info);
     accelerator_ = accelerator;
     pool_.allocateSurfaces(int(count), stream_);

@@ -117,6 +117,7 @@ private:
     void outputPicture(Picture* picture);
     void deliverPicture(Picture& picture, int mode);
     void presentPicture(Picture& picture, int mode);
+    Picture* blendLayers(Picture& picture);
     void convertSample(const Picture& picture, int mode, bool firstOfTwo, OutputSample& sample);
     void convertInto(const Picture& picture, int mode, bool firstOfTwo, std::uint8_t* buffer, int rowPitch,
                      int bufferRows);
@@ -151,6 +152,8 @@ private:
     OutputFormat connection_;
     bool dxvaMode_ = false;               // the connection is a DirectX VA subtype
     DxvaAccelerator* accelerator_ = nullptr;
+    bool dxvaAlphaBlend_ = false;         // the accelerator blends the layer overlay
+    std::int32_t alphaWidth_ = 0, alphaHeight_ = 0;  // its AYUV surface, 0: unlimited
     std::int32_t outputWidth_ = 0, outputHeight_ = 0;
     bool outputSupportsInterlace_ = false;
     std::int32_t outputFormatCode_ = OUTPUT_YUY2;

@@ -12,6 +12,7 @@ DxvaDecode decodeThroughDxva(const std::vector<Bytes>& samples, const DxvaRun& r
     ReferenceCounter counter;
     TestSettings settings(run.deinterlace);
     settings.always = run.alwaysDeinterlace;
+    settings.painter = run.layers;
     dxva_soft::SoftDxvaHost host(run.accelerator);
     std::mutex mutex;
     host.onShow = [&](const dxva_soft::ShownPicture& shown) {
@@ -20,6 +21,12 @@ DxvaDecode decodeThroughDxva(const std::vector<Bytes>& samples, const DxvaRun& r
         const std::string md5 = planes_md5({s.planes[0], s.strides[0], shown.width, shown.height},
                                            {s.planes[1], s.strides[1], cw, ch}, {s.planes[2], s.strides[2], cw, ch});
         std::lock_guard<std::mutex> lock(mutex);
+        if (run.keepLuma) {
+            std::vector<std::uint8_t> luma;
+            for (int y = 0; y < shown.height; ++y)
+                luma.insert(luma.end(), s.planes[0] + y * s.strides[0], s.planes[0] + y * s.strides[0] + shown.width);
+            result.lumas.push_back(std::move(luma));
+        }
         result.digests.push_back(md5);
         result.shown.push_back(shown.properties);
     };
@@ -42,6 +49,7 @@ DxvaDecode decodeThroughDxva(const std::vector<Bytes>& samples, const DxvaRun& r
         result.info = decoder.streamInfo();
         decoder.Uninit();
     }
+    for (const dxva_soft::Displayed& d : host.accelerator().displayed()) result.surfaces.push_back(d.surface);
     result.pendingAnswers = host.accelerator().pendingAnswers();
     result.presentationSamplesLeft = host.presentationSamplesLeft();
     result.referencesLeft = counter.live.load();

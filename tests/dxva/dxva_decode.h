@@ -14,6 +14,8 @@ namespace tl::test {
 
 struct DxvaDecode {
     std::vector<std::string> digests;
+    std::vector<std::vector<std::uint8_t>> lumas;  // visible luma of each shown surface, with keepLuma
+    std::vector<std::uint32_t> surfaces;           // the surface each DisplayFrame showed
     std::vector<OutputSample::Properties> shown;
     tl::StreamInfo info;
     int pendingAnswers = 0;
@@ -25,6 +27,8 @@ struct DxvaRun {
     dxva_soft::Options accelerator;
     int deinterlace = 2;  // the Deinterlace setting: weave
     bool alwaysDeinterlace = false;
+    OverlayPainter* layers = nullptr;
+    bool keepLuma = false;
     // Before Init, e.g. to put a recording accelerator in front.
     std::function<void(dxva_soft::SoftDxvaHost&)> setup;
     // After this many samples have been shown the decoder is flushed (a seek), -1: never.

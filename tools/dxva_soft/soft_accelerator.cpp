@@ -30,6 +30,10 @@ SoftAccelerator::SoftAccelerator(const Options& options) : options_(options), su
     buffers_[DXVA_PICTURE_DECODE_BUFFER].resize(kPictureParametersBytes);
     buffers_[DXVA_MACROBLOCK_CONTROL_BUFFER].resize(options.controlBytes);
     buffers_[DXVA_RESIDUAL_DIFFERENCE_BUFFER].resize(options.residualBytes);
+    if (alphaModes()) {
+        buffers_[DXVA_AYUV_BUFFER].resize(std::size_t(options.alphaWidth) * std::size_t(options.alphaHeight) * 4);
+        buffers_[DXVA_ALPHA_BLEND_COMBINATION_BUFFER].resize(sizeof(DXVA_BlendCombination));
+    }
 }
 
 HResult SoftAccelerator::getInternalCompBufferInfo(std::uint32_t* count, AMVACompBufferInfo* info) {
@@ -40,6 +44,10 @@ HResult SoftAccelerator::getInternalCompBufferInfo(std::uint32_t* count, AMVACom
         if (buffers_[type].empty()) continue;
         info[type].dwNumCompBuffers = 1;
         info[type].dwBytesToAllocate = std::uint32_t(buffers_[type].size());
+        if (type == DXVA_AYUV_BUFFER) {
+            info[type].dwWidthToCreate = std::uint32_t(options_.alphaWidth);
+            info[type].dwHeightToCreate = std::uint32_t(options_.alphaHeight);
+        }
     }
     *count = n;
     return hr::ok;
@@ -114,6 +122,7 @@ HResult SoftAccelerator::beginFrame(const AMVABeginFrameInfo& info) {
     // Answered once per n calls; the caller's retry then goes through.
     if (pendingNow(beginCalls_)) return hr::e_pending;
     inFrame_ = true;
+    frameSurface_ = info.dwDestSurfaceIndex;
     return hr::ok;
 }
 
@@ -129,7 +138,7 @@ HResult SoftAccelerator::getBuffer(std::uint32_t typeIndex, std::uint32_t buffer
     if (typeIndex >= std::uint32_t(kCompBufferTypes) || bufferIndex != 0 || buffers_[typeIndex].empty())
         return hr::e_invalidarg;
     *buffer = buffers_[typeIndex].data();
-    if (stride) *stride = 0;
+    if (stride) *stride = typeIndex == DXVA_AYUV_BUFFER ? 4 * options_.alphaWidth : 0;
     return hr::ok;
 }
 
@@ -147,7 +156,44 @@ HResult SoftAccelerator::execute(std::uint32_t function, void* privateInput, std
         if (!inFrame_) return hr::e_fail;
         return decode(privateInput, inputSize, bufferCount, buffers);
     }
+    if (function == kAlphaBlendDataLoadFunction) {
+        if (!alphaLoadLocked_) return hr::e_fail;
+        return alphaLoad(privateInput, inputSize, bufferCount, buffers);
+    }
+    if (function == kAlphaBlendCombinationFunction) {
+        if (!alphaCombineLocked_ || !inFrame_) return hr::e_fail;
+        return alphaCombine(bufferCount, buffers);
+    }
     return hr::e_invalidarg;
+}
+
+HResult SoftAccelerator::alphaLoad(const void* input, std::uint32_t inputSize, std::uint32_t bufferCount,
+                                   const AMVABUFFERINFO* buffers) {
+    if (bufferCount != 1 || !buffers || buffers[0].dwTypeIndex != DXVA_AYUV_BUFFER || !input ||
+        inputSize < sizeof(DXVA_BufferDescription))
+        return hr::e_invalidarg;
+    const auto* d = static_cast<const DXVA_BufferDescription*>(input);
+    const std::vector<std::uint8_t>& ayuv = buffers_[DXVA_AYUV_BUFFER];
+    if (d->dwWidth > std::uint32_t(options_.alphaWidth) || d->dwStride < 4 * d->dwWidth ||
+        std::uint64_t(d->dwHeight) * d->dwStride > ayuv.size())
+        return hr::e_invalidarg;
+    blender_.load(ayuv.data(), int(d->dwWidth), int(d->dwHeight), int(d->dwStride));
+    return hr::ok;
+}
+
+// Blends into the surface of the current BeginFrame.
+HResult SoftAccelerator::alphaCombine(std::uint32_t bufferCount, const AMVABUFFERINFO* buffers) {
+    if (bufferCount != 1 || !buffers || buffers[0].dwTypeIndex != DXVA_ALPHA_BLEND_COMBINATION_BUFFER ||
+        buffers[0].dwDataSize < sizeof(DXVA_BlendCombination))
+        return hr::e_invalidarg;
+    DXVA_BlendCombination c;
+    std::memcpy(&c, buffers_[DXVA_ALPHA_BLEND_COMBINATION_BUFFER].data(), sizeof c);
+    const Surface* source = surfaces_.at(c.wPictureSourceIndex);
+    Surface* destination = surfaces_.at(c.wBlendedDestinationIndex);
+    if (!source || !destination || c.wBlendedDestinationIndex != frameSurface_ || !source->planes[0])
+        return hr::e_invalidarg;
+    blender_.blend(c, *source, *destination);
+    return hr::ok;
 }
 
 // One Execute of picture decoding: the picture parameters alone, or a batch

@@ -12,6 +12,7 @@
 
 #include "engine/dxva/accelerator.h"
 #include "engine/framework/host_interfaces.h"
+#include "tools/dxva_soft/alpha_blender.h"
 #include "tools/dxva_soft/macroblock_rebuild.h"
 #include "tools/dxva_soft/surfaces.h"
 
@@ -25,6 +26,8 @@ struct Options {
     std::uint32_t residualBytes = 8u << 20;  // residual difference buffer
     // Every n-th BeginFrame and QueryRenderStatus first answers E_PENDING; 0: never.
     int pendingEvery = 0;
+    // B and D: the AYUV surface the layer image is loaded into.
+    int alphaWidth = 1920, alphaHeight = 1088;
 };
 
 struct Displayed {
@@ -58,13 +61,15 @@ public:
     int pendingAnswers() const { return pendingAnswers_; }
     int surfaceCount() const { return surfaces_.count(); }
     const Surface* surface(int index) const { return surfaces_.at(index); }
-    bool alphaBlendLocked() const { return alphaLoadLocked_ && alphaCombineLocked_; }
 
 private:
     HResult configure(std::uint32_t function, const void* input, std::uint32_t inputSize, void* output,
                       std::uint32_t outputSize);
     HResult decode(const void* input, std::uint32_t inputSize, std::uint32_t bufferCount,
                    const dxva::AMVABUFFERINFO* buffers);
+    HResult alphaLoad(const void* input, std::uint32_t inputSize, std::uint32_t bufferCount,
+                      const dxva::AMVABUFFERINFO* buffers);
+    HResult alphaCombine(std::uint32_t bufferCount, const dxva::AMVABUFFERINFO* buffers);
     bool pendingNow(int& calls);
     dxva::DXVA_ConfigPictureDecode supportedConfig() const;
     bool alphaModes() const { return options_.mode == 'B' || options_.mode == 'D'; }
@@ -76,7 +81,9 @@ private:
     bool alphaLoadLocked_ = false;
     bool alphaCombineLocked_ = false;
     PictureContext picture_;
+    AlphaBlender blender_;
     bool inFrame_ = false;
+    std::uint32_t frameSurface_ = 0;
     int beginCalls_ = 0;
     int statusCalls_ = 0;
     int pendingAnswers_ = 0;
