@@ -131,7 +131,8 @@ private:
             obtained = obtained && !failed(accelerator_->getBuffer(type, 0, false, &buffers[type], &stride)) &&
                        buffers[type];
         }
-        obtained = obtained && bufferInfo_[DXVA_PICTURE_DECODE_BUFFER].dwBytesToAllocate >= sizeof(DXVA_PictureParameters);
+        obtained = obtained &&
+                   bufferInfo_[DXVA_PICTURE_DECODE_BUFFER].dwBytesToAllocate >= sizeof(DXVA_PictureParameters);
         HResult r = kPictureFinished;
         if (obtained) {
             sendPictureParameters(buffers[DXVA_PICTURE_DECODE_BUFFER], stream, targets);

@@ -42,7 +42,8 @@ void AlphaBlender::blend(const dxva::DXVA_BlendCombination& c, const Surface& so
             int coverage = 0, cb = 0, cr = 0;
             for (int j = 0; j < 2; ++j)
                 for (int i = 0; i < 2; ++i) {
-                    const std::uint8_t* g = image_.data() + (std::size_t(y + j) * std::size_t(width_) + std::size_t(x + i)) * 4;
+                    const std::size_t at = std::size_t(y + j) * std::size_t(width_) + std::size_t(x + i);
+                    const std::uint8_t* g = image_.data() + 4 * at;
                     std::uint8_t& luma = destination.planes[0][(y + j) * destination.strides[0] + x + i];
                     luma = mix(g[kY], luma, g[kAlpha]);
                     coverage += g[kAlpha];

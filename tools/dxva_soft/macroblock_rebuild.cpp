@@ -275,7 +275,8 @@ private:
                 used += bytes;
             } else {
                 if (r.counts[b] == 0) continue;
-                const std::uint32_t bytes = transformCoefficients(data + used, available - used, r.counts[b], scan, block);
+                const std::uint32_t bytes =
+                    transformCoefficients(data + used, available - used, r.counts[b], scan, block);
                 if (!bytes) return;
                 used += bytes;
             }

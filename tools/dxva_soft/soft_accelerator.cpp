@@ -91,7 +91,8 @@ HResult SoftAccelerator::configure(std::uint32_t function, const void* input, st
     case kProbeAlphaLoad:
     case kLockAlphaLoad: {
         DXVA_ConfigAlphaLoad asked;
-        if (!alphaModes() || !readConfig(input, inputSize, asked) || asked.bConfigDataType != DXVA_CONFIG_DATA_TYPE_AYUV)
+        if (!alphaModes() || !readConfig(input, inputSize, asked) ||
+            asked.bConfigDataType != DXVA_CONFIG_DATA_TYPE_AYUV)
             return hr::e_fail;
         if (function == kLockAlphaLoad) alphaLoadLocked_ = true;
         return reply(asked, output, outputSize);

@@ -202,6 +202,14 @@ private:
 HRESULT DxvaPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) {
     if (!connector || !mt) return E_POINTER;
     std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
+    if (connected_.Get() == connector && accelerator_) {
+        // A new picture size while connected, as a renderer that reconnects
+        // dynamically takes it: same accelerator, surfaces sized by the pictures.
+        if (CheckMediaType(*mt) != S_OK || ModeLetter(mt->subtype) != ModeLetter(mt_.Get().subtype))
+            return VFW_E_TYPE_NOT_ACCEPTED;
+        mt_ = MediaType(*mt);
+        return S_OK;
+    }
     HRESULT hr = CheckConnectable(connector);
     if (FAILED(hr)) return hr;
     if ((hr = CheckMediaType(*mt)) != S_OK) return hr;
