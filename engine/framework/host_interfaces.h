@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "engine/dxva/dxva_structures.h"
 #include "engine/framework/hresult.h"
 #include "engine/framework/overlay_painter.h"
 #include "engine/framework/reference_time.h"
@@ -90,12 +91,17 @@ public:
     // changed it (AM_SAMPLE_TYPECHANGED on a fresh buffer), else null.
     virtual const OutputFormat* arrivedMediaType() const = 0;
     virtual void setProperties(const Properties& properties) = 0;
+    // What setProperties last gave it (an accelerator reads them when the
+    // sample comes with DisplayFrame).
+    virtual Properties properties() const = 0;
 
 protected:
     ~OutputSample() = default;
 };
 
 using ClassId = std::array<std::uint8_t, 16>;
+
+class DxvaAccelerator;
 
 // The decoder's callback into the output side (IVideoDecoderHost).
 class DecoderHost {
@@ -111,6 +117,16 @@ public:
     virtual OutputFormat connectionFormat() = 0;
     // Class identifier of the filter connected downstream (all zero if none).
     virtual ClassId downstreamFilterClassId() = 0;
+
+    // DirectX VA connections: what the connection set-up agreed with the
+    // accelerator, and the accelerator itself. A host that never connects in a
+    // DXVA subtype keeps these answers.
+    virtual std::uint32_t dxvaSurfaceCount() { return 0; }
+    virtual void dxvaCompBufferInfo(dxva::AMVACompBufferInfo (&)[dxva::kCompBufferTypes]) {}
+    virtual void dxvaPictureDecodeConfig(dxva::DXVA_ConfigPictureDecode&) {}
+    // The alpha-blend flag, with the two alpha-blend configurations.
+    virtual bool dxvaAlphaBlend(dxva::DXVA_ConfigAlphaLoad&, dxva::DXVA_ConfigAlphaCombine&) { return false; }
+    virtual DxvaAccelerator* dxvaAccelerator() { return nullptr; }
 
 protected:
     ~DecoderHost() = default;

@@ -11,6 +11,7 @@ using HResult = std::int32_t;
 namespace hr {
 inline constexpr HResult ok = 0;
 inline constexpr HResult s_false = 1;
+inline constexpr HResult e_pending = static_cast<HResult>(0x8000000Au);
 inline constexpr HResult e_notimpl = static_cast<HResult>(0x80004001u);
 inline constexpr HResult e_nointerface = static_cast<HResult>(0x80004002u);
 inline constexpr HResult e_pointer = static_cast<HResult>(0x80004003u);

@@ -70,7 +70,7 @@ std::uint8_t Overlay::rowAlpha(std::int32_t row) const {
     return any;
 }
 
-void Overlay::compose(OverlayPainter* painter, bool yuy2Form) {
+void Overlay::compose(OverlayPainter* painter, bool yuy2Form, const std::function<void(const DamageRect&)>& redrawn) {
     if (!surface_) return;
     const OverlayRoutines& routines = overlayRoutines();
     const int pitch = width_ * kBytesPerPixel;
@@ -86,6 +86,7 @@ void Overlay::compose(OverlayPainter* painter, bool yuy2Form) {
         if (painter) painter->render(corner, pitch, r);
         for (std::int32_t y = r.top; y < r.bottom; ++y) rowMask_[std::size_t(y)] = rowAlpha(y);
         if (yuy2Form) routines.toYuy2Form(corner, pitch, w, h);
+        if (redrawn) redrawn(r);
     }
     if (!composed) return;
     const auto first = std::find_if(rowMask_.begin(), rowMask_.end(), [](std::uint8_t m) { return m != 0; });

@@ -8,6 +8,7 @@
 // half-drawn surface. The lock is never held while the layer tree draws.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -34,7 +35,9 @@ public:
     // the YUY2 form. Then the first and last rows that hold alpha are found and
     // the overlay becomes active once any row does; it never goes inactive again
     // until the next rebuild, although its rows may all become empty.
-    void compose(OverlayPainter* painter, bool yuy2Form);
+    // `redrawn`, when given, is told of every rectangle once it is drawn.
+    void compose(OverlayPainter* painter, bool yuy2Form,
+                 const std::function<void(const DamageRect&)>& redrawn = nullptr);
 
     const std::uint32_t* surface() const { return reinterpret_cast<const std::uint32_t*>(surface_); }
     const std::uint8_t* rowMask() const { return rowMask_.empty() ? nullptr : rowMask_.data(); }

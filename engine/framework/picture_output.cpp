@@ -5,6 +5,8 @@
 #include <cstdlib>
 
 #include "convert/yuy2_widen.h"
+#include "engine/dxva/alpha_blend.h"
+#include "engine/dxva/presentation.h"
 #include "engine/framework/deinterlace.h"
 #include "engine/framework/picture_rules.h"
 #include "engine/framework/sample_flags.h"
@@ -22,6 +24,7 @@ std::int64_t nowTicks() { return VideoDecoder::ConversionClock::now().time_since
 
 void VideoDecoder::readConnection() {
     connection_ = host_->connectionFormat();
+    dxvaMode_ = connection_.subtype >= OutputSubtype::DxvaModeA && connection_.subtype <= OutputSubtype::DxvaModeD;
     outputWidth_ = connection_.width;
     outputHeight_ = std::abs(connection_.height);
     outputSupportsInterlace_ = (connection_.interlaceFlags & 1) != 0;
@@ -52,18 +55,21 @@ void VideoDecoder::forcedOrStreamAspect(const Picture* picture, std::int32_t asp
     }
 }
 
-void VideoDecoder::renegotiate() {
+bool VideoDecoder::renegotiate() {
     const StreamState& s = stream_;
     std::int32_t aspect[2];
     forcedOrStreamAspect(nullptr, aspect);
-    if (s.chroma_format != negotiated_.chromaFormat || aspect[0] != negotiated_.aspectX ||
+    // Surfaces take the coded size, so a DirectX VA connection is told of every change.
+    if (dxvaMode_ || s.chroma_format != negotiated_.chromaFormat || aspect[0] != negotiated_.aspectX ||
         aspect[1] != negotiated_.aspectY || s.horizontal_size != negotiated_.width ||
         s.vertical_size != negotiated_.height) {
         const std::int32_t size[2] = {s.horizontal_size, s.vertical_size};
         const std::int32_t coded[2] = {s.coded_width, s.coded_height};
         const ReferenceTime period = s.frame_period == kNoTime ? 0 : s.frame_period;
-        // A refusal is not fatal here: pictures that fit the old type are still delivered.
-        host_->changeOutputFormat(size, coded, aspect, s.chroma_format, period);
+        // In software a refusal is not fatal: pictures that fit the old type
+        // are still delivered. Surfaces of the old size cannot take the new pictures.
+        if (failed(host_->changeOutputFormat(size, coded, aspect, s.chroma_format, period)) && dxvaMode_)
+            return false;
     }
     negotiated_.codedWidth = s.coded_width;
     negotiated_.codedHeight = s.coded_height;
@@ -75,6 +81,7 @@ void VideoDecoder::renegotiate() {
     mediaTypeChangePending_ = true;
     readConnection();
     allocateBuffers();
+    return true;
 }
 
 void VideoDecoder::outputPicture(Picture* picture) {
@@ -94,7 +101,15 @@ void VideoDecoder::outputPicture(Picture* picture) {
     if (picture->time != kNoTime && std::llabs(picture->time - outputClock_) > kClockJumpThreshold)
         outputClock_ = picture->time;
 
-    overlay_.compose(layers_, outputFormatCode_ == OUTPUT_YUY2);
+    if (!dxvaMode_) {
+        overlay_.compose(layers_, outputFormatCode_ == OUTPUT_YUY2);
+    } else if (dxvaAlphaBlend_ && accelerator_) {
+        // Each redrawn part goes to the accelerator's AYUV surface as it is drawn.
+        const dxva::OverlayView view{reinterpret_cast<const std::uint8_t*>(overlay_.surface()), 4 * overlay_.width(),
+                                     overlay_.width(), overlay_.height()};
+        overlay_.compose(layers_, false,
+                         [&](const DamageRect& r) { dxva::loadLayerImage(*accelerator_, view, r); });
+    }
 
     const SettingsSnapshot& set = settingsSnapshot_;
     deinterlaceMode_ = ChooseDeinterlaceMode(picture->interlaced != 0, set.alwaysDeinterlace, set.deinterlace,
@@ -102,6 +117,8 @@ void VideoDecoder::outputPicture(Picture* picture) {
     ++frameNum_;
     if (picture->skip) {
         ++skippedFrames_;
+    } else if (dxvaMode_) {
+        presentPicture(*picture, deinterlaceMode_);
     } else {
         deliverPicture(*picture, deinterlaceMode_);
         ++picture->referenceCount;
@@ -109,6 +126,44 @@ void VideoDecoder::outputPicture(Picture* picture) {
         lastDelivered_ = picture;
     }
     outputClock_ += picture->duration;
+}
+
+// The layer band blended over a copy of the picture in a free surface; null
+// when none is free or the accelerator fails, and the picture is shown as it is.
+Picture* VideoDecoder::blendLayers(Picture& picture) {
+    if (!dxvaAlphaBlend_ || !overlay_.active() || overlay_.firstRow() > overlay_.lastRow()) return nullptr;
+    ++picture.referenceCount;  // not its own destination
+    Picture* target = pool_.takeFree();
+    --picture.referenceCount;
+    if (!target) return nullptr;
+    const std::int32_t bottom = std::min(overlay_.lastRow() + 1, picture.height);
+    const HResult r = dxva::blendLayerBand(*accelerator_, std::uint16_t(picture.index), std::uint16_t(target->index),
+                                           picture.width, picture.height, overlay_.firstRow(), bottom);
+    return failed(r) ? nullptr : target;
+}
+
+// The shown surface stays held until the next one is shown, so the decoder
+// never writes into a picture the renderer is still flipping to.
+void VideoDecoder::presentPicture(Picture& decoded, int mode) {
+    if (!accelerator_) return;
+    Picture* blended = blendLayers(decoded);
+    Picture& picture = blended ? *blended : decoded;
+    dxva::Presentation p;
+    p.surface = std::uint16_t(picture.index);
+    p.start = outputClock_;
+    p.duration = decoded.duration;
+    p.mode = mode;
+    p.topFieldFirst = decoded.topFieldFirst != 0;
+    p.repeatField = decoded.repeatField != 0;
+    p.pictureType = decoded.pictureType;
+    p.discontinuity = discontinuityPending_;
+    p.newMediaType = mediaTypeChangePending_ ? &connection_ : nullptr;
+    if (failed(dxva::displayPicture(*accelerator_, *host_, p))) return;
+    discontinuityPending_ = false;
+    mediaTypeChangePending_ = false;
+    ++picture.referenceCount;
+    if (lastDelivered_) --lastDelivered_->referenceCount;
+    lastDelivered_ = &picture;
 }
 
 void VideoDecoder::convertInto(const Picture& picture, int mode, bool firstOfTwo, std::uint8_t* buffer,

@@ -57,6 +57,20 @@ bool PicturePool::allocate(int count, const StreamState& s) {
     return !records_.empty();
 }
 
+void PicturePool::allocateSurfaces(int count, const StreamState& s) {
+    free();
+    for (int i = 0; i < count; ++i) {
+        auto p = std::make_unique<Picture>();
+        p->index = i;
+        p->lumaSize = s.coded_width * s.coded_height;
+        p->lumaStride = s.coded_width;
+        p->chromaStride = s.chroma_width;
+        p->chromaFormat = CHROMA_420;
+        order_.push_back(p.get());
+        records_.push_back(std::move(p));
+    }
+}
+
 void PicturePool::free() {
     for (auto& p : records_) freePlanes(*p);
     records_.clear();

@@ -11,6 +11,9 @@
 namespace tl {
 
 inline constexpr int kSoftwarePictureCount = 5;
+// The surface counts a DirectX VA connection may bring.
+inline constexpr std::uint32_t kMinDxvaSurfaces = 4;
+inline constexpr std::uint32_t kMaxDxvaSurfaces = 256;
 
 // Bytes of one plane allocation: (width + 1) x (height + 16) + 512, so the
 // 256-aligned start and the slice layer's overreach both stay inside.
@@ -27,6 +30,9 @@ public:
     // sizes of `s`. A record whose planes cannot be allocated is left out;
     // false when none could be.
     bool allocate(int count, const StreamState& s);
+    // DirectX VA: one record per accelerator surface, without planes; a
+    // record's index is its surface index.
+    void allocateSurfaces(int count, const StreamState& s);
     void free();
 
     // The record used longest ago that nobody holds, moved to the back; null

@@ -1,4 +1,6 @@
 // The picture stage of the decoder object: buffers, references, display order.
+#include <algorithm>
+
 #include "engine/framework/picture_rules.h"
 #include "engine/framework/video_decoder.h"
 
@@ -11,13 +13,41 @@ constexpr std::size_t kGopStructureCapacity = 63;
 
 bool VideoDecoder::allocateBuffers() {
     lastDelivered_ = nullptr;
-    const bool ok = pool_.allocate(kSoftwarePictureCount, stream_);
+    accelerator_ = nullptr;
+    const bool ok = dxvaMode_ ? allocateSurfaces() : pool_.allocate(kSoftwarePictureCount, stream_);
 
     // The overlay covers the coded picture, so the kernels walk it with the luma
-    // stride. Without the memory pictures are still shown, just without layers.
-    const std::int32_t width = stream_.coded_width, height = stream_.coded_height;
+    // stride; an accelerator blends no more than its AYUV surface holds.
+    // Without the memory pictures are still shown, just without layers.
+    std::int32_t width = stream_.coded_width, height = stream_.coded_height;
+    if (dxvaMode_ && alphaWidth_ > 0 && alphaHeight_ > 0) {
+        width = std::min(width, alphaWidth_);
+        height = std::min(height, alphaHeight_);
+    }
     if (overlay_.rebuild(width, height) && layers_) layers_->setViewport(DamageRect{0, 0, width, height});
     return ok;
+}
+
+// One picture record per surface the renderer allocated, bound to the
+// accelerator and the configuration the connection agreed on.
+bool VideoDecoder::allocateSurfaces() {
+    pool_.free();
+    const std::uint32_t count = host_->dxvaSurfaceCount();
+    DxvaAccelerator* accelerator = host_->dxvaAccelerator();
+    if (count < kMinDxvaSurfaces || count > kMaxDxvaSurfaces || !accelerator) return false;
+    dxva::AMVACompBufferInfo info[dxva::kCompBufferTypes]{};
+    dxva::DXVA_ConfigPictureDecode config{};
+    host_->dxvaCompBufferInfo(info);
+    host_->dxvaPictureDecodeConfig(config);
+    dxva::DXVA_ConfigAlphaLoad load{};
+    dxva::DXVA_ConfigAlphaCombine combine{};
+    dxvaAlphaBlend_ = host_->dxvaAlphaBlend(load, combine);
+    alphaWidth_ = std::int32_t(info[dxva::DXVA_AYUV_BUFFER].dwWidthToCreate);
+    alphaHeight_ = std::int32_t(info[dxva::DXVA_AYUV_BUFFER].dwHeightToCreate);
+    dxvaPath_->connect(accelerator, config, info);
+    accelerator_ = accelerator;
+    pool_.allocateSurfaces(int(count), stream_);
+    return true;
 }
 
 void VideoDecoder::releaseReference(Picture*& slot) {
@@ -55,7 +85,7 @@ HResult VideoDecoder::handlePicture() {
         dropReferences();
         secondField_ = false;
         awaitingSecondField_ = nullptr;
-        renegotiate();
+        if (!renegotiate()) return hr::ok;
     }
 
     const ReferenceTime lateness = settingsSnapshot_.frameSkipping ? settings_->rendererLateness() : 0;
@@ -114,7 +144,7 @@ HResult VideoDecoder::handlePicture() {
         targets.forward = olderReference_;
         targets.backward = type == PICTURE_B ? newerReference_ : nullptr;
         targets.secondField = second;
-        const HResult r = path_->decodePicture(reader_, stream_, targets);
+        const HResult r = activePath().decodePicture(reader_, stream_, targets);
         if (failed(r)) return r;
     }
 

@@ -22,6 +22,7 @@ VideoDecoder::VideoDecoder() : VideoDecoder(makeSoftwareDecodingPath()) {}
 
 VideoDecoder::VideoDecoder(std::unique_ptr<DecodingPath> path)
     : path_(std::move(path)),
+      dxvaPath_(makeDxvaDecodingPath()),
       fetcher_(SampleFetcher::Links{&queue_, &running_, &discontinuityPending_, &stream_}) {
     reader_.source = &fetcher_;
     rawCpuFeatures_ = cpuFeatureWord();
@@ -43,6 +44,7 @@ void VideoDecoder::resetDecoderState() {
     lastImageSize_ = 0;
     fetcher_.resetTotalBytesRead();
     path_->resetErrors();
+    dxvaPath_->resetErrors();
     settingsSnapshot_ = SettingsSnapshot{};
     rate_ = 1.0;
     deinterlaceMode_ = 0;
@@ -105,6 +107,7 @@ HResult VideoDecoder::Uninit() {
             worker_.detach();
     }
     pool_.free();
+    accelerator_ = nullptr;
     olderReference_ = newerReference_ = lastDelivered_ = awaitingSecondField_ = nullptr;
     fetcher_.releaseCurrent();
     reader_.reset();
@@ -205,7 +208,7 @@ void VideoDecoder::publishInfo() {
     i.rendererPerformance =
         lastConversionTicks_ > 0 ? lastImageSize_ * kConversionClockFrequency / lastConversionTicks_ : 0;
     i.skippedFrames = skippedFrames_;
-    i.errors = path_->errors() + s.unknown_extensions;
+    i.errors = path_->errors() + dxvaPath_->errors() + s.unknown_extensions;
     std::lock_guard<std::mutex> lock(infoMutex_);
     info_ = std::move(i);
 }

@@ -20,6 +20,7 @@
 #include "convert/dispatch.h"
 #include "convert/procamp.h"
 #include "convert/rgb_matrix.h"
+#include "engine/dxva/dxva_decoding_path.h"
 #include "engine/framework/bit_reader.h"
 #include "engine/framework/damage_queue.h"
 #include "engine/framework/decoding_path.h"
@@ -35,7 +36,8 @@ namespace tl {
 
 class VideoDecoder {
 public:
-    // The decoding path is the software slice layer unless a test supplies its own.
+    // The software decoding path is the slice layer unless a test supplies its
+    // own. A DirectX VA connection decodes through the DXVA path instead.
     VideoDecoder();
     explicit VideoDecoder(std::unique_ptr<DecodingPath> path);
     VideoDecoder(const VideoDecoder&) = delete;
@@ -99,24 +101,30 @@ private:
 
     // Picture stage (picture_stage.cpp).
     bool allocateBuffers();
+    bool allocateSurfaces();
+    DecodingPath& activePath() { return dxvaMode_ ? *dxvaPath_ : *path_; }
     HResult handlePicture();
     Picture* takeNewBuffer(bool reference);
     void releaseReference(Picture*& slot);
     void dropReferences();
 
     // Output stage (picture_output.cpp).
-    void renegotiate();
+    // False when a DirectX VA connection refused the new format: the picture is skipped.
+    bool renegotiate();
     void readConnection();
     void adoptOutputFormat();
     void followMatrixCoefficients();
     void outputPicture(Picture* picture);
     void deliverPicture(Picture& picture, int mode);
+    void presentPicture(Picture& picture, int mode);
+    Picture* blendLayers(Picture& picture);
     void convertSample(const Picture& picture, int mode, bool firstOfTwo, OutputSample& sample);
     void convertInto(const Picture& picture, int mode, bool firstOfTwo, std::uint8_t* buffer,
                      std::int32_t bufferBytes, int rowPitch, int bufferRows);
     void forcedOrStreamAspect(const Picture* picture, std::int32_t aspect[2]) const;
 
     std::unique_ptr<DecodingPath> path_;
+    std::unique_ptr<DxvaDecodingPath> dxvaPath_;
     DecoderSettings* settings_ = nullptr;
     DecoderHost* host_ = nullptr;
 
@@ -142,6 +150,10 @@ private:
     std::uint32_t cpuFeatures_ = 0;
 
     OutputFormat connection_;
+    bool dxvaMode_ = false;               // the connection is a DirectX VA subtype
+    DxvaAccelerator* accelerator_ = nullptr;
+    bool dxvaAlphaBlend_ = false;         // the accelerator blends the layer overlay
+    std::int32_t alphaWidth_ = 0, alphaHeight_ = 0;  // its AYUV surface, 0: unlimited
     std::int32_t outputWidth_ = 0, outputHeight_ = 0;
     bool outputSupportsInterlace_ = false;
     std::int32_t outputFormatCode_ = OUTPUT_YUY2;

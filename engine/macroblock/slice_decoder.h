@@ -24,6 +24,10 @@ struct SliceContext {
 // failure. `firstAddress` is valid whenever macroblocks were recorded.
 HResult decodeSlice(BitReader& reader, const SliceContext& ctx, std::int32_t& firstAddress);
 
+// Passes over the slices of a picture that cannot be decoded (no usable size,
+// chroma format or structure), up to the next non-slice start code.
+HResult skipPictureSlices(BitReader& reader);
+
 // The flags word every macroblock of one run of skipped macroblocks gets, from
 // the flags of the macroblock before the run; resets the predictors the way a
 // skipped macroblock does.

@@ -32,7 +32,7 @@ private:
         if (params.mb_width <= 0 || params.mb_count <= 0 || params.chroma_format < CHROMA_420 ||
             params.chroma_format > CHROMA_444 || params.picture_structure < TOP_FIELD ||
             params.picture_structure > FRAME_PICTURE)
-            return skipSlices(reader);
+            return skipPictureSlices(reader);
         rows_.allocate(params.mb_width, params.block_count);
         matrices_.update(stream);
         reconstructor_.begin(params, targets);
@@ -49,17 +49,6 @@ private:
                 reconstructor_.reconstruct(rows_, firstAddress, rows_.recorded());
             }
             if (r == kPictureFinished) return kPictureFinished;
-        }
-    }
-
-    // Without a usable size, chroma format or structure the slices cannot be
-    // decoded; they are passed over.
-    static HResult skipSlices(BitReader& reader) {
-        for (;;) {
-            if (HResult r = reader.nextStartCode(); r != hr::ok) return r;
-            const std::uint32_t code = reader.cache & 0xFF;
-            if (code < 0x01 || code > 0xAF) return kPictureFinished;
-            reader.skipBits(8);
         }
     }
 

@@ -85,6 +85,39 @@ OutputFormat OutputPinHost::connectionFormat() {
     return format;
 }
 
+std::uint32_t OutputPinHost::dxvaSurfaceCount() {
+    DWORD count = 0;
+    return SUCCEEDED(host_->GetDxvaSurfaceCount(&count)) ? count : 0;
+}
+
+void OutputPinHost::dxvaCompBufferInfo(dxva::AMVACompBufferInfo (&info)[dxva::kCompBufferTypes]) {
+    static_assert(sizeof info == kDxvaCompBufferInfoBytes);
+    host_->GetDxvaCompBufferInfo(reinterpret_cast<BYTE*>(info));
+}
+
+void OutputPinHost::dxvaPictureDecodeConfig(dxva::DXVA_ConfigPictureDecode& config) {
+    static_assert(sizeof config == kDxvaConfigBytes);
+    host_->GetDxvaConfig(reinterpret_cast<BYTE*>(&config));
+}
+
+bool OutputPinHost::dxvaAlphaBlend(dxva::DXVA_ConfigAlphaLoad& load, dxva::DXVA_ConfigAlphaCombine& combine) {
+    BOOL flag = FALSE;
+    if (FAILED(host_->GetDxvaFlags(&flag, reinterpret_cast<BYTE*>(&load), reinterpret_cast<BYTE*>(&combine))))
+        return false;
+    return flag != FALSE;
+}
+
+DxvaAccelerator* OutputPinHost::dxvaAccelerator() {
+    accelerator_.reset();
+    com::ComPtr<IPin> peer;
+    if (FAILED(pin_->ConnectedTo(peer.Out())) || !peer) return nullptr;
+    com::ComPtr<dxva::IAMVideoAccelerator> accelerator;
+    if (FAILED(peer->QueryInterface(dxva::kIID_IAMVideoAccelerator, accelerator.OutVoid())) || !accelerator)
+        return nullptr;
+    accelerator_ = std::make_unique<AcceleratorAdapter>(accelerator.Get());
+    return accelerator_.get();
+}
+
 ClassId OutputPinHost::downstreamFilterClassId() {
     ClassId id{};
     com::ComPtr<IPin> peer;

@@ -6,9 +6,12 @@
 
 #include <dshow.h>
 
+#include <memory>
+
 #include "engine/framework/host_interfaces.h"
 #include "filter/com/com_ptr.h"
 #include "filter/decoder/video_decoder_engine.h"
+#include "filter/dxva/accelerator_adapter.h"
 
 namespace tl {
 
@@ -52,9 +55,17 @@ public:
     OutputFormat connectionFormat() override;
     ClassId downstreamFilterClassId() override;
 
+    std::uint32_t dxvaSurfaceCount() override;
+    void dxvaCompBufferInfo(dxva::AMVACompBufferInfo (&info)[dxva::kCompBufferTypes]) override;
+    void dxvaPictureDecodeConfig(dxva::DXVA_ConfigPictureDecode& config) override;
+    bool dxvaAlphaBlend(dxva::DXVA_ConfigAlphaLoad& load, dxva::DXVA_ConfigAlphaCombine& combine) override;
+    // The connected renderer's IAMVideoAccelerator, asked for anew each time.
+    DxvaAccelerator* dxvaAccelerator() override;
+
 private:
     com::ComPtr<IVideoDecoderHost> host_;
     com::ComPtr<IPin> pin_;
+    std::unique_ptr<AcceleratorAdapter> accelerator_;
 };
 
 }  // namespace tl

@@ -47,6 +47,7 @@ OutputMediaSample::OutputMediaSample(IMediaSample* sample, IPin* typeSource)
 }
 
 void OutputMediaSample::setProperties(const Properties& properties) {
+    properties_ = properties;
     if (com::ComPtr<IMediaSample2> sample2; SUCCEEDED(sample_.As(&sample2))) {
         AM_SAMPLE2_PROPERTIES all{};
         if (SUCCEEDED(sample2->GetProperties(sizeof(all), reinterpret_cast<BYTE*>(&all)))) {

@@ -37,6 +37,7 @@ public:
     std::int32_t size() const override { return size_; }
     const OutputFormat* arrivedMediaType() const override { return arrived_ ? &*arrived_ : nullptr; }
     void setProperties(const Properties& properties) override;
+    Properties properties() const override { return properties_; }
 
     IMediaSample* sample() const { return sample_.Get(); }
 
@@ -47,6 +48,7 @@ private:
     std::uint8_t* buffer_ = nullptr;
     std::int32_t size_ = 0;
     std::optional<OutputFormat> arrived_;
+    Properties properties_;
 };
 
 }  // namespace tl

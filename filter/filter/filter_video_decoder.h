@@ -22,6 +22,7 @@
 #include <mutex>
 #include <string>
 
+#include "engine/dxva/connection_setup.h"
 #include "filter/com/com_ptr.h"
 #include "filter/com/dual.h"
 #include "filter/com/interface_map.h"
@@ -146,6 +147,8 @@ public:
     FILTER_STATE State() const { return state_.load(); }
     FilterSettings& Settings() { return settings_; }
     VIDEOINFOHEADER2& CurrentFormat() { return currentFormat_; }
+    // What the last DirectX VA connection agreed with the renderer's accelerator.
+    dxva::DxvaConnection& Dxva() { return dxva_; }
     bool H264Input() const { return h264Input_; }
     void SetH264Input(bool h264) { h264Input_ = h264; }
     void SetRendererLateness(REFERENCE_TIME late) { rendererLateness_.store(late); }
@@ -184,6 +187,7 @@ private:
     std::atomic<REFERENCE_TIME> rendererLateness_{0};
     bool h264Input_ = false;
     VIDEOINFOHEADER2 currentFormat_;
+    dxva::DxvaConnection dxva_;
 };
 
 #undef TL_DECLARE_PROPERTY

@@ -13,31 +13,34 @@ const com::InterfaceEntry* HostCallbacks::InterfaceMap() {
 
 IUnknown* HostCallbacks::Owner() { return filter_.ControllingUnknown(); }
 
-// No DXVA connection is ever configured here, so the negotiation results the
-// decoder asks for are the empty ones.
 HRESULT STDMETHODCALLTYPE HostCallbacks::GetDxvaSurfaceCount(DWORD* count) {
     if (!count) return E_POINTER;
-    *count = 0;
+    *count = filter_.Dxva().surfaceCount;
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE HostCallbacks::GetDxvaCompBufferInfo(BYTE* info) {
     if (!info) return E_POINTER;
-    std::memset(info, 0, kDxvaCompBufferInfoBytes);
+    static_assert(sizeof filter_.Dxva().compBufferInfo == kDxvaCompBufferInfoBytes);
+    std::memcpy(info, filter_.Dxva().compBufferInfo, kDxvaCompBufferInfoBytes);
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE HostCallbacks::GetDxvaConfig(BYTE* config) {
     if (!config) return E_POINTER;
-    std::memset(config, 0, kDxvaConfigBytes);
+    static_assert(sizeof filter_.Dxva().config == kDxvaConfigBytes);
+    std::memcpy(config, &filter_.Dxva().config, kDxvaConfigBytes);
     return S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE HostCallbacks::GetDxvaFlags(BOOL* alphaBlend, BYTE* loadConfig, BYTE* combineConfig) {
     if (!alphaBlend || !loadConfig || !combineConfig) return E_POINTER;
-    *alphaBlend = FALSE;
-    std::memset(loadConfig, 0, kDxvaAlphaLoadConfigBytes);
-    std::memset(combineConfig, 0, kDxvaAlphaCombineConfigBytes);
+    const dxva::DxvaConnection& d = filter_.Dxva();
+    static_assert(sizeof d.alphaLoadConfig == kDxvaAlphaLoadConfigBytes);
+    static_assert(sizeof d.alphaCombineConfig == kDxvaAlphaCombineConfigBytes);
+    *alphaBlend = d.alphaBlend ? TRUE : FALSE;
+    std::memcpy(loadConfig, &d.alphaLoadConfig, kDxvaAlphaLoadConfigBytes);
+    std::memcpy(combineConfig, &d.alphaCombineConfig, kDxvaAlphaCombineConfigBytes);
     return S_OK;
 }
 

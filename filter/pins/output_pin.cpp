@@ -1,11 +1,15 @@
 #include "filter/pins/output_pin.h"
 
+#include <algorithm>
+#include <new>
+
 #include <dshow.h>
 #include <dvdmedia.h>
 #include <uuids.h>
 #include <d3d9.h>
 #include <vmr9.h>
 
+#include "filter/dxva/connection_setup.h"
 #include "filter/dxva/dxva_declarations.h"
 #include "filter/filter/filter_video_decoder.h"
 #include "filter/pins/connection_lists.h"
@@ -36,6 +40,7 @@ const com::InterfaceEntry* OutputPin::InterfaceMap() {
     static const com::InterfaceEntry map[] = {
         com::Entry<OutputPin, IPin>(),
         com::Entry<OutputPin, IQualityControl>(),
+        com::Entry<OutputPin, dxva::IAMVideoAcceleratorNotify>(dxva::kIID_IAMVideoAcceleratorNotify),
         {},
     };
     return map;
@@ -114,14 +119,22 @@ HRESULT OutputPin::SetUpAllocator() {
     return S_OK;
 }
 
+HRESULT OutputPin::PeerAccelerator(com::ComPtr<dxva::IAMVideoAccelerator>* accelerator) {
+    IPin* peer = connection_.Peer();
+    if (!peer) return VFW_E_NOT_CONNECTED;
+    const HRESULT hr = peer->QueryInterface(dxva::kIID_IAMVideoAccelerator, accelerator->OutVoid());
+    return FAILED(hr) || !*accelerator ? E_NOINTERFACE : S_OK;
+}
+
 HRESULT OutputPin::CompleteConnection() {
     if (IsDxvaType(connection_.Type().Get())) {
-        // Only a renderer that can host an accelerator takes DXVA types. Setting
-        // the accelerator up is not done here, so such a connection is refused
-        // and the negotiation moves on to the software types.
-        com::ComPtr<IUnknown> accelerator;
-        const HRESULT hr = connection_.Peer()->QueryInterface(dxva::kIID_IAMVideoAccelerator, accelerator.OutVoid());
-        return FAILED(hr) ? hr : E_NOTIMPL;
+        // Only a renderer that hosts an accelerator takes DXVA types, and only
+        // once the configuration exchange with it succeeded; otherwise the
+        // negotiation moves on to the next type.
+        com::ComPtr<dxva::IAMVideoAccelerator> accelerator;
+        if (const HRESULT hr = PeerAccelerator(&accelerator); FAILED(hr)) return hr;
+        const OutputSubtype mode = DxvaSubtypeOf(connection_.Type().Get().subtype);
+        if (const HRESULT hr = ConfigureDxva(accelerator.Get(), mode, filter_.Dxva()); FAILED(hr)) return hr;
     }
     const HRESULT hr = SetUpAllocator();
     if (FAILED(hr)) return hr;
@@ -238,6 +251,52 @@ HRESULT STDMETHODCALLTYPE OutputPin::Notify(IBaseFilter*, Quality quality) {
 }
 
 HRESULT STDMETHODCALLTYPE OutputPin::SetSink(IQualityControl*) { return E_NOTIMPL; }
+
+HRESULT STDMETHODCALLTYPE OutputPin::GetUncompSurfacesInfo(const GUID* guid, dxva::AMVAUncompBufferInfo* info) {
+    if (!guid || !info) return E_POINTER;
+    com::ComPtr<dxva::IAMVideoAccelerator> accelerator;
+    if (const HRESULT hr = PeerAccelerator(&accelerator); FAILED(hr)) return hr;
+    DWORD count = 0;
+    if (const HRESULT hr = accelerator->GetUncompFormatsSupported(guid, &count, nullptr); FAILED(hr)) return hr;
+    std::vector<DDPIXELFORMAT> formats;
+    try {
+        formats.resize(count);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    if (count) {
+        if (const HRESULT hr = accelerator->GetUncompFormatsSupported(guid, &count, formats.data()); FAILED(hr))
+            return hr;
+    }
+    OutputSubtype mode = DxvaSubtypeOf(connection_.Type().Get().subtype);
+    if (mode == OutputSubtype::Other) mode = DxvaSubtypeOf(*guid);
+    const dxva::ModeRow* row = dxva::findMode(mode);
+    const DWORD minimum = row ? row->minimumSurfaces : 0;
+    info->dwMinNumSurfaces = minimum;
+    info->dwMaxNumSurfaces = std::max<DWORD>(minimum, filter_.Settings().dwDXVAMaxNumSurfaces.Get());
+    info->ddUncompPixelFormat = count && !formats.empty() ? formats[0] : DDPIXELFORMAT{};
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE OutputPin::SetUncompSurfacesInfo(DWORD actualSurfaces) {
+    filter_.Dxva().surfaceCount = actualSurfaces;
+    return S_OK;
+}
+
+// The renderer creates its accelerator for the connection's mode, whatever GUID it names.
+HRESULT STDMETHODCALLTYPE OutputPin::GetCreateVideoAcceleratorData(const GUID*, DWORD* size, void** data) {
+    if (!size || !data) return E_POINTER;
+    const GUID& subtype = connection_.Type().Get().subtype;
+    const dxva::ModeRow* row = dxva::findMode(DxvaSubtypeOf(subtype));
+    if (!row) return E_FAIL;
+    auto* mode = static_cast<dxva::DXVA_ConnectMode*>(CoTaskMemAlloc(sizeof(dxva::DXVA_ConnectMode)));
+    if (!mode) return E_OUTOFMEMORY;
+    mode->guidMode = subtype;
+    mode->wRestrictedMode = row->wRestrictedMode;
+    *data = mode;
+    *size = sizeof(dxva::DXVA_ConnectMode);
+    return S_OK;
+}
 
 HRESULT OutputPin::ChangeOutputFormat(const LONG* pictureSize, const LONG* codedSize, const LONG* aspect,
                                       DWORD chromaFormat, REFERENCE_TIME framePeriod) {

@@ -2,7 +2,8 @@
 // downstream filter against the allow and deny lists, sets up the downstream
 // allocator, and serves the decoder's buffer, delivery and renegotiation
 // requests. IMediaSeeking and IMediaPosition come from the filter's seeking
-// pass-through object.
+// pass-through object. A DirectX VA renderer asks it for its surfaces through
+// IAMVideoAcceleratorNotify while it connects.
 #pragma once
 #include <windows.h>
 
@@ -13,6 +14,7 @@
 
 #include "filter/com/com_ptr.h"
 #include "filter/com/interface_map.h"
+#include "filter/dxva/dxva_declarations.h"
 #include "filter/pins/pin_common.h"
 
 namespace tl {
@@ -21,7 +23,7 @@ class FilterVideoDecoder;
 
 inline constexpr wchar_t kOutputPinName[] = L"Video Out";
 
-class OutputPin final : public DecoderPin, public IQualityControl {
+class OutputPin final : public DecoderPin, public IQualityControl, public dxva::IAMVideoAcceleratorNotify {
 public:
     explicit OutputPin(FilterVideoDecoder& filter) : DecoderPin(filter, kOutputPinName, PINDIR_OUTPUT) {}
     OutputPin(const OutputPin&) = delete;
@@ -43,6 +45,11 @@ public:
     HRESULT STDMETHODCALLTYPE Notify(IBaseFilter* sender, Quality quality) override;
     HRESULT STDMETHODCALLTYPE SetSink(IQualityControl* sink) override;
 
+    // IAMVideoAcceleratorNotify
+    HRESULT STDMETHODCALLTYPE GetUncompSurfacesInfo(const GUID* guid, dxva::AMVAUncompBufferInfo* info) override;
+    HRESULT STDMETHODCALLTYPE SetUncompSurfacesInfo(DWORD actualSurfaces) override;
+    HRESULT STDMETHODCALLTYPE GetCreateVideoAcceleratorData(const GUID* guid, DWORD* size, void** data) override;
+
     // The decoder's requests (IVideoDecoderHost), on its worker thread.
     HRESULT ChangeOutputFormat(const LONG* pictureSize, const LONG* codedSize, const LONG* aspect, DWORD chromaFormat,
                                REFERENCE_TIME framePeriod);
@@ -63,6 +70,8 @@ private:
     std::string OfferedCodeString();
     HRESULT AttemptType(IPin* receivePin, const AM_MEDIA_TYPE& type);
     HRESULT CompleteConnection();
+    // The connected pin's IAMVideoAccelerator, or E_NOINTERFACE.
+    HRESULT PeerAccelerator(com::ComPtr<dxva::IAMVideoAccelerator>* accelerator);
     HRESULT SetUpAllocator();
     void LetRendererStretch();
 

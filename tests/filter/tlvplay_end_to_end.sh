@@ -83,5 +83,25 @@ middle=$work/sizes/frame_$(printf %05d $(( $(frames_of prog420_cgop) + 4 ))).bmp
 lit=$(od -An -tu1 -j54 -N$((352 * 3)) "$middle" 2>/dev/null | tr -s ' ' '\n' | grep -c '[1-9]')
 [ -s "$middle" ] && [ "$lit" -eq 0 ] || fail "size change: the rows below the smaller picture are not black"
 
+# DirectX VA: the renderer of ours connects as a DXVA renderer does, around the
+# software accelerator; every surface it displays equals the YV12 frame the
+# software path delivers for the same picture (interlaced and 3:2 pulldown).
+for name in intl_tff_ogop pulldown32; do
+    out=$("$wine_run" "$tlvplay" "$streams/$name.m2v" --renderer dxva grab "$work/dxva_$name" 2>&1)
+    rc=$?
+    echo "$name dxva: $out"
+    [ $rc -eq 0 ] || fail "$name dxva: exit $rc"
+    "$wine_run" "$tlvplay" "$streams/$name.m2v" --renderer grab "$work/yv12_$name" --format yv12 \
+        --deinterlace weave >/dev/null 2>&1 || fail "$name yv12: tlvplay failed"
+    expected=$(frames_of "$name")
+    written=$(ls "$work/dxva_$name" 2>/dev/null | grep -c '^frame_[0-9]*\.bmp$')
+    [ "$written" = "$expected" ] || fail "$name dxva: $written surfaces shown, .info counts $expected pictures"
+    differing=0
+    for f in "$work/dxva_$name"/frame_*.bmp; do
+        cmp -s "$f" "$work/yv12_$name/$(basename "$f")" || differing=$((differing + 1))
+    done
+    [ $differing -eq 0 ] || fail "$name dxva: $differing surfaces differ from the software frames"
+done
+
 [ $failures -eq 0 ] && echo "tlvplay end to end: all passed"
 exit $((failures != 0))

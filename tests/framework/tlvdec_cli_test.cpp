@@ -175,6 +175,29 @@ TEST(TlvdecCli, KernelTiersGiveTheSameBytes) {
     }
 }
 
+// The accelerator's displayed surfaces, written as the software path writes
+// its woven samples.
+TEST(TlvdecCli, DxvaSurfacesEqualTheSoftwareSamples) {
+    const std::vector<std::vector<std::string>> runs[] = {
+        {{}, {"--dxva", "a"}},
+        {{"-f", "yuy2", "--deinterlace", "weave"}, {"-f", "yuy2", "--dxva", "d"}},
+        {{"-f", "yv12", "--deinterlace", "weave"}, {"-f", "yv12", "--dxva", "c", "--dxva-single-coefs"}},
+    };
+    for (const auto& pair : runs) {
+        std::string outputs[2];
+        for (int i = 0; i < 2; ++i) {
+            test::TempFile output(".raw");
+            std::vector<std::string> args = {streamPath("intl_tff_ogop"), "-o", output.path().string()};
+            args.insert(args.end(), pair[std::size_t(i)].begin(), pair[std::size_t(i)].end());
+            const CliResult r = runTlvdec(args);
+            ASSERT_EQ(r.exitCode, 0) << r.err;
+            outputs[i] = readText(output.path());
+        }
+        EXPECT_FALSE(outputs[0].empty());
+        EXPECT_TRUE(outputs[0] == outputs[1]) << pair[1][pair[1].size() - 1];
+    }
+}
+
 TEST(TlvdecCli, ColourCorrectionStretchesOnlyYuvOutput) {
     struct Case {
         const char* format;

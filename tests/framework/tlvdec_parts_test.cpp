@@ -51,6 +51,11 @@ TEST(TlvdecOptions, Table) {
         {{"in.m2v", "--cpu", "avx"}, false, "bad value 'avx' for option '--cpu'"},
         {{"in.m2v", "-f", "rgb32", "--brightness", "129"}, false, "bad value '129' for option '--brightness'"},
         {{"in.m2v", "-f", "rgb32", "--contrast", "-129"}, false, "bad value '-129' for option '--contrast'"},
+        {{"in.m2v", "--dxva", "d", "-f", "yuy2", "--timestamps"}, true, ""},
+        {{"in.m2v", "--dxva", "c", "--dxva-single-coefs"}, true, ""},
+        {{"in.m2v", "--dxva", "e"}, false, "bad value 'e' for option '--dxva'"},
+        {{"in.m2v", "--dxva", "b", "--dxva-single-coefs"}, false, "needs --dxva c or d"},
+        {{"in.m2v", "--dxva", "a", "--bench"}, false, "leave out --bench, --snapshot and --overlay"},
     };
     for (const OptionCase& c : cases) {
         std::vector<const char*> argv = {"tlvdec"};

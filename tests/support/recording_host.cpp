@@ -100,6 +100,7 @@ public:
         props_ = p;
         propertiesSet_ = true;
     }
+    Properties properties() const override { return props_; }
 
     Delivery markDelivered(const RecordingHost& host, std::size_t digestBytes) {
         require(!released_, "released output sample delivered");

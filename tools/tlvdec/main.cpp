@@ -22,6 +22,7 @@
 #include "engine/framework/video_decoder.h"
 #include "engine/macroblock/kernel_slots.h"
 #include "tools/tlvdec/bmp_file.h"
+#include "tools/tlvdec/dxva_run.h"
 #include "tools/tlvdec/input_file.h"
 #include "tools/tlvdec/options.h"
 #include "tools/tlvdec/still_image.h"
@@ -121,6 +122,15 @@ int main(int argc, char** argv) {
         if (!DecodeBmp(file, image, error)) return fail("--overlay '" + options.overlayPath + "': " + error, false);
         overlay.emplace(std::move(image), int(options.overlayX), int(options.overlayY));
         settings.painter = &*overlay;
+    }
+    if (options.dxvaMode) {
+        DxvaRunResult result;
+        const bool ok = RunDxva(options, settings, input, pictures, options.timestamps ? text : nullptr, result, error);
+        if (pictures && !picturesToStdout && std::fclose(pictures) != 0 && ok) return fail("cannot write pictures", false);
+        if (input.readFailed()) return fail("cannot read '" + options.input + "'", false);
+        if (!ok) return fail(error, false);
+        if (options.info) PrintStreamInfo(text, result.info, result.displayed);
+        return 0;
     }
     const bool snapshotHere = options.snapshotIndex >= 0 && snapshotFromOutput(options.format);
     HostConfig mainConfig;

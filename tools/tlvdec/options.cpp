@@ -75,6 +75,8 @@ struct OptionSpec {
     bool (*apply)(Options& options, const char* const* values);
 };
 
+const Choice kDxvaModes[] = {{"a", 'A'}, {"b", 'B'}, {"c", 'C'}, {"d", 'D'}};
+
 const OptionSpec kOptions[] = {
     {"--output", "-o", 1, "OUTPUT",
      "write every delivered sample as it reaches the renderer ('-' for standard output)",
@@ -103,6 +105,14 @@ const OptionSpec kOptions[] = {
                 parseCount(v[2], -kLargestOffset, o.overlayY) && o.overlayX <= kLargestOffset &&
                 o.overlayY <= kLargestOffset;
      }},
+    {"--dxva", nullptr, 1, "MODE",
+     "decode through DirectX VA mode a, b, c or d into the software accelerator and write its displayed surfaces",
+     [](Options& o, const char* const* v) {
+         int mode = 0;
+         return pick(kDxvaModes, v[0], mode) && (o.dxvaMode = char(mode));
+     }},
+    {"--dxva-single-coefs", nullptr, 0, nullptr, "modes c and d: one coefficient per entry instead of groups of four",
+     [](Options& o, const char* const*) { return (o.dxvaSingleCoefficients = true); }},
     {"--cpu", nullptr, 1, "TIER", "use the kernels of TIER and none above: plain, mmx, sse or sse2",
      [](Options& o, const char* const* v) { return pick(kTiers, v[0], o.cpuTier); }},
     {"--bench", nullptr, 0, nullptr, "decode only and print pictures, seconds and pictures per second",
@@ -133,6 +143,14 @@ bool checkCombination(const Options& o, std::string& error) {
     }
     if (o.bench && (!o.output.empty() || o.snapshotIndex >= 0)) {
         error = "--bench converts and writes nothing; leave out -o and --snapshot";
+        return false;
+    }
+    if (o.dxvaMode && (o.bench || o.snapshotIndex >= 0 || !o.overlayPath.empty())) {
+        error = "--dxva shows the accelerator's surfaces: leave out --bench, --snapshot and --overlay";
+        return false;
+    }
+    if (o.dxvaSingleCoefficients && o.dxvaMode != 'C' && o.dxvaMode != 'D') {
+        error = "--dxva-single-coefs needs --dxva c or d";
         return false;
     }
     const bool procAmp = o.brightness || o.contrast || o.saturation;

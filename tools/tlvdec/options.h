@@ -24,6 +24,8 @@ struct Options {
     std::string snapshotPath;
     std::string overlayPath;  // BMP drawn over every picture, empty: none
     std::int64_t overlayX = 0, overlayY = 0;
+    char dxvaMode = 0;  // 'A' to 'D': decode through the software DirectX VA accelerator; 0: software
+    bool dxvaSingleCoefficients = false;
 };
 
 // Fills `options` from argv; on failure returns false with a one-line message.

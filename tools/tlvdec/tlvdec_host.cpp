@@ -20,7 +20,7 @@ public:
     std::int32_t size() const override { return std::int32_t(buffer_.size()); }
     const OutputFormat* arrivedMediaType() const override { return nullptr; }
     void setProperties(const Properties& properties) override { props_ = properties; }
-    const Properties& properties() const { return props_; }
+    Properties properties() const override { return props_; }
 
 private:
     ~MemorySample() = default;
@@ -135,7 +135,7 @@ HResult TlvdecHost::getDeliveryBuffer(OutputSample** sample, ReferenceTime*, Ref
 HResult TlvdecHost::deliver(OutputSample* sample) {
     if (limitReached()) return hr::ok;
     auto* delivered = static_cast<MemorySample*>(sample);
-    const OutputSample::Properties& p = delivered->properties();
+    const OutputSample::Properties p = delivered->properties();
     const std::size_t length = std::size_t(std::clamp(p.actualLength, 0, delivered->size()));
     const std::int64_t index = delivered_++;
     if (config_.log) {

@@ -15,7 +15,7 @@ struct RendererEntry {
 
 constexpr RendererEntry kRenderers[] = {
     {"vmr9", Renderer::Vmr9}, {"vmr7", Renderer::Vmr7}, {"default", Renderer::Default},
-    {"null", Renderer::Null}, {"grab", Renderer::Grab},
+    {"null", Renderer::Null}, {"grab", Renderer::Grab}, {"dxva", Renderer::Dxva},
 };
 
 // Deinterlace modes in the order of their enumeration values.
@@ -50,7 +50,7 @@ int ParseDeinterlace(const std::string& text) {
 }  // namespace
 
 const char* Usage() {
-    return "usage: tlvplay INPUT [--renderer vmr9|vmr7|default|null|grab DIR] [--raw]\n"
+    return "usage: tlvplay INPUT [--renderer vmr9|vmr7|default|null|grab DIR|dxva [grab DIR]] [--raw]\n"
            "               [--format yuy2|uyvy|yv12|rgb32|rgb24|rgb565|rgb555]\n"
            "               [--deinterlace auto|progressive|weave|hardware-bob|software-bob|software-bob-double]\n"
            "               [--seconds N]\n"
@@ -81,6 +81,11 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
             if (result.renderer == Renderer::Grab) {
                 if (i + 1 >= argc) return *error = "--renderer grab needs a directory", false;
                 result.grabDirectory = argv[++i];
+            }
+            if (result.renderer == Renderer::Dxva && i + 1 < argc && std::string(argv[i + 1]) == "grab") {
+                if (i + 2 >= argc) return *error = "--renderer dxva grab needs a directory", false;
+                result.grabDirectory = argv[i + 2];
+                i += 2;
             }
         } else if (arg == "--format") {
             if (!hasValue) return *error = "--format needs a value", false;

@@ -9,7 +9,7 @@
 
 namespace tl::tlvplay {
 
-enum class Renderer { Vmr9, Vmr7, Default, Null, Grab };
+enum class Renderer { Vmr9, Vmr7, Default, Null, Grab, Dxva };
 
 // One layer over the video: text on a background, or an image file.
 struct OsdOptions {
@@ -23,7 +23,7 @@ struct OsdOptions {
 struct Options {
     std::string input;
     Renderer renderer = Renderer::Default;
-    std::string grabDirectory;             // --renderer grab DIR
+    std::string grabDirectory;             // --renderer grab DIR, or dxva grab DIR
     const OutputFormat* format = nullptr;  // --format, null when not given
     int deinterlace = -1;                  // tagDEINTERLACE value, -1 when not given
     double seconds = 0;                    // 0: play to the end

@@ -13,6 +13,7 @@
 
 #include "filter/com/com_ptr.h"
 #include "tools/tlvplay/dispatch_property.h"
+#include "tools/tlvplay/dxva_renderer.h"
 #include "tools/tlvplay/frame_grabber.h"
 #include "tools/tlvplay/media_guids.h"
 #include "tools/tlvplay/mpeg_source.h"
@@ -100,6 +101,11 @@ HRESULT CreateRenderer(const Options& options, const std::shared_ptr<GrabberCoun
             settings.file = options.raw ? FrameFile::Raw : FrameFile::Bitmap;
             return CreateFrameGrabber(settings, counts, renderer->Out());
         }
+        case Renderer::Dxva: {
+            DxvaRendererSettings settings;
+            settings.directory = options.grabDirectory;
+            return CreateDxvaRenderer(settings, counts, renderer->Out());
+        }
     }
     return CoCreateInstance(*clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, renderer->OutVoid());
 }
@@ -132,7 +138,7 @@ long RendererFrames(IBaseFilter* renderer) {
 // The system renderers keep their window hidden until asked; the grabber and the
 // null renderer have none.
 void ShowVideoWindow(IGraphBuilder* graph, Renderer renderer) {
-    if (renderer == Renderer::Grab || renderer == Renderer::Null) return;
+    if (renderer == Renderer::Grab || renderer == Renderer::Null || renderer == Renderer::Dxva) return;
     ComPtr<IVideoWindow> window;
     if (FAILED(graph->QueryInterface(IID_IVideoWindow, window.OutVoid()))) return;
     if (BSTR caption = SysAllocString(L"tlvplay")) {
@@ -190,7 +196,7 @@ PlayReport Play(const Options& options, IBaseFilter* callersDecoder, ComPtr<IMed
     if (SUCCEEDED(hr)) hr = graph->AddFilter(decoder.Get(), L"Video Decoder");
     if (FAILED(hr)) return Fail(report, "cannot create the video decoder filter", hr);
 
-    if (options.renderer == Renderer::Grab && !CreateDirectoryA(options.grabDirectory.c_str(), nullptr) &&
+    if (!options.grabDirectory.empty() && !CreateDirectoryA(options.grabDirectory.c_str(), nullptr) &&
         GetLastError() != ERROR_ALREADY_EXISTS)
         return Fail(report, "cannot create directory " + options.grabDirectory, HRESULT_FROM_WIN32(GetLastError()));
     auto counts = std::make_shared<GrabberCounts>();
@@ -200,6 +206,15 @@ PlayReport Play(const Options& options, IBaseFilter* callersDecoder, ComPtr<IMed
     if (FAILED(hr)) return Fail(report, std::string("cannot create the ") + RendererName(options.renderer) +
                                             " renderer", hr);
 
+    if (options.renderer == Renderer::Dxva) {
+        // The DirectX VA output types are offered only with the setting on.
+        VARIANT on;
+        VariantInit(&on);
+        on.vt = VT_BOOL;
+        on.boolVal = VARIANT_TRUE;
+        hr = PutProperty(decoder.Get(), L"DXVA", on);
+        if (FAILED(hr)) return Fail(report, "cannot set the decoder's DXVA property", hr);
+    }
     if (options.deinterlace >= 0) {
         VARIANT mode;
         VariantInit(&mode);
@@ -258,7 +273,7 @@ PlayReport Play(const Options& options, IBaseFilter* callersDecoder, ComPtr<IMed
     // A stream shorter than the time asked for leaves its last picture on the
     // renderer's window until the time is up.
     if (report.completed && options.seconds > 0 && options.renderer != Renderer::Grab &&
-        options.renderer != Renderer::Null) {
+        options.renderer != Renderer::Null && options.renderer != Renderer::Dxva) {
         while (GetTickCount64() - started < limit) {
             DispatchWindowMessages();
             Sleep(kWaitSliceMs);
@@ -271,7 +286,8 @@ PlayReport Play(const Options& options, IBaseFilter* callersDecoder, ComPtr<IMed
         *running = control;
     else
         control->Stop();
-    report.frames = options.renderer == Renderer::Grab ? long(counts->frames) : RendererFrames(renderer.Get());
+    const bool counted = options.renderer == Renderer::Grab || options.renderer == Renderer::Dxva;
+    report.frames = counted ? long(counts->frames) : RendererFrames(renderer.Get());
     if (code != 0 && code != EC_COMPLETE) {
         report.error = "playback aborted (event " + HexResult(code) + ")";
         return report;

@@ -1,0 +1,43 @@
+#include "engine/macroblock/macroblock_blocks.h"
+
+#include "engine/macroblock/coefficients.h"
+#include "engine/macroblock/kernel_slots.h"
+
+namespace tl {
+
+HResult decodeIntraMacroblockBlocks(BitReader& reader, const PictureParams& p, ParserState& state,
+                                    ScaledMatrixCache& matrices, std::int16_t* blocks) {
+    const KernelSlots& k = kernelSlots();
+    IntraBlockJob job;
+    job.blockCount = p.block_count;
+    job.lumaWeights = matrices.get(MATRIX_INTRA_LUMA, state.quantiser_scale);
+    job.chromaWeights = p.chroma_format == CHROMA_420 ? job.lumaWeights
+                                                      : matrices.get(MATRIX_INTRA_CHROMA, state.quantiser_scale);
+    job.scan = p.scan;
+    job.b15 = p.intra_vlc_format;
+    job.dcShift = p.intra_dc_shift;
+    job.dcPredictors = state.dc_dct_pred;
+    job.blocks = blocks;
+    k.clearFourBlocks(job.blocks);
+    for (int i = 4; i < p.block_count; ++i) k.clearBlock(job.blocks + 64 * i);
+    return decodeIntraBlocks(reader, job, state.errors);
+}
+
+HResult decodeNonIntraMacroblockBlocks(BitReader& reader, const PictureParams& p, ParserState& state,
+                                       ScaledMatrixCache& matrices, std::uint32_t pattern, std::int16_t* blocks) {
+    const KernelSlots& k = kernelSlots();
+    const std::uint16_t* lumaWeights = nullptr;
+    const std::uint16_t* chromaWeights = nullptr;
+    if (pattern & 0xF0000000u) lumaWeights = matrices.get(MATRIX_NON_INTRA_LUMA, state.quantiser_scale);
+    if (pattern & 0x0FF00000u) {
+        chromaWeights = p.chroma_format == CHROMA_420
+                            ? (lumaWeights ? lumaWeights : matrices.get(MATRIX_NON_INTRA_LUMA, state.quantiser_scale))
+                            : matrices.get(MATRIX_NON_INTRA_CHROMA, state.quantiser_scale);
+    }
+    const int coded = __builtin_popcount(pattern);
+    for (int i = 0; i < coded; ++i) k.clearBlock(blocks + 64 * i);
+    return decodeNonIntraBlocks(reader, blocks, pattern, p.block_count, lumaWeights, chromaWeights, p.scan,
+                                state.errors);
+}
+
+}  // namespace tl

@@ -1,0 +1,23 @@
+// tlvdec --dxva: the whole decode through the software accelerator.
+#pragma once
+#include <cstdio>
+#include <string>
+
+#include "engine/framework/stream_info.h"
+#include "tools/tlvdec/input_file.h"
+#include "tools/tlvdec/options.h"
+#include "tools/tlvdec/tlvdec_host.h"
+
+namespace tl::tlvdec {
+
+struct DxvaRunResult {
+    StreamInfo info;
+    std::int64_t displayed = 0;
+};
+
+// Feeds `input` to a decoder connected in options.dxvaMode and writes the
+// displayed surfaces to `pictures`. False with a message on failure.
+bool RunDxva(const Options& options, ToolSettings& settings, InputFile& input, std::FILE* pictures, std::FILE* log,
+             DxvaRunResult& result, std::string& error);
+
+}  // namespace tl::tlvdec
