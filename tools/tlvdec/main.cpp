@@ -21,8 +21,9 @@
 #include "convert/procamp.h"
 #include "engine/framework/video_decoder.h"
 #include "engine/macroblock/kernel_slots.h"
+#include "tools/common/pes_header.h"
+#include "tools/common/stream_reader.h"
 #include "tools/tlvdec/bmp_file.h"
-#include "tools/tlvdec/input_file.h"
 #include "tools/tlvdec/options.h"
 #include "tools/tlvdec/still_image.h"
 #include "tools/tlvdec/stream_report.h"
@@ -96,8 +97,11 @@ int main(int argc, char** argv) {
         forceKernelTier(KernelTier(options.cpuTier));
     }
 
-    InputFile input;
-    if (!input.open(options.input, std::size_t(options.chunk), error)) return fail(error, true);
+    tools::ReaderOptions readerOptions;
+    readerOptions.chunk = std::size_t(options.chunk);
+    readerOptions.pid = options.pid;
+    tools::StreamReader input(readerOptions);
+    if (!input.open(options.input, error)) return fail(error, false);
 
     const bool picturesToStdout = options.output == "-";
     std::FILE* pictures = nullptr;
@@ -154,10 +158,11 @@ int main(int argc, char** argv) {
 
     const auto started = std::chrono::steady_clock::now();
     InFlightLimit limit(kSamplesInFlight);
-    InputPiece piece;
+    tools::StreamSample piece;
     while (input.next(piece)) {
         if (std::all_of(runs.begin(), runs.end(), [](const auto& r) { return r->done(); })) break;
-        BufferSample* sample = BufferSample::make(std::move(piece.bytes), piece.start, &limit);
+        const ReferenceTime start = piece.pts ? tools::PtsToReferenceTime(*piece.pts) : kNoTime;
+        BufferSample* sample = BufferSample::make(std::move(piece.bytes), start, &limit);
         for (auto& run : runs)
             if (!run->done()) run->fed = run->decoder.Receive(sample) == hr::ok;
         sample->release();

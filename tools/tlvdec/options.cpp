@@ -115,6 +115,11 @@ const OptionSpec kOptions[] = {
      [](Options& o, const char* const* v) { return parseCount(v[0], 0, o.frames); }},
     {"--chunk", nullptr, 1, "BYTES", "sample size for elementary streams (default 65536)",
      [](Options& o, const char* const* v) { return parseCount(v[0], 1, o.chunk) && o.chunk <= (1 << 30); }},
+    {"--pid", nullptr, 1, "N", "transport stream: decode the video of packet identifier N (0 to 8191)",
+     [](Options& o, const char* const* v) {
+         std::int64_t pid;
+         return parseCount(v[0], 0, pid) && pid <= 0x1FFF && (o.pid = int(pid), true);
+     }},
 };
 
 const OptionSpec* find(const char* arg) {
@@ -179,7 +184,7 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
 
 std::string Usage() {
     std::string text = "usage: tlvdec INPUT [options]";
-    text += "\n  INPUT  MPEG-2 elementary stream, or program stream (.mpg, .vob, or starting with a pack)\n";
+    text += "\n  INPUT  MPEG-2 video: elementary, program (VOB), MPEG-1 system or transport stream; '-' for standard input\n";
     for (const OptionSpec& spec : kOptions) {
         std::string left = spec.shortName ? std::string(spec.shortName) + ", " + spec.name : spec.name;
         if (spec.valueName) left += std::string(" ") + spec.valueName;

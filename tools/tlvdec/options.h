@@ -14,6 +14,7 @@ struct Options {
     bool timestamps = false;
     std::int64_t frames = -1;  // stop after this many delivered pictures; -1: all
     std::int64_t chunk = 65536;
+    int pid = -1;             // transport stream packet identifier of the video, -1: from the tables
     bool bench = false;       // decode only: nothing converted, nothing written
     int cpuTier = -1;         // KernelTier to force, -1: what the processor offers
     int format = -1;          // OUTPUT_* code of the connection, -1: the engine's planar layout
