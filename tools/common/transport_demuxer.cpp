@@ -55,7 +55,7 @@ void TransportDemuxer::push(const std::uint8_t* packet, std::uint64_t position, 
     if (pid == videoPid_) {
         const int continuity = packet[3] & 0x0F;
         // A packet may be sent twice in a row; the copy carries nothing new.
-        if (continuity == lastContinuity_ && !unitStart) return;
+        if (continuity == lastContinuity_) return;
         lastContinuity_ = continuity;
         if (!scrambled) collectVideo(payload, size, unitStart, position, out);
     } else if (videoPid_ < 0 && (pid == kAssociationPid || isMapPid(pid))) {
