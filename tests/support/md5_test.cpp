@@ -1,4 +1,4 @@
-#include "tests/support/md5.h"
+#include "tools/common/md5.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,10 @@
 #include <vector>
 
 namespace tl::test {
+
+using tools::Md5;
+using tools::md5_hex;
+using tools::to_hex;
 namespace {
 
 struct TextCase {

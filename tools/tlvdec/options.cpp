@@ -76,8 +76,13 @@ struct OptionSpec {
 };
 
 const OptionSpec kOptions[] = {
+    {"--help", "-h", 0, nullptr, "print this usage and stop",
+     [](Options& o, const char* const*) { return (o.help = true); }},
+    {"--version", nullptr, 0, nullptr, "print the version and stop",
+     [](Options& o, const char* const*) { return (o.version = true); }},
     {"--output", "-o", 1, "OUTPUT",
-     "write every delivered sample as it reaches the renderer ('-' for standard output)",
+     "write every delivered sample as it reaches the renderer ('-' for standard output); "
+     "OUTPUT.y4m: a YUV4MPEG2 file of the planar pictures",
      [](Options& o, const char* const* v) { return (o.output = v[0], !o.output.empty()); }},
     {"--format", "-f", 1, "FORMAT",
      "connect as a renderer of FORMAT: yuy2, uyvy, yv12, rgb32, rgb24, rgb565 or rgb555",
@@ -109,6 +114,8 @@ const OptionSpec kOptions[] = {
      [](Options& o, const char* const*) { return (o.bench = true); }},
     {"--info", nullptr, 0, nullptr, "print the stream information after decoding",
      [](Options& o, const char* const*) { return (o.info = true); }},
+    {"--md5", nullptr, 0, nullptr, "print the MD5 of every delivered sample, one per line",
+     [](Options& o, const char* const*) { return (o.md5 = true); }},
     {"--timestamps", nullptr, 0, nullptr, "print index, type, start, stop and flags of every sample",
      [](Options& o, const char* const*) { return (o.timestamps = true); }},
     {"--frames", nullptr, 1, "N", "stop after N delivered samples",
@@ -132,12 +139,17 @@ bool isRgb(int format) { return format >= OUTPUT_RGB32 && format <= OUTPUT_RGB55
 
 // Combinations that no single option can see.
 bool checkCombination(const Options& o, std::string& error) {
+    if (o.help || o.version) return true;
     if (o.input.empty()) {
         error = "no input file";
         return false;
     }
     if (o.bench && (!o.output.empty() || o.snapshotIndex >= 0)) {
         error = "--bench converts and writes nothing; leave out -o and --snapshot";
+        return false;
+    }
+    if (WantsY4m(o) && o.format >= 0) {
+        error = "a .y4m file holds the planar pictures: leave out -f";
         return false;
     }
     const bool procAmp = o.brightness || o.contrast || o.saturation;
@@ -180,6 +192,14 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
         }
     }
     return checkCombination(options, error);
+}
+
+bool WantsY4m(const Options& o) {
+    const std::string& out = o.output;
+    if (out.size() < 4) return false;
+    std::string ext = out.substr(out.size() - 4);
+    for (char& c : ext) c = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return ext == ".y4m";
 }
 
 std::string Usage() {

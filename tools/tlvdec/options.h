@@ -10,6 +10,9 @@ namespace tl::tlvdec {
 struct Options {
     std::string input;
     std::string output;  // empty: no picture output; "-": standard output
+    bool help = false;     // print the usage and stop
+    bool version = false;  // print the version and stop
+    bool md5 = false;      // print one MD5 per delivered sample
     bool info = false;
     bool timestamps = false;
     std::int64_t frames = -1;  // stop after this many delivered pictures; -1: all
@@ -31,5 +34,8 @@ struct Options {
 bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& error);
 
 std::string Usage();
+
+// The output is a YUV4MPEG2 file (named *.y4m).
+bool WantsY4m(const Options& options);
 
 }  // namespace tl::tlvdec
