@@ -4,9 +4,11 @@
 
 #include <vector>
 
-#include "tests/support/md5.h"
+#include "tools/common/md5.h"
 
 namespace tl::test {
+
+using tools::md5_hex;
 namespace {
 
 struct SizeCase {
