@@ -3,8 +3,9 @@
 
 usage: make-seeds.py <streams dir> <output dir>
 
-Writes <output>/pes_parser, <output>/header_parser and <output>/decoder. Seeds
-are cut from tests/streams at run time so no copies are committed.
+Writes <output>/pes_parser, <output>/header_parser, <output>/decoder and
+<output>/reader. Seeds are cut from tests/streams at run time so no copies are
+committed.
 """
 import os
 import sys
@@ -88,8 +89,22 @@ def write(directory, name, payload):
         f.write(payload)
 
 
+# The reader target's two option bytes (read size and chunk; transport packet
+# identifier or the tables' choice) and the longest seed it is given.
+READER_CONTROLS = [bytes([0x40, 0xFF]), bytes([0x87, 0xFF]), bytes([0x3F, 0x08])]
+READER_SEED_BYTES = 6 * 1024
+
+
 def main():
     streams, out = sys.argv[1], sys.argv[2]
+    containers = sorted(n for n in os.listdir(streams) if n.endswith((".mpg", ".vob", ".ts", ".m2ts")))
+    for n in containers + ["prog420_cgop.m2v"]:
+        if not os.path.exists(os.path.join(streams, n)):
+            continue
+        with open(os.path.join(streams, n), "rb") as f:
+            data = f.read(READER_SEED_BYTES)
+        for k, control in enumerate(READER_CONTROLS):
+            write(os.path.join(out, "reader"), "%s_%d" % (n.replace(".", "_"), k), control + data)
     names = sorted(n for n in os.listdir(streams) if n.endswith((".m2v", ".m1v", ".mpg")))
     for n in names:
         with open(os.path.join(streams, n), "rb") as f:

@@ -4,7 +4,7 @@
 # time from seed corpora cut out of tests/streams.
 #
 # usage: scripts/run-fuzzers.sh [seconds per target, default 60] [target ...]
-#   targets: pes_parser header_parser decoder (default: all three)
+#   targets: pes_parser header_parser decoder reader (default: all four)
 # env:  TL_FUZZ_BUILD  build directory (default build/fuzz)
 #       TL_FUZZ_WORK   corpora, logs and crash inputs (default <build>/work)
 #       TL_JOBS        build parallelism (default 2)
@@ -16,7 +16,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -eq 0 ] && targets=(pes_parser header_parser decoder)
+[ ${#targets[@]} -eq 0 ] && targets=(pes_parser header_parser decoder reader)
 build=${TL_FUZZ_BUILD:-$root/build/fuzz}
 work=${TL_FUZZ_WORK:-$build/work}
 jobs=${TL_JOBS:-2}

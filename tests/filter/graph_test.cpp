@@ -29,7 +29,7 @@
 #include "test_source_filter.h"
 #include "tests/support/corpus.h"
 #include "tests/support/picture_md5.h"
-#include "tools/tlvplay/program_stream.h"
+#include "tools/common/stream_reader.h"
 
 namespace {
 
@@ -186,13 +186,12 @@ protected:
         EXPECT_TRUE(SUCCEEDED(control_->Run()));
         const std::vector<std::uint8_t> bytes = tl::test::read_file_bytes(stream.streamPath());
         if (stream.programStream()) {
-            std::FILE* file = _wfopen(stream.streamPath().c_str(), L"rb");
-            EXPECT_NE(file, nullptr);
-            if (!file) return {};
-            const tl::tlvplay::ProgramStreamIndex index = tl::tlvplay::IndexProgramStream(file);
-            std::fclose(file);
-            for (const tl::tlvplay::VideoPacket& packet : index.packets)
-                EXPECT_EQ(source_->Pin().PushOne(bytes.data() + packet.offset, packet.length), S_OK);
+            tl::tools::StreamReader reader;
+            std::string error;
+            EXPECT_TRUE(reader.open(stream.streamPath().string(), error)) << error;
+            tl::tools::StreamSample packet;
+            while (reader.next(packet))
+                EXPECT_EQ(source_->Pin().PushOne(packet.bytes.data(), packet.bytes.size()), S_OK);
             EXPECT_EQ(source_->Pin().Push({}, chunk), S_OK);
         } else {
             EXPECT_EQ(source_->Pin().Push(bytes, chunk), S_OK);

@@ -20,7 +20,7 @@ rm -rf "$work" && mkdir -p "$work" || exit 1
 frames_of() { sed -n 's/^frames=//p' "$streams/$1.info"; }
 
 # stream, extension, extra options
-for case in "program mpg" "prog420_cgop m2v" "intl_tff_ogop m2v --format yv12 --deinterlace software-bob" \
+for case in "program mpg" "quant_mix ts" "quant_mix m2ts" "quant_mix vob" "prog420_cgop m2v" "intl_tff_ogop m2v --format yv12 --deinterlace software-bob" \
             "size331x249 m2v --format rgb24" "pulldown32 m2v --format uyvy"; do
     set -- $case
     name=$1 ext=$2

@@ -1,4 +1,4 @@
-// tlvplay's stream side: sequence headers, the program stream demultiplexer, the
+// tlvplay's stream side: sequence headers, program stream units, the
 // elementary stream index and seeking, options, and the frame files it writes.
 #include <gtest/gtest.h>
 
@@ -82,7 +82,7 @@ TEST(TlvplaySequence, EveryCorpusStreamIsDescribedAsItsInfoSays) {
         EXPECT_EQ(s.width, info.width());
         EXPECT_EQ(s.height, info.height());
         EXPECT_EQ(s.hasExtension, !info.mpeg1());
-        EXPECT_EQ(source->IsProgramStream(), info.programStream());
+        EXPECT_EQ(source->DeliversPesPackets(), info.programStream());
         const test::Ratio rate = info.frameRate();
         EXPECT_EQ(s.framePeriod, ReferenceTime(10000000LL * rate.den / rate.num));
         if (!info.mpeg1()) {
@@ -95,28 +95,6 @@ TEST(TlvplaySequence, EveryCorpusStreamIsDescribedAsItsInfoSays) {
         ASSERT_GE(s.bytes.size(), 12u);
         EXPECT_EQ(s.bytes[3], 0xB3);
     }
-}
-
-TEST(TlvplayProgramStream, DemultiplexerFindsThePacketsAPlainScanFinds) {
-    const test::StreamInfo info = test::find_stream("program");
-    const std::vector<std::uint8_t> bytes = read_file_bytes(info.streamPath());
-    const std::vector<ScannedPacket> expected = ScanVideoPackets(bytes);
-    ASSERT_EQ(expected.size(), 110u);  // as the corpus README counts them
-
-    std::FILE* f = std::fopen(info.streamPath().string().c_str(), "rb");
-    ASSERT_TRUE(f);
-    const ProgramStreamIndex index = IndexProgramStream(f);
-    std::fclose(f);
-    EXPECT_EQ(index.streamId, 0xE0);
-    ASSERT_EQ(index.packets.size(), expected.size());
-    for (std::size_t i = 0; i < expected.size(); ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(index.packets[i].offset, expected[i].offset);
-        EXPECT_EQ(index.packets[i].length, expected[i].length);
-        ASSERT_EQ(index.packets[i].pts.has_value(), expected[i].hasPts);
-        if (expected[i].hasPts) { EXPECT_EQ(*index.packets[i].pts, expected[i].pts); }
-    }
-    EXPECT_TRUE(index.packets[0].sequenceHeader);
 }
 
 TEST(TlvplayProgramStream, UnitsAreWholePacketsTimedFromTheFirstPts) {
@@ -186,42 +164,9 @@ TEST(TlvplaySeek, ResumesAtTheLastEntryPointAtOrBeforeTheTarget) {
                  i = FindStartCode(unit.bytes.data(), unit.bytes.size(), i + 1))
                 header = unit.bytes[i + 3] == 0xB3;
             EXPECT_TRUE(header);
-            if (!source->IsProgramStream()) { EXPECT_EQ(at, 0u); }
+            if (!source->DeliversPesPackets()) { EXPECT_EQ(at, 0u); }
         }
         EXPECT_GT(previous, 0) << "the stream has entry points after its start";
-    }
-}
-
-TEST(TlvplayPesHeader, PayloadOffsetAndTimeStamp) {
-    struct Case {
-        const char* what;
-        std::vector<std::uint8_t> packet;
-        std::size_t payload;
-        bool hasPts;
-        std::uint64_t pts;
-    };
-    const Case cases[] = {
-        {"MPEG-2 with PTS",
-         {0, 0, 1, 0xE0, 0, 12, 0x80, 0x80, 5, 0x21, 0x00, 0x01, 0x00, 0x03, 0xAA, 0xBB, 0xCC},
-         14, true, 1},
-        {"MPEG-2 PTS 2^32 + 2",
-         {0, 0, 1, 0xE0, 0, 12, 0x80, 0x80, 5, 0x29, 0x00, 0x01, 0x00, 0x05, 0xAA, 0xBB, 0xCC},
-         14, true, (1ULL << 32) + 2},
-        {"MPEG-2 without PTS, stuffing", {0, 0, 1, 0xE0, 0, 8, 0x80, 0x00, 2, 0xFF, 0xFF, 0xAA, 0xBB}, 11, false, 0},
-        {"MPEG-2 header longer than the packet", {0, 0, 1, 0xE0, 0, 4, 0x80, 0x00, 9, 0xAA}, 0, false, 0},
-        {"MPEG-1 stuffing and STD, PTS",
-         {0, 0, 1, 0xE0, 0, 12, 0xFF, 0x40, 0x10, 0x21, 0x00, 0x01, 0x00, 0x03, 0xAA, 0xBB}, 14, true, 1},
-        {"MPEG-1 no time stamps", {0, 0, 1, 0xE0, 0, 3, 0x0F, 0xAA, 0xBB}, 7, false, 0},
-        {"MPEG-1 PTS with a broken marker",
-         {0, 0, 1, 0xE0, 0, 8, 0x21, 0x00, 0x00, 0x00, 0x03, 0xAA}, 11, false, 0},
-        {"too short", {0, 0, 1, 0xE0, 0, 0}, 0, false, 0},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const PesHeader header = ParsePesHeader(c.packet.data(), c.packet.size());
-        EXPECT_EQ(header.payloadOffset, c.payload);
-        EXPECT_EQ(header.pts.has_value(), c.hasPts);
-        if (c.hasPts && header.pts) { EXPECT_EQ(*header.pts, c.pts); }
     }
 }
 

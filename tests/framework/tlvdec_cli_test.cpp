@@ -37,10 +37,11 @@ std::string readText(const std::filesystem::path& path) {
     return s.str();
 }
 
-CliResult runTlvdec(const std::vector<std::string>& args) {
+CliResult runTlvdec(const std::vector<std::string>& args, const std::string& stdinFile = "") {
     test::TempFile out, err;
     std::string command = quoted(TLVDEC_PATH);
     for (const std::string& a : args) command += " " + quoted(a);
+    if (!stdinFile.empty()) command += " <" + quoted(stdinFile);
     command += " >" + quoted(out.path().string()) + " 2>" + quoted(err.path().string());
     const int status = std::system(command.c_str());
     CliResult r;
@@ -269,6 +270,54 @@ TEST(TlvdecCli, BadCommandLineExitsWithTheReasonAndTheUsage) {
     const CliResult missing = runTlvdec({streamPath("prog420_cgop"), "--snapshot", "36", "x.bmp"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("no sample 36"), std::string::npos) << missing.err;
+}
+
+// What a user sees for the things users do: help, version, files that are not
+// MPEG-2 video, damaged streams, digests, a YUV4MPEG2 file, a size change midway.
+// "@out" stands for a fresh output file, "@size" for a stream that changes size.
+TEST(TlvdecCli, WhatAUserSees) {
+    const std::string es = streamPath("quant_mix"), streams = test::corpus_dir().string() + "/";
+    const std::vector<std::uint8_t> good = test::read_file_bytes(es);
+    std::vector<std::uint8_t> damaged = good, resized = good, small = test::read_file_bytes(streamPath("escapes"));
+    for (std::size_t i = 0; i < 64; ++i) damaged[30000 + i] = std::uint8_t(i * 151 + 7);  // inside a slice
+    resized.insert(resized.end(), small.begin(), small.end());
+    test::TempFile empty(".m2v"), broken(".m2v"), sized(".m2v");
+    empty.write({});
+    broken.write(damaged);
+    sized.write(resized);
+    const struct {
+        std::vector<std::string> args;
+        std::string stdinFile;
+        int exitCode;
+        std::string outHas, errHas, fileHas;  // fileHas: what @out must start with
+        bool usage;
+    } cases[] = {
+        {{"--help"}, "", 0, "usage: tlvdec", "", "", false},
+        {{"-h"}, "", 0, "--pid N", "", "", false},
+        {{"--version"}, "", 0, "tlvdec 1.", "", "", false},
+        {{streams + "mpeg1.m1v"}, "", 1, "", "MPEG-1 video", "", false},
+        {{empty.path().string()}, "", 1, "", "an empty file", "", false},
+        {{streams + "no-such.ts"}, "", 1, "", "cannot open", "", false},
+        {{streams + "quant_mix.ts", "--pid", "256"}, "", 1, "", "without an MPEG video sequence header", "", false},
+        {{es, "-o", es}, "", 2, "", "-o names the input file", "", true},
+        {{streams + "hd1080i.m2v", "--bench", "--frames", "7"}, "", 0, "pictures: 7\n", "", "", false},
+        {{broken.path().string()}, "", 0, "", "warning: 1 bitstream errors", "", false},
+        {{"-", "--md5"}, streams + "quant_mix.m2ts", 0, readText(test::find_stream("quant_mix").md5Path()), "", "", false},
+        {{streamPath("intl_bff_ogop"), "-o", "@out"}, "", 0, "", "", "YUV4MPEG2 W352 H576 F25:1 Ib A32:11 C420mpeg2\nFRAME\n", false},
+        {{"@size", "-o", "@out"}, "", 0, "", "size changes from 352x288 to 176x144 after 24 samples", "YUV4MPEG2 W352 H288 F25:1 Ip A1:1", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.front());
+        test::TempFile out(".y4m");
+        std::vector<std::string> args = c.args;
+        for (std::string& a : args) a = a == "@out" ? out.path().string() : a == "@size" ? sized.path().string() : a;
+        const CliResult r = runTlvdec(args, c.stdinFile);
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+        EXPECT_NE(r.out.find(c.outHas), std::string::npos) << r.out;
+        EXPECT_NE(r.err.find(c.errHas), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("usage:") != std::string::npos, c.usage) << r.err;
+        EXPECT_EQ(readText(out.path()).rfind(c.fileHas, 0), 0u);
+    }
 }
 
 }  // namespace

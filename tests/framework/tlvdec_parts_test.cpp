@@ -1,4 +1,4 @@
-// tlvdec's command line and program-stream demultiplexer.
+// tlvdec's command line and its BMP files.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,11 +7,8 @@
 #include "convert/dispatch.h"
 #include "engine/framework/deinterlace.h"
 #include "engine/macroblock/kernel_slots.h"
-#include "tests/support/pes_writer.h"
 #include "tools/tlvdec/bmp_file.h"
 #include "tools/tlvdec/options.h"
-#include "tools/tlvdec/input_file.h"
-#include "tools/tlvdec/program_stream.h"
 
 namespace tl::tlvdec {
 namespace {
@@ -144,145 +141,6 @@ TEST(Bmp, RowsArePaddedAndStoredBottomUp) {
     EXPECT_TRUE(EncodeBmp24(some.data(), 4, 1, 11, 3).empty());
     EXPECT_TRUE(EncodeBmp24(some.data(), 2, 1, 8, 2).empty());
     EXPECT_TRUE(EncodeBmp24(nullptr, 2, 1, 8, 4).empty());
-}
-
-Bytes pack2() { return test::packHeader(1); }  // one stuffing byte
-
-Bytes pes(std::uint8_t id, const Bytes& payload, std::int64_t pts = -1) { return test::pesPacket(id, payload, pts); }
-
-TEST(ProgramStream, VideoPacketsOfTheFirstVideoStream) {
-    Bytes ps;
-    auto add = [&ps](const Bytes& b) {
-        const std::size_t at = ps.size();
-        ps.insert(ps.end(), b.begin(), b.end());
-        return at;
-    };
-    add(pack2());
-    add({0, 0, 1, 0xBB, 0, 3, 0x80, 0x01, 0x01});           // system header
-    const Bytes v1 = pes(0xE0, {0, 0, 1, 0xB3, 1, 2}, 90000);
-    const std::size_t v1At = add(v1);
-    add(pes(0xC0, {9, 9, 9}, 90000));                        // audio
-    add({0x12, 0x34});                                       // junk between packets
-    add(pack2());
-    const Bytes v2 = pes(0xE0, {5, 6, 7});
-    const std::size_t v2At = add(v2);
-    add(pes(0xE1, {1}, 0));                                  // a second video stream
-    add(pes(0xBE, Bytes(10, 0xFF)));                         // padding
-    const Bytes v3 = pes(0xE0, {8}, 8589934591);            // largest 33-bit PTS
-    const std::size_t v3At = add(v3);
-    add({0, 0, 1, 0xB9});
-    Bytes cut = pes(0xE0, {1, 2, 3, 4});
-    cut.resize(cut.size() - 2);
-    add(cut);                                                // truncated at the end
-
-    const std::vector<VideoPacket> packets = DemultiplexVideo(ps.data(), ps.size());
-    ASSERT_EQ(packets.size(), 3u);
-    EXPECT_EQ(packets[0].offset, v1At);
-    EXPECT_EQ(packets[0].length, v1.size());
-    EXPECT_EQ(packets[0].start, 10000000);
-    EXPECT_EQ(packets[1].offset, v2At);
-    EXPECT_EQ(packets[1].length, v2.size());
-    EXPECT_EQ(packets[1].start, kNoTime);
-    EXPECT_EQ(packets[2].offset, v3At);
-    EXPECT_EQ(packets[2].start, PtsToReferenceTime(8589934591ull));
-    EXPECT_TRUE(StartsWithPackHeader(ps.data(), ps.size()));
-    EXPECT_FALSE(StartsWithPackHeader(v1.data(), v1.size()));
-}
-
-TEST(ProgramStream, UnboundedVideoPacketRunsToTheNextPack) {
-    Bytes ps = pack2();
-    Bytes v = pes(0xE0, {0, 0, 1, 0xB3, 7, 7, 0, 0, 1, 0x00, 3});
-    v[4] = v[5] = 0;  // PES_packet_length 0
-    ps.insert(ps.end(), v.begin(), v.end());
-    const Bytes next = pack2();
-    ps.insert(ps.end(), next.begin(), next.end());
-    const auto packets = DemultiplexVideo(ps.data(), ps.size());
-    ASSERT_EQ(packets.size(), 1u);
-    EXPECT_EQ(packets[0].length, v.size());
-}
-
-TEST(ProgramStream, GarbageGivesNoPacketsAndStaysInBounds) {
-    Bytes junk(5000);
-    std::uint32_t seed = 7;
-    for (auto& b : junk) {
-        seed = seed * 1664525u + 1013904223u;
-        b = std::uint8_t(seed >> 24) % 4 == 0 ? 0 : std::uint8_t(seed >> 16);
-    }
-    for (std::size_t n = 0; n < junk.size(); n += 97) {
-        for (const VideoPacket& p : DemultiplexVideo(junk.data(), n)) EXPECT_LE(p.offset + p.length, n);
-    }
-}
-
-// The file reader holds only a window of the stream: whatever the read size,
-// it must hand out exactly the packets (bytes and times) or chunks of a
-// whole-buffer pass.
-std::vector<InputPiece> readPieces(const Bytes& stream, const char* name, std::size_t chunk,
-                                   std::size_t readSize) {
-    const std::string path = testing::TempDir() + name;
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    std::fwrite(stream.data(), 1, stream.size(), f);
-    std::fclose(f);
-    InputFile input(readSize);
-    std::string error;
-    EXPECT_TRUE(input.open(path, chunk, error)) << error;
-    std::vector<InputPiece> pieces;
-    InputPiece piece;
-    while (input.next(piece)) pieces.push_back(piece);
-    EXPECT_FALSE(input.readFailed());
-    std::remove(path.c_str());
-    return pieces;
-}
-
-TEST(InputFile, ProgramStreamWindowGivesTheWholeBufferPackets) {
-    Bytes ps = pack2();
-    for (int i = 0; i < 6; ++i) {
-        const Bytes v = pes(0xE0, Bytes(std::size_t(40 + 30 * i), std::uint8_t(i)), 90000 * (i + 1));
-        ps.insert(ps.end(), v.begin(), v.end());
-        const Bytes a = pes(0xC0, {9, 9, 9});
-        ps.insert(ps.end(), a.begin(), a.end());
-        ps.push_back(0x55);  // junk between packets
-        if (i % 2) {
-            const Bytes p = pack2();
-            ps.insert(ps.end(), p.begin(), p.end());
-        }
-    }
-    Bytes unbounded = pes(0xE0, {0, 0, 1, 0xB3, 7, 7});
-    unbounded[4] = unbounded[5] = 0;
-    ps.insert(ps.end(), unbounded.begin(), unbounded.end());
-
-    const std::vector<VideoPacket> whole = DemultiplexVideo(ps.data(), ps.size());
-    ASSERT_EQ(whole.size(), 7u);
-    for (std::size_t readSize : {1, 2, 3, 5, 17, 64, 100000}) {
-        const std::vector<InputPiece> pieces = readPieces(ps, "tlvdec_window.mpg", 65536, readSize);
-        ASSERT_EQ(pieces.size(), whole.size()) << "read size " << readSize;
-        for (std::size_t i = 0; i < whole.size(); ++i) {
-            const Bytes expected(ps.begin() + std::ptrdiff_t(whole[i].offset),
-                                 ps.begin() + std::ptrdiff_t(whole[i].offset + whole[i].length));
-            EXPECT_EQ(pieces[i].bytes, expected) << "read size " << readSize << ", packet " << i;
-            EXPECT_EQ(pieces[i].start, whole[i].start);
-        }
-    }
-}
-
-TEST(InputFile, ElementaryStreamIsCutIntoChunks) {
-    Bytes es(1000);
-    for (std::size_t i = 0; i < es.size(); ++i) es[i] = std::uint8_t(i * 7);
-    const struct {
-        std::size_t chunk;
-        std::size_t pieces;
-        std::size_t last;
-    } cases[] = {{1000, 1, 1000}, {999, 2, 1}, {64, 16, 40}, {4096, 1, 1000}};
-    for (const auto& c : cases) {
-        const std::vector<InputPiece> pieces = readPieces(es, "tlvdec_chunks.m2v", c.chunk, 3);
-        ASSERT_EQ(pieces.size(), c.pieces) << c.chunk;
-        EXPECT_EQ(pieces.back().bytes.size(), c.last);
-        Bytes joined;
-        for (const InputPiece& p : pieces) {
-            EXPECT_EQ(p.start, kNoTime);
-            joined.insert(joined.end(), p.bytes.begin(), p.bytes.end());
-        }
-        EXPECT_EQ(joined, es);
-    }
 }
 
 }  // namespace

@@ -280,6 +280,17 @@ describe quant_mix quant_mix.m2v
 expect quant_mix first_mb_quant "$nonzero"
 expect quant_mix slice_quantiser_scale_code "[0-9]+(,[0-9]+){4,}"
 
+# quant_mix in every container a user may have, its video copied bit for bit, so
+# each must decode to quant_mix.md5. No .info of their own: they are read only by
+# the container test. The transport stream has a radio program without video first.
+"${ff[@]}" -f lavfi -i "sine=frequency=440:sample_rate=48000:duration=1" -fflags +genpts -r 25 -i quant_mix.m2v \
+    -map 0:a -map 1:v -c:v copy -c:a mp2 -b:a 64k -program title=radio:st=0 -program title=tv:st=1 \
+    -fflags +bitexact -f mpegts quant_mix.ts
+"${ff[@]}" -fflags +genpts -r 25 -i quant_mix.m2v -c copy -fflags +bitexact -f mpegts -mpegts_m2ts_mode 1 \
+    quant_mix.m2ts
+"${ff[@]}" -fflags +genpts -r 25 -i quant_mix.m2v -c copy -fflags +bitexact -f vob quant_mix.vob
+"${ff[@]}" -fflags +genpts -r 25 -i quant_mix.m2v -c copy -fflags +bitexact -f mpeg quant_mix_system.mpg
+
 # Quantiser scale 1 on noise: large coefficients and escape codes; 11-bit intra DC
 # (High profile).
 ffmpeg_es escapes 8 "testsrc2=size=176x144:rate=25,noise=alls=40:allf=t+u:all_seed=7" setfield=prog \
@@ -304,4 +315,4 @@ expect multiseq sequence_headers "[4-9]|[1-9][0-9]+"
 expect multiseq sequence_end_codes "[1-9]"
 expect multiseq gops "[6-9]|[1-9][0-9]+"
 
-ls -l ./*.m2v ./*.m1v ./*.mpg | awk '{ total += $5; print } END { print total " bytes in all" }'
+ls -l ./*.m2v ./*.m1v ./*.mpg ./*.vob ./*.ts ./*.m2ts | awk '{ total += $5; print } END { print total " bytes in all" }'

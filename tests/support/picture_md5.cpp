@@ -1,8 +1,12 @@
 #include "tests/support/picture_md5.h"
 
-#include "tests/support/md5.h"
+#include "tools/common/md5.h"
 
 namespace tl::test {
+
+using tools::Md5;
+using tools::md5_hex;
+using tools::to_hex;
 
 int chroma_width(int width, int chromaFormat) {
     return chromaFormat == 3 ? width : (width + 1) / 2;

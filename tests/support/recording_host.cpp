@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "engine/framework/sample_flags.h"
-#include "tests/support/md5.h"
+#include "tools/common/md5.h"
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
@@ -27,6 +27,8 @@
 #endif
 
 namespace tl::test {
+
+using tools::md5_hex;
 namespace {
 
 constexpr std::size_t kGuard = 4096;

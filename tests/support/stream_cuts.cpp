@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/framework/pes_parser.h"
+#include "tools/common/program_demuxer.h"
 
 namespace tl::test {
 
@@ -37,25 +38,10 @@ std::vector<Bytes> cutIntoChunks(const Bytes& stream, std::size_t chunk) {
 }
 
 std::vector<Bytes> videoPesPackets(const Bytes& ps) {
+    std::vector<tools::PacketSpan> spans;
+    tools::ProgramDemuxer().parse(ps.data(), ps.size(), true, spans);
     std::vector<Bytes> out;
-    std::size_t i = 0;
-    while (i + 6 <= ps.size()) {
-        if (ps[i] != 0 || ps[i + 1] != 0 || ps[i + 2] != 1) {
-            ++i;
-            continue;
-        }
-        const std::uint8_t id = ps[i + 3];
-        if (id == 0xBA) {  // pack header: 14 bytes plus stuffing
-            if (i + 14 > ps.size()) break;
-            i += 14 + (ps[i + 13] & 7);
-        } else if (id >= 0xBB) {
-            const std::size_t length = 6 + (std::size_t(ps[i + 4]) << 8 | ps[i + 5]);
-            if ((id & 0xF0) == 0xE0) out.push_back(cut(ps, i, i + length));
-            i += length;
-        } else {
-            i += 4;
-        }
-    }
+    for (const tools::PacketSpan& p : spans) out.push_back(cut(ps, p.offset, p.offset + p.length));
     return out;
 }
 

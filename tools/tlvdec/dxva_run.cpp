@@ -9,6 +9,7 @@
 #include "engine/framework/cpu_features.h"
 #include "engine/framework/sample_flags.h"
 #include "engine/framework/video_decoder.h"
+#include "tools/common/pes_header.h"
 #include "tools/dxva_soft/soft_host.h"
 
 namespace tl::tlvdec {
@@ -79,8 +80,8 @@ private:
 
 }  // namespace
 
-bool RunDxva(const Options& options, ToolSettings& settings, InputFile& input, std::FILE* pictures, std::FILE* log,
-             DxvaRunResult& result, std::string& error) {
+bool RunDxva(const Options& options, ToolSettings& settings, const std::function<bool(tools::StreamSample&)>& next,
+             std::FILE* pictures, std::FILE* log, DxvaRunResult& result, std::string& error) {
     dxva_soft::Options accelerator;
     accelerator.mode = options.dxvaMode;
     accelerator.singleCoefficients = options.dxvaSingleCoefficients;
@@ -98,10 +99,11 @@ bool RunDxva(const Options& options, ToolSettings& settings, InputFile& input, s
         return false;
     }
     InFlightLimit limit(kSamplesInFlight);
-    InputPiece piece;
+    tools::StreamSample piece;
     bool fed = true;
-    while (fed && !writer.limitReached() && input.next(piece)) {
-        BufferSample* sample = BufferSample::make(std::move(piece.bytes), piece.start, &limit);
+    while (fed && !writer.limitReached() && next(piece)) {
+        const ReferenceTime start = piece.pts ? tools::PtsToReferenceTime(*piece.pts) : kNoTime;
+        BufferSample* sample = BufferSample::make(std::move(piece.bytes), start, &limit);
         fed = decoder.Receive(sample) == hr::ok;
         sample->release();
     }

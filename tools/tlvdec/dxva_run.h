@@ -1,10 +1,11 @@
 // tlvdec --dxva: the whole decode through the software accelerator.
 #pragma once
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "engine/framework/stream_info.h"
-#include "tools/tlvdec/input_file.h"
+#include "tools/common/stream_reader.h"
 #include "tools/tlvdec/options.h"
 #include "tools/tlvdec/tlvdec_host.h"
 
@@ -15,9 +16,9 @@ struct DxvaRunResult {
     std::int64_t displayed = 0;
 };
 
-// Feeds `input` to a decoder connected in options.dxvaMode and writes the
-// displayed surfaces to `pictures`. False with a message on failure.
-bool RunDxva(const Options& options, ToolSettings& settings, InputFile& input, std::FILE* pictures, std::FILE* log,
-             DxvaRunResult& result, std::string& error);
+// Feeds the samples `next` gives to a decoder connected in options.dxvaMode and
+// writes the displayed surfaces to `pictures`. False with a message on failure.
+bool RunDxva(const Options& options, ToolSettings& settings, const std::function<bool(tools::StreamSample&)>& next,
+             std::FILE* pictures, std::FILE* log, DxvaRunResult& result, std::string& error);
 
 }  // namespace tl::tlvdec

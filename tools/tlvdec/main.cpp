@@ -6,6 +6,8 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <deque>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,11 +21,14 @@
 
 #include "convert/dispatch.h"
 #include "convert/procamp.h"
+#include "engine/framework/pes_parser.h"
 #include "engine/framework/video_decoder.h"
 #include "engine/macroblock/kernel_slots.h"
+#include "tools/common/pes_header.h"
+#include "tools/common/stream_reader.h"
+#include "tools/common/video_facts.h"
 #include "tools/tlvdec/bmp_file.h"
 #include "tools/tlvdec/dxva_run.h"
-#include "tools/tlvdec/input_file.h"
 #include "tools/tlvdec/options.h"
 #include "tools/tlvdec/still_image.h"
 #include "tools/tlvdec/stream_report.h"
@@ -82,12 +87,65 @@ struct Run {
 
 bool snapshotFromOutput(int format) { return format == OUTPUT_RGB24 || format == OUTPUT_RGB32; }
 
+bool namesTheInput(const Options& options) {
+    if (options.output.empty() || options.output == "-" || options.input == "-") return false;
+    std::error_code ignored;
+    return options.output == options.input || std::filesystem::equivalent(options.output, options.input, ignored);
+}
+
+// The samples that hold the stream's first headers, read ahead so the output
+// can describe the stream before the first picture is decoded.
+constexpr std::size_t kLookaheadBytes = std::size_t(2) << 20;
+
+struct Lookahead {
+    std::deque<tools::StreamSample> samples;
+    tools::VideoFacts facts;
+};
+
+Lookahead readAhead(tools::StreamReader& input) {
+    Lookahead ahead;
+    std::vector<std::uint8_t> head;
+    tools::StreamSample sample;
+    while (!ahead.facts.complete() && head.size() < kLookaheadBytes && input.next(sample)) {
+        Payload p;
+        if (ExtractSamplePayload(sample.bytes.data(), std::int32_t(sample.bytes.size()), &p)) {
+            head.insert(head.end(), p.data, p.data + p.length);
+            ahead.facts = tools::ReadVideoFacts(head.data(), head.size());
+        }
+        ahead.samples.push_back(std::move(sample));
+    }
+    return ahead;
+}
+
+// Why a stream gave no picture, in the words of what was found in it.
+std::string whyNoPictures(const std::string& input, const tools::StreamReader& reader,
+                          const tools::VideoFacts& facts, bool anySamples) {
+    const std::string name = input == "-" ? "standard input" : "'" + input + "'";
+    const std::string container = tools::ContainerName(reader.container());
+    const bool transport = reader.container() == tools::Container::Transport ||
+                           reader.container() == tools::Container::Transport192;
+    if (!anySamples && transport) return name + ": " + container + " with " + reader.describeTransport();
+    if (!anySamples) return name + ": " + container + " without a video stream";
+    if (!facts.sequenceHeader) return name + ": " + container + " without an MPEG video sequence header";
+    if (!facts.mpeg2) return name + ": MPEG-1 video (" + container + "); tlvdec decodes MPEG-2 video only";
+    return name + ": no MPEG-2 picture could be decoded from the " + container;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     Options options;
     std::string error;
     if (!ParseOptions(argc, argv, options, error)) return fail(error, true);
+    if (options.help) {
+        std::fputs(Usage().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("tlvdec %s\n", TL_VERSION);
+        return 0;
+    }
+    if (namesTheInput(options)) return fail("-o names the input file '" + options.input + "'", true);
 
     if (options.cpuTier >= 0) {
         if (int(detectedKernelTier()) < options.cpuTier)
@@ -97,8 +155,13 @@ int main(int argc, char** argv) {
         forceKernelTier(KernelTier(options.cpuTier));
     }
 
-    InputFile input;
-    if (!input.open(options.input, std::size_t(options.chunk), error)) return fail(error, true);
+    tools::ReaderOptions readerOptions;
+    readerOptions.chunk = std::size_t(options.chunk);
+    readerOptions.pid = options.pid;
+    tools::StreamReader input(readerOptions);
+    if (!input.open(options.input, error)) return fail(error, false);
+    Lookahead ahead = readAhead(input);
+    const bool anySamples = !ahead.samples.empty();
 
     const bool picturesToStdout = options.output == "-";
     std::FILE* pictures = nullptr;
@@ -123,9 +186,16 @@ int main(int argc, char** argv) {
         overlay.emplace(std::move(image), int(options.overlayX), int(options.overlayY));
         settings.painter = &*overlay;
     }
+    const auto nextSample = [&](tools::StreamSample& piece) {
+        if (ahead.samples.empty()) return input.next(piece);
+        piece = std::move(ahead.samples.front());
+        ahead.samples.pop_front();
+        return true;
+    };
     if (options.dxvaMode) {
         DxvaRunResult result;
-        const bool ok = RunDxva(options, settings, input, pictures, options.timestamps ? text : nullptr, result, error);
+        const bool ok =
+            RunDxva(options, settings, nextSample, pictures, options.timestamps ? text : nullptr, result, error);
         if (pictures && !picturesToStdout && std::fclose(pictures) != 0 && ok) return fail("cannot write pictures", false);
         if (input.readFailed()) return fail("cannot read '" + options.input + "'", false);
         if (!ok) return fail(error, false);
@@ -141,6 +211,11 @@ int main(int argc, char** argv) {
     mainConfig.maxPictures = options.frames;
     mainConfig.keepIndex = snapshotHere ? options.snapshotIndex : -1;
     mainConfig.claimsInterlace = options.format < 0;
+    mainConfig.digests = options.md5 ? text : nullptr;
+    mainConfig.notices = stderr;
+    mainConfig.y4m = WantsY4m(options);
+    const tools::VideoFacts& facts = ahead.facts;
+    mainConfig.y4mInterlace = !facts.mpeg2 || facts.progressiveSequence ? 'p' : facts.topFieldFirst ? 't' : 'b';
     std::vector<std::unique_ptr<Run>> runs;
     runs.push_back(std::make_unique<Run>(mainConfig));
     if (options.snapshotIndex >= 0 && !snapshotHere) {
@@ -164,16 +239,24 @@ int main(int argc, char** argv) {
 
     const auto started = std::chrono::steady_clock::now();
     InFlightLimit limit(kSamplesInFlight);
-    InputPiece piece;
-    while (input.next(piece)) {
+    tools::StreamSample piece;
+    while (nextSample(piece)) {
         if (std::all_of(runs.begin(), runs.end(), [](const auto& r) { return r->done(); })) break;
-        BufferSample* sample = BufferSample::make(std::move(piece.bytes), piece.start, &limit);
+        const ReferenceTime start = piece.pts ? tools::PtsToReferenceTime(*piece.pts) : kNoTime;
+        BufferSample* sample = BufferSample::make(std::move(piece.bytes), start, &limit);
         for (auto& run : runs)
             if (!run->done()) run->fed = run->decoder.Receive(sample) == hr::ok;
         sample->release();
     }
-    for (auto& run : runs)
-        if (!run->done()) run->decoder.EndOfStream();
+    for (auto& run : runs) {
+        if (!run->done()) {
+            run->decoder.EndOfStream();
+        } else {
+            // Enough pictures: what is still queued is not decoded.
+            run->decoder.Flush(true);
+            run->decoder.Flush(false);
+        }
+    }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     const StreamInfo info = primary.decoder.streamInfo();
     for (auto& run : runs) run->decoder.Uninit();
@@ -194,10 +277,15 @@ int main(int argc, char** argv) {
         if (bmp.empty()) return fail("no snapshot: the sample cannot be written as a BMP", false);
         if (!WriteWholeFile(options.snapshotPath, bmp, error)) return fail(error, false);
     }
+    const std::int64_t pictureCount = primary.host.delivered();
     if (options.bench) {
-        std::fprintf(text, "pictures: %" PRIu32 "\nseconds: %.6f\npictures_per_second: %.1f\n", info.frameNum,
-                     seconds, seconds > 0 ? info.frameNum / seconds : 0.0);
+        std::fprintf(text, "pictures: %" PRId64 "\nseconds: %.6f\npictures_per_second: %.1f\n", pictureCount,
+                     seconds, seconds > 0 ? double(pictureCount) / seconds : 0.0);
     }
     if (options.info) PrintStreamInfo(text, info, primary.host.delivered());
+    if (pictureCount == 0 && options.frames != 0) return fail(whyNoPictures(options.input, input, ahead.facts, anySamples), false);
+    if (info.errors > 0)
+        std::fprintf(stderr, "tlvdec: warning: %" PRIu32 " bitstream errors; the pictures they hit are damaged\n",
+                     info.errors);
     return 0;
 }

@@ -78,8 +78,13 @@ struct OptionSpec {
 const Choice kDxvaModes[] = {{"a", 'A'}, {"b", 'B'}, {"c", 'C'}, {"d", 'D'}};
 
 const OptionSpec kOptions[] = {
+    {"--help", "-h", 0, nullptr, "print this usage and stop",
+     [](Options& o, const char* const*) { return (o.help = true); }},
+    {"--version", nullptr, 0, nullptr, "print the version and stop",
+     [](Options& o, const char* const*) { return (o.version = true); }},
     {"--output", "-o", 1, "OUTPUT",
-     "write every delivered sample as it reaches the renderer ('-' for standard output)",
+     "write every delivered sample as it reaches the renderer ('-' for standard output); "
+     "OUTPUT.y4m: a YUV4MPEG2 file of the planar pictures",
      [](Options& o, const char* const* v) { return (o.output = v[0], !o.output.empty()); }},
     {"--format", "-f", 1, "FORMAT",
      "connect as a renderer of FORMAT: yuy2, uyvy, yv12, rgb32, rgb24, rgb565 or rgb555",
@@ -119,12 +124,19 @@ const OptionSpec kOptions[] = {
      [](Options& o, const char* const*) { return (o.bench = true); }},
     {"--info", nullptr, 0, nullptr, "print the stream information after decoding",
      [](Options& o, const char* const*) { return (o.info = true); }},
+    {"--md5", nullptr, 0, nullptr, "print the MD5 of every delivered sample, one per line",
+     [](Options& o, const char* const*) { return (o.md5 = true); }},
     {"--timestamps", nullptr, 0, nullptr, "print index, type, start, stop and flags of every sample",
      [](Options& o, const char* const*) { return (o.timestamps = true); }},
     {"--frames", nullptr, 1, "N", "stop after N delivered samples",
      [](Options& o, const char* const* v) { return parseCount(v[0], 0, o.frames); }},
     {"--chunk", nullptr, 1, "BYTES", "sample size for elementary streams (default 65536)",
      [](Options& o, const char* const* v) { return parseCount(v[0], 1, o.chunk) && o.chunk <= (1 << 30); }},
+    {"--pid", nullptr, 1, "N", "transport stream: decode the video of packet identifier N (0 to 8191)",
+     [](Options& o, const char* const* v) {
+         std::int64_t pid;
+         return parseCount(v[0], 0, pid) && pid <= 0x1FFF && (o.pid = int(pid), true);
+     }},
 };
 
 const OptionSpec* find(const char* arg) {
@@ -137,6 +149,7 @@ bool isRgb(int format) { return format >= OUTPUT_RGB32 && format <= OUTPUT_RGB55
 
 // Combinations that no single option can see.
 bool checkCombination(const Options& o, std::string& error) {
+    if (o.help || o.version) return true;
     if (o.input.empty()) {
         error = "no input file";
         return false;
@@ -151,6 +164,10 @@ bool checkCombination(const Options& o, std::string& error) {
     }
     if (o.dxvaSingleCoefficients && o.dxvaMode != 'C' && o.dxvaMode != 'D') {
         error = "--dxva-single-coefs needs --dxva c or d";
+        return false;
+    }
+    if (WantsY4m(o) && o.format >= 0) {
+        error = "a .y4m file holds the planar pictures: leave out -f";
         return false;
     }
     const bool procAmp = o.brightness || o.contrast || o.saturation;
@@ -195,9 +212,17 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
     return checkCombination(options, error);
 }
 
+bool WantsY4m(const Options& o) {
+    const std::string& out = o.output;
+    if (out.size() < 4) return false;
+    std::string ext = out.substr(out.size() - 4);
+    for (char& c : ext) c = char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return ext == ".y4m";
+}
+
 std::string Usage() {
     std::string text = "usage: tlvdec INPUT [options]";
-    text += "\n  INPUT  MPEG-2 elementary stream, or program stream (.mpg, .vob, or starting with a pack)\n";
+    text += "\n  INPUT  MPEG-2 video: elementary, program (VOB), MPEG-1 system or transport stream; '-' for standard input\n";
     for (const OptionSpec& spec : kOptions) {
         std::string left = spec.shortName ? std::string(spec.shortName) + ", " + spec.name : spec.name;
         if (spec.valueName) left += std::string(" ") + spec.valueName;

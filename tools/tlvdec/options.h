@@ -10,10 +10,14 @@ namespace tl::tlvdec {
 struct Options {
     std::string input;
     std::string output;  // empty: no picture output; "-": standard output
+    bool help = false;     // print the usage and stop
+    bool version = false;  // print the version and stop
+    bool md5 = false;      // print one MD5 per delivered sample
     bool info = false;
     bool timestamps = false;
     std::int64_t frames = -1;  // stop after this many delivered pictures; -1: all
     std::int64_t chunk = 65536;
+    int pid = -1;             // transport stream packet identifier of the video, -1: from the tables
     bool bench = false;       // decode only: nothing converted, nothing written
     int cpuTier = -1;         // KernelTier to force, -1: what the processor offers
     int format = -1;          // OUTPUT_* code of the connection, -1: the engine's planar layout
@@ -32,5 +36,8 @@ struct Options {
 bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& error);
 
 std::string Usage();
+
+// The output is a YUV4MPEG2 file (named *.y4m).
+bool WantsY4m(const Options& options);
 
 }  // namespace tl::tlvdec

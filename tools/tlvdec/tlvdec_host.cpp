@@ -8,6 +8,8 @@
 #include "convert/dispatch.h"
 #include "engine/framework/picture.h"
 #include "engine/framework/sample_flags.h"
+#include "tools/common/md5.h"
+#include "tools/tlvdec/y4m_header.h"
 
 namespace tl::tlvdec {
 namespace {
@@ -83,8 +85,14 @@ TlvdecHost::TlvdecHost(const HostConfig& config) : config_(config) {
 }
 
 HResult TlvdecHost::changeOutputFormat(const std::int32_t size[2], const std::int32_t[2],
-                                       const std::int32_t aspect[2], int chromaFormat, ReferenceTime) {
+                                       const std::int32_t aspect[2], int chromaFormat, ReferenceTime framePeriod) {
     std::lock_guard<std::mutex> lock(mutex_);
+    const std::int32_t rows = std::abs(format_.height);
+    if (config_.notices && format_.width > 0 && (format_.width != size[0] || rows != size[1])) {
+        std::fprintf(config_.notices, "tlvdec: the picture size changes from %dx%d to %dx%d after %" PRId64
+                     " samples\n", format_.width, rows, size[0], size[1], delivered_.load());
+    }
+    framePeriod_ = framePeriod;
     format_.width = size[0];
     // Files get RGB rows top-down, which a bitmap header says with a negative height.
     const bool rgb = config_.format >= OUTPUT_RGB32 && config_.format <= OUTPUT_RGB555;
@@ -119,8 +127,8 @@ std::int32_t TlvdecHost::imageSize() const {
 
 HResult TlvdecHost::getDeliveryBuffer(OutputSample** sample, ReferenceTime*, ReferenceTime*, std::uint32_t) {
     if (config_.bench) {
-        // Counted as delivered so --frames still stops the run.
-        ++delivered_;
+        // Counted as delivered so --frames stops the run, and never beyond its count.
+        if (!limitReached()) ++delivered_;
         return hr::e_fail;
     }
     std::int32_t size;
@@ -143,7 +151,8 @@ HResult TlvdecHost::deliver(OutputSample* sample) {
                      "?IPBD"[p.pictureType >= 1 && p.pictureType <= 4 ? p.pictureType : 0], p.start, p.stop,
                      p.flags);
     }
-    if (config_.pictures && !writeFailed_) {
+    if (config_.digests) std::fprintf(config_.digests, "%s\n", tools::md5_hex(delivered->buffer(), length).c_str());
+    if (config_.pictures && !writeFailed_ && (!config_.y4m || writeY4mFraming())) {
         if (std::fwrite(delivered->buffer(), 1, length, config_.pictures) != length) writeFailed_ = true;
     }
     if (index == config_.keepIndex) {
@@ -157,6 +166,32 @@ HResult TlvdecHost::deliver(OutputSample* sample) {
         kept_ = std::move(k);
     }
     return hr::ok;
+}
+
+bool TlvdecHost::writeY4mFraming() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const std::int32_t rows = std::abs(format_.height);
+    if (y4mWidth_ == 0) {
+        Y4mFormat f;
+        f.width = y4mWidth_ = format_.width;
+        f.height = y4mHeight_ = rows;
+        f.framePeriod = framePeriod_;
+        f.aspectX = std::int32_t(format_.aspectX);
+        f.aspectY = std::int32_t(format_.aspectY);
+        f.chromaFormat = chromaFormat_;
+        f.interlace = config_.y4mInterlace;
+        const std::string header = Y4mHeader(f);
+        if (std::fwrite(header.data(), 1, header.size(), config_.pictures) != header.size()) writeFailed_ = true;
+    } else if (y4mWidth_ != format_.width || y4mHeight_ != rows) {
+        // A YUV4MPEG2 file has one picture size.
+        if (!y4mEnded_ && config_.notices)
+            std::fprintf(config_.notices, "tlvdec: the .y4m file holds only the pictures before the size change\n");
+        y4mEnded_ = true;
+        return false;
+    }
+    static const char kFrame[] = "FRAME\n";
+    if (std::fwrite(kFrame, 1, sizeof kFrame - 1, config_.pictures) != sizeof kFrame - 1) writeFailed_ = true;
+    return !writeFailed_;
 }
 
 std::optional<KeptSample> TlvdecHost::kept() const {

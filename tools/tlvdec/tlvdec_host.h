@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/framework/host_interfaces.h"
+#include "engine/framework/reference_time.h"
 
 namespace tl::tlvdec {
 
@@ -85,6 +86,10 @@ struct HostConfig {
     std::FILE* log = nullptr;       // where --timestamps lines go, null: not printed
     std::int64_t maxPictures = -1;  // < 0: no limit
     std::int64_t keepIndex = -1;    // the delivered sample to keep a copy of, -1: none
+    std::FILE* digests = nullptr;   // where one MD5 line per delivered sample goes, null: nowhere
+    std::FILE* notices = nullptr;   // where size changes are reported, null: not reported
+    bool y4m = false;               // pictures go out as a YUV4MPEG2 file
+    char y4mInterlace = 'p';        // its field order: p, t or b
 };
 
 // A copy of one delivered sample with what it takes to read it.
@@ -121,11 +126,17 @@ public:
 
 private:
     std::int32_t imageSize() const;
+    // The YUV4MPEG2 header before the first picture, a FRAME line before each;
+    // false for a picture the file cannot hold (another size).
+    bool writeY4mFraming();
 
     const HostConfig config_;
     mutable std::mutex mutex_;
     OutputFormat format_;
     int chromaFormat_ = 1;
+    ReferenceTime framePeriod_ = 0;
+    std::int32_t y4mWidth_ = 0, y4mHeight_ = 0;  // as the file's header gives them, 0 before it
+    bool y4mEnded_ = false;
     std::optional<KeptSample> kept_;
     std::atomic<std::int64_t> delivered_{0};
     std::atomic<bool> writeFailed_{false};

@@ -1,17 +1,16 @@
-// An MPEG-2 video file as a source delivers it: an elementary stream (.m2v) in
-// chunks, or a program stream (.mpg, .vob) one video PES packet at a time, each
-// unit with its time, and positioning at the entry point (sequence header or GOP)
-// at or before a requested time.
+// An MPEG-2 video file as a source delivers it, read by the tools' input reader
+// whatever its container: an elementary stream in chunks, a program stream one
+// video PES packet at a time, a system or transport stream as the payload of each
+// video PES packet; each unit with its time, and positioning at the entry point
+// (sequence header or GOP) at or before a requested time.
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/framework/reference_time.h"
-#include "tools/tlvplay/program_stream.h"
 #include "tools/tlvplay/sequence_header.h"
 
 namespace tl::tlvplay {
@@ -25,14 +24,16 @@ struct StreamUnit {
 class MpegSource {
 public:
     // Opens path and indexes it; null with a one-line reason in *error when the
-    // file cannot be read or holds no MPEG video sequence.
-    static std::unique_ptr<MpegSource> Open(const std::string& path, std::string* error);
+    // file cannot be read or holds no MPEG video sequence. pid: the transport
+    // stream's video packet identifier, -1 to take it from the stream's tables.
+    static std::unique_ptr<MpegSource> Open(const std::string& path, std::string* error, int pid = -1);
 
-    virtual ~MpegSource();
+    virtual ~MpegSource() = default;
     MpegSource(const MpegSource&) = delete;
     MpegSource& operator=(const MpegSource&) = delete;
 
-    virtual bool IsProgramStream() const = 0;
+    // Units are whole PES packets (an MPEG-2 program stream) rather than bare video.
+    virtual bool DeliversPesPackets() const = 0;
     const SequenceInfo& Sequence() const { return sequence_; }
     ReferenceTime Duration() const { return duration_; }
     // No unit is ever larger.
@@ -45,14 +46,10 @@ public:
     virtual bool Next(StreamUnit* unit) = 0;
 
 protected:
-    explicit MpegSource(std::FILE* f) : file_(f) {}
+    MpegSource() = default;
 
-    std::FILE* file_;
     SequenceInfo sequence_;
     ReferenceTime duration_ = 0;
 };
-
-// A 90 kHz time stamp difference in 100-ns units.
-inline ReferenceTime PtsToReferenceTime(std::int64_t ticks) { return ReferenceTime(ticks * 1000 / 9); }
 
 }  // namespace tl::tlvplay

@@ -23,7 +23,7 @@ bool Matches(const GUID& offered, const GUID& own) {
 PushSourcePin::PushSourcePin(BaseFilter* filter, std::unique_ptr<MpegSource> source)
     : BasePin(filter, L"Video Out", PINDIR_OUTPUT),
       source_(std::move(source)),
-      type_(Mpeg2VideoType(source_->Sequence(), source_->IsProgramStream())),
+      type_(Mpeg2VideoType(source_->Sequence(), source_->DeliversPesPackets())),
       segmentStop_(source_->Duration()) {}
 
 PushSourcePin::~PushSourcePin() { StopStreaming(); }

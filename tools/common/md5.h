@@ -1,12 +1,12 @@
-// MD5 message digest (RFC 1321), used to compare decoded pictures against the
-// per-picture digests committed beside each corpus stream.
+// MD5 message digest (RFC 1321): per-picture digests to compare decoders' output
+// by, as tlvdec --md5 prints them and the corpus records them.
 #pragma once
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-namespace tl::test {
+namespace tl::tools {
 
 using Md5Digest = std::array<std::uint8_t, 16>;
 
@@ -30,4 +30,4 @@ private:
 std::string to_hex(const Md5Digest& digest);
 std::string md5_hex(const void* data, std::size_t size);
 
-}  // namespace tl::test
+}  // namespace tl::tools

@@ -1,8 +1,8 @@
-#include "tests/support/md5.h"
+#include "tools/common/md5.h"
 
 #include <cstring>
 
-namespace tl::test {
+namespace tl::tools {
 namespace {
 
 // Per-round left rotations and the sine-derived additive constants of RFC 1321.
@@ -129,4 +129,4 @@ std::string md5_hex(const void* data, std::size_t size) {
     return to_hex(md5.finish());
 }
 
-}  // namespace tl::test
+}  // namespace tl::tools

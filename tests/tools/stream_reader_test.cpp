@@ -1,0 +1,268 @@
+// The tools' input reader: containers told by content, the video samples of each
+// container as a demultiplexer delivers them, in constant memory and from any
+// restart position, and the corpus stream decoding alike from every container.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/support/corpus.h"
+#include "tests/support/decode_samples.h"
+#include "tests/support/pes_writer.h"
+#include "tests/support/temp_file.h"
+#include "tests/support/ts_writer.h"
+#include "tools/common/pes_header.h"
+#include "tools/common/stream_reader.h"
+
+namespace tl::tools {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using test::cat;
+using test::pesPacket;
+
+std::vector<StreamSample> readOn(StreamReader& reader) {
+    std::vector<StreamSample> samples;
+    StreamSample s;
+    while (reader.next(s)) samples.push_back(s);
+    EXPECT_FALSE(reader.readFailed());
+    return samples;
+}
+
+std::vector<StreamSample> readAll(const std::string& path, ReaderOptions options = {}) {
+    StreamReader reader(options);
+    std::string error;
+    EXPECT_TRUE(reader.open(path, error)) << error;
+    return readOn(reader);
+}
+
+std::vector<StreamSample> readBytes(const Bytes& stream, ReaderOptions options = {}) {
+    const test::TempFile file(".bin");
+    file.write(stream);
+    return readAll(file.path().string(), options);
+}
+
+TEST(Container, ToldByContent) {
+    Bytes noise(4000);
+    std::uint32_t seed = 5;
+    for (auto& b : noise) b = std::uint8_t((seed = seed * 1664525u + 1013904223u) >> 24);
+    int cc = 0;
+    const Bytes ts = test::tsPackets(0x100, Bytes(600, 0x11), cc);
+    Bytes ts192;
+    for (std::size_t at = 0; at < ts.size(); at += 188) {
+        ts192.insert(ts192.end(), {1, 2, 3, 4});
+        ts192.insert(ts192.end(), ts.begin() + std::ptrdiff_t(at), ts.begin() + std::ptrdiff_t(at + 188));
+    }
+    const struct {
+        const char* what;
+        Bytes bytes;
+        Container container;
+        std::size_t offset;
+        const char* unknownAs;
+    } cases[] = {
+        {"empty", {}, Container::Unknown, 0, "empty"},
+        {"noise", noise, Container::Unknown, 0, "no MPEG video"},
+        {"H.264", {0, 0, 0, 1, 0x09, 0xF0, 0, 0, 0, 1, 0x67, 0x42}, Container::Unknown, 0, "H.264"},
+        {"elementary", {0, 0, 1, 0xB5, 0x14, 0, 0, 1, 0xB3, 0x16}, Container::Elementary, 0, ""},
+        {"program stream after junk", cat({{7, 7, 7}, test::packHeader()}), Container::ProgramStream, 3, ""},
+        {"system stream", {0, 0, 1, 0xBA, 0x21, 0, 1, 0, 1, 0x80, 0, 1}, Container::SystemStream, 0, ""},
+        {"transport after junk", cat({{1, 0x47, 2, 3, 4}, ts}), Container::Transport, 5, ""},
+        {"one transport packet", Bytes(ts.begin(), ts.begin() + 188), Container::Transport, 0, ""},
+        {"192-byte packets", ts192, Container::Transport192, 0, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Detected d = DetectContainer(c.bytes.data(), c.bytes.size());
+        EXPECT_EQ(d.container, c.container);
+        EXPECT_EQ(d.offset, c.offset);
+        if (*c.unknownAs) {
+            EXPECT_NE(std::string(DescribeUnknown(c.bytes.data(), c.bytes.size())).find(c.unknownAs),
+                      std::string::npos);
+        }
+    }
+}
+
+TEST(PesHeader, PayloadOffsetAndTimeStamp) {
+    const struct {
+        const char* what;
+        Bytes packet;
+        bool ok;
+        std::size_t payload;
+        std::optional<std::uint64_t> pts;
+    } cases[] = {
+        {"MPEG-2 with PTS", {0, 0, 1, 0xE0, 0, 12, 0x80, 0x80, 5, 0x21, 0x00, 0x01, 0x00, 0x03, 0xAA, 0xBB, 0xCC},
+         true, 14, 1},
+        {"MPEG-2 PTS 2^32 + 2", {0, 0, 1, 0xE0, 0, 12, 0x80, 0x80, 5, 0x29, 0x00, 0x01, 0x00, 0x05, 0xAA, 0xBB, 0xCC},
+         true, 14, (1ULL << 32) + 2},
+        {"MPEG-2 without PTS, stuffing", {0, 0, 1, 0xE0, 0, 8, 0x80, 0x00, 2, 0xFF, 0xFF, 0xAA, 0xBB}, true, 11, {}},
+        {"MPEG-2 header longer than the packet", {0, 0, 1, 0xE0, 0, 4, 0x80, 0x00, 9, 0xAA}, false, 0, {}},
+        {"MPEG-1 stuffing and STD, PTS", {0, 0, 1, 0xE0, 0, 12, 0xFF, 0x40, 0x10, 0x21, 0x00, 0x01, 0x00, 0x03, 0xAA, 0xBB},
+         true, 14, 1},
+        {"MPEG-1 no time stamps", {0, 0, 1, 0xE0, 0, 3, 0x0F, 0xAA, 0xBB}, true, 7, {}},
+        {"MPEG-1 PTS with a broken marker", {0, 0, 1, 0xE0, 0, 8, 0x21, 0x00, 0x00, 0x00, 0x03, 0xAA}, true, 11, {}},
+        {"too short", {0, 0, 1, 0xE0, 0, 0}, false, 0, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        PesHeader header;
+        EXPECT_EQ(ParsePesHeader(c.packet.data(), c.packet.size(), header), c.ok);
+        EXPECT_EQ(header.payloadOffset, c.payload);
+        EXPECT_EQ(header.pts, c.pts);
+    }
+}
+
+// A program stream with what the first video stream's packets must be found
+// among: a system header, audio, junk, a second video stream, padding, the end
+// code and a packet cut short by the end of the file.
+TEST(StreamReader, ProgramStreamGivesTheFirstVideoStreamsPackets) {
+    const Bytes v1 = pesPacket(0xE0, {0, 0, 1, 0xB3, 1, 2}, 90000);
+    const Bytes v2 = pesPacket(0xE0, Bytes(3000, 5));
+    Bytes unbounded = pesPacket(0xE0, {0, 0, 1, 0xB8, 7, 7}, 8589934591);  // largest 33-bit PTS
+    unbounded[4] = unbounded[5] = 0;
+    Bytes cut = pesPacket(0xE0, {1, 2, 3, 4});
+    cut.resize(cut.size() - 2);
+    const Bytes ps = cat({test::packHeader(1), {0, 0, 1, 0xBB, 0, 3, 0x80, 0x01, 0x01}, v1,
+                          pesPacket(0xC0, {9, 9, 9}, 90000), {0x12, 0x34}, test::packHeader(), v2,
+                          pesPacket(0xE1, {1}, 0), pesPacket(0xBE, Bytes(10, 0xFF)), unbounded, test::packHeader(),
+                          {0, 0, 1, 0xB9}, cut});
+    for (std::size_t readSize : {1, 2, 5, 17, 100000}) {
+        SCOPED_TRACE(readSize);
+        ReaderOptions options;
+        options.readSize = readSize;
+        const std::vector<StreamSample> samples = readBytes(ps, options);
+        ASSERT_EQ(samples.size(), 3u);
+        EXPECT_EQ(samples[0].bytes, v1);
+        EXPECT_EQ(samples[0].pts, 90000u);
+        EXPECT_EQ(samples[1].bytes, v2);
+        EXPECT_FALSE(samples[1].pts);
+        EXPECT_EQ(samples[2].bytes, unbounded);
+        EXPECT_EQ(samples[2].pts, 8589934591u);
+    }
+}
+
+TEST(StreamReader, ElementaryStreamIsCutIntoChunks) {
+    Bytes es = {0, 0, 1, 0xB3};
+    for (std::size_t i = 0; i < 996; ++i) es.push_back(std::uint8_t(i * 7));
+    const struct {
+        std::size_t chunk, samples, last;
+    } cases[] = {{1000, 1, 1000}, {999, 2, 1}, {64, 16, 40}, {4096, 1, 1000}};
+    for (const auto& c : cases) {
+        ReaderOptions options;
+        options.chunk = c.chunk;
+        options.readSize = 3;
+        const std::vector<StreamSample> samples = readBytes(es, options);
+        ASSERT_EQ(samples.size(), c.samples) << c.chunk;
+        EXPECT_EQ(samples.back().bytes.size(), c.last);
+        Bytes joined;
+        for (const StreamSample& s : samples) joined.insert(joined.end(), s.bytes.begin(), s.bytes.end());
+        EXPECT_EQ(joined, es);
+    }
+}
+
+// Two programs, the first without video; the video's PES packets spread over
+// packets with a repeated copy, one marked damaged in transmission, and one
+// audio packet between them.
+struct TransportCase {
+    const char* what;
+    int pid;
+    bool packets192;
+    bool brokenTables;
+    std::vector<std::pair<Bytes, std::optional<std::uint64_t>>> expected;
+};
+
+Bytes transportStream(bool packets192, bool brokenTables, const Bytes& video1, const Bytes& video2) {
+    int ccPat = 0, ccPmt1 = 0, ccPmt2 = 0, ccAudio = 0, ccVideo = 0;
+    Bytes pat = test::tsPackets(0, test::patSection({{0, 0x10}, {1, 0x20}, {2, 0x21}}), ccPat);
+    if (brokenTables) pat[185] ^= 1;  // in the CRC
+    Bytes ts = cat({pat, test::tsPackets(0x20, test::pmtSection(1, {{0x03, 0x31}}), ccPmt1),
+                    test::tsPackets(0x21, test::pmtSection(2, {{0x0F, 0x32}, {0x02, 0x41}}), ccPmt2)});
+    const Bytes first = test::tsPackets(0x41, pesPacket(0xE0, video1, 3003), ccVideo);
+    ts.insert(ts.end(), first.begin(), first.begin() + 188);
+    ts.insert(ts.end(), first.begin(), first.begin() + 188);  // repeated copy
+    ts = cat({ts, test::tsPackets(0x31, pesPacket(0xC0, {7, 7}, 3003), ccAudio),
+              Bytes(first.begin() + 188, first.end())});
+    Bytes damaged = test::tsPackets(0x41, pesPacket(0xE0, {6, 6, 6}), ccVideo);
+    damaged[1] |= 0x80;
+    Bytes unbounded = pesPacket(0xE0, video2);
+    unbounded[4] = unbounded[5] = 0;
+    ts = cat({ts, damaged, test::tsPackets(0x41, unbounded, ccVideo)});
+    if (!packets192) return ts;
+    Bytes out;
+    for (std::size_t at = 0; at < ts.size(); at += 188)
+        out = cat({out, {0, 0, 0, 0}, Bytes(ts.begin() + std::ptrdiff_t(at), ts.begin() + std::ptrdiff_t(at + 188))});
+    return out;
+}
+
+TEST(StreamReader, TransportStreamGivesTheVideoOfTheFirstProgramWithIt) {
+    Bytes video1(400), video2(500);
+    for (std::size_t i = 0; i < video1.size(); ++i) video1[i] = std::uint8_t(i);
+    for (std::size_t i = 0; i < video2.size(); ++i) video2[i] = std::uint8_t(3 * i);
+    const TransportCase cases[] = {
+        {"from the tables", -1, false, false, {{video1, 3003}, {video2, std::nullopt}}},
+        {"192-byte packets", -1, true, false, {{video1, 3003}, {video2, std::nullopt}}},
+        {"audio by --pid", 0x31, false, false, {{{7, 7}, 3003}}},
+        {"broken association table", -1, false, true, {}},
+    };
+    for (const TransportCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        ReaderOptions options;
+        options.pid = c.pid;
+        options.readSize = 100;
+        const std::vector<StreamSample> samples =
+            readBytes(transportStream(c.packets192, c.brokenTables, video1, video2), options);
+        ASSERT_EQ(samples.size(), c.expected.size());
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            EXPECT_EQ(samples[i].bytes, c.expected[i].first);
+            EXPECT_EQ(samples[i].pts, c.expected[i].second);
+        }
+    }
+}
+
+// quant_mix copied into every container decodes to its digests, its samples
+// carry the pictures' time stamps, and reading again from a
+// sample's position gives the samples from there on, as a seek does.
+TEST(StreamReader, EveryContainerDecodesLikeTheElementaryStream) {
+    const test::StreamInfo info = test::find_stream("quant_mix");
+    const std::vector<std::string> md5 = test::read_md5_lines(info.md5Path());
+    const struct {
+        const char* file;
+        Container container;
+        std::size_t picturesTimed;
+    } cases[] = {
+        {"quant_mix.m2v", Container::Elementary, 0},      {"quant_mix.ts", Container::Transport, 24},
+        {"quant_mix.m2ts", Container::Transport192, 24}, {"quant_mix.vob", Container::ProgramStream, 17},
+        {"quant_mix_system.mpg", Container::SystemStream, 17},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        StreamReader reader;
+        std::string error;
+        ASSERT_TRUE(reader.open((test::corpus_dir() / c.file).string(), error)) << error;
+        EXPECT_EQ(reader.container(), c.container);
+        const std::vector<StreamSample> samples = readOn(reader);
+        std::vector<Bytes> bytes;
+        std::set<std::uint64_t> times;
+        for (const StreamSample& s : samples) {
+            bytes.push_back(s.bytes);
+            if (s.pts) times.insert(*s.pts);
+        }
+        EXPECT_EQ(test::decodeSamples(bytes).digests, md5);
+        // Times of pictures 40 ms apart: one per picture where each PES packet holds
+        // one, fewer where a packet holds several.
+        for (std::uint64_t t : times) {
+            EXPECT_EQ((t - *times.begin()) % 3600, 0u);
+            EXPECT_LE(t - *times.begin(), 23u * 3600);
+        }
+        EXPECT_EQ(times.size(), c.picturesTimed);
+        const std::size_t from = samples.size() / 2;
+        ASSERT_TRUE(reader.restartAt(samples[from].position));
+        const std::vector<StreamSample> again = readOn(reader);
+        ASSERT_EQ(again.size(), samples.size() - from);
+        for (std::size_t i = 0; i < again.size(); ++i) EXPECT_EQ(again[i].bytes, samples[from + i].bytes);
+    }
+}
+
+}  // namespace
+}  // namespace tl::tools
