@@ -1,4 +1,4 @@
-// PluginContext (Part 7.1): what a plug-in gets from the host in Init. It leads
+// PluginContext: what a plug-in gets from the host in Init. It leads
 // back to the filter's automation interface and names the plug-in and its
 // registry key. One per listed plug-in; the host's list owns it and keeps the
 // loaded plug-in in it.

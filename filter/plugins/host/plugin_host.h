@@ -1,4 +1,4 @@
-// The plug-in host (Part 7.1): the filter's list of plug-in contexts, sorted by
+// The plug-in host: the filter's list of plug-in contexts, sorted by
 // ascending priority, loaded when the filter joins a graph and unloaded, in the
 // reverse order, when it leaves.
 //

@@ -1,4 +1,4 @@
-// The plug-in list in the registry (Part 7.1): one subkey per plug-in under the
+// The plug-in list in the registry: one subkey per plug-in under the
 // current user's Plugins key, the subkey name being the plug-in's name.
 //
 //   HKCU\Software\Kelmarin Systems GmbH\Video Decoder\Plugins\<name>

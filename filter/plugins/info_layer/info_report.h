@@ -1,4 +1,4 @@
-// The information overlay's report (Part 7.3): one line per pin of the filter,
+// The information overlay's report: one line per pin of the filter,
 // then what the decoder object knows about the stream, each line ending in
 // "\r\n". Built only from what any plug-in can reach: the site's pins, its
 // `decoder` and `RendererLateness`.

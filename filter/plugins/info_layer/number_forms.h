@@ -1,4 +1,4 @@
-// The number forms of the information overlay's report (Part 7.3).
+// The number forms of the information overlay's report.
 #pragma once
 #include <cstdint>
 #include <string>

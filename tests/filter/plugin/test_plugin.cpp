@@ -24,7 +24,8 @@ void Log(const wchar_t* event, const std::wstring& name) {
     g_log.push_back(std::wstring(event) + L":" + name);
 }
 
-// True when the context answers as Part 7.1 says for this plug-in.
+// True when the context answers as the host promises: E_POINTER for null
+// out-pointers, the site, HKEY_CURRENT_USER and the key of this plug-in.
 bool ContextAnswers(IFilterVideoDecoderPluginContext* context, const std::wstring& name) {
     tl::com::ComPtr<IFilterVideoDecoder> site;
     if (context->GetSite(nullptr) != E_POINTER || context->GetName(nullptr) != E_POINTER ||

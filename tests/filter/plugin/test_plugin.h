@@ -2,7 +2,7 @@
 // ordering and skipping rules. Every instance reads its behaviour from its own
 // registry key in Init and records what happens to it in a log that the test
 // reads through the module's exports:
-//   "Init:NAME"   Init was called (and the context answered as Part 7.1 says;
+//   "Init:NAME"   Init was called (and the context answered as the host promises;
 //                 otherwise "BadContext:NAME")
 //   "Finit:NAME"  Finit was called
 //   "Gone:NAME"   the object was destroyed
