@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tools/tlvplay/media_type.h"
 
@@ -29,6 +30,7 @@ struct Options {
     double seconds = 0;                    // 0: play to the end
     bool raw = false;                      // grab raw samples instead of BMP files
     OsdOptions osd;
+    std::vector<std::string> plugins;      // --plugin NAME, each enabled for this run
 };
 
 // False with a one-line reason in *error for anything it cannot use.
