@@ -10,6 +10,7 @@
 #include "filter/h264/video_decoder_h264.h"
 #include "filter/module/resource_ids.h"
 #include "filter/osd/layer.h"
+#include "filter/property_pages/page_classes.h"
 
 namespace tl {
 namespace {
@@ -18,6 +19,11 @@ com::ClassFactory g_filter(&com::CreateMaybeAggregated<FilterVideoDecoder>);
 com::ClassFactory g_videoDecoderMPEG2(&com::CreateMaybeAggregated<VideoDecoderMPEG2>);
 com::ClassFactory g_videoDecoderH264(&com::CreateNonAggregatable<VideoDecoderH264>);
 com::ClassFactory g_layer(&com::CreateNonAggregatable<Layer>);
+com::ClassFactory g_pageAbout(&CreateAboutPage);
+com::ClassFactory g_pageStat(&CreateStatisticsPage);
+com::ClassFactory g_pagePref(&CreatePreferencesPage);
+com::ClassFactory g_pageSnap(&CreateCapturePage);
+com::ClassFactory g_pageProcAmp(&CreateProcAmpPage);
 
 }  // namespace
 
@@ -27,6 +33,11 @@ ClassTable ModuleClasses() {
         {&__uuidof(::VideoDecoderMPEG2), &g_videoDecoderMPEG2, TL_REGISTRY_VIDEO_DECODER_MPEG2},
         {&__uuidof(::VideoDecoderH264), &g_videoDecoderH264, TL_REGISTRY_VIDEO_DECODER_H264},
         {&__uuidof(::Layer), &g_layer, TL_REGISTRY_LAYER},
+        {&__uuidof(FilterVideoDecoder_PPageAbout), &g_pageAbout, TL_REGISTRY_PAGE_ABOUT},
+        {&__uuidof(FilterVideoDecoder_PPageStat), &g_pageStat, TL_REGISTRY_PAGE_STAT},
+        {&__uuidof(FilterVideoDecoder_PPagePref), &g_pagePref, TL_REGISTRY_PAGE_PREF},
+        {&__uuidof(FilterVideoDecoder_PPageSnap), &g_pageSnap, TL_REGISTRY_PAGE_SNAP},
+        {&__uuidof(FilterVideoDecoder_PPageProcAmp), &g_pageProcAmp, TL_REGISTRY_PAGE_PROCAMP},
     };
     return {entries, std::size(entries)};
 }
