@@ -36,7 +36,7 @@ std::wstring DurationText(std::int64_t units) {
         text += std::to_wstring(left / part.size) + part.unit;
         left %= part.size;
     }
-    wchar_t millis[8];
+    wchar_t millis[16];
     std::swprintf(millis, std::size(millis), L".%03u sec", unsigned(left % kSecond / kMillisecond));
     return text + std::to_wstring(left / kSecond) + millis;
 }
