@@ -11,6 +11,7 @@
 #include "filter/module/resource_ids.h"
 #include "filter/osd/layer.h"
 #include "filter/plugins/info_layer/info_layer_plugin.h"
+#include "filter/property_pages/page_classes.h"
 
 namespace tl {
 namespace {
@@ -20,6 +21,11 @@ com::ClassFactory g_videoDecoderMPEG2(&com::CreateMaybeAggregated<VideoDecoderMP
 com::ClassFactory g_videoDecoderH264(&com::CreateNonAggregatable<VideoDecoderH264>);
 com::ClassFactory g_layer(&com::CreateNonAggregatable<Layer>);
 com::ClassFactory g_infoLayer(&com::CreateNonAggregatable<InfoLayerPlugin>);
+com::ClassFactory g_pageAbout(&CreateAboutPage);
+com::ClassFactory g_pageStat(&CreateStatisticsPage);
+com::ClassFactory g_pagePref(&CreatePreferencesPage);
+com::ClassFactory g_pageSnap(&CreateCapturePage);
+com::ClassFactory g_pageProcAmp(&CreateProcAmpPage);
 
 }  // namespace
 
@@ -30,6 +36,11 @@ ClassTable ModuleClasses() {
         {&__uuidof(::VideoDecoderH264), &g_videoDecoderH264, TL_REGISTRY_VIDEO_DECODER_H264},
         {&__uuidof(::Layer), &g_layer, TL_REGISTRY_LAYER},
         {&__uuidof(::InfoLayer), &g_infoLayer, TL_REGISTRY_INFO_LAYER},
+        {&__uuidof(FilterVideoDecoder_PPageAbout), &g_pageAbout, TL_REGISTRY_PAGE_ABOUT},
+        {&__uuidof(FilterVideoDecoder_PPageStat), &g_pageStat, TL_REGISTRY_PAGE_STAT},
+        {&__uuidof(FilterVideoDecoder_PPagePref), &g_pagePref, TL_REGISTRY_PAGE_PREF},
+        {&__uuidof(FilterVideoDecoder_PPageSnap), &g_pageSnap, TL_REGISTRY_PAGE_SNAP},
+        {&__uuidof(FilterVideoDecoder_PPageProcAmp), &g_pageProcAmp, TL_REGISTRY_PAGE_PROCAMP},
     };
     return {entries, std::size(entries)};
 }

@@ -9,3 +9,10 @@
 
 // An image for layers (ILayer::LoadFromResource("PNG", id)): 48 x 24, opaque.
 #define TL_IMAGE_LAYER_LOGO 201
+
+// Registry scripts of the property page classes.
+#define TL_REGISTRY_PAGE_ABOUT 103
+#define TL_REGISTRY_PAGE_STAT 104
+#define TL_REGISTRY_PAGE_PREF 105
+#define TL_REGISTRY_PAGE_SNAP 106
+#define TL_REGISTRY_PAGE_PROCAMP 108

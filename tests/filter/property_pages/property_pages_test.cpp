@@ -1,0 +1,304 @@
+// The property pages driven as a user drives them: hosted by a page site of the
+// test, given the real filter (registered for the run), their controls clicked,
+// typed into and slid, and their effect read back from the filter, the decoder
+// and the registry.
+#include <gtest/gtest.h>
+
+#include <FilterVideoDecoder.h>
+
+#include <dshow.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "filter/com/com_ptr.h"
+#include "filter/com/object.h"
+#include "filter/property_pages/page_ids.h"
+#include "filter/settings/filter_settings.h"
+#include "tests/filter/property_pages/page_host.h"
+#include "tests/filter/registry_helpers.h"
+#include "tests/support/corpus.h"
+#include "tools/tlvplay/player.h"
+
+namespace {
+
+using tl::com::ComPtr;
+using tl::test::PageHost;
+
+using EntryPoint = HRESULT(STDAPICALLTYPE*)();
+
+// Records the property writes that pass through it to the real filter.
+class RecordingFilter : public IFilterVideoDecoder {
+public:
+    static const tl::com::InterfaceEntry* InterfaceMap() {
+        static const tl::com::InterfaceEntry map[] = {
+            tl::com::Entry<RecordingFilter, IFilterVideoDecoder>(),
+            tl::com::Entry<RecordingFilter, IDispatch, IFilterVideoDecoder>(), {}};
+        return map;
+    }
+    explicit RecordingFilter(IDispatch* real) : real_(real) {}
+
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { return real_->GetTypeInfoCount(n); }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT i, LCID l, ITypeInfo** t) override { return real_->GetTypeInfo(i, l, t); }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID r, LPOLESTR* n, UINT c, LCID l, DISPID* d) override {
+        return real_->GetIDsOfNames(r, n, c, l, d);
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO* e, UINT* arg) override {
+        if (flags & DISPATCH_PROPERTYPUT) puts.push_back(id);
+        return real_->Invoke(id, riid, lcid, flags, params, result, e, arg);
+    }
+    // The page reaches the settings only through IDispatch.
+#define TL_UNUSED(Name, Parameter) \
+    HRESULT STDMETHODCALLTYPE Name(Parameter) override { return E_NOTIMPL; }
+    TL_UNUSED(get_Version, BSTR*)
+    TL_UNUSED(get_Deinterlace, tagDEINTERLACE*) TL_UNUSED(put_Deinterlace, tagDEINTERLACE)
+    TL_UNUSED(get_CPUFeatureSSE, VARIANT_BOOL*) TL_UNUSED(put_CPUFeatureSSE, VARIANT_BOOL)
+    TL_UNUSED(get_CPUFeatureSSE2, VARIANT_BOOL*) TL_UNUSED(put_CPUFeatureSSE2, VARIANT_BOOL)
+    TL_UNUSED(get_CPUFeatureSSE3, VARIANT_BOOL*) TL_UNUSED(put_CPUFeatureSSE3, VARIANT_BOOL)
+    TL_UNUSED(get_DXVA, VARIANT_BOOL*) TL_UNUSED(put_DXVA, VARIANT_BOOL)
+    TL_UNUSED(get_AlwaysDeinterlace, VARIANT_BOOL*) TL_UNUSED(put_AlwaysDeinterlace, VARIANT_BOOL)
+    TL_UNUSED(get_ColorCorrection, VARIANT_BOOL*) TL_UNUSED(put_ColorCorrection, VARIANT_BOOL)
+    TL_UNUSED(get_FrameSkipping, VARIANT_BOOL*) TL_UNUSED(put_FrameSkipping, VARIANT_BOOL)
+    TL_UNUSED(get_FrameSkippingTolerance, unsigned int*) TL_UNUSED(put_FrameSkippingTolerance, unsigned int)
+    TL_UNUSED(get_UseHadwareAcceleratedDeinterlace, VARIANT_BOOL*)
+    TL_UNUSED(put_UseHadwareAcceleratedDeinterlace, VARIANT_BOOL)
+    TL_UNUSED(get_OutputTypesPriority, BSTR*) TL_UNUSED(put_OutputTypesPriority, BSTR)
+    TL_UNUSED(get_OutputTypesPriorityHW, BSTR*) TL_UNUSED(put_OutputTypesPriorityHW, BSTR)
+    TL_UNUSED(get_OutputTypesPriorityDXVA, BSTR*) TL_UNUSED(put_OutputTypesPriorityDXVA, BSTR)
+    TL_UNUSED(get_OutputConnectionAllowList, BSTR*) TL_UNUSED(put_OutputConnectionAllowList, BSTR)
+    TL_UNUSED(get_OutputConnectionDenyList, BSTR*) TL_UNUSED(put_OutputConnectionDenyList, BSTR)
+    TL_UNUSED(get_AspectRatioX, unsigned int*) TL_UNUSED(put_AspectRatioX, unsigned int)
+    TL_UNUSED(get_AspectRatioY, unsigned int*) TL_UNUSED(put_AspectRatioY, unsigned int)
+    TL_UNUSED(get_RendererLateness, hyper*) TL_UNUSED(get_TopLayer, ILayer**) TL_UNUSED(get_decoder, IDispatch**)
+    TL_UNUSED(CreateLayer, ILayer**) TL_UNUSED(Sleep, unsigned int)
+    HRESULT STDMETHODCALLTYPE SaveDefaults() override { return E_NOTIMPL; }
+#undef TL_UNUSED
+
+    std::vector<DISPID> puts;
+
+private:
+    IDispatch* real_;
+};
+
+std::wstring Joined(const std::vector<std::wstring>& rows) {
+    std::wstring all;
+    for (const std::wstring& row : rows) all += L"\n  " + row;
+    return all;
+}
+
+class PropertyPagesTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        wchar_t exe[MAX_PATH];
+        GetModuleFileNameW(nullptr, exe, MAX_PATH);
+        std::wstring path = exe;
+        path.replace(path.find_last_of(L'\\') + 1, std::wstring::npos, L"tlVideoDecoder.ax");
+        module_ = LoadLibraryW(path.c_str());
+        if (module_) registered_ = Call("DllRegisterServer");
+    }
+    static void TearDownTestSuite() {
+        if (module_) Call("DllUnregisterServer");
+        CoUninitialize();
+    }
+    static HRESULT Call(const char* name) {
+        auto entry = reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+        return entry ? entry() : E_NOTIMPL;
+    }
+
+    void SetUp() override {
+        ASSERT_EQ(registered_, S_OK);
+        ASSERT_EQ(CoCreateInstance(__uuidof(FilterVideoDecoder), nullptr, CLSCTX_INPROC_SERVER,
+                                   __uuidof(IFilterVideoDecoder), filter_.OutVoid()),
+                  S_OK);
+    }
+    void TearDown() override {
+        if (running_) running_->Stop();
+    }
+
+    // Plays a corpus stream to its end and leaves the graph running, so that the
+    // decoder and its statistics stay.
+    void Play(const char* stream, tl::tlvplay::Renderer renderer, const char* format) {
+        tl::tlvplay::Options options;
+        options.input = (tl::test::corpus_dir() / stream).string();
+        options.renderer = renderer;
+        options.grabDirectory = (std::filesystem::temp_directory_path() / "tl-pages-frames").string();
+        options.format = format ? tl::tlvplay::FindOutputFormat(format) : nullptr;
+        ComPtr<IBaseFilter> base;
+        ASSERT_EQ(filter_.As(&base), S_OK);
+        const tl::tlvplay::PlayReport report = tl::tlvplay::Play(options, base.Get(), &running_);
+        ASSERT_TRUE(report.ok) << report.error;
+        ASSERT_TRUE(running_);
+    }
+
+    static LONG Number(IFilterVideoDecoder* filter, const wchar_t* property) {
+        VARIANT value;
+        DISPPARAMS none{};
+        filter->Invoke(tl::FindSettingByProperty(property)->dispid, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &value,
+                       nullptr, nullptr);
+        VariantChangeType(&value, &value, 0, VT_I4);
+        return value.lVal;
+    }
+
+    static inline HMODULE module_ = nullptr;
+    static inline HRESULT registered_ = E_FAIL;
+    ComPtr<IFilterVideoDecoder> filter_;
+    ComPtr<IMediaControl> running_;
+};
+
+TEST_F(PropertyPagesTest, PreferencesShowTheFiltersValues) {
+    filter_->put_DXVA(VARIANT_TRUE);
+    filter_->put_FrameSkipping(VARIANT_FALSE);
+    filter_->put_Deinterlace(DEINTERLACE_SOFTWARE_BOB);
+    BSTR types = SysAllocString(L"RGB32,YUY2");
+    filter_->put_OutputTypesPriority(types);
+    SysFreeString(types);
+    filter_->put_AspectRatioX(16);
+    filter_->put_AspectRatioY(9);
+    PageHost host(__uuidof(FilterVideoDecoder_PPagePref), filter_.Get());
+    ASSERT_NE(host.Dialog(), nullptr);
+    EXPECT_TRUE(host.Checked(TL_CONTROL_PREF_DXVA));
+    EXPECT_FALSE(host.Checked(TL_CONTROL_PREF_FRAME_SKIPPING));
+    EXPECT_TRUE(host.Checked(TL_CONTROL_PREF_SSE2));
+    EXPECT_EQ(host.Text(TL_CONTROL_PREF_METHOD), L"Software BOB");
+    EXPECT_EQ(host.Text(TL_CONTROL_PREF_TYPES_NORMAL), L"RGB32,YUY2");
+    EXPECT_EQ(host.Text(TL_CONTROL_PREF_TYPES_DXVA), L"DXVA_Di,DXVA_Bi,DXVA_Ci,DXVA_Ai,DXVA_D,DXVA_B,DXVA_C,DXVA_A");
+    EXPECT_EQ(host.Text(TL_CONTROL_PREF_ASPECT), L"16:9");
+}
+
+TEST_F(PropertyPagesTest, PreferencesAreDirtyWhileAControlDiffersFromWhatWasLoaded) {
+    PageHost host(__uuidof(FilterVideoDecoder_PPagePref), filter_.Get());
+    EXPECT_EQ(host.Page()->IsPageDirty(), S_FALSE);
+    host.Click(TL_CONTROL_PREF_COLOR_CORRECTION);
+    EXPECT_EQ(host.Page()->IsPageDirty(), S_OK);
+    host.Type(TL_CONTROL_PREF_ALLOW, L"{x}");
+    host.Click(TL_CONTROL_PREF_COLOR_CORRECTION);
+    EXPECT_EQ(host.Page()->IsPageDirty(), S_OK);
+    host.Type(TL_CONTROL_PREF_ALLOW, L"");
+    EXPECT_EQ(host.Page()->IsPageDirty(), S_FALSE);
+    // The site hears of each change of state once.
+    EXPECT_EQ(host.Statuses(), (std::vector<DWORD>{PROPPAGESTATUS_DIRTY, PROPPAGESTATUS_CLEAN}));
+}
+
+TEST_F(PropertyPagesTest, ApplyWritesEveryPropertyInOrder) {
+    tl::com::ComPtr<IFilterVideoDecoder> recorder;
+    auto* recording = new tl::com::Object<RecordingFilter>(filter_.Get());
+    recording->QueryInterface(__uuidof(IFilterVideoDecoder), recorder.OutVoid());
+    PageHost host(__uuidof(FilterVideoDecoder_PPagePref), recorder.Get());
+    host.Click(TL_CONTROL_PREF_ALWAYS_DEINTERLACE);
+    host.Select(TL_CONTROL_PREF_METHOD, 2);
+    ASSERT_EQ(host.Page()->Apply(), S_OK);
+    std::vector<DISPID> expected;
+    for (const wchar_t* property :
+         {L"AlwaysDeinterlace", L"CPUFeatureSSE", L"CPUFeatureSSE2", L"CPUFeatureSSE3", L"DXVA", L"ColorCorrection",
+          L"FrameSkipping", L"UseHadwareAcceleratedDeinterlace", L"Deinterlace", L"OutputTypesPriority",
+          L"OutputTypesPriorityHW", L"OutputTypesPriorityDXVA", L"OutputConnectionAllowList",
+          L"OutputConnectionDenyList", L"AspectRatioX", L"AspectRatioY"})
+        expected.push_back(tl::FindSettingByProperty(property)->dispid);
+    EXPECT_EQ(recording->puts, expected);
+    EXPECT_EQ(host.Page()->IsPageDirty(), S_FALSE);
+    EXPECT_EQ(Number(filter_.Get(), L"AlwaysDeinterlace"), VARIANT_TRUE);
+    EXPECT_EQ(Number(filter_.Get(), L"Deinterlace"), DEINTERLACE_WEAVE);
+}
+
+TEST_F(PropertyPagesTest, AspectRatioTextSetsOrClearsTheForcedRatio) {
+    const struct {
+        const wchar_t* text;
+        LONG x, y;
+    } cases[] = {
+        {L"221:100", 221, 100}, {L"16:9", 16, 9}, {L"2.21:1", 0, 0}, {L"Auto", 0, 0},  {L"0:9", 0, 0},
+        {L"16:", 0, 0},         {L":9", 0, 0},    {L"16:9:1", 0, 0}, {L" 4:3", 0, 0}, {L"99999999999:1", 0, 0},
+    };
+    for (const auto& c : cases) {
+        filter_->put_AspectRatioX(5);
+        filter_->put_AspectRatioY(4);
+        PageHost host(__uuidof(FilterVideoDecoder_PPagePref), filter_.Get());
+        host.Type(TL_CONTROL_PREF_ASPECT, c.text);
+        ASSERT_EQ(host.Page()->Apply(), S_OK);
+        EXPECT_EQ(Number(filter_.Get(), L"AspectRatioX"), c.x) << c.text;
+        EXPECT_EQ(Number(filter_.Get(), L"AspectRatioY"), c.y) << c.text;
+    }
+    PageHost host(__uuidof(FilterVideoDecoder_PPagePref), filter_.Get());
+    host.Select(TL_CONTROL_PREF_ASPECT, 4);
+    EXPECT_EQ(host.Text(TL_CONTROL_PREF_ASPECT), L"221:100");
+    EXPECT_EQ(host.Page()->IsPageDirty(), S_OK);
+}
+
+TEST_F(PropertyPagesTest, SaveDefaultsWritesTheRegistryAndLeavesThePageClean) {
+    PageHost host(__uuidof(FilterVideoDecoder_PPagePref), filter_.Get());
+    const bool skipping = host.Checked(TL_CONTROL_PREF_FRAME_SKIPPING);
+    host.Click(TL_CONTROL_PREF_FRAME_SKIPPING);
+    host.Type(TL_CONTROL_PREF_DENY, L"{B87BEB7B-8D29-423F-AE4D-6582C10175AC}");
+    host.Click(TL_CONTROL_PREF_SAVE_DEFAULTS);
+    EXPECT_EQ(host.Page()->IsPageDirty(), S_FALSE);
+    EXPECT_EQ(tl::test::ReadRaw(HKEY_CURRENT_USER, tl::kSettingsKeyPath, L"bFrameSkipping"),
+              tl::test::Dword(skipping ? 0 : 1));
+    EXPECT_EQ(tl::test::ReadRaw(HKEY_CURRENT_USER, tl::kSettingsKeyPath, L"szOutputConnectionDenyList"),
+              tl::test::Sz(L"{B87BEB7B-8D29-423F-AE4D-6582C10175AC}"));
+    host.Click(TL_CONTROL_PREF_FRAME_SKIPPING);
+    host.Click(TL_CONTROL_PREF_SAVE_DEFAULTS);
+}
+
+TEST_F(PropertyPagesTest, StatisticsBeforeTheStreamStarts) {
+    ComPtr<IBaseFilter> base;
+    ASSERT_EQ(filter_.As(&base), S_OK);
+    ASSERT_EQ(base->Pause(), S_OK);
+    PageHost host(__uuidof(FilterVideoDecoder_PPageStat), filter_.Get());
+    const std::vector<std::wstring> rows = host.ListRows(TL_CONTROL_STAT_LIST);
+    for (const wchar_t* row :
+         {L"Video In|Type:{No type}, ConnectedTo:{Not connected}", L"Size|0x0", L"Coded Size|0x0",
+          L"Aspect Information|Unknown", L"Chroma Format|Unknown", L"Picture Structure|Unknown", L"FrameNum|0",
+          L"GOP Time|00:00:00 (0)", L"Read (bytes)|0", L"Renderer Lateness|0.000 sec"})
+        EXPECT_NE(std::find(rows.begin(), rows.end(), row), rows.end()) << std::wstring(row) << Joined(rows);
+    base->Stop();
+}
+
+TEST_F(PropertyPagesTest, StatisticsOfAPlayedStream) {
+    ASSERT_NO_FATAL_FAILURE(Play("prog420_cgop.m2v", tl::tlvplay::Renderer::Null, nullptr));
+    PageHost host(__uuidof(FilterVideoDecoder_PPageStat), filter_.Get());
+    PageHost::Pump(300);
+    const std::vector<std::wstring> rows = host.ListRows(TL_CONTROL_STAT_LIST);
+    ASSERT_GE(rows.size(), 20u);
+    EXPECT_EQ(rows[0].rfind(L"Version:|v", 0), 0u) << rows[0];
+    for (const wchar_t* row :
+         {L"Video In|Type:{MPEG2_VIDEO}, ConnectedTo:{Source}", L"Video Out|Type:{YUY2}, ConnectedTo:{Renderer}",
+          L"Size|352x288", L"Coded Size|352x288", L"Chroma Format|4:2:0", L"FrameNum|36", L"FrameRate|25",
+          L"Picture Structure|Frame", L"Progressive Sequence|yes", L"GOP Time|00:00:01 (5)",
+          L"GOP Structure|IPBBPB", L"Profile|Main", L"Level|Main", L"Read (bytes)|231.328"})
+        EXPECT_NE(std::find(rows.begin(), rows.end(), row), rows.end()) << std::wstring(row) << Joined(rows);
+}
+
+TEST_F(PropertyPagesTest, ProcAmpIsLiveOnRgbAndDisabledOtherwise) {
+    const struct {
+        const char* format;
+        bool live;
+    } cases[] = {{"rgb32", true}, {"yuy2", false}};
+    const int bars[] = {TL_CONTROL_PROCAMP_BRIGHTNESS, TL_CONTROL_PROCAMP_CONTRAST, TL_CONTROL_PROCAMP_SATURATION};
+    for (const auto& c : cases) {
+        ASSERT_NO_FATAL_FAILURE(Play("prog420_cgop.m2v", tl::tlvplay::Renderer::Grab, c.format));
+        ComPtr<IAMVideoProcAmp> procAmp;
+        ASSERT_EQ(filter_.As(&procAmp), S_OK);
+        PageHost host(__uuidof(FilterVideoDecoder_PPageProcAmp), filter_.Get());
+        for (int bar : bars) EXPECT_EQ(IsWindowEnabled(host.Control(bar)) != FALSE, c.live) << c.format;
+        if (c.live) {
+            host.Slide(TL_CONTROL_PROCAMP_CONTRAST, -37);
+            LONG value = 0, flags = 0;
+            EXPECT_EQ(procAmp->Get(VideoProcAmp_Contrast, &value, &flags), S_OK);
+            EXPECT_EQ(value, -37);
+            EXPECT_EQ(host.Text(TL_CONTROL_PROCAMP_CONTRAST_VALUE), L"-37");
+            host.Click(TL_CONTROL_PROCAMP_RESET);
+            for (LONG property : {VideoProcAmp_Brightness, VideoProcAmp_Contrast, VideoProcAmp_Saturation}) {
+                EXPECT_EQ(procAmp->Get(property, &value, &flags), S_OK);
+                EXPECT_EQ(value, 0);
+            }
+            EXPECT_EQ(host.Text(TL_CONTROL_PROCAMP_CONTRAST_VALUE), L"0");
+        }
+        running_->Stop();
+        running_.Reset();
+    }
+}
+
+}  // namespace
