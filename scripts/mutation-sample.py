@@ -8,11 +8,12 @@ tree and run against the native tests. A mutant that does not compile (the
 build uses -Werror) is not counted. Prints every surviving mutant and
 `killed N of M`; with --report the results are also written as JSON, which
 --only-survivors-of reads back to rerun just the survivors after a change to
-the tests.
+the tests, or --replay to run the same mutants again after the tests changed
+while the sampled code did not (a mutant whose line changed is reported stale).
 
 usage: scripts/mutation-sample.py [--seed N] [--count N] [--source DIR ...]
                                   [--scratch DIR] [--report FILE]
-                                  [--only-survivors-of FILE]
+                                  [--only-survivors-of FILE | --replay FILE]
 """
 import argparse
 import json
@@ -175,6 +176,7 @@ def main():
     parser.add_argument("--scratch", type=Path, default=ROOT / "build" / "mutation")
     parser.add_argument("--report", type=Path)
     parser.add_argument("--only-survivors-of", type=Path)
+    parser.add_argument("--replay", type=Path)
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--timeout", type=int, default=120, help="seconds per test")
     parser.add_argument("--exclude", default="DecoderStress", help="ctest -E regex of tests left out")
@@ -185,6 +187,8 @@ def main():
     if args.only_survivors_of:
         previous = json.loads(args.only_survivors_of.read_text())
         sample = [m for m in previous["mutants"] if m["result"] == "survived"]
+    elif args.replay:
+        sample = json.loads(args.replay.read_text())["mutants"]
     else:
         population = all_mutants(args.source)
         if not population:
@@ -207,7 +211,8 @@ def main():
     for m in survivors:
         print(f"survived {m['file']}:{m['line']} ({m['operator']})\n  - {m['before'].strip()}\n  + {m['after'].strip()}")
     killed = len(counted) - len(survivors)
-    print(f"killed {killed} of {len(counted)} ({len(sample) - len(counted)} did not compile)")
+    stale = sum(m["result"] == "stale" for m in sample)
+    print(f"killed {killed} of {len(counted)} ({len(sample) - len(counted) - stale} did not compile, {stale} stale)")
     if args.report:
         args.report.write_text(json.dumps({"seed": args.seed, "mutants": sample}, indent=1))
 
