@@ -9,6 +9,7 @@
 #include "engine/framework/cpu_features.h"
 #include "engine/framework/sample_flags.h"
 #include "engine/framework/video_decoder.h"
+#include "tools/common/md5.h"
 #include "tools/common/pes_header.h"
 #include "tools/dxva_soft/soft_host.h"
 
@@ -21,11 +22,12 @@ constexpr int kSamplesInFlight = 8;
 constexpr int kPendingEvery = 7;
 
 // Writes each displayed surface at its visible size, as the planar layout or
-// converted to a format as a renderer would (BT.709, no ProcAmp, fields woven).
+// converted to a format as a renderer would (BT.709, no ProcAmp, fields woven),
+// and prints the digest of those bytes.
 class SurfaceWriter {
 public:
-    SurfaceWriter(int format, std::FILE* pictures, std::FILE* log, std::int64_t maxPictures)
-        : format_(format), pictures_(pictures), log_(log), maxPictures_(maxPictures),
+    SurfaceWriter(int format, std::FILE* pictures, std::FILE* digests, std::FILE* log, std::int64_t maxPictures)
+        : format_(format), pictures_(pictures), digests_(digests), log_(log), maxPictures_(maxPictures),
           matrix_(buildRgbMatrix(1, 0, 0, 0)) {}
 
     bool limitReached() const { return maxPictures_ >= 0 && shown_ >= maxPictures_; }
@@ -40,7 +42,7 @@ public:
                          "?IPBD"[p.pictureType >= 1 && p.pictureType <= 4 ? p.pictureType : 0], p.start, p.stop,
                          p.flags);
         ++shown_;
-        if (!pictures_ || writeFailed_ || shown.width <= 0 || shown.height <= 0) return;
+        if ((!pictures_ && !digests_) || writeFailed_ || shown.width <= 0 || shown.height <= 0) return;
 
         Picture picture;
         picture.width = shown.width;
@@ -64,12 +66,14 @@ public:
         const bool fields = !(p.typeSpecificFlags & video_flag::weave);
         (fields ? ConvertWeave : ConvertProgressive)(picture, context, bytes_.data(),
                                                      int(bytes / std::size_t(picture.height)));
-        if (std::fwrite(bytes_.data(), 1, bytes, pictures_) != bytes) writeFailed_ = true;
+        if (digests_) std::fprintf(digests_, "%s\n", tools::md5_hex(bytes_.data(), bytes).c_str());
+        if (pictures_ && std::fwrite(bytes_.data(), 1, bytes, pictures_) != bytes) writeFailed_ = true;
     }
 
 private:
     const int format_;
     std::FILE* const pictures_;
+    std::FILE* const digests_;
     std::FILE* const log_;
     const std::int64_t maxPictures_;
     const RgbMatrixBlock matrix_;
@@ -81,13 +85,13 @@ private:
 }  // namespace
 
 bool RunDxva(const Options& options, ToolSettings& settings, const std::function<bool(tools::StreamSample&)>& next,
-             std::FILE* pictures, std::FILE* log, DxvaRunResult& result, std::string& error) {
+             std::FILE* pictures, std::FILE* digests, std::FILE* log, DxvaRunResult& result, std::string& error) {
     dxva_soft::Options accelerator;
     accelerator.mode = options.dxvaMode;
     accelerator.singleCoefficients = options.dxvaSingleCoefficients;
     accelerator.pendingEvery = kPendingEvery;
     dxva_soft::SoftDxvaHost host(accelerator);
-    SurfaceWriter writer(options.format, pictures, log, options.frames);
+    SurfaceWriter writer(options.format, pictures, digests, log, options.frames);
     host.onShow = [&writer](const dxva_soft::ShownPicture& shown) { writer.show(shown); };
     if (failed(host.connect())) {
         error = "the software accelerator refused the connection";

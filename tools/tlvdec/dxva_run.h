@@ -16,9 +16,10 @@ struct DxvaRunResult {
     std::int64_t displayed = 0;
 };
 
-// Feeds the samples `next` gives to a decoder connected in options.dxvaMode and
-// writes the displayed surfaces to `pictures`. False with a message on failure.
+// Feeds the samples `next` gives to a decoder connected in options.dxvaMode,
+// writes the displayed surfaces to `pictures` and their digests to `digests`
+// (either may be null). False with a message on failure.
 bool RunDxva(const Options& options, ToolSettings& settings, const std::function<bool(tools::StreamSample&)>& next,
-             std::FILE* pictures, std::FILE* log, DxvaRunResult& result, std::string& error);
+             std::FILE* pictures, std::FILE* digests, std::FILE* log, DxvaRunResult& result, std::string& error);
 
 }  // namespace tl::tlvdec

@@ -195,7 +195,8 @@ int main(int argc, char** argv) {
     if (options.dxvaMode) {
         DxvaRunResult result;
         const bool ok =
-            RunDxva(options, settings, nextSample, pictures, options.timestamps ? text : nullptr, result, error);
+            RunDxva(options, settings, nextSample, pictures, options.md5 ? text : nullptr,
+                    options.timestamps ? text : nullptr, result, error);
         if (pictures && !picturesToStdout && std::fclose(pictures) != 0 && ok) return fail("cannot write pictures", false);
         if (input.readFailed()) return fail("cannot read '" + options.input + "'", false);
         if (!ok) return fail(error, false);
