@@ -154,7 +154,7 @@ def test_mutant(mutant, source, build, args):
     path = source / mutant["file"]
     original = path.read_text()
     lines = original.split("\n")
-    if lines[mutant["line"] - 1] != mutant["before"]:
+    if len(lines) < mutant["line"] or lines[mutant["line"] - 1] != mutant["before"]:
         return "stale"
     lines[mutant["line"] - 1] = mutant["after"]
     path.write_text("\n".join(lines))
