@@ -5,13 +5,15 @@
 
 namespace tl::dxva {
 
-HResult loadLayerImage(DxvaAccelerator& accelerator, const OverlayView& overlay, const DamageRect& rect) {
+HResult loadLayerImage(DxvaAccelerator& accelerator, const OverlayView& overlay, const DamageRect& rect,
+                       std::uint32_t cpuFeatures) {
     void* buffer = nullptr;
     std::int32_t stride = 0;
     if (HResult r = accelerator.getBuffer(DXVA_AYUV_BUFFER, 0, false, &buffer, &stride); failed(r)) return r;
     if (!buffer) return hr::e_pointer;
     if (stride <= 0) stride = 4 * overlay.width;
-    convertToAyuv(overlay.pixels, overlay.pitch, static_cast<std::uint8_t*>(buffer), stride, rect);
+    convertToAyuv(overlay.pixels, overlay.pitch, static_cast<std::uint8_t*>(buffer), stride, rect,
+                  ayuvRowKernel(cpuFeatures));
     const std::uint32_t size = std::uint32_t(overlay.height) * std::uint32_t(stride);
     AMVABUFFERINFO info{DXVA_AYUV_BUFFER, 0, 0, size};
     DXVA_BufferDescription description{};

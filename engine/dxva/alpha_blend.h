@@ -15,8 +15,10 @@ struct OverlayView {
     int width, height;
 };
 
-// Converts `rect` of the overlay into the AYUV buffer and executes the data load.
-HResult loadLayerImage(DxvaAccelerator& accelerator, const OverlayView& overlay, const DamageRect& rect);
+// Converts `rect` of the overlay into the AYUV buffer with the form the
+// processor-feature word chooses, and executes the data load.
+HResult loadLayerImage(DxvaAccelerator& accelerator, const OverlayView& overlay, const DamageRect& rect,
+                       std::uint32_t cpuFeatures);
 
 // Blends rows [bandTop, bandBottom) of the loaded image over surface `source`
 // (width x height samples) into surface `destination`. Succeeds only when the

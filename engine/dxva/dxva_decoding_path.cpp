@@ -217,6 +217,7 @@ private:
         ControlRecord c;
         std::size_t residualBytes = 0;
         std::uint8_t* out = batch_.nextResidual();
+        int counts[kBlocksPerMacroblock] = {};  // the record points at them
         if (hostResidual()) {
             SpatialBlocks blocks{params_, state_, matrices_, blocks_};
             if (HResult r = parseMacroblock(reader, params_, state_, blocks, flags); r != hr::ok) return r;
@@ -225,7 +226,6 @@ private:
             residualBytes = params_.picture_coding_type == PICTURE_I ? writeIntraResidual8(out, blocks_)
                                                                      : writeResidual16(out, blocks_, blocks.count);
         } else {
-            int counts[kBlocksPerMacroblock] = {};
             RunListBlocks blocks{params_, state_, matrices_, runLists_, counts};
             if (HResult r = parseMacroblock(reader, params_, state_, blocks, flags); r != hr::ok) return r;
             c = recordFor(address, flags, hostResidual());

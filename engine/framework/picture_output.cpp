@@ -108,7 +108,7 @@ void VideoDecoder::outputPicture(Picture* picture) {
         const dxva::OverlayView view{reinterpret_cast<const std::uint8_t*>(overlay_.surface()), 4 * overlay_.width(),
                                      overlay_.width(), overlay_.height()};
         overlay_.compose(layers_, false,
-                         [&](const DamageRect& r) { dxva::loadLayerImage(*accelerator_, view, r); });
+                         [&](const DamageRect& r) { dxva::loadLayerImage(*accelerator_, view, r, cpuFeatures_); });
     }
 
     const SettingsSnapshot& set = settingsSnapshot_;

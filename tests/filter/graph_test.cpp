@@ -22,6 +22,7 @@
 #include "filter/com/com_ptr.h"
 #include "filter/com/interface_map.h"
 #include "filter/com/object.h"
+#include "filter/dxva/dxva_declarations.h"
 #include "filter/pins/media_type.h"
 #include "filter/plugins/host/plugin_list.h"
 #include "filter/plugins/info_layer/number_forms.h"
@@ -32,6 +33,7 @@
 #include "tests/support/corpus.h"
 #include "tests/support/picture_md5.h"
 #include "tools/common/stream_reader.h"
+#include "tools/tlvplay/dxva_renderer.h"
 
 namespace {
 
@@ -1192,6 +1194,69 @@ TEST_F(GraphTest, DxvaTypesAreOfferedFirstAndRefusedWithoutAnAccelerator) {
                                     nullptr),
               S_OK);
     EXPECT_TRUE(IsEqualGUID(OutputType().Get().subtype, MEDIASUBTYPE_YUY2)) << "the grabber hosts no accelerator";
+}
+
+// A renderer that hosts an accelerator: the surfaces it is asked for follow the
+// mode and dwDXVAMaxNumSurfaces (read when a filter is created); an accelerator
+// that will not lock its configuration sends the pin on to the next type, and
+// in the end to software.
+TEST_F(GraphTest, DxvaConnectionSurfacesAndFallback) {
+    struct Case {
+        const char* name;
+        const wchar_t* types;
+        DWORD maxSurfaces;
+        char refused;
+        const GUID* connected;
+        DWORD minimum, maximum;
+    };
+    const Case cases[] = {
+        {"mode A, up to the setting", L"DXVA_A", 8, 0, &tl::dxva::kModeMPEG2_A, 4, 8},
+        {"mode B needs one more", L"DXVA_B", 8, 0, &tl::dxva::kModeMPEG2_B, 5, 8},
+        {"setting 0: exactly the minimum", L"DXVA_B", 0, 0, &tl::dxva::kModeMPEG2_B, 5, 5},
+        {"a refused lock moves on to the next type", L"DXVA_B,DXVA_A", 8, 'B', &tl::dxva::kModeMPEG2_A, 4, 8},
+    };
+    const tl::test::StreamInfo stream = tl::test::find_stream("prog420_cgop");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        tl::test::WriteRaw(HKEY_CURRENT_USER, tl::kSettingsKeyPath, L"dwDXVAMaxNumSurfaces",
+                           tl::test::Dword(c.maxSurfaces));
+        ComPtr<IGraphBuilder> graph;
+        ComPtr<IBaseFilter> decoder;
+        ComPtr<IFilterVideoDecoder> settings;
+        ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                   graph.OutVoid()),
+                  S_OK);
+        ASSERT_EQ(CoCreateInstance(__uuidof(FilterVideoDecoder), nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                   decoder.OutVoid()),
+                  S_OK);
+        ASSERT_EQ(decoder.As(&settings), S_OK);
+        ASSERT_EQ(settings->put_DXVA(VARIANT_TRUE), S_OK);
+        ASSERT_EQ(settings->put_OutputTypesPriorityDXVA(Bstr(c.types).Get()), S_OK);
+        const auto source = tl::test::CreateTestSource();
+        auto request = std::make_shared<tl::tlvplay::DxvaSurfaceRequest>();
+        tl::tlvplay::DxvaRendererSettings rendererSettings;
+        rendererSettings.refusedMode = c.refused;
+        rendererSettings.request = request;
+        ComPtr<IBaseFilter> renderer;
+        ASSERT_EQ(tl::tlvplay::CreateDxvaRenderer(rendererSettings, std::make_shared<tl::tlvplay::GrabberCounts>(),
+                                                  renderer.Out()),
+                  S_OK);
+        ASSERT_EQ(graph->AddFilter(source.Get(), L"source"), S_OK);
+        ASSERT_EQ(graph->AddFilter(decoder.Get(), L"decoder"), S_OK);
+        ASSERT_EQ(graph->AddFilter(renderer.Get(), L"renderer"), S_OK);
+        source->Pin().SetPictureSize(stream.width(), stream.height());
+        ASSERT_EQ(graph->ConnectDirect(&source->Pin(), Pin(decoder.Get(), L"Video In").Get(), nullptr), S_OK);
+        ASSERT_EQ(graph->ConnectDirect(Pin(decoder.Get(), L"Video Out").Get(),
+                                       FirstPin(renderer.Get(), PINDIR_INPUT).Get(), nullptr),
+                  S_OK);
+        AM_MEDIA_TYPE connected{};
+        ASSERT_EQ(Pin(decoder.Get(), L"Video Out")->ConnectionMediaType(&connected), S_OK);
+        EXPECT_TRUE(IsEqualGUID(connected.subtype, *c.connected));
+        tl::FreeMediaTypeContents(connected);
+        EXPECT_EQ(request->minimum, c.minimum);
+        EXPECT_EQ(request->maximum, c.maximum);
+    }
+    tl::test::WriteRaw(HKEY_CURRENT_USER, tl::kSettingsKeyPath, L"dwDXVAMaxNumSurfaces", tl::test::Dword(8));
 }
 
 }  // namespace

@@ -83,7 +83,7 @@ HResult SoftAccelerator::configure(std::uint32_t function, const void* input, st
             return reply(mine, output, outputSize);
         }
         mine.dwFunction = asked.dwFunction;
-        if (std::memcmp(&mine, &asked, sizeof mine) != 0) return hr::e_fail;
+        if (options_.refuseLock || std::memcmp(&mine, &asked, sizeof mine) != 0) return hr::e_fail;
         locked_ = true;
         picture_.config = mine;
         return reply(mine, output, outputSize);

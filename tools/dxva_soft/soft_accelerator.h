@@ -28,6 +28,8 @@ struct Options {
     int pendingEvery = 0;
     // B and D: the AYUV surface the layer image is loaded into.
     int alphaWidth = 1920, alphaHeight = 1088;
+    // A driver that probes fine but will not lock the decoding configuration.
+    bool refuseLock = false;
 };
 
 struct Displayed {

@@ -221,11 +221,13 @@ HRESULT DxvaPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) {
     mt_ = MediaType(*mt);
     dxva_soft::Options options;
     options.mode = ModeLetter(mt->subtype);
+    options.refuseLock = options.mode == settings_.refusedMode;
     accelerator_ = std::make_unique<dxva_soft::SoftAccelerator>(options);  // answers the surface questions
     dxva::AMVAUncompBufferInfo surfaces{};
     DWORD size = 0;
     void* data = nullptr;
     hr = notify->GetUncompSurfacesInfo(&mt->subtype, &surfaces);
+    if (SUCCEEDED(hr) && settings_.request) *settings_.request = {surfaces.dwMinNumSurfaces, surfaces.dwMaxNumSurfaces};
     if (SUCCEEDED(hr)) hr = notify->SetUncompSurfacesInfo(surfaces.dwMaxNumSurfaces);
     if (SUCCEEDED(hr)) hr = notify->GetCreateVideoAcceleratorData(&mt->subtype, &size, &data);
     if (SUCCEEDED(hr)) {

@@ -16,8 +16,15 @@
 
 namespace tl::tlvplay {
 
+// What the decoder asked for while the renderer connected.
+struct DxvaSurfaceRequest {
+    DWORD minimum = 0, maximum = 0;
+};
+
 struct DxvaRendererSettings {
     std::string directory;  // empty: displayed surfaces are counted, not written
+    char refusedMode = 0;   // 'A' to 'D': that mode's accelerator will not lock its configuration
+    std::shared_ptr<DxvaSurfaceRequest> request;  // filled at each connection, when given
 };
 
 // counts.frames counts the displayed surfaces; counts.failures those that could not be written.
