@@ -255,6 +255,28 @@ INSTANTIATE_TEST_SUITE_P(Corpus, CorruptStream,
 
 // A program stream whose video PES packets are cut inside their headers: the
 // cut packet is dropped whole, and decoding goes on behind the hole.
+// The first picture's third macroblock row never arrives: a fresh buffer shows
+// it black (luma 16, chroma 128), not the green of zero bytes.
+TEST(CorruptStream, UndecodedRowsOfAFreshBufferAreBlack) {
+    const Bytes stream = loadReference("prog420_cgop").stream;
+    const std::size_t slice = offsetsOf(stream, 0x03).front();  // vertical position 3: macroblock row 2
+    const Bytes damaged =
+        concat(cut(stream, 0, slice), cut(stream, nextStartCodeAfter(stream, slice + 4), stream.size()));
+    const DecodeResult got = decodeSamples(cutIntoChunks(damaged, kChunk), true);
+    ASSERT_FALSE(got.pictures.empty());
+    const Bytes& planes = got.pictures.front().bytes;
+    constexpr std::size_t kWidth = 352, kHeight = 288, kLuma = kWidth * kHeight, kChroma = kLuma / 4;
+    ASSERT_GE(planes.size(), kLuma + 2 * kChroma);
+    int wrong = 0;
+    for (std::size_t y = 32; y < 48; ++y)
+        for (std::size_t x = 0; x < kWidth; ++x) wrong += planes[y * kWidth + x] != 16;
+    for (std::size_t plane = 0; plane < 2; ++plane)
+        for (std::size_t y = 16; y < 24; ++y)
+            for (std::size_t x = 0; x < kWidth / 2; ++x)
+                wrong += planes[kLuma + plane * kChroma + y * kWidth / 2 + x] != 128;
+    EXPECT_EQ(wrong, 0);
+}
+
 TEST(CorruptProgramStream, PesHeadersCutShortRecover) {
     const Reference ref = loadReference("program");
     const std::vector<Bytes> packets = videoPesPackets(ref.stream);
