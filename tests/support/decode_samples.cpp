@@ -4,10 +4,11 @@
 
 namespace tl::test {
 
-DecodeResult decodeSamples(const std::vector<Bytes>& samples, bool keepBytes) {
+DecodeResult decodeSamples(const std::vector<Bytes>& samples, bool keepBytes, bool conceal) {
     DecodeResult result;
     ReferenceCounter counter;
     TestSettings settings(2);
+    settings.conceal = conceal;
     RecordingHost host;
     host.keepDigests = true;
     host.keepBytes = keepBytes;

@@ -21,7 +21,7 @@ struct DecodeResult {
 
 // Init, every sample, end of stream, Uninit. With a connection that takes
 // interlaced samples (weave) every picture is one delivery. keepBytes keeps
-// each delivered sample's bytes.
-DecodeResult decodeSamples(const std::vector<Bytes>& samples, bool keepBytes = false);
+// each delivered sample's bytes; conceal turns error concealment on.
+DecodeResult decodeSamples(const std::vector<Bytes>& samples, bool keepBytes = false, bool conceal = false);
 
 }  // namespace tl::test
