@@ -164,6 +164,7 @@ TEST_F(TypeLibraryTest, DispatchIdentifiers) {
         {0xB0, L"CreateLayer", 0x60020029},
         {0xB0, L"Sleep", 0x6002002A},
         {0xB0, L"SaveDefaults", 0x6002002B},
+        {0xB0, L"ErrorConcealment", 0x6002002C},
         {0xB3, L"value", 0},
         {0xB3, L"layers", 0x60020001},
         {0xB3, L"visible", 0x60020002},

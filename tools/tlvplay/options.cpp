@@ -53,7 +53,7 @@ const char* Usage() {
     return "usage: tlvplay INPUT [--renderer vmr9|vmr7|default|null|grab DIR] [--raw]\n"
            "               [--format yuy2|uyvy|yv12|rgb32|rgb24|rgb565|rgb555]\n"
            "               [--deinterlace auto|progressive|weave|hardware-bob|software-bob|software-bob-double]\n"
-           "               [--seconds N]\n"
+           "               [--seconds N] [--pid N]\n"
            "               [--osd-text TEXT | --osd-image FILE] [--osd-rect X1,Y1,X2,Y2]\n"
            "               [--osd-colors BACK,FORE]  (colours 0xAARRGGBB)\n";
 }
@@ -111,6 +111,11 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
                 return *error = "--osd-colors needs BACK,FORE as 0xAARRGGBB", false;
             result.osd.backColor = std::uint32_t(v[0]);
             result.osd.foreColor = std::uint32_t(v[1]);
+        } else if (arg == "--pid") {
+            long long v[1];
+            if (!hasValue || !ParseNumbers(argv[++i], 1, v) || v[0] < 0 || v[0] > 0x1FFF)
+                return *error = "--pid needs a packet identifier from 0 to 8191", false;
+            result.pid = int(v[0]);
         } else if (arg == "--raw") {
             result.raw = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
