@@ -16,6 +16,7 @@ struct PictureTargets {
     const Picture* forward = nullptr;   // older reference (null if none)
     const Picture* backward = nullptr;  // newer reference for B pictures (null if none)
     bool secondField = false;           // current is the second field of `current`
+    bool conceal = false;               // fill what no slice reached from a reference
 };
 
 class DecodingPath {

@@ -146,6 +146,9 @@ public:
     virtual std::int32_t aspectRatioY() = 0;
     virtual bool frameSkipping() = 0;
     virtual ReferenceTime rendererLateness() = 0;
+    // Fill the macroblocks a damaged picture leaves undecoded from the co-located
+    // area of the nearest reference picture, instead of keeping what the buffer held.
+    virtual bool errorConcealment() { return false; }
     // The layer tree drawn over every picture (TopLayer), read at Init; null: none.
     virtual OverlayPainter* layers() { return nullptr; }
 

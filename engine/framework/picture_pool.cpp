@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
 namespace tl {
 namespace {
 
 constexpr std::uintptr_t kPlaneAlignment = 256;
+constexpr int kBlackLuma = 16;
+constexpr int kBlackChroma = 128;
 
 std::uint8_t* alignUp(void* p) {
     const std::uintptr_t v = reinterpret_cast<std::uintptr_t>(p);
@@ -37,10 +40,14 @@ bool PicturePool::allocate(int count, const StreamState& s) {
                                       PlaneAllocationSize(s.chroma_width, s.chroma_height)};
         bool ok = true;
         for (int c = 0; c < 3 && ok; ++c) {
-            // Zeroed, so a picture whose slices are missing shows black-green, not old memory.
-            p->planeAllocations[c] = std::calloc(sizes[c], 1);
+            // Black (luma 16, chroma 128), so the macroblocks a damaged first picture
+            // leaves undecoded show black, not old memory or the green of zero bytes.
+            p->planeAllocations[c] = std::malloc(sizes[c]);
             ok = p->planeAllocations[c] != nullptr;
-            if (ok) p->planes[c] = alignUp(p->planeAllocations[c]);
+            if (ok) {
+                std::memset(p->planeAllocations[c], c == 0 ? kBlackLuma : kBlackChroma, sizes[c]);
+                p->planes[c] = alignUp(p->planeAllocations[c]);
+            }
         }
         if (!ok) {
             freePlanes(*p);

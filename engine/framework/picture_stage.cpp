@@ -144,6 +144,7 @@ HResult VideoDecoder::handlePicture() {
         targets.forward = olderReference_;
         targets.backward = type == PICTURE_B ? newerReference_ : nullptr;
         targets.secondField = second;
+        targets.conceal = settingsSnapshot_.errorConcealment;
         const HResult r = activePath().decodePicture(reader_, stream_, targets);
         if (failed(r)) return r;
     }

@@ -221,6 +221,7 @@ void VideoDecoder::refreshSettings() {
     s.aspectX = settings_->aspectRatioX();
     s.aspectY = settings_->aspectRatioY();
     s.frameSkipping = settings_->frameSkipping();
+    s.errorConcealment = settings_->errorConcealment();
 }
 
 // A sequence display extension with other colour coefficients rebuilds the

@@ -82,6 +82,7 @@ private:
         int deinterlace = 0;
         bool alwaysDeinterlace = false;
         bool colorCorrection = true;
+        bool errorConcealment = false;
         std::int32_t aspectX = 0;  // forced aspect, 0 = not forced
         std::int32_t aspectY = 0;
     };

@@ -1,5 +1,9 @@
 #include "engine/macroblock/software_decoding_path.h"
 
+#include <algorithm>
+#include <vector>
+
+#include "engine/macroblock/concealment.h"
 #include "engine/macroblock/kernel_slots.h"
 #include "engine/macroblock/parser_state.h"
 #include "engine/macroblock/picture_params.h"
@@ -37,6 +41,7 @@ private:
         matrices_.update(stream);
         reconstructor_.begin(params, targets);
         const SliceContext ctx{params, state_, matrices_, rows_};
+        if (targets.conceal) reached_.assign(std::size_t(params.mb_count), 0);
 
         for (;;) {
             matrices_.resetCounters();
@@ -47,12 +52,22 @@ private:
             if (rows_.recorded() > 0) {
                 if (rows_.blocksUsed() > 0) kernelSlots().idct(rows_.blocks(), rows_.blocksUsed());
                 reconstructor_.reconstruct(rows_, firstAddress, rows_.recorded());
+                if (targets.conceal) markReached(firstAddress, rows_.recorded());
             }
-            if (r == kPictureFinished) return kPictureFinished;
+            if (r == kPictureFinished) {
+                if (targets.conceal) ConcealUnreached(params, targets, reached_);
+                return kPictureFinished;
+            }
         }
     }
 
+    void markReached(std::int32_t first, int count) {
+        for (std::int32_t a = std::max(first, 0); a < first + count && std::size_t(a) < reached_.size(); ++a)
+            reached_[std::size_t(a)] = 1;
+    }
+
     ParserState state_;
+    std::vector<std::uint8_t> reached_;  // per macroblock address, while concealment is on
     ScaledMatrixCache matrices_;
     RowArrays rows_;
     SliceReconstructor reconstructor_;

@@ -30,6 +30,7 @@ public:
     std::int32_t aspectRatioX() override { return Number(&IFilterVideoDecoder::get_AspectRatioX); }
     std::int32_t aspectRatioY() override { return Number(&IFilterVideoDecoder::get_AspectRatioY); }
     bool frameSkipping() override { return Flag(&IFilterVideoDecoder::get_FrameSkipping, false); }
+    bool errorConcealment() override { return Flag(&IFilterVideoDecoder::get_ErrorConcealment, false); }
     ReferenceTime rendererLateness() override;
     OverlayPainter* layers() override { return layers_; }
 

@@ -49,14 +49,19 @@ HRESULT RegisterWithMapper(IFilterMapper2* mapper) {
     return hr == HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND) ? S_OK : hr;
 }
 
-// Marks the mapper's instance entry of the filter, when the mapper wrote one.
-void WriteCapabilities() {
+// The filter mapper's entry of the filter in the DirectShow filters category.
+std::wstring MapperInstancePath() {
     wchar_t clsid[39] = {};
     StringFromGUID2(__uuidof(::FilterVideoDecoder), clsid, 39);
-    const std::wstring path =
-        std::wstring(L"CLSID\\{083863F1-70DE-11d0-BD40-00A0C911CE86}\\Instance\\") + clsid;
+    return std::wstring(L"CLSID\\{083863F1-70DE-11d0-BD40-00A0C911CE86}\\Instance\\") + clsid;
+}
+
+// Marks the mapper's instance entry of the filter, when the mapper wrote one.
+void WriteCapabilities() {
     HKEY instance = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ | KEY_WRITE, &instance) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, MapperInstancePath().c_str(), 0, KEY_READ | KEY_WRITE, &instance) !=
+        ERROR_SUCCESS)
+        return;
     HKEY capabilities = nullptr;
     if (RegCreateKeyExW(instance, L"Capabilities", 0, nullptr, 0, KEY_WRITE, nullptr, &capabilities, nullptr) ==
         ERROR_SUCCESS) {
@@ -75,6 +80,9 @@ HRESULT UpdateFilterRegistration(bool registering) {
     if (SUCCEEDED(CoCreateInstance(CLSID_FilterMapper2, nullptr, CLSCTX_INPROC_SERVER, IID_IFilterMapper2,
                                    mapper.OutVoid()))) {
         mapper->UnregisterFilter(&CLSID_LegacyAmFilterCategory, nullptr, __uuidof(::FilterVideoDecoder));
+        // A mapper that deletes only empty keys leaves the entry behind because of
+        // the Capabilities key in it.
+        RegDeleteTreeW(HKEY_CLASSES_ROOT, MapperInstancePath().c_str());
         if (registering) {
             const HRESULT hr = RegisterWithMapper(mapper.Get());
             if (FAILED(hr)) return hr;

@@ -87,6 +87,7 @@ public:
     TL_DECLARE_PROPERTY(AlwaysDeinterlace, VARIANT_BOOL);
     TL_DECLARE_PROPERTY(ColorCorrection, VARIANT_BOOL);
     TL_DECLARE_PROPERTY(FrameSkipping, VARIANT_BOOL);
+    TL_DECLARE_PROPERTY(ErrorConcealment, VARIANT_BOOL);
     TL_DECLARE_PROPERTY(FrameSkippingTolerance, unsigned int);
     TL_DECLARE_PROPERTY(UseHadwareAcceleratedDeinterlace, VARIANT_BOOL);
     TL_DECLARE_PROPERTY(OutputTypesPriority, BSTR);

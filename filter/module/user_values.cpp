@@ -25,6 +25,12 @@ HRESULT WriteModuleValues() {
     });
 }
 
-void DeleteUserSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKeyPath); }
+void DeleteUserSettings() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingsKeyPath);
+    // The vendor's key goes too unless another of its products keeps something there.
+    std::wstring vendor = kSettingsKeyPath;
+    vendor.resize(vendor.rfind(L'\\'));
+    RegDeleteKeyW(HKEY_CURRENT_USER, vendor.c_str());
+}
 
 }  // namespace tl

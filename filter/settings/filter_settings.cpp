@@ -44,6 +44,7 @@ const SettingDescriptor kTable[] = {
      0x6002001E},
     {L"szOutputConnectionDenyList", &S::szOutputConnectionDenyList, 0, L"", L"OutputConnectionDenyList",
      0x60020020},
+    {L"bErrorConcealment", &S::bErrorConcealment, 0, nullptr, L"ErrorConcealment", 0x6002002C},
 };
 static_assert(std::size(kTable) == kSettingCount);
 

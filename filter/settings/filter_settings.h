@@ -39,6 +39,7 @@ struct FilterSettings {
     SettingValue<bool> bMaintainAspectRatio;
     SettingString szOutputConnectionAllowList;
     SettingString szOutputConnectionDenyList;
+    SettingValue<bool> bErrorConcealment;
 };
 
 // Which field a setting is; the alternative says how it is held in memory.
@@ -61,7 +62,7 @@ struct SettingDescriptor {
     std::int32_t dispid;
 };
 
-inline constexpr std::size_t kSettingCount = 22;
+inline constexpr std::size_t kSettingCount = 23;
 
 // Every setting, in the order in which the registry is read and written.
 extern const SettingDescriptor (&kSettings)[kSettingCount];

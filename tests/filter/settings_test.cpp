@@ -50,6 +50,7 @@ const std::vector<Expected>& FirstStartValues() {
         {L"szOutTypesPriorityDXVA", Sz(L"DXVA_Di,DXVA_Bi,DXVA_Ci,DXVA_Ai,DXVA_D,DXVA_B,DXVA_C,DXVA_A")},
         {L"szOutputConnectionAllowList", Sz(L"")},
         {L"szOutputConnectionDenyList", Sz(L"")},
+        {L"bErrorConcealment", Dword(0)},
     };
     return values;
 }

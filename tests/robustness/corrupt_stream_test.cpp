@@ -255,6 +255,43 @@ INSTANTIATE_TEST_SUITE_P(Corpus, CorruptStream,
 
 // A program stream whose video PES packets are cut inside their headers: the
 // cut packet is dropped whole, and decoding goes on behind the hole.
+// The third macroblock row of a picture never arrives. In the first picture a
+// fresh buffer shows it black (luma 16, chroma 128), not the green of zero
+// bytes; with concealment the first P picture shows there what its reference,
+// the first picture, shows.
+TEST(CorruptStream, UnreachedRowsAreBlackOrConcealedFromTheReference) {
+    const Bytes stream = loadReference("prog420_cgop").stream;
+    const std::vector<std::size_t> rows = offsetsOf(stream, 0x03);  // vertical position 3: macroblock row 2
+    constexpr std::size_t kWidth = 352, kLuma = kWidth * 288, kChroma = kLuma / 4;
+    // The row of a planar picture: its luma rows 32..47 and chroma rows 16..23.
+    const auto rowOf = [&](const Bytes& planes) {
+        Bytes row(planes.begin() + 32 * kWidth, planes.begin() + 48 * kWidth);
+        for (std::size_t plane = 0; plane < 2; ++plane) {
+            const auto from = planes.begin() + std::ptrdiff_t(kLuma + plane * kChroma + 16 * kWidth / 2);
+            row.insert(row.end(), from, from + 8 * kWidth / 2);
+        }
+        return row;
+    };
+    Bytes black(16 * kWidth, 16);
+    black.resize(black.size() + 8 * kWidth, 128);
+    const struct {
+        std::size_t picture;    // in coding order: 0 the I picture, 1 the first P picture
+        bool conceal;
+        std::size_t displayed;  // where it is delivered
+        bool likeReference;     // else black
+    } cases[] = {{0, false, 0, false}, {0, true, 0, false}, {1, false, 3, false}, {1, true, 3, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "picture " << c.picture << (c.conceal ? ", concealed" : ""));
+        const std::size_t slice = rows[c.picture];
+        const Bytes damaged =
+            concat(cut(stream, 0, slice), cut(stream, nextStartCodeAfter(stream, slice + 4), stream.size()));
+        const DecodeResult got = decodeSamples(cutIntoChunks(damaged, kChunk), true, c.conceal);
+        ASSERT_GT(got.pictures.size(), c.displayed);
+        ASSERT_GE(got.pictures[c.displayed].bytes.size(), kLuma + 2 * kChroma);
+        EXPECT_EQ(rowOf(got.pictures[c.displayed].bytes), c.likeReference ? rowOf(got.pictures[0].bytes) : black);
+    }
+}
+
 TEST(CorruptProgramStream, PesHeadersCutShortRecover) {
     const Reference ref = loadReference("program");
     const std::vector<Bytes> packets = videoPesPackets(ref.stream);

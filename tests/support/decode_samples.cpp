@@ -4,12 +4,14 @@
 
 namespace tl::test {
 
-DecodeResult decodeSamples(const std::vector<Bytes>& samples) {
+DecodeResult decodeSamples(const std::vector<Bytes>& samples, bool keepBytes, bool conceal) {
     DecodeResult result;
     ReferenceCounter counter;
     TestSettings settings(2);
+    settings.conceal = conceal;
     RecordingHost host;
     host.keepDigests = true;
+    host.keepBytes = keepBytes;
     {
         VideoDecoder decoder;
         if (decoder.Init(&settings, &host) != hr::ok) return result;

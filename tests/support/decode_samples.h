@@ -20,7 +20,8 @@ struct DecodeResult {
 };
 
 // Init, every sample, end of stream, Uninit. With a connection that takes
-// interlaced samples (weave) every picture is one delivery.
-DecodeResult decodeSamples(const std::vector<Bytes>& samples);
+// interlaced samples (weave) every picture is one delivery. keepBytes keeps
+// each delivered sample's bytes; conceal turns error concealment on.
+DecodeResult decodeSamples(const std::vector<Bytes>& samples, bool keepBytes = false, bool conceal = false);
 
 }  // namespace tl::test

@@ -54,6 +54,7 @@ public:
     std::atomic<bool> always{false};
     std::atomic<std::int32_t> forcedX{0}, forcedY{0};
     std::atomic<bool> skipping{false};
+    std::atomic<bool> conceal{false};
     std::atomic<ReferenceTime> lateness{0};
     // Runs where the worker refreshes its settings, at the start of every header pass.
     std::function<void()> onRefresh;
@@ -71,6 +72,7 @@ public:
     std::int32_t aspectRatioX() override { return forcedX; }
     std::int32_t aspectRatioY() override { return forcedY; }
     bool frameSkipping() override { return skipping; }
+    bool errorConcealment() override { return conceal; }
     ReferenceTime rendererLateness() override { return lateness; }
     OverlayPainter* painter = nullptr;
     OverlayPainter* layers() override { return painter; }

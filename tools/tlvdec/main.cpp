@@ -59,6 +59,7 @@ ToolSettings settingsFor(const Options& options) {
     ToolSettings s;
     s.deinterlaceMode = options.deinterlace;
     s.colourCorrection = options.colorCorrection;
+    s.conceal = options.conceal;
     if (options.cpuTier >= 0 && options.cpuTier < int(KernelTier::SSE2)) s.sse2 = s.sse3 = false;
     if (options.cpuTier >= 0 && options.cpuTier < int(KernelTier::SSE)) s.sse = false;
     return s;

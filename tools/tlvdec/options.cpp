@@ -93,6 +93,8 @@ const OptionSpec kOptions[] = {
      [](Options& o, const char* const* v) { return pick(kDeinterlaceModes, v[0], o.deinterlace); }},
     {"--color-correction", nullptr, 0, nullptr, "expand the range of YUV output",
      [](Options& o, const char* const*) { return (o.colorCorrection = true); }},
+    {"--conceal", nullptr, 0, nullptr, "fill the macroblocks of damaged pictures from the nearest reference picture",
+     [](Options& o, const char* const*) { return (o.conceal = true); }},
     {"--brightness", nullptr, 1, "N", "RGB brightness, -128 to 128",
      [](Options& o, const char* const* v) { return parseProcAmp(v[0], o.brightness); }},
     {"--contrast", nullptr, 1, "N", "RGB contrast, -128 to 128",

@@ -23,6 +23,7 @@ struct Options {
     int format = -1;          // OUTPUT_* code of the connection, -1: the engine's planar layout
     int deinterlace = 0;      // tagDEINTERLACE setting
     bool colorCorrection = false;
+    bool conceal = false;  // fill undecoded macroblocks from a reference picture
     std::optional<int> brightness, contrast, saturation;
     std::int64_t snapshotIndex = -1;  // delivered sample to save as a BMP, -1: none
     std::string snapshotPath;

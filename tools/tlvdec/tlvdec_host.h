@@ -72,6 +72,8 @@ public:
     std::int32_t aspectRatioX() override { return forcedAspectX; }
     std::int32_t aspectRatioY() override { return forcedAspectY; }
     bool frameSkipping() override { return false; }
+    bool conceal = false;
+    bool errorConcealment() override { return conceal; }
     ReferenceTime rendererLateness() override { return 0; }
     OverlayPainter* painter = nullptr;
     OverlayPainter* layers() override { return painter; }

@@ -53,7 +53,7 @@ const char* Usage() {
     return "usage: tlvplay INPUT [--renderer vmr9|vmr7|default|null|grab DIR|dxva [grab DIR]] [--raw]\n"
            "               [--format yuy2|uyvy|yv12|rgb32|rgb24|rgb565|rgb555]\n"
            "               [--deinterlace auto|progressive|weave|hardware-bob|software-bob|software-bob-double]\n"
-           "               [--seconds N]\n"
+           "               [--seconds N] [--pid N]\n"
            "               [--osd-text TEXT | --osd-image FILE] [--osd-rect X1,Y1,X2,Y2]\n"
            "               [--osd-colors BACK,FORE]  (colours 0xAARRGGBB)\n"
            "               [--plugin NAME]...  (a plug-in of the filter's list, enabled for this run)\n";
@@ -120,6 +120,11 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
         } else if (arg == "--plugin") {
             if (!hasValue) return *error = "--plugin needs a plug-in name", false;
             result.plugins.push_back(argv[++i]);
+        } else if (arg == "--pid") {
+            long long v[1];
+            if (!hasValue || !ParseNumbers(argv[++i], 1, v) || v[0] < 0 || v[0] > 0x1FFF)
+                return *error = "--pid needs a packet identifier from 0 to 8191", false;
+            result.pid = int(v[0]);
         } else if (arg == "--raw") {
             result.raw = true;
         } else if (arg.size() > 1 && arg[0] == '-') {

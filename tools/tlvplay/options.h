@@ -29,6 +29,7 @@ struct Options {
     int deinterlace = -1;                  // tagDEINTERLACE value, -1 when not given
     double seconds = 0;                    // 0: play to the end
     bool raw = false;                      // grab raw samples instead of BMP files
+    int pid = -1;                          // transport stream video packet identifier, -1: from the tables
     OsdOptions osd;
     std::vector<std::string> plugins;      // --plugin NAME, each enabled for this run
 };

@@ -156,6 +156,12 @@ void DispatchWindowMessages() {
     }
 }
 
+// A window renderer that cannot start most often lacks a display.
+std::string WithDisplayHint(const Options& options, const std::string& what) {
+    const bool window = options.renderer != Renderer::Grab && options.renderer != Renderer::Null;
+    return window ? what + "; without a display, run under xvfb-run -a or use --renderer null or grab DIR" : what;
+}
+
 PlayReport Fail(PlayReport report, const std::string& what, HRESULT hr) {
     report.ok = false;
     report.error = what + " (" + HexResult(hr) + ")";
@@ -169,7 +175,7 @@ PlayReport Play(const Options& options) { return Play(options, nullptr, nullptr)
 PlayReport Play(const Options& options, IBaseFilter* callersDecoder, ComPtr<IMediaControl>* running) {
     PlayReport report;
     std::string error;
-    std::unique_ptr<MpegSource> stream = MpegSource::Open(options.input, &error);
+    std::unique_ptr<MpegSource> stream = MpegSource::Open(options.input, &error, options.pid);
     if (!stream) {
         report.error = error;
         return report;
@@ -203,8 +209,9 @@ PlayReport Play(const Options& options, IBaseFilter* callersDecoder, ComPtr<IMed
     ComPtr<IBaseFilter> renderer;
     hr = CreateRenderer(options, counts, &renderer);
     if (SUCCEEDED(hr)) hr = graph->AddFilter(renderer.Get(), L"Renderer");
-    if (FAILED(hr)) return Fail(report, std::string("cannot create the ") + RendererName(options.renderer) +
-                                            " renderer", hr);
+    if (FAILED(hr))
+        return Fail(report, WithDisplayHint(options, std::string("cannot create the ") +
+                                                         RendererName(options.renderer) + " renderer"), hr);
 
     if (options.renderer == Renderer::Dxva) {
         // The DirectX VA output types are offered only with the setting on.
@@ -240,11 +247,13 @@ PlayReport Play(const Options& options, IBaseFilter* callersDecoder, ComPtr<IMed
         hr = PreferredOutputType(decoderOut.Get(), *options.format, &preferred);
         if (SUCCEEDED(hr)) hr = graph->ConnectDirect(decoderOut.Get(), rendererIn.Get(), &preferred.Get());
         if (FAILED(hr))
-            return Fail(report, std::string("cannot connect the decoder to the renderer as ") + options.format->name,
+            return Fail(report,
+                        WithDisplayHint(options, std::string("cannot connect the decoder to the renderer as ") +
+                                                     options.format->name),
                         hr);
     } else {
         hr = graph->Connect(decoderOut.Get(), rendererIn.Get());
-        if (FAILED(hr)) return Fail(report, "cannot connect the decoder to the renderer", hr);
+        if (FAILED(hr)) return Fail(report, WithDisplayHint(options, "cannot connect the decoder to the renderer"), hr);
     }
 
     ShowVideoWindow(graph.Get(), options.renderer);
@@ -255,7 +264,7 @@ PlayReport Play(const Options& options, IBaseFilter* callersDecoder, ComPtr<IMed
     if (SUCCEEDED(hr)) hr = graph->QueryInterface(IID_IMediaEvent, events.OutVoid());
     if (FAILED(hr)) return Fail(report, "the graph lacks IMediaControl or IMediaEvent", hr);
     hr = control->Run();
-    if (FAILED(hr)) return Fail(report, "the graph does not run", hr);
+    if (FAILED(hr)) return Fail(report, WithDisplayHint(options, "the graph does not run"), hr);
 
     const ULONGLONG started = GetTickCount64();
     const ULONGLONG limit = options.seconds > 0 ? ULONGLONG(options.seconds * 1000) : ~0ULL;

@@ -59,6 +59,7 @@ public:
     TL_UNUSED(get_CPUFeatureSSE2, VARIANT_BOOL*) TL_UNUSED(put_CPUFeatureSSE2, VARIANT_BOOL)
     TL_UNUSED(get_CPUFeatureSSE3, VARIANT_BOOL*) TL_UNUSED(put_CPUFeatureSSE3, VARIANT_BOOL)
     TL_UNUSED(get_DXVA, VARIANT_BOOL*) TL_UNUSED(put_DXVA, VARIANT_BOOL)
+    TL_UNUSED(get_ErrorConcealment, VARIANT_BOOL*) TL_UNUSED(put_ErrorConcealment, VARIANT_BOOL)
     TL_UNUSED(get_AlwaysDeinterlace, VARIANT_BOOL*) TL_UNUSED(put_AlwaysDeinterlace, VARIANT_BOOL)
     TL_UNUSED(get_ColorCorrection, VARIANT_BOOL*) TL_UNUSED(put_ColorCorrection, VARIANT_BOOL)
     TL_UNUSED(get_FrameSkipping, VARIANT_BOOL*) TL_UNUSED(put_FrameSkipping, VARIANT_BOOL)

@@ -44,6 +44,7 @@ var properties = [
     ["AlwaysDeinterlace", [true, false]],
     ["ColorCorrection", [true, false]],
     ["FrameSkipping", [true, false]],
+    ["ErrorConcealment", [true, false]],
     ["FrameSkippingTolerance", [0, 4294967295, 40]],
     ["UseHadwareAcceleratedDeinterlace", [true, false]],
     ["OutputTypesPriority", ["", "RGB32", "yuy2,,YV12"]],
