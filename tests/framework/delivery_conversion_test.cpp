@@ -75,7 +75,9 @@ std::vector<std::uint8_t> patternStream(int matrixCoefficients) {
 // The pattern converted straight through the dispatcher.
 std::vector<std::uint8_t> convertDirectly(int format, const RgbMatrixBlock& matrix) {
     constexpr std::size_t kAlign = 256;
-    std::vector<std::uint8_t> storage(kWidth * kHeight * 2 + 3 * kAlign);
+    // The gaps hold black chroma as a fresh picture buffer's padding does: the
+    // rightmost pixel of the last row averages in the sample past the plane.
+    std::vector<std::uint8_t> storage(kWidth * kHeight * 2 + 3 * kAlign, 128);
     std::uint8_t* base = storage.data() + (kAlign - reinterpret_cast<std::uintptr_t>(storage.data()) % kAlign);
     Picture p;
     p.width = kWidth;
