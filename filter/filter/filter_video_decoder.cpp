@@ -35,6 +35,9 @@ const com::InterfaceEntry* FilterVideoDecoder::InterfaceMap() {
         com::Entry<F, IProvideClassInfo, IProvideClassInfo2>(),
         com::Entry<F, ISpecifyPropertyPages>(),
         com::Entry<F, IServiceProvider>(),
+        com::Entry<F, IActiveScriptSite>(),
+        com::Entry<F, IActiveScriptSiteInterruptPoll>(),
+        com::Entry<F, IActiveScriptSiteWindow>(),
         com::Entry<F, IAMVideoProcAmp>(),
         {},
     };

@@ -19,6 +19,7 @@
 #include <dshow.h>
 #include <dvdmedia.h>
 #include <dispex.h>
+#include <activscp.h>
 
 #include <atomic>
 #include <mutex>
@@ -53,6 +54,9 @@ class FilterVideoDecoder : public IBaseFilter,
                            public IProvideClassInfo2,
                            public ISpecifyPropertyPages,
                            public IServiceProvider,
+                           public IActiveScriptSite,
+                           public IActiveScriptSiteInterruptPoll,
+                           public IActiveScriptSiteWindow,
                            public IAMVideoProcAmp {
 public:
     FilterVideoDecoder();
@@ -140,6 +144,21 @@ public:
     // IServiceProvider
     HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID riid, void** ppv) override;
 
+    // The script site for engines a plug-in runs against the filter, whose only
+    // named item is "filter" (script_site.cpp).
+    HRESULT STDMETHODCALLTYPE GetLCID(LCID* plcid) override;
+    HRESULT STDMETHODCALLTYPE GetItemInfo(LPCOLESTR pstrName, DWORD dwReturnMask, IUnknown** ppiunkItem,
+                                          ITypeInfo** ppti) override;
+    HRESULT STDMETHODCALLTYPE GetDocVersionString(BSTR* pbstrVersion) override;
+    HRESULT STDMETHODCALLTYPE OnScriptTerminate(const VARIANT* pvarResult, const EXCEPINFO* pexcepinfo) override;
+    HRESULT STDMETHODCALLTYPE OnStateChange(SCRIPTSTATE ssScriptState) override;
+    HRESULT STDMETHODCALLTYPE OnScriptError(IActiveScriptError* pscripterror) override;
+    HRESULT STDMETHODCALLTYPE OnEnterScript() override;
+    HRESULT STDMETHODCALLTYPE OnLeaveScript() override;
+    HRESULT STDMETHODCALLTYPE QueryContinue() override;
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* phwnd) override;
+    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL fEnable) override;
+
     // IAMVideoProcAmp, forwarded to the decoder
     HRESULT STDMETHODCALLTYPE GetRange(LONG Property, LONG* pMin, LONG* pMax, LONG* pSteppingDelta, LONG* pDefault,
                                        LONG* pCapsFlags) override;
@@ -174,7 +193,7 @@ private:
     com::ComPtr<IReferenceClock> clock_;
     IFilterGraph* graph_ = nullptr;  // not referenced: the graph holds the filter
     std::wstring name_;
-    bool inGraph_ = false;
+    std::atomic<bool> inGraph_{false};  // read by script engines polling QueryContinue
     com::ComPtr<ILayer> topLayer_;
 
     FilterSettings settings_;

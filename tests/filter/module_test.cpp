@@ -138,7 +138,8 @@ TEST_F(ModuleTest, RegistrationWritesClassesTypeLibraryAndUserValues) {
         const wchar_t* clsid;
         DWORD hidden, priority;
     };
-    for (const Plugin& p : {Plugin{L"InfoLayer", L"{1f350cf1-c761-4193-9f2b-8cfdf51c2998}", 0, 100}}) {
+    for (const Plugin& p : {Plugin{L"DeveloperConsole", L"{1f350cf0-c761-4193-9f2b-8cfdf51c2998}", 1, 10},
+                            Plugin{L"InfoLayer", L"{1f350cf1-c761-4193-9f2b-8cfdf51c2998}", 0, 100}}) {
         const std::wstring key = kUserKey + L"\\Plugins\\" + p.name;
         EXPECT_EQ(ClassesValue(std::wstring(L"CLSID\\") + p.clsid + L"\\InprocServer32", nullptr), Sz(path_));
         EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, key, L"CLSID"), Sz(p.clsid)) << p.name;
@@ -200,6 +201,7 @@ TEST_F(ModuleTest, UnregistrationRemovesWhatRegistrationWrote) {
 
     ASSERT_EQ(Call("DllUnregisterServer"), S_OK);
     EXPECT_FALSE(ClassesKey(kH264Class));
+    EXPECT_FALSE(ClassesKey(L"CLSID\\{1f350cf0-c761-4193-9f2b-8cfdf51c2998}"));
     EXPECT_FALSE(ClassesKey(L"CLSID\\{1f350cf1-c761-4193-9f2b-8cfdf51c2998}"));
     EXPECT_FALSE(ClassesKey(kH264ProgId));
     EXPECT_FALSE(ClassesKey(kTypeLib));
