@@ -42,6 +42,7 @@ rc=$?
 echo "null: $out"
 [ $rc -eq 0 ] || fail "null renderer: exit $rc"
 echo "$out" | grep -q 'end=complete' || fail "null renderer: no EC_COMPLETE"
+echo "$out" | grep -q 'frames=25 ' || fail "null renderer: no frame count from the decoder"
 
 out=$("$wine_run" "$tlvplay" "$streams/program.mpg" --renderer grab "$work/raw" --raw --format yuy2 2>&1)
 [ $? -eq 0 ] || fail "raw grab: $out"

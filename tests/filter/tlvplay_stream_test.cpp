@@ -230,6 +230,7 @@ TEST(TlvplayOptions, AcceptedCommandLines) {
         {{"in.mpg", "--renderer", "vmr7", "--format", "RGB565"}, Renderer::Vmr7, "RGB565", -1, 0, false},
         {{"in.mpg", "--renderer", "grab", "out", "--raw", "--format", "yv12"}, Renderer::Grab, "YV12", -1, 0, true},
         {{"in.mpg", "--deinterlace", "software-bob-double"}, Renderer::Default, nullptr, 5, 0, false},
+        {{"in.mpg", "--deinterlace", "bob"}, Renderer::Default, nullptr, 4, 0, false},
         {{"in.mpg", "--deinterlace", "2", "--seconds", "0.5"}, Renderer::Default, nullptr, 2, 0.5, false},
     };
     for (const Case& c : cases) {

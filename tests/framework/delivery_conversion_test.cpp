@@ -3,6 +3,8 @@
 // the same picture directly and comparing bytes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdlib>
 #include <memory>
 #include <vector>
@@ -89,6 +91,9 @@ std::vector<std::uint8_t> convertDirectly(int format, const RgbMatrixBlock& matr
     p.planes[0] = base;
     p.planes[1] = base + kWidth * kHeight + kAlign;
     p.planes[2] = p.planes[1] + kWidth * kHeight / 4 + kAlign;
+    // Past the pattern, what a fresh picture buffer holds: black.
+    std::fill(base, p.planes[1], std::uint8_t(16));
+    std::fill(p.planes[1], storage.data() + storage.size(), std::uint8_t(128));
     fillPlanes(p.planes[0], p.lumaStride, p.planes[1], p.planes[2], p.chromaStride);
     ConversionContext context;
     context.outputFormat = format;

@@ -376,8 +376,8 @@ TEST(OutputOrder, WideYuy2SurfacesAreStretchedOnlyPastTheThreshold) {
         rig.host.format.height = 480;
         rig.host.refuseFormatChange = true;  // the renderer keeps its surface size
         rig.host.keepBytes = true;
-        // Without range expansion the undecoded picture's black (luma 16) differs
-        // from the fill's luma 0, so stretched pixels are told from filled ones.
+        // The picture is a fresh buffer's black (luma 16) kept at video range, so
+        // it differs from the luma 0 the surface beyond it is cleared to.
         rig.settings.colour = false;
         rig.init();
         rig.play(test::buildPictureSamples("I", shape));

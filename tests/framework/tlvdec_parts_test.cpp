@@ -45,6 +45,7 @@ TEST(TlvdecOptions, Table) {
         {{"in.m2v", "--bench", "--snapshot", "1", "a.bmp"}, false, "--bench converts and writes nothing"},
         {{"in.m2v", "--bench", "-o", "x.yuv"}, false, "--bench converts and writes nothing"},
         {{"in.m2v", "--deinterlace", "blend"}, false, "bad value 'blend' for option '--deinterlace'"},
+        {{"in.m2v", "--deinterlace", "software-bob-double"}, true, ""},
         {{"in.m2v", "--cpu", "avx"}, false, "bad value 'avx' for option '--cpu'"},
         {{"in.m2v", "-f", "rgb32", "--brightness", "129"}, false, "bad value '129' for option '--brightness'"},
         {{"in.m2v", "-f", "rgb32", "--contrast", "-129"}, false, "bad value '-129' for option '--contrast'"},

@@ -9,6 +9,7 @@
 #include "convert/rgb_matrix.h"
 #include "engine/framework/deinterlace.h"
 #include "engine/macroblock/kernel_slots.h"
+#include "tools/common/deinterlace_names.h"
 
 namespace tl::tlvdec {
 namespace {
@@ -59,11 +60,6 @@ const Choice kTiers[] = {
     {"sse", int(KernelTier::SSE)},
     {"sse2", int(KernelTier::SSE2)},
 };
-const Choice kDeinterlaceModes[] = {
-    {"auto", DEINTERLACE_AUTO},   {"progressive", DEINTERLACE_PROGRESSIVE},
-    {"weave", DEINTERLACE_WEAVE}, {"hwbob", DEINTERLACE_HARDWARE_BOB},
-    {"bob", DEINTERLACE_SOFTWARE_BOB}, {"bob2", DEINTERLACE_SOFTWARE_BOB_DOUBLE_RATE},
-};
 
 struct OptionSpec {
     const char* name;
@@ -89,8 +85,10 @@ const OptionSpec kOptions[] = {
     {"--format", "-f", 1, "FORMAT",
      "connect as a renderer of FORMAT: yuy2, uyvy, yv12, rgb32, rgb24, rgb565 or rgb555",
      [](Options& o, const char* const* v) { return pick(kFormats, v[0], o.format); }},
-    {"--deinterlace", nullptr, 1, "MODE", "the Deinterlace setting: auto, progressive, weave, hwbob, bob or bob2",
-     [](Options& o, const char* const* v) { return pick(kDeinterlaceModes, v[0], o.deinterlace); }},
+    {"--deinterlace", nullptr, 1, "MODE",
+     "the Deinterlace setting: auto, progressive, weave, hwbob (hardware-bob), bob (software-bob) or bob2 "
+     "(software-bob-double)",
+     [](Options& o, const char* const* v) { return (o.deinterlace = tools::DeinterlaceMode(v[0])) >= 0; }},
     {"--color-correction", nullptr, 0, nullptr, "expand the range of YUV output",
      [](Options& o, const char* const*) { return (o.colorCorrection = true); }},
     {"--conceal", nullptr, 0, nullptr, "fill the macroblocks of damaged pictures from the nearest reference picture",

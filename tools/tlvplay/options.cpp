@@ -5,6 +5,8 @@
 #include <cstring>
 #include <iterator>
 
+#include "tools/common/deinterlace_names.h"
+
 namespace tl::tlvplay {
 namespace {
 
@@ -19,8 +21,6 @@ constexpr RendererEntry kRenderers[] = {
 };
 
 // Deinterlace modes in the order of their enumeration values.
-constexpr const char* kDeinterlaceModes[] = {"auto",         "progressive",  "weave",
-                                             "hardware-bob", "software-bob", "software-bob-double"};
 
 bool ParseSeconds(const char* text, double* seconds) {
     char* end = nullptr;
@@ -42,8 +42,9 @@ bool ParseNumbers(const char* text, int count, long long* out) {
 }
 
 int ParseDeinterlace(const std::string& text) {
-    for (std::size_t i = 0; i < std::size(kDeinterlaceModes); ++i)
-        if (text == kDeinterlaceModes[i] || text == std::to_string(i)) return int(i);
+    if (const int mode = tools::DeinterlaceMode(text.c_str()); mode >= 0) return mode;
+    for (const tools::DeinterlaceName& n : tools::kDeinterlaceNames)
+        if (text == std::to_string(n.mode)) return n.mode;
     return -1;
 }
 
@@ -52,7 +53,8 @@ int ParseDeinterlace(const std::string& text) {
 const char* Usage() {
     return "usage: tlvplay INPUT [--renderer vmr9|vmr7|default|null|grab DIR|dxva [grab DIR]] [--raw]\n"
            "               [--format yuy2|uyvy|yv12|rgb32|rgb24|rgb565|rgb555]\n"
-           "               [--deinterlace auto|progressive|weave|hardware-bob|software-bob|software-bob-double]\n"
+           "               [--deinterlace auto|progressive|weave|hwbob|bob|bob2 (or hardware-bob,\n"
+           "                software-bob, software-bob-double)]\n"
            "               [--seconds N] [--pid N]\n"
            "               [--osd-text TEXT | --osd-image FILE] [--osd-rect X1,Y1,X2,Y2]\n"
            "               [--osd-colors BACK,FORE]  (colours 0xAARRGGBB)\n"

@@ -110,19 +110,20 @@ HRESULT CreateRenderer(const Options& options, const std::shared_ptr<GrabberCoun
     return CoCreateInstance(*clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, renderer->OutVoid());
 }
 
-long DecoderErrors(IBaseFilter* decoder) {
+// One of the statistics of the decoder a running filter holds; -1 when there is none.
+long DecoderStatistic(IBaseFilter* decoder, const wchar_t* name) {
     VARIANT object;
     if (FAILED(GetProperty(decoder, L"decoder", &object))) return -1;
-    long errors = -1;
+    long number = -1;
     if (object.vt == VT_DISPATCH && object.pdispVal) {
         VARIANT value;
-        if (SUCCEEDED(GetProperty(object.pdispVal, L"Errors", &value)) &&
+        if (SUCCEEDED(GetProperty(object.pdispVal, name, &value)) &&
             SUCCEEDED(VariantChangeType(&value, &value, 0, VT_I4)))
-            errors = value.lVal;
+            number = value.lVal;
         VariantClear(&value);
     }
     VariantClear(&object);
-    return errors;
+    return number;
 }
 
 // Frames the renderer reports as drawn, for the renderers that keep the count.
@@ -288,7 +289,8 @@ PlayReport Play(const Options& options, IBaseFilter* callersDecoder, ComPtr<IMed
             Sleep(kWaitSliceMs);
         }
     }
-    report.decoderErrors = DecoderErrors(decoder.Get());
+    report.decoderErrors = DecoderStatistic(decoder.Get(), L"Errors");
+    const long decodedFrames = DecoderStatistic(decoder.Get(), L"FrameNum");
     report.outputType = ConnectionOf(decoderOut.Get());
     const bool leaveRunning = running && report.completed;
     if (leaveRunning)
@@ -297,6 +299,8 @@ PlayReport Play(const Options& options, IBaseFilter* callersDecoder, ComPtr<IMed
         control->Stop();
     const bool counted = options.renderer == Renderer::Grab || options.renderer == Renderer::Dxva;
     report.frames = counted ? long(counts->frames) : RendererFrames(renderer.Get());
+    // A renderer that keeps no count (the null renderer): the decoder's own.
+    if (report.frames < 0) report.frames = decodedFrames;
     if (code != 0 && code != EC_COMPLETE) {
         report.error = "playback aborted (event " + HexResult(code) + ")";
         return report;
