@@ -53,7 +53,7 @@ const char* Usage() {
     return "usage: tlvplay INPUT [--renderer vmr9|vmr7|default|null|grab DIR] [--raw]\n"
            "               [--format yuy2|uyvy|yv12|rgb32|rgb24|rgb565|rgb555]\n"
            "               [--deinterlace auto|progressive|weave|hardware-bob|software-bob|software-bob-double]\n"
-           "               [--seconds N]\n"
+           "               [--seconds N] [--properties]\n"
            "               [--osd-text TEXT | --osd-image FILE] [--osd-rect X1,Y1,X2,Y2]\n"
            "               [--osd-colors BACK,FORE]  (colours 0xAARRGGBB)\n";
 }
@@ -113,6 +113,8 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
             result.osd.foreColor = std::uint32_t(v[1]);
         } else if (arg == "--raw") {
             result.raw = true;
+        } else if (arg == "--properties") {
+            result.properties = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return *error = "unknown option '" + arg + "'", false;
         } else if (result.input.empty()) {

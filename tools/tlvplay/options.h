@@ -28,6 +28,7 @@ struct Options {
     int deinterlace = -1;                  // tagDEINTERLACE value, -1 when not given
     double seconds = 0;                    // 0: play to the end
     bool raw = false;                      // grab raw samples instead of BMP files
+    bool properties = false;               // --properties: the decoder's property frame while it plays
     OsdOptions osd;
 };
 
