@@ -185,21 +185,48 @@ HRESULT STDMETHODCALLTYPE FilterVideoDecoder::QueryFilterInfo(FILTER_INFO* info)
 }
 
 HRESULT STDMETHODCALLTYPE FilterVideoDecoder::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
-    std::lock_guard<std::recursive_mutex> hold(filterLock_);
-    return com::Guarded([&]() -> HRESULT {
-        graph_ = graph;
-        name_ = name ? name : L"";
-        inGraph_ = graph != nullptr;
-        if (graph) {
+    if (graph) {
+        std::lock_guard<std::recursive_mutex> hold(filterLock_);
+        return com::Guarded([&]() -> HRESULT {
+            graph_ = graph;
+            name_ = name ? name : L"";
+            inGraph_ = true;
             // Without a registered layer class the filter has no top layer, and
             // TopLayer fails.
             CoCreateInstance(__uuidof(::Layer), nullptr, CLSCTX_INPROC_SERVER, __uuidof(ILayer), topLayer_.OutVoid());
-        } else {
-            members_.ClearDynamic();
-            topLayer_.Reset();
-        }
-        return S_OK;
-    });
+            plugins_.Load(this, [this](const std::wstring& plugin, IDispatch* dispatch) {
+                AddPluginMember(plugin, dispatch);
+            });
+            return S_OK;
+        });
+    }
+    {
+        std::lock_guard<std::recursive_mutex> hold(filterLock_);
+        const HRESULT hr = com::Guarded([&]() -> HRESULT {
+            graph_ = nullptr;
+            name_ = name ? name : L"";
+            return S_OK;
+        });
+        inGraph_ = false;
+        members_.ClearDynamic();
+        if (FAILED(hr)) return hr;
+    }
+    // Outside the filter lock: Finit waits for a plug-in's thread, which may be
+    // in a pin call that takes the filter lock.
+    plugins_.Unload();
+    std::lock_guard<std::recursive_mutex> hold(filterLock_);
+    topLayer_.Reset();
+    return S_OK;
+}
+
+void FilterVideoDecoder::AddPluginMember(const std::wstring& name, IDispatch* plugin) {
+    // The type information's names come first, so a plug-in cannot hide a property.
+    LoadMembers();
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_DISPATCH;
+    value.pdispVal = plugin;
+    members_.SetDynamic(name, value);
 }
 
 HRESULT STDMETHODCALLTYPE FilterVideoDecoder::QueryVendorInfo(LPWSTR* info) { return CopyPinId(kVendorInfo, info); }

@@ -5,7 +5,9 @@
 // Locks, in the order they may be taken:
 //   1. filterLock_: state changes, JoinFilterGraph, pin connection and
 //      disconnection, the input pin's allocator calls.
-//   2. streamLock_: the hand-over of the decoder pointer to the streaming
+//   2. the plug-in lock (PluginHost): loading under the filter lock; unloading
+//      without it, since Finit waits for plug-in threads that may call the pins.
+//   3. streamLock_: the hand-over of the decoder pointer to the streaming
 //      thread. Held only to copy or replace the pointer, never across a call.
 // The decoder's worker calls IVideoDecoderHost without either lock; the
 // settings are read and written without a lock (see setting_value.h).
@@ -32,6 +34,7 @@
 #include "filter/filter/member_table.h"
 #include "filter/pins/input_pin.h"
 #include "filter/pins/output_pin.h"
+#include "filter/plugins/host/plugin_host.h"
 #include "filter/settings/filter_settings.h"
 
 namespace tl {
@@ -159,6 +162,7 @@ private:
     HRESULT CreateDecoder();
     void ReleaseDecoder();
     HRESULT LoadMembers();
+    void AddPluginMember(const std::wstring& name, IDispatch* plugin);
 
     std::recursive_mutex filterLock_;
     std::atomic<FILTER_STATE> state_{State_Stopped};
@@ -180,6 +184,7 @@ private:
     com::ComPtr<IVideoDecoderEngine> decoder_;
 
     MemberTable members_;
+    PluginHost plugins_;
 
     std::atomic<REFERENCE_TIME> rendererLateness_{0};
     bool h264Input_ = false;

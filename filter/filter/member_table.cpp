@@ -100,6 +100,21 @@ std::optional<DISPID> MemberTable::Next(DISPID id) {
     return std::nullopt;
 }
 
+bool MemberTable::SetDynamic(const std::wstring& name, const VARIANT& value) {
+    std::lock_guard<std::mutex> hold(mutex_);
+    Entry* found = nullptr;
+    for (Entry& entry : entries_)
+        if (entry.name == name) found = &entry;
+    if (found && !found->dynamic) return false;
+    if (!found) {
+        Entry entry{name, nextDynamicId_++, true, {}};
+        VariantInit(&entry.value);
+        entries_.push_back(std::move(entry));
+        found = &entries_.back();
+    }
+    return SUCCEEDED(VariantCopy(&found->value, const_cast<VARIANT*>(&value)));
+}
+
 bool MemberTable::RemoveDynamic(DISPID id) {
     std::lock_guard<std::mutex> hold(mutex_);
     for (auto entry = entries_.begin(); entry != entries_.end(); ++entry) {

@@ -34,6 +34,9 @@ public:
     std::optional<std::wstring> NameOf(DISPID id);
     // The member after `id` (DISPID_STARTENUM: the first), or none at the end.
     std::optional<DISPID> Next(DISPID id);
+    // Stores `value` in the dynamic member `name`, creating it when needed. A name
+    // of the type information is left alone (false).
+    bool SetDynamic(const std::wstring& name, const VARIANT& value);
     // Removes a dynamic member; members of the type information stay.
     bool RemoveDynamic(DISPID id);
     // Drops every dynamic member.

@@ -11,6 +11,7 @@
 #include "filter/module/resource_ids.h"
 #include "filter/osd/layer.h"
 #include "filter/property_pages/page_classes.h"
+#include "filter/plugins/info_layer/info_layer_plugin.h"
 
 namespace tl {
 namespace {
@@ -24,6 +25,7 @@ com::ClassFactory g_pageStat(&CreateStatisticsPage);
 com::ClassFactory g_pagePref(&CreatePreferencesPage);
 com::ClassFactory g_pageSnap(&CreateCapturePage);
 com::ClassFactory g_pageProcAmp(&CreateProcAmpPage);
+com::ClassFactory g_infoLayer(&com::CreateNonAggregatable<InfoLayerPlugin>);
 
 }  // namespace
 
@@ -38,6 +40,7 @@ ClassTable ModuleClasses() {
         {&__uuidof(FilterVideoDecoder_PPagePref), &g_pagePref, TL_REGISTRY_PAGE_PREF},
         {&__uuidof(FilterVideoDecoder_PPageSnap), &g_pageSnap, TL_REGISTRY_PAGE_SNAP},
         {&__uuidof(FilterVideoDecoder_PPageProcAmp), &g_pageProcAmp, TL_REGISTRY_PAGE_PROCAMP},
+        {&__uuidof(::InfoLayer), &g_infoLayer, TL_REGISTRY_INFO_LAYER},
     };
     return {entries, std::size(entries)};
 }

@@ -4,7 +4,8 @@
 #define TL_REGISTRY_FILTER 102
 #define TL_REGISTRY_VIDEO_DECODER_MPEG2 110
 #define TL_REGISTRY_VIDEO_DECODER_H264 111
-#define TL_REGISTRY_LAYER 112
+#define TL_REGISTRY_LAYER 109
+#define TL_REGISTRY_INFO_LAYER 113
 
 // An image for layers (ILayer::LoadFromResource("PNG", id)): 48 x 24, opaque.
 #define TL_IMAGE_LAYER_LOGO 201

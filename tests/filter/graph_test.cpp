@@ -23,6 +23,8 @@
 #include "filter/com/interface_map.h"
 #include "filter/com/object.h"
 #include "filter/pins/media_type.h"
+#include "filter/plugins/host/plugin_list.h"
+#include "filter/plugins/info_layer/number_forms.h"
 #include "filter/settings/filter_settings.h"
 #include "registry_helpers.h"
 #include "reconnecting_sink.h"
@@ -1001,6 +1003,127 @@ TEST_F(GraphTest, LayersChangeFramesOnlyInsideTheirViewports) {
                     << "frame " << f << " layer " << v;
             }
         }
+    }
+}
+
+// The information overlay switched on for one test, with a short period and a
+// viewport of the test's; switched off again afterwards.
+class InfoLayerEnabled {
+public:
+    explicit InfoLayerEnabled(const RECT& viewport) {
+        Write(L"bPluginEnabled", 1);
+        Write(L"dwRefreshTimeout", 100);
+        Write(L"dwViewPortLeft", viewport.left);
+        Write(L"dwViewPortTop", viewport.top);
+        Write(L"dwViewPortRight", viewport.right);
+        Write(L"dwViewPortBottom", viewport.bottom);
+    }
+    ~InfoLayerEnabled() { Write(L"bPluginEnabled", 0); }
+    InfoLayerEnabled(const InfoLayerEnabled&) = delete;
+    InfoLayerEnabled& operator=(const InfoLayerEnabled&) = delete;
+
+private:
+    static void Write(const wchar_t* name, std::uint32_t value) {
+        tl::test::WriteRaw(HKEY_CURRENT_USER, std::wstring(tl::kPluginsKeyPath) + L"\\InfoLayer", name,
+                           tl::test::Dword(value));
+    }
+};
+
+// The text of the top layer's child "InfoLayer"; false while there is none.
+bool InfoLayerText(IFilterVideoDecoder* filter, std::wstring* text) {
+    ComPtr<ILayer> top, layer;
+    ComPtr<ILayersCollection> children;
+    VARIANT index, item;
+    VariantInit(&item);
+    index.vt = VT_BSTR;
+    Bstr name(L"InfoLayer");
+    index.bstrVal = name.Get();
+    if (FAILED(filter->get_TopLayer(top.Out())) || FAILED(top->get_layers(children.Out())) ||
+        children->item(index, &item) != S_OK || item.vt != VT_DISPATCH ||
+        FAILED(item.pdispVal->QueryInterface(__uuidof(ILayer), layer.OutVoid()))) {
+        VariantClear(&item);
+        return false;
+    }
+    VariantClear(&item);
+    Bstr value;
+    if (FAILED(layer->get_Text(value.Out()))) return false;
+    *text = tl::com::ToString(value.Get());
+    return true;
+}
+
+// Splits at "\r\n"; a missing final line break leaves a last line of its own.
+std::vector<std::wstring> ReportLines(const std::wstring& text) {
+    std::vector<std::wstring> lines;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2)
+        lines.push_back(text.substr(start, end - start));
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+// With the information overlay enabled, its layer appears under its name once
+// the filter is in a graph; after a corpus stream played (the graph still
+// running, the data rate settled over two quiet windows) its text is the report
+// of that stream; grabbed frames changed inside its viewport and nowhere else.
+TEST_F(GraphTest, InfoLayerReportsThePlayedStreamInsideItsViewport) {
+    constexpr RECT kViewport{8, 8, 340, 232};
+    const tl::test::StreamInfo stream = tl::test::find_stream("prog420_cgop");
+    ASSERT_EQ(BuildGraph(MEDIASUBTYPE_YUY2, &stream), S_OK);
+    const auto plain = Play(stream, 4096);
+    const std::vector<std::uint8_t> bytes = tl::test::read_file_bytes(stream.streamPath());
+    const std::vector<std::wstring> expected = {
+        L"Video In: Type:{MPEG2_VIDEO}, ConnectedTo:{source}",
+        L"Video Out: Type:{YUY2}, ConnectedTo:{grabber}",
+        L"Size: 352x288, CodedSize: 352x288, DisplaySize: 0x0",
+        L"Aspect Ratio: 352:288, (stream info: 1:1)",
+        L"ChromaFormat: 4:2:0, ColourPrimaries: 1, MatrixCoefficients: 1",
+        L"BitRate: 104.857.200, FrameRate: 25, FrameNum: 36",  // bit_rate 0x3FFFF (variable)
+        L"Picture Structure: Frame",
+        L"Profile: Main; Level: Main; Video Format: Component",
+        L"ProgressiveSequence: yes, ProgressiveFrame: yes",
+        L"Deinterlace: Progressive",
+        L"GOP Time: 00:00:01 (5)",  // the last GOP starts at picture 30 of 25 per second
+        L"GOP Structure: IPBBPB",  // its pictures in coded order
+        L"Skipped Frames: 0, Lateness: 0.000 sec",
+        L"Total Read: " + tl::GroupedInteger(std::int64_t(bytes.size())) + L" bytes, Rate: 0 bits/sec",
+    };
+
+    InfoLayerEnabled enabled(kViewport);
+    TearDown();
+    SetUp();
+    ASSERT_EQ(BuildGraph(MEDIASUBTYPE_YUY2, &stream), S_OK);
+    std::wstring text;
+    for (int waited = 0; !InfoLayerText(settings_.Get(), &text) && waited < 5000; waited += 50) Sleep(50);
+    ASSERT_TRUE(InfoLayerText(settings_.Get(), &text)) << "the layer is in place before the graph runs";
+    ASSERT_TRUE(SUCCEEDED(control_->Run()));
+    ASSERT_EQ(source_->Pin().Push(bytes, 4096), S_OK);
+    for (int waited = 0; ReportLines(text) != expected && waited < 15000; waited += 100) {
+        Sleep(100);
+        InfoLayerText(settings_.Get(), &text);
+    }
+    const std::vector<std::wstring> lines = ReportLines(text);
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(i < lines.size() ? lines[i] : L"(missing)", expected[i]) << "line " << i;
+    EXPECT_EQ(lines.size(), expected.size());
+    EXPECT_EQ(text.substr(text.size() - 2), L"\r\n");
+    EXPECT_EQ(control_->Stop(), S_OK);
+
+    const auto layered = collector_->Frames();
+    ASSERT_EQ(layered.size(), plain.size());
+    const int pitch = stream.width() * 2;
+    for (std::size_t f = 0; f < plain.size(); ++f) {
+        ASSERT_EQ(layered[f].size(), plain[f].size());
+        int inside = 0, outside = 0;
+        for (int y = 0; y < stream.height(); ++y) {
+            for (int x = 0; x < stream.width(); ++x) {
+                const std::size_t i = std::size_t(y) * pitch + std::size_t(x) * 2;
+                const bool changed = plain[f][i] != layered[f][i];
+                const bool in = x >= kViewport.left && x < kViewport.right && y >= kViewport.top && y < kViewport.bottom;
+                (in ? inside : outside) += changed;
+            }
+        }
+        EXPECT_EQ(outside, 0) << "frame " << f;
+        EXPECT_GT(inside, (kViewport.right - kViewport.left) * (kViewport.bottom - kViewport.top) / 2) << "frame " << f;
     }
 }
 

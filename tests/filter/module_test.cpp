@@ -13,6 +13,7 @@ namespace {
 
 using tl::com::Bstr;
 using tl::com::ComPtr;
+using tl::test::Dword;
 using tl::test::KeyExists;
 using tl::test::ReadRaw;
 using tl::test::Sz;
@@ -71,8 +72,8 @@ protected:
 
 TEST_F(ModuleTest, ClassObjectsAndUnloading) {
     void* out = reinterpret_cast<void*>(1);
-    EXPECT_EQ(GetClassObject(__uuidof(InfoLayer), IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE)
-        << "only classes that exist are served";
+    EXPECT_EQ(GetClassObject(__uuidof(ILayerMessageSink), IID_IClassFactory, &out), CLASS_E_CLASSNOTAVAILABLE)
+        << "an identifier that names no class";
     EXPECT_EQ(out, nullptr);
     EXPECT_EQ(Call("DllCanUnloadNow"), S_OK);
 
@@ -130,8 +131,21 @@ TEST_F(ModuleTest, RegistrationWritesClassesTypeLibraryAndUserValues) {
     EXPECT_EQ(ClassesValue(std::wstring(kH264ProgId) + L"\\CLSID", nullptr),
               Sz(L"{1f350c93-c761-4193-9f2b-8cfdf51c2998}"));
     EXPECT_EQ(ClassesValue(L"Tarvello.Layer\\CLSID", nullptr), Sz(L"{1f350c95-c761-4193-9f2b-8cfdf51c2998}"));
-    EXPECT_FALSE(ClassesKey(L"CLSID\\{1f350cf1-c761-4193-9f2b-8cfdf51c2998}"))
-        << "classes that do not exist are not registered";
+
+    // The built-in plug-ins, listed but disabled.
+    struct Plugin {
+        const wchar_t* name;
+        const wchar_t* clsid;
+        DWORD hidden, priority;
+    };
+    for (const Plugin& p : {Plugin{L"InfoLayer", L"{1f350cf1-c761-4193-9f2b-8cfdf51c2998}", 0, 100}}) {
+        const std::wstring key = kUserKey + L"\\Plugins\\" + p.name;
+        EXPECT_EQ(ClassesValue(std::wstring(L"CLSID\\") + p.clsid + L"\\InprocServer32", nullptr), Sz(path_));
+        EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, key, L"CLSID"), Sz(p.clsid)) << p.name;
+        EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, key, L"bPluginEnabled"), Dword(0)) << p.name;
+        EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, key, L"bPluginHidden"), Dword(p.hidden)) << p.name;
+        EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, key, L"dwPluginPriority"), Dword(p.priority)) << p.name;
+    }
 
     const std::wstring win = sizeof(void*) == 8 ? L"\\1.0\\409\\win64" : L"\\1.0\\409\\win32";
     EXPECT_EQ(ClassesValue(kTypeLib + win, nullptr), Sz(path_));
@@ -182,11 +196,11 @@ TEST_F(ModuleTest, UnregistrationRemovesWhatRegistrationWrote) {
     tl::FilterSettings settings;
     tl::ResetToDefaults(settings);
     tl::SaveSettings(settings);
-    tl::test::WriteRaw(HKEY_CURRENT_USER, kUserKey + L"\\Plugins\\InfoLayer", L"bPluginEnabled",
-                       tl::test::Dword(1));
+    tl::test::WriteRaw(HKEY_CURRENT_USER, kUserKey + L"\\Plugins\\InfoLayer", L"bPluginEnabled", Dword(1));
 
     ASSERT_EQ(Call("DllUnregisterServer"), S_OK);
     EXPECT_FALSE(ClassesKey(kH264Class));
+    EXPECT_FALSE(ClassesKey(L"CLSID\\{1f350cf1-c761-4193-9f2b-8cfdf51c2998}"));
     EXPECT_FALSE(ClassesKey(kH264ProgId));
     EXPECT_FALSE(ClassesKey(kTypeLib));
     EXPECT_FALSE(ClassesKey(kH264Interface));

@@ -61,6 +61,25 @@ set -- $counts
 [ "$1" -gt 10000 ] || fail "osd text: only $1 bytes changed inside the layer"
 [ "$2" -eq 0 ] || fail "osd text: $2 bytes changed outside the layer"
 
+# The information overlay for one run (--plugin InfoLayer): raw frames change
+# inside its default viewport (16,16)-(400,214), clipped to the picture, and
+# nowhere else; its plug-in entry is switched off again afterwards.
+out=$("$wine_run" "$tlvplay" "$streams/program.mpg" --renderer grab "$work/info" --raw --format yuy2 \
+      --plugin InfoLayer 2>&1)
+[ $? -eq 0 ] || fail "info layer: $out"
+counts=$(cmp -l "$work/raw/frame_00020.raw" "$work/info/frame_00020.raw" | awk -v pitch=704 '
+    { o = $1 - 1; row = int(o / pitch); x = int((o % pitch) / 2)
+      if (x < 16 || row < 16 || row >= 214) outside++; else inside++ }
+    END { print inside + 0, outside + 0 }')
+set -- $counts
+[ "$1" -gt 30000 ] || fail "info layer: only $1 bytes changed inside its viewport"
+[ "$2" -eq 0 ] || fail "info layer: $2 bytes changed outside its viewport"
+wine reg query 'HKCU\Software\Kelmarin Systems GmbH\Video Decoder\Plugins\InfoLayer' /v bPluginEnabled |
+    tr -d '\r' | grep -Eq 'REG_DWORD[[:space:]]+0x0$' || fail "info layer: bPluginEnabled not switched off again"
+"$wine_run" "$tlvplay" "$streams/program.mpg" --plugin Nope >/dev/null 2>"$work/noplugin.txt"
+[ $? -eq 2 ] || fail "unknown plug-in: wrong exit code"
+grep -q "no plug-in named 'Nope'" "$work/noplugin.txt" || fail "unknown plug-in: no reason given"
+
 "$wine_run" "$tlvplay" "$streams/program.mpg" --renderer evr >/dev/null 2>"$work/bad.txt"
 rc=$?
 [ $rc -eq 2 ] || fail "unknown renderer: exit $rc"

@@ -306,6 +306,9 @@ TEST(TlvplayOptions, AcceptedCommandLines) {
     const char* grabArgs[] = {"tlvplay", "in.mpg", "--renderer", "grab", "frames"};
     ASSERT_TRUE(ParseOptions(5, grabArgs, &grab, &error));
     EXPECT_EQ(grab.grabDirectory, "frames");
+    const char* pluginArgs[] = {"tlvplay", "--plugin", "InfoLayer", "in.mpg", "--plugin", "Mine"};
+    ASSERT_TRUE(ParseOptions(6, pluginArgs, &grab, &error));
+    EXPECT_EQ(grab.plugins, (std::vector<std::string>{"InfoLayer", "Mine"}));
 }
 
 TEST(TlvplayOptions, RefusedCommandLinesSayWhy) {
@@ -323,6 +326,7 @@ TEST(TlvplayOptions, RefusedCommandLinesSayWhy) {
         {"in.mpg", "--raw"},
         {"in.mpg", "other.mpg"},
         {"in.mpg", "--frames", "3"},
+        {"in.mpg", "--plugin"},
     };
     for (const auto& args : cases) {
         std::vector<const char*> argv = {"tlvplay"};

@@ -9,6 +9,7 @@
 
 #include "tools/tlvplay/options.h"
 #include "tools/tlvplay/player.h"
+#include "tools/tlvplay/plugin_switch.h"
 
 int main(int argc, char** argv) {
     using namespace tl::tlvplay;
@@ -29,7 +30,19 @@ int main(int argc, char** argv) {
         std::fputs("tlvplay: COM cannot be initialised\n", stderr);
         return 1;
     }
-    const PlayReport report = Play(options);
+    PlayReport report;
+    {
+        // Plug-ins load when the filter joins its graph; the values go back
+        // once the graph is gone.
+        PluginSwitch plugins;
+        for (const std::string& name : options.plugins) {
+            if (!plugins.Enable(name, &error)) {
+                std::fprintf(stderr, "tlvplay: %s\n", error.c_str());
+                return 2;
+            }
+        }
+        report = Play(options);
+    }
     CoUninitialize();
     if (!report.ok) {
         std::fprintf(stderr, "tlvplay: %s\n", report.error.c_str());

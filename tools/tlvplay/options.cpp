@@ -55,7 +55,8 @@ const char* Usage() {
            "               [--deinterlace auto|progressive|weave|hardware-bob|software-bob|software-bob-double]\n"
            "               [--seconds N] [--properties]\n"
            "               [--osd-text TEXT | --osd-image FILE] [--osd-rect X1,Y1,X2,Y2]\n"
-           "               [--osd-colors BACK,FORE]  (colours 0xAARRGGBB)\n";
+           "               [--osd-colors BACK,FORE]  (colours 0xAARRGGBB)\n"
+           "               [--plugin NAME]...  (a plug-in of the filter's list, enabled for this run)\n";
 }
 
 const char* RendererName(Renderer renderer) {
@@ -111,6 +112,9 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
                 return *error = "--osd-colors needs BACK,FORE as 0xAARRGGBB", false;
             result.osd.backColor = std::uint32_t(v[0]);
             result.osd.foreColor = std::uint32_t(v[1]);
+        } else if (arg == "--plugin") {
+            if (!hasValue) return *error = "--plugin needs a plug-in name", false;
+            result.plugins.push_back(argv[++i]);
         } else if (arg == "--raw") {
             result.raw = true;
         } else if (arg == "--properties") {

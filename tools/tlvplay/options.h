@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tools/tlvplay/media_type.h"
 
@@ -30,6 +31,7 @@ struct Options {
     bool raw = false;                      // grab raw samples instead of BMP files
     bool properties = false;               // --properties: the decoder's property frame while it plays
     OsdOptions osd;
+    std::vector<std::string> plugins;      // --plugin NAME, each enabled for this run
 };
 
 // False with a one-line reason in *error for anything it cannot use.

@@ -1,0 +1,140 @@
+// The information overlay's parts that need no graph: its number forms, its
+// settings in the registry and the two-second rule of its data rate.
+#include <gtest/gtest.h>
+
+#include <dshow.h>
+
+#include <string>
+#include <vector>
+
+#include "filter/plugins/info_layer/info_layer_settings.h"
+#include "filter/plugins/info_layer/info_report.h"
+#include "filter/plugins/info_layer/number_forms.h"
+#include "registry_helpers.h"
+
+namespace {
+
+using tl::test::Dword;
+using tl::test::RawValue;
+using tl::test::Sz;
+
+TEST(InfoLayerNumbers, Forms) {
+    struct Case {
+        std::wstring text;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {tl::GroupedInteger(0), L"0"},
+        {tl::GroupedInteger(999), L"999"},
+        {tl::GroupedInteger(1000), L"1.000"},
+        {tl::GroupedInteger(1234567), L"1.234.567"},
+        {tl::GroupedInteger(1002003004), L"1.002.003.004"},
+        {tl::GroupedInteger(-45000), L"-45.000"},
+        {tl::DecimalForm(25.0), L"25"},
+        {tl::DecimalForm(29.97), L"29.970"},
+        {tl::DecimalForm(30000.0 / 1001.0), L"29.970"},
+        {tl::DecimalForm(24000.0 / 1001.0), L"23.976"},
+        {tl::DecimalForm(0.0004), L"0"},
+        {tl::DecimalForm(0.0005), L"0.001"},
+        {tl::DecimalForm(12.9996), L"13"},
+        {tl::DecimalForm(-2.5), L"-2.500"},
+        {tl::DurationForm(0), L"0.000 sec"},
+        {tl::DurationForm(-15000000), L"-1.500 sec"},
+        {tl::DurationForm(9999), L"0.000 sec"},
+        {tl::DurationForm(600000000), L"1 mins 0.000 sec"},
+        {tl::DurationForm(36000000000 + 10000), L"1 hrs 0.001 sec"},
+        {tl::DurationForm(2 * 864000000000 + 3 * 36000000000 + 4 * 600000000LL + 56789 * 10000LL),
+         L"2 days 3 hrs 4 mins 56.789 sec"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.text, c.expected);
+}
+
+// Rates in bytes per second after each (time, bytes) report.
+TEST(InfoLayerNumbers, ByteRateIsMeasuredOverTwoSeconds) {
+    constexpr std::int64_t s = 10000000;
+    struct Step {
+        std::int64_t now, bytes, rate;
+    };
+    const Step steps[] = {
+        {100 * s, 5000, 0},          // the reference
+        {101 * s, 900000, 0},        // under 2 s: the last rate again
+        {102 * s, 1005000, 500000},  // 1,000,000 bytes over 2 s
+        {103 * s, 2000000, 500000},
+        {104 * s + s / 2, 2005000, 400000},  // 1,000,000 bytes over 2.5 s
+        {107 * s, 2005000, 0},
+    };
+    tl::ByteRate rate;
+    for (const Step& step : steps) EXPECT_EQ(rate.Update(step.now, step.bytes), step.rate) << step.now / s;
+}
+
+TEST(InfoLayerNumbers, SubtypeNames) {
+    EXPECT_EQ(tl::SubtypeName(MEDIASUBTYPE_YUY2), L"{YUY2}");
+    EXPECT_EQ(tl::SubtypeName(MEDIASUBTYPE_MPEG2_VIDEO), L"{MPEG2_VIDEO}");
+    EXPECT_EQ(tl::SubtypeName(MEDIASUBTYPE_NV12), L"{3231564E-0000-0010-8000-00AA00389B71}");
+}
+
+// Settings under a key of the test's own: what is read, what is written back.
+TEST(InfoLayerSettings, ReadWithDefaultsWrittenBack) {
+    const std::wstring key = L"Software\\Tarvello Tests\\InfoLayer";
+    const auto at = [&](const wchar_t* name) { return tl::test::ReadRaw(HKEY_CURRENT_USER, key, name); };
+    struct Stored {
+        const wchar_t* name;
+        RawValue value;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Stored> stored;
+        RECT viewport;
+        std::uint32_t refreshMs;
+        const wchar_t* font;
+        std::uint32_t storedLeft;  // the registry keeps the corners as they were
+    };
+    const Case cases[] = {
+        {"empty key: defaults", {}, {16, 16, 400, 214}, 300, L"Arial", 16},
+        {"values taken",
+         {{L"dwViewPortLeft", Dword(0)}, {L"dwViewPortTop", Dword(4)}, {L"dwViewPortRight", Dword(200)},
+          {L"dwViewPortBottom", Dword(50)}, {L"dwRefreshTimeout", Dword(1000)}, {L"szFontName", Sz(L"Tahoma")}},
+         {0, 4, 200, 50}, 1000, L"Tahoma", 0},
+        {"reversed corners are swapped", {{L"dwViewPortLeft", Dword(500)}, {L"dwViewPortRight", Dword(100)}},
+         {100, 16, 500, 214}, 300, L"Arial", 500},
+        {"empty viewport grows to 2 x 2",
+         {{L"dwViewPortLeft", Dword(50)}, {L"dwViewPortRight", Dword(50)}, {L"dwViewPortTop", Dword(7)},
+          {L"dwViewPortBottom", Dword(8)}},
+         {50, 7, 52, 9}, 300, L"Arial", 50},
+        {"wrong types: defaults", {{L"dwRefreshTimeout", Sz(L"1000")}, {L"szFontName", Dword(1)}},
+         {16, 16, 400, 214}, 300, L"Arial", 16},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        tl::test::DeleteKeyTree(HKEY_CURRENT_USER, key);
+        tl::test::WriteRaw(HKEY_CURRENT_USER, key, L"unrelated", Dword(7));
+        for (const Stored& s : c.stored) tl::test::WriteRaw(HKEY_CURRENT_USER, key, s.name, s.value);
+        const tl::InfoLayerSettings settings = tl::LoadInfoLayerSettings(HKEY_CURRENT_USER, key);
+        EXPECT_EQ(settings.viewport.left, c.viewport.left);
+        EXPECT_EQ(settings.viewport.top, c.viewport.top);
+        EXPECT_EQ(settings.viewport.right, c.viewport.right);
+        EXPECT_EQ(settings.viewport.bottom, c.viewport.bottom);
+        EXPECT_EQ(settings.refreshMs, c.refreshMs);
+        EXPECT_EQ(settings.fontName, c.font);
+        EXPECT_EQ(settings.backgroundColor, 0x30000000u);
+        EXPECT_EQ(settings.foregroundColor, 0xD0F0F0F0u);
+        EXPECT_EQ(settings.fontHeight, 14);
+        EXPECT_EQ(settings.fontWeight, 400);
+        EXPECT_EQ(settings.fontQuality, ANTIALIASED_QUALITY);
+        // Every value now stored with its type.
+        EXPECT_EQ(tl::test::CountValues(HKEY_CURRENT_USER, key), 13);
+        EXPECT_EQ(at(L"dwViewPortLeft"), Dword(c.storedLeft));
+        EXPECT_EQ(at(L"dwRefreshTimeout"), Dword(c.refreshMs));
+        EXPECT_EQ(at(L"szFontName"), Sz(c.font));
+        EXPECT_EQ(at(L"nFontQuality"), Dword(ANTIALIASED_QUALITY));
+        EXPECT_EQ(at(L"dwForegroundColor"), Dword(0xD0F0F0F0u));
+    }
+
+    tl::test::DeleteKeyTree(HKEY_CURRENT_USER, key);
+    const tl::InfoLayerSettings missing = tl::LoadInfoLayerSettings(HKEY_CURRENT_USER, key);
+    EXPECT_EQ(missing.viewport.right, 400);
+    EXPECT_FALSE(tl::test::KeyExists(HKEY_CURRENT_USER, key)) << "a key that does not open stays absent";
+    tl::test::DeleteKeyTree(HKEY_CURRENT_USER, L"Software\\Tarvello Tests");
+}
+
+}  // namespace

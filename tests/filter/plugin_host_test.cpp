@@ -1,0 +1,204 @@
+// The plug-in host with a plug-in module of the tests' own (plugin/test_plugin.h)
+// registered in the prefix: the registry list read, sorted and skipped as Part
+// 7.1 says, plug-ins loaded on joining a graph and finalised in reverse order on
+// leaving, and a plug-in with IDispatch made a member of the filter.
+#include <gtest/gtest.h>
+
+#include <FilterVideoDecoder.h>
+
+#include <dshow.h>
+#include <dispex.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "filter/com/bstr.h"
+#include "filter/com/com_ptr.h"
+#include "filter/plugins/host/plugin_list.h"
+#include "plugin/test_plugin.h"
+#include "registry_helpers.h"
+
+namespace {
+
+using tl::com::Bstr;
+using tl::com::ComPtr;
+using tl::test::Dword;
+using tl::test::RawValue;
+using tl::test::Sz;
+
+using EntryPoint = HRESULT(STDAPICALLTYPE*)();
+
+std::wstring BesideTest(const wchar_t* file) {
+    wchar_t exe[MAX_PATH];
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring path = exe;
+    return path.replace(path.find_last_of(L'\\') + 1, std::wstring::npos, file);
+}
+
+const std::wstring kTestPluginClass = std::wstring(L"CLSID\\") + kClsidTestPluginText;
+
+// The filter module and the test plug-in module, both registered for the suite.
+class PluginHostTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+        module_ = LoadLibraryW(BesideTest(L"tlVideoDecoder.ax").c_str());
+        if (module_) registered_ = Call("DllRegisterServer");
+        const std::wstring plugin = BesideTest(L"tltestplugin.dll");
+        pluginModule_ = LoadLibraryW(plugin.c_str());
+        tl::test::WriteRaw(HKEY_CLASSES_ROOT, kTestPluginClass + L"\\InprocServer32", nullptr, Sz(plugin));
+        tl::test::WriteRaw(HKEY_CLASSES_ROOT, kTestPluginClass + L"\\InprocServer32", L"ThreadingModel", Sz(L"Both"));
+    }
+    static void TearDownTestSuite() {
+        tl::test::DeleteKeyTree(HKEY_CLASSES_ROOT, kTestPluginClass);
+        if (module_) Call("DllUnregisterServer");
+        CoUninitialize();
+    }
+    static HRESULT Call(const char* name) {
+        auto entry = reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+        return entry ? entry() : E_NOTIMPL;
+    }
+
+    void SetUp() override {
+        ASSERT_NE(module_, nullptr) << "tlVideoDecoder.ax beside the test";
+        ASSERT_EQ(registered_, S_OK);
+        ASSERT_NE(pluginModule_, nullptr) << "tltestplugin.dll beside the test";
+        tl::test::DeleteKeyTree(HKEY_CURRENT_USER, tl::kPluginsKeyPath);
+        ClearLog();
+    }
+    void TearDown() override { tl::test::DeleteKeyTree(HKEY_CURRENT_USER, tl::kPluginsKeyPath); }
+
+    static std::wstring Log() {
+        auto log = reinterpret_cast<TestPluginLogFn>(reinterpret_cast<void*>(GetProcAddress(pluginModule_, "TestPluginLog")));
+        std::wstring text(log(nullptr, 0), L'\0');
+        log(text.data(), DWORD(text.size()));
+        text.pop_back();
+        return text;
+    }
+    static void ClearLog() {
+        reinterpret_cast<TestPluginClearLogFn>(reinterpret_cast<void*>(GetProcAddress(pluginModule_, "TestPluginClearLog")))();
+    }
+    // The log since the last call.
+    static std::wstring TakeLog() {
+        std::wstring text = Log();
+        ClearLog();
+        return text;
+    }
+
+    static inline HMODULE module_ = nullptr;
+    static inline HMODULE pluginModule_ = nullptr;
+    static inline HRESULT registered_ = E_FAIL;
+};
+
+struct Value {
+    const wchar_t* name;
+    RawValue value;
+};
+
+struct Row {
+    const wchar_t* name;
+    std::vector<Value> values;
+};
+
+// The plug-in's name as its IDispatch answers it through the filter's member,
+// or an empty string when the filter has no such member.
+std::wstring MemberName(IDispatchEx* filter, const wchar_t* member) {
+    DISPID id = 0;
+    if (filter->GetDispID(Bstr(member).Get(), 0, &id) != S_OK) return {};
+    VARIANT value;
+    VariantInit(&value);
+    DISPPARAMS none{nullptr, nullptr, 0, 0};
+    if (filter->InvokeEx(id, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr) != S_OK ||
+        value.vt != VT_DISPATCH)
+        return VariantClear(&value), L"?";
+    VARIANT name;
+    VariantInit(&name);
+    value.pdispVal->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &name, nullptr,
+                           nullptr);
+    std::wstring text = name.vt == VT_BSTR ? tl::com::ToString(name.bstrVal) : L"?";
+    VariantClear(&name);
+    VariantClear(&value);
+    return text;
+}
+
+// One registry list covering every rule. Subkeys enumerate in name order.
+TEST_F(PluginHostTest, OrderingAndSkippingRules) {
+    const RawValue plugin = Sz(kClsidTestPluginText);
+    const RawValue unregistered = Sz(L"{5B0E6C2A-8F1D-4A37-B2C4-7D9E0F1A3C56}");
+    const std::vector<Row> rows = {
+        {L"Alpha", {{L"CLSID", plugin}, {L"bDispatch", Dword(1)}}},                   // priority 100 by default
+        {L"Beta", {{L"CLSID", plugin}, {L"dwPluginPriority", Dword(50)}}},            // loads first
+        {L"Delta", {{L"CLSID", plugin}, {L"bPluginEnabled", Sz(L"0")}}},              // a string: enabled stands
+        {L"Epsilon", {{L"CLSID", Sz(L"5B0E6C2A-8F1D-4A37-B2C4-7D9E0F1A3C55")}}},    // no braces: not listed
+        {L"Eta", {{L"CLSID", unregistered}}},                                          // listed, cannot be created
+        {L"Gamma", {{L"CLSID", plugin}, {L"dwPluginPriority", Dword(60)}, {L"dwInitResult", Dword(S_FALSE)}}},
+        {L"Iota", {{L"CLSID", plugin}, {L"dwPluginPriority", Sz(L"1")}}},             // a string: 100 stands
+        {L"Kappa", {{L"CLSID", plugin}, {L"dwPluginPriority", Dword(0x80000000u)}}},  // unsigned: last
+        {L"Theta", {{L"bPluginEnabled", Dword(1)}}},                                   // no CLSID: not listed
+        {L"Zeta", {{L"CLSID", plugin}, {L"bPluginEnabled", Dword(0)}, {L"bPluginHidden", Dword(1)}}},
+    };
+    for (const Row& row : rows)
+        for (const Value& v : row.values)
+            tl::test::WriteRaw(HKEY_CURRENT_USER, std::wstring(tl::kPluginsKeyPath) + L"\\" + row.name, v.name,
+                               v.value);
+
+    // The list as the Plugins property page reads it: load order, flags, nothing written.
+    std::wstring listed;
+    for (const tl::PluginRecord& r : tl::ReadPluginList())
+        listed += r.name + L"(" + std::to_wstring(r.priority) + (r.enabled ? L"" : L",off") +
+                  (r.hidden ? L",hidden" : L"") + L") ";
+    EXPECT_EQ(listed, L"Beta(50) Gamma(60) Alpha(100) Delta(100) Eta(100) Iota(100) Zeta(100,off,hidden) "
+                      L"Kappa(2147483648) ");
+    EXPECT_EQ(tl::test::CountValues(HKEY_CURRENT_USER, std::wstring(tl::kPluginsKeyPath) + L"\\Alpha"), 2);
+
+    ComPtr<IGraphBuilder> graph, second;
+    ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.OutVoid()),
+              S_OK);
+    ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, second.OutVoid()),
+              S_OK);
+    ComPtr<IBaseFilter> filter;
+    ASSERT_EQ(CoCreateInstance(__uuidof(FilterVideoDecoder), nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                               filter.OutVoid()),
+              S_OK);
+    ComPtr<IDispatchEx> members;
+    ASSERT_EQ(filter.As(&members), S_OK);
+    EXPECT_EQ(TakeLog(), L"") << "nothing loads outside a graph";
+
+    ASSERT_EQ(graph->AddFilter(filter.Get(), L"decoder"), S_OK);
+    EXPECT_EQ(TakeLog(), L"Init:Beta Init:Gamma Gone:Gamma Init:Alpha Init:Delta Init:Iota Init:Kappa")
+        << "S_FALSE from Init releases the plug-in at once";
+    EXPECT_EQ(MemberName(members.Get(), L"Alpha"), L"Alpha") << "a plug-in with IDispatch is a member";
+    EXPECT_EQ(MemberName(members.Get(), L"Beta"), L"") << "one without is not";
+
+    // A second graph without leaving the first: the listed names are not read
+    // again, each enabled entry gets a new plug-in in place of the one it held.
+    ASSERT_EQ(filter->JoinFilterGraph(second.Get(), L"again"), S_OK);
+    EXPECT_EQ(TakeLog(), L"Init:Beta Gone:Beta Init:Gamma Gone:Gamma Init:Alpha Gone:Alpha Init:Delta Gone:Delta "
+                         L"Init:Iota Gone:Iota Init:Kappa Gone:Kappa");
+    EXPECT_EQ(MemberName(members.Get(), L"Alpha"), L"Alpha");
+
+    ASSERT_EQ(graph->RemoveFilter(filter.Get()), S_OK);
+    EXPECT_EQ(TakeLog(), L"Finit:Kappa Gone:Kappa Finit:Iota Gone:Iota Finit:Delta Gone:Delta Finit:Alpha "
+                         L"Gone:Alpha Finit:Beta Gone:Beta")
+        << "finalised once each, in reverse order";
+    EXPECT_EQ(MemberName(members.Get(), L"Alpha"), L"");
+}
+
+// A filter that never joins a graph loads nothing; without a Plugins key a graph
+// joins as before.
+TEST_F(PluginHostTest, NoListNoPlugins) {
+    ComPtr<IGraphBuilder> graph;
+    ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.OutVoid()),
+              S_OK);
+    ComPtr<IBaseFilter> filter;
+    ASSERT_EQ(CoCreateInstance(__uuidof(FilterVideoDecoder), nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                               filter.OutVoid()),
+              S_OK);
+    EXPECT_TRUE(tl::ReadPluginList().empty());
+    ASSERT_EQ(graph->AddFilter(filter.Get(), L"decoder"), S_OK);
+    ASSERT_EQ(graph->RemoveFilter(filter.Get()), S_OK);
+    EXPECT_EQ(TakeLog(), L"");
+}
+
+}  // namespace
