@@ -1,7 +1,7 @@
 #!/bin/sh
 # Plays a stream with `tlvplay --properties` on a private X server (Xvfb) and saves
 # a PNG of the property frame showing each page of the decoder (About, Preferences,
-# Statistics, ProcAmp, Capture and, when registered, Plugins), then the Preferences
+# Statistics, ProcAmp, Plugins and Capture), then the Preferences
 # page once more with the user's interface language German. Every picture is
 # checked for content: each visible control of the page must be drawn (its
 # rectangle holds more than one colour). BIN_DIR is a Windows build's bin directory
@@ -53,7 +53,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
     rm -f "$out/controls.txt"
     wineserver -w'
 failed=0
-for expected in about preferences statistics procamp capture de-preferences; do
+for expected in about preferences statistics procamp plugins capture de-preferences; do
     [ -s "$out/$expected.png" ] || { echo "FAIL: no picture of the $expected page"; failed=1; }
 done
 for shot in "$out"/*.png; do

@@ -302,3 +302,33 @@ TEST_F(PropertyPagesTest, ProcAmpIsLiveOnRgbAndDisabledOtherwise) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PropertyPagesTest, PluginsListsTheVisiblePluginsAndWritesTheirEnableValue) {
+    const std::wstring plugins = L"Software\\Kelmarin Systems GmbH\\Video Decoder\\Plugins\\";
+    const std::wstring hidden = plugins + L"DeveloperConsole";
+    tl::test::WriteRaw(HKEY_CURRENT_USER, hidden, L"CLSID", tl::test::Sz(L"{1f350cf0-c761-4193-9f2b-8cfdf51c2998}"));
+    tl::test::WriteRaw(HKEY_CURRENT_USER, hidden, L"bPluginHidden", tl::test::Dword(1));
+    const std::wstring infoLayer = plugins + L"InfoLayer";
+    ASSERT_EQ(tl::test::ReadRaw(HKEY_CURRENT_USER, infoLayer, L"bPluginEnabled"), tl::test::Dword(0));
+    for (const bool enable : {true, false}) {
+        PageHost host(__uuidof(FilterVideoDecoder_PPagePlugins), filter_.Get());
+        const std::vector<std::wstring> rows = host.ListRows(TL_CONTROL_PLUGINS_LIST);
+        const std::wstring row = enable ? L"InfoLayer|no|100|{1F350CF1-C761-4193-9F2B-8CFDF51C2998}"
+                                        : L"InfoLayer|yes|100|{1F350CF1-C761-4193-9F2B-8CFDF51C2998}";
+        ASSERT_EQ(rows, std::vector<std::wstring>{row}) << Joined(rows);
+        EXPECT_FALSE(IsWindowEnabled(host.Control(TL_CONTROL_PLUGINS_ENABLE)));
+        host.SelectRow(TL_CONTROL_PLUGINS_LIST, 0);
+        EXPECT_TRUE(IsWindowEnabled(host.Control(TL_CONTROL_PLUGINS_ENABLE)));
+        EXPECT_EQ(host.Checked(TL_CONTROL_PLUGINS_ENABLE), !enable);
+        host.Click(TL_CONTROL_PLUGINS_ENABLE);
+        EXPECT_EQ(host.ListRows(TL_CONTROL_PLUGINS_LIST)[0].find(enable ? L"|yes|" : L"|no|"), 9u);
+        EXPECT_EQ(host.Page()->IsPageDirty(), S_OK);
+        ASSERT_EQ(host.Page()->Apply(), S_OK);
+        EXPECT_EQ(tl::test::ReadRaw(HKEY_CURRENT_USER, infoLayer, L"bPluginEnabled"), tl::test::Dword(enable ? 1 : 0));
+    }
+    tl::test::DeleteKeyTree(HKEY_CURRENT_USER, hidden);
+}
+
+}  // namespace
