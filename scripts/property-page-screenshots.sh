@@ -11,7 +11,7 @@
 set -u
 bin=$(cd "$1" && pwd) stream=$2 out=$3
 tlvplay=$bin/tlvplay.exe driver=$bin/tlframedriver.exe
-for tool in xvfb-run xwininfo import convert; do
+for tool in xvfb-run xwininfo import convert compare; do
     command -v $tool >/dev/null || { echo "$tool missing" >&2; exit 77; }
 done
 mkdir -p "$out"
@@ -74,4 +74,10 @@ CONTROLS
         echo "$(basename "$shot"): $count controls drawn"
     fi
 done
+# The German frame differs from the English one at least in the tab titles.
+if [ -s "$out/preferences.png" ] && [ -s "$out/de-preferences.png" ]; then
+    changed=$(compare -metric AE "$out/preferences.png" "$out/de-preferences.png" null: 2>&1)
+    echo "de-preferences.png: $changed pixels differ from preferences.png"
+    [ "${changed%%[!0-9]*}" -gt 0 ] || { echo "FAIL: the German page looks English"; failed=1; }
+fi
 exit $failed
