@@ -1,6 +1,6 @@
 #!/bin/sh
 # Checks the built module's PE headers: it exports exactly the COM server entry
-# points, carries its type library as resource TYPELIB 1 next to the registry
+# points and the property page launcher, carries its type library as resource TYPELIB 1 next to the registry
 # scripts and the version resource, and needs no runtime DLL beside it.
 # Usage: check_module_pe.sh OBJDUMP MODULE
 set -u
@@ -16,7 +16,8 @@ headers=$("$objdump" -p "$module") || { echo "FAIL: $objdump cannot read $module
 
 exports=$(printf '%s\n' "$headers" |
     awk '/\[Ordinal\/Name Pointer\] Table/ { on = 1; next } on && NF == 0 { exit } on { print $NF }' | sort)
-expected=$(printf '%s\n' DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer | sort)
+expected=$(printf '%s\n' DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer \
+    FilterProperties_RunDLL | sort)
 if [ "$exports" != "$expected" ]; then
     fail "exports are [$(echo $exports)], expected [$(echo $expected)]"
 fi
