@@ -27,6 +27,7 @@ com::ClassFactory g_pageAbout(&CreateAboutPage);
 com::ClassFactory g_pageStat(&CreateStatisticsPage);
 com::ClassFactory g_pagePref(&CreatePreferencesPage);
 com::ClassFactory g_pageSnap(&CreateCapturePage);
+com::ClassFactory g_pagePlugins(&CreatePluginsPage);
 com::ClassFactory g_pageProcAmp(&CreateProcAmpPage);
 
 }  // namespace
@@ -43,6 +44,7 @@ ClassTable ModuleClasses() {
         {&__uuidof(FilterVideoDecoder_PPageStat), &g_pageStat, TL_REGISTRY_PAGE_STAT},
         {&__uuidof(FilterVideoDecoder_PPagePref), &g_pagePref, TL_REGISTRY_PAGE_PREF},
         {&__uuidof(FilterVideoDecoder_PPageSnap), &g_pageSnap, TL_REGISTRY_PAGE_SNAP},
+        {&__uuidof(FilterVideoDecoder_PPagePlugins), &g_pagePlugins, TL_REGISTRY_PAGE_PLUGINS},
         {&__uuidof(FilterVideoDecoder_PPageProcAmp), &g_pageProcAmp, TL_REGISTRY_PAGE_PROCAMP},
     };
     return {entries, std::size(entries)};

@@ -16,6 +16,7 @@
 #define TL_REGISTRY_PAGE_STAT 104
 #define TL_REGISTRY_PAGE_PREF 105
 #define TL_REGISTRY_PAGE_SNAP 106
+#define TL_REGISTRY_PAGE_PLUGINS 107
 #define TL_REGISTRY_PAGE_PROCAMP 108
 
 // The developer console: its window's icon, its dialog and the dialog's controls.

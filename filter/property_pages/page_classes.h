@@ -11,6 +11,7 @@ HRESULT CreateAboutPage(IUnknown* outer, REFIID riid, void** ppv);
 HRESULT CreateStatisticsPage(IUnknown* outer, REFIID riid, void** ppv);
 HRESULT CreatePreferencesPage(IUnknown* outer, REFIID riid, void** ppv);
 HRESULT CreateCapturePage(IUnknown* outer, REFIID riid, void** ppv);
+HRESULT CreatePluginsPage(IUnknown* outer, REFIID riid, void** ppv);
 HRESULT CreateProcAmpPage(IUnknown* outer, REFIID riid, void** ppv);
 
 }  // namespace tl

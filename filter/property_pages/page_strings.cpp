@@ -22,11 +22,11 @@ bool FindString(UINT id, LANGID language, std::wstring* out) {
     return true;
 }
 
-}  // namespace
-
 LANGID PageLanguage() {
     return PRIMARYLANGID(GetUserDefaultUILanguage()) == LANG_GERMAN ? kGerman : kEnglish;
 }
+
+}  // namespace
 
 std::wstring LoadPageString(UINT id) {
     std::wstring text;

@@ -7,11 +7,8 @@
 
 namespace tl {
 
-// The language whose string table the pages use.
-LANGID PageLanguage();
-
-// The string `id` in PageLanguage(), or in English when that table lacks it;
-// empty when neither has it.
+// The string `id` in the user's interface language, or in English when that table
+// lacks it; empty when neither has it.
 std::wstring LoadPageString(UINT id);
 
 }  // namespace tl

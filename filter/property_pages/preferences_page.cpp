@@ -5,14 +5,13 @@
 #include <iterator>
 #include <variant>
 
+#include "filter/com/class_factory.h"
 #include "filter/property_pages/aspect_ratio_text.h"
 #include "filter/property_pages/dispatch_access.h"
 #include "filter/property_pages/page_classes.h"
 #include "filter/property_pages/page_ids.h"
 #include "filter/property_pages/page_strings.h"
 #include "filter/settings/filter_settings.h"
-#include "filter/com/object.h"
-#include "filter/com/class_factory.h"
 
 namespace tl {
 namespace {

@@ -30,6 +30,16 @@ com::ComPtr<IAMVideoProcAmp> ProcAmpOf(IFilterVideoDecoder* filter) {
     return procAmp;
 }
 
+// Some track bars (Wine's) place the thumb anew only when the position changes,
+// so after a new range the position is moved off and back.
+void SetRange(HWND trackBar, LONG min, LONG max) {
+    const LONG position = LONG(SendMessageW(trackBar, TBM_GETPOS, 0, 0));
+    SendMessageW(trackBar, TBM_SETRANGEMIN, FALSE, min);
+    SendMessageW(trackBar, TBM_SETRANGEMAX, FALSE, max);
+    SendMessageW(trackBar, TBM_SETPOS, FALSE, position == max ? min : max);
+    SendMessageW(trackBar, TBM_SETPOS, TRUE, position);
+}
+
 void SetPosition(HWND dialog, int trackBar, int valueText, LONG value) {
     SendDlgItemMessageW(dialog, trackBar, TBM_SETPOS, TRUE, value);
     SetDlgItemInt(dialog, valueText, UINT(value), TRUE);
@@ -44,8 +54,7 @@ void ProcAmpPage::OnActivate() {
     const com::ComPtr<IAMVideoProcAmp> procAmp = ProcAmpOf(Filter());
     for (const auto& adjustment : kAdjustments) {
         const HWND trackBar = Control(adjustment.trackBar);
-        SendMessageW(trackBar, TBM_SETRANGEMIN, FALSE, kInitialMin);
-        SendMessageW(trackBar, TBM_SETRANGEMAX, TRUE, kInitialMax);
+        SetRange(trackBar, kInitialMin, kInitialMax);
         SendMessageW(trackBar, TBM_SETTIC, 0, 0);
         SetPosition(dialog, adjustment.trackBar, adjustment.valueText, 0);
         LONG min = 0, max = 0, step = 0, defaultValue = 0, caps = 0, value = 0, flags = 0;
@@ -54,8 +63,7 @@ void ProcAmpPage::OnActivate() {
                               SUCCEEDED(procAmp->Get(adjustment.property, &value, &flags));
         EnableWindow(trackBar, readable);
         if (!readable) continue;
-        SendMessageW(trackBar, TBM_SETRANGEMIN, FALSE, min);
-        SendMessageW(trackBar, TBM_SETRANGEMAX, TRUE, max);
+        SetRange(trackBar, min, max);
         SetPosition(dialog, adjustment.trackBar, adjustment.valueText, value);
     }
 }

@@ -54,8 +54,6 @@ protected:
     IFilterVideoDecoder* Filter() const { return filter_.Get(); }
     HWND Dialog() const { return dialog_; }
     HWND Control(int id) const { return GetDlgItem(dialog_, id); }
-    // True while OnActivate fills the controls.
-    bool Loading() const { return loading_; }
     // Tells the site only when the state changes.
     void SetDirty(bool dirty);
 

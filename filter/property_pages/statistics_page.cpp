@@ -28,7 +28,7 @@ void StatisticsPage::OnActivate() {
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
     RECT client;
     GetClientRect(list, &client);
-    const int paramWidth = (client.right - client.left) * 2 / 5;
+    const int paramWidth = (client.right - client.left) * 7 / 20;
     const struct {
         const wchar_t* title;
         int width;

@@ -13,7 +13,6 @@ public:
     explicit ToolTips(HWND dialog);
     // One tool covering `control`; the text is copied.
     void Add(HWND control, const std::wstring& text);
-    HWND Window() const { return window_; }
 
 private:
     HWND dialog_;

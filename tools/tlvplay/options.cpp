@@ -55,7 +55,7 @@ const char* Usage() {
            "               [--format yuy2|uyvy|yv12|rgb32|rgb24|rgb565|rgb555]\n"
            "               [--deinterlace auto|progressive|weave|hwbob|bob|bob2 (or hardware-bob,\n"
            "                software-bob, software-bob-double)]\n"
-           "               [--seconds N] [--pid N]\n"
+           "               [--seconds N] [--pid N] [--properties]\n"
            "               [--osd-text TEXT | --osd-image FILE] [--osd-rect X1,Y1,X2,Y2]\n"
            "               [--osd-colors BACK,FORE]  (colours 0xAARRGGBB)\n"
            "               [--plugin NAME]...  (a plug-in of the filter's list, enabled for this run)\n";
@@ -129,6 +129,8 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
             result.pid = int(v[0]);
         } else if (arg == "--raw") {
             result.raw = true;
+        } else if (arg == "--properties") {
+            result.properties = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return *error = "unknown option '" + arg + "'", false;
         } else if (result.input.empty()) {

@@ -30,6 +30,7 @@ struct Options {
     double seconds = 0;                    // 0: play to the end
     bool raw = false;                      // grab raw samples instead of BMP files
     int pid = -1;                          // transport stream video packet identifier, -1: from the tables
+    bool properties = false;               // --properties: the decoder's property frame while it plays
     OsdOptions osd;
     std::vector<std::string> plugins;      // --plugin NAME, each enabled for this run
 };

@@ -18,6 +18,7 @@
 #include "tools/tlvplay/media_guids.h"
 #include "tools/tlvplay/mpeg_source.h"
 #include "tools/tlvplay/osd_layer.h"
+#include "tools/tlvplay/property_frame.h"
 #include "tools/tlvplay/push_source.h"
 
 namespace tl::tlvplay {
@@ -270,19 +271,23 @@ PlayReport Play(const Options& options, IBaseFilter* callersDecoder, ComPtr<IMed
     const ULONGLONG started = GetTickCount64();
     const ULONGLONG limit = options.seconds > 0 ? ULONGLONG(options.seconds * 1000) : ~0ULL;
     long code = 0;
-    for (;;) {
-        DispatchWindowMessages();
-        if (events->WaitForCompletion(kWaitSliceMs, &code) == S_OK) break;
-        if (GetTickCount64() - started >= limit) {
-            code = 0;
-            break;
+    if (options.properties) {
+        code = ShowPropertiesWhilePlaying(decoder.Get(), events.Get(), options.seconds > 0 ? started + limit : 0);
+    } else {
+        for (;;) {
+            DispatchWindowMessages();
+            if (events->WaitForCompletion(kWaitSliceMs, &code) == S_OK) break;
+            if (GetTickCount64() - started >= limit) {
+                code = 0;
+                break;
+            }
         }
     }
     report.seconds = double(GetTickCount64() - started) / 1000.0;
     report.completed = code == EC_COMPLETE;
     // A stream shorter than the time asked for leaves its last picture on the
     // renderer's window until the time is up.
-    if (report.completed && options.seconds > 0 && options.renderer != Renderer::Grab &&
+    if (report.completed && options.seconds > 0 && !options.properties && options.renderer != Renderer::Grab &&
         options.renderer != Renderer::Null && options.renderer != Renderer::Dxva) {
         while (GetTickCount64() - started < limit) {
             DispatchWindowMessages();

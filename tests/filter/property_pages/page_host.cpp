@@ -86,9 +86,11 @@ std::vector<std::wstring> PageHost::ListRows(int id) const {
     std::vector<std::wstring> rows;
     const HWND list = Control(id);
     const int count = int(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    const auto header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    const int columns = int(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
     for (int row = 0; row < count; ++row) {
         std::wstring line;
-        for (int column = 0; column < 2; ++column) {
+        for (int column = 0; column < columns; ++column) {
             wchar_t text[512] = L"";
             LVITEMW item{};
             item.iSubItem = column;
@@ -100,6 +102,13 @@ std::vector<std::wstring> PageHost::ListRows(int id) const {
         rows.push_back(line);
     }
     return rows;
+}
+
+void PageHost::SelectRow(int id, int row) {
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    SendMessageW(Control(id), LVM_SETITEMSTATE, WPARAM(row), reinterpret_cast<LPARAM>(&item));
 }
 
 void PageHost::Pump(DWORD milliseconds) {

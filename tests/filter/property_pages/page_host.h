@@ -34,8 +34,10 @@ public:
     void Slide(int id, int position);
     std::wstring Text(int id) const;
     bool Checked(int id) const;
-    // Row texts of a list view, one "Param|Value" string per row.
+    // Row texts of a list view, one string per row with its columns joined by "|".
     std::vector<std::wstring> ListRows(int id) const;
+    // Selects a row of a list view, which tells the page as a click would.
+    void SelectRow(int id, int row);
 
     // Lets timers and posted messages run.
     static void Pump(DWORD milliseconds);

@@ -15,7 +15,10 @@
 
 #include "filter/com/com_ptr.h"
 #include "filter/com/object.h"
+#include "filter/property_pages/hyperlink.h"
+#include "filter/property_pages/number_text.h"
 #include "filter/property_pages/page_ids.h"
+#include "filter/property_pages/statistics_rows.h"
 #include "filter/settings/filter_settings.h"
 #include "tests/filter/property_pages/page_host.h"
 #include "tests/filter/registry_helpers.h"
@@ -300,6 +303,82 @@ TEST_F(PropertyPagesTest, ProcAmpIsLiveOnRgbAndDisabledOtherwise) {
         running_->Stop();
         running_.Reset();
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PropertyPagesTest, PluginsListsTheVisiblePluginsAndWritesTheirEnableValue) {
+    const std::wstring plugins = L"Software\\Kelmarin Systems GmbH\\Video Decoder\\Plugins\\";
+    const std::wstring hidden = plugins + L"DeveloperConsole";
+    tl::test::WriteRaw(HKEY_CURRENT_USER, hidden, L"CLSID", tl::test::Sz(L"{1f350cf0-c761-4193-9f2b-8cfdf51c2998}"));
+    tl::test::WriteRaw(HKEY_CURRENT_USER, hidden, L"bPluginHidden", tl::test::Dword(1));
+    const std::wstring infoLayer = plugins + L"InfoLayer";
+    ASSERT_EQ(tl::test::ReadRaw(HKEY_CURRENT_USER, infoLayer, L"bPluginEnabled"), tl::test::Dword(0));
+    for (const bool enable : {true, false}) {
+        PageHost host(__uuidof(FilterVideoDecoder_PPagePlugins), filter_.Get());
+        const std::vector<std::wstring> rows = host.ListRows(TL_CONTROL_PLUGINS_LIST);
+        const std::wstring row = enable ? L"InfoLayer|no|100|{1F350CF1-C761-4193-9F2B-8CFDF51C2998}"
+                                        : L"InfoLayer|yes|100|{1F350CF1-C761-4193-9F2B-8CFDF51C2998}";
+        ASSERT_EQ(rows, std::vector<std::wstring>{row}) << Joined(rows);
+        EXPECT_FALSE(IsWindowEnabled(host.Control(TL_CONTROL_PLUGINS_ENABLE)));
+        host.SelectRow(TL_CONTROL_PLUGINS_LIST, 0);
+        EXPECT_TRUE(IsWindowEnabled(host.Control(TL_CONTROL_PLUGINS_ENABLE)));
+        EXPECT_EQ(host.Checked(TL_CONTROL_PLUGINS_ENABLE), !enable);
+        host.Click(TL_CONTROL_PLUGINS_ENABLE);
+        EXPECT_EQ(host.ListRows(TL_CONTROL_PLUGINS_LIST)[0].find(enable ? L"|yes|" : L"|no|"), 9u);
+        EXPECT_EQ(host.Page()->IsPageDirty(), S_OK);
+        ASSERT_EQ(host.Page()->Apply(), S_OK);
+        EXPECT_EQ(tl::test::ReadRaw(HKEY_CURRENT_USER, infoLayer, L"bPluginEnabled"), tl::test::Dword(enable ? 1 : 0));
+    }
+    tl::test::DeleteKeyTree(HKEY_CURRENT_USER, hidden);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(StatisticsForms, GroupedNumbersDurationsAndRates) {
+    const struct {
+        std::int64_t value;
+        const wchar_t* grouped;
+    } numbers[] = {{0, L"0"}, {999, L"999"}, {1000, L"1.000"}, {1234567, L"1.234.567"}, {-1002003, L"-1.002.003"}};
+    for (const auto& n : numbers) EXPECT_EQ(tl::GroupedNumber(n.value), n.grouped) << n.value;
+    constexpr std::int64_t kMs = 10000, kSecond = 1000 * kMs, kMinute = 60 * kSecond, kHour = 60 * kMinute;
+    const struct {
+        std::int64_t units;
+        const wchar_t* text;
+    } durations[] = {{0, L"0.000 sec"}, {-15 * kMs, L"- 0.015 sec"}, {61 * kSecond + 7 * kMs, L"1 mins 1.007 sec"},
+                     {24 * kHour + 2 * kMinute, L"1 days 2 mins 0.000 sec"},
+                     {49 * kHour + 3 * kMinute + 4 * kSecond + 5 * kMs, L"2 days 1 hrs 3 mins 4.005 sec"}};
+    for (const auto& d : durations) EXPECT_EQ(tl::DurationText(d.units), d.text) << d.units;
+    EXPECT_EQ(tl::FrameRateText(30000 / 1001.0), L"29.97");
+    // The first refresh only starts the measurement; a rate needs two seconds.
+    tl::ReadRate rate;
+    const struct {
+        std::int64_t time, bytes, rate;
+    } refreshes[] = {{0, 1000, 0}, {10000000, 5000, 0}, {20000000, 9000, 4000}, {30000000, 20000, 4000},
+                     {45000000, 21000, 4800}};
+    for (const auto& r : refreshes) EXPECT_EQ(rate.Update(r.time, r.bytes), r.rate) << r.time;
+}
+
+TEST(Hyperlink, ColoursFromTheBrowserSettingsWhenUsable) {
+    const std::wstring key = L"Software\\Microsoft\\Internet Explorer\\Settings";
+    const struct {
+        const wchar_t* stored;  // null: no value
+        COLORREF link;
+    } cases[] = {{nullptr, RGB(0, 0, 255)}, {L"10,20,30", RGB(10, 20, 30)}, {L"10,20", RGB(0, 0, 255)},
+                 {L"300,0,0", RGB(0, 0, 255)}};
+    for (const auto& c : cases) {
+        tl::test::DeleteKeyTree(HKEY_CURRENT_USER, key);
+        if (c.stored) tl::test::WriteRaw(HKEY_CURRENT_USER, key, L"Anchor Color", tl::test::Sz(c.stored));
+        EXPECT_EQ(tl::LinkColour(false), c.link) << (c.stored ? c.stored : L"(none)");
+    }
+    tl::test::WriteRaw(HKEY_CURRENT_USER, key, L"Anchor Color Visited", tl::test::Sz(L"1,2,3"));
+    EXPECT_EQ(tl::LinkColour(true), RGB(1, 2, 3));
+    tl::test::DeleteKeyTree(HKEY_CURRENT_USER, key);
+    EXPECT_EQ(tl::LinkColour(true), RGB(128, 0, 128));
 }
 
 }  // namespace
