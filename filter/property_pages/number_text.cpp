@@ -5,20 +5,6 @@
 
 namespace tl {
 
-std::wstring GroupedNumber(std::int64_t value) {
-    std::uint64_t magnitude = value < 0 ? 0 - std::uint64_t(value) : std::uint64_t(value);
-    std::wstring text;
-    wchar_t group[8];
-    while (magnitude >= 1000) {
-        std::swprintf(group, std::size(group), L".%03u", unsigned(magnitude % 1000));
-        text.insert(0, group);
-        magnitude /= 1000;
-    }
-    text.insert(0, std::to_wstring(magnitude));
-    if (value < 0) text.insert(0, L"-");
-    return text;
-}
-
 std::wstring DurationText(std::int64_t units) {
     constexpr std::uint64_t kMillisecond = 10000;
     constexpr std::uint64_t kSecond = 1000 * kMillisecond;

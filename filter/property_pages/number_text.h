@@ -1,14 +1,13 @@
-// Number forms of the statistics: integers with their digits grouped in threes,
-// durations in days, hours, minutes and seconds, frame rates with up to three
-// decimals.
+// Number forms of the statistics beyond the grouped integers they share with the
+// information overlay: durations in days, hours, minutes and seconds, GOP time
+// codes, frame rates with up to three decimals.
 #pragma once
 #include <cstdint>
 #include <string>
 
-namespace tl {
+#include "filter/plugins/info_layer/number_forms.h"
 
-// 1234567 as "1.234.567"; a negative number keeps its sign in front.
-std::wstring GroupedNumber(std::int64_t value);
+namespace tl {
 
 // A duration in 100-ns units: "- " when negative, then "%d days ", "%d hrs ",
 // "%d mins " for the parts that are at least one, and "%d.%03d sec".

@@ -156,8 +156,8 @@ void AddStreamRows(IVideoDecoderMPEG2* decoder, ReadRate* readRate, Rows* rows) 
     s.Size(L"Aspect", &D::get_AspectRatioX, &D::get_AspectRatioY, L":");
     s.Row(L"Chroma Format", &D::get_ChromaFormat,
           [](tagCHROMAFORMAT v) { return NameOf(kChromaNames, v, 1, L"Unknown"); });
-    s.Row(L"BitRate", &D::get_BitRate, [](long v) { return GroupedNumber(v); });
-    s.Row(L"FrameNum", &D::get_FrameNum, [](long v) { return GroupedNumber(v); });
+    s.Row(L"BitRate", &D::get_BitRate, [](long v) { return GroupedInteger(v); });
+    s.Row(L"FrameNum", &D::get_FrameNum, [](long v) { return GroupedInteger(v); });
     s.Row(L"FrameRate", &D::get_FrameRate, [](double v) { return FrameRateText(v); });
     s.Row(L"Picture Structure", &D::get_PictureStructure,
           [](tagPICTURESTRUCTURE v) { return NameOf(kStructureNames, v, 1, L"Unknown"); });
@@ -182,15 +182,15 @@ void AddStreamRows(IVideoDecoderMPEG2* decoder, ReadRate* readRate, Rows* rows) 
           [](long v) { return NameOf(kMatrixNames, v, 0, nullptr); });
     hyper bytes = 0;
     if (s.Read(&D::get_TotalBytesRead, &bytes)) {
-        rows->push_back({L"Read (bytes)", GroupedNumber(bytes)});
+        rows->push_back({L"Read (bytes)", GroupedInteger(bytes)});
         FILETIME now;
         GetSystemTimeAsFileTime(&now);
         const std::int64_t time = std::int64_t(ULARGE_INTEGER{{now.dwLowDateTime, now.dwHighDateTime}}.QuadPart);
-        rows->push_back({L"Read Rate (bits/sec)", GroupedNumber(readRate->Update(time, bytes) * 8)});
+        rows->push_back({L"Read Rate (bits/sec)", GroupedInteger(readRate->Update(time, bytes) * 8)});
     }
-    s.Row(L"Renderer Perfomance (bytes/sec)", &D::get_RendererPerformance, [](hyper v) { return GroupedNumber(v); });
-    s.Row(L"Skipped Frames", &D::get_SkippedFrames, [](long v) { return GroupedNumber(v); });
-    s.Row(L"Errors", &D::get_Errors, [](long v) { return GroupedNumber(v); });
+    s.Row(L"Renderer Perfomance (bytes/sec)", &D::get_RendererPerformance, [](hyper v) { return GroupedInteger(v); });
+    s.Row(L"Skipped Frames", &D::get_SkippedFrames, [](long v) { return GroupedInteger(v); });
+    s.Row(L"Errors", &D::get_Errors, [](long v) { return GroupedInteger(v); });
 }
 
 }  // namespace
