@@ -8,6 +8,7 @@
 # env:  TL_FUZZ_BUILD  build directory (default build/fuzz)
 #       TL_FUZZ_WORK   corpora, logs and crash inputs (default <build>/work)
 #       TL_JOBS        build parallelism (default 2)
+#       TL_FUZZ_NICE   niceness of the fuzzing runs (default 19: builds and tests come first)
 # Exit status 1 when a regression input fails or fuzzing finds a crash; the
 # crashing inputs are left in <work>/artifacts.
 set -euo pipefail
@@ -20,6 +21,7 @@ targets=("$@")
 build=${TL_FUZZ_BUILD:-$root/build/fuzz}
 work=${TL_FUZZ_WORK:-$build/work}
 jobs=${TL_JOBS:-2}
+niceness=${TL_FUZZ_NICE:-19}
 
 case $seconds in
   ''|*[!0-9]*) echo "seconds must be a whole number, got '$seconds'" >&2; exit 2 ;;
@@ -56,7 +58,7 @@ for t in "${targets[@]}"; do
 
   mkdir -p "$work/corpus/$t"
   log="$work/logs/$t.log"
-  if nice -n 19 "$bin" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=3072 -print_final_stats=1 \
+  if nice -n "$niceness" "$bin" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=3072 -print_final_stats=1 \
       -artifact_prefix="$work/artifacts/$t-" "$work/corpus/$t" "$work/seeds/$t" >"$log" 2>&1; then
     result=ok
   else
