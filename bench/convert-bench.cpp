@@ -15,7 +15,7 @@
 
 #include "convert/dispatch.h"
 #include "convert/rgb_matrix.h"
-#include "engine/framework/cpu_features.h"
+#include "engine/base/cpu_features.h"
 
 namespace {
 

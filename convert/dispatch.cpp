@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "engine/framework/cpu_features.h"
+#include "engine/base/cpu_features.h"
 
 namespace tl {
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "convert/conversion_kernels.h"
-#include "engine/framework/picture.h"
+#include "engine/base/picture.h"
 
 namespace tl {
 

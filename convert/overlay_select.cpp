@@ -1,5 +1,5 @@
 #include "convert/overlay_blitters.h"
-#include "engine/framework/cpu_features.h"
+#include "engine/base/cpu_features.h"
 
 namespace tl {
 

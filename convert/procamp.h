@@ -13,7 +13,7 @@
 #include <mutex>
 
 #include "convert/rgb_matrix.h"
-#include "engine/framework/hresult.h"
+#include "engine/base/hresult.h"
 
 namespace tl {
 

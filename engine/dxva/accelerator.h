@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "engine/dxva/dxva_structures.h"
-#include "engine/framework/hresult.h"
+#include "engine/base/hresult.h"
 
 namespace tl {
 

@@ -1,7 +1,7 @@
 #include "engine/dxva/ayuv_form.h"
 
 #include "engine/dxva/ayuv_rules.h"
-#include "engine/framework/cpu_features.h"
+#include "engine/base/cpu_features.h"
 
 namespace tl::dxva {
 

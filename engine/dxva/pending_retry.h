@@ -4,7 +4,7 @@
 #include <chrono>
 #include <thread>
 
-#include "engine/framework/hresult.h"
+#include "engine/base/hresult.h"
 
 namespace tl::dxva {
 

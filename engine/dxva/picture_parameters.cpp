@@ -1,6 +1,6 @@
 #include "engine/dxva/picture_parameters.h"
 
-#include "engine/framework/picture.h"
+#include "engine/base/picture.h"
 
 namespace tl::dxva {
 

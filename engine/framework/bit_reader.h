@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/framework/hresult.h"
+#include "engine/base/hresult.h"
 
 namespace tl {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 #include "engine/framework/bit_reader.h"
-#include "engine/framework/hresult.h"
-#include "engine/framework/picture.h"
+#include "engine/base/hresult.h"
+#include "engine/base/picture.h"
 #include "engine/framework/stream_state.h"
 
 namespace tl {

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "engine/framework/bit_reader.h"
-#include "engine/framework/hresult.h"
-#include "engine/framework/reference_time.h"
+#include "engine/base/hresult.h"
+#include "engine/base/reference_time.h"
 #include "engine/framework/stream_state.h"
 
 namespace tl {

@@ -6,9 +6,9 @@
 #include <cstdint>
 
 #include "engine/dxva/dxva_structures.h"
-#include "engine/framework/hresult.h"
+#include "engine/base/hresult.h"
 #include "engine/framework/overlay_painter.h"
-#include "engine/framework/reference_time.h"
+#include "engine/base/reference_time.h"
 
 namespace tl {
 

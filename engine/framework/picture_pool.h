@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "engine/framework/picture.h"
+#include "engine/base/picture.h"
 #include "engine/framework/stream_state.h"
 
 namespace tl {

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "engine/framework/host_interfaces.h"
-#include "engine/framework/reference_time.h"
+#include "engine/base/reference_time.h"
 #include "engine/framework/stream_state.h"
 
 namespace tl {

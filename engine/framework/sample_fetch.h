@@ -7,7 +7,7 @@
 
 #include "engine/framework/bit_reader.h"
 #include "engine/framework/input_queue.h"
-#include "engine/framework/reference_time.h"
+#include "engine/base/reference_time.h"
 #include "engine/framework/stream_state.h"
 
 namespace tl {

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/framework/reference_time.h"
+#include "engine/base/reference_time.h"
 
 namespace tl {
 

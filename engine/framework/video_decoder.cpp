@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <system_error>
 
-#include "engine/framework/cpu_features.h"
+#include "engine/base/cpu_features.h"
 #include "engine/framework/headers.h"
 #include "engine/macroblock/software_decoding_path.h"
 

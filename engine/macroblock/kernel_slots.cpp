@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <iterator>
 
-#include "engine/framework/cpu_features.h"
+#include "engine/base/cpu_features.h"
 #include "engine/macroblock/kernel_tiers.h"
 
 namespace tl {

@@ -1,6 +1,6 @@
 #include "engine/macroblock/macroblock_modes.h"
 
-#include "engine/framework/picture.h"
+#include "engine/base/picture.h"
 #include "engine/macroblock/macroblock_flags.h"
 
 namespace tl {

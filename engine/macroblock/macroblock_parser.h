@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "engine/framework/bit_reader.h"
-#include "engine/framework/picture.h"
+#include "engine/base/picture.h"
 #include "engine/macroblock/coded_block_pattern.h"
 #include "engine/macroblock/macroblock_flags.h"
 #include "engine/macroblock/macroblock_modes.h"

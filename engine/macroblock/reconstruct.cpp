@@ -1,6 +1,6 @@
 #include "engine/macroblock/reconstruct.h"
 
-#include "engine/framework/picture.h"
+#include "engine/base/picture.h"
 #include "engine/macroblock/kernel_slots.h"
 #include "engine/macroblock/macroblock_flags.h"
 

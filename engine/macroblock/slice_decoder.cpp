@@ -1,6 +1,6 @@
 #include "engine/macroblock/slice_decoder.h"
 
-#include "engine/framework/picture.h"
+#include "engine/base/picture.h"
 #include "engine/macroblock/macroblock_blocks.h"
 #include "engine/macroblock/macroblock_flags.h"
 #include "engine/macroblock/macroblock_parser.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "engine/framework/cpu_features.h"
+#include "engine/base/cpu_features.h"
 #include "filter/com/bstr.h"
 #include "filter/com/type_library.h"
 #include "filter/module/module_version.h"

@@ -6,7 +6,7 @@
 
 #include "convert/procamp.h"
 #include "convert_test_support.h"
-#include "engine/framework/cpu_features.h"
+#include "engine/base/cpu_features.h"
 
 namespace tl::test {
 namespace {

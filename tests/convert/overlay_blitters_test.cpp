@@ -11,7 +11,7 @@
 
 #include "convert/overlay_blitters.h"
 #include "convert/overlay_rules.h"
-#include "engine/framework/cpu_features.h"
+#include "engine/base/cpu_features.h"
 #include "engine/framework/damage_queue.h"
 
 namespace tl::test {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "engine/dxva/ayuv_form.h"
-#include "engine/framework/cpu_features.h"
+#include "engine/base/cpu_features.h"
 
 namespace tl::test {
 namespace {

@@ -2,7 +2,7 @@
 // stream, stopping, and the states in which samples are refused.
 #include <gtest/gtest.h>
 
-#include "engine/framework/cpu_features.h"
+#include "engine/base/cpu_features.h"
 #include "engine/framework/sample_flags.h"
 #include "tests/framework/decoder_rig.h"
 #include "tests/support/thread_gate.h"

@@ -12,7 +12,7 @@
 #include "convert/dispatch.h"
 #include "convert/procamp.h"
 #include "convert/rgb_matrix.h"
-#include "engine/framework/cpu_features.h"
+#include "engine/base/cpu_features.h"
 #include "engine/framework/decoding_path.h"
 #include "engine/framework/video_decoder.h"
 #include "tests/framework/fake_path.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/framework/cpu_features.h"
+#include "engine/base/cpu_features.h"
 #include "engine/macroblock/kernel_slots.h"
 
 namespace tl {

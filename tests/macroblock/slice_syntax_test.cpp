@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "engine/framework/picture.h"
+#include "engine/base/picture.h"
 #include "engine/macroblock/coded_block_pattern.h"
 #include "engine/macroblock/macroblock_flags.h"
 #include "engine/macroblock/macroblock_modes.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/framework/picture.h"
+#include "engine/base/picture.h"
 
 namespace tl::test {
 

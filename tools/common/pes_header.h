@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "engine/framework/reference_time.h"
+#include "engine/base/reference_time.h"
 
 namespace tl::tools {
 

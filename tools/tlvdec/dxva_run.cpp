@@ -6,7 +6,7 @@
 
 #include "convert/dispatch.h"
 #include "convert/rgb_matrix.h"
-#include "engine/framework/cpu_features.h"
+#include "engine/base/cpu_features.h"
 #include "engine/framework/sample_flags.h"
 #include "engine/framework/video_decoder.h"
 #include "tools/common/md5.h"

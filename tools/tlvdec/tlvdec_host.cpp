@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "convert/dispatch.h"
-#include "engine/framework/picture.h"
+#include "engine/base/picture.h"
 #include "engine/framework/sample_flags.h"
 #include "tools/common/md5.h"
 #include "tools/tlvdec/y4m_header.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/framework/host_interfaces.h"
-#include "engine/framework/reference_time.h"
+#include "engine/base/reference_time.h"
 
 namespace tl::tlvdec {
 

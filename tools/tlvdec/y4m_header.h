@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/framework/reference_time.h"
+#include "engine/base/reference_time.h"
 
 namespace tl::tlvdec {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/framework/reference_time.h"
+#include "engine/base/reference_time.h"
 #include "tools/tlvplay/sequence_header.h"
 
 namespace tl::tlvplay {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/framework/reference_time.h"
+#include "engine/base/reference_time.h"
 
 namespace tl::tlvplay {
 

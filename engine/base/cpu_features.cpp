@@ -1,4 +1,4 @@
-#include "engine/framework/cpu_features.h"
+#include "engine/base/cpu_features.h"
 
 #include <cpuid.h>
 
