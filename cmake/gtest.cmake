@@ -15,7 +15,7 @@ include(GoogleTest)
 
 function(tl_test name)
   add_executable(${name} ${ARGN})
-  target_link_libraries(${name} PRIVATE tlcore GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE tlengine GTest::gtest_main)
   tl_warnings(${name})
   if(CMAKE_CROSSCOMPILING)
     # Under Wine or an emulator every process start costs a fraction of a second,

@@ -1,18 +1,18 @@
 # Kernel files are compiled for exactly the instruction set their name says, so the
 # plain reference files stay plain even on x86-64 where SSE2 is the baseline ABI.
-# Source properties are directory-scoped, so they are set in the scope of tlcore's
-# directory, where the sources are compiled, not the calling subdirectory.
-function(tl_simd_sources)
+# Source properties are directory-scoped, so they are set in the scope of the
+# target's directory, where the sources are compiled, not the calling subdirectory.
+function(tl_simd_sources target)
   foreach(src ${ARGN})
     if(src MATCHES "_mmx\\.cpp$")
-      set_source_files_properties(${src} TARGET_DIRECTORY tlcore PROPERTIES COMPILE_OPTIONS "-mmmx")
+      set_source_files_properties(${src} TARGET_DIRECTORY ${target} PROPERTIES COMPILE_OPTIONS "-mmmx")
     elseif(src MATCHES "_sse\\.cpp$")
-      set_source_files_properties(${src} TARGET_DIRECTORY tlcore PROPERTIES COMPILE_OPTIONS "-mmmx;-msse")
+      set_source_files_properties(${src} TARGET_DIRECTORY ${target} PROPERTIES COMPILE_OPTIONS "-mmmx;-msse")
     elseif(src MATCHES "_sse2\\.cpp$")
-      set_source_files_properties(${src} TARGET_DIRECTORY tlcore PROPERTIES COMPILE_OPTIONS "-mmmx;-msse;-msse2")
+      set_source_files_properties(${src} TARGET_DIRECTORY ${target} PROPERTIES COMPILE_OPTIONS "-mmmx;-msse;-msse2")
     elseif(src MATCHES "_sse3\\.cpp$")
-      set_source_files_properties(${src} TARGET_DIRECTORY tlcore PROPERTIES COMPILE_OPTIONS "-mmmx;-msse;-msse2;-msse3")
+      set_source_files_properties(${src} TARGET_DIRECTORY ${target} PROPERTIES COMPILE_OPTIONS "-mmmx;-msse;-msse2;-msse3")
     endif()
   endforeach()
-  target_sources(tlcore PRIVATE ${ARGN})
+  target_sources(${target} PRIVATE ${ARGN})
 endfunction()
