@@ -4,25 +4,10 @@
 #include <cstdint>
 
 #include "convert/conversion_kernels.h"
+#include "convert/output_format.h"
 #include "engine/base/picture.h"
 
 namespace tl {
-
-// Output format codes, derived from the connected output type.
-enum OutputFormatCode : std::int32_t {
-    OUTPUT_YUY2 = 0,
-    OUTPUT_UYVY = 1,
-    OUTPUT_YVYU = 2,
-    OUTPUT_YV12 = 3,
-    OUTPUT_RGB32 = 4,
-    OUTPUT_RGB24 = 5,
-    OUTPUT_RGB565 = 6,
-    OUTPUT_RGB555 = 7,
-    // The engine's own planar layout: Y, then Cb, then Cr, each at the visible
-    // size for the stream's chroma format, rows packed without padding. Never
-    // negotiated by the filter; tlvdec and the tests read pictures through it.
-    OUTPUT_PLANAR = 8,
-};
 
 struct ConversionContext {
     std::int32_t outputFormat = OUTPUT_YUY2;
@@ -64,7 +49,7 @@ void ConvertFieldBob(const Picture& picture, const ConversionContext& context, s
 // every output row (YV12: every luma row) starts on a 16-byte boundary, as the
 // SSE2 kernels store with aligned non-temporal stores; else SSE when present,
 // else MMX.
-SimdLevel chooseSimdLevel(std::uint32_t cpuFeatures, const std::uint8_t* dst, int rowPitch, int format);
+KernelTier chooseSimdLevel(std::uint32_t cpuFeatures, const std::uint8_t* dst, int rowPitch, int format);
 
 // rowPitch of a tightly packed sample of a format (codes 0..7) for pictures
 // `width` pixels wide: the row size, for YV12 1.5 times an even luma pitch.

@@ -26,9 +26,8 @@ enum VideoProcAmpProperty : std::int32_t {
 };
 inline constexpr std::int32_t VideoProcAmp_Flags_Manual = 2;
 
-// HRESULT_FROM_WIN32(ERROR_NOT_FOUND): the property is not offered, or the
-// output is not RGB.
-inline constexpr HResult kProcAmpNotFound = static_cast<HResult>(0x80070490u);
+// The property is not offered, or the output is not RGB.
+inline constexpr HResult kProcAmpNotFound = hr::e_not_found;
 
 class ProcAmpControl {
 public:

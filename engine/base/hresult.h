@@ -19,6 +19,7 @@ inline constexpr HResult e_abort = static_cast<HResult>(0x80004004u);
 inline constexpr HResult e_fail = static_cast<HResult>(0x80004005u);
 inline constexpr HResult e_outofmemory = static_cast<HResult>(0x8007000Eu);
 inline constexpr HResult e_invalidarg = static_cast<HResult>(0x80070057u);
+inline constexpr HResult e_not_found = static_cast<HResult>(0x80070490u);  // HRESULT_FROM_WIN32(ERROR_NOT_FOUND)
 inline constexpr HResult vfw_e_wrong_state = static_cast<HResult>(0x80040227u);
 }  // namespace hr
 

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "convert/output_format.h"
 #include "engine/dxva/dxva_structures.h"
 #include "engine/base/hresult.h"
 #include "engine/framework/overlay_painter.h"
@@ -31,25 +32,26 @@ protected:
     ~InputSample() = default;
 };
 
-// Media subtypes the decoder distinguishes on its output connection.
+// Media subtypes the decoder distinguishes on its output connection. Those the
+// conversion writes are their output format code.
 enum class OutputSubtype : std::uint8_t {
-    Other,
-    YUY2,
-    UYVY,
-    YVYU,
-    YV12,
-    RGB32,
-    RGB24,
-    RGB565,
-    RGB555,
+    YUY2 = OUTPUT_YUY2,
+    UYVY = OUTPUT_UYVY,
+    YVYU = OUTPUT_YVYU,
+    YV12 = OUTPUT_YV12,
+    RGB32 = OUTPUT_RGB32,
+    RGB24 = OUTPUT_RGB24,
+    RGB565 = OUTPUT_RGB565,
+    RGB555 = OUTPUT_RGB555,
+    // The engine's own planar layout (Y, Cb, Cr at the visible size, chroma as
+    // the stream carries it). No DirectShow connection ever yields it; tlvdec
+    // and the tests use it to see decoded pictures unchanged.
+    Planar = OUTPUT_PLANAR,
     DxvaModeA,
     DxvaModeB,
     DxvaModeC,
     DxvaModeD,
-    // The engine's own planar layout (Y, Cb, Cr at the visible size, chroma as
-    // the stream carries it). No DirectShow connection ever yields it; tlvdec
-    // and the tests use it to see decoded pictures unchanged.
-    Planar,
+    Other,
 };
 
 // What the decoder needs to know of the output connection's media type (the

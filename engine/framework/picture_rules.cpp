@@ -41,32 +41,21 @@ bool IsSoftwareBobRenderer(const ClassId& id) {
 
 bool DeriveOutputFormat(const OutputFormat& format, std::int32_t* code, std::int32_t* bitsPerPixel) {
     if (!format.videoInfo2) return false;
-    struct Entry {
-        OutputSubtype subtype;
-        std::int32_t code, bits;
-    };
-    static constexpr Entry kTable[] = {
-        {OutputSubtype::YUY2, OUTPUT_YUY2, 16},     {OutputSubtype::UYVY, OUTPUT_UYVY, 16},
-        {OutputSubtype::YVYU, OUTPUT_YVYU, 16},     {OutputSubtype::YV12, OUTPUT_YV12, 12},
-        {OutputSubtype::RGB32, OUTPUT_RGB32, 32},   {OutputSubtype::RGB24, OUTPUT_RGB24, 24},
-        {OutputSubtype::RGB565, OUTPUT_RGB565, 16}, {OutputSubtype::RGB555, OUTPUT_RGB555, 16},
-        {OutputSubtype::Planar, OUTPUT_PLANAR, 12},
-    };
-    for (const Entry& e : kTable) {
-        if (e.subtype == format.subtype) {
-            *code = e.code;
-            *bitsPerPixel = e.bits;
-            return true;
-        }
+    if (format.subtype <= OutputSubtype::Planar) {
+        *code = std::int32_t(format.subtype);
+        *bitsPerPixel = outputBitsPerPixel(*code);
+        return true;
     }
     if (format.compression != kBiRgb && format.compression != kBiBitfields) return false;
     switch (format.bitCount) {
-    case 15: *code = OUTPUT_RGB555; *bitsPerPixel = 16; return true;
-    case 16: *code = OUTPUT_RGB565; *bitsPerPixel = 16; return true;
-    case 24: *code = OUTPUT_RGB24; *bitsPerPixel = 24; return true;
-    case 32: *code = OUTPUT_RGB32; *bitsPerPixel = 32; return true;
+    case 15: *code = OUTPUT_RGB555; break;
+    case 16: *code = OUTPUT_RGB565; break;
+    case 24: *code = OUTPUT_RGB24; break;
+    case 32: *code = OUTPUT_RGB32; break;
     default: return false;
     }
+    *bitsPerPixel = outputBitsPerPixel(*code);
+    return true;
 }
 
 }  // namespace tl

@@ -8,6 +8,8 @@
 #include <dshow.h>
 #include <unknwn.h>
 
+#include "engine/dxva/dxva_structures.h"
+
 struct IVideoDecoderHost;
 
 struct IVideoDecoderEngine : public IUnknown {
@@ -24,11 +26,13 @@ struct IVideoDecoderEngine : public IUnknown {
 };
 __CRT_UUID_DECL(IVideoDecoderEngine, 0x1f350cd1, 0xc761, 0x4193, 0x9f, 0x2b, 0x8c, 0xfd, 0xf5, 0x1c, 0x29, 0x98)
 
-// Sizes of the DXVA negotiation results the host hands to the decoder.
-inline constexpr unsigned kDxvaCompBufferInfoBytes = 1024;  // 16 AMVACompBufferInfo records
-inline constexpr unsigned kDxvaConfigBytes = 76;            // DXVA_ConfigPictureDecode
-inline constexpr unsigned kDxvaAlphaLoadConfigBytes = 17;
-inline constexpr unsigned kDxvaAlphaCombineConfigBytes = 21;
+// Sizes of the DXVA negotiation results the host hands to the decoder: the
+// core's records of them, byte for byte.
+inline constexpr unsigned kDxvaCompBufferInfoBytes =
+    tl::dxva::kCompBufferTypes * sizeof(tl::dxva::AMVACompBufferInfo);
+inline constexpr unsigned kDxvaConfigBytes = sizeof(tl::dxva::DXVA_ConfigPictureDecode);
+inline constexpr unsigned kDxvaAlphaLoadConfigBytes = sizeof(tl::dxva::DXVA_ConfigAlphaLoad);
+inline constexpr unsigned kDxvaAlphaCombineConfigBytes = sizeof(tl::dxva::DXVA_ConfigAlphaCombine);
 
 struct IVideoDecoderHost : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE GetDxvaSurfaceCount(DWORD* count) = 0;

@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "engine/base/cpu_features.h"
+#include "engine/base/hresult.h"
 #include "filter/com/bstr.h"
 #include "filter/com/type_library.h"
 #include "filter/module/module_version.h"
@@ -508,8 +509,6 @@ HRESULT STDMETHODCALLTYPE FilterVideoDecoder::QueryService(REFGUID service, REFI
 
 namespace {
 
-constexpr HRESULT kNoProcAmp = HRESULT(0x80070490);  // HRESULT_FROM_WIN32(ERROR_NOT_FOUND)
-
 com::ComPtr<IAMVideoProcAmp> ProcAmpOf(const com::ComPtr<IVideoDecoderEngine>& decoder) {
     com::ComPtr<IAMVideoProcAmp> procAmp;
     if (decoder) decoder->QueryInterface(IID_IAMVideoProcAmp, procAmp.OutVoid());
@@ -521,19 +520,19 @@ com::ComPtr<IAMVideoProcAmp> ProcAmpOf(const com::ComPtr<IVideoDecoderEngine>& d
 HRESULT STDMETHODCALLTYPE FilterVideoDecoder::GetRange(LONG Property, LONG* pMin, LONG* pMax, LONG* pSteppingDelta,
                                                        LONG* pDefault, LONG* pCapsFlags) {
     const com::ComPtr<IAMVideoProcAmp> procAmp = ProcAmpOf(Decoder());
-    if (!procAmp) return kNoProcAmp;
+    if (!procAmp) return hr::e_not_found;
     return procAmp->GetRange(Property, pMin, pMax, pSteppingDelta, pDefault, pCapsFlags);
 }
 
 HRESULT STDMETHODCALLTYPE FilterVideoDecoder::Set(LONG Property, LONG lValue, LONG Flags) {
     const com::ComPtr<IAMVideoProcAmp> procAmp = ProcAmpOf(Decoder());
-    if (!procAmp) return kNoProcAmp;
+    if (!procAmp) return hr::e_not_found;
     return procAmp->Set(Property, lValue, Flags);
 }
 
 HRESULT STDMETHODCALLTYPE FilterVideoDecoder::Get(LONG Property, LONG* lValue, LONG* Flags) {
     const com::ComPtr<IAMVideoProcAmp> procAmp = ProcAmpOf(Decoder());
-    if (!procAmp) return kNoProcAmp;
+    if (!procAmp) return hr::e_not_found;
     return procAmp->Get(Property, lValue, Flags);
 }
 

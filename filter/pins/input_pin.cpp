@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "engine/base/hresult.h"
 #include "filter/filter/filter_video_decoder.h"
 #include "filter/pins/enumerators.h"
 #include "filter/pins/input_types.h"
@@ -21,7 +22,6 @@ constexpr GUID kDvdSubpictureSet = {0xac390460, 0x43af, 0x11d0, {0xbd, 0x6a, 0x0
 constexpr GUID kUndocumentedSet = {0xae4720ae, 0xaa71, 0x42d8, {0xb8, 0x2a, 0xff, 0xfd, 0xf5, 0x8b, 0x76, 0xfd}};
 constexpr DWORD kRateMaxFullDataRate = 3;  // AM_RATE_MaxFullDataRate
 constexpr DWORD kLastRateProperty = 8;
-constexpr HRESULT kNotFound = HRESULT(0x80070490);  // HRESULT_FROM_WIN32(ERROR_NOT_FOUND)
 
 bool IsRateChangeSet(REFGUID set) { return IsEqualGUID(set, AM_KSPROPSETID_TSRateChange); }
 bool IsDeclinedSet(REFGUID set) {
@@ -165,9 +165,9 @@ HRESULT STDMETHODCALLTYPE InputPin::ReceiveMultiple(IMediaSample** samples, long
 HRESULT STDMETHODCALLTYPE InputPin::ReceiveCanBlock() { return S_FALSE; }
 
 HRESULT STDMETHODCALLTYPE InputPin::Set(REFGUID set, DWORD id, void*, DWORD, void*, DWORD) {
-    if (IsRateChangeSet(set)) return id >= 1 && id <= kLastRateProperty ? E_NOTIMPL : kNotFound;
-    if (IsDeclinedSet(set)) return id >= 1 && id <= kLastRateProperty ? E_NOTIMPL : kNotFound;
-    return kNotFound;
+    if (IsRateChangeSet(set)) return id >= 1 && id <= kLastRateProperty ? E_NOTIMPL : hr::e_not_found;
+    if (IsDeclinedSet(set)) return id >= 1 && id <= kLastRateProperty ? E_NOTIMPL : hr::e_not_found;
+    return hr::e_not_found;
 }
 
 HRESULT STDMETHODCALLTYPE InputPin::Get(REFGUID set, DWORD id, void*, DWORD, void* data, DWORD dataLength,
@@ -181,15 +181,15 @@ HRESULT STDMETHODCALLTYPE InputPin::Get(REFGUID set, DWORD id, void*, DWORD, voi
             *returned = sizeof(fourTimesNormal);
             return S_OK;
         }
-        return id >= 1 && id <= kLastRateProperty ? E_NOTIMPL : kNotFound;
+        return id >= 1 && id <= kLastRateProperty ? E_NOTIMPL : hr::e_not_found;
     }
-    if (IsDeclinedSet(set)) return id >= 1 && id <= kLastRateProperty ? E_NOTIMPL : kNotFound;
-    return kNotFound;
+    if (IsDeclinedSet(set)) return id >= 1 && id <= kLastRateProperty ? E_NOTIMPL : hr::e_not_found;
+    return hr::e_not_found;
 }
 
 HRESULT STDMETHODCALLTYPE InputPin::QuerySupported(REFGUID set, DWORD, DWORD*) {
     if (IsRateChangeSet(set) || IsDeclinedSet(set)) return E_NOTIMPL;
-    return kNotFound;
+    return hr::e_not_found;
 }
 
 }  // namespace tl

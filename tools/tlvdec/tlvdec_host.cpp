@@ -63,24 +63,11 @@ void BufferSample::release() {
 }
 
 TlvdecHost::TlvdecHost(const HostConfig& config) : config_(config) {
-    struct Connection {
-        int format;
-        OutputSubtype subtype;
-        std::uint16_t bitCount;
-    };
-    static constexpr Connection kConnections[] = {
-        {OUTPUT_YUY2, OutputSubtype::YUY2, 16},     {OUTPUT_UYVY, OutputSubtype::UYVY, 16},
-        {OUTPUT_YV12, OutputSubtype::YV12, 12},     {OUTPUT_RGB32, OutputSubtype::RGB32, 32},
-        {OUTPUT_RGB24, OutputSubtype::RGB24, 24},   {OUTPUT_RGB565, OutputSubtype::RGB565, 16},
-        {OUTPUT_RGB555, OutputSubtype::RGB555, 16},
-    };
     format_.subtype = OutputSubtype::Planar;
     format_.interlaceFlags = config_.claimsInterlace ? 1 : 0;
-    for (const Connection& c : kConnections) {
-        if (c.format == config_.format) {
-            format_.subtype = c.subtype;
-            format_.bitCount = c.bitCount;
-        }
+    if (config_.format >= 0 && config_.format < OUTPUT_PLANAR) {
+        format_.subtype = OutputSubtype(config_.format);
+        format_.bitCount = std::uint16_t(outputBitsPerPixel(config_.format));
     }
 }
 
