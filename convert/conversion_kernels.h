@@ -12,12 +12,13 @@
 #include <cstdint>
 
 #include "convert/rgb_matrix.h"
+#include "engine/base/simd_tier.h"
 
 namespace tl {
 
-// Tiers; Plain is the reference the SIMD tiers are tested against and is never
-// chosen by the dispatchers.
-enum class SimdLevel : int { Plain = 0, Mmx = 1, Sse = 2, Sse2 = 3 };
+// The conversion families have kernels from Plain to SSE2; Plain is never
+// chosen by the dispatcher. SimdLevel is the tests' name for the tier.
+using SimdLevel = KernelTier;
 
 // Vertical rule of the deinterlace class (FieldTop/FieldBottom: one field of
 // the double-rate bob).
@@ -50,9 +51,9 @@ struct KernelKey {
     bool overlay = false;          // YUY2 and RGB
 };
 
-// The kernel for a key at a tier, or null where the family has none (YVYU,
-// codes above 7).
-ConvertKernel findKernel(const KernelKey& key, SimdLevel level);
+// The kernel for a key at a tier (SSE3 takes the SSE2 kernels), or null where
+// the family has none (YVYU, codes above 7).
+ConvertKernel findKernel(const KernelKey& key, KernelTier level);
 
 // Bytes one output row of a packed format holds for `width` pixels.
 int packedRowBytes(int format, int width);

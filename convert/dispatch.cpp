@@ -8,13 +8,17 @@
 namespace tl {
 namespace {
 
+// Each chroma plane of the planar layout at the visible size: halved across
+// but for 4:4:4 (chroma format 3), halved down for 4:2:0 (1).
+int planarChromaWidth(const Picture& p) { return p.chromaFormat == 3 ? p.width : (p.width + 1) / 2; }
+int planarChromaHeight(const Picture& p) { return p.chromaFormat == 1 ? (p.height + 1) / 2 : p.height; }
+
 // The planar layout has no pitch of its own: rows are packed one after the
 // other. A sample too small for the whole picture (a renderer attached a
 // smaller type to it) gets the rows that fit, as the other formats are clipped
 // to their sample.
 void copyPlanar(const Picture& p, std::uint8_t* dst, std::ptrdiff_t capacity) {
-    const int cw = p.chromaFormat == 3 ? p.width : (p.width + 1) / 2;
-    const int ch = p.chromaFormat == 1 ? (p.height + 1) / 2 : p.height;
+    const int cw = planarChromaWidth(p), ch = planarChromaHeight(p);
     std::uint8_t* const end = dst + capacity;
     const auto copyPlane = [&](const std::uint8_t* src, int stride, int width, int rows) {
         for (int y = 0; y < rows && end - dst >= width; ++y, dst += width)
@@ -87,13 +91,11 @@ void convert(const Picture& p, const ConversionContext& c, std::uint8_t* dst, in
 
 }  // namespace
 
-SimdLevel chooseSimdLevel(std::uint32_t cpuFeatures, const std::uint8_t* dst, int rowPitch, int format) {
+KernelTier chooseSimdLevel(std::uint32_t cpuFeatures, const std::uint8_t* dst, int rowPitch, int format) {
     // YV12: the luma rows must be aligned; chroma rows that are not get unaligned stores.
     const int rowStep = format == OUTPUT_YV12 ? 2 * rowPitch / 3 : rowPitch;
     const bool aligned = reinterpret_cast<std::uintptr_t>(dst) % 16 == 0 && rowStep % 16 == 0;
-    if ((cpuFeatures & cpu_bit::sse2) && aligned) return SimdLevel::Sse2;
-    if (cpuFeatures & cpu_bit::sse) return SimdLevel::Sse;
-    return SimdLevel::Mmx;
+    return std::clamp(tierOfFeatures(cpuFeatures), KernelTier::MMX, aligned ? KernelTier::SSE2 : KernelTier::SSE);
 }
 
 void FillBlack(std::uint8_t* dst, std::int32_t size, int format) {
@@ -128,9 +130,7 @@ int tightRowPitch(int format, int width) {
 }
 
 std::int32_t planarImageSize(const Picture& p) {
-    const int cw = p.chromaFormat == 3 ? p.width : (p.width + 1) / 2;
-    const int ch = p.chromaFormat == 1 ? (p.height + 1) / 2 : p.height;
-    return p.width * p.height + 2 * cw * ch;
+    return p.width * p.height + 2 * planarChromaWidth(p) * planarChromaHeight(p);
 }
 
 void ConvertProgressive(const Picture& picture, const ConversionContext& context, std::uint8_t* dst,

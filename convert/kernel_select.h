@@ -4,6 +4,7 @@
 #include <type_traits>
 
 #include "convert/conversion_kernels.h"
+#include "convert/output_format.h"
 
 namespace tl {
 
@@ -55,6 +56,52 @@ ConvertKernel withRgbFormat(int format, F&& f) {
 // never for a plane copy: those keys share the progressive kernel.
 inline VerticalClass sharedClass(VerticalClass c, bool upsamplesChroma) {
     return c == VerticalClass::Weave && !upsamplesChroma ? VerticalClass::Progressive : c;
+}
+
+// The kernel of a family for a key, written once for the plain reference and
+// every SIMD tier: Family::kernel<...> is the family's kernel for the key's
+// values as compile-time constants; null where the family has none.
+template <class Family>
+ConvertKernel selectPackedYuv(const KernelKey& k) {
+    if (k.format != OUTPUT_YUY2 && k.format != OUTPUT_UYVY) return nullptr;
+    const VerticalClass v = sharedClass(k.vertical, k.chroma == ChromaLayout::C420);
+    const bool overlay = k.overlay && k.format == OUTPUT_YUY2;
+    return withVerticalClass(v, [&](auto c) {
+        return withChromaLayout(k.chroma, [&](auto l) {
+            return withFlag(k.colorCorrection, [&](auto cc) -> ConvertKernel {
+                if (k.format == OUTPUT_UYVY) return &Family::template kernel<c, l, true, cc, false>;
+                return withFlag(overlay, [&](auto ov) -> ConvertKernel {
+                    return &Family::template kernel<c, l, false, cc, ov>;
+                });
+            });
+        });
+    });
+}
+
+template <class Family>
+ConvertKernel selectRgb(const KernelKey& k) {
+    const VerticalClass v = sharedClass(k.vertical, k.chroma == ChromaLayout::C420);
+    return withRgbFormat(k.format, [&](auto f) {
+        return withVerticalClass(v, [&](auto c) {
+            return withChromaLayout(k.chroma, [&](auto l) {
+                return withFlag(k.overlay, [&](auto ov) -> ConvertKernel {
+                    return &Family::template kernel<c, l, f, ov>;
+                });
+            });
+        });
+    });
+}
+
+template <class Family>
+ConvertKernel selectYv12(const KernelKey& k) {
+    if (k.format != OUTPUT_YV12) return nullptr;
+    return withVerticalClass(sharedClass(k.vertical, false), [&](auto c) {
+        return withChromaLayout(k.chroma, [&](auto l) {
+            return withFlag(k.colorCorrection, [&](auto cc) -> ConvertKernel {
+                return &Family::template kernel<c, l, cc>;
+            });
+        });
+    });
 }
 
 }  // namespace tl

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "convert/conversion_kernels.h"
 #include "convert/dispatch.h"
 
@@ -16,7 +18,7 @@ int packedRowBytes(int format, int width) {
     }
 }
 
-ConvertKernel findKernel(const KernelKey& key, SimdLevel level) {
+ConvertKernel findKernel(const KernelKey& key, KernelTier level) {
     using Table = ConvertKernel (*)(const KernelKey&);
     struct Tier {
         Table packedYuv, rgb, yv12;
@@ -27,7 +29,7 @@ ConvertKernel findKernel(const KernelKey& key, SimdLevel level) {
         {sse::packedYuvKernel, sse::rgbKernel, sse::yv12Kernel},
         {sse2::packedYuvKernel, sse2::rgbKernel, sse2::yv12Kernel},
     };
-    const Tier& tier = kTiers[static_cast<int>(level)];
+    const Tier& tier = kTiers[static_cast<int>(std::min(level, KernelTier::SSE2))];
     switch (key.format) {
     case OUTPUT_YUY2:
     case OUTPUT_UYVY: return tier.packedYuv(key);

@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/base/simd_tier.h"
+
 namespace tl {
 
 // dst := src over dst, width x height pixels. Groups of pixels whose source
@@ -25,13 +27,14 @@ struct OverlayRoutines {
     Yuy2FormFn toYuy2Form;
 };
 
-enum class OverlayTier : int { Plain = 0, Mmx = 1, Sse = 2, Sse2 = 3, Sse3 = 4 };
+// OverlayTier is the tests' name for the tier.
+using OverlayTier = KernelTier;
 
 // A tier's routines; where a tier brings nothing of its own for a routine
 // (clearing below SSE2, the YUY2 form with SSE3) it uses the one of the tier below.
-const OverlayRoutines& overlayRoutinesOf(OverlayTier tier);
+const OverlayRoutines& overlayRoutinesOf(KernelTier tier);
 // The best tier the processor offers (CPUID, not the filter's settings).
-OverlayTier detectedOverlayTier();
+KernelTier detectedOverlayTier();
 // The routines of the detected tier, chosen on the first call.
 const OverlayRoutines& overlayRoutines();
 

@@ -1,16 +1,17 @@
 #include "convert/overlay_blitters.h"
 #include "convert/overlay_mmx_rows.h"
+#include "engine/base/simd_ops_mmx.h"
 
 namespace tl::mmx {
 namespace {
 
-struct Ops {
-    static __m64 broadcastWord3(__m64 w) {
-        const __m64 a = _mm_srli_si64(w, 48);
-        const __m64 aa = _mm_or_si64(a, _mm_slli_si64(a, 16));
+struct Ops : MmxPixelOps<simd::Mmx> {
+    static V broadcastAlpha(V w) {
+        const V a = _mm_srli_si64(w, 48);
+        const V aa = _mm_or_si64(a, _mm_slli_si64(a, 16));
         return _mm_or_si64(aa, _mm_slli_si64(aa, 32));
     }
-    static __m64 swapDwords(__m64 v) { return _mm_or_si64(_mm_srli_si64(v, 32), _mm_slli_si64(v, 32)); }
+    static V swapDwords(V v) { return _mm_or_si64(_mm_srli_si64(v, 32), _mm_slli_si64(v, 32)); }
 };
 
 }  // namespace

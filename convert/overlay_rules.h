@@ -39,6 +39,11 @@ inline std::uint32_t coverageOver(std::uint32_t background, std::uint32_t foregr
     return pixel | std::uint32_t(std::min(alpha, 255)) << 24;
 }
 
+// BT.601 luma weights scaled to 32768 (their sum), and the Cb and Cr scales
+// 0.564 and 0.713 scaled to 2^23 / 128 for colour differences in 1/128 units.
+inline constexpr int kLumaWeightR = 9798, kLumaWeightG = 19235, kLumaWeightB = 3735;
+inline constexpr int kCbScale = 18492, kCrScale = 23372;
+
 // One horizontal pair of premultiplied pixels (8 bytes) in the form the YUY2
 // kernels blend: Y0, Cb, Y1, Cr, then a0, a_avg, a1, a_avg. Luma uses the BT.601
 // weights scaled to 32768; the colour differences are taken in 1/128 units, the
@@ -48,7 +53,7 @@ inline void yuy2Pair(const std::uint8_t* in, std::uint8_t* out) {
     int luma[2], sumB = 0, sumR = 0;
     for (int i = 0; i < 2; ++i) {
         const std::uint8_t* p = in + 4 * i;
-        const int half = 9798 * p[2] + 19235 * p[1] + 3735 * p[0];  // Y in 1/65536, halved
+        const int half = kLumaWeightR * p[2] + kLumaWeightG * p[1] + kLumaWeightB * p[0];  // Y in 1/65536, halved
         luma[i] = half >> 15;
         const int y128 = half >> 8;
         sumB += p[0] * 128 - y128;
@@ -56,8 +61,8 @@ inline void yuy2Pair(const std::uint8_t* in, std::uint8_t* out) {
     }
     const int a0 = in[3], a1 = in[7];
     const int aAvg = (a0 + a1 + 1) >> 1;
-    const int cb = ((18492 * sumB) >> 23) + (aAvg >> 1);
-    const int cr = ((23372 * sumR) >> 23) + (aAvg >> 1);
+    const int cb = ((kCbScale * sumB) >> 23) + (aAvg >> 1);
+    const int cr = ((kCrScale * sumR) >> 23) + (aAvg >> 1);
     const auto sat = [](int v) { return static_cast<std::uint8_t>(std::clamp(v, 0, 255)); };
     const std::uint8_t form[8] = {sat(luma[0]), sat(cb), sat(luma[1]), sat(cr), std::uint8_t(a0),
                                   std::uint8_t(aAvg), std::uint8_t(a1), std::uint8_t(aAvg)};

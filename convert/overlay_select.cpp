@@ -3,7 +3,7 @@
 
 namespace tl {
 
-const OverlayRoutines& overlayRoutinesOf(OverlayTier tier) {
+const OverlayRoutines& overlayRoutinesOf(KernelTier tier) {
     static constexpr OverlayRoutines kTiers[] = {
         {plain::blendOver, plain::fillOver, plain::clear, plain::toYuy2Form},
         {mmx::blendOver, mmx::fillOver, plain::clear, mmx::toYuy2Form},
@@ -14,14 +14,7 @@ const OverlayRoutines& overlayRoutinesOf(OverlayTier tier) {
     return kTiers[static_cast<int>(tier)];
 }
 
-OverlayTier detectedOverlayTier() {
-    const std::uint32_t f = cpuFeatureWord();
-    if ((f & cpu_bit::sse3) && (f & cpu_bit::sse2)) return OverlayTier::Sse3;
-    if (f & cpu_bit::sse2) return OverlayTier::Sse2;
-    if (f & cpu_bit::sse) return OverlayTier::Sse;
-    if (f & cpu_bit::mmx) return OverlayTier::Mmx;
-    return OverlayTier::Plain;
-}
+KernelTier detectedOverlayTier() { return tierOfFeatures(cpuFeatureWord()); }
 
 const OverlayRoutines& overlayRoutines() {
     static const OverlayRoutines& chosen = overlayRoutinesOf(detectedOverlayTier());

@@ -1,15 +1,14 @@
-#include <xmmintrin.h>
-
 #include "convert/overlay_blitters.h"
 #include "convert/overlay_mmx_rows.h"
+#include "engine/base/simd_ops_sse.h"
 
 namespace tl::sse {
 namespace {
 
 // pshufw moves the lanes in one instruction where MMX needs shifts and ors.
-struct Ops {
-    static __m64 broadcastWord3(__m64 w) { return _mm_shuffle_pi16(w, _MM_SHUFFLE(3, 3, 3, 3)); }
-    static __m64 swapDwords(__m64 v) { return _mm_shuffle_pi16(v, _MM_SHUFFLE(1, 0, 3, 2)); }
+struct Ops : MmxPixelOps<simd::Sse> {
+    static V broadcastAlpha(V w) { return _mm_shuffle_pi16(w, _MM_SHUFFLE(3, 3, 3, 3)); }
+    static V swapDwords(V v) { return _mm_shuffle_pi16(v, _MM_SHUFFLE(1, 0, 3, 2)); }
 };
 
 }  // namespace

@@ -83,22 +83,14 @@ void convertPackedYuv(const KernelArgs& a) {
     T::finish();
 }
 
+// The family for selectPackedYuv.
 template <class T>
-ConvertKernel selectPackedYuv(const KernelKey& k) {
-    if (k.format != OUTPUT_YUY2 && k.format != OUTPUT_UYVY) return nullptr;
-    const VerticalClass v = sharedClass(k.vertical, k.chroma == ChromaLayout::C420);
-    const bool overlay = k.overlay && k.format == OUTPUT_YUY2;
-    return withVerticalClass(v, [&](auto c) {
-        return withChromaLayout(k.chroma, [&](auto l) {
-            return withFlag(k.colorCorrection, [&](auto cc) -> ConvertKernel {
-                if (k.format == OUTPUT_UYVY) return &convertPackedYuv<T, c, l, true, cc, false>;
-                return withFlag(overlay, [&](auto ov) -> ConvertKernel {
-                    return &convertPackedYuv<T, c, l, false, cc, ov>;
-                });
-            });
-        });
-    });
-}
+struct SimdPackedYuv {
+    template <VerticalClass C, ChromaLayout L, bool Uyvy, bool Correct, bool Overlay>
+    static void kernel(const KernelArgs& a) {
+        convertPackedYuv<T, C, L, Uyvy, Correct, Overlay>(a);
+    }
+};
 
 }  // namespace
 }  // namespace tl

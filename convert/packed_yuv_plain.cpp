@@ -42,27 +42,15 @@ void packedYuv(const KernelArgs& a, VerticalClass cls, ChromaLayout layout, bool
     }
 }
 
-template <VerticalClass C, ChromaLayout L, bool Uyvy, bool Correct, bool Overlay>
-void packedYuvKernelOf(const KernelArgs& a) {
-    packedYuv(a, C, L, Uyvy, Correct, Overlay);
-}
+struct PlainPackedYuv {
+    template <VerticalClass C, ChromaLayout L, bool Uyvy, bool Correct, bool Overlay>
+    static void kernel(const KernelArgs& a) {
+        packedYuv(a, C, L, Uyvy, Correct, Overlay);
+    }
+};
 
 }  // namespace
 
-ConvertKernel packedYuvKernel(const KernelKey& k) {
-    if (k.format != OUTPUT_YUY2 && k.format != OUTPUT_UYVY) return nullptr;
-    const VerticalClass v = sharedClass(k.vertical, k.chroma == ChromaLayout::C420);
-    const bool overlay = k.overlay && k.format == OUTPUT_YUY2;
-    return withVerticalClass(v, [&](auto c) {
-        return withChromaLayout(k.chroma, [&](auto l) {
-            return withFlag(k.colorCorrection, [&](auto cc) -> ConvertKernel {
-                if (k.format == OUTPUT_UYVY) return &packedYuvKernelOf<c, l, true, cc, false>;
-                return withFlag(overlay, [&](auto ov) -> ConvertKernel {
-                    return &packedYuvKernelOf<c, l, false, cc, ov>;
-                });
-            });
-        });
-    });
-}
+ConvertKernel packedYuvKernel(const KernelKey& k) { return selectPackedYuv<PlainPackedYuv>(k); }
 
 }  // namespace tl::plain

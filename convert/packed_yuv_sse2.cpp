@@ -1,8 +1,8 @@
 #include "convert/packed_yuv_kernels.h"
-#include "convert/simd_ops_sse2.h"
+#include "convert/row_ops_sse2.h"
 
 namespace tl::sse2 {
 
-ConvertKernel packedYuvKernel(const KernelKey& key) { return selectPackedYuv<Sse2Ops>(key); }
+ConvertKernel packedYuvKernel(const KernelKey& key) { return selectPackedYuv<SimdPackedYuv<Sse2Ops>>(key); }
 
 }  // namespace tl::sse2

@@ -196,19 +196,14 @@ void convertRgb(const KernelArgs& a) {
     T::finish();
 }
 
+// The family for selectRgb.
 template <class T>
-ConvertKernel selectRgb(const KernelKey& k) {
-    const VerticalClass v = sharedClass(k.vertical, k.chroma == ChromaLayout::C420);
-    return withRgbFormat(k.format, [&](auto f) {
-        return withVerticalClass(v, [&](auto c) {
-            return withChromaLayout(k.chroma, [&](auto l) {
-                return withFlag(k.overlay, [&](auto ov) -> ConvertKernel {
-                    return &convertRgb<T, c, l, f, ov>;
-                });
-            });
-        });
-    });
-}
+struct SimdRgb {
+    template <VerticalClass C, ChromaLayout L, int Format, bool Overlay>
+    static void kernel(const KernelArgs& a) {
+        convertRgb<T, C, L, Format, Overlay>(a);
+    }
+};
 
 }  // namespace
 }  // namespace tl

@@ -56,22 +56,15 @@ void rgb(const KernelArgs& a, VerticalClass cls, ChromaLayout layout, int format
     }
 }
 
-template <VerticalClass C, ChromaLayout L, int Format, bool Overlay>
-void rgbKernelOf(const KernelArgs& a) {
-    rgb(a, C, L, Format, Overlay);
-}
+struct PlainRgb {
+    template <VerticalClass C, ChromaLayout L, int Format, bool Overlay>
+    static void kernel(const KernelArgs& a) {
+        rgb(a, C, L, Format, Overlay);
+    }
+};
 
 }  // namespace
 
-ConvertKernel rgbKernel(const KernelKey& k) {
-    const VerticalClass v = sharedClass(k.vertical, k.chroma == ChromaLayout::C420);
-    return withRgbFormat(k.format, [&](auto f) {
-        return withVerticalClass(v, [&](auto c) {
-            return withChromaLayout(k.chroma, [&](auto l) {
-                return withFlag(k.overlay, [&](auto ov) -> ConvertKernel { return &rgbKernelOf<c, l, f, ov>; });
-            });
-        });
-    });
-}
+ConvertKernel rgbKernel(const KernelKey& k) { return selectRgb<PlainRgb>(k); }
 
 }  // namespace tl::plain

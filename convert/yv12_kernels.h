@@ -91,18 +91,14 @@ void convertYv12(const KernelArgs& a) {
     T::finish();
 }
 
+// The family for selectYv12.
 template <class T>
-ConvertKernel selectYv12(const KernelKey& k) {
-    if (k.format != OUTPUT_YV12) return nullptr;
-    const VerticalClass v = sharedClass(k.vertical, false);
-    return withVerticalClass(v, [&](auto c) {
-        return withChromaLayout(k.chroma, [&](auto l) {
-            return withFlag(k.colorCorrection, [&](auto cc) -> ConvertKernel {
-                return &convertYv12<T, c, l, cc>;
-            });
-        });
-    });
-}
+struct SimdYv12 {
+    template <VerticalClass C, ChromaLayout L, bool Correct>
+    static void kernel(const KernelArgs& a) {
+        convertYv12<T, C, L, Correct>(a);
+    }
+};
 
 }  // namespace
 }  // namespace tl

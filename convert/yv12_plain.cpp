@@ -45,20 +45,15 @@ void yv12(const KernelArgs& a, VerticalClass cls, ChromaLayout layout, bool corr
           chromaRows, columnStep, chromaFix);
 }
 
-template <VerticalClass C, ChromaLayout L, bool Correct>
-void yv12KernelOf(const KernelArgs& a) {
-    yv12(a, C, L, Correct);
-}
+struct PlainYv12 {
+    template <VerticalClass C, ChromaLayout L, bool Correct>
+    static void kernel(const KernelArgs& a) {
+        yv12(a, C, L, Correct);
+    }
+};
 
 }  // namespace
 
-ConvertKernel yv12Kernel(const KernelKey& k) {
-    if (k.format != OUTPUT_YV12) return nullptr;
-    return withVerticalClass(sharedClass(k.vertical, false), [&](auto c) {
-        return withChromaLayout(k.chroma, [&](auto l) {
-            return withFlag(k.colorCorrection, [&](auto cc) -> ConvertKernel { return &yv12KernelOf<c, l, cc>; });
-        });
-    });
-}
+ConvertKernel yv12Kernel(const KernelKey& k) { return selectYv12<PlainYv12>(k); }
 
 }  // namespace tl::plain

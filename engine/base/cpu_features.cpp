@@ -11,4 +11,14 @@ std::uint32_t cpuFeatureWord() {
     return (edx & ~cpu_bit::sse3) | ((ecx & 1u) << 20);
 }
 
+KernelTier tierOfFeatures(std::uint32_t features) {
+    constexpr std::uint32_t kBits[] = {cpu_bit::mmx, cpu_bit::sse, cpu_bit::sse2, cpu_bit::sse3};
+    KernelTier tier = KernelTier::Plain;
+    for (std::uint32_t bit : kBits) {
+        if (!(features & bit)) break;
+        tier = KernelTier(int(tier) + 1);
+    }
+    return tier;
+}
+
 }  // namespace tl

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "engine/base/simd_tier.h"
+
 namespace tl {
 
 // CPUID leaf 1 EDX with bit 20 replaced by ECX bit 0 (SSE3); 0 when the
@@ -13,5 +15,10 @@ inline constexpr std::uint32_t mmx = 1u << 23;
 inline constexpr std::uint32_t sse = 1u << 25;
 inline constexpr std::uint32_t sse2 = 1u << 26;
 }  // namespace cpu_bit
+
+// The highest tier a feature word offers: each tier needs its own bit and every
+// bit below it, so a word with a tier switched off by the settings never
+// selects a tier above it.
+KernelTier tierOfFeatures(std::uint32_t features);
 
 }  // namespace tl

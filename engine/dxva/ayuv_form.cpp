@@ -19,7 +19,7 @@ void ayuvRowPlain(const std::uint8_t* src, std::uint8_t* dst, int pixels) {
 }
 
 AyuvRowKernel ayuvRowKernel(std::uint32_t cpuFeatures) {
-    return (cpuFeatures & cpu_bit::sse2) ? ayuvRowSse2 : ayuvRowPlain;
+    return tierOfFeatures(cpuFeatures) >= KernelTier::SSE2 ? ayuvRowSse2 : ayuvRowPlain;
 }
 
 void convertToAyuv(const std::uint8_t* overlay, int overlayPitch, std::uint8_t* ayuv, int ayuvStride,

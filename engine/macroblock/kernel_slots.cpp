@@ -88,14 +88,6 @@ const Tables& tables() {
     return t;
 }
 
-KernelTier tierFromFeatures(std::uint32_t word) {
-    if (word & cpu_bit::sse3) return KernelTier::SSE3;
-    if (word & cpu_bit::sse2) return KernelTier::SSE2;
-    if (word & cpu_bit::sse) return KernelTier::SSE;
-    if (word & cpu_bit::mmx) return KernelTier::MMX;
-    return KernelTier::Plain;
-}
-
 struct Selection {
     KernelTier detected;
     KernelTier active;
@@ -104,7 +96,7 @@ struct Selection {
 
 Selection& selection() {
     static Selection s = [] {
-        const KernelTier tier = tierFromFeatures(cpuFeatureWord());
+        const KernelTier tier = tierOfFeatures(cpuFeatureWord());
         return Selection{tier, tier, &tables().byTier[static_cast<int>(tier)]};
     }();
     return s;

@@ -4,9 +4,9 @@
 #pragma once
 #include <cstdint>
 
-namespace tl {
+#include "engine/base/simd_tier.h"
 
-enum class KernelTier : int { Plain = 0, MMX = 1, SSE = 2, SSE2 = 3, SSE3 = 4 };
+namespace tl {
 
 // Coefficient blocks: 64 int16 in natural order, 128 bytes, 16-byte aligned.
 // Kernels that take several blocks take them consecutively in memory.

@@ -2,8 +2,7 @@
 // which rounds up exactly as (a + b + 1) >> 1. Both-halves predictions are
 // built from byte averages too, with a correction that makes them exact; the
 // copy kernels are the MMX ones (their table entries stay empty).
-#include <xmmintrin.h>
-
+#include "engine/base/simd_ops_sse.h"
 #include "engine/macroblock/block_ops_mmx.h"
 #include "engine/macroblock/motion_kernels.h"
 
@@ -11,7 +10,7 @@ namespace tl::kernels::sse {
 namespace {
 
 struct SseOps : MmxOps {
-    static V avg(V a, V b) { return _mm_avg_pu8(a, b); }
+    static V avg(V a, V b) { return simd::Sse::avg(a, b); }
 };
 
 using Family = ByteFamily<SseOps>;
