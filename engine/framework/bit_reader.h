@@ -66,8 +66,6 @@ struct BitReader {
         count = 0;
     }
 
-    std::uint32_t bytesLeftInSample() const { return static_cast<std::uint32_t>(end - current); }
-
 private:
     HResult refill(int n) {
         std::uint32_t acc = count ? cache >> (32 - count) : 0;
