@@ -17,12 +17,13 @@ function(tl_layer target)
   file(WRITE ${list_file} "${lines}\n")
   set(stamp ${CMAKE_CURRENT_BINARY_DIR}/${target}.layer-checked)
   string(REPLACE ";" "," allowed "${arg_MAY_INCLUDE}")
+  string(REPLACE ";" " " shown "${arg_MAY_INCLUDE}")
   add_custom_command(
     OUTPUT ${stamp}
     COMMAND ${CMAKE_COMMAND} -DLAYER=${target} -DFILE_LIST=${list_file} -DMAY_INCLUDE=${allowed}
             -DSTAMP=${stamp} -P ${CMAKE_SOURCE_DIR}/cmake/check_layer_includes.cmake
     DEPENDS ${files} ${list_file} ${CMAKE_SOURCE_DIR}/cmake/check_layer_includes.cmake
-    COMMENT "Checking that ${target} includes only ${arg_MAY_INCLUDE}"
+    COMMENT "Checking that ${target} includes only ${shown}"
     VERBATIM)
   add_custom_target(${target}_layer_check DEPENDS ${stamp})
   add_dependencies(${target} ${target}_layer_check)
