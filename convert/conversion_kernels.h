@@ -9,6 +9,7 @@
 // spare rows and bytes after the last row); RGB kernels read one chroma sample
 // past the visible row.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "convert/rgb_matrix.h"
@@ -42,6 +43,13 @@ struct KernelArgs {
 };
 
 using ConvertKernel = void (*)(const KernelArgs&);
+
+// The overlay bytes row r blends with, or null where the row mask says the row
+// holds no alpha.
+inline const std::uint8_t* overlayRow(const KernelArgs& a, int r) {
+    if (!a.overlayRowMask[r]) return nullptr;
+    return reinterpret_cast<const std::uint8_t*>(a.overlay + static_cast<std::ptrdiff_t>(r) * a.overlayPitch);
+}
 
 struct KernelKey {
     int format = 0;  // OutputFormatCode 0..7

@@ -17,9 +17,7 @@ void packedYuv(const KernelArgs& a, VerticalClass cls, ChromaLayout layout, bool
     const int pairs = (a.width + 1) / 2;
     std::vector<std::uint8_t> row(static_cast<std::size_t>(pairs) * 4);
     for (int r = 0; r < a.height; ++r) {
-        const auto* ov = overlay && a.overlayRowMask[r]
-                ? reinterpret_cast<const std::uint8_t*>(a.overlay + static_cast<std::ptrdiff_t>(r) * a.overlayPitch)
-                : nullptr;
+        const std::uint8_t* ov = overlay ? overlayRow(a, r) : nullptr;
         for (int p = 0; p < pairs; ++p) {
             const int cx = layout == ChromaLayout::C444 ? 2 * p : p;
             int y0 = s.y.at(r, 2 * p), y1 = s.y.at(r, 2 * p + 1);

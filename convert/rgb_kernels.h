@@ -184,9 +184,7 @@ void convertRgb(const KernelArgs& a) {
     forEachRow<T, C, L == ChromaLayout::C420>(a, [&](int r, const auto& src) {
         std::uint8_t* d = a.dst + static_cast<std::ptrdiff_t>(r) * a.rowPitch;
         if constexpr (Overlay) {
-            if (a.overlayRowMask[r]) {
-                const auto* o = reinterpret_cast<const std::uint8_t*>(
-                        a.overlay + static_cast<std::ptrdiff_t>(r) * a.overlayPitch);
+            if (const std::uint8_t* o = overlayRow(a, r)) {
                 runRow<T>(d, rowBytes, src, RgbOut<T, Format, sub, true>(*a.matrix, o));
                 return;
             }

@@ -30,9 +30,7 @@ void rgb(const KernelArgs& a, VerticalClass cls, ChromaLayout layout, int format
     const int pixelBytes = packedRowBytes(format, 1);
     std::vector<std::uint8_t> row(static_cast<std::size_t>(a.width) * 4);
     for (int r = 0; r < a.height; ++r) {
-        const auto* ov = overlay && a.overlayRowMask[r]
-                ? reinterpret_cast<const std::uint8_t*>(a.overlay + static_cast<std::ptrdiff_t>(r) * a.overlayPitch)
-                : nullptr;
+        const std::uint8_t* ov = overlay ? overlayRow(a, r) : nullptr;
         for (int x = 0; x < a.width; ++x) {
             int cb, cr;
             if (layout == ChromaLayout::C444) {
