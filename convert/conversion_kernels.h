@@ -67,25 +67,24 @@ ConvertKernel findKernel(const KernelKey& key, KernelTier level);
 int packedRowBytes(int format, int width);
 
 // Per-family tables of each tier.
+#define TL_CONVERSION_TIER                               \
+    ConvertKernel packedYuvKernel(const KernelKey& key); \
+    ConvertKernel rgbKernel(const KernelKey& key);       \
+    ConvertKernel yv12Kernel(const KernelKey& key);
+
 namespace plain {
-ConvertKernel packedYuvKernel(const KernelKey& key);
-ConvertKernel rgbKernel(const KernelKey& key);
-ConvertKernel yv12Kernel(const KernelKey& key);
+TL_CONVERSION_TIER
 }  // namespace plain
 namespace mmx {
-ConvertKernel packedYuvKernel(const KernelKey& key);
-ConvertKernel rgbKernel(const KernelKey& key);
-ConvertKernel yv12Kernel(const KernelKey& key);
+TL_CONVERSION_TIER
 }  // namespace mmx
 namespace sse {
-ConvertKernel packedYuvKernel(const KernelKey& key);
-ConvertKernel rgbKernel(const KernelKey& key);
-ConvertKernel yv12Kernel(const KernelKey& key);
+TL_CONVERSION_TIER
 }  // namespace sse
 namespace sse2 {
-ConvertKernel packedYuvKernel(const KernelKey& key);
-ConvertKernel rgbKernel(const KernelKey& key);
-ConvertKernel yv12Kernel(const KernelKey& key);
+TL_CONVERSION_TIER
 }  // namespace sse2
+
+#undef TL_CONVERSION_TIER
 
 }  // namespace tl
