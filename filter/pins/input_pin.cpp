@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "filter/filter/filter_video_decoder.h"
-#include "filter/pins/enumerators.h"
+#include "filter/dshow/enumerators.h"
 #include "filter/pins/input_types.h"
 #include "filter/pins/receive_multiple.h"
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "filter/pins/media_type.h"
+#include "filter/dshow/media_type.h"
 
 namespace tl {
 

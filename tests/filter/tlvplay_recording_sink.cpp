@@ -1,8 +1,8 @@
 #include "tests/filter/tlvplay_recording_sink.h"
 
 #include "filter/com/object.h"
-#include "tools/tlvplay/base_filter.h"
-#include "tools/tlvplay/base_pin.h"
+#include "filter/dshow/base_filter.h"
+#include "filter/dshow/base_pin.h"
 #include "tools/tlvplay/media_guids.h"
 
 namespace tl::tlvplay {

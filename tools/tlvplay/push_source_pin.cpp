@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "filter/com/interface_map.h"
+#include "tools/tlvplay/media_type.h"
 
 namespace tl::tlvplay {
 namespace {

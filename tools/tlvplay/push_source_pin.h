@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "filter/com/interface_map.h"
-#include "tools/tlvplay/base_pin.h"
+#include "filter/dshow/base_pin.h"
 #include "tools/tlvplay/mpeg_source.h"
 
 namespace tl::tlvplay {
