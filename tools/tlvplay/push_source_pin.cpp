@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "filter/com/interface_map.h"
+#include "filter/com/locked_getter.h"
 #include "tools/tlvplay/media_type.h"
 
 namespace tl::tlvplay {
@@ -227,17 +228,11 @@ HRESULT PushSourcePin::GetDuration(LONGLONG* duration) {
 }
 
 HRESULT PushSourcePin::GetStopPosition(LONGLONG* stop) {
-    if (!stop) return E_POINTER;
-    std::lock_guard<std::mutex> hold(positionsLock_);
-    *stop = segmentStop_;
-    return S_OK;
+    return com::ReadLocked(stop, positionsLock_, [&] { return segmentStop_; });
 }
 
 HRESULT PushSourcePin::GetCurrentPosition(LONGLONG* current) {
-    if (!current) return E_POINTER;
-    std::lock_guard<std::mutex> hold(positionsLock_);
-    *current = segmentStart_;
-    return S_OK;
+    return com::ReadLocked(current, positionsLock_, [&] { return segmentStart_; });
 }
 
 HRESULT PushSourcePin::ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
@@ -316,10 +311,7 @@ HRESULT PushSourcePin::SetRate(double rate) {
 }
 
 HRESULT PushSourcePin::GetRate(double* rate) {
-    if (!rate) return E_POINTER;
-    std::lock_guard<std::mutex> hold(positionsLock_);
-    *rate = rate_;
-    return S_OK;
+    return com::ReadLocked(rate, positionsLock_, [&] { return rate_; });
 }
 
 HRESULT PushSourcePin::GetPreroll(LONGLONG* preroll) {
