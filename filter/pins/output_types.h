@@ -21,8 +21,6 @@ inline constexpr std::size_t kMaxOfferedCodes = 127;
 // names are skipped; no white space is trimmed.
 std::string ParsePriorityList(std::wstring_view list);
 
-bool IsDxvaCode(char code);
-
 struct OfferedListInputs {
     bool directXVA = false;
     bool h264Input = false;

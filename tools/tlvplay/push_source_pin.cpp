@@ -179,7 +179,6 @@ void PushSourcePin::Stream(REFERENCE_TIME segmentStart, REFERENCE_TIME segmentSt
             if (FAILED(hr) && !stopping_) filter_->NotifyEvent(EC_ERRORABORT, hr, 0);
             break;
         }
-        ++delivered_;
     }
     if (SUCCEEDED(coInit)) CoUninitialize();
 }
