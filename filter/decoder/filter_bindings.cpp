@@ -4,7 +4,7 @@
 
 #include "filter/decoder/output_format.h"
 #include "filter/decoder/sample_adapters.h"
-#include "filter/pins/media_type.h"
+#include "filter/dshow/media_type.h"
 
 namespace tl {
 

@@ -2,7 +2,7 @@
 
 #include "engine/framework/sample_flags.h"
 #include "filter/decoder/output_format.h"
-#include "filter/pins/media_type.h"
+#include "filter/dshow/media_type.h"
 
 namespace tl {
 

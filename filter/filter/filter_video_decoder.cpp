@@ -3,14 +3,13 @@
 #include <uuids.h>
 
 #include <cstring>
-#include <cwchar>
 
 #include "engine/base/cpu_features.h"
 #include "engine/base/hresult.h"
 #include "filter/com/bstr.h"
+#include "filter/com/snapshot_enumerator.h"
 #include "filter/com/type_library.h"
 #include "filter/module/module_version.h"
-#include "filter/pins/enumerators.h"
 #include "filter/settings/setting_properties.h"
 
 namespace tl {
@@ -46,7 +45,8 @@ const com::InterfaceEntry* FilterVideoDecoder::InterfaceMap() {
 }
 
 FilterVideoDecoder::FilterVideoDecoder()
-    : input_(*this), output_(*this), hostCallbacks_(*this), events_(*this) {
+    : BaseFilter(__uuidof(::FilterVideoDecoder)),
+      input_(*this), output_(*this), hostCallbacks_(*this), events_(*this) {
     ResetToDefaults(settings_);
     std::memset(&currentFormat_, 0, sizeof(currentFormat_));
 }
@@ -103,97 +103,24 @@ void FilterVideoDecoder::ReleaseDecoder() {
     if (decoder) decoder->Uninit();
 }
 
-HRESULT STDMETHODCALLTYPE FilterVideoDecoder::GetClassID(CLSID* clsid) {
-    if (!clsid) return E_FAIL;
-    *clsid = __uuidof(::FilterVideoDecoder);
-    return S_OK;
+std::vector<IPin*> FilterVideoDecoder::Pins() { return {&input_, &output_}; }
+
+HRESULT FilterVideoDecoder::OnActivate() {
+    output_.Activate();
+    return CreateDecoder();
 }
 
-HRESULT STDMETHODCALLTYPE FilterVideoDecoder::Stop() {
-    std::lock_guard<std::recursive_mutex> hold(filterLock_);
-    const FILTER_STATE before = state_.exchange(State_Stopped);
-    // Decommitting first releases a worker waiting for an output buffer, so the
-    // decoder's worker can end within Uninit.
+void FilterVideoDecoder::OnDeactivate() {
     output_.Deactivate();
-    if (before != State_Stopped) ReleaseDecoder();
-    return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE FilterVideoDecoder::Pause() {
-    std::lock_guard<std::recursive_mutex> hold(filterLock_);
-    const FILTER_STATE before = state_.exchange(State_Paused);
-    if (before != State_Stopped) return S_OK;
-    output_.Activate();
-    return CreateDecoder();
-}
-
-HRESULT STDMETHODCALLTYPE FilterVideoDecoder::Run(REFERENCE_TIME start) {
-    std::lock_guard<std::recursive_mutex> hold(filterLock_);
-    runStart_ = start;
-    const FILTER_STATE before = state_.exchange(State_Running);
-    if (before != State_Stopped) return S_OK;
-    output_.Activate();
-    return CreateDecoder();
-}
-
-HRESULT STDMETHODCALLTYPE FilterVideoDecoder::GetState(DWORD, FILTER_STATE* state) {
-    if (!state) return E_POINTER;
-    *state = state_;
-    return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE FilterVideoDecoder::SetSyncSource(IReferenceClock* clock) {
-    std::lock_guard<std::recursive_mutex> hold(filterLock_);
-    clock_ = com::ComPtr<IReferenceClock>(clock);
-    return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE FilterVideoDecoder::GetSyncSource(IReferenceClock** clock) {
-    if (!clock) return E_POINTER;
-    std::lock_guard<std::recursive_mutex> hold(filterLock_);
-    clock_.CopyTo(clock);
-    return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE FilterVideoDecoder::EnumPins(IEnumPins** pins) {
-    if (!pins) return E_POINTER;
-    return com::Guarded([&] {
-        return CreatePinEnumerator(
-            {com::ComPtr<IPin>(static_cast<IPin*>(&input_)), com::ComPtr<IPin>(static_cast<IPin*>(&output_))}, pins);
-    });
-}
-
-HRESULT STDMETHODCALLTYPE FilterVideoDecoder::FindPin(LPCWSTR id, IPin** pin) {
-    if (!id || !pin) return E_POINTER;
-    *pin = nullptr;
-    if (std::wcscmp(id, kInputPinName) == 0) {
-        *pin = &input_;
-    } else if (std::wcscmp(id, kOutputPinName) == 0) {
-        *pin = &output_;
-    } else {
-        return VFW_E_NOT_FOUND;
-    }
-    (*pin)->AddRef();
-    return S_OK;
-}
-
-HRESULT STDMETHODCALLTYPE FilterVideoDecoder::QueryFilterInfo(FILTER_INFO* info) {
-    if (!info) return E_POINTER;
-    std::lock_guard<std::recursive_mutex> hold(filterLock_);
-    const std::size_t length = name_.size() < MAX_FILTER_NAME - 1 ? name_.size() : MAX_FILTER_NAME - 1;
-    std::wmemcpy(info->achName, name_.c_str(), length);
-    info->achName[length] = 0;
-    info->pGraph = graph_;
-    if (graph_) graph_->AddRef();
-    return S_OK;
+    ReleaseDecoder();
 }
 
 HRESULT STDMETHODCALLTYPE FilterVideoDecoder::JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) {
     if (graph) {
-        std::lock_guard<std::recursive_mutex> hold(filterLock_);
+        std::lock_guard<std::recursive_mutex> hold(Lock());
+        const HRESULT hr = BaseFilter::JoinFilterGraph(graph, name);
+        if (FAILED(hr)) return hr;
         return com::Guarded([&]() -> HRESULT {
-            graph_ = graph;
-            name_ = name ? name : L"";
             inGraph_ = true;
             // Without a registered layer class the filter has no top layer, and
             // TopLayer fails.
@@ -205,12 +132,8 @@ HRESULT STDMETHODCALLTYPE FilterVideoDecoder::JoinFilterGraph(IFilterGraph* grap
         });
     }
     {
-        std::lock_guard<std::recursive_mutex> hold(filterLock_);
-        const HRESULT hr = com::Guarded([&]() -> HRESULT {
-            graph_ = nullptr;
-            name_ = name ? name : L"";
-            return S_OK;
-        });
+        std::lock_guard<std::recursive_mutex> hold(Lock());
+        const HRESULT hr = BaseFilter::JoinFilterGraph(nullptr, name);
         inGraph_ = false;
         members_.ClearDynamic();
         if (FAILED(hr)) return hr;
@@ -218,7 +141,7 @@ HRESULT STDMETHODCALLTYPE FilterVideoDecoder::JoinFilterGraph(IFilterGraph* grap
     // Outside the filter lock: Finit waits for a plug-in's thread, which may be
     // in a pin call that takes the filter lock.
     plugins_.Unload();
-    std::lock_guard<std::recursive_mutex> hold(filterLock_);
+    std::lock_guard<std::recursive_mutex> hold(Lock());
     topLayer_.Reset();
     return S_OK;
 }

@@ -3,8 +3,8 @@
 // interface.
 //
 // Locks, in the order they may be taken:
-//   1. filterLock_: state changes, JoinFilterGraph, pin connection and
-//      disconnection, the input pin's allocator calls.
+//   1. the filter lock (BaseFilter::Lock): state changes, JoinFilterGraph, pin
+//      connection and disconnection, the input pin's allocator calls.
 //   2. the plug-in lock (PluginHost): loading under the filter lock; unloading
 //      without it, since Finit waits for plug-in threads that may call the pins.
 //   3. streamLock_: the hand-over of the decoder pointer to the streaming
@@ -24,6 +24,7 @@
 #include <atomic>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "engine/dxva/connection_setup.h"
 #include "filter/com/com_ptr.h"
@@ -31,6 +32,7 @@
 #include "filter/com/interface_map.h"
 #include "filter/com/object.h"
 #include "filter/decoder/video_decoder_engine.h"
+#include "filter/dshow/base_filter.h"
 #include "filter/filter/event_connection_point.h"
 #include "filter/filter/host_callbacks.h"
 #include "filter/filter/member_table.h"
@@ -46,7 +48,7 @@ namespace tl {
     HRESULT STDMETHODCALLTYPE get_##Name(T* pVal) override; \
     HRESULT STDMETHODCALLTYPE put_##Name(T newVal) override
 
-class FilterVideoDecoder : public IBaseFilter,
+class FilterVideoDecoder : public BaseFilter,
                            public com::Dual<IFilterVideoDecoder>,
                            public IDispatchEx,
                            public ISupportErrorInfo,
@@ -67,17 +69,7 @@ public:
     static const com::InterfaceEntry* InterfaceMap();
     virtual IUnknown* ControllingUnknown() = 0;
 
-    // IPersist, IMediaFilter, IBaseFilter
-    HRESULT STDMETHODCALLTYPE GetClassID(CLSID* clsid) override;
-    HRESULT STDMETHODCALLTYPE Stop() override;
-    HRESULT STDMETHODCALLTYPE Pause() override;
-    HRESULT STDMETHODCALLTYPE Run(REFERENCE_TIME start) override;
-    HRESULT STDMETHODCALLTYPE GetState(DWORD timeout, FILTER_STATE* state) override;
-    HRESULT STDMETHODCALLTYPE SetSyncSource(IReferenceClock* clock) override;
-    HRESULT STDMETHODCALLTYPE GetSyncSource(IReferenceClock** clock) override;
-    HRESULT STDMETHODCALLTYPE EnumPins(IEnumPins** pins) override;
-    HRESULT STDMETHODCALLTYPE FindPin(LPCWSTR id, IPin** pin) override;
-    HRESULT STDMETHODCALLTYPE QueryFilterInfo(FILTER_INFO* info) override;
+    // IBaseFilter: joining a graph loads the plug-ins, leaving it unloads them.
     HRESULT STDMETHODCALLTYPE JoinFilterGraph(IFilterGraph* graph, LPCWSTR name) override;
     HRESULT STDMETHODCALLTYPE QueryVendorInfo(LPWSTR* info) override;
 
@@ -166,8 +158,7 @@ public:
     HRESULT STDMETHODCALLTYPE Get(LONG Property, LONG* lValue, LONG* Flags) override;
 
     // For the pins and the decoder callbacks.
-    std::recursive_mutex& FilterLock() { return filterLock_; }
-    FILTER_STATE State() const { return state_.load(); }
+    std::recursive_mutex& FilterLock() { return Lock(); }
     FilterSettings& Settings() { return settings_; }
     VIDEOINFOHEADER2& CurrentFormat() { return currentFormat_; }
     // What the last DirectX VA connection agreed with the renderer's accelerator.
@@ -177,9 +168,16 @@ public:
     void SetRendererLateness(REFERENCE_TIME late) { rendererLateness_.store(late); }
     com::ComPtr<IVideoDecoderEngine> Decoder();
     IUnknown* SeekingPassThrough() const { return seekingPassThrough_.Get(); }
-    InputPin& Input() { return input_; }
     OutputPin& Output() { return output_; }
     IBaseFilter* AsBaseFilter() { return this; }
+
+protected:
+    std::vector<IPin*> Pins() override;
+    // Leaving Stopped commits the output allocator and creates the decoder object;
+    // stopping decommits first, which releases a worker waiting for an output
+    // buffer, so the decoder's worker can end within Uninit.
+    HRESULT OnActivate() override;
+    void OnDeactivate() override;
 
 private:
     HRESULT CreateDecoder();
@@ -187,12 +185,6 @@ private:
     HRESULT LoadMembers();
     void AddPluginMember(const std::wstring& name, IDispatch* plugin);
 
-    std::recursive_mutex filterLock_;
-    std::atomic<FILTER_STATE> state_{State_Stopped};
-    REFERENCE_TIME runStart_ = 0;
-    com::ComPtr<IReferenceClock> clock_;
-    IFilterGraph* graph_ = nullptr;  // not referenced: the graph holds the filter
-    std::wstring name_;
     std::atomic<bool> inGraph_{false};  // read by script engines polling QueryContinue
     com::ComPtr<ILayer> topLayer_;
 

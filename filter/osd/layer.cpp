@@ -7,6 +7,7 @@
 #include "convert/overlay_blitters.h"
 #include "convert/overlay_rules.h"
 #include "filter/com/hresult_error.h"
+#include "filter/com/locked_getter.h"
 #include "filter/osd/text_raster.h"
 
 namespace tl {
@@ -84,11 +85,13 @@ HRESULT STDMETHODCALLTYPE Layer::get_layers(ILayersCollection** pVal) {
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE Layer::get_visible(VARIANT_BOOL* pVal) {
-    if (!pVal) return E_POINTER;
+RECT Layer::Viewport() const {
     std::lock_guard<std::recursive_mutex> hold(lock_);
-    *pVal = visible_ ? VARIANT_TRUE : VARIANT_FALSE;
-    return S_OK;
+    return viewport_;
+}
+
+HRESULT STDMETHODCALLTYPE Layer::get_visible(VARIANT_BOOL* pVal) {
+    return com::ReadLocked(pVal, lock_, [&] { return visible_ ? VARIANT_TRUE : VARIANT_FALSE; });
 }
 
 HRESULT STDMETHODCALLTYPE Layer::put_visible(VARIANT_BOOL newVal) {
@@ -105,56 +108,36 @@ HRESULT STDMETHODCALLTYPE Layer::put_visible(VARIANT_BOOL newVal) {
 }
 
 HRESULT STDMETHODCALLTYPE Layer::get_x(LONG* pVal) {
-    if (!pVal) return E_POINTER;
-    *pVal = viewport_.left;
-    return S_OK;
+    return com::ReadLocked(pVal, lock_, [&] { return viewport_.left; });
 }
 HRESULT STDMETHODCALLTYPE Layer::get_y(LONG* pVal) {
-    if (!pVal) return E_POINTER;
-    *pVal = viewport_.top;
-    return S_OK;
+    return com::ReadLocked(pVal, lock_, [&] { return viewport_.top; });
 }
 HRESULT STDMETHODCALLTYPE Layer::get_cx(LONG* pVal) {
-    if (!pVal) return E_POINTER;
-    std::lock_guard<std::recursive_mutex> hold(lock_);
-    *pVal = viewport_.right - viewport_.left;
-    return S_OK;
+    return com::ReadLocked(pVal, lock_, [&] { return viewport_.right - viewport_.left; });
 }
 HRESULT STDMETHODCALLTYPE Layer::get_cy(LONG* pVal) {
-    if (!pVal) return E_POINTER;
-    std::lock_guard<std::recursive_mutex> hold(lock_);
-    *pVal = viewport_.bottom - viewport_.top;
-    return S_OK;
+    return com::ReadLocked(pVal, lock_, [&] { return viewport_.bottom - viewport_.top; });
 }
 
 HRESULT STDMETHODCALLTYPE Layer::put_x(LONG newVal) {
-    std::unique_lock<std::recursive_mutex> hold(lock_);
-    const RECT v = viewport_;
-    hold.unlock();
+    const RECT v = Viewport();
     return ChangeViewport({newVal, v.top, v.right + newVal - v.left, v.bottom});
 }
 HRESULT STDMETHODCALLTYPE Layer::put_y(LONG newVal) {
-    std::unique_lock<std::recursive_mutex> hold(lock_);
-    const RECT v = viewport_;
-    hold.unlock();
+    const RECT v = Viewport();
     return ChangeViewport({v.left, newVal, v.right, v.bottom + newVal - v.top});
 }
 HRESULT STDMETHODCALLTYPE Layer::put_cx(LONG newVal) {
-    std::unique_lock<std::recursive_mutex> hold(lock_);
-    const RECT v = viewport_;
-    hold.unlock();
+    const RECT v = Viewport();
     return ChangeViewport({v.left, v.top, v.left + newVal, v.bottom});
 }
 HRESULT STDMETHODCALLTYPE Layer::put_cy(LONG newVal) {
-    std::unique_lock<std::recursive_mutex> hold(lock_);
-    const RECT v = viewport_;
-    hold.unlock();
+    const RECT v = Viewport();
     return ChangeViewport({v.left, v.top, v.right, v.top + newVal});
 }
 HRESULT STDMETHODCALLTYPE Layer::MoveToXY(LONG x, LONG y) {
-    std::unique_lock<std::recursive_mutex> hold(lock_);
-    const RECT v = viewport_;
-    hold.unlock();
+    const RECT v = Viewport();
     return ChangeViewport({x, y, x + v.right - v.left, y + v.bottom - v.top});
 }
 HRESULT STDMETHODCALLTYPE Layer::SetViewPort(LONG x1, LONG y1, LONG x2, LONG y2) {
@@ -179,35 +162,20 @@ HRESULT Layer::ChangeViewport(const RECT& next) {
 }
 
 HRESULT STDMETHODCALLTYPE Layer::get_BackColor(OLE_COLOR* pVal) {
-    if (!pVal) return E_POINTER;
-    std::lock_guard<std::recursive_mutex> hold(lock_);
-    *pVal = backColor_;
-    return S_OK;
+    return com::ReadLocked(pVal, lock_, [&] { return OLE_COLOR(backColor_); });
 }
 HRESULT STDMETHODCALLTYPE Layer::get_ForeColor(OLE_COLOR* pVal) {
-    if (!pVal) return E_POINTER;
-    std::lock_guard<std::recursive_mutex> hold(lock_);
-    *pVal = foreColor_;
-    return S_OK;
+    return com::ReadLocked(pVal, lock_, [&] { return OLE_COLOR(foreColor_); });
 }
 
-HRESULT STDMETHODCALLTYPE Layer::put_BackColor(OLE_COLOR newVal) {
+HRESULT STDMETHODCALLTYPE Layer::put_BackColor(OLE_COLOR newVal) { return SetTextColour(&Layer::backColor_, newVal); }
+HRESULT STDMETHODCALLTYPE Layer::put_ForeColor(OLE_COLOR newVal) { return SetTextColour(&Layer::foreColor_, newVal); }
+
+HRESULT Layer::SetTextColour(std::uint32_t Layer::*colour, OLE_COLOR value) {
     Damage damage;
     {
         std::lock_guard<std::recursive_mutex> hold(lock_);
-        backColor_ = newVal;
-        kind_ = kText;
-        RasteriseTextLocked();
-        damage = DamageLocked({viewport_});
-    }
-    damage.Send();
-    return S_OK;
-}
-HRESULT STDMETHODCALLTYPE Layer::put_ForeColor(OLE_COLOR newVal) {
-    Damage damage;
-    {
-        std::lock_guard<std::recursive_mutex> hold(lock_);
-        foreColor_ = newVal;
+        this->*colour = value;
         kind_ = kText;
         RasteriseTextLocked();
         damage = DamageLocked({viewport_});

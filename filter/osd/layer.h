@@ -79,7 +79,10 @@ private:
     };
 
     Damage DamageLocked(std::initializer_list<RECT> rects) const;
+    RECT Viewport() const;
     HRESULT ChangeViewport(const RECT& next);
+    // A text colour changes the layer to text and redraws it.
+    HRESULT SetTextColour(std::uint32_t Layer::*colour, OLE_COLOR value);
     void RasteriseTextLocked();
     // An image file or resource into the content surface (layer_image.cpp).
     HRESULT LoadContentImage(bool fromResource, BSTR fileOrType, LONG id);

@@ -1,37 +1,3 @@
-// Snapshot enumerators for EnumPins and EnumMediaTypes.
+// The decoder's pins enumerate with filter/dshow's snapshot enumerators.
 #pragma once
-#include <windows.h>
-
-#include <dshow.h>
-
-#include <vector>
-
-#include "filter/com/com_ptr.h"
-#include "filter/com/snapshot_enumerator.h"
-#include "filter/pins/media_type.h"
-
-namespace tl {
-
-// Media types handed out as task-memory copies.
-struct MediaTypeCopy {
-    using Item = MediaType;
-    using Element = AM_MEDIA_TYPE*;
-    static bool Out(const MediaType& type, AM_MEDIA_TYPE** out) {
-        *out = CreateMediaTypeCopy(type.Get());
-        return *out != nullptr;
-    }
-    static void Free(AM_MEDIA_TYPE*& type) {
-        DeleteMediaType(type);
-        type = nullptr;
-    }
-};
-
-inline HRESULT CreatePinEnumerator(std::vector<com::ComPtr<IPin>> pins, IEnumPins** out) {
-    return com::CreateSnapshotEnumerator<IEnumPins, com::InterfaceCopy<IPin>>(std::move(pins), out);
-}
-
-inline HRESULT CreateMediaTypeEnumerator(std::vector<MediaType> types, IEnumMediaTypes** out) {
-    return com::CreateSnapshotEnumerator<IEnumMediaTypes, MediaTypeCopy>(std::move(types), out);
-}
-
-}  // namespace tl
+#include "filter/dshow/enumerators.h"

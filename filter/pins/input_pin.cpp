@@ -8,7 +8,7 @@
 
 #include "engine/base/hresult.h"
 #include "filter/filter/filter_video_decoder.h"
-#include "filter/pins/enumerators.h"
+#include "filter/dshow/enumerators.h"
 #include "filter/pins/input_types.h"
 #include "filter/pins/receive_multiple.h"
 

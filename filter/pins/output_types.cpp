@@ -102,11 +102,6 @@ std::string ParsePriorityList(std::wstring_view list) {
     return codes;
 }
 
-bool IsDxvaCode(char code) {
-    const OutputTypeRow* row = RowOfCode(code);
-    return row && dxva::IsDxvaMode(*row->subtype);
-}
-
 std::string OfferedCodes(const OfferedListInputs& inputs) {
     std::string codes;
     if (inputs.directXVA && !inputs.h264Input) AppendCodes(codes, inputs.dxvaList);

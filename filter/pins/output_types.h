@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "filter/pins/media_type.h"
+#include "filter/dshow/media_type.h"
 
 namespace tl {
 
@@ -20,8 +20,6 @@ inline constexpr std::size_t kMaxOfferedCodes = 127;
 // Codes of a comma-separated list of output type names, in list order. Unknown
 // names are skipped; no white space is trimmed.
 std::string ParsePriorityList(std::wstring_view list);
-
-bool IsDxvaCode(char code);
 
 struct OfferedListInputs {
     bool directXVA = false;

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "filter/com/com_ptr.h"
-#include "filter/pins/media_type.h"
-#include "filter/pins/pin_identity.h"
+#include "filter/dshow/media_type.h"
+#include "filter/dshow/pin_identity.h"
 
 namespace tl {
 

@@ -5,28 +5,6 @@
 
 namespace tl {
 
-std::wstring DurationText(std::int64_t units) {
-    constexpr std::uint64_t kMillisecond = 10000;
-    constexpr std::uint64_t kSecond = 1000 * kMillisecond;
-    constexpr std::uint64_t kMinute = 60 * kSecond;
-    constexpr std::uint64_t kHour = 60 * kMinute;
-    constexpr std::uint64_t kDay = 24 * kHour;
-    const struct {
-        std::uint64_t size;
-        const wchar_t* unit;
-    } kParts[] = {{kDay, L" days "}, {kHour, L" hrs "}, {kMinute, L" mins "}};
-    std::wstring text = units < 0 ? L"- " : L"";
-    std::uint64_t left = units < 0 ? 0 - std::uint64_t(units) : std::uint64_t(units);
-    for (const auto& part : kParts) {
-        if (left < part.size) continue;
-        text += std::to_wstring(left / part.size) + part.unit;
-        left %= part.size;
-    }
-    wchar_t millis[16];
-    std::swprintf(millis, std::size(millis), L".%03u sec", unsigned(left % kSecond / kMillisecond));
-    return text + std::to_wstring(left / kSecond) + millis;
-}
-
 std::wstring GopTimeText(long hours, long minutes, long seconds, long pictures) {
     wchar_t text[64];
     std::swprintf(text, std::size(text), L"%02ld:%02ld:%02ld (%ld)", hours, minutes, seconds, pictures);

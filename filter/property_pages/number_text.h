@@ -1,6 +1,6 @@
-// Number forms of the statistics beyond the grouped integers they share with the
-// information overlay: durations in days, hours, minutes and seconds, GOP time
-// codes, frame rates with up to three decimals.
+// Number forms of the statistics beyond the grouped integers and durations they
+// share with the information overlay: GOP time codes, frame rates with up to
+// three decimals.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -8,10 +8,6 @@
 #include "filter/plugins/info_layer/number_forms.h"
 
 namespace tl {
-
-// A duration in 100-ns units: "- " when negative, then "%d days ", "%d hrs ",
-// "%d mins " for the parts that are at least one, and "%d.%03d sec".
-std::wstring DurationText(std::int64_t units);
 
 // "hh:mm:ss (pictures)" of a GOP time code.
 std::wstring GopTimeText(long hours, long minutes, long seconds, long pictures);

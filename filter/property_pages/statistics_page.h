@@ -19,7 +19,7 @@ protected:
 private:
     void Refresh();
 
-    ReadRate readRate_;
+    ByteRate readRate_;
 };
 
 }  // namespace tl

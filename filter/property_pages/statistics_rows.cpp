@@ -2,10 +2,10 @@
 
 #include <dshow.h>
 
-#include <iterator>
+#include <utility>
 
 #include "filter/com/com_ptr.h"
-#include "filter/dxva/dxva_declarations.h"
+#include "filter/plugins/info_layer/pin_connections.h"
 #include "filter/property_pages/number_text.h"
 
 namespace tl {
@@ -14,60 +14,8 @@ namespace {
 using com::ComPtr;
 using Rows = std::vector<StatisticsRow>;
 
-constexpr std::int64_t kRateInterval = 20000000;  // 2 s in 100-ns units
-
-struct SubtypeName {
-    const GUID* subtype;
-    const wchar_t* name;
-};
-
-const SubtypeName kSubtypeNames[] = {
-    {&dxva::kModeMPEG2_A, L"{DXVA_ModeMPEG2_A}"}, {&dxva::kModeMPEG2_B, L"{DXVA_ModeMPEG2_B}"},
-    {&dxva::kModeMPEG2_C, L"{DXVA_ModeMPEG2_C}"}, {&dxva::kModeMPEG2_D, L"{DXVA_ModeMPEG2_D}"},
-    {&MEDIASUBTYPE_YUY2, L"{YUY2}"},              {&MEDIASUBTYPE_UYVY, L"{UYVY}"},
-    {&MEDIASUBTYPE_YVYU, L"{YVYU}"},              {&MEDIASUBTYPE_YV12, L"{YV12}"},
-    {&MEDIASUBTYPE_RGB32, L"{RGB32}"},            {&MEDIASUBTYPE_RGB24, L"{RGB24}"},
-    {&MEDIASUBTYPE_RGB555, L"{RGB555}"},          {&MEDIASUBTYPE_RGB565, L"{RGB565}"},
-    {&MEDIASUBTYPE_MPEG2_VIDEO, L"{MPEG2_VIDEO}"},
-};
-
-std::wstring SubtypeText(IPin* pin) {
-    AM_MEDIA_TYPE type;
-    if (FAILED(pin->ConnectionMediaType(&type))) return L"{No type}";
-    const GUID subtype = type.subtype;
-    CoTaskMemFree(type.pbFormat);
-    if (type.pUnk) type.pUnk->Release();
-    for (const SubtypeName& entry : kSubtypeNames)
-        if (IsEqualGUID(subtype, *entry.subtype)) return entry.name;
-    wchar_t text[40];
-    StringFromGUID2(subtype, text, int(std::size(text)));
-    return text;
-}
-
-std::wstring PeerFilterName(IPin* pin) {
-    ComPtr<IPin> peer;
-    PIN_INFO info{};
-    if (FAILED(pin->ConnectedTo(peer.Out())) || !peer || FAILED(peer->QueryPinInfo(&info))) return L"Not connected";
-    ComPtr<IBaseFilter> owner = ComPtr<IBaseFilter>::Attach(info.pFilter);
-    FILTER_INFO filterInfo{};
-    if (!owner || FAILED(owner->QueryFilterInfo(&filterInfo))) return L"Not connected";
-    if (filterInfo.pGraph) filterInfo.pGraph->Release();
-    return filterInfo.achName;
-}
-
 void AddPinRows(IFilterVideoDecoder* filter, Rows* rows) {
-    ComPtr<IBaseFilter> base;
-    ComPtr<IEnumPins> pins;
-    if (FAILED(filter->QueryInterface(IID_IBaseFilter, base.OutVoid())) || FAILED(base->EnumPins(pins.Out())))
-        return;
-    ComPtr<IPin> pin;
-    while (pins->Next(1, pin.Out(), nullptr) == S_OK) {
-        PIN_INFO info{};
-        if (FAILED(pin->QueryPinInfo(&info))) continue;
-        if (info.pFilter) info.pFilter->Release();
-        rows->push_back({info.achName, L"Type:" + SubtypeText(pin.Get()) + L", ConnectedTo:{" +
-                                           PeerFilterName(pin.Get()) + L"}"});
-    }
+    for (PinConnection& pin : DescribePins(filter)) rows->push_back({std::move(pin.pin), std::move(pin.description)});
 }
 
 // Names of an enumeration whose values run from `first` upward.
@@ -145,7 +93,7 @@ private:
     Rows* rows_;
 };
 
-void AddStreamRows(IVideoDecoderMPEG2* decoder, ReadRate* readRate, Rows* rows) {
+void AddStreamRows(IVideoDecoderMPEG2* decoder, ByteRate* readRate, Rows* rows) {
     using D = IVideoDecoderMPEG2;
     StreamRows s(decoder, rows);
     s.Size(L"Size", &D::get_SizeX, &D::get_SizeY, L"x");
@@ -195,20 +143,7 @@ void AddStreamRows(IVideoDecoderMPEG2* decoder, ReadRate* readRate, Rows* rows) 
 
 }  // namespace
 
-std::int64_t ReadRate::Update(std::int64_t now, std::int64_t bytes) {
-    if (!started_) {
-        started_ = true;
-    } else {
-        const std::int64_t elapsed = now - time_;
-        if (elapsed < kRateInterval) return rate_;
-        rate_ = (bytes - bytes_) * 10000000 / elapsed;
-    }
-    time_ = now;
-    bytes_ = bytes;
-    return rate_;
-}
-
-std::vector<StatisticsRow> StatisticsRows(IFilterVideoDecoder* filter, ReadRate* readRate) {
+std::vector<StatisticsRow> StatisticsRows(IFilterVideoDecoder* filter, ByteRate* readRate) {
     Rows rows;
     BSTR version = nullptr;
     if (SUCCEEDED(filter->get_Version(&version))) rows.push_back({L"Version:", version ? version : L""});
@@ -220,7 +155,7 @@ std::vector<StatisticsRow> StatisticsRows(IFilterVideoDecoder* filter, ReadRate*
         SUCCEEDED(object->QueryInterface(__uuidof(IVideoDecoderMPEG2), decoder.OutVoid())))
         AddStreamRows(decoder.Get(), readRate, &rows);
     hyper lateness = 0;
-    if (SUCCEEDED(filter->get_RendererLateness(&lateness))) rows.push_back({L"Renderer Lateness", DurationText(lateness)});
+    if (SUCCEEDED(filter->get_RendererLateness(&lateness))) rows.push_back({L"Renderer Lateness", DurationForm(lateness, L"- ")});
     return rows;
 }
 

@@ -6,9 +6,10 @@
 
 #include <FilterVideoDecoder.h>
 
-#include <cstdint>
 #include <string>
 #include <vector>
+
+#include "filter/plugins/info_layer/info_report.h"
 
 namespace tl {
 
@@ -17,20 +18,7 @@ struct StatisticsRow {
     std::wstring value;
 };
 
-// Bytes per second over at least two seconds. The first sample only starts the
-// measurement; until the next update the last rate stands.
-class ReadRate {
-public:
-    // `now` in 100-ns units of the system time.
-    std::int64_t Update(std::int64_t now, std::int64_t bytes);
-
-private:
-    bool started_ = false;
-    std::int64_t time_ = 0;
-    std::int64_t bytes_ = 0;
-    std::int64_t rate_ = 0;
-};
-
-std::vector<StatisticsRow> StatisticsRows(IFilterVideoDecoder* filter, ReadRate* readRate);
+// The read rate is measured as the information overlay measures it.
+std::vector<StatisticsRow> StatisticsRows(IFilterVideoDecoder* filter, ByteRate* readRate);
 
 }  // namespace tl

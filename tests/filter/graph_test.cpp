@@ -23,7 +23,7 @@
 #include "filter/com/interface_map.h"
 #include "filter/com/object.h"
 #include "filter/dxva/dxva_declarations.h"
-#include "filter/pins/media_type.h"
+#include "filter/dshow/media_type.h"
 #include "filter/plugins/host/plugin_list.h"
 #include "filter/plugins/info_layer/number_forms.h"
 #include "filter/settings/filter_settings.h"

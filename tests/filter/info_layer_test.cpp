@@ -10,6 +10,7 @@
 #include "filter/plugins/info_layer/info_layer_settings.h"
 #include "filter/plugins/info_layer/info_report.h"
 #include "filter/plugins/info_layer/number_forms.h"
+#include "filter/plugins/info_layer/pin_connections.h"
 #include "registry_helpers.h"
 
 namespace {

@@ -1,4 +1,4 @@
-// The tests' own filters: one pin on tlvplay's filter base, with no class ID and
+// The tests' own filters: one pin on the filter base of filter/dshow, with no class ID and
 // nothing to do on state changes.
 #pragma once
 #include <windows.h>
@@ -9,15 +9,15 @@
 
 #include "filter/com/interface_map.h"
 #include "filter/com/object.h"
-#include "tools/tlvplay/base_filter.h"
+#include "filter/dshow/base_filter.h"
 
 namespace tl::test {
 
 template <class PinType>
-class OnePinFilter : public tlvplay::BaseFilter {
+class OnePinFilter : public BaseFilter {
 public:
     OnePinFilter() : BaseFilter(GUID_NULL), pin_(this) {}
-    static const com::InterfaceEntry* InterfaceMap() { return tlvplay::BaseFilterInterfaceMap<OnePinFilter>(); }
+    static const com::InterfaceEntry* InterfaceMap() { return BaseFilterInterfaceMap<OnePinFilter>(); }
 
     PinType& Pin() { return pin_; }
 

@@ -11,15 +11,15 @@
 
 #include "filter/com/com_ptr.h"
 #include "filter/com/interface_map.h"
-#include "filter/pins/media_type.h"
+#include "filter/dshow/media_type.h"
 #include "tests/filter/one_pin_filter.h"
-#include "tools/tlvplay/base_pin.h"
+#include "filter/dshow/base_pin.h"
 
 namespace tl::test {
 
-class ReconnectingSinkPin : public tlvplay::BasePin, public IMemInputPin {
+class ReconnectingSinkPin : public BasePin, public IMemInputPin {
 public:
-    explicit ReconnectingSinkPin(tlvplay::BaseFilter* filter) : BasePin(filter, L"In", PINDIR_INPUT) {}
+    explicit ReconnectingSinkPin(BaseFilter* filter) : BasePin(filter, L"In", PINDIR_INPUT) {}
     static const com::InterfaceEntry* InterfaceMap();
 
     HRESULT STDMETHODCALLTYPE Connect(IPin*, const AM_MEDIA_TYPE*) override { return E_UNEXPECTED; }

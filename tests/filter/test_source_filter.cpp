@@ -10,7 +10,7 @@ namespace {
 constexpr long kBufferSize = 64 * 1024;
 }  // namespace
 
-TestSourcePin::TestSourcePin(tlvplay::BaseFilter* filter) : BasePin(filter, L"Out", PINDIR_OUTPUT) {
+TestSourcePin::TestSourcePin(BaseFilter* filter) : BasePin(filter, L"Out", PINDIR_OUTPUT) {
     offered.majortype = MEDIATYPE_Video;
     offered.subtype = MEDIASUBTYPE_MPEG2_VIDEO;
     offered.bFixedSizeSamples = FALSE;

@@ -13,13 +13,13 @@
 #include "filter/com/com_ptr.h"
 #include "filter/com/interface_map.h"
 #include "tests/filter/one_pin_filter.h"
-#include "tools/tlvplay/base_pin.h"
+#include "filter/dshow/base_pin.h"
 
 namespace tl::test {
 
-class TestSourcePin : public tlvplay::BasePin {
+class TestSourcePin : public BasePin {
 public:
-    explicit TestSourcePin(tlvplay::BaseFilter* filter);
+    explicit TestSourcePin(BaseFilter* filter);
     static const com::InterfaceEntry* InterfaceMap();
 
     HRESULT STDMETHODCALLTYPE Connect(IPin* receivePin, const AM_MEDIA_TYPE* mt) override;

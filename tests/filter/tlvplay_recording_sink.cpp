@@ -1,9 +1,10 @@
 #include "tests/filter/tlvplay_recording_sink.h"
 
+#include <uuids.h>
+
 #include "filter/com/object.h"
-#include "tools/tlvplay/base_filter.h"
-#include "tools/tlvplay/base_pin.h"
-#include "tools/tlvplay/media_guids.h"
+#include "filter/dshow/base_filter.h"
+#include "filter/dshow/base_pin.h"
 
 namespace tl::tlvplay {
 
@@ -120,7 +121,7 @@ public:
 
 protected:
     HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override {
-        return IsEqualGUID(mt.subtype, kMediaSubtypeMpeg2Video) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
+        return IsEqualGUID(mt.subtype, MEDIASUBTYPE_MPEG2_VIDEO) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
     }
     std::vector<MediaType> ProposedTypes() override { return {}; }
 

@@ -130,9 +130,9 @@ TEST_F(TlvplaySource, ConnectionCarriesTheSequenceHeaderAndAnAllocatorForTheLarg
         MediaType type(mt);
         FreeMediaTypeContents(mt);
         const AM_MEDIA_TYPE& t = type.Get();
-        EXPECT_TRUE(IsEqualGUID(t.majortype, c.pes ? kMediaTypeMpeg2Pes : MEDIATYPE_Video));
-        EXPECT_TRUE(IsEqualGUID(t.subtype, kMediaSubtypeMpeg2Video));
-        ASSERT_TRUE(IsEqualGUID(t.formattype, kFormatMpeg2Video));
+        EXPECT_TRUE(IsEqualGUID(t.majortype, c.pes ? MEDIATYPE_MPEG2_PES : MEDIATYPE_Video));
+        EXPECT_TRUE(IsEqualGUID(t.subtype, MEDIASUBTYPE_MPEG2_VIDEO));
+        ASSERT_TRUE(IsEqualGUID(t.formattype, FORMAT_MPEG2Video));
         ASSERT_GE(t.cbFormat, sizeof(MPEG2VIDEOINFO));
         const auto* info2 = reinterpret_cast<const MPEG2VIDEOINFO*>(t.pbFormat);
         EXPECT_EQ(t.cbFormat, offsetof(MPEG2VIDEOINFO, dwSequenceHeader) + info2->cbSequenceHeader);

@@ -1,16 +1,11 @@
-// Identifiers that the toolchain's libraries do not carry, and the classes of the
-// tool's own filters (which are never registered).
+// The classes tlvplay creates that no toolchain header declares: the null
+// renderer, the decoder filter and its Capture page, and the tool's own filters
+// (which are never registered).
 #pragma once
 #include <windows.h>
 
 namespace tl::tlvplay {
 
-inline constexpr GUID kMediaTypeMpeg2Pes = {
-    0xE06D8020, 0xDB46, 0x11CF, {0xB4, 0xD1, 0x00, 0x80, 0x5F, 0x6C, 0xBB, 0xEA}};
-inline constexpr GUID kMediaSubtypeMpeg2Video = {
-    0xE06D8026, 0xDB46, 0x11CF, {0xB4, 0xD1, 0x00, 0x80, 0x5F, 0x6C, 0xBB, 0xEA}};
-inline constexpr GUID kFormatMpeg2Video = {
-    0xE06D80E3, 0xDB46, 0x11CF, {0xB4, 0xD1, 0x00, 0x80, 0x5F, 0x6C, 0xBB, 0xEA}};
 inline constexpr GUID kClsidNullRenderer = {
     0xC1F400A4, 0x3F08, 0x11D3, {0x9F, 0x0B, 0x00, 0x60, 0x08, 0x03, 0x9E, 0x37}};
 // The decoder filter of tlVideoDecoder.ax (coclass FilterVideoDecoder).

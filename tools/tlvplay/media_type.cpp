@@ -8,7 +8,6 @@
 #include <cstring>
 #include <iterator>
 
-#include "tools/tlvplay/media_guids.h"
 
 namespace tl::tlvplay {
 namespace {
@@ -27,14 +26,12 @@ const OutputFormat kOutputFormats[] = {
     {"RGB555", &MEDIASUBTYPE_RGB555, 16, BI_BITFIELDS},
 };
 
-// AM_MPEG2Profile and AM_MPEG2Level from profile_and_level_indication.
-DWORD ProfileOf(int profileAndLevel) {
-    const int profile = (profileAndLevel >> 4) & 7;  // 5 Simple ... 1 High
-    return profile >= 1 && profile <= 5 ? DWORD(6 - profile) : 0;
-}
+// AM_MPEG2Profile and AM_MPEG2Level from the profile and level the stream signals.
+// Profiles run from 5 (Simple) to 1 (High); AM_MPEG2Profile the other way from 1.
+DWORD ProfileOf(int profile) { return profile >= 1 && profile <= 5 ? DWORD(6 - profile) : 0; }
 
-DWORD LevelOf(int profileAndLevel) {
-    switch (profileAndLevel & 15) {
+DWORD LevelOf(int level) {
+    switch (level) {
         case 10: return 1;  // Low
         case 8: return 2;   // Main
         case 6: return 3;   // High 1440
@@ -48,13 +45,13 @@ DWORD LevelOf(int profileAndLevel) {
 MediaType Mpeg2VideoType(const SequenceInfo& sequence, bool pesPackets) {
     MediaType type;
     AM_MEDIA_TYPE& mt = type.Get();
-    mt.majortype = pesPackets ? kMediaTypeMpeg2Pes : MEDIATYPE_Video;
-    mt.subtype = kMediaSubtypeMpeg2Video;
+    mt.majortype = pesPackets ? MEDIATYPE_MPEG2_PES : MEDIATYPE_Video;
+    mt.subtype = MEDIASUBTYPE_MPEG2_VIDEO;
     mt.bFixedSizeSamples = FALSE;
     mt.bTemporalCompression = TRUE;
     const ULONG headerBytes = ULONG(sequence.bytes.size());
     const ULONG size = ULONG(offsetof(MPEG2VIDEOINFO, dwSequenceHeader)) + headerBytes;
-    auto* info = reinterpret_cast<MPEG2VIDEOINFO*>(type.AllocateFormat(kFormatMpeg2Video, size));
+    auto* info = reinterpret_cast<MPEG2VIDEOINFO*>(type.AllocateFormat(FORMAT_MPEG2Video, size));
     if (!info) return type;
     VIDEOINFOHEADER2& hdr = info->hdr;
     hdr.rcSource = {0, 0, sequence.width, sequence.height};
@@ -70,8 +67,8 @@ MediaType Mpeg2VideoType(const SequenceInfo& sequence, bool pesPackets) {
     hdr.bmiHeader.biHeight = sequence.height;
     hdr.bmiHeader.biPlanes = 1;
     info->cbSequenceHeader = headerBytes;
-    info->dwProfile = ProfileOf(sequence.profileAndLevel);
-    info->dwLevel = LevelOf(sequence.profileAndLevel);
+    info->dwProfile = ProfileOf(sequence.profile);
+    info->dwLevel = LevelOf(sequence.level);
     std::memcpy(info->dwSequenceHeader, sequence.bytes.data(), headerBytes);
     return type;
 }
@@ -90,7 +87,7 @@ const OutputFormat* FindOutputFormat(const GUID& subtype) {
 
 std::string SubtypeName(const GUID& subtype) {
     if (const OutputFormat* format = FindOutputFormat(subtype)) return format->name;
-    if (IsEqualGUID(subtype, kMediaSubtypeMpeg2Video)) return "MPEG2_VIDEO";
+    if (IsEqualGUID(subtype, MEDIASUBTYPE_MPEG2_VIDEO)) return "MPEG2_VIDEO";
     wchar_t text[40];
     StringFromGUID2(subtype, text, int(std::size(text)));
     std::string narrow;
@@ -102,7 +99,7 @@ const BITMAPINFOHEADER* BitmapHeader(const AM_MEDIA_TYPE& mt) {
     if (!mt.pbFormat) return nullptr;
     if (IsEqualGUID(mt.formattype, FORMAT_VideoInfo) && mt.cbFormat >= sizeof(VIDEOINFOHEADER))
         return &reinterpret_cast<const VIDEOINFOHEADER*>(mt.pbFormat)->bmiHeader;
-    if ((IsEqualGUID(mt.formattype, FORMAT_VideoInfo2) || IsEqualGUID(mt.formattype, kFormatMpeg2Video)) &&
+    if ((IsEqualGUID(mt.formattype, FORMAT_VideoInfo2) || IsEqualGUID(mt.formattype, FORMAT_MPEG2Video)) &&
         mt.cbFormat >= sizeof(VIDEOINFOHEADER2))
         return &reinterpret_cast<const VIDEOINFOHEADER2*>(mt.pbFormat)->bmiHeader;
     return nullptr;

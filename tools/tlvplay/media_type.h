@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "filter/pins/media_type.h"
+#include "filter/dshow/media_type.h"
 #include "tools/tlvplay/sequence_header.h"
 
 namespace tl::tlvplay {

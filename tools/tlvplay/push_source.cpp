@@ -1,7 +1,7 @@
 #include "tools/tlvplay/push_source.h"
 
 #include "filter/com/object.h"
-#include "tools/tlvplay/base_filter.h"
+#include "filter/dshow/base_filter.h"
 #include "tools/tlvplay/media_guids.h"
 #include "tools/tlvplay/push_source_pin.h"
 

@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "filter/com/interface_map.h"
+#include "filter/com/locked_getter.h"
+#include "tools/tlvplay/media_type.h"
 
 namespace tl::tlvplay {
 namespace {
@@ -177,7 +179,6 @@ void PushSourcePin::Stream(REFERENCE_TIME segmentStart, REFERENCE_TIME segmentSt
             if (FAILED(hr) && !stopping_) filter_->NotifyEvent(EC_ERRORABORT, hr, 0);
             break;
         }
-        ++delivered_;
     }
     if (SUCCEEDED(coInit)) CoUninitialize();
 }
@@ -226,17 +227,11 @@ HRESULT PushSourcePin::GetDuration(LONGLONG* duration) {
 }
 
 HRESULT PushSourcePin::GetStopPosition(LONGLONG* stop) {
-    if (!stop) return E_POINTER;
-    std::lock_guard<std::mutex> hold(positionsLock_);
-    *stop = segmentStop_;
-    return S_OK;
+    return com::ReadLocked(stop, positionsLock_, [&] { return segmentStop_; });
 }
 
 HRESULT PushSourcePin::GetCurrentPosition(LONGLONG* current) {
-    if (!current) return E_POINTER;
-    std::lock_guard<std::mutex> hold(positionsLock_);
-    *current = segmentStart_;
-    return S_OK;
+    return com::ReadLocked(current, positionsLock_, [&] { return segmentStart_; });
 }
 
 HRESULT PushSourcePin::ConvertTimeFormat(LONGLONG* target, const GUID* targetFormat, LONGLONG source,
@@ -315,10 +310,7 @@ HRESULT PushSourcePin::SetRate(double rate) {
 }
 
 HRESULT PushSourcePin::GetRate(double* rate) {
-    if (!rate) return E_POINTER;
-    std::lock_guard<std::mutex> hold(positionsLock_);
-    *rate = rate_;
-    return S_OK;
+    return com::ReadLocked(rate, positionsLock_, [&] { return rate_; });
 }
 
 HRESULT PushSourcePin::GetPreroll(LONGLONG* preroll) {

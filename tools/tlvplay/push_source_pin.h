@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "filter/com/interface_map.h"
-#include "tools/tlvplay/base_pin.h"
+#include "filter/dshow/base_pin.h"
 #include "tools/tlvplay/mpeg_source.h"
 
 namespace tl::tlvplay {
@@ -55,8 +55,6 @@ public:
     HRESULT Activate();
     void Deactivate();
 
-    long SamplesDelivered() const { return delivered_; }
-
 protected:
     HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;
     std::vector<MediaType> ProposedTypes() override;
@@ -86,7 +84,6 @@ private:
 
     std::thread thread_;
     std::atomic<bool> stopping_{false};
-    std::atomic<long> delivered_{0};
 };
 
 }  // namespace tl::tlvplay

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "filter/com/bstr.h"
 #include "filter/com/hresult_error.h"
 #include "filter/com/type_library.h"
 #include "filter/module/resource_ids.h"
@@ -38,22 +37,15 @@ HRESULT STDMETHODCALLTYPE DeveloperConsole::Init(IFilterVideoDecoderPluginContex
     if (!pContext) return E_POINTER;
     return com::Guarded([&]() -> HRESULT {
         thread_.Stop();
-        com::Bstr name, path;
-        long root = 0;
-        HRESULT hr = pContext->GetSite(site_.Out());
-        if (SUCCEEDED(hr)) hr = pContext->GetName(name.Out());
-        if (SUCCEEDED(hr)) hr = pContext->GetRegKey(&root, path.Out());
+        const HRESULT hr = ReadPluginContext(*pContext, &context_);
         if (FAILED(hr)) return hr;
-        name_ = com::ToString(name.Get());
-        path_ = com::ToString(path.Get());
-        root_ = reinterpret_cast<HKEY>(static_cast<LONG_PTR>(root));
         return thread_.Start([this](PluginThread& thread) { Run(thread); });
     });
 }
 
 HRESULT STDMETHODCALLTYPE DeveloperConsole::Finit() {
     thread_.Stop();
-    site_.Reset();
+    context_.site.Reset();
     return S_OK;
 }
 
@@ -120,7 +112,7 @@ void DeveloperConsole::OnInitDialog(HWND window) {
     script_.clear();
     topmost_ = 0;
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root_, path_.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(context_.root, context_.path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
         DWORD type = REG_NONE, value = 0, bytes = sizeof(value);
         if (RegQueryValueExW(key, kTopmost, nullptr, &type, reinterpret_cast<BYTE*>(&value), &bytes) ==
                 ERROR_SUCCESS &&
@@ -159,7 +151,7 @@ void DeveloperConsole::OnInitDialog(HWND window) {
         if (icon) SendMessageW(window, WM_SETICON, WPARAM(which), reinterpret_cast<LPARAM>(icon));
     }
 
-    if (RegOpenKeyExW(root_, path_.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(context_.root, context_.path.c_str(), 0, KEY_READ, &key) == ERROR_SUCCESS) {
         RECT stored{};
         DWORD type = REG_NONE, bytes = sizeof(stored);
         if (RegQueryValueExW(key, kWindowPos, nullptr, &type, reinterpret_cast<BYTE*>(&stored), &bytes) ==
@@ -189,7 +181,7 @@ void DeveloperConsole::ApplyTopmost() const {
 void DeveloperConsole::RunScriptFromControls() {
     const HRESULT hr = com::Guarded([&]() -> HRESULT {
         ReadControls();
-        return RunScript(site_.Get(), language_, script_);
+        return RunScript(context_.site.Get(), language_, script_);
     });
     if (FAILED(hr)) MessageBoxW(window_, ScriptErrorText(hr).c_str(), nullptr, MB_OK | MB_ICONINFORMATION);
 }
@@ -199,7 +191,7 @@ void DeveloperConsole::SaveAndClose() {
     RECT place;
     GetWindowRect(window_, &place);
     HKEY key = nullptr;
-    if (RegOpenKeyExW(root_, path_.c_str(), 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(context_.root, context_.path.c_str(), 0, KEY_WRITE, &key) == ERROR_SUCCESS) {
         RegSetValueExW(key, kWindowPos, 0, REG_BINARY, reinterpret_cast<const BYTE*>(&place), sizeof(place));
         RegSetValueExW(key, kTopmost, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&topmost_), sizeof(topmost_));
         RegCloseKey(key);

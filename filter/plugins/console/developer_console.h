@@ -15,6 +15,7 @@
 #include "filter/com/com_ptr.h"
 #include "filter/com/interface_map.h"
 #include "filter/plugins/console/console_layout.h"
+#include "filter/plugins/host/context_values.h"
 #include "filter/plugins/host/plugin_thread.h"
 
 namespace tl {
@@ -39,10 +40,7 @@ private:
     void RunScriptFromControls();
     void SaveAndClose();
 
-    com::ComPtr<IFilterVideoDecoder> site_;
-    std::wstring name_;
-    HKEY root_ = nullptr;
-    std::wstring path_;
+    PluginContextValues context_;
     std::wstring script_;
     std::wstring language_ = L"JScript";
     DWORD topmost_ = 0;

@@ -24,7 +24,6 @@ public:
     HRESULT Start(Body body);
     HANDLE CommandEvent() const { return command_; }
     void Acknowledge() { SetEvent(acknowledged_); }
-    bool Running() const { return thread_ != nullptr; }
     // Shuts the thread down as above and closes the handles; nothing when not started.
     void Stop();
 

@@ -30,16 +30,9 @@ HRESULT STDMETHODCALLTYPE InfoLayerPlugin::Init(IFilterVideoDecoderPluginContext
     if (!pContext) return E_POINTER;
     return com::Guarded([&]() -> HRESULT {
         Stop();
-        com::Bstr name, path;
-        long root = 0;
-        HRESULT hr = pContext->GetSite(site_.Out());
-        if (SUCCEEDED(hr)) hr = pContext->GetName(name.Out());
-        if (SUCCEEDED(hr)) hr = pContext->GetRegKey(&root, path.Out());
+        HRESULT hr = ReadPluginContext(*pContext, &context_);
         if (FAILED(hr)) return hr;
-        name_ = com::ToString(name.Get());
-        path_ = com::ToString(path.Get());
-        root_ = reinterpret_cast<HKEY>(static_cast<LONG_PTR>(root));
-        settings_ = LoadInfoLayerSettings(root_, path_);
+        settings_ = LoadInfoLayerSettings(context_.root, context_.path);
         rate_ = ByteRate();
 
         // A synchronisation timer: each expiry releases one wait.
@@ -69,7 +62,7 @@ void InfoLayerPlugin::Stop() {
         CancelWaitableTimer(timer_);
         CloseHandle(std::exchange(timer_, nullptr));
     }
-    site_.Reset();
+    context_.site.Reset();
 }
 
 HRESULT InfoLayerPlugin::CreateInfoLayer(com::ComPtr<ILayer>* layer) {
@@ -87,9 +80,9 @@ HRESULT InfoLayerPlugin::CreateInfoLayer(com::ComPtr<ILayer>* layer) {
     if (SUCCEEDED(hr)) hr = l->put_visible(VARIANT_TRUE);
     com::ComPtr<ILayer> top;
     com::ComPtr<ILayersCollection> children;
-    if (SUCCEEDED(hr)) hr = site_->get_TopLayer(top.Out());
+    if (SUCCEEDED(hr)) hr = context_.site->get_TopLayer(top.Out());
     if (SUCCEEDED(hr)) hr = top.As(&children);
-    if (SUCCEEDED(hr)) hr = children->Add(com::Bstr(name_).Get(), l, nullptr);
+    if (SUCCEEDED(hr)) hr = children->Add(com::Bstr(context_.name).Get(), l, nullptr);
     return hr;
 }
 
@@ -101,7 +94,7 @@ void InfoLayerPlugin::Run(PluginThread& thread) {
         const HANDLE waits[] = {thread.CommandEvent(), timer_};
         while (WaitForMultipleObjects(2, waits, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
             com::Guarded([&]() -> HRESULT {
-                const std::wstring report = BuildInfoReport(site_.Get(), rate_, SystemTimeNow());
+                const std::wstring report = BuildInfoReport(context_.site.Get(), rate_, SystemTimeNow());
                 return layer->put_Text(com::Bstr(report).Get());
             });
         }

@@ -8,10 +8,9 @@
 #pragma once
 #include <FilterVideoDecoder.h>
 
-#include <string>
-
 #include "filter/com/com_ptr.h"
 #include "filter/com/interface_map.h"
+#include "filter/plugins/host/context_values.h"
 #include "filter/plugins/host/plugin_thread.h"
 #include "filter/plugins/info_layer/info_layer_settings.h"
 #include "filter/plugins/info_layer/info_report.h"
@@ -34,10 +33,7 @@ private:
     HRESULT CreateInfoLayer(com::ComPtr<ILayer>* layer);
     void Stop();
 
-    com::ComPtr<IFilterVideoDecoder> site_;
-    std::wstring name_;
-    HKEY root_ = nullptr;
-    std::wstring path_;
+    PluginContextValues context_;
     InfoLayerSettings settings_;
     HANDLE timer_ = nullptr;
     ByteRate rate_;

@@ -1,14 +1,9 @@
 #include "filter/plugins/info_layer/info_report.h"
 
-#include <dshow.h>
-#include <uuids.h>
-
-#include <iterator>
-
 #include "filter/com/bstr.h"
 #include "filter/com/com_ptr.h"
-#include "filter/dxva/dxva_declarations.h"
 #include "filter/plugins/info_layer/number_forms.h"
+#include "filter/plugins/info_layer/pin_connections.h"
 
 namespace tl {
 namespace {
@@ -23,37 +18,6 @@ std::wstring Number(long value) { return std::to_wstring(value); }
 template <std::size_t N>
 const wchar_t* NameOf(const wchar_t* const (&names)[N], long value) {
     return value >= 0 && static_cast<std::size_t>(value) < N && names[value] ? names[value] : L"";
-}
-
-void AppendPinLines(IFilterVideoDecoder* site, std::wstring& report) {
-    ComPtr<IBaseFilter> filter;
-    ComPtr<IEnumPins> pins;
-    if (FAILED(site->QueryInterface(IID_IBaseFilter, filter.OutVoid())) || FAILED(filter->EnumPins(pins.Out())))
-        return;
-    ComPtr<IPin> pin;
-    while (pins->Next(1, pin.Out(), nullptr) == S_OK) {
-        PIN_INFO info{};
-        if (FAILED(pin->QueryPinInfo(&info))) return;
-        if (info.pFilter) info.pFilter->Release();
-        std::wstring type = L"{No type}";
-        AM_MEDIA_TYPE mt{};
-        if (SUCCEEDED(pin->ConnectionMediaType(&mt))) type = SubtypeName(mt.subtype);
-        CoTaskMemFree(mt.pbFormat);
-        if (mt.pUnk) mt.pUnk->Release();
-        std::wstring peerFilter = L"Not connected";
-        ComPtr<IPin> peer;
-        PIN_INFO peerInfo{};
-        if (SUCCEEDED(pin->ConnectedTo(peer.Out())) && peer && SUCCEEDED(peer->QueryPinInfo(&peerInfo)) &&
-            peerInfo.pFilter) {
-            FILTER_INFO owner{};
-            if (SUCCEEDED(peerInfo.pFilter->QueryFilterInfo(&owner))) {
-                peerFilter = owner.achName;
-                if (owner.pGraph) owner.pGraph->Release();
-            }
-            peerInfo.pFilter->Release();
-        }
-        report += std::wstring(info.achName) + L": Type:" + type + L", ConnectedTo:{" + peerFilter + L"}\r\n";
-    }
 }
 
 // The decoder's part of the report; false when a query failed.
@@ -160,30 +124,10 @@ std::int64_t ByteRate::Update(std::int64_t now, std::int64_t bytes) {
     return rate_;
 }
 
-std::wstring SubtypeName(const GUID& subtype) {
-    static const struct {
-        const GUID* guid;
-        const wchar_t* name;
-    } kNames[] = {
-        {&dxva::kModeMPEG2_A, L"{DXVA_ModeMPEG2_A}"}, {&dxva::kModeMPEG2_B, L"{DXVA_ModeMPEG2_B}"},
-        {&dxva::kModeMPEG2_C, L"{DXVA_ModeMPEG2_C}"}, {&dxva::kModeMPEG2_D, L"{DXVA_ModeMPEG2_D}"},
-        {&MEDIASUBTYPE_YUY2, L"{YUY2}"},        {&MEDIASUBTYPE_UYVY, L"{UYVY}"},
-        {&MEDIASUBTYPE_YVYU, L"{YVYU}"},        {&MEDIASUBTYPE_YV12, L"{YV12}"},
-        {&MEDIASUBTYPE_RGB32, L"{RGB32}"},      {&MEDIASUBTYPE_RGB24, L"{RGB24}"},
-        {&MEDIASUBTYPE_RGB555, L"{RGB555}"},    {&MEDIASUBTYPE_RGB565, L"{RGB565}"},
-        {&MEDIASUBTYPE_MPEG2_VIDEO, L"{MPEG2_VIDEO}"},
-    };
-    for (const auto& known : kNames)
-        if (IsEqualGUID(subtype, *known.guid)) return known.name;
-    wchar_t text[40] = {};
-    StringFromGUID2(subtype, text, 40);
-    return text;
-}
-
 std::wstring BuildInfoReport(IFilterVideoDecoder* site, ByteRate& rate, std::int64_t now) {
     std::wstring report;
     if (!site) return report;
-    AppendPinLines(site, report);
+    for (const PinConnection& pin : DescribePins(site)) report += pin.pin + L": " + pin.description + L"\r\n";
     ComPtr<IDispatch> decoder;
     ComPtr<IVideoDecoderMPEG2> stream;
     if (SUCCEEDED(site->get_decoder(decoder.Out())) && decoder &&

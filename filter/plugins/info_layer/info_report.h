@@ -10,7 +10,8 @@
 
 namespace tl {
 
-// The input data rate, measured over at least two seconds.
+// The input data rate, measured over at least two seconds; the Statistics page
+// measures it the same way.
 class ByteRate {
 public:
     // `now` in 100 ns units (FILETIME), `bytes` the decoder's TotalBytesRead.
@@ -28,9 +29,5 @@ private:
 // Raises HResultError(E_OUTOFMEMORY) or std::bad_alloc when a string cannot be
 // allocated. Failing queries shorten the report instead.
 std::wstring BuildInfoReport(IFilterVideoDecoder* site, ByteRate& rate, std::int64_t now);
-
-// The connection subtype as the pin line shows it: a known name in braces, or
-// the GUID's registry form.
-std::wstring SubtypeName(const GUID& subtype);
 
 }  // namespace tl

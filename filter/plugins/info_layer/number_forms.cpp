@@ -36,13 +36,13 @@ std::wstring DecimalForm(double value) {
     return text;
 }
 
-std::wstring DurationForm(std::int64_t units) {
+std::wstring DurationForm(std::int64_t units, const wchar_t* minus) {
     constexpr std::uint64_t kSecond = 10000000, kMillisecond = 10000;
     const struct {
         std::uint64_t size;
         const wchar_t* unit;
     } parts[] = {{864000000000, L" days "}, {36000000000, L" hrs "}, {600000000, L" mins "}};
-    std::wstring text = units < 0 ? L"-" : L"";
+    std::wstring text = units < 0 ? minus : L"";
     std::uint64_t rest = units < 0 ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
     for (const auto& part : parts) {
         if (rest < part.size) continue;

@@ -14,9 +14,10 @@ std::wstring GroupedInteger(std::int64_t value);
 // fraction that rounds to a whole carries into the integer part.
 std::wstring DecimalForm(double value);
 
-// A duration in 100 ns units: '-' for a negative value, then "%d days ",
+// A duration in 100 ns units: `minus` for a negative value, then "%d days ",
 // "%d hrs ", "%d mins " each only once the value reaches it, then seconds and
-// milliseconds as "%d.%03d sec": -15000000 gives "-1.500 sec".
-std::wstring DurationForm(std::int64_t units);
+// milliseconds as "%d.%03d sec": -15000000 gives "-1.500 sec". The overlay's
+// report writes the sign as "-", the Statistics page as "- ".
+std::wstring DurationForm(std::int64_t units, const wchar_t* minus = L"-");
 
 }  // namespace tl

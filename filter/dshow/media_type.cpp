@@ -1,4 +1,4 @@
-#include "filter/pins/media_type.h"
+#include "filter/dshow/media_type.h"
 
 #include <objbase.h>
 

@@ -1,4 +1,4 @@
-#include "filter/pins/pin_identity.h"
+#include "filter/dshow/pin_identity.h"
 
 #include <objbase.h>
 

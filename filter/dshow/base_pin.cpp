@@ -1,10 +1,10 @@
-#include "tools/tlvplay/base_pin.h"
+#include "filter/dshow/base_pin.h"
 
 #include <cstring>
 
-#include "tools/tlvplay/enumerators.h"
+#include "filter/dshow/enumerators.h"
 
-namespace tl::tlvplay {
+namespace tl {
 
 HRESULT BasePin::Disconnect() {
     std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
@@ -52,4 +52,4 @@ HRESULT BasePin::EnumMediaTypes(IEnumMediaTypes** types) {
     return CreateMediaTypeEnumerator(ProposedTypes(), types);
 }
 
-}  // namespace tl::tlvplay
+}  // namespace tl
