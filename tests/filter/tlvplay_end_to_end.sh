@@ -1,8 +1,9 @@
 #!/bin/sh
 # The whole tlvplay under Wine: registers the module beside it, then plays corpus
 # streams through the decoder filter into the frame grabber (one BMP per displayed
-# picture, as the stream's .info counts them) and the null renderer, and checks
-# that bad command lines fail with a reason.
+# picture, as the stream's .info counts them) and the null renderer, compares
+# grabbed frames with tlvdec's snapshots, and checks that bad command lines fail
+# with a reason.
 # usage: tlvplay_end_to_end.sh WINE_RUN TLVPLAY_EXE MODULE_AX SOURCE_DIR WORK_DIR
 set -u
 wine_run=$1 tlvplay=$2 module=$3 source_dir=$4 work=$5
@@ -90,6 +91,22 @@ grep -q '^usage: tlvplay' "$work/bad.txt" || fail "unknown renderer: no usage"
 "$wine_run" "$tlvplay" "$work/missing.m2v" >/dev/null 2>"$work/missing.txt"
 [ $? -eq 1 ] || fail "missing input: wrong exit code"
 grep -q 'cannot open' "$work/missing.txt" || fail "missing input: no reason given"
+
+# tlvdec's --snapshot and tlvplay's grabbed frames are the same BMP file for the
+# same picture: RGB24 by default, and converted by the tools from any format.
+tlvdec=$(dirname "$tlvplay")/tlvdec.exe
+for case in "prog420_cgop 7" "intl_tff_ogop 5 yuy2" "size331x249 3 rgb565"; do
+    set -- $case
+    name=$1 index=$2 format=${3:-}
+    shot=$work/snapshot_$name.bmp grabbed=$work/grab_$name
+    "$wine_run" "$tlvdec" "$streams/$name.m2v" --snapshot "$index" "$shot" ${format:+-f $format} >/dev/null 2>&1 ||
+        fail "$name: tlvdec --snapshot failed"
+    "$wine_run" "$tlvplay" "$streams/$name.m2v" --renderer grab "$grabbed" ${format:+--format $format} \
+        >/dev/null 2>&1 || fail "$name: tlvplay grab failed"
+    [ -n "$format" ] && "$wine_run" "$tlvdec" "$streams/$name.m2v" -f "$format" -o "$work/$name.$format" >/dev/null 2>&1
+    cmp -s "$shot" "$grabbed/frame_$(printf %05d "$index").bmp" ||
+        fail "$name ${format:-rgb24}: tlvplay's frame $index is not tlvdec's snapshot"
+done
 
 # A picture size change mid-stream that the grabber refuses to reconnect for: the
 # smaller pictures arrive in the old 352x288 frames, at their top left on black, so

@@ -70,6 +70,7 @@ TlvdecHost::TlvdecHost(const HostConfig& config) : config_(config) {
     };
     static constexpr Connection kConnections[] = {
         {OUTPUT_YUY2, OutputSubtype::YUY2, 16},     {OUTPUT_UYVY, OutputSubtype::UYVY, 16},
+        {OUTPUT_YVYU, OutputSubtype::YVYU, 16},
         {OUTPUT_YV12, OutputSubtype::YV12, 12},     {OUTPUT_RGB32, OutputSubtype::RGB32, 32},
         {OUTPUT_RGB24, OutputSubtype::RGB24, 24},   {OUTPUT_RGB565, OutputSubtype::RGB565, 16},
         {OUTPUT_RGB555, OutputSubtype::RGB555, 16},
@@ -162,7 +163,6 @@ HResult TlvdecHost::deliver(OutputSample* sample) {
         k.format = config_.format;
         k.width = format_.width;
         k.height = std::abs(format_.height);
-        k.rowPitch = k.height > 0 ? int(length / std::size_t(k.height)) : 0;
         kept_ = std::move(k);
     }
     return hr::ok;

@@ -98,7 +98,9 @@ HRESULT CreateRenderer(const Options& options, const std::shared_ptr<GrabberCoun
         case Renderer::Grab: {
             GrabberSettings settings;
             settings.directory = options.grabDirectory;
-            settings.format = options.format;
+            // Pictures saved as pictures take the decoder's own RGB conversion, as
+            // tlvdec's --snapshot does, unless a format is asked for.
+            settings.format = options.format || options.raw ? options.format : FindOutputFormat("rgb24");
             settings.file = options.raw ? FrameFile::Raw : FrameFile::Bitmap;
             return CreateFrameGrabber(settings, counts, renderer->Out());
         }
