@@ -221,6 +221,8 @@ std::vector<StatisticsRow> StatisticsRows(IFilterVideoDecoder* filter, ReadRate*
         AddStreamRows(decoder.Get(), readRate, &rows);
     hyper lateness = 0;
     if (SUCCEEDED(filter->get_RendererLateness(&lateness))) rows.push_back({L"Renderer Lateness", DurationText(lateness)});
+    long fitted = 0;
+    if (SUCCEEDED(filter->get_FittedFrames(&fitted))) rows.push_back({L"Fitted Frames", GroupedInteger(fitted)});
     return rows;
 }
 
