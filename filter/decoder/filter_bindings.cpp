@@ -5,6 +5,7 @@
 #include "filter/decoder/output_format.h"
 #include "filter/decoder/sample_adapters.h"
 #include "filter/dshow/media_type.h"
+#include "filter/pins/output_pin.h"
 
 namespace tl {
 
@@ -75,8 +76,10 @@ HResult OutputPinHost::deliver(OutputSample* sample) {
 }
 
 OutputFormat OutputPinHost::connectionFormat() {
+    com::ComPtr<IDecoderOutputType> output;
     AM_MEDIA_TYPE type{};
-    if (FAILED(pin_->ConnectionMediaType(&type))) {
+    if (FAILED(pin_->QueryInterface(kIID_IDecoderOutputType, output.OutVoid())) ||
+        FAILED(output->GetDecoderOutputType(&type))) {
         FreeMediaTypeContents(type);
         return {};
     }

@@ -82,6 +82,7 @@ com::ComPtr<IVideoDecoderEngine> FilterVideoDecoder::Decoder() {
 
 HRESULT FilterVideoDecoder::CreateDecoder() {
     rendererLateness_ = 0;
+    fittedFrames_ = 0;
     const CLSID& decoderClass = h264Input_ ? __uuidof(::VideoDecoderH264) : __uuidof(::VideoDecoderMPEG2);
     com::ComPtr<IVideoDecoderEngine> decoder;
     HRESULT hr = CoCreateInstance(decoderClass, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IVideoDecoderEngine),
@@ -230,6 +231,12 @@ TL_STRING_PROPERTY(OutputConnectionDenyList, szOutputConnectionDenyList)
 HRESULT STDMETHODCALLTYPE FilterVideoDecoder::get_RendererLateness(hyper* pVal) {
     if (!pVal) return E_POINTER;
     *pVal = rendererLateness_.load();
+    return S_OK;
+}
+
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::get_FittedFrames(long* pVal) {
+    if (!pVal) return E_POINTER;
+    *pVal = fittedFrames_.load();
     return S_OK;
 }
 

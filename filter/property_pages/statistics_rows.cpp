@@ -156,6 +156,8 @@ std::vector<StatisticsRow> StatisticsRows(IFilterVideoDecoder* filter, ByteRate*
         AddStreamRows(decoder.Get(), readRate, &rows);
     hyper lateness = 0;
     if (SUCCEEDED(filter->get_RendererLateness(&lateness))) rows.push_back({L"Renderer Lateness", DurationForm(lateness, L"- ")});
+    long fitted = 0;
+    if (SUCCEEDED(filter->get_FittedFrames(&fitted))) rows.push_back({L"Fitted Frames", GroupedInteger(fitted)});
     return rows;
 }
 

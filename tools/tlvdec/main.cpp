@@ -24,6 +24,7 @@
 #include "engine/framework/pes_parser.h"
 #include "engine/framework/video_decoder.h"
 #include "engine/macroblock/kernel_slots.h"
+#include "tools/common/frame_bitmap.h"
 #include "tools/common/pes_header.h"
 #include "tools/common/stream_reader.h"
 #include "tools/common/video_facts.h"
@@ -76,8 +77,8 @@ bool applyProcAmp(VideoDecoder& decoder, const Options& options) {
     return true;
 }
 
-// One decoder with its host; tlvdec runs a second one in RGB24 for a snapshot
-// of any other output format.
+// One decoder with its host; without -f tlvdec runs a second one in RGB24 for
+// a snapshot, since the engine's planar layout is no renderer's format.
 struct Run {
     explicit Run(const HostConfig& config) : host(config) {}
     TlvdecHost host;
@@ -85,8 +86,6 @@ struct Run {
     bool fed = true;
     bool done() const { return !fed || host.limitReached(); }
 };
-
-bool snapshotFromOutput(int format) { return format == OUTPUT_RGB24 || format == OUTPUT_RGB32; }
 
 bool namesTheInput(const Options& options) {
     if (options.output.empty() || options.output == "-" || options.input == "-") return false;
@@ -204,7 +203,7 @@ int main(int argc, char** argv) {
         if (options.info) PrintStreamInfo(text, result.info, result.displayed);
         return 0;
     }
-    const bool snapshotHere = options.snapshotIndex >= 0 && snapshotFromOutput(options.format);
+    const bool snapshotHere = options.snapshotIndex >= 0 && options.format >= 0;
     HostConfig mainConfig;
     mainConfig.format = options.format;
     mainConfig.bench = options.bench;
@@ -274,8 +273,8 @@ int main(int argc, char** argv) {
         if (!kept)
             return fail("no snapshot: the stream delivered no sample " + std::to_string(options.snapshotIndex),
                         false);
-        const std::vector<std::uint8_t> bmp = EncodeBmp24(kept->bytes.data(), kept->width, kept->height,
-                                                          kept->rowPitch, kept->format == OUTPUT_RGB32 ? 4 : 3);
+        const std::vector<std::uint8_t> bmp = tools::FrameToBmp(
+            tools::SampleView(kept->format, kept->bytes.data(), kept->bytes.size(), kept->width, kept->height, false));
         if (bmp.empty()) return fail("no snapshot: the sample cannot be written as a BMP", false);
         if (!WriteWholeFile(options.snapshotPath, bmp, error)) return fail(error, false);
     }

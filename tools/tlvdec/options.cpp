@@ -10,6 +10,7 @@
 #include "engine/framework/deinterlace.h"
 #include "engine/macroblock/kernel_slots.h"
 #include "tools/common/deinterlace_names.h"
+#include "tools/common/output_format_names.h"
 
 namespace tl::tlvdec {
 namespace {
@@ -50,10 +51,6 @@ bool pick(const Choice (&choices)[N], const char* text, int& out) {
     return false;
 }
 
-const Choice kFormats[] = {
-    {"yuy2", OUTPUT_YUY2},   {"uyvy", OUTPUT_UYVY},     {"yv12", OUTPUT_YV12},     {"rgb32", OUTPUT_RGB32},
-    {"rgb24", OUTPUT_RGB24}, {"rgb565", OUTPUT_RGB565}, {"rgb555", OUTPUT_RGB555},
-};
 const Choice kTiers[] = {
     {"plain", int(KernelTier::Plain)},
     {"mmx", int(KernelTier::MMX)},
@@ -83,8 +80,8 @@ const OptionSpec kOptions[] = {
      "OUTPUT.y4m: a YUV4MPEG2 file of the planar pictures",
      [](Options& o, const char* const* v) { return (o.output = v[0], !o.output.empty()); }},
     {"--format", "-f", 1, "FORMAT",
-     "connect as a renderer of FORMAT: yuy2, uyvy, yv12, rgb32, rgb24, rgb565 or rgb555",
-     [](Options& o, const char* const* v) { return pick(kFormats, v[0], o.format); }},
+     "connect as a renderer of FORMAT: yuy2, uyvy, yvyu, yv12, rgb32, rgb24, rgb565 or rgb555",
+     [](Options& o, const char* const* v) { return (o.format = tools::OutputFormatCodeOf(v[0])) >= 0; }},
     {"--deinterlace", nullptr, 1, "MODE",
      "the Deinterlace setting: auto, progressive, weave, hwbob (hardware-bob), bob (software-bob) or bob2 "
      "(software-bob-double)",
@@ -99,7 +96,7 @@ const OptionSpec kOptions[] = {
      [](Options& o, const char* const* v) { return parseProcAmp(v[0], o.contrast); }},
     {"--saturation", nullptr, 1, "N", "RGB saturation, -128 to 128",
      [](Options& o, const char* const* v) { return parseProcAmp(v[0], o.saturation); }},
-    {"--snapshot", nullptr, 2, "N FILE.bmp", "save delivered sample N (from 0) as a 24-bit BMP",
+    {"--snapshot", nullptr, 2, "N FILE.bmp", "save delivered sample N (from 0) as a 24-bit BMP (without -f, from RGB24)",
      [](Options& o, const char* const* v) {
          return parseCount(v[0], 0, o.snapshotIndex) && (o.snapshotPath = v[1], !o.snapshotPath.empty());
      }},
@@ -171,9 +168,10 @@ bool checkCombination(const Options& o, std::string& error) {
         return false;
     }
     const bool procAmp = o.brightness || o.contrast || o.saturation;
-    if (procAmp && !isRgb(o.format) && o.snapshotIndex < 0) {
+    // Without -f the snapshot comes from a decoder connected in RGB24.
+    if (procAmp && !isRgb(o.format) && (o.format >= 0 || o.snapshotIndex < 0)) {
         error = "--brightness, --contrast and --saturation act on RGB output only: add -f rgb32, rgb24, "
-                "rgb565 or rgb555, or --snapshot";
+                "rgb565 or rgb555, or --snapshot without -f";
         return false;
     }
     return true;

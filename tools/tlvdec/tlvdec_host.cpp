@@ -149,7 +149,6 @@ HResult TlvdecHost::deliver(OutputSample* sample) {
         k.format = config_.format;
         k.width = format_.width;
         k.height = std::abs(format_.height);
-        k.rowPitch = k.height > 0 ? int(length / std::size_t(k.height)) : 0;
         kept_ = std::move(k);
     }
     return hr::ok;

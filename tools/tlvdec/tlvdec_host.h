@@ -99,7 +99,6 @@ struct KeptSample {
     std::vector<std::uint8_t> bytes;
     int format = -1;
     std::int32_t width = 0, height = 0;
-    int rowPitch = 0;
 };
 
 // Accepts every format change and hands out samples sized for the connection:

@@ -5,7 +5,6 @@
 #include <uuids.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -272,14 +271,8 @@ void DxvaPin::Show(const dxva_soft::Surface& surface) {
         for (int y = 0; y < height / 2; ++y)
             frame.insert(frame.end(), surface.planes[plane] + y * surface.strides[plane],
                          surface.planes[plane] + y * surface.strides[plane] + width / 2);
-    char name[32];
-    std::snprintf(name, sizeof name, "frame_%05ld.bmp", long(counts_->frames + counts_->failures));
-    std::string error;
-    if (WriteFrame(settings_.directory + "/" + name, yv12.Get(), frame.data(), long(frame.size()), FrameFile::Bitmap,
-                   &error))
-        ++counts_->frames;
-    else
-        ++counts_->failures;
+    SaveNextFrame(settings_.directory, yv12.Get(), frame.data(), long(frame.size()), FrameFile::Bitmap,
+                  counts_.get());
 }
 
 class DxvaRenderer : public BaseFilter, public IAMFilterMiscFlags {

@@ -3,8 +3,6 @@
 #include <evcode.h>
 #include <uuids.h>
 
-#include <cstdio>
-
 #include "filter/com/object.h"
 #include "filter/pins/receive_multiple.h"
 #include "tools/tlvplay/base_filter.h"
@@ -161,16 +159,7 @@ HRESULT GrabberPin::Receive(IMediaSample* sample) {
     }
     BYTE* data = nullptr;
     if (FAILED(sample->GetPointer(&data))) return E_POINTER;
-    const long index = counts_->frames + counts_->failures;
-    char name[32];
-    std::snprintf(name, sizeof name, "frame_%05ld.%s", index, settings_.file == FrameFile::Raw ? "raw" : "bmp");
-    std::string error;
-    if (WriteFrame(settings_.directory + "/" + name, mt_.Get(), data, sample->GetActualDataLength(),
-                   settings_.file, &error)) {
-        ++counts_->frames;
-    } else {
-        ++counts_->failures;
-    }
+    SaveNextFrame(settings_.directory, mt_.Get(), data, sample->GetActualDataLength(), settings_.file, counts_.get());
     return S_OK;
 }
 

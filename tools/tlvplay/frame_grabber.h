@@ -7,7 +7,6 @@
 
 #include <strmif.h>
 
-#include <atomic>
 #include <memory>
 #include <string>
 
@@ -15,12 +14,6 @@
 #include "tools/tlvplay/media_type.h"
 
 namespace tl::tlvplay {
-
-struct GrabberCounts {
-    std::atomic<long> frames{0};    // written
-    std::atomic<long> failures{0};  // samples that could not be written
-    std::atomic<long> endOfStreams{0};
-};
 
 struct GrabberSettings {
     std::string directory;

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "tools/common/output_format_names.h"
 
 namespace tl::tlvplay {
 namespace {
@@ -16,15 +17,22 @@ constexpr DWORD FourCc(char a, char b, char c, char d) {
     return DWORD(BYTE(a)) | DWORD(BYTE(b)) << 8 | DWORD(BYTE(c)) << 16 | DWORD(BYTE(d)) << 24;
 }
 
+// In output format code order, named as the tools' command lines name them.
+constexpr OutputFormat Format(int code, const GUID& subtype, WORD bitCount, DWORD compression) {
+    return {code, tools::kOutputFormatNames[code].label, &subtype, bitCount, compression};
+}
+
 const OutputFormat kOutputFormats[] = {
-    {"YUY2", &MEDIASUBTYPE_YUY2, 16, FourCc('Y', 'U', 'Y', '2')},
-    {"UYVY", &MEDIASUBTYPE_UYVY, 16, FourCc('U', 'Y', 'V', 'Y')},
-    {"YV12", &MEDIASUBTYPE_YV12, 12, FourCc('Y', 'V', '1', '2')},
-    {"RGB32", &MEDIASUBTYPE_RGB32, 32, BI_RGB},
-    {"RGB24", &MEDIASUBTYPE_RGB24, 24, BI_RGB},
-    {"RGB565", &MEDIASUBTYPE_RGB565, 16, BI_BITFIELDS},
-    {"RGB555", &MEDIASUBTYPE_RGB555, 16, BI_BITFIELDS},
+    Format(OUTPUT_YUY2, MEDIASUBTYPE_YUY2, 16, FourCc('Y', 'U', 'Y', '2')),
+    Format(OUTPUT_UYVY, MEDIASUBTYPE_UYVY, 16, FourCc('U', 'Y', 'V', 'Y')),
+    Format(OUTPUT_YVYU, MEDIASUBTYPE_YVYU, 16, FourCc('Y', 'V', 'Y', 'U')),
+    Format(OUTPUT_YV12, MEDIASUBTYPE_YV12, 12, FourCc('Y', 'V', '1', '2')),
+    Format(OUTPUT_RGB32, MEDIASUBTYPE_RGB32, 32, BI_RGB),
+    Format(OUTPUT_RGB24, MEDIASUBTYPE_RGB24, 24, BI_RGB),
+    Format(OUTPUT_RGB565, MEDIASUBTYPE_RGB565, 16, BI_BITFIELDS),
+    Format(OUTPUT_RGB555, MEDIASUBTYPE_RGB555, 16, BI_BITFIELDS),
 };
+static_assert(std::size(kOutputFormats) == std::size(tools::kOutputFormatNames));
 
 // AM_MPEG2Profile and AM_MPEG2Level from the profile and level the stream signals.
 // Profiles run from 5 (Simple) to 1 (High); AM_MPEG2Profile the other way from 1.
@@ -74,9 +82,8 @@ MediaType Mpeg2VideoType(const SequenceInfo& sequence, bool pesPackets) {
 }
 
 const OutputFormat* FindOutputFormat(const std::string& name) {
-    for (const OutputFormat& format : kOutputFormats)
-        if (_stricmp(format.name, name.c_str()) == 0) return &format;
-    return nullptr;
+    const int code = tools::OutputFormatCodeOf(name.c_str());
+    return code >= 0 ? &kOutputFormats[code] : nullptr;
 }
 
 const OutputFormat* FindOutputFormat(const GUID& subtype) {

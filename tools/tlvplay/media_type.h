@@ -20,6 +20,7 @@ MediaType Mpeg2VideoType(const SequenceInfo& sequence, bool pesPackets);
 
 // The uncompressed formats the tool can ask for by name.
 struct OutputFormat {
+    int code;  // OUTPUT_*
     const char* name;
     const GUID* subtype;
     WORD bitCount;

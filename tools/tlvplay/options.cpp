@@ -52,7 +52,7 @@ int ParseDeinterlace(const std::string& text) {
 
 const char* Usage() {
     return "usage: tlvplay INPUT [--renderer vmr9|vmr7|default|null|grab DIR|dxva [grab DIR]] [--raw]\n"
-           "               [--format yuy2|uyvy|yv12|rgb32|rgb24|rgb565|rgb555]\n"
+           "               [--format yuy2|uyvy|yvyu|yv12|rgb32|rgb24|rgb565|rgb555]\n"
            "               [--deinterlace auto|progressive|weave|hwbob|bob|bob2 (or hardware-bob,\n"
            "                software-bob, software-bob-double)]\n"
            "               [--seconds N] [--pid N] [--properties]\n"

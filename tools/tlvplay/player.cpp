@@ -98,7 +98,9 @@ HRESULT CreateRenderer(const Options& options, const std::shared_ptr<GrabberCoun
         case Renderer::Grab: {
             GrabberSettings settings;
             settings.directory = options.grabDirectory;
-            settings.format = options.format;
+            // Pictures saved as pictures take the decoder's own RGB conversion, as
+            // tlvdec's --snapshot does, unless a format is asked for.
+            settings.format = options.format || options.raw ? options.format : FindOutputFormat("rgb24");
             settings.file = options.raw ? FrameFile::Raw : FrameFile::Bitmap;
             return CreateFrameGrabber(settings, counts, renderer->Out());
         }
@@ -111,18 +113,22 @@ HRESULT CreateRenderer(const Options& options, const std::shared_ptr<GrabberCoun
     return CoCreateInstance(*clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, renderer->OutVoid());
 }
 
+// A number property of an automation object; -1 when it has none.
+long NumberProperty(IUnknown* object, const wchar_t* name) {
+    VARIANT value;
+    VariantInit(&value);
+    long number = -1;
+    if (SUCCEEDED(GetProperty(object, name, &value)) && SUCCEEDED(VariantChangeType(&value, &value, 0, VT_I4)))
+        number = value.lVal;
+    VariantClear(&value);
+    return number;
+}
+
 // One of the statistics of the decoder a running filter holds; -1 when there is none.
 long DecoderStatistic(IBaseFilter* decoder, const wchar_t* name) {
     VARIANT object;
     if (FAILED(GetProperty(decoder, L"decoder", &object))) return -1;
-    long number = -1;
-    if (object.vt == VT_DISPATCH && object.pdispVal) {
-        VARIANT value;
-        if (SUCCEEDED(GetProperty(object.pdispVal, name, &value)) &&
-            SUCCEEDED(VariantChangeType(&value, &value, 0, VT_I4)))
-            number = value.lVal;
-        VariantClear(&value);
-    }
+    const long number = object.vt == VT_DISPATCH && object.pdispVal ? NumberProperty(object.pdispVal, name) : -1;
     VariantClear(&object);
     return number;
 }
@@ -296,6 +302,7 @@ PlayReport Play(const Options& options, IBaseFilter* callersDecoder, ComPtr<IMed
     }
     report.decoderErrors = DecoderStatistic(decoder.Get(), L"Errors");
     const long decodedFrames = DecoderStatistic(decoder.Get(), L"FrameNum");
+    report.fittedFrames = NumberProperty(decoder.Get(), L"FittedFrames");
     report.outputType = ConnectionOf(decoderOut.Get());
     const bool leaveRunning = running && report.completed;
     if (leaveRunning)
@@ -321,6 +328,7 @@ PlayReport Play(const Options& options, IBaseFilter* callersDecoder, ComPtr<IMed
 std::string Summarize(const Options& options, const PlayReport& report) {
     std::string line = "tlvplay: frames=" + (report.frames >= 0 ? std::to_string(report.frames) : "?");
     if (report.decoderErrors >= 0) line += " errors=" + std::to_string(report.decoderErrors);
+    if (report.fittedFrames >= 0) line += " fitted=" + std::to_string(report.fittedFrames);
     line += " input=\"" + report.inputType + "\" output=\"" + report.outputType + "\"";
     line += std::string(" renderer=") + RendererName(options.renderer);
     line += report.completed ? " end=complete" : " end=time";

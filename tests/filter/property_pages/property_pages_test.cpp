@@ -76,7 +76,7 @@ public:
     TL_UNUSED(get_OutputConnectionDenyList, BSTR*) TL_UNUSED(put_OutputConnectionDenyList, BSTR)
     TL_UNUSED(get_AspectRatioX, unsigned int*) TL_UNUSED(put_AspectRatioX, unsigned int)
     TL_UNUSED(get_AspectRatioY, unsigned int*) TL_UNUSED(put_AspectRatioY, unsigned int)
-    TL_UNUSED(get_RendererLateness, hyper*) TL_UNUSED(get_TopLayer, ILayer**) TL_UNUSED(get_decoder, IDispatch**)
+    TL_UNUSED(get_RendererLateness, hyper*) TL_UNUSED(get_FittedFrames, long*) TL_UNUSED(get_TopLayer, ILayer**) TL_UNUSED(get_decoder, IDispatch**)
     TL_UNUSED(CreateLayer, ILayer**) TL_UNUSED(Sleep, unsigned int)
     HRESULT STDMETHODCALLTYPE SaveDefaults() override { return E_NOTIMPL; }
 #undef TL_UNUSED
@@ -255,7 +255,7 @@ TEST_F(PropertyPagesTest, StatisticsBeforeTheStreamStarts) {
     for (const wchar_t* row :
          {L"Video In|Type:{No type}, ConnectedTo:{Not connected}", L"Size|0x0", L"Coded Size|0x0",
           L"Aspect Information|Unknown", L"Chroma Format|Unknown", L"Picture Structure|Unknown", L"FrameNum|0",
-          L"GOP Time|00:00:00 (0)", L"Read (bytes)|0", L"Renderer Lateness|0.000 sec"})
+          L"GOP Time|00:00:00 (0)", L"Read (bytes)|0", L"Renderer Lateness|0.000 sec", L"Fitted Frames|0"})
         EXPECT_NE(std::find(rows.begin(), rows.end(), row), rows.end()) << std::wstring(row) << Joined(rows);
     base->Stop();
 }
