@@ -40,6 +40,8 @@ public:
 
     std::recursive_mutex& Lock() { return lock_; }
     FILTER_STATE State() const { return state_.load(); }
+    // The graph the filter joined, or null; not referenced.
+    IFilterGraph* Graph() const { return graph_; }
     // Sends an event to the graph's event sink, when the filter is in a graph.
     void NotifyEvent(long code, LONG_PTR param1, LONG_PTR param2);
 

@@ -169,7 +169,6 @@ public:
     void SetRendererLateness(REFERENCE_TIME late) { rendererLateness_.store(late); }
     // A picture delivered fitted into a connection of another size.
     void CountFittedPicture() { ++fittedFrames_; }
-    IFilterGraph* Graph() const { return graph_; }
     com::ComPtr<IVideoDecoderEngine> Decoder();
     IUnknown* SeekingPassThrough() const { return seekingPassThrough_.Get(); }
     OutputPin& Output() { return output_; }
