@@ -1,3 +1,0 @@
-// The decoder's pins enumerate with filter/dshow's snapshot enumerators.
-#pragma once
-#include "filter/dshow/enumerators.h"

@@ -1,3 +1,0 @@
-// tlvplay's pins stand on the pin base of filter/dshow.
-#pragma once
-#include "filter/dshow/base_pin.h"
