@@ -1,7 +1,6 @@
 #include "tools/tlvplay/dxva_renderer.h"
 
 #include <dvdmedia.h>
-#include <evcode.h>
 #include <uuids.h>
 
 #include <algorithm>
@@ -12,10 +11,10 @@
 #include "filter/dxva/dxva_declarations.h"
 #include "filter/pins/receive_multiple.h"
 #include "tools/dxva_soft/soft_accelerator.h"
-#include "tools/tlvplay/base_filter.h"
-#include "tools/tlvplay/base_pin.h"
+#include "filter/dshow/base_pin.h"
 #include "tools/tlvplay/frame_writer.h"
 #include "tools/tlvplay/media_guids.h"
+#include "tools/tlvplay/sink_filter.h"
 
 namespace tl::tlvplay {
 namespace {
@@ -63,6 +62,9 @@ class DxvaPin : public BasePin, public IMemInputPin, public IAMVideoAccelerator 
 public:
     DxvaPin(BaseFilter* filter, const DxvaRendererSettings& settings, std::shared_ptr<GrabberCounts> counts)
         : BasePin(filter, L"In", PINDIR_INPUT), settings_(settings), counts_(std::move(counts)) {}
+
+    // Nothing outlives a stopped stream here: every sample is presented as it comes.
+    void ResetStream() {}
 
     static const com::InterfaceEntry* InterfaceMap() {
         static const com::InterfaceEntry map[] = {
@@ -275,48 +277,7 @@ void DxvaPin::Show(const dxva_soft::Surface& surface) {
                   counts_.get());
 }
 
-class DxvaRenderer : public BaseFilter, public IAMFilterMiscFlags {
-public:
-    DxvaRenderer(const DxvaRendererSettings& settings, std::shared_ptr<GrabberCounts> counts)
-        : BaseFilter(kClsidDxvaRenderer), counts_(counts), pin_(this, settings, std::move(counts)) {}
-
-    static const com::InterfaceEntry* InterfaceMap() {
-        static const com::InterfaceEntry map[] = {
-            com::Entry<DxvaRenderer, IBaseFilter>(),
-            com::Entry<DxvaRenderer, IMediaFilter, IBaseFilter>(),
-            com::Entry<DxvaRenderer, IPersist, IBaseFilter>(),
-            com::Entry<DxvaRenderer, IAMFilterMiscFlags>(),
-            {nullptr, nullptr},
-        };
-        return map;
-    }
-
-    ULONG STDMETHODCALLTYPE GetMiscFlags() override { return AM_FILTER_MISC_FLAGS_IS_RENDERER; }
-
-    void StreamEnded() {
-        std::lock_guard<std::recursive_mutex> hold(Lock());
-        ++counts_->endOfStreams;
-        if (State() == State_Running)
-            Complete();
-        else
-            endPending_ = true;
-    }
-
-protected:
-    std::vector<IPin*> Pins() override { return {&pin_}; }
-    void OnDeactivate() override { endPending_ = false; }
-    void OnRun() override {
-        if (endPending_) Complete();
-        endPending_ = false;
-    }
-
-private:
-    void Complete() { NotifyEvent(EC_COMPLETE, S_OK, reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(this))); }
-
-    std::shared_ptr<GrabberCounts> counts_;
-    com::Embedded<DxvaPin> pin_;
-    bool endPending_ = false;
-};
+using DxvaRenderer = SinkFilter<DxvaPin>;
 
 HRESULT DxvaPin::EndOfStream() {
     static_cast<DxvaRenderer*>(filter_)->StreamEnded();
@@ -328,8 +289,8 @@ HRESULT DxvaPin::EndOfStream() {
 HRESULT CreateDxvaRenderer(const DxvaRendererSettings& settings, std::shared_ptr<GrabberCounts> counts,
                            IBaseFilter** out) {
     if (!counts) return E_INVALIDARG;
-    return com::CreateObject<DxvaRenderer>(IID_IBaseFilter, reinterpret_cast<void**>(out), settings,
-                                           std::move(counts));
+    return com::CreateObject<DxvaRenderer>(IID_IBaseFilter, reinterpret_cast<void**>(out), kClsidDxvaRenderer,
+                                           settings, std::move(counts));
 }
 
 }  // namespace tl::tlvplay

@@ -1,18 +1,16 @@
 #include "tools/tlvplay/frame_grabber.h"
 
-#include <evcode.h>
 #include <uuids.h>
 
 #include "filter/com/object.h"
 #include "filter/pins/receive_multiple.h"
-#include "tools/tlvplay/base_filter.h"
-#include "tools/tlvplay/base_pin.h"
+#include "filter/dshow/base_pin.h"
 #include "tools/tlvplay/media_guids.h"
+#include "tools/tlvplay/sink_filter.h"
 
 namespace tl::tlvplay {
 namespace {
 
-class FrameGrabber;
 
 class GrabberPin : public BasePin, public IMemInputPin {
 public:
@@ -96,51 +94,7 @@ private:
     std::atomic<bool> flushing_{false};
 };
 
-class FrameGrabber : public BaseFilter, public IAMFilterMiscFlags {
-public:
-    FrameGrabber(const GrabberSettings& settings, std::shared_ptr<GrabberCounts> counts)
-        : BaseFilter(kClsidFrameGrabber), counts_(counts), pin_(this, settings, std::move(counts)) {}
-
-    static const com::InterfaceEntry* InterfaceMap() {
-        static const com::InterfaceEntry map[] = {
-            com::Entry<FrameGrabber, IBaseFilter>(),
-            com::Entry<FrameGrabber, IMediaFilter, IBaseFilter>(),
-            com::Entry<FrameGrabber, IPersist, IBaseFilter>(),
-            com::Entry<FrameGrabber, IAMFilterMiscFlags>(),
-            {nullptr, nullptr},
-        };
-        return map;
-    }
-
-    // The graph counts a filter with this flag among the renderers whose
-    // EC_COMPLETE it waits for.
-    ULONG STDMETHODCALLTYPE GetMiscFlags() override { return AM_FILTER_MISC_FLAGS_IS_RENDERER; }
-
-    void StreamEnded() {
-        std::lock_guard<std::recursive_mutex> hold(Lock());
-        ++counts_->endOfStreams;
-        if (State() == State_Running) Complete();
-        else endPending_ = true;
-    }
-
-protected:
-    std::vector<IPin*> Pins() override { return {&pin_}; }
-    void OnDeactivate() override {
-        endPending_ = false;
-        pin_.ResetStream();
-    }
-    void OnRun() override {
-        if (endPending_) Complete();
-        endPending_ = false;
-    }
-
-private:
-    void Complete() { NotifyEvent(EC_COMPLETE, S_OK, reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(this))); }
-
-    std::shared_ptr<GrabberCounts> counts_;
-    com::Embedded<GrabberPin> pin_;
-    bool endPending_ = false;
-};
+using FrameGrabber = SinkFilter<GrabberPin>;
 
 HRESULT GrabberPin::EndOfStream() {
     static_cast<FrameGrabber*>(filter_)->StreamEnded();
@@ -168,8 +122,8 @@ HRESULT GrabberPin::Receive(IMediaSample* sample) {
 HRESULT CreateFrameGrabber(const GrabberSettings& settings, std::shared_ptr<GrabberCounts> counts,
                            IBaseFilter** out) {
     if (!counts) return E_INVALIDARG;
-    return com::CreateObject<FrameGrabber>(IID_IBaseFilter, reinterpret_cast<void**>(out), settings,
-                                           std::move(counts));
+    return com::CreateObject<FrameGrabber>(IID_IBaseFilter, reinterpret_cast<void**>(out), kClsidFrameGrabber,
+                                           settings, std::move(counts));
 }
 
 }  // namespace tl::tlvplay

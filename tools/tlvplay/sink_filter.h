@@ -1,0 +1,66 @@
+// The shape both of tlvplay's renderers share: one input pin, counted by the graph
+// among the renderers whose EC_COMPLETE it waits for, and EC_COMPLETE sent once
+// the stream has ended and the filter runs.
+#pragma once
+#include <evcode.h>
+
+#include <memory>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+#include "filter/com/object.h"
+#include "filter/dshow/base_filter.h"
+#include "tools/tlvplay/frame_writer.h"
+
+namespace tl::tlvplay {
+
+// Pin: constructed from (BaseFilter*, settings, counts); ResetStream() drops what
+// a stopped stream leaves behind; its EndOfStream calls StreamEnded().
+template <class Pin>
+class SinkFilter : public BaseFilter, public IAMFilterMiscFlags {
+public:
+    template <class Settings>
+    SinkFilter(const CLSID& clsid, const Settings& settings, std::shared_ptr<GrabberCounts> counts)
+        : BaseFilter(clsid), counts_(counts), pin_(this, settings, std::move(counts)) {}
+
+    static const com::InterfaceEntry* InterfaceMap() {
+        static const com::InterfaceEntry map[] = {
+            com::Entry<SinkFilter, IBaseFilter>(),
+            com::Entry<SinkFilter, IMediaFilter, IBaseFilter>(),
+            com::Entry<SinkFilter, IPersist, IBaseFilter>(),
+            com::Entry<SinkFilter, IAMFilterMiscFlags>(),
+            {nullptr, nullptr},
+        };
+        return map;
+    }
+
+    ULONG STDMETHODCALLTYPE GetMiscFlags() override { return AM_FILTER_MISC_FLAGS_IS_RENDERER; }
+
+    void StreamEnded() {
+        std::lock_guard<std::recursive_mutex> hold(Lock());
+        ++counts_->endOfStreams;
+        if (State() == State_Running) Complete();
+        else endPending_ = true;
+    }
+
+protected:
+    std::vector<IPin*> Pins() override { return {&pin_}; }
+    void OnDeactivate() override {
+        endPending_ = false;
+        pin_.ResetStream();
+    }
+    void OnRun() override {
+        if (endPending_) Complete();
+        endPending_ = false;
+    }
+
+private:
+    void Complete() { NotifyEvent(EC_COMPLETE, S_OK, reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(this))); }
+
+    std::shared_ptr<GrabberCounts> counts_;
+    com::Embedded<Pin> pin_;
+    bool endPending_ = false;
+};
+
+}  // namespace tl::tlvplay
