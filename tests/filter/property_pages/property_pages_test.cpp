@@ -21,6 +21,7 @@
 #include "filter/property_pages/statistics_rows.h"
 #include "filter/settings/filter_settings.h"
 #include "tests/filter/property_pages/page_host.h"
+#include "tests/filter/registered_module.h"
 #include "tests/filter/registry_helpers.h"
 #include "tests/support/corpus.h"
 #include "tools/tlvplay/player.h"
@@ -29,8 +30,6 @@ namespace {
 
 using tl::com::ComPtr;
 using tl::test::PageHost;
-
-using EntryPoint = HRESULT(STDAPICALLTYPE*)();
 
 // Records the property writes that pass through it to the real filter.
 class RecordingFilter : public IFilterVideoDecoder {
@@ -96,21 +95,10 @@ std::wstring Joined(const std::vector<std::wstring>& rows) {
 class PropertyPagesTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        wchar_t exe[MAX_PATH];
-        GetModuleFileNameW(nullptr, exe, MAX_PATH);
-        std::wstring path = exe;
-        path.replace(path.find_last_of(L'\\') + 1, std::wstring::npos, L"tlVideoDecoder.ax");
-        module_ = LoadLibraryW(path.c_str());
-        if (module_) registered_ = Call("DllRegisterServer");
+        registered_ = tl::test::RegisterFilterModule(COINIT_APARTMENTTHREADED);
     }
     static void TearDownTestSuite() {
-        if (module_) Call("DllUnregisterServer");
-        CoUninitialize();
-    }
-    static HRESULT Call(const char* name) {
-        auto entry = reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
-        return entry ? entry() : E_NOTIMPL;
+        tl::test::UnregisterFilterModule();
     }
 
     void SetUp() override {
@@ -147,7 +135,6 @@ protected:
         return value.lVal;
     }
 
-    static inline HMODULE module_ = nullptr;
     static inline HRESULT registered_ = E_FAIL;
     ComPtr<IFilterVideoDecoder> filter_;
     ComPtr<IMediaControl> running_;
