@@ -11,8 +11,9 @@ build uses -Werror) is not counted. Prints every surviving mutant and
 the tests, or --replay to run the same mutants again after the tests changed
 while the sampled code did not (a mutant whose line changed is reported stale).
 --tests DIR builds the scratch tree with another tests/ directory (say, an older
-revision's, to see which survivors it killed); --lock FILE holds that lock around
-each build and test run, so other builds on a shared machine take turns with it.
+revision's, to see which survivors it killed); --lock FILE holds that flock around
+each mutant's build and test run, so other builds on a shared machine take turns
+with it.
 
 usage: scripts/mutation-sample.py [--seed N] [--count N] [--source DIR ...]
                                   [--scratch DIR] [--report FILE] [--tests DIR]
@@ -20,6 +21,8 @@ usage: scripts/mutation-sample.py [--seed N] [--count N] [--source DIR ...]
                                   [--only-survivors-of FILE | --replay FILE]
 """
 import argparse
+import contextlib
+import fcntl
 import json
 import random
 import re
@@ -141,11 +144,21 @@ def run(command, cwd, timeout=None):
         return False
 
 
-def locked(command, args):
-    return ["flock", str(args.lock)] + command if args.lock else command
+@contextlib.contextmanager
+def held(lock):
+    """flock(2) on the file for the duration, the same lock flock(1) takes."""
+    if not lock:
+        yield
+        return
+    with open(lock, "a") as file:
+        fcntl.flock(file, fcntl.LOCK_EX)
+        try:
+            yield
+        finally:
+            fcntl.flock(file, fcntl.LOCK_UN)
 
 
-def prepare_scratch(scratch, tests):
+def prepare_scratch(scratch, tests, lock):
     source = scratch / "src"
     if source.exists():
         shutil.rmtree(source)
@@ -155,8 +168,10 @@ def prepare_scratch(scratch, tests):
         shutil.copytree(tests, source / "tests")
     build = scratch / "build"
     if not (build / "build.ninja").exists():
-        if not run(["cmake", "-S", str(source), "-B", str(build), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
-                    "-DTL_WERROR=ON"], cwd=scratch):
+        with held(lock):
+            configured = run(["cmake", "-S", str(source), "-B", str(build), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
+                              "-DTL_WERROR=ON"], cwd=scratch)
+        if not configured:
             sys.exit("mutation-sample: the scratch tree does not configure")
     return source, build
 
@@ -170,11 +185,11 @@ def test_mutant(mutant, source, build, args):
     lines[mutant["line"] - 1] = mutant["after"]
     path.write_text("\n".join(lines))
     try:
-        if not run(locked(["ninja", "-C", str(build), "-j", str(args.jobs)], args), cwd=build):
-            return "not built"
-        passed = run(locked(["ctest", "--test-dir", str(build), "-j", str(args.jobs), "--stop-on-failure",
-                             "--timeout", str(args.timeout), "-E", args.exclude], args),
-                     cwd=build, timeout=args.timeout * 20)
+        with held(args.lock):
+            if not run(["ninja", "-C", str(build), "-j", str(args.jobs)], cwd=build):
+                return "not built"
+            passed = run(["ctest", "--test-dir", str(build), "-j", str(args.jobs), "--stop-on-failure",
+                          "--timeout", str(args.timeout), "-E", args.exclude], cwd=build, timeout=args.timeout * 20)
         return "survived" if passed else "killed"
     finally:
         path.write_text(original)
@@ -210,15 +225,17 @@ def main():
         sample = random.Random(args.seed).sample(population, min(args.count, len(population)))
 
     args.scratch.mkdir(parents=True, exist_ok=True)
-    source, build = prepare_scratch(args.scratch, args.tests)
-    if not run(locked(["ninja", "-C", str(build), "-j", str(args.jobs)], args), cwd=build):
-        sys.exit("mutation-sample: the unmutated tree does not build")
+    source, build = prepare_scratch(args.scratch, args.tests, args.lock)
+    with held(args.lock):
+        if not run(["ninja", "-C", str(build), "-j", str(args.jobs)], cwd=build):
+            sys.exit("mutation-sample: the unmutated tree does not build")
 
     for index, mutant in enumerate(sample, 1):
         mutant["result"] = test_mutant(mutant, source, build, args)
         print(f"[{index}/{len(sample)}] {mutant['result']:9} {mutant['file']}:{mutant['line']} {mutant['operator']}",
               flush=True)
-    run(locked(["ninja", "-C", str(build), "-j", str(args.jobs)], args), cwd=build)
+    with held(args.lock):
+        run(["ninja", "-C", str(build), "-j", str(args.jobs)], cwd=build)
 
     counted = [m for m in sample if m["result"] in ("killed", "survived")]
     survivors = [m for m in counted if m["result"] == "survived"]

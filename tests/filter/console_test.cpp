@@ -25,7 +25,6 @@ namespace {
 
 using tl::com::ComPtr;
 
-using EntryPoint = HRESULT(STDAPICALLTYPE*)();
 const std::wstring kKey = std::wstring(tl::kPluginsKeyPath) + L"\\DeveloperConsole";
 constexpr wchar_t kTitle[] = L"Tarvello\u00AE Video Decoder Developer Console...";
 

@@ -796,32 +796,6 @@ TEST_F(GraphTest, LayerChangedFromAnotherThreadWhilePlaying) {
     }
 }
 
-TEST_F(GraphTest, DxvaTypesAreOfferedFirstAndRefusedWithoutAnAccelerator) {
-    ASSERT_EQ(settings_->put_DXVA(VARIANT_TRUE), S_OK);
-    const tl::test::StreamInfo stream = tl::test::find_stream("prog420_cgop");
-    source_->Pin().SetPictureSize(stream.width(), stream.height());
-    ASSERT_EQ(graph_->ConnectDirect(&source_->Pin(), Pin(filter_.Get(), L"Video In").Get(), nullptr), S_OK);
-    ComPtr<IEnumMediaTypes> types;
-    ASSERT_EQ(Pin(filter_.Get(), L"Video Out")->EnumMediaTypes(types.Out()), S_OK);
-    AM_MEDIA_TYPE* all[32] = {};
-    ULONG count = 0;
-    types->Next(32, all, &count);
-    EXPECT_EQ(count, 15u);
-    for (ULONG i = 0; i < count; ++i) {
-        if (i < 8) {
-            EXPECT_EQ(all[i]->subtype.Data1 & 0xfffffff0u, 0x1b81be00u) << i;
-        }
-        tl::DeleteMediaType(all[i]);
-    }
-    ComPtr<IBaseFilter> grabber;
-    ASSERT_EQ(CoCreateInstance(kSampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter, grabber.OutVoid()), S_OK);
-    ASSERT_EQ(graph_->AddFilter(grabber.Get(), L"grabber"), S_OK);
-    ASSERT_EQ(graph_->ConnectDirect(Pin(filter_.Get(), L"Video Out").Get(), FirstPin(grabber.Get(), PINDIR_INPUT).Get(),
-                                    nullptr),
-              S_OK);
-    EXPECT_TRUE(IsEqualGUID(OutputType().Get().subtype, MEDIASUBTYPE_YUY2)) << "the grabber hosts no accelerator";
-}
-
 // A renderer that hosts an accelerator: the surfaces it is asked for follow the
 // mode and dwDXVAMaxNumSurfaces (read when a filter is created); an accelerator
 // that will not lock its configuration sends the pin on to the next type, and
