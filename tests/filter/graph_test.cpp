@@ -7,11 +7,9 @@
 
 #include <dshow.h>
 #include <dvdmedia.h>
-#include <dispex.h>
 #include <qedit.h>
 
 #include <atomic>
-#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -857,80 +855,6 @@ TEST_F(GraphTest, DxvaConnectionSurfacesAndFallback) {
         EXPECT_EQ(request->maximum, c.maximum);
     }
     tl::test::WriteRaw(HKEY_CURRENT_USER, tl::kSettingsKeyPath, L"dwDXVAMaxNumSurfaces", tl::test::Dword(8));
-}
-
-TEST_F(GraphTest, DynamicMembersThroughIDispatchEx) {
-    ComPtr<IDispatchEx> dispatch;
-    ASSERT_EQ(filter_.As(&dispatch), S_OK);
-    DISPID id = 0;
-    EXPECT_EQ(dispatch->GetDispID(Bstr(L"Deinterlace").Get(), 0, &id), S_OK);
-    EXPECT_EQ(id, 0x60020004);
-    EXPECT_EQ(dispatch->GetDispID(Bstr(L"deinterlace").Get(), fdexNameCaseInsensitive, &id), DISP_E_UNKNOWNNAME)
-        << "names compare with case whatever the flags";
-    EXPECT_EQ(dispatch->GetDispID(Bstr(L"value").Get(), 0, &id), S_OK);
-    EXPECT_EQ(id, DISPID_VALUE);
-    EXPECT_EQ(dispatch->GetDispID(Bstr(L"plugin").Get(), 0, &id), DISP_E_UNKNOWNNAME);
-
-    DISPID plugin = 0;
-    ASSERT_EQ(dispatch->GetDispID(Bstr(L"plugin").Get(), fdexNameEnsure, &plugin), S_OK);
-    DISPID again = 0;
-    EXPECT_EQ(dispatch->GetDispID(Bstr(L"plugin").Get(), fdexNameEnsure, &again), S_OK);
-    EXPECT_EQ(again, plugin);
-
-    VARIANT result;
-    VariantInit(&result);
-    DISPPARAMS none{nullptr, nullptr, 0, 0};
-    ASSERT_EQ(dispatch->InvokeEx(plugin, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr),
-              S_OK);
-    EXPECT_EQ(result.vt, VT_EMPTY);
-    VARIANT stored;
-    VariantInit(&stored);
-    stored.vt = VT_I4;
-    stored.lVal = 42;
-    DISPID named = DISPID_PROPERTYPUT;
-    DISPPARAMS put{&stored, &named, 1, 1};
-    ASSERT_EQ(dispatch->InvokeEx(plugin, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr),
-              S_OK);
-    ASSERT_EQ(dispatch->InvokeEx(plugin, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr),
-              S_OK);
-    EXPECT_EQ(result.vt, VT_I4);
-    EXPECT_EQ(result.lVal, 42);
-    EXPECT_EQ(dispatch->InvokeEx(plugin, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, &result, nullptr, nullptr),
-              DISP_E_BADPARAMCOUNT);
-    EXPECT_EQ(dispatch->InvokeEx(0x7fff0000, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result, nullptr,
-                                 nullptr),
-              DISP_E_MEMBERNOTFOUND);
-
-    // A member of the type information goes through the interface.
-    VariantClear(&result);
-    ASSERT_EQ(dispatch->InvokeEx(0x60020014, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result, nullptr,
-                                 nullptr),
-              S_OK);
-    unsigned int tolerance = 0;
-    ASSERT_EQ(settings_->get_FrameSkippingTolerance(&tolerance), S_OK);
-    EXPECT_EQ(result.uintVal, tolerance);
-
-    Bstr name;
-    EXPECT_EQ(dispatch->GetMemberName(plugin, name.Out()), S_OK);
-    EXPECT_EQ(name.View(), L"plugin");
-    EXPECT_EQ(dispatch->GetMemberName(0x7fff0000, name.Out()), DISP_E_UNKNOWNNAME);
-    int members = 0;
-    bool sawPlugin = false;
-    for (DISPID at = DISPID_STARTENUM; dispatch->GetNextDispID(fdexEnumAll, at, &at) == S_OK;) {
-        ++members;
-        sawPlugin = sawPlugin || at == plugin;
-    }
-    EXPECT_TRUE(sawPlugin);
-    EXPECT_GT(members, 30);
-    EXPECT_EQ(dispatch->GetMemberProperties(plugin, 0, nullptr), E_NOTIMPL);
-
-    EXPECT_EQ(dispatch->DeleteMemberByDispID(plugin), S_OK);
-    EXPECT_EQ(dispatch->GetDispID(Bstr(L"plugin").Get(), 0, &id), DISP_E_UNKNOWNNAME);
-    ASSERT_EQ(dispatch->GetDispID(Bstr(L"other").Get(), fdexNameEnsure, &id), S_OK);
-    ASSERT_EQ(graph_->RemoveFilter(filter_.Get()), S_OK);
-    EXPECT_EQ(dispatch->GetDispID(Bstr(L"other").Get(), 0, &id), DISP_E_UNKNOWNNAME)
-        << "leaving the graph clears the dynamic members";
-    VariantClear(&result);
 }
 
 TEST_F(GraphTest, DamagedStreamsPlayToTheirEndWithoutHarm) {
