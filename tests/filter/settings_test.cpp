@@ -19,8 +19,7 @@ using tl::test::WideBytes;
 
 const std::wstring kKey = tl::kSettingsKeyPath;
 
-// What a first load on a machine without the key leaves in the registry, in the
-// order in which the values are read and written.
+// What a first load on a machine without the key leaves in the registry.
 struct Expected {
     const wchar_t* name;
     RawValue value;
