@@ -162,10 +162,12 @@ def prepare_scratch(scratch, tests, lock):
     source = scratch / "src"
     if source.exists():
         shutil.rmtree(source)
-    shutil.copytree(ROOT, source, ignore=shutil.ignore_patterns("build", "out", ".git"))
+    # Fresh modification times: the build directory may hold objects of a mutant
+    # that an interrupted run compiled, newer than the sources' own times.
+    shutil.copytree(ROOT, source, ignore=shutil.ignore_patterns("build", "out", ".git"), copy_function=shutil.copy)
     if tests:
         shutil.rmtree(source / "tests")
-        shutil.copytree(tests, source / "tests")
+        shutil.copytree(tests, source / "tests", copy_function=shutil.copy)
     build = scratch / "build"
     if not (build / "build.ninja").exists():
         with held(lock):
