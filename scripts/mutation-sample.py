@@ -10,12 +10,19 @@ build uses -Werror) is not counted. Prints every surviving mutant and
 --only-survivors-of reads back to rerun just the survivors after a change to
 the tests, or --replay to run the same mutants again after the tests changed
 while the sampled code did not (a mutant whose line changed is reported stale).
+--tests DIR builds the scratch tree with another tests/ directory (say, an older
+revision's, to see which survivors it killed); --lock FILE holds that flock around
+each mutant's build and test run, so other builds on a shared machine take turns
+with it.
 
 usage: scripts/mutation-sample.py [--seed N] [--count N] [--source DIR ...]
-                                  [--scratch DIR] [--report FILE]
+                                  [--scratch DIR] [--report FILE] [--tests DIR]
+                                  [--lock FILE]
                                   [--only-survivors-of FILE | --replay FILE]
 """
 import argparse
+import contextlib
+import fcntl
 import json
 import random
 import re
@@ -137,15 +144,36 @@ def run(command, cwd, timeout=None):
         return False
 
 
-def prepare_scratch(scratch):
+@contextlib.contextmanager
+def held(lock):
+    """flock(2) on the file for the duration, the same lock flock(1) takes."""
+    if not lock:
+        yield
+        return
+    with open(lock, "a") as file:
+        fcntl.flock(file, fcntl.LOCK_EX)
+        try:
+            yield
+        finally:
+            fcntl.flock(file, fcntl.LOCK_UN)
+
+
+def prepare_scratch(scratch, tests, lock):
     source = scratch / "src"
     if source.exists():
         shutil.rmtree(source)
-    shutil.copytree(ROOT, source, ignore=shutil.ignore_patterns("build", "out", ".git"))
+    # Fresh modification times: the build directory may hold objects of a mutant
+    # that an interrupted run compiled, newer than the sources' own times.
+    shutil.copytree(ROOT, source, ignore=shutil.ignore_patterns("build", "out", ".git"), copy_function=shutil.copy)
+    if tests:
+        shutil.rmtree(source / "tests")
+        shutil.copytree(tests, source / "tests", copy_function=shutil.copy)
     build = scratch / "build"
     if not (build / "build.ninja").exists():
-        if not run(["cmake", "-S", str(source), "-B", str(build), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
-                    "-DTL_WERROR=ON"], cwd=scratch):
+        with held(lock):
+            configured = run(["cmake", "-S", str(source), "-B", str(build), "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
+                              "-DTL_WERROR=ON"], cwd=scratch)
+        if not configured:
             sys.exit("mutation-sample: the scratch tree does not configure")
     return source, build
 
@@ -159,10 +187,11 @@ def test_mutant(mutant, source, build, args):
     lines[mutant["line"] - 1] = mutant["after"]
     path.write_text("\n".join(lines))
     try:
-        if not run(["ninja", "-C", str(build), "-j", str(args.jobs)], cwd=build):
-            return "not built"
-        passed = run(["ctest", "--test-dir", str(build), "-j", str(args.jobs), "--stop-on-failure",
-                      "--timeout", str(args.timeout), "-E", args.exclude], cwd=build, timeout=args.timeout * 20)
+        with held(args.lock):
+            if not run(["ninja", "-C", str(build), "-j", str(args.jobs)], cwd=build):
+                return "not built"
+            passed = run(["ctest", "--test-dir", str(build), "-j", str(args.jobs), "--stop-on-failure",
+                          "--timeout", str(args.timeout), "-E", args.exclude], cwd=build, timeout=args.timeout * 20)
         return "survived" if passed else "killed"
     finally:
         path.write_text(original)
@@ -180,6 +209,8 @@ def main():
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--timeout", type=int, default=120, help="seconds per test")
     parser.add_argument("--exclude", default="DecoderStress", help="ctest -E regex of tests left out")
+    parser.add_argument("--tests", type=Path, help="a tests/ directory to build in place of this tree's")
+    parser.add_argument("--lock", type=Path, help="a file to flock around each build and test run")
     args = parser.parse_args()
     if args.count < 1:
         parser.error("--count must be at least 1")
@@ -196,15 +227,17 @@ def main():
         sample = random.Random(args.seed).sample(population, min(args.count, len(population)))
 
     args.scratch.mkdir(parents=True, exist_ok=True)
-    source, build = prepare_scratch(args.scratch)
-    if not run(["ninja", "-C", str(build), "-j", str(args.jobs)], cwd=build):
-        sys.exit("mutation-sample: the unmutated tree does not build")
+    source, build = prepare_scratch(args.scratch, args.tests, args.lock)
+    with held(args.lock):
+        if not run(["ninja", "-C", str(build), "-j", str(args.jobs)], cwd=build):
+            sys.exit("mutation-sample: the unmutated tree does not build")
 
     for index, mutant in enumerate(sample, 1):
         mutant["result"] = test_mutant(mutant, source, build, args)
         print(f"[{index}/{len(sample)}] {mutant['result']:9} {mutant['file']}:{mutant['line']} {mutant['operator']}",
               flush=True)
-    run(["ninja", "-C", str(build), "-j", str(args.jobs)], cwd=build)
+    with held(args.lock):
+        run(["ninja", "-C", str(build), "-j", str(args.jobs)], cwd=build)
 
     counted = [m for m in sample if m["result"] in ("killed", "survived")]
     survivors = [m for m in counted if m["result"] == "survived"]

@@ -9,7 +9,6 @@
 #include "filter/com/com_ptr.h"
 #include "filter/com/hresult_error.h"
 #include "filter/com/object.h"
-#include "filter/com/variant.h"
 
 // Interfaces that exist only for these tests.
 struct ITestA : IUnknown {
@@ -384,55 +383,6 @@ TEST(BstrTest, ReturnStringFollowsTheGetterConvention) {
         EXPECT_EQ(tl::com::Bstr::Attach(out).View(), t.text);
     }
     EXPECT_EQ(tl::com::ReturnString(L"x", nullptr), E_POINTER);
-}
-
-TEST(BstrTest, OwnershipAndConversion) {
-    tl::com::Bstr empty(L"");
-    EXPECT_FALSE(empty.IsNull());
-    EXPECT_EQ(SysStringLen(empty.Get()), 0u);
-
-    tl::com::Bstr text(L"RGB32");
-    tl::com::Bstr copy(text);
-    EXPECT_NE(copy.Get(), text.Get());
-    EXPECT_EQ(copy.View(), L"RGB32");
-    tl::com::Bstr moved(std::move(copy));
-    EXPECT_TRUE(copy.IsNull());
-    EXPECT_EQ(moved.View(), L"RGB32");
-    copy = moved;
-    EXPECT_EQ(copy.View(), L"RGB32");
-
-    BSTR raw = SysAllocStringLen(L"ab\0cd", 5);
-    EXPECT_EQ(tl::com::ToString(raw), L"ab") << "stored up to the first NUL";
-    *moved.Out() = raw;
-    EXPECT_EQ(moved.View().size(), 5u);
-    EXPECT_EQ(tl::com::ToString(nullptr), L"");
-}
-
-TEST(VariantTest, CopiesAreDeepAndMovesEmptyTheSource) {
-    tl::com::Variant v;
-    EXPECT_EQ(v.Type(), VT_EMPTY);
-    VARIANT* slot = v.Out();
-    slot->vt = VT_BSTR;
-    slot->bstrVal = SysAllocString(L"layer");
-
-    tl::com::Variant copy(v);
-    ASSERT_EQ(copy.Type(), VT_BSTR);
-    EXPECT_NE(copy.Get().bstrVal, v.Get().bstrVal);
-    EXPECT_STREQ(copy.Get().bstrVal, L"layer");
-
-    tl::com::Variant moved(std::move(copy));
-    EXPECT_EQ(copy.Type(), VT_EMPTY);
-    EXPECT_STREQ(moved.Get().bstrVal, L"layer");
-
-    VARIANT out;
-    ASSERT_EQ(moved.CopyTo(&out), S_OK);
-    EXPECT_STREQ(out.bstrVal, L"layer");
-    VariantClear(&out);
-    moved.Detach(&out);
-    EXPECT_EQ(moved.Type(), VT_EMPTY);
-    EXPECT_STREQ(out.bstrVal, L"layer");
-    VariantClear(&out);
-    EXPECT_EQ(moved.CopyTo(nullptr), E_POINTER);
 }
 
 }  // namespace

@@ -18,22 +18,15 @@
 #include "filter/module/resource_ids.h"
 #include "filter/plugins/console/script_runner.h"
 #include "filter/plugins/host/plugin_list.h"
+#include "registered_module.h"
 #include "registry_helpers.h"
 
 namespace {
 
 using tl::com::ComPtr;
 
-using EntryPoint = HRESULT(STDAPICALLTYPE*)();
 const std::wstring kKey = std::wstring(tl::kPluginsKeyPath) + L"\\DeveloperConsole";
 constexpr wchar_t kTitle[] = L"Tarvello\u00AE Video Decoder Developer Console...";
-
-std::wstring BesideTest(const wchar_t* file) {
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring path = exe;
-    return path.replace(path.find_last_of(L'\\') + 1, std::wstring::npos, file);
-}
 
 template <class Found>
 bool WaitFor(Found found, int ms = 5000) {
@@ -102,22 +95,14 @@ std::string ScreenshotVerdict(HWND window, const std::string& dir) {
 class ConsoleTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        module_ = LoadLibraryW(BesideTest(L"tlVideoDecoder.ax").c_str());
-        if (module_) registered_ = Call("DllRegisterServer");
+        registered_ = tl::test::RegisterFilterModule(COINIT_MULTITHREADED);
     }
     static void TearDownTestSuite() {
-        if (module_) Call("DllUnregisterServer");
-        CoUninitialize();
-    }
-    static HRESULT Call(const char* name) {
-        auto entry = reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
-        return entry ? entry() : E_NOTIMPL;
+        tl::test::UnregisterFilterModule();
     }
 
     void SetUp() override {
-        ASSERT_NE(module_, nullptr) << "tlVideoDecoder.ax beside the test";
-        ASSERT_EQ(registered_, S_OK);
+        ASSERT_EQ(registered_, S_OK) << "tlVideoDecoder.ax beside the test";
         tl::test::WriteRaw(HKEY_CURRENT_USER, kKey, L"bPluginEnabled", tl::test::Dword(1));
         ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
                                    graph_.OutVoid()),
@@ -148,7 +133,6 @@ protected:
     }
     static void Click(HWND console, int id) { SendMessageW(GetDlgItem(console, id), BM_CLICK, 0, 0); }
 
-    static inline HMODULE module_ = nullptr;
     static inline HRESULT registered_ = E_FAIL;
     ComPtr<IGraphBuilder> graph_;
     ComPtr<IBaseFilter> filter_;

@@ -12,6 +12,7 @@
 #include "filter/com/bstr.h"
 #include "filter/com/com_ptr.h"
 #include "filter/com/object.h"
+#include "registered_module.h"
 
 // Found by argument-dependent lookup for the global RECT.
 inline bool operator==(const RECT& a, const RECT& b) {
@@ -51,12 +52,8 @@ class LayerTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        wchar_t exe[MAX_PATH];
-        GetModuleFileNameW(nullptr, exe, MAX_PATH);
-        std::wstring path = exe;
-        path.replace(path.find_last_of(L'\\') + 1, std::wstring::npos, L"tlVideoDecoder.ax");
         using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-        const HMODULE module = LoadLibraryW(path.c_str());
+        const HMODULE module = LoadLibraryW(tl::test::BesideTest(L"tlVideoDecoder.ax").c_str());
         const auto get = module ? reinterpret_cast<GetClassObject>(
                                       reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")))
                                 : nullptr;

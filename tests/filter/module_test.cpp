@@ -191,25 +191,4 @@ TEST_F(ModuleTest, RegisteredClassWorksThroughComAndAutomation) {
               DISP_E_MEMBERNOTFOUND);
 }
 
-TEST_F(ModuleTest, UnregistrationRemovesWhatRegistrationWrote) {
-    const bool systemUnknown = ClassesKey(L"Interface\\{00000000-0000-0000-C000-000000000046}");
-    ASSERT_EQ(Call("DllRegisterServer"), S_OK);
-    tl::FilterSettings settings;
-    tl::ResetToDefaults(settings);
-    tl::SaveSettings(settings);
-    tl::test::WriteRaw(HKEY_CURRENT_USER, kUserKey + L"\\Plugins\\InfoLayer", L"bPluginEnabled", Dword(1));
-
-    ASSERT_EQ(Call("DllUnregisterServer"), S_OK);
-    EXPECT_FALSE(ClassesKey(kH264Class));
-    EXPECT_FALSE(ClassesKey(L"CLSID\\{1f350cf0-c761-4193-9f2b-8cfdf51c2998}"));
-    EXPECT_FALSE(ClassesKey(L"CLSID\\{1f350cf1-c761-4193-9f2b-8cfdf51c2998}"));
-    EXPECT_FALSE(ClassesKey(kH264ProgId));
-    EXPECT_FALSE(ClassesKey(kTypeLib));
-    EXPECT_FALSE(ClassesKey(kH264Interface));
-    EXPECT_FALSE(ClassesKey(kFilterInterface));
-    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, kUserKey)) << "the user's settings go with the module";
-    EXPECT_TRUE(ClassesKey(L"CLSID"));
-    EXPECT_EQ(ClassesKey(L"Interface\\{00000000-0000-0000-C000-000000000046}"), systemUnknown);
-}
-
 }  // namespace

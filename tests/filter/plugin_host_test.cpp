@@ -17,6 +17,7 @@
 #include "filter/com/com_ptr.h"
 #include "filter/plugins/host/plugin_list.h"
 #include "plugin/test_plugin.h"
+#include "registered_module.h"
 #include "registry_helpers.h"
 
 namespace {
@@ -27,42 +28,25 @@ using tl::test::Dword;
 using tl::test::RawValue;
 using tl::test::Sz;
 
-using EntryPoint = HRESULT(STDAPICALLTYPE*)();
-
-std::wstring BesideTest(const wchar_t* file) {
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring path = exe;
-    return path.replace(path.find_last_of(L'\\') + 1, std::wstring::npos, file);
-}
-
 const std::wstring kTestPluginClass = std::wstring(L"CLSID\\") + kClsidTestPluginText;
 
 // The filter module and the test plug-in module, both registered for the suite.
 class PluginHostTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-        module_ = LoadLibraryW(BesideTest(L"tlVideoDecoder.ax").c_str());
-        if (module_) registered_ = Call("DllRegisterServer");
-        const std::wstring plugin = BesideTest(L"tltestplugin.dll");
+        registered_ = tl::test::RegisterFilterModule(COINIT_MULTITHREADED);
+        const std::wstring plugin = tl::test::BesideTest(L"tltestplugin.dll");
         pluginModule_ = LoadLibraryW(plugin.c_str());
         tl::test::WriteRaw(HKEY_CLASSES_ROOT, kTestPluginClass + L"\\InprocServer32", nullptr, Sz(plugin));
         tl::test::WriteRaw(HKEY_CLASSES_ROOT, kTestPluginClass + L"\\InprocServer32", L"ThreadingModel", Sz(L"Both"));
     }
     static void TearDownTestSuite() {
         tl::test::DeleteKeyTree(HKEY_CLASSES_ROOT, kTestPluginClass);
-        if (module_) Call("DllUnregisterServer");
-        CoUninitialize();
-    }
-    static HRESULT Call(const char* name) {
-        auto entry = reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
-        return entry ? entry() : E_NOTIMPL;
+        tl::test::UnregisterFilterModule();
     }
 
     void SetUp() override {
-        ASSERT_NE(module_, nullptr) << "tlVideoDecoder.ax beside the test";
-        ASSERT_EQ(registered_, S_OK);
+        ASSERT_EQ(registered_, S_OK) << "tlVideoDecoder.ax beside the test";
         ASSERT_NE(pluginModule_, nullptr) << "tltestplugin.dll beside the test";
         tl::test::DeleteKeyTree(HKEY_CURRENT_USER, tl::kPluginsKeyPath);
         ClearLog();
@@ -86,7 +70,6 @@ protected:
         return text;
     }
 
-    static inline HMODULE module_ = nullptr;
     static inline HMODULE pluginModule_ = nullptr;
     static inline HRESULT registered_ = E_FAIL;
 };

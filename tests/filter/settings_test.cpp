@@ -19,8 +19,7 @@ using tl::test::WideBytes;
 
 const std::wstring kKey = tl::kSettingsKeyPath;
 
-// What a first load on a machine without the key leaves in the registry, in the
-// order in which the values are read and written.
+// What a first load on a machine without the key leaves in the registry.
 struct Expected {
     const wchar_t* name;
     RawValue value;
@@ -199,35 +198,6 @@ TEST_F(SettingsRegistryTest, SaveCreatesAMissingKeyAndRoundTrips) {
         EXPECT_EQ(tl::GetSettingNumber(loaded, setting), tl::GetSettingNumber(saved, setting));
         EXPECT_EQ(tl::GetSettingString(loaded, setting), tl::GetSettingString(saved, setting));
     }
-}
-
-TEST(SettingsTableTest, RegistryOrderIsTheReadAndWriteOrder) {
-    ASSERT_EQ(FirstStartValues().size(), tl::kSettingCount);
-    for (std::size_t i = 0; i < tl::kSettingCount; ++i) {
-        EXPECT_EQ(std::wstring_view(tl::kSettings[i].registryName), FirstStartValues()[i].name) << i;
-    }
-}
-
-TEST(SettingsTableTest, EveryFieldOnceWithAUniqueNameAndProperty) {
-    for (std::size_t i = 0; i < tl::kSettingCount; ++i) {
-        const tl::SettingDescriptor& a = tl::kSettings[i];
-        ASSERT_NE(a.registryName, nullptr) << i;
-        EXPECT_EQ(tl::IsStringSetting(a), a.defaultString != nullptr) << i;
-        EXPECT_EQ(a.property == nullptr, a.dispid == 0) << i;
-        if (a.property) {
-            EXPECT_EQ(tl::FindSettingByProperty(a.property), &a);
-        }
-        for (std::size_t j = i + 1; j < tl::kSettingCount; ++j) {
-            const tl::SettingDescriptor& b = tl::kSettings[j];
-            EXPECT_FALSE(a.field == b.field) << i << " " << j;
-            EXPECT_NE(std::wstring_view(a.registryName), b.registryName);
-            if (a.property && b.property) {
-                EXPECT_NE(a.dispid, b.dispid);
-            }
-        }
-    }
-    EXPECT_EQ(tl::FindSettingByProperty(L"DXVA"), &Setting(L"bDirectXVA"));
-    EXPECT_EQ(tl::FindSettingByProperty(L"dxva"), nullptr);
 }
 
 TEST(SettingPropertiesTest, BooleansFollowTheAutomationConvention) {

@@ -7,13 +7,7 @@
 # usage: tlvplay_info_layer_screenshot.sh TLVPLAY_EXE MODULE_AX SOURCE_DIR OUTPUT_PNG
 set -u
 tlvplay=$1 module=$2 source_dir=$3 shot=$4
-for tool in xvfb-run xwininfo import convert; do
-    command -v $tool >/dev/null || { echo "$tool missing"; exit 77; }
-done
-WINEPREFIX=${WINEPREFIX:-$(cd "$(dirname "$tlvplay")/.." && pwd)/wineprefix}
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
-wine regsvr32 /s "$module" || exit 1
+. "$(dirname "$0")/tlvplay_screenshot_setup.sh"
 key='HKCU\Software\Kelmarin Systems GmbH\Video Decoder\Plugins\InfoLayer'
 # Rows 8 to 399 and the picture's whole width but 8 pixels each side, of 352 x 576.
 set_value() { wine reg add "$key" /v "$1" /t REG_DWORD /d "$2" /f >/dev/null; }
@@ -23,11 +17,7 @@ set_value dwViewPortLeft 8
 set_value dwViewPortTop 8
 set_value dwViewPortRight 344
 set_value dwViewPortBottom 400
-shoot() {
-    sh "$source_dir/scripts/renderer-screenshot.sh" "$tlvplay" "$source_dir/tests/streams/intl_tff_ogop.m2v" \
-        vmr9 "$shot" --plugin InfoLayer
-}
-shoot || { echo "first attempt failed; trying once more"; shoot; }
+shoot vmr9 --plugin InfoLayer
 status=$?
 for value in dwBackgroundColor dwForegroundColor dwViewPortLeft dwViewPortTop dwViewPortRight dwViewPortBottom; do
     wine reg delete "$key" /v $value /f >/dev/null 2>&1

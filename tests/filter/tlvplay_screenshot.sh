@@ -6,20 +6,8 @@
 # usage: tlvplay_screenshot.sh TLVPLAY_EXE MODULE_AX SOURCE_DIR RENDERER OUTPUT_PNG
 set -u
 tlvplay=$1 module=$2 source_dir=$3 renderer=$4 shot=$5
-for tool in xvfb-run xwininfo import convert; do
-    command -v $tool >/dev/null || { echo "$tool missing"; exit 77; }
-done
-WINEPREFIX=${WINEPREFIX:-$(cd "$(dirname "$tlvplay")/.." && pwd)/wineprefix}
-export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-[ -f "$WINEPREFIX/system.reg" ] || wineboot -i >/dev/null 2>&1
-wine regsvr32 /s "$module" || exit 1
-# Wine's renderers now and then fail to set up their Direct3D or GDI surface on a
-# busy X server; one more attempt tells that apart from a filter that never shows.
-shoot() {
-    sh "$source_dir/scripts/renderer-screenshot.sh" "$tlvplay" "$source_dir/tests/streams/intl_tff_ogop.m2v" \
-        "$renderer" "$shot"
-}
-shoot || { echo "first attempt failed; trying once more"; shoot; } || { echo "FAIL: no screenshot"; exit 1; }
+. "$(dirname "$0")/tlvplay_screenshot_setup.sh"
+shoot "$renderer" || { echo "FAIL: no screenshot"; exit 1; }
 echo "screenshot: $shot"
 # Mean of a channel over a part of the picture, 0 to 1.
 mean() { convert "$shot" -crop "$2" +repage -format "%[fx:$1]" info:; }

@@ -1,4 +1,4 @@
-// tlvplay's push source as a DirectShow filter: its connection, what it delivers,
+// tlvplay's push source as a DirectShow filter: its connection, the samples of its units,
 // seeking with flushes and new segments, stopping while downstream holds a sample,
 // and playback in Wine's filter graph with Wine's null renderer.
 #include <gtest/gtest.h>
@@ -187,22 +187,6 @@ TEST_F(TlvplaySource, ProgramStreamSamplesArePacketsWithTheirTimes) {
     EXPECT_EQ(samples[0].start, 0) << "times count from the first PTS";
 }
 
-TEST_F(TlvplaySource, ElementaryStreamSamplesReassembleTheFile) {
-    SourceRig rig("prog420_cgop");
-    ASSERT_HRESULT_SUCCEEDED(rig.connected);
-    rig.Run();
-    ASSERT_TRUE(rig.log->WaitFor(EndsOfStream(1)));
-    const std::vector<SinkEvent> samples = Samples(rig.log->Events());
-    ASSERT_FALSE(samples.empty());
-    std::vector<BYTE> joined;
-    for (std::size_t i = 0; i < samples.size(); ++i) {
-        EXPECT_EQ(samples[i].timeResult, i == 0 ? VFW_S_NO_STOP_TIME : VFW_E_SAMPLE_TIME_NOT_SET);
-        joined.insert(joined.end(), samples[i].bytes.begin(), samples[i].bytes.end());
-    }
-    EXPECT_EQ(samples[0].start, 0);
-    EXPECT_EQ(joined, test::read_file_bytes(test::find_stream("prog420_cgop").streamPath()));
-}
-
 TEST_F(TlvplaySource, SeekAfterTheEndFlushesAndStartsANewSegmentAtTheTarget) {
     for (const char* stream : {"program", "prog420_cgop"}) {
         SCOPED_TRACE(stream);
@@ -282,29 +266,6 @@ TEST_F(TlvplaySource, StopWhileDownstreamHoldsASampleAndRunAgainFromTheStart) {
     ASSERT_EQ(second.size(), 110u);
     EXPECT_EQ(second[0].bytes, events[1].bytes) << "the second run starts where the first did";
     EXPECT_TRUE(second[0].discontinuity);
-}
-
-TEST_F(TlvplaySource, SeekingInterfaceSpeaksMediaTimeOnly) {
-    SourceRig rig("program");
-    DWORD caps = 0;
-    ASSERT_EQ(rig.seeking->GetCapabilities(&caps), S_OK);
-    for (DWORD wanted : {AM_SEEKING_CanSeekAbsolute, AM_SEEKING_CanSeekBackwards, AM_SEEKING_CanGetDuration})
-        EXPECT_TRUE(caps & wanted) << wanted;
-    LONGLONG duration = 0;
-    ASSERT_EQ(rig.seeking->GetDuration(&duration), S_OK);
-    EXPECT_EQ(duration, 25 * kSecond / 25) << "25 pictures at 25 per second";
-    EXPECT_EQ(rig.seeking->IsFormatSupported(&TIME_FORMAT_MEDIA_TIME), S_OK);
-    EXPECT_EQ(rig.seeking->IsFormatSupported(&TIME_FORMAT_FRAME), S_FALSE);
-    EXPECT_EQ(rig.seeking->SetTimeFormat(&TIME_FORMAT_FRAME), E_INVALIDARG);
-    LONGLONG stop = kSecond / 4;
-    ASSERT_EQ(rig.seeking->SetPositions(nullptr, AM_SEEKING_NoPositioning, &stop, AM_SEEKING_AbsolutePositioning),
-              S_OK);
-    LONGLONG current = -1;
-    ASSERT_EQ(rig.seeking->GetPositions(&current, &stop), S_OK);
-    EXPECT_EQ(current, 0);
-    EXPECT_EQ(stop, kSecond / 4);
-    EXPECT_EQ(rig.seeking->SetRate(0.0), E_INVALIDARG);
-    EXPECT_EQ(rig.seeking->SetPositions(nullptr, AM_SEEKING_AbsolutePositioning, nullptr, 0), E_POINTER);
 }
 
 TEST_F(TlvplaySource, StopPositionEndsTheStreamEarly) {

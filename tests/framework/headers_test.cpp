@@ -509,22 +509,5 @@ TEST(HeaderLoop, StartCodesSplitAcrossEveryChunkSize) {
     }
 }
 
-TEST(ResetStreamState, ValuesBeforeAnySequenceHeader) {
-    StreamState s;
-    s.horizontal_size = 5;
-    s.colour_primaries = 9;
-    s.unknown_extensions = 3;
-    ResetStreamState(s);
-    EXPECT_EQ(s.horizontal_size, 0);
-    EXPECT_EQ(s.chroma_format, 0);
-    EXPECT_EQ(s.colour_primaries, 1);
-    EXPECT_EQ(s.transfer_characteristics, 1);
-    EXPECT_EQ(s.matrix_coefficients, 1);
-    EXPECT_EQ(s.frame_rate_value, 0u);
-    EXPECT_EQ(s.frame_period, 0);
-    EXPECT_EQ(s.unknown_extensions, 0u);
-    EXPECT_EQ(s.intra_quantiser_matrix[0], 8);
-}
-
 }  // namespace
 }  // namespace tl

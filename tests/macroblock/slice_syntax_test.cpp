@@ -35,16 +35,11 @@ struct IncrementCase {
     int increment;
 };
 
-TEST(AddressIncrement, DecodesTableB1WithEscapes) {
+// The code list is table data that every corpus picture decodes through; the
+// shortest and longest codes and the escapes are what the parser itself adds.
+TEST(AddressIncrement, ShortestLongestAndEscapedCodes) {
     const IncrementCase cases[] = {
-        {"1", 1},           {"011", 2},          {"010", 3},          {"0011", 4},
-        {"0010", 5},        {"00011", 6},        {"00010", 7},        {"0000111", 8},
-        {"0000110", 9},     {"00001011", 10},    {"00001000", 13},    {"00000111", 14},
-        {"00000110", 15},   {"0000010111", 16},  {"0000010100", 19},  {"0000010011", 20},
-        {"0000010010", 21}, {"00000100011", 22}, {"00000100000", 25}, {"00000011111", 26},
-        {"00000011000", 33},
-        {"00000001000 1", 34},
-        {"00000001000 00000001000 0011", 70},
+        {"1", 1}, {"00000011000", 33}, {"00000001000 1", 34}, {"00000001000 00000001000 0011", 70},
     };
     for (const IncrementCase& c : cases) {
         SCOPED_TRACE(c.bits);
@@ -71,31 +66,20 @@ struct TypeCase {
     HResult result;
 };
 
-TEST(MacroblockModes, DecodesTablesB2ToB4) {
+// One code of each picture type with and without a quantiser scale, the invalid
+// all-zero prefixes and a D picture; the rest of the code lists is table data the
+// corpus decodes through.
+TEST(MacroblockModes, TypesQuantiserAndInvalidCodes) {
     using namespace mb;
     const TypeCase cases[] = {
         {PICTURE_I, "1", intra, hr::ok},
         {PICTURE_I, "01 00001", intra | quant, hr::ok},
         {PICTURE_I, "00", 0, kBitstreamError},
-        {PICTURE_P, "1", motionForward | pattern, hr::ok},
-        {PICTURE_P, "01", pattern, hr::ok},
-        {PICTURE_P, "001", motionForward, hr::ok},
         {PICTURE_P, "00011", intra, hr::ok},
         {PICTURE_P, "00010 00001", motionForward | pattern | quant, hr::ok},
-        {PICTURE_P, "00001 00001", pattern | quant, hr::ok},
-        {PICTURE_P, "000001 00001", intra | quant, hr::ok},
         {PICTURE_P, "000000", 0, kBitstreamError},
-        {PICTURE_B, "10", motionForward | motionBackward, hr::ok},
         {PICTURE_B, "11", motionForward | motionBackward | pattern, hr::ok},
-        {PICTURE_B, "010", motionBackward, hr::ok},
-        {PICTURE_B, "011", motionBackward | pattern, hr::ok},
-        {PICTURE_B, "0010", motionForward, hr::ok},
-        {PICTURE_B, "0011", motionForward | pattern, hr::ok},
-        {PICTURE_B, "00011", intra, hr::ok},
-        {PICTURE_B, "00010 00001", motionForward | motionBackward | pattern | quant, hr::ok},
-        {PICTURE_B, "000011 00001", motionForward | pattern | quant, hr::ok},
         {PICTURE_B, "000010 00001", motionBackward | pattern | quant, hr::ok},
-        {PICTURE_B, "000001 00001", intra | quant, hr::ok},
         {PICTURE_B, "000000", 0, kBitstreamError},
         {4, "1", 0, kPictureFinished},  // D picture
     };
@@ -233,13 +217,10 @@ struct CodeCase {
     std::int32_t code;
 };
 
-TEST(MotionVectors, DecodesTableB10) {
+// Codes whose value wraps at f_code 1, and the sign bit.
+TEST(MotionVectors, CodesWrapIntoTheRangeOfTheFCode) {
     const CodeCase cases[] = {
-        {"1", 0},             {"010", 1},           {"011", -1},          {"0010", 2},
-        {"00010", 3},         {"0000110", 4},       {"00001010", 5},      {"00001000", 6},
-        {"00000110", 7},      {"0000010110", 8},    {"0000010100", 9},    {"0000010010", 10},
-        {"00000100010", 11},  {"00000100000", 12},  {"00000011110", 13},  {"00000011100", 14},
-        {"00000011010", 15},  {"00000011000", 16},  {"00000011001", -16},
+        {"1", 0}, {"011", -1}, {"00000011010", 15}, {"00000011000", 16}, {"00000011001", -16},
     };
     for (const CodeCase& c : cases) {
         SCOPED_TRACE(c.bits);

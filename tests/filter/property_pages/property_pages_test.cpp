@@ -14,13 +14,13 @@
 #include <vector>
 
 #include "filter/com/com_ptr.h"
-#include "filter/com/object.h"
 #include "filter/property_pages/hyperlink.h"
 #include "filter/property_pages/number_text.h"
 #include "filter/property_pages/page_ids.h"
 #include "filter/property_pages/statistics_rows.h"
 #include "filter/settings/filter_settings.h"
 #include "tests/filter/property_pages/page_host.h"
+#include "tests/filter/registered_module.h"
 #include "tests/filter/registry_helpers.h"
 #include "tests/support/corpus.h"
 #include "tools/tlvplay/player.h"
@@ -29,63 +29,6 @@ namespace {
 
 using tl::com::ComPtr;
 using tl::test::PageHost;
-
-using EntryPoint = HRESULT(STDAPICALLTYPE*)();
-
-// Records the property writes that pass through it to the real filter.
-class RecordingFilter : public IFilterVideoDecoder {
-public:
-    static const tl::com::InterfaceEntry* InterfaceMap() {
-        static const tl::com::InterfaceEntry map[] = {
-            tl::com::Entry<RecordingFilter, IFilterVideoDecoder>(),
-            tl::com::Entry<RecordingFilter, IDispatch, IFilterVideoDecoder>(), {}};
-        return map;
-    }
-    explicit RecordingFilter(IDispatch* real) : real_(real) {}
-
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* n) override { return real_->GetTypeInfoCount(n); }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT i, LCID l, ITypeInfo** t) override { return real_->GetTypeInfo(i, l, t); }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID r, LPOLESTR* n, UINT c, LCID l, DISPID* d) override {
-        return real_->GetIDsOfNames(r, n, c, l, d);
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
-                                     VARIANT* result, EXCEPINFO* e, UINT* arg) override {
-        if (flags & DISPATCH_PROPERTYPUT) puts.push_back(id);
-        return real_->Invoke(id, riid, lcid, flags, params, result, e, arg);
-    }
-    // The page reaches the settings only through IDispatch.
-#define TL_UNUSED(Name, Parameter) \
-    HRESULT STDMETHODCALLTYPE Name(Parameter) override { return E_NOTIMPL; }
-    TL_UNUSED(get_Version, BSTR*)
-    TL_UNUSED(get_Deinterlace, tagDEINTERLACE*) TL_UNUSED(put_Deinterlace, tagDEINTERLACE)
-    TL_UNUSED(get_CPUFeatureSSE, VARIANT_BOOL*) TL_UNUSED(put_CPUFeatureSSE, VARIANT_BOOL)
-    TL_UNUSED(get_CPUFeatureSSE2, VARIANT_BOOL*) TL_UNUSED(put_CPUFeatureSSE2, VARIANT_BOOL)
-    TL_UNUSED(get_CPUFeatureSSE3, VARIANT_BOOL*) TL_UNUSED(put_CPUFeatureSSE3, VARIANT_BOOL)
-    TL_UNUSED(get_DXVA, VARIANT_BOOL*) TL_UNUSED(put_DXVA, VARIANT_BOOL)
-    TL_UNUSED(get_ErrorConcealment, VARIANT_BOOL*) TL_UNUSED(put_ErrorConcealment, VARIANT_BOOL)
-    TL_UNUSED(get_AlwaysDeinterlace, VARIANT_BOOL*) TL_UNUSED(put_AlwaysDeinterlace, VARIANT_BOOL)
-    TL_UNUSED(get_ColorCorrection, VARIANT_BOOL*) TL_UNUSED(put_ColorCorrection, VARIANT_BOOL)
-    TL_UNUSED(get_FrameSkipping, VARIANT_BOOL*) TL_UNUSED(put_FrameSkipping, VARIANT_BOOL)
-    TL_UNUSED(get_FrameSkippingTolerance, unsigned int*) TL_UNUSED(put_FrameSkippingTolerance, unsigned int)
-    TL_UNUSED(get_UseHadwareAcceleratedDeinterlace, VARIANT_BOOL*)
-    TL_UNUSED(put_UseHadwareAcceleratedDeinterlace, VARIANT_BOOL)
-    TL_UNUSED(get_OutputTypesPriority, BSTR*) TL_UNUSED(put_OutputTypesPriority, BSTR)
-    TL_UNUSED(get_OutputTypesPriorityHW, BSTR*) TL_UNUSED(put_OutputTypesPriorityHW, BSTR)
-    TL_UNUSED(get_OutputTypesPriorityDXVA, BSTR*) TL_UNUSED(put_OutputTypesPriorityDXVA, BSTR)
-    TL_UNUSED(get_OutputConnectionAllowList, BSTR*) TL_UNUSED(put_OutputConnectionAllowList, BSTR)
-    TL_UNUSED(get_OutputConnectionDenyList, BSTR*) TL_UNUSED(put_OutputConnectionDenyList, BSTR)
-    TL_UNUSED(get_AspectRatioX, unsigned int*) TL_UNUSED(put_AspectRatioX, unsigned int)
-    TL_UNUSED(get_AspectRatioY, unsigned int*) TL_UNUSED(put_AspectRatioY, unsigned int)
-    TL_UNUSED(get_RendererLateness, hyper*) TL_UNUSED(get_FittedFrames, long*) TL_UNUSED(get_TopLayer, ILayer**) TL_UNUSED(get_decoder, IDispatch**)
-    TL_UNUSED(CreateLayer, ILayer**) TL_UNUSED(Sleep, unsigned int)
-    HRESULT STDMETHODCALLTYPE SaveDefaults() override { return E_NOTIMPL; }
-#undef TL_UNUSED
-
-    std::vector<DISPID> puts;
-
-private:
-    IDispatch* real_;
-};
 
 std::wstring Joined(const std::vector<std::wstring>& rows) {
     std::wstring all;
@@ -96,21 +39,10 @@ std::wstring Joined(const std::vector<std::wstring>& rows) {
 class PropertyPagesTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        wchar_t exe[MAX_PATH];
-        GetModuleFileNameW(nullptr, exe, MAX_PATH);
-        std::wstring path = exe;
-        path.replace(path.find_last_of(L'\\') + 1, std::wstring::npos, L"tlVideoDecoder.ax");
-        module_ = LoadLibraryW(path.c_str());
-        if (module_) registered_ = Call("DllRegisterServer");
+        registered_ = tl::test::RegisterFilterModule(COINIT_APARTMENTTHREADED);
     }
     static void TearDownTestSuite() {
-        if (module_) Call("DllUnregisterServer");
-        CoUninitialize();
-    }
-    static HRESULT Call(const char* name) {
-        auto entry = reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
-        return entry ? entry() : E_NOTIMPL;
+        tl::test::UnregisterFilterModule();
     }
 
     void SetUp() override {
@@ -147,7 +79,6 @@ protected:
         return value.lVal;
     }
 
-    static inline HMODULE module_ = nullptr;
     static inline HRESULT registered_ = E_FAIL;
     ComPtr<IFilterVideoDecoder> filter_;
     ComPtr<IMediaControl> running_;
@@ -185,27 +116,6 @@ TEST_F(PropertyPagesTest, PreferencesAreDirtyWhileAControlDiffersFromWhatWasLoad
     EXPECT_EQ(host.Page()->IsPageDirty(), S_FALSE);
     // The site hears of each change of state once.
     EXPECT_EQ(host.Statuses(), (std::vector<DWORD>{PROPPAGESTATUS_DIRTY, PROPPAGESTATUS_CLEAN}));
-}
-
-TEST_F(PropertyPagesTest, ApplyWritesEveryPropertyInOrder) {
-    tl::com::ComPtr<IFilterVideoDecoder> recorder;
-    auto* recording = new tl::com::Object<RecordingFilter>(filter_.Get());
-    recording->QueryInterface(__uuidof(IFilterVideoDecoder), recorder.OutVoid());
-    PageHost host(__uuidof(FilterVideoDecoder_PPagePref), recorder.Get());
-    host.Click(TL_CONTROL_PREF_ALWAYS_DEINTERLACE);
-    host.Select(TL_CONTROL_PREF_METHOD, 2);
-    ASSERT_EQ(host.Page()->Apply(), S_OK);
-    std::vector<DISPID> expected;
-    for (const wchar_t* property :
-         {L"AlwaysDeinterlace", L"CPUFeatureSSE", L"CPUFeatureSSE2", L"CPUFeatureSSE3", L"DXVA", L"ColorCorrection",
-          L"FrameSkipping", L"UseHadwareAcceleratedDeinterlace", L"Deinterlace", L"OutputTypesPriority",
-          L"OutputTypesPriorityHW", L"OutputTypesPriorityDXVA", L"OutputConnectionAllowList",
-          L"OutputConnectionDenyList", L"AspectRatioX", L"AspectRatioY"})
-        expected.push_back(tl::FindSettingByProperty(property)->dispid);
-    EXPECT_EQ(recording->puts, expected);
-    EXPECT_EQ(host.Page()->IsPageDirty(), S_FALSE);
-    EXPECT_EQ(Number(filter_.Get(), L"AlwaysDeinterlace"), VARIANT_TRUE);
-    EXPECT_EQ(Number(filter_.Get(), L"Deinterlace"), DEINTERLACE_WEAVE);
 }
 
 TEST_F(PropertyPagesTest, AspectRatioTextSetsOrClearsTheForcedRatio) {
@@ -339,12 +249,8 @@ TEST_F(PropertyPagesTest, PluginsListsTheVisiblePluginsAndWritesTheirEnableValue
 
 namespace {
 
-TEST(StatisticsForms, GroupedNumbersDurationsAndFrameRates) {
-    const struct {
-        std::int64_t value;
-        const wchar_t* grouped;
-    } numbers[] = {{0, L"0"}, {999, L"999"}, {1000, L"1.000"}, {1234567, L"1.234.567"}, {-1002003, L"-1.002.003"}};
-    for (const auto& n : numbers) EXPECT_EQ(tl::GroupedInteger(n.value), n.grouped) << n.value;
+// Grouped integers are the information overlay's, tested with it.
+TEST(StatisticsForms, DurationsAndRates) {
     constexpr std::int64_t kMs = 10000, kSecond = 1000 * kMs, kMinute = 60 * kSecond, kHour = 60 * kMinute;
     const struct {
         std::int64_t units;
