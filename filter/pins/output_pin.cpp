@@ -19,7 +19,7 @@
 #include "filter/dxva/dxva_declarations.h"
 #include "filter/filter/filter_video_decoder.h"
 #include "filter/pins/connection_lists.h"
-#include "filter/pins/enumerators.h"
+#include "filter/dshow/enumerators.h"
 #include "filter/pins/output_types.h"
 #include "filter/pins/picture_fit.h"
 
