@@ -84,21 +84,10 @@ public:
     HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override { return S_OK; }
 
     HRESULT STDMETHODCALLTYPE GetAllocator(IMemAllocator** allocator) override {
-        if (!allocator) return E_POINTER;
-        std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
-        if (!allocator_) {
-            const HRESULT hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER,
-                                                IID_IMemAllocator, allocator_.OutVoid());
-            if (FAILED(hr)) return hr;
-        }
-        allocator_.CopyTo(allocator);
-        return S_OK;
+        return allocator_.Get(filter_->Lock(), allocator);
     }
     HRESULT STDMETHODCALLTYPE NotifyAllocator(IMemAllocator* allocator, BOOL) override {
-        if (!allocator) return E_POINTER;
-        std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
-        allocator_ = com::ComPtr<IMemAllocator>(allocator);
-        return S_OK;
+        return allocator_.Notify(filter_->Lock(), allocator);
     }
     HRESULT STDMETHODCALLTYPE GetAllocatorRequirements(ALLOCATOR_PROPERTIES*) override { return E_NOTIMPL; }
     // Pictures arrive through DisplayFrame only.
@@ -194,7 +183,7 @@ private:
 
     DxvaRendererSettings settings_;
     std::shared_ptr<GrabberCounts> counts_;
-    com::ComPtr<IMemAllocator> allocator_;
+    SinkAllocator allocator_;
     std::unique_ptr<dxva_soft::SoftAccelerator> accelerator_;
 };
 

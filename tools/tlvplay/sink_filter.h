@@ -3,6 +3,7 @@
 // the stream has ended and the filter runs.
 #pragma once
 #include <evcode.h>
+#include <uuids.h>
 
 #include <memory>
 #include <mutex>
@@ -14,6 +15,33 @@
 #include "tools/tlvplay/frame_writer.h"
 
 namespace tl::tlvplay {
+
+// The allocator a sink's input pin offers and then uses: the upstream pin's
+// choice when it notifies one, else a memory allocator made on first request.
+class SinkAllocator {
+public:
+    HRESULT Get(std::recursive_mutex& lock, IMemAllocator** allocator) {
+        if (!allocator) return E_POINTER;
+        std::lock_guard<std::recursive_mutex> hold(lock);
+        if (!allocator_) {
+            const HRESULT hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER,
+                                                IID_IMemAllocator, allocator_.OutVoid());
+            if (FAILED(hr)) return hr;
+        }
+        allocator_.CopyTo(allocator);
+        return S_OK;
+    }
+    HRESULT Notify(std::recursive_mutex& lock, IMemAllocator* allocator) {
+        if (!allocator) return E_POINTER;
+        std::lock_guard<std::recursive_mutex> hold(lock);
+        allocator_ = com::ComPtr<IMemAllocator>(allocator);
+        return S_OK;
+    }
+    void Reset() { allocator_.Reset(); }
+
+private:
+    com::ComPtr<IMemAllocator> allocator_;
+};
 
 // Pin: constructed from (BaseFilter*, settings, counts); ResetStream() drops what
 // a stopped stream leaves behind; its EndOfStream calls StreamEnded().
