@@ -146,7 +146,7 @@ int main(int argc, char** argv) {
             const char* level = t.name;
             if (std::strcmp(level, "best") == 0) {
                 static const char* const kNames[] = {"plain", "MMX", "SSE", "SSE2"};
-                level = kNames[static_cast<int>(tl::chooseSimdLevel(context.cpuFeatures, dst.data, rowPitch, f.code))];
+                level = kNames[static_cast<int>(tl::chooseKernelTier(context.cpuFeatures, dst.data, rowPitch, f.code))];
             }
             long frames = 0;
             tl::ConvertProgressive(source.pictures[0], context, dst.data, rowPitch);  // warm up

@@ -17,10 +17,6 @@
 
 namespace tl {
 
-// The conversion families have kernels from Plain to SSE2; Plain is never
-// chosen by the dispatcher. SimdLevel is the tests' name for the tier.
-using SimdLevel = KernelTier;
-
 // Vertical rule of the deinterlace class (FieldTop/FieldBottom: one field of
 // the double-rate bob).
 enum class VerticalClass : int { Progressive = 0, Weave = 1, Bob = 2, FieldTop = 3, FieldBottom = 4 };

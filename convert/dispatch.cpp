@@ -70,7 +70,7 @@ void convert(const Picture& p, const ConversionContext& c, std::uint8_t* dst, in
     const int bufferRows = std::max(c.bufferRows, p.height);
     const bool bottomUp = c.rgbBottomUp && isRgb(format);
     std::uint8_t* firstRow = bottomUp ? dst + std::ptrdiff_t(bufferRows - 1) * rowPitch : dst;
-    const ConvertKernel kernel = findKernel(key, chooseSimdLevel(c.cpuFeatures, firstRow, rowPitch, format));
+    const ConvertKernel kernel = findKernel(key, chooseKernelTier(c.cpuFeatures, firstRow, rowPitch, format));
     if (kernel == nullptr) return;
 
     KernelArgs a;
@@ -91,7 +91,7 @@ void convert(const Picture& p, const ConversionContext& c, std::uint8_t* dst, in
 
 }  // namespace
 
-KernelTier chooseSimdLevel(std::uint32_t cpuFeatures, const std::uint8_t* dst, int rowPitch, int format) {
+KernelTier chooseKernelTier(std::uint32_t cpuFeatures, const std::uint8_t* dst, int rowPitch, int format) {
     // YV12: the luma rows must be aligned; chroma rows that are not get unaligned stores.
     const int rowStep = format == OUTPUT_YV12 ? 2 * rowPitch / 3 : rowPitch;
     const bool aligned = reinterpret_cast<std::uintptr_t>(dst) % 16 == 0 && rowStep % 16 == 0;

@@ -49,7 +49,7 @@ void ConvertFieldBob(const Picture& picture, const ConversionContext& context, s
 // every output row (YV12: every luma row) starts on a 16-byte boundary, as the
 // SSE2 kernels store with aligned non-temporal stores; else SSE when present,
 // else MMX.
-KernelTier chooseSimdLevel(std::uint32_t cpuFeatures, const std::uint8_t* dst, int rowPitch, int format);
+KernelTier chooseKernelTier(std::uint32_t cpuFeatures, const std::uint8_t* dst, int rowPitch, int format);
 
 // rowPitch of a tightly packed sample of a format (codes 0..7) for pictures
 // `width` pixels wide: the row size, for YV12 1.5 times an even luma pitch.

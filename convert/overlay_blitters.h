@@ -27,14 +27,9 @@ struct OverlayRoutines {
     Yuy2FormFn toYuy2Form;
 };
 
-// OverlayTier is the tests' name for the tier.
-using OverlayTier = KernelTier;
-
 // A tier's routines; where a tier brings nothing of its own for a routine
 // (clearing below SSE2, the YUY2 form with SSE3) it uses the one of the tier below.
 const OverlayRoutines& overlayRoutinesOf(KernelTier tier);
-// The best tier the processor offers (CPUID, not the filter's settings).
-KernelTier detectedOverlayTier();
 // The routines of the detected tier, chosen on the first call.
 const OverlayRoutines& overlayRoutines();
 

@@ -14,10 +14,8 @@ const OverlayRoutines& overlayRoutinesOf(KernelTier tier) {
     return kTiers[static_cast<int>(tier)];
 }
 
-KernelTier detectedOverlayTier() { return tierOfFeatures(cpuFeatureWord()); }
-
 const OverlayRoutines& overlayRoutines() {
-    static const OverlayRoutines& chosen = overlayRoutinesOf(detectedOverlayTier());
+    static const OverlayRoutines& chosen = overlayRoutinesOf(detectedKernelTier());
     return chosen;
 }
 

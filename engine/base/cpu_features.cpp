@@ -21,4 +21,9 @@ KernelTier tierOfFeatures(std::uint32_t features) {
     return tier;
 }
 
+KernelTier detectedKernelTier() {
+    static const KernelTier detected = tierOfFeatures(cpuFeatureWord());
+    return detected;
+}
+
 }  // namespace tl

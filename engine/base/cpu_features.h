@@ -21,4 +21,8 @@ inline constexpr std::uint32_t sse2 = 1u << 26;
 // selects a tier above it.
 KernelTier tierOfFeatures(std::uint32_t features);
 
+// The best tier this processor offers (CPUID, not the filter's settings): the
+// first of SSE3, SSE2, SSE, MMX that it reports, else Plain.
+KernelTier detectedKernelTier();
+
 }  // namespace tl

@@ -96,7 +96,7 @@ struct Selection {
 
 Selection& selection() {
     static Selection s = [] {
-        const KernelTier tier = tierOfFeatures(cpuFeatureWord());
+        const KernelTier tier = detectedKernelTier();
         return Selection{tier, tier, &tables().byTier[static_cast<int>(tier)]};
     }();
     return s;
@@ -108,8 +108,6 @@ const bool selectedAtLoad = (selection(), true);
 }  // namespace
 
 const KernelSlots& kernelSlots() { return *selection().slots; }
-
-KernelTier detectedKernelTier() { return selection().detected; }
 
 KernelTier activeKernelTier() { return selection().active; }
 

@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/base/simd_tier.h"
+#include "engine/base/cpu_features.h"
 
 namespace tl {
 
@@ -50,11 +50,9 @@ struct KernelSlots {
 // The active slots. Valid from module load on.
 const KernelSlots& kernelSlots();
 
-// Tier chosen from CPUID at load: the first of SSE3, SSE2, SSE, MMX that the
-// processor reports (SSE3 uses the SSE2 kernels). A processor without MMX gets
-// the plain C++ kernels, which give the same results, so the software decoder
-// still runs there.
-KernelTier detectedKernelTier();
+// The kernels start at detectedKernelTier() (SSE3 uses the SSE2 kernels). A
+// processor without MMX gets the plain C++ kernels, which give the same
+// results, so the software decoder still runs there.
 KernelTier activeKernelTier();
 
 // Test and tool hook: make `tier` the active one (clamped to what the processor

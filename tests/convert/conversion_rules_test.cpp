@@ -9,10 +9,10 @@
 namespace tl::test {
 namespace {
 
-constexpr SimdLevel kAllLevels[] = {SimdLevel::Plain, SimdLevel::Mmx, SimdLevel::Sse, SimdLevel::Sse2};
+constexpr KernelTier kAllLevels[] = {KernelTier::Plain, KernelTier::Mmx, KernelTier::Sse, KernelTier::Sse2};
 
 // Converts with one kernel into an aligned buffer of 16-byte-multiple rows.
-std::vector<std::uint8_t> convertWith(SimdLevel level, const KernelKey& key, const Picture& p, int rowPitch,
+std::vector<std::uint8_t> convertWith(KernelTier level, const KernelKey& key, const Picture& p, int rowPitch,
                                       const RgbMatrixBlock* matrix = nullptr, const TestOverlay* ov = nullptr) {
     TestBuffer buffer(rowPitch, p.height, 0);
     findKernel(key, level)(kernelArgs(p, buffer.data(), rowPitch, ov, matrix));
@@ -61,7 +61,7 @@ TEST(WeaveChromaRule, YuyvOutputCarriesTheUpsampledRows) {
     pic.fillRows(1, {0, 100, 200, 50});
     pic.fillRows(2, {128, 128, 128, 128});
     const int expected[8] = {0, 50, 100, 100, 200, 75, 125, 50};
-    for (SimdLevel level : kAllLevels) {
+    for (KernelTier level : kAllLevels) {
         const auto out = convertWith(level, keyOf(OUTPUT_YUY2, VerticalClass::Weave, ChromaLayout::C420),
                                      pic.picture(), 32);
         for (int r = 0; r < 8; ++r) EXPECT_EQ(out[r * 32 + 1], expected[r]) << levelName(level) << " row " << r;
@@ -84,7 +84,7 @@ TEST(ColourCorrection, AppliesToYuy2UyvyAndYv12AtEveryTier) {
     pic.fillRows(0, {16, 235, 128, 255});
     pic.fillRows(1, {16, 239});
     pic.fillRows(2, {128, 0});
-    for (SimdLevel level : kAllLevels) {
+    for (KernelTier level : kAllLevels) {
         const auto yuy2 = convertWith(level, keyOf(OUTPUT_YUY2, VerticalClass::Progressive, ChromaLayout::C420, true),
                                       pic.picture(), 64);
         EXPECT_EQ(yuy2[0], 0) << levelName(level);
@@ -137,7 +137,7 @@ TEST(YcbcrToRgb, FormatsPackTheSamePixel) {
     pic.fillRows(1, {90});
     pic.fillRows(2, {240});
     const RgbMatrixBlock m = buildRgbMatrix(2, 0, 0, 0);
-    for (SimdLevel level : kAllLevels) {
+    for (KernelTier level : kAllLevels) {
         const auto rgb32 = convertWith(level, keyOf(OUTPUT_RGB32, VerticalClass::Progressive, ChromaLayout::C420),
                                        pic.picture(), 64, &m);
         EXPECT_EQ(rgb32[0], 0) << levelName(level);
@@ -163,7 +163,7 @@ TEST(YcbcrToRgb, OddPixelsAverageTheNextChromaSample) {
     for (int r = 0; r < 2; ++r)
         for (int i = 0; i <= pic.chromaWidth(); ++i) pic.row(1, r)[i] = i % 2 ? 228 : 28;
     const RgbMatrixBlock m = buildRgbMatrix(1, 0, 0, 0);
-    for (SimdLevel level : kAllLevels) {
+    for (KernelTier level : kAllLevels) {
         const auto out = convertWith(level, keyOf(OUTPUT_RGB32, VerticalClass::Progressive, ChromaLayout::C422),
                                      pic.picture(), 64, &m);
         EXPECT_EQ(out[4], 128) << levelName(level);  // B of pixel 1: neutral
@@ -184,7 +184,7 @@ TEST(BobRules, FirstAndLastRows) {
         {VerticalClass::FieldBottom, {5, 10, 20, 30, 40, 50}},
     };
     for (const auto& c : kCases)
-        for (SimdLevel level : kAllLevels) {
+        for (KernelTier level : kAllLevels) {
             const auto out = convertWith(level, keyOf(OUTPUT_YV12, c.cls, ChromaLayout::C422), pic.picture(), 48);
             for (int r = 0; r < 6; ++r)
                 EXPECT_EQ(out[r * 32], c.rows[r]) << levelName(level) << " class " << int(c.cls) << " row " << r;
@@ -196,7 +196,7 @@ TEST(BobRules, UpsampledChromaRows) {
     TestPicture pic(16, 8, 1);
     pic.fillRows(1, {0, 100, 200, 40});
     pic.fillRows(2, {128, 128, 128, 128});
-    for (SimdLevel level : kAllLevels) {
+    for (KernelTier level : kAllLevels) {
         // avg(c0, avg(c0, avg(c0, c1))) = avg(0, avg(0, 50)) = 13
         const auto bob = convertWith(level, keyOf(OUTPUT_YUY2, VerticalClass::Bob, ChromaLayout::C420),
                                      pic.picture(), 32);
@@ -238,7 +238,7 @@ TEST(OverlayBlend, Yuy2BytesUseTheAlphaInTheSamePosition) {
     // Pair 0: colour (Y0 10, Cb 20, Y1 30, Cr 40), alphas (a0 128, avg 192, a1 255, avg 192).
     overlay.surface[0] = 10 | 20 << 8 | 30 << 16 | 40u << 24;
     overlay.surface[1] = 128 | 192 << 8 | 255 << 16 | 192u << 24;
-    for (SimdLevel level : kAllLevels) {
+    for (KernelTier level : kAllLevels) {
         const auto out = convertWith(level, keyOf(OUTPUT_YUY2, VerticalClass::Progressive, ChromaLayout::C420,
                                                   false, true),
                                      pic.picture(), 32, nullptr, &overlay);

@@ -103,7 +103,7 @@ std::string describe(const KernelKey& k) {
            (k.overlay ? " overlay" : "");
 }
 
-const char* levelName(SimdLevel level) {
+const char* levelName(KernelTier level) {
     static const char* const kNames[] = {"plain", "MMX", "SSE", "SSE2"};
     return kNames[static_cast<int>(level)];
 }

@@ -69,6 +69,6 @@ KernelArgs kernelArgs(const Picture& p, std::uint8_t* dst, int rowPitch, const T
                       const RgbMatrixBlock* matrix);
 
 std::string describe(const KernelKey& key);
-const char* levelName(SimdLevel level);
+const char* levelName(KernelTier level);
 
 }  // namespace tl::test

@@ -18,20 +18,20 @@ TEST(Dispatch, TierFromFeaturesAndAlignment) {
     struct {
         std::uint32_t features;
         int offset, rowPitch, format;
-        SimdLevel level;
+        KernelTier level;
     } const kCases[] = {
-        {kMmxSseSse2, 0, 1440, OUTPUT_YUY2, SimdLevel::Sse2},
-        {kMmxSseSse2 & ~cpu_bit::sse2, 0, 1440, OUTPUT_YUY2, SimdLevel::Sse},  // SSE2 switched off
-        {kMmxSseSse2, 8, 1440, OUTPUT_YUY2, SimdLevel::Sse},                   // destination off by 8
-        {kMmxSseSse2, 0, 1448, OUTPUT_YUY2, SimdLevel::Sse},                   // rows off by 8
-        {cpu_bit::mmx, 0, 1440, OUTPUT_YUY2, SimdLevel::Mmx},
-        {0, 0, 1440, OUTPUT_YUY2, SimdLevel::Mmx},                              // no kernel below MMX
-        {kMmxSseSse2, 0, 1080, OUTPUT_YV12, SimdLevel::Sse2},                   // chroma rows 360 apart
-        {kMmxSseSse2, 0, 1068, OUTPUT_YV12, SimdLevel::Sse},                    // luma rows 712 apart
-        {kMmxSseSse2, 0, 1056, OUTPUT_YV12, SimdLevel::Sse2},                   // 704 luma, 352 chroma
+        {kMmxSseSse2, 0, 1440, OUTPUT_YUY2, KernelTier::Sse2},
+        {kMmxSseSse2 & ~cpu_bit::sse2, 0, 1440, OUTPUT_YUY2, KernelTier::Sse},  // SSE2 switched off
+        {kMmxSseSse2, 8, 1440, OUTPUT_YUY2, KernelTier::Sse},                   // destination off by 8
+        {kMmxSseSse2, 0, 1448, OUTPUT_YUY2, KernelTier::Sse},                   // rows off by 8
+        {cpu_bit::mmx, 0, 1440, OUTPUT_YUY2, KernelTier::Mmx},
+        {0, 0, 1440, OUTPUT_YUY2, KernelTier::Mmx},                              // no kernel below MMX
+        {kMmxSseSse2, 0, 1080, OUTPUT_YV12, KernelTier::Sse2},                   // chroma rows 360 apart
+        {kMmxSseSse2, 0, 1068, OUTPUT_YV12, KernelTier::Sse},                    // luma rows 712 apart
+        {kMmxSseSse2, 0, 1056, OUTPUT_YV12, KernelTier::Sse2},                   // 704 luma, 352 chroma
     };
     for (const auto& c : kCases)
-        EXPECT_EQ(chooseSimdLevel(c.features, buffer + c.offset, c.rowPitch, c.format), c.level)
+        EXPECT_EQ(chooseKernelTier(c.features, buffer + c.offset, c.rowPitch, c.format), c.level)
                 << c.features << " +" << c.offset << " pitch " << c.rowPitch;
 }
 
@@ -63,7 +63,7 @@ std::vector<std::uint8_t> run(void (*convert)(const Picture&, const ConversionCo
 
 std::vector<std::uint8_t> runKernel(const KernelKey& key, Fixture& f, int rowPitch, int offset = 0) {
     TestBuffer buffer(rowPitch, f.pic.picture().height, offset);
-    findKernel(key, SimdLevel::Plain)(kernelArgs(f.pic.picture(), buffer.data(), rowPitch, &f.overlay, &f.matrix));
+    findKernel(key, KernelTier::Plain)(kernelArgs(f.pic.picture(), buffer.data(), rowPitch, &f.overlay, &f.matrix));
     return buffer.region();
 }
 

@@ -18,7 +18,7 @@ constexpr int kFormats[] = {OUTPUT_YUY2, OUTPUT_UYVY, OUTPUT_YV12, OUTPUT_RGB32,
                             OUTPUT_RGB24, OUTPUT_RGB565, OUTPUT_RGB555};
 constexpr VerticalClass kClasses[] = {VerticalClass::Progressive, VerticalClass::Weave, VerticalClass::Bob,
                                       VerticalClass::FieldTop, VerticalClass::FieldBottom};
-constexpr SimdLevel kSimdLevels[] = {SimdLevel::Mmx, SimdLevel::Sse, SimdLevel::Sse2};
+constexpr KernelTier kSimdTiers[] = {KernelTier::Mmx, KernelTier::Sse, KernelTier::Sse2};
 
 bool isRgb(int format) { return format >= OUTPUT_RGB32; }
 
@@ -28,8 +28,8 @@ bool isRgb(int format) { return format >= OUTPUT_RGB32; }
 struct Geometry {
     int rowPitch, rows, offset;
 };
-Geometry geometryFor(int format, const Picture& p, SimdLevel level) {
-    const bool sse2 = level == SimdLevel::Sse2;
+Geometry geometryFor(int format, const Picture& p, KernelTier level) {
+    const bool sse2 = level == KernelTier::Sse2;
     if (format == OUTPUT_YV12) {
         // SSE2: chroma rows aligned for some sizes, 8 bytes off for others.
         const int lumaPitch = sse2 ? (p.width + 15) / 16 * 16 : p.width + (p.width % 2 ? 5 : 6);
@@ -77,9 +77,9 @@ TEST(KernelTiers, EveryLeafMatchesThePlainReference) {
         TestPicture pic(c.size.width, c.size.height, c.chromaFormat);
         pic.fillRandom(rng);
         TestOverlay overlay(pic.picture(), rng);
-        const ConvertKernel reference = findKernel(c.key, SimdLevel::Plain);
+        const ConvertKernel reference = findKernel(c.key, KernelTier::Plain);
         ASSERT_NE(reference, nullptr) << describe(c.key);
-        for (SimdLevel level : kSimdLevels) {
+        for (KernelTier level : kSimdTiers) {
             const Geometry g = geometryFor(c.key.format, pic.picture(), level);
             TestBuffer expected(g.rowPitch, g.rows, g.offset);
             TestBuffer actual(g.rowPitch, g.rows, g.offset);
@@ -116,7 +116,7 @@ TEST(KernelTiers, ReferenceLeavesRowPaddingAlone) {
         key.format = format;
         const int bytes = packedRowBytes(format, 37);
         TestBuffer buffer(bytes + 7, 13, 1);
-        findKernel(key, SimdLevel::Plain)(kernelArgs(pic.picture(), buffer.data(), bytes + 7, nullptr, &matrix));
+        findKernel(key, KernelTier::Plain)(kernelArgs(pic.picture(), buffer.data(), bytes + 7, nullptr, &matrix));
         for (int r = 0; r < 13; ++r)
             for (int i = bytes; i < bytes + 7; ++i)
                 ASSERT_EQ(buffer.data()[r * (bytes + 7) + i], 0xCD) << describe(key) << " row " << r;
@@ -130,7 +130,7 @@ TEST(KernelTiers, MaskedOffOverlayRowsEqualTheNonOverlayKernel) {
     std::mt19937 rng(11);
     const RgbMatrixBlock matrix = buildRgbMatrix(2, 0, 0, 0);
     for (int format : {OUTPUT_YUY2, OUTPUT_RGB32, OUTPUT_RGB24, OUTPUT_RGB565, OUTPUT_RGB555})
-        for (SimdLevel level : {SimdLevel::Plain, SimdLevel::Mmx, SimdLevel::Sse, SimdLevel::Sse2}) {
+        for (KernelTier level : {KernelTier::Plain, KernelTier::Mmx, KernelTier::Sse, KernelTier::Sse2}) {
             TestPicture pic(64, 16, 1);
             pic.fillRandom(rng);
             TestOverlay overlay(pic.picture(), rng);

@@ -74,9 +74,9 @@ std::vector<std::uint8_t> randomPixels(std::mt19937& rng, std::size_t count) {
     return bytes;
 }
 
-std::vector<OverlayTier> availableTiers() {
-    std::vector<OverlayTier> tiers;
-    for (int t = int(OverlayTier::Mmx); t <= int(detectedOverlayTier()); ++t) tiers.push_back(OverlayTier(t));
+std::vector<KernelTier> availableTiers() {
+    std::vector<KernelTier> tiers;
+    for (int t = int(KernelTier::Mmx); t <= int(detectedKernelTier()); ++t) tiers.push_back(KernelTier(t));
     return tiers;
 }
 
@@ -87,9 +87,9 @@ TEST(OverlayBlitters, EveryTierMatchesPlain) {
     constexpr Size kSizes[] = {{720, 3}, {33, 5}, {7, 4}, {2, 1}, {1, 2}};
     constexpr int kDstOffset = 4;  // pixels, so the rows start off 16-byte boundaries
     std::mt19937 rng(12);
-    const OverlayRoutines& plain = overlayRoutinesOf(OverlayTier::Plain);
+    const OverlayRoutines& plain = overlayRoutinesOf(KernelTier::Plain);
     ASSERT_FALSE(availableTiers().empty());
-    for (OverlayTier tier : availableTiers()) {
+    for (KernelTier tier : availableTiers()) {
         const OverlayRoutines& r = overlayRoutinesOf(tier);
         for (Size s : kSizes) {
             SCOPED_TRACE("tier " + std::to_string(int(tier)) + " size " + std::to_string(s.width) + "x" +
