@@ -17,6 +17,7 @@ void DecoderStatistics::reset() {
     gopStructure_.clear();
     frameNum_ = 0;
     skippedFrames_ = 0;
+    undeliveredFrames_ = 0;
     lastConversionTicks_ = 0;
     lastImageBytes_ = 0;
 }
@@ -76,6 +77,7 @@ void DecoderStatistics::publish(const StreamState& s, const Outside& outside) {
     i.rendererPerformance =
         lastConversionTicks_ > 0 ? lastImageBytes_ * kClockFrequency / lastConversionTicks_ : 0;
     i.skippedFrames = skippedFrames_;
+    i.undeliveredFrames = undeliveredFrames_;
     i.errors = outside.errors + s.unknown_extensions;
     std::lock_guard<std::mutex> lock(mutex_);
     info_ = std::move(i);

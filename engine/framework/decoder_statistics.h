@@ -32,6 +32,8 @@ public:
     // A decoded picture of picture_coding_type `type` joins the group-of-pictures structure.
     void pictureDecoded(int type);
     void pictureOutput(bool skipped);
+    // A picture larger than the output the renderer kept: decoded, not delivered.
+    void pictureUndelivered() { ++undeliveredFrames_; }
     void conversionTimed(std::int64_t ticks, std::int64_t imageBytes);
 
     // Worker: replaces the snapshot.
@@ -42,6 +44,7 @@ private:
     std::string gopStructure_;
     std::uint32_t frameNum_ = 0;
     std::uint32_t skippedFrames_ = 0;
+    std::uint32_t undeliveredFrames_ = 0;
     std::int64_t lastConversionTicks_ = 0;  // ConversionClock ticks
     std::int64_t lastImageBytes_ = 0;
 

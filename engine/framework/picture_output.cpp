@@ -151,7 +151,13 @@ void VideoDecoder::presentPicture(Picture& decoded, int mode) {
 // One sample per picture, or one per field at double rate, each half the
 // picture's duration long.
 void VideoDecoder::deliverPicture(Picture& picture, int mode) {
-    if (output_.width() < picture.width || output_.height() < picture.height || picture.height <= 0) return;
+    if (picture.height <= 0) return;
+    // A renderer that refused the larger size cannot show the picture whole;
+    // cutting it would show something the stream never had, so it is counted instead.
+    if (output_.width() < picture.width || output_.height() < picture.height) {
+        statistics_.pictureUndelivered();
+        return;
+    }
     const bool doubleRate = mode == DEINTERLACE_SOFTWARE_BOB_DOUBLE_RATE;
     const ReferenceTime length = doubleRate ? picture.duration >> 1 : picture.duration;
     ReferenceTime start = outputClock_;

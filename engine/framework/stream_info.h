@@ -35,6 +35,7 @@ struct StreamInfo {
     std::uint64_t totalBytesRead = 0;
     std::int64_t rendererPerformance = 0;  // bytes per second of the last conversion, 0 if unknown
     std::uint32_t skippedFrames = 0;
+    std::uint32_t undeliveredFrames = 0;  // larger than the output size the renderer kept
     std::uint32_t errors = 0;  // slice-layer errors plus unknown extensions
 };
 

@@ -5,7 +5,6 @@
 #include "filter/decoder/output_format.h"
 #include "filter/decoder/sample_adapters.h"
 #include "filter/dshow/media_type.h"
-#include "filter/pins/output_pin.h"
 
 namespace tl {
 
@@ -76,10 +75,8 @@ HResult OutputPinHost::deliver(OutputSample* sample) {
 }
 
 OutputFormat OutputPinHost::connectionFormat() {
-    com::ComPtr<IDecoderOutputType> output;
     AM_MEDIA_TYPE type{};
-    if (FAILED(pin_->QueryInterface(kIID_IDecoderOutputType, output.OutVoid())) ||
-        FAILED(output->GetDecoderOutputType(&type))) {
+    if (FAILED(pin_->ConnectionMediaType(&type))) {
         FreeMediaTypeContents(type);
         return {};
     }

@@ -23,6 +23,8 @@ struct IVideoDecoderEngine : public IUnknown {
     virtual HRESULT STDMETHODCALLTYPE EndOfStream() = 0;
     virtual HRESULT STDMETHODCALLTYPE Flush(bool begin) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetRate(double rate) = 0;
+    // Pictures decoded but not delivered because the renderer kept a smaller size.
+    virtual HRESULT STDMETHODCALLTYPE GetUndeliveredFrames(LONG* count) = 0;
 };
 __CRT_UUID_DECL(IVideoDecoderEngine, 0x1f350cd1, 0xc761, 0x4193, 0x9f, 0x2b, 0x8c, 0xfd, 0xf5, 0x1c, 0x29, 0x98)
 

@@ -201,6 +201,10 @@ HRESULT STDMETHODCALLTYPE VideoDecoderMPEG2::Flush(bool begin) { return decoder_
 
 HRESULT STDMETHODCALLTYPE VideoDecoderMPEG2::SetRate(double rate) { return decoder_.SetRate(rate); }
 
+HRESULT STDMETHODCALLTYPE VideoDecoderMPEG2::GetUndeliveredFrames(LONG* count) {
+    return Report(count, [](const StreamInfo& i) { return i.undeliveredFrames; });
+}
+
 HRESULT STDMETHODCALLTYPE VideoDecoderMPEG2::OnLayerNotifyDirty(RECT* lpDamageRects, int nDamageRectCount) {
     if (!lpDamageRects && nDamageRectCount > 0) return E_POINTER;
     return com::Guarded([&]() -> HRESULT {

@@ -70,6 +70,7 @@ public:
     HRESULT STDMETHODCALLTYPE EndOfStream() override;
     HRESULT STDMETHODCALLTYPE Flush(bool begin) override;
     HRESULT STDMETHODCALLTYPE SetRate(double rate) override;
+    HRESULT STDMETHODCALLTYPE GetUndeliveredFrames(LONG* count) override;
 
     // ILayerMessageSink
     HRESULT STDMETHODCALLTYPE OnLayerNotifyDirty(RECT* lpDamageRects, int nDamageRectCount) override;

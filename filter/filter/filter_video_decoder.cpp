@@ -82,7 +82,6 @@ com::ComPtr<IVideoDecoderEngine> FilterVideoDecoder::Decoder() {
 
 HRESULT FilterVideoDecoder::CreateDecoder() {
     rendererLateness_ = 0;
-    fittedFrames_ = 0;
     const CLSID& decoderClass = h264Input_ ? __uuidof(::VideoDecoderH264) : __uuidof(::VideoDecoderMPEG2);
     com::ComPtr<IVideoDecoderEngine> decoder;
     HRESULT hr = CoCreateInstance(decoderClass, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IVideoDecoderEngine),
@@ -234,10 +233,11 @@ HRESULT STDMETHODCALLTYPE FilterVideoDecoder::get_RendererLateness(hyper* pVal) 
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE FilterVideoDecoder::get_FittedFrames(long* pVal) {
+HRESULT STDMETHODCALLTYPE FilterVideoDecoder::get_UndeliveredFrames(long* pVal) {
     if (!pVal) return E_POINTER;
-    *pVal = fittedFrames_.load();
-    return S_OK;
+    *pVal = 0;
+    const com::ComPtr<IVideoDecoderEngine> decoder = Decoder();
+    return decoder ? decoder->GetUndeliveredFrames(pVal) : S_OK;
 }
 
 HRESULT STDMETHODCALLTYPE FilterVideoDecoder::get_TopLayer(ILayer** pVal) {

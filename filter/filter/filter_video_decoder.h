@@ -94,7 +94,7 @@ public:
     TL_DECLARE_PROPERTY(AspectRatioX, unsigned int);
     TL_DECLARE_PROPERTY(AspectRatioY, unsigned int);
     HRESULT STDMETHODCALLTYPE get_RendererLateness(hyper* pVal) override;
-    HRESULT STDMETHODCALLTYPE get_FittedFrames(long* pVal) override;
+    HRESULT STDMETHODCALLTYPE get_UndeliveredFrames(long* pVal) override;
     HRESULT STDMETHODCALLTYPE get_TopLayer(ILayer** pVal) override;
     HRESULT STDMETHODCALLTYPE get_decoder(IDispatch** pVal) override;
     HRESULT STDMETHODCALLTYPE CreateLayer(ILayer** ppLayer) override;
@@ -167,8 +167,6 @@ public:
     bool H264Input() const { return h264Input_; }
     void SetH264Input(bool h264) { h264Input_ = h264; }
     void SetRendererLateness(REFERENCE_TIME late) { rendererLateness_.store(late); }
-    // A picture delivered fitted into a connection of another size.
-    void CountFittedPicture() { ++fittedFrames_; }
     com::ComPtr<IVideoDecoderEngine> Decoder();
     IUnknown* SeekingPassThrough() const { return seekingPassThrough_.Get(); }
     OutputPin& Output() { return output_; }
@@ -205,7 +203,6 @@ private:
     PluginHost plugins_;
 
     std::atomic<REFERENCE_TIME> rendererLateness_{0};
-    std::atomic<long> fittedFrames_{0};
     bool h264Input_ = false;
     VIDEOINFOHEADER2 currentFormat_;
     dxva::DxvaConnection dxva_;

@@ -1,9 +1,6 @@
 #include "filter/pins/output_pin.h"
 
 #include <algorithm>
-#include <cstddef>
-#include <cstdlib>
-#include <memory>
 #include <new>
 
 #include <dshow.h>
@@ -12,16 +9,12 @@
 #include <d3d9.h>
 #include <vmr9.h>
 
-#include "convert/dispatch.h"
-#include "engine/framework/picture_rules.h"
-#include "filter/decoder/output_format.h"
 #include "filter/dxva/connection_setup.h"
 #include "filter/dxva/dxva_declarations.h"
 #include "filter/filter/filter_video_decoder.h"
 #include "filter/pins/connection_lists.h"
 #include "filter/dshow/enumerators.h"
 #include "filter/pins/output_types.h"
-#include "filter/pins/picture_fit.h"
 
 namespace tl {
 namespace {
@@ -41,25 +34,6 @@ bool HasVideoInfoFormat(const AM_MEDIA_TYPE& type) {
     return IsEqualGUID(type.formattype, FORMAT_VideoInfo2) || IsEqualGUID(type.formattype, FORMAT_VideoInfo);
 }
 
-BITMAPINFOHEADER* PictureHeader(MediaType& type) {
-    if (IsEqualGUID(type.Get().formattype, FORMAT_VideoInfo2))
-        if (auto* vih = type.FormatAs<VIDEOINFOHEADER2>()) return &vih->bmiHeader;
-    if (IsEqualGUID(type.Get().formattype, FORMAT_VideoInfo))
-        if (auto* vih = type.FormatAs<VIDEOINFOHEADER>()) return &vih->bmiHeader;
-    return nullptr;
-}
-
-// A buffer of a sample as the decoder lays it out: rows size / height apart,
-// YV12 luma rows two thirds of that.
-FitPlane PlaneOf(IMediaSample* sample, const OutputFormat& format, std::int32_t code) {
-    BYTE* data = nullptr;
-    sample->GetPointer(&data);
-    FitPlane plane{data, format.width, std::abs(format.height), 0, sample->GetSize()};
-    if (plane.height > 0) plane.pitch = plane.size / plane.height;
-    if (code == OUTPUT_YV12) plane.pitch = plane.pitch / 3 * 2;
-    return plane;
-}
-
 }  // namespace
 
 const com::InterfaceEntry* OutputPin::InterfaceMap() {
@@ -67,7 +41,6 @@ const com::InterfaceEntry* OutputPin::InterfaceMap() {
         com::Entry<OutputPin, IPin>(),
         com::Entry<OutputPin, IQualityControl>(),
         com::Entry<OutputPin, dxva::IAMVideoAcceleratorNotify>(dxva::kIID_IAMVideoAcceleratorNotify),
-        com::Entry<OutputPin, IDecoderOutputType>(kIID_IDecoderOutputType),
         {},
     };
     return map;
@@ -181,7 +154,6 @@ void OutputPin::LetRendererStretch() {
 }
 
 void OutputPin::ReleaseConnectionResources() {
-    StopFitting();
     DropAllocator();
     downstreamInput_.Reset();
 }
@@ -336,7 +308,6 @@ HRESULT OutputPin::ChangeOutputFormat(const LONG* pictureSize, const LONG* coded
         std::vector<MediaType> candidates;
         HRESULT hr = OfferedTypes(&candidates);
         if (FAILED(hr)) return hr;
-        std::unique_ptr<MediaType> fallback;  // the first software type for the new size
         for (MediaType& candidate : candidates) {
             AM_MEDIA_TYPE& type = candidate.Get();
             const bool dxva = IsDxvaType(type);
@@ -365,126 +336,16 @@ HRESULT OutputPin::ChangeOutputFormat(const LONG* pictureSize, const LONG* coded
                 if (SUCCEEDED(peer->QueryInterface(IID_IPinConnection, dynamic.OutVoid())))
                     dynamic->DynamicDisconnect();
             }
-            if (!dxva && !fallback) fallback = std::make_unique<MediaType>(type);
             if (FAILED(peer->ReceiveConnection(this, &type))) continue;
             DropAllocator();
             if (FAILED(CompleteConnection())) continue;
             if (filter_.State() != State_Stopped && allocator_) allocator_->Commit();
-            StopFitting();
             return S_OK;
         }
         connection_.Type() = saved;
         peer->ReceiveConnection(this, &saved.Get());
-        // A renderer that will not change its size while it runs: in software the
-        // stream must go on, so the pins are reconnected through the graph, or
-        // else every picture is fitted into the size the renderer keeps.
-        if (wasDxva || !fallback) return VFW_E_TYPE_NOT_ACCEPTED;
-        if (SUCCEEDED(ReconnectThroughGraph(fallback->Get()))) {
-            StopFitting();
-            return S_OK;
-        }
-        MediaType picture = saved;
-        BITMAPINFOHEADER* bmi = PictureHeader(picture);
-        if (!bmi) return VFW_E_TYPE_NOT_ACCEPTED;
-        if (bmi->biWidth == pictureSize[0] && std::abs(bmi->biHeight) == pictureSize[1]) {
-            StopFitting();
-            return VFW_E_TYPE_NOT_ACCEPTED;
-        }
-        bmi->biWidth = pictureSize[0];
-        bmi->biHeight = bmi->biHeight < 0 ? -pictureSize[1] : pictureSize[1];
-        bmi->biSizeImage = ImageSize(bmi->biBitCount, bmi->biWidth, pictureSize[1]);
-        picture.Get().lSampleSize = bmi->biSizeImage;
-        if (auto* vih = picture.FormatAs<VIDEOINFOHEADER2>(); vih && IsEqualGUID(picture.Get().formattype,
-                                                                                   FORMAT_VideoInfo2)) {
-            vih->dwPictAspectRatioX = DWORD(aspect[0]);
-            vih->dwPictAspectRatioY = DWORD(aspect[1]);
-            vih->rcTarget = {0, 0, bmi->biWidth, pictureSize[1]};
-        }
-        FitIntoConnection(picture.Get());
         return VFW_E_TYPE_NOT_ACCEPTED;
     });
-}
-
-HRESULT OutputPin::ReconnectThroughGraph(const AM_MEDIA_TYPE& type) {
-    IFilterGraph* graph = filter_.Graph();
-    if (!graph) return VFW_E_NOT_IN_GRAPH;
-    // The dynamic reconnection stops and restarts the filters between the pins
-    // while the graph runs; the event tells it when this filter stopped meanwhile.
-    HRESULT hr = E_NOINTERFACE;
-    com::ComPtr<IGraphConfig> config;
-    if (SUCCEEDED(graph->QueryInterface(IID_IGraphConfig, config.OutVoid())))
-        hr = config->Reconnect(this, nullptr, &type, nullptr, stopped_, AM_GRAPH_CONFIG_RECONNECT_DIRECTCONNECT);
-    if (SUCCEEDED(hr)) return hr;
-    // Graphs without dynamic reconnection (Wine's answers E_NOTIMPL) may still
-    // reconnect the pins where both let go of their connection while running.
-    com::ComPtr<IFilterGraph2> graph2;
-    if (SUCCEEDED(graph->QueryInterface(IID_IFilterGraph2, graph2.OutVoid()))) hr = graph2->ReconnectEx(this, &type);
-    return hr;
-}
-
-HRESULT OutputPin::FitIntoConnection(const AM_MEDIA_TYPE& picture) {
-    StopFitting();
-    com::ComPtr<IMemAllocator> allocator;
-    HRESULT hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER, IID_IMemAllocator,
-                                  allocator.OutVoid());
-    if (FAILED(hr)) return hr;
-    // Two buffers: software bob at double rate asks for the second field's
-    // buffer while the first one is still on its way downstream.
-    ALLOCATOR_PROPERTIES wanted{2, LONG(ImageSizeOf(picture)), 1, 0}, granted{};
-    hr = allocator->SetProperties(&wanted, &granted);
-    if (SUCCEEDED(hr) && filter_.State() != State_Stopped) hr = allocator->Commit();
-    if (FAILED(hr)) return hr;
-    pictureType_.Assign(picture);
-    pictureAllocator_ = allocator;
-    return S_OK;
-}
-
-void OutputPin::StopFitting() {
-    if (pictureAllocator_) pictureAllocator_->Decommit();
-    pictureAllocator_.Reset();
-    pictureType_.Clear();
-}
-
-HRESULT OutputPin::DeliverFitted(IMediaSample* picture) {
-    REFERENCE_TIME start = 0, stop = 0;
-    const HRESULT timed = picture->GetTime(&start, &stop);
-    com::ComPtr<IMediaSample> out;
-    HRESULT hr = GetDeliveryBufferFrom(allocator_, out.Out(), SUCCEEDED(timed) ? &start : nullptr,
-                                       SUCCEEDED(timed) ? &stop : nullptr, 0);
-    if (FAILED(hr)) return hr;
-    const OutputFormat from = OutputFormatOf(pictureType_.Get());
-    const OutputFormat to = OutputFormatOf(connection_.Type().Get());
-    std::int32_t code = -1, bits = 0;
-    if (!DeriveOutputFormat(to, &code, &bits)) return VFW_E_TYPE_NOT_ACCEPTED;
-    const bool bottomUp = code >= OUTPUT_RGB32 && to.height > 0;
-    FitPicture(code, bottomUp, PlaneOf(picture, from, code), PlaneOf(out.Get(), to, code));
-
-    com::ComPtr<IMediaSample2> in2, out2;
-    AM_SAMPLE2_PROPERTIES props{};
-    if (SUCCEEDED(picture->QueryInterface(IID_IMediaSample2, in2.OutVoid())) &&
-        SUCCEEDED(out.Get()->QueryInterface(IID_IMediaSample2, out2.OutVoid())) &&
-        SUCCEEDED(in2->GetProperties(sizeof props, reinterpret_cast<BYTE*>(&props)))) {
-        AM_SAMPLE2_PROPERTIES head{};
-        out2->GetProperties(sizeof head, reinterpret_cast<BYTE*>(&head));
-        head.dwTypeSpecificFlags = props.dwTypeSpecificFlags;
-        out2->SetProperties(offsetof(AM_SAMPLE2_PROPERTIES, dwSampleFlags), reinterpret_cast<BYTE*>(&head));
-    }
-    out->SetTime(timed == S_OK || timed == VFW_S_NO_STOP_TIME ? &start : nullptr, timed == S_OK ? &stop : nullptr);
-    out->SetSyncPoint(picture->IsSyncPoint() == S_OK);
-    out->SetDiscontinuity(picture->IsDiscontinuity() == S_OK);
-    out->SetPreroll(picture->IsPreroll() == S_OK);
-    out->SetActualDataLength(out->GetSize());
-    const com::ComPtr<IMemInputPin> downstream = downstreamInput_;
-    if (!downstream) return VFW_E_NOT_CONNECTED;
-    hr = downstream->Receive(out.Get());
-    filter_.CountFittedPicture();
-    return hr;
-}
-
-HRESULT STDMETHODCALLTYPE OutputPin::GetDecoderOutputType(AM_MEDIA_TYPE* type) {
-    if (!type) return E_POINTER;
-    if (pictureAllocator_) return CopyMediaType(*type, pictureType_.Get());
-    return connection_.ConnectionMediaType(type);
 }
 
 HRESULT OutputPin::ChangeAspectRatio(const LONG* aspect) {
@@ -512,23 +373,17 @@ HRESULT OutputPin::ChangeAspectRatio(const LONG* aspect) {
 
 HRESULT OutputPin::GetDeliveryBuffer(IMediaSample** sample, REFERENCE_TIME* start, REFERENCE_TIME* stop,
                                      DWORD flags) {
-    // While fitting, the decoder converts into a buffer of the picture's size.
-    if (pictureAllocator_) return GetDeliveryBufferFrom(pictureAllocator_, sample, start, stop, flags);
-    return GetDeliveryBufferFrom(allocator_, sample, start, stop, flags);
-}
-
-HRESULT OutputPin::GetDeliveryBufferFrom(const com::ComPtr<IMemAllocator>& allocator, IMediaSample** sample,
-                                         REFERENCE_TIME* start, REFERENCE_TIME* stop, DWORD flags) {
     if (filter_.State() == State_Stopped) return VFW_E_WRONG_STATE;
     if (!sample) return E_POINTER;
     *sample = nullptr;
+    const com::ComPtr<IMemAllocator> allocator = allocator_;
     if (!allocator) return E_NOINTERFACE;
     HRESULT hr = allocator->GetBuffer(sample, start, stop, flags);
     if (hr == VFW_E_NOT_COMMITTED && filter_.State() != State_Stopped) {
         allocator->Commit();
         hr = allocator->GetBuffer(sample, start, stop, flags);
     }
-    if (SUCCEEDED(hr) && *sample && allocator.Get() == allocator_.Get()) {
+    if (SUCCEEDED(hr) && *sample) {
         AM_MEDIA_TYPE* changed = nullptr;
         if ((*sample)->GetMediaType(&changed) == S_OK && changed) {
             com::Guarded([&] {
@@ -542,22 +397,17 @@ HRESULT OutputPin::GetDeliveryBufferFrom(const com::ComPtr<IMemAllocator>& alloc
 }
 
 HRESULT OutputPin::Deliver(IMediaSample* sample) {
-    if (pictureAllocator_) return DeliverFitted(sample);
     const com::ComPtr<IMemInputPin> downstream = downstreamInput_;
     if (!downstream) return VFW_E_NOT_CONNECTED;
     return downstream->Receive(sample);
 }
 
 void OutputPin::Activate() {
-    ResetEvent(stopped_);
     if (allocator_) allocator_->Commit();
-    if (pictureAllocator_) pictureAllocator_->Commit();
 }
 
 void OutputPin::Deactivate() {
-    SetEvent(stopped_);
     if (allocator_) allocator_->Decommit();
-    if (pictureAllocator_) pictureAllocator_->Decommit();
 }
 
 }  // namespace tl

@@ -23,24 +23,9 @@ class FilterVideoDecoder;
 
 inline constexpr wchar_t kOutputPinName[] = L"Video Out";
 
-// The type the decoder converts into, asked of the output pin by the decoder's
-// host binding: the connection type, or while pictures are fitted into a
-// connection that kept another size, a type of the picture's size.
-struct IDecoderOutputType : public IUnknown {
-    virtual HRESULT STDMETHODCALLTYPE GetDecoderOutputType(AM_MEDIA_TYPE* type) = 0;
-};
-// {6B0F3E1C-9A27-4C55-8D3E-51C7A2B94F60}
-inline constexpr GUID kIID_IDecoderOutputType = {
-    0x6b0f3e1c, 0x9a27, 0x4c55, {0x8d, 0x3e, 0x51, 0xc7, 0xa2, 0xb9, 0x4f, 0x60}};
-
-class OutputPin final : public DecoderPin,
-                        public IQualityControl,
-                        public dxva::IAMVideoAcceleratorNotify,
-                        public IDecoderOutputType {
+class OutputPin final : public DecoderPin, public IQualityControl, public dxva::IAMVideoAcceleratorNotify {
 public:
-    explicit OutputPin(FilterVideoDecoder& filter)
-        : DecoderPin(filter, kOutputPinName, PINDIR_OUTPUT), stopped_(CreateEventW(nullptr, TRUE, TRUE, nullptr)) {}
-    ~OutputPin() { CloseHandle(stopped_); }
+    explicit OutputPin(FilterVideoDecoder& filter) : DecoderPin(filter, kOutputPinName, PINDIR_OUTPUT) {}
     OutputPin(const OutputPin&) = delete;
     OutputPin& operator=(const OutputPin&) = delete;
     static const com::InterfaceEntry* InterfaceMap();
@@ -64,9 +49,6 @@ public:
     HRESULT STDMETHODCALLTYPE GetUncompSurfacesInfo(const GUID* guid, dxva::AMVAUncompBufferInfo* info) override;
     HRESULT STDMETHODCALLTYPE SetUncompSurfacesInfo(DWORD actualSurfaces) override;
     HRESULT STDMETHODCALLTYPE GetCreateVideoAcceleratorData(const GUID* guid, DWORD* size, void** data) override;
-
-    // IDecoderOutputType
-    HRESULT STDMETHODCALLTYPE GetDecoderOutputType(AM_MEDIA_TYPE* type) override;
 
     // The decoder's requests (IVideoDecoderHost), on its worker thread.
     HRESULT ChangeOutputFormat(const LONG* pictureSize, const LONG* codedSize, const LONG* aspect, DWORD chromaFormat,
@@ -92,23 +74,8 @@ private:
     HRESULT PeerAccelerator(com::ComPtr<dxva::IAMVideoAccelerator>* accelerator);
     HRESULT SetUpAllocator();
     void LetRendererStretch();
-    // A size change the connected pin would not take: the graph reconnects the
-    // pins with `type`, or else pictures go on in the connected size, fitted.
-    HRESULT ReconnectThroughGraph(const AM_MEDIA_TYPE& type);
-    HRESULT FitIntoConnection(const AM_MEDIA_TYPE& picture);
-    void StopFitting();
-    HRESULT DeliverFitted(IMediaSample* picture);
-    HRESULT GetDeliveryBufferFrom(const com::ComPtr<IMemAllocator>& allocator, IMediaSample** sample,
-                                  REFERENCE_TIME* start, REFERENCE_TIME* stop, DWORD flags);
 
     com::ComPtr<IMemInputPin> downstreamInput_;
-    // While fitting: the decoder's type and the allocator of its buffers. Set
-    // and read on the decoder's worker thread; dropped with the connection.
-    MediaType pictureType_;
-    com::ComPtr<IMemAllocator> pictureAllocator_;
-    // Signalled while the filter is stopped, so a reconnection the worker
-    // waits for gives up when the graph stops.
-    HANDLE stopped_ = nullptr;
 };
 
 }  // namespace tl

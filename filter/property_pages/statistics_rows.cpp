@@ -156,8 +156,9 @@ std::vector<StatisticsRow> StatisticsRows(IFilterVideoDecoder* filter, ByteRate*
         AddStreamRows(decoder.Get(), readRate, &rows);
     hyper lateness = 0;
     if (SUCCEEDED(filter->get_RendererLateness(&lateness))) rows.push_back({L"Renderer Lateness", DurationForm(lateness, L"- ")});
-    long fitted = 0;
-    if (SUCCEEDED(filter->get_FittedFrames(&fitted))) rows.push_back({L"Fitted Frames", GroupedInteger(fitted)});
+    long undelivered = 0;
+    if (SUCCEEDED(filter->get_UndeliveredFrames(&undelivered)))
+        rows.push_back({L"Undelivered Frames", GroupedInteger(undelivered)});
     return rows;
 }
 

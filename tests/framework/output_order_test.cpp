@@ -358,6 +358,7 @@ TEST(OutputOrder, AttachedTypeSmallerThanThePictureStaysInsideTheSample) {
         const auto d = rig.host.deliveries();
         ASSERT_EQ(d.size(), 1u) << int(subtype);
         EXPECT_TRUE(d[0].flags & sample_flag::type_changed) << int(subtype);
+        EXPECT_EQ(rig.decoder.streamInfo().undeliveredFrames, 2u) << int(subtype);
     }
 }
 

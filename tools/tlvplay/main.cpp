@@ -49,6 +49,10 @@ int main(int argc, char** argv) {
         if (report.frames >= 0) std::fprintf(stderr, "%s\n", Summarize(options, report).c_str());
         return 1;
     }
+    if (report.undeliveredFrames > 0)
+        std::fprintf(stderr,
+                     "tlvplay: %ld pictures were larger than the size the renderer kept and were not shown\n",
+                     report.undeliveredFrames);
     std::printf("%s\n", Summarize(options, report).c_str());
     return 0;
 }

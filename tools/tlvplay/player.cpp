@@ -8,6 +8,7 @@
 #include <evcode.h>
 #include <uuids.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -301,8 +302,9 @@ PlayReport Play(const Options& options, IBaseFilter* callersDecoder, ComPtr<IMed
         }
     }
     report.decoderErrors = DecoderStatistic(decoder.Get(), L"Errors");
-    const long decodedFrames = DecoderStatistic(decoder.Get(), L"FrameNum");
-    report.fittedFrames = NumberProperty(decoder.Get(), L"FittedFrames");
+    const long shownFrames = DecoderStatistic(decoder.Get(), L"FrameNum") -
+                             std::max(0L, DecoderStatistic(decoder.Get(), L"SkippedFrames"));
+    report.undeliveredFrames = NumberProperty(decoder.Get(), L"UndeliveredFrames");
     report.outputType = ConnectionOf(decoderOut.Get());
     const bool leaveRunning = running && report.completed;
     if (leaveRunning)
@@ -312,7 +314,7 @@ PlayReport Play(const Options& options, IBaseFilter* callersDecoder, ComPtr<IMed
     const bool counted = options.renderer == Renderer::Grab || options.renderer == Renderer::Dxva;
     report.frames = counted ? long(counts->frames) : RendererFrames(renderer.Get());
     // A renderer that keeps no count (the null renderer): the decoder's own.
-    if (report.frames < 0) report.frames = decodedFrames;
+    if (report.frames < 0) report.frames = shownFrames - std::max(0L, report.undeliveredFrames);
     if (code != 0 && code != EC_COMPLETE) {
         report.error = "playback aborted (event " + HexResult(code) + ")";
         return report;
@@ -328,7 +330,7 @@ PlayReport Play(const Options& options, IBaseFilter* callersDecoder, ComPtr<IMed
 std::string Summarize(const Options& options, const PlayReport& report) {
     std::string line = "tlvplay: frames=" + (report.frames >= 0 ? std::to_string(report.frames) : "?");
     if (report.decoderErrors >= 0) line += " errors=" + std::to_string(report.decoderErrors);
-    if (report.fittedFrames >= 0) line += " fitted=" + std::to_string(report.fittedFrames);
+    if (report.undeliveredFrames >= 0) line += " undelivered=" + std::to_string(report.undeliveredFrames);
     line += " input=\"" + report.inputType + "\" output=\"" + report.outputType + "\"";
     line += std::string(" renderer=") + RendererName(options.renderer);
     line += report.completed ? " end=complete" : " end=time";

@@ -17,7 +17,7 @@ struct PlayReport {
     std::string error;        // one line, when !ok
     long frames = -1;         // delivered to the renderer; -1 when it cannot tell
     long decoderErrors = -1;  // the decoder's Errors statistic; -1 when unavailable
-    long fittedFrames = -1;   // pictures fitted into a renderer that kept another size; -1 when unavailable
+    long undeliveredFrames = -1;  // larger than the size the renderer kept; -1 when unavailable
     std::string inputType;    // source -> decoder connection
     std::string outputType;   // decoder -> renderer connection
     bool completed = false;   // EC_COMPLETE arrived (else the time ran out)

@@ -165,7 +165,7 @@ TEST_F(PropertyPagesTest, StatisticsBeforeTheStreamStarts) {
     for (const wchar_t* row :
          {L"Video In|Type:{No type}, ConnectedTo:{Not connected}", L"Size|0x0", L"Coded Size|0x0",
           L"Aspect Information|Unknown", L"Chroma Format|Unknown", L"Picture Structure|Unknown", L"FrameNum|0",
-          L"GOP Time|00:00:00 (0)", L"Read (bytes)|0", L"Renderer Lateness|0.000 sec", L"Fitted Frames|0"})
+          L"GOP Time|00:00:00 (0)", L"Read (bytes)|0", L"Renderer Lateness|0.000 sec", L"Undelivered Frames|0"})
         EXPECT_NE(std::find(rows.begin(), rows.end(), row), rows.end()) << std::wstring(row) << Joined(rows);
     base->Stop();
 }
