@@ -58,8 +58,7 @@ HRESULT InputPin::AcceptConnection(IPin* connector, const AM_MEDIA_TYPE& mt) {
 HRESULT STDMETHODCALLTYPE InputPin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* mt) {
     if (!receivePin) return E_POINTER;
     std::lock_guard<std::recursive_mutex> hold(filter_.FilterLock());
-    if (const HRESULT hr = CheckConnectable(); FAILED(hr)) return hr;
-    if (FacesSameWay(receivePin)) return VFW_E_INVALID_DIRECTION;
+    if (const HRESULT hr = CheckConnectable(receivePin); FAILED(hr)) return hr;
     auto attempt = [&](const AM_MEDIA_TYPE& type) -> HRESULT {
         HRESULT hr = CheckInputTableType(type);
         if (FAILED(hr)) return hr;
@@ -89,11 +88,10 @@ HRESULT STDMETHODCALLTYPE InputPin::ReceiveConnection(IPin* connector, const AM_
     return hr;
 }
 
-bool InputPin::Accepts(const AM_MEDIA_TYPE& mt) { return CheckInputTableType(mt) == S_OK; }
+HRESULT InputPin::CheckMediaType(const AM_MEDIA_TYPE& mt) { return CheckInputTableType(mt); }
 
-HRESULT STDMETHODCALLTYPE InputPin::EnumMediaTypes(IEnumMediaTypes** types) {
-    return com::Guarded([&] { return CreateMediaTypeEnumerator({}, types); });
-}
+// The input takes what the upstream filter offers and proposes nothing itself.
+HRESULT InputPin::ProposedTypes(std::vector<MediaType>*) { return S_OK; }
 
 HRESULT STDMETHODCALLTYPE InputPin::EndOfStream() {
     if (const com::ComPtr<IVideoDecoderEngine> decoder = filter_.Decoder()) decoder->EndOfStream();

@@ -24,7 +24,6 @@ public:
     // IPin
     HRESULT STDMETHODCALLTYPE Connect(IPin* receivePin, const AM_MEDIA_TYPE* mt) override;
     HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) override;
-    HRESULT STDMETHODCALLTYPE EnumMediaTypes(IEnumMediaTypes** types) override;
     HRESULT STDMETHODCALLTYPE EndOfStream() override;
     HRESULT STDMETHODCALLTYPE BeginFlush() override;
     HRESULT STDMETHODCALLTYPE EndFlush() override;
@@ -46,7 +45,8 @@ public:
     HRESULT STDMETHODCALLTYPE QuerySupported(REFGUID set, DWORD id, DWORD* support) override;
 
 private:
-    bool Accepts(const AM_MEDIA_TYPE& mt) override;
+    HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;
+    HRESULT ProposedTypes(std::vector<MediaType>* types) override;
     // Connection check and recording of the input format; connector is kept.
     HRESULT AcceptConnection(IPin* connector, const AM_MEDIA_TYPE& mt);
 

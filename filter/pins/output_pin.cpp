@@ -70,7 +70,7 @@ std::string OutputPin::OfferedCodeString() {
     return OfferedCodes(inputs);
 }
 
-HRESULT OutputPin::OfferedTypes(std::vector<MediaType>* types) {
+HRESULT OutputPin::ProposedTypes(std::vector<MediaType>* types) {
     const std::string codes = OfferedCodeString();
     if (codes.empty()) return E_INVALIDARG;
     FormatDefaults defaults;
@@ -153,7 +153,7 @@ void OutputPin::LetRendererStretch() {
     info.pFilter->Release();
 }
 
-void OutputPin::ReleaseConnectionResources() {
+void OutputPin::BreakConnect() {
     DropAllocator();
     downstreamInput_.Reset();
 }
@@ -169,7 +169,7 @@ HRESULT OutputPin::AttemptType(IPin* receivePin, const AM_MEDIA_TYPE& type) {
     hr = CompleteConnection();
     if (FAILED(hr)) {
         receivePin->Disconnect();
-        ReleaseConnectionResources();
+        BreakConnect();
         connection_.Clear();
         return hr;
     }
@@ -194,18 +194,18 @@ HRESULT STDMETHODCALLTYPE OutputPin::Connect(IPin* receivePin, const AM_MEDIA_TY
 
     if (IsFullySpecified(mt)) {
         hr = AttemptType(receivePin, *mt);
-        if (FAILED(hr)) ReleaseConnectionResources();
+        if (FAILED(hr)) BreakConnect();
         return hr;
     }
     return com::Guarded([&]() -> HRESULT {
         // Our own types first, then what the downstream pin proposes.
         std::vector<MediaType> own;
-        const HRESULT offered = OfferedTypes(&own);
+        const HRESULT offered = ProposedTypes(&own);
         for (const MediaType& type : own)
             if (AttemptType(receivePin, type.Get()) == S_OK) return S_OK;
         const auto attempt = [&](const AM_MEDIA_TYPE& type) { return AttemptType(receivePin, type); };
         if (ConnectWithProposedTypes(receivePin, attempt)) return S_OK;
-        ReleaseConnectionResources();
+        BreakConnect();
         return FAILED(offered) ? offered : VFW_E_NO_ACCEPTABLE_TYPES;
     });
 }
@@ -219,25 +219,14 @@ HRESULT STDMETHODCALLTYPE OutputPin::ReceiveConnection(IPin* connector, const AM
         connection_.Set(connector, *mt);
         const HRESULT hr = CompleteConnection();
         if (FAILED(hr)) {
-            ReleaseConnectionResources();
+            BreakConnect();
             connection_.Clear();
         }
         return hr;
     });
 }
 
-bool OutputPin::Accepts(const AM_MEDIA_TYPE& mt) { return IsAcceptedOutputType(mt); }
-
-HRESULT STDMETHODCALLTYPE OutputPin::EnumMediaTypes(IEnumMediaTypes** types) {
-    if (!types) return E_POINTER;
-    *types = nullptr;
-    return com::Guarded([&]() -> HRESULT {
-        std::vector<MediaType> offered;
-        const HRESULT hr = OfferedTypes(&offered);
-        if (FAILED(hr)) return hr;
-        return CreateMediaTypeEnumerator(std::move(offered), types);
-    });
-}
+HRESULT OutputPin::CheckMediaType(const AM_MEDIA_TYPE& mt) { return IsAcceptedOutputType(mt) ? S_OK : S_FALSE; }
 
 HRESULT STDMETHODCALLTYPE OutputPin::NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) {
     connection_.SetSegment(start, stop, rate);
@@ -306,7 +295,7 @@ HRESULT OutputPin::ChangeOutputFormat(const LONG* pictureSize, const LONG* coded
         const MediaType saved = connection_.Type();
         const bool wasDxva = IsDxvaType(saved.Get());
         std::vector<MediaType> candidates;
-        HRESULT hr = OfferedTypes(&candidates);
+        HRESULT hr = ProposedTypes(&candidates);
         if (FAILED(hr)) return hr;
         for (MediaType& candidate : candidates) {
             AM_MEDIA_TYPE& type = candidate.Get();

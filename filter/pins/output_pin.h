@@ -38,7 +38,6 @@ public:
     // IPin
     HRESULT STDMETHODCALLTYPE Connect(IPin* receivePin, const AM_MEDIA_TYPE* mt) override;
     HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) override;
-    HRESULT STDMETHODCALLTYPE EnumMediaTypes(IEnumMediaTypes** types) override;
     HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override;
 
     // IQualityControl
@@ -63,10 +62,10 @@ public:
     void Deactivate();
 
 private:
-    bool Accepts(const AM_MEDIA_TYPE& mt) override;
-    void ReleaseConnectionResources() override;
+    HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;
+    void BreakConnect() override;
     // The offered types in order; E_INVALIDARG when the lists name none.
-    HRESULT OfferedTypes(std::vector<MediaType>* types);
+    HRESULT ProposedTypes(std::vector<MediaType>* types) override;
     std::string OfferedCodeString();
     HRESULT AttemptType(IPin* receivePin, const AM_MEDIA_TYPE& type);
     HRESULT CompleteConnection();

@@ -13,9 +13,8 @@ const com::InterfaceEntry* ReconnectingSinkPin::InterfaceMap() {
 HRESULT STDMETHODCALLTYPE ReconnectingSinkPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) {
     if (!connector || !mt) return E_POINTER;
     {
-        std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
-        connected_ = com::ComPtr<IPin>(connector);
-        mt_ = MediaType(*mt);
+        std::lock_guard<std::recursive_mutex> hold(Filter().Lock());
+        connection_.Set(connector, *mt);
     }
     MediaType copy;
     copy.Assign(*mt);

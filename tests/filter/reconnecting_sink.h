@@ -42,7 +42,7 @@ public:
 
 protected:
     HRESULT CheckMediaType(const AM_MEDIA_TYPE&) override { return S_OK; }
-    std::vector<MediaType> ProposedTypes() override { return {}; }
+    HRESULT ProposedTypes(std::vector<MediaType>*) override { return S_OK; }
     void BreakConnect() override { allocator_.Reset(); }
 
 private:

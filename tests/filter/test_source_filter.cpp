@@ -27,8 +27,7 @@ HRESULT STDMETHODCALLTYPE TestSourcePin::Connect(IPin* receivePin, const AM_MEDI
     const AM_MEDIA_TYPE& type = mt ? *mt : offered;
     HRESULT hr = receivePin->ReceiveConnection(this, &type);
     if (FAILED(hr)) return hr;
-    connected_ = com::ComPtr<IPin>(receivePin);
-    mt_ = MediaType(type);
+    connection_.Set(receivePin, type);
     hr = receivePin->QueryInterface(IID_IMemInputPin, input_.OutVoid());
     if (SUCCEEDED(hr)) hr = input_->GetAllocator(allocator_.Out());
     ALLOCATOR_PROPERTIES wanted{4, kBufferSize, 1, 0}, granted{};
@@ -77,7 +76,7 @@ HRESULT TestSourcePin::Push(const std::vector<std::uint8_t>& bytes, std::size_t 
         const HRESULT hr = PushOne(bytes.data() + at, std::min(chunk, bytes.size() - at));
         if (hr != S_OK) return hr;
     }
-    return connected_->EndOfStream();
+    return connection_.Peer()->EndOfStream();
 }
 
 }  // namespace tl::test

@@ -43,7 +43,10 @@ public:
 
 protected:
     HRESULT CheckMediaType(const AM_MEDIA_TYPE&) override { return S_OK; }
-    std::vector<MediaType> ProposedTypes() override { return {MediaType(offered)}; }
+    HRESULT ProposedTypes(std::vector<MediaType>* types) override {
+        types->emplace_back(offered);
+        return S_OK;
+    }
     void BreakConnect() override;
 
 private:

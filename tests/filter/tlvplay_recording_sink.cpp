@@ -56,11 +56,10 @@ public:
     HRESULT STDMETHODCALLTYPE Connect(IPin*, const AM_MEDIA_TYPE*) override { return E_UNEXPECTED; }
     HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) override {
         if (!connector || !mt) return E_POINTER;
-        std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
-        if (connected_) return VFW_E_ALREADY_CONNECTED;
+        std::lock_guard<std::recursive_mutex> hold(Filter().Lock());
+        if (connection_.IsConnected()) return VFW_E_ALREADY_CONNECTED;
         if (CheckMediaType(*mt) != S_OK) return VFW_E_TYPE_NOT_ACCEPTED;
-        connected_ = com::ComPtr<IPin>(connector);
-        mt_ = MediaType(*mt);
+        connection_.Set(connector, *mt);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE EndOfStream() override {
@@ -123,7 +122,7 @@ protected:
     HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override {
         return IsEqualGUID(mt.subtype, MEDIASUBTYPE_MPEG2_VIDEO) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
     }
-    std::vector<MediaType> ProposedTypes() override { return {}; }
+    HRESULT ProposedTypes(std::vector<MediaType>*) override { return S_OK; }
 
 private:
     std::shared_ptr<SinkLog> log_;

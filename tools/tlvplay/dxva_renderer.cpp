@@ -84,10 +84,10 @@ public:
     HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override { return S_OK; }
 
     HRESULT STDMETHODCALLTYPE GetAllocator(IMemAllocator** allocator) override {
-        return allocator_.Get(filter_->Lock(), allocator);
+        return allocator_.Get(Filter().Lock(), allocator);
     }
     HRESULT STDMETHODCALLTYPE NotifyAllocator(IMemAllocator* allocator, BOOL) override {
-        return allocator_.Notify(filter_->Lock(), allocator);
+        return allocator_.Notify(Filter().Lock(), allocator);
     }
     HRESULT STDMETHODCALLTYPE GetAllocatorRequirements(ALLOCATOR_PROPERTIES*) override { return E_NOTIMPL; }
     // Pictures arrive through DisplayFrame only.
@@ -172,7 +172,7 @@ protected:
             return VFW_E_TYPE_NOT_ACCEPTED;
         return S_OK;
     }
-    std::vector<MediaType> ProposedTypes() override { return {}; }
+    HRESULT ProposedTypes(std::vector<MediaType>*) override { return S_OK; }
     void BreakConnect() override {
         allocator_.Reset();
         accelerator_.reset();
@@ -191,13 +191,13 @@ private:
 // and the accelerator to create before the connection is accepted.
 HRESULT DxvaPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) {
     if (!connector || !mt) return E_POINTER;
-    std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
-    if (connected_.Get() == connector && accelerator_) {
+    std::lock_guard<std::recursive_mutex> hold(Filter().Lock());
+    if (connection_.Peer() == connector && accelerator_) {
         // A new picture size while connected, as a renderer that reconnects
         // dynamically takes it: same accelerator, surfaces sized by the pictures.
-        if (CheckMediaType(*mt) != S_OK || ModeLetter(mt->subtype) != ModeLetter(mt_.Get().subtype))
+        if (CheckMediaType(*mt) != S_OK || ModeLetter(mt->subtype) != ModeLetter(connection_.Type().Get().subtype))
             return VFW_E_TYPE_NOT_ACCEPTED;
-        mt_ = MediaType(*mt);
+        connection_.Type().Assign(*mt);
         return S_OK;
     }
     HRESULT hr = CheckConnectable(connector);
@@ -207,8 +207,7 @@ HRESULT DxvaPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) {
     if (FAILED(connector->QueryInterface(dxva::kIID_IAMVideoAcceleratorNotify, notify.OutVoid())))
         return VFW_E_TYPE_NOT_ACCEPTED;
 
-    connected_ = com::ComPtr<IPin>(connector);
-    mt_ = MediaType(*mt);
+    connection_.Set(connector, *mt);
     dxva_soft::Options options;
     options.mode = ModeLetter(mt->subtype);
     options.refuseLock = options.mode == settings_.refusedMode;
@@ -227,7 +226,7 @@ HRESULT DxvaPin::ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) {
     CoTaskMemFree(data);
     if (FAILED(hr)) {
         BreakConnect();
-        connected_.Reset();
+        connection_.Clear();
         return hr;
     }
     options.surfaces = int(surfaces.dwMaxNumSurfaces);
@@ -244,10 +243,10 @@ void DxvaPin::Show(const dxva_soft::Surface& surface) {
         ++counts_->frames;
         return;
     }
-    const auto* vih = reinterpret_cast<const VIDEOINFOHEADER2*>(mt_.Get().pbFormat);
+    const auto* vih = reinterpret_cast<const VIDEOINFOHEADER2*>(connection_.Type().Get().pbFormat);
     const int width = std::min<int>(vih->bmiHeader.biWidth, surface.width);
     const int height = std::min<int>(std::abs(vih->bmiHeader.biHeight), surface.height);
-    MediaType yv12(mt_.Get());
+    MediaType yv12(connection_.Type().Get());
     yv12.Get().subtype = MEDIASUBTYPE_YV12;
     auto* header = reinterpret_cast<VIDEOINFOHEADER2*>(yv12.Get().pbFormat);
     header->bmiHeader.biWidth = width;
@@ -269,7 +268,7 @@ void DxvaPin::Show(const dxva_soft::Surface& surface) {
 using DxvaRenderer = SinkFilter<DxvaPin>;
 
 HRESULT DxvaPin::EndOfStream() {
-    static_cast<DxvaRenderer*>(filter_)->StreamEnded();
+    static_cast<DxvaRenderer&>(Filter()).StreamEnded();
     return S_OK;
 }
 

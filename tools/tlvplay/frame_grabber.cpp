@@ -30,13 +30,12 @@ public:
 
     HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) override {
         if (!connector || !mt) return E_POINTER;
-        std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
+        std::lock_guard<std::recursive_mutex> hold(Filter().Lock());
         HRESULT hr = CheckConnectable(connector);
         if (FAILED(hr)) return hr;
         hr = CheckMediaType(*mt);
         if (hr != S_OK) return hr;
-        connected_ = com::ComPtr<IPin>(connector);
-        mt_ = MediaType(*mt);
+        connection_.Set(connector, *mt);
         return S_OK;
     }
 
@@ -52,10 +51,10 @@ public:
     HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) override { return S_OK; }
 
     HRESULT STDMETHODCALLTYPE GetAllocator(IMemAllocator** allocator) override {
-        return allocator_.Get(filter_->Lock(), allocator);
+        return allocator_.Get(Filter().Lock(), allocator);
     }
     HRESULT STDMETHODCALLTYPE NotifyAllocator(IMemAllocator* allocator, BOOL) override {
-        return allocator_.Notify(filter_->Lock(), allocator);
+        return allocator_.Notify(Filter().Lock(), allocator);
     }
     HRESULT STDMETHODCALLTYPE GetAllocatorRequirements(ALLOCATOR_PROPERTIES*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE Receive(IMediaSample* sample) override;
@@ -73,7 +72,7 @@ protected:
         if (!format || (settings_.format && format != settings_.format)) return VFW_E_TYPE_NOT_ACCEPTED;
         return S_OK;
     }
-    std::vector<MediaType> ProposedTypes() override { return {}; }
+    HRESULT ProposedTypes(std::vector<MediaType>*) override { return S_OK; }
     void BreakConnect() override { allocator_.Reset(); }
 
 private:
@@ -86,23 +85,23 @@ private:
 using FrameGrabber = SinkFilter<GrabberPin>;
 
 HRESULT GrabberPin::EndOfStream() {
-    static_cast<FrameGrabber*>(filter_)->StreamEnded();
+    static_cast<FrameGrabber&>(Filter()).StreamEnded();
     return S_OK;
 }
 
 HRESULT GrabberPin::Receive(IMediaSample* sample) {
     if (!sample) return E_POINTER;
     if (flushing_) return S_FALSE;
-    if (filter_->State() == State_Stopped) return VFW_E_WRONG_STATE;
+    if (Filter().State() == State_Stopped) return VFW_E_WRONG_STATE;
     AM_MEDIA_TYPE* changed = nullptr;
     if (sample->GetMediaType(&changed) == S_OK && changed) {
-        std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
-        mt_ = MediaType(*changed);
+        std::lock_guard<std::recursive_mutex> hold(Filter().Lock());
+        connection_.Type().Assign(*changed);
         DeleteMediaType(changed);
     }
     BYTE* data = nullptr;
     if (FAILED(sample->GetPointer(&data))) return E_POINTER;
-    SaveNextFrame(settings_.directory, mt_.Get(), data, sample->GetActualDataLength(), settings_.file, counts_.get());
+    SaveNextFrame(settings_.directory, connection_.Type().Get(), data, sample->GetActualDataLength(), settings_.file, counts_.get());
     return S_OK;
 }
 

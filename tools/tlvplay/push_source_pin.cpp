@@ -47,11 +47,14 @@ HRESULT PushSourcePin::CheckMediaType(const AM_MEDIA_TYPE& mt) {
                : VFW_E_TYPE_NOT_ACCEPTED;
 }
 
-std::vector<MediaType> PushSourcePin::ProposedTypes() { return {type_}; }
+HRESULT PushSourcePin::ProposedTypes(std::vector<MediaType>* types) {
+    types->push_back(type_);
+    return S_OK;
+}
 
 HRESULT PushSourcePin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* mt) {
     if (!receivePin) return E_POINTER;
-    std::lock_guard<std::recursive_mutex> hold(filter_->Lock());
+    std::lock_guard<std::recursive_mutex> hold(Filter().Lock());
     if (const HRESULT hr = CheckConnectable(receivePin); FAILED(hr)) return hr;
     // The pin has exactly one type; a partial type given by the caller only has to
     // agree with it.
@@ -60,8 +63,7 @@ HRESULT PushSourcePin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* mt) {
 }
 
 HRESULT PushSourcePin::TryConnect(IPin* receivePin, const MediaType& type) {
-    connected_ = com::ComPtr<IPin>(receivePin);
-    mt_ = type;
+    connection_.Set(receivePin, type.Get());
     HRESULT hr = receivePin->ReceiveConnection(this, &type.Get());
     if (SUCCEEDED(hr)) {
         hr = DecideAllocator();
@@ -69,15 +71,14 @@ HRESULT PushSourcePin::TryConnect(IPin* receivePin, const MediaType& type) {
     }
     if (FAILED(hr)) {
         BreakConnect();
-        connected_.Reset();
-        mt_.Clear();
+        connection_.Clear();
         return hr == E_FAIL ? VFW_E_NO_ACCEPTABLE_TYPES : hr;
     }
     return S_OK;
 }
 
 HRESULT PushSourcePin::DecideAllocator() {
-    HRESULT hr = connected_.As(&input_);
+    HRESULT hr = connection_.Peer()->QueryInterface(IID_IMemInputPin, input_.OutVoid());
     if (FAILED(hr)) return hr;
     ALLOCATOR_PROPERTIES wanted{};
     input_->GetAllocatorRequirements(&wanted);
@@ -119,7 +120,7 @@ HRESULT PushSourcePin::EndFlush() { return E_UNEXPECTED; }
 HRESULT PushSourcePin::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) { return S_OK; }
 
 HRESULT PushSourcePin::Activate() {
-    if (!connected_) return S_OK;
+    if (!connection_.IsConnected()) return S_OK;
     const HRESULT hr = allocator_->Commit();
     if (FAILED(hr)) return hr;
     // Every run starts at the current position, wherever the last one stopped.
@@ -149,19 +150,19 @@ void PushSourcePin::StopStreaming() {
 
 void PushSourcePin::Stream(REFERENCE_TIME segmentStart, REFERENCE_TIME segmentStop, double rate) {
     const HRESULT coInit = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    connected_->NewSegment(segmentStart, segmentStop, rate);
+    connection_.Peer()->NewSegment(segmentStart, segmentStop, rate);
     bool first = true;
     StreamUnit unit;
     while (!stopping_) {
         if (!source_->Next(&unit) || (unit.time != kNoTime && unit.time > segmentStop)) {
-            connected_->EndOfStream();
+            connection_.Peer()->EndOfStream();
             break;
         }
         com::ComPtr<IMediaSample> sample;
         if (FAILED(allocator_->GetBuffer(sample.Out(), nullptr, nullptr, 0))) break;  // decommitted
         BYTE* data = nullptr;
         if (FAILED(sample->GetPointer(&data)) || long(unit.bytes.size()) > sample->GetSize()) {
-            filter_->NotifyEvent(EC_ERRORABORT, E_UNEXPECTED, 0);
+            Filter().NotifyEvent(EC_ERRORABORT, E_UNEXPECTED, 0);
             break;
         }
         std::memcpy(data, unit.bytes.data(), unit.bytes.size());
@@ -176,7 +177,7 @@ void PushSourcePin::Stream(REFERENCE_TIME segmentStart, REFERENCE_TIME segmentSt
         const HRESULT hr = input_->Receive(sample.Get());
         if (hr != S_OK) {
             // S_FALSE: downstream stops taking samples (flushing or stopping).
-            if (FAILED(hr) && !stopping_) filter_->NotifyEvent(EC_ERRORABORT, hr, 0);
+            if (FAILED(hr) && !stopping_) Filter().NotifyEvent(EC_ERRORABORT, hr, 0);
             break;
         }
     }
@@ -249,7 +250,7 @@ HRESULT PushSourcePin::SetPositions(LONGLONG* current, DWORD currentFlags, LONGL
     const DWORD stopMode = stopFlags & AM_SEEKING_PositioningBitsMask;
     if ((currentMode && !current) || (stopMode && !stop)) return E_POINTER;
     // The filter lock keeps state changes out while the streaming thread is replaced.
-    std::lock_guard<std::recursive_mutex> state(filter_->Lock());
+    std::lock_guard<std::recursive_mutex> state(Filter().Lock());
     REFERENCE_TIME newStart;
     REFERENCE_TIME newStop;
     {
@@ -271,9 +272,9 @@ HRESULT PushSourcePin::SetPositions(LONGLONG* current, DWORD currentFlags, LONGL
         // Downstream drops what it holds first, so a thread blocked in Receive or
         // waiting for a buffer gets out and can be stopped.
         stopping_ = true;
-        connected_->BeginFlush();
+        connection_.Peer()->BeginFlush();
         StopStreaming();
-        connected_->EndFlush();
+        connection_.Peer()->EndFlush();
     }
     {
         std::lock_guard<std::mutex> hold(positionsLock_);

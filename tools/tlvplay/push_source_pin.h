@@ -57,7 +57,7 @@ public:
 
 protected:
     HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override;
-    std::vector<MediaType> ProposedTypes() override;
+    HRESULT ProposedTypes(std::vector<MediaType>* types) override;
     void BreakConnect() override;
 
 private:
