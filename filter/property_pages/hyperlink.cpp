@@ -78,9 +78,17 @@ void Paint(HWND control, const Link& link) {
     EndPaint(control, &paint);
 }
 
-void Open(HWND control, Link* link) {
+// A link whose static has SS_NOTIFY leaves the activation to its parent, as
+// STN_CLICKED, like any notifying static; any other opens its address.
+void Activate(HWND control, Link* link) {
+    const HWND parent = GetParent(control);
+    if (GetWindowLongW(control, GWL_STYLE) & SS_NOTIFY) {
+        SendMessageW(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), STN_CLICKED),
+                     reinterpret_cast<LPARAM>(control));
+        return;
+    }
     const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(GetParent(control), L"open", link->address.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+        ShellExecuteW(parent, L"open", link->address.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
     if (result <= 32) return;
     link->visited = true;
     InvalidateRect(control, nullptr, TRUE);
@@ -115,7 +123,7 @@ LRESULT CALLBACK LinkProc(HWND control, UINT message, WPARAM wParam, LPARAM lPar
             SetFocus(control);
             return 0;
         case WM_LBUTTONUP:
-            if (OverText(control, *link, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) Open(control, link);
+            if (OverText(control, *link, {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) Activate(control, link);
             return 0;
         case WM_GETDLGCODE:
             // Enter and Space activate the link instead of the dialog's buttons.
@@ -128,7 +136,7 @@ LRESULT CALLBACK LinkProc(HWND control, UINT message, WPARAM wParam, LPARAM lPar
             break;
         case WM_KEYDOWN:
             if (wParam == VK_RETURN || wParam == VK_SPACE) {
-                Open(control, link);
+                Activate(control, link);
                 return 0;
             }
             break;

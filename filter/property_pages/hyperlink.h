@@ -1,7 +1,8 @@
 // A static control shown as a web link: underlined text in the link colours of the
 // user's browser settings, a hand cursor over the text, a tool tip with the
 // address, a focus rectangle, and activation by click, Enter or Space, which opens
-// the address and then shows the link as visited.
+// the address and then shows the link as visited, or, when the static has
+// SS_NOTIFY, sends its parent STN_CLICKED instead.
 #pragma once
 #include <windows.h>
 

@@ -262,6 +262,34 @@ TEST(StatisticsForms, DurationsAndRates) {
     EXPECT_EQ(tl::FrameRateText(30000 / 1001.0), L"29.97");
 }
 
+std::vector<WPARAM> linkParentCommands;
+
+LRESULT CALLBACK LinkParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COMMAND) linkParentCommands.push_back(wParam);
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// A click on the text and Enter each reach the parent of a notifying link as
+// STN_CLICKED (opening a browser instead would fail the test run's display).
+TEST(Hyperlink, NotifyingStaticLeavesActivationToItsParent) {
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = LinkParentProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"tlLinkParent";
+    RegisterClassW(&windowClass);
+    const HWND parent = CreateWindowW(L"tlLinkParent", L"", WS_OVERLAPPEDWINDOW, 0, 0, 300, 100, nullptr, nullptr,
+                                      windowClass.hInstance, nullptr);
+    const HWND link = CreateWindowW(L"STATIC", L"www.example.com", WS_CHILD | WS_VISIBLE | SS_NOTIFY, 0, 0, 200, 20,
+                                    parent, reinterpret_cast<HMENU>(42), windowClass.hInstance, nullptr);
+    ASSERT_TRUE(parent && link);
+    tl::AttachHyperlink(link, L"https://www.example.com/");
+    SendMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(3, 5));
+    SendMessageW(link, WM_KEYDOWN, VK_RETURN, 0);
+    const WPARAM clicked = MAKEWPARAM(42, STN_CLICKED);
+    EXPECT_EQ(linkParentCommands, (std::vector<WPARAM>{clicked, clicked}));
+    DestroyWindow(parent);
+}
+
 TEST(Hyperlink, ColoursFromTheBrowserSettingsWhenUsable) {
     const std::wstring key = L"Software\\Microsoft\\Internet Explorer\\Settings";
     const struct {
