@@ -101,7 +101,8 @@ HRESULT GrabberPin::Receive(IMediaSample* sample) {
     }
     BYTE* data = nullptr;
     if (FAILED(sample->GetPointer(&data))) return E_POINTER;
-    SaveNextFrame(settings_.directory, connection_.Type().Get(), data, sample->GetActualDataLength(), settings_.file, counts_.get());
+    SaveNextFrame(settings_.directory, connection_.Type().Get(), data, sample->GetActualDataLength(), settings_.file,
+                  counts_.get());
     return S_OK;
 }
 
