@@ -13,9 +13,7 @@ inline int leadingZeros(std::uint32_t w) { return w ? __builtin_clz(w) : 32; }
 struct BlockSink {
     std::int16_t* block;
     void put(int natural, int, std::int32_t value) { block[natural] = static_cast<std::int16_t>(value); }
-    void endOfBlock(std::uint32_t parity, int) {
-        if (parity & 1) block[63] ^= 1;
-    }
+    void endOfBlock(std::uint32_t parity, int) { block[63] ^= static_cast<std::int16_t>(parity & 1); }
 };
 
 // Appends (run, value) pairs; mismatch control adds a pair for position 63,
@@ -58,7 +56,12 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctShortC
         }
     }
     for (;;) {
-        if (HResult r = b.ensure(24); r != hr::ok) return r;
+        // Refilling whenever the sample has eight bytes left costs no branch on
+        // the code lengths, which a predictor cannot follow.
+        if (b.canRefill())
+            b.refill();
+        else if (HResult r = b.ensure(24); r != hr::ok)
+            return r;
         const std::uint32_t w = b.window();
         std::uint32_t run;
         std::uint32_t level;
@@ -113,7 +116,9 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctShortC
         const int natural = scan[position];
         std::int32_t v = Intra ? static_cast<std::int32_t>((level * weights[natural]) >> 4)
                                : static_cast<std::int32_t>(((2 * level + 1) * weights[natural]) >> 5);
-        if (negative) v = -v;
+        // Random signs would defeat a branch: negate by mask.
+        const std::int32_t sign = -static_cast<std::int32_t>(negative);
+        v = (v ^ sign) - sign;
         sink.put(natural, static_cast<int>(run), v);
         parity ^= static_cast<std::uint32_t>(v);
     }
