@@ -223,13 +223,16 @@ HResult decodeIntraBlocks(BitReader& reader, const IntraBlockJob& job, std::uint
     return job.b15 ? intraBlocks<true>(reader, job, errors) : intraBlocks<false>(reader, job, errors);
 }
 
-HResult decodeNonIntraBlocks(BitReader& reader, std::int16_t* blocks, std::uint32_t pattern, int blockCount,
+HResult decodeNonIntraBlocks(BitReader& reader, std::int16_t* blocks, std::uint32_t pattern,
                              const std::uint16_t* lumaWeights, const std::uint16_t* chromaWeights,
                              const std::uint8_t* scan, std::uint32_t& errors) {
     LocalBits b(reader);
     HResult r = hr::ok;
-    for (int i = 0; i < blockCount; ++i) {
-        if (!(pattern & (0x80000000u >> i))) continue;
+    // Straight from one coded block to the next: which blocks are coded is
+    // too random for a branch per block.
+    while (pattern) {
+        const int i = __builtin_clz(pattern);
+        pattern &= ~(0x80000000u >> i);
         BlockSink sink{blocks};
         blocks += 64;
         r = decodeAc<false>(b, kTableB14Short.data(), kTableB14LeadingZeros6, i < 4 ? lumaWeights : chromaWeights,

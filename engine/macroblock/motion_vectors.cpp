@@ -13,8 +13,14 @@ struct MotionCode {
     int length;
 };
 
-MotionCode motionCode(std::uint32_t w) {
-    const int zeros = w ? __builtin_clz(w) : 32;
+constexpr int leadingZeros(std::uint32_t w) {
+    int zeros = 0;
+    for (std::uint32_t bit = 0x80000000u; bit && !(w & bit); bit >>= 1) ++zeros;
+    return zeros;
+}
+
+constexpr MotionCode motionCode(std::uint32_t w) {
+    const int zeros = leadingZeros(w);
     switch (zeros) {
     case 0: return {0, 1};
     case 1: case 2: case 3: return {zeros, zeros + 1};
@@ -35,11 +41,35 @@ MotionCode motionCode(std::uint32_t w) {
     }
 }
 
+// Every code and what follows it up to 11 bits, looked up in one step: the
+// decision tree above costs a mispredicted branch on most vectors.
+constexpr int kMotionCodeBits = 11;
+struct MotionCodeTable {
+    std::int8_t magnitude[1 << kMotionCodeBits];
+    std::int8_t length[1 << kMotionCodeBits];
+};
+
+constexpr MotionCodeTable makeMotionCodeTable() {
+    MotionCodeTable t{};
+    for (std::uint32_t i = 0; i < (1u << kMotionCodeBits); ++i) {
+        const MotionCode c = motionCode(i << (32 - kMotionCodeBits));
+        t.magnitude[i] = static_cast<std::int8_t>(c.magnitude);
+        t.length[i] = static_cast<std::int8_t>(c.length);
+    }
+    return t;
+}
+constexpr MotionCodeTable kMotionCodes = makeMotionCodeTable();
+
+MotionCode lookUpMotionCode(std::uint32_t w) {
+    const std::uint32_t i = w >> (32 - kMotionCodeBits);
+    return {kMotionCodes.magnitude[i], kMotionCodes.length[i]};
+}
+
 // One component: motion_code, motion_residual, then dmvector when dual prime.
 inline HResult parseComponent(LocalBits& b, int r_size, std::int32_t& pmv, bool halve, bool dualPrime,
                               std::int32_t& dmvector, std::uint32_t& errors) {
     if (HResult r = b.ensure(21); r != hr::ok) return r;
-    const MotionCode code = motionCode(b.window());
+    const MotionCode code = lookUpMotionCode(b.window());
     if (!code.length) {
         ++errors;
         return kBitstreamError;

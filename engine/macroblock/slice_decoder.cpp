@@ -18,7 +18,7 @@ struct RowBlocks {
     }
     HResult nonIntra(BitReader& reader, std::uint32_t pattern) {
         return decodeNonIntraMacroblockBlocks(reader, ctx.params, ctx.state, ctx.matrices, pattern,
-                                              ctx.rows.takeBlocks(__builtin_popcount(pattern)));
+                                              ctx.rows.takeBlocks(mb::codedCount(pattern)));
     }
 };
 
