@@ -1,5 +1,7 @@
 #include "engine/macroblock/coefficients.h"
 
+#include <array>
+
 #include "engine/macroblock/dct_coefficient_tables.h"
 #include "engine/macroblock/local_bits.h"
 
@@ -33,13 +35,41 @@ struct RunLevelSink {
     }
 };
 
+// Codes with six to eleven leading zeros, by the leading zeros and the four
+// bits after the leading one (for six zeros only three of them count, so
+// entries come in pairs): one lookup instead of a jump per length.
+struct DctLongCode {
+    std::uint8_t run;
+    std::uint8_t level;
+    std::uint8_t length;  // without the sign bit
+};
+using DctLongTable = std::array<DctLongCode, 6 * 16>;
+
+DctLongTable longTable(const DctShortCode* table6) {
+    DctLongTable t{};
+    const DctRunLevel* shared[6] = {nullptr, kDctLeadingZeros7, kDctLeadingZeros8, nullptr, kDctLeadingZeros10,
+                                    kDctLeadingZeros11};
+    for (int i = 0; i < 16; ++i) {
+        const DctShortCode c = table6[i >> 1];
+        t[std::size_t(i)] = DctLongCode{c.run, c.level, c.length};
+        for (int zeros = 7; zeros <= 11; ++zeros) {
+            const DctRunLevel e = zeros == 9 ? DctRunLevel{0, static_cast<std::uint8_t>(31 - i)}
+                                             : shared[zeros - 6][i];
+            t[std::size_t((zeros - 6) * 16 + i)] = DctLongCode{e.run, e.level, static_cast<std::uint8_t>(zeros + 5)};
+        }
+    }
+    return t;
+}
+const DctLongTable kLongB14 = longTable(kTableB14LeadingZeros6);
+const DctLongTable kLongB15 = longTable(kTableB15LeadingZeros6);
+
 // The one coefficient loop behind all six decoders. `position` is the scan
 // position of the last stored coefficient (0 after an intra DC, -1 before the
 // first coefficient of a non-intra block); `parity` the running XOR of the
 // stored values, starting at 1.
 // The window is not written back; whoever owns it does.
 template <bool Intra, class Sink>
-inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctShortCode* table6,
+inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctLongCode* longCodes,
                         const std::uint16_t* weights, const std::uint8_t* scan, int position,
                         std::uint32_t parity, Sink& sink, std::uint32_t& errors) {
     if (!Intra) {
@@ -55,13 +85,9 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctShortC
             position = 0;
         }
     }
-    for (;;) {
-        // Refilling whenever the sample has eight bytes left costs no branch on
-        // the code lengths, which a predictor cannot follow.
-        if (b.canRefill())
-            b.refill();
-        else if (HResult r = b.ensure(24); r != hr::ok)
-            return r;
+    enum Step { NEXT, END, BAD };
+    // One code from a window holding at least 24 bits.
+    const auto step = [&]() -> Step {
         const std::uint32_t w = b.window();
         std::uint32_t run;
         std::uint32_t level;
@@ -75,7 +101,7 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctShortC
                 b.skip(e.length + 1);
             } else if (e.kind == DCT_END_OF_BLOCK) {
                 b.skip(e.length);
-                break;
+                return END;
             } else {
                 // Escape: 6-bit run, 12-bit signed level.
                 run = (w >> 20) & 63;
@@ -85,33 +111,21 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctShortC
                 b.skip(24);
             }
         } else {
-            DctRunLevel e;
-            int length;
-            switch (leadingZeros(w)) {
-            case 6: {
-                const DctShortCode c = table6[(w >> 22) & 7];
-                e = DctRunLevel{c.run, c.level};
-                length = c.length;
-                break;
-            }
-            case 7: e = kDctLeadingZeros7[(w >> 20) & 15]; length = 12; break;
-            case 8: e = kDctLeadingZeros8[(w >> 19) & 15]; length = 13; break;
-            case 9: e = DctRunLevel{0, static_cast<std::uint8_t>(31 - ((w >> 18) & 15))}; length = 14; break;
-            case 10: e = kDctLeadingZeros10[(w >> 17) & 15]; length = 15; break;
-            case 11: e = kDctLeadingZeros11[(w >> 16) & 15]; length = 16; break;
-            default:
+            const int zeros = leadingZeros(w);
+            if (zeros > 11) {
                 ++errors;
-                return kBitstreamError;
+                return BAD;
             }
+            const DctLongCode e = longCodes[(zeros - 6) * 16 + ((w >> (27 - zeros)) & 15)];
             run = e.run;
             level = e.level;
-            negative = (w << length) >> 31;
-            b.skip(length + 1);
+            negative = (w << e.length) >> 31;
+            b.skip(e.length + 1);
         }
         position += static_cast<int>(run) + 1;
         if (position > 63) {
             ++errors;
-            return kBitstreamError;
+            return BAD;
         }
         const int natural = scan[position];
         std::int32_t v = Intra ? static_cast<std::int32_t>((level * weights[natural]) >> 4)
@@ -121,6 +135,23 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctShortC
         v = (v ^ sign) - sign;
         sink.put(natural, static_cast<int>(run), v);
         parity ^= static_cast<std::uint32_t>(v);
+        return NEXT;
+    };
+    for (;;) {
+        Step s;
+        if (b.canRefill()) {
+            // Topped up without a test on its fill, which depends on code
+            // lengths no predictor can follow, the window's 56 bits hold two
+            // codes of at most 24 bits.
+            b.refill();
+            s = step();
+            if (s == NEXT) s = step();
+        } else {
+            if (HResult r = b.ensure(24); r != hr::ok) return r;
+            s = step();
+        }
+        if (s == END) break;
+        if (s == BAD) return kBitstreamError;
     }
     sink.endOfBlock(parity, position + 1);
     return hr::ok;
@@ -128,11 +159,11 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctShortC
 
 // One decoder call on its own window.
 template <bool Intra, class Sink>
-HResult decodeAcOnReader(BitReader& reader, const DctShortCode* table, const DctShortCode* table6,
+HResult decodeAcOnReader(BitReader& reader, const DctShortCode* table, const DctLongCode* longCodes,
                          const std::uint16_t* weights, const std::uint8_t* scan, int position,
                          std::uint32_t parity, Sink& sink, std::uint32_t& errors) {
     LocalBits b(reader);
-    const HResult r = decodeAc<Intra>(b, table, table6, weights, scan, position, parity, sink, errors);
+    const HResult r = decodeAc<Intra>(b, table, longCodes, weights, scan, position, parity, sink, errors);
     b.writeBack();
     return r;
 }
@@ -192,7 +223,7 @@ inline HResult dcChroma(LocalBits& b, std::int32_t& differential) {
 template <bool B15>
 HResult intraBlocks(BitReader& reader, const IntraBlockJob& job, std::uint32_t& errors) {
     const DctShortCode* table = B15 ? kTableB15Short.data() : kTableB14Short.data();
-    const DctShortCode* table6 = B15 ? kTableB15LeadingZeros6 : kTableB14LeadingZeros6;
+    const DctLongCode* longCodes = B15 ? kLongB15.data() : kLongB14.data();
     LocalBits b(reader);
     HResult r = hr::ok;
     for (int i = 0; i < job.blockCount; ++i) {
@@ -209,7 +240,7 @@ HResult intraBlocks(BitReader& reader, const IntraBlockJob& job, std::uint32_t& 
         job.dcPredictors[component] += differential;
         block[0] = static_cast<std::int16_t>(job.dcPredictors[component] * (1 << job.dcShift));
         BlockSink sink{block};
-        r = decodeAc<true>(b, table, table6, i < 4 ? job.lumaWeights : job.chromaWeights, job.scan, 0,
+        r = decodeAc<true>(b, table, longCodes, i < 4 ? job.lumaWeights : job.chromaWeights, job.scan, 0,
                            1u ^ static_cast<std::uint32_t>(block[0]), sink, errors);
         if (r != hr::ok) break;
     }
@@ -235,7 +266,7 @@ HResult decodeNonIntraBlocks(BitReader& reader, std::int16_t* blocks, std::uint3
         pattern &= ~(0x80000000u >> i);
         BlockSink sink{blocks};
         blocks += 64;
-        r = decodeAc<false>(b, kTableB14Short.data(), kTableB14LeadingZeros6, i < 4 ? lumaWeights : chromaWeights,
+        r = decodeAc<false>(b, kTableB14Short.data(), kLongB14.data(), i < 4 ? lumaWeights : chromaWeights,
                             scan, -1, 1u, sink, errors);
         if (r != hr::ok) break;
     }
@@ -260,41 +291,41 @@ HResult decodeDcDifferentialChroma(BitReader& reader, std::int32_t& differential
 HResult decodeIntraBlockB14(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors) {
     BlockSink sink{block};
-    return decodeAcOnReader<true>(reader, kTableB14Short.data(), kTableB14LeadingZeros6, weights, scan, 0,
+    return decodeAcOnReader<true>(reader, kTableB14Short.data(), kLongB14.data(), weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(block[0]), sink, errors);
 }
 
 HResult decodeIntraBlockB15(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors) {
     BlockSink sink{block};
-    return decodeAcOnReader<true>(reader, kTableB15Short.data(), kTableB15LeadingZeros6, weights, scan, 0,
+    return decodeAcOnReader<true>(reader, kTableB15Short.data(), kLongB15.data(), weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(block[0]), sink, errors);
 }
 
 HResult decodeNonIntraBlock(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors) {
     BlockSink sink{block};
-    return decodeAcOnReader<false>(reader, kTableB14Short.data(), kTableB14LeadingZeros6, weights, scan, -1, 1u, sink, errors);
+    return decodeAcOnReader<false>(reader, kTableB14Short.data(), kLongB14.data(), weights, scan, -1, 1u, sink, errors);
 }
 
 HResult decodeIntraRunLevelB14(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors) {
     RunLevelSink sink{pairs, count};
-    return decodeAcOnReader<true>(reader, kTableB14Short.data(), kTableB14LeadingZeros6, weights, scan, 0,
+    return decodeAcOnReader<true>(reader, kTableB14Short.data(), kLongB14.data(), weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(pairs[0].value), sink, errors);
 }
 
 HResult decodeIntraRunLevelB15(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors) {
     RunLevelSink sink{pairs, count};
-    return decodeAcOnReader<true>(reader, kTableB15Short.data(), kTableB15LeadingZeros6, weights, scan, 0,
+    return decodeAcOnReader<true>(reader, kTableB15Short.data(), kLongB15.data(), weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(pairs[0].value), sink, errors);
 }
 
 HResult decodeNonIntraRunLevel(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors) {
     RunLevelSink sink{pairs, count};
-    return decodeAcOnReader<false>(reader, kTableB14Short.data(), kTableB14LeadingZeros6, weights, scan, -1, 1u, sink, errors);
+    return decodeAcOnReader<false>(reader, kTableB14Short.data(), kLongB14.data(), weights, scan, -1, 1u, sink, errors);
 }
 
 }  // namespace tl
