@@ -72,28 +72,19 @@ template <bool Intra, class Sink>
 inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctLongCode* longCodes,
                         const std::uint16_t* weights, const std::uint8_t* scan, int position,
                         std::uint32_t parity, Sink& sink, std::uint32_t& errors) {
-    if (!Intra) {
-        // The first coefficient of a non-intra block: "1s" is run 0, level 1.
-        if (HResult r = b.ensure(2); r != hr::ok) return r;
-        if (b.window() & 0x80000000u) {
-            const int natural = scan[0];
-            std::int32_t v = static_cast<std::int32_t>((3u * weights[natural]) >> 5);
-            if (b.window() & 0x40000000u) v = -v;
-            b.skip(2);
-            sink.put(natural, 0, v);
-            parity ^= static_cast<std::uint32_t>(v);
-            position = 0;
-        }
-    }
+    // A non-intra block's first code comes from its own table.
+    const DctShortCode* codes = Intra ? table : kTableB14First.data();
     enum Step { NEXT, END, BAD };
     // One code from a window holding at least 24 bits.
     const auto step = [&]() -> Step {
         const std::uint32_t w = b.window();
+        const DctShortCode* shortCodes = codes;
+        codes = table;
         std::uint32_t run;
         std::uint32_t level;
         std::uint32_t negative;
         if (w >= 0x04000000u) {
-            const DctShortCode e = table[w >> 24];
+            const DctShortCode e = shortCodes[w >> 24];
             if (e.kind == DCT_RUN_LEVEL) {
                 run = e.run;
                 level = e.level;

@@ -44,25 +44,27 @@ constexpr MotionCode motionCode(std::uint32_t w) {
 // Every code and what follows it up to 11 bits, looked up in one step: the
 // decision tree above costs a mispredicted branch on most vectors.
 constexpr int kMotionCodeBits = 11;
+struct PackedMotionCode {
+    std::int8_t magnitude;
+    std::int8_t length;
+};
 struct MotionCodeTable {
-    std::int8_t magnitude[1 << kMotionCodeBits];
-    std::int8_t length[1 << kMotionCodeBits];
+    PackedMotionCode codes[1 << kMotionCodeBits];
 };
 
 constexpr MotionCodeTable makeMotionCodeTable() {
     MotionCodeTable t{};
     for (std::uint32_t i = 0; i < (1u << kMotionCodeBits); ++i) {
         const MotionCode c = motionCode(i << (32 - kMotionCodeBits));
-        t.magnitude[i] = static_cast<std::int8_t>(c.magnitude);
-        t.length[i] = static_cast<std::int8_t>(c.length);
+        t.codes[i] = PackedMotionCode{static_cast<std::int8_t>(c.magnitude), static_cast<std::int8_t>(c.length)};
     }
     return t;
 }
 constexpr MotionCodeTable kMotionCodes = makeMotionCodeTable();
 
 MotionCode lookUpMotionCode(std::uint32_t w) {
-    const std::uint32_t i = w >> (32 - kMotionCodeBits);
-    return {kMotionCodes.magnitude[i], kMotionCodes.length[i]};
+    const PackedMotionCode c = kMotionCodes.codes[w >> (32 - kMotionCodeBits)];
+    return {c.magnitude, c.length};
 }
 
 // One component: motion_code, motion_residual, then dmvector when dual prime.
