@@ -8,7 +8,7 @@
 namespace tl {
 namespace {
 
-inline int leadingZeros(std::uint32_t w) { return w ? __builtin_clz(w) : 32; }
+constexpr int leadingZeros(std::uint32_t w) { return w ? __builtin_clz(w) : 32; }
 
 // Writes coefficients into a dense block; mismatch control toggles bit 0 of
 // coefficient 63.
@@ -159,56 +159,69 @@ HResult decodeAcOnReader(BitReader& reader, const DctShortCode* table, const Dct
     return r;
 }
 
-// Skips the `length`-bit size code at the front of the window and reads the
-// differential of `size` bits that follows it (none when the size is 0).
-inline HResult sizedDifferential(LocalBits& b, int length, int size, std::int32_t& differential) {
-    b.skip(length);
-    differential = 0;
-    if (size) {
-        const std::int32_t v = static_cast<std::int32_t>(b.read(size));
-        differential = (v >> (size - 1)) ? v : v - (1 << size) + 1;
+// A DC size code: its length and the size of the differential after it.
+struct DcSizeCode {
+    std::uint8_t length;
+    std::uint8_t size;
+};
+
+// dct_dc_size_luminance (Table B-12) from the leading bits.
+constexpr DcSizeCode lumaSizeCode(std::uint32_t w) {
+    if (!(w & 0x80000000u)) return {2, static_cast<std::uint8_t>(1 + ((w >> 30) & 1))};
+    if ((w >> 29) != 7) {
+        constexpr std::uint8_t kSizes[4] = {0, 3, 4, 0};  // 100, 101, 110
+        return {3, kSizes[(w >> 29) & 3]};
     }
+    int ones = leadingZeros(~w);
+    if (ones > 9) ones = 9;
+    return {static_cast<std::uint8_t>(ones == 9 ? 9 : ones + 1), static_cast<std::uint8_t>(ones + 2)};
+}
+
+// dct_dc_size_chrominance (Table B-13) from the leading bits.
+constexpr DcSizeCode chromaSizeCode(std::uint32_t w) {
+    if ((w >> 30) != 3) return {2, static_cast<std::uint8_t>(w >> 30)};
+    int ones = leadingZeros(~w);
+    if (ones > 10) ones = 10;
+    return {static_cast<std::uint8_t>(ones == 10 ? 10 : ones + 1), static_cast<std::uint8_t>(ones + 1)};
+}
+
+// Both codes by their longest prefix (9 and 10 bits) in one lookup: the sizes
+// of neighbouring blocks vary too much for the decision tree's branches.
+template <int Bits>
+struct DcSizeTable {
+    DcSizeCode codes[1 << Bits];
+};
+template <int Bits>
+constexpr DcSizeTable<Bits> dcSizeTable(DcSizeCode (*code)(std::uint32_t)) {
+    DcSizeTable<Bits> t{};
+    for (std::uint32_t i = 0; i < (1u << Bits); ++i) t.codes[i] = code(i << (32 - Bits));
+    return t;
+}
+constexpr DcSizeTable<9> kLumaSizes = dcSizeTable<9>(lumaSizeCode);
+constexpr DcSizeTable<10> kChromaSizes = dcSizeTable<10>(chromaSizeCode);
+
+// Skips the size code at the front of the window and reads the differential
+// that follows it (none when the size is 0), without a branch on the size.
+inline void sizedDifferential(LocalBits& b, DcSizeCode c, std::int32_t& differential) {
+    b.skip(c.length);
+    const int size = c.size;
+    // The top `size` bits; the split shift keeps a size of 0 defined.
+    const std::int32_t v = static_cast<std::int32_t>((b.cache >> 1) >> (63 - size));
+    b.skip(size);
+    const std::int32_t half = (1 << size) >> 1;
+    differential = v < half ? v - (2 * half - 1) : v;
+}
+
+inline HResult dcLuma(LocalBits& b, std::int32_t& differential) {
+    if (HResult r = b.ensure(20); r != hr::ok) return r;
+    sizedDifferential(b, kLumaSizes.codes[b.window() >> (32 - 9)], differential);
     return hr::ok;
 }
 
-// dct_dc_size_luminance (Table B-12) and the differential that follows.
-inline HResult dcLuma(LocalBits& b, std::int32_t& differential) {
-    if (HResult r = b.ensure(20); r != hr::ok) return r;
-    const std::uint32_t w = b.window();
-    int length;
-    int size;
-    if (!(w & 0x80000000u)) {
-        length = 2;
-        size = 1 + static_cast<int>((w >> 30) & 1);
-    } else if ((w >> 29) != 7) {
-        static constexpr std::int8_t kSizes[4] = {0, 3, 4, 0};  // 100, 101, 110
-        length = 3;
-        size = kSizes[(w >> 29) & 3];
-    } else {
-        int ones = leadingZeros(~w);
-        if (ones > 9) ones = 9;
-        length = ones == 9 ? 9 : ones + 1;
-        size = ones + 2;
-    }
-    return sizedDifferential(b, length, size, differential);
-}
-
-// dct_dc_size_chrominance (Table B-13) and the differential that follows.
 inline HResult dcChroma(LocalBits& b, std::int32_t& differential) {
     if (HResult r = b.ensure(21); r != hr::ok) return r;
-    const std::uint32_t w = b.window();
-    int length;
-    int size;
-    if ((w >> 30) != 3) {
-        length = 2;
-        size = static_cast<int>(w >> 30);
-    } else {
-        int ones = leadingZeros(~w);
-        if (ones > 10) ones = 10;
-        length = ones == 10 ? 10 : ones + 1;
-        size = ones + 1;
-    }
-    return sizedDifferential(b, length, size, differential);
+    sizedDifferential(b, kChromaSizes.codes[b.window() >> (32 - 10)], differential);
+    return hr::ok;
 }
 
 template <bool B15>

@@ -123,19 +123,26 @@ HResult vectorsOfDirection(LocalBits& b, const PictureParams& params, ParserStat
     const bool dualPrime = motionTypeOf(modes.flags) == MC_DUAL_PRIME;
     const int rh = params.r_size[s][0];
     const int rv = params.r_size[s][1];
-    auto vector = [&](int r) -> HResult {
+    // With `copy` the second vector takes the first one's value, component by
+    // component: copying the pair afterwards as one 64-bit word would wait for
+    // the two 32-bit stores to retire.
+    auto vector = [&](int r, bool copy) -> HResult {
         std::int32_t* pmv = state.PMV[r][s];
         if (HResult res = parseComponent(b, rh, pmv[0], false, dualPrime, state.dmvector[0], state.errors);
             res != hr::ok)
             return res;
-        return parseComponent(b, rv, pmv[1], modes.halveVertical, dualPrime, state.dmvector[1], state.errors);
+        if (copy) state.PMV[1][s][0] = pmv[0];
+        const HResult res =
+            parseComponent(b, rv, pmv[1], modes.halveVertical, dualPrime, state.dmvector[1], state.errors);
+        if (copy && res == hr::ok) state.PMV[1][s][1] = pmv[1];
+        return res;
     };
 
     if (modes.vectorCount == 2) {
         for (int r = 0; r < 2; ++r) {
             if (HResult res = b.ensure(1); res != hr::ok) return res;
             if (b.read(1)) modes.flags |= mb::fieldSelect(r, s);
-            if (HResult res = vector(r); res != hr::ok) return res;
+            if (HResult res = vector(r, false); res != hr::ok) return res;
         }
         return hr::ok;
     }
@@ -143,10 +150,7 @@ HResult vectorsOfDirection(LocalBits& b, const PictureParams& params, ParserStat
         if (HResult res = b.ensure(1); res != hr::ok) return res;
         if (b.read(1)) modes.flags |= mb::fieldSelect(0, s) | mb::fieldSelect(1, s);
     }
-    if (HResult res = vector(0); res != hr::ok) return res;
-    state.PMV[1][s][0] = state.PMV[0][s][0];
-    state.PMV[1][s][1] = state.PMV[0][s][1];
-    return hr::ok;
+    return vector(0, true);
 }
 
 }  // namespace
