@@ -26,11 +26,11 @@ constexpr std::uint32_t coded(int b) { return 1u << (31 - b); }
 
 // The number of coded blocks in a pattern, without the library call that
 // __builtin_popcount becomes on processors without POPCNT.
-constexpr int codedCount(std::uint32_t pattern) {
-    pattern = pattern - ((pattern >> 1) & 0x55555555u);
-    pattern = (pattern & 0x33333333u) + ((pattern >> 2) & 0x33333333u);
-    pattern = (pattern + (pattern >> 4)) & 0x0F0F0F0Fu;
-    return static_cast<int>((pattern * 0x01010101u) >> 24);
+constexpr int codedCount(std::uint32_t cbp) {
+    cbp = cbp - ((cbp >> 1) & 0x55555555u);
+    cbp = (cbp & 0x33333333u) + ((cbp >> 2) & 0x33333333u);
+    cbp = (cbp + (cbp >> 4)) & 0x0F0F0F0Fu;
+    return static_cast<int>((cbp * 0x01010101u) >> 24);
 }
 }  // namespace mb
 
