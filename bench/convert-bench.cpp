@@ -1,9 +1,13 @@
 // Conversion throughput of the kernels the dispatchers pick: megapixels per
-// second of process CPU time, per output format and tier, for 4:2:0 pictures.
+// second of process CPU time, per output format, deinterlace mode and tier, for
+// 4:2:0 pictures.
 //
 //   convert_bench [--size WxH] [--seconds S] [--format NAME]... [--tier mmx|sse|sse2|best]
+//                 [--mode progressive|weave|bob|bob2|all]
 //
-// Prints one line per format and tier: "NAME WxH TIER MPIX_PER_S FRAMES".
+// Prints one line per format, tier and mode: "NAME WxH TIER MODE MPIX_PER_S SAMPLES".
+// Megapixels count output samples: bob2 makes two full-height samples per picture,
+// one from each field.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +27,27 @@ struct FormatName {
     const char* name;
     int code;
 };
+struct ModeName {
+    const char* name;
+    int samplesPerPicture;
+};
+constexpr ModeName kModes[] = {{"progressive", 1}, {"weave", 1}, {"bob", 1}, {"bob2", 2}};
+
+// One picture converted in a mode: one sample, or two for bob2.
+void convert(const std::string& mode, const tl::Picture& p, const tl::ConversionContext& c, std::uint8_t* dst,
+             int rowPitch) {
+    if (mode == "progressive") {
+        tl::ConvertProgressive(p, c, dst, rowPitch);
+    } else if (mode == "weave") {
+        tl::ConvertWeave(p, c, dst, rowPitch);
+    } else if (mode == "bob") {
+        tl::ConvertSoftwareBob(p, c, dst, rowPitch);
+    } else {
+        tl::ConvertFieldBob(p, c, dst, rowPitch, 1);
+        tl::ConvertFieldBob(p, c, dst, rowPitch, 0);
+    }
+}
+
 constexpr FormatName kFormats[] = {{"yuy2", tl::OUTPUT_YUY2},     {"uyvy", tl::OUTPUT_UYVY},
                                    {"yv12", tl::OUTPUT_YV12},     {"rgb32", tl::OUTPUT_RGB32},
                                    {"rgb24", tl::OUTPUT_RGB24},   {"rgb565", tl::OUTPUT_RGB565},
@@ -75,7 +100,7 @@ struct Source {
 void usage() {
     std::fprintf(stderr,
                  "usage: convert_bench [--size WxH] [--seconds S] [--format NAME]... "
-                 "[--tier mmx|sse|sse2|best|all]\n");
+                 "[--tier mmx|sse|sse2|best|all] [--mode progressive|weave|bob|bob2|all]\n");
 }
 
 }  // namespace
@@ -85,6 +110,7 @@ int main(int argc, char** argv) {
     double seconds = 1.0;
     std::vector<FormatName> formats;
     std::string tier = "best";
+    std::string modeArg = "progressive";
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--size" && i + 1 < argc) {
@@ -94,6 +120,8 @@ int main(int argc, char** argv) {
             }
         } else if (arg == "--seconds" && i + 1 < argc) {
             seconds = std::atof(argv[++i]);
+        } else if (arg == "--mode" && i + 1 < argc) {
+            modeArg = argv[++i];
         } else if (arg == "--tier" && i + 1 < argc) {
             tier = argv[++i];
         } else if (arg == "--format" && i + 1 < argc) {
@@ -131,34 +159,44 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    std::vector<ModeName> modes;
+    for (const auto& m : kModes)
+        if (modeArg == "all" || modeArg == m.name) modes.push_back(m);
+    if (modes.empty()) {
+        usage();
+        return 2;
+    }
+
     Source source(width, height, 4);
     const tl::RgbMatrixBlock matrix = tl::buildRgbMatrix(1, 0, 0, 0);
     for (const auto& f : formats)
-        for (const auto& t : tiers) {
-            const int rowPitch = tl::tightRowPitch(f.code, width);
-            Aligned dst(static_cast<std::size_t>(rowPitch) * height);
-            tl::ConversionContext context;
-            context.outputFormat = f.code;
-            context.chromaFormat = 1;
-            context.colorCorrection = 0;
-            context.rgbMatrix = &matrix;
-            context.cpuFeatures = t.mask & features;
-            const char* level = t.name;
-            if (std::strcmp(level, "best") == 0) {
-                static const char* const kNames[] = {"plain", "MMX", "SSE", "SSE2"};
-                level = kNames[static_cast<int>(tl::chooseKernelTier(context.cpuFeatures, dst.data, rowPitch, f.code))];
+        for (const auto& t : tiers)
+            for (const auto& m : modes) {
+                const int rowPitch = tl::tightRowPitch(f.code, width);
+                Aligned dst(static_cast<std::size_t>(rowPitch) * height);
+                tl::ConversionContext context;
+                context.outputFormat = f.code;
+                context.chromaFormat = 1;
+                context.colorCorrection = 0;
+                context.rgbMatrix = &matrix;
+                context.cpuFeatures = t.mask & features;
+                const char* level = t.name;
+                if (std::strcmp(level, "best") == 0) {
+                    static const char* const kNames[] = {"plain", "MMX", "SSE", "SSE2"};
+                    level = kNames[static_cast<int>(
+                        tl::chooseKernelTier(context.cpuFeatures, dst.data, rowPitch, f.code))];
+                }
+                long samples = 0;
+                convert(m.name, source.pictures[0], context, dst.data, rowPitch);  // warm up
+                const double start = cpuSeconds();
+                double elapsed = 0;
+                do {
+                    for (const auto& p : source.pictures) convert(m.name, p, context, dst.data, rowPitch);
+                    samples += static_cast<long>(source.pictures.size()) * m.samplesPerPicture;
+                    elapsed = cpuSeconds() - start;
+                } while (elapsed < seconds);
+                const double mpix = static_cast<double>(samples) * width * height / elapsed / 1e6;
+                std::printf("%s %dx%d %s %s %.1f %ld\n", f.name, width, height, level, m.name, mpix, samples);
             }
-            long frames = 0;
-            tl::ConvertProgressive(source.pictures[0], context, dst.data, rowPitch);  // warm up
-            const double start = cpuSeconds();
-            double elapsed = 0;
-            do {
-                for (const auto& p : source.pictures) tl::ConvertProgressive(p, context, dst.data, rowPitch);
-                frames += static_cast<long>(source.pictures.size());
-                elapsed = cpuSeconds() - start;
-            } while (elapsed < seconds);
-            const double mpix = static_cast<double>(frames) * width * height / elapsed / 1e6;
-            std::printf("%s %dx%d %s %.1f %ld\n", f.name, width, height, level, mpix, frames);
-        }
     return 0;
 }

@@ -5,7 +5,8 @@
 #   bench/convert-bench.sh [--bench PATH/convert_bench] [--seconds S] [--tier best|mmx|sse|sse2]
 #
 # Ours: convert_bench (build it with `cmake --build --preset native --target convert_bench`),
-# megapixels per second of CPU time at the tier the dispatcher picks.
+# megapixels per second of CPU time at the tier the dispatcher picks, in each deinterlace
+# mode (progressive, weave, bob, bob2: two samples per picture, one per field).
 # swscale: ffmpeg -threads 1 decoding raw yuv420p and converting to the matching
 # pixel format into the null muxer; its conversion time is the user time of that
 # run minus the user time of the same run without a conversion (YV12: the copy
@@ -44,7 +45,7 @@ ffmpeg_utime() {
     ffmpeg "${args[@]}" 2>&1 | sed -n 's/.*bench: utime=\([0-9.]*\)s.*/\1/p' | tail -1
 }
 
-printf '%-7s %-10s %-5s %10s %12s %8s\n' format size tier "ours MP/s" "swscale MP/s" ratio
+printf '%-7s %-10s %-5s %-12s %10s %12s %8s\n' format size tier mode "ours MP/s" "swscale MP/s" ratio
 for size in 720x576 1920x1080; do
     w=${size%x*}; h=${size#*x}
     clip="$work/convert-$size.yuv"
@@ -55,19 +56,18 @@ for size in 720x576 1920x1080; do
     # About two seconds of swscale work per format at a few hundred MP/s.
     frames=$(( 600000000 / (w * h) ))
     base=$(ffmpeg_utime "$clip" "$size" "$frames" yuv420p "")
-    ours=$("$bench" --size "$size" --seconds "$seconds" --tier "$tier")
+    ours=$("$bench" --size "$size" --seconds "$seconds" --tier "$tier" --mode all)
     for f in $formats; do
         name=${f%%:*}; rest=${f#*:}; pixfmt=${rest%%:*}; filter=${rest#*:}
-        line=$(echo "$ours" | awk -v n="$name" '$1 == n')
-        our_tier=$(echo "$line" | awk '{print $3}')
-        our_mpps=$(echo "$line" | awk '{print $4}')
         t=$(ffmpeg_utime "$clip" "$size" "$frames" "$pixfmt" "$filter")
-        awk -v n="$name" -v s="$size" -v tier="$our_tier" -v ours="$our_mpps" -v t="$t" -v b="$base" \
-            -v fr="$frames" -v w="$w" -v h="$h" 'BEGIN {
-                d = t - b
-                if (d <= 0.001) { printf "%-7s %-10s %-5s %10.1f %12s %8s\n", n, s, tier, ours, "n/a", "n/a"; exit }
-                sws = fr * w * h / d / 1e6
-                printf "%-7s %-10s %-5s %10.1f %12.1f %8.2f\n", n, s, tier, ours, sws, ours / sws
-            }'
+        echo "$ours" | awk -v n="$name" '$1 == n' | while read -r _ _ our_tier mode our_mpps _; do
+            awk -v n="$name" -v s="$size" -v tier="$our_tier" -v mode="$mode" -v ours="$our_mpps" -v t="$t" \
+                -v b="$base" -v fr="$frames" -v w="$w" -v h="$h" 'BEGIN {
+                    d = t - b
+                    if (d <= 0.001) { printf "%-7s %-10s %-5s %-12s %10.1f %12s %8s\n", n, s, tier, mode, ours, "n/a", "n/a"; exit }
+                    sws = fr * w * h / d / 1e6
+                    printf "%-7s %-10s %-5s %-12s %10.1f %12.1f %8.2f\n", n, s, tier, mode, ours, sws, ours / sws
+                }'
+        done
     done
 done

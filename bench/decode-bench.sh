@@ -2,9 +2,10 @@
 # Whole-stream decoding speed and memory of tlvdec against libmpeg2 (mpeg2dec) and
 # ffmpeg, on the same streams in the same run. The streams are generated here on first
 # use into bench/work/ (git-ignored): SD 720x576 and HD 1920x1080, both interlaced 4:2:0
-# with B pictures, at broadcast-like bit rates.
+# with B pictures, at broadcast-like bit rates; a 4:2:2 SD interlaced stream (studio
+# contribution) and a progressive 1280x720 stream.
 #
-# Usage: bench/decode-bench.sh [--runs N] [--cpu plain|mmx|sse|sse2] [--tlvdec PATH] [--only sd|hd]
+# Usage: bench/decode-bench.sh [--runs N] [--cpu plain|mmx|sse|sse2] [--tlvdec PATH] [--only sd|hd|422|720p]
 #
 # For each decoder and stream: the median wall time of N runs (default 5), pictures per
 # second, and the peak resident set size. Ratios: speed = their time / our time (above 1
@@ -39,7 +40,7 @@ while [ $# -gt 0 ]; do
     --tlvdec) tlvdec=${2:?}; shift 2 ;;
     --only)
         only=${2:?}
-        case "$only" in sd | hd) ;; *) usage ;; esac
+        case "$only" in sd | hd | 422 | 720p) ;; *) usage ;; esac
         shift 2
         ;;
     -h | --help) usage ;;
@@ -91,14 +92,24 @@ woven="noise=alls=8:allf=t:all_seed=1,gblur=sigma=0.8,tinterlace=mode=interleave
 interlaced_b=(-flags +ildct+ilme -top 1 -g 12 -bf 2 -sc_threshold 1000000000)
 
 streams=()
-if [ "$only" != hd ]; then
+if [ -z "$only" ] || [ "$only" = sd ]; then
     make_stream sd576i 300 -f lavfi -i "testsrc2=size=720x576:rate=50" -vf "$woven" "${interlaced_b[@]}" \
         -b:v 7000k -maxrate 9000k -bufsize 1835k -aspect 4:3
     streams+=("sd576i:300")
 fi
-if [ "$only" != sd ]; then
+if [ -z "$only" ] || [ "$only" = hd ]; then
     make_stream hd1080i 150 -f lavfi -i "testsrc2=size=1920x1080:rate=50" -vf "$woven" "${interlaced_b[@]}" -b:v 18000k -maxrate 20000k -bufsize 9781k
     streams+=("hd1080i:150")
+fi
+if [ -z "$only" ] || [ "$only" = 422 ]; then
+    make_stream sd422i 200 -f lavfi -i "testsrc2=size=720x576:rate=50" -vf "$woven,format=yuv422p" \
+        "${interlaced_b[@]}" -pix_fmt yuv422p -b:v 15000k -maxrate 18000k -bufsize 3670k -aspect 4:3
+    streams+=("sd422i:200")
+fi
+if [ -z "$only" ] || [ "$only" = 720p ]; then
+    make_stream hd720p 200 -f lavfi -i "testsrc2=size=1280x720:rate=50" -vf "noise=alls=8:allf=t:all_seed=1,gblur=sigma=0.8" \
+        -g 12 -bf 2 -sc_threshold 1000000000 -b:v 12000k -maxrate 14000k -bufsize 4893k
+    streams+=("hd720p:200")
 fi
 
 # measure LABEL COMMAND...: runs the command $runs times; prints "median_seconds peak_kib".

@@ -13,8 +13,9 @@ bool VideoDecoder::allocateBuffers() {
 
     // The overlay covers the coded picture, so the kernels walk it with the luma
     // stride; an accelerator blends no more than its AYUV surface holds.
-    // Without the memory pictures are still shown, just without layers.
-    std::int32_t width = stream_.coded_width, height = stream_.coded_height;
+    // Without the memory pictures are still shown, just without layers; with
+    // no layer tree to draw there is nothing to keep (a 1080-line surface is 8 MB).
+    std::int32_t width = layers_ ? stream_.coded_width : 0, height = layers_ ? stream_.coded_height : 0;
     if (output_.dxva() && dxva_.alphaWidth > 0 && dxva_.alphaHeight > 0) {
         width = std::min(width, dxva_.alphaWidth);
         height = std::min(height, dxva_.alphaHeight);

@@ -1,21 +1,21 @@
 #include "engine/macroblock/coefficients.h"
 
+#include <array>
+
 #include "engine/macroblock/dct_coefficient_tables.h"
 #include "engine/macroblock/local_bits.h"
 
 namespace tl {
 namespace {
 
-inline int leadingZeros(std::uint32_t w) { return w ? __builtin_clz(w) : 32; }
+constexpr int leadingZeros(std::uint32_t w) { return w ? __builtin_clz(w) : 32; }
 
 // Writes coefficients into a dense block; mismatch control toggles bit 0 of
 // coefficient 63.
 struct BlockSink {
     std::int16_t* block;
     void put(int natural, int, std::int32_t value) { block[natural] = static_cast<std::int16_t>(value); }
-    void endOfBlock(std::uint32_t parity, int) {
-        if (parity & 1) block[63] ^= 1;
-    }
+    void endOfBlock(std::uint32_t parity, int) { block[63] ^= static_cast<std::int16_t>(parity & 1); }
 };
 
 // Appends (run, value) pairs; mismatch control adds a pair for position 63,
@@ -35,36 +35,56 @@ struct RunLevelSink {
     }
 };
 
+// Codes with six to eleven leading zeros, by the leading zeros and the four
+// bits after the leading one (for six zeros only three of them count, so
+// entries come in pairs): one lookup instead of a jump per length.
+struct DctLongCode {
+    std::uint8_t run;
+    std::uint8_t level;
+    std::uint8_t length;  // without the sign bit
+};
+using DctLongTable = std::array<DctLongCode, 6 * 16>;
+
+DctLongTable longTable(const DctShortCode* table6) {
+    DctLongTable t{};
+    const DctRunLevel* shared[6] = {nullptr, kDctLeadingZeros7, kDctLeadingZeros8, nullptr, kDctLeadingZeros10,
+                                    kDctLeadingZeros11};
+    for (int i = 0; i < 16; ++i) {
+        const DctShortCode c = table6[i >> 1];
+        t[std::size_t(i)] = DctLongCode{c.run, c.level, c.length};
+        for (int zeros = 7; zeros <= 11; ++zeros) {
+            const DctRunLevel e = zeros == 9 ? DctRunLevel{0, static_cast<std::uint8_t>(31 - i)}
+                                             : shared[zeros - 6][i];
+            t[std::size_t((zeros - 6) * 16 + i)] = DctLongCode{e.run, e.level, static_cast<std::uint8_t>(zeros + 5)};
+        }
+    }
+    return t;
+}
+const DctLongTable kLongB14 = longTable(kTableB14LeadingZeros6);
+const DctLongTable kLongB15 = longTable(kTableB15LeadingZeros6);
+
 // The one coefficient loop behind all six decoders. `position` is the scan
 // position of the last stored coefficient (0 after an intra DC, -1 before the
 // first coefficient of a non-intra block); `parity` the running XOR of the
 // stored values, starting at 1.
 // The window is not written back; whoever owns it does.
 template <bool Intra, class Sink>
-inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctShortCode* table6,
+inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctLongCode* longCodes,
                         const std::uint16_t* weights, const std::uint8_t* scan, int position,
                         std::uint32_t parity, Sink& sink, std::uint32_t& errors) {
-    if (!Intra) {
-        // The first coefficient of a non-intra block: "1s" is run 0, level 1.
-        if (HResult r = b.ensure(2); r != hr::ok) return r;
-        if (b.window() & 0x80000000u) {
-            const int natural = scan[0];
-            std::int32_t v = static_cast<std::int32_t>((3u * weights[natural]) >> 5);
-            if (b.window() & 0x40000000u) v = -v;
-            b.skip(2);
-            sink.put(natural, 0, v);
-            parity ^= static_cast<std::uint32_t>(v);
-            position = 0;
-        }
-    }
-    for (;;) {
-        if (HResult r = b.ensure(24); r != hr::ok) return r;
+    // A non-intra block's first code comes from its own table.
+    const DctShortCode* codes = Intra ? table : kTableB14First.data();
+    enum Step { NEXT, END, BAD };
+    // One code from a window holding at least 24 bits.
+    const auto step = [&]() -> Step {
         const std::uint32_t w = b.window();
+        const DctShortCode* shortCodes = codes;
+        codes = table;
         std::uint32_t run;
         std::uint32_t level;
         std::uint32_t negative;
         if (w >= 0x04000000u) {
-            const DctShortCode e = table[w >> 24];
+            const DctShortCode e = shortCodes[w >> 24];
             if (e.kind == DCT_RUN_LEVEL) {
                 run = e.run;
                 level = e.level;
@@ -72,7 +92,7 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctShortC
                 b.skip(e.length + 1);
             } else if (e.kind == DCT_END_OF_BLOCK) {
                 b.skip(e.length);
-                break;
+                return END;
             } else {
                 // Escape: 6-bit run, 12-bit signed level.
                 run = (w >> 20) & 63;
@@ -82,40 +102,47 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctShortC
                 b.skip(24);
             }
         } else {
-            DctRunLevel e;
-            int length;
-            switch (leadingZeros(w)) {
-            case 6: {
-                const DctShortCode c = table6[(w >> 22) & 7];
-                e = DctRunLevel{c.run, c.level};
-                length = c.length;
-                break;
-            }
-            case 7: e = kDctLeadingZeros7[(w >> 20) & 15]; length = 12; break;
-            case 8: e = kDctLeadingZeros8[(w >> 19) & 15]; length = 13; break;
-            case 9: e = DctRunLevel{0, static_cast<std::uint8_t>(31 - ((w >> 18) & 15))}; length = 14; break;
-            case 10: e = kDctLeadingZeros10[(w >> 17) & 15]; length = 15; break;
-            case 11: e = kDctLeadingZeros11[(w >> 16) & 15]; length = 16; break;
-            default:
+            const int zeros = leadingZeros(w);
+            if (zeros > 11) {
                 ++errors;
-                return kBitstreamError;
+                return BAD;
             }
+            const DctLongCode e = longCodes[(zeros - 6) * 16 + ((w >> (27 - zeros)) & 15)];
             run = e.run;
             level = e.level;
-            negative = (w << length) >> 31;
-            b.skip(length + 1);
+            negative = (w << e.length) >> 31;
+            b.skip(e.length + 1);
         }
         position += static_cast<int>(run) + 1;
         if (position > 63) {
             ++errors;
-            return kBitstreamError;
+            return BAD;
         }
         const int natural = scan[position];
         std::int32_t v = Intra ? static_cast<std::int32_t>((level * weights[natural]) >> 4)
                                : static_cast<std::int32_t>(((2 * level + 1) * weights[natural]) >> 5);
-        if (negative) v = -v;
+        // Random signs would defeat a branch: negate by mask.
+        const std::int32_t sign = -static_cast<std::int32_t>(negative);
+        v = (v ^ sign) - sign;
         sink.put(natural, static_cast<int>(run), v);
         parity ^= static_cast<std::uint32_t>(v);
+        return NEXT;
+    };
+    for (;;) {
+        Step s;
+        if (b.canRefill()) {
+            // Topped up without a test on its fill, which depends on code
+            // lengths no predictor can follow, the window's 56 bits hold two
+            // codes of at most 24 bits.
+            b.refill();
+            s = step();
+            if (s == NEXT) s = step();
+        } else {
+            if (HResult r = b.ensure(24); r != hr::ok) return r;
+            s = step();
+        }
+        if (s == END) break;
+        if (s == BAD) return kBitstreamError;
     }
     sink.endOfBlock(parity, position + 1);
     return hr::ok;
@@ -123,71 +150,84 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctShortC
 
 // One decoder call on its own window.
 template <bool Intra, class Sink>
-HResult decodeAcOnReader(BitReader& reader, const DctShortCode* table, const DctShortCode* table6,
+HResult decodeAcOnReader(BitReader& reader, const DctShortCode* table, const DctLongCode* longCodes,
                          const std::uint16_t* weights, const std::uint8_t* scan, int position,
                          std::uint32_t parity, Sink& sink, std::uint32_t& errors) {
     LocalBits b(reader);
-    const HResult r = decodeAc<Intra>(b, table, table6, weights, scan, position, parity, sink, errors);
+    const HResult r = decodeAc<Intra>(b, table, longCodes, weights, scan, position, parity, sink, errors);
     b.writeBack();
     return r;
 }
 
-// Skips the `length`-bit size code at the front of the window and reads the
-// differential of `size` bits that follows it (none when the size is 0).
-inline HResult sizedDifferential(LocalBits& b, int length, int size, std::int32_t& differential) {
-    b.skip(length);
-    differential = 0;
-    if (size) {
-        const std::int32_t v = static_cast<std::int32_t>(b.read(size));
-        differential = (v >> (size - 1)) ? v : v - (1 << size) + 1;
+// A DC size code: its length and the size of the differential after it.
+struct DcSizeCode {
+    std::uint8_t length;
+    std::uint8_t size;
+};
+
+// dct_dc_size_luminance (Table B-12) from the leading bits.
+constexpr DcSizeCode lumaSizeCode(std::uint32_t w) {
+    if (!(w & 0x80000000u)) return {2, static_cast<std::uint8_t>(1 + ((w >> 30) & 1))};
+    if ((w >> 29) != 7) {
+        constexpr std::uint8_t kSizes[4] = {0, 3, 4, 0};  // 100, 101, 110
+        return {3, kSizes[(w >> 29) & 3]};
     }
+    int ones = leadingZeros(~w);
+    if (ones > 9) ones = 9;
+    return {static_cast<std::uint8_t>(ones == 9 ? 9 : ones + 1), static_cast<std::uint8_t>(ones + 2)};
+}
+
+// dct_dc_size_chrominance (Table B-13) from the leading bits.
+constexpr DcSizeCode chromaSizeCode(std::uint32_t w) {
+    if ((w >> 30) != 3) return {2, static_cast<std::uint8_t>(w >> 30)};
+    int ones = leadingZeros(~w);
+    if (ones > 10) ones = 10;
+    return {static_cast<std::uint8_t>(ones == 10 ? 10 : ones + 1), static_cast<std::uint8_t>(ones + 1)};
+}
+
+// Both codes by their longest prefix (9 and 10 bits) in one lookup: the sizes
+// of neighbouring blocks vary too much for the decision tree's branches.
+template <int Bits>
+struct DcSizeTable {
+    DcSizeCode codes[1 << Bits];
+};
+template <int Bits>
+constexpr DcSizeTable<Bits> dcSizeTable(DcSizeCode (*code)(std::uint32_t)) {
+    DcSizeTable<Bits> t{};
+    for (std::uint32_t i = 0; i < (1u << Bits); ++i) t.codes[i] = code(i << (32 - Bits));
+    return t;
+}
+constexpr DcSizeTable<9> kLumaSizes = dcSizeTable<9>(lumaSizeCode);
+constexpr DcSizeTable<10> kChromaSizes = dcSizeTable<10>(chromaSizeCode);
+
+// Skips the size code at the front of the window and reads the differential
+// that follows it (none when the size is 0), without a branch on the size.
+inline void sizedDifferential(LocalBits& b, DcSizeCode c, std::int32_t& differential) {
+    b.skip(c.length);
+    const int size = c.size;
+    // The top `size` bits; the split shift keeps a size of 0 defined.
+    const std::int32_t v = static_cast<std::int32_t>((b.cache >> 1) >> (63 - size));
+    b.skip(size);
+    const std::int32_t half = (1 << size) >> 1;
+    differential = v < half ? v - (2 * half - 1) : v;
+}
+
+inline HResult dcLuma(LocalBits& b, std::int32_t& differential) {
+    if (HResult r = b.ensure(20); r != hr::ok) return r;
+    sizedDifferential(b, kLumaSizes.codes[b.window() >> (32 - 9)], differential);
     return hr::ok;
 }
 
-// dct_dc_size_luminance (Table B-12) and the differential that follows.
-inline HResult dcLuma(LocalBits& b, std::int32_t& differential) {
-    if (HResult r = b.ensure(20); r != hr::ok) return r;
-    const std::uint32_t w = b.window();
-    int length;
-    int size;
-    if (!(w & 0x80000000u)) {
-        length = 2;
-        size = 1 + static_cast<int>((w >> 30) & 1);
-    } else if ((w >> 29) != 7) {
-        static constexpr std::int8_t kSizes[4] = {0, 3, 4, 0};  // 100, 101, 110
-        length = 3;
-        size = kSizes[(w >> 29) & 3];
-    } else {
-        int ones = leadingZeros(~w);
-        if (ones > 9) ones = 9;
-        length = ones == 9 ? 9 : ones + 1;
-        size = ones + 2;
-    }
-    return sizedDifferential(b, length, size, differential);
-}
-
-// dct_dc_size_chrominance (Table B-13) and the differential that follows.
 inline HResult dcChroma(LocalBits& b, std::int32_t& differential) {
     if (HResult r = b.ensure(21); r != hr::ok) return r;
-    const std::uint32_t w = b.window();
-    int length;
-    int size;
-    if ((w >> 30) != 3) {
-        length = 2;
-        size = static_cast<int>(w >> 30);
-    } else {
-        int ones = leadingZeros(~w);
-        if (ones > 10) ones = 10;
-        length = ones == 10 ? 10 : ones + 1;
-        size = ones + 1;
-    }
-    return sizedDifferential(b, length, size, differential);
+    sizedDifferential(b, kChromaSizes.codes[b.window() >> (32 - 10)], differential);
+    return hr::ok;
 }
 
 template <bool B15>
 HResult intraBlocks(BitReader& reader, const IntraBlockJob& job, std::uint32_t& errors) {
     const DctShortCode* table = B15 ? kTableB15Short.data() : kTableB14Short.data();
-    const DctShortCode* table6 = B15 ? kTableB15LeadingZeros6 : kTableB14LeadingZeros6;
+    const DctLongCode* longCodes = B15 ? kLongB15.data() : kLongB14.data();
     LocalBits b(reader);
     HResult r = hr::ok;
     for (int i = 0; i < job.blockCount; ++i) {
@@ -204,7 +244,7 @@ HResult intraBlocks(BitReader& reader, const IntraBlockJob& job, std::uint32_t& 
         job.dcPredictors[component] += differential;
         block[0] = static_cast<std::int16_t>(job.dcPredictors[component] * (1 << job.dcShift));
         BlockSink sink{block};
-        r = decodeAc<true>(b, table, table6, i < 4 ? job.lumaWeights : job.chromaWeights, job.scan, 0,
+        r = decodeAc<true>(b, table, longCodes, i < 4 ? job.lumaWeights : job.chromaWeights, job.scan, 0,
                            1u ^ static_cast<std::uint32_t>(block[0]), sink, errors);
         if (r != hr::ok) break;
     }
@@ -218,16 +258,19 @@ HResult decodeIntraBlocks(BitReader& reader, const IntraBlockJob& job, std::uint
     return job.b15 ? intraBlocks<true>(reader, job, errors) : intraBlocks<false>(reader, job, errors);
 }
 
-HResult decodeNonIntraBlocks(BitReader& reader, std::int16_t* blocks, std::uint32_t pattern, int blockCount,
+HResult decodeNonIntraBlocks(BitReader& reader, std::int16_t* blocks, std::uint32_t pattern,
                              const std::uint16_t* lumaWeights, const std::uint16_t* chromaWeights,
                              const std::uint8_t* scan, std::uint32_t& errors) {
     LocalBits b(reader);
     HResult r = hr::ok;
-    for (int i = 0; i < blockCount; ++i) {
-        if (!(pattern & (0x80000000u >> i))) continue;
+    // Straight from one coded block to the next: which blocks are coded is
+    // too random for a branch per block.
+    while (pattern) {
+        const int i = __builtin_clz(pattern);
+        pattern &= ~(0x80000000u >> i);
         BlockSink sink{blocks};
         blocks += 64;
-        r = decodeAc<false>(b, kTableB14Short.data(), kTableB14LeadingZeros6, i < 4 ? lumaWeights : chromaWeights,
+        r = decodeAc<false>(b, kTableB14Short.data(), kLongB14.data(), i < 4 ? lumaWeights : chromaWeights,
                             scan, -1, 1u, sink, errors);
         if (r != hr::ok) break;
     }
@@ -252,41 +295,41 @@ HResult decodeDcDifferentialChroma(BitReader& reader, std::int32_t& differential
 HResult decodeIntraBlockB14(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors) {
     BlockSink sink{block};
-    return decodeAcOnReader<true>(reader, kTableB14Short.data(), kTableB14LeadingZeros6, weights, scan, 0,
+    return decodeAcOnReader<true>(reader, kTableB14Short.data(), kLongB14.data(), weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(block[0]), sink, errors);
 }
 
 HResult decodeIntraBlockB15(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors) {
     BlockSink sink{block};
-    return decodeAcOnReader<true>(reader, kTableB15Short.data(), kTableB15LeadingZeros6, weights, scan, 0,
+    return decodeAcOnReader<true>(reader, kTableB15Short.data(), kLongB15.data(), weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(block[0]), sink, errors);
 }
 
 HResult decodeNonIntraBlock(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors) {
     BlockSink sink{block};
-    return decodeAcOnReader<false>(reader, kTableB14Short.data(), kTableB14LeadingZeros6, weights, scan, -1, 1u, sink, errors);
+    return decodeAcOnReader<false>(reader, kTableB14Short.data(), kLongB14.data(), weights, scan, -1, 1u, sink, errors);
 }
 
 HResult decodeIntraRunLevelB14(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors) {
     RunLevelSink sink{pairs, count};
-    return decodeAcOnReader<true>(reader, kTableB14Short.data(), kTableB14LeadingZeros6, weights, scan, 0,
+    return decodeAcOnReader<true>(reader, kTableB14Short.data(), kLongB14.data(), weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(pairs[0].value), sink, errors);
 }
 
 HResult decodeIntraRunLevelB15(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors) {
     RunLevelSink sink{pairs, count};
-    return decodeAcOnReader<true>(reader, kTableB15Short.data(), kTableB15LeadingZeros6, weights, scan, 0,
+    return decodeAcOnReader<true>(reader, kTableB15Short.data(), kLongB15.data(), weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(pairs[0].value), sink, errors);
 }
 
 HResult decodeNonIntraRunLevel(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors) {
     RunLevelSink sink{pairs, count};
-    return decodeAcOnReader<false>(reader, kTableB14Short.data(), kTableB14LeadingZeros6, weights, scan, -1, 1u, sink, errors);
+    return decodeAcOnReader<false>(reader, kTableB14Short.data(), kLongB14.data(), weights, scan, -1, 1u, sink, errors);
 }
 
 }  // namespace tl

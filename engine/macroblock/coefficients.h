@@ -44,7 +44,7 @@ HResult decodeIntraBlocks(BitReader& reader, const IntraBlockJob& job, std::uint
 
 // The coded blocks of one non-intra macroblock, stored one after the other
 // from `blocks` (zeroed by the caller). `pattern` has block 0 in bit 31.
-HResult decodeNonIntraBlocks(BitReader& reader, std::int16_t* blocks, std::uint32_t pattern, int blockCount,
+HResult decodeNonIntraBlocks(BitReader& reader, std::int16_t* blocks, std::uint32_t pattern,
                              const std::uint16_t* lumaWeights, const std::uint16_t* chromaWeights,
                              const std::uint8_t* scan, std::uint32_t& errors);
 

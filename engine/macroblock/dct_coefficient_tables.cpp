@@ -80,6 +80,11 @@ static_assert(prefixFreeAndComplete(kB15), "Table B-15 code list");
 
 // Both are built at compile time from the code lists above.
 const std::array<DctShortCode, 256> kTableB14Short = expand(kB14);
+const std::array<DctShortCode, 256> kTableB14First = [] {
+    std::array<DctShortCode, 256> table = expand(kB14);
+    for (int i = 0x80; i < 0x100; ++i) table[i] = DctShortCode{0, 1, 1, DCT_RUN_LEVEL};
+    return table;
+}();
 const std::array<DctShortCode, 256> kTableB15Short = expand(kB15);
 
 // 0000 001x xx, all 10 bits.

@@ -36,6 +36,9 @@ struct DctRunLevel {
 // caller. Indices below 4 (six or more leading zeros) are DCT_LONG.
 extern const std::array<DctShortCode, 256> kTableB14Short;
 extern const std::array<DctShortCode, 256> kTableB15Short;
+// Table B-14 for the first coefficient of a non-intra block, where "1s" is
+// run 0, level 1 and there is no end of block.
+extern const std::array<DctShortCode, 256> kTableB14First;
 
 // Six leading zeros, by the 3 bits after the leading one.
 extern const DctShortCode kTableB14LeadingZeros6[8];

@@ -38,6 +38,17 @@ struct LocalBits {
         return r;
     }
 
+    // Tops the window up to at least 56 bits without a test on its fill, for
+    // loops that read a code every round; only while canRefill().
+    bool canRefill() const { return end - current >= 8; }
+    void refill() {
+        std::uint64_t v;
+        std::memcpy(&v, current, 8);
+        cache |= __builtin_bswap64(v) >> count;
+        current += (63 - count) >> 3;
+        count |= 56;
+    }
+
     std::uint32_t window() const { return static_cast<std::uint32_t>(cache >> 32); }  // next 32 bits
     std::uint32_t peek(int n) const { return static_cast<std::uint32_t>(cache >> (64 - n)); }
     void skip(int n) {

@@ -2,6 +2,7 @@
 
 #include "engine/macroblock/coefficients.h"
 #include "engine/macroblock/kernel_slots.h"
+#include "engine/macroblock/macroblock_flags.h"
 
 namespace tl {
 
@@ -34,9 +35,9 @@ HResult decodeNonIntraMacroblockBlocks(BitReader& reader, const PictureParams& p
                             ? (lumaWeights ? lumaWeights : matrices.get(MATRIX_NON_INTRA_LUMA, state.quantiser_scale))
                             : matrices.get(MATRIX_NON_INTRA_CHROMA, state.quantiser_scale);
     }
-    const int coded = __builtin_popcount(pattern);
+    const int coded = mb::codedCount(pattern);
     for (int i = 0; i < coded; ++i) k.clearBlock(blocks + 64 * i);
-    return decodeNonIntraBlocks(reader, blocks, pattern, p.block_count, lumaWeights, chromaWeights, p.scan,
+    return decodeNonIntraBlocks(reader, blocks, pattern, lumaWeights, chromaWeights, p.scan,
                                 state.errors);
 }
 

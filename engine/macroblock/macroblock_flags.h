@@ -23,6 +23,15 @@ constexpr std::uint32_t fieldSelect(int r, int s) { return 1u << (12 + 2 * r + s
 
 // Block b (0..11) is coded.
 constexpr std::uint32_t coded(int b) { return 1u << (31 - b); }
+
+// The number of coded blocks in a pattern, without the library call that
+// __builtin_popcount becomes on processors without POPCNT.
+constexpr int codedCount(std::uint32_t cbp) {
+    cbp = cbp - ((cbp >> 1) & 0x55555555u);
+    cbp = (cbp & 0x33333333u) + ((cbp >> 2) & 0x33333333u);
+    cbp = (cbp + (cbp >> 4)) & 0x0F0F0F0Fu;
+    return static_cast<int>((cbp * 0x01010101u) >> 24);
+}
 }  // namespace mb
 
 // Motion types as they sit in bits 8-9: frame_motion_type in frame pictures,

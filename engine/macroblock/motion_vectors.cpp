@@ -13,8 +13,14 @@ struct MotionCode {
     int length;
 };
 
-MotionCode motionCode(std::uint32_t w) {
-    const int zeros = w ? __builtin_clz(w) : 32;
+constexpr int leadingZeros(std::uint32_t w) {
+    int zeros = 0;
+    for (std::uint32_t bit = 0x80000000u; bit && !(w & bit); bit >>= 1) ++zeros;
+    return zeros;
+}
+
+constexpr MotionCode motionCode(std::uint32_t w) {
+    const int zeros = leadingZeros(w);
     switch (zeros) {
     case 0: return {0, 1};
     case 1: case 2: case 3: return {zeros, zeros + 1};
@@ -35,11 +41,37 @@ MotionCode motionCode(std::uint32_t w) {
     }
 }
 
+// Every code and what follows it up to 11 bits, looked up in one step: the
+// decision tree above costs a mispredicted branch on most vectors.
+constexpr int kMotionCodeBits = 11;
+struct PackedMotionCode {
+    std::int8_t magnitude;
+    std::int8_t length;
+};
+struct MotionCodeTable {
+    PackedMotionCode codes[1 << kMotionCodeBits];
+};
+
+constexpr MotionCodeTable makeMotionCodeTable() {
+    MotionCodeTable t{};
+    for (std::uint32_t i = 0; i < (1u << kMotionCodeBits); ++i) {
+        const MotionCode c = motionCode(i << (32 - kMotionCodeBits));
+        t.codes[i] = PackedMotionCode{static_cast<std::int8_t>(c.magnitude), static_cast<std::int8_t>(c.length)};
+    }
+    return t;
+}
+constexpr MotionCodeTable kMotionCodes = makeMotionCodeTable();
+
+MotionCode lookUpMotionCode(std::uint32_t w) {
+    const PackedMotionCode c = kMotionCodes.codes[w >> (32 - kMotionCodeBits)];
+    return {c.magnitude, c.length};
+}
+
 // One component: motion_code, motion_residual, then dmvector when dual prime.
 inline HResult parseComponent(LocalBits& b, int r_size, std::int32_t& pmv, bool halve, bool dualPrime,
                               std::int32_t& dmvector, std::uint32_t& errors) {
     if (HResult r = b.ensure(21); r != hr::ok) return r;
-    const MotionCode code = motionCode(b.window());
+    const MotionCode code = lookUpMotionCode(b.window());
     if (!code.length) {
         ++errors;
         return kBitstreamError;
@@ -91,19 +123,26 @@ HResult vectorsOfDirection(LocalBits& b, const PictureParams& params, ParserStat
     const bool dualPrime = motionTypeOf(modes.flags) == MC_DUAL_PRIME;
     const int rh = params.r_size[s][0];
     const int rv = params.r_size[s][1];
-    auto vector = [&](int r) -> HResult {
+    // With `copy` the second vector takes the first one's value, component by
+    // component: copying the pair afterwards as one 64-bit word would wait for
+    // the two 32-bit stores to retire.
+    auto vector = [&](int r, bool copy) -> HResult {
         std::int32_t* pmv = state.PMV[r][s];
         if (HResult res = parseComponent(b, rh, pmv[0], false, dualPrime, state.dmvector[0], state.errors);
             res != hr::ok)
             return res;
-        return parseComponent(b, rv, pmv[1], modes.halveVertical, dualPrime, state.dmvector[1], state.errors);
+        if (copy) state.PMV[1][s][0] = pmv[0];
+        const HResult res =
+            parseComponent(b, rv, pmv[1], modes.halveVertical, dualPrime, state.dmvector[1], state.errors);
+        if (copy && res == hr::ok) state.PMV[1][s][1] = pmv[1];
+        return res;
     };
 
     if (modes.vectorCount == 2) {
         for (int r = 0; r < 2; ++r) {
             if (HResult res = b.ensure(1); res != hr::ok) return res;
             if (b.read(1)) modes.flags |= mb::fieldSelect(r, s);
-            if (HResult res = vector(r); res != hr::ok) return res;
+            if (HResult res = vector(r, false); res != hr::ok) return res;
         }
         return hr::ok;
     }
@@ -111,10 +150,7 @@ HResult vectorsOfDirection(LocalBits& b, const PictureParams& params, ParserStat
         if (HResult res = b.ensure(1); res != hr::ok) return res;
         if (b.read(1)) modes.flags |= mb::fieldSelect(0, s) | mb::fieldSelect(1, s);
     }
-    if (HResult res = vector(0); res != hr::ok) return res;
-    state.PMV[1][s][0] = state.PMV[0][s][0];
-    state.PMV[1][s][1] = state.PMV[0][s][1];
-    return hr::ok;
+    return vector(0, true);
 }
 
 }  // namespace

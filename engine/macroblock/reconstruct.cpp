@@ -28,6 +28,15 @@ void SliceReconstructor::begin(const PictureParams& params, const PictureTargets
     if (width_ != 16 * params.mb_width || c->chromaStride != chromaWidth_ || c->chromaFormat != params.chroma_format)
         return;
     mbRows_ = params.framePicture() ? height_ / 16 : height_ / 32;
+    // A field picture writes every second line, from the first or second.
+    const bool frame = params.framePicture();
+    const int parity = params.picture_structure == BOTTOM_FIELD ? 1 : 0;
+    stride_ = frame ? width_ : 2 * width_;
+    chromaStride_ = frame ? chromaWidth_ : 2 * chromaWidth_;
+    lumaBase_ = c->planes[0] + (frame ? 0 : parity * width_);
+    cbBase_ = c->planes[1] + (frame ? 0 : parity * chromaWidth_);
+    crBase_ = c->planes[2] + (frame ? 0 : parity * chromaWidth_);
+    nextAddress_ = -1;
     current_ = c;
     forward_ = samePlanes(c, targets.forward) ? targets.forward : nullptr;
     backward_ = samePlanes(c, targets.backward) ? targets.backward : nullptr;
@@ -271,22 +280,22 @@ void SliceReconstructor::reconstruct(const RowArrays& rows, std::int32_t firstAd
     const std::int32_t* mv = rows.vectors();
     const std::int16_t* blocks = rows.blocks();
     const bool frame = params_.framePicture();
-    const int parity = params_.picture_structure == BOTTOM_FIELD ? 1 : 0;
-    const int stride = frame ? width_ : 2 * width_;
-    const int chromaStride = frame ? chromaWidth_ : 2 * chromaWidth_;
-    std::uint8_t* lumaBase = current_->planes[0] + (frame ? 0 : parity * width_);
-    std::uint8_t* cbBase = current_->planes[1] + (frame ? 0 : parity * chromaWidth_);
-    std::uint8_t* crBase = current_->planes[2] + (frame ? 0 : parity * chromaWidth_);
 
     // A slice that runs past the end of its row continues on the next row, and
-    // stops at the end of the picture.
-    int row = firstAddress / params_.mb_width;
-    int column = firstAddress % params_.mb_width;
+    // stops at the end of the picture. Macroblocks mostly arrive one at a time
+    // and in order, so the position is carried on rather than divided out.
+    if (firstAddress != nextAddress_) {
+        nextRow_ = firstAddress / params_.mb_width;
+        nextColumn_ = firstAddress % params_.mb_width;
+    }
+    int row = nextRow_;
+    int column = nextColumn_;
     for (int i = 0; i < count && row < mbRows_; ++i) {
         const int x = 16 * column;
         const int y = 16 * row;
-        const int cOffset = (y >> chromaShiftY_) * chromaStride + (x >> chromaShiftX_);
-        const Destination d{{lumaBase + y * stride + x, cbBase + cOffset, crBase + cOffset}, stride, chromaStride};
+        const int cOffset = (y >> chromaShiftY_) * chromaStride_ + (x >> chromaShiftX_);
+        const Destination d{{lumaBase_ + y * stride_ + x, cbBase_ + cOffset, crBase_ + cOffset}, stride_,
+                            chromaStride_};
         const std::uint32_t f = flags[i];
         if (f & mb::intra) {
             intraStore(d, f & mb::fieldDct, blocks);
@@ -304,6 +313,9 @@ void SliceReconstructor::reconstruct(const RowArrays& rows, std::int32_t firstAd
             ++row;
         }
     }
+    nextAddress_ = firstAddress + count;
+    nextRow_ = row;
+    nextColumn_ = column;
 }
 
 }  // namespace tl

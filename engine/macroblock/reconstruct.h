@@ -60,6 +60,17 @@ private:
     int chromaShiftX_ = 1;
     int chromaShiftY_ = 1;
     int mbRows_ = 0;        // macroblock rows of the picture (frame or field)
+    // Where the picture's macroblock rows start and how far apart its lines
+    // are: a field picture writes every second line of the frame.
+    std::uint8_t* lumaBase_ = nullptr;
+    std::uint8_t* cbBase_ = nullptr;
+    std::uint8_t* crBase_ = nullptr;
+    int stride_ = 0;
+    int chromaStride_ = 0;
+    // The address after the last macroblock reconstructed, and its row and column.
+    std::int32_t nextAddress_ = -1;
+    int nextRow_ = 0;
+    int nextColumn_ = 0;
 };
 
 }  // namespace tl

@@ -5,7 +5,7 @@
 namespace tl {
 
 void RowArrays::allocate(int mb_width, int block_count) {
-    const int blockCapacity = mb_width * block_count;
+    const int blockCapacity = block_count;
     if (mb_width == mbWidth_ && blockCapacity == blockCapacity_ && blocks_) return;
     mbWidth_ = mb_width;
     blockCapacity_ = blockCapacity;
@@ -17,7 +17,7 @@ void RowArrays::allocate(int mb_width, int block_count) {
     std::memset(blockAllocation_.get(), 0, bytes);
     const auto address = reinterpret_cast<std::uintptr_t>(blockAllocation_.get());
     blocks_ = reinterpret_cast<std::int16_t*>((address + 63) & ~static_cast<std::uintptr_t>(63));
-    reset();
+    startSlice();
 }
 
 }  // namespace tl

@@ -1,7 +1,9 @@
-// What one slice leaves for reconstruction: a flags word per macroblock, the
-// eight vector components of each non-intra macroblock, and the coded blocks in
-// macroblock and block order. Sized for one row of macroblocks, since an MPEG-2
-// slice never leaves its row.
+// What the slice parser leaves for reconstruction: a flags word per macroblock,
+// the eight vector components of each non-intra macroblock, and the coded
+// blocks in block order. The flags and vectors take a run of skipped
+// macroblocks and the coded one after it; the blocks, that one macroblock. A
+// slice records at most one row of macroblocks, since an MPEG-2 slice never
+// leaves its row.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -11,32 +13,37 @@ namespace tl {
 
 class RowArrays {
 public:
-    // Sizes the arrays for `mb_width` macroblocks of `block_count` blocks; keeps
-    // the current allocation when it already fits.
+    // Sizes the arrays for `mb_width` macroblocks and one macroblock of
+    // `block_count` blocks; keeps the current allocation when it already fits.
     void allocate(int mb_width, int block_count);
 
-    // Start of a slice: empty arrays, full capacities.
-    void reset() {
+    // Start of a slice: empty arrays, a whole row to record.
+    void startSlice() {
+        sliceRecorded_ = 0;
+        clear();
+    }
+    // After reconstruction took what was recorded.
+    void clear() {
         recorded_ = 0;
         vectorSets_ = 0;
         blocksUsed_ = 0;
     }
 
     int recorded() const { return recorded_; }
-    bool full() const { return recorded_ == mbWidth_; }
-    int freeBlocks() const { return blockCapacity_ - blocksUsed_; }
+    bool full() const { return sliceRecorded_ == mbWidth_; }
     int blocksUsed() const { return blocksUsed_; }
 
-    // Hands out the next `n` blocks (the caller checked freeBlocks()).
+    // Hands out the next `n` blocks of the macroblock.
     std::int16_t* takeBlocks(int n) {
         std::int16_t* p = blocks_ + 64 * blocksUsed_;
         blocksUsed_ += n;
         return p;
     }
 
-    // Records one macroblock unless the flags array is full.
+    // Records one macroblock unless the slice has recorded a whole row.
     void record(std::uint32_t flags, bool intra, const std::int32_t (&pmv)[2][2][2]) {
-        if (recorded_ == mbWidth_) return;
+        if (sliceRecorded_ == mbWidth_) return;
+        ++sliceRecorded_;
         flags_[recorded_++] = flags;
         if (intra) return;
         std::int32_t* v = &vectors_[8 * vectorSets_++];
@@ -51,6 +58,7 @@ public:
 private:
     int mbWidth_ = 0;
     int blockCapacity_ = 0;
+    int sliceRecorded_ = 0;
     int recorded_ = 0;
     int vectorSets_ = 0;
     int blocksUsed_ = 0;

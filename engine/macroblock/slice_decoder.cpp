@@ -18,7 +18,7 @@ struct RowBlocks {
     }
     HResult nonIntra(BitReader& reader, std::uint32_t pattern) {
         return decodeNonIntraMacroblockBlocks(reader, ctx.params, ctx.state, ctx.matrices, pattern,
-                                              ctx.rows.takeBlocks(__builtin_popcount(pattern)));
+                                              ctx.rows.takeBlocks(mb::codedCount(pattern)));
     }
 };
 
@@ -54,22 +54,25 @@ std::uint32_t skippedMacroblockFlags(const PictureParams& params, ParserState& s
     return flags;
 }
 
-HResult decodeSlice(BitReader& reader, const SliceContext& ctx, std::int32_t& firstAddress) {
+HResult decodeSlice(BitReader& reader, const SliceContext& ctx) {
     const PictureParams& p = ctx.params;
     ParserState& state = ctx.state;
     RowArrays& rows = ctx.rows;
     std::int32_t address;
     if (HResult r = parseSliceHeader(reader, p, state, address); r != hr::ok) return r;
-    firstAddress = address;
+    std::int32_t firstRecorded = address;
+    rows.startSlice();
 
     for (;;) {
-        if (rows.freeBlocks() < p.block_count) return kBitstreamError;
         std::uint32_t flags;
         RowBlocks blocks{ctx};
         if (HResult r = parseMacroblock(reader, p, state, blocks, flags); r != hr::ok) return r;
         rows.record(flags, flags & mb::intra, state.PMV);
+        ctx.sink.take(rows, firstRecorded);
+        rows.clear();
 
         if (++address == p.mb_count) return kPictureFinished;
+        firstRecorded = address;
         if (HResult r = reader.ensureBits(23); r != hr::ok) return r;
         if (reader.peekBits(23) == 0) return hr::ok;
         std::int32_t increment;

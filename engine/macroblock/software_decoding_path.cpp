@@ -16,9 +16,10 @@
 namespace tl {
 namespace {
 
-// The picture driver: parse a slice into the row arrays, run the inverse DCT
-// over its blocks in one batch, reconstruct its macroblocks, next slice.
-class SoftwareDecodingPath final : public DecodingPath {
+// The picture driver: the slice parser hands over each macroblock as soon as
+// it is parsed, and its blocks go through the inverse DCT and into the picture
+// while they are still in the first-level cache.
+class SoftwareDecodingPath final : public DecodingPath, private RecordedMacroblocks {
 public:
     HResult decodePicture(BitReader& reader, const StreamState& stream, const PictureTargets& targets) override {
         padding_.begin(reader);
@@ -40,25 +41,25 @@ private:
         rows_.allocate(params.mb_width, params.block_count);
         matrices_.update(stream);
         reconstructor_.begin(params, targets);
-        const SliceContext ctx{params, state_, matrices_, rows_};
-        if (targets.conceal) reached_.assign(std::size_t(params.mb_count), 0);
+        const SliceContext ctx{params, state_, matrices_, rows_, *this};
+        conceal_ = targets.conceal;
+        if (conceal_) reached_.assign(std::size_t(params.mb_count), 0);
 
         for (;;) {
             matrices_.resetCounters();
-            rows_.reset();
-            std::int32_t firstAddress = 0;
-            const HResult r = decodeSlice(reader, ctx, firstAddress);
+            const HResult r = decodeSlice(reader, ctx);
             if (failed(r)) return r;
-            if (rows_.recorded() > 0) {
-                if (rows_.blocksUsed() > 0) kernelSlots().idct(rows_.blocks(), rows_.blocksUsed());
-                reconstructor_.reconstruct(rows_, firstAddress, rows_.recorded());
-                if (targets.conceal) markReached(firstAddress, rows_.recorded());
-            }
             if (r == kPictureFinished) {
-                if (targets.conceal) ConcealUnreached(params, targets, reached_);
+                if (conceal_) ConcealUnreached(params, targets, reached_);
                 return kPictureFinished;
             }
         }
+    }
+
+    void take(const RowArrays& rows, std::int32_t firstAddress) override {
+        if (rows.blocksUsed() > 0) kernelSlots().idct(rows.blocks(), rows.blocksUsed());
+        reconstructor_.reconstruct(rows, firstAddress, rows.recorded());
+        if (conceal_) markReached(firstAddress, rows.recorded());
     }
 
     void markReached(std::int32_t first, int count) {
@@ -67,6 +68,7 @@ private:
     }
 
     ParserState state_;
+    bool conceal_ = false;
     std::vector<std::uint8_t> reached_;  // per macroblock address, while concealment is on
     ScaledMatrixCache matrices_;
     RowArrays rows_;

@@ -144,6 +144,13 @@ const BlockCase kBlockCases[] = {
     {"first_not_eob", Form::NonIntra, 32, 0, "1 0  011 0  10", hr::ok, {{0, 3}, {2, 3}}, 1},
     // After the first coefficient "11" is run 0, level 1.
     {"later_eleven", Form::NonIntra, 32, 0, "011 0  11 1  10", hr::ok, {{1, 3}, {2, -3}}, 1},
+    // A long first code leaves "11" to mean run 0, level 1 again.
+    {"first_long_then_eleven", Form::NonIntra, 32, 0, "0000 0010 01 0  11 1  10", hr::ok, {{5, 5}, {6, -3}}, 1},
+    // Long enough for the window to be filled two codes at a time.
+    {"many_codes", Form::NonIntra, 32, 0,
+     "1 0  110 110 110 110 110 110 110 110 110 110 110 110 110 110 110 110 110 110 110 110 110 110  10", hr::ok,
+     {{0, 3}, {1, 3}, {2, 3}, {3, 3}, {4, 3}, {5, 3}, {6, 3}, {7, 3}, {8, 3}, {9, 3}, {10, 3}, {11, 3},
+      {12, 3}, {13, 3}, {14, 3}, {15, 3}, {16, 3}, {17, 3}, {18, 3}, {19, 3}, {20, 3}, {21, 3}, {22, 3}}, 0},
     // Non-intra truncation: (2 * 2 + 1) * 20 / 32 = 3.125 -> 3; escape uses the same rule.
     {"non_intra_truncates", Form::NonIntra, 20, 0, "0100 1  000001 000000 000000000010  10", hr::ok,
      {{0, -3}, {1, 3}}, 1},
