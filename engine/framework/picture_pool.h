@@ -10,10 +10,7 @@
 
 namespace tl {
 
-// At most four are held at once: the two references, the picture shown last
-// (a B picture, at worst) and the one being decoded; a fifth would only cost
-// memory (3 MB at 1080 lines).
-inline constexpr int kSoftwarePictureCount = 4;
+inline constexpr int kSoftwarePictureCount = 5;
 // The surface counts a DirectX VA connection may bring.
 inline constexpr std::uint32_t kMinDxvaSurfaces = 4;
 inline constexpr std::uint32_t kMaxDxvaSurfaces = 256;

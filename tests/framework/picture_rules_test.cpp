@@ -136,8 +136,8 @@ TEST(PicturePool, PlanesAlignedSizedAndStrided) {
     s.chroma_height = 576;
     PicturePool pool;
     ASSERT_TRUE(pool.allocate(kSoftwarePictureCount, s));
-    ASSERT_EQ(pool.size(), std::size_t(kSoftwarePictureCount));
-    for (int i = 0; i < kSoftwarePictureCount; ++i) {
+    ASSERT_EQ(pool.size(), 5u);
+    for (int i = 0; i < 5; ++i) {
         const Picture& p = *pool.order()[std::size_t(i)];
         EXPECT_EQ(p.index, i);
         EXPECT_EQ(p.referenceCount, 0);
