@@ -69,18 +69,10 @@ private:
     std::vector<std::vector<BYTE>> frames_;
 };
 
-// Registers the module beside the test for the whole suite, as an installer would.
-class GraphTest : public ::testing::Test {
+class GraphTest : public tl::test::RegisteredModuleTest {
 protected:
-    static void SetUpTestSuite() {
-        registered_ = tl::test::RegisterFilterModule(COINIT_MULTITHREADED);
-    }
-    static void TearDownTestSuite() {
-        tl::test::UnregisterFilterModule();
-    }
-
     void SetUp() override {
-        ASSERT_EQ(registered_, S_OK) << "tlVideoDecoder.ax beside the test";
+        ASSERT_NO_FATAL_FAILURE(RegisteredModuleTest::SetUp());
         ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
                                    graph_.OutVoid()),
                   S_OK);
@@ -189,7 +181,6 @@ protected:
         return collector_->Frames();
     }
 
-    static inline HRESULT registered_ = E_FAIL;
     ComPtr<IGraphBuilder> graph_;
     ComPtr<IBaseFilter> filter_;
     ComPtr<IFilterVideoDecoder> settings_;
@@ -211,52 +202,6 @@ std::vector<std::string> Yv12Digests(const std::vector<std::vector<BYTE>>& frame
                                                {v, pitch / 2, width / 2, height / 2}));
     }
     return digests;
-}
-
-// 4:2:2 pictures carried losslessly in YUY2 frames, split back into their planes.
-std::vector<std::string> Yuy2Digests(const std::vector<std::vector<BYTE>>& frames, int width, int height) {
-    std::vector<std::string> digests;
-    const std::size_t pixels = std::size_t(width) * height;
-    for (const std::vector<BYTE>& frame : frames) {
-        if (frame.size() < 2 * pixels) return digests;
-        std::vector<BYTE> y(pixels), cb(pixels / 2), cr(pixels / 2);
-        for (std::size_t i = 0; i < pixels / 2; ++i) {
-            y[2 * i] = frame[4 * i];
-            cb[i] = frame[4 * i + 1];
-            y[2 * i + 1] = frame[4 * i + 2];
-            cr[i] = frame[4 * i + 3];
-        }
-        digests.push_back(tl::test::planes_md5({y.data(), width, width, height},
-                                               {cb.data(), width / 2, width / 2, height},
-                                               {cr.data(), width / 2, width / 2, height}));
-    }
-    return digests;
-}
-
-// Every stream of the corpus through the graph, one frame per picture, equal to its
-// reference digests: 4:2:0 in YV12 frames, 4:2:2 in YUY2 frames. Sizes that these
-// layouts cannot hold exactly (odd, or YV12 rows off 8 pixels) are checked for their
-// frame count only; MPEG-1 is not decoded and delivers nothing.
-TEST_F(GraphTest, EveryCorpusStreamMatchesItsDigests) {
-    for (const tl::test::StreamInfo& stream : tl::test::list_streams()) {
-        SCOPED_TRACE(stream.name);
-        TearDown();
-        SetUp();
-        ASSERT_EQ(settings_->put_Deinterlace(DEINTERLACE_PROGRESSIVE), S_OK);
-        const bool planar422 = stream.chroma() == 422;
-        const bool exact = stream.width() % 8 == 0 && stream.height() % 2 == 0;
-        ASSERT_EQ(BuildGraph(planar422 ? MEDIASUBTYPE_YUY2 : MEDIASUBTYPE_YV12, &stream), S_OK);
-        const auto frames = Play(stream, 4096);
-        if (stream.mpeg1()) {
-            EXPECT_TRUE(frames.empty());
-            continue;
-        }
-        ASSERT_EQ(int(frames.size()), stream.frames());
-        if (!exact) continue;
-        const auto digests = planar422 ? Yuy2Digests(frames, stream.width(), stream.height())
-                                       : Yv12Digests(frames, stream.width(), stream.height());
-        EXPECT_EQ(digests, tl::test::read_md5_lines(stream.md5Path()));
-    }
 }
 
 TEST_F(GraphTest, OutputTypesFollowThePriorityLists) {

@@ -36,38 +36,6 @@ TEST(DcDifferential, SizeCodesAndDifferences) {
     }
 }
 
-TEST(DctTables, EveryShortPrefixIsACode) {
-    // A typo in a code list leaves holes or overlaps; with the lists complete,
-    // every 8-bit prefix with at most five leading zeros resolves to a code.
-    for (const auto* table : {&kTableB14Short, &kTableB15Short}) {
-        for (int i = 0; i < 256; ++i) {
-            const DctShortCode& e = (*table)[i];
-            if (i < 4) {
-                EXPECT_EQ(e.kind, DCT_LONG) << i;
-                continue;
-            }
-            EXPECT_NE(e.kind, DCT_LONG) << i;
-            EXPECT_GE(e.length, 2) << i;
-            EXPECT_LE(e.length, 8) << i;
-            if (e.kind == DCT_RUN_LEVEL) {
-                EXPECT_GE(e.level, 1) << i;
-            }
-        }
-    }
-    for (int i = 0; i < 8; ++i) {
-        EXPECT_GE(kTableB14LeadingZeros6[i].length, 9);
-        EXPECT_GE(kTableB15LeadingZeros6[i].length, 9);
-    }
-}
-
-TEST(DctTables, ScansArePermutations) {
-    for (const std::uint8_t* scan : {kZigZagScan, kAlternateScan}) {
-        std::array<int, 64> seen{};
-        for (int i = 0; i < 64; ++i) ++seen[scan[i]];
-        for (int n : seen) EXPECT_EQ(n, 1);
-    }
-}
-
 enum class Form { IntraB14, IntraB15, NonIntra };
 
 struct BlockCase {
@@ -217,16 +185,6 @@ TEST(Coefficients, RunLevelMismatchAddsAPairOrTogglesTheLast) {
         EXPECT_EQ(pairs[1].run, 62);
         EXPECT_EQ(pairs[1].value, 3);
     }
-}
-
-TEST(Coefficients, AlternateScanPlacesByItsOrder) {
-    const auto weights = flat(16);
-    std::uint32_t errors = 0;
-    TestReader t{std::string("0101 0  10")};  // run 2, level 1: scan position 3
-    alignas(16) std::int16_t block[64] = {};
-    ASSERT_EQ(decodeIntraBlockB14(t.reader, block, weights.data(), kAlternateScan, errors), hr::ok);
-    EXPECT_EQ(block[kAlternateScan[3]], 1);
-    EXPECT_EQ(kAlternateScan[3], 24);
 }
 
 TEST(Coefficients, TruncatedBlockReturnsTheReaderFailure) {

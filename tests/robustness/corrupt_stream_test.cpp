@@ -84,13 +84,6 @@ protected:
     Reference ref_;
 };
 
-TEST_P(CorruptStream, CleanStreamDecodesExactlyWithoutErrors) {
-    const DecodeResult got = decodeSamples(cutIntoChunks(ref_.stream, kChunk));
-    EXPECT_EQ(got.info.errors, 0u);
-    EXPECT_EQ(got.digests, ref_.digests);
-    EXPECT_EQ(got.referencesLeft, 0);
-}
-
 // The stream ends inside a start code, a header or a slice: the pictures of
 // the groups before are all shown, and nothing is kept.
 TEST_P(CorruptStream, TruncatedAtEveryStructuralPoint) {
