@@ -245,6 +245,8 @@ TEST_F(GraphTest, DenyListRefusesTheGrabberAndAllowListAdmitsIt) {
     wchar_t id[39];
     ASSERT_EQ(StringFromGUID2(kSampleGrabber, id, 39), 39);
     const std::wstring other = L"{00000000-0000-0000-0000-000000000001}";
+    std::wstring lower = id;
+    CharLowerW(lower.data());
     struct Case {
         std::wstring allow, deny;
         HRESULT expected;
@@ -255,6 +257,8 @@ TEST_F(GraphTest, DenyListRefusesTheGrabberAndAllowListAdmitsIt) {
         {other + id, id, E_FAIL},
         {other.substr(0, 37), L"", S_OK},  // too short to be an entry: allows every filter
         {other + id + L"x", L"", S_OK},
+        {other + lower, L"", S_OK},  // identifiers compare without case
+        {L"x" + other + id, L"", E_FAIL},  // shifted by one: no entry equals the grabber's
     };
     const ComPtr<IPin> out = Pin(filter_.Get(), L"Video Out");
     for (const Case& c : cases) {
