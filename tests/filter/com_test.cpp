@@ -4,7 +4,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "filter/com/bstr.h"
 #include "filter/com/class_factory.h"
 #include "filter/com/com_ptr.h"
 #include "filter/com/hresult_error.h"
@@ -268,21 +267,6 @@ TEST(HResultErrorTest, GuardedTurnsFailuresIntoResults) {
                   t.expected)
             << t.what;
     }
-}
-
-TEST(BstrTest, ReturnStringFollowsTheGetterConvention) {
-    struct Case {
-        std::wstring_view text;
-        bool expectNull;
-    };
-    const Case cases[] = {{L"", true}, {L"YUY2,UYVY", false}, {std::wstring_view(L"a\0b", 3), false}};
-    for (const Case& t : cases) {
-        BSTR out = reinterpret_cast<BSTR>(1);
-        ASSERT_EQ(tl::com::ReturnString(t.text, &out), S_OK);
-        EXPECT_EQ(out == nullptr, t.expectNull);
-        EXPECT_EQ(tl::com::Bstr::Attach(out).View(), t.text);
-    }
-    EXPECT_EQ(tl::com::ReturnString(L"x", nullptr), E_POINTER);
 }
 
 }  // namespace

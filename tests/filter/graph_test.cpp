@@ -557,12 +557,11 @@ std::vector<std::wstring> ReportLines(const std::wstring& text) {
 // With the information overlay enabled, its layer appears under its name once
 // the filter is in a graph; after a corpus stream played (the graph still
 // running, the data rate settled over two quiet windows) its text is the report
-// of that stream; grabbed frames changed inside its viewport and nowhere else.
-TEST_F(GraphTest, InfoLayerReportsThePlayedStreamInsideItsViewport) {
+// of that stream. That its pixels stay inside its viewport is decided by the
+// end-to-end run of tlvplay.
+TEST_F(GraphTest, InfoLayerReportsThePlayedStream) {
     constexpr RECT kViewport{8, 8, 340, 232};
     const tl::test::StreamInfo stream = tl::test::find_stream("prog420_cgop");
-    ASSERT_EQ(BuildGraph(MEDIASUBTYPE_YUY2, &stream), S_OK);
-    const auto plain = Play(stream, 4096);
     const std::vector<std::uint8_t> bytes = tl::test::read_file_bytes(stream.streamPath());
     const std::vector<std::wstring> expected = {
         L"Video In: Type:{MPEG2_VIDEO}, ConnectedTo:{source}",
@@ -582,7 +581,7 @@ TEST_F(GraphTest, InfoLayerReportsThePlayedStreamInsideItsViewport) {
     };
 
     InfoLayerEnabled enabled(kViewport);
-    TearDown();
+    TearDown();  // the plug-ins are read when the filter joins a graph
     SetUp();
     ASSERT_EQ(BuildGraph(MEDIASUBTYPE_YUY2, &stream), S_OK);
     std::wstring text;
@@ -600,24 +599,6 @@ TEST_F(GraphTest, InfoLayerReportsThePlayedStreamInsideItsViewport) {
     EXPECT_EQ(lines.size(), expected.size());
     EXPECT_EQ(text.substr(text.size() - 2), L"\r\n");
     EXPECT_EQ(control_->Stop(), S_OK);
-
-    const auto layered = collector_->Frames();
-    ASSERT_EQ(layered.size(), plain.size());
-    const int pitch = stream.width() * 2;
-    for (std::size_t f = 0; f < plain.size(); ++f) {
-        ASSERT_EQ(layered[f].size(), plain[f].size());
-        int inside = 0, outside = 0;
-        for (int y = 0; y < stream.height(); ++y) {
-            for (int x = 0; x < stream.width(); ++x) {
-                const std::size_t i = std::size_t(y) * pitch + std::size_t(x) * 2;
-                const bool changed = plain[f][i] != layered[f][i];
-                const bool in = x >= kViewport.left && x < kViewport.right && y >= kViewport.top && y < kViewport.bottom;
-                (in ? inside : outside) += changed;
-            }
-        }
-        EXPECT_EQ(outside, 0) << "frame " << f;
-        EXPECT_GT(inside, (kViewport.right - kViewport.left) * (kViewport.bottom - kViewport.top) / 2) << "frame " << f;
-    }
 }
 
 // A script-like thread rewrites a text layer's text and moves it many times
