@@ -335,14 +335,5 @@ TEST(TlvplayFrameWriter, SamplesTooSmallForTheirFormatAreRefused) {
     }
 }
 
-TEST(TlvplayFrameWriter, RawFramesAreTheSampleBytes) {
-    const MediaType type = VideoType("YUY2", 2, 1);
-    const std::vector<BYTE> sample = {1, 2, 3, 4};
-    test::TempFile file(".raw");
-    std::string error;
-    ASSERT_TRUE(WriteFrame(file.path().string(), type.Get(), sample.data(), 4, FrameFile::Raw, &error)) << error;
-    EXPECT_EQ(read_file_bytes(file.path()), sample);
-}
-
 }  // namespace
 }  // namespace tl::tlvplay
