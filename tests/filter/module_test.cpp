@@ -14,7 +14,6 @@ namespace {
 using tl::com::Bstr;
 using tl::com::ComPtr;
 using tl::test::Dword;
-using tl::test::KeyExists;
 using tl::test::ReadRaw;
 using tl::test::Sz;
 
@@ -112,12 +111,12 @@ TEST_F(ModuleTest, ClassObjectsAndUnloading) {
     EXPECT_EQ(Call("DllCanUnloadNow"), S_OK);
 }
 
-TEST_F(ModuleTest, RegistrationWritesClassesTypeLibraryAndUserValues) {
+TEST_F(ModuleTest, RegistrationListsThePluginsAndWritesUserValues) {
     ASSERT_EQ(Call("DllRegisterServer"), S_OK);
 
     // The classes, ProgIDs and type library are decided by their use through COM
-    // below and in the graph tests; here what only the registry shows.
-    // The built-in plug-ins, listed but disabled.
+    // below and in the graph tests; here what only the registry shows: the
+    // built-in plug-ins, listed but disabled, and the module's own values.
     struct Plugin {
         const wchar_t* name;
         const wchar_t* clsid;
