@@ -212,6 +212,7 @@ def main():
     parser.add_argument("--tests", type=Path, help="a tests/ directory to build in place of this tree's")
     parser.add_argument("--lock", type=Path, help="a file to flock around each build and test run")
     args = parser.parse_args()
+    args.scratch = args.scratch.resolve()  # the build steps run with the scratch directory as their own
     if args.count < 1:
         parser.error("--count must be at least 1")
 

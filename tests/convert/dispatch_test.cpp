@@ -144,26 +144,6 @@ TEST(Dispatch, EachDispatcherPicksItsVerticalClass) {
               runKernel(key, f, 96, 4));
 }
 
-// Every tier the dispatcher can pick, on aligned and unaligned destinations,
-// gives the reference bytes.
-TEST(Dispatch, AnyFeatureMaskGivesTheSameBytes) {
-    for (int format : {OUTPUT_YUY2, OUTPUT_UYVY, OUTPUT_YV12, OUTPUT_RGB32, OUTPUT_RGB24, OUTPUT_RGB565}) {
-        Fixture f(40, 12, 1, format);
-        f.context.overlayActive = 1;
-        const int pitch = format == OUTPUT_YV12 ? 96 : 3 * 16 * 4;
-        std::vector<std::uint8_t> first;
-        for (std::uint32_t features : {kMmxSseSse2, cpu_bit::mmx | cpu_bit::sse, cpu_bit::mmx})
-            for (int offset : {0, 4, 8}) {
-                f.context.cpuFeatures = features;
-                const auto rows = run(ConvertWeave, f, pitch, offset);
-                if (first.empty())
-                    first = rows;
-                else
-                    EXPECT_EQ(rows, first) << format << " features " << features << " +" << offset;
-            }
-    }
-}
-
 // Bottom-up RGB is the top-down picture with its rows in reverse order, at every
 // tier and vertical class; other formats ignore the request.
 TEST(Dispatch, BottomUpRgbReversesTheRows) {

@@ -52,6 +52,8 @@ TEST(RgbMatrix, ContrastAndSaturationScaling) {
         // Saturation scales chroma weights only.
         {2, 0, 128, {32767, 9539, -9627, 0, 32767, 9539, -19980, 9539}},
         {2, 0, -128, {5508, 9539, -1069, 0, 4358, 9539, -2220, 9539}},
+        // Contrast 1, the smallest step, still scales: x 257 / 255.
+        {1, 1, 0, {17442, 9613, -1757, 0, 14803, 9613, -4397, 9613}},
         // Both: contrast first, then saturation on the result (64: x 320 / 192).
         {1, 64, 64, {32767, 15898, -4843, 0, 32767, 15898, -12118, 15898}},
     };

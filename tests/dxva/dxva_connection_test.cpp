@@ -89,6 +89,10 @@ TEST(DxvaConnection, ExchangeByModeAndAnswer) {
         EXPECT_EQ(result.alphaBlend, c.alphaBlend);
         EXPECT_EQ(accelerator.lockedFunction, L1) << "the reply goes back with the lock's function";
         EXPECT_EQ(result.config.bConfigResidDiffHost, 1) << "the locked configuration is the accelerator's reply";
+        // The rest of the reply echoes the proposal: an accelerator is asked for
+        // unencrypted residuals in grouped coefficients.
+        EXPECT_EQ(std::memcmp(&result.config.guidConfigResidDiffEncryption, &DXVA_NoEncrypt, sizeof(Guid)), 0);
+        EXPECT_EQ(result.config.bConfig4GroupedCoefs, 1);
         EXPECT_EQ(result.compBufferInfo[DXVA_MACROBLOCK_CONTROL_BUFFER].dwBytesToAllocate, 4096u);
     }
 }

@@ -4,7 +4,6 @@
 #include <stdexcept>
 #include <vector>
 
-#include "filter/com/bstr.h"
 #include "filter/com/class_factory.h"
 #include "filter/com/com_ptr.h"
 #include "filter/com/hresult_error.h"
@@ -74,61 +73,6 @@ protected:
 
     long baseline_ = 0;
 };
-
-TEST_F(ComHelperTest, QueryInterfaceAnswersFromTheTable) {
-    ComPtr<ITestC> c;
-    ASSERT_EQ(tl::com::CreateObject<Widget>(__uuidof(ITestC), c.OutVoid()), S_OK);
-    ComPtr<IUnknown> identity;
-    ASSERT_EQ(c->QueryInterface(IID_IUnknown, identity.OutVoid()), S_OK);
-
-    struct Case {
-        const IID* iid;
-        HRESULT expected;
-        int answer;  // what A(), B() or C() of the returned interface gives
-    };
-    const Case cases[] = {
-        {&__uuidof(ITestA), S_OK, 1},
-        {&__uuidof(ITestAB), S_OK, 2},
-        {&__uuidof(ITestC), S_OK, 3},
-        {&IID_IUnknown, S_OK, 0},
-        {&IID_IDispatch, E_NOINTERFACE, 0},
-        {&IID_IClassFactory, E_NOINTERFACE, 0},
-    };
-    for (const Case& t : cases) {
-        void* out = reinterpret_cast<void*>(1);
-        EXPECT_EQ(c->QueryInterface(*t.iid, &out), t.expected);
-        if (FAILED(t.expected)) {
-            EXPECT_EQ(out, nullptr);
-            continue;
-        }
-        auto* unknown = static_cast<IUnknown*>(out);
-        ComPtr<IUnknown> again;
-        EXPECT_EQ(unknown->QueryInterface(IID_IUnknown, again.OutVoid()), S_OK);
-        EXPECT_EQ(again.Get(), identity.Get()) << "every interface leads to one identity";
-        int answer = 0;
-        if (IsEqualIID(*t.iid, __uuidof(ITestA))) answer = static_cast<ITestA*>(out)->A();
-        if (IsEqualIID(*t.iid, __uuidof(ITestAB))) answer = static_cast<ITestAB*>(out)->B();
-        if (IsEqualIID(*t.iid, __uuidof(ITestC))) answer = static_cast<ITestC*>(out)->C();
-        EXPECT_EQ(answer, t.answer);
-        unknown->Release();
-    }
-    EXPECT_EQ(c->QueryInterface(IID_IUnknown, nullptr), E_POINTER);
-}
-
-TEST_F(ComHelperTest, ReferenceCountsAndDestruction) {
-    ITestA* a = nullptr;
-    ASSERT_EQ(tl::com::CreateObject<Widget>(__uuidof(ITestA), reinterpret_cast<void**>(&a)), S_OK);
-    EXPECT_EQ(tl::com::ModuleUsage(), baseline_ + 1);
-    EXPECT_FALSE(tl::com::ModuleCanUnload());
-    EXPECT_EQ(a->AddRef(), 2u);
-    ITestC* c = nullptr;
-    ASSERT_EQ(a->QueryInterface(__uuidof(ITestC), reinterpret_cast<void**>(&c)), S_OK);
-    EXPECT_EQ(c->Release(), 2u);
-    EXPECT_EQ(a->Release(), 1u);
-    EXPECT_EQ(g_destroyed, 0);
-    EXPECT_EQ(a->Release(), 0u);
-    EXPECT_EQ(g_destroyed, 1);
-}
 
 TEST_F(ComHelperTest, FailedFinalConstructDestroysTheObject) {
     void* out = reinterpret_cast<void*>(1);
@@ -301,51 +245,6 @@ TEST_F(ComHelperTest, AggregatableObjectAlsoStandsAlone) {
     EXPECT_EQ(g_destroyed, 1);
 }
 
-TEST_F(ComHelperTest, ClassFactoryCreatesAndLocksTheServer) {
-    tl::com::ClassFactory plain(&tl::com::CreateNonAggregatable<Widget>);
-    tl::com::ClassFactory aggregatable(&tl::com::CreateMaybeAggregated<Inner>);
-    Outer outer;
-
-    struct Case {
-        tl::com::ClassFactory* factory;
-        IUnknown* outerObject;
-        const IID* iid;
-        HRESULT expected;
-    };
-    const Case cases[] = {
-        {&plain, nullptr, &__uuidof(ITestC), S_OK},
-        {&plain, nullptr, &IID_IDispatch, E_NOINTERFACE},
-        {&plain, &outer, &IID_IUnknown, CLASS_E_NOAGGREGATION},
-        {&aggregatable, nullptr, &__uuidof(ITestA), S_OK},
-        {&aggregatable, &outer, &IID_IUnknown, S_OK},
-        {&aggregatable, &outer, &__uuidof(ITestA), CLASS_E_NOAGGREGATION},
-    };
-    for (const Case& t : cases) {
-        IUnknown* out = reinterpret_cast<IUnknown*>(1);
-        EXPECT_EQ(t.factory->CreateInstance(t.outerObject, *t.iid, reinterpret_cast<void**>(&out)),
-                  t.expected);
-        if (SUCCEEDED(t.expected)) {
-            ASSERT_NE(out, nullptr);
-            out->Release();
-        } else {
-            EXPECT_EQ(out, nullptr);
-        }
-    }
-    EXPECT_EQ(plain.CreateInstance(nullptr, IID_IUnknown, nullptr), E_POINTER);
-
-    ASSERT_TRUE(tl::com::ModuleCanUnload());
-    EXPECT_EQ(plain.LockServer(TRUE), S_OK);
-    EXPECT_FALSE(tl::com::ModuleCanUnload());
-    EXPECT_EQ(plain.LockServer(FALSE), S_OK);
-    EXPECT_TRUE(tl::com::ModuleCanUnload());
-
-    ComPtr<IClassFactory> held;
-    ASSERT_EQ(plain.QueryInterface(IID_IClassFactory, held.OutVoid()), S_OK);
-    EXPECT_FALSE(tl::com::ModuleCanUnload()) << "a held class object keeps the module loaded";
-    held.Reset();
-    EXPECT_TRUE(tl::com::ModuleCanUnload());
-}
-
 TEST(HResultErrorTest, GuardedTurnsFailuresIntoResults) {
     struct Case {
         const char* what;
@@ -368,21 +267,6 @@ TEST(HResultErrorTest, GuardedTurnsFailuresIntoResults) {
                   t.expected)
             << t.what;
     }
-}
-
-TEST(BstrTest, ReturnStringFollowsTheGetterConvention) {
-    struct Case {
-        std::wstring_view text;
-        bool expectNull;
-    };
-    const Case cases[] = {{L"", true}, {L"YUY2,UYVY", false}, {std::wstring_view(L"a\0b", 3), false}};
-    for (const Case& t : cases) {
-        BSTR out = reinterpret_cast<BSTR>(1);
-        ASSERT_EQ(tl::com::ReturnString(t.text, &out), S_OK);
-        EXPECT_EQ(out == nullptr, t.expectNull);
-        EXPECT_EQ(tl::com::Bstr::Attach(out).View(), t.text);
-    }
-    EXPECT_EQ(tl::com::ReturnString(L"x", nullptr), E_POINTER);
 }
 
 }  // namespace

@@ -92,17 +92,10 @@ std::string ScreenshotVerdict(HWND window, const std::string& dir) {
     return text;
 }
 
-class ConsoleTest : public ::testing::Test {
+class ConsoleTest : public tl::test::RegisteredModuleTest {
 protected:
-    static void SetUpTestSuite() {
-        registered_ = tl::test::RegisterFilterModule(COINIT_MULTITHREADED);
-    }
-    static void TearDownTestSuite() {
-        tl::test::UnregisterFilterModule();
-    }
-
     void SetUp() override {
-        ASSERT_EQ(registered_, S_OK) << "tlVideoDecoder.ax beside the test";
+        ASSERT_NO_FATAL_FAILURE(RegisteredModuleTest::SetUp());
         tl::test::WriteRaw(HKEY_CURRENT_USER, kKey, L"bPluginEnabled", tl::test::Dword(1));
         ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
                                    graph_.OutVoid()),
@@ -133,7 +126,6 @@ protected:
     }
     static void Click(HWND console, int id) { SendMessageW(GetDlgItem(console, id), BM_CLICK, 0, 0); }
 
-    static inline HRESULT registered_ = E_FAIL;
     ComPtr<IGraphBuilder> graph_;
     ComPtr<IBaseFilter> filter_;
     ComPtr<IFilterVideoDecoder> settings_;

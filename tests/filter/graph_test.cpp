@@ -69,18 +69,10 @@ private:
     std::vector<std::vector<BYTE>> frames_;
 };
 
-// Registers the module beside the test for the whole suite, as an installer would.
-class GraphTest : public ::testing::Test {
+class GraphTest : public tl::test::RegisteredModuleTest {
 protected:
-    static void SetUpTestSuite() {
-        registered_ = tl::test::RegisterFilterModule(COINIT_MULTITHREADED);
-    }
-    static void TearDownTestSuite() {
-        tl::test::UnregisterFilterModule();
-    }
-
     void SetUp() override {
-        ASSERT_EQ(registered_, S_OK) << "tlVideoDecoder.ax beside the test";
+        ASSERT_NO_FATAL_FAILURE(RegisteredModuleTest::SetUp());
         ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
                                    graph_.OutVoid()),
                   S_OK);
@@ -189,7 +181,6 @@ protected:
         return collector_->Frames();
     }
 
-    static inline HRESULT registered_ = E_FAIL;
     ComPtr<IGraphBuilder> graph_;
     ComPtr<IBaseFilter> filter_;
     ComPtr<IFilterVideoDecoder> settings_;
@@ -211,52 +202,6 @@ std::vector<std::string> Yv12Digests(const std::vector<std::vector<BYTE>>& frame
                                                {v, pitch / 2, width / 2, height / 2}));
     }
     return digests;
-}
-
-// 4:2:2 pictures carried losslessly in YUY2 frames, split back into their planes.
-std::vector<std::string> Yuy2Digests(const std::vector<std::vector<BYTE>>& frames, int width, int height) {
-    std::vector<std::string> digests;
-    const std::size_t pixels = std::size_t(width) * height;
-    for (const std::vector<BYTE>& frame : frames) {
-        if (frame.size() < 2 * pixels) return digests;
-        std::vector<BYTE> y(pixels), cb(pixels / 2), cr(pixels / 2);
-        for (std::size_t i = 0; i < pixels / 2; ++i) {
-            y[2 * i] = frame[4 * i];
-            cb[i] = frame[4 * i + 1];
-            y[2 * i + 1] = frame[4 * i + 2];
-            cr[i] = frame[4 * i + 3];
-        }
-        digests.push_back(tl::test::planes_md5({y.data(), width, width, height},
-                                               {cb.data(), width / 2, width / 2, height},
-                                               {cr.data(), width / 2, width / 2, height}));
-    }
-    return digests;
-}
-
-// Every stream of the corpus through the graph, one frame per picture, equal to its
-// reference digests: 4:2:0 in YV12 frames, 4:2:2 in YUY2 frames. Sizes that these
-// layouts cannot hold exactly (odd, or YV12 rows off 8 pixels) are checked for their
-// frame count only; MPEG-1 is not decoded and delivers nothing.
-TEST_F(GraphTest, EveryCorpusStreamMatchesItsDigests) {
-    for (const tl::test::StreamInfo& stream : tl::test::list_streams()) {
-        SCOPED_TRACE(stream.name);
-        TearDown();
-        SetUp();
-        ASSERT_EQ(settings_->put_Deinterlace(DEINTERLACE_PROGRESSIVE), S_OK);
-        const bool planar422 = stream.chroma() == 422;
-        const bool exact = stream.width() % 8 == 0 && stream.height() % 2 == 0;
-        ASSERT_EQ(BuildGraph(planar422 ? MEDIASUBTYPE_YUY2 : MEDIASUBTYPE_YV12, &stream), S_OK);
-        const auto frames = Play(stream, 4096);
-        if (stream.mpeg1()) {
-            EXPECT_TRUE(frames.empty());
-            continue;
-        }
-        ASSERT_EQ(int(frames.size()), stream.frames());
-        if (!exact) continue;
-        const auto digests = planar422 ? Yuy2Digests(frames, stream.width(), stream.height())
-                                       : Yv12Digests(frames, stream.width(), stream.height());
-        EXPECT_EQ(digests, tl::test::read_md5_lines(stream.md5Path()));
-    }
 }
 
 TEST_F(GraphTest, OutputTypesFollowThePriorityLists) {
@@ -300,6 +245,8 @@ TEST_F(GraphTest, DenyListRefusesTheGrabberAndAllowListAdmitsIt) {
     wchar_t id[39];
     ASSERT_EQ(StringFromGUID2(kSampleGrabber, id, 39), 39);
     const std::wstring other = L"{00000000-0000-0000-0000-000000000001}";
+    std::wstring lower = id;
+    CharLowerW(lower.data());
     struct Case {
         std::wstring allow, deny;
         HRESULT expected;
@@ -310,6 +257,8 @@ TEST_F(GraphTest, DenyListRefusesTheGrabberAndAllowListAdmitsIt) {
         {other + id, id, E_FAIL},
         {other.substr(0, 37), L"", S_OK},  // too short to be an entry: allows every filter
         {other + id + L"x", L"", S_OK},
+        {other + lower, L"", S_OK},  // identifiers compare without case
+        {L"x" + other + id, L"", E_FAIL},  // shifted by one: no entry equals the grabber's
     };
     const ComPtr<IPin> out = Pin(filter_.Get(), L"Video Out");
     for (const Case& c : cases) {
@@ -608,12 +557,11 @@ std::vector<std::wstring> ReportLines(const std::wstring& text) {
 // With the information overlay enabled, its layer appears under its name once
 // the filter is in a graph; after a corpus stream played (the graph still
 // running, the data rate settled over two quiet windows) its text is the report
-// of that stream; grabbed frames changed inside its viewport and nowhere else.
-TEST_F(GraphTest, InfoLayerReportsThePlayedStreamInsideItsViewport) {
+// of that stream. That its pixels stay inside its viewport is decided by the
+// end-to-end run of tlvplay.
+TEST_F(GraphTest, InfoLayerReportsThePlayedStream) {
     constexpr RECT kViewport{8, 8, 340, 232};
     const tl::test::StreamInfo stream = tl::test::find_stream("prog420_cgop");
-    ASSERT_EQ(BuildGraph(MEDIASUBTYPE_YUY2, &stream), S_OK);
-    const auto plain = Play(stream, 4096);
     const std::vector<std::uint8_t> bytes = tl::test::read_file_bytes(stream.streamPath());
     const std::vector<std::wstring> expected = {
         L"Video In: Type:{MPEG2_VIDEO}, ConnectedTo:{source}",
@@ -633,7 +581,7 @@ TEST_F(GraphTest, InfoLayerReportsThePlayedStreamInsideItsViewport) {
     };
 
     InfoLayerEnabled enabled(kViewport);
-    TearDown();
+    TearDown();  // the plug-ins are read when the filter joins a graph
     SetUp();
     ASSERT_EQ(BuildGraph(MEDIASUBTYPE_YUY2, &stream), S_OK);
     std::wstring text;
@@ -651,24 +599,6 @@ TEST_F(GraphTest, InfoLayerReportsThePlayedStreamInsideItsViewport) {
     EXPECT_EQ(lines.size(), expected.size());
     EXPECT_EQ(text.substr(text.size() - 2), L"\r\n");
     EXPECT_EQ(control_->Stop(), S_OK);
-
-    const auto layered = collector_->Frames();
-    ASSERT_EQ(layered.size(), plain.size());
-    const int pitch = stream.width() * 2;
-    for (std::size_t f = 0; f < plain.size(); ++f) {
-        ASSERT_EQ(layered[f].size(), plain[f].size());
-        int inside = 0, outside = 0;
-        for (int y = 0; y < stream.height(); ++y) {
-            for (int x = 0; x < stream.width(); ++x) {
-                const std::size_t i = std::size_t(y) * pitch + std::size_t(x) * 2;
-                const bool changed = plain[f][i] != layered[f][i];
-                const bool in = x >= kViewport.left && x < kViewport.right && y >= kViewport.top && y < kViewport.bottom;
-                (in ? inside : outside) += changed;
-            }
-        }
-        EXPECT_EQ(outside, 0) << "frame " << f;
-        EXPECT_GT(inside, (kViewport.right - kViewport.left) * (kViewport.bottom - kViewport.top) / 2) << "frame " << f;
-    }
 }
 
 // A script-like thread rewrites a text layer's text and moves it many times

@@ -14,15 +14,10 @@ namespace {
 using tl::com::Bstr;
 using tl::com::ComPtr;
 using tl::test::Dword;
-using tl::test::KeyExists;
 using tl::test::ReadRaw;
 using tl::test::Sz;
 
-const wchar_t kH264Class[] = L"CLSID\\{1f350c93-c761-4193-9f2b-8cfdf51c2998}";
 const wchar_t kH264ProgId[] = L"Tarvello.VideoDecoderH264";
-const wchar_t kTypeLib[] = L"TypeLib\\{beb30473-26da-4d67-9763-e9a6aa69eaf4}";
-const wchar_t kH264Interface[] = L"Interface\\{1f350cc3-c761-4193-9f2b-8cfdf51c2998}";
-const wchar_t kFilterInterface[] = L"Interface\\{1f350cb0-c761-4193-9f2b-8cfdf51c2998}";
 const std::wstring kUserKey = tl::kSettingsKeyPath;
 
 using EntryPoint = HRESULT(STDAPICALLTYPE*)();
@@ -61,7 +56,6 @@ protected:
             reinterpret_cast<void*>(GetProcAddress(module_, "DllGetClassObject")));
         return entry(clsid, riid, ppv);
     }
-    static bool ClassesKey(const std::wstring& path) { return KeyExists(HKEY_CLASSES_ROOT, path); }
     static std::optional<tl::test::RawValue> ClassesValue(const std::wstring& path, const wchar_t* name) {
         return ReadRaw(HKEY_CLASSES_ROOT, path, name);
     }
@@ -117,22 +111,12 @@ TEST_F(ModuleTest, ClassObjectsAndUnloading) {
     EXPECT_EQ(Call("DllCanUnloadNow"), S_OK);
 }
 
-TEST_F(ModuleTest, RegistrationWritesClassesTypeLibraryAndUserValues) {
+TEST_F(ModuleTest, RegistrationListsThePluginsAndWritesUserValues) {
     ASSERT_EQ(Call("DllRegisterServer"), S_OK);
 
-    const std::wstring cls = kH264Class;
-    EXPECT_EQ(ClassesValue(cls, nullptr), Sz(L"VideoDecoderH264 Class"));
-    EXPECT_EQ(ClassesValue(cls + L"\\InprocServer32", nullptr), Sz(path_));
-    EXPECT_EQ(ClassesValue(cls + L"\\InprocServer32", L"ThreadingModel"), Sz(L"Both"));
-    EXPECT_EQ(ClassesValue(cls + L"\\ProgID", nullptr), Sz(kH264ProgId));
-    EXPECT_TRUE(ClassesKey(cls + L"\\Programmable"));
-    EXPECT_EQ(ClassesValue(cls + L"\\TypeLib", nullptr), Sz(L"{beb30473-26da-4d67-9763-e9a6aa69eaf4}"));
-    EXPECT_EQ(ClassesValue(kH264ProgId, nullptr), Sz(L"Tarvello\u00AE Video Decoder H264"));
-    EXPECT_EQ(ClassesValue(std::wstring(kH264ProgId) + L"\\CLSID", nullptr),
-              Sz(L"{1f350c93-c761-4193-9f2b-8cfdf51c2998}"));
-    EXPECT_EQ(ClassesValue(L"Tarvello.Layer\\CLSID", nullptr), Sz(L"{1f350c95-c761-4193-9f2b-8cfdf51c2998}"));
-
-    // The built-in plug-ins, listed but disabled.
+    // The classes, ProgIDs and type library are decided by their use through COM
+    // below and in the graph tests; here what only the registry shows: the
+    // built-in plug-ins, listed but disabled, and the module's own values.
     struct Plugin {
         const wchar_t* name;
         const wchar_t* clsid;
@@ -147,11 +131,6 @@ TEST_F(ModuleTest, RegistrationWritesClassesTypeLibraryAndUserValues) {
         EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, key, L"bPluginHidden"), Dword(p.hidden)) << p.name;
         EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, key, L"dwPluginPriority"), Dword(p.priority)) << p.name;
     }
-
-    const std::wstring win = sizeof(void*) == 8 ? L"\\1.0\\409\\win64" : L"\\1.0\\409\\win32";
-    EXPECT_EQ(ClassesValue(kTypeLib + win, nullptr), Sz(path_));
-    EXPECT_TRUE(ClassesKey(kH264Interface));
-    EXPECT_TRUE(ClassesKey(kFilterInterface));
 
     EXPECT_EQ(tl::test::CountValues(HKEY_CURRENT_USER, kUserKey), 2) << "settings appear only with a filter";
     EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, kUserKey, L"modulePath"), Sz(path_));

@@ -1,6 +1,6 @@
 // The plug-in host with a plug-in module of the tests' own (plugin/test_plugin.h)
-// registered in the prefix: the registry list read, sorted and skipped as Part
-// 7.1 says, plug-ins loaded on joining a graph and finalised in reverse order on
+// registered in the prefix: the registry list read, sorted and skipped by its
+// rules, plug-ins loaded on joining a graph and finalised in reverse order on
 // leaving, and a plug-in with IDispatch made a member of the filter.
 #include <gtest/gtest.h>
 
@@ -31,10 +31,10 @@ using tl::test::Sz;
 const std::wstring kTestPluginClass = std::wstring(L"CLSID\\") + kClsidTestPluginText;
 
 // The filter module and the test plug-in module, both registered for the suite.
-class PluginHostTest : public ::testing::Test {
+class PluginHostTest : public tl::test::RegisteredModuleTest {
 protected:
     static void SetUpTestSuite() {
-        registered_ = tl::test::RegisterFilterModule(COINIT_MULTITHREADED);
+        RegisteredModuleTest::SetUpTestSuite();
         const std::wstring plugin = tl::test::BesideTest(L"tltestplugin.dll");
         pluginModule_ = LoadLibraryW(plugin.c_str());
         tl::test::WriteRaw(HKEY_CLASSES_ROOT, kTestPluginClass + L"\\InprocServer32", nullptr, Sz(plugin));
@@ -42,11 +42,11 @@ protected:
     }
     static void TearDownTestSuite() {
         tl::test::DeleteKeyTree(HKEY_CLASSES_ROOT, kTestPluginClass);
-        tl::test::UnregisterFilterModule();
+        RegisteredModuleTest::TearDownTestSuite();
     }
 
     void SetUp() override {
-        ASSERT_EQ(registered_, S_OK) << "tlVideoDecoder.ax beside the test";
+        ASSERT_NO_FATAL_FAILURE(RegisteredModuleTest::SetUp());
         ASSERT_NE(pluginModule_, nullptr) << "tltestplugin.dll beside the test";
         tl::test::DeleteKeyTree(HKEY_CURRENT_USER, tl::kPluginsKeyPath);
         ClearLog();
@@ -71,7 +71,6 @@ protected:
     }
 
     static inline HMODULE pluginModule_ = nullptr;
-    static inline HRESULT registered_ = E_FAIL;
 };
 
 struct Value {

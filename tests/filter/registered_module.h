@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 namespace tl::test {
@@ -15,5 +17,16 @@ std::wstring BesideTest(const wchar_t* file);
 HRESULT RegisterFilterModule(DWORD apartment);
 // Undoes RegisterFilterModule.
 void UnregisterFilterModule();
+
+// A suite whose tests reach the module registered once for all of them, from a
+// multithreaded apartment.
+class RegisteredModuleTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { registered_ = RegisterFilterModule(COINIT_MULTITHREADED); }
+    static void TearDownTestSuite() { UnregisterFilterModule(); }
+    void SetUp() override { ASSERT_EQ(registered_, S_OK) << "tlVideoDecoder.ax beside the test"; }
+
+    static inline HRESULT registered_ = E_FAIL;
+};
 
 }  // namespace tl::test

@@ -214,6 +214,8 @@ TEST(TlvplayMalformed, DamagedFilesAreRefusedOrCutShortWithoutReadingPastTheirEn
     }
 }
 
+// What the end-to-end run does not use: grabbing, raw frames, the null renderer
+// and plug-ins are decided there.
 TEST(TlvplayOptions, AcceptedCommandLines) {
     struct Case {
         std::vector<const char*> args;
@@ -221,17 +223,14 @@ TEST(TlvplayOptions, AcceptedCommandLines) {
         const char* format;
         int deinterlace;
         double seconds;
-        bool raw;
     };
     const Case cases[] = {
-        {{"in.m2v"}, Renderer::Default, nullptr, -1, 0, false},
-        {{"in.mpg", "--renderer", "null"}, Renderer::Null, nullptr, -1, 0, false},
-        {{"--renderer", "vmr9", "in.mpg", "--seconds", "2"}, Renderer::Vmr9, nullptr, -1, 2, false},
-        {{"in.mpg", "--renderer", "vmr7", "--format", "RGB565"}, Renderer::Vmr7, "RGB565", -1, 0, false},
-        {{"in.mpg", "--renderer", "grab", "out", "--raw", "--format", "yv12"}, Renderer::Grab, "YV12", -1, 0, true},
-        {{"in.mpg", "--deinterlace", "software-bob-double"}, Renderer::Default, nullptr, 5, 0, false},
-        {{"in.mpg", "--deinterlace", "bob"}, Renderer::Default, nullptr, 4, 0, false},
-        {{"in.mpg", "--deinterlace", "2", "--seconds", "0.5"}, Renderer::Default, nullptr, 2, 0.5, false},
+        {{"in.m2v"}, Renderer::Default, nullptr, -1, 0},
+        {{"--renderer", "vmr9", "in.mpg", "--seconds", "2"}, Renderer::Vmr9, nullptr, -1, 2},
+        {{"in.mpg", "--renderer", "vmr7", "--format", "RGB565"}, Renderer::Vmr7, "RGB565", -1, 0},
+        {{"in.mpg", "--deinterlace", "software-bob-double"}, Renderer::Default, nullptr, 5, 0},
+        {{"in.mpg", "--deinterlace", "bob"}, Renderer::Default, nullptr, 4, 0},
+        {{"in.mpg", "--deinterlace", "2", "--seconds", "0.5"}, Renderer::Default, nullptr, 2, 0.5},
     };
     for (const Case& c : cases) {
         std::vector<const char*> argv = {"tlvplay"};
@@ -244,17 +243,8 @@ TEST(TlvplayOptions, AcceptedCommandLines) {
         EXPECT_EQ(options.format ? std::string(options.format->name) : "", c.format ? c.format : "");
         EXPECT_EQ(options.deinterlace, c.deinterlace);
         EXPECT_EQ(options.seconds, c.seconds);
-        EXPECT_EQ(options.raw, c.raw);
         EXPECT_EQ(options.input.substr(0, 3), "in.");
     }
-    Options grab;
-    std::string error;
-    const char* grabArgs[] = {"tlvplay", "in.mpg", "--renderer", "grab", "frames"};
-    ASSERT_TRUE(ParseOptions(5, grabArgs, &grab, &error));
-    EXPECT_EQ(grab.grabDirectory, "frames");
-    const char* pluginArgs[] = {"tlvplay", "--plugin", "InfoLayer", "in.mpg", "--plugin", "Mine"};
-    ASSERT_TRUE(ParseOptions(6, pluginArgs, &grab, &error));
-    EXPECT_EQ(grab.plugins, (std::vector<std::string>{"InfoLayer", "Mine"}));
 }
 
 TEST(TlvplayOptions, RefusedCommandLinesSayWhy) {
@@ -343,15 +333,6 @@ TEST(TlvplayFrameWriter, SamplesTooSmallForTheirFormatAreRefused) {
                                 &error));
         EXPECT_FALSE(error.empty());
     }
-}
-
-TEST(TlvplayFrameWriter, RawFramesAreTheSampleBytes) {
-    const MediaType type = VideoType("YUY2", 2, 1);
-    const std::vector<BYTE> sample = {1, 2, 3, 4};
-    test::TempFile file(".raw");
-    std::string error;
-    ASSERT_TRUE(WriteFrame(file.path().string(), type.Get(), sample.data(), 4, FrameFile::Raw, &error)) << error;
-    EXPECT_EQ(read_file_bytes(file.path()), sample);
 }
 
 }  // namespace

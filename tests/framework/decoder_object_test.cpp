@@ -128,12 +128,6 @@ TEST(DecoderObject, SettingsReadAtInit) {
     EXPECT_EQ(rig.decoder.frameSkippingTolerance(), 400000);
 }
 
-TEST(DecoderObject, CpuFeaturesKeptWhenTheSettingsAllowThem) {
-    DecoderRig rig;
-    rig.init();
-    EXPECT_EQ(rig.decoder.cpuFeatures(), cpuFeatureWord());
-}
-
 TEST(DecoderObject, LayerNotificationsMergeIntoTheDamageQueue) {
     DecoderRig rig;
     const DamageRect rects[] = {{1, 1, 5, 5}, {30, 0, 33, 2}, {4, 4, 10, 10}};

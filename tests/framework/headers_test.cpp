@@ -490,24 +490,5 @@ TEST(HeaderLoop, EndOfInputInsideAHeaderKeepsWhatWasParsed) {
     EXPECT_EQ(p.s.chroma_format, CHROMA_UNKNOWN);
 }
 
-TEST(HeaderLoop, StartCodesSplitAcrossEveryChunkSize) {
-    const std::vector<std::uint8_t> stream = test::buildStream("IPB");
-    for (std::size_t chunk = 1; chunk <= 9; ++chunk) {
-        test::TestReader t(stream, chunk);
-        BitReader& reader = t.reader;
-        StreamState s;
-        ResetStreamState(s);
-        ReferenceTime sampleTime = kNoTime, pending = kNoTime;
-        bool second = false;
-        std::string types;
-        while (ParseHeaders(reader, s, {&sampleTime, &pending, &second}) == hr::ok) {
-            types += "?IPB"[s.picture_coding_type];
-            reader.skipBits(32);
-        }
-        EXPECT_EQ(types, "IPB") << chunk;
-        EXPECT_EQ(s.horizontal_size, 720) << chunk;
-    }
-}
-
 }  // namespace
 }  // namespace tl

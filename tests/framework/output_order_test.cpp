@@ -34,34 +34,6 @@ TEST(OutputOrder, CodedOrderBecomesDisplayOrder) {
     }
 }
 
-TEST(OutputOrder, DeliveredPixelsBelongToTheDisplayedPicture) {
-    DecoderRig rig;
-    rig.init();
-    rig.play(test::buildPictureSamples("IPBBPBB"));
-    // Coded indices in display order: I0 B2 B3 P1 B5 B6 P4.
-    const std::vector<int> expected = {0, 2, 3, 1, 5, 6, 4};
-    const auto d = rig.host.deliveries();
-    ASSERT_EQ(d.size(), expected.size());
-    for (std::size_t i = 0; i < d.size(); ++i) EXPECT_EQ(d[i].firstByte, expected[i]) << i;
-}
-
-TEST(OutputOrder, ReferencesHandedToTheDecodingPath) {
-    DecoderRig rig;
-    rig.init();
-    rig.play(test::buildPictureSamples("IPBBP"));
-    const auto calls = rig.path->calls();
-    ASSERT_EQ(calls.size(), 5u);
-    EXPECT_EQ(calls[1].forwardType, PICTURE_I);  // P predicts from I
-    EXPECT_EQ(calls[1].backwardType, 0);
-    EXPECT_EQ(calls[2].forwardType, PICTURE_I);  // B between I and P
-    EXPECT_EQ(calls[2].backwardType, PICTURE_P);
-    EXPECT_EQ(calls[4].forwardType, PICTURE_P);
-    // No record is reused while it is still a reference or being shown.
-    EXPECT_NE(calls[2].currentIndex, calls[0].currentIndex);
-    EXPECT_NE(calls[2].currentIndex, calls[1].currentIndex);
-    EXPECT_NE(calls[4].currentIndex, calls[1].currentIndex);
-}
-
 TEST(OutputOrder, IntraOnlyStreamIsShownOnePictureLate) {
     DecoderRig rig;
     rig.init();

@@ -102,22 +102,5 @@ INSTANTIATE_TEST_SUITE_P(
                     false, {}}),
     [](const ::testing::TestParamInfo<PayloadCase>& param) { return param.param.name; });
 
-TEST(PesPacket, NeverReadsPastATruncatedBuffer) {
-    // Every prefix of a valid packet either parses inside its bounds or is refused.
-    const Bytes full = pack(2, pes(0xE0, 0x80, 0xC1, cat({kPtsOfPair, kDts, {0xC0}, Bytes(16, 1), {1, 9}}),
-                                   kPayload));
-    for (std::size_t n = 0; n <= full.size(); ++n) {
-        Bytes prefix(full.begin(), full.begin() + std::ptrdiff_t(n));
-        Payload p;
-        if (ExtractSamplePayload(prefix.data(), std::int32_t(n), &p)) {
-            EXPECT_GE(p.data, prefix.data());
-            EXPECT_LE(p.data + p.length, prefix.data() + n) << n;
-        }
-    }
-    Payload p;
-    ASSERT_TRUE(ExtractSamplePayload(full.data(), std::int32_t(full.size()), &p));
-    EXPECT_EQ(Bytes(p.data, p.data + p.length), kPayload);
-}
-
 }  // namespace
 }  // namespace tl

@@ -8,22 +8,6 @@ namespace {
 
 using test::DecoderRig;
 
-TEST(StreamInformation, BeforeAnySequenceHeader) {
-    DecoderRig rig;
-    rig.init();
-    const StreamInfo i = rig.decoder.streamInfo();
-    EXPECT_EQ(i.sizeX, 0);
-    EXPECT_EQ(i.sizeY, 0);
-    EXPECT_EQ(i.codedSizeX, 0);
-    EXPECT_EQ(i.chromaFormat, 0);
-    EXPECT_EQ(i.colourPrimaries, 1);
-    EXPECT_EQ(i.matrixCoefficients, 1);
-    EXPECT_EQ(i.frameRate, 0.0);
-    EXPECT_TRUE(i.gopStructure.empty());
-    EXPECT_EQ(i.frameNum, 0u);
-    EXPECT_EQ(i.totalBytesRead, 0u);
-}
-
 TEST(StreamInformation, AfterAStream) {
     test::BitWriter w;
     test::SequenceFields seq;

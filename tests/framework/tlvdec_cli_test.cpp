@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "convert/dispatch.h"
-#include "engine/macroblock/kernel_slots.h"
 #include "tests/support/corpus.h"
 #include "tests/support/temp_file.h"
 #include "tools/common/frame_bitmap.h"
@@ -150,27 +149,6 @@ TEST(TlvdecCli, SnapshotIsTheDeliveredSampleAsABmp) {
     }
 }
 
-TEST(TlvdecCli, KernelTiersGiveTheSameBytes) {
-    if (detectedKernelTier() < KernelTier::SSE2) GTEST_SKIP() << "this processor has no SSE2";
-    for (const char* stream : {"intl_tff_ogop", "chroma422", "dualprime"}) {
-        for (const std::vector<std::string>& format : {std::vector<std::string>{}, {"-f", "rgb32"}}) {
-            SCOPED_TRACE(std::string(stream) + (format.empty() ? " planar" : " rgb32"));
-            std::string outputs[2];
-            const char* tiers[2] = {"plain", "sse2"};
-            for (int t = 0; t < 2; ++t) {
-                test::TempFile output(".raw");
-                std::vector<std::string> args = {streamPath(stream), "--cpu", tiers[t], "-o", output.path().string()};
-                args.insert(args.end(), format.begin(), format.end());
-                const CliResult r = runTlvdec(args);
-                ASSERT_EQ(r.exitCode, 0) << r.err;
-                outputs[t] = readText(output.path());
-            }
-            EXPECT_FALSE(outputs[0].empty());
-            EXPECT_TRUE(outputs[0] == outputs[1]);
-        }
-    }
-}
-
 // The accelerator's displayed surfaces, written as the software path writes
 // its woven samples.
 TEST(TlvdecCli, DxvaSurfacesEqualTheSoftwareSamples) {
@@ -217,17 +195,6 @@ TEST(TlvdecCli, ColourCorrectionStretchesOnlyYuvOutput) {
     }
 }
 
-TEST(TlvdecCli, BenchPrintsPicturesSecondsAndRate) {
-    const test::StreamInfo info = test::find_stream("intl_tff_ogop");
-    const CliResult r = runTlvdec({streamPath("intl_tff_ogop"), "--bench", "-f", "yuy2"});
-    ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("pictures: " + std::to_string(info.frames()) + "\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\nseconds: "), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\npictures_per_second: "), std::string::npos) << r.out;
-}
-
-// The reasons themselves are the option parser's (TlvdecOptions.Table); here
-// only how tlvdec reports a refused command line and a missing sample.
 // A 32-bit BMP, white and opaque on its left half, transparent on its right
 // (whatever colour it holds there), drawn at (16, 8) over YUY2 samples: opaque
 // white where the image is opaque (luma 255, chroma 127), the picture elsewhere.
@@ -257,18 +224,9 @@ TEST(TlvdecCli, OverlayImageCoversOnlyItsOpaquePixels) {
     EXPECT_EQ(wrong, 0);
 }
 
-TEST(TlvdecCli, BadCommandLineExitsWithTheReasonAndTheUsage) {
-    const CliResult bad = runTlvdec({streamPath("prog420_cgop"), "-f", "yuy2", "--brightness", "10"});
-    EXPECT_EQ(bad.exitCode, 2);
-    EXPECT_NE(bad.err.find("act on RGB output only"), std::string::npos) << bad.err;
-    EXPECT_NE(bad.err.find("usage: tlvdec"), std::string::npos) << bad.err;
-    const CliResult missing = runTlvdec({streamPath("prog420_cgop"), "--snapshot", "36", "x.bmp"});
-    EXPECT_EQ(missing.exitCode, 1);
-    EXPECT_NE(missing.err.find("no sample 36"), std::string::npos) << missing.err;
-}
-
 // What a user sees for the things users do: help, version, files that are not
-// MPEG-2 video, damaged streams, digests, a YUV4MPEG2 file, a size change midway.
+// MPEG-2 video, refused options, a missing snapshot, damaged streams, digests,
+// a YUV4MPEG2 file, a size change midway.
 // "@out" stands for a fresh output file, "@size" for a stream that changes size.
 TEST(TlvdecCli, WhatAUserSees) {
     const std::string es = streamPath("quant_mix"), streams = test::corpus_dir().string() + "/";
@@ -295,6 +253,8 @@ TEST(TlvdecCli, WhatAUserSees) {
         {{streams + "no-such.ts"}, "", 1, "", "cannot open", "", false},
         {{streams + "quant_mix.ts", "--pid", "256"}, "", 1, "", "without an MPEG video sequence header", "", false},
         {{es, "-o", es}, "", 2, "", "-o names the input file", "", true},
+        {{es, "-f", "yuy2", "--brightness", "10"}, "", 2, "", "act on RGB output only", "", true},
+        {{es, "--snapshot", "99", "@out"}, "", 1, "", "no sample 99", "", false},
         {{streams + "hd1080i.m2v", "--bench", "--frames", "7"}, "", 0, "pictures: 7\n", "", "", false},
         {{broken.path().string()}, "", 0, "", "warning: 1 bitstream errors", "", false},
         {{"-", "--md5"}, streams + "quant_mix.m2ts", 0, readText(test::find_stream("quant_mix").md5Path()), "", "", false},

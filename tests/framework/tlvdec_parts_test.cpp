@@ -4,9 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "convert/dispatch.h"
-#include "engine/framework/deinterlace.h"
-#include "engine/macroblock/kernel_slots.h"
 #include "tools/tlvdec/options.h"
 
 namespace tl::tlvdec {
@@ -67,41 +64,6 @@ TEST(TlvdecOptions, Table) {
             EXPECT_NE(error.find(c.errorPart), std::string::npos) << joined << error;
         }
     }
-}
-
-TEST(TlvdecOptions, ValuesLandInTheirFields) {
-    const char* argv[] = {"tlvdec", "--chunk", "4096", "clip.vob", "--frames", "12", "-o", "-", "--info"};
-    Options o;
-    std::string error;
-    ASSERT_TRUE(ParseOptions(9, argv, o, error)) << error;
-    EXPECT_EQ(o.input, "clip.vob");
-    EXPECT_EQ(o.output, "-");
-    EXPECT_EQ(o.chunk, 4096);
-    EXPECT_EQ(o.frames, 12);
-    EXPECT_TRUE(o.info);
-    EXPECT_FALSE(o.timestamps);
-    for (const char* name : {"--output", "--info", "--timestamps", "--frames", "--chunk", "--format", "--deinterlace",
-                             "--color-correction", "--brightness", "--contrast", "--saturation", "--snapshot",
-                             "--cpu", "--bench"})
-        EXPECT_NE(Usage().find(name), std::string::npos) << name;
-}
-
-TEST(TlvdecOptions, ChoicesLandAsEngineValues) {
-    const char* argv[] = {"tlvdec",       "in.m2v",   "-f",         "rgb555", "--deinterlace", "hwbob",
-                          "--cpu",        "sse",      "--snapshot", "12",   "shot.bmp",      "--contrast",
-                          "-7",           "--color-correction"};
-    Options o;
-    std::string error;
-    ASSERT_TRUE(ParseOptions(14, argv, o, error)) << error;
-    EXPECT_EQ(o.format, OUTPUT_RGB555);
-    EXPECT_EQ(o.deinterlace, DEINTERLACE_HARDWARE_BOB);
-    EXPECT_EQ(o.cpuTier, int(KernelTier::SSE));
-    EXPECT_EQ(o.snapshotIndex, 12);
-    EXPECT_EQ(o.snapshotPath, "shot.bmp");
-    EXPECT_EQ(o.contrast, -7);
-    EXPECT_FALSE(o.brightness.has_value());
-    EXPECT_TRUE(o.colorCorrection);
-    EXPECT_FALSE(o.bench);
 }
 
 }  // namespace

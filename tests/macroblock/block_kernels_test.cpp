@@ -101,35 +101,6 @@ TEST(BlockStore, SamplesSaturateToByteRange) {
     }
 }
 
-// Which block lands on which picture line and column, for the frame and field
-// forms. Block n is filled with 10 * n + its row, so each sample names its source.
-TEST(BlockStore, FrameAndFieldFormsPlaceBlocks) {
-    Blocks b;
-    for (int n = 0; n < 4; ++n) {
-        for (int i = 0; i < 64; ++i) b.v[64 * n + i] = static_cast<std::int16_t>(10 * n + i / 8 - 128);
-    }
-    auto source = [](int block, int row) { return 10 * block + row; };
-    for (KernelTier tier : test::runnableTiers()) {
-        const KernelSlots& s = kernelSlotsFor(tier);
-        Picture frame, field, frame8x16, field8x16;
-        s.intraStore16Frame(frame.bytes.data(), stride, b.v);
-        s.intraStore16Field(field.bytes.data(), stride, b.v);
-        s.intraStore8x16Frame(frame8x16.bytes.data(), stride, b.v, b.v + 128);
-        s.intraStore8x16Field(field8x16.bytes.data(), stride, b.v, b.v + 128);
-        for (int y = 0; y < 16; ++y) {
-            for (int x = 0; x < 16; ++x) {
-                const int right = x / 8;
-                ASSERT_EQ(frame.bytes[y * stride + x], source(2 * (y / 8) + right, y % 8)) << test::tierName(tier);
-                ASSERT_EQ(field.bytes[y * stride + x], source(2 * (y % 2) + right, y / 2)) << test::tierName(tier);
-                if (x < 8) {
-                    ASSERT_EQ(frame8x16.bytes[y * stride + x], source(2 * (y / 8), y % 8)) << test::tierName(tier);
-                    ASSERT_EQ(field8x16.bytes[y * stride + x], source(2 * (y % 2), y / 2)) << test::tierName(tier);
-                }
-            }
-        }
-    }
-}
-
 TEST(ScaleMatrix, EveryTierKeepsTheLow16BitsOfEachProduct) {
     std::mt19937 rng(12);
     for (int scale : {1, 2, 31, 62, 112, 255, 1000, 70000}) {

@@ -1,11 +1,11 @@
 // The inverse DCT of every tier, the plain one included, against a transform
 // written out in full with no shortcut at all (the kernels skip work on sparse
-// blocks: no coefficients in the lower four rows, the DC coefficient alone),
-// and the plain one against the exact transform.
+// blocks: no coefficients in the lower four rows, the DC coefficient alone).
+// The transform's constants themselves are decided by the corpus, whose digests
+// come from the same integer transform in another decoder.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -185,56 +185,6 @@ TEST(IdctShortcuts, MixedShapesInOneBatch) {
         for (int n = 0; n < batchBlocks; ++n) shapes[rng() % std::size(shapes)].fill(rng, input.v + 64 * n);
         expectEveryTierMatchesFullTransform(input, batchBlocks, "mixed");
     }
-}
-
-TEST(Idct, DcOfEightTimesValueGivesValueEverywhere) {
-    for (KernelTier tier : test::runnableTiers()) {
-        // Beyond about +-511 the row pass saturates at 16 bits.
-        for (int v : {0, 1, -1, 7, -8, 100, -100, 255, -256, 510, -512}) {
-            Batch b{};
-            b.v[0] = static_cast<std::int16_t>(8 * v);
-            kernelSlotsFor(tier).idct(b.v, 1);
-            for (int i = 0; i < 64; ++i) {
-                ASSERT_EQ(b.v[i], v) << test::tierName(tier) << " dc " << 8 * v << " at " << i;
-            }
-        }
-    }
-}
-
-// The fixed-point transform approximates the exact one closely enough that a
-// wrong constant, row table or sign shows up as a large error here. The inputs
-// keep the outputs well inside the range where no intermediate saturates.
-TEST(Idct, StaysWithinOneOfTheExactTransform) {
-    const double pi = std::acos(-1.0);
-    double basis[8][8];
-    for (int x = 0; x < 8; ++x) {
-        for (int u = 0; u < 8; ++u) {
-            basis[x][u] = (u == 0 ? std::sqrt(0.125) : 0.5) * std::cos((2 * x + 1) * u * pi / 16);
-        }
-    }
-    std::mt19937 rng(7);
-    long long errorSum = 0, samples = 0;
-    for (int round = 0; round < 2000; ++round) {
-        Batch b{};
-        for (int i = 0; i < 64; ++i) {
-            if (rng() % 8 == 0) b.v[i] = static_cast<std::int16_t>(static_cast<int>(rng() % 501) - 250);
-        }
-        const Batch input = b;
-        kernelSlotsFor(KernelTier::Plain).idct(b.v, 1);
-        for (int y = 0; y < 8; ++y) {
-            for (int x = 0; x < 8; ++x) {
-                double exact = 0;
-                for (int v = 0; v < 8; ++v) {
-                    for (int u = 0; u < 8; ++u) exact += basis[y][v] * basis[x][u] * input.v[8 * v + u];
-                }
-                const int error = b.v[8 * y + x] - static_cast<int>(std::lround(exact));
-                ASSERT_LE(std::abs(error), 1) << "round " << round << " at " << y << "," << x;
-                errorSum += error;
-                ++samples;
-            }
-        }
-    }
-    EXPECT_LT(std::abs(static_cast<double>(errorSum) / samples), 0.02);
 }
 
 }  // namespace

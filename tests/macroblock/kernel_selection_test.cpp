@@ -29,18 +29,5 @@ TEST(KernelSelection, ForcingATierSwitchesTheActiveSlotsAndIsClamped) {
     EXPECT_EQ(&kernelSlots(), &kernelSlotsFor(detected));
 }
 
-TEST(KernelSelection, EveryTierFillsEverySlot) {
-    for (int t = 0; t <= static_cast<int>(KernelTier::SSE3); ++t) {
-        const KernelSlots& s = kernelSlotsFor(static_cast<KernelTier>(t));
-        EXPECT_TRUE(s.idct && s.scaleMatrix && s.clearBlock && s.clearFourBlocks) << t;
-        EXPECT_TRUE(s.intraStore16Frame && s.intraStore16Field && s.addResidual16Frame && s.addResidual16Field) << t;
-        EXPECT_TRUE(s.addResidual8 && s.intraStore8 && s.intraStore8x16Frame && s.intraStore8x16Field) << t;
-        for (auto fn : s.predictWide) EXPECT_TRUE(fn) << t;
-        for (auto fn : s.predictNarrow) EXPECT_TRUE(fn) << t;
-        for (auto fn : s.averageWide) EXPECT_TRUE(fn) << t;
-        for (auto fn : s.averageNarrow) EXPECT_TRUE(fn) << t;
-    }
-}
-
 }  // namespace
 }  // namespace tl

@@ -146,19 +146,6 @@ TEST(MacroblockModes, MotionTypeDctTypeAndVectorFormat) {
     }
 }
 
-TEST(MacroblockModes, NonLinearQuantiserScale) {
-    const PictureParams p = paramsFor(PICTURE_I, FRAME_PICTURE, true, [](StreamState& s) { s.q_scale_type = 1; });
-    const std::pair<const char*, int> cases[] = {{"01 00001", 1}, {"01 01000", 8}, {"01 01001", 10},
-                                                 {"01 10001", 28}, {"01 11111", 112}};
-    for (const auto& [bits, scale] : cases) {
-        ParserState state;
-        MacroblockModes modes;
-        TestReader t{std::string(bits)};
-        ASSERT_EQ(parseMacroblockModes(t.reader, p, state, modes), hr::ok);
-        EXPECT_EQ(state.quantiser_scale, scale) << bits;
-    }
-}
-
 struct PatternCase {
     int chromaFormat;
     const char* bits;
@@ -248,27 +235,6 @@ TEST(MotionVectors, InvalidMotionCodeCountsAnError) {
     EXPECT_EQ(state.errors, 1u);
 }
 
-TEST(MotionVectors, FieldVectorsOfFramePicturesKeepFrameUnits) {
-    // Frame picture, field motion: two vectors with their field selects; the
-    // vertical predictor is halved before and the result doubled after.
-    const PictureParams p = paramsFor(PICTURE_P, FRAME_PICTURE, false);
-    ParserState state;
-    state.PMV[0][0][1] = 6;   // field value 3
-    state.PMV[1][0][1] = -4;  // field value -2
-    MacroblockModes modes;
-    modes.flags = mb::motionForward | (MC_FIELD << mb::motionTypeShift);
-    deriveVectorFormat(p, modes);
-    // r = 0: select 1, h +1, v +1; r = 1: select 0, h 0, v -1.
-    TestReader t{std::string("1 010 010  0 1 011")};
-    ASSERT_EQ(parseMotionVectors(t.reader, p, state, modes, 0), hr::ok);
-    EXPECT_EQ(state.PMV[0][0][0], 1);
-    EXPECT_EQ(state.PMV[0][0][1], 8);
-    EXPECT_EQ(state.PMV[1][0][0], 0);
-    EXPECT_EQ(state.PMV[1][0][1], -6);
-    EXPECT_TRUE(modes.flags & mb::fieldSelect(0, 0));
-    EXPECT_FALSE(modes.flags & mb::fieldSelect(1, 0));
-}
-
 TEST(MotionVectors, FieldPictureFieldMotionSelectAppliesToBothVectors) {
     const PictureParams p = paramsFor(PICTURE_B, TOP_FIELD, false);
     ParserState state;
@@ -328,22 +294,6 @@ TEST(DualPrime, DerivedVectorsAndFieldSelects) {
         }
         EXPECT_EQ(flags, c.selects);
     }
-}
-
-TEST(DualPrime, DmvectorIsReadAfterEachComponent) {
-    const PictureParams p = paramsFor(PICTURE_P, TOP_FIELD, false);
-    ParserState state;
-    MacroblockModes modes;
-    modes.flags = mb::motionForward | (MC_DUAL_PRIME << mb::motionTypeShift);
-    deriveVectorFormat(p, modes);
-    // No field select for dual prime; h = +2, dmvector +1; v = -1, dmvector -1.
-    TestReader t{std::string("0010 10 011 11")};
-    ASSERT_EQ(parseMotionVectors(t.reader, p, state, modes, 0), hr::ok);
-    EXPECT_EQ(state.PMV[0][0][0], 2);
-    EXPECT_EQ(state.PMV[0][0][1], -1);
-    EXPECT_EQ(state.dmvector[0], 1);
-    EXPECT_EQ(state.dmvector[1], -1);
-    EXPECT_EQ(t.consumed(), 11);
 }
 
 struct SkipCase {
