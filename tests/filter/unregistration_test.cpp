@@ -36,7 +36,11 @@ void Collect(HKEY root, const std::wstring& path, std::set<std::wstring>& out) {
         out.insert(line);
     }
     RegCloseKey(key);
-    for (const std::wstring& child : children) Collect(root, path + L"\\" + child, out);
+    for (const std::wstring& child : children) {
+        // Wine keeps its own state there (a debugger another process started, say).
+        if (path == L"Software" && child == L"Wine") continue;
+        Collect(root, path + L"\\" + child, out);
+    }
 }
 
 std::set<std::wstring> Snapshot() {
