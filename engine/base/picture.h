@@ -29,6 +29,9 @@ struct Picture {
     // chroma the chroma width; a field is every second row.
     std::uint8_t* planes[3] = {nullptr, nullptr, nullptr};
     void* planeAllocations[3] = {nullptr, nullptr, nullptr};
+    // The planes were never handed out: not yet painted black, their memory
+    // possibly not yet committed by the system.
+    std::uint8_t unpainted = 0;
     std::int32_t lumaSize = 0;         // coded width * coded height
     // Row strides, kept with the record so readers need no stream state.
     std::int32_t lumaStride = 0;

@@ -40,19 +40,17 @@ bool PicturePool::allocate(int count, const StreamState& s) {
                                       PlaneAllocationSize(s.chroma_width, s.chroma_height)};
         bool ok = true;
         for (int c = 0; c < 3 && ok; ++c) {
-            // Black (luma 16, chroma 128), so the macroblocks a damaged first picture
-            // leaves undecoded show black, not old memory or the green of zero bytes.
             p->planeAllocations[c] = std::malloc(sizes[c]);
             ok = p->planeAllocations[c] != nullptr;
-            if (ok) {
-                std::memset(p->planeAllocations[c], c == 0 ? kBlackLuma : kBlackChroma, sizes[c]);
-                p->planes[c] = alignUp(p->planeAllocations[c]);
-            }
+            if (ok) p->planes[c] = alignUp(p->planeAllocations[c]);
         }
         if (!ok) {
             freePlanes(*p);
             continue;
         }
+        p->unpainted = 1;
+        planeSizes_[0] = sizes[0];
+        planeSizes_[1] = sizes[1];
         p->index = std::int32_t(records_.size());
         p->lumaSize = s.coded_width * s.coded_height;
         p->lumaStride = s.coded_width;
@@ -84,14 +82,31 @@ void PicturePool::free() {
     order_.clear();
 }
 
+// Records already in use come first: a stream that needs fewer pictures at
+// once than the pool holds never commits the memory of the rest.
 Picture* PicturePool::takeFree() {
+    Picture* unpainted = nullptr;
     for (Picture* p : order_) {
-        if (p->referenceCount == 0) {
+        if (p->referenceCount != 0) continue;
+        if (!p->unpainted) {
             moveToBack(p);
             return p;
         }
+        if (!unpainted) unpainted = p;
     }
-    return nullptr;
+    if (unpainted) {
+        paintBlack(*unpainted);
+        moveToBack(unpainted);
+    }
+    return unpainted;
+}
+
+// Black (luma 16, chroma 128), so the macroblocks a damaged first picture
+// leaves undecoded show black, not old memory or the green of zero bytes.
+void PicturePool::paintBlack(Picture& p) {
+    for (int c = 0; c < 3; ++c)
+        std::memset(p.planeAllocations[c], c == 0 ? kBlackLuma : kBlackChroma, planeSizes_[c == 0 ? 0 : 1]);
+    p.unpainted = 0;
 }
 
 void PicturePool::moveToBack(Picture* picture) {

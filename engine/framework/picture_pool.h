@@ -35,8 +35,8 @@ public:
     void allocateSurfaces(int count, const StreamState& s);
     void free();
 
-    // The record used longest ago that nobody holds, moved to the back; null
-    // when every record is held.
+    // The record used longest ago that nobody holds, preferring records
+    // handed out before, moved to the back; null when every record is held.
     Picture* takeFree();
     void moveToBack(Picture* picture);
 
@@ -45,7 +45,10 @@ public:
     const std::vector<Picture*>& order() const { return order_; }
 
 private:
+    void paintBlack(Picture& p);
+
     std::vector<std::unique_ptr<Picture>> records_;
+    std::size_t planeSizes_[2] = {0, 0};  // luma, each chroma plane
     std::vector<Picture*> order_;
 };
 

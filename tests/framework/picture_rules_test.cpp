@@ -180,5 +180,27 @@ TEST(PicturePool, FreeChoiceFollowsLastUse) {
     EXPECT_EQ(pool.order().back(), a);
 }
 
+// A record is painted black when first handed out, and free records handed out
+// before are reused ahead of those never handed out, whose memory stays untouched.
+TEST(PicturePool, HandedOutRecordsComeFirstAndFreshOnesAreBlack) {
+    StreamState s;
+    s.coded_width = s.coded_height = 16;
+    s.chroma_width = s.chroma_height = 8;
+    PicturePool pool;
+    ASSERT_TRUE(pool.allocate(3, s));
+    Picture* a = pool.takeFree();
+    EXPECT_EQ(a->planes[0][0], 16);
+    EXPECT_EQ(a->planes[0][16 * 16 - 1], 16);
+    EXPECT_EQ(a->planes[2][8 * 8 - 1], 128);
+    a->planes[0][0] = 99;
+    EXPECT_EQ(pool.takeFree(), a);  // still free: handed out again, as it was left
+    EXPECT_EQ(a->planes[0][0], 99);
+    a->referenceCount = 1;
+    Picture* b = pool.takeFree();
+    EXPECT_EQ(b->index, 1);
+    EXPECT_EQ(b->planes[1][0], 128);
+    EXPECT_EQ(pool.order()[0]->unpainted, 1);
+}
+
 }  // namespace
 }  // namespace tl
