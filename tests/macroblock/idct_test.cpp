@@ -1,6 +1,7 @@
 // The inverse DCT of every tier, the plain one included, against a transform
 // written out in full with no shortcut at all (the kernels skip work on sparse
-// blocks: no coefficients in the lower four rows, the DC coefficient alone).
+// blocks: no coefficients in the lower four rows, the DC coefficient alone,
+// nothing between the first and the last row).
 // The transform's constants themselves are decided by the corpus, whose digests
 // come from the same integer transform in another decoder.
 #include <gtest/gtest.h>
@@ -148,6 +149,19 @@ const Shape shapes[] = {
      }},
     {"first row only", [](std::mt19937& rng, std::int16_t* b) {
          for (int i = 0; i < 8; ++i) b[i] = rng() % 2 ? drawValue(rng) : 0;
+     }},
+    {"first and last rows only", [](std::mt19937& rng, std::int16_t* b) {
+         for (int i = 0; i < 8; ++i) b[i] = rng() % 2 ? drawValue(rng) : 0;
+         for (int i = 56; i < 64; ++i) b[i] = rng() % 2 ? drawValue(rng) : 0;
+     }},
+    {"dc and the mismatch bit", [](std::mt19937& rng, std::int16_t* b) {
+         b[0] = drawValue(rng);
+         b[63] = static_cast<std::int16_t>(rng() % 2 ? 1 : -1);
+     }},
+    {"first and last rows and one inner coefficient", [](std::mt19937& rng, std::int16_t* b) {
+         b[drawPosition(rng, 0, 7)] = drawValue(rng);
+         b[63] = 1;
+         b[drawPosition(rng, 8, 55)] = drawValue(rng);
      }},
     {"one coefficient anywhere", [](std::mt19937& rng, std::int16_t* b) {
          b[drawPosition(rng, 0, 63)] = drawValue(rng);
