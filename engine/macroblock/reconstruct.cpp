@@ -38,21 +38,10 @@ void SliceReconstructor::begin(const PictureParams& params, const PictureTargets
     crBase_ = c->planes[2] + (frame ? 0 : parity * chromaWidth_);
     nextAddress_ = -1;
     current_ = c;
+    slots_ = &kernelSlots();
     forward_ = samePlanes(c, targets.forward) ? targets.forward : nullptr;
     backward_ = samePlanes(c, targets.backward) ? targets.backward : nullptr;
     secondField_ = targets.secondField;
-}
-
-SliceReconstructor::Source SliceReconstructor::frameSource(const Picture* picture) const {
-    if (!picture) return Source{{nullptr, nullptr, nullptr}, 0, 0};
-    return Source{{picture->planes[0], picture->planes[1], picture->planes[2]}, height_, chromaHeight_};
-}
-
-SliceReconstructor::Source SliceReconstructor::fieldSource(const Picture* picture, int parity) const {
-    if (!picture) return Source{{nullptr, nullptr, nullptr}, 0, 0};
-    return Source{{picture->planes[0] + parity * width_, picture->planes[1] + parity * chromaWidth_,
-                   picture->planes[2] + parity * chromaWidth_},
-                  height_ / 2, chromaHeight_ / 2};
 }
 
 // In the second field of a P frame, the field of the other parity is the first
@@ -64,128 +53,130 @@ const Picture* SliceReconstructor::fieldReference(int s, int parity) const {
     return forward_;
 }
 
-void SliceReconstructor::predict(const Destination& d, int x, int y, int height, int stride, int chromaStride,
-                                 const Source* sources[2], const std::int32_t* vectors[2], int n) const {
-    // Every sample a kernel would read must lie inside the reference plane, the
-    // extra column and line of half-sample positions included. Valid streams
-    // never point outside; for those that do, the prediction is skipped (luma
-    // and chroma alike) and the residual lands on what the destination held.
-    const std::uint8_t* luma[2];
-    const std::uint8_t* chroma[2][2];
-    int lumaIndex[2];
-    int chromaIndex[2];
-    const int chromaX = x >> chromaShiftX_;
-    const int chromaY = y >> chromaShiftY_;
-    const int chromaW = 16 >> chromaShiftX_;
+// Every sample a kernel would read must lie inside the reference plane, the
+// extra column and line of half-sample positions included. Valid streams never
+// point outside; for those that do, the prediction is skipped (luma and chroma
+// alike) and the residual lands on what the destination held.
+// The planes are read from the picture records themselves, which nothing has
+// written lately: a copy built on the stack just before would stall the wide
+// loads the compiler makes of neighbouring pointers.
+inline bool SliceReconstructor::locate(const Picture* picture, bool field, int parity, int x, int y, int height,
+                                       const Destination& d, std::int32_t mvx, std::int32_t mvy, Fetch& f) const {
+    if (!picture) return false;
+    const int lines = field ? height_ >> 1 : height_;
+    const int chromaLines = field ? chromaHeight_ >> 1 : chromaHeight_;
+    const int sx = x + (mvx >> 1);
+    const int sy = y + (mvy >> 1);
+    const int hx = mvx & 1;
+    const int hy = mvy & 1;
+    if (sx < 0 || sy < 0 || sx + 16 + hx > width_ || sy + height + hy > lines) return false;
+
+    // Chroma vectors are the luma ones divided by two with truncation toward
+    // zero in each subsampled direction.
+    const std::int32_t cmx = chromaShiftX_ ? mvx / 2 : mvx;
+    const std::int32_t cmy = chromaShiftY_ ? mvy / 2 : mvy;
+    const int csx = (x >> chromaShiftX_) + (cmx >> 1);
+    const int csy = (y >> chromaShiftY_) + (cmy >> 1);
+    const int chx = cmx & 1;
+    const int chy = cmy & 1;
+    if (csx < 0 || csy < 0 || csx + (16 >> chromaShiftX_) + chx > chromaWidth_ ||
+        csy + (height >> chromaShiftY_) + chy > chromaLines)
+        return false;
+    const int chromaOffset = parity * chromaWidth_ + csy * d.chromaStride + csx;
+    f.luma = picture->planes[0] + parity * width_ + sy * d.stride + sx;
+    f.cb = picture->planes[1] + chromaOffset;
+    f.cr = picture->planes[2] + chromaOffset;
+    f.lumaIndex = 2 * hy + hx;
+    f.chromaIndex = 2 * chy + chx;
+    return true;
+}
+
+void SliceReconstructor::copy(const Destination& d, int height, const Fetch& f) const {
+    const KernelSlots& k = *slots_;
     const int chromaH = height >> chromaShiftY_;
-    for (int i = 0; i < n; ++i) {
-        const Source& src = *sources[i];
-        if (!src.plane[0]) return;
-        const std::int32_t mvx = vectors[i][0];
-        const std::int32_t mvy = vectors[i][1];
-        const int sx = x + (mvx >> 1);
-        const int sy = y + (mvy >> 1);
-        const int hx = mvx & 1;
-        const int hy = mvy & 1;
-        if (sx < 0 || sy < 0 || sx + 16 + hx > width_ || sy + height + hy > src.height) return;
-        luma[i] = src.plane[0] + sy * stride + sx;
-        lumaIndex[i] = 2 * hy + hx;
+    k.predictWide[f.lumaIndex](d.plane[0], f.luma, d.stride, height);
+    const auto chroma = chromaShiftX_ ? k.predictNarrow[f.chromaIndex] : k.predictWide[f.chromaIndex];
+    chroma(d.plane[1], f.cb, d.chromaStride, chromaH);
+    chroma(d.plane[2], f.cr, d.chromaStride, chromaH);
+}
 
-        // Chroma vectors are the luma ones divided by two with truncation
-        // toward zero in each subsampled direction.
-        const std::int32_t cmx = chromaShiftX_ ? mvx / 2 : mvx;
-        const std::int32_t cmy = chromaShiftY_ ? mvy / 2 : mvy;
-        const int csx = chromaX + (cmx >> 1);
-        const int csy = chromaY + (cmy >> 1);
-        const int chx = cmx & 1;
-        const int chy = cmy & 1;
-        if (csx < 0 || csy < 0 || csx + chromaW + chx > chromaWidth_ || csy + chromaH + chy > src.chromaHeight)
-            return;
-        const int offset = csy * chromaStride + csx;
-        chroma[i][0] = src.plane[1] + offset;
-        chroma[i][1] = src.plane[2] + offset;
-        chromaIndex[i] = 2 * chy + chx;
-    }
+void SliceReconstructor::average(const Destination& d, int height, const Fetch& f0, const Fetch& f1) const {
+    const KernelSlots& k = *slots_;
+    const int chromaH = height >> chromaShiftY_;
+    k.averageWide[4 * f0.lumaIndex + f1.lumaIndex](f0.luma, f1.luma, d.plane[0], d.stride, height);
+    const int index = 4 * f0.chromaIndex + f1.chromaIndex;
+    const auto chroma = chromaShiftX_ ? k.averageNarrow[index] : k.averageWide[index];
+    chroma(f0.cb, f1.cb, d.plane[1], d.chromaStride, chromaH);
+    chroma(f0.cr, f1.cr, d.plane[2], d.chromaStride, chromaH);
+}
 
-    const KernelSlots& k = kernelSlots();
-    const bool wideChroma = chromaShiftX_ == 0;
-    if (n == 1) {
-        k.predictWide[lumaIndex[0]](d.plane[0], luma[0], stride, height);
-        auto chromaKernel = wideChroma ? k.predictWide[chromaIndex[0]] : k.predictNarrow[chromaIndex[0]];
-        chromaKernel(d.plane[1], chroma[0][0], chromaStride, chromaH);
-        chromaKernel(d.plane[2], chroma[0][1], chromaStride, chromaH);
-    } else {
-        k.averageWide[4 * lumaIndex[0] + lumaIndex[1]](luma[0], luma[1], d.plane[0], stride, height);
-        const int index = 4 * chromaIndex[0] + chromaIndex[1];
-        auto chromaKernel = wideChroma ? k.averageWide[index] : k.averageNarrow[index];
-        chromaKernel(chroma[0][0], chroma[1][0], d.plane[1], chromaStride, chromaH);
-        chromaKernel(chroma[0][1], chroma[1][1], d.plane[2], chromaStride, chromaH);
-    }
+void SliceReconstructor::predictFrom(const Destination& d, int height, int n, const Fetch& f0, const Fetch& f1) const {
+    if (n == 1)
+        copy(d, height, f0);
+    else if (n == 2)
+        average(d, height, f0, f1);
 }
 
 // mv holds [r][s][t]: first forward h, v, first backward h, v, second forward...
 void SliceReconstructor::predictFrame(const Destination& d, int x, int y, std::uint32_t flags,
                                       const std::int32_t* mv) const {
-    const Picture* refs[2] = {forward_, backward_};
     const std::uint32_t type = motionTypeOf(flags);
-    Source sources[2];
-    const Source* used[2];
-    const std::int32_t* vectors[2];
-    std::int32_t fieldVectors[2][2];
-
+    Fetch f0;
+    Fetch f1;
     if (type == MC_FRAME) {
-        int n = 0;
-        for (int s = 0; s < 2; ++s) {
-            if (!(flags & (mb::motionForward << s))) continue;
-            sources[n] = frameSource(refs[s]);
-            used[n] = &sources[n];
-            vectors[n] = mv + 2 * s;
-            ++n;
+        switch (flags & (mb::motionForward | mb::motionBackward)) {
+        case mb::motionForward:
+            if (locate(forward_, false, 0, x, y, 16, d, mv[0], mv[1], f0)) copy(d, 16, f0);
+            return;
+        case mb::motionBackward:
+            if (locate(backward_, false, 0, x, y, 16, d, mv[2], mv[3], f0)) copy(d, 16, f0);
+            return;
+        case mb::motionForward | mb::motionBackward:
+            if (locate(forward_, false, 0, x, y, 16, d, mv[0], mv[1], f0) &&
+                locate(backward_, false, 0, x, y, 16, d, mv[2], mv[3], f1))
+                average(d, 16, f0, f1);
+            return;
+        default:
+            return;
         }
-        if (n) predict(d, x, y, 16, d.stride, d.chromaStride, used, vectors, n);
-        return;
     }
     if (type != MC_FIELD && type != MC_DUAL_PRIME) return;
 
-    // Two field predictions, each into every second line of the macroblock.
+    // Two field predictions, each into every second line of the macroblock;
+    // field vectors keep their vertical component in frame units.
+    const Picture* refs[2] = {forward_, backward_};
     for (int f = 0; f < 2; ++f) {
         const Destination df{{d.plane[0] + f * d.stride, d.plane[1] + f * d.chromaStride,
                               d.plane[2] + f * d.chromaStride},
                              2 * d.stride, 2 * d.chromaStride};
         int n = 0;
-        for (int s = 0; s < 2; ++s) {
+        bool found = true;
+        for (int s = 0; s < 2 && found; ++s) {
             // Dual prime: both vectors of one field line set come from the
             // forward reference, the second one being the derived vector.
             if (type == MC_FIELD && !(flags & (mb::motionForward << s))) continue;
             const int parity = (flags & mb::fieldSelect(f, s)) ? 1 : 0;
-            sources[n] = fieldSource(type == MC_DUAL_PRIME ? forward_ : refs[s], parity);
-            used[n] = &sources[n];
-            fieldVectors[n][0] = mv[4 * f + 2 * s];
-            fieldVectors[n][1] = mv[4 * f + 2 * s + 1] >> 1;
-            vectors[n] = fieldVectors[n];
-            ++n;
+            const Picture* picture = type == MC_DUAL_PRIME ? forward_ : refs[s];
+            found = locate(picture, true, parity, x, y / 2, 8, df, mv[4 * f + 2 * s], mv[4 * f + 2 * s + 1] >> 1,
+                           n++ ? f1 : f0);
         }
-        if (n) predict(df, x, y / 2, 8, df.stride, df.chromaStride, used, vectors, n);
+        if (found) predictFrom(df, 8, n, f0, f1);
     }
 }
 
 void SliceReconstructor::predictField(const Destination& d, int x, int y, std::uint32_t flags,
                                       const std::int32_t* mv) const {
     const std::uint32_t type = motionTypeOf(flags);
-    Source sources[2];
-    const Source* used[2];
-    const std::int32_t* vectors[2];
-
+    Fetch f0;
+    Fetch f1;
     if (type == MC_DUAL_PRIME) {
         // Same-parity field with the decoded vector, opposite parity with the
         // derived one (the first field of this frame in a second field).
-        for (int i = 0; i < 2; ++i) {
-            const int parity = (flags & mb::fieldSelect(0, i)) ? 1 : 0;
-            sources[i] = fieldSource(fieldReference(0, parity), parity);
-            used[i] = &sources[i];
-            vectors[i] = mv + 2 * i;
-        }
-        predict(d, x, y, 16, d.stride, d.chromaStride, used, vectors, 2);
+        const int p0 = (flags & mb::fieldSelect(0, 0)) ? 1 : 0;
+        const int p1 = (flags & mb::fieldSelect(0, 1)) ? 1 : 0;
+        if (locate(fieldReference(0, p0), true, p0, x, y, 16, d, mv[0], mv[1], f0) &&
+            locate(fieldReference(0, p1), true, p1, x, y, 16, d, mv[2], mv[3], f1))
+            average(d, 16, f0, f1);
         return;
     }
     if (type != MC_FIELD && type != MC_16X8) return;
@@ -198,20 +189,19 @@ void SliceReconstructor::predictField(const Destination& d, int x, int y, std::u
                               d.plane[2] + chromaLines * d.chromaStride},
                              d.stride, d.chromaStride};
         int n = 0;
-        for (int s = 0; s < 2; ++s) {
+        bool found = true;
+        for (int s = 0; s < 2 && found; ++s) {
             if (!(flags & (mb::motionForward << s))) continue;
             const int parity = (flags & mb::fieldSelect(r, s)) ? 1 : 0;
-            sources[n] = fieldSource(fieldReference(s, parity), parity);
-            used[n] = &sources[n];
-            vectors[n] = mv + 4 * r + 2 * s;
-            ++n;
+            found = locate(fieldReference(s, parity), true, parity, x, y + 8 * r, height, dr, mv[4 * r + 2 * s],
+                           mv[4 * r + 2 * s + 1], n++ ? f1 : f0);
         }
-        if (n) predict(dr, x, y + 8 * r, height, d.stride, d.chromaStride, used, vectors, n);
+        if (found) predictFrom(dr, height, n, f0, f1);
     }
 }
 
 void SliceReconstructor::intraStore(const Destination& d, bool fieldDct, const std::int16_t* blocks) const {
-    const KernelSlots& k = kernelSlots();
+    const KernelSlots& k = *slots_;
     (fieldDct ? k.intraStore16Field : k.intraStore16Frame)(d.plane[0], d.stride, blocks);
     const std::int16_t* b = blocks + 4 * 64;
     switch (params_.chroma_format) {
@@ -238,7 +228,7 @@ void SliceReconstructor::intraStore(const Destination& d, bool fieldDct, const s
 
 const std::int16_t* SliceReconstructor::addResidual(const Destination& d, std::uint32_t flags,
                                                     const std::int16_t* blocks) const {
-    const KernelSlots& k = kernelSlots();
+    const KernelSlots& k = *slots_;
     const bool fieldDct = flags & mb::fieldDct;
     if ((flags & 0xF0000000u) == 0xF0000000u) {
         (fieldDct ? k.addResidual16Field : k.addResidual16Frame)(d.plane[0], d.stride, blocks);

@@ -9,6 +9,8 @@
 
 namespace tl {
 
+struct KernelSlots;
+
 class SliceReconstructor {
 public:
     // Takes the picture's geometry and references. References whose size or
@@ -20,35 +22,41 @@ public:
     // the picture are dropped.
     void reconstruct(const RowArrays& rows, std::int32_t firstAddress, int count);
 
-    // A view of one plane set as the prediction kernels read it: a frame, or
-    // one field of a frame (every second line).
-    struct Source {
-        const std::uint8_t* plane[3];
-        int height;        // luma lines
-        int chromaHeight;  // chroma lines
-    };
-
 private:
     struct Destination {
         std::uint8_t* plane[3];
         int stride;
         int chromaStride;
     };
+    // Where one prediction reads from: the first luma and chroma samples and
+    // the kernel index (2 * vertical half + horizontal half) of each.
+    struct Fetch {
+        const std::uint8_t* luma;
+        const std::uint8_t* cb;
+        const std::uint8_t* cr;
+        int lumaIndex;
+        int chromaIndex;
+    };
 
-    Source frameSource(const Picture* picture) const;
-    Source fieldSource(const Picture* picture, int parity) const;
     const Picture* fieldReference(int s, int parity) const;
 
     void intraStore(const Destination& d, bool fieldDct, const std::int16_t* blocks) const;
     const std::int16_t* addResidual(const Destination& d, std::uint32_t flags, const std::int16_t* blocks) const;
     void predictFrame(const Destination& d, int x, int y, std::uint32_t flags, const std::int32_t* mv) const;
     void predictField(const Destination& d, int x, int y, std::uint32_t flags, const std::int32_t* mv) const;
-    // One prediction of 16 x `height` luma lines at (x, y) of the sources, from
-    // one source or the average of two.
-    void predict(const Destination& d, int x, int y, int height, int stride, int chromaStride,
-                 const Source* sources[2], const std::int32_t* vectors[2], int n) const;
+    // The samples a prediction of 16 x `height` luma lines at (x, y) reads from
+    // `picture` (one field of it when `field`) with the vector (mvx, mvy); false
+    // when the picture is missing or a sample would lie outside it.
+    bool locate(const Picture* picture, bool field, int parity, int x, int y, int height, const Destination& d,
+                std::int32_t mvx, std::int32_t mvy, Fetch& f) const;
+    // One prediction of 16 x `height` luma lines from one fetch or the average of two.
+    void copy(const Destination& d, int height, const Fetch& f) const;
+    void average(const Destination& d, int height, const Fetch& f0, const Fetch& f1) const;
+    // `n` (0 to 2) fetches.
+    void predictFrom(const Destination& d, int height, int n, const Fetch& f0, const Fetch& f1) const;
 
     PictureParams params_;
+    const KernelSlots* slots_ = nullptr;  // the kernels chosen when the picture began
     const Picture* current_ = nullptr;
     const Picture* forward_ = nullptr;
     const Picture* backward_ = nullptr;
