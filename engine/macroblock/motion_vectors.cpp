@@ -68,7 +68,7 @@ MotionCode lookUpMotionCode(std::uint32_t w) {
 }
 
 // One component: motion_code, motion_residual, then dmvector when dual prime.
-inline HResult parseComponent(LocalBits& b, int r_size, std::int32_t& pmv, bool halve, bool dualPrime,
+__attribute__((always_inline)) inline HResult parseComponent(LocalBits& b, int r_size, std::int32_t& pmv, bool halve, bool dualPrime,
                               std::int32_t& dmvector, std::uint32_t& errors) {
     if (HResult r = b.ensure(21); r != hr::ok) return r;
     const MotionCode code = lookUpMotionCode(b.window());
@@ -125,8 +125,9 @@ HResult vectorsOfDirection(LocalBits& b, const PictureParams& params, ParserStat
     const int rv = params.r_size[s][1];
     // With `copy` the second vector takes the first one's value, component by
     // component: copying the pair afterwards as one 64-bit word would wait for
-    // the two 32-bit stores to retire.
-    auto vector = [&](int r, bool copy) -> HResult {
+    // the two 32-bit stores to retire. Inlined, so that the bit window stays in
+    // registers rather than going through memory on every code.
+    auto vector = [&](int r, bool copy) __attribute__((always_inline)) -> HResult {
         std::int32_t* pmv = state.PMV[r][s];
         if (HResult res = parseComponent(b, rh, pmv[0], false, dualPrime, state.dmvector[0], state.errors);
             res != hr::ok)
