@@ -28,6 +28,8 @@ struct Picture {
     // Software planes, 256-byte aligned. Row stride: luma the coded width,
     // chroma the chroma width; a field is every second row.
     std::uint8_t* planes[3] = {nullptr, nullptr, nullptr};
+    // Where each plane's share of the pool's memory starts (planes[] is
+    // aligned within it).
     void* planeAllocations[3] = {nullptr, nullptr, nullptr};
     // The planes were never handed out: not yet painted black, their memory
     // possibly not yet committed by the system.

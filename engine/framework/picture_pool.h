@@ -27,8 +27,7 @@ public:
     ~PicturePool() { free(); }
 
     // Replaces the pool by `count` records with planes for the coded and chroma
-    // sizes of `s`. A record whose planes cannot be allocated is left out;
-    // false when none could be.
+    // sizes of `s`; false (and no records) when the planes cannot be allocated.
     bool allocate(int count, const StreamState& s);
     // DirectX VA: one record per accelerator surface, without planes; a
     // record's index is its surface index.
@@ -48,6 +47,7 @@ private:
     void paintBlack(Picture& p);
 
     std::vector<std::unique_ptr<Picture>> records_;
+    void* allocation_ = nullptr;          // the planes of every record
     std::size_t planeSizes_[2] = {0, 0};  // luma, each chroma plane
     std::vector<Picture*> order_;
 };
