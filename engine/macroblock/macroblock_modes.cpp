@@ -18,14 +18,14 @@ struct TypeCode {
 };
 
 // Table B-2.
-TypeCode intraType(std::uint32_t w) {
+constexpr TypeCode intraType(std::uint32_t w) {
     if (w & 0x80000000u) return {kIntra, 1};
     if (w & 0x40000000u) return {kIntra | kQuant, 2};
     return {0, 0};
 }
 
 // Table B-3.
-TypeCode predictiveType(std::uint32_t w) {
+constexpr TypeCode predictiveType(std::uint32_t w) {
     if (w & 0x80000000u) return {kForward | kPattern, 1};
     if (w & 0x40000000u) return {kPattern, 2};
     if (w & 0x20000000u) return {kForward, 3};
@@ -40,7 +40,7 @@ TypeCode predictiveType(std::uint32_t w) {
 }
 
 // Table B-4.
-TypeCode bidirectionalType(std::uint32_t w) {
+constexpr TypeCode bidirectionalType(std::uint32_t w) {
     switch (w >> 28) {
     case 8: case 9: case 10: case 11: return {kForward | kBackward, 2};               // 10
     case 12: case 13: case 14: case 15: return {kForward | kBackward | kPattern, 2};  // 11
@@ -60,6 +60,21 @@ TypeCode bidirectionalType(std::uint32_t w) {
     }
 }
 
+// Every code of the three picture types by its longest prefix (6 bits), in one
+// lookup: the types of neighbouring macroblocks vary too much for the decision
+// trees' branches.
+constexpr int kTypeCodeBits = 6;
+struct TypeTable {
+    TypeCode codes[1 << kTypeCodeBits];
+};
+constexpr TypeTable typeTable(TypeCode (*code)(std::uint32_t)) {
+    TypeTable t{};
+    for (std::uint32_t i = 0; i < (1u << kTypeCodeBits); ++i) t.codes[i] = code(i << (32 - kTypeCodeBits));
+    return t;
+}
+// By picture_coding_type - 1.
+constexpr TypeTable kTypeTables[3] = {typeTable(intraType), typeTable(predictiveType), typeTable(bidirectionalType)};
+
 }  // namespace
 
 void deriveVectorFormat(const PictureParams& params, MacroblockModes& modes) {
@@ -78,14 +93,12 @@ void deriveVectorFormat(const PictureParams& params, MacroblockModes& modes) {
 HResult parseMacroblockModes(BitReader& reader, const PictureParams& params, ParserState& state,
                              MacroblockModes& modes) {
     if (HResult r = reader.ensureBits(21); r != hr::ok) return r;
-    const std::uint32_t w = reader.cache;
-    TypeCode type;
-    switch (params.picture_coding_type) {
-    case PICTURE_I: type = intraType(w); break;
-    case PICTURE_P: type = predictiveType(w); break;
-    case PICTURE_B: type = bidirectionalType(w); break;
-    default: ++state.errors; return kPictureFinished;
+    if (params.picture_coding_type < PICTURE_I || params.picture_coding_type > PICTURE_B) {
+        ++state.errors;
+        return kPictureFinished;
     }
+    const TypeCode type =
+        kTypeTables[params.picture_coding_type - PICTURE_I].codes[reader.cache >> (32 - kTypeCodeBits)];
     if (!type.length) {
         ++state.errors;
         return kBitstreamError;
