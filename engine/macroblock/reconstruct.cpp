@@ -7,9 +7,6 @@
 namespace tl {
 namespace {
 
-// Bytes ahead of a prediction's luma samples that prefetchAhead asks for.
-constexpr int kPrefetchDistance = 64;
-
 bool samePlanes(const Picture* a, const Picture* b) {
     return b && b->planes[0] && b->planes[1] && b->planes[2] && b->lumaStride == a->lumaStride &&
            b->lumaSize == a->lumaSize && b->chromaStride == a->chromaStride && b->chromaFormat == a->chromaFormat;
@@ -94,21 +91,7 @@ inline bool SliceReconstructor::locate(const Picture* picture, bool field, int p
     return true;
 }
 
-// Asks for the reference lines the macroblocks further along the row will
-// probably read: neighbours mostly move alike, and each line is too short a
-// run for the processor to predict.
-inline void SliceReconstructor::prefetchAhead(const Destination& d, int height, const Fetch& f) const {
-    for (int i = 0; i < height; ++i) __builtin_prefetch(f.luma + kPrefetchDistance + i * d.stride);
-    const int chromaH = height >> chromaShiftY_;
-    const int chromaDistance = kPrefetchDistance >> chromaShiftX_;
-    for (int i = 0; i < chromaH; ++i) {
-        __builtin_prefetch(f.cb + chromaDistance + i * d.chromaStride);
-        __builtin_prefetch(f.cr + chromaDistance + i * d.chromaStride);
-    }
-}
-
 void SliceReconstructor::copy(const Destination& d, int height, const Fetch& f) const {
-    prefetchAhead(d, height, f);
     const KernelSlots& k = *slots_;
     const int chromaH = height >> chromaShiftY_;
     k.predictWide[f.lumaIndex](d.plane[0], f.luma, d.stride, height);
@@ -118,8 +101,6 @@ void SliceReconstructor::copy(const Destination& d, int height, const Fetch& f) 
 }
 
 void SliceReconstructor::average(const Destination& d, int height, const Fetch& f0, const Fetch& f1) const {
-    prefetchAhead(d, height, f0);
-    prefetchAhead(d, height, f1);
     const KernelSlots& k = *slots_;
     const int chromaH = height >> chromaShiftY_;
     k.averageWide[4 * f0.lumaIndex + f1.lumaIndex](f0.luma, f1.luma, d.plane[0], d.stride, height);

@@ -49,7 +49,6 @@ private:
     // when the picture is missing or a sample would lie outside it.
     bool locate(const Picture* picture, bool field, int parity, int x, int y, int height, const Destination& d,
                 std::int32_t mvx, std::int32_t mvy, Fetch& f) const;
-    void prefetchAhead(const Destination& d, int height, const Fetch& f) const;
     // One prediction of 16 x `height` luma lines from one fetch or the average of two.
     void copy(const Destination& d, int height, const Fetch& f) const;
     void average(const Destination& d, int height, const Fetch& f0, const Fetch& f1) const;
