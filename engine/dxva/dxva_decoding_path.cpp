@@ -40,11 +40,12 @@ struct SpatialBlocks {
 
     HResult intra(BitReader& reader) {
         count = kBlocksPerMacroblock;
-        return decodeIntraMacroblockBlocks(reader, params, state, matrices, blocks);
+        return decodeIntraMacroblockBlocks(reader, params, state, matrices, blocks, BlocksOnEntry::anything);
     }
     HResult nonIntra(BitReader& reader, std::uint32_t pattern) {
         count = __builtin_popcount(pattern);
-        return decodeNonIntraMacroblockBlocks(reader, params, state, matrices, pattern, blocks);
+        return decodeNonIntraMacroblockBlocks(reader, params, state, matrices, pattern, blocks,
+                                              BlocksOnEntry::anything);
     }
 };
 

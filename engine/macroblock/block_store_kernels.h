@@ -1,11 +1,16 @@
-// The block stores written once for every tier. The layout part (which block
-// goes to which rows, frame or field) takes a tier's row walkers: `Rows`
-// provides rows8<Op>(dst, stride, block) for eight rows of one 8-wide block,
-// rows16<Op>(dst, stride, left, right) for eight rows of two blocks side by
-// side, finish(), and the two operations Intra and Add. The vector part gives
-// those walkers to the tiers that have an ops set (block_ops_*.h).
+// The transform stores written once for every tier: coefficient blocks go
+// through the tier's inverse DCT, into the picture, and are left zero for the
+// next macroblock. The layout part (which block goes to which rows, frame or
+// field) takes a tier's row walkers: `Rows` provides transform(blocks, count)
+// and zero(blocks, count), rows8<Op>(dst, stride, block) for eight rows of one
+// transformed 8-wide block, rows16<Op>(dst, stride, left, right) for eight rows
+// of two blocks side by side, finish(), and the two operations Intra and Add.
+// The vector part gives those walkers to the 64-bit tiers (block_ops_mmx.h);
+// the SSE2 tier transforms into registers instead (block_store_sse2.cpp), with
+// the same operations.
 #pragma once
 #include <cstdint>
+#include <cstring>
 
 #include "engine/macroblock/kernel_tiers.h"
 
@@ -15,25 +20,33 @@ namespace {
 // Field forms put the first two blocks on the even lines, the other two on the
 // odd lines; frame forms put them above and below.
 template <class Rows, class Op, bool field>
-void store16(std::uint8_t* dst, int stride, const std::int16_t* blocks) {
+void store16(std::uint8_t* dst, int stride, std::int16_t* blocks) {
+    Rows::transform(blocks, 4);
     const int step = field ? 2 * stride : stride;
     Rows::template rows16<Op>(dst, step, blocks, blocks + 64);
     Rows::template rows16<Op>(dst + (field ? stride : 8 * stride), step, blocks + 128, blocks + 192);
     Rows::finish();
+    Rows::zero(blocks, 4);
 }
 
 template <class Rows, class Op, bool field>
-void store8x16(std::uint8_t* dst, int stride, const std::int16_t* upper, const std::int16_t* lower) {
+void store8x16(std::uint8_t* dst, int stride, std::int16_t* upper, std::int16_t* lower) {
+    Rows::transform(upper, 1);
+    Rows::transform(lower, 1);
     const int step = field ? 2 * stride : stride;
     Rows::template rows8<Op>(dst, step, upper);
     Rows::template rows8<Op>(dst + (field ? stride : 8 * stride), step, lower);
     Rows::finish();
+    Rows::zero(upper, 1);
+    Rows::zero(lower, 1);
 }
 
 template <class Rows, class Op>
-void store8(std::uint8_t* dst, int stride, const std::int16_t* block) {
+void store8(std::uint8_t* dst, int stride, std::int16_t* block) {
+    Rows::transform(block, 1);
     Rows::template rows8<Op>(dst, stride, block);
     Rows::finish();
+    Rows::zero(block, 1);
 }
 
 template <class Rows>
@@ -66,37 +79,29 @@ struct VectorAdd {
     }
 };
 
-// Row walkers on registers: Ops8 covers 8 columns (of one or two rows), Ops16
-// either 16 columns of one row or, like Ops8, 8 columns.
-template <class Ops8, class Ops16>
+// Row walkers on 64-bit registers (MmxOps): eight columns of one row each;
+// Idct is the tier's in-place inverse DCT.
+template <class Ops, void (*Idct)(std::int16_t*, int)>
 struct VectorRows {
     using Intra = VectorIntra;
     using Add = VectorAdd;
 
+    static void transform(std::int16_t* blocks, int count) { Idct(blocks, count); }
+    static void zero(std::int16_t* blocks, int count) { std::memset(blocks, 0, std::size_t(count) * 128); }
+
     template <class Op>
     static void rows8(std::uint8_t* dst, int stride, const std::int16_t* block) {
-        constexpr int n = Ops8::rows;
-        for (int y = 0; y < 8; y += n, dst += n * stride, block += 8 * n) {
-            Ops8::store(dst, stride, Op::template apply<Ops8>(dst, stride, Ops8::words(block),
-                                                              Ops8::words(block + 4 * n)));
-        }
+        for (int y = 0; y < 8; ++y, dst += stride, block += 8)
+            Ops::store(dst, stride, Op::template apply<Ops>(dst, stride, Ops::words(block), Ops::words(block + 4)));
     }
 
     template <class Op>
     static void rows16(std::uint8_t* dst, int stride, const std::int16_t* left, const std::int16_t* right) {
-        using O = Ops16;
-        for (int y = 0; y < 8; ++y, dst += stride, left += 8, right += 8) {
-            if constexpr (O::columns == 16) {
-                O::store(dst, stride, Op::template apply<O>(dst, stride, O::words(left), O::words(right)));
-            } else {
-                O::store(dst, stride, Op::template apply<O>(dst, stride, O::words(left), O::words(left + 4)));
-                O::store(dst + 8, stride,
-                         Op::template apply<O>(dst + 8, stride, O::words(right), O::words(right + 4)));
-            }
-        }
+        rows8<Op>(dst, stride, left);
+        rows8<Op>(dst + 8, stride, right);
     }
 
-    static void finish() { Ops8::finish(); }
+    static void finish() { Ops::finish(); }
 };
 
 }  // namespace

@@ -1,6 +1,6 @@
-// Writing transformed blocks into the picture: intra blocks are centred on 128,
-// residuals are added to the prediction already in place. Both saturate to
-// 0..255.
+// Writing coefficient blocks into the picture after the inverse DCT: intra
+// blocks are centred on 128, residuals are added to the prediction already in
+// place. Both saturate to 0..255.
 #include <algorithm>
 
 #include "engine/macroblock/block_store_kernels.h"
@@ -9,6 +9,9 @@ namespace tl::kernels::plain {
 namespace {
 
 struct Rows {
+    static void transform(std::int16_t* blocks, int count) { idct(blocks, count); }
+    static void zero(std::int16_t* blocks, int count) { std::fill_n(blocks, 64 * count, std::int16_t{0}); }
+
     struct Intra {
         static std::uint8_t apply(std::uint8_t, std::int16_t r) {
             return static_cast<std::uint8_t>(std::clamp(r + 128, 0, 255));

@@ -1,10 +1,51 @@
-// Block stores on 128-bit registers: a picture row of two blocks, or two rows
-// of one 8-wide block, per register; same arithmetic as the 64-bit forms.
+// Transform stores on 128-bit registers: each block's inverse DCT stays in
+// registers and goes straight into the picture, two rows of eight samples per
+// register, while the block is cleared; the arithmetic of the stores is that of
+// the other tiers (block_store_kernels.h).
 #include "engine/macroblock/block_ops_sse2.h"
 #include "engine/macroblock/block_store_kernels.h"
+#include "engine/macroblock/idct_sse2_block.h"
 
 namespace tl::kernels::sse2 {
+namespace {
 
-constexpr BlockStores stores = blockStores<VectorRows<Sse2RowPairOps, Sse2Ops>>();
+template <class Op>
+__attribute__((always_inline)) inline void transformBlock(std::uint8_t* dst, int stride, std::int16_t* block) {
+    __m128i r[8];
+    idctToRegisters(block, r);
+    __m128i* words = reinterpret_cast<__m128i*>(block);
+    for (int i = 0; i < 8; ++i) words[i] = _mm_setzero_si128();
+    using O = Sse2RowPairOps;
+    for (int y = 0; y < 8; y += 2, dst += 2 * stride)
+        O::store(dst, stride, Op::template apply<O>(dst, stride, r[y], r[y + 1]));
+}
+
+template <class Op>
+void block8(std::uint8_t* dst, int stride, std::int16_t* block) {
+    transformBlock<Op>(dst, stride, block);
+}
+
+// One loop over the blocks, so the transform's constants stay in registers.
+template <class Op, bool field>
+void block16(std::uint8_t* dst, int stride, std::int16_t* blocks) {
+    const int step = field ? 2 * stride : stride;
+    const int lower = field ? stride : 8 * stride;
+    for (int b = 0; b < 4; ++b) transformBlock<Op>(dst + 8 * (b & 1) + lower * (b >> 1), step, blocks + 64 * b);
+}
+
+template <class Op, bool field>
+void block8x16(std::uint8_t* dst, int stride, std::int16_t* upper, std::int16_t* lower) {
+    const int step = field ? 2 * stride : stride;
+    transformBlock<Op>(dst, step, upper);
+    transformBlock<Op>(dst + (field ? stride : 8 * stride), step, lower);
+}
+
+}  // namespace
+
+constexpr BlockStores stores = {
+    &block16<VectorIntra, false>,   &block16<VectorIntra, true>,     &block16<VectorAdd, false>,
+    &block16<VectorAdd, true>,      &block8<VectorAdd>,              &block8<VectorIntra>,
+    &block8x16<VectorIntra, false>, &block8x16<VectorIntra, true>,
+};
 
 }  // namespace tl::kernels::sse2

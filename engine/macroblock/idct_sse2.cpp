@@ -1,62 +1,15 @@
-// Inverse DCT on 128-bit registers: one row, or eight columns, per register.
-// A row whose inputs are all zero leaves the row pass as its rounder shifted
-// down, the same in every column, so such rows need no row pass. One shape is
-// common enough to test for: nothing in rows 1 to 6. Mismatch control puts a
-// lone coefficient 63 into about half of all blocks, so the blocks holding only
-// a DC coefficient, or only a first row of coefficients, mostly come with
-// something in row 7 too; two row passes then feed the full column pass, which
-// gives exactly the bits of the full transform. The other shortcut of the plain
-// and 64-bit forms (nothing in the lower four rows) is left out here: this form
-// is quick enough that mispredicting the test on real streams (about a quarter
-// of the blocks qualify, at random) costs more than the four row passes it saves.
+// Inverse DCT on 128-bit registers, in place (idct_sse2_block.h).
 #include <emmintrin.h>
 
-#include "engine/macroblock/block_ops_sse2.h"
-#include "engine/macroblock/idct_columns.h"
-#include "engine/macroblock/idct_constants.h"
+#include "engine/macroblock/idct_sse2_block.h"
 #include "engine/macroblock/kernel_tiers.h"
 
 namespace tl::kernels::sse2 {
-namespace {
-
-__m128i rowPass(__m128i x, int row) {
-    const __m128i* t = reinterpret_cast<const __m128i*>(idct::rowMaddTable.w[idct::rowPairOf[row]]);
-    const __m128i pairs = _mm_unpacklo_epi16(x, _mm_unpackhi_epi64(x, x));  // x0 x4 x1 x5 x2 x6 x3 x7
-    const __m128i p = _mm_shuffle_epi32(pairs, 0x00);
-    const __m128i u = _mm_shuffle_epi32(pairs, 0x55);
-    const __m128i q = _mm_shuffle_epi32(pairs, 0xAA);
-    const __m128i v = _mm_shuffle_epi32(pairs, 0xFF);
-    const __m128i a = _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(p, t[0]), _mm_madd_epi16(q, t[1])),
-                                    _mm_set1_epi32(idct::rowRounder[row]));
-    const __m128i b = _mm_add_epi32(_mm_madd_epi16(u, t[2]), _mm_madd_epi16(v, t[3]));
-    const __m128i low = _mm_srai_epi32(_mm_add_epi32(a, b), idct::rowShift);    // y0 y1 y2 y3
-    const __m128i high = _mm_srai_epi32(_mm_sub_epi32(a, b), idct::rowShift);   // y7 y6 y5 y4
-    return _mm_packs_epi32(low, _mm_shuffle_epi32(high, _MM_SHUFFLE(0, 1, 2, 3)));
-}
-
-bool allZero(__m128i v) { return _mm_movemask_epi8(_mm_cmpeq_epi16(v, _mm_setzero_si128())) == 0xFFFF; }
-
-void idctBlock(std::int16_t* block) {
-    __m128i* rows = reinterpret_cast<__m128i*>(block);
-    __m128i r[8];
-    const __m128i inner = _mm_or_si128(_mm_or_si128(_mm_or_si128(rows[1], rows[2]), _mm_or_si128(rows[3], rows[4])),
-                                       _mm_or_si128(rows[5], rows[6]));
-    if (allZero(inner)) {
-        r[0] = rowPass(rows[0], 0);
-        for (int i = 1; i < 7; ++i) r[i] = _mm_set1_epi16(idct::zeroRowOutput(i));
-        r[7] = rowPass(rows[7], 7);
-    } else {
-        for (int i = 0; i < 8; ++i) r[i] = rowPass(rows[i], i);
-    }
-    idctColumns<Sse2Ops, false, 1>(r, rows);
-}
-
-}  // namespace
 
 void idct(std::int16_t* blocks, int count) {
     for (int n = 0; n < count; ++n, blocks += 64) {
         _mm_prefetch(reinterpret_cast<const char*>(blocks + 2 * 64), _MM_HINT_NTA);
-        idctBlock(blocks);
+        idctToRegisters(blocks, reinterpret_cast<__m128i*>(blocks));
     }
 }
 

@@ -32,7 +32,7 @@ constexpr TierKernels tierKernels[] = {
      &k::plain::motion},
     {k::mmx::idct, k::mmx::scaleMatrix, k::mmx::clearBlock, k::mmx::clearFourBlocks, &k::mmx::stores,
      &k::mmx::motion},
-    {k::sse::idct, nullptr, nullptr, nullptr, nullptr, &k::sse::motion},
+    {k::sse::idct, nullptr, nullptr, nullptr, &k::sse::stores, &k::sse::motion},
     {k::sse2::idct, k::sse2::scaleMatrix, k::sse2::clearBlock, k::sse2::clearFourBlocks, &k::sse2::stores,
      &k::sse2::motion},
 };

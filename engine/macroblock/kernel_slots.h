@@ -17,22 +17,22 @@ struct KernelSlots {
     void (*scaleMatrix)(std::uint16_t* dst, const std::uint16_t* weights, int scale);
     void (*clearBlock)(std::int16_t* block);
     void (*clearFourBlocks)(std::int16_t* blocks);
+    // Transform stores: the coefficient blocks go through the inverse DCT (the
+    // bits of `idct`) into the picture, and are left all zero.
     // Luma 16x16 from blocks 0..3: sample = sat8(sat16(residual) + 128).
     // Frame form: blocks are the four 8x8 quadrants. Field form: blocks 0/1 fill
     // the even lines, 2/3 the odd lines.
-    void (*intraStore16Frame)(std::uint8_t* dst, int stride, const std::int16_t* blocks);
-    void (*intraStore16Field)(std::uint8_t* dst, int stride, const std::int16_t* blocks);
+    void (*intraStore16Frame)(std::uint8_t* dst, int stride, std::int16_t* blocks);
+    void (*intraStore16Field)(std::uint8_t* dst, int stride, std::int16_t* blocks);
     // Luma 16x16 residual add from blocks 0..3: sample = sat8(prediction + residual).
-    void (*addResidual16Frame)(std::uint8_t* dst, int stride, const std::int16_t* blocks);
-    void (*addResidual16Field)(std::uint8_t* dst, int stride, const std::int16_t* blocks);
-    void (*addResidual8)(std::uint8_t* dst, int stride, const std::int16_t* block);
-    void (*intraStore8)(std::uint8_t* dst, int stride, const std::int16_t* block);
+    void (*addResidual16Frame)(std::uint8_t* dst, int stride, std::int16_t* blocks);
+    void (*addResidual16Field)(std::uint8_t* dst, int stride, std::int16_t* blocks);
+    void (*addResidual8)(std::uint8_t* dst, int stride, std::int16_t* block);
+    void (*intraStore8)(std::uint8_t* dst, int stride, std::int16_t* block);
     // 8 wide, 16 high from an upper and a lower block (4:2:2 and 4:4:4 chroma).
     // Field form: upper block on the even lines, lower on the odd lines.
-    void (*intraStore8x16Frame)(std::uint8_t* dst, int stride, const std::int16_t* upper,
-                                const std::int16_t* lower);
-    void (*intraStore8x16Field)(std::uint8_t* dst, int stride, const std::int16_t* upper,
-                                const std::int16_t* lower);
+    void (*intraStore8x16Frame)(std::uint8_t* dst, int stride, std::int16_t* upper, std::int16_t* lower);
+    void (*intraStore8x16Field)(std::uint8_t* dst, int stride, std::int16_t* upper, std::int16_t* lower);
 
     // Motion compensation. One-direction: (dst, src, stride, height), index
     // 2 * vertical half + horizontal half. Two-source average: (src1, src2, dst,

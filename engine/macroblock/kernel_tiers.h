@@ -4,7 +4,8 @@
 // lacks the tier.
 //
 // A tier only provides the kernels it does better than the tier below it; the
-// remaining slots are inherited. In the motion tables an empty entry means the
+// remaining slots are inherited (the SSE tier has its own transform stores, so
+// they use its inverse DCT). In the motion tables an empty entry means the
 // same: the SSE tier adds byte averaging to the half-sample, two-source
 // and both-halves kernels and keeps the MMX copy kernels, and the SSE2 tier
 // keeps only the narrow copy. The SSE2 tier also has 128-bit forms of the
@@ -24,8 +25,8 @@ struct MotionKernels {
     std::array<KernelSlots::AverageFn, 16> averageNarrow;
 };
 
-// The eight stores of transformed blocks into the picture, in the order of
-// their slots.
+// The eight transform stores of coefficient blocks into the picture, in the
+// order of their slots.
 struct BlockStores {
     using StoreFn = decltype(KernelSlots::addResidual8);
     using StorePairFn = decltype(KernelSlots::intraStore8x16Frame);
@@ -53,6 +54,7 @@ TL_FULL_KERNEL_TIER
 
 namespace sse {
 void idct(std::int16_t* blocks, int count);
+extern const BlockStores stores;
 extern const MotionKernels motion;
 }  // namespace sse
 

@@ -12,13 +12,18 @@
 
 namespace tl {
 
+// How the blocks handed to a decoder start: already all zero (the transform
+// stores leave them so), or holding anything.
+enum class BlocksOnEntry { zero, anything };
+
 // All block_count blocks of an intra macroblock into `blocks` (consecutive,
 // 16-byte aligned); updates the DC predictors.
 HResult decodeIntraMacroblockBlocks(BitReader& reader, const PictureParams& p, ParserState& state,
-                                    ScaledMatrixCache& matrices, std::int16_t* blocks);
+                                    ScaledMatrixCache& matrices, std::int16_t* blocks, BlocksOnEntry entry);
 
 // The blocks `pattern` marks (bits 20-31), one after the other from `blocks`.
 HResult decodeNonIntraMacroblockBlocks(BitReader& reader, const PictureParams& p, ParserState& state,
-                                       ScaledMatrixCache& matrices, std::uint32_t pattern, std::int16_t* blocks);
+                                       ScaledMatrixCache& matrices, std::uint32_t pattern, std::int16_t* blocks,
+                                       BlocksOnEntry entry);
 
 }  // namespace tl

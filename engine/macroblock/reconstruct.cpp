@@ -200,10 +200,10 @@ void SliceReconstructor::predictField(const Destination& d, int x, int y, std::u
     }
 }
 
-void SliceReconstructor::intraStore(const Destination& d, bool fieldDct, const std::int16_t* blocks) const {
+void SliceReconstructor::intraStore(const Destination& d, bool fieldDct, std::int16_t* blocks) const {
     const KernelSlots& k = *slots_;
     (fieldDct ? k.intraStore16Field : k.intraStore16Frame)(d.plane[0], d.stride, blocks);
-    const std::int16_t* b = blocks + 4 * 64;
+    std::int16_t* b = blocks + 4 * 64;
     switch (params_.chroma_format) {
     case CHROMA_420:
         k.intraStore8(d.plane[1], d.chromaStride, b);
@@ -226,8 +226,8 @@ void SliceReconstructor::intraStore(const Destination& d, bool fieldDct, const s
     }
 }
 
-const std::int16_t* SliceReconstructor::addResidual(const Destination& d, std::uint32_t flags,
-                                                    const std::int16_t* blocks) const {
+std::int16_t* SliceReconstructor::addResidual(const Destination& d, std::uint32_t flags,
+                                              std::int16_t* blocks) const {
     const KernelSlots& k = *slots_;
     const bool fieldDct = flags & mb::fieldDct;
     if ((flags & 0xF0000000u) == 0xF0000000u) {
@@ -265,10 +265,13 @@ const std::int16_t* SliceReconstructor::addResidual(const Destination& d, std::u
 }
 
 void SliceReconstructor::reconstruct(const RowArrays& rows, std::int32_t firstAddress, int count) {
-    if (!current_ || count <= 0 || firstAddress < 0) return;
+    std::int16_t* blocks = rows.blocks();
+    if (!current_ || count <= 0 || firstAddress < 0) {
+        rows.clearBlocks();
+        return;
+    }
     const std::uint32_t* flags = rows.flags();
     const std::int32_t* mv = rows.vectors();
-    const std::int16_t* blocks = rows.blocks();
     const bool frame = params_.framePicture();
 
     // A slice that runs past the end of its row continues on the next row, and
@@ -303,6 +306,8 @@ void SliceReconstructor::reconstruct(const RowArrays& rows, std::int32_t firstAd
             ++row;
         }
     }
+    // Dropped macroblocks leave their blocks behind.
+    if (blocks != rows.blocks() + 64 * rows.blocksUsed()) rows.clearBlocks();
     nextAddress_ = firstAddress + count;
     nextRow_ = row;
     nextColumn_ = column;

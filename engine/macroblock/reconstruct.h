@@ -17,9 +17,9 @@ public:
     // chroma format differs from the current picture's are treated as missing.
     void begin(const PictureParams& params, const PictureTargets& targets);
 
-    // Reconstructs `count` recorded macroblocks starting at `firstAddress`,
-    // reading the blocks after the inverse DCT. Macroblocks beyond the end of
-    // the picture are dropped.
+    // Reconstructs `count` recorded macroblocks starting at `firstAddress` from
+    // their coefficient blocks, which are left all zero. Macroblocks beyond the
+    // end of the picture are dropped.
     void reconstruct(const RowArrays& rows, std::int32_t firstAddress, int count);
 
 private:
@@ -40,8 +40,8 @@ private:
 
     const Picture* fieldReference(int s, int parity) const;
 
-    void intraStore(const Destination& d, bool fieldDct, const std::int16_t* blocks) const;
-    const std::int16_t* addResidual(const Destination& d, std::uint32_t flags, const std::int16_t* blocks) const;
+    void intraStore(const Destination& d, bool fieldDct, std::int16_t* blocks) const;
+    std::int16_t* addResidual(const Destination& d, std::uint32_t flags, std::int16_t* blocks) const;
     void predictFrame(const Destination& d, int x, int y, std::uint32_t flags, const std::int32_t* mv) const;
     void predictField(const Destination& d, int x, int y, std::uint32_t flags, const std::int32_t* mv) const;
     // The samples a prediction of 16 x `height` luma lines at (x, y) reads from

@@ -6,6 +6,7 @@
 // leaves its row.
 #pragma once
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -33,7 +34,8 @@ public:
     bool full() const { return sliceRecorded_ == mbWidth_; }
     int blocksUsed() const { return blocksUsed_; }
 
-    // Hands out the next `n` blocks of the macroblock.
+    // Hands out the next `n` blocks of the macroblock; they are all zero, and
+    // whoever reads them leaves them so (clearBlocks when not all were read).
     std::int16_t* takeBlocks(int n) {
         std::int16_t* p = blocks_ + 64 * blocksUsed_;
         blocksUsed_ += n;
@@ -50,6 +52,9 @@ public:
         v[0] = pmv[0][0][0]; v[1] = pmv[0][0][1]; v[2] = pmv[0][1][0]; v[3] = pmv[0][1][1];
         v[4] = pmv[1][0][0]; v[5] = pmv[1][0][1]; v[6] = pmv[1][1][0]; v[7] = pmv[1][1][1];
     }
+
+    // Zeroes the blocks handed out since the last clear().
+    void clearBlocks() const { std::memset(blocks_, 0, std::size_t(blocksUsed_) * 128); }
 
     const std::uint32_t* flags() const { return flags_.data(); }
     const std::int32_t* vectors() const { return vectors_.data(); }

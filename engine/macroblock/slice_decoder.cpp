@@ -14,11 +14,11 @@ struct RowBlocks {
     const SliceContext& ctx;
     HResult intra(BitReader& reader) {
         return decodeIntraMacroblockBlocks(reader, ctx.params, ctx.state, ctx.matrices,
-                                           ctx.rows.takeBlocks(ctx.params.block_count));
+                                           ctx.rows.takeBlocks(ctx.params.block_count), BlocksOnEntry::zero);
     }
     HResult nonIntra(BitReader& reader, std::uint32_t pattern) {
         return decodeNonIntraMacroblockBlocks(reader, ctx.params, ctx.state, ctx.matrices, pattern,
-                                              ctx.rows.takeBlocks(mb::codedCount(pattern)));
+                                              ctx.rows.takeBlocks(mb::codedCount(pattern)), BlocksOnEntry::zero);
     }
 };
 
@@ -66,7 +66,10 @@ HResult decodeSlice(BitReader& reader, const SliceContext& ctx) {
     for (;;) {
         std::uint32_t flags;
         RowBlocks blocks{ctx};
-        if (HResult r = parseMacroblock(reader, p, state, blocks, flags); r != hr::ok) return r;
+        if (HResult r = parseMacroblock(reader, p, state, blocks, flags); r != hr::ok) {
+            rows.clearBlocks();  // a macroblock cut short leaves what it decoded
+            return r;
+        }
         rows.record(flags, flags & mb::intra, state.PMV);
         ctx.sink.take(rows, firstRecorded);
         rows.clear();

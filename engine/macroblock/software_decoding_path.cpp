@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "engine/macroblock/concealment.h"
-#include "engine/macroblock/kernel_slots.h"
 #include "engine/macroblock/parser_state.h"
 #include "engine/macroblock/picture_params.h"
 #include "engine/macroblock/reconstruct.h"
@@ -17,7 +16,7 @@ namespace tl {
 namespace {
 
 // The picture driver: the slice parser hands over each macroblock as soon as
-// it is parsed, and its blocks go through the inverse DCT and into the picture
+// it is parsed, and its blocks go through the inverse DCT into the picture
 // while they are still in the first-level cache.
 class SoftwareDecodingPath final : public DecodingPath, private RecordedMacroblocks {
 public:
@@ -57,7 +56,6 @@ private:
     }
 
     void take(const RowArrays& rows, std::int32_t firstAddress) override {
-        if (rows.blocksUsed() > 0) kernelSlots().idct(rows.blocks(), rows.blocksUsed());
         reconstructor_.reconstruct(rows, firstAddress, rows.recorded());
         if (conceal_) markReached(firstAddress, rows.recorded());
     }
