@@ -105,7 +105,8 @@ TEST_F(ModuleTest, RegistrationListsThePluginsAndWritesUserValues) {
     for (const Plugin& p : {Plugin{L"DeveloperConsole", L"{1f350cf0-c761-4193-9f2b-8cfdf51c2998}", 1, 10},
                             Plugin{L"InfoLayer", L"{1f350cf1-c761-4193-9f2b-8cfdf51c2998}", 0, 100}}) {
         const std::wstring key = kUserKey + L"\\Plugins\\" + p.name;
-        EXPECT_EQ(ReadRaw(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + p.clsid + L"\\InprocServer32", nullptr), Sz(path_));
+        EXPECT_EQ(ReadRaw(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + p.clsid + L"\\InprocServer32", nullptr),
+                  Sz(path_));
         EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, key, L"CLSID"), Sz(p.clsid)) << p.name;
         EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, key, L"bPluginEnabled"), Dword(0)) << p.name;
         EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, key, L"bPluginHidden"), Dword(p.hidden)) << p.name;
