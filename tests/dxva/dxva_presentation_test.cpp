@@ -2,8 +2,6 @@
 // field flags of the presentation mode, and times that follow each other.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "engine/framework/deinterlace.h"
 #include "engine/framework/sample_flags.h"
 #include "tests/dxva/dxva_decode.h"
@@ -74,13 +72,8 @@ TEST(DxvaPresentation, SamplesCarryTimesAndFlags) {
         run.deinterlace = c.deinterlace;
         run.alwaysDeinterlace = c.always;
         run.flushAfter = c.flushAfter;
-        const Bytes bytes = read_file_bytes(info.streamPath());
         // Cut into pieces, so the seek falls inside the stream.
-        std::vector<Bytes> samples;
-        for (std::size_t at = 0; at < bytes.size(); at += 4096)
-            samples.emplace_back(bytes.begin() + std::ptrdiff_t(at),
-                                 bytes.begin() + std::ptrdiff_t(std::min(bytes.size(), at + 4096)));
-        c.check(decodeThroughDxva(samples, run).shown);
+        c.check(decodeThroughDxva(samplesOf(read_file_bytes(info.streamPath()), false), run).shown);
     }
 }
 

@@ -97,12 +97,8 @@ protected:
     void SetUp() override {
         ASSERT_NO_FATAL_FAILURE(RegisteredModuleTest::SetUp());
         tl::test::WriteRaw(HKEY_CURRENT_USER, kKey, L"bPluginEnabled", tl::test::Dword(1));
-        ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
-                                   graph_.OutVoid()),
-                  S_OK);
-        ASSERT_EQ(CoCreateInstance(__uuidof(FilterVideoDecoder), nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                   filter_.OutVoid()),
-                  S_OK);
+        ASSERT_TRUE(graph_ = tl::test::Instance<IGraphBuilder>(CLSID_FilterGraph));
+        ASSERT_TRUE(filter_ = tl::test::Instance<IBaseFilter>(__uuidof(FilterVideoDecoder)));
         ASSERT_EQ(filter_.As(&settings_), S_OK);
     }
     void TearDown() override {

@@ -53,11 +53,8 @@ protected:
     static void SetUpTestSuite() {
         CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         using GetClassObject = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-        const HMODULE module = LoadLibraryW(tl::test::BesideTest(L"tlVideoDecoder.ax").c_str());
-        const auto get = module ? reinterpret_cast<GetClassObject>(
-                                      reinterpret_cast<void*>(GetProcAddress(module, "DllGetClassObject")))
-                                : nullptr;
-        if (get) get(__uuidof(Layer), IID_IClassFactory, factory_.OutVoid());
+        if (const auto get = tl::test::ExportOf<GetClassObject>(tl::test::FilterModule(), "DllGetClassObject"))
+            get(__uuidof(Layer), IID_IClassFactory, factory_.OutVoid());
     }
     static void TearDownTestSuite() {
         factory_.Reset();

@@ -7,6 +7,7 @@
 #include "filter/com/bstr.h"
 #include "filter/com/com_ptr.h"
 #include "filter/settings/filter_settings.h"
+#include "registered_module.h"
 #include "registry_helpers.h"
 
 namespace {
@@ -20,26 +21,13 @@ using tl::test::Sz;
 const wchar_t kH264ProgId[] = L"Tarvello.VideoDecoderH264";
 const std::wstring kUserKey = tl::kSettingsKeyPath;
 
-using EntryPoint = HRESULT(STDAPICALLTYPE*)();
-using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
-
 // The module under test, loaded the way regsvr32 loads it.
 class ModuleTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        wchar_t exe[MAX_PATH];
-        GetModuleFileNameW(nullptr, exe, MAX_PATH);
-        path_ = exe;
-        path_.replace(path_.find_last_of(L'\\') + 1, std::wstring::npos, L"tlVideoDecoder.ax");
-        module_ = LoadLibraryW(path_.c_str());
-        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    }
-    static void TearDownTestSuite() {
-        CoUninitialize();
-        FreeLibrary(module_);
-    }
+    static void SetUpTestSuite() { CoInitializeEx(nullptr, COINIT_MULTITHREADED); }
+    static void TearDownTestSuite() { CoUninitialize(); }
     void SetUp() override {
-        ASSERT_NE(module_, nullptr) << "tlVideoDecoder.ax beside the test";
+        ASSERT_NE(tl::test::FilterModule(), nullptr) << "tlVideoDecoder.ax beside the test";
         tl::test::DeleteKeyTree(HKEY_CURRENT_USER, kUserKey);
     }
     void TearDown() override {
@@ -47,21 +35,13 @@ protected:
         tl::test::DeleteKeyTree(HKEY_CURRENT_USER, kUserKey);
     }
 
-    static HRESULT Call(const char* name) {
-        auto entry = reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
-        return entry ? entry() : E_NOTIMPL;
-    }
+    static HRESULT Call(const char* name) { return tl::test::CallFilterExport(name); }
     static HRESULT GetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
-        auto entry = reinterpret_cast<GetClassObjectFn>(
-            reinterpret_cast<void*>(GetProcAddress(module_, "DllGetClassObject")));
-        return entry(clsid, riid, ppv);
-    }
-    static std::optional<tl::test::RawValue> ClassesValue(const std::wstring& path, const wchar_t* name) {
-        return ReadRaw(HKEY_CLASSES_ROOT, path, name);
+        using GetClassObjectFn = HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**);
+        return tl::test::ExportOf<GetClassObjectFn>(tl::test::FilterModule(), "DllGetClassObject")(clsid, riid, ppv);
     }
 
-    static inline HMODULE module_ = nullptr;
-    static inline std::wstring path_;
+    static inline const std::wstring path_ = tl::test::BesideTest(L"tlVideoDecoder.ax");
 };
 
 TEST_F(ModuleTest, ClassObjectsAndUnloading) {
@@ -125,7 +105,8 @@ TEST_F(ModuleTest, RegistrationListsThePluginsAndWritesUserValues) {
     for (const Plugin& p : {Plugin{L"DeveloperConsole", L"{1f350cf0-c761-4193-9f2b-8cfdf51c2998}", 1, 10},
                             Plugin{L"InfoLayer", L"{1f350cf1-c761-4193-9f2b-8cfdf51c2998}", 0, 100}}) {
         const std::wstring key = kUserKey + L"\\Plugins\\" + p.name;
-        EXPECT_EQ(ClassesValue(std::wstring(L"CLSID\\") + p.clsid + L"\\InprocServer32", nullptr), Sz(path_));
+        EXPECT_EQ(ReadRaw(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + p.clsid + L"\\InprocServer32", nullptr),
+                  Sz(path_));
         EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, key, L"CLSID"), Sz(p.clsid)) << p.name;
         EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, key, L"bPluginEnabled"), Dword(0)) << p.name;
         EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, key, L"bPluginHidden"), Dword(p.hidden)) << p.name;

@@ -54,14 +54,14 @@ protected:
     void TearDown() override { tl::test::DeleteKeyTree(HKEY_CURRENT_USER, tl::kPluginsKeyPath); }
 
     static std::wstring Log() {
-        auto log = reinterpret_cast<TestPluginLogFn>(reinterpret_cast<void*>(GetProcAddress(pluginModule_, "TestPluginLog")));
+        const auto log = tl::test::ExportOf<TestPluginLogFn>(pluginModule_, "TestPluginLog");
         std::wstring text(log(nullptr, 0), L'\0');
         log(text.data(), DWORD(text.size()));
         text.pop_back();
         return text;
     }
     static void ClearLog() {
-        reinterpret_cast<TestPluginClearLogFn>(reinterpret_cast<void*>(GetProcAddress(pluginModule_, "TestPluginClearLog")))();
+        tl::test::ExportOf<TestPluginClearLogFn>(pluginModule_, "TestPluginClearLog")();
     }
     // The log since the last call.
     static std::wstring TakeLog() {
@@ -134,15 +134,10 @@ TEST_F(PluginHostTest, OrderingAndSkippingRules) {
                       L"Kappa(2147483648) ");
     EXPECT_EQ(tl::test::CountValues(HKEY_CURRENT_USER, std::wstring(tl::kPluginsKeyPath) + L"\\Alpha"), 2);
 
-    ComPtr<IGraphBuilder> graph, second;
-    ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.OutVoid()),
-              S_OK);
-    ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, second.OutVoid()),
-              S_OK);
-    ComPtr<IBaseFilter> filter;
-    ASSERT_EQ(CoCreateInstance(__uuidof(FilterVideoDecoder), nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                               filter.OutVoid()),
-              S_OK);
+    const ComPtr<IGraphBuilder> graph = tl::test::Instance<IGraphBuilder>(CLSID_FilterGraph),
+                                second = tl::test::Instance<IGraphBuilder>(CLSID_FilterGraph);
+    const ComPtr<IBaseFilter> filter = tl::test::Instance<IBaseFilter>(__uuidof(FilterVideoDecoder));
+    ASSERT_TRUE(graph && second && filter);
     ComPtr<IDispatchEx> members;
     ASSERT_EQ(filter.As(&members), S_OK);
     EXPECT_EQ(TakeLog(), L"") << "nothing loads outside a graph";
@@ -170,13 +165,9 @@ TEST_F(PluginHostTest, OrderingAndSkippingRules) {
 // A filter that never joins a graph loads nothing; without a Plugins key a graph
 // joins as before.
 TEST_F(PluginHostTest, NoListNoPlugins) {
-    ComPtr<IGraphBuilder> graph;
-    ASSERT_EQ(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder, graph.OutVoid()),
-              S_OK);
-    ComPtr<IBaseFilter> filter;
-    ASSERT_EQ(CoCreateInstance(__uuidof(FilterVideoDecoder), nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                               filter.OutVoid()),
-              S_OK);
+    const ComPtr<IGraphBuilder> graph = tl::test::Instance<IGraphBuilder>(CLSID_FilterGraph);
+    const ComPtr<IBaseFilter> filter = tl::test::Instance<IBaseFilter>(__uuidof(FilterVideoDecoder));
+    ASSERT_TRUE(graph && filter);
     EXPECT_TRUE(tl::ReadPluginList().empty());
     ASSERT_EQ(graph->AddFilter(filter.Get(), L"decoder"), S_OK);
     ASSERT_EQ(graph->RemoveFilter(filter.Get()), S_OK);

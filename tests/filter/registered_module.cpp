@@ -1,17 +1,6 @@
 #include "registered_module.h"
 
 namespace tl::test {
-namespace {
-
-HMODULE filterModule = nullptr;
-
-HRESULT CallExport(const char* name) {
-    using EntryPoint = HRESULT(STDAPICALLTYPE*)();
-    auto entry = reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(filterModule, name)));
-    return entry ? entry() : E_NOTIMPL;
-}
-
-}  // namespace
 
 std::wstring BesideTest(const wchar_t* file) {
     wchar_t exe[MAX_PATH];
@@ -20,14 +9,23 @@ std::wstring BesideTest(const wchar_t* file) {
     return path.replace(path.find_last_of(L'\\') + 1, std::wstring::npos, file);
 }
 
+HMODULE FilterModule() {
+    static const HMODULE module = LoadLibraryW(BesideTest(L"tlVideoDecoder.ax").c_str());
+    return module;
+}
+
+HRESULT CallFilterExport(const char* name) {
+    const auto entry = ExportOf<HRESULT(STDAPICALLTYPE*)()>(FilterModule(), name);
+    return entry ? entry() : E_NOTIMPL;
+}
+
 HRESULT RegisterFilterModule(DWORD apartment) {
     CoInitializeEx(nullptr, apartment);
-    filterModule = LoadLibraryW(BesideTest(L"tlVideoDecoder.ax").c_str());
-    return filterModule ? CallExport("DllRegisterServer") : E_FAIL;
+    return FilterModule() ? CallFilterExport("DllRegisterServer") : E_FAIL;
 }
 
 void UnregisterFilterModule() {
-    if (filterModule) CallExport("DllUnregisterServer");
+    if (FilterModule()) CallFilterExport("DllUnregisterServer");
     CoUninitialize();
 }
 

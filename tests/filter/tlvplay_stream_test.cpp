@@ -16,6 +16,7 @@
 
 #include "tests/support/corpus.h"
 #include "tests/support/temp_file.h"
+#include "tools/common/stream_reader.h"
 #include "tools/tlvplay/frame_writer.h"
 #include "tools/tlvplay/mpeg_source.h"
 #include "tools/tlvplay/options.h"
@@ -31,46 +32,6 @@ std::unique_ptr<MpegSource> OpenStream(const std::filesystem::path& path) {
     auto source = MpegSource::Open(path.string(), &error);
     EXPECT_TRUE(source) << error;
     return source;
-}
-
-struct ScannedPacket {
-    std::size_t offset;
-    std::size_t length;
-    bool hasPts;
-    std::uint64_t pts;
-};
-
-// The video PES packets of a program stream found the plain way: every 00 00 01 E0
-// that a pack or packet walk reaches, with its MPEG-2 header's PTS.
-std::vector<ScannedPacket> ScanVideoPackets(const std::vector<std::uint8_t>& d) {
-    std::vector<ScannedPacket> packets;
-    std::size_t i = 0;
-    while (i + 6 <= d.size()) {
-        if (d[i] != 0 || d[i + 1] != 0 || d[i + 2] != 1) {
-            ++i;
-            continue;
-        }
-        const std::uint8_t id = d[i + 3];
-        if (id == 0xBA) {
-            i += 14 + (d[i + 13] & 7);
-        } else if (id == 0xB9) {
-            i += 4;
-        } else {
-            const std::size_t length = 6 + (std::size_t(d[i + 4]) << 8 | d[i + 5]);
-            if (id == 0xE0 && i + length <= d.size()) {
-                const bool hasPts = (d[i + 7] & 0x80) != 0;
-                std::uint64_t pts = 0;
-                if (hasPts) {
-                    const std::uint8_t* p = &d[i + 9];
-                    pts = (std::uint64_t(p[0] & 0x0E) << 29) | (std::uint64_t(p[1]) << 22) |
-                          (std::uint64_t(p[2] & 0xFE) << 14) | (std::uint64_t(p[3]) << 7) | (p[4] >> 1);
-                }
-                packets.push_back({i, length, hasPts, pts});
-            }
-            i += length;
-        }
-    }
-    return packets;
 }
 
 TEST(TlvplaySequence, EveryCorpusStreamIsDescribedAsItsInfoSays) {
@@ -97,22 +58,26 @@ TEST(TlvplaySequence, EveryCorpusStreamIsDescribedAsItsInfoSays) {
     }
 }
 
+// The units are the packets the tools' reader gives (its own tests decide
+// those), timed from the first time stamp.
 TEST(TlvplayProgramStream, UnitsAreWholePacketsTimedFromTheFirstPts) {
-    const test::StreamInfo info = test::find_stream("program");
-    const std::vector<std::uint8_t> bytes = read_file_bytes(info.streamPath());
-    const std::vector<ScannedPacket> expected = ScanVideoPackets(bytes);
-    auto source = OpenStream(info.streamPath());
+    const std::string path = test::find_stream("program").streamPath().string();
+    tools::StreamReader reader;
+    std::string error;
+    ASSERT_TRUE(reader.open(path, error)) << error;
+    std::vector<tools::StreamSample> expected;
+    for (tools::StreamSample sample; reader.next(sample);) expected.push_back(sample);
+    auto source = OpenStream(path);
     ASSERT_TRUE(source);
     ASSERT_FALSE(expected.empty());
-    ASSERT_TRUE(expected[0].hasPts);
+    ASSERT_TRUE(expected[0].pts);
     StreamUnit unit;
     std::size_t n = 0;
     for (; source->Next(&unit); ++n) {
         ASSERT_LT(n, expected.size());
-        const ScannedPacket& p = expected[n];
-        EXPECT_EQ(unit.bytes, std::vector<std::uint8_t>(bytes.begin() + std::ptrdiff_t(p.offset),
-                                                         bytes.begin() + std::ptrdiff_t(p.offset + p.length)));
-        EXPECT_EQ(unit.time, p.hasPts ? ReferenceTime((p.pts - expected[0].pts) * 1000 / 9) : kNoTime);
+        const tools::StreamSample& p = expected[n];
+        EXPECT_EQ(unit.bytes, p.bytes);
+        EXPECT_EQ(unit.time, p.pts ? ReferenceTime((*p.pts - *expected[0].pts) * 1000 / 9) : kNoTime);
     }
     EXPECT_EQ(n, expected.size());
 }

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "registered_module.h"
 
-using EntryPoint = HRESULT(STDAPICALLTYPE*)();
+namespace {
 
 // Every key below root\path as a line, and every value as a line with its type and data.
 void Collect(HKEY root, const std::wstring& path, std::set<std::wstring>& out) {
@@ -64,17 +64,9 @@ std::string Narrow(const std::vector<std::wstring>& lines) {
 }
 
 TEST(Unregistration, LeavesTheRegistryAsRegistrationFoundIt) {
-    wchar_t exe[MAX_PATH];
-    GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring path = exe;
-    path.replace(path.find_last_of(L'\\') + 1, std::wstring::npos, L"tlVideoDecoder.ax");
-    const HMODULE module = LoadLibraryW(path.c_str());
-    ASSERT_NE(module, nullptr) << "tlVideoDecoder.ax beside the test";
+    ASSERT_NE(tl::test::FilterModule(), nullptr) << "tlVideoDecoder.ax beside the test";
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    const auto call = [module](const char* name) {
-        auto entry = reinterpret_cast<EntryPoint>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-        return entry ? entry() : E_NOTIMPL;
-    };
+    const auto call = tl::test::CallFilterExport;
 
     call("DllUnregisterServer");  // whatever an earlier run left
     const std::set<std::wstring> before = Snapshot();
@@ -95,7 +87,6 @@ TEST(Unregistration, LeavesTheRegistryAsRegistrationFoundIt) {
     for (const std::wstring& line : written) EXPECT_EQ(after.count(line), 0u);
 
     CoUninitialize();
-    FreeLibrary(module);
 }
 
 }  // namespace

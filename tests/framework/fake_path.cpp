@@ -17,11 +17,8 @@ HResult FakePath::decodePicture(BitReader& reader, const StreamState&, const Pic
     if (beforePicture) beforePicture(index);
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        calls_.push_back({index, targets.current->index, targets.forward ? targets.forward->pictureType : 0,
-                          targets.backward ? targets.backward->pictureType : 0, targets.secondField,
-                          host_ ? host_->deliveryCount() : 0});
+        calls_.push_back({targets.current->index, targets.secondField, host_ ? host_->deliveryCount() : 0});
     }
-    if (!targets.secondField) targets.current->planes[0][0] = std::uint8_t(index);
     return skipSlices(reader);
 }
 

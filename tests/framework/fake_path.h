@@ -1,7 +1,6 @@
 // A decoding path for driving the decoder object in tests: it skips the slices
-// of a picture like the real slice layer would consume them, writes the
-// picture's coded index into its first luma byte, and records what it was
-// given. An optional hook runs before each picture on the worker.
+// of a picture like the real slice layer would consume them and records what
+// it was given. An optional hook runs before each picture on the worker.
 #pragma once
 #include <functional>
 #include <mutex>
@@ -15,9 +14,7 @@ namespace tl::test {
 class FakePath final : public DecodingPath {
 public:
     struct Call {
-        int codedIndex;
         int currentIndex;  // pool index of the target record
-        int forwardType, backwardType;  // 0 when absent
         bool secondField;
         std::size_t deliveredBefore;
     };

@@ -36,12 +36,30 @@ Parsed parse(const std::vector<std::uint8_t>& bytes) {
     return p;
 }
 
-std::vector<std::uint8_t> sequence(const test::SequenceFields& seq, const test::SequenceExtensionFields& ext) {
+// What was written, ended with a sequence end code.
+std::vector<std::uint8_t> ended(BitWriter w) {
+    test::writeSequenceEnd(w);
+    return w.data();
+}
+
+Parsed parse(const BitWriter& w) { return parse(ended(w)); }
+
+BitWriter sequence(const test::SequenceFields& seq, const test::SequenceExtensionFields& ext) {
     BitWriter w;
     test::writeSequenceHeader(w, seq);
     test::writeSequenceExtension(w, ext);
-    test::writeSequenceEnd(w);
-    return w.data();
+    return w;
+}
+
+// A quantiser matrix extension; each entry loads a matrix of that one value, or
+// (a negative entry) leaves it.
+void matrixExtension(BitWriter& w, std::initializer_list<int> matrices) {
+    w.startCode(0xB5);
+    w.put(3, 4);
+    for (int value : matrices) {
+        w.put(value >= 0, 1);
+        for (int i = 0; value >= 0 && i < 64; ++i) w.put(std::uint32_t(value), 8);
+    }
 }
 
 struct FrameRateCase {
@@ -131,7 +149,7 @@ TEST(SequenceExtension, ProfileAndLevel) {
         p.s.level = 8;
         test::SequenceExtensionFields ext;
         ext.profileAndLevel = c.indication;
-        parseInto(p, sequence({}, ext));
+        parseInto(p, ended(sequence({}, ext)));
         EXPECT_EQ(p.s.profile, c.profile) << std::hex << c.indication;
         EXPECT_EQ(p.s.level, c.level) << std::hex << c.indication;
     }
@@ -179,15 +197,12 @@ TEST(SequenceHeader, AspectRatioWindows) {
         seq.aspect = c.aspect;
         seq.width = c.width;
         seq.height = c.height;
-        BitWriter w;
-        test::writeSequenceHeader(w, seq);
-        test::writeSequenceExtension(w, {});
+        BitWriter w = sequence(seq, {});
         test::DisplayExtensionFields d;
         d.displayWidth = c.displayWidth;
         d.displayHeight = c.displayHeight;
         test::writeSequenceDisplayExtension(w, d);
-        test::writeSequenceEnd(w);
-        Parsed p = parse(w.data());
+        Parsed p = parse(w);
         EXPECT_EQ(p.s.aspect_x, c.x) << c.aspect << " " << c.displayWidth << "x" << c.displayHeight;
         EXPECT_EQ(p.s.aspect_y, c.y) << c.aspect << " " << c.displayWidth << "x" << c.displayHeight;
     }
@@ -200,13 +215,10 @@ TEST(SequenceHeader, DisplaySizeForgottenOnlyWhenTheSizeChanges) {
     for (int secondWidth : {720, 704}) {
         test::SequenceFields second;
         second.width = secondWidth;
-        BitWriter w;
-        test::writeSequenceHeader(w, {});
-        test::writeSequenceExtension(w, {});
+        BitWriter w = sequence({}, {});
         test::writeSequenceDisplayExtension(w, d);
         test::writeSequenceHeader(w, second);
-        test::writeSequenceEnd(w);
-        Parsed p = parse(w.data());
+        Parsed p = parse(w);
         const bool kept = secondWidth == 720;
         EXPECT_EQ(p.s.display_horizontal_size, kept ? 540 : 0) << secondWidth;
         EXPECT_EQ(p.s.display_vertical_size, kept ? 576 : 0) << secondWidth;
@@ -214,9 +226,7 @@ TEST(SequenceHeader, DisplaySizeForgottenOnlyWhenTheSizeChanges) {
 }
 
 TEST(SequenceDisplayExtension, ColourDescription) {
-    BitWriter w;
-    test::writeSequenceHeader(w, {});
-    test::writeSequenceExtension(w, {});
+    BitWriter w = sequence({}, {});
     test::DisplayExtensionFields d;
     d.videoFormat = 1;
     d.colourDescription = true;
@@ -225,16 +235,14 @@ TEST(SequenceDisplayExtension, ColourDescription) {
     d.matrixCoefficients = 7;
     test::writeSequenceDisplayExtension(w, d);
     d.colourDescription = false;  // a later one without description resets to 1
-    test::writeSequenceEnd(w);
-    Parsed p = parse(w.data());
+    Parsed p = parse(w);
     EXPECT_EQ(p.s.video_format, 1);
     EXPECT_EQ(p.s.colour_primaries, 5);
     EXPECT_EQ(p.s.transfer_characteristics, 6);
     EXPECT_EQ(p.s.matrix_coefficients, 7);
 
     test::writeSequenceDisplayExtension(w, d);
-    test::writeSequenceEnd(w);
-    Parsed q = parse(w.data());
+    Parsed q = parse(w);
     EXPECT_EQ(q.s.colour_primaries, 1);
     EXPECT_EQ(q.s.transfer_characteristics, 1);
     EXPECT_EQ(q.s.matrix_coefficients, 1);
@@ -252,8 +260,7 @@ TEST(QuantiserMatrices, LoadedInZigZagOrderAndDefaultsRestored) {
 
     BitWriter w;
     test::writeSequenceHeader(w, loaded);
-    test::writeSequenceEnd(w);
-    Parsed p = parse(w.data());
+    Parsed p = parse(w);
     for (int i = 0; i < 64; ++i) {
         EXPECT_EQ(p.s.intra_quantiser_matrix[zig_zag_scan[i]], i + 1);
         EXPECT_EQ(p.s.chroma_intra_quantiser_matrix[zig_zag_scan[i]], i + 1);
@@ -264,23 +271,15 @@ TEST(QuantiserMatrices, LoadedInZigZagOrderAndDefaultsRestored) {
     // A quantiser matrix extension with all four matrices, then a plain
     // sequence header: the defaults come back everywhere.
     test::writeSequenceExtension(w, {});
-    w.startCode(0xB5);
-    w.put(3, 4);
-    for (int m = 0; m < 4; ++m) {
-        w.put(1, 1);
-        for (int i = 0; i < 64; ++i) w.put(std::uint32_t(200 + m), 8);
-    }
-    BitWriter afterExtension = w;
-    test::writeSequenceEnd(afterExtension);
-    Parsed e = parse(afterExtension.data());
+    matrixExtension(w, {200, 201, 202, 203});
+    Parsed e = parse(w);
     EXPECT_EQ(e.s.intra_quantiser_matrix[5], 200);
     EXPECT_EQ(e.s.non_intra_quantiser_matrix[5], 201);
     EXPECT_EQ(e.s.chroma_intra_quantiser_matrix[5], 202);
     EXPECT_EQ(e.s.chroma_non_intra_quantiser_matrix[5], 203);
 
     test::writeSequenceHeader(w, {});
-    test::writeSequenceEnd(w);
-    Parsed r = parse(w.data());
+    Parsed r = parse(w);
     for (int i = 0; i < 64; ++i) {
         EXPECT_EQ(r.s.intra_quantiser_matrix[i], default_intra_quantiser_matrix[i]);
         EXPECT_EQ(r.s.chroma_intra_quantiser_matrix[i], default_intra_quantiser_matrix[i]);
@@ -291,16 +290,9 @@ TEST(QuantiserMatrices, LoadedInZigZagOrderAndDefaultsRestored) {
 }
 
 TEST(QuantiserMatrices, LumaMatrixOfTheExtensionAlsoServesChroma) {
-    BitWriter w;
-    test::writeSequenceHeader(w, {});
-    test::writeSequenceExtension(w, {});
-    w.startCode(0xB5);
-    w.put(3, 4);
-    w.put(1, 1);
-    for (int i = 0; i < 64; ++i) w.put(40, 8);
-    w.put(0, 3);
-    test::writeSequenceEnd(w);
-    Parsed p = parse(w.data());
+    BitWriter w = sequence({}, {});
+    matrixExtension(w, {40, -1, -1, -1});
+    Parsed p = parse(w);
     EXPECT_EQ(p.s.intra_quantiser_matrix[9], 40);
     EXPECT_EQ(p.s.chroma_intra_quantiser_matrix[9], 40);
     EXPECT_EQ(p.s.non_intra_quantiser_matrix[9], 16);
@@ -315,23 +307,17 @@ TEST(QuantiserMatrices, GenerationMovesWheneverMatricesAreSet) {
     const std::uint32_t before = p.s.matrix_generation;
     BitWriter w;
     test::writeSequenceHeader(w, {});
-    test::writeSequenceEnd(w);
-    parseInto(p, w.data());
+    parseInto(p, ended(w));
     EXPECT_NE(p.s.matrix_generation, before);
     const std::uint32_t afterSequence = p.s.matrix_generation;
     BitWriter q;
-    q.startCode(0xB5);
-    q.put(3, 4);
-    q.put(0, 4);
-    test::writeSequenceEnd(q);
-    parseInto(p, q.data());
+    matrixExtension(q, {-1, -1, -1, -1});
+    parseInto(p, ended(q));
     EXPECT_NE(p.s.matrix_generation, afterSequence);
 }
 
 TEST(Extensions, UnknownIdentifiersCountAsErrorsAndScalableOnesAreSkipped) {
-    BitWriter w;
-    test::writeSequenceHeader(w, {});
-    test::writeSequenceExtension(w, {});
+    BitWriter w = sequence({}, {});
     for (int id : {0, 6, 11, 15}) {
         w.startCode(0xB5);
         w.put(std::uint32_t(id), 4);
@@ -343,8 +329,7 @@ TEST(Extensions, UnknownIdentifiersCountAsErrorsAndScalableOnesAreSkipped) {
     w.startCode(0xB5);  // copyright extension: ignored
     w.put(4, 4);
     w.put(0xFFFFFFFF, 32);
-    test::writeSequenceEnd(w);
-    Parsed p = parse(w.data());
+    Parsed p = parse(w);
     EXPECT_EQ(p.s.unknown_extensions, 4u);
     EXPECT_EQ(p.s.scalable_mode, 3);
     EXPECT_EQ(p.result, hr::e_abort);
@@ -352,18 +337,11 @@ TEST(Extensions, UnknownIdentifiersCountAsErrorsAndScalableOnesAreSkipped) {
 
 TEST(GroupOfPictures, TimeCodeAndSecondFieldCleared) {
     BitWriter w;
-    test::GopFields g;
-    g.hours = 23;
-    g.minutes = 59;
-    g.seconds = 58;
-    g.pictures = 24;
-    g.closedGop = true;
-    test::writeGroupOfPictures(w, g);
-    test::writeSequenceEnd(w);
+    test::writeGroupOfPictures(w, {23, 59, 58, 24, true});
     Parsed p;
     ResetStreamState(p.s);
     p.secondField = true;
-    parseInto(p, w.data());
+    parseInto(p, ended(w));
     EXPECT_EQ(p.s.time_code_hours, 23);
     EXPECT_EQ(p.s.time_code_minutes, 59);
     EXPECT_EQ(p.s.time_code_seconds, 58);
@@ -381,8 +359,7 @@ TEST(PictureHeaders, CodingExtensionFields) {
     f.progressiveFrame = false;
     test::writePicture(w, 3, f);
     test::writeSlice(w, 1);
-    test::writeSequenceEnd(w);
-    Parsed p = parse(w.data());
+    Parsed p = parse(w);
     EXPECT_EQ(p.s.picture_coding_type, 3);
     EXPECT_EQ(p.s.f_code[0][0], 1);
     EXPECT_EQ(p.s.f_code[1][1], 1);
@@ -417,17 +394,11 @@ TEST(PictureHeaders, PictureDisplayExtensionOffsetCount) {
         f.repeatFirstField = c.repeat;
         f.topFieldFirst = c.topFirst;
         test::writePicture(w, 1, f);
-        w.startCode(0xB5);
+        w.startCode(0xB5);  // picture display extension
         w.put(7, 4);
-        for (int i = 0; i < c.offsets; ++i) {
-            w.put(std::uint32_t(0x8000 + i), 16);
-            w.put(1, 1);
-            w.put(std::uint32_t(0xFFF0 - i), 16);
-            w.put(1, 1);
-        }
+        for (int i = 0; i < c.offsets; ++i) w.put({{0x8000 + i, 16}, {1, 1}, {0xFFF0 - i, 16}, {1, 1}});
         test::writeSlice(w, 1);
-        test::writeSequenceEnd(w);
-        parseInto(p, w.data());
+        parseInto(p, ended(w));
         ASSERT_EQ(p.s.number_of_frame_centre_offsets, c.offsets);
         for (int i = 0; i < c.offsets; ++i) {
             EXPECT_EQ(p.s.frame_centre_horizontal_offset[i], 0x8000 + i);
@@ -479,10 +450,7 @@ TEST(HeaderLoop, SampleTimeGoesToTheFirstPictureOnly) {
 }
 
 TEST(HeaderLoop, EndOfInputInsideAHeaderKeepsWhatWasParsed) {
-    BitWriter w;
-    test::writeSequenceHeader(w, {});
-    test::writeSequenceExtension(w, {});
-    std::vector<std::uint8_t> bytes = w.data();
+    std::vector<std::uint8_t> bytes = sequence({}, {}).data();
     bytes.resize(bytes.size() - 5);  // cut the sequence extension short
     Parsed p = parse(bytes);
     EXPECT_EQ(p.result, hr::e_abort);

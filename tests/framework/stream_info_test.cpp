@@ -28,24 +28,14 @@ TEST(StreamInformation, AfterAStream) {
     test::writeSequenceDisplayExtension(w, display);
     w.startCode(0xB5);  // an extension nobody knows
     w.put(12, 4);
-    test::GopFields gop;
-    gop.hours = 1;
-    gop.minutes = 2;
-    gop.seconds = 3;
-    gop.pictures = 4;
-    test::writeGroupOfPictures(w, gop);
+    test::writeGroupOfPictures(w, {1, 2, 3, 4, true});
     test::PictureCodingFields coding;
     coding.progressiveFrame = false;
     coding.topFieldFirst = true;
     test::writePicture(w, 1, coding);
     w.startCode(0xB5);  // picture display extension: two offsets for an interlaced frame
     w.put(7, 4);
-    for (int k = 0; k < 2; ++k) {
-        w.put(std::uint32_t(0xFFF0 + k), 16);
-        w.put(1, 1);
-        w.put(std::uint32_t(16 * (k + 1)), 16);
-        w.put(1, 1);
-    }
+    for (int k = 0; k < 2; ++k) w.put({{0xFFF0 + k, 16}, {1, 1}, {16 * (k + 1), 16}, {1, 1}});
     test::writeSlice(w, 1);
     test::writeSequenceEnd(w);
 

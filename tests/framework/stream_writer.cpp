@@ -4,88 +4,45 @@ namespace tl::test {
 
 void writeSequenceHeader(BitWriter& w, const SequenceFields& f) {
     w.startCode(0xB3);
-    w.put(std::uint32_t(f.width), 12);
-    w.put(std::uint32_t(f.height), 12);
-    w.put(std::uint32_t(f.aspect), 4);
-    w.put(std::uint32_t(f.frameRateCode), 4);
-    w.put(std::uint32_t(f.bitRate), 18);
-    w.put(1, 1);
-    w.put(std::uint32_t(f.vbv), 10);
-    w.put(0, 1);
-    w.put(f.intraMatrix != nullptr, 1);
-    if (f.intraMatrix)
-        for (int i = 0; i < 64; ++i) w.put(f.intraMatrix[i], 8);
-    w.put(f.nonIntraMatrix != nullptr, 1);
-    if (f.nonIntraMatrix)
-        for (int i = 0; i < 64; ++i) w.put(f.nonIntraMatrix[i], 8);
+    w.put({{f.width, 12}, {f.height, 12}, {f.aspect, 4}, {f.frameRateCode, 4}, {f.bitRate, 18}, {1, 1}, {f.vbv, 10},
+           {0, 1}});
+    for (const std::uint8_t* matrix : {f.intraMatrix, f.nonIntraMatrix}) {
+        w.put(matrix != nullptr, 1);
+        for (int i = 0; matrix && i < 64; ++i) w.put(matrix[i], 8);
+    }
 }
 
 void writeSequenceExtension(BitWriter& w, const SequenceExtensionFields& f) {
     w.startCode(0xB5);
-    w.put(1, 4);
-    w.put(std::uint32_t(f.profileAndLevel), 8);
-    w.put(f.progressive, 1);
-    w.put(std::uint32_t(f.chromaFormat), 2);
-    w.put(std::uint32_t(f.horizontalExtension), 2);
-    w.put(std::uint32_t(f.verticalExtension), 2);
-    w.put(std::uint32_t(f.bitRateExtension), 12);
-    w.put(1, 1);
-    w.put(std::uint32_t(f.vbvExtension), 8);
-    w.put(f.lowDelay, 1);
-    w.put(std::uint32_t(f.frameRateN), 2);
-    w.put(std::uint32_t(f.frameRateD), 5);
+    w.put({{1, 4}, {f.profileAndLevel, 8}, {f.progressive, 1}, {f.chromaFormat, 2}, {f.horizontalExtension, 2},
+           {f.verticalExtension, 2}, {f.bitRateExtension, 12}, {1, 1}, {f.vbvExtension, 8}, {f.lowDelay, 1},
+           {f.frameRateN, 2}, {f.frameRateD, 5}});
 }
 
 void writeSequenceDisplayExtension(BitWriter& w, const DisplayExtensionFields& f) {
     w.startCode(0xB5);
-    w.put(2, 4);
-    w.put(std::uint32_t(f.videoFormat), 3);
-    w.put(f.colourDescription, 1);
-    if (f.colourDescription) {
-        w.put(std::uint32_t(f.colourPrimaries), 8);
-        w.put(std::uint32_t(f.transferCharacteristics), 8);
-        w.put(std::uint32_t(f.matrixCoefficients), 8);
-    }
-    w.put(std::uint32_t(f.displayWidth), 14);
-    w.put(1, 1);
-    w.put(std::uint32_t(f.displayHeight), 14);
+    w.put({{2, 4}, {f.videoFormat, 3}, {f.colourDescription, 1}});
+    if (f.colourDescription) w.put({{f.colourPrimaries, 8}, {f.transferCharacteristics, 8}, {f.matrixCoefficients, 8}});
+    w.put({{f.displayWidth, 14}, {1, 1}, {f.displayHeight, 14}});
 }
 
 void writeGroupOfPictures(BitWriter& w, const GopFields& f) {
     w.startCode(0xB8);
-    w.put(0, 1);
-    w.put(std::uint32_t(f.hours), 5);
-    w.put(std::uint32_t(f.minutes), 6);
-    w.put(1, 1);
-    w.put(std::uint32_t(f.seconds), 6);
-    w.put(std::uint32_t(f.pictures), 6);
-    w.put(f.closedGop, 1);
-    w.put(0, 1);
+    w.put({{0, 1}, {f.hours, 5}, {f.minutes, 6}, {1, 1}, {f.seconds, 6}, {f.pictures, 6}, {f.closedGop, 1}, {0, 1}});
 }
 
 void writePicture(BitWriter& w, int pictureCodingType, const PictureCodingFields& f) {
     w.startCode(0x00);
-    w.put(0, 10);
-    w.put(std::uint32_t(pictureCodingType), 3);
-    w.put(0xFFFF, 16);  // vbv_delay
+    w.put({{0, 10}, {pictureCodingType, 3}, {0xFFFF, 16}});  // temporal reference 0, vbv_delay
     if (pictureCodingType == 2 || pictureCodingType == 3) w.put(0x7, 4);
     if (pictureCodingType == 3) w.put(0x7, 4);
     w.put(0, 1);
     w.startCode(0xB5);
-    w.put(8, 4);
-    w.put(pictureCodingType == 1 ? 0xFFFF : 0x1111, 16);
-    w.put(std::uint32_t(f.intraDcPrecision), 2);
-    w.put(std::uint32_t(f.pictureStructure), 2);
-    w.put(f.topFieldFirst, 1);
-    w.put(f.framePredFrameDct, 1);
-    w.put(0, 1);
-    w.put(0, 1);
-    w.put(0, 1);
-    w.put(0, 1);
-    w.put(f.repeatFirstField, 1);
-    w.put(1, 1);
-    w.put(f.progressiveFrame, 1);
-    w.put(0, 1);
+    // f_codes, then the coding extension's flags; concealment vectors, q_scale_type,
+    // intra_vlc_format and alternate_scan off, chroma_420_type on.
+    w.put({{8, 4}, {pictureCodingType == 1 ? 0xFFFF : 0x1111, 16}, {f.intraDcPrecision, 2}, {f.pictureStructure, 2},
+           {f.topFieldFirst, 1}, {f.framePredFrameDct, 1}, {0, 4}, {f.repeatFirstField, 1}, {1, 1},
+           {f.progressiveFrame, 1}, {0, 1}});
 }
 
 void writeSlice(BitWriter& w, int verticalPosition) {

@@ -32,30 +32,24 @@ PictureParams paramsFor(int type, int structure = FRAME_PICTURE, bool framePredF
 
 struct IncrementCase {
     const char* bits;
-    int increment;
+    int increment;  // 0: stuffing or an invalid code, which ends the slice without an error
 };
 
 // The code list is table data that every corpus picture decodes through; the
 // shortest and longest codes and the escapes are what the parser itself adds.
-TEST(AddressIncrement, ShortestLongestAndEscapedCodes) {
+TEST(AddressIncrement, ShortestLongestEscapedAndInvalidCodes) {
     const IncrementCase cases[] = {
-        {"1", 1}, {"00000011000", 33}, {"00000001000 1", 34}, {"00000001000 00000001000 0011", 70},
+        {"1", 1},           {"00000011000", 33}, {"00000001000 1", 34}, {"00000001000 00000001000 0011", 70},
+        {"00000001111", 0}, {"00000000000", 0},  {"00000001001", 0},
     };
     for (const IncrementCase& c : cases) {
         SCOPED_TRACE(c.bits);
         TestReader t{std::string(c.bits)};
         std::int32_t increment = 0;
-        ASSERT_EQ(parseAddressIncrement(t.reader, increment), hr::ok);
+        ASSERT_EQ(parseAddressIncrement(t.reader, increment), c.increment ? hr::ok : kBitstreamError);
+        if (!c.increment) continue;
         EXPECT_EQ(increment, c.increment);
         EXPECT_EQ(t.consumed(), bitCount(c.bits));
-    }
-}
-
-TEST(AddressIncrement, StuffingAndInvalidCodesEndTheSliceWithoutAnError) {
-    for (const char* bits : {"00000001111", "00000000000", "00000001001"}) {
-        TestReader t{std::string(bits)};
-        std::int32_t increment = 0;
-        EXPECT_EQ(parseAddressIncrement(t.reader, increment), kBitstreamError) << bits;
     }
 }
 
@@ -149,8 +143,10 @@ TEST(MacroblockModes, MotionTypeDctTypeAndVectorFormat) {
 struct PatternCase {
     int chromaFormat;
     const char* bits;
-    std::uint32_t pattern;  // 12 bits, block 0 in bit 11
+    std::uint32_t pattern;  // 12 bits, block 0 in bit 11; kInvalid: a bitstream error
 };
+
+constexpr std::uint32_t kInvalid = ~0u;
 
 TEST(CodedBlockPattern, EachChromaFormat) {
     const PatternCase cases[] = {
@@ -160,24 +156,20 @@ TEST(CodedBlockPattern, EachChromaFormat) {
         {CHROMA_420, "000000001", 0},            {CHROMA_420, "0010111", 5u << 6},
         {CHROMA_422, "001100 10", 0xFE0},        {CHROMA_422, "111 01", 0xF10},
         {CHROMA_444, "001100 101010", 0xFEA},    {CHROMA_444, "01011 000001", 0x041},
+        {CHROMA_420, "000000000", kInvalid},
     };
     for (const PatternCase& c : cases) {
         SCOPED_TRACE(c.bits);
         TestReader t{std::string(c.bits)};
         std::uint32_t pattern = 0;
         std::uint32_t errors = 0;
-        ASSERT_EQ(parseCodedBlockPattern(t.reader, c.chromaFormat, pattern, errors), hr::ok);
-        EXPECT_EQ(pattern, c.pattern);
-        EXPECT_EQ(errors, 0u);
+        const bool valid = c.pattern != kInvalid;
+        ASSERT_EQ(parseCodedBlockPattern(t.reader, c.chromaFormat, pattern, errors), valid ? hr::ok : kBitstreamError);
+        EXPECT_EQ(errors, valid ? 0u : 1u);
+        if (valid) {
+            EXPECT_EQ(pattern, c.pattern);
+        }
     }
-}
-
-TEST(CodedBlockPattern, AllZeroPrefixCountsAnError) {
-    TestReader t{std::string("000000000")};
-    std::uint32_t pattern = 0;
-    std::uint32_t errors = 0;
-    EXPECT_EQ(parseCodedBlockPattern(t.reader, CHROMA_420, pattern, errors), kBitstreamError);
-    EXPECT_EQ(errors, 1u);
 }
 
 struct ComponentCase {
@@ -201,13 +193,16 @@ TEST(MotionVectors, ReconstructionWrapsIntoRange) {
 
 struct CodeCase {
     const char* bits;  // motion_code with sign
-    std::int32_t code;
+    std::int32_t code;  // kInvalidCode: a bitstream error
 };
 
-// Codes whose value wraps at f_code 1, and the sign bit.
+constexpr std::int32_t kInvalidCode = 99;
+
+// Codes whose value wraps at f_code 1, the sign bit, and an invalid code.
 TEST(MotionVectors, CodesWrapIntoTheRangeOfTheFCode) {
     const CodeCase cases[] = {
-        {"1", 0}, {"011", -1}, {"00000011010", 15}, {"00000011000", 16}, {"00000011001", -16},
+        {"1", 0},           {"011", -1}, {"00000011010", 15}, {"00000011000", 16}, {"00000011001", -16},
+        {"0000001011", kInvalidCode},
     };
     for (const CodeCase& c : cases) {
         SCOPED_TRACE(c.bits);
@@ -217,22 +212,14 @@ TEST(MotionVectors, CodesWrapIntoTheRangeOfTheFCode) {
         modes.flags = MC_FRAME << mb::motionTypeShift;
         deriveVectorFormat(p, modes);
         TestReader t{std::string(c.bits) + "1"};  // vertical: 0
-        ASSERT_EQ(parseMotionVectors(t.reader, p, state, modes, 0), hr::ok);
+        const bool valid = c.code != kInvalidCode;
+        ASSERT_EQ(parseMotionVectors(t.reader, p, state, modes, 0), valid ? hr::ok : kBitstreamError);
+        EXPECT_EQ(state.errors, valid ? 0u : 1u);
+        if (!valid) continue;
         const std::int32_t expected = c.code >= 16 ? c.code - 32 : c.code < -16 ? c.code + 32 : c.code;
         EXPECT_EQ(state.PMV[0][0][0], expected);
         EXPECT_EQ(state.PMV[1][0][0], expected);
     }
-}
-
-TEST(MotionVectors, InvalidMotionCodeCountsAnError) {
-    const PictureParams p = paramsFor(PICTURE_P);
-    ParserState state;
-    MacroblockModes modes;
-    modes.flags = MC_FRAME << mb::motionTypeShift;
-    deriveVectorFormat(p, modes);
-    TestReader t{std::string("0000001011")};
-    EXPECT_EQ(parseMotionVectors(t.reader, p, state, modes, 0), kBitstreamError);
-    EXPECT_EQ(state.errors, 1u);
 }
 
 TEST(MotionVectors, FieldPictureFieldMotionSelectAppliesToBothVectors) {

@@ -4,8 +4,10 @@
 #pragma once
 #include <algorithm>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/framework/bit_reader.h"
@@ -16,6 +18,10 @@ class BitWriter {
 public:
     void put(std::uint32_t value, int bits) {
         for (int i = bits - 1; i >= 0; --i) bit((value >> i) & 1);
+    }
+    // Fields in order, each a value and its width in bits.
+    void put(std::initializer_list<std::pair<std::uint32_t, int>> fields) {
+        for (const auto& [value, bits] : fields) put(value, bits);
     }
     // "0101 1": digits are bits, anything else is ignored.
     BitWriter& bits(const std::string& text) {

@@ -117,7 +117,6 @@ public:
         d.typeFlags = props_.typeSpecificFlags;
         d.bufferFlags = bufferFlags_;
         d.mediaTypeAttached = props_.mediaType != nullptr;
-        d.firstByte = size_ > 0 ? buffer()[0] : 0;
         if (host.keepBytes) d.bytes.assign(buffer(), buffer() + size_);
         if (host.keepDigests) d.md5 = md5_hex(buffer(), std::min(digestBytes, std::size_t(size_)));
         return d;

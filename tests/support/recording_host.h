@@ -24,7 +24,6 @@ struct Delivery {
     std::uint32_t typeFlags = 0;
     std::uint32_t bufferFlags = 0;  // what getDeliveryBuffer was asked with
     bool mediaTypeAttached = false;
-    std::uint8_t firstByte = 0;
     std::vector<std::uint8_t> bytes;  // the whole sample, with keepBytes
     std::string md5;  // of the visible planes of a planar sample, with keepDigests
 };

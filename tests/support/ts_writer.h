@@ -31,6 +31,16 @@ inline TsBytes tsPackets(int pid, const TsBytes& data, int& continuity) {
     return out;
 }
 
+// The packets as 192-byte packets: a four-byte header of arbitrary bytes before each.
+inline TsBytes packets192(const TsBytes& ts) {
+    TsBytes out;
+    for (std::size_t at = 0; at < ts.size(); at += 188) {
+        out.insert(out.end(), {1, 2, 3, 4});
+        out.insert(out.end(), ts.begin() + std::ptrdiff_t(at), ts.begin() + std::ptrdiff_t(at + 188));
+    }
+    return out;
+}
+
 // A table section (syntax indicator set, version 0) with its CRC-32, behind a
 // pointer field, as the payload of a unit start.
 inline TsBytes psiSection(std::uint8_t tableId, int idExtension, const TsBytes& body) {

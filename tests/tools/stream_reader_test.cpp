@@ -50,11 +50,6 @@ TEST(Container, ToldByContent) {
     for (auto& b : noise) b = std::uint8_t((seed = seed * 1664525u + 1013904223u) >> 24);
     int cc = 0;
     const Bytes ts = test::tsPackets(0x100, Bytes(600, 0x11), cc);
-    Bytes ts192;
-    for (std::size_t at = 0; at < ts.size(); at += 188) {
-        ts192.insert(ts192.end(), {1, 2, 3, 4});
-        ts192.insert(ts192.end(), ts.begin() + std::ptrdiff_t(at), ts.begin() + std::ptrdiff_t(at + 188));
-    }
     const struct {
         const char* what;
         Bytes bytes;
@@ -70,7 +65,7 @@ TEST(Container, ToldByContent) {
         {"system stream", {0, 0, 1, 0xBA, 0x21, 0, 1, 0, 1, 0x80, 0, 1}, Container::SystemStream, 0, ""},
         {"transport after junk", cat({{1, 0x47, 2, 3, 4}, ts}), Container::Transport, 5, ""},
         {"one transport packet", Bytes(ts.begin(), ts.begin() + 188), Container::Transport, 0, ""},
-        {"192-byte packets", ts192, Container::Transport192, 0, ""},
+        {"192-byte packets", test::packets192(ts), Container::Transport192, 0, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -188,11 +183,7 @@ Bytes transportStream(bool packets192, bool brokenTables, const Bytes& video1, c
     Bytes unbounded = pesPacket(0xE0, video2);
     unbounded[4] = unbounded[5] = 0;
     ts = cat({ts, damaged, test::tsPackets(0x41, unbounded, ccVideo)});
-    if (!packets192) return ts;
-    Bytes out;
-    for (std::size_t at = 0; at < ts.size(); at += 188)
-        out = cat({out, {0, 0, 0, 0}, Bytes(ts.begin() + std::ptrdiff_t(at), ts.begin() + std::ptrdiff_t(at + 188))});
-    return out;
+    return packets192 ? test::packets192(ts) : ts;
 }
 
 TEST(StreamReader, TransportStreamGivesTheVideoOfTheFirstProgramWithIt) {

@@ -47,9 +47,7 @@ protected:
 
     void SetUp() override {
         ASSERT_EQ(registered_, S_OK);
-        ASSERT_EQ(CoCreateInstance(__uuidof(FilterVideoDecoder), nullptr, CLSCTX_INPROC_SERVER,
-                                   __uuidof(IFilterVideoDecoder), filter_.OutVoid()),
-                  S_OK);
+        ASSERT_TRUE(filter_ = tl::test::Instance<IFilterVideoDecoder>(__uuidof(FilterVideoDecoder)));
     }
     void TearDown() override {
         if (running_) running_->Stop();
