@@ -4,6 +4,8 @@
 #pragma once
 #include <algorithm>
 #include <cstdlib>
+#include <type_traits>
+#include <vector>
 
 #include "convert/dispatch.h"
 #include "convert/kernel_select.h"
@@ -181,15 +183,26 @@ void convertRgb(const KernelArgs& a) {
     constexpr bool sub = L != ChromaLayout::C444;
     const int rowBytes = std::min(packedRowBytes(Format, a.width), std::abs(a.rowPitch));
     const RgbOut<T, Format, sub, false> plainOut(*a.matrix, nullptr);
-    forEachRow<T, C, L == ChromaLayout::C420>(a, [&](int r, const auto& src) {
+    // Chroma read by the steps: up to two steps' samples past the last pixel.
+    const int chromaBytes = ((sub ? a.width / 2 : a.width) + 3 * T::kWidth) / T::kWidth * T::kWidth;
+    std::vector<std::uint8_t> combined;
+    forEachRow<T, C, L == ChromaLayout::C420>(a, [&](int r, const auto& rows) {
         std::uint8_t* d = a.dst + static_cast<std::ptrdiff_t>(r) * a.rowPitch;
-        if constexpr (Overlay) {
-            if (const std::uint8_t* o = overlayRow(a, r)) {
-                runRow<T>(d, rowBytes, src, RgbOut<T, Format, sub, true>(*a.matrix, o));
-                return;
+        const auto run = [&](const auto& src) {
+            if constexpr (Overlay) {
+                if (const std::uint8_t* o = overlayRow(a, r)) {
+                    runRow<T>(d, rowBytes, src, RgbOut<T, Format, sub, true>(*a.matrix, o));
+                    return;
+                }
             }
+            runRow<T>(d, rowBytes, src, plainOut);
+        };
+        if constexpr (std::decay_t<decltype(rows)>::Chroma::kRows == 1) {
+            run(rows);
+        } else {
+            if (combined.empty()) combined.resize(2 * static_cast<std::size_t>(chromaBytes));
+            run(combineChroma<T>(rows, combined.data(), combined.data() + chromaBytes, chromaBytes));
         }
-        runRow<T>(d, rowBytes, src, plainOut);
     });
     T::finish();
 }

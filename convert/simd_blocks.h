@@ -68,6 +68,8 @@ inline typename T::V loadCombined(const std::uint8_t* const* rows, int offset) {
 // The source rows of one output row of a packed format.
 template <class T, class LumaOp, class ChromaOp>
 struct Rows {
+    using Luma = LumaOp;
+    using Chroma = ChromaOp;
     const std::uint8_t* y[LumaOp::kRows];
     const std::uint8_t* cb[ChromaOp::kRows];
     const std::uint8_t* cr[ChromaOp::kRows];
@@ -87,6 +89,22 @@ struct Rows {
     }
 };
 
+// The same rows with the chroma rule applied once per sample into cb and cr
+// (`bytes` of each), for kernels that read every chroma sample twice (RGB:
+// here and the next sample's average) and would otherwise apply it per read.
+template <class T, class Src>
+Rows<T, typename Src::Luma, VCopy> combineChroma(const Src& s, std::uint8_t* cb, std::uint8_t* cr, int bytes) {
+    for (int x = 0; x < bytes; x += T::kWidth) {
+        T::storeTemp(cb + x, loadCombined<T, typename Src::Chroma, T::kWidth>(s.cb, x));
+        T::storeTemp(cr + x, loadCombined<T, typename Src::Chroma, T::kWidth>(s.cr, x));
+    }
+    Rows<T, typename Src::Luma, VCopy> out;
+    std::memcpy(out.y, s.y, sizeof out.y);
+    out.cb[0] = cb;
+    out.cr[0] = cr;
+    return out;
+}
+
 // The source rows of one output row of a single plane (YV12).
 template <class T, class Op>
 struct PlaneRows {
@@ -102,8 +120,9 @@ struct PlaneRows {
 // Out: kStepPixels source pixels become kStepBytes output bytes through
 // out.step(src, x, put), which calls put(i, v) for the i-th vector of the step.
 template <class T, class Out, class Src>
-void runRow(std::uint8_t* dst, int rowBytes, const Src& src, const Out& out) {
+void runRow(std::uint8_t* dst, int rowBytes, const Src& rows, const Out& out) {
     using V = typename T::V;
+    const Src src = rows;  // a local copy the stores cannot alias, so its pointers stay in registers
     int x = 0;
     int done = 0;
     for (; done + Out::kStepBytes <= rowBytes; done += Out::kStepBytes, x += Out::kStepPixels) {
