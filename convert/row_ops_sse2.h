@@ -36,8 +36,10 @@ struct Sse2Ops : simd::Sse2 {
     }
     static void store(std::uint8_t* p, V v) { _mm_store_si128(reinterpret_cast<__m128i*>(p), v); }
     static void storeTemp(std::uint8_t* p, V v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+    // Into every cache level: the bob rules read each source row again for the
+    // next output rows, and the field pair reads the picture twice.
     static void prefetch(const std::uint8_t* p) {
-        _mm_prefetch(reinterpret_cast<const char*>(p) + kPrefetchDistance, _MM_HINT_NTA);
+        _mm_prefetch(reinterpret_cast<const char*>(p) + kPrefetchDistance, _MM_HINT_T0);
     }
     static void finish() {}
 

@@ -82,10 +82,12 @@ struct Rows {
     typename T::V chroma(int plane, int x) const {
         return loadCombined<T, ChromaOp, N>(plane == 0 ? cb : cr, x);
     }
+    // The last row of each rule lies furthest down: the one the output row
+    // above did not read, so the only one not already in the cache.
     void prefetch(int x) const {
-        T::prefetch(y[0] + x);
-        T::prefetch(cb[0] + x / 2);
-        T::prefetch(cr[0] + x / 2);
+        T::prefetch(y[LumaOp::kRows - 1] + x);
+        T::prefetch(cb[ChromaOp::kRows - 1] + x / 2);
+        T::prefetch(cr[ChromaOp::kRows - 1] + x / 2);
     }
 };
 
@@ -114,7 +116,7 @@ struct PlaneRows {
     typename T::V luma(int x) const {
         return loadCombined<T, Op, N>(y, x);
     }
-    void prefetch(int x) const { T::prefetch(y[0] + x); }
+    void prefetch(int x) const { T::prefetch(y[Op::kRows - 1] + x); }
 };
 
 // Out: kStepPixels source pixels become kStepBytes output bytes through
