@@ -39,7 +39,7 @@ struct Sse2Ops : simd::Sse2 {
     // Into every cache level: the bob rules read each source row again for the
     // next output rows, and the field pair reads the picture twice.
     static void prefetch(const std::uint8_t* p) {
-        _mm_prefetch(reinterpret_cast<const char*>(p) + kPrefetchDistance, _MM_HINT_T0);
+        _mm_prefetch(reinterpret_cast<const char*>(p), _MM_HINT_T0);
     }
     static void finish() {}
 

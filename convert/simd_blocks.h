@@ -85,9 +85,9 @@ struct Rows {
     // The last row of each rule lies furthest down: the one the output row
     // above did not read, so the only one not already in the cache.
     void prefetch(int x) const {
-        T::prefetch(y[LumaOp::kRows - 1] + x);
-        T::prefetch(cb[ChromaOp::kRows - 1] + x / 2);
-        T::prefetch(cr[ChromaOp::kRows - 1] + x / 2);
+        T::prefetch(y[LumaOp::kRows - 1] + x + T::kPrefetchDistance);
+        T::prefetch(cb[ChromaOp::kRows - 1] + x / 2 + T::kPrefetchDistance);
+        T::prefetch(cr[ChromaOp::kRows - 1] + x / 2 + T::kPrefetchDistance);
     }
 };
 
@@ -107,16 +107,22 @@ Rows<T, typename Src::Luma, VCopy> combineChroma(const Src& s, std::uint8_t* cb,
     return out;
 }
 
-// The source rows of one output row of a single plane (YV12).
+// The source rows of one output row of a single plane (YV12), and the bytes
+// to prefetch along it: for a copy the same row a prefetch distance ahead; for
+// the bob and field rules the one row the next output row will read new, at
+// the same place, so that row's start is no demand miss either (prefetching
+// along the last row instead left bob and field bob at 1920x1080 about 20%
+// and 35% slower).
 template <class T, class Op>
 struct PlaneRows {
     const std::uint8_t* y[Op::kRows];
+    const std::uint8_t* ahead;
 
     template <int N>
     typename T::V luma(int x) const {
         return loadCombined<T, Op, N>(y, x);
     }
-    void prefetch(int x) const { T::prefetch(y[Op::kRows - 1] + x); }
+    void prefetch(int x) const { T::prefetch(ahead + x); }
 };
 
 // Out: kStepPixels source pixels become kStepBytes output bytes through
@@ -243,14 +249,19 @@ void forEachPlaneRow(const std::uint8_t* plane, int stride, int rows, Emit&& emi
     const auto P = [plane, stride](int r) { return plane + static_cast<std::ptrdiff_t>(r) * stride; };
     for (int r = 0; r < rows; ++r) {
         if constexpr (C == VerticalClass::Progressive || C == VerticalClass::Weave) {
-            emit(r, PlaneRows<T, VCopy>{{P(r)}});
+            emit(r, PlaneRows<T, VCopy>{{P(r)}, P(r) + T::kPrefetchDistance});
         } else if constexpr (C == VerticalClass::Bob) {
-            emit(r, PlaneRows<T, VBlend3>{{P(r), P(clampRow(r - 1, rows)), P(clampRow(r + 1, rows))}});
+            // Row r + 1 reads r + 2 new.
+            emit(r, PlaneRows<T, VBlend3>{{P(r), P(clampRow(r - 1, rows)), P(clampRow(r + 1, rows))},
+                                          P(clampRow(r + 2, rows))});
         } else {
+            // An own row r is followed by the row between, which reads r + 2
+            // first; a row between r is followed by one reading r + 3 first.
             if (isFieldRow(r, C == VerticalClass::FieldTop))
-                emit(r, PlaneRows<T, VCopy>{{P(r)}});
+                emit(r, PlaneRows<T, VCopy>{{P(r)}, P(clampRow(r + 2, rows))});
             else
-                emit(r, PlaneRows<T, VAvg2>{{P(clampRow(r - 1, rows)), P(clampRow(r + 1, rows))}});
+                emit(r, PlaneRows<T, VAvg2>{{P(clampRow(r - 1, rows)), P(clampRow(r + 1, rows))},
+                                            P(clampRow(r + 3, rows))});
         }
     }
 }
