@@ -47,7 +47,7 @@ void ConvertFieldBob(const Picture& picture, const ConversionContext& context, s
 
 // The tier a conversion into dst runs at: SSE2 when the processor has it and
 // every output row (YV12: every luma row) starts on a 16-byte boundary, as the
-// SSE2 kernels store with aligned non-temporal stores; else SSE when present,
+// SSE2 kernels store with aligned stores; else SSE when present,
 // else MMX.
 KernelTier chooseKernelTier(std::uint32_t cpuFeatures, const std::uint8_t* dst, int rowPitch, int format);
 

@@ -4,6 +4,8 @@
 #pragma once
 #include <algorithm>
 #include <cstdlib>
+#include <type_traits>
+#include <vector>
 
 #include "convert/dispatch.h"
 #include "convert/kernel_select.h"
@@ -22,10 +24,9 @@ template <class T, int Format, bool Sub, bool Blend>
 struct RgbOut {
     using V = typename T::V;
     static constexpr int W = T::kWidth;
-    static constexpr int P = W / 2;  // pixels of one colour step: two registers of B,G,R,X
-    static constexpr int kStepPixels = Format == OUTPUT_RGB24 ? 2 * P : P;
-    static constexpr int kStepBytes =
-            Format == OUTPUT_RGB32 ? 2 * W : (Format == OUTPUT_RGB24 ? 3 * W : W);
+    static constexpr int P = W;  // pixels of one step: a register of luma bytes
+    static constexpr int kStepPixels = P;
+    static constexpr int kStepBytes = Format == OUTPUT_RGB32 ? 4 * W : (Format == OUTPUT_RGB24 ? 3 * W : 2 * W);
 
     // The fourth RGB32 byte is a by-product of G; the other formats drop it.
     static constexpr bool kExtra = Format == OUTPUT_RGB32;
@@ -44,6 +45,7 @@ struct RgbOut {
           toGv(T::set32(wordPair(m.w[6], m.w[7]))),
           overlay(overlayRow) {}
 
+    // The P chroma bytes of P pixels from x.
     template <class Src>
     static V chromaOf(const Src& s, int plane, int x) {
         if constexpr (Sub) {
@@ -55,66 +57,81 @@ struct RgbOut {
         }
     }
 
-    // B, G, R and the fourth byte's value of P pixels from x, as signed words.
+    // B, G, R and the fourth byte's value of P pixels from x, as signed
+    // words, the first half of the pixels in [0], the second in [1].
     template <class Src>
-    void matrix(const Src& s, int x, V& b, V& g, V& r, V& extra) const {
+    void matrix(const Src& s, int x, V (&b)[2], V (&g)[2], V (&r)[2], V (&extra)[2]) const {
         const V z = T::zero();
         const V k128 = T::set16(128);
-        const V y = T::unpacklo8(T::addsU8(T::subsU8(s.template luma<P>(x), lumaSub), lumaAdd), z);
-        const V u = T::sub16(T::unpacklo8(chromaOf(s, 0, x), z), k128);
-        const V v = T::sub16(T::unpacklo8(chromaOf(s, 1, x), z), k128);
-        V b32[2], g32[2], r32[2], x32[2];
-        for (int half = 0; half < 2; ++half) {
-            // (chroma, luma) word pairs, one pixel per dword.
-            const V ul = half == 0 ? T::unpacklo16(u, y) : T::unpackhi16(u, y);
-            const V vl = half == 0 ? T::unpacklo16(v, y) : T::unpackhi16(v, y);
-            const V gv = T::madd16(vl, toGv);
-            b32[half] = T::template sra32<13>(T::madd16(ul, toB));
-            g32[half] = T::template sra32<13>(T::add32(T::madd16(ul, toGu), gv));
-            r32[half] = T::template sra32<13>(T::madd16(vl, toR));
-            if constexpr (kExtra) x32[half] = T::template sra32<13>(gv);
+        const V luma = T::addsU8(T::subsU8(s.template luma<P>(x), lumaSub), lumaAdd);
+        const V cb = chromaOf(s, 0, x);
+        const V cr = chromaOf(s, 1, x);
+        for (int h = 0; h < 2; ++h) {
+            const V y = h == 0 ? T::unpacklo8(luma, z) : T::unpackhi8(luma, z);
+            const V u = T::sub16(h == 0 ? T::unpacklo8(cb, z) : T::unpackhi8(cb, z), k128);
+            const V v = T::sub16(h == 0 ? T::unpacklo8(cr, z) : T::unpackhi8(cr, z), k128);
+            V b32[2], g32[2], r32[2], x32[2];
+            for (int q = 0; q < 2; ++q) {
+                // (chroma, luma) word pairs, one pixel per dword.
+                const V ul = q == 0 ? T::unpacklo16(u, y) : T::unpackhi16(u, y);
+                const V vl = q == 0 ? T::unpacklo16(v, y) : T::unpackhi16(v, y);
+                const V gv = T::madd16(vl, toGv);
+                b32[q] = T::template sra32<13>(T::madd16(ul, toB));
+                g32[q] = T::template sra32<13>(T::add32(T::madd16(ul, toGu), gv));
+                r32[q] = T::template sra32<13>(T::madd16(vl, toR));
+                if constexpr (kExtra) x32[q] = T::template sra32<13>(gv);
+            }
+            b[h] = T::packs32(b32[0], b32[1]);
+            g[h] = T::packs32(g32[0], g32[1]);
+            r[h] = T::packs32(r32[0], r32[1]);
+            extra[h] = kExtra ? T::packs32(x32[0], x32[1]) : z;
         }
-        b = T::packs32(b32[0], b32[1]);
-        g = T::packs32(g32[0], g32[1]);
-        r = T::packs32(r32[0], r32[1]);
-        extra = kExtra ? T::packs32(x32[0], x32[1]) : z;
     }
 
-    // P pixels from x as B,G,R,X bytes in two registers, overlay blended in.
+    // P pixels from x as B,G,R,X bytes in four registers, overlay blended in.
     template <class Src>
-    void colour(const Src& s, int x, V& first, V& second) const {
-        V b, g, r, extra;
+    void colour(const Src& s, int x, V (&out)[4]) const {
+        V b[2], g[2], r[2], extra[2];
         matrix(s, x, b, g, r, extra);
-        const V br = T::packus16(b, r);
-        const V gx = T::packus16(g, extra);
-        const V bg = T::unpacklo8(br, gx);
-        const V rx = T::unpackhi8(br, gx);
-        first = T::unpacklo16(bg, rx);
-        second = T::unpackhi16(bg, rx);
-        if constexpr (Blend) {
-            first = blendPixels(first, overlay + 4 * x);
-            second = blendPixels(second, overlay + 4 * x + W);
-        }
+        const V bb = T::packus16(b[0], b[1]);
+        const V gg = T::packus16(g[0], g[1]);
+        const V rr = T::packus16(r[0], r[1]);
+        const V xx = kExtra ? T::packus16(extra[0], extra[1]) : T::zero();
+        const V bgLo = T::unpacklo8(bb, gg);
+        const V bgHi = T::unpackhi8(bb, gg);
+        const V rxLo = T::unpacklo8(rr, xx);
+        const V rxHi = T::unpackhi8(rr, xx);
+        out[0] = T::unpacklo16(bgLo, rxLo);
+        out[1] = T::unpackhi16(bgLo, rxLo);
+        out[2] = T::unpacklo16(bgHi, rxHi);
+        out[3] = T::unpackhi16(bgHi, rxHi);
+        if constexpr (Blend)
+            for (int i = 0; i < 4; ++i) out[i] = blendPixels(out[i], overlay + 4 * x + i * W);
     }
 
-    // P pixels from x straight to 16-bit pixels, for rows without overlay.
+    // P pixels from x straight to 16-bit pixels in two registers, for rows
+    // without overlay.
     template <class Src>
-    V pixels16(const Src& s, int x) const {
-        V b, g, r, extra;
+    void pixels16(const Src& s, int x, V (&out)[2]) const {
+        V b[2], g[2], r[2], extra[2];
         matrix(s, x, b, g, r, extra);
         const V z = T::zero();
-        const V br = T::packus16(b, r);
-        const V bw = T::unpacklo8(br, z);
-        const V rw = T::unpackhi8(br, z);
-        const V gw = T::unpacklo8(T::packus16(g, g), z);
+        const V bb = T::packus16(b[0], b[1]);
+        const V gg = T::packus16(g[0], g[1]);
+        const V rr = T::packus16(r[0], r[1]);
         const V top5 = T::set16(0xF8);
-        if constexpr (Format == OUTPUT_RGB565)
-            return T::or_(T::or_(T::template sll16<8>(T::and_(rw, top5)),
-                                 T::template sll16<3>(T::and_(gw, T::set16(0xFC)))),
-                          T::template srl16<3>(bw));
-        else
-            return T::or_(T::or_(T::template sll16<7>(T::and_(rw, top5)), T::template sll16<2>(T::and_(gw, top5))),
-                          T::template srl16<3>(bw));
+        for (int h = 0; h < 2; ++h) {
+            const V bw = h == 0 ? T::unpacklo8(bb, z) : T::unpackhi8(bb, z);
+            const V gw = h == 0 ? T::unpacklo8(gg, z) : T::unpackhi8(gg, z);
+            const V rw = h == 0 ? T::unpacklo8(rr, z) : T::unpackhi8(rr, z);
+            if constexpr (Format == OUTPUT_RGB565)
+                out[h] = T::or_(T::or_(T::template sll16<8>(T::and_(rw, top5)),
+                                       T::template sll16<3>(T::and_(gw, T::set16(0xFC)))),
+                                T::template srl16<3>(bw));
+            else
+                out[h] = T::or_(T::or_(T::template sll16<7>(T::and_(rw, top5)), T::template sll16<2>(T::and_(gw, top5))),
+                                T::template srl16<3>(bw));
+        }
     }
 
     static V blendPixels(V bgrx, const std::uint8_t* o) {
@@ -144,34 +161,32 @@ struct RgbOut {
     template <class Src, class Put>
     void step(const Src& s, int x, Put&& put) const {
         if constexpr ((Format == OUTPUT_RGB565 || Format == OUTPUT_RGB555) && !Blend) {
-            put(0, pixels16(s, x));
+            V px[2];
+            pixels16(s, x, px);
+            put(0, px[0]);
+            put(1, px[1]);
             return;
         }
-        V c0, c1;
-        colour(s, x, c0, c1);
+        V c[4];
+        colour(s, x, c);
         if constexpr (Format == OUTPUT_RGB32) {
-            put(0, c0);
-            put(1, c1);
+            for (int i = 0; i < 4; ++i) put(i, c[i]);
         } else if constexpr (Format == OUTPUT_RGB24) {
-            V c2, c3;
-            colour(s, x + P, c2, c3);
             constexpr int C = 3 * W / 4;  // bytes of one squeezed register
             if constexpr (Blend) {  // the fourth bytes hold blended alpha; elsewhere they are 0
                 const V mask = T::set32(0x00FFFFFF);
-                c0 = T::and_(c0, mask);
-                c1 = T::and_(c1, mask);
-                c2 = T::and_(c2, mask);
-                c3 = T::and_(c3, mask);
+                for (int i = 0; i < 4; ++i) c[i] = T::and_(c[i], mask);
             }
-            const V g0 = T::compact24(c0);
-            const V g1 = T::compact24(c1);
-            const V g2 = T::compact24(c2);
-            const V g3 = T::compact24(c3);
+            const V g0 = T::compact24(c[0]);
+            const V g1 = T::compact24(c[1]);
+            const V g2 = T::compact24(c[2]);
+            const V g3 = T::compact24(c[3]);
             put(0, T::or_(g0, T::template shlBytes<C>(g1)));
             put(1, T::or_(T::template shrBytes<W - C>(g1), T::template shlBytes<2 * C - W>(g2)));
             put(2, T::or_(T::template shrBytes<2 * W - 2 * C>(g2), T::template shlBytes<3 * C - 2 * W>(g3)));
         } else {
-            put(0, T::packs32(to16(c0), to16(c1)));
+            put(0, T::packs32(to16(c[0]), to16(c[1])));
+            put(1, T::packs32(to16(c[2]), to16(c[3])));
         }
     }
 };
@@ -181,15 +196,26 @@ void convertRgb(const KernelArgs& a) {
     constexpr bool sub = L != ChromaLayout::C444;
     const int rowBytes = std::min(packedRowBytes(Format, a.width), std::abs(a.rowPitch));
     const RgbOut<T, Format, sub, false> plainOut(*a.matrix, nullptr);
-    forEachRow<T, C, L == ChromaLayout::C420>(a, [&](int r, const auto& src) {
+    // Chroma read by the steps: up to two steps' samples past the last pixel.
+    const int chromaBytes = ((sub ? a.width / 2 : a.width) + 3 * T::kWidth) / T::kWidth * T::kWidth;
+    std::vector<std::uint8_t> combined;
+    forEachRow<T, C, L == ChromaLayout::C420>(a, [&](int r, const auto& rows) {
         std::uint8_t* d = a.dst + static_cast<std::ptrdiff_t>(r) * a.rowPitch;
-        if constexpr (Overlay) {
-            if (const std::uint8_t* o = overlayRow(a, r)) {
-                runRow<T>(d, rowBytes, src, RgbOut<T, Format, sub, true>(*a.matrix, o));
-                return;
+        const auto run = [&](const auto& src) {
+            if constexpr (Overlay) {
+                if (const std::uint8_t* o = overlayRow(a, r)) {
+                    runRow<T>(d, rowBytes, src, RgbOut<T, Format, sub, true>(*a.matrix, o));
+                    return;
+                }
             }
+            runRow<T>(d, rowBytes, src, plainOut);
+        };
+        if constexpr (std::decay_t<decltype(rows)>::Chroma::kRows == 1) {
+            run(rows);
+        } else {
+            if (combined.empty()) combined.resize(2 * static_cast<std::size_t>(chromaBytes));
+            run(combineChroma<T>(rows, combined.data(), combined.data() + chromaBytes, chromaBytes));
         }
-        runRow<T>(d, rowBytes, src, plainOut);
     });
     T::finish();
 }

@@ -37,6 +37,7 @@ struct MmxOps : simd::Mmx {
     // that goes through a small buffer on the stack.
     static void store(std::uint8_t* p, V v) { std::memcpy(p, &v, 8); }
     static void storeTemp(std::uint8_t* p, V v) { std::memcpy(p, &v, 8); }
+    static constexpr int kPrefetchDistance = 0;  // MMX has no prefetch
     static void prefetch(const std::uint8_t*) {}
     static void finish() { _mm_empty(); }
 

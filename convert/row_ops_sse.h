@@ -14,7 +14,7 @@ struct SseOps : MmxOps {
     static V avg(V a, V b) { return simd::Sse::avg(a, b); }
     static void store(std::uint8_t* p, V v) { _mm_stream_pi(reinterpret_cast<__m64*>(p), v); }
     static void prefetch(const std::uint8_t* p) {
-        _mm_prefetch(reinterpret_cast<const char*>(p) + kPrefetchDistance, _MM_HINT_NTA);
+        _mm_prefetch(reinterpret_cast<const char*>(p), _MM_HINT_NTA);
     }
     static void finish() {
         _mm_sfence();
