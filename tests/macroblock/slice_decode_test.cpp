@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
 #include "engine/macroblock/parser_state.h"
 #include "engine/macroblock/slice_header.h"
@@ -291,6 +292,21 @@ TEST(SliceDecode, SliceRunningPastItsRowStaysInsideThePicture) {
     EXPECT_EQ(frame.luma(4, 20), 127);
     EXPECT_EQ(frame.luma(20, 20), 132);
     EXPECT_EQ(frame.luma(4, 4), 7);
+    EXPECT_TRUE(frame.guardsIntact());
+}
+
+TEST(SliceDecode, IncrementPastTheLastMacroblockSkipsNothing) {
+    TestFrame reference(32, 32, 90);
+    TestFrame frame(32, 32, 7);
+    BitWriter w;
+    sliceHeader(w, 0);
+    w.bits("1 001 1 1");     // address 0 copies the reference
+    w.bits("0011 001 1 1");  // increment 4: address 4 is past the last
+    auto path = makeSoftwareDecodingPath();
+    EXPECT_EQ(decode(w.finish(), streamFor(32, 32, PICTURE_P), {&frame.picture, &reference.picture}, *path),
+              kPictureFinished);
+    EXPECT_EQ(frame.luma(4, 4), 90);
+    for (auto [x, y] : {std::pair{20, 4}, {4, 20}, {20, 20}}) EXPECT_EQ(frame.luma(x, y), 7);
     EXPECT_TRUE(frame.guardsIntact());
 }
 
