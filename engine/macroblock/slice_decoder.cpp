@@ -103,8 +103,13 @@ HResult decodeSlice(BitReader& reader, const SliceContext& ctx) {
         skippedCount = 0;
         if (HResult r = reader.ensureBits(23); r != hr::ok) return r;
         if (reader.peekBits(23) == 0) return hr::ok;
-        std::int32_t increment;
-        if (HResult r = parseAddressIncrement(reader, increment); r != hr::ok) return r;
+        // Most macroblocks follow the one before: an increment of 1, a single
+        // '1' bit, read here without the call.
+        std::int32_t increment = 1;
+        if (reader.peekBits(1))
+            reader.skipBits(1);
+        else if (HResult r = parseAddressIncrement(reader, increment); r != hr::ok)
+            return r;
         if (address + increment > p.mb_count) return kPictureFinished;
         if (increment > 1) {
             skippedFlags = skippedMacroblockFlags(p, state, flags);
