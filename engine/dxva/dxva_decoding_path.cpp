@@ -1,6 +1,7 @@
 #include "engine/dxva/dxva_decoding_path.h"
 
 #include <cstring>
+#include <initializer_list>
 
 #include "engine/dxva/coefficient_forms.h"
 #include "engine/dxva/macroblock_batch.h"

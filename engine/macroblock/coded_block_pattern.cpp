@@ -88,14 +88,19 @@ HResult parseCodedBlockPattern(BitReader& reader, std::int32_t chroma_format, st
         ++errors;
         return kBitstreamError;
     }
-    reader.skipBits(e.length);
-    std::uint32_t cbp = e.cbp;
-    if (chroma_format == CHROMA_422)
-        cbp = (cbp << 6) | (reader.readBits(2) << 4);
-    else if (chroma_format == CHROMA_444)
-        cbp = (cbp << 6) | reader.readBits(6);
-    else
-        cbp <<= 6;
+    // The extension bits of 4:2:2 and 4:4:4 come from the same window, which
+    // is skipped once.
+    const std::uint32_t rest = reader.cache << e.length;
+    std::uint32_t cbp = std::uint32_t(e.cbp) << 6;
+    int length = e.length;
+    if (chroma_format == CHROMA_422) {
+        cbp |= (rest >> 30) << 4;
+        length += 2;
+    } else if (chroma_format == CHROMA_444) {
+        cbp |= rest >> 26;
+        length += 6;
+    }
+    reader.skipBits(length);
     pattern = cbp;
     return hr::ok;
 }

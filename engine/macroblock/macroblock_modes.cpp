@@ -97,29 +97,37 @@ HResult parseMacroblockModes(BitReader& reader, const PictureParams& params, Par
         ++state.errors;
         return kPictureFinished;
     }
-    const TypeCode type =
-        kTypeTables[params.picture_coding_type - PICTURE_I].codes[reader.cache >> (32 - kTypeCodeBits)];
+    // Every field below fits in the 21 bits ensured above; they are read from
+    // a copy of the window and skipped at once at the end, so that the flags
+    // and scale stores in between cannot send the reader's fields through memory.
+    const std::uint32_t window = reader.cache;
+    const TypeCode type = kTypeTables[params.picture_coding_type - PICTURE_I].codes[window >> (32 - kTypeCodeBits)];
     if (!type.length) {
         ++state.errors;
         return kBitstreamError;
     }
-    reader.skipBits(type.length);
+    int used = type.length;
+    auto read = [&](int n) {
+        const std::uint32_t v = (window << used) >> (32 - n);
+        used += n;
+        return v;
+    };
     std::uint32_t flags = type.flags;
 
     if (flags & (kForward | kBackward)) {
         if (!params.framePicture() || !params.frame_pred_frame_dct)
-            flags |= reader.readBits(2) << mb::motionTypeShift;
+            flags |= read(2) << mb::motionTypeShift;
         else
             flags |= MC_FRAME << mb::motionTypeShift;
     } else if ((flags & kIntra) && params.concealment_motion_vectors) {
         flags |= (params.framePicture() ? MC_FRAME : MC_FIELD) << mb::motionTypeShift;
     }
+    if (params.framePicture() && !params.frame_pred_frame_dct && (flags & (kIntra | kPattern)))
+        flags |= read(1) ? mb::fieldDct : 0;
+    if (flags & kQuant) state.quantiser_scale = quantiserScale(params, read(5));
+    reader.skipBits(used);
     modes.flags = flags;
     deriveVectorFormat(params, modes);
-
-    if (params.framePicture() && !params.frame_pred_frame_dct && (flags & (kIntra | kPattern)))
-        modes.flags |= reader.readBits(1) ? mb::fieldDct : 0;
-    if (flags & kQuant) state.quantiser_scale = quantiserScale(params, reader.readBits(5));
     return hr::ok;
 }
 

@@ -226,8 +226,7 @@ void SliceReconstructor::intraStore(const Destination& d, bool fieldDct, std::in
     }
 }
 
-std::int16_t* SliceReconstructor::addResidual(const Destination& d, std::uint32_t flags,
-                                              std::int16_t* blocks) const {
+void SliceReconstructor::addResidual(const Destination& d, std::uint32_t flags, std::int16_t* blocks) const {
     const KernelSlots& k = *slots_;
     const bool fieldDct = flags & mb::fieldDct;
     if ((flags & 0xF0000000u) == 0xF0000000u) {
@@ -247,7 +246,7 @@ std::int16_t* SliceReconstructor::addResidual(const Destination& d, std::uint32_
             k.addResidual8(d.plane[1 + c], d.chromaStride, blocks);
             blocks += 64;
         }
-        return blocks;
+        return;
     }
     // 4:2:2 and 4:4:4: Cb and Cr blocks alternate; each component's blocks go
     // upper left, lower left, upper right, lower right.
@@ -261,56 +260,41 @@ std::int16_t* SliceReconstructor::addResidual(const Destination& d, std::uint32_
         k.addResidual8(d.plane[1 + ((b - 4) & 1)] + line * d.chromaStride + 8 * right, stride, blocks);
         blocks += 64;
     }
-    return blocks;
 }
 
-void SliceReconstructor::reconstruct(const RowArrays& rows, std::int32_t firstAddress, int count) {
-    std::int16_t* blocks = rows.blocks();
-    if (!current_ || count <= 0 || firstAddress < 0) {
-        rows.clearBlocks();
-        return;
-    }
-    const std::uint32_t* flags = rows.flags();
-    const std::int32_t* mv = rows.vectors();
-    const bool frame = params_.framePicture();
-
+bool SliceReconstructor::macroblock(std::int32_t address, std::uint32_t flags, const std::int32_t* mv,
+                                    std::int16_t* blocks) {
+    if (!current_ || address < 0) return false;
     // A slice that runs past the end of its row continues on the next row, and
-    // stops at the end of the picture. Macroblocks mostly arrive one at a time
-    // and in order, so the position is carried on rather than divided out.
-    if (firstAddress != nextAddress_) {
-        nextRow_ = firstAddress / params_.mb_width;
-        nextColumn_ = firstAddress % params_.mb_width;
+    // stops at the end of the picture. Macroblocks mostly arrive in order, so
+    // the position is carried on rather than divided out.
+    if (address != nextAddress_) {
+        nextRow_ = address / params_.mb_width;
+        nextColumn_ = address % params_.mb_width;
     }
-    int row = nextRow_;
-    int column = nextColumn_;
-    for (int i = 0; i < count && row < mbRows_; ++i) {
-        const int x = 16 * column;
-        const int y = 16 * row;
-        const int cOffset = (y >> chromaShiftY_) * chromaStride_ + (x >> chromaShiftX_);
-        const Destination d{{lumaBase_ + y * stride_ + x, cbBase_ + cOffset, crBase_ + cOffset}, stride_,
-                            chromaStride_};
-        const std::uint32_t f = flags[i];
-        if (f & mb::intra) {
-            intraStore(d, f & mb::fieldDct, blocks);
-            blocks += 64 * params_.block_count;
-        } else {
-            if (frame)
-                predictFrame(d, x, y, f, mv);
-            else
-                predictField(d, x, y, f, mv);
-            mv += 8;
-            blocks = addResidual(d, f, blocks);
-        }
-        if (++column == params_.mb_width) {
-            column = 0;
-            ++row;
-        }
+    const int row = nextRow_;
+    const int column = nextColumn_;
+    nextAddress_ = address + 1;
+    if (++nextColumn_ == params_.mb_width) {
+        nextColumn_ = 0;
+        ++nextRow_;
     }
-    // Dropped macroblocks leave their blocks behind.
-    if (blocks != rows.blocks() + 64 * rows.blocksUsed()) rows.clearBlocks();
-    nextAddress_ = firstAddress + count;
-    nextRow_ = row;
-    nextColumn_ = column;
+    if (row >= mbRows_) return false;
+
+    const int x = 16 * column;
+    const int y = 16 * row;
+    const int cOffset = (y >> chromaShiftY_) * chromaStride_ + (x >> chromaShiftX_);
+    const Destination d{{lumaBase_ + y * stride_ + x, cbBase_ + cOffset, crBase_ + cOffset}, stride_, chromaStride_};
+    if (flags & mb::intra) {
+        intraStore(d, flags & mb::fieldDct, blocks);
+        return true;
+    }
+    if (params_.framePicture())
+        predictFrame(d, x, y, flags, mv);
+    else
+        predictField(d, x, y, flags, mv);
+    addResidual(d, flags, blocks);
+    return true;
 }
 
 }  // namespace tl

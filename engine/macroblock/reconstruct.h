@@ -5,7 +5,6 @@
 
 #include "engine/framework/decoding_path.h"
 #include "engine/macroblock/picture_params.h"
-#include "engine/macroblock/row_arrays.h"
 
 namespace tl {
 
@@ -17,10 +16,12 @@ public:
     // chroma format differs from the current picture's are treated as missing.
     void begin(const PictureParams& params, const PictureTargets& targets);
 
-    // Reconstructs `count` recorded macroblocks starting at `firstAddress` from
-    // their coefficient blocks, which are left all zero. Macroblocks beyond the
-    // end of the picture are dropped.
-    void reconstruct(const RowArrays& rows, std::int32_t firstAddress, int count);
+    // Reconstructs the macroblock at `address` from its flags word, its vectors
+    // in the predictors' [r][s][t] layout (not read for intra macroblocks) and
+    // its coded blocks, which are left all zero. Returns false, leaving the
+    // blocks as they are, when the macroblock lies beyond the end of the
+    // picture or there is no picture to write.
+    bool macroblock(std::int32_t address, std::uint32_t flags, const std::int32_t* mv, std::int16_t* blocks);
 
 private:
     struct Destination {
@@ -41,7 +42,7 @@ private:
     const Picture* fieldReference(int s, int parity) const;
 
     void intraStore(const Destination& d, bool fieldDct, std::int16_t* blocks) const;
-    std::int16_t* addResidual(const Destination& d, std::uint32_t flags, std::int16_t* blocks) const;
+    void addResidual(const Destination& d, std::uint32_t flags, std::int16_t* blocks) const;
     void predictFrame(const Destination& d, int x, int y, std::uint32_t flags, const std::int32_t* mv) const;
     void predictField(const Destination& d, int x, int y, std::uint32_t flags, const std::int32_t* mv) const;
     // The samples a prediction of 16 x `height` luma lines at (x, y) reads from

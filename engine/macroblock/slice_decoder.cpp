@@ -1,5 +1,7 @@
 #include "engine/macroblock/slice_decoder.h"
 
+#include <cstring>
+
 #include "engine/base/picture.h"
 #include "engine/macroblock/macroblock_blocks.h"
 #include "engine/macroblock/macroblock_flags.h"
@@ -9,18 +11,23 @@
 namespace tl {
 namespace {
 
-// Dense blocks taken from the row arrays' block buffer.
-struct RowBlocks {
+// Dense blocks taken from the block buffer.
+struct BufferBlocks {
     const SliceContext& ctx;
     HResult intra(BitReader& reader) {
         return decodeIntraMacroblockBlocks(reader, ctx.params, ctx.state, ctx.matrices,
-                                           ctx.rows.takeBlocks(ctx.params.block_count), BlocksOnEntry::zero);
+                                           ctx.blocks.take(ctx.params.block_count), BlocksOnEntry::zero);
     }
     HResult nonIntra(BitReader& reader, std::uint32_t pattern) {
         return decodeNonIntraMacroblockBlocks(reader, ctx.params, ctx.state, ctx.matrices, pattern,
-                                              ctx.rows.takeBlocks(mb::codedCount(pattern)), BlocksOnEntry::zero);
+                                              ctx.blocks.take(mb::codedCount(pattern)), BlocksOnEntry::zero);
     }
 };
+
+void markReached(const SliceContext& ctx, std::int32_t first, int count) {
+    for (std::int32_t a = first < 0 ? 0 : first; a < first + count && a < ctx.params.mb_count; ++a)
+        ctx.reached[a] = 1;
+}
 
 }  // namespace
 
@@ -57,33 +64,58 @@ std::uint32_t skippedMacroblockFlags(const PictureParams& params, ParserState& s
 HResult decodeSlice(BitReader& reader, const SliceContext& ctx) {
     const PictureParams& p = ctx.params;
     ParserState& state = ctx.state;
-    RowArrays& rows = ctx.rows;
     std::int32_t address;
     if (HResult r = parseSliceHeader(reader, p, state, address); r != hr::ok) return r;
-    std::int32_t firstRecorded = address;
-    rows.startSlice();
+    // A slice never leaves its row: past a row's worth of macroblocks, the
+    // rest of the slice is parsed but not reconstructed.
+    int room = p.mb_width;
+    // The skipped macroblocks from `first` on, with the vectors they take; they
+    // are reconstructed once the coded macroblock after them has parsed.
+    std::int32_t first = address;
+    int skippedCount = 0;
+    std::uint32_t skippedFlags = 0;
+    std::int32_t skippedVectors[8];
 
     for (;;) {
         std::uint32_t flags;
-        RowBlocks blocks{ctx};
+        BufferBlocks blocks{ctx};
         if (HResult r = parseMacroblock(reader, p, state, blocks, flags); r != hr::ok) {
-            rows.clearBlocks();  // a macroblock cut short leaves what it decoded
+            ctx.blocks.clear();  // a macroblock cut short leaves what it decoded
             return r;
         }
-        rows.record(flags, flags & mb::intra, state.PMV);
-        ctx.sink.take(rows, firstRecorded);
-        rows.clear();
+        for (int i = 0; i < skippedCount; ++i)
+            ctx.reconstructor.macroblock(first + i, skippedFlags, skippedVectors, nullptr);
+        int count = skippedCount;
+        bool read = false;
+        if (room > 0) {
+            --room;
+            ++count;
+            read = ctx.reconstructor.macroblock(address, flags, &state.PMV[0][0][0], ctx.blocks.blocks());
+        }
+        if (read)
+            ctx.blocks.release();
+        else
+            ctx.blocks.clear();
+        if (ctx.reached) markReached(ctx, first, count);
 
         if (++address == p.mb_count) return kPictureFinished;
-        firstRecorded = address;
+        first = address;
+        skippedCount = 0;
         if (HResult r = reader.ensureBits(23); r != hr::ok) return r;
         if (reader.peekBits(23) == 0) return hr::ok;
-        std::int32_t increment;
-        if (HResult r = parseAddressIncrement(reader, increment); r != hr::ok) return r;
+        // Most macroblocks follow the one before: an increment of 1, a single
+        // '1' bit, read here without the call.
+        std::int32_t increment = 1;
+        if (reader.peekBits(1))
+            reader.skipBits(1);
+        else if (HResult r = parseAddressIncrement(reader, increment); r != hr::ok)
+            return r;
         if (address + increment > p.mb_count) return kPictureFinished;
         if (increment > 1) {
-            const std::uint32_t skipped = skippedMacroblockFlags(p, state, flags);
-            for (std::int32_t i = 1; i < increment && !rows.full(); ++i) rows.record(skipped, false, state.PMV);
+            skippedFlags = skippedMacroblockFlags(p, state, flags);
+            skippedCount = increment - 1 < room ? increment - 1 : room;
+            room -= skippedCount;
+            std::memcpy(skippedVectors, state.PMV, sizeof skippedVectors);
             address += increment - 1;
         }
     }
