@@ -32,6 +32,7 @@ TEST(TlvdecOptions, Table) {
         {{"in.m2v", "--bench", "--snapshot", "1", "a.bmp"}, false, "--bench converts and writes nothing"},
         {{"in.m2v", "--deinterlace", "software-bob-double"}, true, ""},
         {{"in.m2v", "-f", "rgb32", "--brightness", "129"}, false, "bad value '129' for option '--brightness'"},
+        {{"in.m2v", "-f", "rgb32", "--contrast", "-129"}, false, "bad value '-129' for option '--contrast'"},
         {{"in.m2v", "--dxva", "d", "-f", "yuy2", "--timestamps"}, true, ""},
         {{"in.m2v", "--dxva", "c", "--dxva-single-coefs"}, true, ""},
         {{"in.m2v", "--dxva", "b", "--dxva-single-coefs"}, false, "needs --dxva c or d"},
