@@ -19,27 +19,23 @@ using tl::test::Dword;
 using tl::test::RawValue;
 using tl::test::Sz;
 
+// The forms' edges; the common values show in the played stream's report (graph_test).
 TEST(InfoLayerNumbers, Forms) {
     struct Case {
         std::wstring text;
         const wchar_t* expected;
     };
     const Case cases[] = {
-        {tl::GroupedInteger(0), L"0"},
         {tl::GroupedInteger(999), L"999"},
         {tl::GroupedInteger(1000), L"1.000"},
-        {tl::GroupedInteger(1234567), L"1.234.567"},
         {tl::GroupedInteger(1002003004), L"1.002.003.004"},
         {tl::GroupedInteger(-45000), L"-45.000"},
-        {tl::DecimalForm(25.0), L"25"},
-        {tl::DecimalForm(29.97), L"29.970"},
         {tl::DecimalForm(30000.0 / 1001.0), L"29.970"},
         {tl::DecimalForm(24000.0 / 1001.0), L"23.976"},
         {tl::DecimalForm(0.0004), L"0"},
         {tl::DecimalForm(0.0005), L"0.001"},
         {tl::DecimalForm(12.9996), L"13"},
         {tl::DecimalForm(-2.5), L"-2.500"},
-        {tl::DurationForm(0), L"0.000 sec"},
         {tl::DurationForm(-15000000), L"-1.500 sec"},
         {tl::DurationForm(9999), L"0.000 sec"},
         {tl::DurationForm(600000000), L"1 mins 0.000 sec"},
@@ -66,12 +62,6 @@ TEST(InfoLayerNumbers, ByteRateIsMeasuredOverTwoSeconds) {
     };
     tl::ByteRate rate;
     for (const Step& step : steps) EXPECT_EQ(rate.Update(step.now, step.bytes), step.rate) << step.now / s;
-}
-
-TEST(InfoLayerNumbers, SubtypeNames) {
-    EXPECT_EQ(tl::SubtypeName(MEDIASUBTYPE_YUY2), L"{YUY2}");
-    EXPECT_EQ(tl::SubtypeName(MEDIASUBTYPE_MPEG2_VIDEO), L"{MPEG2_VIDEO}");
-    EXPECT_EQ(tl::SubtypeName(MEDIASUBTYPE_NV12), L"{3231564E-0000-0010-8000-00AA00389B71}");
 }
 
 // Settings under a key of the test's own: what is read, what is written back.

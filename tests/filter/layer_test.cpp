@@ -70,16 +70,6 @@ protected:
     static inline ComPtr<IClassFactory> factory_;
 };
 
-std::wstring Value(ILayer* layer) {
-    Bstr value;
-    EXPECT_EQ(layer->get_value(value.Out()), S_OK);
-    // The sink pointer varies from run to run; it shows as P.
-    std::wstring text(value.View());
-    const std::size_t at = text.find(L"sink=") + 5;
-    return text.replace(at, text.find(L',', at) == std::wstring::npos ? std::wstring::npos : text.find(L',', at) - at,
-                        L"P");
-}
-
 TEST_F(LayerTest, ChangesReportTheirDamage) {
     constexpr RECT kStart{0, 0, 100, 50};
     struct Case {
@@ -121,19 +111,6 @@ TEST_F(LayerTest, ChangesReportTheirDamage) {
         c.change(layer.Get());
         EXPECT_EQ(sink->Calls(), c.expected);
     }
-}
-
-TEST_F(LayerTest, DescriptionFollowsTheKind) {
-    ComPtr<ILayer> layer = NewLayer();
-    EXPECT_EQ(Value(layer.Get()), L"Layer: visible=0, viewport={(0 x 0)-(0 x 0)}, sink=P, BackColor=0x00000000");
-    layer->SetViewPort(1, 2, 30, 40);
-    layer->put_visible(VARIANT_TRUE);
-    layer->put_Text(Bstr(L"Hi").Get());
-    EXPECT_EQ(Value(layer.Get()), L"Layer: visible=1, viewport={(1 x 2)-(30 x 40)}, sink=P, BackColor=0x00000000, "
-                                  L"ForeColor=0xffffffff, Text={Hi}");
-    layer->put_BackColor(0x80FF0000);
-    layer->put_Text(Bstr(L"").Get());
-    EXPECT_EQ(Value(layer.Get()), L"Layer: visible=1, viewport={(1 x 2)-(30 x 40)}, sink=P, BackColor=0x80ff0000");
 }
 
 TEST_F(LayerTest, CollectionItemsByNameAndPosition) {

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "filter/com/bstr.h"
 #include "filter/com/com_ptr.h"
 #include "filter/settings/filter_settings.h"
 #include "registered_module.h"
@@ -12,7 +11,6 @@
 
 namespace {
 
-using tl::com::Bstr;
 using tl::com::ComPtr;
 using tl::test::Dword;
 using tl::test::ReadRaw;
@@ -66,27 +64,6 @@ TEST_F(ModuleTest, ClassObjectsAndUnloading) {
     factory.Reset();
     EXPECT_EQ(Call("DllCanUnloadNow"), S_FALSE) << "a live object keeps the module";
 
-    struct Case {
-        const IID* iid;
-        HRESULT expected;
-    };
-    const Case cases[] = {
-        {&IID_IUnknown, S_OK},
-        {&IID_IDispatch, S_OK},
-        {&__uuidof(IVideoDecoderH264), S_OK},
-        {&__uuidof(IVideoDecoderMPEG2), E_NOINTERFACE},
-        {&__uuidof(IFilterVideoDecoder), E_NOINTERFACE},
-        {&IID_IPersist, E_NOINTERFACE},
-    };
-    for (const Case& t : cases) {
-        ComPtr<IUnknown> itf;
-        EXPECT_EQ(decoder->QueryInterface(*t.iid, itf.OutVoid()), t.expected);
-    }
-
-    Bstr value;
-    ASSERT_EQ(decoder->get_value(value.Out()), S_OK);
-    EXPECT_EQ(value.View(), L"H264 Decoder");
-    EXPECT_EQ(decoder->get_value(nullptr), E_POINTER);
     decoder.Reset();
     EXPECT_EQ(Call("DllCanUnloadNow"), S_OK);
 }

@@ -162,16 +162,4 @@ TEST_F(PluginHostTest, OrderingAndSkippingRules) {
     EXPECT_EQ(MemberName(members.Get(), L"Alpha"), L"");
 }
 
-// A filter that never joins a graph loads nothing; without a Plugins key a graph
-// joins as before.
-TEST_F(PluginHostTest, NoListNoPlugins) {
-    const ComPtr<IGraphBuilder> graph = tl::test::Instance<IGraphBuilder>(CLSID_FilterGraph);
-    const ComPtr<IBaseFilter> filter = tl::test::Instance<IBaseFilter>(__uuidof(FilterVideoDecoder));
-    ASSERT_TRUE(graph && filter);
-    EXPECT_TRUE(tl::ReadPluginList().empty());
-    ASSERT_EQ(graph->AddFilter(filter.Get(), L"decoder"), S_OK);
-    ASSERT_EQ(graph->RemoveFilter(filter.Get()), S_OK);
-    EXPECT_EQ(TakeLog(), L"");
-}
-
 }  // namespace

@@ -86,34 +86,4 @@ TEST_F(RegistryScriptTest, UnregisterRemovesOnlyWhatTheScriptOwns) {
     EXPECT_EQ(tl::ApplyRegistryScript(kScript, kVariables, false), S_OK) << "unregistering twice is harmless";
 }
 
-TEST_F(RegistryScriptTest, PlainKeyWithForeignSubkeysStays) {
-    ASSERT_EQ(tl::ApplyRegistryScript(kScript, kVariables, true), S_OK);
-    tl::test::WriteRaw(HKEY_CURRENT_USER, kRoot + L"\\Plain\\Foreign", L"x", Dword(1));
-    ASSERT_EQ(tl::ApplyRegistryScript(kScript, kVariables, false), S_OK);
-    EXPECT_TRUE(Exists(L"\\Plain\\Foreign"));
-    EXPECT_FALSE(Exists(L"\\Plain\\Child"));
-    EXPECT_FALSE(Value(L"\\Plain", L"Count").has_value());
-}
-
-TEST_F(RegistryScriptTest, MalformedScriptsChangeNothing) {
-    const wchar_t* const scripts[] = {
-        L"HKCU { Software",
-        L"HKXX { A }",
-        L"HKCU { A = x 'y' }",
-        L"HKCU { A = s '%NOPE%' }",
-        L"HKCU { A = s '50% }",
-        L"HKCU { A = s 'open }",
-        L"HKCU { A = d 'x1' }",
-        L"HKCU { A = d 4294967296 }",
-        L"HKCU { A = }",
-        L"HKCU { NoRemove Software { 'Tarvello Registrar Test' } } HKCU { Bad = s }",
-    };
-    for (const wchar_t* script : scripts) {
-        SCOPED_TRACE(testing::PrintToString(std::wstring(script)));
-        EXPECT_EQ(tl::ApplyRegistryScript(script, kVariables, true), HRESULT_FROM_WIN32(ERROR_INVALID_DATA));
-        EXPECT_FALSE(Exists(L"")) << "nothing is written before the whole script parses";
-    }
-    EXPECT_EQ(tl::ApplyRegistryScript(L"", kVariables, true), S_OK);
-}
-
 }  // namespace

@@ -119,16 +119,6 @@ TEST_F(SettingsRegistryTest, LoadTakesValidValuesAndRewritesInvalidOnes) {
     }
 }
 
-TEST_F(SettingsRegistryTest, BooleanSevenIsSavedBackAsOne) {
-    Store(L"bDirectXVA", Dword(7));
-    tl::FilterSettings settings;
-    tl::ResetToDefaults(settings);
-    tl::LoadSettings(settings);
-    EXPECT_TRUE(settings.bDirectXVA.Get());
-    tl::SaveSettings(settings);
-    EXPECT_EQ(Stored(L"bDirectXVA"), Dword(1));
-}
-
 TEST_F(SettingsRegistryTest, SaveCreatesAMissingKeyAndRoundTrips) {
     tl::FilterSettings saved;
     tl::ResetToDefaults(saved);

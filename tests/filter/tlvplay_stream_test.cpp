@@ -1,5 +1,5 @@
-// tlvplay's stream side: sequence headers, program stream units, the
-// elementary stream index and seeking, options, and the frame files it writes.
+// tlvplay's stream side: program stream units, elementary stream chunks, damaged
+// files, options, and the frame files it writes.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -32,30 +32,6 @@ std::unique_ptr<MpegSource> OpenStream(const std::filesystem::path& path) {
     auto source = MpegSource::Open(path.string(), &error);
     EXPECT_TRUE(source) << error;
     return source;
-}
-
-TEST(TlvplaySequence, EveryCorpusStreamIsDescribedAsItsInfoSays) {
-    for (const test::StreamInfo& info : list_streams()) {
-        SCOPED_TRACE(info.name);
-        auto source = OpenStream(info.streamPath());
-        ASSERT_TRUE(source);
-        const SequenceInfo& s = source->Sequence();
-        EXPECT_EQ(s.width, info.width());
-        EXPECT_EQ(s.height, info.height());
-        EXPECT_EQ(s.hasExtension, !info.mpeg1());
-        EXPECT_EQ(source->DeliversPesPackets(), info.programStream());
-        const test::Ratio rate = info.frameRate();
-        EXPECT_EQ(s.framePeriod, ReferenceTime(10000000LL * rate.den / rate.num));
-        if (!info.mpeg1()) {
-            EXPECT_EQ(s.chromaFormat, info.chroma() == 420 ? 1 : info.chroma() == 422 ? 2 : 3);
-            EXPECT_EQ(s.progressiveSequence, !info.interlaced());
-        }
-        if (auto aspect = info.displayAspect()) {
-            EXPECT_EQ(1LL * s.aspectX * aspect->den, 1LL * s.aspectY * aspect->num);
-        }
-        ASSERT_GE(s.bytes.size(), 12u);
-        EXPECT_EQ(s.bytes[3], 0xB3);
-    }
 }
 
 // The units are the packets the tools' reader gives (its own tests decide
@@ -101,37 +77,6 @@ TEST(TlvplayElementaryStream, ChunksReassembleTheFileAndOnlyTheFirstCarriesATime
             EXPECT_EQ(source->Duration(), info.frames() * source->Sequence().framePeriod)
                 << "one coded frame picture per displayed picture";
         }
-    }
-}
-
-TEST(TlvplaySeek, ResumesAtTheLastEntryPointAtOrBeforeTheTarget) {
-    for (const char* name : {"prog420_cgop", "multiseq", "program"}) {
-        SCOPED_TRACE(name);
-        const test::StreamInfo info = test::find_stream(name);
-        auto source = OpenStream(info.streamPath());
-        ASSERT_TRUE(source);
-        const ReferenceTime period = source->Sequence().framePeriod;
-        ReferenceTime previous = -1;
-        for (ReferenceTime target = 0; target < source->Duration(); target += 3 * period) {
-            SCOPED_TRACE(target);
-            const ReferenceTime entry = source->Seek(target);
-            EXPECT_LE(entry, target);
-            EXPECT_GE(entry, previous) << "a later target never resumes earlier";
-            previous = entry;
-            StreamUnit unit;
-            ASSERT_TRUE(source->Next(&unit));
-            EXPECT_TRUE(unit.entry);
-            EXPECT_EQ(unit.time, entry);
-            // The first bytes a decoder sees after the seek hold a sequence header.
-            const std::size_t at = FindStartCode(unit.bytes.data(), unit.bytes.size(), 0);
-            bool header = false;
-            for (std::size_t i = at; i + 4 <= unit.bytes.size() && !header;
-                 i = FindStartCode(unit.bytes.data(), unit.bytes.size(), i + 1))
-                header = unit.bytes[i + 3] == 0xB3;
-            EXPECT_TRUE(header);
-            if (!source->DeliversPesPackets()) { EXPECT_EQ(at, 0u); }
-        }
-        EXPECT_GT(previous, 0) << "the stream has entry points after its start";
     }
 }
 
@@ -212,22 +157,16 @@ TEST(TlvplayOptions, AcceptedCommandLines) {
     }
 }
 
+// One case of each kind of mistake; the end-to-end run checks what a user reads.
 TEST(TlvplayOptions, RefusedCommandLinesSayWhy) {
     const std::vector<std::vector<const char*>> cases = {
         {},
-        {"--renderer", "null"},
-        {"in.mpg", "--renderer"},
-        {"in.mpg", "--renderer", "evr"},
         {"in.mpg", "--renderer", "grab"},
         {"in.mpg", "--format", "nv12"},
         {"in.mpg", "--deinterlace", "blend"},
-        {"in.mpg", "--deinterlace", "6"},
-        {"in.mpg", "--seconds", "0"},
         {"in.mpg", "--seconds", "2x"},
         {"in.mpg", "--raw"},
         {"in.mpg", "other.mpg"},
-        {"in.mpg", "--frames", "3"},
-        {"in.mpg", "--plugin"},
     };
     for (const auto& args : cases) {
         std::vector<const char*> argv = {"tlvplay"};

@@ -60,12 +60,9 @@ TEST(Container, ToldByContent) {
         {"empty", {}, Container::Unknown, 0, "empty"},
         {"noise", noise, Container::Unknown, 0, "no MPEG video"},
         {"H.264", {0, 0, 0, 1, 0x09, 0xF0, 0, 0, 0, 1, 0x67, 0x42}, Container::Unknown, 0, "H.264"},
-        {"elementary", {0, 0, 1, 0xB5, 0x14, 0, 0, 1, 0xB3, 0x16}, Container::Elementary, 0, ""},
         {"program stream after junk", cat({{7, 7, 7}, test::packHeader()}), Container::ProgramStream, 3, ""},
-        {"system stream", {0, 0, 1, 0xBA, 0x21, 0, 1, 0, 1, 0x80, 0, 1}, Container::SystemStream, 0, ""},
         {"transport after junk", cat({{1, 0x47, 2, 3, 4}, ts}), Container::Transport, 5, ""},
         {"one transport packet", Bytes(ts.begin(), ts.begin() + 188), Container::Transport, 0, ""},
-        {"192-byte packets", test::packets192(ts), Container::Transport192, 0, ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -134,25 +131,6 @@ TEST(StreamReader, ProgramStreamGivesTheFirstVideoStreamsPackets) {
         EXPECT_FALSE(samples[1].pts);
         EXPECT_EQ(samples[2].bytes, unbounded);
         EXPECT_EQ(samples[2].pts, 8589934591u);
-    }
-}
-
-TEST(StreamReader, ElementaryStreamIsCutIntoChunks) {
-    Bytes es = {0, 0, 1, 0xB3};
-    for (std::size_t i = 0; i < 996; ++i) es.push_back(std::uint8_t(i * 7));
-    const struct {
-        std::size_t chunk, samples, last;
-    } cases[] = {{1000, 1, 1000}, {999, 2, 1}, {64, 16, 40}, {4096, 1, 1000}};
-    for (const auto& c : cases) {
-        ReaderOptions options;
-        options.chunk = c.chunk;
-        options.readSize = 3;
-        const std::vector<StreamSample> samples = readBytes(es, options);
-        ASSERT_EQ(samples.size(), c.samples) << c.chunk;
-        EXPECT_EQ(samples.back().bytes.size(), c.last);
-        Bytes joined;
-        for (const StreamSample& s : samples) joined.insert(joined.end(), s.bytes.begin(), s.bytes.end());
-        EXPECT_EQ(joined, es);
     }
 }
 

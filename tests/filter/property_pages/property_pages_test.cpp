@@ -288,22 +288,4 @@ TEST(Hyperlink, NotifyingStaticLeavesActivationToItsParent) {
     DestroyWindow(parent);
 }
 
-TEST(Hyperlink, ColoursFromTheBrowserSettingsWhenUsable) {
-    const std::wstring key = L"Software\\Microsoft\\Internet Explorer\\Settings";
-    const struct {
-        const wchar_t* stored;  // null: no value
-        COLORREF link;
-    } cases[] = {{nullptr, RGB(0, 0, 255)}, {L"10,20,30", RGB(10, 20, 30)}, {L"10,20", RGB(0, 0, 255)},
-                 {L"300,0,0", RGB(0, 0, 255)}};
-    for (const auto& c : cases) {
-        tl::test::DeleteKeyTree(HKEY_CURRENT_USER, key);
-        if (c.stored) tl::test::WriteRaw(HKEY_CURRENT_USER, key, L"Anchor Color", tl::test::Sz(c.stored));
-        EXPECT_EQ(tl::LinkColour(false), c.link) << (c.stored ? c.stored : L"(none)");
-    }
-    tl::test::WriteRaw(HKEY_CURRENT_USER, key, L"Anchor Color Visited", tl::test::Sz(L"1,2,3"));
-    EXPECT_EQ(tl::LinkColour(true), RGB(1, 2, 3));
-    tl::test::DeleteKeyTree(HKEY_CURRENT_USER, key);
-    EXPECT_EQ(tl::LinkColour(true), RGB(128, 0, 128));
-}
-
 }  // namespace
