@@ -1,6 +1,6 @@
 // tlvplay's push source as a DirectShow filter: its connection, the samples of its units,
-// and stopping while downstream holds a sample. Playing to the end in Wine's graph is
-// decided by the end-to-end run; tlvplay offers no way to seek.
+// seeking with flushes and new segments, stopping while downstream holds a sample,
+// and playback in Wine's filter graph with Wine's null renderer.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -8,7 +8,9 @@
 #include <strmif.h>
 
 #include <amvideo.h>
+#include <control.h>
 #include <dvdmedia.h>
+#include <evcode.h>
 #include <uuids.h>
 
 #include <string>
@@ -24,6 +26,8 @@ namespace tl::tlvplay {
 namespace {
 
 using com::ComPtr;
+
+constexpr REFERENCE_TIME kSecond = 10000000;
 
 std::unique_ptr<MpegSource> OpenCorpus(const char* name) {
     std::string error;
@@ -81,6 +85,7 @@ struct SourceRig {
         EXPECT_HRESULT_SUCCEEDED(CreateRecordingSink(log, sink.Out()));
         out = FirstPin(source.Get());
         in = FirstPin(sink.Get());
+        EXPECT_HRESULT_SUCCEEDED(out.As(&seeking));
         connected = out->Connect(in.Get(), nullptr);
     }
     ~SourceRig() { Stop(); }
@@ -100,6 +105,7 @@ struct SourceRig {
     ComPtr<IBaseFilter> sink;
     ComPtr<IPin> out;
     ComPtr<IPin> in;
+    ComPtr<IMediaSeeking> seeking;
     HRESULT connected = E_FAIL;
     REFERENCE_TIME duration = 0;
     std::size_t maxUnit = 0;
@@ -181,6 +187,68 @@ TEST_F(TlvplaySource, ProgramStreamSamplesArePacketsWithTheirTimes) {
     EXPECT_EQ(samples[0].start, 0) << "times count from the first PTS";
 }
 
+TEST_F(TlvplaySource, SeekAfterTheEndFlushesAndStartsANewSegmentAtTheTarget) {
+    for (const char* stream : {"program", "prog420_cgop"}) {
+        SCOPED_TRACE(stream);
+        SourceRig rig(stream);
+        ASSERT_HRESULT_SUCCEEDED(rig.connected);
+        rig.Run();
+        ASSERT_TRUE(rig.log->WaitFor(EndsOfStream(1)));
+        const std::size_t before = rig.log->Events().size();
+        const std::size_t samplesBefore = Samples(rig.log->Events()).size();
+
+        LONGLONG target = rig.duration / 2;
+        ASSERT_EQ(rig.seeking->SetPositions(&target, AM_SEEKING_AbsolutePositioning | AM_SEEKING_ReturnTime,
+                                            nullptr, AM_SEEKING_NoPositioning),
+                  S_OK);
+        EXPECT_EQ(target, rig.duration / 2);
+        ASSERT_TRUE(rig.log->WaitFor(EndsOfStream(2)));
+        const std::vector<SinkEvent> events = rig.log->Events();
+        ASSERT_GT(events.size(), before + 4);
+        EXPECT_EQ(events[before].kind, SinkEvent::BeginFlush);
+        EXPECT_EQ(events[before + 1].kind, SinkEvent::EndFlush);
+        ASSERT_EQ(events[before + 2].kind, SinkEvent::NewSegment);
+        EXPECT_EQ(events[before + 2].start, rig.duration / 2);
+        EXPECT_EQ(events[before + 2].stop, rig.duration);
+        const std::vector<SinkEvent> after = Samples(events, before);
+        ASSERT_FALSE(after.empty());
+        EXPECT_LT(after.size(), samplesBefore);
+        EXPECT_TRUE(after[0].discontinuity);
+        EXPECT_TRUE(after[0].syncPoint);
+        // Delivery resumes at an entry point before the target: its time relative to
+        // the new segment is at most zero, and no more than a GOP or two earlier.
+        EXPECT_LE(after[0].start, 0);
+        EXPECT_GT(after[0].start, -2 * kSecond);
+        LONGLONG current = -1;
+        EXPECT_EQ(rig.seeking->GetCurrentPosition(&current), S_OK);
+        EXPECT_EQ(current, rig.duration / 2);
+    }
+}
+
+TEST_F(TlvplaySource, SeekWhileDownstreamHoldsASampleFlushesItOut) {
+    SourceRig rig("program");
+    ASSERT_HRESULT_SUCCEEDED(rig.connected);
+    rig.log->SetHolding(true);
+    rig.Run();
+    ASSERT_TRUE(rig.log->WaitFor([](const auto& e) { return Samples(e).size() == 1; }));
+    LONGLONG target = kSecond / 2;
+    ASSERT_EQ(rig.seeking->SetPositions(&target, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning),
+              S_OK);
+    ASSERT_TRUE(rig.log->WaitFor([](const auto& e) { return Samples(e).size() == 2; }));
+    const std::vector<SinkEvent> events = rig.log->Events();
+    ASSERT_EQ(events.size(), 6u);
+    EXPECT_EQ(events[0].kind, SinkEvent::NewSegment);
+    EXPECT_EQ(events[1].kind, SinkEvent::Sample);
+    EXPECT_EQ(events[2].kind, SinkEvent::BeginFlush);
+    EXPECT_EQ(events[3].kind, SinkEvent::EndFlush);
+    EXPECT_EQ(events[4].kind, SinkEvent::NewSegment);
+    EXPECT_EQ(events[4].start, target);
+    EXPECT_EQ(events[5].kind, SinkEvent::Sample);
+    EXPECT_TRUE(events[5].discontinuity);
+    rig.log->SetHolding(false);
+    ASSERT_TRUE(rig.log->WaitFor(EndsOfStream(1)));
+}
+
 TEST_F(TlvplaySource, StopWhileDownstreamHoldsASampleAndRunAgainFromTheStart) {
     SourceRig rig("program");
     ASSERT_HRESULT_SUCCEEDED(rig.connected);
@@ -198,6 +266,68 @@ TEST_F(TlvplaySource, StopWhileDownstreamHoldsASampleAndRunAgainFromTheStart) {
     ASSERT_EQ(second.size(), 110u);
     EXPECT_EQ(second[0].bytes, events[1].bytes) << "the second run starts where the first did";
     EXPECT_TRUE(second[0].discontinuity);
+}
+
+TEST_F(TlvplaySource, StopPositionEndsTheStreamEarly) {
+    SourceRig rig("program");
+    ASSERT_HRESULT_SUCCEEDED(rig.connected);
+    LONGLONG stop = rig.duration / 4;
+    ASSERT_EQ(rig.seeking->SetPositions(nullptr, AM_SEEKING_NoPositioning, &stop, AM_SEEKING_AbsolutePositioning),
+              S_OK);
+    rig.Run();
+    ASSERT_TRUE(rig.log->WaitFor(EndsOfStream(1)));
+    const std::vector<SinkEvent> samples = Samples(rig.log->Events());
+    EXPECT_LT(samples.size(), 110u);
+    for (const SinkEvent& s : samples)
+        if (s.timeResult == VFW_S_NO_STOP_TIME) {
+            EXPECT_LE(s.start, stop);
+        }
+}
+
+// In Wine's own filter graph, with Wine's null renderer downstream: the graph runs
+// the source to EC_COMPLETE, and its seeking reaches the source through the
+// renderer's pass-through.
+TEST_F(TlvplaySource, PlaysAndSeeksInTheFilterGraphWithTheNullRenderer) {
+    ComPtr<IGraphBuilder> graph;
+    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
+                                              graph.OutVoid()));
+    ComPtr<IBaseFilter> source;
+    auto opened = OpenCorpus("program");
+    const REFERENCE_TIME duration = opened->Duration();
+    ASSERT_HRESULT_SUCCEEDED(CreatePushSource(std::move(opened), source.Out()));
+    ComPtr<IBaseFilter> renderer;
+    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(kClsidNullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                                              renderer.OutVoid()));
+    ASSERT_HRESULT_SUCCEEDED(graph->AddFilter(source.Get(), L"Source"));
+    ASSERT_HRESULT_SUCCEEDED(graph->AddFilter(renderer.Get(), L"Null"));
+    ASSERT_HRESULT_SUCCEEDED(graph->ConnectDirect(FirstPin(source.Get()).Get(), FirstPin(renderer.Get()).Get(), nullptr));
+
+    ComPtr<IMediaControl> control;
+    ComPtr<IMediaEvent> events;
+    ComPtr<IMediaSeeking> seeking;
+    ASSERT_HRESULT_SUCCEEDED(graph->QueryInterface(IID_IMediaControl, control.OutVoid()));
+    ASSERT_HRESULT_SUCCEEDED(graph->QueryInterface(IID_IMediaEvent, events.OutVoid()));
+    ASSERT_HRESULT_SUCCEEDED(graph->QueryInterface(IID_IMediaSeeking, seeking.OutVoid()));
+    LONGLONG graphDuration = 0;
+    ASSERT_EQ(seeking->GetDuration(&graphDuration), S_OK);
+    EXPECT_EQ(graphDuration, duration);
+
+    for (LONGLONG start : {LONGLONG(0), duration / 2}) {
+        SCOPED_TRACE(start);
+        LONGLONG position = start;
+        ASSERT_HRESULT_SUCCEEDED(
+            seeking->SetPositions(&position, AM_SEEKING_AbsolutePositioning, nullptr, AM_SEEKING_NoPositioning));
+        ComPtr<IMediaSeeking> pinSeeking;
+        ASSERT_HRESULT_SUCCEEDED(FirstPin(source.Get()).As(&pinSeeking));
+        LONGLONG current = -1;
+        pinSeeking->GetCurrentPosition(&current);
+        EXPECT_EQ(current, start);
+        ASSERT_HRESULT_SUCCEEDED(control->Run());
+        long code = 0;
+        EXPECT_EQ(events->WaitForCompletion(60000, &code), S_OK);
+        EXPECT_EQ(code, EC_COMPLETE);
+        ASSERT_HRESULT_SUCCEEDED(control->Stop());
+    }
 }
 
 }  // namespace
