@@ -157,12 +157,17 @@ TEST(PicturePool, PlanesAlignedSizedAndStrided) {
     }
 }
 
-TEST(PicturePool, FreeChoiceFollowsLastUse) {
+// A 16x16 4:2:0 stream: the smallest pool records.
+StreamState sixteenSquare() {
     StreamState s;
     s.coded_width = s.coded_height = 16;
     s.chroma_width = s.chroma_height = 8;
+    return s;
+}
+
+TEST(PicturePool, FreeChoiceFollowsLastUse) {
     PicturePool pool;
-    ASSERT_TRUE(pool.allocate(3, s));
+    ASSERT_TRUE(pool.allocate(3, sixteenSquare()));
     Picture* a = pool.takeFree();
     EXPECT_EQ(a->index, 0);
     a->referenceCount = 1;
@@ -183,11 +188,8 @@ TEST(PicturePool, FreeChoiceFollowsLastUse) {
 // A record is painted black when first handed out, and free records handed out
 // before are reused ahead of those never handed out, whose memory stays untouched.
 TEST(PicturePool, HandedOutRecordsComeFirstAndFreshOnesAreBlack) {
-    StreamState s;
-    s.coded_width = s.coded_height = 16;
-    s.chroma_width = s.chroma_height = 8;
     PicturePool pool;
-    ASSERT_TRUE(pool.allocate(3, s));
+    ASSERT_TRUE(pool.allocate(3, sixteenSquare()));
     Picture* a = pool.takeFree();
     EXPECT_EQ(a->planes[0][0], 16);
     EXPECT_EQ(a->planes[0][16 * 16 - 1], 16);
