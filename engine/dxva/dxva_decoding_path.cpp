@@ -41,13 +41,17 @@ struct SpatialBlocks {
 
     HResult intra(BitReader& reader) {
         count = kBlocksPerMacroblock;
-        return decodeIntraMacroblockBlocks(reader, params, state, matrices, blocks, BlocksOnEntry::anything);
+        clear();
+        return decodeIntraMacroblockBlocks(reader, params, state, matrices, blocks);
     }
     HResult nonIntra(BitReader& reader, std::uint32_t pattern) {
-        count = __builtin_popcount(pattern);
-        return decodeNonIntraMacroblockBlocks(reader, params, state, matrices, pattern, blocks,
-                                              BlocksOnEntry::anything);
+        count = mb::codedCount(pattern);
+        clear();
+        return decodeNonIntraMacroblockBlocks(reader, params, state, matrices, pattern, blocks);
     }
+    // The inverse DCT here works in place, so the blocks hold the last
+    // macroblock's residuals until cleared.
+    void clear() { std::memset(blocks, 0, std::size_t(count) * 64 * sizeof(std::int16_t)); }
 };
 
 // Run lists for the accelerator's inverse DCT, one per block (empty when the

@@ -20,21 +20,16 @@ constexpr int tierCount = 5;
 struct TierKernels {
     decltype(KernelSlots::idct) idct;
     decltype(KernelSlots::scaleMatrix) scaleMatrix;
-    decltype(KernelSlots::clearBlock) clearBlock;
-    decltype(KernelSlots::clearFourBlocks) clearFourBlocks;
     const BlockStores* stores;
     const MotionKernels* motion;
 };
 
 namespace k = kernels;
 constexpr TierKernels tierKernels[] = {
-    {k::plain::idct, k::plain::scaleMatrix, k::plain::clearBlock, k::plain::clearFourBlocks, &k::plain::stores,
-     &k::plain::motion},
-    {k::mmx::idct, k::mmx::scaleMatrix, k::mmx::clearBlock, k::mmx::clearFourBlocks, &k::mmx::stores,
-     &k::mmx::motion},
-    {k::sse::idct, nullptr, nullptr, nullptr, &k::sse::stores, &k::sse::motion},
-    {k::sse2::idct, k::sse2::scaleMatrix, k::sse2::clearBlock, k::sse2::clearFourBlocks, &k::sse2::stores,
-     &k::sse2::motion},
+    {k::plain::idct, k::plain::scaleMatrix, &k::plain::stores, &k::plain::motion},
+    {k::mmx::idct, k::mmx::scaleMatrix, &k::mmx::stores, &k::mmx::motion},
+    {k::sse::idct, nullptr, &k::sse::stores, &k::sse::motion},
+    {k::sse2::idct, k::sse2::scaleMatrix, &k::sse2::stores, &k::sse2::motion},
 };
 
 // Entries a tier leaves empty keep the kernel of the tier below.
@@ -51,8 +46,6 @@ void overlay(Fn (&slots)[n], const std::array<Fn, n>& tier) {
 void overlay(KernelSlots& s, const TierKernels& t) {
     overlay(s.idct, t.idct);
     overlay(s.scaleMatrix, t.scaleMatrix);
-    overlay(s.clearBlock, t.clearBlock);
-    overlay(s.clearFourBlocks, t.clearFourBlocks);
     if (const BlockStores* stores = t.stores) {
         s.intraStore16Frame = stores->intraStore16Frame;
         s.intraStore16Field = stores->intraStore16Field;

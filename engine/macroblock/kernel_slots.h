@@ -15,8 +15,6 @@ struct KernelSlots {
     void (*idct)(std::int16_t* blocks, int count);
     // dst[i] = weights[i] * scale (low 16 bits), 64 entries.
     void (*scaleMatrix)(std::uint16_t* dst, const std::uint16_t* weights, int scale);
-    void (*clearBlock)(std::int16_t* block);
-    void (*clearFourBlocks)(std::int16_t* blocks);
     // Transform stores: the coefficient blocks go through the inverse DCT (the
     // bits of `idct`) into the picture, and are left all zero.
     // Luma 16x16 from blocks 0..3: sample = sat8(sat16(residual) + 128).

@@ -39,8 +39,6 @@ struct BlockStores {
 #define TL_FULL_KERNEL_TIER                                                                     \
     void idct(std::int16_t* blocks, int count);                                                 \
     void scaleMatrix(std::uint16_t* dst, const std::uint16_t* weights, int scale);              \
-    void clearBlock(std::int16_t* block);                                                       \
-    void clearFourBlocks(std::int16_t* blocks);                                                 \
     extern const BlockStores stores;                                                            \
     extern const MotionKernels motion;
 

@@ -1,13 +1,11 @@
 #include "engine/macroblock/macroblock_blocks.h"
 
 #include "engine/macroblock/coefficients.h"
-#include "engine/macroblock/kernel_slots.h"
-#include "engine/macroblock/macroblock_flags.h"
 
 namespace tl {
 
 HResult decodeIntraMacroblockBlocks(BitReader& reader, const PictureParams& p, ParserState& state,
-                                    ScaledMatrixCache& matrices, std::int16_t* blocks, BlocksOnEntry entry) {
+                                    ScaledMatrixCache& matrices, std::int16_t* blocks) {
     IntraBlockJob job;
     job.blockCount = p.block_count;
     job.lumaWeights = matrices.get(MATRIX_INTRA_LUMA, state.quantiser_scale);
@@ -18,17 +16,11 @@ HResult decodeIntraMacroblockBlocks(BitReader& reader, const PictureParams& p, P
     job.dcShift = p.intra_dc_shift;
     job.dcPredictors = state.dc_dct_pred;
     job.blocks = blocks;
-    if (entry == BlocksOnEntry::anything) {
-        const KernelSlots& k = kernelSlots();
-        k.clearFourBlocks(job.blocks);
-        for (int i = 4; i < p.block_count; ++i) k.clearBlock(job.blocks + 64 * i);
-    }
     return decodeIntraBlocks(reader, job, state.errors);
 }
 
 HResult decodeNonIntraMacroblockBlocks(BitReader& reader, const PictureParams& p, ParserState& state,
-                                       ScaledMatrixCache& matrices, std::uint32_t pattern, std::int16_t* blocks,
-                                       BlocksOnEntry entry) {
+                                       ScaledMatrixCache& matrices, std::uint32_t pattern, std::int16_t* blocks) {
     const std::uint16_t* lumaWeights = nullptr;
     const std::uint16_t* chromaWeights = nullptr;
     if (pattern & 0xF0000000u) lumaWeights = matrices.get(MATRIX_NON_INTRA_LUMA, state.quantiser_scale);
@@ -36,11 +28,6 @@ HResult decodeNonIntraMacroblockBlocks(BitReader& reader, const PictureParams& p
         chromaWeights = p.chroma_format == CHROMA_420
                             ? (lumaWeights ? lumaWeights : matrices.get(MATRIX_NON_INTRA_LUMA, state.quantiser_scale))
                             : matrices.get(MATRIX_NON_INTRA_CHROMA, state.quantiser_scale);
-    }
-    if (entry == BlocksOnEntry::anything) {
-        const KernelSlots& k = kernelSlots();
-        const int coded = mb::codedCount(pattern);
-        for (int i = 0; i < coded; ++i) k.clearBlock(blocks + 64 * i);
     }
     return decodeNonIntraBlocks(reader, blocks, pattern, lumaWeights, chromaWeights, p.scan,
                                 state.errors);

@@ -1,6 +1,6 @@
-// The dense-block form of a macroblock's coefficients: blocks zeroed, decoded
-// and inverse-quantised against the cached scaled matrices, ready for the host
-// inverse DCT. Used by the software slice layer and by accelerators that take
+// The dense-block form of a macroblock's coefficients: decoded and
+// inverse-quantised against the cached scaled matrices into zeroed blocks,
+// ready for the host inverse DCT. Used by the software slice layer and by accelerators that take
 // spatial residuals from the host.
 #pragma once
 #include <cstdint>
@@ -12,18 +12,16 @@
 
 namespace tl {
 
-// How the blocks handed to a decoder start: already all zero (the transform
-// stores leave them so), or holding anything.
-enum class BlocksOnEntry { zero, anything };
+// Both decoders write only the coefficients they decode: the blocks they are
+// handed must be all zero (the transform stores leave them so).
 
 // All block_count blocks of an intra macroblock into `blocks` (consecutive,
 // 16-byte aligned); updates the DC predictors.
 HResult decodeIntraMacroblockBlocks(BitReader& reader, const PictureParams& p, ParserState& state,
-                                    ScaledMatrixCache& matrices, std::int16_t* blocks, BlocksOnEntry entry);
+                                    ScaledMatrixCache& matrices, std::int16_t* blocks);
 
 // The blocks `pattern` marks (bits 20-31), one after the other from `blocks`.
 HResult decodeNonIntraMacroblockBlocks(BitReader& reader, const PictureParams& p, ParserState& state,
-                                       ScaledMatrixCache& matrices, std::uint32_t pattern, std::int16_t* blocks,
-                                       BlocksOnEntry entry);
+                                       ScaledMatrixCache& matrices, std::uint32_t pattern, std::int16_t* blocks);
 
 }  // namespace tl

@@ -16,11 +16,11 @@ struct BufferBlocks {
     const SliceContext& ctx;
     HResult intra(BitReader& reader) {
         return decodeIntraMacroblockBlocks(reader, ctx.params, ctx.state, ctx.matrices,
-                                           ctx.blocks.take(ctx.params.block_count), BlocksOnEntry::zero);
+                                           ctx.blocks.take(ctx.params.block_count));
     }
     HResult nonIntra(BitReader& reader, std::uint32_t pattern) {
         return decodeNonIntraMacroblockBlocks(reader, ctx.params, ctx.state, ctx.matrices, pattern,
-                                              ctx.blocks.take(mb::codedCount(pattern)), BlocksOnEntry::zero);
+                                              ctx.blocks.take(mb::codedCount(pattern)));
     }
 };
 

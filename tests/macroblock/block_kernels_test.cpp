@@ -138,24 +138,5 @@ TEST(ScaleMatrix, EveryTierKeepsTheLow16BitsOfEachProduct) {
     }
 }
 
-TEST(ClearBlocks, EveryTierZeroesExactlyItsBlocks) {
-    for (KernelTier tier : test::runnableTiers()) {
-        const KernelSlots& s = kernelSlotsFor(tier);
-        alignas(16) std::int16_t buffer[6 * 64];
-        for (int four = 0; four < 2; ++four) {
-            std::fill(std::begin(buffer), std::end(buffer), std::int16_t{-7});
-            if (four) {
-                s.clearFourBlocks(buffer + 64);
-            } else {
-                s.clearBlock(buffer + 64);
-            }
-            const int end = four ? 5 * 64 : 2 * 64;
-            for (int i = 0; i < 6 * 64; ++i) {
-                ASSERT_EQ(buffer[i], i >= 64 && i < end ? 0 : -7) << test::tierName(tier) << " at " << i;
-            }
-        }
-    }
-}
-
 }  // namespace
 }  // namespace tl
