@@ -6,6 +6,7 @@
 #include <dvdmedia.h>
 
 #include <string>
+#include <tuple>
 
 #include "filter/pins/output_types.h"
 
@@ -56,8 +57,7 @@ TEST(OutputType, AspectOfSizesWithoutAspectInformation) {
     for (const Case& c : cases) {
         std::uint32_t x = 0, y = 0;
         tl::SnapAspect(c.width, c.height, &x, &y);
-        EXPECT_EQ(x, c.x) << c.width << "x" << c.height;
-        EXPECT_EQ(y, c.y) << c.width << "x" << c.height;
+        EXPECT_EQ(std::make_pair(x, y), std::make_pair(c.x, c.y)) << c.width << "x" << c.height;
     }
 }
 
@@ -88,28 +88,20 @@ TEST(OutputType, FormatIsFilledFromTheInputFormat) {
         tl::MediaType type;
         ASSERT_TRUE(tl::MakeOutputType(c.code, input, {}, &type));
         const AM_MEDIA_TYPE& mt = type.Get();
-        EXPECT_TRUE(IsEqualGUID(mt.majortype, MEDIATYPE_Video));
-        if (c.subtype) {
-            EXPECT_TRUE(IsEqualGUID(mt.subtype, *c.subtype));
-        }
-        EXPECT_TRUE(IsEqualGUID(mt.formattype, FORMAT_VideoInfo2));
+        EXPECT_TRUE(IsEqualGUID(mt.majortype, MEDIATYPE_Video) && IsEqualGUID(mt.formattype, FORMAT_VideoInfo2));
+        EXPECT_TRUE(!c.subtype || IsEqualGUID(mt.subtype, *c.subtype));
         ASSERT_EQ(mt.cbFormat, sizeof(VIDEOINFOHEADER2));
         const auto* vih = type.FormatAs<VIDEOINFOHEADER2>();
-        EXPECT_EQ(vih->bmiHeader.biWidth, 352);
-        EXPECT_EQ(vih->bmiHeader.biHeight, 288);
-        EXPECT_EQ(vih->bmiHeader.biBitCount, c.bits);
-        EXPECT_EQ(vih->bmiHeader.biCompression, c.compression);
-        EXPECT_EQ(vih->dwInterlaceFlags, c.interlace);
-        EXPECT_EQ(vih->dwBitRate, c.bitRate);
-        EXPECT_EQ(vih->dwPictAspectRatioX, 4u);
-        EXPECT_EQ(vih->dwPictAspectRatioY, 3u);
-        EXPECT_EQ(vih->AvgTimePerFrame, 400000);
-        EXPECT_EQ(vih->rcTarget.right, 352);
-        EXPECT_EQ(vih->rcTarget.bottom, 288);
-        EXPECT_EQ(vih->bmiHeader.biSizeImage, tl::ImageSize(c.bits, 352, 288));
-        EXPECT_EQ(ULONG(mt.lSampleSize), vih->bmiHeader.biSizeImage);
-        EXPECT_TRUE(mt.bFixedSizeSamples);
-        EXPECT_FALSE(mt.bTemporalCompression);
+        const BITMAPINFOHEADER& bmi = vih->bmiHeader;
+        EXPECT_EQ(std::make_tuple(bmi.biBitCount, bmi.biCompression, vih->dwInterlaceFlags, vih->dwBitRate),
+                  std::make_tuple(c.bits, c.compression, c.interlace, c.bitRate));
+        EXPECT_EQ(std::make_tuple(bmi.biWidth, bmi.biHeight, vih->rcTarget.right, vih->rcTarget.bottom),
+                  std::make_tuple(352L, 288L, 352L, 288L));
+        EXPECT_EQ(std::make_tuple(vih->dwPictAspectRatioX, vih->dwPictAspectRatioY, vih->AvgTimePerFrame),
+                  std::make_tuple(4UL, 3UL, 400000LL));
+        EXPECT_EQ(bmi.biSizeImage, tl::ImageSize(c.bits, 352, 288));
+        EXPECT_EQ(ULONG(mt.lSampleSize), bmi.biSizeImage);
+        EXPECT_TRUE(mt.bFixedSizeSamples && !mt.bTemporalCompression);
     }
     tl::MediaType none;
     EXPECT_FALSE(tl::MakeOutputType('z', input, {}, &none));
@@ -120,10 +112,9 @@ TEST(OutputType, DefaultsFillAnEmptyInputFormat) {
     tl::MediaType type;
     ASSERT_TRUE(tl::MakeOutputType('1', input, {640, 480}, &type));
     const auto* vih = type.FormatAs<VIDEOINFOHEADER2>();
-    EXPECT_EQ(vih->bmiHeader.biWidth, 640);
-    EXPECT_EQ(vih->bmiHeader.biHeight, 480);
-    EXPECT_EQ(vih->dwPictAspectRatioX, 4u);
-    EXPECT_EQ(vih->dwPictAspectRatioY, 3u);
+    EXPECT_EQ(std::make_tuple(vih->bmiHeader.biWidth, vih->bmiHeader.biHeight, vih->dwPictAspectRatioX,
+                              vih->dwPictAspectRatioY),
+              std::make_tuple(640L, 480L, 4UL, 3UL));
 }
 
 TEST(OutputType, AcceptedTypes) {

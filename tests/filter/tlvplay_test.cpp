@@ -1,6 +1,8 @@
-// tlvplay's push source as a DirectShow filter: its connection, the samples of its units,
-// seeking with flushes and new segments, stopping while downstream holds a sample,
-// and playback in Wine's filter graph with Wine's null renderer.
+// tlvplay's own pieces: program stream units, elementary stream chunks, damaged
+// files, options, the frame files it writes, and its push source as a DirectShow
+// filter (its connection, the samples of its units, seeking with flushes and new
+// segments, stopping while downstream holds a sample, and playback in Wine's
+// filter graph with Wine's null renderer).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -14,12 +16,19 @@
 #include <uuids.h>
 
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "filter/com/com_ptr.h"
 #include "tests/filter/recording_sink.h"
 #include "tests/support/corpus.h"
+#include "tests/support/temp_file.h"
+#include "tools/common/stream_reader.h"
+#include "tools/tlvplay/frame_writer.h"
 #include "tools/tlvplay/media_guids.h"
 #include "tools/tlvplay/media_type.h"
+#include "tools/tlvplay/mpeg_source.h"
+#include "tools/tlvplay/options.h"
 #include "tools/tlvplay/push_source.h"
 
 namespace tl::tlvplay {
@@ -31,12 +40,15 @@ using test::SinkLog;
 
 constexpr REFERENCE_TIME kSecond = 10000000;
 
-std::unique_ptr<MpegSource> OpenCorpus(const char* name) {
+std::unique_ptr<MpegSource> OpenStream(const std::filesystem::path& path) {
     std::string error;
-    auto source = MpegSource::Open(test::find_stream(name).streamPath().string(), &error);
+    auto source = MpegSource::Open(path.string(), &error);
     EXPECT_TRUE(source) << error;
     return source;
 }
+
+std::unique_ptr<MpegSource> OpenCorpus(const char* name) { return OpenStream(test::find_stream(name).streamPath()); }
+
 
 // The units the source delivers from the start, for comparison with the samples.
 std::vector<StreamUnit> AllUnits(const char* name) {
@@ -311,6 +323,207 @@ TEST_F(TlvplaySource, PlaysAndSeeksInTheFilterGraphWithTheNullRenderer) {
         long code = 0;
         EXPECT_TRUE(events->WaitForCompletion(60000, &code) == S_OK && code == EC_COMPLETE);
         ASSERT_HRESULT_SUCCEEDED(control->Stop());
+    }
+}
+
+// The units are the packets the tools' reader gives (its own tests decide
+// those), timed from the first time stamp.
+TEST(TlvplayProgramStream, UnitsAreWholePacketsTimedFromTheFirstPts) {
+    const std::string path = test::find_stream("program").streamPath().string();
+    tools::StreamReader reader;
+    std::string error;
+    ASSERT_TRUE(reader.open(path, error)) << error;
+    std::vector<tools::StreamSample> expected;
+    for (tools::StreamSample sample; reader.next(sample);) expected.push_back(sample);
+    auto source = OpenStream(path);
+    ASSERT_TRUE(source && !expected.empty() && expected[0].pts);
+    StreamUnit unit;
+    std::size_t n = 0;
+    for (; source->Next(&unit); ++n) {
+        ASSERT_LT(n, expected.size());
+        const tools::StreamSample& p = expected[n];
+        EXPECT_EQ(unit.bytes, p.bytes);
+        EXPECT_EQ(unit.time, p.pts ? ReferenceTime((*p.pts - *expected[0].pts) * 1000 / 9) : kNoTime);
+    }
+    EXPECT_EQ(n, expected.size());
+}
+
+TEST(TlvplayElementaryStream, ChunksReassembleTheFileAndOnlyTheFirstCarriesATime) {
+    for (const test::StreamInfo& info : test::list_streams()) {
+        if (info.programStream()) continue;
+        SCOPED_TRACE(info.name);
+        auto source = OpenStream(info.streamPath());
+        ASSERT_TRUE(source);
+        std::vector<std::uint8_t> joined;
+        StreamUnit unit;
+        for (int n = 0; source->Next(&unit); ++n) {
+            EXPECT_LE(unit.bytes.size(), source->MaxUnitSize());
+            EXPECT_EQ(unit.time, n == 0 ? 0 : kNoTime);
+            EXPECT_EQ(unit.entry, n == 0);
+            joined.insert(joined.end(), unit.bytes.begin(), unit.bytes.end());
+        }
+        EXPECT_EQ(joined, test::read_file_bytes(info.streamPath()));
+        if (!info.mpeg1()) {
+            EXPECT_EQ(source->Duration(), info.frames() * source->Sequence().framePeriod)
+                << "one coded frame picture per displayed picture";
+        }
+    }
+}
+
+TEST(TlvplayMalformed, DamagedFilesAreRefusedOrCutShortWithoutReadingPastTheirEnd) {
+    const std::vector<std::uint8_t> program = test::read_file_bytes(test::find_stream("program").streamPath());
+    const std::vector<std::uint8_t> es = test::read_file_bytes(test::find_stream("prog420_cgop").streamPath());
+    struct Case {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+        bool opens;
+    };
+    std::vector<Case> cases = {
+        {"empty", {}, false},
+        {"no start code", std::vector<std::uint8_t>(5000, 0x55), false},
+        {"sequence header cut short", std::vector<std::uint8_t>(es.begin(), es.begin() + 9), false},
+        {"pack header alone", std::vector<std::uint8_t>(program.begin(), program.begin() + 14), false},
+        {"program stream cut inside a packet",
+         std::vector<std::uint8_t>(program.begin(), program.begin() + std::ptrdiff_t(program.size() / 2 + 7)), true},
+        {"elementary stream cut inside a picture",
+         std::vector<std::uint8_t>(es.begin(), es.begin() + std::ptrdiff_t(es.size() / 3 + 5)), true},
+    };
+    // Zeros where packets were: the demultiplexer loses sync and has to find it again.
+    std::vector<std::uint8_t> lost(program.begin(), program.begin() + 2000);
+    lost.resize(2600, 0x00);
+    lost.insert(lost.end(), program.begin() + 2600, program.end());
+    cases.push_back({"program stream with a zeroed stretch", lost, true});
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempFile file(".mpg");
+        file.write(c.bytes);
+        std::string error;
+        auto source = MpegSource::Open(file.path().string(), &error);
+        EXPECT_EQ(bool(source), c.opens) << error;
+        if (!source) {
+            EXPECT_FALSE(error.empty());
+            continue;
+        }
+        std::size_t total = 0;
+        StreamUnit unit;
+        while (source->Next(&unit)) total += unit.bytes.size();
+        EXPECT_LE(total, c.bytes.size());
+        EXPECT_GT(total, 0u);
+        EXPECT_GE(source->Seek(source->Duration()), 0);
+    }
+}
+
+// What the end-to-end run does not use: grabbing, raw frames, the null renderer
+// and plug-ins are decided there.
+TEST(TlvplayOptions, AcceptedCommandLines) {
+    struct Case {
+        std::vector<const char*> args;
+        Renderer renderer;
+        const char* format;
+        int deinterlace;
+        double seconds;
+    };
+    const Case cases[] = {
+        {{"in.m2v"}, Renderer::Default, nullptr, -1, 0},
+        {{"--renderer", "vmr9", "in.mpg", "--seconds", "2"}, Renderer::Vmr9, nullptr, -1, 2},
+        {{"in.mpg", "--renderer", "vmr7", "--format", "RGB565"}, Renderer::Vmr7, "RGB565", -1, 0},
+        {{"in.mpg", "--deinterlace", "software-bob-double"}, Renderer::Default, nullptr, 5, 0},
+        {{"in.mpg", "--deinterlace", "bob"}, Renderer::Default, nullptr, 4, 0},
+        {{"in.mpg", "--deinterlace", "2", "--seconds", "0.5"}, Renderer::Default, nullptr, 2, 0.5},
+    };
+    for (const Case& c : cases) {
+        std::vector<const char*> argv = {"tlvplay"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        SCOPED_TRACE(argv[1]);
+        Options o;
+        std::string error;
+        ASSERT_TRUE(ParseOptions(int(argv.size()), argv.data(), &o, &error)) << error;
+        EXPECT_EQ(std::make_tuple(o.renderer, std::string(o.format ? o.format->name : ""), o.deinterlace, o.seconds),
+                  std::make_tuple(c.renderer, std::string(c.format ? c.format : ""), c.deinterlace, c.seconds));
+        EXPECT_EQ(o.input.substr(0, 3), "in.");
+    }
+}
+
+// One case of each kind of mistake; the end-to-end run checks what a user reads.
+TEST(TlvplayOptions, RefusedCommandLinesSayWhy) {
+    const std::vector<std::vector<const char*>> cases = {
+        {},
+        {"in.mpg", "--renderer", "grab"},
+        {"in.mpg", "--format", "nv12"},
+        {"in.mpg", "--deinterlace", "blend"},
+        {"in.mpg", "--seconds", "2x"},
+        {"in.mpg", "--raw"},
+        {"in.mpg", "other.mpg"},
+    };
+    for (const auto& args : cases) {
+        std::vector<const char*> argv = {"tlvplay"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        Options options;
+        std::string error;
+        EXPECT_FALSE(ParseOptions(int(argv.size()), argv.data(), &options, &error)) << argv.size();
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(error.find('\n'), std::string::npos);
+    }
+}
+
+MediaType VideoType(const char* format, long width, long height) {
+    const OutputFormat* f = FindOutputFormat(format);
+    MediaType type;
+    type.Get().majortype = MEDIATYPE_Video;
+    type.Get().subtype = *f->subtype;
+    auto* vih = reinterpret_cast<VIDEOINFOHEADER2*>(type.AllocateFormat(FORMAT_VideoInfo2, sizeof(VIDEOINFOHEADER2)));
+    vih->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    vih->bmiHeader.biWidth = width;
+    vih->bmiHeader.biHeight = height;
+    vih->bmiHeader.biBitCount = f->bitCount;
+    vih->bmiHeader.biCompression = f->compression;
+    return type;
+}
+
+// How the grabber reads a sample: rows length / height apart (YV12 luma two
+// thirds of that), RGB upside down when the height is positive.
+TEST(TlvplayFrameWriter, RowsAsTheDecoderLaysThemOut) {
+    struct Case {
+        const char* format;
+        long width, height;
+        std::vector<std::uint8_t> sample;
+        std::vector<std::uint8_t> pixels;  // the BMP's pixel array, bottom row first
+    };
+    const Case cases[] = {
+        {"RGB24", 1, 2, {1, 2, 3, 0xEE, 4, 5, 6, 0xEE}, {1, 2, 3, 0, 4, 5, 6, 0}},
+        {"RGB32", 1, -2, {1, 2, 3, 0, 4, 5, 6, 0}, {4, 5, 6, 0, 1, 2, 3, 0}},
+        // Luma pitch 4 of a sample pitch 6: white left column, black right, then Cr and Cb.
+        {"YV12", 2, 2, {235, 16, 0, 0, 235, 16, 0, 0, 128, 0, 128, 0}, {255, 255, 255, 0, 0, 0, 0, 0, 255, 255, 255, 0, 0, 0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.format);
+        const MediaType type = VideoType(c.format, c.width, c.height);
+        test::TempFile file(".bmp");
+        std::string error;
+        ASSERT_TRUE(WriteFrame(file.path().string(), type.Get(), c.sample.data(), long(c.sample.size()),
+                               FrameFile::Bitmap, &error))
+            << error;
+        const std::vector<std::uint8_t> bmp = test::read_file_bytes(file.path());
+        ASSERT_EQ(bmp.size(), 54 + c.pixels.size());
+        EXPECT_EQ(std::vector<std::uint8_t>(bmp.begin() + 54, bmp.end()), c.pixels);
+    }
+}
+
+TEST(TlvplayFrameWriter, SamplesTooSmallForTheirFormatAreRefused) {
+    const struct {
+        const char* format;
+        long width, height, length;
+    } cases[] = {{"RGB32", 4, 4, 63}, {"YUY2", 4, 2, 15}, {"YV12", 4, 3, 17}, {"YV12", 5, 2, 15}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.format);
+        const MediaType type = VideoType(c.format, c.width, c.height);
+        const std::vector<BYTE> sample(std::size_t(c.length), 0x80);
+        test::TempFile file(".bmp");
+        std::string error;
+        EXPECT_FALSE(WriteFrame(file.path().string(), type.Get(), sample.data(), c.length, FrameFile::Bitmap,
+                                &error));
+        EXPECT_FALSE(error.empty());
     }
 }
 
