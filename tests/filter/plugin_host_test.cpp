@@ -49,25 +49,12 @@ protected:
         ASSERT_NO_FATAL_FAILURE(RegisteredModuleTest::SetUp());
         ASSERT_NE(pluginModule_, nullptr) << "tltestplugin.dll beside the test";
         tl::test::DeleteKeyTree(HKEY_CURRENT_USER, tl::kPluginsKeyPath);
-        ClearLog();
+        TakeLog();
     }
     void TearDown() override { tl::test::DeleteKeyTree(HKEY_CURRENT_USER, tl::kPluginsKeyPath); }
 
-    static std::wstring Log() {
-        const auto log = tl::test::ExportOf<TestPluginLogFn>(pluginModule_, "TestPluginLog");
-        std::wstring text(log(nullptr, 0), L'\0');
-        log(text.data(), DWORD(text.size()));
-        text.pop_back();
-        return text;
-    }
-    static void ClearLog() {
-        tl::test::ExportOf<TestPluginClearLogFn>(pluginModule_, "TestPluginClearLog")();
-    }
-    // The log since the last call.
     static std::wstring TakeLog() {
-        std::wstring text = Log();
-        ClearLog();
-        return text;
+        return tl::test::ExportOf<TestPluginTakeLogFn>(pluginModule_, "TestPluginTakeLog")();
     }
 
     static inline HMODULE pluginModule_ = nullptr;

@@ -148,20 +148,12 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
 
 STDAPI DllCanUnloadNow() { return tl::com::ModuleCanUnload() ? S_OK : S_FALSE; }
 
-extern "C" DWORD WINAPI TestPluginLog(wchar_t* text, DWORD chars) {
-    std::wstring line;
-    {
-        std::lock_guard<std::mutex> hold(g_logLock);
-        for (const std::wstring& event : g_log) line += (line.empty() ? L"" : L" ") + event;
-    }
-    const DWORD needed = DWORD(line.size() + 1);
-    if (!text || chars < needed) return needed;
-    line.copy(text, line.size());
-    text[line.size()] = L'\0';
-    return needed;
-}
-
-extern "C" void WINAPI TestPluginClearLog() {
+// The log since the last call, as one space-separated line; valid until the next call.
+extern "C" const wchar_t* WINAPI TestPluginTakeLog() {
+    static std::wstring line;
     std::lock_guard<std::mutex> hold(g_logLock);
+    line.clear();
+    for (const std::wstring& event : g_log) line += (line.empty() ? L"" : L" ") + event;
     g_log.clear();
+    return line.c_str();
 }

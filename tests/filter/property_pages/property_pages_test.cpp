@@ -15,7 +15,6 @@
 
 #include "filter/com/com_ptr.h"
 #include "filter/property_pages/hyperlink.h"
-#include "filter/property_pages/number_text.h"
 #include "filter/property_pages/page_ids.h"
 #include "filter/property_pages/statistics_rows.h"
 #include "filter/settings/filter_settings.h"
@@ -246,19 +245,6 @@ TEST_F(PropertyPagesTest, PluginsListsTheVisiblePluginsAndWritesTheirEnableValue
 }  // namespace
 
 namespace {
-
-// Grouped integers are the information overlay's, tested with it.
-TEST(StatisticsForms, DurationsAndRates) {
-    constexpr std::int64_t kMs = 10000, kSecond = 1000 * kMs, kMinute = 60 * kSecond, kHour = 60 * kMinute;
-    const struct {
-        std::int64_t units;
-        const wchar_t* text;
-    } durations[] = {{0, L"0.000 sec"}, {-15 * kMs, L"- 0.015 sec"}, {61 * kSecond + 7 * kMs, L"1 mins 1.007 sec"},
-                     {24 * kHour + 2 * kMinute, L"1 days 2 mins 0.000 sec"},
-                     {49 * kHour + 3 * kMinute + 4 * kSecond + 5 * kMs, L"2 days 1 hrs 3 mins 4.005 sec"}};
-    for (const auto& d : durations) EXPECT_EQ(tl::DurationForm(d.units, L"- "), d.text) << d.units;
-    EXPECT_EQ(tl::FrameRateText(30000 / 1001.0), L"29.97");
-}
 
 std::vector<WPARAM> linkParentCommands;
 
