@@ -1,25 +1,21 @@
 // The filter in real graphs of the platform's filter graph manager: a test
-// source pushing corpus streams, the filter, the Sample Grabber and the Null
-// Renderer.
+// source pushing corpus streams, the filter and a recording sink (or the Sample
+// Grabber, for its class identifier).
 #include <gtest/gtest.h>
 
 #include <FilterVideoDecoder.h>
 
 #include <dshow.h>
 #include <dvdmedia.h>
-#include <qedit.h>
 
 #include <atomic>
 #include <cstring>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "filter/com/bstr.h"
 #include "filter/com/com_ptr.h"
-#include "filter/com/interface_map.h"
-#include "filter/com/object.h"
 #include "filter/dxva/dxva_declarations.h"
 #include "filter/dshow/media_type.h"
 #include "filter/plugins/host/plugin_list.h"
@@ -31,7 +27,6 @@
 #include "test_source_filter.h"
 #include "tests/support/corpus.h"
 #include "tests/support/picture_md5.h"
-#include "tools/common/stream_reader.h"
 #include "tools/tlvplay/dxva_renderer.h"
 
 namespace {
@@ -40,34 +35,7 @@ using tl::com::Bstr;
 using tl::com::ComPtr;
 
 constexpr CLSID kSampleGrabber = {0xc1f400a0, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
-constexpr CLSID kNullRenderer = {0xc1f400a4, 0x3f08, 0x11d3, {0x9f, 0x0b, 0x00, 0x60, 0x08, 0x03, 0x9e, 0x37}};
 constexpr GUID kSubtypeLowerL264 = {0x3436326c, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
-
-// Copies of every sample the grabber sees.
-class FrameCollector : public ISampleGrabberCB {
-public:
-    static const tl::com::InterfaceEntry* InterfaceMap() {
-        static const tl::com::InterfaceEntry map[] = {tl::com::Entry<FrameCollector, ISampleGrabberCB>(), {}};
-        return map;
-    }
-    HRESULT STDMETHODCALLTYPE SampleCB(double, IMediaSample* sample) override {
-        BYTE* data = nullptr;
-        sample->GetPointer(&data);
-        std::lock_guard<std::mutex> hold(mutex_);
-        frames_.emplace_back(data, data + sample->GetActualDataLength());
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE BufferCB(double, BYTE*, long) override { return E_NOTIMPL; }
-
-    std::vector<std::vector<BYTE>> Frames() {
-        std::lock_guard<std::mutex> hold(mutex_);
-        return frames_;
-    }
-
-private:
-    std::mutex mutex_;
-    std::vector<std::vector<BYTE>> frames_;
-};
 
 class GraphTest : public tl::test::RegisteredModuleTest {
 protected:
@@ -89,8 +57,7 @@ protected:
     void TearDown() override {
         if (control_) control_->Stop();
         control_.Reset();
-        grabber_.Reset();
-        collector_.Reset();
+        log_.reset();
         settings_.Reset();
         filter_.Reset();
         source_.Reset();
@@ -117,33 +84,29 @@ protected:
         return {};
     }
 
-    // Source -> decoder; then decoder -> grabber (restricted to `subtype` unless
-    // GUID_NULL) -> null renderer. Returns the result of connecting the decoder's
-    // output.
+    // Source -> decoder -> recording sink (taking only `subtype` unless GUID_NULL,
+    // and no new type once connected, as Wine's sample grabber). Returns the result
+    // of connecting the decoder's output.
     HRESULT BuildGraph(const GUID& subtype, const tl::test::StreamInfo* stream = nullptr) {
         if (stream) source_->Pin().SetPictureSize(stream->width(), stream->height());
         HRESULT hr = ConnectSource();
         if (FAILED(hr)) return hr;
-        grabberFilter_ = tl::test::Instance<IBaseFilter>(kSampleGrabber);
-        EXPECT_EQ(grabberFilter_->QueryInterface(IID_ISampleGrabber, grabber_.OutVoid()), S_OK);
-        AM_MEDIA_TYPE type{};
-        type.majortype = MEDIATYPE_Video;
-        type.subtype = subtype;
-        EXPECT_EQ(grabber_->SetMediaType(&type), S_OK);
-        auto* collector = new tl::com::Object<FrameCollector>();
-        collector_ = ComPtr<FrameCollector>(collector);
-        EXPECT_EQ(grabber_->SetCallback(collector_.Get(), 0), S_OK);
-        EXPECT_EQ(graph_->AddFilter(grabberFilter_.Get(), L"grabber"), S_OK);
-        const ComPtr<IBaseFilter> renderer = tl::test::Instance<IBaseFilter>(kNullRenderer);
-        EXPECT_EQ(graph_->AddFilter(renderer.Get(), L"renderer"), S_OK);
-        hr = graph_->ConnectDirect(Out().Get(),
-                                   FirstPin(grabberFilter_.Get(), PINDIR_INPUT).Get(), nullptr);
-        if (FAILED(hr)) return hr;
-        EXPECT_EQ(graph_->ConnectDirect(FirstPin(grabberFilter_.Get(), PINDIR_OUTPUT).Get(),
-                                        FirstPin(renderer.Get(), PINDIR_INPUT).Get(), nullptr),
-                  S_OK);
+        log_ = std::make_shared<tl::test::SinkLog>();
+        log_->subtype = subtype;
+        log_->refusesNewTypes = true;
+        ComPtr<IBaseFilter> sink;
+        EXPECT_EQ(tl::test::CreateRecordingSink(log_, sink.Out()), S_OK);
+        EXPECT_EQ(graph_->AddFilter(sink.Get(), L"sink"), S_OK);
         EXPECT_EQ(graph_.As(&control_), S_OK);
-        return hr;
+        return graph_->ConnectDirect(Out().Get(), FirstPin(sink.Get(), PINDIR_INPUT).Get(), nullptr);
+    }
+
+    // The bytes of every sample the sink has received.
+    std::vector<std::vector<BYTE>> Frames() const {
+        std::vector<std::vector<BYTE>> frames;
+        for (const tl::test::SinkEvent& e : log_->Events())
+            if (e.kind == tl::test::SinkEvent::Sample) frames.push_back(e.bytes);
+        return frames;
     }
 
     tl::MediaType OutputType() {
@@ -155,34 +118,19 @@ protected:
         return type;
     }
 
-    // Runs the graph, pushes the whole stream and stops once it has drained. A
-    // program stream goes in one video PES packet per sample, as a demultiplexer
-    // hands them on.
+    // Runs the graph, pushes the whole elementary stream and stops once it has drained.
     std::vector<std::vector<BYTE>> Play(const tl::test::StreamInfo& stream, std::size_t chunk) {
         EXPECT_TRUE(SUCCEEDED(control_->Run()));
-        const std::vector<std::uint8_t> bytes = tl::test::read_file_bytes(stream.streamPath());
-        if (stream.programStream()) {
-            tl::tools::StreamReader reader;
-            std::string error;
-            EXPECT_TRUE(reader.open(stream.streamPath().string(), error)) << error;
-            tl::tools::StreamSample packet;
-            while (reader.next(packet))
-                EXPECT_EQ(source_->Pin().PushOne(packet.bytes.data(), packet.bytes.size()), S_OK);
-            EXPECT_EQ(source_->Pin().Push({}, chunk), S_OK);
-        } else {
-            EXPECT_EQ(source_->Pin().Push(bytes, chunk), S_OK);
-        }
+        EXPECT_EQ(source_->Pin().Push(tl::test::read_file_bytes(stream.streamPath()), chunk), S_OK);
         EXPECT_EQ(control_->Stop(), S_OK);
-        return collector_->Frames();
+        return Frames();
     }
 
     ComPtr<IGraphBuilder> graph_;
     ComPtr<IBaseFilter> filter_;
     ComPtr<IFilterVideoDecoder> settings_;
     ComPtr<tl::test::TestSourceFilter> source_;
-    ComPtr<IBaseFilter> grabberFilter_;
-    ComPtr<ISampleGrabber> grabber_;
-    ComPtr<FrameCollector> collector_;
+    std::shared_ptr<tl::test::SinkLog> log_;
     ComPtr<IMediaControl> control_;
 };
 
@@ -333,22 +281,6 @@ TEST_F(GraphTest, MapperFindsTheFilterForMpeg2VideoAtItsMerit) {
               tl::test::Dword(1));
 }
 
-TEST_F(GraphTest, RefusedRenegotiationKeepsTheConnectedTypeAndDelivers) {
-    // Without a format from upstream the filter offers the default size; the
-    // grabber refuses the new size at the first sequence header, so pictures
-    // go on arriving in the type first agreed.
-    const tl::test::StreamInfo stream = tl::test::find_stream("prog420_cgop");
-    ASSERT_EQ(BuildGraph(MEDIASUBTYPE_YUY2), S_OK);
-    const auto frames = Play(stream, 4096);
-    ASSERT_EQ(int(frames.size()), stream.frames());
-    const tl::MediaType after = OutputType();
-    const auto* vih = after.FormatAs<VIDEOINFOHEADER2>();
-    ASSERT_NE(vih, nullptr);
-    EXPECT_TRUE(vih->bmiHeader.biWidth == 720 && vih->bmiHeader.biHeight == 576);
-    EXPECT_TRUE(IsEqualGUID(after.Get().subtype, MEDIASUBTYPE_YUY2));
-    for (const auto& frame : frames) EXPECT_EQ(frame.size(), 720u * 576 * 2);
-}
-
 // Stopping with data queued (three times), then a flush in the middle of a
 // stream: what was queued is dropped, samples are refused while flushing, and
 // the whole stream then decodes exactly.
@@ -362,14 +294,14 @@ TEST_F(GraphTest, StopOrFlushWithQueuedDataThenPlayAgain) {
         ASSERT_EQ(source_->Pin().PushOne(bytes.data(), bytes.size() / 2), S_OK);
         EXPECT_EQ(control_->Stop(), S_OK);
     }
-    EXPECT_LT(collector_->Frames().size(), std::size_t(3 * stream.frames()));
+    EXPECT_LT(Frames().size(), std::size_t(3 * stream.frames()));
     ASSERT_TRUE(SUCCEEDED(control_->Run()));
     ASSERT_EQ(source_->Pin().PushOne(bytes.data(), bytes.size() / 3), S_OK);
     const ComPtr<IPin> in = In();
     ASSERT_EQ(in->BeginFlush(), S_OK);
     EXPECT_EQ(source_->Pin().PushOne(bytes.data(), 4096), S_FALSE) << "refused while flushing";
     ASSERT_EQ(in->EndFlush(), S_OK);
-    const std::size_t before = collector_->Frames().size();
+    const std::size_t before = Frames().size();
     const auto frames = Play(stream, 4096);
     ASSERT_EQ(frames.size(), before + std::size_t(stream.frames()));
     const std::vector<std::vector<BYTE>> last(frames.end() - stream.frames(), frames.end());
@@ -499,7 +431,7 @@ TEST_F(GraphTest, InfoLayerReportsThePlayedStream) {
     const std::vector<std::uint8_t> bytes = tl::test::read_file_bytes(stream.streamPath());
     const std::vector<std::wstring> expected = {
         L"Video In: Type:{MPEG2_VIDEO}, ConnectedTo:{source}",
-        L"Video Out: Type:{YUY2}, ConnectedTo:{grabber}",
+        L"Video Out: Type:{YUY2}, ConnectedTo:{sink}",
         L"Size: 352x288, CodedSize: 352x288, DisplaySize: 0x0",
         L"Aspect Ratio: 352:288, (stream info: 1:1)",
         L"ChromaFormat: 4:2:0, ColourPrimaries: 1, MatrixCoefficients: 1",
@@ -623,39 +555,36 @@ TEST_F(GraphTest, DxvaConnectionSurfacesAndFallback) {
     tl::test::WriteRaw(HKEY_CURRENT_USER, tl::kSettingsKeyPath, L"dwDXVAMaxNumSurfaces", tl::test::Dword(8));
 }
 
-TEST_F(GraphTest, RenegotiationToTheStreamSizeWhenTheRendererAcceptsIt) {
-    // Upstream announces no size, so the first type has the default size; at the
-    // first sequence header the filter offers the stream's size again.
+// Upstream announces no size, so the first type has the default size; at the
+// first sequence header the filter offers the stream's size. A sink that takes
+// it (as the system video renderers do) gets pictures of that size from then on;
+// one that refuses it (as Wine's sample grabber does) goes on getting them in the
+// type first agreed.
+TEST_F(GraphTest, RenegotiationToTheStreamSizeWhereTheSinkTakesIt) {
     const tl::test::StreamInfo stream = tl::test::find_stream("prog420_cgop");
-    const auto log = std::make_shared<tl::test::SinkLog>();
-    ComPtr<IBaseFilter> sink;
-    ASSERT_EQ(tl::test::CreateRecordingSink(log, sink.Out()), S_OK);
-    ASSERT_EQ(graph_->AddFilter(sink.Get(), L"sink"), S_OK);
-    ASSERT_EQ(ConnectSource(), S_OK);
-    ASSERT_EQ(graph_->ConnectDirect(Out().Get(), FirstPin(sink.Get(), PINDIR_INPUT).Get(), nullptr), S_OK);
-    ASSERT_EQ(graph_.As(&control_), S_OK);
-    ASSERT_TRUE(SUCCEEDED(control_->Run()));
-    ASSERT_EQ(source_->Pin().Push(tl::test::read_file_bytes(stream.streamPath()), 4096), S_OK);
-    EXPECT_EQ(control_->Stop(), S_OK);
-
-    const std::vector<tl::MediaType> types = log->Types();
-    ASSERT_EQ(types.size(), 2u);
-    const auto* first = types[0].FormatAs<VIDEOINFOHEADER2>();
-    const auto* second = types[1].FormatAs<VIDEOINFOHEADER2>();
-    ASSERT_TRUE(first && second);
-    EXPECT_EQ(first->bmiHeader.biWidth, 720);
-    EXPECT_TRUE(second->bmiHeader.biWidth == stream.width() && second->bmiHeader.biHeight == stream.height());
-    EXPECT_EQ(second->dwPictAspectRatioX * 9, second->dwPictAspectRatioY * 11) << "11:9 from the stream";
-    EXPECT_EQ(second->AvgTimePerFrame, 400000);
-    EXPECT_TRUE(IsEqualGUID(types[1].Get().subtype, MEDIASUBTYPE_YUY2));
-    int samples = 0;
-    for (const tl::test::SinkEvent& e : log->Events()) {
-        if (e.kind != tl::test::SinkEvent::Sample) continue;
-        ++samples;
-        EXPECT_EQ(e.bytes.size(), std::size_t(stream.width()) * stream.height() * 2);
+    for (const bool takes : {true, false}) {
+        SCOPED_TRACE(takes ? "taken" : "refused");
+        TearDown();
+        SetUp();
+        ASSERT_EQ(BuildGraph(GUID_NULL), S_OK);
+        log_->refusesNewTypes = !takes;
+        const auto frames = Play(stream, 4096);
+        const std::vector<tl::MediaType> types = log_->Types();
+        ASSERT_EQ(types.size(), takes ? 2u : 1u);
+        EXPECT_EQ(types[0].FormatAs<VIDEOINFOHEADER2>()->bmiHeader.biWidth, 720);
+        const auto* vih = types.back().FormatAs<VIDEOINFOHEADER2>();
+        ASSERT_NE(vih, nullptr);
+        const long width = takes ? stream.width() : 720, height = takes ? stream.height() : 576;
+        EXPECT_EQ(std::make_pair(vih->bmiHeader.biWidth, vih->bmiHeader.biHeight), std::make_pair(width, height));
+        EXPECT_EQ(OutputType().FormatAs<VIDEOINFOHEADER2>()->bmiHeader.biWidth, width);
+        EXPECT_TRUE(IsEqualGUID(types.back().Get().subtype, MEDIASUBTYPE_YUY2));
+        if (takes) {
+            EXPECT_EQ(vih->dwPictAspectRatioX * 9, vih->dwPictAspectRatioY * 11) << "11:9 from the stream";
+            EXPECT_EQ(vih->AvgTimePerFrame, 400000);
+        }
+        ASSERT_EQ(int(frames.size()), stream.frames());
+        for (const auto& frame : frames) EXPECT_EQ(frame.size(), std::size_t(width * height * 2));
     }
-    EXPECT_EQ(samples, stream.frames());
-    EXPECT_EQ(OutputType().FormatAs<VIDEOINFOHEADER2>()->bmiHeader.biWidth, stream.width());
 }
 
 }  // namespace

@@ -67,7 +67,9 @@ public:
     HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) override {
         if (!connector || !mt) return E_POINTER;
         std::lock_guard<std::recursive_mutex> hold(Filter().Lock());
-        if (connection_.IsConnected() && connection_.Peer() != connector) return VFW_E_ALREADY_CONNECTED;
+        if (connection_.IsConnected() && (connection_.Peer() != connector || log_->refusesNewTypes))
+            return VFW_E_ALREADY_CONNECTED;
+        if (CheckMediaType(*mt) != S_OK) return VFW_E_TYPE_NOT_ACCEPTED;
         connection_.Set(connector, *mt);
         log_->AddType(*mt);
         return S_OK;
@@ -129,7 +131,9 @@ public:
     void Started() { flushing_ = false; }
 
 protected:
-    HRESULT CheckMediaType(const AM_MEDIA_TYPE&) override { return S_OK; }
+    HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override {
+        return IsEqualGUID(log_->subtype, GUID_NULL) || IsEqualGUID(mt.subtype, log_->subtype) ? S_OK : S_FALSE;
+    }
     HRESULT ProposedTypes(std::vector<MediaType>*) override { return S_OK; }
 
 private:

@@ -1,7 +1,7 @@
-// A sink filter for graph tests: one input pin that takes any type, records every
-// type it is given (it accepts a new one while connected, as the system video
-// renderers do), every sample, flush, segment and end of stream. It can hold each
-// sample in Receive until a flush or stop, as a paused renderer does.
+// A sink filter for graph tests: one input pin that records every type it is
+// given (by default it takes any, and a new one while connected, as the system
+// video renderers do), every sample, flush, segment and end of stream. It can
+// hold each sample in Receive until a flush or stop, as a paused renderer does.
 #pragma once
 #include <windows.h>
 
@@ -48,6 +48,8 @@ public:
     void Wake();
 
     ALLOCATOR_PROPERTIES allocator{};  // what NotifyAllocator was given
+    GUID subtype = GUID_NULL;          // the only subtype the pin takes, unless GUID_NULL
+    bool refusesNewTypes = false;      // once connected, the pin takes no other type
 
 private:
     mutable std::mutex mutex_;
