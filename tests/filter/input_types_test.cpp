@@ -35,9 +35,7 @@ TEST(InputTypes, ConnectionCheckByMajorTypeAndSubtype) {
         bool h264 = !c.h264;
         VIDEOINFOHEADER2 format;
         EXPECT_EQ(tl::CheckInputConnectionType(mt, &h264, &format), c.expected);
-        if (c.expected == S_OK) {
-            EXPECT_EQ(h264, c.h264);
-        }
+        EXPECT_TRUE(c.expected != S_OK || h264 == c.h264);
     }
     AM_MEDIA_TYPE mt{};
     mt.majortype = MEDIATYPE_Video;
@@ -64,8 +62,7 @@ TEST(InputTypes, FormatBlocksFillTheCurrentFormat) {
     mt.cbFormat = ULONG(mpeg2.size());
     mt.pbFormat = mpeg2.data();
     ASSERT_EQ(tl::CheckInputConnectionType(mt, &h264, &format), S_OK);
-    EXPECT_EQ(format.bmiHeader.biWidth, 720);
-    EXPECT_EQ(format.dwPictAspectRatioX, 16u);
+    EXPECT_TRUE(format.bmiHeader.biWidth == 720 && format.dwPictAspectRatioX == 16);
 
     VIDEOINFOHEADER vih{};
     vih.bmiHeader.biWidth = 352;
@@ -76,11 +73,8 @@ TEST(InputTypes, FormatBlocksFillTheCurrentFormat) {
     mt.cbFormat = sizeof(vih);
     mt.pbFormat = reinterpret_cast<BYTE*>(&vih);
     ASSERT_EQ(tl::CheckInputConnectionType(mt, &h264, &format), S_OK);
-    EXPECT_EQ(format.bmiHeader.biWidth, 352);
-    EXPECT_EQ(format.AvgTimePerFrame, 400000);
-    EXPECT_EQ(format.rcSource.right, 352);
-    EXPECT_EQ(format.dwPictAspectRatioX, 0u) << "a VIDEOINFOHEADER has no aspect ratio";
-    EXPECT_EQ(format.dwInterlaceFlags, 0u);
+    EXPECT_TRUE(format.bmiHeader.biWidth == 352 && format.AvgTimePerFrame == 400000 && format.rcSource.right == 352);
+    EXPECT_TRUE(format.dwPictAspectRatioX == 0 && format.dwInterlaceFlags == 0) << "a VIDEOINFOHEADER has neither";
 
     mt.pbFormat = nullptr;
     mt.cbFormat = 0;
