@@ -16,12 +16,6 @@ struct ITestA : IUnknown {
 protected:
     ~ITestA() = default;
 };
-struct ITestAB : ITestA {
-    virtual int STDMETHODCALLTYPE B() = 0;
-
-protected:
-    ~ITestAB() = default;
-};
 struct ITestC : IUnknown {
     virtual int STDMETHODCALLTYPE C() = 0;
 
@@ -29,7 +23,6 @@ protected:
     ~ITestC() = default;
 };
 __CRT_UUID_DECL(ITestA, 0x6d1d1a01, 0x3c51, 0x4d0e, 0x9a, 0x53, 0x11, 0x62, 0x2a, 0x0e, 0x70, 0x01)
-__CRT_UUID_DECL(ITestAB, 0x6d1d1a02, 0x3c51, 0x4d0e, 0x9a, 0x53, 0x11, 0x62, 0x2a, 0x0e, 0x70, 0x01)
 __CRT_UUID_DECL(ITestC, 0x6d1d1a03, 0x3c51, 0x4d0e, 0x9a, 0x53, 0x11, 0x62, 0x2a, 0x0e, 0x70, 0x01)
 
 namespace {
@@ -38,21 +31,13 @@ using tl::com::ComPtr;
 
 int g_destroyed = 0;
 
-// Implements ITestA twice over (directly through ITestAB) and ITestC.
-class Widget : public ITestAB, public ITestC {
+class Widget : public ITestA {
 public:
     static const tl::com::InterfaceEntry* InterfaceMap() {
-        static const tl::com::InterfaceEntry map[] = {
-            tl::com::Entry<Widget, ITestAB>(),
-            tl::com::Entry<Widget, ITestA, ITestAB>(),
-            tl::com::Entry<Widget, ITestC>(),
-            {},
-        };
+        static const tl::com::InterfaceEntry map[] = {tl::com::Entry<Widget, ITestA>(), {}};
         return map;
     }
     int STDMETHODCALLTYPE A() override { return 1; }
-    int STDMETHODCALLTYPE B() override { return 2; }
-    int STDMETHODCALLTYPE C() override { return 3; }
 
 protected:
     ~Widget() { ++g_destroyed; }
