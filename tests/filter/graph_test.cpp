@@ -16,6 +16,7 @@
 
 #include "filter/com/bstr.h"
 #include "filter/com/com_ptr.h"
+#include "filter/com/variant.h"
 #include "filter/dxva/dxva_declarations.h"
 #include "filter/dshow/media_type.h"
 #include "filter/plugins/host/plugin_list.h"
@@ -392,20 +393,16 @@ struct InfoLayerEnabled {
 bool InfoLayerText(IFilterVideoDecoder* filter, std::wstring* text) {
     ComPtr<ILayer> top, layer;
     ComPtr<ILayersCollection> children;
-    VARIANT index, item;
-    VariantInit(&item);
+    Bstr name(L"InfoLayer"), value;
+    VARIANT index{};
     index.vt = VT_BSTR;
-    Bstr name(L"InfoLayer");
     index.bstrVal = name.Get();
+    tl::com::Variant item;
     if (FAILED(filter->get_TopLayer(top.Out())) || FAILED(top->get_layers(children.Out())) ||
-        children->item(index, &item) != S_OK || item.vt != VT_DISPATCH ||
-        FAILED(item.pdispVal->QueryInterface(__uuidof(ILayer), layer.OutVoid()))) {
-        VariantClear(&item);
+        children->item(index, item.Out()) != S_OK || item.Type() != VT_DISPATCH ||
+        FAILED(item.Get().pdispVal->QueryInterface(__uuidof(ILayer), layer.OutVoid())) ||
+        FAILED(layer->get_Text(value.Out())))
         return false;
-    }
-    VariantClear(&item);
-    Bstr value;
-    if (FAILED(layer->get_Text(value.Out()))) return false;
     *text = tl::com::ToString(value.Get());
     return true;
 }
