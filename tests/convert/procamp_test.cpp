@@ -48,7 +48,9 @@ TEST(ProcAmp, SetClampsStoresAndRebuildsTheBlock) {
     }
 }
 
-TEST(ProcAmp, HueAndNonRgbOutputAreNotFound) {
+// Non-RGB connections, and the stream's colour coefficients arriving after a
+// Set, are the delivery tests' (the decoder object's ProcAmp on real connections).
+TEST(ProcAmp, HueAndUnknownPropertiesAreNotFound) {
     ProcAmpControl control;
     control.setOutputFormat(OUTPUT_RGB32);
     RgbMatrixBlock before, after;
@@ -60,29 +62,9 @@ TEST(ProcAmp, HueAndNonRgbOutputAreNotFound) {
     EXPECT_EQ(control.GetRange(VideoProcAmp_Hue, &v, nullptr, nullptr, nullptr, nullptr), kProcAmpNotFound);
     control.copyMatrix(after);
     EXPECT_EQ(0, std::memcmp(&before, &after, 48));
-
-    for (std::int32_t format : {OUTPUT_YUY2, OUTPUT_UYVY, OUTPUT_YVYU, OUTPUT_YV12}) {
-        control.setOutputFormat(format);
-        EXPECT_EQ(control.Set(VideoProcAmp_Brightness, 10, 0), kProcAmpNotFound) << format;
-        EXPECT_EQ(control.Get(VideoProcAmp_Brightness, &v, nullptr), kProcAmpNotFound) << format;
-        EXPECT_EQ(control.GetRange(VideoProcAmp_Brightness, nullptr, nullptr, nullptr, nullptr, nullptr),
-                  kProcAmpNotFound)
-                << format;
-    }
     control.setOutputFormat(OUTPUT_RGB555);
     ASSERT_EQ(control.Get(VideoProcAmp_Brightness, &v, nullptr), hr::ok);
     EXPECT_EQ(v, 0);
-}
-
-TEST(ProcAmp, NewMatrixCoefficientsKeepTheProcAmpValues) {
-    ProcAmpControl control;
-    control.setOutputFormat(OUTPUT_RGB32);
-    control.Set(VideoProcAmp_Saturation, 64, 0);
-    control.setMatrixCoefficients(5);
-    RgbMatrixBlock block;
-    control.copyMatrix(block);
-    const RgbMatrixBlock expected = buildRgbMatrix(5, 0, 0, 64);
-    EXPECT_EQ(0, std::memcmp(&block, &expected, 48));
 }
 
 // A converter copying the block while another thread keeps setting contrast
