@@ -160,7 +160,6 @@ TEST(SliceDecode, TruncatedSliceDoesNotReconstructPastTheData) {
 
 TEST(SliceDecode, VectorsFarOutsideThePictureSkipThePrediction) {
     TestFrame reference(32, 32, 90);
-    TestFrame frame(32, 32, 7);
     StreamState s = streamFor(32, 32, PICTURE_P);
     s.f_code[0][0] = s.f_code[0][1] = 9;  // vectors up to +-4096 half samples
     struct Case {
@@ -340,37 +339,36 @@ TEST(SliceDecode, ChromaVectorsAreScaledPerFormatWithTruncation) {
     }
 }
 
-TEST(SliceHeader, VerticalPositionExtensionAbove2800Lines) {
-    for (int verticalSize : {2800, 2801}) {
-        StreamState s = streamFor(16, 16, PICTURE_I);
-        s.vertical_size = verticalSize;
+TEST(SliceHeader, VerticalPositionExtensionAndExtraInformation) {
+    struct Case {
+        const char* name;
+        int verticalSize, row;
+        const char* bits;
+        std::int32_t address, scale;
+    };
+    const Case cases[] = {
+        // Slice row 2 with quantiser_scale_code 3, then the address increment.
+        {"2800 lines: no extension", 2800, 2, "00011 0 1", 1, 6},
+        {"2801 lines: row 2 + (1 << 7)", 2801, 2, "001 00011 0 1", 129, 6},
+        // quantiser_scale_code, intra_slice_flag, intra_slice + reserved, two
+        // extra information bytes, then the increment.
+        {"extra information bytes are skipped", 16, 1, "00100 1 1 0000000 1 10101010 1 11111111 0 011", 1, 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StreamState s = streamFor(16, 16, PICTURE_I);  // one macroblock a row
+        s.vertical_size = c.verticalSize;
         s.mb_height = 200;
-        const PictureParams p = makePictureParams(s);
         BitWriter w;
-        w.startCode(2);
-        if (verticalSize > 2800) w.bits("001");
-        w.bits("00011 0 1");
+        w.startCode(static_cast<std::uint8_t>(c.row));
+        w.bits(c.bits);
         TestReader t{w.finish()};
         ParserState state;
         std::int32_t address = -1;
-        ASSERT_EQ(parseSliceHeader(t.reader, p, state, address), hr::ok);
-        EXPECT_EQ(address, verticalSize > 2800 ? 129 : 1);
-        EXPECT_EQ(state.quantiser_scale, 6);
+        ASSERT_EQ(parseSliceHeader(t.reader, makePictureParams(s), state, address), hr::ok);
+        EXPECT_EQ(address, c.address);
+        EXPECT_EQ(state.quantiser_scale, c.scale);
     }
-}
-
-TEST(SliceHeader, ExtraInformationBytesAreSkipped) {
-    const PictureParams p = makePictureParams(streamFor(64, 16, PICTURE_I));
-    BitWriter w;
-    w.startCode(1);
-    // quantiser_scale_code, intra_slice_flag, intra_slice + reserved, two extra bytes.
-    w.bits("00100 1 1 0000000 1 10101010 1 11111111 0 011");
-    TestReader t{w.finish()};
-    ParserState state;
-    std::int32_t address = -1;
-    ASSERT_EQ(parseSliceHeader(t.reader, p, state, address), hr::ok);
-    EXPECT_EQ(address, 1);
-    EXPECT_EQ(state.quantiser_scale, 8);
 }
 
 }  // namespace
