@@ -124,7 +124,7 @@ TEST(ConversionRules, HandComputedBytesAtEveryTier) {
         pic.fillRows(1, c.cb);
         pic.fillRows(2, c.cr);
         for (KernelTier level : kAllLevels)
-            EXPECT_EQ(convertAt(level, c.key, pic.picture(), c.rowPitch, c.bytes), c.bytes) << levelName(level);
+            EXPECT_EQ(convertAt(level, c.key, pic.picture(), c.rowPitch, c.bytes), c.bytes) << tierName(level);
     }
 }
 
@@ -140,7 +140,7 @@ TEST(YcbcrToRgb, OddPixelsAverageTheNextChromaSample) {
         EXPECT_EQ(convertAt(level, {OUTPUT_RGB32, VerticalClass::Progressive, ChromaLayout::C422},
                             pic.picture(), 64, {{4, 128}, {0, 0}}),
                   (std::vector<std::pair<int, int>>{{4, 128}, {0, 0}}))
-            << levelName(level);
+            << tierName(level);
 }
 
 TEST(OverlayBlend, Yuy2BytesUseTheAlphaInTheSamePosition) {
@@ -161,7 +161,7 @@ TEST(OverlayBlend, Yuy2BytesUseTheAlphaInTheSamePosition) {
         EXPECT_EQ(convertAt(level, {OUTPUT_YUY2, VerticalClass::Progressive, ChromaLayout::C420, false, true},
                             pic.picture(), 32, expected, &overlay),
                   expected)
-            << levelName(level);
+            << tierName(level);
 }
 
 }  // namespace
