@@ -93,10 +93,8 @@ TEST(KernelTiers, EveryLeafMatchesThePlainReference) {
             const auto got = actual.region();
             const auto mismatch = std::mismatch(want.begin(), want.end(), got.begin());
             ASSERT_TRUE(mismatch.first == want.end())
-                    << describe(c.key) << " " << tierName(level) << " " << c.size.width << "x"
-                    << c.size.height << ": first difference at byte " << (mismatch.first - want.begin())
-                    << ", reference "
-                    << int(*mismatch.first) << ", kernel " << int(*mismatch.second);
+                << describe(c.key) << " " << tierName(level) << " " << c.size.width << "x" << c.size.height
+                << ": first difference at byte " << (mismatch.first - want.begin());
             ++compared;
         }
     }

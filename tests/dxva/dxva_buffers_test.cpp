@@ -60,35 +60,36 @@ public:
     }
     HResult beginFrame(const dxva::AMVABeginFrameInfo& info) override {
         const HResult r = inner_.beginFrame(info);
-        calls += r == hr::e_pending ? 'b' : 'B';
         pictures_ += failed(r) ? 0 : 1;
-        return r;
+        return note(r == hr::e_pending ? 'b' : 'B', r);
     }
-    HResult endFrame(const dxva::AMVAEndFrameInfo& info) override { return calls += 'E', inner_.endFrame(info); }
+    HResult endFrame(const dxva::AMVAEndFrameInfo& info) override { return note('E', inner_.endFrame(info)); }
     HResult getBuffer(std::uint32_t type, std::uint32_t index, bool readOnly, void** buffer,
                       std::int32_t* stride) override {
-        return calls += 'G', inner_.getBuffer(type, index, readOnly, buffer, stride);
+        return note('G', inner_.getBuffer(type, index, readOnly, buffer, stride));
     }
     HResult releaseBuffer(std::uint32_t type, std::uint32_t index) override {
-        return calls += 'R', inner_.releaseBuffer(type, index);
+        return note('R', inner_.releaseBuffer(type, index));
     }
     HResult execute(std::uint32_t function, void* input, std::uint32_t inputSize, void* output,
                     std::uint32_t outputSize, std::uint32_t count, const dxva::AMVABUFFERINFO* buffers) override {
-        calls += 'X';
         const auto* d = static_cast<const dxva::DXVA_BufferDescription*>(input);
         if (function == dxva::kPictureDecodingFunction && count == 2) batches.push_back({pictures_, d[0], d[1]});
-        return inner_.execute(function, input, inputSize, output, outputSize, count, buffers);
+        return note('X', inner_.execute(function, input, inputSize, output, outputSize, count, buffers));
     }
     HResult queryRenderStatus(std::uint32_t type, std::uint32_t index, std::uint32_t flags) override {
         const HResult r = inner_.queryRenderStatus(type, index, flags);
-        calls += r == hr::e_pending ? 'q' : 'Q';
-        return r;
+        return note(r == hr::e_pending ? 'q' : 'Q', r);
     }
     HResult displayFrame(std::uint32_t index, OutputSample* sample) override {
-        return calls += 'D', inner_.displayFrame(index, sample);
+        return note('D', inner_.displayFrame(index, sample));
     }
 
 private:
+    HResult note(char call, HResult result) {
+        calls += call;
+        return result;
+    }
     DxvaAccelerator& inner_;
     std::uint32_t pictures_ = 0;
 };
