@@ -50,11 +50,13 @@ TEST(ProcAmp, SetClampsStoresAndRebuildsTheBlock) {
 
 // Non-RGB connections, and the stream's colour coefficients arriving after a
 // Set, are the delivery tests' (the decoder object's ProcAmp on real connections).
-TEST(ProcAmp, HueAndUnknownPropertiesAreNotFound) {
+TEST(ProcAmp, StartsNeutralAndHueAndUnknownPropertiesAreNotFound) {
     ProcAmpControl control;
     control.setOutputFormat(OUTPUT_RGB32);
     RgbMatrixBlock before, after;
     control.copyMatrix(before);
+    const RgbMatrixBlock neutral = buildRgbMatrix(1, 0, 0, 0);
+    EXPECT_EQ(0, std::memcmp(&before, &neutral, 48)) << "a new control starts from the neutral block";
     EXPECT_EQ(control.Set(VideoProcAmp_Hue, 10, 0), kProcAmpNotFound);
     EXPECT_EQ(control.Set(7, 10, 0), kProcAmpNotFound);
     std::int32_t v = 0;
