@@ -18,6 +18,7 @@
 #include "tests/framework/fake_path.h"
 #include "tests/framework/stream_writer.h"
 #include "tests/support/decoder_inputs.h"
+#include "tests/support/recording_host.h"
 
 namespace tl {
 namespace {

@@ -84,26 +84,18 @@ protected:
     Reference ref_;
 };
 
-// The stream ends inside a start code, a header or a slice: the pictures of
-// the groups before are all shown, and nothing is kept.
-TEST_P(CorruptStream, TruncatedAtEveryStructuralPoint) {
+// The stream ends inside a start code, a header or a slice (the pictures of the
+// groups before are all shown), or the rest of that unit is lost and the stream
+// goes on at the next start code.
+TEST_P(CorruptStream, CutAtEveryStructuralPointRecovers) {
     for (std::size_t point : structuralPoints(ref_.stream)) {
-        SCOPED_TRACE("cut at byte " + std::to_string(point));
-        const DecodeResult got = decodeSamples(cutIntoChunks(cut(ref_.stream, 0, point), kChunk));
-        expectRecovered(got, ref_, ref_.stream, point, ref_.stream.size());
-        if (HasFatalFailure()) return;
-    }
-}
-
-// The rest of a unit is lost: the stream goes on at the next start code.
-TEST_P(CorruptStream, UnitCutShortAtEveryStructuralPointRecovers) {
-    for (std::size_t point : structuralPoints(ref_.stream)) {
-        SCOPED_TRACE("unit cut short at byte " + std::to_string(point));
-        const std::size_t resume = nextStartCodeAfter(ref_.stream, point);
-        const Bytes damaged = concat(cut(ref_.stream, 0, point), cut(ref_.stream, resume, ref_.stream.size()));
-        const DecodeResult got = decodeSamples(cutIntoChunks(damaged, kChunk));
-        expectRecovered(got, ref_, ref_.stream, point, resume);
-        if (HasFatalFailure()) return;
+        for (bool resumes : {false, true}) {
+            SCOPED_TRACE((resumes ? "unit cut short at byte " : "cut at byte ") + std::to_string(point));
+            const std::size_t resume = resumes ? nextStartCodeAfter(ref_.stream, point) : ref_.stream.size();
+            const Bytes damaged = concat(cut(ref_.stream, 0, point), cut(ref_.stream, resume, ref_.stream.size()));
+            expectRecovered(decodeSamples(cutIntoChunks(damaged, kChunk)), ref_, ref_.stream, point, resume);
+            if (HasFatalFailure()) return;
+        }
     }
 }
 

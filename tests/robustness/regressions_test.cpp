@@ -15,19 +15,6 @@
 namespace tl::test {
 namespace {
 
-std::uint32_t bitsAt(const Bytes& b, std::size_t bit, int count) {
-    std::uint32_t v = 0;
-    for (int i = 0; i < count; ++i, ++bit) v = v << 1 | ((b[bit / 8] >> (7 - bit % 8)) & 1);
-    return v;
-}
-
-void setBits(Bytes& b, std::size_t bit, int count, std::uint32_t value) {
-    for (int i = count - 1; i >= 0; --i, ++bit) {
-        const std::uint8_t mask = std::uint8_t(0x80 >> (bit % 8));
-        b[bit / 8] = std::uint8_t((value >> i) & 1 ? b[bit / 8] | mask : b[bit / 8] & ~mask);
-    }
-}
-
 void feed(VideoDecoder& decoder, ReferenceCounter& counter, const Bytes& bytes) {
     for (const Bytes& chunk : cutIntoChunks(bytes, 4096)) {
         TestSample* s = TestSample::make(chunk, kNoTime, 0, &counter);
@@ -84,42 +71,6 @@ TEST(Regressions, SequenceHeaderCutInsideItsMatrixKeepsTheOldSize) {
     EXPECT_EQ(host.deliveries().size(), offsetsOf(cut(stream, 0, sequences[2]), 0x00).size());
     EXPECT_EQ(counter.live.load(), 0);
     EXPECT_EQ(host.liveSamples(), 0);
-}
-
-// A sequence extension repeated with a large bit_rate_extension used to add
-// its high bits twice, overflowing the 32-bit bit rate.
-TEST(Regressions, RepeatedSequenceExtensionSetsTheBitRateOnce) {
-    const StreamInfo info = find_stream("prog420_cgop");
-    const Bytes clean = read_file_bytes(info.streamPath());
-    Bytes stream;
-    const std::vector<StartCode> codes = findStartCodes(clean);
-    std::uint32_t bitRate = 0;
-    for (std::size_t i = 0; i < codes.size(); ++i) {
-        const std::size_t from = codes[i].offset;
-        const std::size_t to = i + 1 < codes.size() ? codes[i + 1].offset : clean.size();
-        Bytes unit = cut(clean, from, to);
-        if (codes[i].code == 0xB3) bitRate = bitsAt(unit, 64, 18);
-        const bool sequenceExtension = codes[i].code == 0xB5 && (unit[4] >> 4) == 1;
-        if (sequenceExtension) setBits(unit, 32 + 19, 12, 0xFFF);
-        stream.insert(stream.end(), unit.begin(), unit.end());
-        if (sequenceExtension) stream.insert(stream.end(), unit.begin(), unit.end());
-    }
-    ASSERT_NE(bitRate, 0u);
-
-    ReferenceCounter counter;
-    TestSettings settings(2);
-    RecordingHost host;
-    host.keepDigests = true;
-    {
-        VideoDecoder decoder;
-        ASSERT_EQ(decoder.Init(&settings, &host), hr::ok);
-        feed(decoder, counter, stream);
-        ASSERT_EQ(decoder.EndOfStream(), hr::ok);
-        EXPECT_EQ(decoder.streamInfo().bitRate, std::int64_t(bitRate | 0xFFFu << 18) * 400);
-        decoder.Uninit();
-    }
-    EXPECT_EQ(host.digests(), read_md5_lines(info.md5Path()));
-    EXPECT_EQ(counter.live.load(), 0);
 }
 
 // A display size far from the coded size used to make the corrected aspect

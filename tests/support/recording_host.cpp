@@ -228,11 +228,6 @@ std::vector<Delivery> RecordingHost::deliveries() const {
     return deliveries_;
 }
 
-std::size_t RecordingHost::deliveryCount() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return deliveries_.size();
-}
-
 std::vector<std::string> RecordingHost::digests() const {
     std::vector<std::string> out;
     for (const Delivery& d : deliveries()) out.push_back(d.md5);
