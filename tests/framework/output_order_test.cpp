@@ -339,28 +339,5 @@ TEST(OutputOrder, WideYuy2SurfacesAreStretchedOnlyPastTheThreshold) {
     }
 }
 
-TEST(OutputOrder, Mpeg1StreamIsParsedButNeverDecoded) {
-    test::BitWriter w;
-    test::writeSequenceHeader(w, {});
-    test::writeGroupOfPictures(w, {});
-    for (int i = 0; i < 3; ++i) {
-        w.startCode(0x00);
-        w.put(0, 10);
-        w.put(1, 3);
-        w.put(0xFFFF, 16);
-        w.put(0, 1);
-        test::writeSlice(w, 1);
-    }
-    test::writeSequenceEnd(w);
-    DecoderRig rig;
-    rig.init();
-    rig.play({w.data()});
-    EXPECT_TRUE(rig.path->calls().empty());
-    EXPECT_TRUE(rig.host.deliveries().empty());
-    const StreamInfo info = rig.decoder.streamInfo();
-    EXPECT_EQ(info.sizeX, 720);
-    EXPECT_EQ(info.chromaFormat, 0);
-}
-
 }  // namespace
 }  // namespace tl

@@ -65,22 +65,6 @@ TEST(SampleInput, RefusedSamplesAreDroppedWhole) {
     }
 }
 
-TEST(SampleInput, OnlyTheFirstPictureOfASampleTakesItsTime) {
-    const auto pictures = test::buildPictureSamples("IPPP");
-    Bytes first = pictures[0];
-    first.insert(first.end(), pictures[1].begin(), pictures[1].end());
-    Bytes second = pictures[2];
-    second.insert(second.end(), pictures[3].begin(), pictures[3].end());
-    DecoderRig rig;
-    rig.init();
-    ASSERT_EQ(rig.feed(first, 5000000), hr::ok);
-    ASSERT_EQ(rig.feed(second), hr::ok);  // no time: the clock runs on
-    ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
-    const auto d = rig.host.deliveries();
-    ASSERT_EQ(d.size(), 4u);
-    for (std::size_t i = 0; i < d.size(); ++i) EXPECT_EQ(d[i].start, 5000000 + ReferenceTime(i) * 400000) << i;
-}
-
 TEST(SampleInput, DiscontinuityForgetsTheDisplaySize) {
     test::BitWriter w;
     test::writeSequenceHeader(w, {});

@@ -147,9 +147,8 @@ TEST_P(CorruptStream, GarbageBetweenPicturesRecovers) {
                          (withStartCodes ? " with start codes" : ""));
             Garbage garbage(std::uint32_t(c.offset));
             const Bytes junk = garbage.make(64 + c.offset % 300, withStartCodes);
-            Bytes damaged = cut(ref_.stream, 0, c.offset);
-            damaged.insert(damaged.end(), junk.begin(), junk.end());
-            damaged.insert(damaged.end(), ref_.stream.begin() + std::ptrdiff_t(c.offset), ref_.stream.end());
+            const Bytes damaged =
+                concat(concat(cut(ref_.stream, 0, c.offset), junk), cut(ref_.stream, c.offset, SIZE_MAX));
             const DecodeResult got = decodeSamples(cutIntoChunks(damaged, kChunk));
             if (!withStartCodes) {
                 EXPECT_EQ(got.digests, ref_.digests);
@@ -178,9 +177,8 @@ TEST_P(CorruptStream, InvalidSliceIsCountedAndChangesNothing) {
     ASSERT_NE(secondSlice, 0u);
     // quantiser_scale_code 2, extra_bit_slice 0, address increment 1, type '00'.
     const Bytes invalidSlice = {0x00, 0x00, 0x01, 0x01, 0x12, 0x3F};
-    Bytes damaged = cut(ref_.stream, 0, secondSlice);
-    damaged.insert(damaged.end(), invalidSlice.begin(), invalidSlice.end());
-    damaged.insert(damaged.end(), ref_.stream.begin() + std::ptrdiff_t(secondSlice), ref_.stream.end());
+    const Bytes damaged =
+        concat(concat(cut(ref_.stream, 0, secondSlice), invalidSlice), cut(ref_.stream, secondSlice, SIZE_MAX));
     const DecodeResult got = decodeSamples(cutIntoChunks(damaged, kChunk));
     EXPECT_EQ(got.info.errors, 1u);
     EXPECT_EQ(got.digests, ref_.digests);

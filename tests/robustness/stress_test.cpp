@@ -16,10 +16,10 @@
 #include <thread>
 #include <vector>
 
-#include "convert/overlay_blitters.h"
 #include "engine/framework/input_queue.h"
 #include "engine/framework/sample_flags.h"
 #include "engine/framework/video_decoder.h"
+#include "tests/support/box_painter.h"
 #include "tests/support/corpus.h"
 #include "tests/support/decoder_inputs.h"
 #include "tests/support/recording_host.h"
@@ -60,23 +60,6 @@ private:
     std::uint32_t state_;
 };
 
-// A layer that another thread moves: the compositor draws it on the worker
-// while its position changes.
-class MovingBox final : public OverlayPainter {
-public:
-    static constexpr int kSide = 16;
-    std::atomic<int> left{0};
-
-    void setViewport(const DamageRect&) override {}
-    void render(std::uint8_t* dst, int pitch, const DamageRect& clip) override {
-        const int x = left;
-        const int from = std::max(x, clip.left), to = std::min(x + kSide, clip.right);
-        const int bottom = std::min(kSide, clip.bottom);
-        if (from >= to || clip.top >= bottom) return;
-        overlayRoutines().fillOver(dst + (from - clip.left) * 4, pitch, 0x80402010, to - from, bottom - clip.top);
-    }
-};
-
 TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronise) {
     armWatchdog();
     const StreamInfo info = find_stream("prog420_cgop");
@@ -86,7 +69,7 @@ TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronis
 
     ReferenceCounter counter;
     TestSettings settings(2);
-    MovingBox box;
+    BoxPainter box({0, 0, 16, 16}, 0x80402010);  // moved by one of the threads
     settings.painter = &box;
     RecordingHost host;
     host.keepDigests = true;
@@ -146,8 +129,7 @@ TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronis
             EXPECT_GE(now.frameNum, now.skippedFrames);
             const int from = box.left, to = int(draw.below(300));
             box.left = to;
-            const DamageRect moved[] = {{from, 0, from + MovingBox::kSide, MovingBox::kSide},
-                                        {to, 0, to + MovingBox::kSide, MovingBox::kSide}};
+            const DamageRect moved[] = {{from, 0, from + box.width, 16}, {to, 0, to + box.width, 16}};
             decoder.OnLayerNotifyDirty(moved, 2);
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }

@@ -41,8 +41,8 @@ public:
         bytes_.insert(bytes_.end(), data.begin(), data.end());
     }
     // Pads to a byte boundary and appends a start code that ends any slice.
-    std::vector<std::uint8_t> finish(std::uint8_t endCode = 0xB7) {
-        startCode(endCode);
+    std::vector<std::uint8_t> finish() {
+        startCode(0xB7);
         return bytes_;
     }
     const std::vector<std::uint8_t>& data() const { return bytes_; }
@@ -62,15 +62,13 @@ private:
 // caught under AddressSanitizer.
 class ChunkSource final : public SampleSource {
 public:
-    ChunkSource(const std::uint8_t* data, std::size_t size, std::size_t chunk) {
-        for (std::size_t at = 0; at < size; at += chunk) {
-            const std::size_t n = std::min(chunk, size - at);
+    ChunkSource(const std::vector<std::uint8_t>& data, std::size_t chunk) {
+        for (std::size_t at = 0; at < data.size(); at += chunk) {
+            const std::size_t n = std::min(chunk, data.size() - at);
             chunks_.push_back({std::unique_ptr<std::uint8_t[]>(new std::uint8_t[n]), n});
-            std::copy(data + at, data + at + n, chunks_.back().bytes.get());
+            std::copy(data.data() + at, data.data() + at + n, chunks_.back().bytes.get());
         }
     }
-    ChunkSource(const std::vector<std::uint8_t>& data, std::size_t chunk)
-        : ChunkSource(data.data(), data.size(), chunk) {}
     HResult fetchNextSample(const std::uint8_t*& current, const std::uint8_t*& end) override {
         if (next_ == chunks_.size()) return hr::e_abort;
         const Chunk& c = chunks_[next_++];
