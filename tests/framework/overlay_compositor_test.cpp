@@ -12,6 +12,7 @@
 #include "engine/framework/video_decoder.h"
 #include "tests/support/box_painter.h"
 #include "tests/support/corpus.h"
+#include "tests/support/decode_samples.h"
 #include "tests/support/decoder_inputs.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/stream_cuts.h"
@@ -34,11 +35,7 @@ std::vector<Delivery> decodeWith(OverlayPainter* painter, OutputSubtype subtype,
     host.keepBytes = true;
     VideoDecoder decoder;
     EXPECT_EQ(decoder.Init(&settings, &host), hr::ok);
-    for (const Bytes& s : samplesOf(read_file_bytes(stream.streamPath()), false)) {
-        TestSample* sample = TestSample::make(s, kNoTime);
-        EXPECT_EQ(decoder.Receive(sample), hr::ok);
-        sample->release();
-    }
+    EXPECT_TRUE(feedSamples(decoder, samplesOf(read_file_bytes(stream.streamPath()), false)));
     EXPECT_EQ(decoder.EndOfStream(), hr::ok);
     decoder.Uninit();
     return host.deliveries();

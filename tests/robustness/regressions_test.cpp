@@ -8,20 +8,13 @@
 #include "engine/framework/video_decoder.h"
 #include "tests/framework/stream_writer.h"
 #include "tests/support/corpus.h"
+#include "tests/support/decode_samples.h"
 #include "tests/support/decoder_inputs.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/stream_cuts.h"
 
 namespace tl::test {
 namespace {
-
-void feed(VideoDecoder& decoder, ReferenceCounter& counter, const Bytes& bytes) {
-    for (const Bytes& chunk : cutIntoChunks(bytes, 4096)) {
-        TestSample* s = TestSample::make(chunk, kNoTime, 0, &counter);
-        ASSERT_EQ(decoder.Receive(s), hr::ok);
-        s->release();
-    }
-}
 
 // A run that ends inside the intra matrix of a sequence header announcing a
 // larger picture must not leave that size behind without its coded sizes: the
@@ -54,13 +47,13 @@ TEST(Regressions, SequenceHeaderCutInsideItsMatrixKeepsTheOldSize) {
     {
         VideoDecoder decoder;
         ASSERT_EQ(decoder.Init(&settings, &host), hr::ok);
-        feed(decoder, counter, cut(stream, 0, sequences[1]));
-        feed(decoder, counter, cutHeader);
+        ASSERT_TRUE(feedSamples(decoder, cutIntoChunks(cut(stream, 0, sequences[1]), 4096), &counter));
+        ASSERT_TRUE(feedSamples(decoder, cutIntoChunks(cutHeader, 4096), &counter));
         // The run ends inside the matrix. (Waiting for it matters: a later
         // EndOfStream could otherwise return at the end of this run.)
         ASSERT_EQ(decoder.EndOfStream(), hr::ok);
         // The second group of pictures without its sequence header.
-        feed(decoder, counter, cut(stream, groups[1], sequences[2]));
+        ASSERT_TRUE(feedSamples(decoder, cutIntoChunks(cut(stream, groups[1], sequences[2]), 4096), &counter));
         ASSERT_EQ(decoder.EndOfStream(), hr::ok);
         const tl::StreamInfo after = decoder.streamInfo();
         EXPECT_EQ(after.sizeX, 352);

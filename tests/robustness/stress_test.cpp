@@ -21,6 +21,7 @@
 #include "engine/framework/video_decoder.h"
 #include "tests/support/box_painter.h"
 #include "tests/support/corpus.h"
+#include "tests/support/decode_samples.h"
 #include "tests/support/decoder_inputs.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/stream_cuts.h"
@@ -160,11 +161,7 @@ TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronis
     decoder.Flush(false);
     host.clearDeliveries();
     const std::size_t midGroup = pictures[3];
-    for (const Bytes& chunk : cutIntoChunks(cut(stream, midGroup, sequences[2]), 3000)) {
-        TestSample* s = TestSample::make(chunk, kNoTime, 0, &counter);
-        EXPECT_EQ(decoder.Receive(s), hr::ok);
-        s->release();
-    }
+    EXPECT_TRUE(feedSamples(decoder, cutIntoChunks(cut(stream, midGroup, sequences[2]), 3000), &counter));
     ASSERT_EQ(decoder.EndOfStream(), hr::ok);
 
     std::size_t first = 0, count = 0;
@@ -200,13 +197,6 @@ TEST(DecoderStress, EndOfStreamAfterAFlushWaitsForItsOwnMarker) {
     const std::vector<std::size_t> pictures = offsetsOf(stream, 0x00);
     ASSERT_GE(sequences.size(), 3u);
     ReferenceCounter counter;
-    auto feed = [&](VideoDecoder& decoder, const Bytes& bytes) {
-        for (const Bytes& chunk : cutIntoChunks(bytes, 3000)) {
-            TestSample* s = TestSample::make(chunk, kNoTime, 0, &counter);
-            EXPECT_EQ(decoder.Receive(s), hr::ok);
-            s->release();
-        }
-    };
 
     Gate deliveries, refresh;
     RecordingHost host;
@@ -218,7 +208,7 @@ TEST(DecoderStress, EndOfStreamAfterAFlushWaitsForItsOwnMarker) {
 
     // A run that ends by showing its one intra picture, held in the delivery.
     deliveries.arm();
-    feed(decoder, cut(stream, 0, pictures[1]));
+    EXPECT_TRUE(feedSamples(decoder, cutIntoChunks(cut(stream, 0, pictures[1]), 3000), &counter));
     ASSERT_EQ(decoder.Receive(nullptr), hr::ok);
     deliveries.waitUntilEntered();
 
@@ -231,7 +221,7 @@ TEST(DecoderStress, EndOfStreamAfterAFlushWaitsForItsOwnMarker) {
     refresh.waitUntilEntered();
 
     host.clearDeliveries();
-    feed(decoder, cut(stream, sequences[1], sequences[2]));
+    EXPECT_TRUE(feedSamples(decoder, cutIntoChunks(cut(stream, sequences[1], sequences[2]), 3000), &counter));
     std::thread release([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));  // EndOfStream has queued its marker
         refresh.open();
