@@ -324,46 +324,36 @@ TEST(PictureHeaders, PictureDisplayExtensionOffsetCount) {
     }
 }
 
-TEST(HeaderLoop, StopsAtTheFirstSliceOfAPictureOnly) {
+// The loop passes a slice before any picture, user data and the later slices
+// of a picture, and stops at the first slice of each picture; the sample's
+// time goes to its first picture only.
+TEST(HeaderLoop, StopsAtTheFirstSliceOfEachPictureAndTimesTheFirst) {
     BitWriter w;
-    test::writeSlice(w, 5);  // a slice before any picture is skipped
+    test::writeSlice(w, 5);
     test::writeSequenceHeader(w, {});
     test::writeSequenceExtension(w, {});
     test::writePicture(w, 1, {});
-    w.startCode(0xB2);  // user data between the picture and its slices
+    w.startCode(0xB2);
     w.bytes({1, 2, 3});
     test::writeSlice(w, 1);
     test::writeSlice(w, 2);
-    test::TestReader t(w.data(), 7);
-    BitReader& reader = t.reader;
-    StreamState s;
-    ResetStreamState(s);
-    ReferenceTime sampleTime = kNoTime, pending = kNoTime;
-    bool second = false;
-    ASSERT_EQ(ParseHeaders(reader, s, {&sampleTime, &pending, &second}), hr::ok);
-    EXPECT_EQ(reader.cache, 0x00000101u);
-    EXPECT_EQ(s.picture_coding_type, 1);
-}
-
-TEST(HeaderLoop, SampleTimeGoesToTheFirstPictureOnly) {
-    BitWriter w;
-    test::writePicture(w, 1, {});
-    test::writeSlice(w, 1);
     test::writePicture(w, 2, {});
     test::writeSlice(w, 1);
-    test::TestReader t(w.data());
-    BitReader& reader = t.reader;
-    StreamState s;
-    ResetStreamState(s);
-    ReferenceTime sampleTime = 400000, pending = kNoTime;
-    bool second = false;
-    const HeaderLoopLinks links{&sampleTime, &pending, &second};
-    ASSERT_EQ(ParseHeaders(reader, s, links), hr::ok);
-    EXPECT_EQ(pending, 400000);
-    EXPECT_EQ(sampleTime, kNoTime);
-    ASSERT_EQ(ParseHeaders(reader, s, links), hr::ok);
-    EXPECT_EQ(pending, kNoTime);
-    EXPECT_EQ(s.picture_coding_type, 2);
+    test::TestReader t(w.data(), 7);
+    Parsed p;
+    ResetStreamState(p.s);
+    p.sampleTime = 400000;
+    const HeaderLoopLinks links{&p.sampleTime, &p.pendingTime, &p.secondField};
+    ASSERT_EQ(ParseHeaders(t.reader, p.s, links), hr::ok);
+    EXPECT_EQ(t.reader.cache, 0x00000101u);
+    EXPECT_EQ(p.s.picture_coding_type, 1);
+    EXPECT_EQ(p.pendingTime, 400000);
+    EXPECT_EQ(p.sampleTime, kNoTime);
+    t.reader.skipBits(32);
+    ASSERT_EQ(ParseHeaders(t.reader, p.s, links), hr::ok);
+    EXPECT_EQ(t.reader.cache, 0x00000101u);
+    EXPECT_EQ(p.s.picture_coding_type, 2);
+    EXPECT_EQ(p.pendingTime, kNoTime);
 }
 
 TEST(HeaderLoop, EndOfInputInsideAHeaderKeepsWhatWasParsed) {
