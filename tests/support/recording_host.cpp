@@ -100,17 +100,10 @@ public:
         require(!delivered_, "output sample delivered twice");
         require(propertiesSet_, "output sample delivered without properties");
         delivered_ = true;
-        Delivery d;
-        d.pictureType = props_.pictureType;
-        d.start = props_.start;
-        d.stop = props_.stop;
-        d.flags = props_.flags;
-        d.typeFlags = props_.typeSpecificFlags;
-        d.bufferFlags = bufferFlags_;
-        d.mediaTypeAttached = props_.mediaType != nullptr;
-        if (host.keepBytes) d.bytes.assign(buffer(), buffer() + size_);
-        if (host.keepDigests) d.md5 = md5_hex(buffer(), std::min(digestBytes, std::size_t(size_)));
-        return d;
+        return {props_.pictureType, props_.start, props_.stop, props_.flags, props_.typeSpecificFlags, bufferFlags_,
+                props_.mediaType != nullptr,
+                host.keepBytes ? std::vector<std::uint8_t>(buffer(), buffer() + size_) : std::vector<std::uint8_t>(),
+                host.keepDigests ? md5_hex(buffer(), std::min(digestBytes, std::size_t(size_))) : std::string()};
     }
 
 private:
