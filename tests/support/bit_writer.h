@@ -62,13 +62,15 @@ private:
 // caught under AddressSanitizer.
 class ChunkSource final : public SampleSource {
 public:
-    ChunkSource(const std::vector<std::uint8_t>& data, std::size_t chunk) {
-        for (std::size_t at = 0; at < data.size(); at += chunk) {
-            const std::size_t n = std::min(chunk, data.size() - at);
+    ChunkSource(const std::uint8_t* data, std::size_t size, std::size_t chunk) {
+        for (std::size_t at = 0; at < size; at += chunk) {
+            const std::size_t n = std::min(chunk, size - at);
             chunks_.push_back({std::unique_ptr<std::uint8_t[]>(new std::uint8_t[n]), n});
-            std::copy(data.data() + at, data.data() + at + n, chunks_.back().bytes.get());
+            std::copy(data + at, data + at + n, chunks_.back().bytes.get());
         }
     }
+    ChunkSource(const std::vector<std::uint8_t>& data, std::size_t chunk)
+        : ChunkSource(data.data(), data.size(), chunk) {}
     HResult fetchNextSample(const std::uint8_t*& current, const std::uint8_t*& end) override {
         if (next_ == chunks_.size()) return hr::e_abort;
         const Chunk& c = chunks_[next_++];
