@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
 
 #include "engine/framework/quant_tables.h"
 #include "tests/framework/stream_writer.h"
@@ -225,22 +226,13 @@ TEST(SequenceDisplayExtension, ColourDescriptionAndItsReset) {
 }
 
 // The luma matrices of an extension serve chroma too unless their own follow; a
-// plain sequence header brings back the defaults everywhere; each load moves
-// the generation the dequantiser's caches follow.
+// plain sequence header brings back the defaults everywhere.
 TEST(QuantiserMatrices, ExtensionLoadsAndSequenceHeaderRestoresDefaults) {
-    Parsed p;
-    ResetStreamState(p.s);
-    std::uint32_t generation = p.s.matrix_generation;
-    ResetStreamState(p.s);
-    EXPECT_NE(p.s.matrix_generation, generation);
     BitWriter w = sequence({}, {});
     matrixExtension(w, {40, -1, -1, -1});
-    generation = p.s.matrix_generation;
-    parseInto(p, ended(w));
-    EXPECT_NE(p.s.matrix_generation, generation);
-    EXPECT_EQ(p.s.intra_quantiser_matrix[9], 40);
-    EXPECT_EQ(p.s.chroma_intra_quantiser_matrix[9], 40);
-    EXPECT_EQ(p.s.non_intra_quantiser_matrix[9], 16);
+    const StreamState l = parse(w).s;
+    EXPECT_EQ(std::make_tuple(l.intra_quantiser_matrix[9], l.chroma_intra_quantiser_matrix[9],
+                              l.non_intra_quantiser_matrix[9]), std::make_tuple(40, 40, 16));
 
     matrixExtension(w, {200, 201, 202, 203});
     const StreamState e = parse(w).s;
@@ -255,6 +247,23 @@ TEST(QuantiserMatrices, ExtensionLoadsAndSequenceHeaderRestoresDefaults) {
         EXPECT_EQ(r.chroma_intra_quantiser_matrix[i], default_intra_quantiser_matrix[i]);
         EXPECT_EQ(r.non_intra_quantiser_matrix[i], 16);
         EXPECT_EQ(r.chroma_non_intra_quantiser_matrix[i], 16);
+    }
+}
+
+// Each load moves the generation the dequantiser's caches follow.
+TEST(QuantiserMatrices, GenerationMovesWheneverMatricesAreSet) {
+    Parsed p;
+    ResetStreamState(p.s);
+    std::uint32_t generation = p.s.matrix_generation;
+    ResetStreamState(p.s);
+    EXPECT_NE(p.s.matrix_generation, generation);
+    BitWriter header, extension;
+    test::writeSequenceHeader(header, {});
+    matrixExtension(extension, {-1, -1, -1, -1});
+    for (const BitWriter* w : {&header, &extension}) {
+        generation = p.s.matrix_generation;
+        parseInto(p, ended(*w));
+        EXPECT_NE(p.s.matrix_generation, generation);
     }
 }
 
