@@ -62,9 +62,7 @@ public:
     // Configuration, set before Init. The connection starts planar and empty.
     OutputFormat format;
     ClassId classId{};
-    bool refuseFormatChange = false;
-    bool keepBytes = false;
-    bool keepDigests = false;
+    bool refuseFormatChange = false, keepBytes = false, keepDigests = false;
     std::int32_t rowPitch = 0;       // sample bytes per row; 0: as the subtype needs
     std::int32_t stridePadding = 0;  // pixels added to the width the decoder asks for
     Arrival arrival = Arrival::None;
