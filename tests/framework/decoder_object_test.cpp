@@ -14,10 +14,12 @@ using test::DecoderRig;
 using test::Gate;
 using test::TestSample;
 
-// A flush of an idle decoder: samples are refused and not kept while it
-// lasts, and decoding goes on normally after it.
-TEST(DecoderObject, ReceiveWhileFlushingIsRefusedAndNotKept) {
+// Samples are refused before Init, while a flush lasts (and not kept), and
+// after Uninit; decoding goes on normally after the flush, and Init again
+// starts afresh.
+TEST(DecoderObject, ReceiveOnlyBetweenInitAndUninitAndNotWhileFlushing) {
     DecoderRig rig;
+    EXPECT_EQ(rig.feed({1, 2, 3}), hr::vfw_e_wrong_state);
     rig.init();
     ASSERT_EQ(rig.decoder.Flush(true), hr::ok);
     TestSample* s = TestSample::make(test::buildStream("IP"));
@@ -27,6 +29,12 @@ TEST(DecoderObject, ReceiveWhileFlushingIsRefusedAndNotKept) {
     ASSERT_EQ(rig.decoder.Flush(false), hr::ok);
     rig.play(test::buildPictureSamples("IPB"));
     EXPECT_EQ(rig.host.types(), "IBP");
+    ASSERT_EQ(rig.decoder.Uninit(), hr::ok);
+    EXPECT_EQ(rig.feed({1, 2, 3}), hr::vfw_e_wrong_state);
+    rig.init();
+    rig.play(test::buildPictureSamples("IP"));
+    EXPECT_EQ(rig.host.types(), "IBPIP");
+    EXPECT_EQ(rig.decoder.streamInfo().frameNum, 2u);  // statistics start over at Init
 }
 
 TEST(DecoderObject, QueuedSamplesHoldAReferenceUntilConsumed) {
@@ -90,20 +98,6 @@ TEST(DecoderObject, UninitReleasesAWorkerBlockedInItsWait) {
     EXPECT_EQ(held->refs(), 1);
     held->release();
     EXPECT_EQ(rig.host.liveSamples(), 0);
-}
-
-// Samples are refused before Init and after Uninit; Init again starts afresh.
-TEST(DecoderObject, ReceiveOnlyBetweenInitAndUninitAndInitAgain) {
-    DecoderRig rig;
-    EXPECT_EQ(rig.feed({1, 2, 3}), hr::vfw_e_wrong_state);
-    rig.init();
-    rig.play(test::buildPictureSamples("IP"));
-    ASSERT_EQ(rig.decoder.Uninit(), hr::ok);
-    EXPECT_EQ(rig.feed({1, 2, 3}), hr::vfw_e_wrong_state);
-    rig.init();
-    rig.play(test::buildPictureSamples("IP"));
-    EXPECT_EQ(rig.host.types(), "IPIP");
-    EXPECT_EQ(rig.decoder.streamInfo().frameNum, 2u);  // statistics start over at Init
 }
 
 TEST(DecoderObject, SettingsReadAtInit) {
