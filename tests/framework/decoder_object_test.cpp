@@ -37,14 +37,22 @@ TEST(DecoderObject, ReceiveOnlyBetweenInitAndUninitAndNotWhileFlushing) {
     EXPECT_EQ(rig.decoder.streamInfo().frameNum, 2u);  // statistics start over at Init
 }
 
-TEST(DecoderObject, QueuedSamplesHoldAReferenceUntilConsumed) {
+// The decoder lets go of a sample at the end of its run, and Uninit releases a
+// worker waiting for more with the sample it holds.
+TEST(DecoderObject, QueuedSamplesAreGivenBackAtTheEndOfARunAndAtUninit) {
     DecoderRig rig;
     rig.init();
     TestSample* s = TestSample::make(test::buildStream("IPBB"));
     ASSERT_EQ(rig.decoder.Receive(s), hr::ok);
     ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
-    EXPECT_EQ(s->refs(), 1);  // the decoder let go of it at the end of the run
+    EXPECT_EQ(s->refs(), 1);
     s->release();
+    ASSERT_EQ(rig.feed(test::buildPictureSamples("IP")[0]), hr::ok);  // the worker waits for more
+    TestSample* held = TestSample::make(test::buildPictureSamples("IP")[1]);
+    ASSERT_EQ(rig.decoder.Receive(held), hr::ok);
+    ASSERT_EQ(rig.decoder.Uninit(), hr::ok);
+    EXPECT_EQ(held->refs(), 1);
+    held->release();
     EXPECT_EQ(rig.host.liveSamples(), 0);
 }
 
@@ -86,18 +94,6 @@ TEST(DecoderObject, FlushDeliversNothingAndTheNextSampleIsADiscontinuity) {
     EXPECT_TRUE(d[1].flags & sample_flag::data_discontinuity);
     EXPECT_FALSE(d[2].flags & sample_flag::data_discontinuity);
     EXPECT_EQ(d[1].start, 0);  // the clock starts over with the new run
-}
-
-TEST(DecoderObject, UninitReleasesAWorkerBlockedInItsWait) {
-    DecoderRig rig;
-    rig.init();
-    ASSERT_EQ(rig.feed(test::buildPictureSamples("IP")[0]), hr::ok);  // the worker waits for more
-    TestSample* held = TestSample::make(test::buildPictureSamples("IP")[1]);
-    ASSERT_EQ(rig.decoder.Receive(held), hr::ok);
-    ASSERT_EQ(rig.decoder.Uninit(), hr::ok);
-    EXPECT_EQ(held->refs(), 1);
-    held->release();
-    EXPECT_EQ(rig.host.liveSamples(), 0);
 }
 
 TEST(DecoderObject, SettingsReadAtInit) {

@@ -74,7 +74,9 @@ TEST(OutputFormatCode, Table) {
     }
 }
 
-TEST(PictureTiming, FieldPicturesTakeTheirFieldOrderFromTheFirstField) {
+// Field pictures take their field order from the first field; progressive
+// sequences have none; the rate divides the period with truncation.
+TEST(PictureTiming, FieldOrderAndRate) {
     StreamState s;
     s.frame_period = 400000;
     s.progressive_sequence = 0;
@@ -87,13 +89,8 @@ TEST(PictureTiming, FieldPicturesTakeTheirFieldOrderFromTheFirstField) {
     s.picture_structure = FRAME_PICTURE;
     EXPECT_EQ(ComputePictureTiming(s, 1.0).topFieldFirst, 1);
     s.progressive_sequence = 1;
-    EXPECT_EQ(ComputePictureTiming(s, 1.0).topFieldFirst, 0);  // progressive sequences have no field order
-}
-
-TEST(PictureTiming, RateDividesWithTruncation) {
-    StreamState s;
+    EXPECT_EQ(ComputePictureTiming(s, 1.0).topFieldFirst, 0);
     s.frame_period = 333666;
-    s.progressive_sequence = 1;
     EXPECT_EQ(ComputePictureTiming(s, 3.0).duration, 111222);
     EXPECT_EQ(ComputePictureTiming(s, 0.7).duration, 476665);
 }
