@@ -14,10 +14,12 @@ using test::DecoderRig;
 using test::Gate;
 using test::TestSample;
 
-// A flush of an idle decoder: samples are refused and not kept while it
-// lasts, and decoding goes on normally after it.
-TEST(DecoderObject, ReceiveWhileFlushingIsRefusedAndNotKept) {
+// Samples are refused before Init, while a flush lasts (and not kept), and
+// after Uninit; decoding goes on normally after the flush, and Init again
+// starts afresh.
+TEST(DecoderObject, ReceiveOnlyBetweenInitAndUninitAndNotWhileFlushing) {
     DecoderRig rig;
+    EXPECT_EQ(rig.feed({1, 2, 3}), hr::vfw_e_wrong_state);
     rig.init();
     ASSERT_EQ(rig.decoder.Flush(true), hr::ok);
     TestSample* s = TestSample::make(test::buildStream("IP"));
@@ -27,16 +29,30 @@ TEST(DecoderObject, ReceiveWhileFlushingIsRefusedAndNotKept) {
     ASSERT_EQ(rig.decoder.Flush(false), hr::ok);
     rig.play(test::buildPictureSamples("IPB"));
     EXPECT_EQ(rig.host.types(), "IBP");
+    ASSERT_EQ(rig.decoder.Uninit(), hr::ok);
+    EXPECT_EQ(rig.feed({1, 2, 3}), hr::vfw_e_wrong_state);
+    rig.init();
+    rig.play(test::buildPictureSamples("IP"));
+    EXPECT_EQ(rig.host.types(), "IBPIP");
+    EXPECT_EQ(rig.decoder.streamInfo().frameNum, 2u);  // statistics start over at Init
 }
 
-TEST(DecoderObject, QueuedSamplesHoldAReferenceUntilConsumed) {
+// The decoder lets go of a sample at the end of its run, and Uninit releases a
+// worker waiting for more with the sample it holds.
+TEST(DecoderObject, QueuedSamplesAreGivenBackAtTheEndOfARunAndAtUninit) {
     DecoderRig rig;
     rig.init();
     TestSample* s = TestSample::make(test::buildStream("IPBB"));
     ASSERT_EQ(rig.decoder.Receive(s), hr::ok);
     ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
-    EXPECT_EQ(s->refs(), 1);  // the decoder let go of it at the end of the run
+    EXPECT_EQ(s->refs(), 1);
     s->release();
+    ASSERT_EQ(rig.feed(test::buildPictureSamples("IP")[0]), hr::ok);  // the worker waits for more
+    TestSample* held = TestSample::make(test::buildPictureSamples("IP")[1]);
+    ASSERT_EQ(rig.decoder.Receive(held), hr::ok);
+    ASSERT_EQ(rig.decoder.Uninit(), hr::ok);
+    EXPECT_EQ(held->refs(), 1);
+    held->release();
     EXPECT_EQ(rig.host.liveSamples(), 0);
 }
 
@@ -78,32 +94,6 @@ TEST(DecoderObject, FlushDeliversNothingAndTheNextSampleIsADiscontinuity) {
     EXPECT_TRUE(d[1].flags & sample_flag::data_discontinuity);
     EXPECT_FALSE(d[2].flags & sample_flag::data_discontinuity);
     EXPECT_EQ(d[1].start, 0);  // the clock starts over with the new run
-}
-
-TEST(DecoderObject, UninitReleasesAWorkerBlockedInItsWait) {
-    DecoderRig rig;
-    rig.init();
-    ASSERT_EQ(rig.feed(test::buildPictureSamples("IP")[0]), hr::ok);  // the worker waits for more
-    TestSample* held = TestSample::make(test::buildPictureSamples("IP")[1]);
-    ASSERT_EQ(rig.decoder.Receive(held), hr::ok);
-    ASSERT_EQ(rig.decoder.Uninit(), hr::ok);
-    EXPECT_EQ(held->refs(), 1);
-    held->release();
-    EXPECT_EQ(rig.host.liveSamples(), 0);
-}
-
-// Samples are refused before Init and after Uninit; Init again starts afresh.
-TEST(DecoderObject, ReceiveOnlyBetweenInitAndUninitAndInitAgain) {
-    DecoderRig rig;
-    EXPECT_EQ(rig.feed({1, 2, 3}), hr::vfw_e_wrong_state);
-    rig.init();
-    rig.play(test::buildPictureSamples("IP"));
-    ASSERT_EQ(rig.decoder.Uninit(), hr::ok);
-    EXPECT_EQ(rig.feed({1, 2, 3}), hr::vfw_e_wrong_state);
-    rig.init();
-    rig.play(test::buildPictureSamples("IP"));
-    EXPECT_EQ(rig.host.types(), "IPIP");
-    EXPECT_EQ(rig.decoder.streamInfo().frameNum, 2u);  // statistics start over at Init
 }
 
 TEST(DecoderObject, SettingsReadAtInit) {

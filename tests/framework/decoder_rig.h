@@ -19,7 +19,7 @@ struct DecoderRig {
     FakePath* path;
     VideoDecoder decoder;
 
-    DecoderRig() : DecoderRig(std::make_unique<FakePath>(&host)) {}
+    DecoderRig() : DecoderRig(std::make_unique<FakePath>()) {}
     ~DecoderRig() { decoder.Uninit(); }
 
     void init() { ASSERT_EQ(decoder.Init(&settings, &host), hr::ok); }

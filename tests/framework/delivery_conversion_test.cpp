@@ -18,6 +18,7 @@
 #include "tests/framework/fake_path.h"
 #include "tests/framework/stream_writer.h"
 #include "tests/support/decoder_inputs.h"
+#include "tests/support/recording_host.h"
 
 namespace tl {
 namespace {
@@ -107,17 +108,13 @@ std::vector<std::uint8_t> convertDirectly(int format, const RgbMatrixBlock& matr
     return out;
 }
 
-struct Delivered {
-    std::vector<std::uint8_t> bytes;
-    StreamInfo info;
-    HResult setResult = hr::ok;
-};
-
 struct ProcAmpValues {
     int brightness = 0, contrast = 0, saturation = 0;
 };
 
-Delivered deliverPattern(OutputSubtype subtype, int format, int matrixCoefficients, ProcAmpValues values) {
+// The one delivered sample, and the matrix coefficients the decoder reported.
+std::pair<std::vector<std::uint8_t>, int> deliverPattern(OutputSubtype subtype, int format, int matrixCoefficients,
+                                                         ProcAmpValues v) {
     test::TestSettings settings;
     test::RecordingHost host;
     host.format.subtype = subtype;
@@ -127,24 +124,20 @@ Delivered deliverPattern(OutputSubtype subtype, int format, int matrixCoefficien
     host.keepBytes = true;
     VideoDecoder decoder(std::make_unique<PatternPath>());
     EXPECT_EQ(decoder.Init(&settings, &host), hr::ok);
-    Delivered d;
-    ProcAmpControl& procAmp = decoder.procAmp();
-    for (const auto& [property, value] : {std::pair{VideoProcAmp_Brightness, values.brightness},
-                                          std::pair{VideoProcAmp_Contrast, values.contrast},
-                                          std::pair{VideoProcAmp_Saturation, values.saturation}}) {
-        const HResult r = procAmp.Set(property, value, VideoProcAmp_Flags_Manual);
-        if (r != hr::ok) d.setResult = r;
-    }
+    for (const auto& [property, value] : {std::pair{VideoProcAmp_Brightness, v.brightness},
+                                          std::pair{VideoProcAmp_Contrast, v.contrast},
+                                          std::pair{VideoProcAmp_Saturation, v.saturation}})
+        EXPECT_EQ(decoder.procAmp().Set(property, value, VideoProcAmp_Flags_Manual), hr::ok);
     test::TestSample* s = test::TestSample::make(patternStream(matrixCoefficients), kNoTime);
     EXPECT_EQ(decoder.Receive(s), hr::ok);
     s->release();
     EXPECT_EQ(decoder.EndOfStream(), hr::ok);
-    d.info = decoder.streamInfo();
+    const int mc = decoder.streamInfo().matrixCoefficients;
+    EXPECT_GT(decoder.streamInfo().rendererPerformance, 0);
     decoder.Uninit();
     const auto deliveries = host.deliveries();
     EXPECT_EQ(deliveries.size(), 1u);
-    if (!deliveries.empty()) d.bytes = deliveries[0].bytes;
-    return d;
+    return {deliveries.empty() ? std::vector<std::uint8_t>() : deliveries[0].bytes, mc};
 }
 
 TEST(DeliveryConversion, RgbOutputFollowsProcAmpAndColourCoefficients) {
@@ -158,65 +151,36 @@ TEST(DeliveryConversion, RgbOutputFollowsProcAmpAndColourCoefficients) {
     const Case cases[] = {
         {OutputSubtype::RGB32, OUTPUT_RGB32, 0, 1, {}},
         {OutputSubtype::RGB32, OUTPUT_RGB32, 0, 1, {40, 0, 0}},
-        {OutputSubtype::RGB32, OUTPUT_RGB32, 0, 1, {-60, 0, 0}},
         {OutputSubtype::RGB32, OUTPUT_RGB32, 0, 1, {0, 50, -70}},
         {OutputSubtype::RGB24, OUTPUT_RGB24, 0, 1, {20, -30, 90}},
         {OutputSubtype::RGB565, OUTPUT_RGB565, 0, 1, {-10, 10, 0}},
-        {OutputSubtype::RGB32, OUTPUT_RGB32, 6, 6, {}},
         {OutputSubtype::RGB32, OUTPUT_RGB32, 6, 6, {30, 0, 0}},
         {OutputSubtype::RGB555, OUTPUT_RGB555, 4, 4, {0, 0, 25}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE("format " + std::to_string(c.format) + " mc " + std::to_string(c.streamMc) + " b/c/s " +
-                     std::to_string(c.values.brightness) + "/" + std::to_string(c.values.contrast) + "/" +
-                     std::to_string(c.values.saturation));
-        const Delivered d = deliverPattern(c.subtype, c.format, c.streamMc, c.values);
-        EXPECT_EQ(d.setResult, hr::ok);
-        EXPECT_EQ(d.info.matrixCoefficients, c.matrixMc);
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+        const auto [bytes, mc] = deliverPattern(c.subtype, c.format, c.streamMc, c.values);
+        EXPECT_EQ(mc, c.matrixMc);
         const auto& v = c.values;
-        const std::vector<std::uint8_t> expected =
-            convertDirectly(c.format, buildRgbMatrix(c.matrixMc, v.brightness, v.contrast, v.saturation));
-        EXPECT_EQ(d.bytes, expected);
-        const std::vector<std::uint8_t> plain = convertDirectly(c.format, buildRgbMatrix(1, 0, 0, 0));
-        if (c.matrixMc != 1 || v.brightness || v.contrast || v.saturation) {
-            EXPECT_NE(d.bytes, plain);
+        EXPECT_EQ(bytes, convertDirectly(c.format, buildRgbMatrix(c.matrixMc, v.brightness, v.contrast, v.saturation)));
+        if (&c != cases) {  // every case but the first changes the pixels
+            EXPECT_NE(bytes, convertDirectly(c.format, buildRgbMatrix(1, 0, 0, 0)));
         }
-        EXPECT_GT(d.info.rendererPerformance, 0);
     }
 }
 
+// The decoder tells its ProcAmp the connection's format at Init.
 TEST(DeliveryConversion, ProcAmpAnswersOnlyOnRgbConnections) {
-    struct Case {
-        OutputSubtype subtype;
-        bool answers;
-    };
-    for (const Case c : {Case{OutputSubtype::YUY2, false}, Case{OutputSubtype::YV12, false},
-                         Case{OutputSubtype::Planar, false}, Case{OutputSubtype::RGB32, true},
-                         Case{OutputSubtype::RGB555, true}}) {
+    for (const auto& [subtype, answer] : {std::pair{OutputSubtype::YUY2, kProcAmpNotFound},
+                                          std::pair{OutputSubtype::Planar, kProcAmpNotFound},
+                                          std::pair{OutputSubtype::RGB555, hr::ok}}) {
         test::TestSettings settings;
         test::RecordingHost host;
-        host.format.subtype = c.subtype;
-        host.format.width = kWidth;
-        host.format.height = kHeight;
+        host.format.subtype = subtype;
         VideoDecoder decoder(std::make_unique<PatternPath>());
         ASSERT_EQ(decoder.Init(&settings, &host), hr::ok);
-        std::int32_t min = 0, max = 0, value = 7;
-        const HResult range = decoder.procAmp().GetRange(VideoProcAmp_Contrast, &min, &max, nullptr, nullptr, nullptr);
-        const HResult set = decoder.procAmp().Set(VideoProcAmp_Contrast, 500, VideoProcAmp_Flags_Manual);
-        const HResult get = decoder.procAmp().Get(VideoProcAmp_Contrast, &value, nullptr);
+        EXPECT_EQ(decoder.procAmp().Set(VideoProcAmp_Contrast, 5, VideoProcAmp_Flags_Manual), answer) << int(subtype);
         decoder.Uninit();
-        if (c.answers) {
-            EXPECT_EQ(range, hr::ok);
-            EXPECT_EQ(min, kProcAmpMin);
-            EXPECT_EQ(max, kProcAmpMax);
-            EXPECT_EQ(set, hr::ok);
-            EXPECT_EQ(get, hr::ok);
-            EXPECT_EQ(value, kProcAmpMax);
-        } else {
-            EXPECT_EQ(range, kProcAmpNotFound);
-            EXPECT_EQ(set, kProcAmpNotFound);
-            EXPECT_EQ(get, kProcAmpNotFound);
-        }
     }
 }
 

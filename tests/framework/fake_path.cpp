@@ -15,10 +15,8 @@ HResult skipSlices(BitReader& reader) {
 HResult FakePath::decodePicture(BitReader& reader, const StreamState&, const PictureTargets& targets) {
     const int index = next_++;
     if (beforePicture) beforePicture(index);
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        calls_.push_back({targets.current->index, targets.secondField, host_ ? host_->deliveryCount() : 0});
-    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    calls_.push_back({targets.current->index, targets.secondField});
     return skipSlices(reader);
 }
 

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "engine/framework/decoding_path.h"
-#include "tests/support/recording_host.h"
 
 namespace tl::test {
 
@@ -16,10 +15,7 @@ public:
     struct Call {
         int currentIndex;  // pool index of the target record
         bool secondField;
-        std::size_t deliveredBefore;
     };
-    explicit FakePath(const RecordingHost* host = nullptr) : host_(host) {}
-
     HResult decodePicture(BitReader& reader, const StreamState& stream, const PictureTargets& targets) override;
     std::uint32_t errors() const override { return 0; }
     void resetErrors() override {}
@@ -28,7 +24,6 @@ public:
     std::function<void(int codedIndex)> beforePicture;
 
 private:
-    const RecordingHost* host_;
     mutable std::mutex mutex_;
     std::vector<Call> calls_;
     int next_ = 0;

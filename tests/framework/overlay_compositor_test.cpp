@@ -6,38 +6,19 @@
 #include <algorithm>
 #include <vector>
 
-#include "convert/overlay_blitters.h"
 #include "convert/overlay_rules.h"
 #include "convert/reference_rules.h"
 #include "engine/framework/overlay.h"
 #include "engine/framework/video_decoder.h"
+#include "tests/support/box_painter.h"
 #include "tests/support/corpus.h"
+#include "tests/support/decode_samples.h"
 #include "tests/support/decoder_inputs.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/stream_cuts.h"
 
 namespace tl::test {
 namespace {
-
-// One premultiplied colour over a rectangle, as a colour layer draws.
-class FlatBox final : public OverlayPainter {
-public:
-    FlatBox(DamageRect box, std::uint32_t colour) : box_(box), colour_(colour) {}
-    bool visible = true;
-
-    void setViewport(const DamageRect&) override {}
-    void render(std::uint8_t* dst, int pitch, const DamageRect& clip) override {
-        const DamageRect r{std::max(box_.left, clip.left), std::max(box_.top, clip.top),
-                           std::min(box_.right, clip.right), std::min(box_.bottom, clip.bottom)};
-        if (!visible || r.left >= r.right || r.top >= r.bottom) return;
-        overlayRoutines().fillOver(dst + (r.top - clip.top) * pitch + (r.left - clip.left) * 4, pitch, colour_,
-                                   r.right - r.left, r.bottom - r.top);
-    }
-
-private:
-    DamageRect box_;
-    std::uint32_t colour_;
-};
 
 constexpr DamageRect kBox{16, 8, 64, 40};
 const std::uint32_t kColour = overlay_rules::premultiply(0x80FF2000);
@@ -54,11 +35,7 @@ std::vector<Delivery> decodeWith(OverlayPainter* painter, OutputSubtype subtype,
     host.keepBytes = true;
     VideoDecoder decoder;
     EXPECT_EQ(decoder.Init(&settings, &host), hr::ok);
-    for (const Bytes& s : samplesOf(read_file_bytes(stream.streamPath()), false)) {
-        TestSample* sample = TestSample::make(s, kNoTime);
-        EXPECT_EQ(decoder.Receive(sample), hr::ok);
-        sample->release();
-    }
+    EXPECT_TRUE(feedSamples(decoder, samplesOf(read_file_bytes(stream.streamPath()), false)));
     EXPECT_EQ(decoder.EndOfStream(), hr::ok);
     decoder.Uninit();
     return host.deliveries();
@@ -85,7 +62,7 @@ TEST(OverlayCompositor, FlatLayerBlendsInsideItsBoxOnly) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytesPerPixel == 2 ? "YUY2" : "RGB32");
-        FlatBox box(kBox, kColour);
+        BoxPainter box(kBox, kColour);
         const std::vector<Delivery> plain = decodeWith(nullptr, c.subtype, c.bytesPerPixel);
         const std::vector<Delivery> layered = decodeWith(&box, c.subtype, c.bytesPerPixel);
         ASSERT_EQ(layered.size(), plain.size());
@@ -113,7 +90,7 @@ TEST(OverlayCompositor, FlatLayerBlendsInsideItsBoxOnly) {
 TEST(OverlayCompositor, HiddenLayersEmptyTheMaskButLeaveTheOverlayActive) {
     Overlay overlay;
     ASSERT_TRUE(overlay.rebuild(96, 48));
-    FlatBox box(kBox, kColour);
+    BoxPainter box(kBox, kColour);
     overlay.compose(&box, false);
     EXPECT_TRUE(overlay.active());
     EXPECT_EQ(overlay.firstRow(), kBox.top);

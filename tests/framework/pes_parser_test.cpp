@@ -13,16 +13,9 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 using test::cat;
+using test::packHeader;
+using test::pesPacket;
 using test::timeStamp;
-
-Bytes pes(std::uint8_t id, std::uint8_t flags1, std::uint8_t flags2, const Bytes& header, const Bytes& payload,
-          int lengthField = -1, int headerLength = -1) {
-    return test::pesPacket(id, flags1, flags2, header, payload, lengthField, headerLength);
-}
-
-Bytes pack(int stuffing, const Bytes& rest, bool goodMarkers = true) {
-    return test::packHeader(stuffing, rest, goodMarkers);
-}
 
 const Bytes kPayload = {0x00, 0x00, 0x01, 0xB3, 0x2D, 0x02, 0x40, 0x33};
 
@@ -60,45 +53,45 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         PayloadCase{"elementary_data", kPayload, true, kPayload},
         PayloadCase{"short_elementary_data", {0x00, 0x00, 0x01}, true, {0x00, 0x00, 0x01}},
-        PayloadCase{"pes_without_options", pes(0xE0, 0x80, 0x00, {}, kPayload), true, kPayload},
-        PayloadCase{"pes_with_pts", pes(0xE0, 0x80, 0x80, kPts, kPayload), true, kPayload},
-        PayloadCase{"pes_with_pts_and_dts", pes(0xE0, 0x80, 0xC0, cat({kPtsOfPair, kDts}), kPayload), true,
+        PayloadCase{"pes_without_options", pesPacket(0xE0, 0x80, 0x00, {}, kPayload), true, kPayload},
+        PayloadCase{"pes_with_pts", pesPacket(0xE0, 0x80, 0x80, kPts, kPayload), true, kPayload},
+        PayloadCase{"pes_with_pts_and_dts", pesPacket(0xE0, 0x80, 0xC0, cat({kPtsOfPair, kDts}), kPayload), true,
                     kPayload},
-        PayloadCase{"pes_length_zero_takes_the_rest", pes(0xE0, 0x80, 0x80, kPts, kPayload, 0), true, kPayload},
-        PayloadCase{"pes_length_beyond_buffer", pes(0xE0, 0x80, 0x80, kPts, kPayload, 3 + 5 + 9), false, {}},
-        PayloadCase{"pes_shorter_than_buffer", pes(0xE0, 0x80, 0x80, kPts, kPayload, 3 + 5 + 4), true,
+        PayloadCase{"pes_length_zero_takes_the_rest", pesPacket(0xE0, 0x80, 0x80, kPts, kPayload, 0), true, kPayload},
+        PayloadCase{"pes_length_beyond_buffer", pesPacket(0xE0, 0x80, 0x80, kPts, kPayload, 3 + 5 + 9), false, {}},
+        PayloadCase{"pes_shorter_than_buffer", pesPacket(0xE0, 0x80, 0x80, kPts, kPayload, 3 + 5 + 4), true,
                     Bytes(kPayload.begin(), kPayload.begin() + 4)},
-        PayloadCase{"mpeg1_pes_refused", pes(0xE0, 0x0F, 0x00, {}, kPayload), false, {}},
-        PayloadCase{"forbidden_pts_dts_flags", pes(0xE0, 0x80, 0x40, kPts, kPayload), false, {}},
-        PayloadCase{"pts_with_dts_prefix_refused", pes(0xE0, 0x80, 0x80, kPtsOfPair, kPayload), false, {}},
-        PayloadCase{"pts_marker_16_missing", pes(0xE0, 0x80, 0x80, withBadMarker(kPts, 2), kPayload), false, {}},
-        PayloadCase{"pts_marker_0_missing", pes(0xE0, 0x80, 0x80, withBadMarker(kPts, 4), kPayload), false, {}},
-        PayloadCase{"dts_bad_prefix", pes(0xE0, 0x80, 0xC0, cat({kPtsOfPair, kPts}), kPayload), false, {}},
-        PayloadCase{"stuffing_skipped", pes(0xE0, 0x80, 0x80, cat({kPts, {0xFF, 0xFF, 0xFF}}), kPayload), true,
+        PayloadCase{"mpeg1_pes_refused", pesPacket(0xE0, 0x0F, 0x00, {}, kPayload), false, {}},
+        PayloadCase{"forbidden_pts_dts_flags", pesPacket(0xE0, 0x80, 0x40, kPts, kPayload), false, {}},
+        PayloadCase{"pts_with_dts_prefix_refused", pesPacket(0xE0, 0x80, 0x80, kPtsOfPair, kPayload), false, {}},
+        PayloadCase{"pts_marker_16_missing", pesPacket(0xE0, 0x80, 0x80, withBadMarker(kPts, 2), kPayload), false, {}},
+        PayloadCase{"pts_marker_0_missing", pesPacket(0xE0, 0x80, 0x80, withBadMarker(kPts, 4), kPayload), false, {}},
+        PayloadCase{"dts_bad_prefix", pesPacket(0xE0, 0x80, 0xC0, cat({kPtsOfPair, kPts}), kPayload), false, {}},
+        PayloadCase{"stuffing_skipped", pesPacket(0xE0, 0x80, 0x80, cat({kPts, {0xFF, 0xFF, 0xFF}}), kPayload), true,
                     kPayload},
-        PayloadCase{"header_length_shorter_than_fields", pes(0xE0, 0x80, 0x80, kPts, kPayload, -1, 4), false, {}},
-        PayloadCase{"pes_without_payload", pes(0xE0, 0x80, 0x80, kPts, {}), false, {}},
-        PayloadCase{"pes_too_short_for_pts", pes(0xE0, 0x80, 0x80, {}, {}, 3), false, {}},
+        PayloadCase{"header_length_shorter_than_fields", pesPacket(0xE0, 0x80, 0x80, kPts, kPayload, -1, 4), false, {}},
+        PayloadCase{"pes_without_payload", pesPacket(0xE0, 0x80, 0x80, kPts, {}), false, {}},
+        PayloadCase{"pes_too_short_for_pts", pesPacket(0xE0, 0x80, 0x80, {}, {}, 3), false, {}},
         PayloadCase{"escr_es_rate_trick_copy_crc",
-                    pes(0xE0, 0x80, 0x3E, Bytes(6 + 3 + 1 + 1 + 2, 0x55), kPayload), true, kPayload},
+                    pesPacket(0xE0, 0x80, 0x3E, Bytes(6 + 3 + 1 + 1 + 2, 0x55), kPayload), true, kPayload},
         PayloadCase{"extension_with_private_data_and_pack_field",
-                    pes(0xE0, 0x80, 0x01, cat({{0xC0}, Bytes(16, 0x11), {2, 0x22, 0x22}}), kPayload), true,
+                    pesPacket(0xE0, 0x80, 0x01, cat({{0xC0}, Bytes(16, 0x11), {2, 0x22, 0x22}}), kPayload), true,
                     kPayload},
         PayloadCase{"extension_field_length_beyond_header",
-                    pes(0xE0, 0x80, 0x01, {0x01, 0x85}, kPayload), false, {}},
+                    pesPacket(0xE0, 0x80, 0x01, {0x01, 0x85}, kPayload), false, {}},
         PayloadCase{"pes_truncated_header", Bytes{0, 0, 1, 0xE0, 0}, false, {}},
-        PayloadCase{"pack_then_pes", pack(0, pes(0xE0, 0x80, 0x80, kPts, kPayload)), true, kPayload},
-        PayloadCase{"pack_with_stuffing", pack(3, pes(0xE0, 0x80, 0x80, kPts, kPayload)), true, kPayload},
-        PayloadCase{"pack_bad_marker", pack(0, pes(0xE0, 0x80, 0x80, kPts, kPayload), false), false, {}},
-        PayloadCase{"pack_with_system_header", pack(0, cat({{0, 0, 1, 0xBB, 0, 6}, Bytes(6, 0xFF),
-                                                            pes(0xE0, 0x80, 0x80, kPts, kPayload)})),
+        PayloadCase{"pack_then_pes", packHeader(0, pesPacket(0xE0, 0x80, 0x80, kPts, kPayload)), true, kPayload},
+        PayloadCase{"pack_with_stuffing", packHeader(3, pesPacket(0xE0, 0x80, 0x80, kPts, kPayload)), true, kPayload},
+        PayloadCase{"pack_bad_marker", packHeader(0, pesPacket(0xE0, 0x80, 0x80, kPts, kPayload), false), false, {}},
+        PayloadCase{"pack_with_system_header", packHeader(0, cat({{0, 0, 1, 0xBB, 0, 6}, Bytes(6, 0xFF),
+                                                            pesPacket(0xE0, 0x80, 0x80, kPts, kPayload)})),
                     false, {}},
-        PayloadCase{"pack_without_room_for_a_packet", pack(0, {0, 0, 1}), false, {}},
-        PayloadCase{"pack_then_padding_stream", pack(0, cat({{0, 0, 1, 0xBE, 0, 4}, {1, 2, 3, 4}})), true,
+        PayloadCase{"pack_without_room_for_a_packet", packHeader(0, {0, 0, 1}), false, {}},
+        PayloadCase{"pack_then_padding_stream", packHeader(0, cat({{0, 0, 1, 0xBE, 0, 4}, {1, 2, 3, 4}})), true,
                     Bytes{1, 2, 3, 4}},
         PayloadCase{"mpeg1_pack_refused",
                     cat({{0, 0, 1, 0xBA, 0x21, 0x00, 0x01, 0x00, 0x01, 0x80, 0x00, 0x01},
-                         pes(0xE0, 0x80, 0x00, {}, kPayload)}),
+                         pesPacket(0xE0, 0x80, 0x00, {}, kPayload)}),
                     false, {}}),
     [](const ::testing::TestParamInfo<PayloadCase>& param) { return param.param.name; });
 

@@ -9,12 +9,9 @@
 namespace tl::test {
 
 struct SequenceFields {
-    int width = 720;
-    int height = 576;
-    int aspect = 2;
-    int frameRateCode = 3;
-    int bitRate = 20000;
-    int vbv = 112;
+    int width = 720, height = 576;
+    int aspect = 2, frameRateCode = 3;
+    int bitRate = 20000, vbv = 112;
     const std::uint8_t* intraMatrix = nullptr;     // 64 values in zig-zag order, or default
     const std::uint8_t* nonIntraMatrix = nullptr;  // likewise
 };
@@ -23,21 +20,17 @@ struct SequenceExtensionFields {
     int profileAndLevel = 0x48;
     bool progressive = true;
     int chromaFormat = 1;
-    int horizontalExtension = 0;
-    int verticalExtension = 0;
-    int bitRateExtension = 0;
-    int vbvExtension = 0;
+    int horizontalExtension = 0, verticalExtension = 0;
+    int bitRateExtension = 0, vbvExtension = 0;
     bool lowDelay = false;
-    int frameRateN = 0;
-    int frameRateD = 0;
+    int frameRateN = 0, frameRateD = 0;
 };
 
 struct DisplayExtensionFields {
     int videoFormat = 5;
     bool colourDescription = false;
     int colourPrimaries = 1, transferCharacteristics = 1, matrixCoefficients = 1;
-    int displayWidth = 0;
-    int displayHeight = 0;
+    int displayWidth = 0, displayHeight = 0;
 };
 
 struct GopFields {
@@ -47,10 +40,8 @@ struct GopFields {
 
 struct PictureCodingFields {
     int pictureStructure = 3;
-    bool topFieldFirst = false;
-    bool repeatFirstField = false;
-    bool progressiveFrame = true;
-    bool framePredFrameDct = true;
+    bool topFieldFirst = false, repeatFirstField = false;
+    bool progressiveFrame = true, framePredFrameDct = true;
     int intraDcPrecision = 0;  // 0..3: 8 to 11 bits
 };
 

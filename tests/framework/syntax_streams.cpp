@@ -128,34 +128,22 @@ void sequence(BitWriter& w, const Layout& l, bool progressive, int height = kHei
     tl::test::writeGroupOfPictures(w, tl::test::GopFields{});
 }
 
+std::vector<std::uint8_t> fieldPairs(bool topFirst, int height, bool dualPrimeAtEdges) {
+    const Layout l{1};
+    BitWriter w;
+    sequence(w, l, false, height);
+    const Structure first = topFirst ? TopField : BottomField;
+    const Structure second = topFirst ? BottomField : TopField;
+    for (int type : {I, P, B, P, B})
+        for (Structure s : {first, second}) picture(w, type, s, topFirst, 1, height / 32, l, false, dualPrimeAtEdges);
+    return w.finish();
+}
+
 }  // namespace
 
-std::vector<std::uint8_t> fieldStream(bool topFirst) {
-    const Layout l{1};
-    BitWriter w;
-    sequence(w, l, false);
-    const Structure first = topFirst ? TopField : BottomField;
-    const Structure second = topFirst ? BottomField : TopField;
-    for (int type : {I, P, B, P, B}) {
-        picture(w, type, first, topFirst, 1, kHeight / 32, l);
-        picture(w, type, second, topFirst, 1, kHeight / 32, l);
-    }
-    return w.finish();
-}
+std::vector<std::uint8_t> fieldStream(bool topFirst) { return fieldPairs(topFirst, kHeight, true); }
 
-std::vector<std::uint8_t> fieldStreamInside(bool topFirst) {
-    constexpr int kTallHeight = 96;
-    const Layout l{1};
-    BitWriter w;
-    sequence(w, l, false, kTallHeight);
-    const Structure first = topFirst ? TopField : BottomField;
-    const Structure second = topFirst ? BottomField : TopField;
-    for (int type : {I, P, B, P, B}) {
-        picture(w, type, first, topFirst, 1, kTallHeight / 32, l, false, false);
-        picture(w, type, second, topFirst, 1, kTallHeight / 32, l, false, false);
-    }
-    return w.finish();
-}
+std::vector<std::uint8_t> fieldStreamInside(bool topFirst) { return fieldPairs(topFirst, 96, false); }
 
 std::vector<std::uint8_t> chromaStream(int chromaFormat) {
     const Layout l{chromaFormat};

@@ -118,9 +118,7 @@ TEST(TlvdecCli, SnapshotIsTheDeliveredSampleAsABmp) {
         {"intl_tff_ogop", {"--deinterlace", "bob"}, OUTPUT_RGB24, 4},
     };
     for (const Case& c : cases) {
-        std::string trace = std::string(c.stream) + " sample " + std::to_string(c.index);
-        for (const std::string& o : c.options) trace += " " + o;
-        SCOPED_TRACE(trace);
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
         const test::StreamInfo info = test::find_stream(c.stream);
         const int width = info.width(), height = info.height();
 
@@ -137,8 +135,6 @@ TEST(TlvdecCli, SnapshotIsTheDeliveredSampleAsABmp) {
         ASSERT_EQ(r.exitCode, 0) << r.err;
 
         const std::string file = readText(bmp.path());
-        const std::size_t stride = (std::size_t(width) * 3 + 3) & ~std::size_t(3);
-        ASSERT_EQ(file.size(), 54 + stride * std::size_t(height));
         const std::string samples = readText(reference.path());
         const std::size_t sampleBytes = std::size_t(tightRowPitch(c.format, width)) * std::size_t(height);
         ASSERT_GE(samples.size(), sampleBytes * std::size_t(c.index + 1));
@@ -149,49 +145,40 @@ TEST(TlvdecCli, SnapshotIsTheDeliveredSampleAsABmp) {
     }
 }
 
-// The accelerator's displayed surfaces, written as the software path writes
-// its woven samples.
-TEST(TlvdecCli, DxvaSurfacesEqualTheSoftwareSamples) {
-    const std::vector<std::vector<std::string>> runs[] = {
-        {{}, {"--dxva", "a"}},
-        {{"-f", "yuy2", "--deinterlace", "weave"}, {"-f", "yuy2", "--dxva", "d"}},
-        {{"-f", "yv12", "--deinterlace", "weave"}, {"-f", "yv12", "--dxva", "c", "--dxva-single-coefs"}},
+// Two runs whose outputs must be equal or must differ: the accelerator's
+// displayed surfaces are written as the software path writes its woven samples;
+// colour correction stretches only YUV output.
+TEST(TlvdecCli, RunsThatMustAgreeOrDiffer) {
+    const struct {
+        const char* stream;
+        std::vector<std::string> first, second;
+        bool equal;
+    } cases[] = {
+        {"intl_tff_ogop", {}, {"--dxva", "a"}, true},
+        {"intl_tff_ogop", {"-f", "yuy2", "--deinterlace", "weave"}, {"-f", "yuy2", "--dxva", "d"}, true},
+        {"intl_tff_ogop",
+         {"-f", "yv12", "--deinterlace", "weave"},
+         {"-f", "yv12", "--dxva", "c", "--dxva-single-coefs"},
+         true},
+        {"prog420_cgop", {"-f", "yuy2"}, {"-f", "yuy2", "--color-correction"}, false},
+        {"prog420_cgop", {"-f", "uyvy"}, {"-f", "uyvy", "--color-correction"}, false},
+        {"prog420_cgop", {"-f", "yv12"}, {"-f", "yv12", "--color-correction"}, false},
+        {"prog420_cgop", {"-f", "rgb32"}, {"-f", "rgb32", "--color-correction"}, true},
     };
-    for (const auto& pair : runs) {
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.second.back());
         std::string outputs[2];
         for (int i = 0; i < 2; ++i) {
             test::TempFile output(".raw");
-            std::vector<std::string> args = {streamPath("intl_tff_ogop"), "-o", output.path().string()};
-            args.insert(args.end(), pair[std::size_t(i)].begin(), pair[std::size_t(i)].end());
+            std::vector<std::string> args = {streamPath(c.stream), "--frames", "12", "-o", output.path().string()};
+            const std::vector<std::string>& options = i ? c.second : c.first;
+            args.insert(args.end(), options.begin(), options.end());
             const CliResult r = runTlvdec(args);
             ASSERT_EQ(r.exitCode, 0) << r.err;
             outputs[i] = readText(output.path());
         }
-        EXPECT_FALSE(outputs[0].empty());
-        EXPECT_TRUE(outputs[0] == outputs[1]) << pair[1][pair[1].size() - 1];
-    }
-}
-
-TEST(TlvdecCli, ColourCorrectionStretchesOnlyYuvOutput) {
-    struct Case {
-        const char* format;
-        bool changes;
-    };
-    for (const Case c : {Case{"yuy2", true}, Case{"uyvy", true}, Case{"yv12", true}, Case{"rgb32", false}}) {
-        SCOPED_TRACE(c.format);
-        std::string outputs[2];
-        for (int corrected = 0; corrected < 2; ++corrected) {
-            test::TempFile output(".raw");
-            std::vector<std::string> args = {streamPath("prog420_cgop"), "-f", c.format, "--frames", "3", "-o",
-                                             output.path().string()};
-            if (corrected) args.push_back("--color-correction");
-            const CliResult r = runTlvdec(args);
-            ASSERT_EQ(r.exitCode, 0) << r.err;
-            outputs[corrected] = readText(output.path());
-        }
         ASSERT_FALSE(outputs[0].empty());
-        ASSERT_EQ(outputs[0].size(), outputs[1].size());
-        EXPECT_EQ(outputs[0] != outputs[1], c.changes);
+        EXPECT_EQ(outputs[0] == outputs[1], c.equal);
     }
 }
 

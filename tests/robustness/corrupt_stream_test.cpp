@@ -12,6 +12,7 @@
 #include "tests/robustness/intact_pictures.h"
 #include "tests/support/corpus.h"
 #include "tests/support/decode_samples.h"
+#include "tests/support/pes_writer.h"
 
 namespace tl::test {
 namespace {
@@ -42,12 +43,6 @@ void expectRecovered(const DecodeResult& got, const Reference& ref, const Bytes&
     for (std::size_t k = 1; k <= intact.intactTail; ++k)
         ASSERT_EQ(got.digests[got.digests.size() - k], ref.digests[ref.digests.size() - k])
             << "picture " << ref.digests.size() - k << " after the resynchronisation point differs";
-}
-
-Bytes concat(const Bytes& a, const Bytes& b) {
-    Bytes out = a;
-    out.insert(out.end(), b.begin(), b.end());
-    return out;
 }
 
 // Offsets inside the stream's structure where a cut hurts most: the start code
@@ -84,26 +79,18 @@ protected:
     Reference ref_;
 };
 
-// The stream ends inside a start code, a header or a slice: the pictures of
-// the groups before are all shown, and nothing is kept.
-TEST_P(CorruptStream, TruncatedAtEveryStructuralPoint) {
+// The stream ends inside a start code, a header or a slice (the pictures of the
+// groups before are all shown), or the rest of that unit is lost and the stream
+// goes on at the next start code.
+TEST_P(CorruptStream, CutAtEveryStructuralPointRecovers) {
     for (std::size_t point : structuralPoints(ref_.stream)) {
-        SCOPED_TRACE("cut at byte " + std::to_string(point));
-        const DecodeResult got = decodeSamples(cutIntoChunks(cut(ref_.stream, 0, point), kChunk));
-        expectRecovered(got, ref_, ref_.stream, point, ref_.stream.size());
-        if (HasFatalFailure()) return;
-    }
-}
-
-// The rest of a unit is lost: the stream goes on at the next start code.
-TEST_P(CorruptStream, UnitCutShortAtEveryStructuralPointRecovers) {
-    for (std::size_t point : structuralPoints(ref_.stream)) {
-        SCOPED_TRACE("unit cut short at byte " + std::to_string(point));
-        const std::size_t resume = nextStartCodeAfter(ref_.stream, point);
-        const Bytes damaged = concat(cut(ref_.stream, 0, point), cut(ref_.stream, resume, ref_.stream.size()));
-        const DecodeResult got = decodeSamples(cutIntoChunks(damaged, kChunk));
-        expectRecovered(got, ref_, ref_.stream, point, resume);
-        if (HasFatalFailure()) return;
+        for (bool resumes : {false, true}) {
+            SCOPED_TRACE((resumes ? "unit cut short at byte " : "cut at byte ") + std::to_string(point));
+            const std::size_t resume = resumes ? nextStartCodeAfter(ref_.stream, point) : ref_.stream.size();
+            const Bytes damaged = cat({cut(ref_.stream, 0, point), cut(ref_.stream, resume, ref_.stream.size())});
+            expectRecovered(decodeSamples(cutIntoChunks(damaged, kChunk)), ref_, ref_.stream, point, resume);
+            if (HasFatalFailure()) return;
+        }
     }
 }
 
@@ -155,9 +142,7 @@ TEST_P(CorruptStream, GarbageBetweenPicturesRecovers) {
                          (withStartCodes ? " with start codes" : ""));
             Garbage garbage(std::uint32_t(c.offset));
             const Bytes junk = garbage.make(64 + c.offset % 300, withStartCodes);
-            Bytes damaged = cut(ref_.stream, 0, c.offset);
-            damaged.insert(damaged.end(), junk.begin(), junk.end());
-            damaged.insert(damaged.end(), ref_.stream.begin() + std::ptrdiff_t(c.offset), ref_.stream.end());
+            const Bytes damaged = cat({cut(ref_.stream, 0, c.offset), junk, cut(ref_.stream, c.offset, SIZE_MAX)});
             const DecodeResult got = decodeSamples(cutIntoChunks(damaged, kChunk));
             if (!withStartCodes) {
                 EXPECT_EQ(got.digests, ref_.digests);
@@ -186,9 +171,8 @@ TEST_P(CorruptStream, InvalidSliceIsCountedAndChangesNothing) {
     ASSERT_NE(secondSlice, 0u);
     // quantiser_scale_code 2, extra_bit_slice 0, address increment 1, type '00'.
     const Bytes invalidSlice = {0x00, 0x00, 0x01, 0x01, 0x12, 0x3F};
-    Bytes damaged = cut(ref_.stream, 0, secondSlice);
-    damaged.insert(damaged.end(), invalidSlice.begin(), invalidSlice.end());
-    damaged.insert(damaged.end(), ref_.stream.begin() + std::ptrdiff_t(secondSlice), ref_.stream.end());
+    const Bytes damaged =
+        cat({cut(ref_.stream, 0, secondSlice), invalidSlice, cut(ref_.stream, secondSlice, SIZE_MAX)});
     const DecodeResult got = decodeSamples(cutIntoChunks(damaged, kChunk));
     EXPECT_EQ(got.info.errors, 1u);
     EXPECT_EQ(got.digests, ref_.digests);
@@ -254,7 +238,7 @@ TEST(CorruptStream, UnreachedRowsAreBlackOrConcealedFromTheReference) {
         SCOPED_TRACE(testing::Message() << "picture " << c.picture << (c.conceal ? ", concealed" : ""));
         const std::size_t slice = rows[c.picture];
         const Bytes damaged =
-            concat(cut(stream, 0, slice), cut(stream, nextStartCodeAfter(stream, slice + 4), stream.size()));
+            cat({cut(stream, 0, slice), cut(stream, nextStartCodeAfter(stream, slice + 4), stream.size())});
         const DecodeResult got = decodeSamples(cutIntoChunks(damaged, kChunk), true, c.conceal);
         ASSERT_GT(got.pictures.size(), c.displayed);
         ASSERT_GE(got.pictures[c.displayed].bytes.size(), kLuma + 2 * kChroma);

@@ -41,8 +41,8 @@ public:
         bytes_.insert(bytes_.end(), data.begin(), data.end());
     }
     // Pads to a byte boundary and appends a start code that ends any slice.
-    std::vector<std::uint8_t> finish(std::uint8_t endCode = 0xB7) {
-        startCode(endCode);
+    std::vector<std::uint8_t> finish() {
+        startCode(0xB7);
         return bytes_;
     }
     const std::vector<std::uint8_t>& data() const { return bytes_; }

@@ -12,27 +12,20 @@ namespace {
 
 std::string trim(std::string_view s) {
     const auto first = s.find_first_not_of(" \t\r");
-    if (first == std::string_view::npos) {
-        return {};
-    }
+    if (first == std::string_view::npos) return {};
     const auto last = s.find_last_not_of(" \t\r");
     return std::string(s.substr(first, last - first + 1));
 }
 
 std::string read_text(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        throw std::runtime_error("cannot open " + path.string());
-    }
+    if (!in) throw std::runtime_error("cannot open " + path.string());
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
 }
 
 bool parse_integer(const std::string& text, long long& value) {
-    if (text.empty()) {
-        return false;
-    }
     std::size_t used = 0;
     try {
         value = std::stoll(text, &used, 10);
@@ -44,23 +37,18 @@ bool parse_integer(const std::string& text, long long& value) {
 
 }  // namespace
 
-bool StreamInfo::has(const std::string& key) const {
-    return fields.count(key) != 0;
-}
+bool StreamInfo::has(const std::string& key) const { return fields.count(key) != 0; }
 
 const std::string& StreamInfo::text(const std::string& key) const {
     const auto it = fields.find(key);
-    if (it == fields.end()) {
-        throw std::runtime_error(name + ".info has no " + key);
-    }
+    if (it == fields.end()) throw std::runtime_error(name + ".info has no " + key);
     return it->second;
 }
 
 long long StreamInfo::number(const std::string& key) const {
     long long value = 0;
-    if (!parse_integer(text(key), value)) {
+    if (!parse_integer(text(key), value))
         throw std::runtime_error(name + ".info: " + key + " is not an integer: " + text(key));
-    }
     return value;
 }
 
@@ -76,30 +64,20 @@ Ratio StreamInfo::ratio(const std::string& key, char separator) const {
 }
 
 std::optional<Ratio> StreamInfo::displayAspect() const {
-    if (!has("display_aspect")) {
-        return std::nullopt;
-    }
+    if (!has("display_aspect")) return std::nullopt;
     return ratio("display_aspect", ':');
 }
 
-std::filesystem::path StreamInfo::streamPath() const {
-    return infoPath.parent_path() / text("file");
-}
+std::filesystem::path StreamInfo::streamPath() const { return infoPath.parent_path() / text("file"); }
 
-std::filesystem::path StreamInfo::md5Path() const {
-    return infoPath.parent_path() / (name + ".md5");
-}
+std::filesystem::path StreamInfo::md5Path() const { return infoPath.parent_path() / (name + ".md5"); }
 
 std::filesystem::path source_dir() {
-    if (const char* env = std::getenv("TL_SOURCE_DIR"); env != nullptr && *env != '\0') {
-        return env;
-    }
+    if (const char* env = std::getenv("TL_SOURCE_DIR"); env != nullptr && *env != '\0') return env;
     return TL_DEFAULT_SOURCE_DIR;
 }
 
-std::filesystem::path corpus_dir() {
-    return source_dir() / "tests" / "streams";
-}
+std::filesystem::path corpus_dir() { return source_dir() / "tests" / "streams"; }
 
 StreamInfo parse_stream_info(std::string_view text, const std::string& name) {
     StreamInfo info;
@@ -110,18 +88,15 @@ StreamInfo parse_stream_info(std::string_view text, const std::string& name) {
         const std::string line = trim(text.substr(0, end));
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
         ++lineNumber;
-        if (line.empty() || line[0] == '#') {
-            continue;
-        }
+        if (line.empty() || line[0] == '#') continue;
         const auto equals = line.find('=');
         const std::string key = equals == std::string::npos ? "" : trim(line.substr(0, equals));
         if (key.empty()) {
             throw std::runtime_error(name + ".info line " + std::to_string(lineNumber) +
                                      " is not key=value: " + line);
         }
-        if (!info.fields.emplace(key, trim(line.substr(equals + 1))).second) {
+        if (!info.fields.emplace(key, trim(line.substr(equals + 1))).second)
             throw std::runtime_error(name + ".info repeats " + key);
-        }
     }
     return info;
 }
@@ -134,19 +109,15 @@ StreamInfo load_stream_info(const std::filesystem::path& infoPath) {
 
 std::vector<StreamInfo> list_streams() {
     std::vector<StreamInfo> streams;
-    for (const auto& entry : std::filesystem::directory_iterator(corpus_dir())) {
-        if (entry.is_regular_file() && entry.path().extension() == ".info") {
+    for (const auto& entry : std::filesystem::directory_iterator(corpus_dir()))
+        if (entry.is_regular_file() && entry.path().extension() == ".info")
             streams.push_back(load_stream_info(entry.path()));
-        }
-    }
     std::sort(streams.begin(), streams.end(),
               [](const StreamInfo& a, const StreamInfo& b) { return a.name < b.name; });
     return streams;
 }
 
-StreamInfo find_stream(const std::string& name) {
-    return load_stream_info(corpus_dir() / (name + ".info"));
-}
+StreamInfo find_stream(const std::string& name) { return load_stream_info(corpus_dir() / (name + ".info")); }
 
 std::vector<std::string> read_md5_lines(const std::filesystem::path& path) {
     const std::string text = read_text(path);
@@ -155,15 +126,11 @@ std::vector<std::string> read_md5_lines(const std::filesystem::path& path) {
     std::string line;
     while (std::getline(lines, line)) {
         line = trim(line);
-        if (line.empty()) {
-            continue;
-        }
+        if (line.empty()) continue;
         const bool valid = line.size() == 32 && std::all_of(line.begin(), line.end(), [](char c) {
                                return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
                            });
-        if (!valid) {
-            throw std::runtime_error(path.string() + ": not an md5 line: " + line);
-        }
+        if (!valid) throw std::runtime_error(path.string() + ": not an md5 line: " + line);
         digests.push_back(line);
     }
     return digests;
@@ -171,9 +138,7 @@ std::vector<std::string> read_md5_lines(const std::filesystem::path& path) {
 
 std::vector<std::uint8_t> read_file_bytes(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        throw std::runtime_error("cannot open " + path.string());
-    }
+    if (!in) throw std::runtime_error("cannot open " + path.string());
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 

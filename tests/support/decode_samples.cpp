@@ -1,8 +1,16 @@
 #include "tests/support/decode_samples.h"
 
-#include "tests/support/decoder_inputs.h"
-
 namespace tl::test {
+
+bool feedSamples(VideoDecoder& decoder, const std::vector<Bytes>& samples, ReferenceCounter* counter) {
+    bool accepted = true;
+    for (const Bytes& bytes : samples) {
+        TestSample* s = TestSample::make(bytes, kNoTime, 0, counter);
+        accepted = decoder.Receive(s) == hr::ok && accepted;
+        s->release();
+    }
+    return accepted;
+}
 
 DecodeResult decodeSamples(const std::vector<Bytes>& samples, bool keepBytes, bool conceal) {
     DecodeResult result;
@@ -15,11 +23,7 @@ DecodeResult decodeSamples(const std::vector<Bytes>& samples, bool keepBytes, bo
     {
         VideoDecoder decoder;
         if (decoder.Init(&settings, &host) != hr::ok) return result;
-        for (const Bytes& bytes : samples) {
-            TestSample* s = TestSample::make(bytes, kNoTime, 0, &counter);
-            decoder.Receive(s);
-            s->release();
-        }
+        feedSamples(decoder, samples, &counter);
         decoder.EndOfStream();
         result.info = decoder.streamInfo();
         decoder.Uninit();

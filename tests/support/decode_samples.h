@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/framework/video_decoder.h"
+#include "tests/support/decoder_inputs.h"
 #include "tests/support/recording_host.h"
 #include "tests/support/stream_cuts.h"
 
@@ -18,6 +19,9 @@ struct DecodeResult {
     long referencesLeft = 0;    // input sample references not given back after Uninit
     int outputSamplesLeft = 0;  // output samples not released
 };
+
+// Every sample in order, without a time; false when the decoder refused one.
+bool feedSamples(VideoDecoder& decoder, const std::vector<Bytes>& samples, ReferenceCounter* counter = nullptr);
 
 // Init, every sample, end of stream, Uninit. With a connection that takes
 // interlaced samples (weave) every picture is one delivery. keepBytes keeps

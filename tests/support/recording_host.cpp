@@ -9,21 +9,12 @@
 #include "engine/framework/sample_flags.h"
 #include "tools/common/md5.h"
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TL_ASAN 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__)
-#define TL_ASAN 1
-#endif
-#ifdef TL_ASAN
+// Poisons the guard zones under AddressSanitizer only.
+#if __has_include(<sanitizer/asan_interface.h>)
 #include <sanitizer/asan_interface.h>
-#define GUARD_POISON(p, n) ASAN_POISON_MEMORY_REGION(p, n)
-#define GUARD_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION(p, n)
 #else
-#define GUARD_POISON(p, n) ((void)(p), (void)(n))
-#define GUARD_UNPOISON(p, n) ((void)(p), (void)(n))
+#define ASAN_POISON_MEMORY_REGION(p, n) ((void)(p), (void)(n))
+#define ASAN_UNPOISON_MEMORY_REGION(p, n) ((void)(p), (void)(n))
 #endif
 
 namespace tl::test {
@@ -72,15 +63,15 @@ public:
         std::memset(allocation_.get(), kGuardByte, kGuard);
         std::memset(buffer(), kFreshByte, std::size_t(size));
         std::memset(buffer() + size, kGuardByte, kGuard);
-        GUARD_POISON(allocation_.get(), kGuard);
-        GUARD_POISON(buffer() + size, kGuard);
+        ASAN_POISON_MEMORY_REGION(allocation_.get(), kGuard);
+        ASAN_POISON_MEMORY_REGION(buffer() + size, kGuard);
         ++host_->liveSamples_;
     }
     void release() override {
         require(!released_, "output sample released twice");
         released_ = true;
-        GUARD_UNPOISON(allocation_.get(), kGuard);
-        GUARD_UNPOISON(allocation_.get() + kGuard + size_, kGuard);
+        ASAN_UNPOISON_MEMORY_REGION(allocation_.get(), kGuard);
+        ASAN_UNPOISON_MEMORY_REGION(allocation_.get() + kGuard + size_, kGuard);
         for (std::size_t i = 0; i < kGuard; ++i) {
             require(allocation_[i] == kGuardByte, "written before the output sample");
             require(allocation_[kGuard + std::size_t(size_) + i] == kGuardByte, "written after the output sample");
@@ -109,17 +100,10 @@ public:
         require(!delivered_, "output sample delivered twice");
         require(propertiesSet_, "output sample delivered without properties");
         delivered_ = true;
-        Delivery d;
-        d.pictureType = props_.pictureType;
-        d.start = props_.start;
-        d.stop = props_.stop;
-        d.flags = props_.flags;
-        d.typeFlags = props_.typeSpecificFlags;
-        d.bufferFlags = bufferFlags_;
-        d.mediaTypeAttached = props_.mediaType != nullptr;
-        if (host.keepBytes) d.bytes.assign(buffer(), buffer() + size_);
-        if (host.keepDigests) d.md5 = md5_hex(buffer(), std::min(digestBytes, std::size_t(size_)));
-        return d;
+        return {props_.pictureType, props_.start, props_.stop, props_.flags, props_.typeSpecificFlags, bufferFlags_,
+                props_.mediaType != nullptr,
+                host.keepBytes ? std::vector<std::uint8_t>(buffer(), buffer() + size_) : std::vector<std::uint8_t>(),
+                host.keepDigests ? md5_hex(buffer(), std::min(digestBytes, std::size_t(size_))) : std::string()};
     }
 
 private:
@@ -226,11 +210,6 @@ OutputFormat RecordingHost::connectionFormat() {
 std::vector<Delivery> RecordingHost::deliveries() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return deliveries_;
-}
-
-std::size_t RecordingHost::deliveryCount() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return deliveries_.size();
 }
 
 std::vector<std::string> RecordingHost::digests() const {

@@ -47,7 +47,6 @@ public:
     ClassId downstreamFilterClassId() override { return classId; }
 
     std::vector<Delivery> deliveries() const;
-    std::size_t deliveryCount() const;
     std::vector<std::string> digests() const;
     std::string types() const;  // one letter per delivery
     void clearDeliveries();
@@ -63,9 +62,7 @@ public:
     // Configuration, set before Init. The connection starts planar and empty.
     OutputFormat format;
     ClassId classId{};
-    bool refuseFormatChange = false;
-    bool keepBytes = false;
-    bool keepDigests = false;
+    bool refuseFormatChange = false, keepBytes = false, keepDigests = false;
     std::int32_t rowPitch = 0;       // sample bytes per row; 0: as the subtype needs
     std::int32_t stridePadding = 0;  // pixels added to the width the decoder asks for
     Arrival arrival = Arrival::None;

@@ -44,9 +44,7 @@ TempFile::~TempFile() {
 void TempFile::write(const std::vector<std::uint8_t>& bytes) const {
     std::ofstream out(path_, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    if (!out) {
-        throw std::runtime_error("cannot write " + path_.string());
-    }
+    if (!out) throw std::runtime_error("cannot write " + path_.string());
 }
 
 }  // namespace tl::test

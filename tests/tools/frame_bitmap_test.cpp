@@ -47,13 +47,7 @@ TEST(FrameBitmap, EachFormatGivesBottomUpBgrRows) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        FrameView view;
-        view.format = c.format;
-        view.data = c.sample.data();
-        view.width = c.width;
-        view.height = c.height;
-        view.pitch = c.pitch;
-        view.bottomUp = c.bottomUp;
+        const FrameView view{c.format, c.sample.data(), c.width, c.height, c.pitch, c.bottomUp};
         ASSERT_EQ(FrameBytes(view), c.sample.size());
         const Bytes bmp = FrameToBmp(view);
         ASSERT_EQ(bmp.size(), 54 + c.pixels.size());
@@ -71,27 +65,16 @@ TEST(FrameBitmap, EachFormatGivesBottomUpBgrRows) {
 
 TEST(FrameBitmap, UnusableViewsGiveNoFile) {
     const Bytes some(64, 0x80);
-    struct Case {
-        const char* what;
-        int format, width, height, pitch;
-        bool bottomUp;
+    const FrameView cases[] = {
+        {OUTPUT_PLANAR, some.data(), 2, 2, 2, false},  // the engine's planar layout
+        {OUTPUT_RGB24, some.data(), 0, 2, 6, false},   // no width
+        {OUTPUT_RGB32, some.data(), 4, 1, 15, false},  // pitch below a row
+        {OUTPUT_YUY2, some.data(), 3, 1, 6, false},    // odd YUY2 pitch
+        {OUTPUT_YV12, some.data(), 2, 2, 2, true},     // YV12 upside down
     };
-    const Case cases[] = {
-        {"planar engine layout", OUTPUT_PLANAR, 2, 2, 2, false}, {"no width", OUTPUT_RGB24, 0, 2, 6, false},
-        {"pitch below a row", OUTPUT_RGB32, 4, 1, 15, false},    {"odd yuy2 pitch", OUTPUT_YUY2, 3, 1, 6, false},
-        {"yv12 upside down", OUTPUT_YV12, 2, 2, 2, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        FrameView view;
-        view.format = c.format;
-        view.data = some.data();
-        view.width = c.width;
-        view.height = c.height;
-        view.pitch = c.pitch;
-        view.bottomUp = c.bottomUp;
-        EXPECT_EQ(FrameBytes(view), 0u);
-        EXPECT_TRUE(FrameToBmp(view).empty());
+    for (const FrameView& view : cases) {
+        EXPECT_EQ(FrameBytes(view), 0u) << view.format;
+        EXPECT_TRUE(FrameToBmp(view).empty()) << view.format;
     }
 }
 

@@ -31,17 +31,13 @@ std::vector<StreamSample> readOn(StreamReader& reader) {
     return samples;
 }
 
-std::vector<StreamSample> readAll(const std::string& path, ReaderOptions options = {}) {
-    StreamReader reader(options);
-    std::string error;
-    EXPECT_TRUE(reader.open(path, error)) << error;
-    return readOn(reader);
-}
-
-std::vector<StreamSample> readBytes(const Bytes& stream, ReaderOptions options = {}) {
+std::vector<StreamSample> readBytes(const Bytes& stream, ReaderOptions options) {
     const test::TempFile file(".bin");
     file.write(stream);
-    return readAll(file.path().string(), options);
+    StreamReader reader(options);
+    std::string error;
+    EXPECT_TRUE(reader.open(file.path().string(), error)) << error;
+    return readOn(reader);
 }
 
 TEST(Container, ToldByContent) {
