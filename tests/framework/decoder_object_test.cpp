@@ -15,12 +15,13 @@ using test::Gate;
 using test::TestSample;
 
 // Samples are refused before Init, while a flush lasts (and not kept), and
-// after Uninit; decoding goes on normally after the flush, and Init again
-// starts afresh.
+// after Uninit; a second Init is refused until Uninit; decoding goes on
+// normally after the flush, and Init again starts afresh.
 TEST(DecoderObject, ReceiveOnlyBetweenInitAndUninitAndNotWhileFlushing) {
     DecoderRig rig;
     EXPECT_EQ(rig.feed({1, 2, 3}), hr::vfw_e_wrong_state);
     rig.init();
+    EXPECT_EQ(rig.decoder.Init(&rig.settings, &rig.host), hr::vfw_e_wrong_state) << "a running decoder keeps its state";
     ASSERT_EQ(rig.decoder.Flush(true), hr::ok);
     TestSample* s = TestSample::make(test::buildStream("IP"));
     EXPECT_EQ(rig.decoder.Receive(s), hr::s_false);

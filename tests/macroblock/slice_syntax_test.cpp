@@ -303,5 +303,19 @@ TEST(SkippedMacroblocks, FlagsFromThePreviousMacroblock) {
     }
 }
 
+// The non-linear quantiser_scale grows by 1, 2, 4 and then 8 per code, the
+// step doubling every eight codes; the linear one is twice the code.
+TEST(QuantiserScale, NonLinearStepDoublesEveryEightCodes) {
+    PictureParams nonLinear, linear;
+    nonLinear.q_scale_type = true;
+    linear.q_scale_type = false;
+    std::int32_t expected = 0;
+    for (std::uint32_t code = 1; code < 32; ++code) {
+        expected += 1 << ((code - 1) / 8);
+        EXPECT_EQ(quantiserScale(nonLinear, code), expected) << code;
+        EXPECT_EQ(quantiserScale(linear, code), std::int32_t(2 * code)) << code;
+    }
+}
+
 }  // namespace
 }  // namespace tl::test
