@@ -114,6 +114,7 @@ TEST(SequenceHeader, DerivedSizes) {
         test::SequenceFields seq;
         seq.width = c.width;
         seq.height = c.height;
+        seq.aspect = 1;  // square samples: the display aspect is the size, extension bits included
         test::SequenceExtensionFields ext;
         ext.horizontalExtension = c.horizontalExtension;
         ext.verticalExtension = c.verticalExtension;
@@ -125,6 +126,9 @@ TEST(SequenceHeader, DerivedSizes) {
         EXPECT_EQ(got, c.expected) << c.width << "x" << c.height << " chroma " << c.chroma;
         EXPECT_EQ(s.coded_width, 16 * s.mb_width);
         EXPECT_EQ(s.coded_height, 16 * s.mb_height);
+        if (s.vertical_size > 0) {
+            EXPECT_EQ(std::make_pair(s.aspect_x, s.aspect_y), std::make_pair(s.horizontal_size, s.vertical_size));
+        }
     }
 }
 
