@@ -73,10 +73,10 @@ constexpr std::array<Entry, 8> kByNine = build<8>(9, 9, 9);
 
 }  // namespace
 
-HResult parseCodedBlockPattern(BitReader& reader, std::int32_t chroma_format, std::uint32_t& pattern,
+HResult parseCodedBlockPattern(LocalBits& bits, std::int32_t chroma_format, std::uint32_t& pattern,
                                std::uint32_t& errors) {
-    if (HResult r = reader.ensureBits(15); r != hr::ok) return r;
-    const std::uint32_t v = reader.peekBits(9);
+    if (HResult r = bits.ensure(15); r != hr::ok) return r;
+    const std::uint32_t v = bits.peek(9);
     Entry e;
     if (v >= 128)
         e = kByFive[v >> 4];
@@ -90,7 +90,7 @@ HResult parseCodedBlockPattern(BitReader& reader, std::int32_t chroma_format, st
     }
     // The extension bits of 4:2:2 and 4:4:4 come from the same window, which
     // is skipped once.
-    const std::uint32_t rest = reader.cache << e.length;
+    const std::uint32_t rest = bits.window() << e.length;
     std::uint32_t cbp = std::uint32_t(e.cbp) << 6;
     int length = e.length;
     if (chroma_format == CHROMA_422) {
@@ -100,7 +100,7 @@ HResult parseCodedBlockPattern(BitReader& reader, std::int32_t chroma_format, st
         cbp |= rest >> 26;
         length += 6;
     }
-    reader.skipBits(length);
+    bits.skip(length);
     pattern = cbp;
     return hr::ok;
 }

@@ -4,12 +4,12 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/framework/bit_reader.h"
+#include "engine/macroblock/local_bits.h"
 
 namespace tl {
 
 // The all-zero 9-bit prefix counts one error and returns kBitstreamError.
-HResult parseCodedBlockPattern(BitReader& reader, std::int32_t chroma_format, std::uint32_t& pattern,
+HResult parseCodedBlockPattern(LocalBits& bits, std::int32_t chroma_format, std::uint32_t& pattern,
                                std::uint32_t& errors);
 
 }  // namespace tl

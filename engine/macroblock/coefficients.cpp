@@ -67,7 +67,6 @@ const DctLongTable kLongB15 = longTable(kTableB15LeadingZeros6);
 // position of the last stored coefficient (0 after an intra DC, -1 before the
 // first coefficient of a non-intra block); `parity` the running XOR of the
 // stored values, starting at 1.
-// The window is not written back; whoever owns it does.
 template <bool Intra, class Sink>
 inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctLongCode* longCodes,
                         const std::uint16_t* weights, const std::uint8_t* scan, int position,
@@ -148,17 +147,6 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctLongCo
     return hr::ok;
 }
 
-// One decoder call on its own window.
-template <bool Intra, class Sink>
-HResult decodeAcOnReader(BitReader& reader, const DctShortCode* table, const DctLongCode* longCodes,
-                         const std::uint16_t* weights, const std::uint8_t* scan, int position,
-                         std::uint32_t parity, Sink& sink, std::uint32_t& errors) {
-    LocalBits b(reader);
-    const HResult r = decodeAc<Intra>(b, table, longCodes, weights, scan, position, parity, sink, errors);
-    b.writeBack();
-    return r;
-}
-
 // A DC size code: its length and the size of the differential after it.
 struct DcSizeCode {
     std::uint8_t length;
@@ -225,10 +213,10 @@ inline HResult dcChroma(LocalBits& b, std::int32_t& differential) {
 }
 
 template <bool B15>
-HResult intraBlocks(BitReader& reader, const IntraBlockJob& job, std::uint32_t& errors) {
+HResult intraBlocks(LocalBits& bits, const IntraBlockJob& job, std::uint32_t& errors) {
     const DctShortCode* table = B15 ? kTableB15Short.data() : kTableB14Short.data();
     const DctLongCode* longCodes = B15 ? kLongB15.data() : kLongB14.data();
-    LocalBits b(reader);
+    LocalBits b = bits;
     HResult r = hr::ok;
     for (int i = 0; i < job.blockCount; ++i) {
         std::int16_t* block = job.blocks + 64 * i;
@@ -248,20 +236,20 @@ HResult intraBlocks(BitReader& reader, const IntraBlockJob& job, std::uint32_t& 
                            1u ^ static_cast<std::uint32_t>(block[0]), sink, errors);
         if (r != hr::ok) break;
     }
-    b.writeBack();
+    bits = b;
     return r;
 }
 
 }  // namespace
 
-HResult decodeIntraBlocks(BitReader& reader, const IntraBlockJob& job, std::uint32_t& errors) {
-    return job.b15 ? intraBlocks<true>(reader, job, errors) : intraBlocks<false>(reader, job, errors);
+HResult decodeIntraBlocks(LocalBits& bits, const IntraBlockJob& job, std::uint32_t& errors) {
+    return job.b15 ? intraBlocks<true>(bits, job, errors) : intraBlocks<false>(bits, job, errors);
 }
 
-HResult decodeNonIntraBlocks(BitReader& reader, std::int16_t* blocks, std::uint32_t pattern,
+HResult decodeNonIntraBlocks(LocalBits& bits, std::int16_t* blocks, std::uint32_t pattern,
                              const std::uint16_t* lumaWeights, const std::uint16_t* chromaWeights,
                              const std::uint8_t* scan, std::uint32_t& errors) {
-    LocalBits b(reader);
+    LocalBits b = bits;
     HResult r = hr::ok;
     // Straight from one coded block to the next: which blocks are coded is
     // too random for a branch per block.
@@ -274,62 +262,54 @@ HResult decodeNonIntraBlocks(BitReader& reader, std::int16_t* blocks, std::uint3
                             scan, -1, 1u, sink, errors);
         if (r != hr::ok) break;
     }
-    b.writeBack();
+    bits = b;
     return r;
 }
 
-HResult decodeDcDifferentialLuma(BitReader& reader, std::int32_t& differential) {
-    LocalBits b(reader);
-    const HResult r = dcLuma(b, differential);
-    b.writeBack();
-    return r;
+HResult decodeDcDifferentialLuma(LocalBits& bits, std::int32_t& differential) { return dcLuma(bits, differential); }
+
+HResult decodeDcDifferentialChroma(LocalBits& bits, std::int32_t& differential) {
+    return dcChroma(bits, differential);
 }
 
-HResult decodeDcDifferentialChroma(BitReader& reader, std::int32_t& differential) {
-    LocalBits b(reader);
-    const HResult r = dcChroma(b, differential);
-    b.writeBack();
-    return r;
-}
-
-HResult decodeIntraBlockB14(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
+HResult decodeIntraBlockB14(LocalBits& bits, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors) {
     BlockSink sink{block};
-    return decodeAcOnReader<true>(reader, kTableB14Short.data(), kLongB14.data(), weights, scan, 0,
+    return decodeAc<true>(bits, kTableB14Short.data(), kLongB14.data(), weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(block[0]), sink, errors);
 }
 
-HResult decodeIntraBlockB15(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
+HResult decodeIntraBlockB15(LocalBits& bits, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors) {
     BlockSink sink{block};
-    return decodeAcOnReader<true>(reader, kTableB15Short.data(), kLongB15.data(), weights, scan, 0,
+    return decodeAc<true>(bits, kTableB15Short.data(), kLongB15.data(), weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(block[0]), sink, errors);
 }
 
-HResult decodeNonIntraBlock(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
+HResult decodeNonIntraBlock(LocalBits& bits, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors) {
     BlockSink sink{block};
-    return decodeAcOnReader<false>(reader, kTableB14Short.data(), kLongB14.data(), weights, scan, -1, 1u, sink, errors);
+    return decodeAc<false>(bits, kTableB14Short.data(), kLongB14.data(), weights, scan, -1, 1u, sink, errors);
 }
 
-HResult decodeIntraRunLevelB14(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
+HResult decodeIntraRunLevelB14(LocalBits& bits, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors) {
     RunLevelSink sink{pairs, count};
-    return decodeAcOnReader<true>(reader, kTableB14Short.data(), kLongB14.data(), weights, scan, 0,
+    return decodeAc<true>(bits, kTableB14Short.data(), kLongB14.data(), weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(pairs[0].value), sink, errors);
 }
 
-HResult decodeIntraRunLevelB15(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
+HResult decodeIntraRunLevelB15(LocalBits& bits, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors) {
     RunLevelSink sink{pairs, count};
-    return decodeAcOnReader<true>(reader, kTableB15Short.data(), kLongB15.data(), weights, scan, 0,
+    return decodeAc<true>(bits, kTableB15Short.data(), kLongB15.data(), weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(pairs[0].value), sink, errors);
 }
 
-HResult decodeNonIntraRunLevel(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
+HResult decodeNonIntraRunLevel(LocalBits& bits, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors) {
     RunLevelSink sink{pairs, count};
-    return decodeAcOnReader<false>(reader, kTableB14Short.data(), kLongB14.data(), weights, scan, -1, 1u, sink, errors);
+    return decodeAc<false>(bits, kTableB14Short.data(), kLongB14.data(), weights, scan, -1, 1u, sink, errors);
 }
 
 }  // namespace tl

@@ -4,7 +4,7 @@
 
 namespace tl {
 
-HResult decodeIntraMacroblockBlocks(BitReader& reader, const PictureParams& p, ParserState& state,
+HResult decodeIntraMacroblockBlocks(LocalBits& bits, const PictureParams& p, ParserState& state,
                                     ScaledMatrixCache& matrices, std::int16_t* blocks) {
     IntraBlockJob job;
     job.blockCount = p.block_count;
@@ -16,10 +16,10 @@ HResult decodeIntraMacroblockBlocks(BitReader& reader, const PictureParams& p, P
     job.dcShift = p.intra_dc_shift;
     job.dcPredictors = state.dc_dct_pred;
     job.blocks = blocks;
-    return decodeIntraBlocks(reader, job, state.errors);
+    return decodeIntraBlocks(bits, job, state.errors);
 }
 
-HResult decodeNonIntraMacroblockBlocks(BitReader& reader, const PictureParams& p, ParserState& state,
+HResult decodeNonIntraMacroblockBlocks(LocalBits& bits, const PictureParams& p, ParserState& state,
                                        ScaledMatrixCache& matrices, std::uint32_t pattern, std::int16_t* blocks) {
     const std::uint16_t* lumaWeights = nullptr;
     const std::uint16_t* chromaWeights = nullptr;
@@ -29,7 +29,7 @@ HResult decodeNonIntraMacroblockBlocks(BitReader& reader, const PictureParams& p
                             ? (lumaWeights ? lumaWeights : matrices.get(MATRIX_NON_INTRA_LUMA, state.quantiser_scale))
                             : matrices.get(MATRIX_NON_INTRA_CHROMA, state.quantiser_scale);
     }
-    return decodeNonIntraBlocks(reader, blocks, pattern, lumaWeights, chromaWeights, p.scan,
+    return decodeNonIntraBlocks(bits, blocks, pattern, lumaWeights, chromaWeights, p.scan,
                                 state.errors);
 }
 

@@ -5,7 +5,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/framework/bit_reader.h"
+#include "engine/macroblock/local_bits.h"
 #include "engine/macroblock/parser_state.h"
 #include "engine/macroblock/picture_params.h"
 #include "engine/macroblock/scaled_matrix_cache.h"
@@ -17,11 +17,11 @@ namespace tl {
 
 // All block_count blocks of an intra macroblock into `blocks` (consecutive,
 // 16-byte aligned); updates the DC predictors.
-HResult decodeIntraMacroblockBlocks(BitReader& reader, const PictureParams& p, ParserState& state,
+HResult decodeIntraMacroblockBlocks(LocalBits& bits, const PictureParams& p, ParserState& state,
                                     ScaledMatrixCache& matrices, std::int16_t* blocks);
 
 // The blocks `pattern` marks (bits 20-31), one after the other from `blocks`.
-HResult decodeNonIntraMacroblockBlocks(BitReader& reader, const PictureParams& p, ParserState& state,
+HResult decodeNonIntraMacroblockBlocks(LocalBits& bits, const PictureParams& p, ParserState& state,
                                        ScaledMatrixCache& matrices, std::uint32_t pattern, std::int16_t* blocks);
 
 }  // namespace tl

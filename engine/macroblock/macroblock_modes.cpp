@@ -90,17 +90,16 @@ void deriveVectorFormat(const PictureParams& params, MacroblockModes& modes) {
     }
 }
 
-HResult parseMacroblockModes(BitReader& reader, const PictureParams& params, ParserState& state,
+HResult parseMacroblockModes(LocalBits& bits, const PictureParams& params, ParserState& state,
                              MacroblockModes& modes) {
-    if (HResult r = reader.ensureBits(21); r != hr::ok) return r;
+    if (HResult r = bits.ensure(21); r != hr::ok) return r;
     if (params.picture_coding_type < PICTURE_I || params.picture_coding_type > PICTURE_B) {
         ++state.errors;
         return kPictureFinished;
     }
     // Every field below fits in the 21 bits ensured above; they are read from
-    // a copy of the window and skipped at once at the end, so that the flags
-    // and scale stores in between cannot send the reader's fields through memory.
-    const std::uint32_t window = reader.cache;
+    // a copy of the window and skipped at once at the end.
+    const std::uint32_t window = bits.window();
     const TypeCode type = kTypeTables[params.picture_coding_type - PICTURE_I].codes[window >> (32 - kTypeCodeBits)];
     if (!type.length) {
         ++state.errors;
@@ -125,7 +124,7 @@ HResult parseMacroblockModes(BitReader& reader, const PictureParams& params, Par
     if (params.framePicture() && !params.frame_pred_frame_dct && (flags & (kIntra | kPattern)))
         flags |= read(1) ? mb::fieldDct : 0;
     if (flags & kQuant) state.quantiser_scale = quantiserScale(params, read(5));
-    reader.skipBits(used);
+    bits.skip(used);
     modes.flags = flags;
     deriveVectorFormat(params, modes);
     return hr::ok;

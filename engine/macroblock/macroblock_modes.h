@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/framework/bit_reader.h"
+#include "engine/macroblock/local_bits.h"
 #include "engine/macroblock/parser_state.h"
 #include "engine/macroblock/picture_params.h"
 
@@ -18,7 +18,7 @@ struct MacroblockModes {
 
 // Invalid macroblock_type: one error, kBitstreamError. A picture type other
 // than I, P or B: one error, kPictureFinished.
-HResult parseMacroblockModes(BitReader& reader, const PictureParams& params, ParserState& state,
+HResult parseMacroblockModes(LocalBits& bits, const PictureParams& params, ParserState& state,
                              MacroblockModes& modes);
 
 // Motion-type bookkeeping shared with the skipped-macroblock rule: the vector

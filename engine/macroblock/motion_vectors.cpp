@@ -156,12 +156,9 @@ HResult vectorsOfDirection(LocalBits& b, const PictureParams& params, ParserStat
 
 }  // namespace
 
-HResult parseMotionVectors(BitReader& reader, const PictureParams& params, ParserState& state,
+HResult parseMotionVectors(LocalBits& bits, const PictureParams& params, ParserState& state,
                            MacroblockModes& modes, int s) {
-    LocalBits b(reader);
-    const HResult r = vectorsOfDirection(b, params, state, modes, s);
-    b.writeBack();
-    return r;
+    return vectorsOfDirection(bits, params, state, modes, s);
 }
 
 void applyDualPrime(const PictureParams& params, ParserState& state, std::uint32_t& flags) {

@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/framework/bit_reader.h"
+#include "engine/macroblock/local_bits.h"
 #include "engine/macroblock/macroblock_modes.h"
 #include "engine/macroblock/parser_state.h"
 #include "engine/macroblock/picture_params.h"
@@ -13,7 +13,7 @@ namespace tl {
 // The vectors of direction s (0 forward, 1 backward): updates PMV[.][s], the
 // field-select bits of modes.flags and, for dual prime, dmvector. A motion code
 // outside Table B-10 counts one error and returns kBitstreamError.
-HResult parseMotionVectors(BitReader& reader, const PictureParams& params, ParserState& state,
+HResult parseMotionVectors(LocalBits& bits, const PictureParams& params, ParserState& state,
                            MacroblockModes& modes, int s);
 
 // Dual prime: from the decoded forward vector and dmvector, the derived
