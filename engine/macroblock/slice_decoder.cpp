@@ -11,16 +11,23 @@
 namespace tl {
 namespace {
 
-// Dense blocks taken from the block buffer.
+// Dense blocks taken from the block buffer. The block decoders get a copy of
+// the slice loop's window (see LocalBits).
 struct BufferBlocks {
     const SliceContext& ctx;
     HResult intra(LocalBits& bits) {
-        return decodeIntraMacroblockBlocks(bits, ctx.params, ctx.state, ctx.matrices,
-                                           ctx.blocks.take(ctx.params.block_count));
+        LocalBits copy = bits;
+        const HResult r = decodeIntraMacroblockBlocks(copy, ctx.params, ctx.state, ctx.matrices,
+                                                      ctx.blocks.take(ctx.params.block_count));
+        bits = copy;
+        return r;
     }
     HResult nonIntra(LocalBits& bits, std::uint32_t pattern) {
-        return decodeNonIntraMacroblockBlocks(bits, ctx.params, ctx.state, ctx.matrices, pattern,
-                                              ctx.blocks.take(mb::codedCount(pattern)));
+        LocalBits copy = bits;
+        const HResult r = decodeNonIntraMacroblockBlocks(copy, ctx.params, ctx.state, ctx.matrices, pattern,
+                                                         ctx.blocks.take(mb::codedCount(pattern)));
+        bits = copy;
+        return r;
     }
 };
 
@@ -74,10 +81,14 @@ HResult decodeMacroblocks(LocalBits& bits, const SliceContext& ctx, std::int32_t
         // Most macroblocks follow the one before: an increment of 1, a single
         // '1' bit, read here without the call.
         std::int32_t increment = 1;
-        if (bits.peek(1))
+        if (bits.peek(1)) {
             bits.skip(1);
-        else if (HResult r = parseAddressIncrement(bits, increment); r != hr::ok)
-            return r;
+        } else {
+            LocalBits copy = bits;
+            const HResult r = parseAddressIncrement(copy, increment);
+            bits = copy;
+            if (r != hr::ok) return r;
+        }
         if (address + increment > p.mb_count) return kPictureFinished;
         if (increment > 1) {
             skippedFlags = skippedMacroblockFlags(p, state, flags);
