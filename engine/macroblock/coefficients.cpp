@@ -81,13 +81,15 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctLongCo
         codes = table;
         std::uint32_t run;
         std::uint32_t level;
-        std::uint32_t negative;
+        // All ones for a negative value: random signs would defeat a branch,
+        // so the value is negated by mask.
+        std::int32_t sign;
         if (w >= 0x04000000u) {
             const DctShortCode e = shortCodes[w >> 24];
             if (e.kind == DCT_RUN_LEVEL) {
                 run = e.run;
                 level = e.level;
-                negative = (w << e.length) >> 31;
+                sign = static_cast<std::int32_t>(w << e.length) >> 31;
                 b.skip(e.length + 1);
             } else if (e.kind == DCT_END_OF_BLOCK) {
                 b.skip(e.length);
@@ -96,8 +98,8 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctLongCo
                 // Escape: 6-bit run, 12-bit signed level.
                 run = (w >> 20) & 63;
                 const std::int32_t signedLevel = static_cast<std::int32_t>(w << 12) >> 20;
-                negative = signedLevel < 0;
-                level = static_cast<std::uint32_t>(negative ? -signedLevel : signedLevel);
+                sign = signedLevel >> 31;
+                level = static_cast<std::uint32_t>((signedLevel ^ sign) - sign);
                 b.skip(24);
             }
         } else {
@@ -109,7 +111,7 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctLongCo
             const DctLongCode e = longCodes[(zeros - 6) * 16 + ((w >> (27 - zeros)) & 15)];
             run = e.run;
             level = e.level;
-            negative = (w << e.length) >> 31;
+            sign = static_cast<std::int32_t>(w << e.length) >> 31;
             b.skip(e.length + 1);
         }
         position += static_cast<int>(run) + 1;
@@ -120,8 +122,6 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctLongCo
         const int natural = scan[position];
         std::int32_t v = Intra ? static_cast<std::int32_t>((level * weights[natural]) >> 4)
                                : static_cast<std::int32_t>(((2 * level + 1) * weights[natural]) >> 5);
-        // Random signs would defeat a branch: negate by mask.
-        const std::int32_t sign = -static_cast<std::int32_t>(negative);
         v = (v ^ sign) - sign;
         sink.put(natural, static_cast<int>(run), v);
         parity ^= static_cast<std::uint32_t>(v);
