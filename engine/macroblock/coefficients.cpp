@@ -1,6 +1,7 @@
 #include "engine/macroblock/coefficients.h"
 
 #include <array>
+#include <cstddef>
 
 #include "engine/macroblock/dct_coefficient_tables.h"
 #include "engine/macroblock/local_bits.h"
@@ -69,7 +70,7 @@ const DctLongTable kLongB15 = longTable(kTableB15LeadingZeros6);
 // stored values, starting at 1.
 template <bool Intra, class Sink>
 inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctLongCode* longCodes,
-                        const std::uint16_t* weights, const std::uint8_t* scan, int position,
+                        const std::uint16_t* weights, const std::uint8_t* scan, std::ptrdiff_t position,
                         std::uint32_t parity, Sink& sink, std::uint32_t& errors) {
     // A non-intra block's first code comes from its own table.
     const DctShortCode* codes = Intra ? table : kTableB14First.data();
@@ -86,7 +87,8 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctLongCo
         std::int32_t sign;
         if (w >= 0x04000000u) {
             const DctShortCode e = shortCodes[w >> 24];
-            if (e.kind == DCT_RUN_LEVEL) {
+            // Only run/level codes have a level; the kind decides the rest.
+            if (e.level) {
                 run = e.run;
                 level = e.level;
                 sign = static_cast<std::int32_t>(w << e.length) >> 31;
@@ -114,7 +116,7 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctLongCo
             sign = static_cast<std::int32_t>(w << e.length) >> 31;
             b.skip(e.length + 1);
         }
-        position += static_cast<int>(run) + 1;
+        position += static_cast<std::ptrdiff_t>(run) + 1;
         if (position > 63) {
             ++errors;
             return BAD;
@@ -143,7 +145,7 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctLongCo
         if (s == END) break;
         if (s == BAD) return kBitstreamError;
     }
-    sink.endOfBlock(parity, position + 1);
+    sink.endOfBlock(parity, static_cast<int>(position) + 1);
     return hr::ok;
 }
 
