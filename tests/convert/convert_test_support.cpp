@@ -103,9 +103,4 @@ std::string describe(const KernelKey& k) {
            (k.overlay ? " overlay" : "");
 }
 
-const char* levelName(KernelTier level) {
-    static const char* const kNames[] = {"plain", "MMX", "SSE", "SSE2"};
-    return kNames[static_cast<int>(level)];
-}
-
 }  // namespace tl::test

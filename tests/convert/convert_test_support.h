@@ -9,6 +9,7 @@
 
 #include "convert/conversion_kernels.h"
 #include "convert/dispatch.h"
+#include "tests/macroblock/kernel_tiers_for_test.h"
 
 namespace tl::test {
 
@@ -69,6 +70,5 @@ KernelArgs kernelArgs(const Picture& p, std::uint8_t* dst, int rowPitch, const T
                       const RgbMatrixBlock* matrix);
 
 std::string describe(const KernelKey& key);
-const char* levelName(KernelTier level);
 
 }  // namespace tl::test

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "convert/procamp.h"
 #include "convert_test_support.h"
@@ -67,87 +68,75 @@ std::vector<std::uint8_t> runKernel(const KernelKey& key, Fixture& f, int rowPit
     return buffer.region();
 }
 
-TEST(Dispatch, YvyuAndUnknownFormatsWriteNothing) {
-    for (int format : {int(OUTPUT_YVYU), 9, -1, 100}) {
-        Fixture f(64, 16, 1, format);
-        const auto out = run(ConvertProgressive, f, 128);
-        for (auto b : out) ASSERT_EQ(b, 0xCD) << format;
+using Converter = void (*)(const Picture&, const ConversionContext&, std::uint8_t*, int);
+
+// What each dispatcher writes for a picture and context: exactly one kernel's
+// output, or nothing at all.
+TEST(Dispatch, PicksTheKernelOfThePictureAndContext) {
+    constexpr auto none = [](Fixture&) {};
+    const Converter fieldTop = [](const Picture& p, const ConversionContext& c, std::uint8_t* d, int pitch) {
+        ConvertFieldBob(p, c, d, pitch, 1);
+    };
+    const Converter fieldBottom = [](const Picture& p, const ConversionContext& c, std::uint8_t* d, int pitch) {
+        ConvertFieldBob(p, c, d, pitch, 0);
+    };
+    struct Case {
+        const char* name;
+        int chromaFormat, format;
+        Converter convert;
+        void (*tweak)(Fixture&);
+        std::optional<KernelKey> kernel;  // none: nothing written
+        int width = 64, height = 16, rowPitch = 256, offset = 0;
+    };
+    const Case cases[] = {
+        {"YVYU", 1, OUTPUT_YVYU, ConvertProgressive, none, {}},
+        {"format code 9", 1, 9, ConvertProgressive, none, {}},
+        {"format code -1", 1, -1, ConvertProgressive, none, {}},
+        {"RGB without a matrix", 1, OUTPUT_RGB32, ConvertProgressive, [](Fixture& f) { f.context.rgbMatrix = nullptr; },
+         {}},
+        {"chroma format 0", 0, OUTPUT_YUY2, ConvertProgressive, none, {}},
+        {"chroma rows narrower than the picture", 1, OUTPUT_YUY2, ConvertProgressive,
+         [](Fixture& f) { f.pic.picture().chromaStride = 16; }, {}},
+        {"row pitch 0", 1, OUTPUT_YUY2, ConvertProgressive, none, {}, 64, 16, 0},
+        {"negative row pitch", 1, OUTPUT_YUY2, ConvertProgressive, none, {}, 64, 16, -128},
+        {"YUY2 with overlay and correction both corrects and blends", 1, OUTPUT_YUY2, ConvertProgressive,
+         [](Fixture& f) { f.context.overlayActive = f.context.colorCorrection = 1; },
+         KernelKey{OUTPUT_YUY2, VerticalClass::Progressive, ChromaLayout::C420, true, true}},
+        {"UYVY never shows the overlay", 1, OUTPUT_UYVY, ConvertWeave, [](Fixture& f) { f.context.overlayActive = 1; },
+         KernelKey{OUTPUT_UYVY, VerticalClass::Weave}},
+        {"RGB ignores colour correction", 2, OUTPUT_RGB24, ConvertProgressive,
+         [](Fixture& f) { f.context.colorCorrection = 1; },
+         KernelKey{OUTPUT_RGB24, VerticalClass::Progressive, ChromaLayout::C422}},
+        {"weave 4:2:0", 1, OUTPUT_RGB32, ConvertWeave, none, KernelKey{OUTPUT_RGB32, VerticalClass::Weave}},
+        // Progressive and weave differ for 4:2:0 only.
+        {"weave 4:2:2", 2, OUTPUT_RGB32, ConvertWeave, none,
+         KernelKey{OUTPUT_RGB32, VerticalClass::Progressive, ChromaLayout::C422}},
+        {"weave 4:4:4", 3, OUTPUT_RGB32, ConvertWeave, none,
+         KernelKey{OUTPUT_RGB32, VerticalClass::Progressive, ChromaLayout::C444}},
+        {"bob", 1, OUTPUT_RGB565, ConvertSoftwareBob, none, KernelKey{OUTPUT_RGB565, VerticalClass::Bob}, 48, 20, 96,
+         4},
+        {"top field", 1, OUTPUT_RGB565, fieldTop, none, KernelKey{OUTPUT_RGB565, VerticalClass::FieldTop}, 48, 20, 96,
+         4},
+        {"bottom field", 1, OUTPUT_RGB565, fieldBottom, none, KernelKey{OUTPUT_RGB565, VerticalClass::FieldBottom}, 48,
+         20, 96, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Fixture f(c.width, c.height, c.chromaFormat, c.format);
+        c.tweak(f);
+        TestBuffer buffer(c.rowPitch > 0 ? c.rowPitch : 256, c.height, c.offset);
+        c.convert(f.pic.picture(), f.context, buffer.data(), c.rowPitch);
+        if (c.kernel) {
+            EXPECT_EQ(buffer.region(), runKernel(*c.kernel, f, c.rowPitch, c.offset));
+        } else {
+            EXPECT_EQ(buffer.region(), std::vector<std::uint8_t>(buffer.region().size(), 0xCD));
+        }
     }
-}
-
-TEST(Dispatch, UnusableArgumentsWriteNothing) {
-    Fixture f(64, 16, 1, OUTPUT_RGB32);
-    f.context.rgbMatrix = nullptr;
-    for (auto b : run(ConvertProgressive, f, 256)) ASSERT_EQ(b, 0xCD);
-    Fixture g(64, 16, 0, OUTPUT_YUY2);
-    for (auto b : run(ConvertProgressive, g, 128)) ASSERT_EQ(b, 0xCD);
-    Fixture narrow(64, 16, 1, OUTPUT_YUY2);
-    narrow.pic.picture().chromaStride = 16;
-    for (auto b : run(ConvertProgressive, narrow, 128)) ASSERT_EQ(b, 0xCD);
-    Fixture h(64, 16, 1, OUTPUT_YUY2);
-    TestBuffer buffer(128, 16, 0);
-    ConvertProgressive(h.pic.picture(), h.context, buffer.data(), 0);
-    ConvertProgressive(h.pic.picture(), h.context, buffer.data(), -128);
-    for (auto b : buffer.region()) ASSERT_EQ(b, 0xCD);
-}
-
-TEST(Dispatch, Yuy2WithOverlayAndCorrectionBothCorrectsAndBlends) {
-    Fixture f(64, 16, 1, OUTPUT_YUY2);
-    f.context.overlayActive = 1;
-    f.context.colorCorrection = 1;
-    KernelKey key;
-    key.format = OUTPUT_YUY2;
-    key.colorCorrection = true;
-    key.overlay = true;
-    EXPECT_EQ(run(ConvertProgressive, f, 128), runKernel(key, f, 128));
-    key.overlay = false;
-    EXPECT_NE(run(ConvertProgressive, f, 128), runKernel(key, f, 128));
-}
-
-TEST(Dispatch, UyvyNeverShowsTheOverlay) {
-    Fixture f(64, 16, 1, OUTPUT_UYVY);
-    const auto without = run(ConvertWeave, f, 128);
-    f.context.overlayActive = 1;
-    EXPECT_EQ(run(ConvertWeave, f, 128), without);
-}
-
-TEST(Dispatch, RgbIgnoresColourCorrection) {
-    Fixture f(64, 16, 2, OUTPUT_RGB24);
-    const auto off = run(ConvertProgressive, f, 192);
-    f.context.colorCorrection = 1;
-    EXPECT_EQ(run(ConvertProgressive, f, 192), off);
-}
-
-TEST(Dispatch, ProgressiveAndWeaveDifferOnlyFor420) {
-    for (int chroma = 1; chroma <= 3; ++chroma) {
-        Fixture f(64, 16, chroma, OUTPUT_RGB32);
-        const bool same = run(ConvertProgressive, f, 256) == run(ConvertWeave, f, 256);
-        EXPECT_EQ(same, chroma != 1) << chroma;
-    }
-}
-
-TEST(Dispatch, EachDispatcherPicksItsVerticalClass) {
-    Fixture f(48, 20, 1, OUTPUT_RGB565);
-    KernelKey key;
-    key.format = OUTPUT_RGB565;
-    key.vertical = VerticalClass::Bob;
-    EXPECT_EQ(run(ConvertSoftwareBob, f, 96, 4), runKernel(key, f, 96, 4));
-    key.vertical = VerticalClass::FieldTop;
-    EXPECT_EQ(run([](const Picture& p, const ConversionContext& c, std::uint8_t* d, int pitch) {
-                  ConvertFieldBob(p, c, d, pitch, 1);
-              }, f, 96, 4),
-              runKernel(key, f, 96, 4));
-    key.vertical = VerticalClass::FieldBottom;
-    EXPECT_EQ(run([](const Picture& p, const ConversionContext& c, std::uint8_t* d, int pitch) {
-                  ConvertFieldBob(p, c, d, pitch, 0);
-              }, f, 96, 4),
-              runKernel(key, f, 96, 4));
 }
 
 // Bottom-up RGB is the top-down picture with its rows in reverse order, at every
 // tier and vertical class; other formats ignore the request.
 TEST(Dispatch, BottomUpRgbReversesTheRows) {
-    using Converter = void (*)(const Picture&, const ConversionContext&, std::uint8_t*, int);
     const Converter converters[] = {ConvertProgressive, ConvertWeave, ConvertSoftwareBob};
     for (int format : {OUTPUT_RGB32, OUTPUT_RGB24, OUTPUT_RGB565, OUTPUT_RGB555, OUTPUT_YUY2})
         for (Converter convert : converters)

@@ -13,6 +13,7 @@
 #include "convert/overlay_rules.h"
 #include "engine/base/cpu_features.h"
 #include "engine/framework/damage_queue.h"
+#include "tests/macroblock/kernel_tiers_for_test.h"
 
 namespace tl::test {
 namespace {
@@ -74,12 +75,6 @@ std::vector<std::uint8_t> randomPixels(std::mt19937& rng, std::size_t count) {
     return bytes;
 }
 
-std::vector<KernelTier> availableTiers() {
-    std::vector<KernelTier> tiers;
-    for (int t = int(KernelTier::Mmx); t <= int(detectedKernelTier()); ++t) tiers.push_back(KernelTier(t));
-    return tiers;
-}
-
 TEST(OverlayBlitters, EveryTierMatchesPlain) {
     struct Size {
         int width, height;
@@ -88,12 +83,10 @@ TEST(OverlayBlitters, EveryTierMatchesPlain) {
     constexpr int kDstOffset = 4;  // pixels, so the rows start off 16-byte boundaries
     std::mt19937 rng(12);
     const OverlayRoutines& plain = overlayRoutinesOf(KernelTier::Plain);
-    ASSERT_FALSE(availableTiers().empty());
-    for (KernelTier tier : availableTiers()) {
+    for (KernelTier tier : runnableTiers()) {
         const OverlayRoutines& r = overlayRoutinesOf(tier);
         for (Size s : kSizes) {
-            SCOPED_TRACE("tier " + std::to_string(int(tier)) + " size " + std::to_string(s.width) + "x" +
-                         std::to_string(s.height));
+            SCOPED_TRACE(tierName(tier) + " size " + std::to_string(s.width) + "x" + std::to_string(s.height));
             const int pitchPixels = s.width + 2 * kDstOffset;
             const int pitch = 4 * pitchPixels;
             const std::size_t pixels = std::size_t(pitchPixels) * std::size_t(s.height);

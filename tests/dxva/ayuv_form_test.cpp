@@ -2,6 +2,7 @@
 // to the plain one for every colour byte under every alpha, rows of any length.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "engine/dxva/ayuv_form.h"
@@ -44,13 +45,8 @@ TEST(AyuvForm, Sse2EqualsPlain) {
     std::vector<std::uint8_t> plain(4 * kPixels), sse2(4 * kPixels);
     dxva::ayuvRowPlain(overlay.data(), plain.data(), kPixels);
     dxva::ayuvRowSse2(overlay.data(), sse2.data(), kPixels);
-    int differing = 0;
-    for (int i = 0; i < kPixels; ++i)
-        if (std::vector<std::uint8_t>(plain.begin() + 4 * i, plain.begin() + 4 * i + 4) !=
-                std::vector<std::uint8_t>(sse2.begin() + 4 * i, sse2.begin() + 4 * i + 4) &&
-            ++differing <= 3)
-            ADD_FAILURE() << "pixel " << i;
-    EXPECT_EQ(differing, 0);
+    const auto differ = std::mismatch(plain.begin(), plain.end(), sse2.begin());
+    EXPECT_TRUE(differ.first == plain.end()) << "first difference in pixel " << (differ.first - plain.begin()) / 4;
 }
 
 }  // namespace

@@ -49,7 +49,6 @@ DxvaDecode decodeThroughDxva(const std::vector<Bytes>& samples, const DxvaRun& r
         result.info = decoder.streamInfo();
         decoder.Uninit();
     }
-    for (const dxva_soft::Displayed& d : host.accelerator().displayed()) result.surfaces.push_back(d.surface);
     result.pendingAnswers = host.accelerator().pendingAnswers();
     result.presentationSamplesLeft = host.presentationSamplesLeft();
     result.referencesLeft = counter.live.load();

@@ -15,7 +15,6 @@ namespace tl::test {
 struct DxvaDecode {
     std::vector<std::string> digests;
     std::vector<std::vector<std::uint8_t>> lumas;  // visible luma of each shown surface, with keepLuma
-    std::vector<std::uint32_t> surfaces;           // the surface each DisplayFrame showed
     std::vector<OutputSample::Properties> shown;
     tl::StreamInfo info;
     int pendingAnswers = 0;

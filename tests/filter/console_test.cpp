@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "filter/com/com_ptr.h"
@@ -117,10 +118,20 @@ protected:
         return console;
     }
 
-    static void Type(HWND console, int id, const wchar_t* text) {
-        SendMessageW(GetDlgItem(console, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-    }
     static void Click(HWND console, int id) { SendMessageW(GetDlgItem(console, id), BM_CLICK, 0, 0); }
+    // Types the language and the script in and clicks Run: posted when a message
+    // box will hold the console's thread until it is closed.
+    static void RunScript(HWND console, const wchar_t* language, const wchar_t* script, bool posted = false) {
+        SendMessageW(GetDlgItem(console, TL_CONSOLE_LANGUAGE), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(language));
+        SendMessageW(GetDlgItem(console, TL_CONSOLE_SCRIPT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(script));
+        if (posted) PostMessageW(GetDlgItem(console, TL_CONSOLE_RUN), BM_CLICK, 0, 0);
+        else Click(console, TL_CONSOLE_RUN);
+    }
+    tagDEINTERLACE Deinterlace() {
+        tagDEINTERLACE mode = DEINTERLACE_AUTO;
+        EXPECT_EQ(settings_->get_Deinterlace(&mode), S_OK);
+        return mode;
+    }
 
     ComPtr<IGraphBuilder> graph_;
     ComPtr<IBaseFilter> filter_;
@@ -146,17 +157,12 @@ TEST_F(ConsoleTest, ScriptsRunAgainstTheFilter) {
          DEINTERLACE_WEAVE},
     };
     for (const Case& c : cases) {
-        Type(console, TL_CONSOLE_LANGUAGE, c.language);
-        Type(console, TL_CONSOLE_SCRIPT, c.script);
-        Click(console, TL_CONSOLE_RUN);
-        tagDEINTERLACE mode = DEINTERLACE_AUTO;
-        EXPECT_EQ(settings_->get_Deinterlace(&mode), S_OK);
-        EXPECT_EQ(mode, c.expected) << std::string(c.script, c.script + wcslen(c.script));
+        RunScript(console, c.language, c.script);
+        EXPECT_EQ(Deinterlace(), c.expected) << std::string(c.script, c.script + wcslen(c.script));
         EXPECT_EQ(MessageBoxOf(console), nullptr);
     }
 
-    // Message boxes hold the console's thread until closed, so these clicks are
-    // posted. A VBScript shows its own box (Wine's VBScript takes the name
+    // A VBScript shows its own box (Wine's VBScript takes the name
     // "filter" for its built-in Filter function, so it cannot reach the filter
     // by that name); an unknown language shows the text of its lookup failure.
     CLSID none;
@@ -172,29 +178,20 @@ TEST_F(ConsoleTest, ScriptsRunAgainstTheFilter) {
         {L"NoSuch.Language", L"filter.Deinterlace = 5;", tl::ScriptErrorText(lookup)},
     };
     for (const Box& b : boxes) {
-        Type(console, TL_CONSOLE_LANGUAGE, b.language);
-        Type(console, TL_CONSOLE_SCRIPT, b.script);
-        PostMessageW(GetDlgItem(console, TL_CONSOLE_RUN), BM_CLICK, 0, 0);
+        RunScript(console, b.language, b.script, true);
         HWND box = nullptr;
         ASSERT_TRUE(WaitFor([&] { return (box = MessageBoxOf(console)) != nullptr; })) << "no message box";
         const std::wstring shown = TextOf(GetDlgItem(box, 0xFFFF));
         EXPECT_EQ(shown, b.text);
-        EXPECT_FALSE(shown.empty());
-        EXPECT_NE(shown.back(), L'\n');
+        EXPECT_TRUE(!shown.empty() && shown.back() != L'\n');
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(WaitFor([&] { return MessageBoxOf(console) == nullptr; }));
     }
-    tagDEINTERLACE unchanged = DEINTERLACE_AUTO;
-    EXPECT_EQ(settings_->get_Deinterlace(&unchanged), S_OK);
-    EXPECT_EQ(unchanged, DEINTERLACE_WEAVE) << "no engine, no run";
+    EXPECT_EQ(Deinterlace(), DEINTERLACE_WEAVE) << "no engine, no run";
 
     // The console stays usable, and its window shows its controls and the script.
-    Type(console, TL_CONSOLE_LANGUAGE, L"JScript");
-    Type(console, TL_CONSOLE_SCRIPT, L"filter.Deinterlace = 1;");
-    Click(console, TL_CONSOLE_RUN);
-    tagDEINTERLACE mode = DEINTERLACE_AUTO;
-    EXPECT_EQ(settings_->get_Deinterlace(&mode), S_OK);
-    EXPECT_EQ(mode, DEINTERLACE_PROGRESSIVE);
+    RunScript(console, L"JScript", L"filter.Deinterlace = 1;");
+    EXPECT_EQ(Deinterlace(), DEINTERLACE_PROGRESSIVE);
     if (const char* dir = std::getenv("TL_SCREENSHOT_DIR")) {
         EXPECT_EQ(ScreenshotVerdict(console, dir), "ok") << "the window as the X display shows it";
     }
@@ -212,10 +209,8 @@ TEST_F(ConsoleTest, WindowPlaceAndTopmostAreKept) {
     ASSERT_NE(console, nullptr);
     RECT place;
     GetWindowRect(console, &place);
-    EXPECT_EQ(place.left, 30);
-    EXPECT_EQ(place.top, 40);
-    EXPECT_EQ(place.right - place.left, 100);
-    EXPECT_EQ(place.bottom - place.top, 50);
+    EXPECT_EQ(std::make_tuple(place.left, place.top, place.right - place.left, place.bottom - place.top),
+              std::make_tuple(30L, 40L, 100L, 50L));
     EXPECT_FALSE(GetWindowLongW(console, GWL_EXSTYLE) & WS_EX_TOPMOST);
 
     MoveWindow(console, 20, 30, 420, 260, TRUE);

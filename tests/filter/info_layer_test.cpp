@@ -5,12 +5,13 @@
 #include <dshow.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "filter/plugins/info_layer/info_layer_settings.h"
 #include "filter/plugins/info_layer/info_report.h"
 #include "filter/plugins/info_layer/number_forms.h"
-#include "filter/plugins/info_layer/pin_connections.h"
+#include "filter/property_pages/number_text.h"
 #include "registry_helpers.h"
 
 namespace {
@@ -42,6 +43,10 @@ TEST(InfoLayerNumbers, Forms) {
         {tl::DurationForm(36000000000 + 10000), L"1 hrs 0.001 sec"},
         {tl::DurationForm(2 * 864000000000 + 3 * 36000000000 + 4 * 600000000LL + 56789 * 10000LL),
          L"2 days 3 hrs 4 mins 56.789 sec"},
+        // The statistics page's forms: its own minus sign, whole units left out.
+        {tl::DurationForm(-150000, L"- "), L"- 0.015 sec"},
+        {tl::DurationForm(864000000000 + 1200000000, L"- "), L"1 days 2 mins 0.000 sec"},
+        {tl::FrameRateText(30000 / 1001.0), L"29.97"},
     };
     for (const Case& c : cases) EXPECT_EQ(c.text, c.expected);
 }
@@ -100,25 +105,20 @@ TEST(InfoLayerSettings, ReadWithDefaultsWrittenBack) {
         tl::test::DeleteKeyTree(HKEY_CURRENT_USER, key);
         tl::test::WriteRaw(HKEY_CURRENT_USER, key, L"unrelated", Dword(7));
         for (const Stored& s : c.stored) tl::test::WriteRaw(HKEY_CURRENT_USER, key, s.name, s.value);
-        const tl::InfoLayerSettings settings = tl::LoadInfoLayerSettings(HKEY_CURRENT_USER, key);
-        EXPECT_EQ(settings.viewport.left, c.viewport.left);
-        EXPECT_EQ(settings.viewport.top, c.viewport.top);
-        EXPECT_EQ(settings.viewport.right, c.viewport.right);
-        EXPECT_EQ(settings.viewport.bottom, c.viewport.bottom);
-        EXPECT_EQ(settings.refreshMs, c.refreshMs);
-        EXPECT_EQ(settings.fontName, c.font);
-        EXPECT_EQ(settings.backgroundColor, 0x30000000u);
-        EXPECT_EQ(settings.foregroundColor, 0xD0F0F0F0u);
-        EXPECT_EQ(settings.fontHeight, 14);
-        EXPECT_EQ(settings.fontWeight, 400);
-        EXPECT_EQ(settings.fontQuality, ANTIALIASED_QUALITY);
+        const tl::InfoLayerSettings got = tl::LoadInfoLayerSettings(HKEY_CURRENT_USER, key);
+        const RECT& v = got.viewport;
+        EXPECT_EQ(std::make_tuple(v.left, v.top, v.right, v.bottom, got.refreshMs, got.fontName),
+                  std::make_tuple(c.viewport.left, c.viewport.top, c.viewport.right, c.viewport.bottom, c.refreshMs,
+                                  std::wstring(c.font)));
+        EXPECT_EQ(std::make_tuple(got.backgroundColor, got.foregroundColor, got.fontHeight, got.fontWeight,
+                                  got.fontQuality),
+                  std::make_tuple(0x30000000u, 0xD0F0F0F0u, 14, 400, ANTIALIASED_QUALITY));
         // Every value now stored with its type.
         EXPECT_EQ(tl::test::CountValues(HKEY_CURRENT_USER, key), 13);
         EXPECT_EQ(at(L"dwViewPortLeft"), Dword(c.storedLeft));
         EXPECT_EQ(at(L"dwRefreshTimeout"), Dword(c.refreshMs));
         EXPECT_EQ(at(L"szFontName"), Sz(c.font));
         EXPECT_EQ(at(L"nFontQuality"), Dword(ANTIALIASED_QUALITY));
-        EXPECT_EQ(at(L"dwForegroundColor"), Dword(0xD0F0F0F0u));
     }
 
     tl::test::DeleteKeyTree(HKEY_CURRENT_USER, key);

@@ -1,10 +1,18 @@
+// The module as regsvr32 and COM load it: its class objects and unloading, what
+// registration writes, that unregistration leaves the registry exactly as it was
+// found, and the registry scripts registration runs.
 #include <gtest/gtest.h>
 
 #include <FilterVideoDecoder.h>
 
+#include <cctype>
+#include <iterator>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "filter/com/com_ptr.h"
+#include "filter/module/registry_script.h"
 #include "filter/settings/filter_settings.h"
 #include "registered_module.h"
 #include "registry_helpers.h"
@@ -13,6 +21,7 @@ namespace {
 
 using tl::com::ComPtr;
 using tl::test::Dword;
+using tl::test::KeyExists;
 using tl::test::ReadRaw;
 using tl::test::Sz;
 
@@ -105,8 +114,7 @@ TEST_F(ModuleTest, RegisteredClassWorksThroughComAndAutomation) {
     ComPtr<IDispatch> dispatch;
     ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, dispatch.OutVoid()), S_OK);
     UINT count = 0;
-    EXPECT_EQ(dispatch->GetTypeInfoCount(&count), S_OK);
-    EXPECT_EQ(count, 1u);
+    EXPECT_TRUE(dispatch->GetTypeInfoCount(&count) == S_OK && count == 1);
 
     std::wstring name = L"value";
     LPOLESTR names[] = {name.data()};
@@ -126,6 +134,147 @@ TEST_F(ModuleTest, RegisteredClassWorksThroughComAndAutomation) {
     EXPECT_EQ(dispatch->Invoke(0x60020001, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result,
                                nullptr, nullptr),
               DISP_E_MEMBERNOTFOUND);
+}
+
+// Registration and unregistration as regsvr32 and regsvr32 /u run them: after
+// both, the classes, the user's keys and the filter mapper's entries are exactly
+// as they were before, down to every value.
+// Every key below root\path as a line, and every value as a line with its type and data.
+void Collect(HKEY root, const std::wstring& path, std::set<std::wstring>& out) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+    out.insert(path);
+    std::vector<std::wstring> children;
+    wchar_t name[256];
+    for (DWORD i = 0;; ++i) {
+        DWORD length = DWORD(std::size(name));
+        if (RegEnumKeyExW(key, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        children.push_back(name);
+    }
+    std::vector<BYTE> data(1 << 16);
+    for (DWORD i = 0;; ++i) {
+        DWORD length = DWORD(std::size(name)), type = 0, size = DWORD(data.size());
+        if (RegEnumValueW(key, i, name, &length, nullptr, &type, data.data(), &size) != ERROR_SUCCESS) break;
+        std::wstring line = path + L" : " + name + L" = " + std::to_wstring(type) + L":";
+        for (DWORD b = 0; b < size; ++b) line += L"0123456789abcdef"[data[b] >> 4], line += L"0123456789abcdef"[data[b] & 15];
+        out.insert(line);
+    }
+    RegCloseKey(key);
+    for (const std::wstring& child : children) {
+        // Wine keeps its own state there (a debugger another process started, say).
+        if (path == L"Software" && child == L"Wine") continue;
+        Collect(root, path + L"\\" + child, out);
+    }
+}
+
+std::set<std::wstring> Snapshot() {
+    std::set<std::wstring> lines;
+    Collect(HKEY_LOCAL_MACHINE, L"Software\\Classes", lines);
+    Collect(HKEY_CURRENT_USER, L"Software", lines);
+    return lines;
+}
+
+std::vector<std::wstring> Difference(const std::set<std::wstring>& a, const std::set<std::wstring>& b) {
+    std::vector<std::wstring> out;
+    for (const std::wstring& line : a)
+        if (!b.count(line)) out.push_back(line);
+    return out;
+}
+
+std::string Narrow(const std::vector<std::wstring>& lines) {
+    std::string text;
+    for (const std::wstring& line : lines) text += std::string(line.begin(), line.end()) + "\n";
+    return text;
+}
+
+TEST(Unregistration, LeavesTheRegistryAsRegistrationFoundIt) {
+    ASSERT_NE(tl::test::FilterModule(), nullptr) << "tlVideoDecoder.ax beside the test";
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    const auto call = tl::test::CallFilterExport;
+
+    call("DllUnregisterServer");  // whatever an earlier run left
+    const std::set<std::wstring> before = Snapshot();
+    ASSERT_EQ(call("DllRegisterServer"), S_OK);
+    const std::set<std::wstring> registered = Snapshot();
+    const std::vector<std::wstring> written = Difference(registered, before);
+    // The mapper's entry and the user's key are among what registration writes
+    // (key names in whatever case the registry keeps them).
+    std::string writtenText = Narrow(written);
+    for (char& c : writtenText) c = char(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_NE(writtenText.find("{083863f1-70de-11d0-bd40-00a0c911ce86}\\instance\\"), std::string::npos);
+    EXPECT_NE(writtenText.find("software\\kelmarin systems gmbh"), std::string::npos);
+
+    EXPECT_EQ(call("DllUnregisterServer"), S_OK);
+    const std::set<std::wstring> after = Snapshot();
+    EXPECT_EQ(Narrow(Difference(after, before)), "") << "left behind";
+    EXPECT_EQ(Narrow(Difference(before, after)), "") << "removed beyond what registration wrote";
+
+    CoUninitialize();
+}
+
+const std::wstring kRoot = L"Software\\Tarvello Registrar Test";
+
+const wchar_t kScript[] = LR"(
+HKCU
+{
+    NoRemove Software
+    {
+        NoRemove 'Tarvello Registrar Test'
+        {
+            Plain = s 'It''s %MODULE%'
+            {
+                val Count = d 42
+                val Hex = d '0x10'
+                Child
+            }
+            ForceRemove Forced = d 7
+            {
+                Inner
+            }
+            NoRemove Kept
+            {
+                val Named = s '100%%'
+            }
+        }
+    }
+}
+)";
+
+const tl::ScriptVariables kVariables = {{L"MODULE", L"C:\\x.ax"}, {L"FILTER_NAME", L"F"}};
+
+class RegistryScriptTest : public ::testing::Test {
+protected:
+    void SetUp() override { tl::test::DeleteKeyTree(HKEY_CURRENT_USER, kRoot); }
+    void TearDown() override { tl::test::DeleteKeyTree(HKEY_CURRENT_USER, kRoot); }
+
+    static bool Exists(const std::wstring& sub) { return KeyExists(HKEY_CURRENT_USER, kRoot + sub); }
+    static std::optional<tl::test::RawValue> Value(const std::wstring& sub, const wchar_t* name) {
+        return ReadRaw(HKEY_CURRENT_USER, kRoot + sub, name);
+    }
+};
+
+// Registering, then unregistering with more added below the script's keys.
+TEST_F(RegistryScriptTest, RegisterCreatesAndUnregisterRemovesOnlyWhatTheScriptOwns) {
+    tl::test::WriteRaw(HKEY_CURRENT_USER, kRoot + L"\\Forced\\Stray", L"x", Dword(1));
+    tl::test::WriteRaw(HKEY_CURRENT_USER, kRoot + L"\\Kept", L"Foreign", Dword(1));
+    ASSERT_EQ(tl::ApplyRegistryScript(kScript, kVariables, true), S_OK);
+    EXPECT_EQ(Value(L"\\Plain", nullptr), Sz(L"It's C:\\x.ax"));
+    EXPECT_EQ(Value(L"\\Plain", L"Count"), Dword(42));
+    EXPECT_EQ(Value(L"\\Plain", L"Hex"), Dword(16));
+    EXPECT_TRUE(Exists(L"\\Plain\\Child"));
+    EXPECT_EQ(Value(L"\\Forced", nullptr), Dword(7));
+    EXPECT_TRUE(Exists(L"\\Forced\\Inner"));
+    EXPECT_FALSE(Exists(L"\\Forced\\Stray")) << "a ForceRemove key is replaced whole";
+    EXPECT_EQ(Value(L"\\Kept", L"Named"), Sz(L"100%"));
+
+    tl::test::WriteRaw(HKEY_CURRENT_USER, kRoot + L"\\Forced\\Inner\\Deep", L"x", Dword(1));
+    ASSERT_EQ(tl::ApplyRegistryScript(kScript, kVariables, false), S_OK);
+    EXPECT_TRUE(Exists(L"")) << "NoRemove keys stay";
+    EXPECT_FALSE(Exists(L"\\Plain"));
+    EXPECT_FALSE(Exists(L"\\Forced")) << "ForceRemove goes with everything below it";
+    EXPECT_FALSE(Value(L"\\Kept", L"Named").has_value());
+    EXPECT_EQ(Value(L"\\Kept", L"Foreign"), Dword(1));
+    EXPECT_EQ(tl::ApplyRegistryScript(kScript, kVariables, false), S_OK) << "unregistering twice is harmless";
 }
 
 }  // namespace

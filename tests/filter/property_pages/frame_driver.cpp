@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cwchar>
 #include <string>
+#include <utility>
 
 #include <shellapi.h>
 
@@ -37,57 +38,41 @@ std::wstring TextOf(HWND window) {
     return text;
 }
 
-struct Search {
-    std::wstring caption;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchCaption(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<Search*>(data);
-    if (!IsWindowVisible(window) || TextOf(window).find(search->caption) == std::wstring::npos) return TRUE;
-    search->found = window;
-    return FALSE;
+// The first window EnumWindows (parent null) or EnumChildWindows finds that matches.
+template <class Match>
+HWND Find(HWND parent, Match match) {
+    std::pair<Match*, HWND> search{&match, nullptr};
+    const WNDENUMPROC visit = [](HWND window, LPARAM data) -> BOOL {
+        auto* s = reinterpret_cast<std::pair<Match*, HWND>*>(data);
+        if (!IsWindowVisible(window) || !(*s->first)(window)) return TRUE;
+        s->second = window;
+        return FALSE;
+    };
+    if (parent) EnumChildWindows(parent, visit, reinterpret_cast<LPARAM>(&search));
+    else EnumWindows(visit, reinterpret_cast<LPARAM>(&search));
+    return search.second;
 }
 
 HWND WaitForFrame(const std::wstring& caption) {
-    Search search{caption};
-    for (int i = 0; i < 150 && !search.found; ++i) {
-        EnumWindows(&MatchCaption, reinterpret_cast<LPARAM>(&search));
-        if (!search.found) Sleep(100);
+    HWND frame = nullptr;
+    for (int i = 0; i < 150 && !frame; ++i) {
+        frame = Find(nullptr, [&](HWND w) { return TextOf(w).find(caption) != std::wstring::npos; });
+        if (!frame) Sleep(100);
     }
-    return search.found;
-}
-
-struct ControlSearch {
-    int id;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchVisibleId(HWND window, LPARAM data) {
-    auto* search = reinterpret_cast<ControlSearch*>(data);
-    if (GetDlgCtrlID(window) != search->id || !IsWindowVisible(window)) return TRUE;
-    search->found = window;
-    return FALSE;
+    return frame;
 }
 
 HWND VisibleControl(HWND frame, int id) {
-    ControlSearch search{id};
-    EnumChildWindows(frame, &MatchVisibleId, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return Find(frame, [id](HWND w) { return GetDlgCtrlID(w) == id; });
 }
 
-struct Listing {
-    HWND frame;
-};
-
-BOOL CALLBACK PrintControl(HWND window, LPARAM data) {
-    const HWND frame = reinterpret_cast<Listing*>(data)->frame;
+BOOL CALLBACK PrintControl(HWND window, LPARAM frame) {
     if (!IsWindowVisible(window)) return TRUE;
     wchar_t kind[64];
     GetClassNameW(window, kind, 64);
     RECT rect;
     GetWindowRect(window, &rect);
-    MapWindowPoints(nullptr, frame, reinterpret_cast<POINT*>(&rect), 2);
+    MapWindowPoints(nullptr, reinterpret_cast<HWND>(frame), reinterpret_cast<POINT*>(&rect), 2);
     std::printf("control %d %s %ld %ld %ld %ld\n", GetDlgCtrlID(window), Utf8(kind).c_str(), rect.left, rect.top,
                 rect.right - rect.left, rect.bottom - rect.top);
     return TRUE;
@@ -115,8 +100,7 @@ int main() {
         const HWND pageFrame = VisibleControl(frame, kPageFrameId);
         if (!pageFrame) return 1;
         std::printf("caption %s\n", Utf8(TextOf(frame)).c_str());
-        Listing listing{frame};
-        EnumChildWindows(GetParent(pageFrame), &PrintControl, reinterpret_cast<LPARAM>(&listing));
+        EnumChildWindows(GetParent(pageFrame), &PrintControl, reinterpret_cast<LPARAM>(frame));
         return 0;
     }
     if (command == L"click" && argc > 3) {

@@ -1,12 +1,12 @@
-#include "tests/filter/tlvplay_recording_sink.h"
+#include "tests/filter/recording_sink.h"
 
-#include <uuids.h>
+#include <chrono>
 
 #include "filter/com/object.h"
 #include "filter/dshow/base_filter.h"
 #include "filter/dshow/base_pin.h"
 
-namespace tl::tlvplay {
+namespace tl::test {
 
 std::vector<SinkEvent> SinkLog::Events() const {
     std::lock_guard<std::mutex> hold(mutex_);
@@ -16,6 +16,16 @@ std::vector<SinkEvent> SinkLog::Events() const {
 bool SinkLog::WaitFor(const std::function<bool(const std::vector<SinkEvent>&)>& pred) {
     std::unique_lock<std::mutex> hold(mutex_);
     return changed_.wait_for(hold, std::chrono::seconds(60), [&] { return pred(events_); });
+}
+
+std::vector<MediaType> SinkLog::Types() const {
+    std::lock_guard<std::mutex> hold(mutex_);
+    return types_;
+}
+
+void SinkLog::AddType(const AM_MEDIA_TYPE& type) {
+    std::lock_guard<std::mutex> hold(mutex_);
+    types_.emplace_back(type);
 }
 
 void SinkLog::Add(SinkEvent event) {
@@ -57,9 +67,11 @@ public:
     HRESULT STDMETHODCALLTYPE ReceiveConnection(IPin* connector, const AM_MEDIA_TYPE* mt) override {
         if (!connector || !mt) return E_POINTER;
         std::lock_guard<std::recursive_mutex> hold(Filter().Lock());
-        if (connection_.IsConnected()) return VFW_E_ALREADY_CONNECTED;
+        if (connection_.IsConnected() && (connection_.Peer() != connector || log_->refusesNewTypes))
+            return VFW_E_ALREADY_CONNECTED;
         if (CheckMediaType(*mt) != S_OK) return VFW_E_TYPE_NOT_ACCEPTED;
         connection_.Set(connector, *mt);
+        log_->AddType(*mt);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE EndOfStream() override {
@@ -120,7 +132,7 @@ public:
 
 protected:
     HRESULT CheckMediaType(const AM_MEDIA_TYPE& mt) override {
-        return IsEqualGUID(mt.subtype, MEDIASUBTYPE_MPEG2_VIDEO) ? S_OK : VFW_E_TYPE_NOT_ACCEPTED;
+        return IsEqualGUID(log_->subtype, GUID_NULL) || IsEqualGUID(mt.subtype, log_->subtype) ? S_OK : S_FALSE;
     }
     HRESULT ProposedTypes(std::vector<MediaType>*) override { return S_OK; }
 
@@ -153,4 +165,4 @@ HRESULT CreateRecordingSink(std::shared_ptr<SinkLog> log, IBaseFilter** out) {
     return com::CreateObject<RecordingSink>(IID_IBaseFilter, reinterpret_cast<void**>(out), std::move(log));
 }
 
-}  // namespace tl::tlvplay
+}  // namespace tl::test

@@ -1,5 +1,6 @@
-// A sink filter for the push source's tests: one input pin that takes any MPEG-2
-// video type and records every sample, flush, segment and end of stream. It can
+// A sink filter for graph tests: one input pin that records every type it is
+// given (by default it takes any, and a new one while connected, as the system
+// video renderers do), every sample, flush, segment and end of stream. It can
 // hold each sample in Receive until a flush or stop, as a paused renderer does.
 #pragma once
 #include <windows.h>
@@ -7,14 +8,15 @@
 #include <strmif.h>
 
 #include <atomic>
-#include <chrono>
 #include <condition_variable>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
 
-namespace tl::tlvplay {
+#include "filter/dshow/media_type.h"
+
+namespace tl::test {
 
 struct SinkEvent {
     enum Kind { Sample, BeginFlush, EndFlush, NewSegment, EndOfStream };
@@ -33,25 +35,30 @@ struct SinkEvent {
 class SinkLog {
 public:
     std::vector<SinkEvent> Events() const;
+    std::vector<MediaType> Types() const;  // given to ReceiveConnection, in order
     // Waits (at most a generous bound, so a broken source fails instead of hanging)
     // until pred holds for the events; true when it does.
     bool WaitFor(const std::function<bool(const std::vector<SinkEvent>&)>& pred);
 
     void Add(SinkEvent event);
+    void AddType(const AM_MEDIA_TYPE& type);
     // While holding, Receive waits until a flush begins or the sink stops.
     void SetHolding(bool hold);
     void WaitWhileHolding(const std::atomic<bool>& flushing);
     void Wake();
 
     ALLOCATOR_PROPERTIES allocator{};  // what NotifyAllocator was given
+    GUID subtype = GUID_NULL;          // the only subtype the pin takes, unless GUID_NULL
+    bool refusesNewTypes = false;      // once connected, the pin takes no other type
 
 private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     std::vector<SinkEvent> events_;
+    std::vector<MediaType> types_;
     bool holding_ = false;
 };
 
 HRESULT CreateRecordingSink(std::shared_ptr<SinkLog> log, IBaseFilter** out);
 
-}  // namespace tl::tlvplay
+}  // namespace tl::test
