@@ -205,7 +205,8 @@ void SliceReconstructor::predictField(const Destination& d, int x, int y, std::u
     }
 }
 
-void SliceReconstructor::intraStore(const Destination& d, bool fieldDct, std::int16_t* blocks) const {
+// Inline: macroblock() is its one caller.
+inline void SliceReconstructor::intraStore(const Destination& d, bool fieldDct, std::int16_t* blocks) const {
     const KernelSlots& k = *slots_;
     (fieldDct ? k.intraStore16Field : k.intraStore16Frame)(d.plane[0], d.stride, blocks);
     std::int16_t* b = blocks + 4 * 64;
@@ -231,7 +232,8 @@ void SliceReconstructor::intraStore(const Destination& d, bool fieldDct, std::in
     }
 }
 
-void SliceReconstructor::addResidual(const Destination& d, std::uint32_t flags, std::int16_t* blocks) const {
+// Inline: macroblock() is its one caller.
+inline void SliceReconstructor::addResidual(const Destination& d, std::uint32_t flags, std::int16_t* blocks) const {
     const KernelSlots& k = *slots_;
     const bool fieldDct = flags & mb::fieldDct;
     if ((flags & 0xF0000000u) == 0xF0000000u) {
