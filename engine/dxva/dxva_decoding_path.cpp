@@ -39,15 +39,15 @@ struct SpatialBlocks {
     std::int16_t* blocks;
     int count = 0;
 
-    HResult intra(BitReader& reader) {
+    HResult intra(LocalBits& bits) {
         count = kBlocksPerMacroblock;
         clear();
-        return decodeIntraMacroblockBlocks(reader, params, state, matrices, blocks);
+        return decodeIntraMacroblockBlocks(bits, params, state, matrices, blocks);
     }
-    HResult nonIntra(BitReader& reader, std::uint32_t pattern) {
+    HResult nonIntra(LocalBits& bits, std::uint32_t pattern) {
         count = mb::codedCount(pattern);
         clear();
-        return decodeNonIntraMacroblockBlocks(reader, params, state, matrices, pattern, blocks);
+        return decodeNonIntraMacroblockBlocks(bits, params, state, matrices, pattern, blocks);
     }
     // The inverse DCT here works in place, so the blocks hold the last
     // macroblock's residuals until cleared.
@@ -63,28 +63,28 @@ struct RunListBlocks {
     RunLevelPair (*lists)[kMaxRunLevelPairs];
     int* counts;
 
-    HResult intra(BitReader& reader) {
+    HResult intra(LocalBits& bits) {
         const std::uint16_t* weights = matrices.get(MATRIX_INTRA_LUMA, state.quantiser_scale);
         auto decode = params.intra_vlc_format ? decodeIntraRunLevelB15 : decodeIntraRunLevelB14;
         for (int b = 0; b < kBlocksPerMacroblock; ++b) {
             std::int32_t differential;
             const int component = b < 4 ? 0 : b - 3;
-            const HResult r = component ? decodeDcDifferentialChroma(reader, differential)
-                                        : decodeDcDifferentialLuma(reader, differential);
+            const HResult r = component ? decodeDcDifferentialChroma(bits, differential)
+                                        : decodeDcDifferentialLuma(bits, differential);
             if (r != hr::ok) return r;
             state.dc_dct_pred[component] += differential;
             lists[b][0] = RunLevelPair{0, std::int16_t(state.dc_dct_pred[component] * (1 << params.intra_dc_shift))};
             counts[b] = 1;
-            if (HResult ac = decode(reader, lists[b], counts[b], weights, params.scan, state.errors); ac != hr::ok)
+            if (HResult ac = decode(bits, lists[b], counts[b], weights, params.scan, state.errors); ac != hr::ok)
                 return ac;
         }
         return hr::ok;
     }
-    HResult nonIntra(BitReader& reader, std::uint32_t pattern) {
+    HResult nonIntra(LocalBits& bits, std::uint32_t pattern) {
         const std::uint16_t* weights = matrices.get(MATRIX_NON_INTRA_LUMA, state.quantiser_scale);
         for (int b = 0; b < kBlocksPerMacroblock; ++b) {
             if (!(pattern & mb::coded(b))) continue;
-            if (HResult r = decodeNonIntraRunLevel(reader, lists[b], counts[b], weights, params.scan, state.errors);
+            if (HResult r = decodeNonIntraRunLevel(bits, lists[b], counts[b], weights, params.scan, state.errors);
                 r != hr::ok)
                 return r;
         }
@@ -219,21 +219,21 @@ private:
 
     // Parses one macroblock and appends its record and residual. Returns the
     // parser's status; `flags` receives the macroblock's flags word.
-    HResult sendMacroblock(BitReader& reader, std::uint32_t address, std::uint32_t& flags) {
+    HResult sendMacroblock(LocalBits& bits, std::uint32_t address, std::uint32_t& flags) {
         ControlRecord c;
         std::size_t residualBytes = 0;
         std::uint8_t* out = batch_.nextResidual();
         int counts[kBlocksPerMacroblock] = {};  // the record points at them
         if (hostResidual()) {
             SpatialBlocks blocks{params_, state_, matrices_, blocks_};
-            if (HResult r = parseMacroblock(reader, params_, state_, blocks, flags); r != hr::ok) return r;
+            if (HResult r = parseMacroblock(bits, params_, state_, blocks, flags); r != hr::ok) return r;
             c = recordFor(address, flags, hostResidual());
             if (blocks.count) kernelSlots().idct(blocks_, blocks.count);
             residualBytes = params_.picture_coding_type == PICTURE_I ? writeIntraResidual8(out, blocks_)
                                                                      : writeResidual16(out, blocks_, blocks.count);
         } else {
             RunListBlocks blocks{params_, state_, matrices_, runLists_, counts};
-            if (HResult r = parseMacroblock(reader, params_, state_, blocks, flags); r != hr::ok) return r;
+            if (HResult r = parseMacroblock(bits, params_, state_, blocks, flags); r != hr::ok) return r;
             c = recordFor(address, flags, hostResidual());
             c.counts = counts;
             auto write = config_.bConfig4GroupedCoefs ? writeGroupedCoefficients : writeSingleCoefficients;
@@ -246,29 +246,40 @@ private:
     }
 
     HResult decodeSlice(BitReader& reader) {
-        const PictureParams& p = params_;
         std::int32_t address;
-        if (HResult r = parseSliceHeader(reader, p, state_, address); r != hr::ok) return r;
+        if (HResult r = parseSliceHeader(reader, params_, state_, address); r != hr::ok) return r;
+        LocalBits bits(reader);
+        bool full = false;
+        const HResult r = sendMacroblocks(bits, address, full);
+        bits.writeBack();
+        return full ? skipPictureSlices(reader) : r;
+    }
+
+    // The macroblocks of a slice from the one at `address`, all read through
+    // one bit window; `full` when the buffers ran out of room.
+    HResult sendMacroblocks(LocalBits& bits, std::int32_t address, bool& full) {
+        const PictureParams& p = params_;
         std::int32_t increment = 1;
         for (;;) {
-            if (!batch_.makeRoom(increment)) return skipPictureSlices(reader);
+            if (!batch_.makeRoom(increment)) break;
             std::uint32_t flags;
-            if (HResult r = sendMacroblock(reader, std::uint32_t(address), flags); r != hr::ok) return r;
+            if (HResult r = sendMacroblock(bits, std::uint32_t(address), flags); r != hr::ok) return r;
 
             if (++address == p.mb_count) return kPictureFinished;
-            if (HResult r = reader.ensureBits(23); r != hr::ok) return r;
-            if (reader.peekBits(23) == 0) return hr::ok;
-            if (HResult r = parseAddressIncrement(reader, increment); r != hr::ok) return r;
+            if (HResult r = bits.ensure(23); r != hr::ok) return r;
+            if (bits.peek(23) == 0) return hr::ok;
+            if (HResult r = parseAddressIncrement(bits, increment); r != hr::ok) return r;
             if (address + increment > p.mb_count) return kPictureFinished;
             if (increment > 1) {
-                if (!batch_.makeRoom(increment)) return skipPictureSlices(reader);
+                if (!batch_.makeRoom(increment)) break;
                 const std::uint32_t skipped = skippedMacroblockFlags(p, state_, flags);
-                if (!writeSkippedRun(std::uint32_t(address), increment - 1, skipped))
-                    return skipPictureSlices(reader);
+                if (!writeSkippedRun(std::uint32_t(address), increment - 1, skipped)) break;
                 address += increment - 1;
                 increment = 1;
             }
         }
+        full = true;
+        return hr::ok;
     }
 
     DxvaAccelerator* accelerator_ = nullptr;

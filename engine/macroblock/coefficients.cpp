@@ -1,6 +1,7 @@
 #include "engine/macroblock/coefficients.h"
 
 #include <array>
+#include <cstddef>
 
 #include "engine/macroblock/dct_coefficient_tables.h"
 #include "engine/macroblock/local_bits.h"
@@ -67,10 +68,9 @@ const DctLongTable kLongB15 = longTable(kTableB15LeadingZeros6);
 // position of the last stored coefficient (0 after an intra DC, -1 before the
 // first coefficient of a non-intra block); `parity` the running XOR of the
 // stored values, starting at 1.
-// The window is not written back; whoever owns it does.
 template <bool Intra, class Sink>
 inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctLongCode* longCodes,
-                        const std::uint16_t* weights, const std::uint8_t* scan, int position,
+                        const std::uint16_t* weights, const std::uint8_t* scan, std::ptrdiff_t position,
                         std::uint32_t parity, Sink& sink, std::uint32_t& errors) {
     // A non-intra block's first code comes from its own table.
     const DctShortCode* codes = Intra ? table : kTableB14First.data();
@@ -82,13 +82,16 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctLongCo
         codes = table;
         std::uint32_t run;
         std::uint32_t level;
-        std::uint32_t negative;
+        // All ones for a negative value: random signs would defeat a branch,
+        // so the value is negated by mask.
+        std::int32_t sign;
         if (w >= 0x04000000u) {
             const DctShortCode e = shortCodes[w >> 24];
-            if (e.kind == DCT_RUN_LEVEL) {
+            // Only run/level codes have a level; the kind decides the rest.
+            if (e.level) {
                 run = e.run;
                 level = e.level;
-                negative = (w << e.length) >> 31;
+                sign = static_cast<std::int32_t>(w << e.length) >> 31;
                 b.skip(e.length + 1);
             } else if (e.kind == DCT_END_OF_BLOCK) {
                 b.skip(e.length);
@@ -97,8 +100,8 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctLongCo
                 // Escape: 6-bit run, 12-bit signed level.
                 run = (w >> 20) & 63;
                 const std::int32_t signedLevel = static_cast<std::int32_t>(w << 12) >> 20;
-                negative = signedLevel < 0;
-                level = static_cast<std::uint32_t>(negative ? -signedLevel : signedLevel);
+                sign = signedLevel >> 31;
+                level = static_cast<std::uint32_t>((signedLevel ^ sign) - sign);
                 b.skip(24);
             }
         } else {
@@ -110,10 +113,10 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctLongCo
             const DctLongCode e = longCodes[(zeros - 6) * 16 + ((w >> (27 - zeros)) & 15)];
             run = e.run;
             level = e.level;
-            negative = (w << e.length) >> 31;
+            sign = static_cast<std::int32_t>(w << e.length) >> 31;
             b.skip(e.length + 1);
         }
-        position += static_cast<int>(run) + 1;
+        position += static_cast<std::ptrdiff_t>(run) + 1;
         if (position > 63) {
             ++errors;
             return BAD;
@@ -121,8 +124,6 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctLongCo
         const int natural = scan[position];
         std::int32_t v = Intra ? static_cast<std::int32_t>((level * weights[natural]) >> 4)
                                : static_cast<std::int32_t>(((2 * level + 1) * weights[natural]) >> 5);
-        // Random signs would defeat a branch: negate by mask.
-        const std::int32_t sign = -static_cast<std::int32_t>(negative);
         v = (v ^ sign) - sign;
         sink.put(natural, static_cast<int>(run), v);
         parity ^= static_cast<std::uint32_t>(v);
@@ -144,19 +145,8 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctLongCo
         if (s == END) break;
         if (s == BAD) return kBitstreamError;
     }
-    sink.endOfBlock(parity, position + 1);
+    sink.endOfBlock(parity, static_cast<int>(position) + 1);
     return hr::ok;
-}
-
-// One decoder call on its own window.
-template <bool Intra, class Sink>
-HResult decodeAcOnReader(BitReader& reader, const DctShortCode* table, const DctLongCode* longCodes,
-                         const std::uint16_t* weights, const std::uint8_t* scan, int position,
-                         std::uint32_t parity, Sink& sink, std::uint32_t& errors) {
-    LocalBits b(reader);
-    const HResult r = decodeAc<Intra>(b, table, longCodes, weights, scan, position, parity, sink, errors);
-    b.writeBack();
-    return r;
 }
 
 // A DC size code: its length and the size of the differential after it.
@@ -225,10 +215,10 @@ inline HResult dcChroma(LocalBits& b, std::int32_t& differential) {
 }
 
 template <bool B15>
-HResult intraBlocks(BitReader& reader, const IntraBlockJob& job, std::uint32_t& errors) {
+HResult intraBlocks(LocalBits& bits, const IntraBlockJob& job, std::uint32_t& errors) {
     const DctShortCode* table = B15 ? kTableB15Short.data() : kTableB14Short.data();
     const DctLongCode* longCodes = B15 ? kLongB15.data() : kLongB14.data();
-    LocalBits b(reader);
+    LocalBits b = bits;
     HResult r = hr::ok;
     for (int i = 0; i < job.blockCount; ++i) {
         std::int16_t* block = job.blocks + 64 * i;
@@ -248,20 +238,20 @@ HResult intraBlocks(BitReader& reader, const IntraBlockJob& job, std::uint32_t& 
                            1u ^ static_cast<std::uint32_t>(block[0]), sink, errors);
         if (r != hr::ok) break;
     }
-    b.writeBack();
+    bits = b;
     return r;
 }
 
 }  // namespace
 
-HResult decodeIntraBlocks(BitReader& reader, const IntraBlockJob& job, std::uint32_t& errors) {
-    return job.b15 ? intraBlocks<true>(reader, job, errors) : intraBlocks<false>(reader, job, errors);
+HResult decodeIntraBlocks(LocalBits& bits, const IntraBlockJob& job, std::uint32_t& errors) {
+    return job.b15 ? intraBlocks<true>(bits, job, errors) : intraBlocks<false>(bits, job, errors);
 }
 
-HResult decodeNonIntraBlocks(BitReader& reader, std::int16_t* blocks, std::uint32_t pattern,
+HResult decodeNonIntraBlocks(LocalBits& bits, std::int16_t* blocks, std::uint32_t pattern,
                              const std::uint16_t* lumaWeights, const std::uint16_t* chromaWeights,
                              const std::uint8_t* scan, std::uint32_t& errors) {
-    LocalBits b(reader);
+    LocalBits b = bits;
     HResult r = hr::ok;
     // Straight from one coded block to the next: which blocks are coded is
     // too random for a branch per block.
@@ -274,62 +264,54 @@ HResult decodeNonIntraBlocks(BitReader& reader, std::int16_t* blocks, std::uint3
                             scan, -1, 1u, sink, errors);
         if (r != hr::ok) break;
     }
-    b.writeBack();
+    bits = b;
     return r;
 }
 
-HResult decodeDcDifferentialLuma(BitReader& reader, std::int32_t& differential) {
-    LocalBits b(reader);
-    const HResult r = dcLuma(b, differential);
-    b.writeBack();
-    return r;
+HResult decodeDcDifferentialLuma(LocalBits& bits, std::int32_t& differential) { return dcLuma(bits, differential); }
+
+HResult decodeDcDifferentialChroma(LocalBits& bits, std::int32_t& differential) {
+    return dcChroma(bits, differential);
 }
 
-HResult decodeDcDifferentialChroma(BitReader& reader, std::int32_t& differential) {
-    LocalBits b(reader);
-    const HResult r = dcChroma(b, differential);
-    b.writeBack();
-    return r;
-}
-
-HResult decodeIntraBlockB14(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
+HResult decodeIntraBlockB14(LocalBits& bits, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors) {
     BlockSink sink{block};
-    return decodeAcOnReader<true>(reader, kTableB14Short.data(), kLongB14.data(), weights, scan, 0,
+    return decodeAc<true>(bits, kTableB14Short.data(), kLongB14.data(), weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(block[0]), sink, errors);
 }
 
-HResult decodeIntraBlockB15(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
+HResult decodeIntraBlockB15(LocalBits& bits, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors) {
     BlockSink sink{block};
-    return decodeAcOnReader<true>(reader, kTableB15Short.data(), kLongB15.data(), weights, scan, 0,
+    return decodeAc<true>(bits, kTableB15Short.data(), kLongB15.data(), weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(block[0]), sink, errors);
 }
 
-HResult decodeNonIntraBlock(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
+HResult decodeNonIntraBlock(LocalBits& bits, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors) {
     BlockSink sink{block};
-    return decodeAcOnReader<false>(reader, kTableB14Short.data(), kLongB14.data(), weights, scan, -1, 1u, sink, errors);
+    return decodeAc<false>(bits, kTableB14Short.data(), kLongB14.data(), weights, scan, -1, 1u, sink, errors);
 }
 
-HResult decodeIntraRunLevelB14(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
+HResult decodeIntraRunLevelB14(LocalBits& bits, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors) {
     RunLevelSink sink{pairs, count};
-    return decodeAcOnReader<true>(reader, kTableB14Short.data(), kLongB14.data(), weights, scan, 0,
+    return decodeAc<true>(bits, kTableB14Short.data(), kLongB14.data(), weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(pairs[0].value), sink, errors);
 }
 
-HResult decodeIntraRunLevelB15(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
+HResult decodeIntraRunLevelB15(LocalBits& bits, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors) {
     RunLevelSink sink{pairs, count};
-    return decodeAcOnReader<true>(reader, kTableB15Short.data(), kLongB15.data(), weights, scan, 0,
+    return decodeAc<true>(bits, kTableB15Short.data(), kLongB15.data(), weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(pairs[0].value), sink, errors);
 }
 
-HResult decodeNonIntraRunLevel(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
+HResult decodeNonIntraRunLevel(LocalBits& bits, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors) {
     RunLevelSink sink{pairs, count};
-    return decodeAcOnReader<false>(reader, kTableB14Short.data(), kLongB14.data(), weights, scan, -1, 1u, sink, errors);
+    return decodeAc<false>(bits, kTableB14Short.data(), kLongB14.data(), weights, scan, -1, 1u, sink, errors);
 }
 
 }  // namespace tl

@@ -9,22 +9,22 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/framework/bit_reader.h"
+#include "engine/macroblock/local_bits.h"
 
 namespace tl {
 
 // dct_dc_differential of a luma (blocks 0-3) or chroma block.
-HResult decodeDcDifferentialLuma(BitReader& reader, std::int32_t& differential);
-HResult decodeDcDifferentialChroma(BitReader& reader, std::int32_t& differential);
+HResult decodeDcDifferentialLuma(LocalBits& bits, std::int32_t& differential);
+HResult decodeDcDifferentialChroma(LocalBits& bits, std::int32_t& differential);
 
 // Block form. `block` is zeroed by the caller; intra blocks carry their DC in
 // coefficient 0 already. `weights` is the scaled matrix, `scan` the natural
 // index of each scan position.
-HResult decodeIntraBlockB14(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
+HResult decodeIntraBlockB14(LocalBits& bits, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors);
-HResult decodeIntraBlockB15(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
+HResult decodeIntraBlockB15(LocalBits& bits, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors);
-HResult decodeNonIntraBlock(BitReader& reader, std::int16_t* block, const std::uint16_t* weights,
+HResult decodeNonIntraBlock(LocalBits& bits, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors);
 
 // All blocks of one intra macroblock (DC difference, then AC codes, per block),
@@ -40,11 +40,11 @@ struct IntraBlockJob {
     int dcShift;    // 3 - intra_dc_precision
     std::int32_t* dcPredictors;  // Y, Cb, Cr
 };
-HResult decodeIntraBlocks(BitReader& reader, const IntraBlockJob& job, std::uint32_t& errors);
+HResult decodeIntraBlocks(LocalBits& bits, const IntraBlockJob& job, std::uint32_t& errors);
 
 // The coded blocks of one non-intra macroblock, stored one after the other
 // from `blocks` (zeroed by the caller). `pattern` has block 0 in bit 31.
-HResult decodeNonIntraBlocks(BitReader& reader, std::int16_t* blocks, std::uint32_t pattern,
+HResult decodeNonIntraBlocks(LocalBits& bits, std::int16_t* blocks, std::uint32_t pattern,
                              const std::uint16_t* lumaWeights, const std::uint16_t* chromaWeights,
                              const std::uint8_t* scan, std::uint32_t& errors);
 
@@ -58,11 +58,11 @@ inline constexpr int kMaxRunLevelPairs = 64;
 // `pairs` has room for kMaxRunLevelPairs. Intra: pairs[0] holds the DC as
 // (0, dc) and count is 1 on entry. Non-intra: count is 0 on entry. On return
 // count is the number of pairs.
-HResult decodeIntraRunLevelB14(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
+HResult decodeIntraRunLevelB14(LocalBits& bits, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors);
-HResult decodeIntraRunLevelB15(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
+HResult decodeIntraRunLevelB15(LocalBits& bits, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors);
-HResult decodeNonIntraRunLevel(BitReader& reader, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
+HResult decodeNonIntraRunLevel(LocalBits& bits, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors);
 
 }  // namespace tl

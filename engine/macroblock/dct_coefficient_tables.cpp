@@ -76,6 +76,15 @@ constexpr bool prefixFreeAndComplete(const CodeWord (&codes)[N]) {
 static_assert(prefixFreeAndComplete(kB14), "Table B-14 code list");
 static_assert(prefixFreeAndComplete(kB15), "Table B-15 code list");
 
+// The coefficient loop tells run/level entries from the others by their level.
+template <std::size_t N>
+constexpr bool onlyRunLevelCodesHaveALevel(const CodeWord (&codes)[N]) {
+    for (const CodeWord& c : codes)
+        if ((c.kind == DCT_RUN_LEVEL) != (c.level != 0)) return false;
+    return true;
+}
+static_assert(onlyRunLevelCodesHaveALevel(kB14) && onlyRunLevelCodesHaveALevel(kB15), "levels mark run/level codes");
+
 }  // namespace
 
 // Both are built at compile time from the code lists above.

@@ -1,9 +1,14 @@
-// A register copy of the reader's bit window for the innermost parsing loops.
-// It holds up to 64 bits and, while at least eight bytes of the current sample
-// remain, refills with one unaligned load; near the end of a sample it refills
-// byte by byte, and only at the sample boundary does it hand back to the
-// reader, whose refill fetches the next sample. Callers must writeBack()
-// before any other code touches the reader.
+// A register copy of the reader's bit window, owned by the slice layer for the
+// whole run of macroblocks of a slice. It holds up to 64 bits and, while at
+// least eight bytes of the current sample remain, refills with one unaligned
+// load; near the end of a sample it refills byte by byte, and only at the
+// sample boundary does it hand back to the reader, whose refill fetches the
+// next sample. Callers must writeBack() before any other code touches the
+// reader.
+//
+// The compiler keeps the window in registers only while its address stays in
+// the function that owns it: parsers that are not inlined get a copy of the
+// window (`LocalBits copy = bits; ...; bits = copy;`), never the owner's.
 #pragma once
 #include <cstdint>
 #include <cstring>
@@ -13,28 +18,18 @@
 namespace tl {
 
 struct LocalBits {
-    explicit LocalBits(BitReader& r) : reader(r) { load(); }
+    explicit LocalBits(BitReader& r) : reader(&r) { load(); }
 
     // Makes at least n (<= 32) bits valid.
     HResult ensure(int n) {
         if (count >= n) return hr::ok;
-        if (end - current >= 8) {
-            std::uint64_t v;
-            std::memcpy(&v, current, 8);
-            v = __builtin_bswap64(v);
-            cache |= v >> count;
-            current += (63 - count) >> 3;
-            count |= 56;
+        if (canRefill()) {
+            refill();
             return hr::ok;
         }
-        while (count <= 56 && current != end) {
-            cache |= static_cast<std::uint64_t>(*current++) << (56 - count);
-            count += 8;
-        }
-        if (count >= n) return hr::ok;
-        writeBack();
-        HResult r = reader.ensureBits(n);
-        load();
+        LocalBits copy = *this;
+        const HResult r = ensureNearEnd(copy, n);
+        *this = copy;
         return r;
     }
 
@@ -72,23 +67,37 @@ struct LocalBits {
             position -= bytes;
         }
         const std::uint64_t kept = keep ? cache & (~std::uint64_t{0} << (64 - keep)) : 0;
-        reader.cache = static_cast<std::uint32_t>(kept >> 32);
-        reader.count = keep;
-        reader.current = position;
+        reader->cache = static_cast<std::uint32_t>(kept >> 32);
+        reader->count = keep;
+        reader->current = position;
     }
 
-    BitReader& reader;
+    BitReader* reader;
     std::uint64_t cache = 0;  // left-aligned; bits below `count` are zero
     int count = 0;
     const std::uint8_t* current = nullptr;
     const std::uint8_t* end = nullptr;
 
 private:
+    // The last bytes of a sample, then the reader's refill across the sample
+    // boundary: rare, and kept out of the parsers' code.
+    __attribute__((noinline)) static HResult ensureNearEnd(LocalBits& b, int n) {
+        while (b.count <= 56 && b.current != b.end) {
+            b.cache |= static_cast<std::uint64_t>(*b.current++) << (56 - b.count);
+            b.count += 8;
+        }
+        if (b.count >= n) return hr::ok;
+        b.writeBack();
+        HResult r = b.reader->ensureBits(n);
+        b.load();
+        return r;
+    }
+
     void load() {
-        cache = static_cast<std::uint64_t>(reader.cache) << 32;
-        count = reader.count;
-        current = reader.current;
-        end = reader.end;
+        cache = static_cast<std::uint64_t>(reader->cache) << 32;
+        count = reader->count;
+        current = reader->current;
+        end = reader->end;
     }
 };
 

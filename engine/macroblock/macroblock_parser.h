@@ -4,14 +4,14 @@
 // for the host inverse DCT, or run lists for an accelerator that does its own.
 //
 // Blocks provides
-//   HResult intra(BitReader&)                         all blocks of an intra macroblock
-//   HResult nonIntra(BitReader&, std::uint32_t cbp)   the coded blocks, cbp in bits 20-31
+//   HResult intra(LocalBits&)                         all blocks of an intra macroblock
+//   HResult nonIntra(LocalBits&, std::uint32_t cbp)   the coded blocks, cbp in bits 20-31
 #pragma once
 #include <cstdint>
 
-#include "engine/framework/bit_reader.h"
 #include "engine/base/picture.h"
 #include "engine/macroblock/coded_block_pattern.h"
+#include "engine/macroblock/local_bits.h"
 #include "engine/macroblock/macroblock_flags.h"
 #include "engine/macroblock/macroblock_modes.h"
 #include "engine/macroblock/motion_vectors.h"
@@ -26,40 +26,40 @@ constexpr std::uint32_t allBlocksCoded(int block_count) {
 
 // `flags` receives the complete flags word.
 template <class Blocks>
-HResult parseMacroblock(BitReader& reader, const PictureParams& p, ParserState& state, Blocks& blocks,
+HResult parseMacroblock(LocalBits& bits, const PictureParams& p, ParserState& state, Blocks& blocks,
                         std::uint32_t& flags) {
     MacroblockModes modes;
-    if (HResult r = parseMacroblockModes(reader, p, state, modes); r != hr::ok) return r;
+    if (HResult r = parseMacroblockModes(bits, p, state, modes); r != hr::ok) return r;
     const bool intra = modes.flags & mb::intra;
     const bool concealment = intra && p.concealment_motion_vectors;
     if ((modes.flags & mb::motionForward) || concealment) {
-        if (HResult r = parseMotionVectors(reader, p, state, modes, 0); r != hr::ok) return r;
+        if (HResult r = parseMotionVectors(bits, p, state, modes, 0); r != hr::ok) return r;
     }
     if (modes.flags & mb::motionBackward) {
-        if (HResult r = parseMotionVectors(reader, p, state, modes, 1); r != hr::ok) return r;
+        if (HResult r = parseMotionVectors(bits, p, state, modes, 1); r != hr::ok) return r;
     }
     flags = modes.flags;
 
     if (intra) {
         if (concealment) {
-            if (HResult r = reader.ensureBits(1); r != hr::ok) return r;
-            reader.skipBits(1);  // marker_bit
+            if (HResult r = bits.ensure(1); r != hr::ok) return r;
+            bits.skip(1);  // marker_bit
         }
         flags |= allBlocksCoded(p.block_count);
-        if (HResult r = blocks.intra(reader); r != hr::ok) return r;
+        if (HResult r = blocks.intra(bits); r != hr::ok) return r;
         if (!concealment) state.resetMotionPredictors();
         return hr::ok;
     }
 
     std::uint32_t pattern = 0;
     if (flags & mb::pattern) {
-        if (HResult r = parseCodedBlockPattern(reader, p.chroma_format, pattern, state.errors); r != hr::ok)
+        if (HResult r = parseCodedBlockPattern(bits, p.chroma_format, pattern, state.errors); r != hr::ok)
             return r;
         pattern <<= mb::cbpShift;
         flags |= pattern;
     }
     if (pattern) {
-        if (HResult r = blocks.nonIntra(reader, pattern); r != hr::ok) return r;
+        if (HResult r = blocks.nonIntra(bits, pattern); r != hr::ok) return r;
     }
     state.resetDcPredictors();
 

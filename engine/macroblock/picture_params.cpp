@@ -5,12 +5,6 @@
 namespace tl {
 namespace {
 
-// ISO/IEC 13818-2 Table 7-6, indexed by quantiser_scale_code.
-constexpr std::uint8_t kNonLinearQuantiserScale[32] = {
-    0,  1,  2,  3,  4,  5,  6,  7,  8,  10, 12, 14, 16, 18,  20,  22,
-    24, 28, 32, 36, 40, 44, 48, 52, 56, 64, 72, 80, 88, 96, 104, 112,
-};
-
 std::int32_t rSize(std::int32_t f_code) {
     if (f_code < 1) return 0;
     return f_code > 9 ? 8 : f_code - 1;
@@ -40,11 +34,6 @@ PictureParams makePictureParams(const StreamState& stream) {
     p.top_field_first = stream.top_field_first != 0;
     p.scan = stream.alternate_scan ? kAlternateScan : kZigZagScan;
     return p;
-}
-
-std::int32_t quantiserScale(const PictureParams& params, std::uint32_t code) {
-    code &= 31;
-    return params.q_scale_type ? kNonLinearQuantiserScale[code] : static_cast<std::int32_t>(2 * code);
 }
 
 }  // namespace tl

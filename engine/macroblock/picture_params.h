@@ -31,7 +31,16 @@ struct PictureParams {
 
 PictureParams makePictureParams(const StreamState& stream);
 
+// The non-linear quantiser scale (q_scale_type 1), indexed by quantiser_scale_code.
+inline constexpr std::uint8_t kNonLinearQuantiserScale[32] = {
+    0,  1,  2,  3,  4,  5,  6,  7,  8,  10, 12, 14, 16, 18,  20,  22,
+    24, 28, 32, 36, 40, 44, 48, 52, 56, 64, 72, 80, 88, 96, 104, 112,
+};
+
 // quantiser_scale for a quantiser_scale_code under the picture's q_scale_type.
-std::int32_t quantiserScale(const PictureParams& params, std::uint32_t code);
+inline std::int32_t quantiserScale(const PictureParams& params, std::uint32_t code) {
+    code &= 31;
+    return params.q_scale_type ? kNonLinearQuantiserScale[code] : static_cast<std::int32_t>(2 * code);
+}
 
 }  // namespace tl

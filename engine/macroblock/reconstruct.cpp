@@ -20,11 +20,14 @@ void SliceReconstructor::begin(const PictureParams& params, const PictureTargets
     const Picture* c = targets.current;
     if (!c || !c->planes[0] || !c->planes[1] || !c->planes[2] || c->lumaStride <= 0) return;
     width_ = c->lumaStride;
-    height_ = c->lumaSize / c->lumaStride;
+    // Whole pairs of field line pairs: with the width a whole number of
+    // macroblocks, every luma fetch inside the plane then has its chroma
+    // fetch inside the chroma planes (see locate()). A buffer of any other
+    // height loses at most its last lines to predictions.
+    height_ = (c->lumaSize / c->lumaStride) & ~3;
     chromaShiftX_ = params.chroma_format == CHROMA_444 ? 0 : 1;
     chromaShiftY_ = params.chroma_format == CHROMA_420 ? 1 : 0;
     chromaWidth_ = width_ >> chromaShiftX_;
-    chromaHeight_ = height_ >> chromaShiftY_;
     if (width_ != 16 * params.mb_width || c->chromaStride != chromaWidth_ || c->chromaFormat != params.chroma_format)
         return;
     mbRows_ = params.framePicture() ? height_ / 16 : height_ / 32;
@@ -56,7 +59,11 @@ const Picture* SliceReconstructor::fieldReference(int s, int parity) const {
 // Every sample a kernel would read must lie inside the reference plane, the
 // extra column and line of half-sample positions included. Valid streams never
 // point outside; for those that do, the prediction is skipped (luma and chroma
-// alike) and the residual lands on what the destination held.
+// alike) and the residual lands on what the destination held. Only the luma
+// fetch is tested: the destination's position and size are even in every
+// subsampled direction and so is the room the plane leaves beyond it, and a
+// vector halved toward zero and applied at half the position stays within
+// half that room.
 // The planes are read from the picture records themselves, which nothing has
 // written lately: a copy built on the stack just before would stall the wide
 // loads the compiler makes of neighbouring pointers.
@@ -64,7 +71,6 @@ inline bool SliceReconstructor::locate(const Picture* picture, bool field, int p
                                        const Destination& d, std::int32_t mvx, std::int32_t mvy, Fetch& f) const {
     if (!picture) return false;
     const int lines = field ? height_ >> 1 : height_;
-    const int chromaLines = field ? chromaHeight_ >> 1 : chromaHeight_;
     const int sx = x + (mvx >> 1);
     const int sy = y + (mvy >> 1);
     const int hx = mvx & 1;
@@ -79,9 +85,6 @@ inline bool SliceReconstructor::locate(const Picture* picture, bool field, int p
     const int csy = (y >> chromaShiftY_) + (cmy >> 1);
     const int chx = cmx & 1;
     const int chy = cmy & 1;
-    if (csx < 0 || csy < 0 || csx + (16 >> chromaShiftX_) + chx > chromaWidth_ ||
-        csy + (height >> chromaShiftY_) + chy > chromaLines)
-        return false;
     const int chromaOffset = parity * chromaWidth_ + csy * d.chromaStride + csx;
     f.luma = picture->planes[0] + parity * width_ + sy * d.stride + sx;
     f.cb = picture->planes[1] + chromaOffset;
@@ -91,7 +94,9 @@ inline bool SliceReconstructor::locate(const Picture* picture, bool field, int p
     return true;
 }
 
-void SliceReconstructor::copy(const Destination& d, int height, const Fetch& f) const {
+// Inlined into every prediction that uses it: its set-up and the call cost as
+// much as what it does outside the kernels.
+__attribute__((always_inline)) inline void SliceReconstructor::copy(const Destination& d, int height, const Fetch& f) const {
     const KernelSlots& k = *slots_;
     const int chromaH = height >> chromaShiftY_;
     k.predictWide[f.lumaIndex](d.plane[0], f.luma, d.stride, height);
@@ -200,7 +205,8 @@ void SliceReconstructor::predictField(const Destination& d, int x, int y, std::u
     }
 }
 
-void SliceReconstructor::intraStore(const Destination& d, bool fieldDct, std::int16_t* blocks) const {
+// Inline: macroblock() is its one caller.
+inline void SliceReconstructor::intraStore(const Destination& d, bool fieldDct, std::int16_t* blocks) const {
     const KernelSlots& k = *slots_;
     (fieldDct ? k.intraStore16Field : k.intraStore16Frame)(d.plane[0], d.stride, blocks);
     std::int16_t* b = blocks + 4 * 64;
@@ -226,17 +232,22 @@ void SliceReconstructor::intraStore(const Destination& d, bool fieldDct, std::in
     }
 }
 
-void SliceReconstructor::addResidual(const Destination& d, std::uint32_t flags, std::int16_t* blocks) const {
+// Inline: macroblock() is its one caller.
+inline void SliceReconstructor::addResidual(const Destination& d, std::uint32_t flags, std::int16_t* blocks) const {
     const KernelSlots& k = *slots_;
     const bool fieldDct = flags & mb::fieldDct;
     if ((flags & 0xF0000000u) == 0xF0000000u) {
         (fieldDct ? k.addResidual16Field : k.addResidual16Frame)(d.plane[0], d.stride, blocks);
         blocks += 4 * 64;
     } else {
-        for (int b = 0; b < 4; ++b) {
-            if (!(flags & mb::coded(b))) continue;
-            const int line = fieldDct ? (b >> 1) : 8 * (b >> 1);
-            k.addResidual8(d.plane[0] + line * d.stride + 8 * (b & 1), fieldDct ? 2 * d.stride : d.stride, blocks);
+        // Straight from one coded block to the next: which ones are coded is
+        // too random for a branch per block.
+        const int step = fieldDct ? 2 * d.stride : d.stride;
+        const int lower = fieldDct ? d.stride : 8 * d.stride;
+        for (std::uint32_t coded = flags & 0xF0000000u; coded;) {
+            const int b = __builtin_clz(coded);
+            coded &= ~mb::coded(b);
+            k.addResidual8(d.plane[0] + lower * (b >> 1) + 8 * (b & 1), step, blocks);
             blocks += 64;
         }
     }

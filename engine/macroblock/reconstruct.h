@@ -65,7 +65,6 @@ private:
     int width_ = 0;         // luma samples per line
     int height_ = 0;        // luma lines of the frame
     int chromaWidth_ = 0;
-    int chromaHeight_ = 0;
     int chromaShiftX_ = 1;
     int chromaShiftY_ = 1;
     int mbRows_ = 0;        // macroblock rows of the picture (frame or field)

@@ -27,19 +27,6 @@ void ScaledMatrixCache::resetCounters() {
     for (Entry& e : entries_) e.uses = 0;
 }
 
-const std::uint16_t* ScaledMatrixCache::get(MatrixKind kind, std::int32_t quantiser_scale) {
-    if (quantiser_scale == 1) return weights_[kind];
-    const std::uint32_t scale = static_cast<std::uint32_t>(quantiser_scale);
-    Entry* group = entries_ + kind * kEntriesPerKind;
-    for (int i = 0; i < kEntriesPerKind; ++i) {
-        if (group[i].key == scale) {
-            ++group[i].uses;
-            return scaled_[kind * kEntriesPerKind + i];
-        }
-    }
-    return miss(kind, scale);
-}
-
 const std::uint16_t* ScaledMatrixCache::miss(MatrixKind kind, std::uint32_t scale) {
     Entry* group = entries_ + kind * kEntriesPerKind;
     int victim = 0;

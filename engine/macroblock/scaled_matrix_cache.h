@@ -28,7 +28,19 @@ public:
     void resetCounters();
 
     // The weights of `kind` times `quantiser_scale` (low 16 bits of each product).
-    const std::uint16_t* get(MatrixKind kind, std::int32_t quantiser_scale);
+    // Inline: every coded macroblock asks, and nearly always hits.
+    const std::uint16_t* get(MatrixKind kind, std::int32_t quantiser_scale) {
+        if (quantiser_scale == 1) return weights_[kind];
+        const std::uint32_t scale = static_cast<std::uint32_t>(quantiser_scale);
+        Entry* group = entries_ + kind * kEntriesPerKind;
+        for (int i = 0; i < kEntriesPerKind; ++i) {
+            if (group[i].key == scale) {
+                ++group[i].uses;
+                return scaled_[kind * kEntriesPerKind + i];
+            }
+        }
+        return miss(kind, scale);
+    }
 
     // For tests: the use counter of entry `index` (0..23) and its key.
     std::uint32_t uses(int index) const { return entries_[index].uses; }

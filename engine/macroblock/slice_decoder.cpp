@@ -11,22 +11,93 @@
 namespace tl {
 namespace {
 
-// Dense blocks taken from the block buffer.
+// Dense blocks taken from the block buffer. The block decoders get a copy of
+// the slice loop's window (see LocalBits).
 struct BufferBlocks {
     const SliceContext& ctx;
-    HResult intra(BitReader& reader) {
-        return decodeIntraMacroblockBlocks(reader, ctx.params, ctx.state, ctx.matrices,
-                                           ctx.blocks.take(ctx.params.block_count));
+    HResult intra(LocalBits& bits) {
+        LocalBits copy = bits;
+        const HResult r = decodeIntraMacroblockBlocks(copy, ctx.params, ctx.state, ctx.matrices,
+                                                      ctx.blocks.take(ctx.params.block_count));
+        bits = copy;
+        return r;
     }
-    HResult nonIntra(BitReader& reader, std::uint32_t pattern) {
-        return decodeNonIntraMacroblockBlocks(reader, ctx.params, ctx.state, ctx.matrices, pattern,
-                                              ctx.blocks.take(mb::codedCount(pattern)));
+    HResult nonIntra(LocalBits& bits, std::uint32_t pattern) {
+        LocalBits copy = bits;
+        const HResult r = decodeNonIntraMacroblockBlocks(copy, ctx.params, ctx.state, ctx.matrices, pattern,
+                                                         ctx.blocks.take(mb::codedCount(pattern)));
+        bits = copy;
+        return r;
     }
 };
 
 void markReached(const SliceContext& ctx, std::int32_t first, int count) {
     for (std::int32_t a = first < 0 ? 0 : first; a < first + count && a < ctx.params.mb_count; ++a)
         ctx.reached[a] = 1;
+}
+
+// The macroblocks of a slice from the one at `address`, all read through one
+// bit window.
+HResult decodeMacroblocks(LocalBits& bits, const SliceContext& ctx, std::int32_t address) {
+    const PictureParams& p = ctx.params;
+    ParserState& state = ctx.state;
+    // A slice never leaves its row: past a row's worth of macroblocks, the
+    // rest of the slice is parsed but not reconstructed.
+    int room = p.mb_width;
+    // The skipped macroblocks from `first` on, with the vectors they take; they
+    // are reconstructed once the coded macroblock after them has parsed.
+    std::int32_t first = address;
+    int skippedCount = 0;
+    std::uint32_t skippedFlags = 0;
+    std::int32_t skippedVectors[8];
+
+    for (;;) {
+        std::uint32_t flags;
+        BufferBlocks blocks{ctx};
+        if (HResult r = parseMacroblock(bits, p, state, blocks, flags); r != hr::ok) {
+            ctx.blocks.clear();  // a macroblock cut short leaves what it decoded
+            return r;
+        }
+        for (int i = 0; i < skippedCount; ++i)
+            ctx.reconstructor.macroblock(first + i, skippedFlags, skippedVectors, nullptr);
+        int count = skippedCount;
+        bool read = false;
+        if (room > 0) {
+            --room;
+            ++count;
+            read = ctx.reconstructor.macroblock(address, flags, &state.PMV[0][0][0], ctx.blocks.blocks());
+        }
+        if (read)
+            ctx.blocks.release();
+        else
+            ctx.blocks.clear();
+        if (ctx.reached) markReached(ctx, first, count);
+
+        if (++address == p.mb_count) return kPictureFinished;
+        first = address;
+        skippedCount = 0;
+        if (HResult r = bits.ensure(23); r != hr::ok) return r;
+        if (bits.peek(23) == 0) return hr::ok;
+        // Most macroblocks follow the one before: an increment of 1, a single
+        // '1' bit, read here without the call.
+        std::int32_t increment = 1;
+        if (bits.peek(1)) {
+            bits.skip(1);
+        } else {
+            LocalBits copy = bits;
+            const HResult r = parseAddressIncrement(copy, increment);
+            bits = copy;
+            if (r != hr::ok) return r;
+        }
+        if (address + increment > p.mb_count) return kPictureFinished;
+        if (increment > 1) {
+            skippedFlags = skippedMacroblockFlags(p, state, flags);
+            skippedCount = increment - 1 < room ? increment - 1 : room;
+            room -= skippedCount;
+            std::memcpy(skippedVectors, state.PMV, sizeof skippedVectors);
+            address += increment - 1;
+        }
+    }
 }
 
 }  // namespace
@@ -62,63 +133,12 @@ std::uint32_t skippedMacroblockFlags(const PictureParams& params, ParserState& s
 }
 
 HResult decodeSlice(BitReader& reader, const SliceContext& ctx) {
-    const PictureParams& p = ctx.params;
-    ParserState& state = ctx.state;
     std::int32_t address;
-    if (HResult r = parseSliceHeader(reader, p, state, address); r != hr::ok) return r;
-    // A slice never leaves its row: past a row's worth of macroblocks, the
-    // rest of the slice is parsed but not reconstructed.
-    int room = p.mb_width;
-    // The skipped macroblocks from `first` on, with the vectors they take; they
-    // are reconstructed once the coded macroblock after them has parsed.
-    std::int32_t first = address;
-    int skippedCount = 0;
-    std::uint32_t skippedFlags = 0;
-    std::int32_t skippedVectors[8];
-
-    for (;;) {
-        std::uint32_t flags;
-        BufferBlocks blocks{ctx};
-        if (HResult r = parseMacroblock(reader, p, state, blocks, flags); r != hr::ok) {
-            ctx.blocks.clear();  // a macroblock cut short leaves what it decoded
-            return r;
-        }
-        for (int i = 0; i < skippedCount; ++i)
-            ctx.reconstructor.macroblock(first + i, skippedFlags, skippedVectors, nullptr);
-        int count = skippedCount;
-        bool read = false;
-        if (room > 0) {
-            --room;
-            ++count;
-            read = ctx.reconstructor.macroblock(address, flags, &state.PMV[0][0][0], ctx.blocks.blocks());
-        }
-        if (read)
-            ctx.blocks.release();
-        else
-            ctx.blocks.clear();
-        if (ctx.reached) markReached(ctx, first, count);
-
-        if (++address == p.mb_count) return kPictureFinished;
-        first = address;
-        skippedCount = 0;
-        if (HResult r = reader.ensureBits(23); r != hr::ok) return r;
-        if (reader.peekBits(23) == 0) return hr::ok;
-        // Most macroblocks follow the one before: an increment of 1, a single
-        // '1' bit, read here without the call.
-        std::int32_t increment = 1;
-        if (reader.peekBits(1))
-            reader.skipBits(1);
-        else if (HResult r = parseAddressIncrement(reader, increment); r != hr::ok)
-            return r;
-        if (address + increment > p.mb_count) return kPictureFinished;
-        if (increment > 1) {
-            skippedFlags = skippedMacroblockFlags(p, state, flags);
-            skippedCount = increment - 1 < room ? increment - 1 : room;
-            room -= skippedCount;
-            std::memcpy(skippedVectors, state.PMV, sizeof skippedVectors);
-            address += increment - 1;
-        }
-    }
+    if (HResult r = parseSliceHeader(reader, ctx.params, ctx.state, address); r != hr::ok) return r;
+    LocalBits bits(reader);
+    const HResult r = decodeMacroblocks(bits, ctx, address);
+    bits.writeBack();
+    return r;
 }
 
 }  // namespace tl

@@ -2,19 +2,19 @@
 
 namespace tl {
 
-HResult parseAddressIncrement(BitReader& reader, std::int32_t& increment) {
+HResult parseAddressIncrement(LocalBits& bits, std::int32_t& increment) {
     std::int32_t total = 0;
     for (;;) {
-        if (HResult r = reader.ensureBits(11); r != hr::ok) return r;
-        const std::uint32_t v = reader.peekBits(11);
+        if (HResult r = bits.ensure(11); r != hr::ok) return r;
+        const std::uint32_t v = bits.peek(11);
         if (v >= 1024) {  // 1
-            reader.skipBits(1);
+            bits.skip(1);
             increment = total + 1;
             return hr::ok;
         }
         if (v < 24) {
             if (v != 8) return kBitstreamError;  // only macroblock_escape lives here
-            reader.skipBits(11);
+            bits.skip(11);
             total += 33;
             continue;
         }
@@ -55,7 +55,7 @@ HResult parseAddressIncrement(BitReader& reader, std::int32_t& increment) {
             length = 11;
             break;
         }
-        reader.skipBits(length);
+        bits.skip(length);
         increment = total + value;
         return hr::ok;
     }
@@ -83,7 +83,10 @@ HResult parseSliceHeader(BitReader& reader, const PictureParams& params, ParserS
     }
 
     std::int32_t increment;
-    if (HResult r = parseAddressIncrement(reader, increment); r != hr::ok) return r;
+    LocalBits bits(reader);
+    const HResult r = parseAddressIncrement(bits, increment);
+    bits.writeBack();
+    if (r != hr::ok) return r;
     const std::int32_t row = static_cast<std::int32_t>((slice_vertical_position_extension << 7) +
                                                        slice_vertical_position) - 1;
     firstAddress = row * params.mb_width + increment - 1;

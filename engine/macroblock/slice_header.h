@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "engine/framework/bit_reader.h"
+#include "engine/macroblock/local_bits.h"
 #include "engine/macroblock/parser_state.h"
 #include "engine/macroblock/picture_params.h"
 
@@ -11,7 +12,7 @@ namespace tl {
 // macroblock_address_increment (Table B-1), including any macroblock_escape
 // prefixes (33 each). An invalid code, macroblock_stuffing included, returns
 // kBitstreamError without counting an error.
-HResult parseAddressIncrement(BitReader& reader, std::int32_t& increment);
+HResult parseAddressIncrement(LocalBits& bits, std::int32_t& increment);
 
 // Finds the next start code. A slice start code is consumed together with the
 // slice header and the first address increment; `firstAddress` receives the

@@ -7,10 +7,21 @@
 
 #include "engine/macroblock/coefficients.h"
 #include "engine/macroblock/dct_coefficient_tables.h"
+#include "engine/macroblock/local_bits.h"
 #include "tests/support/bit_writer.h"
 
 namespace tl::test {
 namespace {
+
+// Runs one parser on a bit window over the test reader, then hands the
+// window back so that the reader shows what was consumed.
+template <class Parse>
+HResult onWindow(TestReader& t, Parse parse) {
+    LocalBits bits(t.reader);
+    const HResult r = parse(bits);
+    bits.writeBack();
+    return r;
+}
 
 struct DcCase {
     bool chroma;
@@ -29,7 +40,10 @@ TEST(DcDifferential, SizeCodesAndDifferences) {
     for (const DcCase& c : cases) {
         TestReader t{std::string(c.bits)};
         std::int32_t d = 99;
-        ASSERT_EQ(c.chroma ? decodeDcDifferentialChroma(t.reader, d) : decodeDcDifferentialLuma(t.reader, d), hr::ok);
+        ASSERT_EQ(onWindow(t, [&](LocalBits& b) {
+                      return c.chroma ? decodeDcDifferentialChroma(b, d) : decodeDcDifferentialLuma(b, d);
+                  }),
+                  hr::ok);
         EXPECT_EQ(d, c.differential) << c.bits;
         EXPECT_EQ(t.consumed(), bitCount(c.bits)) << c.bits;
     }
@@ -58,12 +72,13 @@ HResult decodeBlock(const BlockCase& c, std::int16_t* block, std::uint32_t& erro
     const auto weights = flat(c.weight);
     TestReader t{std::string(c.bits)};
     block[0] = c.form == Form::NonIntra ? 0 : c.dc;
-    HResult r;
-    switch (c.form) {
-    case Form::IntraB14: r = decodeIntraBlockB14(t.reader, block, weights.data(), kZigZagScan, errors); break;
-    case Form::IntraB15: r = decodeIntraBlockB15(t.reader, block, weights.data(), kZigZagScan, errors); break;
-    default: r = decodeNonIntraBlock(t.reader, block, weights.data(), kZigZagScan, errors); break;
-    }
+    const HResult r = onWindow(t, [&](LocalBits& b) {
+        switch (c.form) {
+        case Form::IntraB14: return decodeIntraBlockB14(b, block, weights.data(), kZigZagScan, errors);
+        case Form::IntraB15: return decodeIntraBlockB15(b, block, weights.data(), kZigZagScan, errors);
+        default: return decodeNonIntraBlock(b, block, weights.data(), kZigZagScan, errors);
+        }
+    });
     consumed = t.consumed();
     return r;
 }
@@ -124,7 +139,8 @@ TEST(Coefficients, TruncatedBlockReturnsTheReaderFailure) {
     TestReader t{w.data()};
     alignas(16) std::int16_t block[64] = {};
     std::uint32_t errors = 0;
-    EXPECT_EQ(decodeIntraBlockB14(t.reader, block, weights.data(), kZigZagScan, errors), hr::e_abort);
+    EXPECT_EQ(onWindow(t, [&](LocalBits& b) { return decodeIntraBlockB14(b, block, weights.data(), kZigZagScan, errors); }),
+              hr::e_abort);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "engine/base/picture.h"
 #include "engine/macroblock/coded_block_pattern.h"
+#include "engine/macroblock/local_bits.h"
 #include "engine/macroblock/macroblock_flags.h"
 #include "engine/macroblock/macroblock_modes.h"
 #include "engine/macroblock/motion_vectors.h"
@@ -15,6 +16,16 @@
 
 namespace tl::test {
 namespace {
+
+// Runs one parser on a bit window over the test reader, then hands the
+// window back so that the reader shows what was consumed.
+template <class Parse>
+HResult onWindow(TestReader& t, Parse parse) {
+    LocalBits bits(t.reader);
+    const HResult r = parse(bits);
+    bits.writeBack();
+    return r;
+}
 
 PictureParams paramsFor(int type, int structure = FRAME_PICTURE, bool framePredFrameDct = true,
                         const std::function<void(StreamState&)>& more = {}) {
@@ -46,7 +57,7 @@ TEST(AddressIncrement, ShortestLongestEscapedAndInvalidCodes) {
         SCOPED_TRACE(c.bits);
         TestReader t{std::string(c.bits)};
         std::int32_t increment = 0;
-        ASSERT_EQ(parseAddressIncrement(t.reader, increment), c.increment ? hr::ok : kBitstreamError);
+        ASSERT_EQ(onWindow(t, [&](LocalBits& b) { return parseAddressIncrement(b, increment); }), c.increment ? hr::ok : kBitstreamError);
         if (!c.increment) continue;
         EXPECT_EQ(increment, c.increment);
         EXPECT_EQ(t.consumed(), bitCount(c.bits));
@@ -80,7 +91,7 @@ TEST(MacroblockModes, TypesQuantiserAndInvalidCodes) {
         ParserState state;
         MacroblockModes modes;
         TestReader t{std::string(c.bits)};
-        EXPECT_EQ(parseMacroblockModes(t.reader, p, state, modes), c.result);
+        EXPECT_EQ(onWindow(t, [&](LocalBits& b) { return parseMacroblockModes(b, p, state, modes); }), c.result);
         if (c.result == hr::ok) {
             EXPECT_EQ(modes.flags & ~motionTypeMask, c.flags);
             if (c.flags & quant) {
@@ -123,7 +134,7 @@ TEST(MacroblockModes, MotionTypeDctTypeAndVectorFormat) {
         ParserState state;
         MacroblockModes modes;
         TestReader t{std::string(c.bits)};
-        ASSERT_EQ(parseMacroblockModes(t.reader, p, state, modes), hr::ok);
+        ASSERT_EQ(onWindow(t, [&](LocalBits& b) { return parseMacroblockModes(b, p, state, modes); }), hr::ok);
         EXPECT_EQ(motionTypeOf(modes.flags), c.motionType);
         EXPECT_EQ((modes.flags & mb::fieldDct) != 0, c.fieldDct);
         EXPECT_EQ(modes.vectorCount, c.vectorCount);
@@ -152,7 +163,8 @@ TEST(CodedBlockPattern, EachChromaFormat) {
         std::uint32_t pattern = 0;
         std::uint32_t errors = 0;
         const bool valid = c.pattern != kInvalid;
-        ASSERT_EQ(parseCodedBlockPattern(t.reader, c.chromaFormat, pattern, errors), valid ? hr::ok : kBitstreamError);
+        ASSERT_EQ(onWindow(t, [&](LocalBits& b) { return parseCodedBlockPattern(b, c.chromaFormat, pattern, errors); }),
+                  valid ? hr::ok : kBitstreamError);
         EXPECT_EQ(errors, valid ? 0u : 1u);
         if (valid) {
             EXPECT_EQ(pattern, c.pattern);
@@ -201,7 +213,8 @@ TEST(MotionVectors, CodesWrapIntoTheRangeOfTheFCode) {
         deriveVectorFormat(p, modes);
         TestReader t{std::string(c.bits) + "1"};  // vertical: 0
         const bool valid = c.code != kInvalidCode;
-        ASSERT_EQ(parseMotionVectors(t.reader, p, state, modes, 0), valid ? hr::ok : kBitstreamError);
+        ASSERT_EQ(onWindow(t, [&](LocalBits& b) { return parseMotionVectors(b, p, state, modes, 0); }),
+                  valid ? hr::ok : kBitstreamError);
         EXPECT_EQ(state.errors, valid ? 0u : 1u);
         if (!valid) continue;
         const std::int32_t expected = c.code >= 16 ? c.code - 32 : c.code < -16 ? c.code + 32 : c.code;
@@ -217,7 +230,7 @@ TEST(MotionVectors, FieldPictureFieldMotionSelectAppliesToBothVectors) {
     modes.flags = mb::motionBackward | (MC_FIELD << mb::motionTypeShift);
     deriveVectorFormat(p, modes);
     TestReader t{std::string("1 0010 0011")};
-    ASSERT_EQ(parseMotionVectors(t.reader, p, state, modes, 1), hr::ok);
+    ASSERT_EQ(onWindow(t, [&](LocalBits& b) { return parseMotionVectors(b, p, state, modes, 1); }), hr::ok);
     EXPECT_EQ(state.PMV[0][1][0], 2);
     EXPECT_EQ(state.PMV[0][1][1], -2);
     EXPECT_EQ(state.PMV[1][1][0], 2);
