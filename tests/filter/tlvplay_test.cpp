@@ -153,12 +153,12 @@ TEST_F(TlvplaySource, ConnectionCarriesTheSequenceHeaderAndAnAllocatorForTheLarg
         ASSERT_GE(t.cbFormat, sizeof(MPEG2VIDEOINFO));
         const auto* info2 = reinterpret_cast<const MPEG2VIDEOINFO*>(t.pbFormat);
         EXPECT_EQ(t.cbFormat, offsetof(MPEG2VIDEOINFO, dwSequenceHeader) + info2->cbSequenceHeader);
-        EXPECT_TRUE(info2->hdr.bmiHeader.biWidth == info.width() && info2->hdr.rcSource.right == info.width());
-        EXPECT_EQ(info2->hdr.bmiHeader.biHeight, info.height());
+        const VIDEOINFOHEADER2& hdr = info2->hdr;
         const test::Ratio rate = info.frameRate();
-        EXPECT_EQ(info2->hdr.AvgTimePerFrame, 10000000LL * rate.den / rate.num);
-        EXPECT_EQ(info2->hdr.dwInterlaceFlags != 0, info.interlaced());
-        EXPECT_TRUE(info2->dwProfile == c.profile && info2->dwLevel == c.level);
+        EXPECT_EQ(std::make_tuple(hdr.bmiHeader.biWidth, hdr.rcSource.right, hdr.bmiHeader.biHeight,
+                                  hdr.AvgTimePerFrame, hdr.dwInterlaceFlags != 0, info2->dwProfile, info2->dwLevel),
+                  std::make_tuple(LONG(info.width()), LONG(info.width()), LONG(info.height()),
+                                  10000000LL * rate.den / rate.num, info.interlaced(), c.profile, c.level));
         const auto* header = reinterpret_cast<const BYTE*>(info2->dwSequenceHeader);
         ASSERT_GE(info2->cbSequenceHeader, 22u) << "sequence header and its extension";
         EXPECT_EQ(header[3], 0xB3);
@@ -395,6 +395,11 @@ TEST(TlvplayMalformed, DamagedFilesAreRefusedOrCutShortWithoutReadingPastTheirEn
     }
 }
 
+bool Parse(std::vector<const char*> args, Options* options, std::string* error) {
+    args.insert(args.begin(), "tlvplay");
+    return ParseOptions(int(args.size()), args.data(), options, error);
+}
+
 // What the end-to-end run does not use: grabbing, raw frames, the null renderer
 // and plug-ins are decided there.
 TEST(TlvplayOptions, AcceptedCommandLines) {
@@ -414,12 +419,10 @@ TEST(TlvplayOptions, AcceptedCommandLines) {
         {{"in.mpg", "--deinterlace", "2", "--seconds", "0.5"}, Renderer::Default, nullptr, 2, 0.5},
     };
     for (const Case& c : cases) {
-        std::vector<const char*> argv = {"tlvplay"};
-        argv.insert(argv.end(), c.args.begin(), c.args.end());
-        SCOPED_TRACE(argv[1]);
+        SCOPED_TRACE(c.args[0]);
         Options o;
         std::string error;
-        ASSERT_TRUE(ParseOptions(int(argv.size()), argv.data(), &o, &error)) << error;
+        ASSERT_TRUE(Parse(c.args, &o, &error)) << error;
         EXPECT_EQ(std::make_tuple(o.renderer, std::string(o.format ? o.format->name : ""), o.deinterlace, o.seconds),
                   std::make_tuple(c.renderer, std::string(c.format ? c.format : ""), c.deinterlace, c.seconds));
         EXPECT_EQ(o.input.substr(0, 3), "in.");
@@ -438,33 +441,18 @@ TEST(TlvplayOptions, RefusedCommandLinesSayWhy) {
         {"in.mpg", "other.mpg"},
     };
     for (const auto& args : cases) {
-        std::vector<const char*> argv = {"tlvplay"};
-        argv.insert(argv.end(), args.begin(), args.end());
         Options options;
         std::string error;
-        EXPECT_FALSE(ParseOptions(int(argv.size()), argv.data(), &options, &error)) << argv.size();
+        EXPECT_FALSE(Parse(args, &options, &error)) << args.size();
         EXPECT_FALSE(error.empty());
         EXPECT_EQ(error.find('\n'), std::string::npos);
     }
 }
 
-MediaType VideoType(const char* format, long width, long height) {
-    const OutputFormat* f = FindOutputFormat(format);
-    MediaType type;
-    type.Get().majortype = MEDIATYPE_Video;
-    type.Get().subtype = *f->subtype;
-    auto* vih = reinterpret_cast<VIDEOINFOHEADER2*>(type.AllocateFormat(FORMAT_VideoInfo2, sizeof(VIDEOINFOHEADER2)));
-    vih->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    vih->bmiHeader.biWidth = width;
-    vih->bmiHeader.biHeight = height;
-    vih->bmiHeader.biBitCount = f->bitCount;
-    vih->bmiHeader.biCompression = f->compression;
-    return type;
-}
-
 // How the grabber reads a sample: rows length / height apart (YV12 luma two
-// thirds of that), RGB upside down when the height is positive.
-TEST(TlvplayFrameWriter, RowsAsTheDecoderLaysThemOut) {
+// thirds of that), RGB upside down when the height is positive. A sample too
+// small for its format is refused (no pixels expected).
+TEST(TlvplayFrameWriter, RowsAsTheDecoderLaysThemOutAndShortSamplesRefused) {
     struct Case {
         const char* format;
         long width, height;
@@ -476,35 +464,32 @@ TEST(TlvplayFrameWriter, RowsAsTheDecoderLaysThemOut) {
         {"RGB32", 1, -2, {1, 2, 3, 0, 4, 5, 6, 0}, {4, 5, 6, 0, 1, 2, 3, 0}},
         // Luma pitch 4 of a sample pitch 6: white left column, black right, then Cr and Cb.
         {"YV12", 2, 2, {235, 16, 0, 0, 235, 16, 0, 0, 128, 0, 128, 0}, {255, 255, 255, 0, 0, 0, 0, 0, 255, 255, 255, 0, 0, 0, 0, 0}},
+        {"RGB32", 4, 4, std::vector<std::uint8_t>(63, 0x80), {}},
+        {"YUY2", 4, 2, std::vector<std::uint8_t>(15, 0x80), {}},
+        {"YV12", 4, 3, std::vector<std::uint8_t>(17, 0x80), {}},
+        {"YV12", 5, 2, std::vector<std::uint8_t>(15, 0x80), {}},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.format);
-        const MediaType type = VideoType(c.format, c.width, c.height);
+        SCOPED_TRACE(std::string(c.format) + " " + std::to_string(c.sample.size()));
+        const OutputFormat* f = FindOutputFormat(c.format);
+        MediaType type;
+        type.Get().majortype = MEDIATYPE_Video;
+        type.Get().subtype = *f->subtype;
+        auto* vih =
+            reinterpret_cast<VIDEOINFOHEADER2*>(type.AllocateFormat(FORMAT_VideoInfo2, sizeof(VIDEOINFOHEADER2)));
+        vih->bmiHeader = {sizeof(BITMAPINFOHEADER), c.width, c.height, 0, f->bitCount, f->compression, 0, 0, 0, 0, 0};
         test::TempFile file(".bmp");
         std::string error;
-        ASSERT_TRUE(WriteFrame(file.path().string(), type.Get(), c.sample.data(), long(c.sample.size()),
-                               FrameFile::Bitmap, &error))
-            << error;
+        const bool written = WriteFrame(file.path().string(), type.Get(), c.sample.data(), long(c.sample.size()),
+                                        FrameFile::Bitmap, &error);
+        ASSERT_EQ(written, !c.pixels.empty()) << error;
+        if (!written) {
+            EXPECT_FALSE(error.empty());
+            continue;
+        }
         const std::vector<std::uint8_t> bmp = test::read_file_bytes(file.path());
         ASSERT_EQ(bmp.size(), 54 + c.pixels.size());
         EXPECT_EQ(std::vector<std::uint8_t>(bmp.begin() + 54, bmp.end()), c.pixels);
-    }
-}
-
-TEST(TlvplayFrameWriter, SamplesTooSmallForTheirFormatAreRefused) {
-    const struct {
-        const char* format;
-        long width, height, length;
-    } cases[] = {{"RGB32", 4, 4, 63}, {"YUY2", 4, 2, 15}, {"YV12", 4, 3, 17}, {"YV12", 5, 2, 15}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.format);
-        const MediaType type = VideoType(c.format, c.width, c.height);
-        const std::vector<BYTE> sample(std::size_t(c.length), 0x80);
-        test::TempFile file(".bmp");
-        std::string error;
-        EXPECT_FALSE(WriteFrame(file.path().string(), type.Get(), sample.data(), c.length, FrameFile::Bitmap,
-                                &error));
-        EXPECT_FALSE(error.empty());
     }
 }
 
