@@ -141,7 +141,7 @@ TEST(OutputType, AspectOfSizesWithoutAspectInformation) {
     }
 }
 
-TEST(OutputType, FormatIsFilledFromTheInputFormat) {
+TEST(OutputType, FormatIsFilledFromTheInputFormatOrTheDefaults) {
     VIDEOINFOHEADER2 input{};
     input.bmiHeader.biWidth = 0;
     input.rcSource = {0, 0, 352, 288};
@@ -185,32 +185,25 @@ TEST(OutputType, FormatIsFilledFromTheInputFormat) {
     }
     tl::MediaType none;
     EXPECT_FALSE(tl::MakeOutputType('z', input, {}, &none));
-}
-
-TEST(OutputType, DefaultsFillAnEmptyInputFormat) {
-    VIDEOINFOHEADER2 input{};
-    tl::MediaType type;
-    ASSERT_TRUE(tl::MakeOutputType('1', input, {640, 480}, &type));
-    const auto* vih = type.FormatAs<VIDEOINFOHEADER2>();
+    // An empty input format takes the default size.
+    tl::MediaType defaulted;
+    ASSERT_TRUE(tl::MakeOutputType('1', VIDEOINFOHEADER2{}, {640, 480}, &defaulted));
+    const auto* vih = defaulted.FormatAs<VIDEOINFOHEADER2>();
     EXPECT_EQ(std::make_tuple(vih->bmiHeader.biWidth, vih->bmiHeader.biHeight, vih->dwPictAspectRatioX,
                               vih->dwPictAspectRatioY),
               std::make_tuple(640L, 480L, 4UL, 3UL));
 }
 
 TEST(OutputType, AcceptedTypes) {
-    AM_MEDIA_TYPE mt{};
-    mt.majortype = MEDIATYPE_Video;
-    for (const GUID* subtype : tl::OutputSubtypes()) {
-        mt.subtype = *subtype;
-        EXPECT_TRUE(tl::IsAcceptedOutputType(mt));
+    std::vector<std::tuple<GUID, GUID, bool>> cases = {
+        {MEDIATYPE_Video, GUID_NULL, true}, {MEDIATYPE_Video, MEDIASUBTYPE_RGB8, false},
+        {MEDIATYPE_Audio, MEDIASUBTYPE_YUY2, false}};
+    for (const GUID* subtype : tl::OutputSubtypes()) cases.emplace_back(MEDIATYPE_Video, *subtype, true);
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        AM_MEDIA_TYPE mt{};
+        std::tie(mt.majortype, mt.subtype, std::ignore) = cases[i];
+        EXPECT_EQ(tl::IsAcceptedOutputType(mt), std::get<2>(cases[i])) << "case " << i;
     }
-    mt.subtype = GUID_NULL;
-    EXPECT_TRUE(tl::IsAcceptedOutputType(mt));
-    mt.subtype = MEDIASUBTYPE_RGB8;
-    EXPECT_FALSE(tl::IsAcceptedOutputType(mt));
-    mt.majortype = MEDIATYPE_Audio;
-    mt.subtype = MEDIASUBTYPE_YUY2;
-    EXPECT_FALSE(tl::IsAcceptedOutputType(mt));
 }
 
 }  // namespace
