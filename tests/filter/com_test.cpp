@@ -153,12 +153,11 @@ TEST(HResultErrorTest, GuardedTurnsFailuresIntoResults) {
         {"anything else", [] { throw std::runtime_error("x"); }, E_UNEXPECTED},
     };
     for (const Case& t : cases) {
-        EXPECT_EQ(tl::com::Guarded([&] {
-                      t.body();
-                      return S_FALSE;
-                  }),
-                  t.expected)
-            << t.what;
+        const auto body = [&t] {
+            t.body();
+            return S_FALSE;
+        };
+        EXPECT_EQ(tl::com::Guarded(body), t.expected) << t.what;
     }
 }
 

@@ -115,10 +115,9 @@ TEST(InfoLayerSettings, ReadWithDefaultsWrittenBack) {
                   std::make_tuple(0x30000000u, 0xD0F0F0F0u, 14, 400, ANTIALIASED_QUALITY));
         // Every value now stored with its type.
         EXPECT_EQ(tl::test::CountValues(HKEY_CURRENT_USER, key), 13);
-        EXPECT_EQ(at(L"dwViewPortLeft"), Dword(c.storedLeft));
-        EXPECT_EQ(at(L"dwRefreshTimeout"), Dword(c.refreshMs));
-        EXPECT_EQ(at(L"szFontName"), Sz(c.font));
-        EXPECT_EQ(at(L"nFontQuality"), Dword(ANTIALIASED_QUALITY));
+        EXPECT_EQ(std::make_tuple(at(L"dwViewPortLeft"), at(L"dwRefreshTimeout"), at(L"szFontName"),
+                                  at(L"nFontQuality")),
+                  std::make_tuple(Dword(c.storedLeft), Dword(c.refreshMs), Sz(c.font), Dword(ANTIALIASED_QUALITY)));
     }
 
     tl::test::DeleteKeyTree(HKEY_CURRENT_USER, key);

@@ -103,9 +103,7 @@ public:
         return allocator->GetProperties(&log_->allocator);
     }
     HRESULT STDMETHODCALLTYPE GetAllocatorRequirements(ALLOCATOR_PROPERTIES* props) override {
-        *props = {};
-        props->cbAlign = 16;
-        props->cBuffers = 2;
+        *props = {2, 0, 16, 0};  // cBuffers, cbBuffer, cbAlign, cbPrefix
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Receive(IMediaSample* sample) override {

@@ -43,8 +43,6 @@ TEST_F(SettingsRegistryTest, FirstLoadCreatesTheKeyWithEveryDefault) {
     EXPECT_EQ(settings.eDeinterlace.Get(), tl::DEINTERLACE_AUTO);
 }
 
-// Each case stores one value in an otherwise empty key, loads, and checks the
-// field and what the registry holds afterwards.
 TEST_F(SettingsRegistryTest, LoadTakesValidValuesAndRewritesInvalidOnes) {
     const std::wstring longest(511, L'x');
     const std::wstring tooLong(512, L'x');
