@@ -146,19 +146,14 @@ TEST_F(ConsoleTest, ScriptsRunAgainstTheFilter) {
     EXPECT_EQ(TextOf(GetDlgItem(console, TL_CONSOLE_LANGUAGE)), L"JScript");
     EXPECT_EQ(SendMessageW(GetDlgItem(console, TL_CONSOLE_LANGUAGE), CB_GETCOUNT, 0, 0), 2);
 
-    struct Case {
-        const wchar_t* language;
-        const wchar_t* script;
-        tagDEINTERLACE expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const wchar_t*, const wchar_t*, tagDEINTERLACE> cases[] = {  // language, script, mode after
         {L"JScript", L"filter.Deinterlace = 4;", DEINTERLACE_SOFTWARE_BOB},
         {L"jscript", L"if (filter.Version.indexOf('v1.') == 0) filter.Deinterlace = filter.Deinterlace - 2;",
          DEINTERLACE_WEAVE},
     };
-    for (const Case& c : cases) {
-        RunScript(console, c.language, c.script);
-        EXPECT_EQ(Deinterlace(), c.expected) << std::string(c.script, c.script + wcslen(c.script));
+    for (const auto& [language, script, expected] : cases) {
+        RunScript(console, language, script);
+        EXPECT_EQ(Deinterlace(), expected) << std::string(script, script + wcslen(script));
         EXPECT_EQ(MessageBoxOf(console), nullptr);
     }
 
@@ -168,21 +163,16 @@ TEST_F(ConsoleTest, ScriptsRunAgainstTheFilter) {
     CLSID none;
     const HRESULT lookup = CLSIDFromProgID(L"NoSuch.Language", &none);
     EXPECT_TRUE(FAILED(lookup));
-    struct Box {
-        const wchar_t* language;
-        const wchar_t* script;
-        std::wstring text;
-    };
-    const Box boxes[] = {
+    const std::tuple<const wchar_t*, const wchar_t*, std::wstring> boxes[] = {  // language, script, box text
         {L"VBScript", L"MsgBox \"VBScript ran \" & (6 * 7)", L"VBScript ran 42"},
         {L"NoSuch.Language", L"filter.Deinterlace = 5;", tl::ScriptErrorText(lookup)},
     };
-    for (const Box& b : boxes) {
-        RunScript(console, b.language, b.script, true);
+    for (const auto& [language, script, text] : boxes) {
+        RunScript(console, language, script, true);
         HWND box = nullptr;
         ASSERT_TRUE(WaitFor([&] { return (box = MessageBoxOf(console)) != nullptr; })) << "no message box";
         const std::wstring shown = TextOf(GetDlgItem(box, 0xFFFF));
-        EXPECT_EQ(shown, b.text);
+        EXPECT_EQ(shown, text);
         EXPECT_TRUE(!shown.empty() && shown.back() != L'\n');
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(WaitFor([&] { return MessageBoxOf(console) == nullptr; }));

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "filter/com/bstr.h"
@@ -199,11 +200,7 @@ TEST_F(GraphTest, DenyListRefusesTheGrabberAndAllowListAdmitsIt) {
     const std::wstring other = L"{00000000-0000-0000-0000-000000000001}";
     std::wstring lower = id;
     CharLowerW(lower.data());
-    struct Case {
-        std::wstring allow, deny;
-        HRESULT expected;
-    };
-    const Case cases[] = {
+    const std::tuple<std::wstring, std::wstring, HRESULT> cases[] = {  // allow list, deny list, connection
         {L"", id, E_FAIL},
         {other, L"", E_FAIL},
         {other + id, id, E_FAIL},
@@ -213,12 +210,12 @@ TEST_F(GraphTest, DenyListRefusesTheGrabberAndAllowListAdmitsIt) {
         {L"x" + other + id, L"", E_FAIL},  // shifted by one: no entry equals the grabber's
     };
     const ComPtr<IPin> out = Out();
-    for (const Case& c : cases) {
-        ASSERT_EQ(settings_->put_OutputConnectionAllowList(Bstr(c.allow).Get()), S_OK);
-        ASSERT_EQ(settings_->put_OutputConnectionDenyList(Bstr(c.deny).Get()), S_OK);
-        EXPECT_EQ(graph_->ConnectDirect(out.Get(), FirstPin(grabber.Get(), PINDIR_INPUT).Get(), nullptr), c.expected);
+    for (const auto& [allow, deny, expected] : cases) {
+        ASSERT_EQ(settings_->put_OutputConnectionAllowList(Bstr(allow).Get()), S_OK);
+        ASSERT_EQ(settings_->put_OutputConnectionDenyList(Bstr(deny).Get()), S_OK);
+        EXPECT_EQ(graph_->ConnectDirect(out.Get(), FirstPin(grabber.Get(), PINDIR_INPUT).Get(), nullptr), expected);
         ComPtr<IPin> peer;
-        EXPECT_EQ(out->ConnectedTo(peer.Out()), c.expected == S_OK ? S_OK : VFW_E_NOT_CONNECTED);
+        EXPECT_EQ(out->ConnectedTo(peer.Out()), expected == S_OK ? S_OK : VFW_E_NOT_CONNECTED);
         if (peer) {
             ASSERT_TRUE(graph_->Disconnect(out.Get()) == S_OK && graph_->Disconnect(peer.Get()) == S_OK);
         }
@@ -271,12 +268,10 @@ TEST_F(GraphTest, MapperFindsTheFilterForMpeg2VideoAtItsMerit) {
         while (monikers && monikers->Next(1, moniker.Out(), nullptr) == S_OK) {
             ComPtr<IPropertyBag> bag;
             if (FAILED(moniker->BindToStorage(nullptr, nullptr, IID_IPropertyBag, bag.OutVoid()))) continue;
-            VARIANT clsid;
-            VariantInit(&clsid);
-            const bool ours = SUCCEEDED(bag->Read(L"CLSID", &clsid, nullptr)) && clsid.vt == VT_BSTR &&
-                              _wcsicmp(clsid.bstrVal, L"{1f350c86-c761-4193-9f2b-8cfdf51c2998}") == 0;
-            VariantClear(&clsid);
-            if (ours) return true;
+            tl::com::Variant clsid;
+            if (SUCCEEDED(bag->Read(L"CLSID", clsid.Out(), nullptr)) && clsid.Type() == VT_BSTR &&
+                _wcsicmp(clsid.Get().bstrVal, L"{1f350c86-c761-4193-9f2b-8cfdf51c2998}") == 0)
+                return true;
         }
         return false;
     };

@@ -4,6 +4,7 @@
 
 #include <dshow.h>
 
+#include <array>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -22,11 +23,7 @@ using tl::test::Sz;
 
 // The forms' edges; the common values show in the played stream's report (graph_test).
 TEST(InfoLayerNumbers, Forms) {
-    struct Case {
-        std::wstring text;
-        const wchar_t* expected;
-    };
-    const Case cases[] = {
+    const std::pair<std::wstring, const wchar_t*> cases[] = {
         {tl::GroupedInteger(999), L"999"},
         {tl::GroupedInteger(1000), L"1.000"},
         {tl::GroupedInteger(1002003004), L"1.002.003.004"},
@@ -48,16 +45,13 @@ TEST(InfoLayerNumbers, Forms) {
         {tl::DurationForm(864000000000 + 1200000000, L"- "), L"1 days 2 mins 0.000 sec"},
         {tl::FrameRateText(30000 / 1001.0), L"29.97"},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.text, c.expected);
+    for (const auto& [text, expected] : cases) EXPECT_EQ(text, expected);
 }
 
 // Rates in bytes per second after each (time, bytes) report.
 TEST(InfoLayerNumbers, ByteRateIsMeasuredOverTwoSeconds) {
     constexpr std::int64_t s = 10000000;
-    struct Step {
-        std::int64_t now, bytes, rate;
-    };
-    const Step steps[] = {
+    const std::array<std::int64_t, 3> steps[] = {  // now, bytes, the rate then
         {100 * s, 5000, 0},          // the reference
         {101 * s, 900000, 0},        // under 2 s: the last rate again
         {102 * s, 1005000, 500000},  // 1,000,000 bytes over 2 s
@@ -66,20 +60,16 @@ TEST(InfoLayerNumbers, ByteRateIsMeasuredOverTwoSeconds) {
         {107 * s, 2005000, 0},
     };
     tl::ByteRate rate;
-    for (const Step& step : steps) EXPECT_EQ(rate.Update(step.now, step.bytes), step.rate) << step.now / s;
+    for (const auto& [now, bytes, expected] : steps) EXPECT_EQ(rate.Update(now, bytes), expected) << now / s;
 }
 
 // Settings under a key of the test's own: what is read, what is written back.
 TEST(InfoLayerSettings, ReadWithDefaultsWrittenBack) {
     const std::wstring key = L"Software\\Tarvello Tests\\InfoLayer";
     const auto at = [&](const wchar_t* name) { return tl::test::ReadRaw(HKEY_CURRENT_USER, key, name); };
-    struct Stored {
-        const wchar_t* name;
-        RawValue value;
-    };
     struct Case {
         const char* what;
-        std::vector<Stored> stored;
+        std::vector<std::pair<const wchar_t*, RawValue>> stored;
         RECT viewport;
         std::uint32_t refreshMs;
         const wchar_t* font;
@@ -104,7 +94,7 @@ TEST(InfoLayerSettings, ReadWithDefaultsWrittenBack) {
         SCOPED_TRACE(c.what);
         tl::test::DeleteKeyTree(HKEY_CURRENT_USER, key);
         tl::test::WriteRaw(HKEY_CURRENT_USER, key, L"unrelated", Dword(7));
-        for (const Stored& s : c.stored) tl::test::WriteRaw(HKEY_CURRENT_USER, key, s.name, s.value);
+        for (const auto& [name, value] : c.stored) tl::test::WriteRaw(HKEY_CURRENT_USER, key, name, value);
         const tl::InfoLayerSettings got = tl::LoadInfoLayerSettings(HKEY_CURRENT_USER, key);
         const RECT& v = got.viewport;
         EXPECT_EQ(std::make_tuple(v.left, v.top, v.right, v.bottom, got.refreshMs, got.fontName),

@@ -6,6 +6,7 @@
 #include <dshow.h>
 #include <dvdmedia.h>
 
+#include <array>
 #include <cstring>
 #include <string>
 #include <tuple>
@@ -19,12 +20,7 @@ namespace {
 constexpr GUID kL264 = {0x3436324c, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
 
 TEST(InputTypes, ConnectionCheckByMajorTypeAndSubtype) {
-    struct Case {
-        GUID major, subtype;
-        HRESULT expected;
-        bool h264;
-    };
-    const Case cases[] = {
+    const std::tuple<GUID, GUID, HRESULT, bool> cases[] = {  // major type, subtype, result, H.264
         {MEDIATYPE_Video, MEDIASUBTYPE_MPEG2_VIDEO, S_OK, false},
         {MEDIATYPE_MPEG2_PES, MEDIASUBTYPE_MPEG2_VIDEO, S_OK, false},
         {MEDIATYPE_DVD_ENCRYPTED_PACK, MEDIASUBTYPE_MPEG2_VIDEO, S_OK, false},
@@ -33,14 +29,14 @@ TEST(InputTypes, ConnectionCheckByMajorTypeAndSubtype) {
         {GUID_NULL, MEDIASUBTYPE_MPEG2_VIDEO, VFW_E_TYPE_NOT_ACCEPTED, false},
         {MEDIATYPE_Audio, MEDIASUBTYPE_MPEG2_VIDEO, VFW_E_TYPE_NOT_ACCEPTED, false},
     };
-    for (const Case& c : cases) {
+    for (const auto& [major, subtype, expected, isH264] : cases) {
         AM_MEDIA_TYPE mt{};
-        mt.majortype = c.major;
-        mt.subtype = c.subtype;
-        bool h264 = !c.h264;
+        mt.majortype = major;
+        mt.subtype = subtype;
+        bool h264 = !isH264;
         VIDEOINFOHEADER2 format;
-        EXPECT_EQ(tl::CheckInputConnectionType(mt, &h264, &format), c.expected);
-        EXPECT_TRUE(c.expected != S_OK || h264 == c.h264);
+        EXPECT_EQ(tl::CheckInputConnectionType(mt, &h264, &format), expected);
+        EXPECT_TRUE(expected != S_OK || h264 == isH264);
     }
     AM_MEDIA_TYPE mt{};
     mt.majortype = MEDIATYPE_Video;
@@ -93,11 +89,7 @@ TEST(InputTypes, FormatBlocksFillTheCurrentFormat) {
 }
 
 TEST(PriorityList, NamesMapToCodesInListOrder) {
-    struct Case {
-        const wchar_t* list;
-        const char* codes;
-    };
-    const Case cases[] = {
+    const std::pair<const wchar_t*, const char*> cases[] = {
         {L"YUY2,UYVY,YV12,RGB32,RGB24,RGB565,RGB555", "124abdc"},
         {L"YUY2,,bogus,yuy2", "11"},
         {L"", ""},
@@ -105,7 +97,7 @@ TEST(PriorityList, NamesMapToCodesInListOrder) {
         {L"DXVA_A,dxva_a,DXVA_b,dxva_ci,DXVA_Dw", "ABGL"},
         {L"YVYU,YVYUi,YV12i,rgb565i", "378h"},
     };
-    for (const Case& c : cases) EXPECT_EQ(tl::ParsePriorityList(c.list), c.codes) << std::wstring(c.list).size();
+    for (const auto& [list, codes] : cases) EXPECT_EQ(tl::ParsePriorityList(list), codes) << std::wstring(list).size();
 }
 
 TEST(PriorityList, DxvaListComesFirstOnlyForMpeg2InputWithDxvaOn) {
@@ -127,17 +119,14 @@ TEST(PriorityList, DxvaListComesFirstOnlyForMpeg2InputWithDxvaOn) {
 }
 
 TEST(OutputType, AspectOfSizesWithoutAspectInformation) {
-    struct Case {
-        std::uint32_t width, height, x, y;
-    };
-    const Case cases[] = {
+    const std::array<std::uint32_t, 4> cases[] = {  // width, height, then the aspect
         {720, 480, 4, 3},  {720, 576, 4, 3},     {1920, 1080, 16, 9}, {1440, 1080, 4, 3},
         {2048, 858, 2048, 858}, {500, 600, 500, 600}, {352, 288, 4, 3},    {100, 100, 1, 1},
     };
-    for (const Case& c : cases) {
+    for (const auto& [width, height, aspectX, aspectY] : cases) {
         std::uint32_t x = 0, y = 0;
-        tl::SnapAspect(c.width, c.height, &x, &y);
-        EXPECT_EQ(std::make_pair(x, y), std::make_pair(c.x, c.y)) << c.width << "x" << c.height;
+        tl::SnapAspect(width, height, &x, &y);
+        EXPECT_EQ(std::make_pair(x, y), std::make_pair(aspectX, aspectY)) << width << "x" << height;
     }
 }
 

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "filter/com/com_ptr.h"
@@ -83,20 +84,16 @@ TEST_F(ModuleTest, RegistrationListsThePluginsWritesUserValuesAndTheClassWorksTh
     // The classes, ProgIDs and type library are decided by their use through COM
     // at the end and in the graph tests; first what only the registry shows: the
     // built-in plug-ins, listed but disabled, and the module's own values.
-    struct Plugin {
-        const wchar_t* name;
-        const wchar_t* clsid;
-        DWORD hidden, priority;
-    };
-    for (const Plugin& p : {Plugin{L"DeveloperConsole", L"{1f350cf0-c761-4193-9f2b-8cfdf51c2998}", 1, 10},
-                            Plugin{L"InfoLayer", L"{1f350cf1-c761-4193-9f2b-8cfdf51c2998}", 0, 100}}) {
-        const std::wstring key = kUserKey + L"\\Plugins\\" + p.name;
-        EXPECT_EQ(ReadRaw(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + p.clsid + L"\\InprocServer32", nullptr),
+    for (const auto& [name, clsid, hidden, priority] :
+         {std::make_tuple(L"DeveloperConsole", L"{1f350cf0-c761-4193-9f2b-8cfdf51c2998}", 1u, 10u),
+          std::make_tuple(L"InfoLayer", L"{1f350cf1-c761-4193-9f2b-8cfdf51c2998}", 0u, 100u)}) {
+        const std::wstring key = kUserKey + L"\\Plugins\\" + name;
+        const auto at = [&key](const wchar_t* value) { return ReadRaw(HKEY_CURRENT_USER, key, value); };
+        EXPECT_EQ(ReadRaw(HKEY_CLASSES_ROOT, std::wstring(L"CLSID\\") + clsid + L"\\InprocServer32", nullptr),
                   Sz(path_));
-        EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, key, L"CLSID"), Sz(p.clsid)) << p.name;
-        EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, key, L"bPluginEnabled"), Dword(0)) << p.name;
-        EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, key, L"bPluginHidden"), Dword(p.hidden)) << p.name;
-        EXPECT_EQ(ReadRaw(HKEY_CURRENT_USER, key, L"dwPluginPriority"), Dword(p.priority)) << p.name;
+        EXPECT_EQ(std::make_tuple(at(L"CLSID"), at(L"bPluginEnabled"), at(L"bPluginHidden"), at(L"dwPluginPriority")),
+                  std::make_tuple(Sz(clsid), Dword(0), Dword(hidden), Dword(priority)))
+            << name;
     }
 
     EXPECT_EQ(tl::test::CountValues(HKEY_CURRENT_USER, kUserKey), 2) << "settings appear only with a filter";

@@ -61,16 +61,6 @@ protected:
     static inline HMODULE pluginModule_ = nullptr;
 };
 
-struct Value {
-    const wchar_t* name;
-    RawValue value;
-};
-
-struct Row {
-    const wchar_t* name;
-    std::vector<Value> values;
-};
-
 // The plug-in's name as its IDispatch answers it through the filter's member,
 // or an empty string when the filter has no such member.
 std::wstring MemberName(IDispatchEx* filter, const wchar_t* member) {
@@ -90,7 +80,8 @@ std::wstring MemberName(IDispatchEx* filter, const wchar_t* member) {
 TEST_F(PluginHostTest, OrderingAndSkippingRules) {
     const RawValue plugin = Sz(kClsidTestPluginText);
     const RawValue unregistered = Sz(L"{5B0E6C2A-8F1D-4A37-B2C4-7D9E0F1A3C56}");
-    const std::vector<Row> rows = {
+    // Each subkey with its values.
+    const std::vector<std::pair<const wchar_t*, std::vector<std::pair<const wchar_t*, RawValue>>>> rows = {
         {L"Alpha", {{L"CLSID", plugin}, {L"bDispatch", Dword(1)}}},                   // priority 100 by default
         {L"Beta", {{L"CLSID", plugin}, {L"dwPluginPriority", Dword(50)}}},            // loads first
         {L"Delta", {{L"CLSID", plugin}, {L"bPluginEnabled", Sz(L"0")}}},              // a string: enabled stands
@@ -102,10 +93,9 @@ TEST_F(PluginHostTest, OrderingAndSkippingRules) {
         {L"Theta", {{L"bPluginEnabled", Dword(1)}}},                                   // no CLSID: not listed
         {L"Zeta", {{L"CLSID", plugin}, {L"bPluginEnabled", Dword(0)}, {L"bPluginHidden", Dword(1)}}},
     };
-    for (const Row& row : rows)
-        for (const Value& v : row.values)
-            tl::test::WriteRaw(HKEY_CURRENT_USER, std::wstring(tl::kPluginsKeyPath) + L"\\" + row.name, v.name,
-                               v.value);
+    for (const auto& [row, values] : rows)
+        for (const auto& [name, value] : values)
+            tl::test::WriteRaw(HKEY_CURRENT_USER, std::wstring(tl::kPluginsKeyPath) + L"\\" + row, name, value);
 
     // The list as the Plugins property page reads it: load order, flags, nothing written.
     std::wstring listed;

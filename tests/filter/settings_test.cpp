@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -135,24 +136,19 @@ TEST_F(SettingsRegistryTest, SaveCreatesAMissingKeyAndRoundTrips) {
 }
 
 TEST(SettingPropertiesTest, BooleansFollowTheAutomationConvention) {
-    struct Case {
-        VARIANT_BOOL put;
-        bool stored;
-        VARIANT_BOOL got;
-    };
-    const Case cases[] = {
+    const std::tuple<VARIANT_BOOL, bool, VARIANT_BOOL> cases[] = {  // put, stored, read back
         {VARIANT_TRUE, true, VARIANT_TRUE},
         {1, false, VARIANT_FALSE},
         {VARIANT_FALSE, false, VARIANT_FALSE},
         {static_cast<VARIANT_BOOL>(0x7FFF), false, VARIANT_FALSE},
     };
-    for (const Case& t : cases) {
+    for (const auto& [put, stored, expected] : cases) {
         tl::SettingValue<bool> field;
-        field.Set(!t.stored);
-        tl::PutBoolProperty(field, t.put);
+        field.Set(!stored);
+        tl::PutBoolProperty(field, put);
         VARIANT_BOOL got = 5;
         EXPECT_EQ(tl::GetBoolProperty(field, &got), S_OK);
-        EXPECT_EQ(std::make_pair(field.Get(), got), std::make_pair(t.stored, t.got)) << t.put;
+        EXPECT_EQ(std::make_pair(field.Get(), got), std::make_pair(stored, expected)) << put;
     }
     tl::SettingValue<bool> field;
     EXPECT_EQ(tl::GetBoolProperty(field, nullptr), E_POINTER);
