@@ -12,6 +12,7 @@
 #include "filter/com/bstr.h"
 #include "filter/com/com_ptr.h"
 #include "filter/com/object.h"
+#include "filter/com/variant.h"
 #include "registered_module.h"
 
 // Found by argument-dependent lookup for the global RECT.
@@ -159,14 +160,12 @@ TEST_F(LayerTest, CollectionItemsByNameAndPosition) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        VARIANT out;
-        VariantInit(&out);
-        EXPECT_EQ(children->item(c.index, &out), c.result);
+        tl::com::Variant out;
+        EXPECT_EQ(children->item(c.index, out.Out()), c.result);
         ComPtr<ILayer> got;
-        if (out.vt == VT_DISPATCH) out.pdispVal->QueryInterface(__uuidof(ILayer), got.OutVoid());
-        EXPECT_EQ(out.vt, c.layer ? VT_DISPATCH : VT_EMPTY);
+        if (out.Type() == VT_DISPATCH) out.Get().pdispVal->QueryInterface(__uuidof(ILayer), got.OutVoid());
+        EXPECT_EQ(out.Type(), c.layer ? VT_DISPATCH : VT_EMPTY);
         EXPECT_EQ(got.Get(), c.layer);
-        VariantClear(&out);
     }
     LONG length = 0;
     EXPECT_TRUE(children->get_length(&length) == S_OK && length == 2);

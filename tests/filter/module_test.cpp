@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "filter/com/com_ptr.h"
+#include "filter/com/variant.h"
 #include "filter/module/registry_script.h"
 #include "filter/settings/filter_settings.h"
 #include "registered_module.h"
@@ -117,15 +118,13 @@ TEST_F(ModuleTest, RegistrationListsThePluginsWritesUserValuesAndTheClassWorksTh
     EXPECT_EQ(id, DISPID_VALUE);
 
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
-    VARIANT result;
-    VariantInit(&result);
-    ASSERT_EQ(dispatch->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result,
+    tl::com::Variant result;
+    ASSERT_EQ(dispatch->Invoke(DISPID_VALUE, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result.Out(),
                                nullptr, nullptr),
               S_OK);
-    ASSERT_EQ(result.vt, VT_BSTR);
-    EXPECT_STREQ(result.bstrVal, L"H264 Decoder");
-    VariantClear(&result);
-    EXPECT_EQ(dispatch->Invoke(0x60020001, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &result,
+    ASSERT_EQ(result.Type(), VT_BSTR);
+    EXPECT_STREQ(result.Get().bstrVal, L"H264 Decoder");
+    EXPECT_EQ(dispatch->Invoke(0x60020001, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, result.Out(),
                                nullptr, nullptr),
               DISP_E_MEMBERNOTFOUND);
 }

@@ -133,21 +133,18 @@ struct SourceRig {
 using TlvplaySource = ComApartment;
 
 TEST_F(TlvplaySource, ConnectionCarriesTheSequenceHeaderAndAnAllocatorForTheLargestUnit) {
-    struct Case {
-        const char* stream;
-        bool pes;
-        DWORD profile, level;  // AM_MPEG2Profile, AM_MPEG2Level
-    };
-    for (const Case& c : {Case{"program", true, 2, 2}, Case{"prog420_cgop", false, 2, 2},
-                          Case{"hd1080i", false, 2, 4}, Case{"escapes", false, 5, 2}}) {
-        SCOPED_TRACE(c.stream);
-        SourceRig rig(c.stream);
+    // Each stream with its AM_MPEG2Profile and AM_MPEG2Level.
+    const std::tuple<const char*, DWORD, DWORD> cases[] = {
+        {"program", 2, 2}, {"prog420_cgop", 2, 2}, {"hd1080i", 2, 4}, {"escapes", 5, 2}};
+    for (const auto& [stream, profile, level] : cases) {
+        SCOPED_TRACE(stream);
+        SourceRig rig(stream);
         ASSERT_HRESULT_SUCCEEDED(rig.connected);
-        const test::StreamInfo info = test::find_stream(c.stream);
+        const test::StreamInfo info = test::find_stream(stream);
         const std::vector<MediaType> types = rig.log->Types();
         ASSERT_EQ(types.size(), 1u);
         const AM_MEDIA_TYPE& t = types[0].Get();
-        EXPECT_TRUE(IsEqualGUID(t.majortype, c.pes ? MEDIATYPE_MPEG2_PES : MEDIATYPE_Video));
+        EXPECT_TRUE(IsEqualGUID(t.majortype, info.programStream() ? MEDIATYPE_MPEG2_PES : MEDIATYPE_Video));
         EXPECT_TRUE(IsEqualGUID(t.subtype, MEDIASUBTYPE_MPEG2_VIDEO));
         ASSERT_TRUE(IsEqualGUID(t.formattype, FORMAT_MPEG2Video));
         ASSERT_GE(t.cbFormat, sizeof(MPEG2VIDEOINFO));
@@ -158,7 +155,7 @@ TEST_F(TlvplaySource, ConnectionCarriesTheSequenceHeaderAndAnAllocatorForTheLarg
         EXPECT_EQ(std::make_tuple(hdr.bmiHeader.biWidth, hdr.rcSource.right, hdr.bmiHeader.biHeight,
                                   hdr.AvgTimePerFrame, hdr.dwInterlaceFlags != 0, info2->dwProfile, info2->dwLevel),
                   std::make_tuple(LONG(info.width()), LONG(info.width()), LONG(info.height()),
-                                  10000000LL * rate.den / rate.num, info.interlaced(), c.profile, c.level));
+                                  10000000LL * rate.den / rate.num, info.interlaced(), profile, level));
         const auto* header = reinterpret_cast<const BYTE*>(info2->dwSequenceHeader);
         ASSERT_GE(info2->cbSequenceHeader, 22u) << "sequence header and its extension";
         EXPECT_EQ(header[3], 0xB3);
@@ -358,12 +355,7 @@ TEST(TlvplayElementaryStream, ChunksReassembleTheFileAndOnlyTheFirstCarriesATime
 TEST(TlvplayMalformed, DamagedFilesAreRefusedOrCutShortWithoutReadingPastTheirEnd) {
     const std::vector<std::uint8_t> program = test::read_file_bytes(test::find_stream("program").streamPath());
     const std::vector<std::uint8_t> es = test::read_file_bytes(test::find_stream("prog420_cgop").streamPath());
-    struct Case {
-        const char* what;
-        std::vector<std::uint8_t> bytes;
-        bool opens;
-    };
-    std::vector<Case> cases = {
+    std::vector<std::tuple<const char*, std::vector<std::uint8_t>, bool>> cases = {  // what, bytes, opens
         {"empty", {}, false},
         {"no start code", std::vector<std::uint8_t>(5000, 0x55), false},
         {"sequence header cut short", std::vector<std::uint8_t>(es.begin(), es.begin() + 9), false},
@@ -379,18 +371,18 @@ TEST(TlvplayMalformed, DamagedFilesAreRefusedOrCutShortWithoutReadingPastTheirEn
     lost.insert(lost.end(), program.begin() + 2600, program.end());
     cases.push_back({"program stream with a zeroed stretch", lost, true});
 
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, bytes, opens] : cases) {
+        SCOPED_TRACE(what);
         test::TempFile file(".mpg");
-        file.write(c.bytes);
+        file.write(bytes);
         std::string error;
         auto source = MpegSource::Open(file.path().string(), &error);
-        EXPECT_EQ(bool(source), c.opens) << error;
+        EXPECT_EQ(bool(source), opens) << error;
         EXPECT_TRUE(source || !error.empty()) << "a refused file says why";
         if (!source) continue;
         std::size_t total = 0;
         for (StreamUnit unit; source->Next(&unit);) total += unit.bytes.size();
-        EXPECT_TRUE(total > 0 && total <= c.bytes.size()) << total;
+        EXPECT_TRUE(total > 0 && total <= bytes.size()) << total;
         EXPECT_GE(source->Seek(source->Duration()), 0);
     }
 }

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -112,22 +113,19 @@ TEST_F(PropertyPagesTest, PreferencesAreDirtyWhileAControlDiffersFromWhatWasLoad
 }
 
 TEST_F(PropertyPagesTest, AspectRatioTextSetsOrClearsTheForcedRatio) {
-    const struct {
-        const wchar_t* text;
-        LONG x, y;
-    } cases[] = {
+    const std::tuple<const wchar_t*, LONG, LONG> cases[] = {  // text, forced ratio X, Y
         {L"221:100", 221, 100}, {L"16:9", 16, 9}, {L"2.21:1", 0, 0}, {L"Auto", 0, 0},  {L"0:9", 0, 0},
         {L"16:", 0, 0},         {L":9", 0, 0},    {L"16:9:1", 0, 0}, {L" 4:3", 0, 0}, {L"99999999999:1", 0, 0},
     };
-    for (const auto& c : cases) {
+    for (const auto& [text, x, y] : cases) {
         filter_->put_AspectRatioX(5);
         filter_->put_AspectRatioY(4);
         PageHost host(__uuidof(FilterVideoDecoder_PPagePref), filter_.Get());
-        host.Type(TL_CONTROL_PREF_ASPECT, c.text);
+        host.Type(TL_CONTROL_PREF_ASPECT, text);
         ASSERT_EQ(host.Page()->Apply(), S_OK);
         EXPECT_EQ(std::make_pair(Number(filter_.Get(), L"AspectRatioX"), Number(filter_.Get(), L"AspectRatioY")),
-                  std::make_pair(c.x, c.y))
-            << c.text;
+                  std::make_pair(x, y))
+            << text;
     }
     PageHost host(__uuidof(FilterVideoDecoder_PPagePref), filter_.Get());
     host.Select(TL_CONTROL_PREF_ASPECT, 4);
@@ -180,18 +178,14 @@ TEST_F(PropertyPagesTest, StatisticsOfAPlayedStream) {
 }
 
 TEST_F(PropertyPagesTest, ProcAmpIsLiveOnRgbAndDisabledOtherwise) {
-    const struct {
-        const char* format;
-        bool live;
-    } cases[] = {{"rgb32", true}, {"yuy2", false}};
     const int bars[] = {TL_CONTROL_PROCAMP_BRIGHTNESS, TL_CONTROL_PROCAMP_CONTRAST, TL_CONTROL_PROCAMP_SATURATION};
-    for (const auto& c : cases) {
-        ASSERT_NO_FATAL_FAILURE(Play("prog420_cgop.m2v", tl::tlvplay::Renderer::Grab, c.format));
+    for (const auto& [format, live] : {std::make_pair("rgb32", true), std::make_pair("yuy2", false)}) {
+        ASSERT_NO_FATAL_FAILURE(Play("prog420_cgop.m2v", tl::tlvplay::Renderer::Grab, format));
         ComPtr<IAMVideoProcAmp> procAmp;
         ASSERT_EQ(filter_.As(&procAmp), S_OK);
         PageHost host(__uuidof(FilterVideoDecoder_PPageProcAmp), filter_.Get());
-        for (int bar : bars) EXPECT_EQ(IsWindowEnabled(host.Control(bar)) != FALSE, c.live) << c.format;
-        if (c.live) {
+        for (int bar : bars) EXPECT_EQ(IsWindowEnabled(host.Control(bar)) != FALSE, live) << format;
+        if (live) {
             host.Slide(TL_CONTROL_PROCAMP_CONTRAST, -37);
             LONG value = 0, flags = 0;
             EXPECT_TRUE(procAmp->Get(VideoProcAmp_Contrast, &value, &flags) == S_OK && value == -37);
