@@ -138,8 +138,6 @@ protected:
     ComPtr<IFilterVideoDecoder> settings_;
 };
 
-// Scripts typed in and run with a click change the filter; a VBScript runs; an
-// unknown language is reported with the text of its lookup failure.
 TEST_F(ConsoleTest, ScriptsRunAgainstTheFilter) {
     const HWND console = OpenConsole();
     ASSERT_NE(console, nullptr) << "the console window opens when the filter joins a graph";

@@ -63,7 +63,6 @@ TEST(InfoLayerNumbers, ByteRateIsMeasuredOverTwoSeconds) {
     for (const auto& [now, bytes, expected] : steps) EXPECT_EQ(rate.Update(now, bytes), expected) << now / s;
 }
 
-// Settings under a key of the test's own: what is read, what is written back.
 TEST(InfoLayerSettings, ReadWithDefaultsWrittenBack) {
     const std::wstring key = L"Software\\Tarvello Tests\\InfoLayer";
     const auto at = [&](const wchar_t* name) { return tl::test::ReadRaw(HKEY_CURRENT_USER, key, name); };

@@ -78,16 +78,8 @@ public:
         log_->Add(SinkEvent(SinkEvent::EndOfStream));
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE BeginFlush() override {
-        flushing_ = true;
-        log_->Add(SinkEvent(SinkEvent::BeginFlush));
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE EndFlush() override {
-        flushing_ = false;
-        log_->Add(SinkEvent(SinkEvent::EndFlush));
-        return S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE BeginFlush() override { return Flush(true); }
+    HRESULT STDMETHODCALLTYPE EndFlush() override { return Flush(false); }
     HRESULT STDMETHODCALLTYPE NewSegment(REFERENCE_TIME start, REFERENCE_TIME stop, double rate) override {
         SinkEvent event{SinkEvent::NewSegment};
         event.start = start;
@@ -135,6 +127,12 @@ protected:
     HRESULT ProposedTypes(std::vector<MediaType>*) override { return S_OK; }
 
 private:
+    HRESULT Flush(bool begin) {
+        flushing_ = begin;
+        log_->Add(SinkEvent(begin ? SinkEvent::BeginFlush : SinkEvent::EndFlush));
+        return S_OK;
+    }
+
     std::shared_ptr<SinkLog> log_;
     std::atomic<bool> flushing_{false};
 };
