@@ -88,7 +88,7 @@ auto EndsOfStream(std::size_t n) {
     return [n](const std::vector<SinkEvent>& events) { return Count(events, SinkEvent::EndOfStream) >= n; };
 }
 
-class ComApartment : public ::testing::Test {
+class TlvplaySource : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)); }
     void TearDown() override { CoUninitialize(); }
@@ -129,8 +129,6 @@ struct SourceRig {
     REFERENCE_TIME duration = 0;
     std::size_t maxUnit = 0;
 };
-
-using TlvplaySource = ComApartment;
 
 TEST_F(TlvplaySource, ConnectionCarriesTheSequenceHeaderAndAnAllocatorForTheLargestUnit) {
     // Each stream with its AM_MPEG2Profile and AM_MPEG2Level.
