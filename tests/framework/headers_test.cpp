@@ -87,9 +87,9 @@ TEST(SequenceHeader, FrameRateValueAndPeriod) {
         test::SequenceExtensionFields ext;
         ext.frameRateN = c.n;
         ext.frameRateD = c.d;
-        Parsed p = parse(sequence(seq, ext));
-        EXPECT_EQ(p.s.frame_rate_value, c.value) << c.code << " " << c.n << "/" << c.d;
-        EXPECT_EQ(p.s.frame_period, c.period) << c.code << " " << c.n << "/" << c.d;
+        const StreamState s = parse(sequence(seq, ext)).s;
+        EXPECT_EQ(std::make_pair(s.frame_rate_value, s.frame_period), std::make_pair(c.value, c.period))
+            << c.code << " " << c.n << "/" << c.d;
     }
 }
 
@@ -188,9 +188,9 @@ TEST(SequenceHeader, AspectRatioWindows) {
         d.displayWidth = c.displayWidth;
         d.displayHeight = c.displayHeight;
         test::writeSequenceDisplayExtension(w, d);
-        Parsed p = parse(w);
-        EXPECT_EQ(p.s.aspect_x, c.x) << c.aspect << " " << c.displayWidth << "x" << c.displayHeight;
-        EXPECT_EQ(p.s.aspect_y, c.y) << c.aspect << " " << c.displayWidth << "x" << c.displayHeight;
+        const StreamState s = parse(w).s;
+        EXPECT_EQ(std::make_pair(s.aspect_x, s.aspect_y), std::make_pair(c.x, c.y))
+            << c.aspect << " " << c.displayWidth << "x" << c.displayHeight;
     }
 }
 
@@ -204,10 +204,10 @@ TEST(SequenceHeader, DisplaySizeForgottenOnlyWhenTheSizeChanges) {
         BitWriter w = sequence({}, {});
         test::writeSequenceDisplayExtension(w, d);
         test::writeSequenceHeader(w, second);
-        Parsed p = parse(w);
+        const StreamState s = parse(w).s;
         const bool kept = secondWidth == 720;
-        EXPECT_EQ(p.s.display_horizontal_size, kept ? 540 : 0) << secondWidth;
-        EXPECT_EQ(p.s.display_vertical_size, kept ? 576 : 0) << secondWidth;
+        EXPECT_EQ(std::make_pair(s.display_horizontal_size, s.display_vertical_size),
+                  kept ? std::make_pair(540, 576) : std::make_pair(0, 0)) << secondWidth;
     }
 }
 
@@ -219,14 +219,13 @@ TEST(SequenceDisplayExtension, ColourDescriptionAndItsReset) {
     d.transferCharacteristics = 6;
     d.matrixCoefficients = 7;
     test::writeSequenceDisplayExtension(w, d);
-    const StreamState described = parse(w).s;
-    EXPECT_EQ(std::make_tuple(described.colour_primaries, described.transfer_characteristics,
-                              described.matrix_coefficients), std::make_tuple(5, 6, 7));
+    const auto colour = [](const StreamState& s) {
+        return std::make_tuple(s.colour_primaries, s.transfer_characteristics, s.matrix_coefficients);
+    };
+    EXPECT_EQ(colour(parse(w).s), std::make_tuple(5, 6, 7));
     d.colourDescription = false;  // a later one without description resets to 1
     test::writeSequenceDisplayExtension(w, d);
-    const StreamState reset = parse(w).s;
-    EXPECT_EQ(std::make_tuple(reset.colour_primaries, reset.transfer_characteristics, reset.matrix_coefficients),
-              std::make_tuple(1, 1, 1));
+    EXPECT_EQ(colour(parse(w).s), std::make_tuple(1, 1, 1));
 }
 
 // The luma matrices of an extension serve chroma too unless their own follow; a
@@ -247,10 +246,10 @@ TEST(QuantiserMatrices, ExtensionLoadsAndSequenceHeaderRestoresDefaults) {
     test::writeSequenceHeader(w, {});
     const StreamState r = parse(w).s;
     for (int i = 0; i < 64; ++i) {
-        EXPECT_EQ(r.intra_quantiser_matrix[i], default_intra_quantiser_matrix[i]);
-        EXPECT_EQ(r.chroma_intra_quantiser_matrix[i], default_intra_quantiser_matrix[i]);
-        EXPECT_EQ(r.non_intra_quantiser_matrix[i], 16);
-        EXPECT_EQ(r.chroma_non_intra_quantiser_matrix[i], 16);
+        EXPECT_EQ(std::make_tuple(r.intra_quantiser_matrix[i], r.chroma_intra_quantiser_matrix[i],
+                                  r.non_intra_quantiser_matrix[i], r.chroma_non_intra_quantiser_matrix[i]),
+                  std::make_tuple(default_intra_quantiser_matrix[i], default_intra_quantiser_matrix[i], 16, 16))
+            << i;
     }
 }
 
@@ -284,10 +283,9 @@ TEST(Extensions, UnknownIdentifiersCountAsErrorsAndScalableOnesAreSkipped) {
     w.startCode(0xB5);  // copyright extension: ignored
     w.put(4, 4);
     w.put(0xFFFFFFFF, 32);
-    Parsed p = parse(w);
-    EXPECT_EQ(p.s.unknown_extensions, 4u);
-    EXPECT_EQ(p.s.scalable_mode, 3);
-    EXPECT_EQ(p.result, hr::e_abort);
+    const Parsed p = parse(w);
+    EXPECT_EQ(std::make_tuple(p.s.unknown_extensions, p.s.scalable_mode, p.result),
+              std::make_tuple(4u, 3, hr::e_abort));
 }
 
 // A group of pictures after a lone first field: the next picture starts a new frame.
@@ -331,8 +329,8 @@ TEST(PictureHeaders, PictureDisplayExtensionOffsetCount) {
         parseInto(p, ended(w));
         ASSERT_EQ(p.s.number_of_frame_centre_offsets, c.offsets);
         for (int i = 0; i < c.offsets; ++i) {
-            EXPECT_EQ(p.s.frame_centre_horizontal_offset[i], 0x8000 + i);
-            EXPECT_EQ(p.s.frame_centre_vertical_offset[i], 0xFFF0 - i);
+            EXPECT_EQ(std::make_pair(p.s.frame_centre_horizontal_offset[i], p.s.frame_centre_vertical_offset[i]),
+                      std::make_pair(0x8000 + i, 0xFFF0 - i));
         }
     }
 }
@@ -357,25 +355,21 @@ TEST(HeaderLoop, StopsAtTheFirstSliceOfEachPictureAndTimesTheFirst) {
     ResetStreamState(p.s);
     p.sampleTime = 400000;
     const HeaderLoopLinks links{&p.sampleTime, &p.pendingTime, &p.secondField};
-    ASSERT_EQ(ParseHeaders(t.reader, p.s, links), hr::ok);
-    EXPECT_EQ(t.reader.cache, 0x00000101u);
-    EXPECT_EQ(p.s.picture_coding_type, 1);
-    EXPECT_EQ(p.pendingTime, 400000);
-    EXPECT_EQ(p.sampleTime, kNoTime);
+    const auto stop = [&] {
+        EXPECT_EQ(ParseHeaders(t.reader, p.s, links), hr::ok);
+        return std::make_tuple(t.reader.cache, p.s.picture_coding_type, p.pendingTime, p.sampleTime);
+    };
+    EXPECT_EQ(stop(), std::make_tuple(0x00000101u, 1, ReferenceTime(400000), kNoTime));
     t.reader.skipBits(32);
-    ASSERT_EQ(ParseHeaders(t.reader, p.s, links), hr::ok);
-    EXPECT_EQ(t.reader.cache, 0x00000101u);
-    EXPECT_EQ(p.s.picture_coding_type, 2);
-    EXPECT_EQ(p.pendingTime, kNoTime);
+    EXPECT_EQ(stop(), std::make_tuple(0x00000101u, 2, kNoTime, kNoTime));
 }
 
 TEST(HeaderLoop, EndOfInputInsideAHeaderKeepsWhatWasParsed) {
     std::vector<std::uint8_t> bytes = sequence({}, {}).data();
     bytes.resize(bytes.size() - 5);  // cut the sequence extension short
-    Parsed p = parse(bytes);
-    EXPECT_EQ(p.result, hr::e_abort);
-    EXPECT_EQ(p.s.horizontal_size, 720);
-    EXPECT_EQ(p.s.chroma_format, CHROMA_UNKNOWN);
+    const Parsed p = parse(bytes);
+    EXPECT_EQ(std::make_tuple(p.result, p.s.horizontal_size, p.s.chroma_format),
+              std::make_tuple(hr::e_abort, 720, CHROMA_UNKNOWN));
 }
 
 }  // namespace

@@ -18,13 +18,9 @@ struct Layout {
     int chromaBlocks() const { return chromaFormat == 1 ? 2 : chromaFormat == 2 ? 4 : 8; }
 };
 
-// A DC differential of size 1 ('1': +1), one AC coefficient (run 0, level 1),
-// end of block; the codes of the tables for intra_vlc_format 0.
-void intraBlock(BitWriter& w, bool luma) {
-    w.bits(luma ? "00" : "01");  // dct_dc_size 1
-    w.bits("1");
-    w.bits("110 10");  // run 0 level +1, end of block
-}
+// dct_dc_size 1, a DC differential of +1 ('1'), one AC coefficient (run 0,
+// level 1), end of block; the codes of the tables for intra_vlc_format 0.
+void intraBlock(BitWriter& w, bool luma) { w.bits(luma ? "00 1 110 10" : "01 1 110 10"); }
 
 void intraMacroblock(BitWriter& w, const Layout& l) {
     for (int b = 0; b < 4; ++b) intraBlock(w, true);
