@@ -21,6 +21,7 @@ struct Parsed {
     ReferenceTime sampleTime = kNoTime;
     ReferenceTime pendingTime = kNoTime;
     bool secondField = false;
+    Parsed() { ResetStreamState(s); }
 };
 
 HResult parseInto(Parsed& p, const std::vector<std::uint8_t>& bytes, std::size_t chunk = 4096) {
@@ -34,7 +35,6 @@ HResult parseInto(Parsed& p, const std::vector<std::uint8_t>& bytes, std::size_t
 
 Parsed parse(const std::vector<std::uint8_t>& bytes) {
     Parsed p;
-    ResetStreamState(p.s);
     parseInto(p, bytes);
     return p;
 }
@@ -111,10 +111,8 @@ TEST(SequenceHeader, DerivedSizes) {
         {0, 0, 1, 0, true, 1, {4096, 0, 256, 0, 2048, 0, 6}},
     };
     for (const Case& c : cases) {
-        test::SequenceFields seq;
-        seq.width = c.width;
-        seq.height = c.height;
-        seq.aspect = 1;  // square samples: the display aspect is the size, extension bits included
+        // Square samples: the display aspect is the size, extension bits included.
+        const test::SequenceFields seq{c.width, c.height, 1};
         test::SequenceExtensionFields ext;
         ext.horizontalExtension = c.horizontalExtension;
         ext.verticalExtension = c.verticalExtension;
@@ -136,7 +134,6 @@ TEST(SequenceExtension, ProfileAndLevel) {
     const std::array<int, 3> cases[] = {{0x48, 4, 8}, {0x14, 1, 4}, {0x5A, 5, 10}, {0x85, 5, 8}, {0x8A, 4, 8}};
     for (const auto& [indication, profile, level] : cases) {
         Parsed p;
-        ResetStreamState(p.s);
         p.s.profile = 4;  // an escape other than 0x85 keeps what was there
         p.s.level = 8;
         test::SequenceExtensionFields ext;
@@ -179,11 +176,7 @@ TEST(SequenceHeader, AspectRatioWindows) {
         {2, 720, 576, 720, 0, 4, 3},           // one display size missing: not applied
     };
     for (const AspectCase& c : cases) {
-        test::SequenceFields seq;
-        seq.aspect = c.aspect;
-        seq.width = c.width;
-        seq.height = c.height;
-        BitWriter w = sequence(seq, {});
+        BitWriter w = sequence({c.width, c.height, c.aspect}, {});
         test::DisplayExtensionFields d;
         d.displayWidth = c.displayWidth;
         d.displayHeight = c.displayHeight;
@@ -199,11 +192,9 @@ TEST(SequenceHeader, DisplaySizeForgottenOnlyWhenTheSizeChanges) {
     d.displayWidth = 540;
     d.displayHeight = 576;
     for (int secondWidth : {720, 704}) {
-        test::SequenceFields second;
-        second.width = secondWidth;
         BitWriter w = sequence({}, {});
         test::writeSequenceDisplayExtension(w, d);
-        test::writeSequenceHeader(w, second);
+        test::writeSequenceHeader(w, {secondWidth});
         const StreamState s = parse(w).s;
         const bool kept = secondWidth == 720;
         EXPECT_EQ(std::make_pair(s.display_horizontal_size, s.display_vertical_size),
@@ -256,7 +247,6 @@ TEST(QuantiserMatrices, ExtensionLoadsAndSequenceHeaderRestoresDefaults) {
 // Each load moves the generation the dequantiser's caches follow.
 TEST(QuantiserMatrices, GenerationMovesWheneverMatricesAreSet) {
     Parsed p;
-    ResetStreamState(p.s);
     std::uint32_t generation = p.s.matrix_generation;
     ResetStreamState(p.s);
     EXPECT_NE(p.s.matrix_generation, generation);
@@ -293,7 +283,6 @@ TEST(GroupOfPictures, ForgetsAnUnpairedFirstField) {
     BitWriter w;
     test::writeGroupOfPictures(w, {});
     Parsed p;
-    ResetStreamState(p.s);
     p.secondField = true;
     parseInto(p, ended(w));
     EXPECT_FALSE(p.secondField);
@@ -314,7 +303,6 @@ TEST(PictureHeaders, PictureDisplayExtensionOffsetCount) {
     };
     for (const OffsetCase& c : cases) {
         Parsed p;
-        ResetStreamState(p.s);
         p.s.progressive_sequence = c.progressiveSequence;
         BitWriter w;
         test::PictureCodingFields f;
@@ -352,7 +340,6 @@ TEST(HeaderLoop, StopsAtTheFirstSliceOfEachPictureAndTimesTheFirst) {
     test::writeSlice(w, 1);
     test::TestReader t(w.data(), 7);
     Parsed p;
-    ResetStreamState(p.s);
     p.sampleTime = 400000;
     const HeaderLoopLinks links{&p.sampleTime, &p.pendingTime, &p.secondField};
     const auto stop = [&] {

@@ -223,9 +223,7 @@ TEST(OutputOrder, DiscontinuityAndMediaTypeFlags) {
 
 TEST(OutputOrder, FormatChangeRenegotiatesAndFlushesTheReference) {
     StreamShape small;
-    small.sequence.width = 352;
-    small.sequence.height = 288;
-    small.sequence.aspect = 3;
+    small.sequence = {352, 288, 3};
     DecoderRig rig;
     rig.init();
     auto samples = test::buildPictureSamples("IP");
@@ -284,8 +282,7 @@ TEST(OutputOrder, AttachedTypeSmallerThanThePictureStaysInsideTheSample) {
     for (OutputSubtype subtype :
          {OutputSubtype::YUY2, OutputSubtype::YV12, OutputSubtype::RGB32, OutputSubtype::Planar}) {
         StreamShape shape;
-        shape.sequence.width = 64;
-        shape.sequence.height = 48;
+        shape.sequence = {64, 48};
         DecoderRig rig;
         test::describeSubtype(rig.host.format, subtype);
         rig.host.arrival = test::RecordingHost::Arrival::Smaller;
@@ -307,8 +304,7 @@ TEST(OutputOrder, WideYuy2SurfacesAreStretchedOnlyPastTheThreshold) {
     };
     for (const Case c : {Case{720, true}, Case{704, false}}) {
         StreamShape shape;
-        shape.sequence.width = 640;
-        shape.sequence.height = 480;
+        shape.sequence = {640, 480};
         DecoderRig rig;
         rig.host.format.subtype = OutputSubtype::YUY2;
         rig.host.format.width = c.outputWidth;

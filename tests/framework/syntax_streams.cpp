@@ -83,13 +83,8 @@ void quantMatrices(BitWriter& w) {
 // `dualPrimeAtEdges` false puts field motion there instead.
 void picture(BitWriter& w, int type, Structure s, bool topFirst, int dcPrecision, int mbRows, const Layout& l,
              bool matrices = false, bool dualPrimeAtEdges = true) {
-    tl::test::PictureCodingFields f;
-    f.pictureStructure = s;
-    f.topFieldFirst = topFirst;
-    f.progressiveFrame = s == Frame;
-    f.framePredFrameDct = s == Frame;
-    f.intraDcPrecision = dcPrecision;
-    tl::test::writePicture(w, type, f);
+    // Structure, top_field_first, repeat_first_field, progressive_frame, frame_pred_frame_dct, DC precision.
+    writePicture(w, type, {s, topFirst, false, s == Frame, s == Frame, dcPrecision});
     if (matrices) quantMatrices(w);
     for (int row = 0; row < mbRows; ++row) {
         w.startCode(std::uint8_t(row + 1));
@@ -112,16 +107,9 @@ void picture(BitWriter& w, int type, Structure s, bool topFirst, int dcPrecision
 }
 
 void sequence(BitWriter& w, const Layout& l, bool progressive, int height = kHeight) {
-    tl::test::SequenceFields seq;
-    seq.width = kWidth;
-    seq.height = height;
-    tl::test::writeSequenceHeader(w, seq);
-    tl::test::SequenceExtensionFields ext;
-    ext.progressive = progressive;
-    ext.chromaFormat = l.chromaFormat;
-    ext.profileAndLevel = l.chromaFormat == 1 ? 0x48 : 0x85;
-    tl::test::writeSequenceExtension(w, ext);
-    tl::test::writeGroupOfPictures(w, tl::test::GopFields{});
+    writeSequenceHeader(w, {kWidth, height});
+    writeSequenceExtension(w, {l.chromaFormat == 1 ? 0x48 : 0x85, progressive, l.chromaFormat});  // profile and level
+    writeGroupOfPictures(w, GopFields{});
 }
 
 std::vector<std::uint8_t> fieldPairs(bool topFirst, int height, bool dualPrimeAtEdges) {

@@ -31,9 +31,7 @@ TEST(Regressions, SequenceHeaderCutInsideItsMatrixKeepsTheOldSize) {
     ASSERT_GE(groups.size(), 3u);
 
     BitWriter w;
-    SequenceFields larger;
-    larger.width = 720;
-    larger.height = 576;
+    SequenceFields larger{720, 576};
     const std::vector<std::uint8_t> matrix(64, 16);
     larger.intraMatrix = matrix.data();
     writeSequenceHeader(w, larger);
