@@ -113,11 +113,8 @@ TEST(SequenceHeader, DerivedSizes) {
     for (const Case& c : cases) {
         // Square samples: the display aspect is the size, extension bits included.
         const test::SequenceFields seq{c.width, c.height, 1};
-        test::SequenceExtensionFields ext;
-        ext.horizontalExtension = c.horizontalExtension;
-        ext.verticalExtension = c.verticalExtension;
-        ext.progressive = c.progressive;
-        ext.chromaFormat = c.chroma;
+        const test::SequenceExtensionFields ext{0x48, c.progressive, c.chroma, c.horizontalExtension,
+                                                c.verticalExtension};
         const StreamState s = parse(sequence(seq, ext)).s;
         const std::array<int, 7> got = {s.horizontal_size, s.vertical_size, s.mb_width,    s.mb_height,
                                         s.chroma_width,    s.chroma_height, s.block_count};
@@ -136,9 +133,7 @@ TEST(SequenceExtension, ProfileAndLevel) {
         Parsed p;
         p.s.profile = 4;  // an escape other than 0x85 keeps what was there
         p.s.level = 8;
-        test::SequenceExtensionFields ext;
-        ext.profileAndLevel = indication;
-        parseInto(p, ended(sequence({}, ext)));
+        parseInto(p, ended(sequence({}, {indication})));
         EXPECT_EQ(std::make_pair(p.s.profile, p.s.level), std::make_pair(profile, level)) << std::hex << indication;
     }
 }
@@ -305,11 +300,7 @@ TEST(PictureHeaders, PictureDisplayExtensionOffsetCount) {
         Parsed p;
         p.s.progressive_sequence = c.progressiveSequence;
         BitWriter w;
-        test::PictureCodingFields f;
-        f.pictureStructure = c.structure;
-        f.repeatFirstField = c.repeat;
-        f.topFieldFirst = c.topFirst;
-        test::writePicture(w, 1, f);
+        test::writePicture(w, 1, {c.structure, c.topFirst, c.repeat});
         w.startCode(0xB5);  // picture display extension
         w.put(7, 4);
         for (int i = 0; i < c.offsets; ++i) w.put({{0x8000 + i, 16}, {1, 1}, {0xFFF0 - i, 16}, {1, 1}});
