@@ -91,10 +91,10 @@ TEST(DecoderObject, FlushDeliversNothingAndTheNextSampleIsADiscontinuity) {
     rig.play(test::buildPictureSamples("IP"));
     const auto d = rig.host.deliveries();
     ASSERT_EQ(d.size(), 3u);
-    // The clock starts over with the new run.
-    EXPECT_EQ(std::make_tuple(d[1].pictureType, d[1].flags & sample_flag::data_discontinuity,
-                              d[2].flags & sample_flag::data_discontinuity, d[1].start),
-              std::make_tuple(PICTURE_I, sample_flag::data_discontinuity, 0u, ReferenceTime(0)));
+    EXPECT_EQ(d[1].pictureType, PICTURE_I);
+    EXPECT_TRUE(d[1].flags & sample_flag::data_discontinuity);
+    EXPECT_FALSE(d[2].flags & sample_flag::data_discontinuity);
+    EXPECT_EQ(d[1].start, 0);  // the clock starts over with the new run
 }
 
 TEST(DecoderObject, SettingsReadAtInit) {

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "convert/dispatch.h"
@@ -52,13 +51,14 @@ TEST(FrameBitmap, EachFormatGivesBottomUpBgrRows) {
         ASSERT_EQ(FrameBytes(view), c.sample.size());
         const Bytes bmp = FrameToBmp(view);
         ASSERT_EQ(bmp.size(), 54 + c.pixels.size());
-        EXPECT_EQ(std::string(bmp.begin(), bmp.begin() + 2), "BM");
-        std::vector<std::uint32_t> header;
-        for (std::size_t at : {2, 10, 18, 22, 26, 34}) header.push_back(le32(bmp, at));
-        // A positive height: bottom row first; one plane of 24 bits.
-        EXPECT_EQ(header, (std::vector<std::uint32_t>{std::uint32_t(bmp.size()), 54, std::uint32_t(c.width),
-                                                      std::uint32_t(c.height), 1 | 24 << 16,
-                                                      std::uint32_t(c.pixels.size())}));
+        EXPECT_EQ(bmp[0], 'B');
+        EXPECT_EQ(bmp[1], 'M');
+        EXPECT_EQ(le32(bmp, 2), bmp.size());
+        EXPECT_EQ(le32(bmp, 10), 54u);
+        EXPECT_EQ(le32(bmp, 18), std::uint32_t(c.width));
+        EXPECT_EQ(le32(bmp, 22), std::uint32_t(c.height));  // positive: bottom row first
+        EXPECT_EQ(le32(bmp, 26), 1u | 24u << 16);          // one plane, 24 bits
+        EXPECT_EQ(le32(bmp, 34), c.pixels.size());
         for (std::size_t i = 0; i < c.pixels.size(); ++i) EXPECT_NEAR(bmp[54 + i], c.pixels[i], 1) << "byte " << i;
     }
 }
