@@ -57,10 +57,7 @@ public:
 // One progressive I picture, with a colour description when mc > 0.
 std::vector<std::uint8_t> patternStream(int matrixCoefficients) {
     test::BitWriter w;
-    test::SequenceFields sequence;
-    sequence.width = kWidth;
-    sequence.height = kHeight;
-    test::writeSequenceHeader(w, sequence);
+    test::writeSequenceHeader(w, {kWidth, kHeight});
     test::writeSequenceExtension(w, test::SequenceExtensionFields{});
     if (matrixCoefficients > 0) {
         test::DisplayExtensionFields display;

@@ -21,6 +21,7 @@ struct Parsed {
     ReferenceTime sampleTime = kNoTime;
     ReferenceTime pendingTime = kNoTime;
     bool secondField = false;
+    Parsed() { ResetStreamState(s); }
 };
 
 HResult parseInto(Parsed& p, const std::vector<std::uint8_t>& bytes, std::size_t chunk = 4096) {
@@ -34,7 +35,6 @@ HResult parseInto(Parsed& p, const std::vector<std::uint8_t>& bytes, std::size_t
 
 Parsed parse(const std::vector<std::uint8_t>& bytes) {
     Parsed p;
-    ResetStreamState(p.s);
     parseInto(p, bytes);
     return p;
 }
@@ -87,9 +87,9 @@ TEST(SequenceHeader, FrameRateValueAndPeriod) {
         test::SequenceExtensionFields ext;
         ext.frameRateN = c.n;
         ext.frameRateD = c.d;
-        Parsed p = parse(sequence(seq, ext));
-        EXPECT_EQ(p.s.frame_rate_value, c.value) << c.code << " " << c.n << "/" << c.d;
-        EXPECT_EQ(p.s.frame_period, c.period) << c.code << " " << c.n << "/" << c.d;
+        const StreamState s = parse(sequence(seq, ext)).s;
+        EXPECT_EQ(std::make_pair(s.frame_rate_value, s.frame_period), std::make_pair(c.value, c.period))
+            << c.code << " " << c.n << "/" << c.d;
     }
 }
 
@@ -111,15 +111,10 @@ TEST(SequenceHeader, DerivedSizes) {
         {0, 0, 1, 0, true, 1, {4096, 0, 256, 0, 2048, 0, 6}},
     };
     for (const Case& c : cases) {
-        test::SequenceFields seq;
-        seq.width = c.width;
-        seq.height = c.height;
-        seq.aspect = 1;  // square samples: the display aspect is the size, extension bits included
-        test::SequenceExtensionFields ext;
-        ext.horizontalExtension = c.horizontalExtension;
-        ext.verticalExtension = c.verticalExtension;
-        ext.progressive = c.progressive;
-        ext.chromaFormat = c.chroma;
+        // Square samples: the display aspect is the size, extension bits included.
+        const test::SequenceFields seq{c.width, c.height, 1};
+        const test::SequenceExtensionFields ext{0x48, c.progressive, c.chroma, c.horizontalExtension,
+                                                c.verticalExtension};
         const StreamState s = parse(sequence(seq, ext)).s;
         const std::array<int, 7> got = {s.horizontal_size, s.vertical_size, s.mb_width,    s.mb_height,
                                         s.chroma_width,    s.chroma_height, s.block_count};
@@ -136,12 +131,9 @@ TEST(SequenceExtension, ProfileAndLevel) {
     const std::array<int, 3> cases[] = {{0x48, 4, 8}, {0x14, 1, 4}, {0x5A, 5, 10}, {0x85, 5, 8}, {0x8A, 4, 8}};
     for (const auto& [indication, profile, level] : cases) {
         Parsed p;
-        ResetStreamState(p.s);
         p.s.profile = 4;  // an escape other than 0x85 keeps what was there
         p.s.level = 8;
-        test::SequenceExtensionFields ext;
-        ext.profileAndLevel = indication;
-        parseInto(p, ended(sequence({}, ext)));
+        parseInto(p, ended(sequence({}, {indication})));
         EXPECT_EQ(std::make_pair(p.s.profile, p.s.level), std::make_pair(profile, level)) << std::hex << indication;
     }
 }
@@ -179,18 +171,14 @@ TEST(SequenceHeader, AspectRatioWindows) {
         {2, 720, 576, 720, 0, 4, 3},           // one display size missing: not applied
     };
     for (const AspectCase& c : cases) {
-        test::SequenceFields seq;
-        seq.aspect = c.aspect;
-        seq.width = c.width;
-        seq.height = c.height;
-        BitWriter w = sequence(seq, {});
+        BitWriter w = sequence({c.width, c.height, c.aspect}, {});
         test::DisplayExtensionFields d;
         d.displayWidth = c.displayWidth;
         d.displayHeight = c.displayHeight;
         test::writeSequenceDisplayExtension(w, d);
-        Parsed p = parse(w);
-        EXPECT_EQ(p.s.aspect_x, c.x) << c.aspect << " " << c.displayWidth << "x" << c.displayHeight;
-        EXPECT_EQ(p.s.aspect_y, c.y) << c.aspect << " " << c.displayWidth << "x" << c.displayHeight;
+        const StreamState s = parse(w).s;
+        EXPECT_EQ(std::make_pair(s.aspect_x, s.aspect_y), std::make_pair(c.x, c.y))
+            << c.aspect << " " << c.displayWidth << "x" << c.displayHeight;
     }
 }
 
@@ -199,15 +187,13 @@ TEST(SequenceHeader, DisplaySizeForgottenOnlyWhenTheSizeChanges) {
     d.displayWidth = 540;
     d.displayHeight = 576;
     for (int secondWidth : {720, 704}) {
-        test::SequenceFields second;
-        second.width = secondWidth;
         BitWriter w = sequence({}, {});
         test::writeSequenceDisplayExtension(w, d);
-        test::writeSequenceHeader(w, second);
-        Parsed p = parse(w);
+        test::writeSequenceHeader(w, {secondWidth});
+        const StreamState s = parse(w).s;
         const bool kept = secondWidth == 720;
-        EXPECT_EQ(p.s.display_horizontal_size, kept ? 540 : 0) << secondWidth;
-        EXPECT_EQ(p.s.display_vertical_size, kept ? 576 : 0) << secondWidth;
+        EXPECT_EQ(std::make_pair(s.display_horizontal_size, s.display_vertical_size),
+                  kept ? std::make_pair(540, 576) : std::make_pair(0, 0)) << secondWidth;
     }
 }
 
@@ -219,14 +205,13 @@ TEST(SequenceDisplayExtension, ColourDescriptionAndItsReset) {
     d.transferCharacteristics = 6;
     d.matrixCoefficients = 7;
     test::writeSequenceDisplayExtension(w, d);
-    const StreamState described = parse(w).s;
-    EXPECT_EQ(std::make_tuple(described.colour_primaries, described.transfer_characteristics,
-                              described.matrix_coefficients), std::make_tuple(5, 6, 7));
+    const auto colour = [](const StreamState& s) {
+        return std::make_tuple(s.colour_primaries, s.transfer_characteristics, s.matrix_coefficients);
+    };
+    EXPECT_EQ(colour(parse(w).s), std::make_tuple(5, 6, 7));
     d.colourDescription = false;  // a later one without description resets to 1
     test::writeSequenceDisplayExtension(w, d);
-    const StreamState reset = parse(w).s;
-    EXPECT_EQ(std::make_tuple(reset.colour_primaries, reset.transfer_characteristics, reset.matrix_coefficients),
-              std::make_tuple(1, 1, 1));
+    EXPECT_EQ(colour(parse(w).s), std::make_tuple(1, 1, 1));
 }
 
 // The luma matrices of an extension serve chroma too unless their own follow; a
@@ -247,17 +232,16 @@ TEST(QuantiserMatrices, ExtensionLoadsAndSequenceHeaderRestoresDefaults) {
     test::writeSequenceHeader(w, {});
     const StreamState r = parse(w).s;
     for (int i = 0; i < 64; ++i) {
-        EXPECT_EQ(r.intra_quantiser_matrix[i], default_intra_quantiser_matrix[i]);
-        EXPECT_EQ(r.chroma_intra_quantiser_matrix[i], default_intra_quantiser_matrix[i]);
-        EXPECT_EQ(r.non_intra_quantiser_matrix[i], 16);
-        EXPECT_EQ(r.chroma_non_intra_quantiser_matrix[i], 16);
+        EXPECT_EQ(std::make_tuple(r.intra_quantiser_matrix[i], r.chroma_intra_quantiser_matrix[i],
+                                  r.non_intra_quantiser_matrix[i], r.chroma_non_intra_quantiser_matrix[i]),
+                  std::make_tuple(default_intra_quantiser_matrix[i], default_intra_quantiser_matrix[i], 16, 16))
+            << i;
     }
 }
 
 // Each load moves the generation the dequantiser's caches follow.
 TEST(QuantiserMatrices, GenerationMovesWheneverMatricesAreSet) {
     Parsed p;
-    ResetStreamState(p.s);
     std::uint32_t generation = p.s.matrix_generation;
     ResetStreamState(p.s);
     EXPECT_NE(p.s.matrix_generation, generation);
@@ -284,10 +268,9 @@ TEST(Extensions, UnknownIdentifiersCountAsErrorsAndScalableOnesAreSkipped) {
     w.startCode(0xB5);  // copyright extension: ignored
     w.put(4, 4);
     w.put(0xFFFFFFFF, 32);
-    Parsed p = parse(w);
-    EXPECT_EQ(p.s.unknown_extensions, 4u);
-    EXPECT_EQ(p.s.scalable_mode, 3);
-    EXPECT_EQ(p.result, hr::e_abort);
+    const Parsed p = parse(w);
+    EXPECT_EQ(std::make_tuple(p.s.unknown_extensions, p.s.scalable_mode, p.result),
+              std::make_tuple(4u, 3, hr::e_abort));
 }
 
 // A group of pictures after a lone first field: the next picture starts a new frame.
@@ -295,7 +278,6 @@ TEST(GroupOfPictures, ForgetsAnUnpairedFirstField) {
     BitWriter w;
     test::writeGroupOfPictures(w, {});
     Parsed p;
-    ResetStreamState(p.s);
     p.secondField = true;
     parseInto(p, ended(w));
     EXPECT_FALSE(p.secondField);
@@ -316,14 +298,9 @@ TEST(PictureHeaders, PictureDisplayExtensionOffsetCount) {
     };
     for (const OffsetCase& c : cases) {
         Parsed p;
-        ResetStreamState(p.s);
         p.s.progressive_sequence = c.progressiveSequence;
         BitWriter w;
-        test::PictureCodingFields f;
-        f.pictureStructure = c.structure;
-        f.repeatFirstField = c.repeat;
-        f.topFieldFirst = c.topFirst;
-        test::writePicture(w, 1, f);
+        test::writePicture(w, 1, {c.structure, c.topFirst, c.repeat});
         w.startCode(0xB5);  // picture display extension
         w.put(7, 4);
         for (int i = 0; i < c.offsets; ++i) w.put({{0x8000 + i, 16}, {1, 1}, {0xFFF0 - i, 16}, {1, 1}});
@@ -331,8 +308,8 @@ TEST(PictureHeaders, PictureDisplayExtensionOffsetCount) {
         parseInto(p, ended(w));
         ASSERT_EQ(p.s.number_of_frame_centre_offsets, c.offsets);
         for (int i = 0; i < c.offsets; ++i) {
-            EXPECT_EQ(p.s.frame_centre_horizontal_offset[i], 0x8000 + i);
-            EXPECT_EQ(p.s.frame_centre_vertical_offset[i], 0xFFF0 - i);
+            EXPECT_EQ(std::make_pair(p.s.frame_centre_horizontal_offset[i], p.s.frame_centre_vertical_offset[i]),
+                      std::make_pair(0x8000 + i, 0xFFF0 - i));
         }
     }
 }
@@ -354,28 +331,23 @@ TEST(HeaderLoop, StopsAtTheFirstSliceOfEachPictureAndTimesTheFirst) {
     test::writeSlice(w, 1);
     test::TestReader t(w.data(), 7);
     Parsed p;
-    ResetStreamState(p.s);
     p.sampleTime = 400000;
     const HeaderLoopLinks links{&p.sampleTime, &p.pendingTime, &p.secondField};
-    ASSERT_EQ(ParseHeaders(t.reader, p.s, links), hr::ok);
-    EXPECT_EQ(t.reader.cache, 0x00000101u);
-    EXPECT_EQ(p.s.picture_coding_type, 1);
-    EXPECT_EQ(p.pendingTime, 400000);
-    EXPECT_EQ(p.sampleTime, kNoTime);
+    const auto stop = [&] {
+        EXPECT_EQ(ParseHeaders(t.reader, p.s, links), hr::ok);
+        return std::make_tuple(t.reader.cache, p.s.picture_coding_type, p.pendingTime, p.sampleTime);
+    };
+    EXPECT_EQ(stop(), std::make_tuple(0x00000101u, 1, ReferenceTime(400000), kNoTime));
     t.reader.skipBits(32);
-    ASSERT_EQ(ParseHeaders(t.reader, p.s, links), hr::ok);
-    EXPECT_EQ(t.reader.cache, 0x00000101u);
-    EXPECT_EQ(p.s.picture_coding_type, 2);
-    EXPECT_EQ(p.pendingTime, kNoTime);
+    EXPECT_EQ(stop(), std::make_tuple(0x00000101u, 2, kNoTime, kNoTime));
 }
 
 TEST(HeaderLoop, EndOfInputInsideAHeaderKeepsWhatWasParsed) {
     std::vector<std::uint8_t> bytes = sequence({}, {}).data();
     bytes.resize(bytes.size() - 5);  // cut the sequence extension short
-    Parsed p = parse(bytes);
-    EXPECT_EQ(p.result, hr::e_abort);
-    EXPECT_EQ(p.s.horizontal_size, 720);
-    EXPECT_EQ(p.s.chroma_format, CHROMA_UNKNOWN);
+    const Parsed p = parse(bytes);
+    EXPECT_EQ(std::make_tuple(p.result, p.s.horizontal_size, p.s.chroma_format),
+              std::make_tuple(hr::e_abort, 720, CHROMA_UNKNOWN));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include "convert/overlay_rules.h"
@@ -91,16 +92,13 @@ TEST(OverlayCompositor, HiddenLayersEmptyTheMaskButLeaveTheOverlayActive) {
     Overlay overlay;
     ASSERT_TRUE(overlay.rebuild(96, 48));
     BoxPainter box(kBox, kColour);
+    const auto rows = [&] { return std::make_tuple(overlay.active(), overlay.firstRow(), overlay.lastRow()); };
     overlay.compose(&box, false);
-    EXPECT_TRUE(overlay.active());
-    EXPECT_EQ(overlay.firstRow(), kBox.top);
-    EXPECT_EQ(overlay.lastRow(), kBox.bottom - 1);
+    EXPECT_EQ(rows(), std::make_tuple(true, kBox.top, kBox.bottom - 1));
     box.visible = false;
     overlay.queueDamage(&kBox, 1);
     overlay.compose(&box, true);
-    EXPECT_TRUE(overlay.active());
-    EXPECT_EQ(overlay.firstRow(), 48);
-    EXPECT_EQ(overlay.lastRow(), 0);
+    EXPECT_EQ(rows(), std::make_tuple(true, 48, 0));
     EXPECT_TRUE(std::all_of(overlay.rowMask(), overlay.rowMask() + 48, [](std::uint8_t m) { return m == 0; }));
 }
 

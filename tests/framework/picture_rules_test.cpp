@@ -68,9 +68,9 @@ TEST(OutputFormatCode, Table) {
         f.bitCount = c.bits;
         f.videoInfo2 = c.videoInfo2;
         std::int32_t code = -1, bits = -1;
-        EXPECT_EQ(DeriveOutputFormat(f, &code, &bits), c.code != -1) << int(c.subtype) << " " << c.bits;
-        EXPECT_EQ(code, c.code) << int(c.subtype) << " " << c.bits;
-        EXPECT_EQ(bits, c.bitsPerPixel) << int(c.subtype) << " " << c.bits;
+        const bool derived = DeriveOutputFormat(f, &code, &bits);
+        EXPECT_EQ(std::make_tuple(derived, code, bits), std::make_tuple(c.code != -1, c.code, c.bitsPerPixel))
+            << int(c.subtype) << " " << c.bits;
     }
 }
 
@@ -157,16 +157,14 @@ StreamState sixteenSquare() {
 TEST(PicturePool, FreeChoiceFollowsLastUse) {
     PicturePool pool;
     ASSERT_TRUE(pool.allocate(3, sixteenSquare()));
-    Picture* a = pool.takeFree();
-    EXPECT_EQ(a->index, 0);
-    a->referenceCount = 1;
-    Picture* b = pool.takeFree();
-    EXPECT_EQ(b->index, 1);
-    b->referenceCount = 1;
-    Picture* c = pool.takeFree();
-    EXPECT_EQ(c->index, 2);
-    c->referenceCount = 1;
+    Picture* taken[3];
+    for (int i = 0; i < 3; ++i) {
+        taken[i] = pool.takeFree();
+        EXPECT_EQ(taken[i]->index, i);
+        taken[i]->referenceCount = 1;
+    }
     EXPECT_EQ(pool.takeFree(), nullptr);
+    Picture *a = taken[0], *b = taken[1];
     b->referenceCount = 0;
     a->referenceCount = 0;
     pool.moveToBack(b);  // b used more recently than a
@@ -180,17 +178,14 @@ TEST(PicturePool, HandedOutRecordsComeFirstAndFreshOnesAreBlack) {
     PicturePool pool;
     ASSERT_TRUE(pool.allocate(3, sixteenSquare()));
     Picture* a = pool.takeFree();
-    EXPECT_EQ(a->planes[0][0], 16);
-    EXPECT_EQ(a->planes[0][16 * 16 - 1], 16);
-    EXPECT_EQ(a->planes[2][8 * 8 - 1], 128);
+    EXPECT_EQ(std::make_tuple(a->planes[0][0], a->planes[0][16 * 16 - 1], a->planes[2][8 * 8 - 1]),
+              std::make_tuple(16, 16, 128));
     a->planes[0][0] = 99;
     EXPECT_EQ(pool.takeFree(), a);  // still free: handed out again, as it was left
     EXPECT_EQ(a->planes[0][0], 99);
     a->referenceCount = 1;
     Picture* b = pool.takeFree();
-    EXPECT_EQ(b->index, 1);
-    EXPECT_EQ(b->planes[1][0], 128);
-    EXPECT_EQ(pool.order()[0]->unpainted, 1);
+    EXPECT_EQ(std::make_tuple(b->index, b->planes[1][0], pool.order()[0]->unpainted), std::make_tuple(1, 128, 1));
 }
 
 }  // namespace

@@ -75,8 +75,7 @@ TEST(SampleInput, DiscontinuityForgetsTheDisplaySize) {
     ASSERT_EQ(rig.feed(test::buildPictureSamples("P")[0], kNoTime, sample_flag::data_discontinuity), hr::ok);
     ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
     const StreamInfo info = rig.decoder.streamInfo();
-    EXPECT_EQ(info.displaySizeX, 0);
-    EXPECT_EQ(info.displaySizeY, 0);
+    EXPECT_EQ(std::make_pair(info.displaySizeX, info.displaySizeY), std::make_pair(0, 0));
 }
 
 }  // namespace

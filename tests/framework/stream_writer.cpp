@@ -34,8 +34,7 @@ void writeGroupOfPictures(BitWriter& w, const GopFields& f) {
 void writePicture(BitWriter& w, int pictureCodingType, const PictureCodingFields& f) {
     w.startCode(0x00);
     w.put({{0, 10}, {pictureCodingType, 3}, {0xFFFF, 16}});  // temporal reference 0, vbv_delay
-    if (pictureCodingType == 2 || pictureCodingType == 3) w.put(0x7, 4);
-    if (pictureCodingType == 3) w.put(0x7, 4);
+    for (int code = 2; code <= pictureCodingType; ++code) w.put(0x7, 4);  // forward (P, B) and backward (B) f_code
     w.put(0, 1);
     w.startCode(0xB5);
     // f_codes, then the coding extension's flags; concealment vectors, q_scale_type,
@@ -63,15 +62,10 @@ std::vector<std::vector<std::uint8_t>> buildPictureSamples(const char* codedType
             writeGroupOfPictures(w, GopFields{});
         }
         const int type = t == 'I' ? 1 : t == 'P' ? 2 : 3;
-        if (shape.fieldPairs) {
-            PictureCodingFields field = shape.coding;
-            for (int structure : {1, 2}) {
-                field.pictureStructure = structure;
-                writePicture(w, type, field);
-                writeSlice(w, 1);
-            }
-        } else {
-            writePicture(w, type, shape.coding);
+        PictureCodingFields coding = shape.coding;
+        for (int field = 1; field <= (shape.fieldPairs ? 2 : 1); ++field) {
+            if (shape.fieldPairs) coding.pictureStructure = field;  // top, then bottom
+            writePicture(w, type, coding);
             writeSlice(w, 1);
         }
         if (!codedTypes[i + 1]) writeSequenceEnd(w);

@@ -18,13 +18,9 @@ struct Layout {
     int chromaBlocks() const { return chromaFormat == 1 ? 2 : chromaFormat == 2 ? 4 : 8; }
 };
 
-// A DC differential of size 1 ('1': +1), one AC coefficient (run 0, level 1),
-// end of block; the codes of the tables for intra_vlc_format 0.
-void intraBlock(BitWriter& w, bool luma) {
-    w.bits(luma ? "00" : "01");  // dct_dc_size 1
-    w.bits("1");
-    w.bits("110 10");  // run 0 level +1, end of block
-}
+// dct_dc_size 1, a DC differential of +1 ('1'), one AC coefficient (run 0,
+// level 1), end of block; the codes of the tables for intra_vlc_format 0.
+void intraBlock(BitWriter& w, bool luma) { w.bits(luma ? "00 1 110 10" : "01 1 110 10"); }
 
 void intraMacroblock(BitWriter& w, const Layout& l) {
     for (int b = 0; b < 4; ++b) intraBlock(w, true);
@@ -87,13 +83,8 @@ void quantMatrices(BitWriter& w) {
 // `dualPrimeAtEdges` false puts field motion there instead.
 void picture(BitWriter& w, int type, Structure s, bool topFirst, int dcPrecision, int mbRows, const Layout& l,
              bool matrices = false, bool dualPrimeAtEdges = true) {
-    tl::test::PictureCodingFields f;
-    f.pictureStructure = s;
-    f.topFieldFirst = topFirst;
-    f.progressiveFrame = s == Frame;
-    f.framePredFrameDct = s == Frame;
-    f.intraDcPrecision = dcPrecision;
-    tl::test::writePicture(w, type, f);
+    // Structure, top_field_first, repeat_first_field, progressive_frame, frame_pred_frame_dct, DC precision.
+    writePicture(w, type, {s, topFirst, false, s == Frame, s == Frame, dcPrecision});
     if (matrices) quantMatrices(w);
     for (int row = 0; row < mbRows; ++row) {
         w.startCode(std::uint8_t(row + 1));
@@ -116,16 +107,9 @@ void picture(BitWriter& w, int type, Structure s, bool topFirst, int dcPrecision
 }
 
 void sequence(BitWriter& w, const Layout& l, bool progressive, int height = kHeight) {
-    tl::test::SequenceFields seq;
-    seq.width = kWidth;
-    seq.height = height;
-    tl::test::writeSequenceHeader(w, seq);
-    tl::test::SequenceExtensionFields ext;
-    ext.progressive = progressive;
-    ext.chromaFormat = l.chromaFormat;
-    ext.profileAndLevel = l.chromaFormat == 1 ? 0x48 : 0x85;
-    tl::test::writeSequenceExtension(w, ext);
-    tl::test::writeGroupOfPictures(w, tl::test::GopFields{});
+    writeSequenceHeader(w, {kWidth, height});
+    writeSequenceExtension(w, {l.chromaFormat == 1 ? 0x48 : 0x85, progressive, l.chromaFormat});  // profile and level
+    writeGroupOfPictures(w, GopFields{});
 }
 
 std::vector<std::uint8_t> fieldPairs(bool topFirst, int height, bool dualPrimeAtEdges) {

@@ -61,6 +61,14 @@ private:
     std::uint32_t state_;
 };
 
+// Where the pictures of the stream start, and how many come before its sequence n.
+struct Pictures {
+    std::vector<std::size_t> sequences, pictures;
+    std::size_t before(std::size_t n) const {
+        return std::size_t(std::lower_bound(pictures.begin(), pictures.end(), sequences[n]) - pictures.begin());
+    }
+};
+
 TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronise) {
     armWatchdog();
     const StreamInfo info = find_stream("prog420_cgop");
@@ -151,24 +159,19 @@ TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronis
     // Flush whatever the threads left, then a part of a group without its
     // sequence header (undecodable: no reference) and a whole group from its
     // sequence header: exactly that group comes out, marked as a discontinuity.
-    const std::vector<std::size_t> sequences = offsetsOf(stream, 0xB3);
-    const std::vector<std::size_t> pictures = offsetsOf(stream, 0x00);
-    ASSERT_GE(sequences.size(), 3u);
+    const Pictures at{offsetsOf(stream, 0xB3), offsetsOf(stream, 0x00)};
+    ASSERT_GE(at.sequences.size(), 3u);
     // How much got decoded between the flushes depends on the machine's speed
     // (under ThreadSanitizer sometimes nothing); it is recorded, not required.
     RecordProperty("picturesDeliveredWhileHammering", int(host.deliveries().size()));
     decoder.Flush(true);
     decoder.Flush(false);
     host.clearDeliveries();
-    const std::size_t midGroup = pictures[3];
-    EXPECT_TRUE(feedSamples(decoder, cutIntoChunks(cut(stream, midGroup, sequences[2]), 3000), &counter));
+    const std::size_t midGroup = at.pictures[3];
+    EXPECT_TRUE(feedSamples(decoder, cutIntoChunks(cut(stream, midGroup, at.sequences[2]), 3000), &counter));
     ASSERT_EQ(decoder.EndOfStream(), hr::ok);
 
-    std::size_t first = 0, count = 0;
-    for (std::size_t p : pictures) {
-        if (p < sequences[1]) ++first;
-        else if (p < sequences[2]) ++count;
-    }
+    const std::size_t first = at.before(1), count = at.before(2) - first;
     // EndOfStream can return when the flush's run ends instead of its own (see
     // EndOfStreamAfterAFlushWaitsForItsOwnMarker); the pictures still come.
     while (host.deliveries().size() < count) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -193,9 +196,8 @@ TEST(DecoderStress, EndOfStreamAfterAFlushWaitsForItsOwnMarker) {
     armWatchdog();
     const StreamInfo info = find_stream("prog420_cgop");
     const Bytes stream = read_file_bytes(info.streamPath());
-    const std::vector<std::size_t> sequences = offsetsOf(stream, 0xB3);
-    const std::vector<std::size_t> pictures = offsetsOf(stream, 0x00);
-    ASSERT_GE(sequences.size(), 3u);
+    const Pictures at{offsetsOf(stream, 0xB3), offsetsOf(stream, 0x00)};
+    ASSERT_GE(at.sequences.size(), 3u);
     ReferenceCounter counter;
 
     Gate deliveries, refresh;
@@ -208,7 +210,7 @@ TEST(DecoderStress, EndOfStreamAfterAFlushWaitsForItsOwnMarker) {
 
     // A run that ends by showing its one intra picture, held in the delivery.
     deliveries.arm();
-    EXPECT_TRUE(feedSamples(decoder, cutIntoChunks(cut(stream, 0, pictures[1]), 3000), &counter));
+    EXPECT_TRUE(feedSamples(decoder, cutIntoChunks(cut(stream, 0, at.pictures[1]), 3000), &counter));
     ASSERT_EQ(decoder.Receive(nullptr), hr::ok);
     deliveries.waitUntilEntered();
 
@@ -221,7 +223,7 @@ TEST(DecoderStress, EndOfStreamAfterAFlushWaitsForItsOwnMarker) {
     refresh.waitUntilEntered();
 
     host.clearDeliveries();
-    EXPECT_TRUE(feedSamples(decoder, cutIntoChunks(cut(stream, sequences[1], sequences[2]), 3000), &counter));
+    EXPECT_TRUE(feedSamples(decoder, cutIntoChunks(cut(stream, at.sequences[1], at.sequences[2]), 3000), &counter));
     std::thread release([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));  // EndOfStream has queued its marker
         refresh.open();
@@ -230,9 +232,7 @@ TEST(DecoderStress, EndOfStreamAfterAFlushWaitsForItsOwnMarker) {
     const std::size_t shown = host.deliveries().size();
     release.join();
 
-    std::size_t inGroup = 0;
-    for (std::size_t p : pictures) inGroup += p >= sequences[1] && p < sequences[2];
-    EXPECT_EQ(shown, inGroup) << "EndOfStream returned before its pictures were delivered";
+    EXPECT_EQ(shown, at.before(2) - at.before(1)) << "EndOfStream returned before its pictures were delivered";
     decoder.Uninit();
     EXPECT_EQ(counter.live.load(), 0);
 }

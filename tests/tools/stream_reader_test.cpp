@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/support/corpus.h"
@@ -31,13 +32,18 @@ std::vector<StreamSample> readOn(StreamReader& reader) {
     return samples;
 }
 
-std::vector<StreamSample> readBytes(const Bytes& stream, ReaderOptions options) {
+using Contents = std::vector<std::pair<Bytes, std::optional<std::uint64_t>>>;
+
+// The bytes and time stamps of what the reader gives for `stream`.
+Contents readBytes(const Bytes& stream, ReaderOptions options) {
     const test::TempFile file(".bin");
     file.write(stream);
     StreamReader reader(options);
     std::string error;
     EXPECT_TRUE(reader.open(file.path().string(), error)) << error;
-    return readOn(reader);
+    Contents contents;
+    for (const StreamSample& s : readOn(reader)) contents.emplace_back(s.bytes, s.pts);
+    return contents;
 }
 
 TEST(Container, ToldByContent) {
@@ -63,8 +69,7 @@ TEST(Container, ToldByContent) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const Detected d = DetectContainer(c.bytes.data(), c.bytes.size());
-        EXPECT_EQ(d.container, c.container);
-        EXPECT_EQ(d.offset, c.offset);
+        EXPECT_EQ(std::make_pair(d.container, d.offset), std::make_pair(c.container, c.offset));
         if (*c.unknownAs) {
             EXPECT_NE(std::string(DescribeUnknown(c.bytes.data(), c.bytes.size())).find(c.unknownAs),
                       std::string::npos);
@@ -95,9 +100,8 @@ TEST(PesHeader, PayloadOffsetAndTimeStamp) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         PesHeader header;
-        EXPECT_EQ(ParsePesHeader(c.packet.data(), c.packet.size(), header), c.ok);
-        EXPECT_EQ(header.payloadOffset, c.payload);
-        EXPECT_EQ(header.pts, c.pts);
+        const bool ok = ParsePesHeader(c.packet.data(), c.packet.size(), header);
+        EXPECT_EQ(std::make_tuple(ok, header.payloadOffset, header.pts), std::make_tuple(c.ok, c.payload, c.pts));
     }
 }
 
@@ -119,14 +123,7 @@ TEST(StreamReader, ProgramStreamGivesTheFirstVideoStreamsPackets) {
         SCOPED_TRACE(readSize);
         ReaderOptions options;
         options.readSize = readSize;
-        const std::vector<StreamSample> samples = readBytes(ps, options);
-        ASSERT_EQ(samples.size(), 3u);
-        EXPECT_EQ(samples[0].bytes, v1);
-        EXPECT_EQ(samples[0].pts, 90000u);
-        EXPECT_EQ(samples[1].bytes, v2);
-        EXPECT_FALSE(samples[1].pts);
-        EXPECT_EQ(samples[2].bytes, unbounded);
-        EXPECT_EQ(samples[2].pts, 8589934591u);
+        EXPECT_EQ(readBytes(ps, options), (Contents{{v1, 90000}, {v2, std::nullopt}, {unbounded, 8589934591}}));
     }
 }
 
@@ -138,7 +135,7 @@ struct TransportCase {
     int pid;
     bool packets192;
     bool brokenTables;
-    std::vector<std::pair<Bytes, std::optional<std::uint64_t>>> expected;
+    Contents expected;
 };
 
 Bytes transportStream(bool packets192, bool brokenTables, const Bytes& video1, const Bytes& video2) {
@@ -175,13 +172,7 @@ TEST(StreamReader, TransportStreamGivesTheVideoOfTheFirstProgramWithIt) {
         ReaderOptions options;
         options.pid = c.pid;
         options.readSize = 100;
-        const std::vector<StreamSample> samples =
-            readBytes(transportStream(c.packets192, c.brokenTables, video1, video2), options);
-        ASSERT_EQ(samples.size(), c.expected.size());
-        for (std::size_t i = 0; i < samples.size(); ++i) {
-            EXPECT_EQ(samples[i].bytes, c.expected[i].first);
-            EXPECT_EQ(samples[i].pts, c.expected[i].second);
-        }
+        EXPECT_EQ(readBytes(transportStream(c.packets192, c.brokenTables, video1, video2), options), c.expected);
     }
 }
 
