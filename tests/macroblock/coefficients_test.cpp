@@ -7,21 +7,10 @@
 
 #include "engine/macroblock/coefficients.h"
 #include "engine/macroblock/dct_coefficient_tables.h"
-#include "engine/macroblock/local_bits.h"
-#include "tests/support/bit_writer.h"
+#include "tests/macroblock/on_window.h"
 
 namespace tl::test {
 namespace {
-
-// Runs one parser on a bit window over the test reader, then hands the
-// window back so that the reader shows what was consumed.
-template <class Parse>
-HResult onWindow(TestReader& t, Parse parse) {
-    LocalBits bits(t.reader);
-    const HResult r = parse(bits);
-    bits.writeBack();
-    return r;
-}
 
 struct DcCase {
     bool chroma;

@@ -6,26 +6,15 @@
 
 #include "engine/base/picture.h"
 #include "engine/macroblock/coded_block_pattern.h"
-#include "engine/macroblock/local_bits.h"
 #include "engine/macroblock/macroblock_flags.h"
 #include "engine/macroblock/macroblock_modes.h"
 #include "engine/macroblock/motion_vectors.h"
 #include "engine/macroblock/slice_decoder.h"
 #include "engine/macroblock/slice_header.h"
-#include "tests/support/bit_writer.h"
+#include "tests/macroblock/on_window.h"
 
 namespace tl::test {
 namespace {
-
-// Runs one parser on a bit window over the test reader, then hands the
-// window back so that the reader shows what was consumed.
-template <class Parse>
-HResult onWindow(TestReader& t, Parse parse) {
-    LocalBits bits(t.reader);
-    const HResult r = parse(bits);
-    bits.writeBack();
-    return r;
-}
 
 PictureParams paramsFor(int type, int structure = FRAME_PICTURE, bool framePredFrameDct = true,
                         const std::function<void(StreamState&)>& more = {}) {
