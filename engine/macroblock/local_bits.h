@@ -8,7 +8,7 @@
 //
 // The compiler keeps the window in registers only while its address stays in
 // the function that owns it: parsers that are not inlined get a copy of the
-// window (`LocalBits copy = bits; ...; bits = copy;`), never the owner's.
+// window (throughCopy), never the owner's.
 #pragma once
 #include <cstdint>
 #include <cstring>
@@ -27,8 +27,15 @@ struct LocalBits {
             refill();
             return hr::ok;
         }
+        return throughCopy([n](LocalBits& copy) { return ensureNearEnd(copy, n); });
+    }
+
+    // Runs a parser that is not inlined on a copy of the window, then takes
+    // the copy's state back.
+    template <class Parse>
+    HResult throughCopy(Parse parse) {
         LocalBits copy = *this;
-        const HResult r = ensureNearEnd(copy, n);
+        const HResult r = parse(copy);
         *this = copy;
         return r;
     }

@@ -16,18 +16,16 @@ namespace {
 struct BufferBlocks {
     const SliceContext& ctx;
     HResult intra(LocalBits& bits) {
-        LocalBits copy = bits;
-        const HResult r = decodeIntraMacroblockBlocks(copy, ctx.params, ctx.state, ctx.matrices,
-                                                      ctx.blocks.take(ctx.params.block_count));
-        bits = copy;
-        return r;
+        return bits.throughCopy([&](LocalBits& copy) {
+            return decodeIntraMacroblockBlocks(copy, ctx.params, ctx.state, ctx.matrices,
+                                               ctx.blocks.take(ctx.params.block_count));
+        });
     }
     HResult nonIntra(LocalBits& bits, std::uint32_t pattern) {
-        LocalBits copy = bits;
-        const HResult r = decodeNonIntraMacroblockBlocks(copy, ctx.params, ctx.state, ctx.matrices, pattern,
-                                                         ctx.blocks.take(mb::codedCount(pattern)));
-        bits = copy;
-        return r;
+        return bits.throughCopy([&](LocalBits& copy) {
+            return decodeNonIntraMacroblockBlocks(copy, ctx.params, ctx.state, ctx.matrices, pattern,
+                                                  ctx.blocks.take(mb::codedCount(pattern)));
+        });
     }
 };
 
@@ -84,10 +82,8 @@ HResult decodeMacroblocks(LocalBits& bits, const SliceContext& ctx, std::int32_t
         if (bits.peek(1)) {
             bits.skip(1);
         } else {
-            LocalBits copy = bits;
-            const HResult r = parseAddressIncrement(copy, increment);
-            bits = copy;
-            if (r != hr::ok) return r;
+            const auto parse = [&](LocalBits& copy) { return parseAddressIncrement(copy, increment); };
+            if (HResult r = bits.throughCopy(parse); r != hr::ok) return r;
         }
         if (address + increment > p.mb_count) return kPictureFinished;
         if (increment > 1) {
