@@ -2,7 +2,7 @@
 # Conversion throughput of our kernels against ffmpeg's swscale doing the same
 # format change on the same 4:2:0 pictures, SD 720x576 and HD 1920x1080.
 #
-#   bench/convert-bench.sh [--bench PATH/convert_bench] [--seconds S] [--tier best|mmx|sse|sse2]
+#   bench/convert-bench.sh [--bench PATH/convert_bench] [--seconds S] [--tier best|mmx|sse|sse2|avx2]
 #
 # Ours: convert_bench (build it with `cmake --build --preset native --target convert_bench`),
 # megapixels per second of CPU time at the tier the dispatcher picks, in each deinterlace
@@ -26,7 +26,7 @@ while [ $# -gt 0 ]; do
     --bench) bench="$2"; shift 2 ;;
     --seconds) seconds="$2"; shift 2 ;;
     --tier) tier="$2"; shift 2 ;;
-    *) echo "usage: $0 [--bench PATH] [--seconds S] [--tier best|mmx|sse|sse2]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--bench PATH] [--seconds S] [--tier best|mmx|sse|sse2|avx2]" >&2; exit 2 ;;
     esac
 done
 [ -x "$bench" ] || { echo "no convert_bench at $bench (build the convert_bench target)" >&2; exit 1; }
