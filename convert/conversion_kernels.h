@@ -56,7 +56,7 @@ struct KernelKey {
 };
 
 // The kernel for a key at a tier (SSE3 takes the SSE2 kernels, AVX2 its own
-// RGB kernels and the SSE2 ones for the rest), or null where the
+// RGB and YV12 kernels and the SSE2 ones for the rest), or null where the
 // family has none (YVYU, codes above 7).
 ConvertKernel findKernel(const KernelKey& key, KernelTier level);
 
@@ -82,8 +82,9 @@ namespace sse2 {
 TL_CONVERSION_TIER
 }  // namespace sse2
 namespace avx2 {
-// The RGB formats; null for every other format.
+// The RGB formats and YV12; the packed YUV formats run their SSE2 kernels.
 ConvertKernel rgbKernel(const KernelKey& key);
+ConvertKernel yv12Kernel(const KernelKey& key);
 }  // namespace avx2
 
 #undef TL_CONVERSION_TIER

@@ -1,5 +1,5 @@
-// How the RGB kernels walk rows on 32-byte AVX2 registers, with the members of
-// Sse2Ops. Most AVX2 integer instructions work inside each 16-byte lane, so a
+// How the RGB and YV12 kernels walk rows on 32-byte AVX2 registers, with the
+// members of Sse2Ops. Most AVX2 integer instructions work inside each 16-byte lane, so a
 // register is treated as two SSE2 registers side by side:
 // - luma and full-width loads hold pixels 0-15 in the low lane and 16-31 in
 //   the high one; a 16-byte load (the chroma of a 4:2:0/4:2:2 step) puts its
@@ -105,8 +105,9 @@ struct Avx2Ops {
         v[0] = _mm256_permute2x128_si256(a, b, 0x20);
         v[1] = _mm256_permute2x128_si256(a, b, 0x31);
     }
-    // packs32 of two registers of 8 pixels each, in pixel order.
+    // packs32 and packus16 of two registers, the results in the order of the inputs.
     static V packs32InOrder(V a, V b) { return _mm256_permute4x64_epi64(packs32(a, b), 0xD8); }
+    static V packus16InOrder(V a, V b) { return _mm256_permute4x64_epi64(packus16(a, b), 0xD8); }
 
     // B,G,R,X dwords to 24 B,G,R bytes at the start of the register.
     static V compact24(V t) {
