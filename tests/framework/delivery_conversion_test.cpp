@@ -56,20 +56,11 @@ public:
 
 // One progressive I picture, with a colour description when mc > 0.
 std::vector<std::uint8_t> patternStream(int matrixCoefficients) {
-    test::BitWriter w;
-    test::writeSequenceHeader(w, {kWidth, kHeight});
-    test::writeSequenceExtension(w, test::SequenceExtensionFields{});
-    if (matrixCoefficients > 0) {
-        test::DisplayExtensionFields display;
-        display.colourDescription = true;
-        display.matrixCoefficients = matrixCoefficients;
-        test::writeSequenceDisplayExtension(w, display);
-    }
-    test::writeGroupOfPictures(w, test::GopFields{});
-    test::writePicture(w, 1, test::PictureCodingFields{});
-    test::writeSlice(w, 1);
-    test::writeSequenceEnd(w);
-    return w.data();
+    const test::DisplayExtensionFields display{5, true, 1, 1, matrixCoefficients};
+    test::StreamShape shape;
+    shape.sequence = {kWidth, kHeight};
+    if (matrixCoefficients > 0) shape.display = &display;
+    return test::buildStream("I", shape);
 }
 
 // The pattern converted straight through the dispatcher.

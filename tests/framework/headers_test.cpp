@@ -54,17 +54,6 @@ BitWriter sequence(const test::SequenceFields& seq, const test::SequenceExtensio
     return w;
 }
 
-// A quantiser matrix extension; each entry loads a matrix of that one value, or
-// (a negative entry) leaves it.
-void matrixExtension(BitWriter& w, std::initializer_list<int> matrices) {
-    w.startCode(0xB5);
-    w.put(3, 4);
-    for (int value : matrices) {
-        w.put(value >= 0, 1);
-        for (int i = 0; value >= 0 && i < 64; ++i) w.put(std::uint32_t(value), 8);
-    }
-}
-
 struct FrameRateCase {
     int code, n, d;
     std::uint32_t value;
@@ -82,12 +71,8 @@ TEST(SequenceHeader, FrameRateValueAndPeriod) {
         {14, 3, 0, 0xFFFFFFF8u, 2},
     };
     for (const FrameRateCase& c : cases) {
-        test::SequenceFields seq;
-        seq.frameRateCode = c.code;
-        test::SequenceExtensionFields ext;
-        ext.frameRateN = c.n;
-        ext.frameRateD = c.d;
-        const StreamState s = parse(sequence(seq, ext)).s;
+        const test::SequenceExtensionFields ext{0x48, true, 1, 0, 0, 0, 0, false, c.n, c.d};
+        const StreamState s = parse(sequence({720, 576, 2, c.code}, ext)).s;
         EXPECT_EQ(std::make_pair(s.frame_rate_value, s.frame_period), std::make_pair(c.value, c.period))
             << c.code << " " << c.n << "/" << c.d;
     }
@@ -141,11 +126,8 @@ TEST(SequenceExtension, ProfileAndLevel) {
 // A repeated sequence extension with a large bit_rate_extension once added its
 // high bits twice, overflowing the 32-bit bit rate.
 TEST(SequenceExtension, RepeatedExtensionSetsTheBitRateOnce) {
-    test::SequenceFields seq;
-    seq.bitRate = 20000;
-    test::SequenceExtensionFields ext;
-    ext.bitRateExtension = 0xFFF;
-    BitWriter w = sequence(seq, ext);
+    const test::SequenceExtensionFields ext{0x48, true, 1, 0, 0, 0xFFF};  // bit_rate_extension
+    BitWriter w = sequence({720, 576, 2, 3, 20000}, ext);
     test::writeSequenceExtension(w, ext);
     EXPECT_EQ(parse(w).s.bit_rate, std::int32_t(20000 | 0xFFFu << 18));
 }
@@ -172,10 +154,7 @@ TEST(SequenceHeader, AspectRatioWindows) {
     };
     for (const AspectCase& c : cases) {
         BitWriter w = sequence({c.width, c.height, c.aspect}, {});
-        test::DisplayExtensionFields d;
-        d.displayWidth = c.displayWidth;
-        d.displayHeight = c.displayHeight;
-        test::writeSequenceDisplayExtension(w, d);
+        test::writeSequenceDisplayExtension(w, {5, false, 1, 1, 1, c.displayWidth, c.displayHeight});
         const StreamState s = parse(w).s;
         EXPECT_EQ(std::make_pair(s.aspect_x, s.aspect_y), std::make_pair(c.x, c.y))
             << c.aspect << " " << c.displayWidth << "x" << c.displayHeight;
@@ -183,9 +162,7 @@ TEST(SequenceHeader, AspectRatioWindows) {
 }
 
 TEST(SequenceHeader, DisplaySizeForgottenOnlyWhenTheSizeChanges) {
-    test::DisplayExtensionFields d;
-    d.displayWidth = 540;
-    d.displayHeight = 576;
+    const test::DisplayExtensionFields d{5, false, 1, 1, 1, 540, 576};
     for (int secondWidth : {720, 704}) {
         BitWriter w = sequence({}, {});
         test::writeSequenceDisplayExtension(w, d);
@@ -199,11 +176,7 @@ TEST(SequenceHeader, DisplaySizeForgottenOnlyWhenTheSizeChanges) {
 
 TEST(SequenceDisplayExtension, ColourDescriptionAndItsReset) {
     BitWriter w = sequence({}, {});
-    test::DisplayExtensionFields d;
-    d.colourDescription = true;
-    d.colourPrimaries = 5;
-    d.transferCharacteristics = 6;
-    d.matrixCoefficients = 7;
+    test::DisplayExtensionFields d{5, true, 5, 6, 7};  // colour primaries, transfer, matrix
     test::writeSequenceDisplayExtension(w, d);
     const auto colour = [](const StreamState& s) {
         return std::make_tuple(s.colour_primaries, s.transfer_characteristics, s.matrix_coefficients);
@@ -218,12 +191,12 @@ TEST(SequenceDisplayExtension, ColourDescriptionAndItsReset) {
 // plain sequence header brings back the defaults everywhere.
 TEST(QuantiserMatrices, ExtensionLoadsAndSequenceHeaderRestoresDefaults) {
     BitWriter w = sequence({}, {});
-    matrixExtension(w, {40, -1, -1, -1});
+    test::writeQuantMatrixExtension(w, {40, -1, -1, -1});
     const StreamState l = parse(w).s;
     EXPECT_EQ(std::make_tuple(l.intra_quantiser_matrix[9], l.chroma_intra_quantiser_matrix[9],
                               l.non_intra_quantiser_matrix[9]), std::make_tuple(40, 40, 16));
 
-    matrixExtension(w, {200, 201, 202, 203});
+    test::writeQuantMatrixExtension(w, {200, 201, 202, 203});
     const StreamState e = parse(w).s;
     EXPECT_EQ(std::make_tuple(e.intra_quantiser_matrix[5], e.non_intra_quantiser_matrix[5],
                               e.chroma_intra_quantiser_matrix[5], e.chroma_non_intra_quantiser_matrix[5]),
@@ -247,7 +220,7 @@ TEST(QuantiserMatrices, GenerationMovesWheneverMatricesAreSet) {
     EXPECT_NE(p.s.matrix_generation, generation);
     BitWriter header, extension;
     test::writeSequenceHeader(header, {});
-    matrixExtension(extension, {-1, -1, -1, -1});
+    test::writeQuantMatrixExtension(extension, {-1, -1, -1, -1});
     for (const BitWriter* w : {&header, &extension}) {
         generation = p.s.matrix_generation;
         parseInto(p, ended(*w));

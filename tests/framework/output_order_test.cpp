@@ -34,10 +34,7 @@ TEST(OutputOrder, CodedOrderBecomesDisplayOrder) {
 }
 
 TEST(OutputOrder, FieldPicturesShareOneBufferAndAreShownOnce) {
-    StreamShape shape;
-    shape.extension.progressive = false;
-    shape.coding.progressiveFrame = false;
-    shape.fieldPairs = true;
+    const StreamShape shape{{}, {0x48, false}, {3, false, false, false}, true};  // interlaced field pairs
     DecoderRig rig;
     rig.host.format.interlaceFlags = 1;
     rig.init();
@@ -101,11 +98,8 @@ TEST(OutputOrder, DurationsPulldownAndRate) {
         {"rate_half", true, true, false, false, 0.5, kPeriod25 * 2, video_flag::weave},
     };
     for (const DurationCase& c : cases) {
-        StreamShape shape;
-        shape.extension.progressive = c.progressiveSequence;
-        shape.coding.progressiveFrame = c.progressiveFrame;
-        shape.coding.topFieldFirst = c.topFieldFirst;
-        shape.coding.repeatFirstField = c.repeatFirstField;
+        const StreamShape shape{
+            {}, {0x48, c.progressiveSequence}, {3, c.topFieldFirst, c.repeatFirstField, c.progressiveFrame}};
         DecoderRig rig;
         rig.host.format.interlaceFlags = 1;
         rig.init();
@@ -138,10 +132,8 @@ TEST(OutputOrder, DeinterlacingFollowsTheRenderer) {
         {"bobbing_renderer", false, false, false, true, 1, 4},
     };
     for (const Case& c : cases) {
-        StreamShape shape;
-        shape.extension.progressive = false;
-        shape.coding.progressiveFrame = c.progressiveFrame;
-        shape.coding.topFieldFirst = shape.coding.repeatFirstField = c.forceHardwareBob;
+        const bool pulldown = c.forceHardwareBob;  // top field first, repeated
+        const StreamShape shape{{}, {0x48, false}, {3, pulldown, pulldown, c.progressiveFrame}};
         DecoderRig rig;
         rig.host.format.interlaceFlags = c.interlacedOutput;
         if (c.bobbingRenderer) rig.host.classId = softwareBobRenderer;
@@ -222,8 +214,7 @@ TEST(OutputOrder, DiscontinuityAndMediaTypeFlags) {
 }
 
 TEST(OutputOrder, FormatChangeRenegotiatesAndFlushesTheReference) {
-    StreamShape small;
-    small.sequence = {352, 288, 3};
+    const StreamShape small{{352, 288, 3}, {}, {}};
     DecoderRig rig;
     rig.init();
     auto samples = test::buildPictureSamples("IP");
@@ -281,8 +272,7 @@ TEST(OutputOrder, PicturesLargerThanTheOutputAreDecodedButNotDelivered) {
 TEST(OutputOrder, AttachedTypeSmallerThanThePictureStaysInsideTheSample) {
     for (OutputSubtype subtype :
          {OutputSubtype::YUY2, OutputSubtype::YV12, OutputSubtype::RGB32, OutputSubtype::Planar}) {
-        StreamShape shape;
-        shape.sequence = {64, 48};
+        const StreamShape shape{{64, 48}, {}, {}};
         DecoderRig rig;
         test::describeSubtype(rig.host.format, subtype);
         rig.host.arrival = test::RecordingHost::Arrival::Smaller;
@@ -303,8 +293,7 @@ TEST(OutputOrder, WideYuy2SurfacesAreStretchedOnlyPastTheThreshold) {
         bool widened;
     };
     for (const Case c : {Case{720, true}, Case{704, false}}) {
-        StreamShape shape;
-        shape.sequence = {640, 480};
+        const StreamShape shape{{640, 480}, {}, {}};
         DecoderRig rig;
         rig.host.format.subtype = OutputSubtype::YUY2;
         rig.host.format.width = c.outputWidth;

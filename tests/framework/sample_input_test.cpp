@@ -55,21 +55,12 @@ TEST(SampleInput, WrappedSamplesAreStrippedOrDroppedWhole) {
 }
 
 TEST(SampleInput, DiscontinuityForgetsTheDisplaySize) {
-    test::BitWriter w;
-    test::writeSequenceHeader(w, {});
-    test::writeSequenceExtension(w, {});
-    test::DisplayExtensionFields display;
-    display.displayWidth = 704;
-    display.displayHeight = 576;
-    test::writeSequenceDisplayExtension(w, display);
-    test::writeGroupOfPictures(w, {});
-    test::writePicture(w, 1, {});
-    test::writeSlice(w, 1);
+    const test::DisplayExtensionFields display{5, false, 1, 1, 1, 704, 576};
+    test::StreamShape shape;
+    shape.display = &display;
     DecoderRig rig;
     rig.init();
-    ASSERT_EQ(rig.feed(w.data()), hr::ok);
-    ASSERT_EQ(rig.feed(test::buildPictureSamples("P")[0]), hr::ok);
-    ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
+    rig.play(test::buildPictureSamples("IP", shape));
     EXPECT_EQ(rig.decoder.streamInfo().displaySizeX, 704);
 
     ASSERT_EQ(rig.feed(test::buildPictureSamples("P")[0], kNoTime, sample_flag::data_discontinuity), hr::ok);
