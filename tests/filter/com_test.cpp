@@ -31,23 +31,6 @@ using tl::com::ComPtr;
 
 int g_destroyed = 0;
 
-class Widget : public ITestA {
-public:
-    static const tl::com::InterfaceEntry* InterfaceMap() {
-        static const tl::com::InterfaceEntry map[] = {tl::com::Entry<Widget, ITestA>(), {}};
-        return map;
-    }
-    int STDMETHODCALLTYPE A() override { return 1; }
-
-protected:
-    ~Widget() { ++g_destroyed; }
-};
-
-class FailingWidget : public Widget {
-public:
-    HRESULT FinalConstruct() { return E_ACCESSDENIED; }
-};
-
 class ComHelperTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -59,16 +42,8 @@ protected:
     long baseline_ = 0;
 };
 
-TEST_F(ComHelperTest, FailedFinalConstructDestroysTheObject) {
-    void* out = reinterpret_cast<void*>(1);
-    EXPECT_EQ(tl::com::CreateObject<FailingWidget>(__uuidof(ITestA), &out), E_ACCESSDENIED);
-    EXPECT_TRUE(out == nullptr && g_destroyed == 1);
-    EXPECT_EQ(tl::com::CreateObject<Widget>(__uuidof(IDispatch), &out), E_NOINTERFACE);
-    EXPECT_TRUE(out == nullptr && g_destroyed == 2);
-}
-
-// An aggregatable inner class and a hand-written outer object that aggregates it
-// and answers ITestC itself.
+// An aggregatable class, and a hand-written outer object that aggregates it and
+// answers ITestC itself.
 class Inner : public ITestA {
 public:
     static const tl::com::InterfaceEntry* InterfaceMap() {
@@ -81,6 +56,19 @@ public:
 protected:
     ~Inner() { ++g_destroyed; }
 };
+
+class FailingInner : public Inner {
+public:
+    HRESULT FinalConstruct() { return E_ACCESSDENIED; }
+};
+
+TEST_F(ComHelperTest, FailedFinalConstructDestroysTheObject) {
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(tl::com::CreateObject<FailingInner>(__uuidof(ITestA), &out), E_ACCESSDENIED);
+    EXPECT_TRUE(out == nullptr && g_destroyed == 1);
+    EXPECT_EQ(tl::com::CreateObject<Inner>(__uuidof(IDispatch), &out), E_NOINTERFACE);
+    EXPECT_TRUE(out == nullptr && g_destroyed == 2);
+}
 
 class Outer final : public ITestC {
 public:

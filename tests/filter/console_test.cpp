@@ -25,18 +25,10 @@
 namespace {
 
 using tl::com::ComPtr;
+using tl::test::WaitFor;
 
 const std::wstring kKey = std::wstring(tl::kPluginsKeyPath) + L"\\DeveloperConsole";
 constexpr wchar_t kTitle[] = L"Tarvello\u00AE Video Decoder Developer Console...";
-
-template <class Found>
-bool WaitFor(Found found, int ms = 5000) {
-    for (int waited = 0; waited < ms; waited += 50) {
-        if (found()) return true;
-        Sleep(50);
-    }
-    return found();
-}
 
 std::wstring TextOf(HWND window) {
     wchar_t text[512] = {};

@@ -36,6 +36,16 @@ com::ComPtr<Itf> Instance(REFCLSID clsid) {
     return object;
 }
 
+// Polls `found` until it holds or `ms` milliseconds have passed; whether it held.
+template <class Found>
+bool WaitFor(Found found, int ms = 5000) {
+    for (int waited = 0; waited < ms; waited += 50) {
+        if (found()) return true;
+        Sleep(50);
+    }
+    return found();
+}
+
 // Initialises COM on the calling thread and runs the module's
 // DllRegisterServer; E_FAIL when the module is missing.
 HRESULT RegisterFilterModule(DWORD apartment);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <tuple>
 
@@ -78,18 +79,14 @@ TEST(OutputFormatCode, Table) {
 // sequences have none; the rate divides the period with truncation.
 TEST(PictureTiming, FieldOrderAndRate) {
     StreamState s;
-    s.frame_period = 400000;
-    s.progressive_sequence = 0;
-    s.top_field_first = 0;
-    s.picture_structure = TOP_FIELD;
-    EXPECT_EQ(ComputePictureTiming(s, 1.0).topFieldFirst, 1);
-    s.picture_structure = BOTTOM_FIELD;
-    s.top_field_first = 1;
-    EXPECT_EQ(ComputePictureTiming(s, 1.0).topFieldFirst, 0);
-    s.picture_structure = FRAME_PICTURE;
-    EXPECT_EQ(ComputePictureTiming(s, 1.0).topFieldFirst, 1);
-    s.progressive_sequence = 1;
-    EXPECT_EQ(ComputePictureTiming(s, 1.0).topFieldFirst, 0);
+    const std::array<int, 4> cases[] = {  // progressive_sequence, top_field_first, picture_structure, field order
+        {0, 0, TOP_FIELD, 1}, {0, 1, BOTTOM_FIELD, 0}, {0, 1, FRAME_PICTURE, 1}, {1, 1, FRAME_PICTURE, 0}};
+    for (const auto& [progressive, topFirst, structure, expected] : cases) {
+        s.progressive_sequence = progressive;
+        s.top_field_first = topFirst;
+        s.picture_structure = structure;
+        EXPECT_EQ(ComputePictureTiming(s, 1.0).topFieldFirst, expected) << progressive << topFirst << structure;
+    }
     s.frame_period = 333666;
     EXPECT_EQ(ComputePictureTiming(s, 3.0).duration, 111222);
     EXPECT_EQ(ComputePictureTiming(s, 0.7).duration, 476665);
@@ -146,46 +143,35 @@ TEST(PicturePool, PlanesAlignedSizedAndStrided) {
     }
 }
 
-// A 16x16 4:2:0 stream: the smallest pool records.
-StreamState sixteenSquare() {
+// Records of a 16x16 4:2:0 stream. A record is painted black when first handed
+// out, and free records handed out before are reused ahead of those never handed
+// out, whose memory stays untouched; among free records the least recently used
+// comes first.
+TEST(PicturePool, FreeChoiceFollowsLastUseAndFreshRecordsAreBlack) {
     StreamState s;
     s.coded_width = s.coded_height = 16;
     s.chroma_width = s.chroma_height = 8;
-    return s;
-}
-
-TEST(PicturePool, FreeChoiceFollowsLastUse) {
     PicturePool pool;
-    ASSERT_TRUE(pool.allocate(3, sixteenSquare()));
-    Picture* taken[3];
-    for (int i = 0; i < 3; ++i) {
-        taken[i] = pool.takeFree();
-        EXPECT_EQ(taken[i]->index, i);
-        taken[i]->referenceCount = 1;
-    }
-    EXPECT_EQ(pool.takeFree(), nullptr);
-    Picture *a = taken[0], *b = taken[1];
-    b->referenceCount = 0;
-    a->referenceCount = 0;
-    pool.moveToBack(b);  // b used more recently than a
-    EXPECT_EQ(pool.takeFree(), a);
-    EXPECT_EQ(pool.order().back(), a);
-}
-
-// A record is painted black when first handed out, and free records handed out
-// before are reused ahead of those never handed out, whose memory stays untouched.
-TEST(PicturePool, HandedOutRecordsComeFirstAndFreshOnesAreBlack) {
-    PicturePool pool;
-    ASSERT_TRUE(pool.allocate(3, sixteenSquare()));
+    ASSERT_TRUE(pool.allocate(3, s));
     Picture* a = pool.takeFree();
-    EXPECT_EQ(std::make_tuple(a->planes[0][0], a->planes[0][16 * 16 - 1], a->planes[2][8 * 8 - 1]),
-              std::make_tuple(16, 16, 128));
+    EXPECT_EQ(std::make_tuple(a->index, a->planes[0][0], a->planes[0][16 * 16 - 1], a->planes[2][8 * 8 - 1]),
+              std::make_tuple(0, 16, 16, 128));
     a->planes[0][0] = 99;
     EXPECT_EQ(pool.takeFree(), a);  // still free: handed out again, as it was left
     EXPECT_EQ(a->planes[0][0], 99);
     a->referenceCount = 1;
     Picture* b = pool.takeFree();
     EXPECT_EQ(std::make_tuple(b->index, b->planes[1][0], pool.order()[0]->unpainted), std::make_tuple(1, 128, 1));
+    b->referenceCount = 1;
+    Picture* c = pool.takeFree();
+    EXPECT_EQ(c->index, 2);
+    c->referenceCount = 1;
+    EXPECT_EQ(pool.takeFree(), nullptr);
+    b->referenceCount = 0;
+    a->referenceCount = 0;
+    pool.moveToBack(b);  // b used more recently than a
+    EXPECT_EQ(pool.takeFree(), a);
+    EXPECT_EQ(pool.order().back(), a);
 }
 
 }  // namespace

@@ -15,8 +15,7 @@ struct OptionCase {
     const char* errorPart;  // for failures
 };
 
-// One case of each way a command line is accepted or refused.
-TEST(TlvdecOptions, Table) {
+TEST(TlvdecOptions, OneCaseOfEachWayALineIsAcceptedOrRefused) {
     const OptionCase cases[] = {
         {{"in.m2v"}, true, ""},
         {{"in.m2v", "-o", "-", "--info", "--timestamps", "--frames", "5", "--chunk", "7"}, true, ""},

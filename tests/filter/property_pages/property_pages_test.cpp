@@ -80,7 +80,7 @@ protected:
     ComPtr<IMediaControl> running_;
 };
 
-TEST_F(PropertyPagesTest, PreferencesShowTheFiltersValues) {
+TEST_F(PropertyPagesTest, PreferencesShowTheFiltersValuesAndAreDirtyWhileAControlDiffers) {
     filter_->put_DXVA(VARIANT_TRUE);
     filter_->put_FrameSkipping(VARIANT_FALSE);
     filter_->put_Deinterlace(DEINTERLACE_SOFTWARE_BOB);
@@ -96,10 +96,8 @@ TEST_F(PropertyPagesTest, PreferencesShowTheFiltersValues) {
     EXPECT_EQ(host.Text(TL_CONTROL_PREF_TYPES_NORMAL), L"RGB32,YUY2");
     EXPECT_EQ(host.Text(TL_CONTROL_PREF_TYPES_DXVA), L"DXVA_Di,DXVA_Bi,DXVA_Ci,DXVA_Ai,DXVA_D,DXVA_B,DXVA_C,DXVA_A");
     EXPECT_EQ(host.Text(TL_CONTROL_PREF_ASPECT), L"16:9");
-}
 
-TEST_F(PropertyPagesTest, PreferencesAreDirtyWhileAControlDiffersFromWhatWasLoaded) {
-    PageHost host(__uuidof(FilterVideoDecoder_PPagePref), filter_.Get());
+    // Dirty while a control differs from what was loaded.
     EXPECT_EQ(host.Page()->IsPageDirty(), S_FALSE);
     host.Click(TL_CONTROL_PREF_COLOR_CORRECTION);
     EXPECT_EQ(host.Page()->IsPageDirty(), S_OK);
