@@ -73,7 +73,7 @@ TEST(DecoderObject, FlushDeliversNothingAndTheNextSampleIsADiscontinuity) {
     DecoderRig rig;
     Gate gate;
     gate.arm();
-    rig.path->beforePicture = [&](int index) {
+    rig.path->beforePicture = [&](int index, Picture&) {
         if (index == 2) gate.passThrough();
     };
     rig.init();

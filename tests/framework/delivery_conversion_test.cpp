@@ -4,21 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <cstdlib>
-#include <memory>
 #include <vector>
 
 #include "convert/dispatch.h"
 #include "convert/procamp.h"
 #include "convert/rgb_matrix.h"
 #include "engine/base/cpu_features.h"
-#include "engine/framework/decoding_path.h"
-#include "engine/framework/video_decoder.h"
-#include "tests/framework/fake_path.h"
-#include "tests/framework/stream_writer.h"
-#include "tests/support/decoder_inputs.h"
-#include "tests/support/recording_host.h"
+#include "tests/framework/decoder_rig.h"
 
 namespace tl {
 namespace {
@@ -40,19 +33,6 @@ void fillPlanes(std::uint8_t* y, int lumaStride, std::uint8_t* cb, std::uint8_t*
         }
     }
 }
-
-// Paints a fixed colour pattern into every picture instead of decoding it,
-// then skips the slices as the slice layer would consume them.
-class PatternPath final : public DecodingPath {
-public:
-    HResult decodePicture(BitReader& reader, const StreamState&, const PictureTargets& targets) override {
-        Picture& p = *targets.current;
-        fillPlanes(p.planes[0], p.lumaStride, p.planes[1], p.planes[2], p.chromaStride);
-        return test::skipSlices(reader);
-    }
-    std::uint32_t errors() const override { return 0; }
-    void resetErrors() override {}
-};
 
 // One progressive I picture, with a colour description when mc > 0.
 std::vector<std::uint8_t> patternStream(int matrixCoefficients) {
@@ -100,32 +80,30 @@ struct ProcAmpValues {
     int brightness = 0, contrast = 0, saturation = 0;
 };
 
-// The one delivered sample, and the matrix coefficients the decoder reported.
+// The one delivered sample of the pattern painted in place of decoding, and the
+// matrix coefficients the decoder reported.
 std::pair<std::vector<std::uint8_t>, int> deliverPattern(OutputSubtype subtype, int format, int matrixCoefficients,
                                                          ProcAmpValues v) {
-    test::TestSettings settings;
-    test::RecordingHost host;
-    host.format.subtype = subtype;
-    host.format.width = kWidth;
-    host.format.height = kHeight;
-    host.rowPitch = tightRowPitch(format, kWidth);
-    host.keepBytes = true;
-    VideoDecoder decoder(std::make_unique<PatternPath>());
-    EXPECT_EQ(decoder.Init(&settings, &host), hr::ok);
+    test::DecoderRig rig;
+    rig.host.format.subtype = subtype;
+    rig.host.format.width = kWidth;
+    rig.host.format.height = kHeight;
+    rig.host.rowPitch = tightRowPitch(format, kWidth);
+    rig.host.keepBytes = true;
+    rig.path->beforePicture = [](int, Picture& p) {
+        fillPlanes(p.planes[0], p.lumaStride, p.planes[1], p.planes[2], p.chromaStride);
+    };
+    rig.init();
     for (const auto& [property, value] : {std::pair{VideoProcAmp_Brightness, v.brightness},
                                           std::pair{VideoProcAmp_Contrast, v.contrast},
                                           std::pair{VideoProcAmp_Saturation, v.saturation}})
-        EXPECT_EQ(decoder.procAmp().Set(property, value, VideoProcAmp_Flags_Manual), hr::ok);
-    test::TestSample* s = test::TestSample::make(patternStream(matrixCoefficients), kNoTime);
-    EXPECT_EQ(decoder.Receive(s), hr::ok);
-    s->release();
-    EXPECT_EQ(decoder.EndOfStream(), hr::ok);
-    const int mc = decoder.streamInfo().matrixCoefficients;
-    EXPECT_GT(decoder.streamInfo().rendererPerformance, 0);
-    decoder.Uninit();
-    const auto deliveries = host.deliveries();
+        EXPECT_EQ(rig.decoder.procAmp().Set(property, value, VideoProcAmp_Flags_Manual), hr::ok);
+    rig.play({patternStream(matrixCoefficients)});
+    EXPECT_GT(rig.decoder.streamInfo().rendererPerformance, 0);
+    const auto deliveries = rig.host.deliveries();
     EXPECT_EQ(deliveries.size(), 1u);
-    return {deliveries.empty() ? std::vector<std::uint8_t>() : deliveries[0].bytes, mc};
+    return {deliveries.empty() ? std::vector<std::uint8_t>() : deliveries[0].bytes,
+            rig.decoder.streamInfo().matrixCoefficients};
 }
 
 TEST(DeliveryConversion, RgbOutputFollowsProcAmpAndColourCoefficients) {
@@ -162,13 +140,10 @@ TEST(DeliveryConversion, ProcAmpAnswersOnlyOnRgbConnections) {
     for (const auto& [subtype, answer] : {std::pair{OutputSubtype::YUY2, kProcAmpNotFound},
                                           std::pair{OutputSubtype::Planar, kProcAmpNotFound},
                                           std::pair{OutputSubtype::RGB555, hr::ok}}) {
-        test::TestSettings settings;
-        test::RecordingHost host;
-        host.format.subtype = subtype;
-        VideoDecoder decoder(std::make_unique<PatternPath>());
-        ASSERT_EQ(decoder.Init(&settings, &host), hr::ok);
-        EXPECT_EQ(decoder.procAmp().Set(VideoProcAmp_Contrast, 5, VideoProcAmp_Flags_Manual), answer) << int(subtype);
-        decoder.Uninit();
+        test::DecoderRig rig;
+        rig.host.format.subtype = subtype;
+        rig.init();
+        EXPECT_EQ(rig.decoder.procAmp().Set(VideoProcAmp_Contrast, 5, VideoProcAmp_Flags_Manual), answer) << int(subtype);
     }
 }
 
