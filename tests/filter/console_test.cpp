@@ -88,7 +88,7 @@ std::string ScreenshotVerdict(HWND window, const std::string& dir) {
 class ConsoleTest : public tl::test::RegisteredModuleTest {
 protected:
     void SetUp() override {
-        ASSERT_NO_FATAL_FAILURE(RegisteredModuleTest::SetUp());
+        ASSERT_NO_FATAL_FAILURE(RegisteredModuleSuite::SetUp());
         tl::test::WriteRaw(HKEY_CURRENT_USER, kKey, L"bPluginEnabled", tl::test::Dword(1));
         ASSERT_TRUE(graph_ = tl::test::Instance<IGraphBuilder>(CLSID_FilterGraph));
         ASSERT_TRUE(filter_ = tl::test::Instance<IBaseFilter>(__uuidof(FilterVideoDecoder)));

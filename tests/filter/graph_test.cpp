@@ -43,7 +43,7 @@ constexpr GUID kSubtypeLowerL264 = {0x3436326c, 0x0000, 0x0010, {0x80, 0x00, 0x0
 class GraphTest : public tl::test::RegisteredModuleTest {
 protected:
     void SetUp() override {
-        ASSERT_NO_FATAL_FAILURE(RegisteredModuleTest::SetUp());
+        ASSERT_NO_FATAL_FAILURE(RegisteredModuleSuite::SetUp());
         ASSERT_TRUE(graph_ = tl::test::Instance<IGraphBuilder>(CLSID_FilterGraph));
         ASSERT_TRUE(filter_ = tl::test::Instance<IBaseFilter>(__uuidof(FilterVideoDecoder)));
         ASSERT_EQ(filter_.As(&settings_), S_OK);

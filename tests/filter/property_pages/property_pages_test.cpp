@@ -38,13 +38,10 @@ std::wstring Joined(const std::vector<std::wstring>& rows) {
     return all;
 }
 
-class PropertyPagesTest : public ::testing::Test {
+class PropertyPagesTest : public tl::test::RegisteredModuleSuite<COINIT_APARTMENTTHREADED> {
 protected:
-    static void SetUpTestSuite() { registered_ = tl::test::RegisterFilterModule(COINIT_APARTMENTTHREADED); }
-    static void TearDownTestSuite() { tl::test::UnregisterFilterModule(); }
-
     void SetUp() override {
-        ASSERT_EQ(registered_, S_OK);
+        ASSERT_NO_FATAL_FAILURE(RegisteredModuleSuite::SetUp());
         ASSERT_TRUE(filter_ = tl::test::Instance<IFilterVideoDecoder>(__uuidof(FilterVideoDecoder)));
     }
     void TearDown() override {
@@ -75,7 +72,6 @@ protected:
         return value.lVal;
     }
 
-    static inline HRESULT registered_ = E_FAIL;
     ComPtr<IFilterVideoDecoder> filter_;
     ComPtr<IMediaControl> running_;
 };
