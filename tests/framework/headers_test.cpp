@@ -54,14 +54,9 @@ BitWriter sequence(const test::SequenceFields& seq, const test::SequenceExtensio
     return w;
 }
 
-struct FrameRateCase {
-    int code, n, d;
-    std::uint32_t value;
-    ReferenceTime period;
-};
-
 TEST(SequenceHeader, FrameRateValueAndPeriod) {
-    const FrameRateCase cases[] = {
+    // frame_rate_code, frame_rate_extension_n and _d; frame_rate_value, frame_period
+    const std::tuple<int, int, int, std::uint32_t, ReferenceTime> cases[] = {
         {0, 0, 0, 0, 0},           {1, 0, 0, 24000, 417083},  {2, 0, 0, 24024, 416666},
         {3, 0, 0, 25025, 400000},  {4, 0, 0, 30000, 333666},  {5, 0, 0, 30030, 333333},
         {6, 0, 0, 50050, 200000},  {7, 0, 0, 60000, 166833},  {8, 0, 0, 60060, 166666},
@@ -70,11 +65,11 @@ TEST(SequenceHeader, FrameRateValueAndPeriod) {
         {15, 0, 0, 0, 0},          {4, 1, 0, 60000, 166833},  {3, 0, 1, 12512, 800031},
         {14, 3, 0, 0xFFFFFFF8u, 2},
     };
-    for (const FrameRateCase& c : cases) {
-        const test::SequenceExtensionFields ext{0x48, true, 1, 0, 0, 0, 0, false, c.n, c.d};
-        const StreamState s = parse(sequence({720, 576, 2, c.code}, ext)).s;
-        EXPECT_EQ(std::make_pair(s.frame_rate_value, s.frame_period), std::make_pair(c.value, c.period))
-            << c.code << " " << c.n << "/" << c.d;
+    for (const auto& [code, n, d, value, period] : cases) {
+        const test::SequenceExtensionFields ext{0x48, true, 1, 0, 0, 0, 0, false, n, d};
+        const StreamState s = parse(sequence({720, 576, 2, code}, ext)).s;
+        EXPECT_EQ(std::make_pair(s.frame_rate_value, s.frame_period), std::make_pair(value, period))
+            << code << " " << n << "/" << d;
     }
 }
 
@@ -132,13 +127,9 @@ TEST(SequenceExtension, RepeatedExtensionSetsTheBitRateOnce) {
     EXPECT_EQ(parse(w).s.bit_rate, std::int32_t(20000 | 0xFFFu << 18));
 }
 
-struct AspectCase {
-    int aspect, width, height, displayWidth, displayHeight;
-    int x, y;
-};
-
 TEST(SequenceHeader, AspectRatioWindows) {
-    const AspectCase cases[] = {
+    // aspect_ratio_information, size, display size; the aspect ratio
+    const std::array<int, 7> cases[] = {
         {4, 720, 576, 0, 0, 221, 100},
         {0, 640, 480, 0, 0, 640, 480},
         {1, 720, 576, 540, 576, 1000, 600},
@@ -152,12 +143,12 @@ TEST(SequenceHeader, AspectRatioWindows) {
         {1, 884, 400, 884, 400, 221, 100},
         {2, 720, 576, 720, 0, 4, 3},           // one display size missing: not applied
     };
-    for (const AspectCase& c : cases) {
-        BitWriter w = sequence({c.width, c.height, c.aspect}, {});
-        test::writeSequenceDisplayExtension(w, {5, false, 1, 1, 1, c.displayWidth, c.displayHeight});
+    for (const auto& [aspect, width, height, displayWidth, displayHeight, x, y] : cases) {
+        BitWriter w = sequence({width, height, aspect}, {});
+        test::writeSequenceDisplayExtension(w, {5, false, 1, 1, 1, displayWidth, displayHeight});
         const StreamState s = parse(w).s;
-        EXPECT_EQ(std::make_pair(s.aspect_x, s.aspect_y), std::make_pair(c.x, c.y))
-            << c.aspect << " " << c.displayWidth << "x" << c.displayHeight;
+        EXPECT_EQ(std::make_pair(s.aspect_x, s.aspect_y), std::make_pair(x, y))
+            << aspect << " " << displayWidth << "x" << displayHeight;
     }
 }
 
@@ -256,31 +247,25 @@ TEST(GroupOfPictures, ForgetsAnUnpairedFirstField) {
     EXPECT_FALSE(p.secondField);
 }
 
-struct OffsetCase {
-    bool progressiveSequence;
-    int structure;
-    bool repeat, topFirst;
-    int offsets;
-};
-
 TEST(PictureHeaders, PictureDisplayExtensionOffsetCount) {
-    const OffsetCase cases[] = {
+    // progressive_sequence, picture_structure, repeat_first_field, top_field_first; the offsets
+    const std::tuple<bool, int, bool, bool, int> cases[] = {
         {true, 3, false, false, 1}, {true, 3, true, false, 2}, {true, 3, true, true, 3},
         {false, 1, false, false, 1}, {false, 2, true, true, 1}, {false, 3, true, false, 3},
         {false, 3, false, true, 2},
     };
-    for (const OffsetCase& c : cases) {
+    for (const auto& [progressiveSequence, structure, repeat, topFirst, offsets] : cases) {
         Parsed p;
-        p.s.progressive_sequence = c.progressiveSequence;
+        p.s.progressive_sequence = progressiveSequence;
         BitWriter w;
-        test::writePicture(w, 1, {c.structure, c.topFirst, c.repeat});
+        test::writePicture(w, 1, {structure, topFirst, repeat});
         w.startCode(0xB5);  // picture display extension
         w.put(7, 4);
-        for (int i = 0; i < c.offsets; ++i) w.put({{0x8000 + i, 16}, {1, 1}, {0xFFF0 - i, 16}, {1, 1}});
+        for (int i = 0; i < offsets; ++i) w.put({{0x8000 + i, 16}, {1, 1}, {0xFFF0 - i, 16}, {1, 1}});
         test::writeSlice(w, 1);
         parseInto(p, ended(w));
-        ASSERT_EQ(p.s.number_of_frame_centre_offsets, c.offsets);
-        for (int i = 0; i < c.offsets; ++i) {
+        ASSERT_EQ(p.s.number_of_frame_centre_offsets, offsets);
+        for (int i = 0; i < offsets; ++i) {
             EXPECT_EQ(std::make_pair(p.s.frame_centre_horizontal_offset[i], p.s.frame_centre_vertical_offset[i]),
                       std::make_pair(0x8000 + i, 0xFFF0 - i));
         }

@@ -14,15 +14,9 @@
 namespace tl {
 namespace {
 
-struct ModeCase {
-    bool interlaced, always;
-    int setting;
-    bool outputInterlace, softwareBobRenderer;
-    int mode;
-};
-
 TEST(DeinterlaceChoice, Table) {
-    const ModeCase cases[] = {
+    // interlaced, always, setting, output interlace, software-bob renderer; the mode
+    const std::tuple<bool, bool, int, bool, bool, int> cases[] = {
         {false, false, DEINTERLACE_WEAVE, true, false, DEINTERLACE_PROGRESSIVE},
         {false, true, DEINTERLACE_WEAVE, false, false, DEINTERLACE_WEAVE},
         {false, true, DEINTERLACE_AUTO, true, false, DEINTERLACE_PROGRESSIVE},
@@ -32,22 +26,15 @@ TEST(DeinterlaceChoice, Table) {
         {true, false, DEINTERLACE_AUTO, false, true, DEINTERLACE_SOFTWARE_BOB},
         {true, false, DEINTERLACE_AUTO, false, false, DEINTERLACE_SOFTWARE_BOB_DOUBLE_RATE},
     };
-    for (const ModeCase& c : cases)
-        EXPECT_EQ(ChooseDeinterlaceMode(c.interlaced, c.always, c.setting, c.outputInterlace, c.softwareBobRenderer),
-                  c.mode)
-            << c.interlaced << c.always << c.setting << c.outputInterlace << c.softwareBobRenderer;
+    for (const auto& [interlaced, always, setting, outputInterlace, softwareBobRenderer, mode] : cases)
+        EXPECT_EQ(ChooseDeinterlaceMode(interlaced, always, setting, outputInterlace, softwareBobRenderer),
+                  mode)
+            << interlaced << always << setting << outputInterlace << softwareBobRenderer;
 }
 
-struct FormatCase {
-    OutputSubtype subtype;
-    std::uint32_t compression;
-    std::uint16_t bits;
-    bool videoInfo2;
-    std::int32_t code, bitsPerPixel;  // -1: left unchanged
-};
-
 TEST(OutputFormatCode, Table) {
-    const FormatCase cases[] = {
+    // subtype, compression, bit count, VIDEOINFOHEADER2; the code and bits per pixel (-1: left unchanged)
+    const std::tuple<OutputSubtype, std::uint32_t, std::uint16_t, bool, std::int32_t, std::int32_t> cases[] = {
         {OutputSubtype::YUY2, 0x32595559, 16, true, OUTPUT_YUY2, 16},
         {OutputSubtype::RGB32, kBiRgb, 32, true, OUTPUT_RGB32, 32},
         {OutputSubtype::RGB565, kBiBitfields, 16, true, OUTPUT_RGB565, 16},
@@ -62,16 +49,16 @@ TEST(OutputFormatCode, Table) {
         {OutputSubtype::YUY2, 0, 16, false, -1, -1},
         {OutputSubtype::DxvaModeA, 0x3044564E, 16, true, -1, -1},
     };
-    for (const FormatCase& c : cases) {
+    for (const auto& [subtype, compression, bitCount, videoInfo2, code, bitsPerPixel] : cases) {
         OutputFormat f;
-        f.subtype = c.subtype;
-        f.compression = c.compression;
-        f.bitCount = c.bits;
-        f.videoInfo2 = c.videoInfo2;
-        std::int32_t code = -1, bits = -1;
-        const bool derived = DeriveOutputFormat(f, &code, &bits);
-        EXPECT_EQ(std::make_tuple(derived, code, bits), std::make_tuple(c.code != -1, c.code, c.bitsPerPixel))
-            << int(c.subtype) << " " << c.bits;
+        f.subtype = subtype;
+        f.compression = compression;
+        f.bitCount = bitCount;
+        f.videoInfo2 = videoInfo2;
+        std::int32_t derivedCode = -1, derivedBits = -1;
+        const bool derived = DeriveOutputFormat(f, &derivedCode, &derivedBits);
+        EXPECT_EQ(std::make_tuple(derived, derivedCode, derivedBits), std::make_tuple(code != -1, code, bitsPerPixel))
+            << int(subtype) << " " << bitCount;
     }
 }
 
@@ -92,14 +79,9 @@ TEST(PictureTiming, FieldOrderAndRate) {
     EXPECT_EQ(ComputePictureTiming(s, 0.7).duration, 476665);
 }
 
-struct DamageCase {
-    std::vector<DamageRect> before;
-    DamageRect added;
-    std::vector<DamageRect> after;
-};
-
 TEST(DamageQueue, MergeTable) {
-    const DamageCase cases[] = {
+    // the queue, the rectangle added, the queue afterwards
+    const std::tuple<std::vector<DamageRect>, DamageRect, std::vector<DamageRect>> cases[] = {
         {{}, {1, 2, 3, 4}, {{0, 2, 4, 4}}},
         {{}, {-3, 0, 5, 1}, {{-4, 0, 8, 1}}},
         {{}, {4, 0, 4, 10}, {}},           // empty
@@ -110,11 +92,10 @@ TEST(DamageQueue, MergeTable) {
         // Growing into a rectangle already passed restarts the scan.
         {{{0, 20, 4, 24}, {0, 0, 4, 12}}, {0, 10, 4, 21}, {{0, 0, 4, 24}}},
     };
-    for (const DamageCase& c : cases) {
-        std::vector<DamageRect> q = c.before;
-        MergeDamageRect(q, c.added);
-        EXPECT_EQ(q, c.after) << c.added.left << "," << c.added.top << "," << c.added.right << ","
-                              << c.added.bottom;
+    for (const auto& [before, added, after] : cases) {
+        std::vector<DamageRect> q = before;
+        MergeDamageRect(q, added);
+        EXPECT_EQ(q, after) << added.left << "," << added.top << "," << added.right << "," << added.bottom;
     }
 }
 
