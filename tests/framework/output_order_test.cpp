@@ -89,7 +89,8 @@ TEST(OutputOrder, DurationsPulldownAndRate) {
     };
     for (const auto& [name, progressiveSequence, progressiveFrame, topFieldFirst, repeatFirstField, rate, duration,
                       typeFlags] : cases) {
-        const StreamShape shape{{}, {0x48, progressiveSequence}, {3, topFieldFirst, repeatFirstField, progressiveFrame}};
+        const StreamShape shape{
+            {}, {0x48, progressiveSequence}, {3, topFieldFirst, repeatFirstField, progressiveFrame}};
         DecoderRig rig;
         rig.host.format.interlaceFlags = 1;
         rig.init();

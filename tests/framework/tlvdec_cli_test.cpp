@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "convert/dispatch.h"
@@ -68,13 +69,8 @@ std::string outputOf(std::vector<std::string> args, const std::vector<std::strin
 // double-rate software bob; the single-rate modes give one sample each. The
 // planar connection takes interlaced samples, so there Auto weaves.
 TEST(TlvdecCli, SamplesAreTightAndCountedByTheDeinterlaceMode) {
-    struct Case {
-        const char* stream;
-        const char* format;  // null: the planar layout
-        const char* deinterlace;
-        int samplesPerPicture;
-    };
-    std::vector<Case> cases = {
+    // stream, format (null: the planar layout), deinterlace mode, samples per picture
+    std::vector<std::tuple<const char*, const char*, const char*, int>> cases = {
         {"intl_tff_ogop", "yuy2", "auto", 2},
         {"intl_tff_ogop", "rgb24", "bob2", 2},
         {"intl_tff_ogop", "yv12", "bob", 1},
@@ -85,21 +81,20 @@ TEST(TlvdecCli, SamplesAreTightAndCountedByTheDeinterlaceMode) {
         {"intl_tff_ogop", nullptr, "bob2", 2},
     };
     for (const tools::OutputFormatName& f : tools::kOutputFormatNames)
-        cases.push_back({"size331x249", f.name, "auto", 1});
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.stream) + " -f " + (c.format ? c.format : "planar") + " --deinterlace " +
-                     c.deinterlace);
-        const test::StreamInfo info = test::find_stream(c.stream);
+        cases.emplace_back("size331x249", f.name, "auto", 1);
+    for (const auto& [stream, format, deinterlace, samplesPerPicture] : cases) {
+        SCOPED_TRACE(std::string(stream) + " -f " + (format ? format : "planar") + " --deinterlace " + deinterlace);
+        const test::StreamInfo info = test::find_stream(stream);
         test::TempFile output(".raw");
-        std::vector<std::string> args = {streamPath(c.stream), "--deinterlace", c.deinterlace, "--timestamps", "-o",
+        std::vector<std::string> args = {streamPath(stream), "--deinterlace", deinterlace, "--timestamps", "-o",
                                          output.path().string()};
-        if (c.format) args.insert(args.end(), {"-f", c.format});
+        if (format) args.insert(args.end(), {"-f", format});
         const CliResult r = runTlvdec(args);
         ASSERT_EQ(r.exitCode, 0) << r.err;
-        const std::uintmax_t rowBytes = c.format ? tightRowPitch(tools::OutputFormatCodeOf(c.format), info.width())
-                                                 : info.width() * 3 / 2;  // planar: luma and half as much chroma
+        const std::uintmax_t rowBytes = format ? tightRowPitch(tools::OutputFormatCodeOf(format), info.width())
+                                               : info.width() * 3 / 2;  // planar: luma and half as much chroma
         const std::uintmax_t sampleSize = rowBytes * std::uintmax_t(info.height());
-        const std::uintmax_t samples = std::uintmax_t(info.frames()) * std::uintmax_t(c.samplesPerPicture);
+        const std::uintmax_t samples = std::uintmax_t(info.frames()) * std::uintmax_t(samplesPerPicture);
         EXPECT_EQ(std::filesystem::file_size(output.path()), samples * sampleSize);
         EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), std::ptrdiff_t(samples));
     }
@@ -108,13 +103,8 @@ TEST(TlvdecCli, SamplesAreTightAndCountedByTheDeinterlaceMode) {
 // The snapshot is the delivered sample of the -f format (RGB24 without -f) as
 // the tools' BMP conversion writes it.
 TEST(TlvdecCli, SnapshotIsTheDeliveredSampleAsABmp) {
-    struct Case {
-        const char* stream;
-        std::vector<std::string> options;  // besides --snapshot
-        int format;                        // of the sample the snapshot must show
-        int index;
-    };
-    const Case cases[] = {
+    // stream, options besides --snapshot, format of the sample the snapshot must show, index
+    const std::tuple<const char*, std::vector<std::string>, int, int> cases[] = {
         // 331 pixels: 993 bytes of pixels and three of padding per BMP row.
         {"size331x249", {}, OUTPUT_RGB24, 7},
         {"size331x249", {"-f", "yuy2"}, OUTPUT_YUY2, 7},
@@ -122,27 +112,27 @@ TEST(TlvdecCli, SnapshotIsTheDeliveredSampleAsABmp) {
         {"intl_tff_ogop", {"-f", "yv12"}, OUTPUT_YV12, 9},
         {"intl_tff_ogop", {"--deinterlace", "bob"}, OUTPUT_RGB24, 4},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
-        const test::StreamInfo info = test::find_stream(c.stream);
+    for (const auto& [stream, options, format, index] : cases) {
+        SCOPED_TRACE(testing::Message() << stream << " format " << format << " sample " << index);
+        const test::StreamInfo info = test::find_stream(stream);
         const int width = info.width(), height = info.height();
 
         test::TempFile bmp(".bmp");
-        std::vector<std::string> args = {streamPath(c.stream), "--snapshot", std::to_string(c.index),
+        std::vector<std::string> args = {streamPath(stream), "--snapshot", std::to_string(index),
                                          bmp.path().string()};
-        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.insert(args.end(), options.begin(), options.end());
         const CliResult r = runTlvdec(args);
         ASSERT_EQ(r.exitCode, 0) << r.err;
-        std::vector<std::string> refArgs = {streamPath(c.stream)};
-        if (c.format == OUTPUT_RGB24) refArgs.insert(refArgs.end(), {"-f", "rgb24"});
+        std::vector<std::string> refArgs = {streamPath(stream)};
+        if (format == OUTPUT_RGB24) refArgs.insert(refArgs.end(), {"-f", "rgb24"});
 
         const std::string file = readText(bmp.path());
-        const std::string samples = outputOf(refArgs, c.options);
-        const std::size_t sampleBytes = std::size_t(tightRowPitch(c.format, width)) * std::size_t(height);
-        ASSERT_GE(samples.size(), sampleBytes * std::size_t(c.index + 1));
-        const auto* sample = reinterpret_cast<const std::uint8_t*>(samples.data()) + sampleBytes * std::size_t(c.index);
+        const std::string samples = outputOf(refArgs, options);
+        const std::size_t sampleBytes = std::size_t(tightRowPitch(format, width)) * std::size_t(height);
+        ASSERT_GE(samples.size(), sampleBytes * std::size_t(index + 1));
+        const auto* sample = reinterpret_cast<const std::uint8_t*>(samples.data()) + sampleBytes * std::size_t(index);
         const std::vector<std::uint8_t> expected =
-            tools::FrameToBmp(tools::SampleView(c.format, sample, sampleBytes, width, height, false));
+            tools::FrameToBmp(tools::SampleView(format, sample, sampleBytes, width, height, false));
         EXPECT_TRUE(file == std::string(expected.begin(), expected.end()));
     }
 }
