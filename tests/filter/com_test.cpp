@@ -2,6 +2,7 @@
 
 #include <new>
 #include <stdexcept>
+#include <tuple>
 #include <vector>
 
 #include "filter/com/class_factory.h"
@@ -127,12 +128,7 @@ TEST_F(ComHelperTest, AggregatedObjectDelegatesToItsOuterObject) {
 }
 
 TEST(HResultErrorTest, GuardedTurnsFailuresIntoResults) {
-    struct Case {
-        const char* what;
-        void (*body)();
-        HRESULT expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, void (*)(), HRESULT> cases[] = {  // what, the body, the result
         {"nothing thrown", [] {}, S_FALSE},
         {"out of memory while building a string", [] { tl::com::ThrowOutOfMemory(); }, E_OUTOFMEMORY},
         {"carried HRESULT", [] { tl::com::ThrowIfFailed(E_ACCESSDENIED); }, E_ACCESSDENIED},
@@ -140,12 +136,12 @@ TEST(HResultErrorTest, GuardedTurnsFailuresIntoResults) {
         {"allocator failure", [] { throw std::bad_alloc(); }, E_OUTOFMEMORY},
         {"anything else", [] { throw std::runtime_error("x"); }, E_UNEXPECTED},
     };
-    for (const Case& t : cases) {
-        const auto body = [&t] {
-            t.body();
+    for (const auto& [what, body, expected] : cases) {
+        const auto guarded = [call = body] {
+            call();
             return S_FALSE;
         };
-        EXPECT_EQ(tl::com::Guarded(body), t.expected) << t.what;
+        EXPECT_EQ(tl::com::Guarded(guarded), expected) << what;
     }
 }
 

@@ -457,31 +457,25 @@ TEST_F(GraphTest, InfoLayerReportsThePlayedStream) {
 // that will not lock its configuration sends the pin on to the next type, and
 // in the end to software.
 TEST_F(GraphTest, DxvaConnectionSurfacesAndFallback) {
-    struct Case {
-        const char* name;
-        const wchar_t* types;
-        DWORD maxSurfaces;
-        char refused;
-        const GUID* connected;
-        DWORD minimum, maximum;
-    };
-    const Case cases[] = {
+    // what, the types offered, dwDXVAMaxNumSurfaces, the mode whose lock is refused; the mode connected and
+    // the fewest and most surfaces asked for
+    const std::tuple<const char*, const wchar_t*, DWORD, char, const GUID*, DWORD, DWORD> cases[] = {
         {"mode A, up to the setting", L"DXVA_A", 8, 0, &tl::dxva::kModeMPEG2_A, 4, 8},
         {"mode B needs one more", L"DXVA_B", 8, 0, &tl::dxva::kModeMPEG2_B, 5, 8},
         {"setting 0: exactly the minimum", L"DXVA_B", 0, 0, &tl::dxva::kModeMPEG2_B, 5, 5},
         {"a refused lock moves on to the next type", L"DXVA_B,DXVA_A", 8, 'B', &tl::dxva::kModeMPEG2_A, 4, 8},
     };
     const tl::test::StreamInfo stream = tl::test::find_stream("prog420_cgop");
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, types, maxSurfaces, refused, connected, minimum, maximum] : cases) {
+        SCOPED_TRACE(name);
         tl::test::WriteRaw(HKEY_CURRENT_USER, tl::kSettingsKeyPath, L"dwDXVAMaxNumSurfaces",
-                           tl::test::Dword(c.maxSurfaces));
+                           tl::test::Dword(maxSurfaces));
         Restart();  // the setting is read when a filter is created
         ASSERT_EQ(settings_->put_DXVA(VARIANT_TRUE), S_OK);
-        ASSERT_EQ(settings_->put_OutputTypesPriorityDXVA(Bstr(c.types).Get()), S_OK);
+        ASSERT_EQ(settings_->put_OutputTypesPriorityDXVA(Bstr(types).Get()), S_OK);
         auto request = std::make_shared<tl::tlvplay::DxvaSurfaceRequest>();
         tl::tlvplay::DxvaRendererSettings rendererSettings;
-        rendererSettings.refusedMode = c.refused;
+        rendererSettings.refusedMode = refused;
         rendererSettings.request = request;
         ComPtr<IBaseFilter> renderer;
         ASSERT_EQ(tl::tlvplay::CreateDxvaRenderer(rendererSettings, std::make_shared<tl::tlvplay::GrabberCounts>(),
@@ -491,8 +485,8 @@ TEST_F(GraphTest, DxvaConnectionSurfacesAndFallback) {
         source_->Pin().SetPictureSize(stream.width(), stream.height());
         ASSERT_EQ(ConnectSource(), S_OK);
         ASSERT_EQ(graph_->ConnectDirect(Out().Get(), FirstPin(renderer.Get(), PINDIR_INPUT).Get(), nullptr), S_OK);
-        EXPECT_TRUE(IsEqualGUID(OutputType().Get().subtype, *c.connected));
-        EXPECT_EQ(std::make_pair(request->minimum, request->maximum), std::make_pair(c.minimum, c.maximum));
+        EXPECT_TRUE(IsEqualGUID(OutputType().Get().subtype, *connected));
+        EXPECT_EQ(std::make_pair(request->minimum, request->maximum), std::make_pair(minimum, maximum));
     }
     tl::test::WriteRaw(HKEY_CURRENT_USER, tl::kSettingsKeyPath, L"dwDXVAMaxNumSurfaces", tl::test::Dword(8));
 }

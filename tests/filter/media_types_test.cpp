@@ -130,15 +130,8 @@ TEST(OutputType, FormatIsFilledFromTheInputFormatOrTheDefaults) {
     input.rcSource = {0, 0, 352, 288};
     input.AvgTimePerFrame = 400000;
     input.dwBitRate = 12345;
-    struct Case {
-        char code;
-        const GUID* subtype;
-        WORD bits;
-        DWORD compression;
-        DWORD interlace;
-        DWORD bitRate;
-    };
-    const Case cases[] = {
+    // output code, subtype (null: not checked), bit count, compression, interlace flags, bit rate
+    const std::tuple<char, const GUID*, WORD, DWORD, DWORD, DWORD> cases[] = {
         {'1', &MEDIASUBTYPE_YUY2, 16, MAKEFOURCC('Y', 'U', 'Y', '2'), 0, 0},
         {'8', &MEDIASUBTYPE_YV12, 12, MAKEFOURCC('Y', 'V', '1', '2'), 0x81, 0},
         {'b', &MEDIASUBTYPE_RGB24, 24, BI_RGB, 0, 0},
@@ -146,23 +139,23 @@ TEST(OutputType, FormatIsFilledFromTheInputFormatOrTheDefaults) {
         {'A', nullptr, 12, MAKEFOURCC('Y', 'V', '1', '2'), 0, 12345},
         {'L', nullptr, 12, MAKEFOURCC('Y', 'V', '1', '2'), 0x41, 12345},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.code);
+    for (const auto& [code, subtype, bits, compression, interlace, bitRate] : cases) {
+        SCOPED_TRACE(code);
         tl::MediaType type;
-        ASSERT_TRUE(tl::MakeOutputType(c.code, input, {}, &type));
+        ASSERT_TRUE(tl::MakeOutputType(code, input, {}, &type));
         const AM_MEDIA_TYPE& mt = type.Get();
         EXPECT_TRUE(IsEqualGUID(mt.majortype, MEDIATYPE_Video) && IsEqualGUID(mt.formattype, FORMAT_VideoInfo2));
-        EXPECT_TRUE(!c.subtype || IsEqualGUID(mt.subtype, *c.subtype));
+        EXPECT_TRUE(!subtype || IsEqualGUID(mt.subtype, *subtype));
         ASSERT_EQ(mt.cbFormat, sizeof(VIDEOINFOHEADER2));
         const auto* vih = type.FormatAs<VIDEOINFOHEADER2>();
         const BITMAPINFOHEADER& bmi = vih->bmiHeader;
         EXPECT_EQ(std::make_tuple(bmi.biBitCount, bmi.biCompression, vih->dwInterlaceFlags, vih->dwBitRate),
-                  std::make_tuple(c.bits, c.compression, c.interlace, c.bitRate));
+                  std::make_tuple(bits, compression, interlace, bitRate));
         EXPECT_EQ(std::make_tuple(bmi.biWidth, bmi.biHeight, vih->rcTarget.right, vih->rcTarget.bottom),
                   std::make_tuple(352L, 288L, 352L, 288L));
         EXPECT_EQ(std::make_tuple(vih->dwPictAspectRatioX, vih->dwPictAspectRatioY, vih->AvgTimePerFrame),
                   std::make_tuple(4UL, 3UL, 400000LL));
-        EXPECT_EQ(bmi.biSizeImage, tl::ImageSize(c.bits, 352, 288));
+        EXPECT_EQ(bmi.biSizeImage, tl::ImageSize(bits, 352, 288));
         EXPECT_EQ(ULONG(mt.lSampleSize), bmi.biSizeImage);
         EXPECT_TRUE(mt.bFixedSizeSamples && !mt.bTemporalCompression);
     }

@@ -50,14 +50,8 @@ TEST_F(SettingsRegistryTest, LoadTakesValidValuesAndRewritesInvalidOnes) {
     const std::wstring hwDefault =
         L"YUY2i,UYVYi,YV12i,YUY2,UYVY,YV12,RGB32i,RGB24i,RGB565i,RGB555i,RGB32,RGB24,RGB565,RGB555";
     const std::wstring dxvaDefault = L"DXVA_Di,DXVA_Bi,DXVA_Ci,DXVA_Ai,DXVA_D,DXVA_B,DXVA_C,DXVA_A";
-    struct Case {
-        const char* what;
-        const wchar_t* name;
-        RawValue stored;
-        std::wstring field;  // the field afterwards, numbers in decimal
-        RawValue after;      // the registry afterwards
-    };
-    const std::vector<Case> cases = {
+    // what, the value's name and what is stored; the field (numbers in decimal) and the registry afterwards
+    const std::vector<std::tuple<const char*, const wchar_t*, RawValue, std::wstring, RawValue>> cases = {
         {"REG_SZ under a DWORD value is rewritten", L"dwDeliverBufferCount", Sz(L"5"), L"2", Dword(2)},
         {"boolean DWORD 7 loads as true", L"bDirectXVA", Dword(7), L"1", Dword(7)},
         {"boolean DWORD 0 loads as false", L"bFrameSkipping", Dword(0), L"0", Dword(0)},
@@ -82,20 +76,20 @@ TEST_F(SettingsRegistryTest, LoadTakesValidValuesAndRewritesInvalidOnes) {
          hwDefault, Sz(hwDefault)},
         {"DWORD under a string value", L"szOutputConnectionAllowList", Dword(3), L"", Sz(L"")},
     };
-    for (const Case& t : cases) {
-        SCOPED_TRACE(t.what);
+    for (const auto& [what, name, stored, field, after] : cases) {
+        SCOPED_TRACE(what);
         DeleteKeyTree(HKEY_CURRENT_USER, kKey);
-        WriteRaw(HKEY_CURRENT_USER, kKey, t.name, t.stored);
+        WriteRaw(HKEY_CURRENT_USER, kKey, name, stored);
 
         tl::FilterSettings settings;
         tl::ResetToDefaults(settings);
         tl::LoadSettings(settings);
 
-        const tl::SettingDescriptor& setting = Setting(t.name);
+        const tl::SettingDescriptor& setting = Setting(name);
         EXPECT_EQ(tl::IsStringSetting(setting) ? tl::GetSettingString(settings, setting)
                                                : std::to_wstring(tl::GetSettingNumber(settings, setting)),
-                  t.field);
-        EXPECT_EQ(Stored(t.name), t.after);
+                  field);
+        EXPECT_EQ(Stored(name), after);
         EXPECT_EQ(CountValues(HKEY_CURRENT_USER, kKey), static_cast<int>(tl::kSettingCount));
     }
 }

@@ -382,14 +382,8 @@ bool Parse(std::vector<const char*> args, Options* options, std::string* error) 
 // What the end-to-end run does not use: grabbing, raw frames, the null renderer
 // and plug-ins are decided there.
 TEST(TlvplayOptions, AcceptedCommandLines) {
-    struct Case {
-        std::vector<const char*> args;
-        Renderer renderer;
-        const char* format;
-        int deinterlace;
-        double seconds;
-    };
-    const Case cases[] = {
+    // arguments, renderer, format, deinterlace mode, seconds
+    const std::tuple<std::vector<const char*>, Renderer, const char*, int, double> cases[] = {
         {{"in.m2v"}, Renderer::Default, nullptr, -1, 0},
         {{"--renderer", "vmr9", "in.mpg", "--seconds", "2"}, Renderer::Vmr9, nullptr, -1, 2},
         {{"in.mpg", "--renderer", "vmr7", "--format", "RGB565"}, Renderer::Vmr7, "RGB565", -1, 0},
@@ -397,13 +391,13 @@ TEST(TlvplayOptions, AcceptedCommandLines) {
         {{"in.mpg", "--deinterlace", "bob"}, Renderer::Default, nullptr, 4, 0},
         {{"in.mpg", "--deinterlace", "2", "--seconds", "0.5"}, Renderer::Default, nullptr, 2, 0.5},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.args[0]);
+    for (const auto& [args, renderer, format, deinterlace, seconds] : cases) {
+        SCOPED_TRACE(args[0]);
         Options o;
         std::string error;
-        ASSERT_TRUE(Parse(c.args, &o, &error)) << error;
+        ASSERT_TRUE(Parse(args, &o, &error)) << error;
         EXPECT_EQ(std::make_tuple(o.renderer, std::string(o.format ? o.format->name : ""), o.deinterlace, o.seconds),
-                  std::make_tuple(c.renderer, std::string(c.format ? c.format : ""), c.deinterlace, c.seconds));
+                  std::make_tuple(renderer, std::string(format ? format : ""), deinterlace, seconds));
         EXPECT_EQ(o.input.substr(0, 3), "in.");
     }
 }
@@ -432,13 +426,8 @@ TEST(TlvplayOptions, RefusedCommandLinesSayWhy) {
 // thirds of that), RGB upside down when the height is positive. A sample too
 // small for its format is refused (no pixels expected).
 TEST(TlvplayFrameWriter, RowsAsTheDecoderLaysThemOutAndShortSamplesRefused) {
-    struct Case {
-        const char* format;
-        long width, height;
-        std::vector<std::uint8_t> sample;
-        std::vector<std::uint8_t> pixels;  // the BMP's pixel array, bottom row first
-    };
-    const Case cases[] = {
+    // format, width, height, the sample; the BMP's pixel array, bottom row first
+    const std::tuple<const char*, long, long, std::vector<std::uint8_t>, std::vector<std::uint8_t>> cases[] = {
         {"RGB24", 1, 2, {1, 2, 3, 0xEE, 4, 5, 6, 0xEE}, {1, 2, 3, 0, 4, 5, 6, 0}},
         {"RGB32", 1, -2, {1, 2, 3, 0, 4, 5, 6, 0}, {4, 5, 6, 0, 1, 2, 3, 0}},
         // Luma pitch 4 of a sample pitch 6: white left column, black right, then Cr and Cb.
@@ -448,27 +437,27 @@ TEST(TlvplayFrameWriter, RowsAsTheDecoderLaysThemOutAndShortSamplesRefused) {
         {"YV12", 4, 3, std::vector<std::uint8_t>(17, 0x80), {}},
         {"YV12", 5, 2, std::vector<std::uint8_t>(15, 0x80), {}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.format) + " " + std::to_string(c.sample.size()));
-        const OutputFormat* f = FindOutputFormat(c.format);
+    for (const auto& [format, width, height, sample, pixels] : cases) {
+        SCOPED_TRACE(std::string(format) + " " + std::to_string(sample.size()));
+        const OutputFormat* f = FindOutputFormat(format);
         MediaType type;
         type.Get().majortype = MEDIATYPE_Video;
         type.Get().subtype = *f->subtype;
         auto* vih =
             reinterpret_cast<VIDEOINFOHEADER2*>(type.AllocateFormat(FORMAT_VideoInfo2, sizeof(VIDEOINFOHEADER2)));
-        vih->bmiHeader = {sizeof(BITMAPINFOHEADER), c.width, c.height, 0, f->bitCount, f->compression, 0, 0, 0, 0, 0};
+        vih->bmiHeader = {sizeof(BITMAPINFOHEADER), width, height, 0, f->bitCount, f->compression, 0, 0, 0, 0, 0};
         test::TempFile file(".bmp");
         std::string error;
-        const bool written = WriteFrame(file.path().string(), type.Get(), c.sample.data(), long(c.sample.size()),
+        const bool written = WriteFrame(file.path().string(), type.Get(), sample.data(), long(sample.size()),
                                         FrameFile::Bitmap, &error);
-        ASSERT_EQ(written, !c.pixels.empty()) << error;
+        ASSERT_EQ(written, !pixels.empty()) << error;
         if (!written) {
             EXPECT_FALSE(error.empty());
             continue;
         }
         const std::vector<std::uint8_t> bmp = test::read_file_bytes(file.path());
-        ASSERT_EQ(bmp.size(), 54 + c.pixels.size());
-        EXPECT_EQ(std::vector<std::uint8_t>(bmp.begin() + 54, bmp.end()), c.pixels);
+        ASSERT_EQ(bmp.size(), 54 + pixels.size());
+        EXPECT_EQ(std::vector<std::uint8_t>(bmp.begin() + 54, bmp.end()), pixels);
     }
 }
 
