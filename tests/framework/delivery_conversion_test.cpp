@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
+#include <tuple>
 #include <vector>
 
 #include "convert/dispatch.h"
@@ -107,14 +109,9 @@ std::pair<std::vector<std::uint8_t>, int> deliverPattern(OutputSubtype subtype, 
 }
 
 TEST(DeliveryConversion, RgbOutputFollowsProcAmpAndColourCoefficients) {
-    struct Case {
-        OutputSubtype subtype;
-        int format;
-        int streamMc;    // 0: no colour description
-        int matrixMc;    // what the decoder should convert with
-        ProcAmpValues values;
-    };
-    const Case cases[] = {
+    // subtype, format, the stream's matrix coefficients (0: no colour description), those the decoder should
+    // convert with, the ProcAmp values
+    const std::tuple<OutputSubtype, int, int, int, ProcAmpValues> cases[] = {
         {OutputSubtype::RGB32, OUTPUT_RGB32, 0, 1, {}},
         {OutputSubtype::RGB32, OUTPUT_RGB32, 0, 1, {40, 0, 0}},
         {OutputSubtype::RGB32, OUTPUT_RGB32, 0, 1, {0, 50, -70}},
@@ -123,14 +120,14 @@ TEST(DeliveryConversion, RgbOutputFollowsProcAmpAndColourCoefficients) {
         {OutputSubtype::RGB32, OUTPUT_RGB32, 6, 6, {30, 0, 0}},
         {OutputSubtype::RGB555, OUTPUT_RGB555, 4, 4, {0, 0, 25}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
-        const auto [bytes, mc] = deliverPattern(c.subtype, c.format, c.streamMc, c.values);
-        EXPECT_EQ(mc, c.matrixMc);
-        const auto& v = c.values;
-        EXPECT_EQ(bytes, convertDirectly(c.format, buildRgbMatrix(c.matrixMc, v.brightness, v.contrast, v.saturation)));
-        if (&c != cases) {  // every case but the first changes the pixels
-            EXPECT_NE(bytes, convertDirectly(c.format, buildRgbMatrix(1, 0, 0, 0)));
+    for (std::size_t n = 0; n < std::size(cases); ++n) {
+        SCOPED_TRACE(testing::Message() << "case " << n);
+        const auto& [subtype, format, streamMc, matrixMc, v] = cases[n];
+        const auto [bytes, mc] = deliverPattern(subtype, format, streamMc, v);
+        EXPECT_EQ(mc, matrixMc);
+        EXPECT_EQ(bytes, convertDirectly(format, buildRgbMatrix(matrixMc, v.brightness, v.contrast, v.saturation)));
+        if (n > 0) {  // every case but the first changes the pixels
+            EXPECT_NE(bytes, convertDirectly(format, buildRgbMatrix(1, 0, 0, 0)));
         }
     }
 }

@@ -74,14 +74,9 @@ TEST(SequenceHeader, FrameRateValueAndPeriod) {
 }
 
 TEST(SequenceHeader, DerivedSizes) {
-    struct Case {
-        int width, height, horizontalExtension, verticalExtension;
-        bool progressive;
-        int chroma;
-        // horizontal, vertical, mb_width, mb_height, chroma_width, chroma_height, block_count
-        std::array<int, 7> expected;
-    };
-    const Case cases[] = {
+    // size, size extensions, progressive_sequence, chroma_format; then horizontal_size, vertical_size, mb_width,
+    // mb_height, chroma_width, chroma_height and block_count
+    const std::tuple<int, int, int, int, bool, int, std::array<int, 7>> cases[] = {
         {352, 1090, 0, 0, true, 1, {352, 1090, 22, 69, 176, 552, 6}},
         {352, 1090, 0, 0, false, 1, {352, 1090, 22, 70, 176, 560, 6}},  // interlaced: rows in pairs
         {720, 480, 0, 0, false, 2, {720, 480, 45, 30, 360, 480, 8}},
@@ -90,15 +85,14 @@ TEST(SequenceHeader, DerivedSizes) {
         {4095, 4095, 3, 3, true, 1, {8192, 4096, 512, 256, 4096, 2048, 6}},
         {0, 0, 1, 0, true, 1, {4096, 0, 256, 0, 2048, 0, 6}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [width, height, horizontalExtension, verticalExtension, progressive, chroma, expected] : cases) {
         // Square samples: the display aspect is the size, extension bits included.
-        const test::SequenceFields seq{c.width, c.height, 1};
-        const test::SequenceExtensionFields ext{0x48, c.progressive, c.chroma, c.horizontalExtension,
-                                                c.verticalExtension};
+        const test::SequenceFields seq{width, height, 1};
+        const test::SequenceExtensionFields ext{0x48, progressive, chroma, horizontalExtension, verticalExtension};
         const StreamState s = parse(sequence(seq, ext)).s;
         const std::array<int, 7> got = {s.horizontal_size, s.vertical_size, s.mb_width,    s.mb_height,
                                         s.chroma_width,    s.chroma_height, s.block_count};
-        EXPECT_EQ(got, c.expected) << c.width << "x" << c.height << " chroma " << c.chroma;
+        EXPECT_EQ(got, expected) << width << "x" << height << " chroma " << chroma;
         EXPECT_EQ(s.coded_width, 16 * s.mb_width);
         EXPECT_EQ(s.coded_height, 16 * s.mb_height);
         if (s.vertical_size > 0) {

@@ -141,11 +141,8 @@ TEST(TlvdecCli, SnapshotIsTheDeliveredSampleAsABmp) {
 // displayed surfaces are written as the software path writes its woven samples;
 // colour correction stretches only YUV output.
 TEST(TlvdecCli, RunsThatMustAgreeOrDiffer) {
-    const struct {
-        const char* stream;
-        std::vector<std::string> first, second;
-        bool equal;
-    } cases[] = {
+    // stream, the options of one run and of the other, whether the outputs are equal
+    const std::tuple<const char*, std::vector<std::string>, std::vector<std::string>, bool> cases[] = {
         {"intl_tff_ogop", {}, {"--dxva", "a"}, true},
         {"intl_tff_ogop", {"-f", "yuy2", "--deinterlace", "weave"}, {"-f", "yuy2", "--dxva", "d"}, true},
         {"intl_tff_ogop",
@@ -157,11 +154,11 @@ TEST(TlvdecCli, RunsThatMustAgreeOrDiffer) {
         {"prog420_cgop", {"-f", "yv12"}, {"-f", "yv12", "--color-correction"}, false},
         {"prog420_cgop", {"-f", "rgb32"}, {"-f", "rgb32", "--color-correction"}, true},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.second.back());
-        const std::string first = outputOf({streamPath(c.stream), "--frames", "12"}, c.first);
+    for (const auto& [stream, one, other, equal] : cases) {
+        SCOPED_TRACE(other.back());
+        const std::string first = outputOf({streamPath(stream), "--frames", "12"}, one);
         ASSERT_FALSE(first.empty());
-        EXPECT_EQ(first == outputOf({streamPath(c.stream), "--frames", "12"}, c.second), c.equal);
+        EXPECT_EQ(first == outputOf({streamPath(stream), "--frames", "12"}, other), equal);
     }
 }
 
@@ -205,13 +202,9 @@ TEST(TlvdecCli, WhatAUserSees) {
     empty.write({});
     broken.write(damaged);
     sized.write(resized);
-    const struct {
-        std::vector<std::string> args;
-        std::string stdinFile;
-        int exitCode;
-        std::string outHas, errHas, fileHas;  // fileHas: what @out must start with
-        bool usage;
-    } cases[] = {
+    // arguments, standard input, exit code, what standard output and error hold, what @out starts with, usage shown
+    const std::tuple<std::vector<std::string>, std::string, int, std::string, std::string, std::string, bool>
+        cases[] = {
         {{"--help"}, "", 0, "usage: tlvdec", "", "", false},
         {{"-h"}, "", 0, "--pid N", "", "", false},
         {{"--version"}, "", 0, "tlvdec 1.", "", "", false},
@@ -228,17 +221,17 @@ TEST(TlvdecCli, WhatAUserSees) {
         {{streamPath("intl_bff_ogop"), "-o", "@out"}, "", 0, "", "", "YUV4MPEG2 W352 H576 F25:1 Ib A32:11 C420mpeg2\nFRAME\n", false},
         {{"@size", "-o", "@out"}, "", 0, "", "size changes from 352x288 to 176x144 after 24 samples", "YUV4MPEG2 W352 H288 F25:1 Ip A1:1", false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.args.front());
+    for (const auto& [given, stdinFile, exitCode, outHas, errHas, fileHas, usage] : cases) {
+        SCOPED_TRACE(given.front());
         test::TempFile out(".y4m");
-        std::vector<std::string> args = c.args;
+        std::vector<std::string> args = given;
         for (std::string& a : args) a = a == "@out" ? out.path().string() : a == "@size" ? sized.path().string() : a;
-        const CliResult r = runTlvdec(args, c.stdinFile);
-        EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
-        EXPECT_NE(r.out.find(c.outHas), std::string::npos) << r.out;
-        EXPECT_NE(r.err.find(c.errHas), std::string::npos) << r.err;
-        EXPECT_EQ(r.err.find("usage:") != std::string::npos, c.usage) << r.err;
-        EXPECT_EQ(readText(out.path()).rfind(c.fileHas, 0), 0u);
+        const CliResult r = runTlvdec(args, stdinFile);
+        EXPECT_EQ(r.exitCode, exitCode) << r.err;
+        EXPECT_NE(r.out.find(outHas), std::string::npos) << r.out;
+        EXPECT_NE(r.err.find(errHas), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("usage:") != std::string::npos, usage) << r.err;
+        EXPECT_EQ(readText(out.path()).rfind(fileHas, 0), 0u);
     }
 }
 
