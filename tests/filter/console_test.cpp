@@ -10,7 +10,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -180,10 +179,11 @@ TEST_F(ConsoleTest, ScriptsRunAgainstTheFilter) {
 // A stored place smaller than 100 x 50 opens at that size; Topmost follows its
 // box; closing the window stores its place and the flag.
 TEST_F(ConsoleTest, WindowPlaceAndTopmostAreKept) {
-    const RECT stored{30, 40, 70, 60};  // 40 x 20
-    std::vector<BYTE> bytes(sizeof(stored));
-    std::memcpy(bytes.data(), &stored, sizeof(stored));
-    tl::test::WriteRaw(HKEY_CURRENT_USER, kKey, L"rcWindowPos", tl::test::Raw(REG_BINARY, bytes));
+    const auto binary = [](const RECT& r) {
+        const BYTE* bytes = reinterpret_cast<const BYTE*>(&r);
+        return tl::test::Raw(REG_BINARY, {bytes, bytes + sizeof r});
+    };
+    tl::test::WriteRaw(HKEY_CURRENT_USER, kKey, L"rcWindowPos", binary({30, 40, 70, 60}));  // 40 x 20
     tl::test::WriteRaw(HKEY_CURRENT_USER, kKey, L"bTopmost", tl::test::Dword(0));
     const HWND console = OpenConsole();
     ASSERT_NE(console, nullptr);
@@ -204,9 +204,7 @@ TEST_F(ConsoleTest, WindowPlaceAndTopmostAreKept) {
     GetWindowRect(console, &place);
     PostMessageW(console, WM_CLOSE, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(console); })) << "the close box closes the window";
-    std::vector<BYTE> saved(sizeof(place));
-    std::memcpy(saved.data(), &place, sizeof(place));
-    EXPECT_EQ(tl::test::ReadRaw(HKEY_CURRENT_USER, kKey, L"rcWindowPos"), tl::test::Raw(REG_BINARY, saved));
+    EXPECT_EQ(tl::test::ReadRaw(HKEY_CURRENT_USER, kKey, L"rcWindowPos"), binary(place));
     EXPECT_EQ(tl::test::ReadRaw(HKEY_CURRENT_USER, kKey, L"bTopmost"), tl::test::Dword(1));
 }
 

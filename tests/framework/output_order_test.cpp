@@ -2,6 +2,7 @@
 // object, driven by synthetic streams through the fake host.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <tuple>
 
 #include "engine/framework/sample_flags.h"
@@ -46,30 +47,26 @@ TEST(OutputOrder, FieldPicturesShareOneBufferAndAreShownOnce) {
 }
 
 TEST(OutputOrder, SampleTimesAndTheRunningClock) {
-    struct Case {
-        const char* coded;
-        ReferenceTime times[4];  // of each picture's sample
-        ReferenceTime starts[4];
-    };
     const ReferenceTime t = 1000000;
-    const Case cases[] = {
+    using Times = std::array<ReferenceTime, 4>;
+    const std::tuple<const char*, Times, Times> cases[] = {  // coded order, the samples' times, the start times
         // The P picture's sample says where it belongs; B pictures carry no time.
         {"IPBB", {t, t + 3 * kPeriod25, kNoTime, kNoTime}, {t, t + kPeriod25, t + 2 * kPeriod25, t + 3 * kPeriod25}},
         // 1 ms off: the clock stays; 2 ms off: it jumps; no time: it runs on.
         {"IIII", {0, kPeriod25 + 10000, 2 * kPeriod25 + 20000, kNoTime},
          {0, kPeriod25, 2 * kPeriod25 + 20000, 3 * kPeriod25 + 20000}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [coded, times, starts] : cases) {
         DecoderRig rig;
         rig.init();
-        const auto samples = test::buildPictureSamples(c.coded);
-        for (std::size_t i = 0; i < samples.size(); ++i) ASSERT_EQ(rig.feed(samples[i], c.times[i]), hr::ok);
+        const auto samples = test::buildPictureSamples(coded);
+        for (std::size_t i = 0; i < samples.size(); ++i) ASSERT_EQ(rig.feed(samples[i], times[i]), hr::ok);
         ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
         const auto d = rig.host.deliveries();
         ASSERT_EQ(d.size(), 4u);
         for (std::size_t i = 0; i < d.size(); ++i) {
-            EXPECT_EQ(d[i].start, c.starts[i]) << c.coded << " " << i;
-            EXPECT_EQ(d[i].stop, d[i].start + kPeriod25) << c.coded << " " << i;
+            EXPECT_EQ(d[i].start, starts[i]) << coded << " " << i;
+            EXPECT_EQ(d[i].stop, d[i].start + kPeriod25) << coded << " " << i;
         }
     }
 }
