@@ -143,14 +143,13 @@ protected:
 };
 
 std::vector<std::string> Yv12Digests(const std::vector<std::vector<BYTE>>& frames, int width, int height) {
-    std::vector<std::string> digests;
-    const int pitch = width;  // 12-bit rows of a width that is a multiple of 8
+    std::vector<std::string> digests;  // of tight rows: the width is a multiple of 8
     for (const std::vector<BYTE>& frame : frames) {
         const BYTE* y = frame.data();
-        const BYTE* v = y + pitch * height;
-        const BYTE* u = v + (pitch / 2) * (height / 2);
-        digests.push_back(tl::test::planes_md5({y, pitch, width, height}, {u, pitch / 2, width / 2, height / 2},
-                                               {v, pitch / 2, width / 2, height / 2}));
+        const BYTE* v = y + width * height;
+        const BYTE* u = v + (width / 2) * (height / 2);
+        digests.push_back(tl::test::planes_md5({y, width, width, height}, {u, width / 2, width / 2, height / 2},
+                                               {v, width / 2, width / 2, height / 2}));
     }
     return digests;
 }

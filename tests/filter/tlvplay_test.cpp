@@ -22,6 +22,7 @@
 
 #include "filter/com/com_ptr.h"
 #include "tests/filter/recording_sink.h"
+#include "tests/filter/registered_module.h"
 #include "tests/support/corpus.h"
 #include "tests/support/temp_file.h"
 #include "tools/common/stream_reader.h"
@@ -281,15 +282,13 @@ TEST_F(TlvplaySource, StopPositionEndsTheStreamEarly) {
 // the source to EC_COMPLETE, and its seeking reaches the source through the
 // renderer's pass-through.
 TEST_F(TlvplaySource, PlaysAndSeeksInTheFilterGraphWithTheNullRenderer) {
-    ComPtr<IGraphBuilder> graph;
-    ComPtr<IBaseFilter> source, renderer;
+    const ComPtr<IGraphBuilder> graph = test::Instance<IGraphBuilder>(CLSID_FilterGraph);
+    const ComPtr<IBaseFilter> renderer = test::Instance<IBaseFilter>(kClsidNullRenderer);
+    ComPtr<IBaseFilter> source;
     auto opened = OpenCorpus("program");
     const REFERENCE_TIME duration = opened->Duration();
     ASSERT_HRESULT_SUCCEEDED(CreatePushSource(std::move(opened), source.Out()));
-    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_IGraphBuilder,
-                                              graph.OutVoid()));
-    ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(kClsidNullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
-                                              renderer.OutVoid()));
+    ASSERT_TRUE(graph && renderer);
     ASSERT_TRUE(graph->AddFilter(source.Get(), L"Source") == S_OK && graph->AddFilter(renderer.Get(), L"Null") == S_OK);
     const ComPtr<IPin> out = test::FirstPin(source.Get(), PINDIR_OUTPUT);
     ASSERT_HRESULT_SUCCEEDED(graph->ConnectDirect(out.Get(), test::FirstPin(renderer.Get(), PINDIR_INPUT).Get(), nullptr));

@@ -63,15 +63,6 @@ protected:
         ASSERT_TRUE(running_);
     }
 
-    static LONG Number(IFilterVideoDecoder* filter, const wchar_t* property) {
-        VARIANT value;
-        DISPPARAMS none{};
-        filter->Invoke(tl::FindSettingByProperty(property)->dispid, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &value,
-                       nullptr, nullptr);
-        VariantChangeType(&value, &value, 0, VT_I4);
-        return value.lVal;
-    }
-
     ComPtr<IFilterVideoDecoder> filter_;
     ComPtr<IMediaControl> running_;
 };
@@ -107,7 +98,7 @@ TEST_F(PropertyPagesTest, PreferencesShowTheFiltersValuesAndAreDirtyWhileAContro
 }
 
 TEST_F(PropertyPagesTest, AspectRatioTextSetsOrClearsTheForcedRatio) {
-    const std::tuple<const wchar_t*, LONG, LONG> cases[] = {  // text, forced ratio X, Y
+    const std::tuple<const wchar_t*, unsigned, unsigned> cases[] = {  // text, forced ratio X, Y
         {L"221:100", 221, 100}, {L"16:9", 16, 9}, {L"2.21:1", 0, 0}, {L"Auto", 0, 0},  {L"0:9", 0, 0},
         {L"16:", 0, 0},         {L":9", 0, 0},    {L"16:9:1", 0, 0}, {L" 4:3", 0, 0}, {L"99999999999:1", 0, 0},
     };
@@ -117,9 +108,9 @@ TEST_F(PropertyPagesTest, AspectRatioTextSetsOrClearsTheForcedRatio) {
         PageHost host(__uuidof(FilterVideoDecoder_PPagePref), filter_.Get());
         host.Type(TL_CONTROL_PREF_ASPECT, text);
         ASSERT_EQ(host.Page()->Apply(), S_OK);
-        EXPECT_EQ(std::make_pair(Number(filter_.Get(), L"AspectRatioX"), Number(filter_.Get(), L"AspectRatioY")),
-                  std::make_pair(x, y))
-            << text;
+        unsigned forcedX = 99, forcedY = 99;
+        EXPECT_TRUE(filter_->get_AspectRatioX(&forcedX) == S_OK && filter_->get_AspectRatioY(&forcedY) == S_OK);
+        EXPECT_EQ(std::make_pair(forcedX, forcedY), std::make_pair(x, y)) << text;
     }
     PageHost host(__uuidof(FilterVideoDecoder_PPagePref), filter_.Get());
     host.Select(TL_CONTROL_PREF_ASPECT, 4);
