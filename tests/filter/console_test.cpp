@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "filter/com/com_ptr.h"
@@ -37,20 +38,18 @@ std::wstring TextOf(HWND window) {
 
 // A dialog box of the console's thread other than the console itself.
 HWND MessageBoxOf(HWND console) {
-    struct Search {
-        HWND console, found;
-    } search{console, nullptr};
+    std::pair<HWND, HWND> search{console, nullptr};  // the console, the box found
     EnumThreadWindows(
         GetWindowThreadProcessId(console, nullptr),
         [](HWND window, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
+            auto* s = reinterpret_cast<std::pair<HWND, HWND>*>(p);
             wchar_t cls[16] = {};
             GetClassNameW(window, cls, 16);
-            if (window != s->console && IsWindowVisible(window) && std::wstring(cls) == L"#32770") s->found = window;
-            return !s->found;
+            if (window != s->first && IsWindowVisible(window) && std::wstring(cls) == L"#32770") s->second = window;
+            return !s->second;
         },
         reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return search.second;
 }
 
 // Hands the window to the wrapper script for a screenshot of the X display:

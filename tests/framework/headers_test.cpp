@@ -221,11 +221,9 @@ TEST(Extensions, UnknownIdentifiersCountAsErrorsAndScalableOnesAreSkipped) {
         w.put(0xFFFFFF, 24);
     }
     w.startCode(0xB5);  // sequence scalable extension
-    w.put(5, 4);
-    w.put(2, 2);
+    w.put({{5, 4}, {2, 2}});
     w.startCode(0xB5);  // copyright extension: ignored
-    w.put(4, 4);
-    w.put(0xFFFFFFFF, 32);
+    w.put({{4, 4}, {0xFFFFFFFF, 32}});
     const Parsed p = parse(w);
     EXPECT_EQ(std::make_tuple(p.s.unknown_extensions, p.s.scalable_mode, p.result),
               std::make_tuple(4u, 3, hr::e_abort));

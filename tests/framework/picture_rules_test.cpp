@@ -103,9 +103,8 @@ TEST(PicturePool, PlanesAlignedSizedAndStrided) {
     StreamState s;
     s.chroma_format = CHROMA_422;
     s.coded_width = 720;
-    s.coded_height = 576;
     s.chroma_width = 360;
-    s.chroma_height = 576;
+    s.coded_height = s.chroma_height = 576;
     PicturePool pool;
     ASSERT_TRUE(pool.allocate(kSoftwarePictureCount, s));
     ASSERT_EQ(pool.size(), 5u);

@@ -167,11 +167,10 @@ TEST(TlvdecCli, RunsThatMustAgreeOrDiffer) {
 // white where the image is opaque (luma 255, chroma 127), the picture elsewhere.
 TEST(TlvdecCli, OverlayImageCoversOnlyItsOpaquePixels) {
     constexpr int kX = 16, kY = 8, kW = 32, kH = 16, kPitch = 352 * 2, kPicture = kPitch * 288;
-    std::vector<std::uint8_t> bmp(54, 0);
+    std::vector<std::uint8_t> bmp = {'B', 'M'};
+    bmp.resize(54);
     const std::uint32_t header[] = {0, 0, 54, 40, kW, std::uint32_t(-kH), 1 | 32 << 16};  // top-down rows
     std::memcpy(bmp.data() + 2, header, sizeof header);
-    bmp[0] = 'B';
-    bmp[1] = 'M';
     for (int i = 0; i < kW * kH; ++i) bmp.insert(bmp.end(), {0xFF, 0xFF, 0xFF, std::uint8_t(i % kW < kW / 2 ? 0xFF : 0)});
     test::TempFile image(".bmp");
     image.write(bmp);
