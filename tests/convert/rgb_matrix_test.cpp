@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "convert/rgb_matrix.h"
 
 namespace tl {
 namespace {
+
+std::vector<int> weights(const RgbMatrixBlock& m) { return {m.w, m.w + 8}; }
 
 TEST(RgbMatrix, RowForEachMatrixCoefficientsValue) {
     struct {
@@ -17,12 +21,8 @@ TEST(RgbMatrix, RowForEachMatrixCoefficientsValue) {
     };
     for (const auto& row : kRows) {
         const RgbMatrixBlock m = buildRgbMatrix(row.matrixCoefficients, 0, 0, 0);
-        EXPECT_EQ(m.w[0], row.w0) << row.matrixCoefficients;
-        EXPECT_EQ(m.w[2], row.w2) << row.matrixCoefficients;
-        EXPECT_EQ(m.w[4], row.w4) << row.matrixCoefficients;
-        EXPECT_EQ(m.w[6], row.w6) << row.matrixCoefficients;
-        EXPECT_EQ(m.w[3], 0);
-        for (int i : {1, 5, 7}) EXPECT_EQ(m.w[i], 9539) << row.matrixCoefficients;
+        EXPECT_EQ(weights(m), (std::vector<int>{row.w0, 9539, row.w2, 0, row.w4, 9539, row.w6, 9539}))
+            << row.matrixCoefficients;
     }
 }
 
@@ -57,11 +57,10 @@ TEST(RgbMatrix, ContrastAndSaturationScaling) {
         // Both: contrast first, then saturation on the result (64: x 320 / 192).
         {1, 64, 64, {32767, 15898, -4843, 0, 32767, 15898, -12118, 15898}},
     };
-    for (const auto& c : kCases) {
-        const RgbMatrixBlock m = buildRgbMatrix(c.matrixCoefficients, 0, c.contrast, c.saturation);
-        for (int i = 0; i < 8; ++i)
-            EXPECT_EQ(m.w[i], c.w[i]) << "contrast " << c.contrast << " saturation " << c.saturation << " w" << i;
-    }
+    for (const auto& c : kCases)
+        EXPECT_EQ(weights(buildRgbMatrix(c.matrixCoefficients, 0, c.contrast, c.saturation)),
+                  std::vector<int>(c.w, c.w + 8))
+            << "contrast " << c.contrast << " saturation " << c.saturation;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -95,38 +96,26 @@ TEST_P(CorruptStream, CutAtEveryStructuralPointRecovers) {
     }
 }
 
-class Garbage {
-public:
-    explicit Garbage(std::uint32_t seed) : state_(seed * 2654435761u + 1) {}
-    std::uint8_t byte() {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 17;
-        state_ ^= state_ << 5;
-        return std::uint8_t(state_ >> 11);
-    }
-    // Random bytes that cannot form a start code prefix, not even with zero
-    // bytes before them (no 0x00 or 0x01), or random bytes with slice and
-    // extension start codes planted among them.
-    Bytes make(std::size_t n, bool withStartCodes) {
-        Bytes out;
-        while (out.size() < n) {
-            const std::uint8_t b = byte();
-            if (!withStartCodes) {
-                if (b > 1) out.push_back(b);
-            } else if ((b & 0x3F) == 0) {
-                // Slices of the top rows, which every stream here has.
-                const std::uint8_t code = (b & 0x40) ? std::uint8_t(1 + byte() % 16) : 0xB5;
-                out.insert(out.end(), {0x00, 0x00, 0x01, code});
-            } else {
-                out.push_back(b);
-            }
+// Random bytes that cannot form a start code prefix, not even with zero bytes
+// before them (no 0x00 or 0x01), or random bytes with slice and extension start
+// codes planted among them.
+Bytes garbage(std::uint32_t seed, std::size_t n, bool withStartCodes) {
+    std::mt19937 rng(seed);
+    Bytes out;
+    while (out.size() < n) {
+        const std::uint8_t b = std::uint8_t(rng());
+        if (!withStartCodes) {
+            if (b > 1) out.push_back(b);
+        } else if ((b & 0x3F) == 0) {
+            // Slices of the top rows, which every stream here has.
+            const std::uint8_t code = (b & 0x40) ? std::uint8_t(1 + rng() % 16) : 0xB5;
+            out.insert(out.end(), {0x00, 0x00, 0x01, code});
+        } else {
+            out.push_back(b);
         }
-        return out;
     }
-
-private:
-    std::uint32_t state_;
-};
+    return out;
+}
 
 // Bytes that belong to nothing sit in front of a picture. Without start codes
 // they follow the last slice of the picture before, whose last row is complete:
@@ -140,7 +129,7 @@ TEST_P(CorruptStream, GarbageBetweenPicturesRecovers) {
         for (bool withStartCodes : {false, true}) {
             SCOPED_TRACE("garbage before the picture at byte " + std::to_string(at) +
                          (withStartCodes ? " with start codes" : ""));
-            const Bytes junk = Garbage(std::uint32_t(at)).make(64 + at % 300, withStartCodes);
+            const Bytes junk = garbage(std::uint32_t(at), 64 + at % 300, withStartCodes);
             const Bytes damaged = cat({cut(ref_.stream, 0, at), junk, cut(ref_.stream, at, SIZE_MAX)});
             const DecodeResult got = decodeSamples(cutIntoChunks(damaged, kChunk));
             if (!withStartCodes) {
@@ -175,15 +164,15 @@ TEST_P(CorruptStream, InvalidSliceIsCountedAndChangesNothing) {
 TEST_P(CorruptStream, BitFlipsRecover) {
     const std::vector<std::size_t> sequences = offsetsOf(ref_.stream, 0xB3);
     const std::size_t window = sequences.size() > 2 ? sequences[2] : ref_.stream.size();
-    Garbage draw(7);
+    std::mt19937 draw(7);
     for (int round = 0; round < 16; ++round) {
         Bytes damaged = ref_.stream;
-        const std::size_t centre = (std::size_t(draw.byte()) << 16 | std::size_t(draw.byte()) << 8 | draw.byte()) % window;
+        const std::size_t centre = draw() % window;
         std::size_t first = damaged.size(), last = 0;
         const int flips = 1 + round % 6;
         for (int k = 0; k < flips; ++k) {
-            const std::size_t at = std::min(damaged.size() - 1, centre + draw.byte() % 64);
-            damaged[at] ^= std::uint8_t(1u << (draw.byte() & 7));
+            const std::size_t at = std::min(damaged.size() - 1, centre + draw() % 64);
+            damaged[at] ^= std::uint8_t(1u << (draw() & 7));
             first = std::min(first, at);
             last = std::max(last, at);
         }

@@ -212,12 +212,6 @@ std::vector<Delivery> RecordingHost::deliveries() const {
     return deliveries_;
 }
 
-std::vector<std::string> RecordingHost::digests() const {
-    std::vector<std::string> out;
-    for (const Delivery& d : deliveries()) out.push_back(d.md5);
-    return out;
-}
-
 std::string RecordingHost::types() const {
     std::string out;
     for (const Delivery& d : deliveries()) out += "?IPB"[d.pictureType & 3];

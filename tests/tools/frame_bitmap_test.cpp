@@ -51,14 +51,12 @@ TEST(FrameBitmap, EachFormatGivesBottomUpBgrRows) {
         ASSERT_EQ(FrameBytes(view), c.sample.size());
         const Bytes bmp = FrameToBmp(view);
         ASSERT_EQ(bmp.size(), 54 + c.pixels.size());
-        EXPECT_EQ(bmp[0], 'B');
-        EXPECT_EQ(bmp[1], 'M');
-        EXPECT_EQ(le32(bmp, 2), bmp.size());
-        EXPECT_EQ(le32(bmp, 10), 54u);
-        EXPECT_EQ(le32(bmp, 18), std::uint32_t(c.width));
-        EXPECT_EQ(le32(bmp, 22), std::uint32_t(c.height));  // positive: bottom row first
-        EXPECT_EQ(le32(bmp, 26), 1u | 24u << 16);          // one plane, 24 bits
-        EXPECT_EQ(le32(bmp, 34), c.pixels.size());
+        // The file size, pixel offset, size (a positive height: bottom row first),
+        // one plane of 24 bits, and the pixel array's size.
+        EXPECT_EQ(std::vector<std::uint32_t>({bmp[0], bmp[1], le32(bmp, 2), le32(bmp, 10), le32(bmp, 18), le32(bmp, 22),
+                                              le32(bmp, 26), le32(bmp, 34)}),
+                  std::vector<std::uint32_t>({'B', 'M', std::uint32_t(bmp.size()), 54, std::uint32_t(c.width),
+                                              std::uint32_t(c.height), 1 | 24 << 16, std::uint32_t(c.pixels.size())}));
         for (std::size_t i = 0; i < c.pixels.size(); ++i) EXPECT_NEAR(bmp[54 + i], c.pixels[i], 1) << "byte " << i;
     }
 }
