@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstring>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "convert/dispatch.h"
@@ -10,18 +11,6 @@
 
 namespace tl {
 namespace {
-
-TEST(ProcAmp, RangeOfTheThreeOfferedProperties) {
-    ProcAmpControl control;
-    control.setOutputFormat(OUTPUT_RGB32);
-    for (std::int32_t property : {VideoProcAmp_Brightness, VideoProcAmp_Contrast, VideoProcAmp_Saturation}) {
-        std::int32_t r[5] = {};
-        ASSERT_EQ(control.GetRange(property, &r[0], &r[1], &r[2], &r[3], &r[4]), hr::ok);
-        EXPECT_EQ(std::vector<std::int32_t>(r, r + 5),
-                  (std::vector<std::int32_t>{-128, 128, 1, 0, VideoProcAmp_Flags_Manual}));
-        EXPECT_EQ(control.GetRange(property, nullptr, nullptr, nullptr, nullptr, nullptr), hr::ok);
-    }
-}
 
 TEST(ProcAmp, SetClampsStoresAndRebuildsTheBlock) {
     struct {
@@ -37,8 +26,7 @@ TEST(ProcAmp, SetClampsStoresAndRebuildsTheBlock) {
         ASSERT_EQ(control.Set(c.property, c.value, 0x1234), hr::ok);
         std::int32_t value = 0, flags = 0;
         ASSERT_EQ(control.Get(c.property, &value, &flags), hr::ok);
-        EXPECT_EQ(value, c.stored);
-        EXPECT_EQ(flags, VideoProcAmp_Flags_Manual);
+        EXPECT_EQ(std::make_pair(value, flags), std::make_pair(c.stored, VideoProcAmp_Flags_Manual));
         RgbMatrixBlock block;
         control.copyMatrix(block);
         const RgbMatrixBlock expected = buildRgbMatrix(1, c.property == VideoProcAmp_Brightness ? c.stored : 0,
@@ -50,9 +38,16 @@ TEST(ProcAmp, SetClampsStoresAndRebuildsTheBlock) {
 
 // Non-RGB connections, and the stream's colour coefficients arriving after a
 // Set, are the delivery tests' (the decoder object's ProcAmp on real connections).
-TEST(ProcAmp, StartsNeutralAndHueAndUnknownPropertiesAreNotFound) {
+TEST(ProcAmp, RangesNeutralStartAndHueAndUnknownPropertiesAreNotFound) {
     ProcAmpControl control;
     control.setOutputFormat(OUTPUT_RGB32);
+    for (std::int32_t property : {VideoProcAmp_Brightness, VideoProcAmp_Contrast, VideoProcAmp_Saturation}) {
+        std::int32_t r[5] = {};
+        ASSERT_EQ(control.GetRange(property, &r[0], &r[1], &r[2], &r[3], &r[4]), hr::ok);
+        EXPECT_EQ(std::vector<std::int32_t>(r, r + 5),
+                  (std::vector<std::int32_t>{-128, 128, 1, 0, VideoProcAmp_Flags_Manual}));
+        EXPECT_EQ(control.GetRange(property, nullptr, nullptr, nullptr, nullptr, nullptr), hr::ok);
+    }
     RgbMatrixBlock before, after;
     control.copyMatrix(before);
     const RgbMatrixBlock neutral = buildRgbMatrix(1, 0, 0, 0);

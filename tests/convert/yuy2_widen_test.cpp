@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "convert/yuy2_widen.h"
@@ -21,10 +22,8 @@ std::vector<std::uint8_t> rampRows(int pitch, int rows, int width) {
 }
 
 TEST(WidenYuy2Rows, ThresholdIs65Pixels) {
-    EXPECT_TRUE(needsYuy2Widening(640, 720));
-    EXPECT_TRUE(needsYuy2Widening(655, 720));
-    EXPECT_FALSE(needsYuy2Widening(656, 720));
-    EXPECT_FALSE(needsYuy2Widening(704, 720));
+    for (auto [width, widened] : {std::pair{640, true}, {655, true}, {656, false}, {704, false}})
+        EXPECT_EQ(needsYuy2Widening(width, 720), widened) << width;
 }
 
 TEST(WidenYuy2Rows, NearestSamplesFromTheRight) {
@@ -46,10 +45,7 @@ TEST(WidenYuy2Rows, NearestSamplesFromTheRight) {
         EXPECT_EQ(buffer[4 * c.pair + 3], 255 - c.source % 256) << "pair " << c.pair;
     }
     // Rows from the picture height on are black.
-    for (int i = 0; i < 1440; i += 2) {
-        ASSERT_EQ(buffer[2 * pitch + i], 0x00);
-        ASSERT_EQ(buffer[2 * pitch + i + 1], 0x80);
-    }
+    for (int i = 0; i < 1440; ++i) ASSERT_EQ(buffer[2 * pitch + i], i % 2 ? 0x80 : 0x00) << i;
 }
 
 TEST(WidenYuy2Rows, NeverWritesPastTheBuffer) {

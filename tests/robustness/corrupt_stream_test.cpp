@@ -100,15 +100,21 @@ TEST_P(CorruptStream, CutAtEveryStructuralPointRecovers) {
 // before them (no 0x00 or 0x01), or random bytes with slice and extension start
 // codes planted among them.
 Bytes garbage(std::uint32_t seed, std::size_t n, bool withStartCodes) {
-    std::mt19937 rng(seed);
+    std::uint32_t state = seed * 2654435761u + 1;
+    const auto byte = [&state] {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return std::uint8_t(state >> 11);
+    };
     Bytes out;
     while (out.size() < n) {
-        const std::uint8_t b = std::uint8_t(rng());
+        const std::uint8_t b = byte();
         if (!withStartCodes) {
             if (b > 1) out.push_back(b);
         } else if ((b & 0x3F) == 0) {
             // Slices of the top rows, which every stream here has.
-            const std::uint8_t code = (b & 0x40) ? std::uint8_t(1 + rng() % 16) : 0xB5;
+            const std::uint8_t code = (b & 0x40) ? std::uint8_t(1 + byte() % 16) : 0xB5;
             out.insert(out.end(), {0x00, 0x00, 0x01, code});
         } else {
             out.push_back(b);
