@@ -2,6 +2,7 @@
 // and the skipped-macroblock rule, each against hand-written codes.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <tuple>
 
@@ -31,26 +32,19 @@ PictureParams paramsFor(int type, int structure = FRAME_PICTURE, bool framePredF
     return makePictureParams(s);
 }
 
-struct IncrementCase {
-    const char* bits;
-    int increment;  // 0: stuffing or an invalid code, which ends the slice without an error
-};
-
 // The code list is table data that every corpus picture decodes through; the
 // shortest and longest codes and the escapes are what the parser itself adds.
 TEST(AddressIncrement, ShortestLongestEscapedAndInvalidCodes) {
-    const IncrementCase cases[] = {
-        {"1", 1},           {"00000011000", 33}, {"00000001000 1", 34}, {"00000001000 00000001000 0011", 70},
-        {"00000001111", 0}, {"00000000000", 0},  {"00000001001", 0},
-    };
-    for (const IncrementCase& c : cases) {
-        SCOPED_TRACE(c.bits);
-        TestReader t{std::string(c.bits)};
+    // Increment 0: stuffing or an invalid code, which ends the slice without an error.
+    for (auto [bits, expected] : {std::pair{"1", 1}, {"00000011000", 33}, {"00000001000 1", 34},
+                                  {"00000001000 00000001000 0011", 70}, {"00000001111", 0}, {"00000000000", 0},
+                                  {"00000001001", 0}}) {
+        SCOPED_TRACE(bits);
+        TestReader t{std::string(bits)};
         std::int32_t increment = 0;
-        ASSERT_EQ(onWindow(t, [&](LocalBits& b) { return parseAddressIncrement(b, increment); }), c.increment ? hr::ok : kBitstreamError);
-        if (!c.increment) continue;
-        EXPECT_EQ(increment, c.increment);
-        EXPECT_EQ(t.consumed(), bitCount(c.bits));
+        ASSERT_EQ(onWindow(t, [&](LocalBits& b) { return parseAddressIncrement(b, increment); }), expected ? hr::ok : kBitstreamError);
+        if (!expected) continue;
+        EXPECT_EQ(std::make_pair(increment, t.consumed()), std::make_pair(expected, bitCount(bits)));
     }
 }
 
@@ -131,81 +125,52 @@ TEST(MacroblockModes, MotionTypeDctTypeAndVectorFormat) {
     }
 }
 
-struct PatternCase {
-    int chromaFormat;
-    const char* bits;
-    std::uint32_t pattern;  // 12 bits, block 0 in bit 11; kInvalid: a bitstream error
-};
-
-constexpr std::uint32_t kInvalid = ~0u;
-
 TEST(CodedBlockPattern, EachChromaFormat) {
-    // 4:2:0 and 4:2:2 patterns are decided by the corpus.
-    const PatternCase cases[] = {
-        {CHROMA_420, "000000001", 0},         {CHROMA_444, "001100 101010", 0xFEA},
-        {CHROMA_444, "01011 000001", 0x041},  {CHROMA_420, "000000000", kInvalid},
-    };
-    for (const PatternCase& c : cases) {
-        SCOPED_TRACE(c.bits);
-        TestReader t{std::string(c.bits)};
-        std::uint32_t pattern = 0;
+    // 4:2:0 and 4:2:2 patterns are decided by the corpus. Patterns have block 0
+    // in bit 11; kInvalid is a bitstream error.
+    constexpr std::uint32_t kInvalid = ~0u;
+    for (auto [chromaFormat, bits, expected] :
+         {std::tuple{CHROMA_420, "000000001", 0u}, {CHROMA_444, "001100 101010", 0xFEAu},
+          {CHROMA_444, "01011 000001", 0x041u}, {CHROMA_420, "000000000", kInvalid}}) {
+        SCOPED_TRACE(bits);
+        TestReader t{std::string(bits)};
+        std::uint32_t pattern = kInvalid;
         std::uint32_t errors = 0;
-        const bool valid = c.pattern != kInvalid;
-        ASSERT_EQ(onWindow(t, [&](LocalBits& b) { return parseCodedBlockPattern(b, c.chromaFormat, pattern, errors); }),
+        const bool valid = expected != kInvalid;
+        ASSERT_EQ(onWindow(t, [&](LocalBits& b) { return parseCodedBlockPattern(b, chromaFormat, pattern, errors); }),
                   valid ? hr::ok : kBitstreamError);
-        EXPECT_EQ(errors, valid ? 0u : 1u);
-        if (valid) {
-            EXPECT_EQ(pattern, c.pattern);
-        }
+        EXPECT_EQ(std::make_pair(errors, valid ? pattern : kInvalid), std::make_pair(valid ? 0u : 1u, expected));
     }
 }
 
-struct ComponentCase {
-    std::int32_t prediction;
-    std::int32_t code;
-    std::uint32_t residual;
-    int rSize;
-    std::int32_t expected;
-};
-
 TEST(MotionVectors, ReconstructionWrapsIntoRange) {
-    const ComponentCase cases[] = {
-        {0, 0, 0, 0, 0},       {5, 3, 0, 0, 8},       {0, -16, 0, 0, -16},
-        {15, 1, 0, 0, -16},    {-16, -1, 0, 0, 15},   {10, 2, 1, 1, 14},
-        {-60, -4, 3, 2, 52},   {63, 1, 0, 2, -64},    {0, 16, 3, 2, 64 - 128},
-    };
-    for (const ComponentCase& c : cases)
-        EXPECT_EQ(reconstructVectorComponent(c.prediction, c.code, c.residual, c.rSize), c.expected)
-            << c.prediction << " " << c.code << " " << c.residual << " " << c.rSize;
+    // Prediction, motion code, residual, r_size, the vector.
+    for (auto [prediction, code, residual, rSize, expected] : {
+             std::array{0, 0, 0, 0, 0}, {5, 3, 0, 0, 8}, {0, -16, 0, 0, -16}, {15, 1, 0, 0, -16}, {-16, -1, 0, 0, 15},
+             {10, 2, 1, 1, 14}, {-60, -4, 3, 2, 52}, {63, 1, 0, 2, -64}, {0, 16, 3, 2, 64 - 128}})
+        EXPECT_EQ(reconstructVectorComponent(prediction, code, std::uint32_t(residual), rSize), expected)
+            << prediction << " " << code << " " << residual << " " << rSize;
 }
 
-struct CodeCase {
-    const char* bits;  // motion_code with sign
-    std::int32_t code;  // kInvalidCode: a bitstream error
-};
-
-constexpr std::int32_t kInvalidCode = 99;
-
-// Codes whose value wraps at f_code 1, the sign bit, and an invalid code.
+// Codes (motion_code with its sign) whose value wraps at f_code 1, the sign
+// bit, and an invalid code (kInvalidCode: a bitstream error).
 TEST(MotionVectors, CodesWrapIntoTheRangeOfTheFCode) {
-    const CodeCase cases[] = {
-        {"1", 0},           {"011", -1}, {"00000011010", 15}, {"00000011000", 16}, {"00000011001", -16},
-        {"0000001011", kInvalidCode},
-    };
-    for (const CodeCase& c : cases) {
-        SCOPED_TRACE(c.bits);
+    constexpr std::int32_t kInvalidCode = 99;
+    for (auto [bits, code] : {std::pair{"1", 0}, {"011", -1}, {"00000011010", 15}, {"00000011000", 16},
+                              {"00000011001", -16}, {"0000001011", kInvalidCode}}) {
+        SCOPED_TRACE(bits);
         const PictureParams p = paramsFor(PICTURE_P);  // f_code 1: delta = code
         ParserState state;
         MacroblockModes modes;
         modes.flags = MC_FRAME << mb::motionTypeShift;
         deriveVectorFormat(p, modes);
-        TestReader t{std::string(c.bits) + "1"};  // vertical: 0
-        const bool valid = c.code != kInvalidCode;
+        TestReader t{std::string(bits) + "1"};  // vertical: 0
+        const bool valid = code != kInvalidCode;
         ASSERT_EQ(onWindow(t, [&](LocalBits& b) { return parseMotionVectors(b, p, state, modes, 0); }),
                   valid ? hr::ok : kBitstreamError);
         EXPECT_EQ(state.errors, valid ? 0u : 1u);
         if (!valid) continue;
-        const std::int32_t expected = c.code >= 16 ? c.code - 32 : c.code < -16 ? c.code + 32 : c.code;
+        const std::int32_t expected = code >= 16 ? code - 32 : code < -16 ? code + 32 : code;
         EXPECT_EQ(std::make_pair(state.PMV[0][0][0], state.PMV[1][0][0]), std::make_pair(expected, expected));
     }
 }
