@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <tuple>
 
 #include "tests/dxva/dxva_decode.h"
 #include "tests/robustness/intact_pictures.h"
@@ -19,14 +20,12 @@ TEST(DxvaDamage, DamagedSlicesDecodeToTheEnd) {
     const Bytes clean = read_file_bytes(info.streamPath());
     const std::vector<std::string> reference = read_md5_lines(info.md5Path());
     constexpr std::size_t kDamage = 48;
-    struct Form {
-        char mode;
-        bool single;
-        std::uint32_t controlBytes;  // small buffers flush in the middle of damaged pictures too
-    };
-    for (const Form form : {Form{'A', false, 64 * 32}, Form{'C', false, 1u << 20}, Form{'D', true, 96 * 32}}) {
+    // Mode, single coefficients, control buffer bytes: small buffers flush in the
+    // middle of damaged pictures too.
+    for (auto [mode, single, controlBytes] :
+         {std::tuple{'A', false, 64u * 32}, {'C', false, 1u << 20}, {'D', true, 96u * 32}}) {
         for (int k = 1; k <= 6; ++k) {
-            SCOPED_TRACE(std::string(1, form.mode) + " damage " + std::to_string(k));
+            SCOPED_TRACE(std::string(1, mode) + " damage " + std::to_string(k));
             const std::size_t at = clean.size() * std::size_t(k) / 7;
             Bytes damaged = clean;
             std::uint32_t noise = 0x9E3779B9u * std::uint32_t(k);
@@ -35,9 +34,9 @@ TEST(DxvaDamage, DamagedSlicesDecodeToTheEnd) {
                 damaged[i] = std::uint8_t(noise >> 24);
             }
             DxvaRun run;
-            run.accelerator.mode = form.mode;
-            run.accelerator.singleCoefficients = form.single;
-            run.accelerator.controlBytes = form.controlBytes;
+            run.accelerator.mode = mode;
+            run.accelerator.singleCoefficients = single;
+            run.accelerator.controlBytes = controlBytes;
             const DxvaDecode got = decodeThroughDxva(samplesOf(damaged, false), run);
             EXPECT_EQ(got.referencesLeft, 0);
             EXPECT_EQ(got.presentationSamplesLeft, 0);
