@@ -104,5 +104,18 @@ TEST(ScaleMatrix, EveryTierKeepsTheLow16BitsOfEachProduct) {
     }
 }
 
+TEST(KernelSelection, ForcingATierSwitchesTheActiveSlotsAndIsClamped) {
+    const KernelTier detected = detectedKernelTier();
+    for (int t = 0; t <= static_cast<int>(detected); ++t) {
+        const auto tier = static_cast<KernelTier>(t);
+        forceKernelTier(tier);
+        EXPECT_EQ(activeKernelTier(), tier);
+        EXPECT_EQ(&kernelSlots(), &kernelSlotsFor(tier));
+    }
+    forceKernelTier(KernelTier::SSE3);
+    EXPECT_EQ(activeKernelTier(), detected);
+    EXPECT_EQ(&kernelSlots(), &kernelSlotsFor(detected));
+}
+
 }  // namespace
 }  // namespace tl

@@ -1,12 +1,14 @@
 // DC differences, AC codes with inverse quantisation, escapes, the first
-// coefficient of non-intra blocks and mismatch control. The run-level form is
-// decided by the DirectX VA corpus runs, which rebuild pictures from it.
+// coefficient of non-intra blocks, mismatch control and the scaled matrices.
+// The run-level form is decided by the DirectX VA corpus runs, which rebuild
+// pictures from it.
 #include <gtest/gtest.h>
 
 #include <array>
 
 #include "engine/macroblock/coefficients.h"
 #include "engine/macroblock/dct_coefficient_tables.h"
+#include "engine/macroblock/scaled_matrix_cache.h"
 #include "tests/macroblock/on_window.h"
 
 namespace tl::test {
@@ -128,6 +130,41 @@ TEST(Coefficients, TruncatedBlockReturnsTheReaderFailure) {
     std::uint32_t errors = 0;
     EXPECT_EQ(onWindow(t, [&](LocalBits& b) { return decodeIntraBlockB14(b, block, weights.data(), kZigZagScan, errors); }),
               hr::e_abort);
+}
+
+// The scaled-matrix cache: unscaled weights for scale 1, each kind scaled, and
+// new matrices replacing what was scaled. Which entry a miss evicts is speed only.
+StreamState streamWithMatrices(std::uint16_t base, std::uint32_t generation) {
+    StreamState s;
+    for (int i = 0; i < 64; ++i) {
+        s.intra_quantiser_matrix[i] = static_cast<std::uint16_t>(base + i);
+        s.non_intra_quantiser_matrix[i] = 16;
+        s.chroma_intra_quantiser_matrix[i] = static_cast<std::uint16_t>(base + 2 * i);
+        s.chroma_non_intra_quantiser_matrix[i] = 255;
+    }
+    s.matrix_generation = generation;
+    return s;
+}
+
+TEST(ScaledMatrixCache, ScalesEachKindByTheQuantiserScale) {
+    ScaledMatrixCache cache;
+    cache.update(streamWithMatrices(8, 1));
+    EXPECT_EQ(cache.get(MATRIX_INTRA_LUMA, 1)[10], 18);
+    EXPECT_EQ(cache.get(MATRIX_INTRA_CHROMA, 7)[10], (8 + 20) * 7);
+    // The largest product of the format still fits.
+    EXPECT_EQ(cache.get(MATRIX_NON_INTRA_CHROMA, 112)[63], 255 * 112);
+    EXPECT_EQ(cache.get(MATRIX_NON_INTRA_LUMA, 62)[0], 16 * 62);
+}
+
+TEST(ScaledMatrixCache, NewMatricesReplaceEveryScaledEntry) {
+    ScaledMatrixCache cache;
+    cache.update(streamWithMatrices(10, 1));
+    EXPECT_EQ(cache.get(MATRIX_INTRA_LUMA, 4)[0], 40);
+    cache.update(streamWithMatrices(20, 1));  // same generation: nothing changes
+    EXPECT_EQ(cache.get(MATRIX_INTRA_LUMA, 4)[0], 40);
+    cache.update(streamWithMatrices(20, 2));
+    EXPECT_EQ(cache.get(MATRIX_INTRA_LUMA, 4)[0], 80);
+    EXPECT_EQ(cache.get(MATRIX_INTRA_LUMA, 1)[0], 20);
 }
 
 }  // namespace
