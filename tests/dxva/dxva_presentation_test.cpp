@@ -1,7 +1,13 @@
-// What DisplayFrame's samples carry: the flags after a start and a seek, the
-// field flags of the presentation mode, and times that follow each other.
+// What DisplayFrame shows: its samples' flags after a start and a seek, the
+// field flags of the presentation mode and times that follow each other; and
+// the layers the accelerator blends over the pictures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <vector>
+
+#include "engine/base/cpu_features.h"
+#include "engine/dxva/ayuv_form.h"
 #include "engine/framework/deinterlace.h"
 #include "engine/framework/sample_flags.h"
 #include "tests/dxva/dxva_decode.h"
@@ -75,6 +81,110 @@ TEST(DxvaPresentation, SamplesCarryTimesAndFlags) {
         // Cut into pieces, so the seek falls inside the stream.
         c.check(decodeThroughDxva(samplesOf(read_file_bytes(info.streamPath()), false), run).shown);
     }
+}
+
+// The layer overlay blended by the accelerator in mode B: a band of rows
+// changes and nothing else, and a picture for which no surface is free to
+// blend into is shown as decoded.
+constexpr int kBandTop = 16, kBandBottom = 48;
+
+// Opaque white over the whole width of rows [kBandTop, kBandBottom).
+class WhiteBand final : public OverlayPainter {
+public:
+    void setViewport(const DamageRect&) override {}
+    void render(std::uint8_t* dst, int pitch, const DamageRect& clip) override {
+        for (int y = std::max(clip.top, kBandTop); y < std::min(clip.bottom, kBandBottom); ++y)
+            std::fill_n(dst + (y - clip.top) * pitch, 4 * (clip.right - clip.left), 0xFF);
+    }
+};
+
+TEST(DxvaLayers, BlendedInsideTheBandOnly) {
+    const StreamInfo info = find_stream("prog420_cgop");
+    const std::vector<Bytes> samples = samplesOf(read_file_bytes(info.streamPath()), false);
+    const std::vector<std::string> reference = read_md5_lines(info.md5Path());
+    WhiteBand band;
+    struct Case {
+        const char* name;
+        int surfaces;
+        bool (*blended)(char type);  // which pictures must show the band
+    };
+    const Case cases[] = {
+        {"surfaces to spare: every picture", 8, [](char) { return true; }},
+        // I P B B: showing a B picture, both references, the picture shown
+        // before and the B picture itself hold all four surfaces.
+        {"four surfaces: B pictures have none free", 4, [](char type) { return type != 'B'; }},
+    };
+    DxvaRun plain;
+    plain.keepLuma = true;
+    const DxvaDecode unblended = decodeThroughDxva(samples, plain);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        DxvaRun run;
+        run.accelerator.mode = 'B';
+        run.accelerator.surfaces = c.surfaces;
+        run.layers = &band;
+        run.keepLuma = true;
+        const DxvaDecode got = decodeThroughDxva(samples, run);
+        ASSERT_EQ(got.lumas.size(), unblended.lumas.size());
+        const std::string types = info.pictureTypes();
+        for (std::size_t i = 0; i < got.lumas.size(); ++i) {
+            const std::vector<std::uint8_t>& a = got.lumas[i];
+            const std::vector<std::uint8_t>& b = unblended.lumas[i];
+            const std::size_t row = std::size_t(info.width());
+            const auto bandStart = a.begin() + std::ptrdiff_t(kBandTop * row);
+            const auto bandEnd = a.begin() + std::ptrdiff_t(kBandBottom * row);
+            EXPECT_TRUE(std::equal(a.begin(), bandStart, b.begin())) << "picture " << i;
+            EXPECT_TRUE(std::equal(bandEnd, a.end(), b.begin() + std::ptrdiff_t(kBandBottom * row)))
+                << "picture " << i;
+            if (c.blended(types[i])) {
+                EXPECT_TRUE(std::all_of(bandStart, bandEnd, [](std::uint8_t y) { return y == 234; }))
+                    << "picture " << i;
+            } else {
+                EXPECT_EQ(got.digests[i], reference[i]) << "picture " << i;
+            }
+        }
+    }
+}
+
+// The AYUV form the accelerator blends the layers in: worked pixels, and the
+// SSE2 form equal to the plain one for every colour byte under every alpha,
+// rows of any length.
+TEST(AyuvForm, WorkedPixels) {
+    struct Case {
+        const char* name;
+        std::uint8_t bgra[4];
+        std::uint8_t ayuv[4];  // Cr, Cb, Y, alpha
+    };
+    const Case cases[] = {
+        {"opaque white", {255, 255, 255, 255}, {128, 128, 234, 255}},
+        {"nothing", {0, 0, 0, 0}, {128, 128, 16, 0}},
+        {"half-covering red, un-premultiplied to full red", {0, 0, 128, 128}, {240, 90, 81, 128}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::uint8_t out[4];
+        dxva::ayuvRowPlain(c.bgra, out, 1);
+        EXPECT_EQ(std::vector<std::uint8_t>(out, out + 4), std::vector<std::uint8_t>(c.ayuv, c.ayuv + 4));
+    }
+}
+
+TEST(AyuvForm, Sse2EqualsPlain) {
+    if (!(cpuFeatureWord() & cpu_bit::sse2)) GTEST_SKIP() << "this processor has no SSE2";
+    // Every blue byte under every alpha (colour above alpha included), the
+    // other colours varied with them; three pixels more for the row's tail.
+    constexpr int kPixels = 65536 + 3;
+    std::vector<std::uint8_t> overlay(4 * kPixels);
+    for (int i = 0; i < kPixels; ++i) {
+        overlay[4 * i] = std::uint8_t(i);
+        overlay[4 * i + 1] = std::uint8_t(i * 7);
+        overlay[4 * i + 2] = std::uint8_t(i * 13 + 5);
+        overlay[4 * i + 3] = std::uint8_t(i >> 8);
+    }
+    std::vector<std::uint8_t> plain(4 * kPixels), sse2(4 * kPixels);
+    dxva::ayuvRowPlain(overlay.data(), plain.data(), kPixels);
+    dxva::ayuvRowSse2(overlay.data(), sse2.data(), kPixels);
+    const auto differ = std::mismatch(plain.begin(), plain.end(), sse2.begin());
+    EXPECT_TRUE(differ.first == plain.end()) << "first difference in pixel " << (differ.first - plain.begin()) / 4;
 }
 
 }  // namespace
