@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 #include "convert/procamp.h"
@@ -57,8 +58,9 @@ struct Fixture {
     ConversionContext context;
 };
 
-std::vector<std::uint8_t> run(void (*convert)(const Picture&, const ConversionContext&, std::uint8_t*, int),
-                              Fixture& f, int rowPitch, int offset = 0) {
+using Converter = void (*)(const Picture&, const ConversionContext&, std::uint8_t*, int);
+
+std::vector<std::uint8_t> run(Converter convert, Fixture& f, int rowPitch, int offset = 0) {
     TestBuffer buffer(rowPitch, f.pic.picture().height, offset);
     convert(f.pic.picture(), f.context, buffer.data(), rowPitch);
     return buffer.region();
@@ -69,8 +71,6 @@ std::vector<std::uint8_t> runKernel(const KernelKey& key, Fixture& f, int rowPit
     findKernel(key, KernelTier::Plain)(kernelArgs(f.pic.picture(), buffer.data(), rowPitch, &f.overlay, &f.matrix));
     return buffer.region();
 }
-
-using Converter = void (*)(const Picture&, const ConversionContext&, std::uint8_t*, int);
 
 // What each dispatcher writes for a picture and context: exactly one kernel's
 // output, or nothing at all.
@@ -224,12 +224,11 @@ TEST(Dispatch, FillBlackPerFormat) {
 }
 
 TEST(Dispatch, TightRowPitch) {
-    struct {
-        int format, width, pitch;
-    } const kCases[] = {{OUTPUT_YUY2, 720, 1440}, {OUTPUT_UYVY, 37, 76},   {OUTPUT_YV12, 720, 1080},
-                        {OUTPUT_YV12, 37, 57},    {OUTPUT_RGB32, 37, 148}, {OUTPUT_RGB24, 37, 111},
-                        {OUTPUT_RGB565, 37, 74},  {OUTPUT_RGB555, 2, 4},   {OUTPUT_YVYU, 10, 20}};
-    for (const auto& c : kCases) EXPECT_EQ(tightRowPitch(c.format, c.width), c.pitch) << c.format;
+    for (auto [format, width, pitch] :
+         {std::tuple{OUTPUT_YUY2, 720, 1440}, {OUTPUT_UYVY, 37, 76}, {OUTPUT_YV12, 720, 1080}, {OUTPUT_YV12, 37, 57},
+          {OUTPUT_RGB32, 37, 148}, {OUTPUT_RGB24, 37, 111}, {OUTPUT_RGB565, 37, 74}, {OUTPUT_RGB555, 2, 4},
+          {OUTPUT_YVYU, 10, 20}})
+        EXPECT_EQ(tightRowPitch(format, width), pitch) << format;
 }
 
 // A 640-wide picture in a 720-wide YUY2 buffer: luma x = x % 256, Cb of pair
@@ -255,19 +254,14 @@ TEST(WidenYuy2Rows, NearestSamplesFromTheRight) {
     auto buffer = rampRows(pitch, 3, 640);
     WidenYuy2Rows(buffer.data(), static_cast<std::int64_t>(buffer.size()), pitch, 640, 2, 720, 3);
     // step = 640 * 65536 / 720 = 58254; source of x = (640 * 65536 + 32768 - (720 - x) * step) >> 16.
-    struct {
-        int x, source;
-    } const kLuma[] = {{719, 639}, {718, 638}, {360, 320}, {4, 4}, {1, 1}, {0, 0}};
     for (int r = 0; r < 2; ++r)
-        for (const auto& c : kLuma) EXPECT_EQ(buffer[r * pitch + 2 * c.x], c.source % 256) << "x " << c.x;
+        for (auto [x, source] : {std::pair{719, 639}, {718, 638}, {360, 320}, {4, 4}, {1, 1}, {0, 0}})
+            EXPECT_EQ(buffer[r * pitch + 2 * x], source % 256) << "x " << x;
     // Pairs: source of p = (320 * 65536 + 32768 - (360 - p) * step) >> 16.
-    struct {
-        int pair, source;
-    } const kChroma[] = {{359, 319}, {180, 160}, {0, 0}};
-    for (const auto& c : kChroma) {
-        EXPECT_EQ(buffer[4 * c.pair + 1], c.source % 256) << "pair " << c.pair;
-        EXPECT_EQ(buffer[4 * c.pair + 3], 255 - c.source % 256) << "pair " << c.pair;
-    }
+    for (auto [pair, source] : {std::pair{359, 319}, {180, 160}, {0, 0}})
+        EXPECT_EQ(std::make_pair(buffer[4 * pair + 1], buffer[4 * pair + 3]),
+                  std::make_pair(std::uint8_t(source % 256), std::uint8_t(255 - source % 256)))
+            << "pair " << pair;
     // Rows from the picture height on are black.
     for (int i = 0; i < 1440; ++i) ASSERT_EQ(buffer[2 * pitch + i], i % 2 ? 0x80 : 0x00) << i;
 }

@@ -1,5 +1,5 @@
-// The transform stores, motion kernels and matrix scaling of every tier
-// against the plain ones, and the choice of the active tier.
+// The transform stores and matrix scaling of every tier against the plain
+// ones, and the choice of the active tier.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -98,78 +98,6 @@ TEST(ScaleMatrix, EveryTierKeepsTheLow16BitsOfEachProduct) {
             for (int i = 0; i < 64; ++i) {
                 ASSERT_EQ(got[i], static_cast<std::uint16_t>(weights[i] * static_cast<std::uint32_t>(scale)))
                     << test::tierName(tier) << " scale " << scale << " at " << i;
-            }
-        }
-    }
-}
-
-// A reference plane with a guard band: kernels read up to one column and one
-// line beyond the block, and the destination must change only inside it.
-constexpr int planeStride = 53;  // odd, so rows start at every alignment
-constexpr int planeLines = 24;
-constexpr int planeSize = planeStride * planeLines;
-
-enum class Fill { Random, Extremes, NearExtremes };
-
-Bytes makePlane(std::mt19937& rng, Fill fill) {
-    Bytes p(planeSize);
-    for (std::uint8_t& b : p) {
-        switch (fill) {
-        case Fill::Random: b = static_cast<std::uint8_t>(rng()); break;
-        case Fill::Extremes: b = rng() % 2 ? 255 : 0; break;
-        case Fill::NearExtremes: b = static_cast<std::uint8_t>(rng() % 2 ? 255 - rng() % 3 : rng() % 3); break;
-        }
-    }
-    return p;
-}
-
-const Fill fills[] = {Fill::Random, Fill::Extremes, Fill::NearExtremes};
-const int heights[] = {16, 8, 4};
-const int offsets[] = {0, 1, 7, 15};  // start column within the first line
-
-// One source (four half-sample positions) and two sources (sixteen pairs of
-// positions), each tier against the plain one over the whole plane; the plain
-// one changes nothing outside its block.
-TEST(Motion, KernelsOfEveryTierMatchPlainAndWriteOnlyTheirBlock) {
-    const KernelSlots& plain = kernelSlotsFor(KernelTier::Plain);
-    std::mt19937 rng(5);
-    for (Fill fill : fills) {
-        for (int round = 0; round < 12; ++round) {
-            const Bytes src1 = makePlane(rng, fill);
-            const Bytes src2 = makePlane(rng, fill);
-            const Bytes before = makePlane(rng, Fill::Random);
-            for (int kernel = 0; kernel < 2 * 20; ++kernel) {
-                const bool wide = kernel >= 20;
-                const int index = kernel % 20 < 4 ? kernel % 20 : kernel % 20 - 4;
-                const bool average = kernel % 20 >= 4;
-                for (int height : heights) {
-                    for (int offset : offsets) {
-                        auto call = [&](const KernelSlots& s, Bytes& dst) {
-                            std::uint8_t* d = dst.data() + offset;
-                            const std::uint8_t* a = src1.data() + offset;
-                            if (average)
-                                (wide ? s.averageWide : s.averageNarrow)[index](a, src2.data() + offset + 1, d,
-                                                                                planeStride, height);
-                            else
-                                (wide ? s.predictWide : s.predictNarrow)[index](d, a, planeStride, height);
-                        };
-                        Bytes expected = before;
-                        call(plain, expected);
-                        for (int i = 0; i < planeSize; ++i) {
-                            const int y = i / planeStride, x = i % planeStride - offset;
-                            const bool inside = y < height && x >= 0 && x < (wide ? 16 : 8);
-                            ASSERT_TRUE(inside || expected[i] == before[i]) << "outside the block at " << i;
-                        }
-                        for (KernelTier tier : test::runnableTiers()) {
-                            Bytes got = before;
-                            call(kernelSlotsFor(tier), got);
-                            ASSERT_EQ(got, expected)
-                                << test::tierName(tier) << (wide ? " wide" : " narrow")
-                                << (average ? " average " : " predict ") << index << " height " << height
-                                << " offset " << offset;
-                        }
-                    }
-                }
             }
         }
     }
