@@ -260,8 +260,6 @@ TEST(KernelTiers, EveryLeafMatchesThePlainReference) {
     EXPECT_EQ(compared, 3600);  // the whole table ran
 }
 
-// A row whose mask byte is 0 is exactly the non-overlay kernel's row, whatever
-// the overlay holds.
 TEST(KernelTiers, MaskedOffOverlayRowsEqualTheNonOverlayKernel) {
     std::mt19937 rng(11);
     const RgbMatrixBlock matrix = buildRgbMatrix(2, 0, 0, 0);

@@ -72,8 +72,7 @@ std::vector<std::uint8_t> runKernel(const KernelKey& key, Fixture& f, int rowPit
     return buffer.region();
 }
 
-// What each dispatcher writes for a picture and context: exactly one kernel's
-// output, or nothing at all.
+// Exactly one kernel's output, or nothing at all.
 TEST(Dispatch, PicksTheKernelOfThePictureAndContext) {
     constexpr auto none = [](Fixture&) {};
     const Converter fieldTop = [](const Picture& p, const ConversionContext& c, std::uint8_t* d, int pitch) {
@@ -136,8 +135,7 @@ TEST(Dispatch, PicksTheKernelOfThePictureAndContext) {
     }
 }
 
-// Bottom-up RGB is the top-down picture with its rows in reverse order, at every
-// tier and vertical class; other formats ignore the request.
+// At every tier and vertical class; other formats ignore the request.
 TEST(Dispatch, BottomUpRgbReversesTheRows) {
     const Converter converters[] = {ConvertProgressive, ConvertWeave, ConvertSoftwareBob};
     for (int format : {OUTPUT_RGB32, OUTPUT_RGB24, OUTPUT_RGB565, OUTPUT_RGB555, OUTPUT_YUY2})

@@ -2,6 +2,7 @@
 // and the ProcAmp control that rebuilds it.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <cstring>
 #include <thread>
@@ -35,16 +36,14 @@ TEST(RgbMatrix, RowForEachMatrixCoefficientsValue) {
 }
 
 TEST(RgbMatrix, BrightnessBecomesTheLumaOffsets) {
-    struct {
-        int brightness, subtract, add;
-    } const kCases[] = {{0, 16, 0}, {16, 0, 0}, {-128, 144, 0}, {128, 0, 112}, {17, 0, 1}, {15, 1, 0}};
-    for (const auto& c : kCases) {
-        const RgbMatrixBlock m = buildRgbMatrix(1, c.brightness, 0, 0);
-        for (int i = 0; i < 16; ++i) {
-            const bool lane = i % 4 == 2;
-            EXPECT_EQ(m.lumaSubtract[i], lane ? c.subtract : 0) << c.brightness << " byte " << i;
-            EXPECT_EQ(m.lumaAdd[i], lane ? c.add : 0) << c.brightness << " byte " << i;
-        }
+    // Brightness, then what is subtracted from and added to luma.
+    for (auto [brightness, subtract, add] :
+         {std::array{0, 16, 0}, {16, 0, 0}, {-128, 144, 0}, {128, 0, 112}, {17, 0, 1}, {15, 1, 0}}) {
+        const RgbMatrixBlock m = buildRgbMatrix(1, brightness, 0, 0);
+        for (int i = 0; i < 16; ++i)
+            EXPECT_EQ(std::make_pair(int(m.lumaSubtract[i]), int(m.lumaAdd[i])),
+                      i % 4 == 2 ? std::make_pair(subtract, add) : std::make_pair(0, 0))
+                << brightness << " byte " << i;
     }
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <tuple>
 
 #include "engine/macroblock/coefficients.h"
 #include "engine/macroblock/dct_coefficient_tables.h"
@@ -14,29 +15,21 @@
 namespace tl::test {
 namespace {
 
-struct DcCase {
-    bool chroma;
-    const char* bits;
-    std::int32_t differential;
-};
-
 // The longest size codes of each component and the 11-bit extremes the corpus
 // (8-bit DC precision) never reaches.
 TEST(DcDifferential, SizeCodesAndDifferences) {
-    const DcCase cases[] = {
-        {false, "01 11", 3},      {false, "111111110 1000000000", 512}, {false, "111111111 00000000000", -2047},
-        {false, "111111111 11111111111", 2047}, {true, "1110 0111", -8},  {true, "1111111110 1111111111", 1023},
-        {true, "1111111111 00000000001", -2046},
-    };
-    for (const DcCase& c : cases) {
-        TestReader t{std::string(c.bits)};
+    for (auto [chroma, bits, differential] :
+         {std::tuple{false, "01 11", 3}, {false, "111111110 1000000000", 512}, {false, "111111111 00000000000", -2047},
+          {false, "111111111 11111111111", 2047}, {true, "1110 0111", -8}, {true, "1111111110 1111111111", 1023},
+          {true, "1111111111 00000000001", -2046}}) {
+        TestReader t{std::string(bits)};
         std::int32_t d = 99;
+        const bool isChroma = chroma;
         ASSERT_EQ(onWindow(t, [&](LocalBits& b) {
-                      return c.chroma ? decodeDcDifferentialChroma(b, d) : decodeDcDifferentialLuma(b, d);
+                      return isChroma ? decodeDcDifferentialChroma(b, d) : decodeDcDifferentialLuma(b, d);
                   }),
                   hr::ok);
-        EXPECT_EQ(d, c.differential) << c.bits;
-        EXPECT_EQ(t.consumed(), bitCount(c.bits)) << c.bits;
+        EXPECT_EQ(std::make_pair(d, t.consumed()), std::make_pair(differential, bitCount(bits))) << bits;
     }
 }
 

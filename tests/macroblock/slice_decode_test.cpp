@@ -329,34 +329,28 @@ TEST(SliceDecode, ChromaVectorsAreScaledPerFormatWithTruncation) {
 }
 
 TEST(SliceHeader, VerticalPositionExtensionAndExtraInformation) {
-    struct Case {
-        const char* name;
-        int verticalSize, row;
-        const char* bits;
-        std::int32_t address, scale;
-    };
-    const Case cases[] = {
-        // Slice row 2 with quantiser_scale_code 3, then the address increment.
-        {"2800 lines: no extension", 2800, 2, "00011 0 1", 1, 6},
-        {"2801 lines: row 2 + (1 << 7)", 2801, 2, "001 00011 0 1", 129, 6},
-        // quantiser_scale_code, intra_slice_flag, intra_slice + reserved, two
-        // extra information bytes, then the increment.
-        {"extra information bytes are skipped", 16, 1, "00100 1 1 0000000 1 10101010 1 11111111 0 011", 1, 8},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // Vertical size, slice row, the bits after the start code, then the
+    // macroblock address and quantiser scale expected.
+    for (auto [name, verticalSize, row, bits, address, scale] : {
+             // Slice row 2 with quantiser_scale_code 3, then the address increment.
+             std::tuple{"2800 lines: no extension", 2800, 2, "00011 0 1", 1, 6},
+             {"2801 lines: row 2 + (1 << 7)", 2801, 2, "001 00011 0 1", 129, 6},
+             // quantiser_scale_code, intra_slice_flag, intra_slice + reserved, two
+             // extra information bytes, then the increment.
+             {"extra information bytes are skipped", 16, 1, "00100 1 1 0000000 1 10101010 1 11111111 0 011", 1, 8},
+         }) {
+        SCOPED_TRACE(name);
         StreamState s = streamFor(16, 16, PICTURE_I);  // one macroblock a row
-        s.vertical_size = c.verticalSize;
+        s.vertical_size = verticalSize;
         s.mb_height = 200;
         BitWriter w;
-        w.startCode(static_cast<std::uint8_t>(c.row));
-        w.bits(c.bits);
+        w.startCode(static_cast<std::uint8_t>(row));
+        w.bits(bits);
         TestReader t{w.finish()};
         ParserState state;
-        std::int32_t address = -1;
-        ASSERT_EQ(parseSliceHeader(t.reader, makePictureParams(s), state, address), hr::ok);
-        EXPECT_EQ(address, c.address);
-        EXPECT_EQ(state.quantiser_scale, c.scale);
+        std::int32_t got = -1;
+        ASSERT_EQ(parseSliceHeader(t.reader, makePictureParams(s), state, got), hr::ok);
+        EXPECT_EQ(std::make_pair(got, state.quantiser_scale), std::make_pair(address, scale));
     }
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -309,23 +310,18 @@ TEST(Regressions, SequenceHeaderCutInsideItsMatrixKeepsTheOldSize) {
 // ratio overflow its 32-bit height (undefined; INT_MIN in practice) or round
 // to zero: either way a ratio no media type can carry.
 TEST(Regressions, ExtremeDisplaySizesKeepTheAspectRatioPositive) {
-    struct Case {
-        std::int32_t width, height, displayWidth, displayHeight;
-    };
-    const Case cases[] = {{1, 4095, 16383, 1}, {4095, 1, 1, 16383}, {352, 288, 16383, 1}, {352, 288, 1, 16383}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height) + " shown as " +
-                     std::to_string(c.displayWidth) + "x" + std::to_string(c.displayHeight));
+    for (auto [width, height, displayWidth, displayHeight] :
+         {std::array{1, 4095, 16383, 1}, {4095, 1, 1, 16383}, {352, 288, 16383, 1}, {352, 288, 1, 16383}}) {
         StreamState s;
         ResetStreamState(s);
-        s.horizontal_size = c.width;
-        s.vertical_size = c.height;
+        s.horizontal_size = width;
+        s.vertical_size = height;
         s.aspect_ratio_information = 1;
-        s.display_horizontal_size = c.displayWidth;
-        s.display_vertical_size = c.displayHeight;
+        s.display_horizontal_size = displayWidth;
+        s.display_vertical_size = displayHeight;
         UpdateAspectRatio(s);
-        EXPECT_GT(s.aspect_x, 0);
-        EXPECT_GT(s.aspect_y, 0);
+        EXPECT_TRUE(s.aspect_x > 0 && s.aspect_y > 0) << width << "x" << height << " shown as " << displayWidth << "x"
+                                                      << displayHeight << ": " << s.aspect_x << ":" << s.aspect_y;
     }
 }
 

@@ -180,9 +180,8 @@ TEST(StreamReader, TransportStreamGivesTheVideoOfTheFirstProgramWithIt) {
     }
 }
 
-// quant_mix copied into every container decodes to its digests, its samples
-// carry the pictures' time stamps, and reading again from a
-// sample's position gives the samples from there on, as a seek does.
+// quant_mix copied into every container decodes to its digests, its samples carry the pictures' time
+// stamps, and reading again from a sample's position gives the samples from there on, as a seek does.
 TEST(StreamReader, EveryContainerDecodesLikeTheElementaryStream) {
     const test::StreamInfo info = test::find_stream("quant_mix");
     const std::vector<std::string> md5 = test::read_md5_lines(info.md5Path());
