@@ -1,6 +1,7 @@
 #include "tests/support/corpus.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -24,13 +25,8 @@ std::string read_text(const std::filesystem::path& path) {
 }
 
 bool parse_integer(const std::string& text, long long& value) {
-    std::size_t used = 0;
-    try {
-        value = std::stoll(text, &used, 10);
-    } catch (const std::exception&) {
-        return false;
-    }
-    return used == text.size();
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size();
 }
 
 }  // namespace
