@@ -63,37 +63,30 @@ TEST(AddressIncrement, ShortestLongestEscapedAndInvalidCodes) {
     }
 }
 
-struct TypeCase {
-    int pictureType;
-    const char* bits;
-    std::uint32_t flags;  // without the motion type
-    HResult result;
-};
-
 // A code of each picture type with a quantiser scale, the invalid all-zero
 // prefixes and a D picture; the rest of the code lists is table data the corpus
 // decodes through.
 TEST(MacroblockModes, TypesQuantiserAndInvalidCodes) {
     using namespace mb;
-    const TypeCase cases[] = {
-        {PICTURE_I, "01 00001", intra | quant, hr::ok},
-        {PICTURE_I, "00", 0, kBitstreamError},
-        {PICTURE_P, "00010 00001", motionForward | pattern | quant, hr::ok},
-        {PICTURE_P, "000000", 0, kBitstreamError},
-        {PICTURE_B, "000010 00001", motionBackward | pattern | quant, hr::ok},
-        {PICTURE_B, "000000", 0, kBitstreamError},
-        {4, "1", 0, kPictureFinished},  // D picture
-    };
-    for (const TypeCase& c : cases) {
-        SCOPED_TRACE(c.bits);
-        const PictureParams p = paramsFor(c.pictureType);
+    // Picture type, the code, the flags without the motion type, the result.
+    for (auto [pictureType, bits, flags, result] : {
+             std::tuple{int(PICTURE_I), "01 00001", std::uint32_t(intra | quant), hr::ok},
+             {PICTURE_I, "00", 0, kBitstreamError},
+             {PICTURE_P, "00010 00001", motionForward | pattern | quant, hr::ok},
+             {PICTURE_P, "000000", 0, kBitstreamError},
+             {PICTURE_B, "000010 00001", motionBackward | pattern | quant, hr::ok},
+             {PICTURE_B, "000000", 0, kBitstreamError},
+             {4, "1", 0, kPictureFinished},  // D picture
+         }) {
+        SCOPED_TRACE(bits);
+        const PictureParams p = paramsFor(pictureType);
         ParserState state;
         MacroblockModes modes;
-        TestReader t{std::string(c.bits)};
-        EXPECT_EQ(onWindow(t, [&](LocalBits& b) { return parseMacroblockModes(b, p, state, modes); }), c.result);
-        if (c.result == hr::ok) {
-            EXPECT_EQ(modes.flags & ~motionTypeMask, c.flags);
-            if (c.flags & quant) {
+        TestReader t{std::string(bits)};
+        EXPECT_EQ(onWindow(t, [&](LocalBits& b) { return parseMacroblockModes(b, p, state, modes); }), result);
+        if (result == hr::ok) {
+            EXPECT_EQ(modes.flags & ~motionTypeMask, flags);
+            if (flags & quant) {
                 EXPECT_EQ(state.quantiser_scale, 2);
             }
         } else {
@@ -244,32 +237,26 @@ TEST(DualPrime, DerivedVectorsAndFieldSelects) {
     }
 }
 
-struct SkipCase {
-    int type;
-    int structure;
-    std::uint32_t previous;
-    std::uint32_t expected;
-};
-
 TEST(SkippedMacroblocks, FlagsFromThePreviousMacroblock) {
     using namespace mb;
     const std::uint32_t bothFirstSelects = fieldSelect(0, 0) | fieldSelect(0, 1);
     const std::uint32_t previousB = motionBackward | pattern | (MC_FIELD << motionTypeShift) | (0x3Fu << 26);
-    const SkipCase cases[] = {
-        {PICTURE_P, FRAME_PICTURE, pattern | (0x3Fu << 26), pattern | motionForward | (MC_FRAME << motionTypeShift)},
-        {PICTURE_P, TOP_FIELD, motionForward | bothFirstSelects, motionForward | (MC_FIELD << motionTypeShift)},
-        {PICTURE_P, BOTTOM_FIELD, motionForward, motionForward | (MC_FIELD << motionTypeShift) | bothFirstSelects},
-        {PICTURE_B, FRAME_PICTURE, previousB, motionBackward | pattern | (MC_FRAME << motionTypeShift)},
-        {PICTURE_B, FRAME_PICTURE, intra | (0x3Fu << 26), MC_FRAME << motionTypeShift},
-    };
-    for (const SkipCase& c : cases) {
-        const PictureParams p = paramsFor(c.type, c.structure, false);
+    // Picture type and structure, the previous macroblock's flags, the skipped one's.
+    for (auto [type, structure, previous, expected] : {
+             std::tuple{int(PICTURE_P), int(FRAME_PICTURE), std::uint32_t(pattern | (0x3Fu << 26)),
+                        std::uint32_t(pattern | motionForward | (MC_FRAME << motionTypeShift))},
+             {PICTURE_P, TOP_FIELD, motionForward | bothFirstSelects, motionForward | (MC_FIELD << motionTypeShift)},
+             {PICTURE_P, BOTTOM_FIELD, motionForward, motionForward | (MC_FIELD << motionTypeShift) | bothFirstSelects},
+             {PICTURE_B, FRAME_PICTURE, previousB, motionBackward | pattern | (MC_FRAME << motionTypeShift)},
+             {PICTURE_B, FRAME_PICTURE, intra | (0x3Fu << 26), MC_FRAME << motionTypeShift},
+         }) {
+        const PictureParams p = paramsFor(type, structure, false);
         ParserState state;
         state.PMV[0][0][0] = state.PMV[1][0][1] = state.PMV[0][1][0] = 7;
         state.dc_dct_pred[1] = 9;
-        EXPECT_EQ(skippedMacroblockFlags(p, state, c.previous), c.expected);
+        EXPECT_EQ(skippedMacroblockFlags(p, state, previous), expected);
         // P resets the forward predictors; B keeps everything.
-        const int forward = c.type == PICTURE_P ? 0 : 7;
+        const int forward = type == PICTURE_P ? 0 : 7;
         EXPECT_EQ(std::make_tuple(state.dc_dct_pred[1], state.PMV[0][0][0], state.PMV[1][0][1], state.PMV[0][1][0]),
                   std::make_tuple(0, forward, forward, 7));
     }

@@ -118,9 +118,7 @@ std::vector<std::string> read_md5_lines(const std::filesystem::path& path) {
     while (std::getline(lines, line)) {
         line = trim(line);
         if (line.empty()) continue;
-        const bool valid = line.size() == 32 && std::all_of(line.begin(), line.end(), [](char c) {
-                               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
-                           });
+        const bool valid = line.size() == 32 && line.find_first_not_of("0123456789abcdef") == std::string::npos;
         if (!valid) throw std::runtime_error(path.string() + ": not an md5 line: " + line);
         digests.push_back(line);
     }
