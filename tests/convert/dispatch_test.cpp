@@ -19,12 +19,9 @@ constexpr std::uint32_t kMmxSseSse2 = cpu_bit::mmx | cpu_bit::sse | cpu_bit::sse
 
 TEST(Dispatch, TierFromFeaturesAndAlignment) {
     alignas(16) static std::uint8_t buffer[64];
-    struct {
-        std::uint32_t features;
-        int offset, rowPitch, format;
-        KernelTier level;
-    } const kCases[] = {
-        {kMmxSseSse2, 0, 1440, OUTPUT_YUY2, KernelTier::Sse2},
+    // Processor features, the destination's offset, its row pitch, the format, the tier.
+    for (auto [features, offset, rowPitch, format, level] : {
+        std::tuple{kMmxSseSse2, 0, 1440, OUTPUT_YUY2, KernelTier::Sse2},
         {kMmxSseSse2 & ~cpu_bit::sse2, 0, 1440, OUTPUT_YUY2, KernelTier::Sse},  // SSE2 switched off
         {kMmxSseSse2, 8, 1440, OUTPUT_YUY2, KernelTier::Sse},                   // destination off by 8
         {kMmxSseSse2, 0, 1448, OUTPUT_YUY2, KernelTier::Sse},                   // rows off by 8
@@ -33,10 +30,9 @@ TEST(Dispatch, TierFromFeaturesAndAlignment) {
         {kMmxSseSse2, 0, 1080, OUTPUT_YV12, KernelTier::Sse2},                   // chroma rows 360 apart
         {kMmxSseSse2, 0, 1068, OUTPUT_YV12, KernelTier::Sse},                    // luma rows 712 apart
         {kMmxSseSse2, 0, 1056, OUTPUT_YV12, KernelTier::Sse2},                   // 704 luma, 352 chroma
-    };
-    for (const auto& c : kCases)
-        EXPECT_EQ(chooseKernelTier(c.features, buffer + c.offset, c.rowPitch, c.format), c.level)
-                << c.features << " +" << c.offset << " pitch " << c.rowPitch;
+    })
+        EXPECT_EQ(chooseKernelTier(features, buffer + offset, rowPitch, format), level)
+                << features << " +" << offset << " pitch " << rowPitch;
 }
 
 struct Fixture {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstring>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -71,26 +72,23 @@ TEST(RgbMatrix, ContrastAndSaturationScaling) {
 }
 
 TEST(ProcAmp, SetClampsStoresAndRebuildsTheBlock) {
-    struct {
-        std::int32_t property, value, stored;
-    } const kCases[] = {
-        {VideoProcAmp_Contrast, 500, 128},    {VideoProcAmp_Contrast, 128, 128},
-        {VideoProcAmp_Brightness, -127, -127}, {VideoProcAmp_Brightness, -128, -128},
-        {VideoProcAmp_Brightness, -200, -128}, {VideoProcAmp_Saturation, 40, 40},
-    };
-    for (const auto& c : kCases) {
+    // The property, the value set, the value stored.
+    for (auto [property, set, stored] :
+         {std::tuple{VideoProcAmp_Contrast, 500, 128}, {VideoProcAmp_Contrast, 128, 128},
+          {VideoProcAmp_Brightness, -127, -127}, {VideoProcAmp_Brightness, -128, -128},
+          {VideoProcAmp_Brightness, -200, -128}, {VideoProcAmp_Saturation, 40, 40}}) {
         ProcAmpControl control;
         control.setOutputFormat(OUTPUT_RGB24);
-        ASSERT_EQ(control.Set(c.property, c.value, 0x1234), hr::ok);
+        ASSERT_EQ(control.Set(property, set, 0x1234), hr::ok);
         std::int32_t value = 0, flags = 0;
-        ASSERT_EQ(control.Get(c.property, &value, &flags), hr::ok);
-        EXPECT_EQ(std::make_pair(value, flags), std::make_pair(c.stored, VideoProcAmp_Flags_Manual));
+        ASSERT_EQ(control.Get(property, &value, &flags), hr::ok);
+        EXPECT_EQ(std::make_pair(value, flags), std::make_pair(stored, VideoProcAmp_Flags_Manual));
         RgbMatrixBlock block;
         control.copyMatrix(block);
-        const RgbMatrixBlock expected = buildRgbMatrix(1, c.property == VideoProcAmp_Brightness ? c.stored : 0,
-                                                       c.property == VideoProcAmp_Contrast ? c.stored : 0,
-                                                       c.property == VideoProcAmp_Saturation ? c.stored : 0);
-        EXPECT_EQ(0, std::memcmp(&block, &expected, 48)) << c.property << " " << c.value;
+        const RgbMatrixBlock expected = buildRgbMatrix(1, property == VideoProcAmp_Brightness ? stored : 0,
+                                                       property == VideoProcAmp_Contrast ? stored : 0,
+                                                       property == VideoProcAmp_Saturation ? stored : 0);
+        EXPECT_EQ(0, std::memcmp(&block, &expected, 48)) << property << " " << set;
     }
 }
 

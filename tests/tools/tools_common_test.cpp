@@ -134,14 +134,6 @@ TEST(StreamReader, ProgramStreamGivesTheFirstVideoStreamsPackets) {
 // Two programs, the first without video; the video's PES packets spread over
 // packets with a repeated copy, one marked damaged in transmission, and one
 // audio packet between them.
-struct TransportCase {
-    const char* what;
-    int pid;
-    bool packets192;
-    bool brokenTables;
-    Contents expected;
-};
-
 Bytes transportStream(bool packets192, bool brokenTables, const Bytes& video1, const Bytes& video2) {
     int ccPat = 0, ccPmt1 = 0, ccPmt2 = 0, ccAudio = 0, ccVideo = 0;
     Bytes pat = test::tsPackets(0, test::patSection({{0, 0x10}, {1, 0x20}, {2, 0x21}}), ccPat);
@@ -165,18 +157,19 @@ TEST(StreamReader, TransportStreamGivesTheVideoOfTheFirstProgramWithIt) {
     Bytes video1(400), video2(500);
     for (std::size_t i = 0; i < video1.size(); ++i) video1[i] = std::uint8_t(i);
     for (std::size_t i = 0; i < video2.size(); ++i) video2[i] = std::uint8_t(3 * i);
-    const TransportCase cases[] = {
-        {"from the tables", -1, false, false, {{video1, 3003}, {video2, std::nullopt}}},
-        {"192-byte packets", -1, true, false, {{video1, 3003}, {video2, std::nullopt}}},
-        {"audio by --pid", 0x31, false, false, {{{7, 7}, 3003}}},
-        {"broken association table", -1, false, true, {}},
-    };
-    for (const TransportCase& c : cases) {
-        SCOPED_TRACE(c.what);
+    // The packet identifier asked for (-1: from the tables), 192-byte packets,
+    // a broken association table, and what is read.
+    for (auto [what, pid, packets192, brokenTables, expected] : {
+             std::tuple{"from the tables", -1, false, false, Contents{{video1, 3003}, {video2, std::nullopt}}},
+             {"192-byte packets", -1, true, false, {{video1, 3003}, {video2, std::nullopt}}},
+             {"audio by --pid", 0x31, false, false, {{{7, 7}, 3003}}},
+             {"broken association table", -1, false, true, {}},
+         }) {
+        SCOPED_TRACE(what);
         ReaderOptions options;
-        options.pid = c.pid;
+        options.pid = pid;
         options.readSize = 100;
-        EXPECT_EQ(readBytes(transportStream(c.packets192, c.brokenTables, video1, video2), options), c.expected);
+        EXPECT_EQ(readBytes(transportStream(packets192, brokenTables, video1, video2), options), expected);
     }
 }
 
