@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <vector>
 
 #include "engine/base/cpu_features.h"
@@ -22,18 +23,13 @@ constexpr std::uint32_t kDiscontinuity =
 constexpr std::uint32_t kTypeChange = kDiscontinuity | sample_flag::type_changed;
 
 TEST(DxvaPresentation, SamplesCarryTimesAndFlags) {
-    struct Case {
-        const char* name;
-        const char* stream;
-        int deinterlace;
-        bool always;
-        int flushAfter;
-        void (*check)(const std::vector<OutputSample::Properties>&);
-    };
-    const Case cases[] = {
-        {"the first picture brings the media type, the first after a seek a discontinuity", "prog420_cgop",
+    using Shown = std::vector<OutputSample::Properties>;
+    // The stream, the Deinterlace setting, always deinterlacing, the sample after
+    // which a seek comes (-1: none), and what the shown samples must carry.
+    for (auto [name, stream, deinterlace, always, flushAfter, check] : {
+        std::tuple{"the first picture brings the media type, the first after a seek a discontinuity", "prog420_cgop",
          DEINTERLACE_WEAVE, false, 20,
-         [](const std::vector<OutputSample::Properties>& shown) {
+         +[](const Shown& shown) {
              ASSERT_GT(shown.size(), 2u);
              EXPECT_EQ(shown[0].flags, kTypeChange);
              int discontinuities = 0;
@@ -50,7 +46,7 @@ TEST(DxvaPresentation, SamplesCarryTimesAndFlags) {
          }},
         {"hardware bob, always deinterlacing: field order and repeated fields of 3:2 pulldown", "pulldown32",
          DEINTERLACE_HARDWARE_BOB, true, -1,
-         [](const std::vector<OutputSample::Properties>& shown) {
+         [](const Shown& shown) {
              int repeated = 0;
              for (const auto& p : shown) {
                  EXPECT_EQ(p.typeSpecificFlags & video_flag::weave, 0u);
@@ -60,7 +56,7 @@ TEST(DxvaPresentation, SamplesCarryTimesAndFlags) {
          }},
         {"progressive: weave only, repeated fields lengthen the time instead", "pulldown32", DEINTERLACE_PROGRESSIVE,
          false, -1,
-         [](const std::vector<OutputSample::Properties>& shown) {
+         [](const Shown& shown) {
              ASSERT_FALSE(shown.empty());
              for (std::size_t i = 0; i < shown.size(); ++i) {
                  EXPECT_EQ(shown[i].typeSpecificFlags, video_flag::weave);
@@ -70,16 +66,15 @@ TEST(DxvaPresentation, SamplesCarryTimesAndFlags) {
              }
              EXPECT_GT(shown[0].stop, shown[0].start);
          }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        const StreamInfo info = find_stream(c.stream);
+    }) {
+        SCOPED_TRACE(name);
+        const StreamInfo info = find_stream(stream);
         DxvaRun run;
-        run.deinterlace = c.deinterlace;
-        run.alwaysDeinterlace = c.always;
-        run.flushAfter = c.flushAfter;
+        run.deinterlace = deinterlace;
+        run.alwaysDeinterlace = always;
+        run.flushAfter = flushAfter;
         // Cut into pieces, so the seek falls inside the stream.
-        c.check(decodeThroughDxva(samplesOf(read_file_bytes(info.streamPath()), false), run).shown);
+        check(decodeThroughDxva(samplesOf(read_file_bytes(info.streamPath()), false), run).shown);
     }
 }
 
