@@ -95,41 +95,31 @@ TEST(MacroblockModes, TypesQuantiserAndInvalidCodes) {
     }
 }
 
-struct ModeCase {
-    int structure;
-    bool framePredFrameDct;
-    bool concealment;
-    const char* bits;
-    std::uint32_t motionType;
-    bool fieldDct;
-    int vectorCount;
-    bool frameFormat;
-    bool halveVertical;
-};
-
 TEST(MacroblockModes, MotionTypeDctTypeAndVectorFormat) {
-    const ModeCase cases[] = {
-        // Frame pictures' motion and dct types are decided by the interlaced corpus
-        // streams. Field pictures: 16x8 takes two vectors; no dct_type.
-        {TOP_FIELD, false, false, "11 10", MC_16X8, false, 2, false, false},
-        {BOTTOM_FIELD, false, false, "11 01", MC_FIELD, false, 1, false, false},
-        // Intra with concealment vectors: frame motion in frame pictures, field in fields.
-        {FRAME_PICTURE, false, true, "00011 0", MC_FRAME, false, 1, true, false},
-        {TOP_FIELD, false, true, "00011", MC_FIELD, false, 1, false, false},
-        // Intra without concealment vectors: no motion type.
-        {FRAME_PICTURE, false, false, "00011 1", 0, true, 1, false, false},
-    };
-    for (const ModeCase& c : cases) {
-        SCOPED_TRACE(c.bits);
-        const PictureParams p = paramsFor(PICTURE_B, c.structure, c.framePredFrameDct,
-                                          [&](StreamState& s) { s.concealment_motion_vectors = c.concealment; });
+    // Picture structure, concealment vectors, the code; then the motion type,
+    // field DCT, vector count and frame format (no case halves vertical vectors).
+    for (auto [structure, concealment, bits, motionType, fieldDct, vectorCount, frameFormat] : {
+             // Frame pictures' motion and dct types are decided by the interlaced corpus
+             // streams. Field pictures: 16x8 takes two vectors; no dct_type.
+             std::tuple{int(TOP_FIELD), false, "11 10", std::uint32_t(MC_16X8), false, 2, false},
+             {BOTTOM_FIELD, false, "11 01", MC_FIELD, false, 1, false},
+             // Intra with concealment vectors: frame motion in frame pictures, field in fields.
+             {FRAME_PICTURE, true, "00011 0", MC_FRAME, false, 1, true},
+             {TOP_FIELD, true, "00011", MC_FIELD, false, 1, false},
+             // Intra without concealment vectors: no motion type.
+             {FRAME_PICTURE, false, "00011 1", 0, true, 1, false},
+         }) {
+        SCOPED_TRACE(bits);
+        const bool conceal = concealment;
+        const PictureParams p =
+            paramsFor(PICTURE_B, structure, false, [&](StreamState& s) { s.concealment_motion_vectors = conceal; });
         ParserState state;
         MacroblockModes modes;
-        TestReader t{std::string(c.bits)};
+        TestReader t{std::string(bits)};
         ASSERT_EQ(onWindow(t, [&](LocalBits& b) { return parseMacroblockModes(b, p, state, modes); }), hr::ok);
         EXPECT_EQ(std::make_tuple(motionTypeOf(modes.flags), (modes.flags & mb::fieldDct) != 0, modes.vectorCount,
                                   modes.frameFormat, modes.halveVertical),
-                  std::make_tuple(c.motionType, c.fieldDct, c.vectorCount, c.frameFormat, c.halveVertical));
+                  std::make_tuple(motionType, fieldDct, vectorCount, frameFormat, false));
     }
 }
 
