@@ -97,7 +97,8 @@ TEST(OverlayBlitters, EveryTierMatchesPlain) {
                     k.fillOver(d, pitch, colour, s.width, s.height);
                 });
             }
-            expectSame("clear", [&](const OverlayRoutines& k, std::uint8_t* d) { k.clear(d, pitch, s.width, s.height); });
+            expectSame("clear",
+                       [&](const OverlayRoutines& k, std::uint8_t* d) { k.clear(d, pitch, s.width, s.height); });
             expectSame("toYuy2Form",
                        [&](const OverlayRoutines& k, std::uint8_t* d) { k.toYuy2Form(d, pitch, s.width, s.height); });
         }

@@ -62,7 +62,8 @@ private:
 class ChunkSource final : public SampleSource {
 public:
     ChunkSource(const std::uint8_t* data, std::size_t size, std::size_t chunk) {
-        for (std::size_t at = 0; at < size; at += chunk) chunks_.emplace_back(data + at, data + std::min(size, at + chunk));
+        for (std::size_t at = 0; at < size; at += chunk)
+            chunks_.emplace_back(data + at, data + std::min(size, at + chunk));
     }
     ChunkSource(const std::vector<std::uint8_t>& data, std::size_t chunk)
         : ChunkSource(data.data(), data.size(), chunk) {}

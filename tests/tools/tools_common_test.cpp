@@ -56,41 +56,30 @@ TEST(Container, ToldByContent) {
     for (auto& b : noise) b = std::uint8_t((seed = seed * 1664525u + 1013904223u) >> 24);
     int cc = 0;
     const Bytes ts = test::tsPackets(0x100, Bytes(600, 0x11), cc);
-    const struct {
-        const char* what;
-        Bytes bytes;
-        Container container;
-        std::size_t offset;
-        const char* unknownAs;
-    } cases[] = {
-        {"empty", {}, Container::Unknown, 0, "empty"},
-        {"noise", noise, Container::Unknown, 0, "no MPEG video"},
-        {"H.264", {0, 0, 0, 1, 0x09, 0xF0, 0, 0, 0, 1, 0x67, 0x42}, Container::Unknown, 0, "H.264"},
-        {"program stream after junk", cat({{7, 7, 7}, test::packHeader()}), Container::ProgramStream, 3, ""},
-        {"transport after junk", cat({{1, 0x47, 2, 3, 4}, ts}), Container::Transport, 5, ""},
-        {"one transport packet", Bytes(ts.begin(), ts.begin() + 188), Container::Transport, 0, ""},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        const Detected d = DetectContainer(c.bytes.data(), c.bytes.size());
-        EXPECT_EQ(std::make_pair(d.container, d.offset), std::make_pair(c.container, c.offset));
-        if (*c.unknownAs) {
-            EXPECT_NE(std::string(DescribeUnknown(c.bytes.data(), c.bytes.size())).find(c.unknownAs),
-                      std::string::npos);
+    // The bytes, the container and its offset, and for no container a word of its description.
+    for (auto [what, bytes, container, offset, unknownAs] : {
+             std::tuple{"empty", Bytes{}, Container::Unknown, std::size_t(0), "empty"},
+             {"noise", noise, Container::Unknown, 0, "no MPEG video"},
+             {"H.264", {0, 0, 0, 1, 0x09, 0xF0, 0, 0, 0, 1, 0x67, 0x42}, Container::Unknown, 0, "H.264"},
+             {"program stream after junk", cat({{7, 7, 7}, test::packHeader()}), Container::ProgramStream, 3, ""},
+             {"transport after junk", cat({{1, 0x47, 2, 3, 4}, ts}), Container::Transport, 5, ""},
+             {"one transport packet", Bytes(ts.begin(), ts.begin() + 188), Container::Transport, 0, ""},
+         }) {
+        SCOPED_TRACE(what);
+        const Detected d = DetectContainer(bytes.data(), bytes.size());
+        EXPECT_EQ(std::make_pair(d.container, d.offset), std::make_pair(container, offset));
+        if (*unknownAs) {
+            EXPECT_NE(std::string(DescribeUnknown(bytes.data(), bytes.size())).find(unknownAs), std::string::npos);
         }
     }
 }
 
 TEST(PesHeader, PayloadOffsetAndTimeStamp) {
-    const struct {
-        const char* what;
-        Bytes packet;
-        bool ok;
-        std::size_t payload;
-        std::optional<std::uint64_t> pts;
-    } cases[] = {
-        {"MPEG-2 with PTS", {0, 0, 1, 0xE0, 0, 12, 0x80, 0x80, 5, 0x21, 0x00, 0x01, 0x00, 0x03, 0xAA, 0xBB, 0xCC},
-         true, 14, 1},
+    // The packet, whether it parses, the payload's offset and the time stamp.
+    for (auto [what, packet, ok, payload, pts] : {
+        std::tuple{"MPEG-2 with PTS",
+                   Bytes{0, 0, 1, 0xE0, 0, 12, 0x80, 0x80, 5, 0x21, 0x00, 0x01, 0x00, 0x03, 0xAA, 0xBB, 0xCC}, true,
+                   std::size_t(14), std::optional<std::uint64_t>(1)},
         {"MPEG-2 PTS 2^32 + 2", {0, 0, 1, 0xE0, 0, 12, 0x80, 0x80, 5, 0x29, 0x00, 0x01, 0x00, 0x05, 0xAA, 0xBB, 0xCC},
          true, 14, (1ULL << 32) + 2},
         {"MPEG-2 without PTS, stuffing", {0, 0, 1, 0xE0, 0, 8, 0x80, 0x00, 2, 0xFF, 0xFF, 0xAA, 0xBB}, true, 11, {}},
@@ -100,12 +89,11 @@ TEST(PesHeader, PayloadOffsetAndTimeStamp) {
         {"MPEG-1 no time stamps", {0, 0, 1, 0xE0, 0, 3, 0x0F, 0xAA, 0xBB}, true, 7, {}},
         {"MPEG-1 PTS with a broken marker", {0, 0, 1, 0xE0, 0, 8, 0x21, 0x00, 0x00, 0x00, 0x03, 0xAA}, true, 11, {}},
         {"too short", {0, 0, 1, 0xE0, 0, 0}, false, 0, {}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
+    }) {
+        SCOPED_TRACE(what);
         PesHeader header;
-        const bool ok = ParsePesHeader(c.packet.data(), c.packet.size(), header);
-        EXPECT_EQ(std::make_tuple(ok, header.payloadOffset, header.pts), std::make_tuple(c.ok, c.payload, c.pts));
+        const bool parsed = ParsePesHeader(packet.data(), packet.size(), header);
+        EXPECT_EQ(std::make_tuple(parsed, header.payloadOffset, header.pts), std::make_tuple(ok, payload, pts));
     }
 }
 
@@ -222,16 +210,12 @@ std::uint32_t le32(const Bytes& b, std::size_t at) {
 }
 
 TEST(FrameBitmap, EachFormatGivesBottomUpBgrRows) {
-    struct Case {
-        const char* what;
-        int format, width, height, pitch;
-        bool bottomUp;
-        Bytes sample;
-        Bytes pixels;  // the BMP's pixel array: bottom row first, rows padded to four bytes
-    };
-    const Case cases[] = {
+    // The format, size and pitch of the sample, whether bottom-up, its bytes, and
+    // the BMP's pixel array: bottom row first, rows padded to four bytes.
+    for (auto [what, format, width, height, pitch, bottomUp, sample, pixels] : {
         // RGB32 keeps B, G, R and drops the fourth byte; a bottom-up sample keeps its row order.
-        {"rgb32 bottom-up", OUTPUT_RGB32, 1, 2, 4, true, {1, 2, 3, 9, 4, 5, 6, 9}, {1, 2, 3, 0, 4, 5, 6, 0}},
+        std::tuple{"rgb32 bottom-up", int(OUTPUT_RGB32), 1, 2, 4, true, Bytes{1, 2, 3, 9, 4, 5, 6, 9},
+                   Bytes{1, 2, 3, 0, 4, 5, 6, 0}},
         {"rgb32 top-down", OUTPUT_RGB32, 1, 2, 4, false, {1, 2, 3, 9, 4, 5, 6, 9}, {4, 5, 6, 0, 1, 2, 3, 0}},
         // A padded sample pitch is dropped; five bytes of BMP row padding are zero.
         {"rgb24 pitch 8", OUTPUT_RGB24, 2, 1, 8, false, {1, 2, 3, 4, 5, 6, 0xEE, 0xEE}, {1, 2, 3, 4, 5, 6, 0, 0}},
@@ -248,20 +232,19 @@ TEST(FrameBitmap, EachFormatGivesBottomUpBgrRows) {
         // YV12: the Cr plane comes before Cb; one chroma sample covers two rows.
         {"yv12", OUTPUT_YV12, 2, 2, 2, false, {145, 145, 145, 145, 34, 54},
          {0, 255, 0, 0, 255, 0, 0, 0, 0, 255, 0, 0, 255, 0, 0, 0}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        const FrameView view{c.format, c.sample.data(), c.width, c.height, c.pitch, c.bottomUp};
-        ASSERT_EQ(FrameBytes(view), c.sample.size());
+    }) {
+        SCOPED_TRACE(what);
+        const FrameView view{format, sample.data(), width, height, pitch, bottomUp};
+        ASSERT_EQ(FrameBytes(view), sample.size());
         const Bytes bmp = FrameToBmp(view);
-        ASSERT_EQ(bmp.size(), 54 + c.pixels.size());
+        ASSERT_EQ(bmp.size(), 54 + pixels.size());
         // The file size, pixel offset, size (a positive height: bottom row first),
         // one plane of 24 bits, and the pixel array's size.
         EXPECT_EQ(std::vector<std::uint32_t>({bmp[0], bmp[1], le32(bmp, 2), le32(bmp, 10), le32(bmp, 18), le32(bmp, 22),
                                               le32(bmp, 26), le32(bmp, 34)}),
-                  std::vector<std::uint32_t>({'B', 'M', std::uint32_t(bmp.size()), 54, std::uint32_t(c.width),
-                                              std::uint32_t(c.height), 1 | 24 << 16, std::uint32_t(c.pixels.size())}));
-        for (std::size_t i = 0; i < c.pixels.size(); ++i) EXPECT_NEAR(bmp[54 + i], c.pixels[i], 1) << "byte " << i;
+                  std::vector<std::uint32_t>({'B', 'M', std::uint32_t(bmp.size()), 54, std::uint32_t(width),
+                                              std::uint32_t(height), 1 | 24 << 16, std::uint32_t(pixels.size())}));
+        for (std::size_t i = 0; i < pixels.size(); ++i) EXPECT_NEAR(bmp[54 + i], pixels[i], 1) << "byte " << i;
     }
 }
 
