@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "engine/dxva/coefficient_forms.h"
@@ -20,26 +21,20 @@ namespace {
 
 TEST(DxvaCoefficientForms, WrittenAsTheAcceleratorReadsThem) {
     const RunLevelPair pairs[5] = {{0, 100}, {2, -3}, {0, 7}, {5, -1}, {40, 2}};
-    struct Case {
-        const char* name;
-        std::size_t (*write)(std::uint8_t*, const RunLevelPair*, int);
-        int count;
-        std::vector<std::uint8_t> bytes;
-    };
-    const Case cases[] = {
-        {"single: run * 2, last entry marked", dxva::writeSingleCoefficients, 3,
-         {0, 0, 100, 0, 4, 0, 0xFD, 0xFF, 1, 0, 7, 0}},
-        {"grouped: a full group, index bytes reversed", dxva::writeGroupedCoefficients, 4,
-         {5, 0, 2, 0, 0xFF, 0xFF, 7, 0, 0xFD, 0xFF, 100, 0}},
-        {"grouped: five entries pad the second group with 0x3F and the last value", dxva::writeGroupedCoefficients,
-         5, {5, 0, 2, 0, 0xFF, 0xFF, 7, 0, 0xFD, 0xFF, 100, 0, 0x3F, 0x3F, 0x3F, 40, 2, 0, 2, 0, 2, 0, 2, 0}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::vector<std::uint8_t> out(c.bytes.size() + 4, 0xEE);
-        EXPECT_EQ(c.write(out.data(), pairs, c.count), c.bytes.size());
-        EXPECT_EQ(std::vector<std::uint8_t>(out.begin(), out.begin() + std::ptrdiff_t(c.bytes.size())), c.bytes);
-        EXPECT_EQ(out[c.bytes.size()], 0xEE) << "written past the entries";
+    // The writer, how many of the pairs it writes, and the bytes.
+    for (auto [name, write, count, bytes] : {
+             std::tuple{"single: run * 2, last entry marked", &dxva::writeSingleCoefficients, 3,
+                        std::vector<std::uint8_t>{0, 0, 100, 0, 4, 0, 0xFD, 0xFF, 1, 0, 7, 0}},
+             {"grouped: a full group, index bytes reversed", dxva::writeGroupedCoefficients, 4,
+              {5, 0, 2, 0, 0xFF, 0xFF, 7, 0, 0xFD, 0xFF, 100, 0}},
+             {"grouped: five entries pad the second group with 0x3F and the last value", dxva::writeGroupedCoefficients,
+              5, {5, 0, 2, 0, 0xFF, 0xFF, 7, 0, 0xFD, 0xFF, 100, 0, 0x3F, 0x3F, 0x3F, 40, 2, 0, 2, 0, 2, 0, 2, 0}},
+         }) {
+        SCOPED_TRACE(name);
+        std::vector<std::uint8_t> out(bytes.size() + 4, 0xEE);
+        EXPECT_EQ(write(out.data(), pairs, count), bytes.size());
+        EXPECT_EQ(std::vector<std::uint8_t>(out.begin(), out.begin() + std::ptrdiff_t(bytes.size())), bytes);
+        EXPECT_EQ(out[bytes.size()], 0xEE) << "written past the entries";
     }
 }
 
@@ -198,18 +193,12 @@ public:
 TEST(DxvaConnection, ExchangeByModeAndAnswer) {
     constexpr std::uint32_t P1 = kProbePictureDecode, L1 = kLockPictureDecode, P2 = kProbeAlphaLoad,
                             L2 = kLockAlphaLoad, P3 = kProbeAlphaCombine, L3 = kLockAlphaCombine;
-    struct Case {
-        const char* name;
-        OutputSubtype mode;
-        std::uint32_t failing;
-        bool bufferInfoFails;
-        std::uint8_t alphaDataType;
-        bool succeeds;
-        bool alphaBlend;
-        std::vector<std::uint32_t> functions;
-    };
-    const Case cases[] = {
-        {"mode A never asks about alpha blending", OutputSubtype::DxvaModeA, 0, false, 3, true, false, {P1, L1}},
+    // The mode, the function that fails, whether the buffer sizes fail, the data
+    // type an alpha-load lock answers; whether the connection succeeds, whether
+    // it blends, and the functions executed in order.
+    for (auto [name, mode, failing, bufferInfoFails, alphaDataType, succeeds, alphaBlend, functions] : {
+        std::tuple{"mode A never asks about alpha blending", OutputSubtype::DxvaModeA, 0u, false, std::uint8_t(3), true,
+                   false, std::vector<std::uint32_t>{P1, L1}},
         {"mode B locks both alpha configurations", OutputSubtype::DxvaModeB, 0, false, 3, true, true,
          {P1, L1, P2, L2, P3, L3}},
         {"an alpha-load lock of another data type blends nothing", OutputSubtype::DxvaModeD, 0, false, 2, true,
@@ -219,19 +208,17 @@ TEST(DxvaConnection, ExchangeByModeAndAnswer) {
         {"a failing lock fails the connection", OutputSubtype::DxvaModeC, L1, false, 3, false, false, {P1, L1}},
         {"a failing probe is never locked", OutputSubtype::DxvaModeD, P1, false, 3, false, false, {P1}},
         {"no buffer sizes, no connection", OutputSubtype::DxvaModeB, 0, true, 3, false, false, {P1, L1}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    }) {
+        SCOPED_TRACE(name);
         ScriptedAccelerator accelerator;
-        accelerator.failing = c.failing;
-        accelerator.bufferInfoFails = c.bufferInfoFails;
-        accelerator.alphaDataType = c.alphaDataType;
+        accelerator.failing = failing;
+        accelerator.bufferInfoFails = bufferInfoFails;
+        accelerator.alphaDataType = alphaDataType;
         DxvaConnection result;
-        const HResult r = configureDxva(accelerator, c.mode, result);
-        EXPECT_EQ(!failed(r), c.succeeds);
-        EXPECT_EQ(accelerator.functions, c.functions);
-        if (!c.succeeds) continue;
-        EXPECT_EQ(result.alphaBlend, c.alphaBlend);
+        const HResult r = configureDxva(accelerator, mode, result);
+        EXPECT_EQ(std::make_pair(!failed(r), accelerator.functions), std::make_pair(succeeds, functions));
+        if (!succeeds) continue;
+        EXPECT_EQ(result.alphaBlend, alphaBlend);
         EXPECT_EQ(accelerator.lockedFunction, L1) << "the reply goes back with the lock's function";
         EXPECT_EQ(result.config.bConfigResidDiffHost, 1) << "the locked configuration is the accelerator's reply";
         // The rest of the reply echoes the proposal: an accelerator is asked for
