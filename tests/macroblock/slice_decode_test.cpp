@@ -107,17 +107,12 @@ HResult decode(const std::vector<std::uint8_t>& data, const StreamState& s, Pict
 
 // 32x32 pictures: P pictures predict from a reference of 90s into a frame of 7s.
 TEST(SliceDecode, MalformedAndOverrunningSlicesStayInsideThePicture) {
-    struct Case {
-        const char* name;
-        int type;
-        std::vector<std::string> slices;
-        std::uint32_t errors;
-        std::vector<std::array<int, 3>> samples;  // x, y, luma
-    };
-    const Case cases[] = {
+    // The picture type, its slices, the errors counted, and luma samples (x, y, value).
+    for (auto [name, type, parts, expectedErrors, samples] : {
         // Increment, then an invalid intra type.
-        {"an invalid macroblock type skips to the next slice", PICTURE_I,
-         {"@0", "1 00 1111", "@1", intraDc("1"), intraDc("1")}, 1, {{0, 0, 7}, {20, 20, 128}}},
+        std::tuple{"an invalid macroblock type skips to the next slice", int(PICTURE_I),
+                   std::vector<std::string>{"@0", "1 00 1111", "@1", intraDc("1"), intraDc("1")}, 1u,
+                   std::vector<std::array<int, 3>>{{0, 0, 7}, {20, 20, 128}}},
         // MC not coded with a zero vector copies the reference; then coded, no
         // MC, with an invalid coded_block_pattern.
         {"an invalid pattern keeps the macroblocks before it", PICTURE_P, {"@0", "1 001 1 1", "1 01 000000000"}, 1,
@@ -131,16 +126,15 @@ TEST(SliceDecode, MalformedAndOverrunningSlicesStayInsideThePicture) {
         {"an increment past the last macroblock skips nothing", PICTURE_P, {"@0", "1 001 1 1", "0011 001 1 1"}, 0,
          {{4, 4, 90}, {20, 4, 7}, {4, 20, 7}, {20, 20, 7}}},
         {"a slice below the picture ends it", PICTURE_I, {"@5", intraDc("1")}, 0, {{0, 0, 7}}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    }) {
+        SCOPED_TRACE(name);
         TestFrame reference(32, 32, 90);
         TestFrame frame(32, 32, 7);
         std::uint32_t errors = 0;
-        EXPECT_EQ(decode(slices(c.slices), streamFor(32, 32, c.type), {&frame.picture, &reference.picture}, &errors),
+        EXPECT_EQ(decode(slices(parts), streamFor(32, 32, type), {&frame.picture, &reference.picture}, &errors),
                   kPictureFinished);
-        EXPECT_EQ(errors, c.errors);
-        for (auto [x, y, luma] : c.samples) EXPECT_EQ(frame.luma(x, y), luma) << x << "," << y;
+        EXPECT_EQ(errors, expectedErrors);
+        for (auto [x, y, luma] : samples) EXPECT_EQ(frame.luma(x, y), luma) << x << "," << y;
         EXPECT_TRUE(frame.guardsIntact());
     }
 }
