@@ -98,25 +98,20 @@ TEST(DxvaLayers, BlendedInsideTheBandOnly) {
     const std::vector<Bytes> samples = samplesOf(read_file_bytes(info.streamPath()), false);
     const std::vector<std::string> reference = read_md5_lines(info.md5Path());
     WhiteBand band;
-    struct Case {
-        const char* name;
-        int surfaces;
-        bool (*blended)(char type);  // which pictures must show the band
-    };
-    const Case cases[] = {
-        {"surfaces to spare: every picture", 8, [](char) { return true; }},
-        // I P B B: showing a B picture, both references, the picture shown
-        // before and the B picture itself hold all four surfaces.
-        {"four surfaces: B pictures have none free", 4, [](char type) { return type != 'B'; }},
-    };
     DxvaRun plain;
     plain.keepLuma = true;
     const DxvaDecode unblended = decodeThroughDxva(samples, plain);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // The accelerator's surfaces, and which pictures must show the band.
+    for (auto [name, surfaces, blended] : {
+             std::tuple{"surfaces to spare: every picture", 8, +[](char) { return true; }},
+             // I P B B: showing a B picture, both references, the picture shown
+             // before and the B picture itself hold all four surfaces.
+             {"four surfaces: B pictures have none free", 4, [](char type) { return type != 'B'; }},
+         }) {
+        SCOPED_TRACE(name);
         DxvaRun run;
         run.accelerator.mode = 'B';
-        run.accelerator.surfaces = c.surfaces;
+        run.accelerator.surfaces = surfaces;
         run.layers = &band;
         run.keepLuma = true;
         const DxvaDecode got = decodeThroughDxva(samples, run);
@@ -131,7 +126,7 @@ TEST(DxvaLayers, BlendedInsideTheBandOnly) {
             EXPECT_TRUE(std::equal(a.begin(), bandStart, b.begin())) << "picture " << i;
             EXPECT_TRUE(std::equal(bandEnd, a.end(), b.begin() + std::ptrdiff_t(kBandBottom * row)))
                 << "picture " << i;
-            if (c.blended(types[i])) {
+            if (blended(types[i])) {
                 EXPECT_TRUE(std::all_of(bandStart, bandEnd, [](std::uint8_t y) { return y == 234; }))
                     << "picture " << i;
             } else {
@@ -145,21 +140,17 @@ TEST(DxvaLayers, BlendedInsideTheBandOnly) {
 // SSE2 form equal to the plain one for every colour byte under every alpha,
 // rows of any length.
 TEST(AyuvForm, WorkedPixels) {
-    struct Case {
-        const char* name;
-        std::uint8_t bgra[4];
-        std::uint8_t ayuv[4];  // Cr, Cb, Y, alpha
-    };
-    const Case cases[] = {
-        {"opaque white", {255, 255, 255, 255}, {128, 128, 234, 255}},
-        {"nothing", {0, 0, 0, 0}, {128, 128, 16, 0}},
-        {"half-covering red, un-premultiplied to full red", {0, 0, 128, 128}, {240, 90, 81, 128}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        std::uint8_t out[4];
-        dxva::ayuvRowPlain(c.bgra, out, 1);
-        EXPECT_EQ(std::vector<std::uint8_t>(out, out + 4), std::vector<std::uint8_t>(c.ayuv, c.ayuv + 4));
+    using Pixel = std::vector<std::uint8_t>;
+    // The premultiplied BGRA pixel and its AYUV form: Cr, Cb, Y, alpha.
+    for (auto [name, bgra, ayuv] : {
+             std::tuple{"opaque white", Pixel{255, 255, 255, 255}, Pixel{128, 128, 234, 255}},
+             {"nothing", {0, 0, 0, 0}, {128, 128, 16, 0}},
+             {"half-covering red, un-premultiplied to full red", {0, 0, 128, 128}, {240, 90, 81, 128}},
+         }) {
+        SCOPED_TRACE(name);
+        Pixel out(4);
+        dxva::ayuvRowPlain(bgra.data(), out.data(), 1);
+        EXPECT_EQ(out, ayuv);
     }
 }
 

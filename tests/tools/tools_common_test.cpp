@@ -264,12 +264,9 @@ TEST(FrameBitmap, UnusableViewsGiveNoFile) {
 }
 
 TEST(OutputFormatNames, EitherSpellingAnyCase) {
-    const struct {
-        const char* text;
-        int code;
-    } cases[] = {{"yuy2", OUTPUT_YUY2}, {"YVYU", OUTPUT_YVYU}, {"Rgb565", OUTPUT_RGB565}, {"rgb55", -1},
-                 {"rgb5555", -1},       {"", -1},               {"planar", -1}};
-    for (const auto& c : cases) EXPECT_EQ(OutputFormatCodeOf(c.text), c.code) << c.text;
+    for (auto [text, code] : {std::pair{"yuy2", int(OUTPUT_YUY2)}, {"YVYU", OUTPUT_YVYU}, {"Rgb565", OUTPUT_RGB565},
+                              {"rgb55", -1}, {"rgb5555", -1}, {"", -1}, {"planar", -1}})
+        EXPECT_EQ(OutputFormatCodeOf(text), code) << text;
 }
 
 }  // namespace
