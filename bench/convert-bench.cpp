@@ -2,7 +2,7 @@
 // second of process CPU time, per output format, deinterlace mode and tier, for
 // 4:2:0 pictures.
 //
-//   convert_bench [--size WxH] [--seconds S] [--format NAME]... [--tier mmx|sse|sse2|best]
+//   convert_bench [--size WxH] [--seconds S] [--format NAME]... [--tier mmx|sse|sse2|avx2|best]
 //                 [--mode progressive|weave|bob|bob2|all]
 //
 // Prints one line per format, tier and mode: "NAME WxH TIER MODE MPIX_PER_S SAMPLES".
@@ -100,7 +100,7 @@ struct Source {
 void usage() {
     std::fprintf(stderr,
                  "usage: convert_bench [--size WxH] [--seconds S] [--format NAME]... "
-                 "[--tier mmx|sse|sse2|best|all] [--mode progressive|weave|bob|bob2|all]\n");
+                 "[--tier mmx|sse|sse2|avx2|best|all] [--mode progressive|weave|bob|bob2|all]\n");
 }
 
 }  // namespace
@@ -153,6 +153,7 @@ int main(int argc, char** argv) {
     if (tier == "mmx" || tier == "all") tiers.push_back({"MMX", mmx});
     if (tier == "sse" || tier == "all") tiers.push_back({"SSE", sse});
     if (tier == "sse2" || tier == "all") tiers.push_back({"SSE2", sse2});
+    if (tier == "avx2" || tier == "all") tiers.push_back({"AVX2", sse2 | tl::cpu_bit::sse3 | tl::cpu_bit::avx2});
     if (tier == "best") tiers.push_back({"best", features});
     if (tiers.empty()) {
         usage();
@@ -182,7 +183,7 @@ int main(int argc, char** argv) {
                 context.cpuFeatures = t.mask & features;
                 const char* level = t.name;
                 if (std::strcmp(level, "best") == 0) {
-                    static const char* const kNames[] = {"plain", "MMX", "SSE", "SSE2"};
+                    static const char* const kNames[] = {"plain", "MMX", "SSE", "SSE2", "SSE3", "AVX2"};
                     level = kNames[static_cast<int>(
                         tl::chooseKernelTier(context.cpuFeatures, dst.data, rowPitch, f.code))];
                 }

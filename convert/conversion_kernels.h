@@ -4,7 +4,7 @@
 //
 // Every kernel writes `height` rows of the output format's row size (clipped to
 // |rowPitch|; RGB kernels also take a negative pitch, for bottom-up rows) and nothing else: bytes between the row size and rowPitch keep what
-// the sample held. Sources are read in steps of up to 16 pixels, which stays
+// the sample held. Sources are read in steps of up to 32 pixels, which stays
 // inside planes allocated as the picture pool does (strides a multiple of 16,
 // spare rows and bytes after the last row); RGB kernels read one chroma sample
 // past the visible row.
@@ -55,8 +55,9 @@ struct KernelKey {
     bool overlay = false;          // YUY2 and RGB
 };
 
-// The kernel for a key at a tier (SSE3 takes the SSE2 kernels), or null where
-// the family has none (YVYU, codes above 7).
+// The kernel for a key at a tier (SSE3 takes the SSE2 kernels, AVX2 its own
+// RGB and YV12 kernels and the SSE2 ones for the rest), or null where the
+// family has none (YVYU, codes above 7).
 ConvertKernel findKernel(const KernelKey& key, KernelTier level);
 
 // Bytes one output row of a packed format holds for `width` pixels.
@@ -80,6 +81,11 @@ TL_CONVERSION_TIER
 namespace sse2 {
 TL_CONVERSION_TIER
 }  // namespace sse2
+namespace avx2 {
+// The RGB formats and YV12; the packed YUV formats run their SSE2 kernels.
+ConvertKernel rgbKernel(const KernelKey& key);
+ConvertKernel yv12Kernel(const KernelKey& key);
+}  // namespace avx2
 
 #undef TL_CONVERSION_TIER
 

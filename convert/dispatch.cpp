@@ -95,7 +95,7 @@ KernelTier chooseKernelTier(std::uint32_t cpuFeatures, const std::uint8_t* dst, 
     // YV12: the luma rows must be aligned; chroma rows that are not get unaligned stores.
     const int rowStep = format == OUTPUT_YV12 ? 2 * rowPitch / 3 : rowPitch;
     const bool aligned = reinterpret_cast<std::uintptr_t>(dst) % 16 == 0 && rowStep % 16 == 0;
-    return std::clamp(tierOfFeatures(cpuFeatures), KernelTier::MMX, aligned ? KernelTier::SSE2 : KernelTier::SSE);
+    return std::clamp(tierOfFeatures(cpuFeatures), KernelTier::MMX, aligned ? KernelTier::AVX2 : KernelTier::SSE);
 }
 
 void FillBlack(std::uint8_t* dst, std::int32_t size, int format) {

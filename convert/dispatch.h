@@ -45,10 +45,10 @@ void ConvertSoftwareBob(const Picture& picture, const ConversionContext& context
 void ConvertFieldBob(const Picture& picture, const ConversionContext& context, std::uint8_t* dst,
                      int rowPitch, std::uint8_t topField);
 
-// The tier a conversion into dst runs at: SSE2 when the processor has it and
-// every output row (YV12: every luma row) starts on a 16-byte boundary, as the
-// SSE2 kernels store with aligned stores; else SSE when present,
-// else MMX.
+// The tier a conversion into dst runs at: the processor's best from SSE2 up
+// (AVX2, SSE3, SSE2) when every output row (YV12: every luma row) starts on a
+// 16-byte boundary, as the SSE2 kernels store with aligned stores; else SSE
+// when present, else MMX.
 KernelTier chooseKernelTier(std::uint32_t cpuFeatures, const std::uint8_t* dst, int rowPitch, int format);
 
 // rowPitch of a tightly packed sample of a format (codes 0..7) for pictures

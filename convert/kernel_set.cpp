@@ -29,6 +29,10 @@ ConvertKernel findKernel(const KernelKey& key, KernelTier level) {
         {sse::packedYuvKernel, sse::rgbKernel, sse::yv12Kernel},
         {sse2::packedYuvKernel, sse2::rgbKernel, sse2::yv12Kernel},
     };
+    if (level >= KernelTier::AVX2) {
+        if (const ConvertKernel k = avx2::rgbKernel(key)) return k;
+        if (const ConvertKernel k = avx2::yv12Kernel(key)) return k;
+    }
     const Tier& tier = kTiers[static_cast<int>(std::min(level, KernelTier::SSE2))];
     switch (key.format) {
     case OUTPUT_YUY2:

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "convert/overlay_blitters.h"
 #include "engine/base/cpu_features.h"
 
@@ -11,7 +13,7 @@ const OverlayRoutines& overlayRoutinesOf(KernelTier tier) {
         {sse2::blendOver, sse2::fillOver, sse2::clear, sse2::toYuy2Form},
         {sse3::blendOver, sse3::fillOver, sse2::clear, sse2::toYuy2Form},
     };
-    return kTiers[static_cast<int>(tier)];
+    return kTiers[static_cast<int>(std::min(tier, KernelTier::SSE3))];
 }
 
 const OverlayRoutines& overlayRoutines() {

@@ -1,14 +1,16 @@
 // RGB32, RGB24, RGB565 and RGB555 kernels: horizontal chroma interpolation, the
 // YCbCr-to-RGB matrix of the RgbMatrixBlock, optional overlay blending, then
-// the format's packing. Instantiated once per tier by rgb_<tier>.cpp.
+// the format's packing. Instantiated once per tier by rgb_<tier>.cpp; a tier
+// whose registers are split into lanes (kSplitLanes) puts the bytes back in
+// row order with its orderLanes and packs32InOrder.
 #pragma once
 #include <algorithm>
 #include <cstdlib>
 #include <type_traits>
-#include <vector>
 
 #include "convert/dispatch.h"
 #include "convert/kernel_select.h"
+#include "convert/row_scratch.h"
 #include "convert/simd_blocks.h"
 
 namespace tl {
@@ -105,6 +107,7 @@ struct RgbOut {
         out[1] = T::unpackhi16(bgLo, rxLo);
         out[2] = T::unpacklo16(bgHi, rxHi);
         out[3] = T::unpackhi16(bgHi, rxHi);
+        if constexpr (T::kSplitLanes) T::orderLanes(out);
         if constexpr (Blend)
             for (int i = 0; i < 4; ++i) out[i] = blendPixels(out[i], overlay + 4 * x + i * W);
     }
@@ -132,6 +135,7 @@ struct RgbOut {
                 out[h] = T::or_(T::or_(T::template sll16<7>(T::and_(rw, top5)), T::template sll16<2>(T::and_(gw, top5))),
                                 T::template srl16<3>(bw));
         }
+        if constexpr (T::kSplitLanes) T::orderLanes(out);
     }
 
     static V blendPixels(V bgrx, const std::uint8_t* o) {
@@ -184,6 +188,9 @@ struct RgbOut {
             put(0, T::or_(g0, T::template shlBytes<C>(g1)));
             put(1, T::or_(T::template shrBytes<W - C>(g1), T::template shlBytes<2 * C - W>(g2)));
             put(2, T::or_(T::template shrBytes<2 * W - 2 * C>(g2), T::template shlBytes<3 * C - 2 * W>(g3)));
+        } else if constexpr (T::kSplitLanes) {
+            put(0, T::packs32InOrder(to16(c[0]), to16(c[1])));
+            put(1, T::packs32InOrder(to16(c[2]), to16(c[3])));
         } else {
             put(0, T::packs32(to16(c[0]), to16(c[1])));
             put(1, T::packs32(to16(c[2]), to16(c[3])));
@@ -198,7 +205,7 @@ void convertRgb(const KernelArgs& a) {
     const RgbOut<T, Format, sub, false> plainOut(*a.matrix, nullptr);
     // Chroma read by the steps: up to two steps' samples past the last pixel.
     const int chromaBytes = ((sub ? a.width / 2 : a.width) + 3 * T::kWidth) / T::kWidth * T::kWidth;
-    std::vector<std::uint8_t> combined;
+    RowScratch combined;
     forEachRow<T, C, L == ChromaLayout::C420>(a, [&](int r, const auto& rows) {
         std::uint8_t* d = a.dst + static_cast<std::ptrdiff_t>(r) * a.rowPitch;
         const auto run = [&](const auto& src) {
@@ -213,8 +220,8 @@ void convertRgb(const KernelArgs& a) {
         if constexpr (std::decay_t<decltype(rows)>::Chroma::kRows == 1) {
             run(rows);
         } else {
-            if (combined.empty()) combined.resize(2 * static_cast<std::size_t>(chromaBytes));
-            run(combineChroma<T>(rows, combined.data(), combined.data() + chromaBytes, chromaBytes));
+            std::uint8_t* cb = combined.take(2 * static_cast<std::size_t>(chromaBytes));
+            run(combineChroma<T>(rows, cb, cb + chromaBytes, chromaBytes));
         }
     });
     T::finish();

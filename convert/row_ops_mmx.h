@@ -14,6 +14,7 @@ namespace {  // each kernel file gets its own copy, compiled with its own flags
 
 struct MmxOps : simd::Mmx {
     static constexpr int kWidth = 8;
+    static constexpr bool kSplitLanes = false;  // one register, bytes in row order
 
     // Loads N bytes (2, 4 or 8) into the low lanes; the rest is zero.
     template <int N>

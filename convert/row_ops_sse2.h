@@ -18,6 +18,7 @@ struct Sse2UnalignedOps;
 struct Sse2Ops : simd::Sse2 {
     using Unaligned = Sse2UnalignedOps;
     static constexpr int kWidth = 16;
+    static constexpr bool kSplitLanes = false;  // one register, bytes in row order
     static constexpr int kPrefetchDistance = 512;
 
     // Loads N bytes (4, 8 or 16) into the low lanes; the rest is zero.

@@ -33,8 +33,12 @@ struct PlaneOut {
         V v;
         if constexpr (Decimate) {
             const V even = T::set16(0x00FF);
-            v = T::packus16(T::and_(s.template luma<W>(2 * x), even),
-                            T::and_(s.template luma<W>(2 * x + W), even));
+            const V a = T::and_(s.template luma<W>(2 * x), even);
+            const V b = T::and_(s.template luma<W>(2 * x + W), even);
+            if constexpr (T::kSplitLanes)
+                v = T::packus16InOrder(a, b);
+            else
+                v = T::packus16(a, b);
         } else {
             v = s.template luma<W>(x);
         }

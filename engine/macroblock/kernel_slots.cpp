@@ -14,7 +14,7 @@ namespace {
 using kernels::BlockStores;
 using kernels::MotionKernels;
 
-constexpr int tierCount = 5;
+constexpr int tierCount = static_cast<int>(KernelTier::AVX2) + 1;
 
 // What one tier provides, from Plain up to SSE2; SSE3 uses the SSE2 kernels.
 struct TierKernels {

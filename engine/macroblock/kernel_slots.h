@@ -48,7 +48,7 @@ struct KernelSlots {
 // The active slots. Valid from module load on.
 const KernelSlots& kernelSlots();
 
-// The kernels start at detectedKernelTier() (SSE3 uses the SSE2 kernels). A
+// The kernels start at detectedKernelTier() (SSE3 and AVX2 use the SSE2 kernels). A
 // processor without MMX gets the plain C++ kernels, which give the same
 // results, so the software decoder still runs there.
 KernelTier activeKernelTier();

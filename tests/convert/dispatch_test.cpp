@@ -30,6 +30,9 @@ TEST(Dispatch, TierFromFeaturesAndAlignment) {
         {kMmxSseSse2, 0, 1080, OUTPUT_YV12, KernelTier::Sse2},                   // chroma rows 360 apart
         {kMmxSseSse2, 0, 1068, OUTPUT_YV12, KernelTier::Sse},                    // luma rows 712 apart
         {kMmxSseSse2, 0, 1056, OUTPUT_YV12, KernelTier::Sse2},                   // 704 luma, 352 chroma
+        {kMmxSseSse2 | cpu_bit::sse3 | cpu_bit::avx2, 0, 1440, OUTPUT_RGB32, KernelTier::Avx2},
+        {kMmxSseSse2 | cpu_bit::avx2, 0, 1440, OUTPUT_RGB32, KernelTier::Sse2},  // SSE3 switched off
+        {kMmxSseSse2 | cpu_bit::sse3 | cpu_bit::avx2, 8, 1440, OUTPUT_RGB32, KernelTier::Sse},
     })
         EXPECT_EQ(chooseKernelTier(features, buffer + offset, rowPitch, format), level)
                 << features << " +" << offset << " pitch " << rowPitch;

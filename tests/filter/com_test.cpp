@@ -2,6 +2,7 @@
 
 #include <new>
 #include <stdexcept>
+#include <tuple>
 #include <vector>
 
 #include "filter/com/class_factory.h"
@@ -31,23 +32,6 @@ using tl::com::ComPtr;
 
 int g_destroyed = 0;
 
-class Widget : public ITestA {
-public:
-    static const tl::com::InterfaceEntry* InterfaceMap() {
-        static const tl::com::InterfaceEntry map[] = {tl::com::Entry<Widget, ITestA>(), {}};
-        return map;
-    }
-    int STDMETHODCALLTYPE A() override { return 1; }
-
-protected:
-    ~Widget() { ++g_destroyed; }
-};
-
-class FailingWidget : public Widget {
-public:
-    HRESULT FinalConstruct() { return E_ACCESSDENIED; }
-};
-
 class ComHelperTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -59,16 +43,8 @@ protected:
     long baseline_ = 0;
 };
 
-TEST_F(ComHelperTest, FailedFinalConstructDestroysTheObject) {
-    void* out = reinterpret_cast<void*>(1);
-    EXPECT_EQ(tl::com::CreateObject<FailingWidget>(__uuidof(ITestA), &out), E_ACCESSDENIED);
-    EXPECT_TRUE(out == nullptr && g_destroyed == 1);
-    EXPECT_EQ(tl::com::CreateObject<Widget>(__uuidof(IDispatch), &out), E_NOINTERFACE);
-    EXPECT_TRUE(out == nullptr && g_destroyed == 2);
-}
-
-// An aggregatable inner class and a hand-written outer object that aggregates it
-// and answers ITestC itself.
+// An aggregatable class, and a hand-written outer object that aggregates it and
+// answers ITestC itself.
 class Inner : public ITestA {
 public:
     static const tl::com::InterfaceEntry* InterfaceMap() {
@@ -81,6 +57,19 @@ public:
 protected:
     ~Inner() { ++g_destroyed; }
 };
+
+class FailingInner : public Inner {
+public:
+    HRESULT FinalConstruct() { return E_ACCESSDENIED; }
+};
+
+TEST_F(ComHelperTest, FailedFinalConstructDestroysTheObject) {
+    void* out = reinterpret_cast<void*>(1);
+    EXPECT_EQ(tl::com::CreateObject<FailingInner>(__uuidof(ITestA), &out), E_ACCESSDENIED);
+    EXPECT_TRUE(out == nullptr && g_destroyed == 1);
+    EXPECT_EQ(tl::com::CreateObject<Inner>(__uuidof(IDispatch), &out), E_NOINTERFACE);
+    EXPECT_TRUE(out == nullptr && g_destroyed == 2);
+}
 
 class Outer final : public ITestC {
 public:
@@ -139,12 +128,7 @@ TEST_F(ComHelperTest, AggregatedObjectDelegatesToItsOuterObject) {
 }
 
 TEST(HResultErrorTest, GuardedTurnsFailuresIntoResults) {
-    struct Case {
-        const char* what;
-        void (*body)();
-        HRESULT expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, void (*)(), HRESULT> cases[] = {  // what, the body, the result
         {"nothing thrown", [] {}, S_FALSE},
         {"out of memory while building a string", [] { tl::com::ThrowOutOfMemory(); }, E_OUTOFMEMORY},
         {"carried HRESULT", [] { tl::com::ThrowIfFailed(E_ACCESSDENIED); }, E_ACCESSDENIED},
@@ -152,12 +136,12 @@ TEST(HResultErrorTest, GuardedTurnsFailuresIntoResults) {
         {"allocator failure", [] { throw std::bad_alloc(); }, E_OUTOFMEMORY},
         {"anything else", [] { throw std::runtime_error("x"); }, E_UNEXPECTED},
     };
-    for (const Case& t : cases) {
-        const auto body = [&t] {
-            t.body();
+    for (const auto& [what, body, expected] : cases) {
+        const auto guarded = [call = body] {
+            call();
             return S_FALSE;
         };
-        EXPECT_EQ(tl::com::Guarded(body), t.expected) << t.what;
+        EXPECT_EQ(tl::com::Guarded(guarded), expected) << what;
     }
 }
 

@@ -10,9 +10,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "filter/com/com_ptr.h"
@@ -25,18 +25,10 @@
 namespace {
 
 using tl::com::ComPtr;
+using tl::test::WaitFor;
 
 const std::wstring kKey = std::wstring(tl::kPluginsKeyPath) + L"\\DeveloperConsole";
 constexpr wchar_t kTitle[] = L"Tarvello\u00AE Video Decoder Developer Console...";
-
-template <class Found>
-bool WaitFor(Found found, int ms = 5000) {
-    for (int waited = 0; waited < ms; waited += 50) {
-        if (found()) return true;
-        Sleep(50);
-    }
-    return found();
-}
 
 std::wstring TextOf(HWND window) {
     wchar_t text[512] = {};
@@ -46,20 +38,18 @@ std::wstring TextOf(HWND window) {
 
 // A dialog box of the console's thread other than the console itself.
 HWND MessageBoxOf(HWND console) {
-    struct Search {
-        HWND console, found;
-    } search{console, nullptr};
+    std::pair<HWND, HWND> search{console, nullptr};  // the console, the box found
     EnumThreadWindows(
         GetWindowThreadProcessId(console, nullptr),
         [](HWND window, LPARAM p) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(p);
+            auto* s = reinterpret_cast<std::pair<HWND, HWND>*>(p);
             wchar_t cls[16] = {};
             GetClassNameW(window, cls, 16);
-            if (window != s->console && IsWindowVisible(window) && std::wstring(cls) == L"#32770") s->found = window;
-            return !s->found;
+            if (window != s->first && IsWindowVisible(window) && std::wstring(cls) == L"#32770") s->second = window;
+            return !s->second;
         },
         reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    return search.second;
 }
 
 // Hands the window to the wrapper script for a screenshot of the X display:
@@ -96,7 +86,7 @@ std::string ScreenshotVerdict(HWND window, const std::string& dir) {
 class ConsoleTest : public tl::test::RegisteredModuleTest {
 protected:
     void SetUp() override {
-        ASSERT_NO_FATAL_FAILURE(RegisteredModuleTest::SetUp());
+        ASSERT_NO_FATAL_FAILURE(RegisteredModuleSuite::SetUp());
         tl::test::WriteRaw(HKEY_CURRENT_USER, kKey, L"bPluginEnabled", tl::test::Dword(1));
         ASSERT_TRUE(graph_ = tl::test::Instance<IGraphBuilder>(CLSID_FilterGraph));
         ASSERT_TRUE(filter_ = tl::test::Instance<IBaseFilter>(__uuidof(FilterVideoDecoder)));
@@ -188,10 +178,11 @@ TEST_F(ConsoleTest, ScriptsRunAgainstTheFilter) {
 // A stored place smaller than 100 x 50 opens at that size; Topmost follows its
 // box; closing the window stores its place and the flag.
 TEST_F(ConsoleTest, WindowPlaceAndTopmostAreKept) {
-    const RECT stored{30, 40, 70, 60};  // 40 x 20
-    std::vector<BYTE> bytes(sizeof(stored));
-    std::memcpy(bytes.data(), &stored, sizeof(stored));
-    tl::test::WriteRaw(HKEY_CURRENT_USER, kKey, L"rcWindowPos", tl::test::Raw(REG_BINARY, bytes));
+    const auto binary = [](const RECT& r) {
+        const BYTE* bytes = reinterpret_cast<const BYTE*>(&r);
+        return tl::test::Raw(REG_BINARY, {bytes, bytes + sizeof r});
+    };
+    tl::test::WriteRaw(HKEY_CURRENT_USER, kKey, L"rcWindowPos", binary({30, 40, 70, 60}));  // 40 x 20
     tl::test::WriteRaw(HKEY_CURRENT_USER, kKey, L"bTopmost", tl::test::Dword(0));
     const HWND console = OpenConsole();
     ASSERT_NE(console, nullptr);
@@ -212,9 +203,7 @@ TEST_F(ConsoleTest, WindowPlaceAndTopmostAreKept) {
     GetWindowRect(console, &place);
     PostMessageW(console, WM_CLOSE, 0, 0);
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(console); })) << "the close box closes the window";
-    std::vector<BYTE> saved(sizeof(place));
-    std::memcpy(saved.data(), &place, sizeof(place));
-    EXPECT_EQ(tl::test::ReadRaw(HKEY_CURRENT_USER, kKey, L"rcWindowPos"), tl::test::Raw(REG_BINARY, saved));
+    EXPECT_EQ(tl::test::ReadRaw(HKEY_CURRENT_USER, kKey, L"rcWindowPos"), binary(place));
     EXPECT_EQ(tl::test::ReadRaw(HKEY_CURRENT_USER, kKey, L"bTopmost"), tl::test::Dword(1));
 }
 

@@ -66,15 +66,10 @@ TEST(InfoLayerNumbers, ByteRateIsMeasuredOverTwoSeconds) {
 TEST(InfoLayerSettings, ReadWithDefaultsWrittenBack) {
     const std::wstring key = L"Software\\Tarvello Tests\\InfoLayer";
     const auto at = [&](const wchar_t* name) { return tl::test::ReadRaw(HKEY_CURRENT_USER, key, name); };
-    struct Case {
-        const char* what;
-        std::vector<std::pair<const wchar_t*, RawValue>> stored;
-        RECT viewport;
-        std::uint32_t refreshMs;
-        const wchar_t* font;
-        std::uint32_t storedLeft;  // the registry keeps the corners as they were
-    };
-    const Case cases[] = {
+    using Values = std::vector<std::pair<const wchar_t*, RawValue>>;
+    // what, the values stored; the viewport, refresh period and font read, and the left corner the registry
+    // holds afterwards (it keeps the corners as they were)
+    const std::tuple<const char*, Values, RECT, std::uint32_t, const wchar_t*, std::uint32_t> cases[] = {
         {"empty key: defaults", {}, {16, 16, 400, 214}, 300, L"Arial", 16},
         {"values taken",
          {{L"dwViewPortLeft", Dword(0)}, {L"dwViewPortTop", Dword(4)}, {L"dwViewPortRight", Dword(200)},
@@ -89,16 +84,16 @@ TEST(InfoLayerSettings, ReadWithDefaultsWrittenBack) {
         {"wrong types: defaults", {{L"dwRefreshTimeout", Sz(L"1000")}, {L"szFontName", Dword(1)}},
          {16, 16, 400, 214}, 300, L"Arial", 16},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, stored, viewport, refreshMs, font, storedLeft] : cases) {
+        SCOPED_TRACE(what);
         tl::test::DeleteKeyTree(HKEY_CURRENT_USER, key);
         tl::test::WriteRaw(HKEY_CURRENT_USER, key, L"unrelated", Dword(7));
-        for (const auto& [name, value] : c.stored) tl::test::WriteRaw(HKEY_CURRENT_USER, key, name, value);
+        for (const auto& [name, value] : stored) tl::test::WriteRaw(HKEY_CURRENT_USER, key, name, value);
         const tl::InfoLayerSettings got = tl::LoadInfoLayerSettings(HKEY_CURRENT_USER, key);
         const RECT& v = got.viewport;
         EXPECT_EQ(std::make_tuple(v.left, v.top, v.right, v.bottom, got.refreshMs, got.fontName),
-                  std::make_tuple(c.viewport.left, c.viewport.top, c.viewport.right, c.viewport.bottom, c.refreshMs,
-                                  std::wstring(c.font)));
+                  std::make_tuple(viewport.left, viewport.top, viewport.right, viewport.bottom, refreshMs,
+                                  std::wstring(font)));
         EXPECT_EQ(std::make_tuple(got.backgroundColor, got.foregroundColor, got.fontHeight, got.fontWeight,
                                   got.fontQuality),
                   std::make_tuple(0x30000000u, 0xD0F0F0F0u, 14, 400, ANTIALIASED_QUALITY));
@@ -106,7 +101,7 @@ TEST(InfoLayerSettings, ReadWithDefaultsWrittenBack) {
         EXPECT_EQ(tl::test::CountValues(HKEY_CURRENT_USER, key), 13);
         EXPECT_EQ(std::make_tuple(at(L"dwViewPortLeft"), at(L"dwRefreshTimeout"), at(L"szFontName"),
                                   at(L"nFontQuality")),
-                  std::make_tuple(Dword(c.storedLeft), Dword(c.refreshMs), Sz(c.font), Dword(ANTIALIASED_QUALITY)));
+                  std::make_tuple(Dword(storedLeft), Dword(refreshMs), Sz(font), Dword(ANTIALIASED_QUALITY)));
     }
 
     tl::test::DeleteKeyTree(HKEY_CURRENT_USER, key);

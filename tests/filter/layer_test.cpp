@@ -7,6 +7,7 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "filter/com/bstr.h"
@@ -73,12 +74,7 @@ protected:
 
 TEST_F(LayerTest, ChangesReportTheirDamage) {
     constexpr RECT kStart{0, 0, 100, 50};
-    struct Case {
-        const char* what;
-        std::function<void(ILayer*)> change;
-        Rects expected;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::function<void(ILayer*)>, Rects> cases[] = {  // what, the change, the damage
         {"visible set to its value", [](ILayer* l) { l->put_visible(VARIANT_FALSE); }, {}},
         {"visible", [](ILayer* l) { l->put_visible(VARIANT_TRUE); }, {{kStart}}},
         {"only VARIANT_TRUE is true", [](ILayer* l) { l->put_visible(VARIANT_BOOL(1)); }, {}},
@@ -103,14 +99,14 @@ TEST_F(LayerTest, ChangesReportTheirDamage) {
         {"a file that cannot be loaded", [](ILayer* l) { EXPECT_EQ(l->Load(Bstr(L"Z:\\no\\such.png").Get()), S_OK); },
          {}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, change, expected] : cases) {
+        SCOPED_TRACE(what);
         ComPtr<ILayer> layer = NewLayer();
         ASSERT_EQ(layer->SetViewPort(kStart.left, kStart.top, kStart.right, kStart.bottom), S_OK);
         ComPtr<RecordingSink> sink(new tl::com::Object<RecordingSink>());
         ASSERT_EQ(layer->put_sink(sink.Get()), S_OK);
-        c.change(layer.Get());
-        EXPECT_EQ(sink->Calls(), c.expected);
+        change(layer.Get());
+        EXPECT_EQ(sink->Calls(), expected);
     }
 }
 
@@ -143,12 +139,7 @@ TEST_F(LayerTest, CollectionItemsByNameAndPosition) {
         return v;
     };
     Bstr secondName(L"second"), otherCase(L"Second");
-    const struct Case {
-        const char* what;
-        VARIANT index;
-        HRESULT result;
-        ILayer* layer;  // null: VT_EMPTY
-    } cases[] = {
+    const std::tuple<const char*, VARIANT, HRESULT, ILayer*> cases[] = {  // what, index, result, layer (null: VT_EMPTY)
         {"by name", index(VT_BSTR, 0, secondName.Get()), S_OK, second.Get()},
         {"names are case-sensitive", index(VT_BSTR, 0, otherCase.Get()), S_FALSE, nullptr},
         {"VT_I2", index(VT_I2, 0), S_OK, first.Get()},
@@ -158,14 +149,14 @@ TEST_F(LayerTest, CollectionItemsByNameAndPosition) {
         {"negative", index(VT_INT, -1), S_FALSE, nullptr},
         {"a double", index(VT_R8, 3), E_INVALIDARG, nullptr},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto& [what, at, result, layer] : cases) {
+        SCOPED_TRACE(what);
         tl::com::Variant out;
-        EXPECT_EQ(children->item(c.index, out.Out()), c.result);
+        EXPECT_EQ(children->item(at, out.Out()), result);
         ComPtr<ILayer> got;
         if (out.Type() == VT_DISPATCH) out.Get().pdispVal->QueryInterface(__uuidof(ILayer), got.OutVoid());
-        EXPECT_EQ(out.Type(), c.layer ? VT_DISPATCH : VT_EMPTY);
-        EXPECT_EQ(got.Get(), c.layer);
+        EXPECT_EQ(out.Type(), layer ? VT_DISPATCH : VT_EMPTY);
+        EXPECT_EQ(got.Get(), layer);
     }
     LONG length = 0;
     EXPECT_TRUE(children->get_length(&length) == S_OK && length == 2);

@@ -37,11 +37,10 @@ TEST(InputTypes, ConnectionCheckByMajorTypeAndSubtype) {
         VIDEOINFOHEADER2 format;
         EXPECT_EQ(tl::CheckInputConnectionType(mt, &h264, &format), expected);
         EXPECT_TRUE(expected != S_OK || h264 == isH264);
+        if (isH264) {
+            EXPECT_EQ(tl::CheckInputTableType(mt), VFW_E_NO_ACCEPTABLE_TYPES) << "H.264 is no registered row";
+        }
     }
-    AM_MEDIA_TYPE mt{};
-    mt.majortype = MEDIATYPE_Video;
-    mt.subtype = kL264;
-    EXPECT_EQ(tl::CheckInputTableType(mt), VFW_E_NO_ACCEPTABLE_TYPES) << "H.264 is no registered row";
 }
 
 TEST(InputTypes, FormatBlocksFillTheCurrentFormat) {
@@ -50,19 +49,22 @@ TEST(InputTypes, FormatBlocksFillTheCurrentFormat) {
     mt.subtype = MEDIASUBTYPE_MPEG2_VIDEO;
     VIDEOINFOHEADER2 format;
     bool h264 = false;
+    const auto check = [&](const GUID& formatType, void* block, std::size_t size) {
+        mt.formattype = formatType;
+        mt.pbFormat = static_cast<BYTE*>(block);
+        mt.cbFormat = ULONG(size);
+        return tl::CheckInputConnectionType(mt, &h264, &format);
+    };
 
     // An MPEG2VIDEOINFO begins with a VIDEOINFOHEADER2; the sequence header after it is not copied.
     std::vector<BYTE> mpeg2(sizeof(VIDEOINFOHEADER2) + 16, 0xAB);
-    auto* head = reinterpret_cast<VIDEOINFOHEADER2*>(mpeg2.data());
-    std::memset(head, 0, sizeof(*head));
-    head->bmiHeader.biWidth = 720;
-    head->bmiHeader.biHeight = 480;
-    head->dwPictAspectRatioX = 16;
-    head->dwPictAspectRatioY = 9;
-    mt.formattype = FORMAT_MPEG2Video;
-    mt.cbFormat = ULONG(mpeg2.size());
-    mt.pbFormat = mpeg2.data();
-    ASSERT_EQ(tl::CheckInputConnectionType(mt, &h264, &format), S_OK);
+    VIDEOINFOHEADER2 head{};
+    head.bmiHeader.biWidth = 720;
+    head.bmiHeader.biHeight = 480;
+    head.dwPictAspectRatioX = 16;
+    head.dwPictAspectRatioY = 9;
+    std::memcpy(mpeg2.data(), &head, sizeof(head));
+    ASSERT_EQ(check(FORMAT_MPEG2Video, mpeg2.data(), mpeg2.size()), S_OK);
     EXPECT_TRUE(format.bmiHeader.biWidth == 720 && format.dwPictAspectRatioX == 16);
 
     VIDEOINFOHEADER vih{};
@@ -70,22 +72,14 @@ TEST(InputTypes, FormatBlocksFillTheCurrentFormat) {
     vih.bmiHeader.biHeight = 288;
     vih.AvgTimePerFrame = 400000;
     vih.rcSource = {0, 0, 352, 288};
-    mt.formattype = FORMAT_VideoInfo;
-    mt.cbFormat = sizeof(vih);
-    mt.pbFormat = reinterpret_cast<BYTE*>(&vih);
-    ASSERT_EQ(tl::CheckInputConnectionType(mt, &h264, &format), S_OK);
+    ASSERT_EQ(check(FORMAT_VideoInfo, &vih, sizeof(vih)), S_OK);
     EXPECT_TRUE(format.bmiHeader.biWidth == 352 && format.AvgTimePerFrame == 400000 && format.rcSource.right == 352);
     EXPECT_TRUE(format.dwPictAspectRatioX == 0 && format.dwInterlaceFlags == 0) << "a VIDEOINFOHEADER has neither";
 
-    mt.pbFormat = nullptr;
-    mt.cbFormat = 0;
-    ASSERT_EQ(tl::CheckInputConnectionType(mt, &h264, &format), S_OK);
+    ASSERT_EQ(check(FORMAT_VideoInfo, nullptr, 0), S_OK);
     EXPECT_EQ(format.bmiHeader.biWidth, 0);
 
-    mt.formattype = FORMAT_WaveFormatEx;
-    mt.pbFormat = reinterpret_cast<BYTE*>(&vih);
-    mt.cbFormat = sizeof(vih);
-    EXPECT_EQ(tl::CheckInputConnectionType(mt, &h264, &format), VFW_E_TYPE_NOT_ACCEPTED);
+    EXPECT_EQ(check(FORMAT_WaveFormatEx, &vih, sizeof(vih)), VFW_E_TYPE_NOT_ACCEPTED);
 }
 
 TEST(PriorityList, NamesMapToCodesInListOrder) {
@@ -136,15 +130,8 @@ TEST(OutputType, FormatIsFilledFromTheInputFormatOrTheDefaults) {
     input.rcSource = {0, 0, 352, 288};
     input.AvgTimePerFrame = 400000;
     input.dwBitRate = 12345;
-    struct Case {
-        char code;
-        const GUID* subtype;
-        WORD bits;
-        DWORD compression;
-        DWORD interlace;
-        DWORD bitRate;
-    };
-    const Case cases[] = {
+    // output code, subtype (null: not checked), bit count, compression, interlace flags, bit rate
+    const std::tuple<char, const GUID*, WORD, DWORD, DWORD, DWORD> cases[] = {
         {'1', &MEDIASUBTYPE_YUY2, 16, MAKEFOURCC('Y', 'U', 'Y', '2'), 0, 0},
         {'8', &MEDIASUBTYPE_YV12, 12, MAKEFOURCC('Y', 'V', '1', '2'), 0x81, 0},
         {'b', &MEDIASUBTYPE_RGB24, 24, BI_RGB, 0, 0},
@@ -152,23 +139,23 @@ TEST(OutputType, FormatIsFilledFromTheInputFormatOrTheDefaults) {
         {'A', nullptr, 12, MAKEFOURCC('Y', 'V', '1', '2'), 0, 12345},
         {'L', nullptr, 12, MAKEFOURCC('Y', 'V', '1', '2'), 0x41, 12345},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.code);
+    for (const auto& [code, subtype, bits, compression, interlace, bitRate] : cases) {
+        SCOPED_TRACE(code);
         tl::MediaType type;
-        ASSERT_TRUE(tl::MakeOutputType(c.code, input, {}, &type));
+        ASSERT_TRUE(tl::MakeOutputType(code, input, {}, &type));
         const AM_MEDIA_TYPE& mt = type.Get();
         EXPECT_TRUE(IsEqualGUID(mt.majortype, MEDIATYPE_Video) && IsEqualGUID(mt.formattype, FORMAT_VideoInfo2));
-        EXPECT_TRUE(!c.subtype || IsEqualGUID(mt.subtype, *c.subtype));
+        EXPECT_TRUE(!subtype || IsEqualGUID(mt.subtype, *subtype));
         ASSERT_EQ(mt.cbFormat, sizeof(VIDEOINFOHEADER2));
         const auto* vih = type.FormatAs<VIDEOINFOHEADER2>();
         const BITMAPINFOHEADER& bmi = vih->bmiHeader;
         EXPECT_EQ(std::make_tuple(bmi.biBitCount, bmi.biCompression, vih->dwInterlaceFlags, vih->dwBitRate),
-                  std::make_tuple(c.bits, c.compression, c.interlace, c.bitRate));
+                  std::make_tuple(bits, compression, interlace, bitRate));
         EXPECT_EQ(std::make_tuple(bmi.biWidth, bmi.biHeight, vih->rcTarget.right, vih->rcTarget.bottom),
                   std::make_tuple(352L, 288L, 352L, 288L));
         EXPECT_EQ(std::make_tuple(vih->dwPictAspectRatioX, vih->dwPictAspectRatioY, vih->AvgTimePerFrame),
                   std::make_tuple(4UL, 3UL, 400000LL));
-        EXPECT_EQ(bmi.biSizeImage, tl::ImageSize(c.bits, 352, 288));
+        EXPECT_EQ(bmi.biSizeImage, tl::ImageSize(bits, 352, 288));
         EXPECT_EQ(ULONG(mt.lSampleSize), bmi.biSizeImage);
         EXPECT_TRUE(mt.bFixedSizeSamples && !mt.bTemporalCompression);
     }

@@ -244,14 +244,11 @@ TEST_F(RegistryScriptTest, RegisterCreatesAndUnregisterRemovesOnlyWhatTheScriptO
     tl::test::WriteRaw(HKEY_CURRENT_USER, kRoot + L"\\Forced\\Stray", L"x", Dword(1));
     tl::test::WriteRaw(HKEY_CURRENT_USER, kRoot + L"\\Kept", L"Foreign", Dword(1));
     ASSERT_EQ(tl::ApplyRegistryScript(kScript, kVariables, true), S_OK);
-    EXPECT_EQ(Value(L"\\Plain", nullptr), Sz(L"It's C:\\x.ax"));
-    EXPECT_EQ(Value(L"\\Plain", L"Count"), Dword(42));
-    EXPECT_EQ(Value(L"\\Plain", L"Hex"), Dword(16));
-    EXPECT_TRUE(Exists(L"\\Plain\\Child"));
-    EXPECT_EQ(Value(L"\\Forced", nullptr), Dword(7));
-    EXPECT_TRUE(Exists(L"\\Forced\\Inner"));
+    EXPECT_EQ(std::make_tuple(Value(L"\\Plain", nullptr), Value(L"\\Plain", L"Count"), Value(L"\\Plain", L"Hex"),
+                              Value(L"\\Forced", nullptr), Value(L"\\Kept", L"Named")),
+              std::make_tuple(Sz(L"It's C:\\x.ax"), Dword(42), Dword(16), Dword(7), Sz(L"100%")));
+    EXPECT_TRUE(Exists(L"\\Plain\\Child") && Exists(L"\\Forced\\Inner"));
     EXPECT_FALSE(Exists(L"\\Forced\\Stray")) << "a ForceRemove key is replaced whole";
-    EXPECT_EQ(Value(L"\\Kept", L"Named"), Sz(L"100%"));
 
     tl::test::WriteRaw(HKEY_CURRENT_USER, kRoot + L"\\Forced\\Inner\\Deep", L"x", Dword(1));
     ASSERT_EQ(tl::ApplyRegistryScript(kScript, kVariables, false), S_OK);

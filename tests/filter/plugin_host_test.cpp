@@ -35,7 +35,7 @@ const std::wstring kTestPluginClass = std::wstring(L"CLSID\\") + kClsidTestPlugi
 class PluginHostTest : public tl::test::RegisteredModuleTest {
 protected:
     static void SetUpTestSuite() {
-        RegisteredModuleTest::SetUpTestSuite();
+        RegisteredModuleSuite::SetUpTestSuite();
         const std::wstring plugin = tl::test::BesideTest(L"tltestplugin.dll");
         pluginModule_ = LoadLibraryW(plugin.c_str());
         tl::test::WriteRaw(HKEY_CLASSES_ROOT, kTestPluginClass + L"\\InprocServer32", nullptr, Sz(plugin));
@@ -43,11 +43,11 @@ protected:
     }
     static void TearDownTestSuite() {
         tl::test::DeleteKeyTree(HKEY_CLASSES_ROOT, kTestPluginClass);
-        RegisteredModuleTest::TearDownTestSuite();
+        RegisteredModuleSuite::TearDownTestSuite();
     }
 
     void SetUp() override {
-        ASSERT_NO_FATAL_FAILURE(RegisteredModuleTest::SetUp());
+        ASSERT_NO_FATAL_FAILURE(RegisteredModuleSuite::SetUp());
         ASSERT_NE(pluginModule_, nullptr) << "tltestplugin.dll beside the test";
         tl::test::DeleteKeyTree(HKEY_CURRENT_USER, tl::kPluginsKeyPath);
         TakeLog();

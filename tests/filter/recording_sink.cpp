@@ -161,4 +161,15 @@ HRESULT CreateRecordingSink(std::shared_ptr<SinkLog> log, IBaseFilter** out) {
     return com::CreateObject<RecordingSink>(IID_IBaseFilter, reinterpret_cast<void**>(out), std::move(log));
 }
 
+com::ComPtr<IPin> FirstPin(IBaseFilter* filter, PIN_DIRECTION direction) {
+    com::ComPtr<IEnumPins> pins;
+    com::ComPtr<IPin> pin;
+    filter->EnumPins(pins.Out());
+    while (pins && pins->Next(1, pin.Out(), nullptr) == S_OK) {
+        PIN_DIRECTION its;
+        if (pin->QueryDirection(&its) == S_OK && its == direction) return pin;
+    }
+    return {};
+}
+
 }  // namespace tl::test

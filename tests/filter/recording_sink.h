@@ -14,6 +14,7 @@
 #include <mutex>
 #include <vector>
 
+#include "filter/com/com_ptr.h"
 #include "filter/dshow/media_type.h"
 
 namespace tl::test {
@@ -60,5 +61,8 @@ private:
 };
 
 HRESULT CreateRecordingSink(std::shared_ptr<SinkLog> log, IBaseFilter** out);
+
+// The first pin of `filter` that goes the way asked, or null.
+com::ComPtr<IPin> FirstPin(IBaseFilter* filter, PIN_DIRECTION direction);
 
 }  // namespace tl::test

@@ -19,14 +19,4 @@ HRESULT CallFilterExport(const char* name) {
     return entry ? entry() : E_NOTIMPL;
 }
 
-HRESULT RegisterFilterModule(DWORD apartment) {
-    CoInitializeEx(nullptr, apartment);
-    return FilterModule() ? CallFilterExport("DllRegisterServer") : E_FAIL;
-}
-
-void UnregisterFilterModule() {
-    if (FilterModule()) CallFilterExport("DllUnregisterServer");
-    CoUninitialize();
-}
-
 }  // namespace tl::test

@@ -36,21 +36,34 @@ com::ComPtr<Itf> Instance(REFCLSID clsid) {
     return object;
 }
 
-// Initialises COM on the calling thread and runs the module's
-// DllRegisterServer; E_FAIL when the module is missing.
-HRESULT RegisterFilterModule(DWORD apartment);
-// Undoes RegisterFilterModule.
-void UnregisterFilterModule();
+// Polls `found` until it holds or `ms` milliseconds have passed; whether it held.
+template <class Found>
+bool WaitFor(Found found, int ms = 5000) {
+    for (int waited = 0; waited < ms; waited += 50) {
+        if (found()) return true;
+        Sleep(50);
+    }
+    return found();
+}
 
-// A suite whose tests reach the module registered once for all of them, from a
-// multithreaded apartment.
-class RegisteredModuleTest : public ::testing::Test {
+// A suite whose tests reach the module registered once for all of them: COM
+// initialised in an apartment of the given kind and the module's
+// DllRegisterServer run, both undone at the end.
+template <DWORD Apartment = COINIT_MULTITHREADED>
+class RegisteredModuleSuite : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { registered_ = RegisterFilterModule(COINIT_MULTITHREADED); }
-    static void TearDownTestSuite() { UnregisterFilterModule(); }
+    static void SetUpTestSuite() {
+        CoInitializeEx(nullptr, Apartment);
+        registered_ = FilterModule() ? CallFilterExport("DllRegisterServer") : E_FAIL;
+    }
+    static void TearDownTestSuite() {
+        CallFilterExport("DllUnregisterServer");
+        CoUninitialize();
+    }
     void SetUp() override { ASSERT_EQ(registered_, S_OK) << "tlVideoDecoder.ax beside the test"; }
 
     static inline HRESULT registered_ = E_FAIL;
 };
+using RegisteredModuleTest = RegisteredModuleSuite<>;
 
 }  // namespace tl::test

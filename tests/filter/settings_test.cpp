@@ -50,58 +50,46 @@ TEST_F(SettingsRegistryTest, LoadTakesValidValuesAndRewritesInvalidOnes) {
     const std::wstring hwDefault =
         L"YUY2i,UYVYi,YV12i,YUY2,UYVY,YV12,RGB32i,RGB24i,RGB565i,RGB555i,RGB32,RGB24,RGB565,RGB555";
     const std::wstring dxvaDefault = L"DXVA_Di,DXVA_Bi,DXVA_Ci,DXVA_Ai,DXVA_D,DXVA_B,DXVA_C,DXVA_A";
-    struct Case {
-        const char* what;
-        const wchar_t* name;
-        RawValue stored;
-        std::uint32_t number;  // the field afterwards, for numbers and booleans
-        std::wstring text;     // the field afterwards, for strings
-        RawValue after;        // the registry afterwards
-    };
-    const std::vector<Case> cases = {
-        {"REG_SZ under a DWORD value is rewritten", L"dwDeliverBufferCount", Sz(L"5"), 2, L"", Dword(2)},
-        {"boolean DWORD 7 loads as true", L"bDirectXVA", Dword(7), 1, L"", Dword(7)},
-        {"boolean DWORD 0 loads as false", L"bFrameSkipping", Dword(0), 0, L"", Dword(0)},
-        {"enumeration is not range checked", L"eDeinterlace", Dword(9), 9, L"", Dword(9)},
-        {"signed field keeps all 32 bits", L"nDefaultHeight", Dword(0xFFFFFFFF), 0xFFFFFFFF, L"",
-         Dword(0xFFFFFFFF)},
-        {"REG_BINARY under a DWORD value", L"nDefaultWidth", Raw(REG_BINARY, DwordBytes(1000)), 720, L"",
-         Dword(720)},
-        {"REG_QWORD is too large", L"dwFrameSkippingTolerance", Raw(REG_QWORD, std::vector<BYTE>(8, 1)), 500, L"",
+    // what, the value's name and what is stored; the field (numbers in decimal) and the registry afterwards
+    const std::vector<std::tuple<const char*, const wchar_t*, RawValue, std::wstring, RawValue>> cases = {
+        {"REG_SZ under a DWORD value is rewritten", L"dwDeliverBufferCount", Sz(L"5"), L"2", Dword(2)},
+        {"boolean DWORD 7 loads as true", L"bDirectXVA", Dword(7), L"1", Dword(7)},
+        {"boolean DWORD 0 loads as false", L"bFrameSkipping", Dword(0), L"0", Dword(0)},
+        {"enumeration is not range checked", L"eDeinterlace", Dword(9), L"9", Dword(9)},
+        {"signed field keeps all 32 bits", L"nDefaultHeight", Dword(0xFFFFFFFF), L"4294967295", Dword(0xFFFFFFFF)},
+        {"REG_BINARY under a DWORD value", L"nDefaultWidth", Raw(REG_BINARY, DwordBytes(1000)), L"720", Dword(720)},
+        {"REG_QWORD is too large", L"dwFrameSkippingTolerance", Raw(REG_QWORD, std::vector<BYTE>(8, 1)), L"500",
          Dword(500)},
-        {"big-endian DWORD is another type", L"dwDXVAMaxNumSurfaces", Raw(REG_DWORD_BIG_ENDIAN, DwordBytes(4)),
-         8, L"", Dword(8)},
-        {"empty string stays empty", L"szOutTypesPriority", Sz(L""), 0, L"", Sz(L"")},
-        {"zero-byte string is empty", L"szOutTypesPriority", Raw(REG_SZ, {}), 0, L"", Raw(REG_SZ, {})},
-        {"511 characters are taken", L"szOutputConnectionDenyList", Sz(longest), 0, longest, Sz(longest)},
-        {"512 characters are replaced by the default", L"szOutputConnectionDenyList", Sz(tooLong), 0, L"",
-         Sz(L"")},
+        {"big-endian DWORD is another type", L"dwDXVAMaxNumSurfaces", Raw(REG_DWORD_BIG_ENDIAN, DwordBytes(4)), L"8",
+         Dword(8)},
+        {"empty string stays empty", L"szOutTypesPriority", Sz(L""), L"", Sz(L"")},
+        {"zero-byte string is empty", L"szOutTypesPriority", Raw(REG_SZ, {}), L"", Raw(REG_SZ, {})},
+        {"511 characters are taken", L"szOutputConnectionDenyList", Sz(longest), longest, Sz(longest)},
+        {"512 characters are replaced by the default", L"szOutputConnectionDenyList", Sz(tooLong), L"", Sz(L"")},
         {"REG_EXPAND_SZ is taken literally", L"szOutputConnectionAllowList",
-         Raw(REG_EXPAND_SZ, WideBytes(L"%SystemRoot%\\x")), 0, L"%SystemRoot%\\x",
+         Raw(REG_EXPAND_SZ, WideBytes(L"%SystemRoot%\\x")), L"%SystemRoot%\\x",
          Raw(REG_EXPAND_SZ, WideBytes(L"%SystemRoot%\\x"))},
-        {"string without its NUL", L"szOutTypesPriorityDXVA", Raw(REG_SZ, WideBytes(L"DXVA_A", false)), 0,
-         dxvaDefault, Sz(dxvaDefault)},
-        {"odd byte count", L"szOutTypesPriorityHW", Raw(REG_SZ, {'Y', 0, 0}), 0, hwDefault, Sz(hwDefault)},
+        {"string without its NUL", L"szOutTypesPriorityDXVA", Raw(REG_SZ, WideBytes(L"DXVA_A", false)), dxvaDefault,
+         Sz(dxvaDefault)},
+        {"odd byte count", L"szOutTypesPriorityHW", Raw(REG_SZ, {'Y', 0, 0}), hwDefault, Sz(hwDefault)},
         {"REG_MULTI_SZ is another type", L"szOutTypesPriorityHW", Raw(REG_MULTI_SZ, WideBytes(L"RGB32\0", true)),
-         0, hwDefault, Sz(hwDefault)},
-        {"DWORD under a string value", L"szOutputConnectionAllowList", Dword(3), 0, L"", Sz(L"")},
+         hwDefault, Sz(hwDefault)},
+        {"DWORD under a string value", L"szOutputConnectionAllowList", Dword(3), L"", Sz(L"")},
     };
-    for (const Case& t : cases) {
-        SCOPED_TRACE(t.what);
+    for (const auto& [what, name, stored, field, after] : cases) {
+        SCOPED_TRACE(what);
         DeleteKeyTree(HKEY_CURRENT_USER, kKey);
-        WriteRaw(HKEY_CURRENT_USER, kKey, t.name, t.stored);
+        WriteRaw(HKEY_CURRENT_USER, kKey, name, stored);
 
         tl::FilterSettings settings;
         tl::ResetToDefaults(settings);
         tl::LoadSettings(settings);
 
-        const tl::SettingDescriptor& setting = Setting(t.name);
-        if (tl::IsStringSetting(setting)) {
-            EXPECT_EQ(tl::GetSettingString(settings, setting), t.text);
-        } else {
-            EXPECT_EQ(tl::GetSettingNumber(settings, setting), t.number);
-        }
-        EXPECT_EQ(Stored(t.name), t.after);
+        const tl::SettingDescriptor& setting = Setting(name);
+        EXPECT_EQ(tl::IsStringSetting(setting) ? tl::GetSettingString(settings, setting)
+                                               : std::to_wstring(tl::GetSettingNumber(settings, setting)),
+                  field);
+        EXPECT_EQ(Stored(name), after);
         EXPECT_EQ(CountValues(HKEY_CURRENT_USER, kKey), static_cast<int>(tl::kSettingCount));
     }
 }

@@ -6,9 +6,6 @@
 #include <cstring>
 
 namespace tl::test {
-namespace {
-constexpr long kBufferSize = 64 * 1024;
-}  // namespace
 
 TestSourcePin::TestSourcePin(BaseFilter* filter) : BasePin(filter, L"Out", PINDIR_OUTPUT) {
     offered.majortype = MEDIATYPE_Video;
@@ -30,7 +27,7 @@ HRESULT STDMETHODCALLTYPE TestSourcePin::Connect(IPin* receivePin, const AM_MEDI
     connection_.Set(receivePin, type);
     hr = receivePin->QueryInterface(IID_IMemInputPin, input_.OutVoid());
     if (SUCCEEDED(hr)) hr = input_->GetAllocator(allocator_.Out());
-    ALLOCATOR_PROPERTIES wanted{4, kBufferSize, 1, 0}, granted{};
+    ALLOCATOR_PROPERTIES wanted{4, 64 * 1024, 1, 0}, granted{};  // four buffers of 64 KiB
     if (SUCCEEDED(hr)) hr = allocator_->SetProperties(&wanted, &granted);
     if (SUCCEEDED(hr)) hr = input_->NotifyAllocator(allocator_.Get(), FALSE);
     if (FAILED(hr)) {

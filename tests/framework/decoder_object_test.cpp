@@ -38,8 +38,6 @@ TEST(DecoderObject, ReceiveOnlyBetweenInitAndUninitAndNotWhileFlushing) {
     EXPECT_EQ(rig.decoder.streamInfo().frameNum, 2u);  // statistics start over at Init
 }
 
-// The decoder lets go of a sample at the end of its run, and Uninit releases a
-// worker waiting for more with the sample it holds.
 TEST(DecoderObject, QueuedSamplesAreGivenBackAtTheEndOfARunAndAtUninit) {
     DecoderRig rig;
     rig.init();
@@ -75,7 +73,7 @@ TEST(DecoderObject, FlushDeliversNothingAndTheNextSampleIsADiscontinuity) {
     DecoderRig rig;
     Gate gate;
     gate.arm();
-    rig.path->beforePicture = [&](int index) {
+    rig.path->beforePicture = [&](int index, Picture&) {
         if (index == 2) gate.passThrough();
     };
     rig.init();

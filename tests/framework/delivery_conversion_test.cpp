@@ -4,21 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
 #include <cstdlib>
-#include <memory>
+#include <iterator>
+#include <tuple>
 #include <vector>
 
 #include "convert/dispatch.h"
 #include "convert/procamp.h"
 #include "convert/rgb_matrix.h"
 #include "engine/base/cpu_features.h"
-#include "engine/framework/decoding_path.h"
-#include "engine/framework/video_decoder.h"
-#include "tests/framework/fake_path.h"
-#include "tests/framework/stream_writer.h"
-#include "tests/support/decoder_inputs.h"
-#include "tests/support/recording_host.h"
+#include "tests/framework/decoder_rig.h"
 
 namespace tl {
 namespace {
@@ -41,35 +36,13 @@ void fillPlanes(std::uint8_t* y, int lumaStride, std::uint8_t* cb, std::uint8_t*
     }
 }
 
-// Paints a fixed colour pattern into every picture instead of decoding it,
-// then skips the slices as the slice layer would consume them.
-class PatternPath final : public DecodingPath {
-public:
-    HResult decodePicture(BitReader& reader, const StreamState&, const PictureTargets& targets) override {
-        Picture& p = *targets.current;
-        fillPlanes(p.planes[0], p.lumaStride, p.planes[1], p.planes[2], p.chromaStride);
-        return test::skipSlices(reader);
-    }
-    std::uint32_t errors() const override { return 0; }
-    void resetErrors() override {}
-};
-
 // One progressive I picture, with a colour description when mc > 0.
 std::vector<std::uint8_t> patternStream(int matrixCoefficients) {
-    test::BitWriter w;
-    test::writeSequenceHeader(w, {kWidth, kHeight});
-    test::writeSequenceExtension(w, test::SequenceExtensionFields{});
-    if (matrixCoefficients > 0) {
-        test::DisplayExtensionFields display;
-        display.colourDescription = true;
-        display.matrixCoefficients = matrixCoefficients;
-        test::writeSequenceDisplayExtension(w, display);
-    }
-    test::writeGroupOfPictures(w, test::GopFields{});
-    test::writePicture(w, 1, test::PictureCodingFields{});
-    test::writeSlice(w, 1);
-    test::writeSequenceEnd(w);
-    return w.data();
+    const test::DisplayExtensionFields display{5, true, 1, 1, matrixCoefficients};
+    test::StreamShape shape;
+    shape.sequence = {kWidth, kHeight};
+    if (matrixCoefficients > 0) shape.display = &display;
+    return test::buildStream("I", shape);
 }
 
 // The pattern converted straight through the dispatcher.
@@ -109,43 +82,36 @@ struct ProcAmpValues {
     int brightness = 0, contrast = 0, saturation = 0;
 };
 
-// The one delivered sample, and the matrix coefficients the decoder reported.
+// The one delivered sample of the pattern painted in place of decoding, and the
+// matrix coefficients the decoder reported.
 std::pair<std::vector<std::uint8_t>, int> deliverPattern(OutputSubtype subtype, int format, int matrixCoefficients,
                                                          ProcAmpValues v) {
-    test::TestSettings settings;
-    test::RecordingHost host;
-    host.format.subtype = subtype;
-    host.format.width = kWidth;
-    host.format.height = kHeight;
-    host.rowPitch = tightRowPitch(format, kWidth);
-    host.keepBytes = true;
-    VideoDecoder decoder(std::make_unique<PatternPath>());
-    EXPECT_EQ(decoder.Init(&settings, &host), hr::ok);
+    test::DecoderRig rig;
+    rig.host.format.subtype = subtype;
+    rig.host.format.width = kWidth;
+    rig.host.format.height = kHeight;
+    rig.host.rowPitch = tightRowPitch(format, kWidth);
+    rig.host.keepBytes = true;
+    rig.path->beforePicture = [](int, Picture& p) {
+        fillPlanes(p.planes[0], p.lumaStride, p.planes[1], p.planes[2], p.chromaStride);
+    };
+    rig.init();
     for (const auto& [property, value] : {std::pair{VideoProcAmp_Brightness, v.brightness},
                                           std::pair{VideoProcAmp_Contrast, v.contrast},
                                           std::pair{VideoProcAmp_Saturation, v.saturation}})
-        EXPECT_EQ(decoder.procAmp().Set(property, value, VideoProcAmp_Flags_Manual), hr::ok);
-    test::TestSample* s = test::TestSample::make(patternStream(matrixCoefficients), kNoTime);
-    EXPECT_EQ(decoder.Receive(s), hr::ok);
-    s->release();
-    EXPECT_EQ(decoder.EndOfStream(), hr::ok);
-    const int mc = decoder.streamInfo().matrixCoefficients;
-    EXPECT_GT(decoder.streamInfo().rendererPerformance, 0);
-    decoder.Uninit();
-    const auto deliveries = host.deliveries();
+        EXPECT_EQ(rig.decoder.procAmp().Set(property, value, VideoProcAmp_Flags_Manual), hr::ok);
+    rig.play({patternStream(matrixCoefficients)});
+    EXPECT_GT(rig.decoder.streamInfo().rendererPerformance, 0);
+    const auto deliveries = rig.host.deliveries();
     EXPECT_EQ(deliveries.size(), 1u);
-    return {deliveries.empty() ? std::vector<std::uint8_t>() : deliveries[0].bytes, mc};
+    return {deliveries.empty() ? std::vector<std::uint8_t>() : deliveries[0].bytes,
+            rig.decoder.streamInfo().matrixCoefficients};
 }
 
 TEST(DeliveryConversion, RgbOutputFollowsProcAmpAndColourCoefficients) {
-    struct Case {
-        OutputSubtype subtype;
-        int format;
-        int streamMc;    // 0: no colour description
-        int matrixMc;    // what the decoder should convert with
-        ProcAmpValues values;
-    };
-    const Case cases[] = {
+    // subtype, format, the stream's matrix coefficients (0: no colour description), those the decoder should
+    // convert with, the ProcAmp values
+    const std::tuple<OutputSubtype, int, int, int, ProcAmpValues> cases[] = {
         {OutputSubtype::RGB32, OUTPUT_RGB32, 0, 1, {}},
         {OutputSubtype::RGB32, OUTPUT_RGB32, 0, 1, {40, 0, 0}},
         {OutputSubtype::RGB32, OUTPUT_RGB32, 0, 1, {0, 50, -70}},
@@ -154,14 +120,14 @@ TEST(DeliveryConversion, RgbOutputFollowsProcAmpAndColourCoefficients) {
         {OutputSubtype::RGB32, OUTPUT_RGB32, 6, 6, {30, 0, 0}},
         {OutputSubtype::RGB555, OUTPUT_RGB555, 4, 4, {0, 0, 25}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
-        const auto [bytes, mc] = deliverPattern(c.subtype, c.format, c.streamMc, c.values);
-        EXPECT_EQ(mc, c.matrixMc);
-        const auto& v = c.values;
-        EXPECT_EQ(bytes, convertDirectly(c.format, buildRgbMatrix(c.matrixMc, v.brightness, v.contrast, v.saturation)));
-        if (&c != cases) {  // every case but the first changes the pixels
-            EXPECT_NE(bytes, convertDirectly(c.format, buildRgbMatrix(1, 0, 0, 0)));
+    for (std::size_t n = 0; n < std::size(cases); ++n) {
+        SCOPED_TRACE(testing::Message() << "case " << n);
+        const auto& [subtype, format, streamMc, matrixMc, v] = cases[n];
+        const auto [bytes, mc] = deliverPattern(subtype, format, streamMc, v);
+        EXPECT_EQ(mc, matrixMc);
+        EXPECT_EQ(bytes, convertDirectly(format, buildRgbMatrix(matrixMc, v.brightness, v.contrast, v.saturation)));
+        if (n > 0) {  // every case but the first changes the pixels
+            EXPECT_NE(bytes, convertDirectly(format, buildRgbMatrix(1, 0, 0, 0)));
         }
     }
 }
@@ -171,13 +137,10 @@ TEST(DeliveryConversion, ProcAmpAnswersOnlyOnRgbConnections) {
     for (const auto& [subtype, answer] : {std::pair{OutputSubtype::YUY2, kProcAmpNotFound},
                                           std::pair{OutputSubtype::Planar, kProcAmpNotFound},
                                           std::pair{OutputSubtype::RGB555, hr::ok}}) {
-        test::TestSettings settings;
-        test::RecordingHost host;
-        host.format.subtype = subtype;
-        VideoDecoder decoder(std::make_unique<PatternPath>());
-        ASSERT_EQ(decoder.Init(&settings, &host), hr::ok);
-        EXPECT_EQ(decoder.procAmp().Set(VideoProcAmp_Contrast, 5, VideoProcAmp_Flags_Manual), answer) << int(subtype);
-        decoder.Uninit();
+        test::DecoderRig rig;
+        rig.host.format.subtype = subtype;
+        rig.init();
+        EXPECT_EQ(rig.decoder.procAmp().Set(VideoProcAmp_Contrast, 5, VideoProcAmp_Flags_Manual), answer) << int(subtype);
     }
 }
 

@@ -1,7 +1,10 @@
 #include "tests/framework/fake_path.h"
 
 namespace tl::test {
+namespace {
 
+// Consumes the slices of a picture as the slice layer would, up to the next
+// start code that is not a slice.
 HResult skipSlices(BitReader& reader) {
     for (;;) {
         HResult r = reader.nextStartCode();
@@ -12,9 +15,11 @@ HResult skipSlices(BitReader& reader) {
     }
 }
 
+}  // namespace
+
 HResult FakePath::decodePicture(BitReader& reader, const StreamState&, const PictureTargets& targets) {
     const int index = next_++;
-    if (beforePicture) beforePicture(index);
+    if (beforePicture) beforePicture(index, *targets.current);
     std::lock_guard<std::mutex> lock(mutex_);
     calls_.push_back({targets.current->index, targets.secondField});
     return skipSlices(reader);

@@ -1,6 +1,7 @@
 // A decoding path for driving the decoder object in tests: it skips the slices
 // of a picture like the real slice layer would consume them and records what
-// it was given. An optional hook runs before each picture on the worker.
+// it was given. An optional hook runs before each picture on the worker, with
+// the record the picture goes to.
 #pragma once
 #include <functional>
 #include <mutex>
@@ -21,16 +22,12 @@ public:
     void resetErrors() override {}
 
     std::vector<Call> calls() const;
-    std::function<void(int codedIndex)> beforePicture;
+    std::function<void(int codedIndex, Picture& target)> beforePicture;
 
 private:
     mutable std::mutex mutex_;
     std::vector<Call> calls_;
     int next_ = 0;
 };
-
-// Consumes the slices of a picture as the slice layer would, up to the next
-// start code that is not a slice.
-HResult skipSlices(BitReader& reader);
 
 }  // namespace tl::test

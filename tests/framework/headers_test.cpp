@@ -54,25 +54,9 @@ BitWriter sequence(const test::SequenceFields& seq, const test::SequenceExtensio
     return w;
 }
 
-// A quantiser matrix extension; each entry loads a matrix of that one value, or
-// (a negative entry) leaves it.
-void matrixExtension(BitWriter& w, std::initializer_list<int> matrices) {
-    w.startCode(0xB5);
-    w.put(3, 4);
-    for (int value : matrices) {
-        w.put(value >= 0, 1);
-        for (int i = 0; value >= 0 && i < 64; ++i) w.put(std::uint32_t(value), 8);
-    }
-}
-
-struct FrameRateCase {
-    int code, n, d;
-    std::uint32_t value;
-    ReferenceTime period;
-};
-
 TEST(SequenceHeader, FrameRateValueAndPeriod) {
-    const FrameRateCase cases[] = {
+    // frame_rate_code, frame_rate_extension_n and _d; frame_rate_value, frame_period
+    const std::tuple<int, int, int, std::uint32_t, ReferenceTime> cases[] = {
         {0, 0, 0, 0, 0},           {1, 0, 0, 24000, 417083},  {2, 0, 0, 24024, 416666},
         {3, 0, 0, 25025, 400000},  {4, 0, 0, 30000, 333666},  {5, 0, 0, 30030, 333333},
         {6, 0, 0, 50050, 200000},  {7, 0, 0, 60000, 166833},  {8, 0, 0, 60060, 166666},
@@ -81,27 +65,18 @@ TEST(SequenceHeader, FrameRateValueAndPeriod) {
         {15, 0, 0, 0, 0},          {4, 1, 0, 60000, 166833},  {3, 0, 1, 12512, 800031},
         {14, 3, 0, 0xFFFFFFF8u, 2},
     };
-    for (const FrameRateCase& c : cases) {
-        test::SequenceFields seq;
-        seq.frameRateCode = c.code;
-        test::SequenceExtensionFields ext;
-        ext.frameRateN = c.n;
-        ext.frameRateD = c.d;
-        const StreamState s = parse(sequence(seq, ext)).s;
-        EXPECT_EQ(std::make_pair(s.frame_rate_value, s.frame_period), std::make_pair(c.value, c.period))
-            << c.code << " " << c.n << "/" << c.d;
+    for (const auto& [code, n, d, value, period] : cases) {
+        const test::SequenceExtensionFields ext{0x48, true, 1, 0, 0, 0, 0, false, n, d};
+        const StreamState s = parse(sequence({720, 576, 2, code}, ext)).s;
+        EXPECT_EQ(std::make_pair(s.frame_rate_value, s.frame_period), std::make_pair(value, period))
+            << code << " " << n << "/" << d;
     }
 }
 
 TEST(SequenceHeader, DerivedSizes) {
-    struct Case {
-        int width, height, horizontalExtension, verticalExtension;
-        bool progressive;
-        int chroma;
-        // horizontal, vertical, mb_width, mb_height, chroma_width, chroma_height, block_count
-        std::array<int, 7> expected;
-    };
-    const Case cases[] = {
+    // size, size extensions, progressive_sequence, chroma_format; then horizontal_size, vertical_size, mb_width,
+    // mb_height, chroma_width, chroma_height and block_count
+    const std::tuple<int, int, int, int, bool, int, std::array<int, 7>> cases[] = {
         {352, 1090, 0, 0, true, 1, {352, 1090, 22, 69, 176, 552, 6}},
         {352, 1090, 0, 0, false, 1, {352, 1090, 22, 70, 176, 560, 6}},  // interlaced: rows in pairs
         {720, 480, 0, 0, false, 2, {720, 480, 45, 30, 360, 480, 8}},
@@ -110,15 +85,14 @@ TEST(SequenceHeader, DerivedSizes) {
         {4095, 4095, 3, 3, true, 1, {8192, 4096, 512, 256, 4096, 2048, 6}},
         {0, 0, 1, 0, true, 1, {4096, 0, 256, 0, 2048, 0, 6}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [width, height, horizontalExtension, verticalExtension, progressive, chroma, expected] : cases) {
         // Square samples: the display aspect is the size, extension bits included.
-        const test::SequenceFields seq{c.width, c.height, 1};
-        const test::SequenceExtensionFields ext{0x48, c.progressive, c.chroma, c.horizontalExtension,
-                                                c.verticalExtension};
+        const test::SequenceFields seq{width, height, 1};
+        const test::SequenceExtensionFields ext{0x48, progressive, chroma, horizontalExtension, verticalExtension};
         const StreamState s = parse(sequence(seq, ext)).s;
         const std::array<int, 7> got = {s.horizontal_size, s.vertical_size, s.mb_width,    s.mb_height,
                                         s.chroma_width,    s.chroma_height, s.block_count};
-        EXPECT_EQ(got, c.expected) << c.width << "x" << c.height << " chroma " << c.chroma;
+        EXPECT_EQ(got, expected) << width << "x" << height << " chroma " << chroma;
         EXPECT_EQ(s.coded_width, 16 * s.mb_width);
         EXPECT_EQ(s.coded_height, 16 * s.mb_height);
         if (s.vertical_size > 0) {
@@ -141,22 +115,15 @@ TEST(SequenceExtension, ProfileAndLevel) {
 // A repeated sequence extension with a large bit_rate_extension once added its
 // high bits twice, overflowing the 32-bit bit rate.
 TEST(SequenceExtension, RepeatedExtensionSetsTheBitRateOnce) {
-    test::SequenceFields seq;
-    seq.bitRate = 20000;
-    test::SequenceExtensionFields ext;
-    ext.bitRateExtension = 0xFFF;
-    BitWriter w = sequence(seq, ext);
+    const test::SequenceExtensionFields ext{0x48, true, 1, 0, 0, 0xFFF};  // bit_rate_extension
+    BitWriter w = sequence({720, 576, 2, 3, 20000}, ext);
     test::writeSequenceExtension(w, ext);
     EXPECT_EQ(parse(w).s.bit_rate, std::int32_t(20000 | 0xFFFu << 18));
 }
 
-struct AspectCase {
-    int aspect, width, height, displayWidth, displayHeight;
-    int x, y;
-};
-
 TEST(SequenceHeader, AspectRatioWindows) {
-    const AspectCase cases[] = {
+    // aspect_ratio_information, size, display size; the aspect ratio
+    const std::array<int, 7> cases[] = {
         {4, 720, 576, 0, 0, 221, 100},
         {0, 640, 480, 0, 0, 640, 480},
         {1, 720, 576, 540, 576, 1000, 600},
@@ -170,22 +137,17 @@ TEST(SequenceHeader, AspectRatioWindows) {
         {1, 884, 400, 884, 400, 221, 100},
         {2, 720, 576, 720, 0, 4, 3},           // one display size missing: not applied
     };
-    for (const AspectCase& c : cases) {
-        BitWriter w = sequence({c.width, c.height, c.aspect}, {});
-        test::DisplayExtensionFields d;
-        d.displayWidth = c.displayWidth;
-        d.displayHeight = c.displayHeight;
-        test::writeSequenceDisplayExtension(w, d);
+    for (const auto& [aspect, width, height, displayWidth, displayHeight, x, y] : cases) {
+        BitWriter w = sequence({width, height, aspect}, {});
+        test::writeSequenceDisplayExtension(w, {5, false, 1, 1, 1, displayWidth, displayHeight});
         const StreamState s = parse(w).s;
-        EXPECT_EQ(std::make_pair(s.aspect_x, s.aspect_y), std::make_pair(c.x, c.y))
-            << c.aspect << " " << c.displayWidth << "x" << c.displayHeight;
+        EXPECT_EQ(std::make_pair(s.aspect_x, s.aspect_y), std::make_pair(x, y))
+            << aspect << " " << displayWidth << "x" << displayHeight;
     }
 }
 
 TEST(SequenceHeader, DisplaySizeForgottenOnlyWhenTheSizeChanges) {
-    test::DisplayExtensionFields d;
-    d.displayWidth = 540;
-    d.displayHeight = 576;
+    const test::DisplayExtensionFields d{5, false, 1, 1, 1, 540, 576};
     for (int secondWidth : {720, 704}) {
         BitWriter w = sequence({}, {});
         test::writeSequenceDisplayExtension(w, d);
@@ -199,11 +161,7 @@ TEST(SequenceHeader, DisplaySizeForgottenOnlyWhenTheSizeChanges) {
 
 TEST(SequenceDisplayExtension, ColourDescriptionAndItsReset) {
     BitWriter w = sequence({}, {});
-    test::DisplayExtensionFields d;
-    d.colourDescription = true;
-    d.colourPrimaries = 5;
-    d.transferCharacteristics = 6;
-    d.matrixCoefficients = 7;
+    test::DisplayExtensionFields d{5, true, 5, 6, 7};  // colour primaries, transfer, matrix
     test::writeSequenceDisplayExtension(w, d);
     const auto colour = [](const StreamState& s) {
         return std::make_tuple(s.colour_primaries, s.transfer_characteristics, s.matrix_coefficients);
@@ -218,12 +176,12 @@ TEST(SequenceDisplayExtension, ColourDescriptionAndItsReset) {
 // plain sequence header brings back the defaults everywhere.
 TEST(QuantiserMatrices, ExtensionLoadsAndSequenceHeaderRestoresDefaults) {
     BitWriter w = sequence({}, {});
-    matrixExtension(w, {40, -1, -1, -1});
+    test::writeQuantMatrixExtension(w, {40, -1, -1, -1});
     const StreamState l = parse(w).s;
     EXPECT_EQ(std::make_tuple(l.intra_quantiser_matrix[9], l.chroma_intra_quantiser_matrix[9],
                               l.non_intra_quantiser_matrix[9]), std::make_tuple(40, 40, 16));
 
-    matrixExtension(w, {200, 201, 202, 203});
+    test::writeQuantMatrixExtension(w, {200, 201, 202, 203});
     const StreamState e = parse(w).s;
     EXPECT_EQ(std::make_tuple(e.intra_quantiser_matrix[5], e.non_intra_quantiser_matrix[5],
                               e.chroma_intra_quantiser_matrix[5], e.chroma_non_intra_quantiser_matrix[5]),
@@ -247,7 +205,7 @@ TEST(QuantiserMatrices, GenerationMovesWheneverMatricesAreSet) {
     EXPECT_NE(p.s.matrix_generation, generation);
     BitWriter header, extension;
     test::writeSequenceHeader(header, {});
-    matrixExtension(extension, {-1, -1, -1, -1});
+    test::writeQuantMatrixExtension(extension, {-1, -1, -1, -1});
     for (const BitWriter* w : {&header, &extension}) {
         generation = p.s.matrix_generation;
         parseInto(p, ended(*w));
@@ -263,11 +221,9 @@ TEST(Extensions, UnknownIdentifiersCountAsErrorsAndScalableOnesAreSkipped) {
         w.put(0xFFFFFF, 24);
     }
     w.startCode(0xB5);  // sequence scalable extension
-    w.put(5, 4);
-    w.put(2, 2);
+    w.put({{5, 4}, {2, 2}});
     w.startCode(0xB5);  // copyright extension: ignored
-    w.put(4, 4);
-    w.put(0xFFFFFFFF, 32);
+    w.put({{4, 4}, {0xFFFFFFFF, 32}});
     const Parsed p = parse(w);
     EXPECT_EQ(std::make_tuple(p.s.unknown_extensions, p.s.scalable_mode, p.result),
               std::make_tuple(4u, 3, hr::e_abort));
@@ -283,31 +239,25 @@ TEST(GroupOfPictures, ForgetsAnUnpairedFirstField) {
     EXPECT_FALSE(p.secondField);
 }
 
-struct OffsetCase {
-    bool progressiveSequence;
-    int structure;
-    bool repeat, topFirst;
-    int offsets;
-};
-
 TEST(PictureHeaders, PictureDisplayExtensionOffsetCount) {
-    const OffsetCase cases[] = {
+    // progressive_sequence, picture_structure, repeat_first_field, top_field_first; the offsets
+    const std::tuple<bool, int, bool, bool, int> cases[] = {
         {true, 3, false, false, 1}, {true, 3, true, false, 2}, {true, 3, true, true, 3},
         {false, 1, false, false, 1}, {false, 2, true, true, 1}, {false, 3, true, false, 3},
         {false, 3, false, true, 2},
     };
-    for (const OffsetCase& c : cases) {
+    for (const auto& [progressiveSequence, structure, repeat, topFirst, offsets] : cases) {
         Parsed p;
-        p.s.progressive_sequence = c.progressiveSequence;
+        p.s.progressive_sequence = progressiveSequence;
         BitWriter w;
-        test::writePicture(w, 1, {c.structure, c.topFirst, c.repeat});
+        test::writePicture(w, 1, {structure, topFirst, repeat});
         w.startCode(0xB5);  // picture display extension
         w.put(7, 4);
-        for (int i = 0; i < c.offsets; ++i) w.put({{0x8000 + i, 16}, {1, 1}, {0xFFF0 - i, 16}, {1, 1}});
+        for (int i = 0; i < offsets; ++i) w.put({{0x8000 + i, 16}, {1, 1}, {0xFFF0 - i, 16}, {1, 1}});
         test::writeSlice(w, 1);
         parseInto(p, ended(w));
-        ASSERT_EQ(p.s.number_of_frame_centre_offsets, c.offsets);
-        for (int i = 0; i < c.offsets; ++i) {
+        ASSERT_EQ(p.s.number_of_frame_centre_offsets, offsets);
+        for (int i = 0; i < offsets; ++i) {
             EXPECT_EQ(std::make_pair(p.s.frame_centre_horizontal_offset[i], p.s.frame_centre_vertical_offset[i]),
                       std::make_pair(0x8000 + i, 0xFFF0 - i));
         }

@@ -2,6 +2,7 @@
 // object, driven by synthetic streams through the fake host.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <tuple>
 
 #include "engine/framework/sample_flags.h"
@@ -16,28 +17,21 @@ using test::StreamShape;
 constexpr ReferenceTime kPeriod25 = 400000;
 
 TEST(OutputOrder, CodedOrderBecomesDisplayOrder) {
-    struct Case {
-        const char* coded;
-        const char* display;
-    };
-    const Case cases[] = {
+    const std::pair<const char*, const char*> cases[] = {  // coded order, display order
         {"IIII", "IIII"},
         {"IBBPBB", "IBBP"},     // B pictures without both references are dropped
         {"PPIPB", "IBP"},       // P pictures without a reference too
     };
-    for (const Case& c : cases) {
+    for (const auto& [coded, display] : cases) {
         DecoderRig rig;
         rig.init();
-        rig.play(test::buildPictureSamples(c.coded));
-        EXPECT_EQ(rig.host.types(), c.display) << c.coded;
+        rig.play(test::buildPictureSamples(coded));
+        EXPECT_EQ(rig.host.types(), display) << coded;
     }
 }
 
 TEST(OutputOrder, FieldPicturesShareOneBufferAndAreShownOnce) {
-    StreamShape shape;
-    shape.extension.progressive = false;
-    shape.coding.progressiveFrame = false;
-    shape.fieldPairs = true;
+    const StreamShape shape{{}, {0x48, false}, {3, false, false, false}, true};  // interlaced field pairs
     DecoderRig rig;
     rig.host.format.interlaceFlags = 1;
     rig.init();
@@ -53,44 +47,34 @@ TEST(OutputOrder, FieldPicturesShareOneBufferAndAreShownOnce) {
 }
 
 TEST(OutputOrder, SampleTimesAndTheRunningClock) {
-    struct Case {
-        const char* coded;
-        ReferenceTime times[4];  // of each picture's sample
-        ReferenceTime starts[4];
-    };
     const ReferenceTime t = 1000000;
-    const Case cases[] = {
+    using Times = std::array<ReferenceTime, 4>;
+    const std::tuple<const char*, Times, Times> cases[] = {  // coded order, the samples' times, the start times
         // The P picture's sample says where it belongs; B pictures carry no time.
         {"IPBB", {t, t + 3 * kPeriod25, kNoTime, kNoTime}, {t, t + kPeriod25, t + 2 * kPeriod25, t + 3 * kPeriod25}},
         // 1 ms off: the clock stays; 2 ms off: it jumps; no time: it runs on.
         {"IIII", {0, kPeriod25 + 10000, 2 * kPeriod25 + 20000, kNoTime},
          {0, kPeriod25, 2 * kPeriod25 + 20000, 3 * kPeriod25 + 20000}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [coded, times, starts] : cases) {
         DecoderRig rig;
         rig.init();
-        const auto samples = test::buildPictureSamples(c.coded);
-        for (std::size_t i = 0; i < samples.size(); ++i) ASSERT_EQ(rig.feed(samples[i], c.times[i]), hr::ok);
+        const auto samples = test::buildPictureSamples(coded);
+        for (std::size_t i = 0; i < samples.size(); ++i) ASSERT_EQ(rig.feed(samples[i], times[i]), hr::ok);
         ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
         const auto d = rig.host.deliveries();
         ASSERT_EQ(d.size(), 4u);
         for (std::size_t i = 0; i < d.size(); ++i) {
-            EXPECT_EQ(d[i].start, c.starts[i]) << c.coded << " " << i;
-            EXPECT_EQ(d[i].stop, d[i].start + kPeriod25) << c.coded << " " << i;
+            EXPECT_EQ(d[i].start, starts[i]) << coded << " " << i;
+            EXPECT_EQ(d[i].stop, d[i].start + kPeriod25) << coded << " " << i;
         }
     }
 }
 
-struct DurationCase {
-    const char* name;
-    bool progressiveSequence, progressiveFrame, topFieldFirst, repeatFirstField;
-    double rate;
-    ReferenceTime duration;
-    std::uint32_t typeFlags;  // with an interlace-capable output, Auto deinterlacing
-};
-
 TEST(OutputOrder, DurationsPulldownAndRate) {
-    const DurationCase cases[] = {
+    // progressive_sequence, progressive_frame, top_field_first, repeat_first_field, the rate; the
+    // duration and the type flags with an interlace-capable output, Auto deinterlacing
+    const std::tuple<const char*, bool, bool, bool, bool, double, ReferenceTime, std::uint32_t> cases[] = {
         {"progressive", true, true, false, false, 1.0, kPeriod25, video_flag::weave},
         {"progressive_rff", true, true, false, true, 1.0, 2 * kPeriod25, video_flag::weave},
         {"progressive_rff_tff", true, true, true, true, 1.0, 3 * kPeriod25, video_flag::weave},
@@ -100,21 +84,19 @@ TEST(OutputOrder, DurationsPulldownAndRate) {
         {"rate_two", true, true, false, false, 2.0, kPeriod25 / 2, video_flag::weave},
         {"rate_half", true, true, false, false, 0.5, kPeriod25 * 2, video_flag::weave},
     };
-    for (const DurationCase& c : cases) {
-        StreamShape shape;
-        shape.extension.progressive = c.progressiveSequence;
-        shape.coding.progressiveFrame = c.progressiveFrame;
-        shape.coding.topFieldFirst = c.topFieldFirst;
-        shape.coding.repeatFirstField = c.repeatFirstField;
+    for (const auto& [name, progressiveSequence, progressiveFrame, topFieldFirst, repeatFirstField, rate, duration,
+                      typeFlags] : cases) {
+        const StreamShape shape{
+            {}, {0x48, progressiveSequence}, {3, topFieldFirst, repeatFirstField, progressiveFrame}};
         DecoderRig rig;
         rig.host.format.interlaceFlags = 1;
         rig.init();
-        rig.decoder.SetRate(c.rate);
+        rig.decoder.SetRate(rate);
         rig.play(test::buildPictureSamples("IP", shape));
         const auto d = rig.host.deliveries();
-        ASSERT_EQ(d.size(), 2u) << c.name;
+        ASSERT_EQ(d.size(), 2u) << name;
         EXPECT_EQ(std::make_tuple(d[0].stop - d[0].start, d[1].start, d[1].typeFlags),
-                  std::make_tuple(c.duration, c.duration, c.typeFlags)) << c.name;
+                  std::make_tuple(duration, duration, typeFlags)) << name;
     }
 }
 
@@ -126,35 +108,29 @@ TEST(OutputOrder, DurationsPulldownAndRate) {
 TEST(OutputOrder, DeinterlacingFollowsTheRenderer) {
     const ClassId softwareBobRenderer = {0x0E, 0x22, 0x23, 0x7C, 0xBB, 0x55, 0xD3, 0x11,
                                          0x8B, 0x16, 0x00, 0xC0, 0x4F, 0xB6, 0xBD, 0x3D};
-    struct Case {
-        const char* name;
-        bool progressiveFrame, interlacedOutput, forceHardwareBob, bobbingRenderer;
-        std::size_t samples;
-        int deinterlace;
-    };
-    const Case cases[] = {
+    // progressive_frame, interlaced output, hardware bob forced, bobbing renderer; samples, mode
+    const std::tuple<const char*, bool, bool, bool, bool, std::size_t, int> cases[] = {
         {"hardware_bob", true, true, true, false, 1, 3},
         {"double_rate_bob", false, false, false, false, 2, 5},
         {"bobbing_renderer", false, false, false, true, 1, 4},
     };
-    for (const Case& c : cases) {
-        StreamShape shape;
-        shape.extension.progressive = false;
-        shape.coding.progressiveFrame = c.progressiveFrame;
-        shape.coding.topFieldFirst = shape.coding.repeatFirstField = c.forceHardwareBob;
+    for (const auto& [name, progressiveFrame, interlacedOutput, forceHardwareBob, bobbingRenderer, samples,
+                      deinterlace] : cases) {
+        const bool pulldown = forceHardwareBob;  // top field first, repeated
+        const StreamShape shape{{}, {0x48, false}, {3, pulldown, pulldown, progressiveFrame}};
         DecoderRig rig;
-        rig.host.format.interlaceFlags = c.interlacedOutput;
-        if (c.bobbingRenderer) rig.host.classId = softwareBobRenderer;
-        if (c.forceHardwareBob) rig.settings.mode = 3, rig.settings.always = true;  // the frame is progressive
+        rig.host.format.interlaceFlags = interlacedOutput;
+        if (bobbingRenderer) rig.host.classId = softwareBobRenderer;
+        if (forceHardwareBob) rig.settings.mode = 3, rig.settings.always = true;  // the frame is progressive
         rig.init();
         rig.play(test::buildPictureSamples("I", shape));
         const auto d = rig.host.deliveries();
-        ASSERT_EQ(d.size(), c.samples) << c.name;
-        EXPECT_EQ(rig.decoder.streamInfo().deinterlace, c.deinterlace) << c.name;
-        if (c.forceHardwareBob) {
+        ASSERT_EQ(d.size(), samples) << name;
+        EXPECT_EQ(rig.decoder.streamInfo().deinterlace, deinterlace) << name;
+        if (forceHardwareBob) {
             EXPECT_EQ(d[0].typeFlags, video_flag::field1_first | video_flag::repeat_field);
         }
-        if (c.samples < 2) continue;
+        if (samples < 2) continue;
         const auto fields = [](const test::Delivery& x) { return std::make_tuple(x.start, x.stop, x.bufferFlags); };
         EXPECT_EQ(fields(d[0]), std::make_tuple(ReferenceTime(0), kPeriod25 / 2, 0u));
         EXPECT_EQ(fields(d[1]), std::make_tuple(kPeriod25 / 2, kPeriod25, kNotASyncPoint));
@@ -163,31 +139,25 @@ TEST(OutputOrder, DeinterlacingFollowsTheRenderer) {
 }
 
 TEST(OutputOrder, FrameSkippingDropsOnlyLateBPictures) {
-    struct Case {
-        bool enabled;
-        ReferenceTime lateness;
-        const char* shown;
-        std::uint32_t skipped;
-    };
-    const Case cases[] = {
+    const std::tuple<bool, ReferenceTime, const char*, std::uint32_t> cases[] = {  // enabled, lateness; shown, skipped
         {true, 5000000, "IPP", 2},   // lateness equal to the tolerance
         {true, 4999999, "IBPBP", 0},
         {true, 0, "IBPBP", 0},
         {true, -6000000, "IBPBP", 0},
         {false, 9000000, "IBPBP", 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& [enabled, lateness, shown, skipped] : cases) {
         DecoderRig rig;
-        rig.settings.skipping = c.enabled;
-        rig.settings.lateness = c.lateness;
+        rig.settings.skipping = enabled;
+        rig.settings.lateness = lateness;
         rig.init();
         rig.play(test::buildPictureSamples("IPBPB"));
-        EXPECT_EQ(rig.host.types(), c.shown) << c.lateness;
+        EXPECT_EQ(rig.host.types(), shown) << lateness;
         const StreamInfo info = rig.decoder.streamInfo();
         // A skipped picture still takes its place on the time line, but is not decoded at all.
         EXPECT_EQ(std::make_tuple(info.skippedFrames, info.frameNum, rig.host.deliveries().back().start,
                                   rig.path->calls().size()),
-                  std::make_tuple(c.skipped, 5u, 4 * kPeriod25, 5u - c.skipped)) << c.lateness;
+                  std::make_tuple(skipped, 5u, 4 * kPeriod25, 5u - skipped)) << lateness;
     }
 }
 
@@ -222,8 +192,7 @@ TEST(OutputOrder, DiscontinuityAndMediaTypeFlags) {
 }
 
 TEST(OutputOrder, FormatChangeRenegotiatesAndFlushesTheReference) {
-    StreamShape small;
-    small.sequence = {352, 288, 3};
+    const StreamShape small{{352, 288, 3}, {}, {}};
     DecoderRig rig;
     rig.init();
     auto samples = test::buildPictureSamples("IP");
@@ -281,8 +250,7 @@ TEST(OutputOrder, PicturesLargerThanTheOutputAreDecodedButNotDelivered) {
 TEST(OutputOrder, AttachedTypeSmallerThanThePictureStaysInsideTheSample) {
     for (OutputSubtype subtype :
          {OutputSubtype::YUY2, OutputSubtype::YV12, OutputSubtype::RGB32, OutputSubtype::Planar}) {
-        StreamShape shape;
-        shape.sequence = {64, 48};
+        const StreamShape shape{{64, 48}, {}, {}};
         DecoderRig rig;
         test::describeSubtype(rig.host.format, subtype);
         rig.host.arrival = test::RecordingHost::Arrival::Smaller;
@@ -298,16 +266,11 @@ TEST(OutputOrder, AttachedTypeSmallerThanThePictureStaysInsideTheSample) {
 }
 
 TEST(OutputOrder, WideYuy2SurfacesAreStretchedOnlyPastTheThreshold) {
-    struct Case {
-        int outputWidth;
-        bool widened;
-    };
-    for (const Case c : {Case{720, true}, Case{704, false}}) {
-        StreamShape shape;
-        shape.sequence = {640, 480};
+    for (const auto& [outputWidth, widened] : {std::pair{720, true}, std::pair{704, false}}) {
+        const StreamShape shape{{640, 480}, {}, {}};
         DecoderRig rig;
         rig.host.format.subtype = OutputSubtype::YUY2;
-        rig.host.format.width = c.outputWidth;
+        rig.host.format.width = outputWidth;
         rig.host.format.height = 480;
         rig.host.refuseFormatChange = true;  // the renderer keeps its surface size
         rig.host.keepBytes = true;
@@ -320,8 +283,8 @@ TEST(OutputOrder, WideYuy2SurfacesAreStretchedOnlyPastTheThreshold) {
         ASSERT_EQ(d.size(), 1u);
         // Right of the picture in the first row: stretched pixels, or black.
         const std::uint8_t beyond[2] = {d[0].bytes[2 * 640 + 20], d[0].bytes[2 * 640 + 21]};
-        EXPECT_NE(beyond[0], 0xCD) << c.outputWidth;
-        EXPECT_EQ(beyond[0] == 0x00 && beyond[1] == 0x80, !c.widened) << c.outputWidth;
+        EXPECT_NE(beyond[0], 0xCD) << outputWidth;
+        EXPECT_EQ(beyond[0] == 0x00 && beyond[1] == 0x80, !widened) << outputWidth;
     }
 }
 

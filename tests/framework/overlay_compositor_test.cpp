@@ -48,24 +48,17 @@ TEST(OverlayCompositor, FlatLayerBlendsInsideItsBoxOnly) {
     std::uint8_t pixelPair[8], yuy2Form[8];
     for (int i = 0; i < 8; ++i) pixelPair[i] = std::uint8_t(kColour >> (8 * (i % 4)));
     overlay_rules::yuy2Pair(pixelPair, yuy2Form);
-    struct Case {
-        OutputSubtype subtype;
-        int bytesPerPixel;
-        bool bottomUp;  // the host's renegotiated type has a positive height
-        // The overlay byte and its alpha for byte i of a pixel (YUY2: of a pair).
-        int group;
-        const std::uint8_t* values;
-        const std::uint8_t* alphas;
+    // subtype, bytes per pixel, bottom-up rows (the host's renegotiated type has a positive height); the overlay
+    // byte and its alpha for byte i % 4 of a pixel (YUY2: of a pair), the alpha null for the colour's own
+    const std::tuple<OutputSubtype, int, bool, const std::uint8_t*, const std::uint8_t*> cases[] = {
+        {OutputSubtype::YUY2, 2, false, yuy2Form, yuy2Form + 4},
+        {OutputSubtype::RGB32, 4, true, pixelPair, nullptr},
     };
-    const Case cases[] = {
-        {OutputSubtype::YUY2, 2, false, 4, yuy2Form, yuy2Form + 4},
-        {OutputSubtype::RGB32, 4, true, 4, pixelPair, nullptr},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.bytesPerPixel == 2 ? "YUY2" : "RGB32");
+    for (const auto& [subtype, bytesPerPixel, bottomUp, values, alphas] : cases) {
+        SCOPED_TRACE(bytesPerPixel == 2 ? "YUY2" : "RGB32");
         BoxPainter box(kBox, kColour);
-        const std::vector<Delivery> plain = decodeWith(nullptr, c.subtype, c.bytesPerPixel);
-        const std::vector<Delivery> layered = decodeWith(&box, c.subtype, c.bytesPerPixel);
+        const std::vector<Delivery> plain = decodeWith(nullptr, subtype, bytesPerPixel);
+        const std::vector<Delivery> layered = decodeWith(&box, subtype, bytesPerPixel);
         ASSERT_EQ(layered.size(), plain.size());
         ASSERT_FALSE(plain.empty());
         const int rows = find_stream("prog420_cgop").height();
@@ -76,11 +69,11 @@ TEST(OverlayCompositor, FlatLayerBlendsInsideItsBoxOnly) {
             ASSERT_EQ(d.size(), s.size());
             int mismatches = 0;
             for (std::size_t i = 0; i < s.size(); ++i) {
-                const int x = int(i % std::size_t(pitch)) / c.bytesPerPixel, row = int(i / std::size_t(pitch));
-                const int y = c.bottomUp ? rows - 1 - row : row;
-                const int k = int(i % std::size_t(c.group));
-                const int alpha = c.alphas ? c.alphas[k] : int(kColour >> 24);
-                const std::uint8_t expected = inside(x, y) ? reference::blend(s[i], c.values[k], alpha) : s[i];
+                const int x = int(i % std::size_t(pitch)) / bytesPerPixel, row = int(i / std::size_t(pitch));
+                const int y = bottomUp ? rows - 1 - row : row;
+                const std::size_t k = i % 4;
+                const int alpha = alphas ? alphas[k] : int(kColour >> 24);
+                const std::uint8_t expected = inside(x, y) ? reference::blend(s[i], values[k], alpha) : s[i];
                 mismatches += d[i] != expected;
             }
             EXPECT_EQ(mismatches, 0) << "picture " << n;

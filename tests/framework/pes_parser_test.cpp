@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tests/support/pes_writer.h"
@@ -19,26 +20,6 @@ using test::timeStamp;
 
 const Bytes kPayload = {0x00, 0x00, 0x01, 0xB3, 0x2D, 0x02, 0x40, 0x33};
 
-struct PayloadCase {
-    std::string name;
-    Bytes sample;
-    bool accepted;
-    Bytes payload;  // expected when accepted
-};
-
-class SamplePayload : public ::testing::TestWithParam<PayloadCase> {};
-
-TEST_P(SamplePayload, StripsOrRefuses) {
-    const PayloadCase& c = GetParam();
-    Payload p;
-    const bool ok = ExtractSamplePayload(c.sample.data(), std::int32_t(c.sample.size()), &p);
-    ASSERT_EQ(ok, c.accepted);
-    if (!ok) return;
-    ASSERT_GE(p.data, c.sample.data());
-    ASSERT_LE(p.data + p.length, c.sample.data() + c.sample.size());
-    EXPECT_EQ(Bytes(p.data, p.data + p.length), c.payload);
-}
-
 const Bytes kPts = timeStamp(0x21, 900000);
 const Bytes kPtsOfPair = timeStamp(0x31, 903003);
 const Bytes kDts = timeStamp(0x11, 900000);
@@ -48,7 +29,8 @@ Bytes withBadMarker(Bytes ts, int byte) {
     return ts;
 }
 
-const PayloadCase kPayloadCases[] = {
+// name, sample, accepted, the payload expected when accepted
+const std::tuple<std::string, Bytes, bool, Bytes> kPayloadCases[] = {
     {"elementary_data", kPayload, true, kPayload},
     {"short_elementary_data", {0x00, 0x00, 0x01}, true, {0x00, 0x00, 0x01}},
     {"pes_without_options", pesPacket(0xE0, 0x80, 0x00, {}, kPayload), true, kPayload},
@@ -86,8 +68,17 @@ const PayloadCase kPayloadCases[] = {
      false, {}},
 };
 
-INSTANTIATE_TEST_SUITE_P(Cases, SamplePayload, ::testing::ValuesIn(kPayloadCases),
-                         [](const ::testing::TestParamInfo<PayloadCase>& param) { return param.param.name; });
+TEST(SamplePayload, StripsOrRefuses) {
+    for (const auto& [name, sample, accepted, payload] : kPayloadCases) {
+        SCOPED_TRACE(name);
+        Payload p;
+        const bool ok = ExtractSamplePayload(sample.data(), std::int32_t(sample.size()), &p);
+        EXPECT_EQ(ok, accepted);
+        if (!ok || !accepted) continue;
+        ASSERT_TRUE(p.data >= sample.data() && p.data + p.length <= sample.data() + sample.size());
+        EXPECT_EQ(Bytes(p.data, p.data + p.length), payload);
+    }
+}
 
 }  // namespace
 }  // namespace tl

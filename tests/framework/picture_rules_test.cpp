@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <tuple>
 
@@ -13,15 +14,9 @@
 namespace tl {
 namespace {
 
-struct ModeCase {
-    bool interlaced, always;
-    int setting;
-    bool outputInterlace, softwareBobRenderer;
-    int mode;
-};
-
 TEST(DeinterlaceChoice, Table) {
-    const ModeCase cases[] = {
+    // interlaced, always, setting, output interlace, software-bob renderer; the mode
+    const std::tuple<bool, bool, int, bool, bool, int> cases[] = {
         {false, false, DEINTERLACE_WEAVE, true, false, DEINTERLACE_PROGRESSIVE},
         {false, true, DEINTERLACE_WEAVE, false, false, DEINTERLACE_WEAVE},
         {false, true, DEINTERLACE_AUTO, true, false, DEINTERLACE_PROGRESSIVE},
@@ -31,22 +26,15 @@ TEST(DeinterlaceChoice, Table) {
         {true, false, DEINTERLACE_AUTO, false, true, DEINTERLACE_SOFTWARE_BOB},
         {true, false, DEINTERLACE_AUTO, false, false, DEINTERLACE_SOFTWARE_BOB_DOUBLE_RATE},
     };
-    for (const ModeCase& c : cases)
-        EXPECT_EQ(ChooseDeinterlaceMode(c.interlaced, c.always, c.setting, c.outputInterlace, c.softwareBobRenderer),
-                  c.mode)
-            << c.interlaced << c.always << c.setting << c.outputInterlace << c.softwareBobRenderer;
+    for (const auto& [interlaced, always, setting, outputInterlace, softwareBobRenderer, mode] : cases)
+        EXPECT_EQ(ChooseDeinterlaceMode(interlaced, always, setting, outputInterlace, softwareBobRenderer),
+                  mode)
+            << interlaced << always << setting << outputInterlace << softwareBobRenderer;
 }
 
-struct FormatCase {
-    OutputSubtype subtype;
-    std::uint32_t compression;
-    std::uint16_t bits;
-    bool videoInfo2;
-    std::int32_t code, bitsPerPixel;  // -1: left unchanged
-};
-
 TEST(OutputFormatCode, Table) {
-    const FormatCase cases[] = {
+    // subtype, compression, bit count, VIDEOINFOHEADER2; the code and bits per pixel (-1: left unchanged)
+    const std::tuple<OutputSubtype, std::uint32_t, std::uint16_t, bool, std::int32_t, std::int32_t> cases[] = {
         {OutputSubtype::YUY2, 0x32595559, 16, true, OUTPUT_YUY2, 16},
         {OutputSubtype::RGB32, kBiRgb, 32, true, OUTPUT_RGB32, 32},
         {OutputSubtype::RGB565, kBiBitfields, 16, true, OUTPUT_RGB565, 16},
@@ -61,16 +49,16 @@ TEST(OutputFormatCode, Table) {
         {OutputSubtype::YUY2, 0, 16, false, -1, -1},
         {OutputSubtype::DxvaModeA, 0x3044564E, 16, true, -1, -1},
     };
-    for (const FormatCase& c : cases) {
+    for (const auto& [subtype, compression, bitCount, videoInfo2, code, bitsPerPixel] : cases) {
         OutputFormat f;
-        f.subtype = c.subtype;
-        f.compression = c.compression;
-        f.bitCount = c.bits;
-        f.videoInfo2 = c.videoInfo2;
-        std::int32_t code = -1, bits = -1;
-        const bool derived = DeriveOutputFormat(f, &code, &bits);
-        EXPECT_EQ(std::make_tuple(derived, code, bits), std::make_tuple(c.code != -1, c.code, c.bitsPerPixel))
-            << int(c.subtype) << " " << c.bits;
+        f.subtype = subtype;
+        f.compression = compression;
+        f.bitCount = bitCount;
+        f.videoInfo2 = videoInfo2;
+        std::int32_t derivedCode = -1, derivedBits = -1;
+        const bool derived = DeriveOutputFormat(f, &derivedCode, &derivedBits);
+        EXPECT_EQ(std::make_tuple(derived, derivedCode, derivedBits), std::make_tuple(code != -1, code, bitsPerPixel))
+            << int(subtype) << " " << bitCount;
     }
 }
 
@@ -78,31 +66,22 @@ TEST(OutputFormatCode, Table) {
 // sequences have none; the rate divides the period with truncation.
 TEST(PictureTiming, FieldOrderAndRate) {
     StreamState s;
-    s.frame_period = 400000;
-    s.progressive_sequence = 0;
-    s.top_field_first = 0;
-    s.picture_structure = TOP_FIELD;
-    EXPECT_EQ(ComputePictureTiming(s, 1.0).topFieldFirst, 1);
-    s.picture_structure = BOTTOM_FIELD;
-    s.top_field_first = 1;
-    EXPECT_EQ(ComputePictureTiming(s, 1.0).topFieldFirst, 0);
-    s.picture_structure = FRAME_PICTURE;
-    EXPECT_EQ(ComputePictureTiming(s, 1.0).topFieldFirst, 1);
-    s.progressive_sequence = 1;
-    EXPECT_EQ(ComputePictureTiming(s, 1.0).topFieldFirst, 0);
+    const std::array<int, 4> cases[] = {  // progressive_sequence, top_field_first, picture_structure, field order
+        {0, 0, TOP_FIELD, 1}, {0, 1, BOTTOM_FIELD, 0}, {0, 1, FRAME_PICTURE, 1}, {1, 1, FRAME_PICTURE, 0}};
+    for (const auto& [progressive, topFirst, structure, expected] : cases) {
+        s.progressive_sequence = progressive;
+        s.top_field_first = topFirst;
+        s.picture_structure = structure;
+        EXPECT_EQ(ComputePictureTiming(s, 1.0).topFieldFirst, expected) << progressive << topFirst << structure;
+    }
     s.frame_period = 333666;
     EXPECT_EQ(ComputePictureTiming(s, 3.0).duration, 111222);
     EXPECT_EQ(ComputePictureTiming(s, 0.7).duration, 476665);
 }
 
-struct DamageCase {
-    std::vector<DamageRect> before;
-    DamageRect added;
-    std::vector<DamageRect> after;
-};
-
 TEST(DamageQueue, MergeTable) {
-    const DamageCase cases[] = {
+    // the queue, the rectangle added, the queue afterwards
+    const std::tuple<std::vector<DamageRect>, DamageRect, std::vector<DamageRect>> cases[] = {
         {{}, {1, 2, 3, 4}, {{0, 2, 4, 4}}},
         {{}, {-3, 0, 5, 1}, {{-4, 0, 8, 1}}},
         {{}, {4, 0, 4, 10}, {}},           // empty
@@ -113,11 +92,10 @@ TEST(DamageQueue, MergeTable) {
         // Growing into a rectangle already passed restarts the scan.
         {{{0, 20, 4, 24}, {0, 0, 4, 12}}, {0, 10, 4, 21}, {{0, 0, 4, 24}}},
     };
-    for (const DamageCase& c : cases) {
-        std::vector<DamageRect> q = c.before;
-        MergeDamageRect(q, c.added);
-        EXPECT_EQ(q, c.after) << c.added.left << "," << c.added.top << "," << c.added.right << ","
-                              << c.added.bottom;
+    for (const auto& [before, added, after] : cases) {
+        std::vector<DamageRect> q = before;
+        MergeDamageRect(q, added);
+        EXPECT_EQ(q, after) << added.left << "," << added.top << "," << added.right << "," << added.bottom;
     }
 }
 
@@ -125,9 +103,8 @@ TEST(PicturePool, PlanesAlignedSizedAndStrided) {
     StreamState s;
     s.chroma_format = CHROMA_422;
     s.coded_width = 720;
-    s.coded_height = 576;
     s.chroma_width = 360;
-    s.chroma_height = 576;
+    s.coded_height = s.chroma_height = 576;
     PicturePool pool;
     ASSERT_TRUE(pool.allocate(kSoftwarePictureCount, s));
     ASSERT_EQ(pool.size(), 5u);
@@ -146,46 +123,35 @@ TEST(PicturePool, PlanesAlignedSizedAndStrided) {
     }
 }
 
-// A 16x16 4:2:0 stream: the smallest pool records.
-StreamState sixteenSquare() {
+// Records of a 16x16 4:2:0 stream. A record is painted black when first handed
+// out, and free records handed out before are reused ahead of those never handed
+// out, whose memory stays untouched; among free records the least recently used
+// comes first.
+TEST(PicturePool, FreeChoiceFollowsLastUseAndFreshRecordsAreBlack) {
     StreamState s;
     s.coded_width = s.coded_height = 16;
     s.chroma_width = s.chroma_height = 8;
-    return s;
-}
-
-TEST(PicturePool, FreeChoiceFollowsLastUse) {
     PicturePool pool;
-    ASSERT_TRUE(pool.allocate(3, sixteenSquare()));
-    Picture* taken[3];
-    for (int i = 0; i < 3; ++i) {
-        taken[i] = pool.takeFree();
-        EXPECT_EQ(taken[i]->index, i);
-        taken[i]->referenceCount = 1;
-    }
-    EXPECT_EQ(pool.takeFree(), nullptr);
-    Picture *a = taken[0], *b = taken[1];
-    b->referenceCount = 0;
-    a->referenceCount = 0;
-    pool.moveToBack(b);  // b used more recently than a
-    EXPECT_EQ(pool.takeFree(), a);
-    EXPECT_EQ(pool.order().back(), a);
-}
-
-// A record is painted black when first handed out, and free records handed out
-// before are reused ahead of those never handed out, whose memory stays untouched.
-TEST(PicturePool, HandedOutRecordsComeFirstAndFreshOnesAreBlack) {
-    PicturePool pool;
-    ASSERT_TRUE(pool.allocate(3, sixteenSquare()));
+    ASSERT_TRUE(pool.allocate(3, s));
     Picture* a = pool.takeFree();
-    EXPECT_EQ(std::make_tuple(a->planes[0][0], a->planes[0][16 * 16 - 1], a->planes[2][8 * 8 - 1]),
-              std::make_tuple(16, 16, 128));
+    EXPECT_EQ(std::make_tuple(a->index, a->planes[0][0], a->planes[0][16 * 16 - 1], a->planes[2][8 * 8 - 1]),
+              std::make_tuple(0, 16, 16, 128));
     a->planes[0][0] = 99;
     EXPECT_EQ(pool.takeFree(), a);  // still free: handed out again, as it was left
     EXPECT_EQ(a->planes[0][0], 99);
     a->referenceCount = 1;
     Picture* b = pool.takeFree();
     EXPECT_EQ(std::make_tuple(b->index, b->planes[1][0], pool.order()[0]->unpainted), std::make_tuple(1, 128, 1));
+    b->referenceCount = 1;
+    Picture* c = pool.takeFree();
+    EXPECT_EQ(c->index, 2);
+    c->referenceCount = 1;
+    EXPECT_EQ(pool.takeFree(), nullptr);
+    b->referenceCount = 0;
+    a->referenceCount = 0;
+    pool.moveToBack(b);  // b used more recently than a
+    EXPECT_EQ(pool.takeFree(), a);
+    EXPECT_EQ(pool.order().back(), a);
 }
 
 }  // namespace

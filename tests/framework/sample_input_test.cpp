@@ -27,12 +27,7 @@ TEST(SampleInput, AnyChunkingGivesTheSamePictures) {
 // The third picture's sample wrapped: PES and pack headers are stripped and not
 // counted; a sample the parser refuses is dropped whole, and its picture is missing.
 TEST(SampleInput, WrappedSamplesAreStrippedOrDroppedWhole) {
-    struct Case {
-        const char* name;
-        Bytes (*wrap)(const Bytes&);
-        bool accepted;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, Bytes (*)(const Bytes&), bool> cases[] = {  // name, wrapping, accepted
         {"pes", [](const Bytes& b) { return test::pesPacket(0xE0, b, 0); }, true},
         {"pack_then_pes", [](const Bytes& b) { return test::packHeader(0, test::pesPacket(0xE0, b, 0)); }, true},
         {"mpeg1_pes", [](const Bytes& b) { return test::pesPacket(0xE0, 0x0F, 0x00, {}, b); }, false},
@@ -41,35 +36,26 @@ TEST(SampleInput, WrappedSamplesAreStrippedOrDroppedWhole) {
          false},
         {"empty_sample", [](const Bytes&) { return Bytes{}; }, false},
     };
-    for (const Case& c : cases) {
+    for (const auto& [name, wrap, accepted] : cases) {
         const auto pictures = test::buildPictureSamples("IPPP");
         DecoderRig rig;
         rig.init();
-        rig.play({pictures[0], pictures[1], c.wrap(pictures[2]), pictures[3]});
-        EXPECT_EQ(rig.host.types(), c.accepted ? "IPPP" : "IPP") << c.name;
+        rig.play({pictures[0], pictures[1], wrap(pictures[2]), pictures[3]});
+        EXPECT_EQ(rig.host.types(), accepted ? "IPPP" : "IPP") << name;
         EXPECT_EQ(rig.decoder.streamInfo().totalBytesRead, pictures[0].size() + pictures[1].size() +
-                                                               (c.accepted ? pictures[2].size() : 0) +
+                                                               (accepted ? pictures[2].size() : 0) +
                                                                pictures[3].size())
-            << c.name;
+            << name;
     }
 }
 
 TEST(SampleInput, DiscontinuityForgetsTheDisplaySize) {
-    test::BitWriter w;
-    test::writeSequenceHeader(w, {});
-    test::writeSequenceExtension(w, {});
-    test::DisplayExtensionFields display;
-    display.displayWidth = 704;
-    display.displayHeight = 576;
-    test::writeSequenceDisplayExtension(w, display);
-    test::writeGroupOfPictures(w, {});
-    test::writePicture(w, 1, {});
-    test::writeSlice(w, 1);
+    const test::DisplayExtensionFields display{5, false, 1, 1, 1, 704, 576};
+    test::StreamShape shape;
+    shape.display = &display;
     DecoderRig rig;
     rig.init();
-    ASSERT_EQ(rig.feed(w.data()), hr::ok);
-    ASSERT_EQ(rig.feed(test::buildPictureSamples("P")[0]), hr::ok);
-    ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
+    rig.play(test::buildPictureSamples("IP", shape));
     EXPECT_EQ(rig.decoder.streamInfo().displaySizeX, 704);
 
     ASSERT_EQ(rig.feed(test::buildPictureSamples("P")[0], kNoTime, sample_flag::data_discontinuity), hr::ok);

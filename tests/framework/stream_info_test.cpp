@@ -10,29 +10,14 @@ using test::DecoderRig;
 
 TEST(StreamInformation, AfterAStream) {
     test::BitWriter w;
-    test::SequenceFields seq;
-    seq.frameRateCode = 4;
-    seq.bitRate = 20000;
-    test::writeSequenceHeader(w, seq);
-    test::SequenceExtensionFields ext;
-    ext.profileAndLevel = 0x48;
-    ext.progressive = false;
-    test::writeSequenceExtension(w, ext);
-    test::DisplayExtensionFields display;
-    display.videoFormat = 2;
-    display.colourDescription = true;
-    display.colourPrimaries = 6;
-    display.matrixCoefficients = 6;
-    display.displayWidth = 704;
-    display.displayHeight = 480;
-    test::writeSequenceDisplayExtension(w, display);
+    test::writeSequenceHeader(w, {720, 576, 2, 4, 20000});  // frame_rate_code 4
+    test::writeSequenceExtension(w, {0x48, false});  // interlaced
+    // Video format 2, colour primaries 6, transfer 1, matrix 6, display 704 x 480.
+    test::writeSequenceDisplayExtension(w, {2, true, 6, 1, 6, 704, 480});
     w.startCode(0xB5);  // an extension nobody knows
     w.put(12, 4);
     test::writeGroupOfPictures(w, {1, 2, 3, 4, true});
-    test::PictureCodingFields coding;
-    coding.progressiveFrame = false;
-    coding.topFieldFirst = true;
-    test::writePicture(w, 1, coding);
+    test::writePicture(w, 1, {3, true, false, false});  // top field first, interlaced frame
     w.startCode(0xB5);  // picture display extension: two offsets for an interlaced frame
     w.put(7, 4);
     for (int k = 0; k < 2; ++k) w.put({{0xFFF0 + k, 16}, {1, 1}, {16 * (k + 1), 16}, {1, 1}});

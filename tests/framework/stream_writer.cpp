@@ -51,6 +51,15 @@ void writeSlice(BitWriter& w, int verticalPosition) {
 
 void writeSequenceEnd(BitWriter& w) { w.startCode(0xB7); }
 
+void writeQuantMatrixExtension(BitWriter& w, std::initializer_list<int> firsts, int step) {
+    w.startCode(0xB5);
+    w.put(3, 4);
+    for (int first : firsts) {
+        w.put(first >= 0, 1);
+        for (int i = 0; first >= 0 && i < 64; ++i) w.put(std::uint32_t(first + step * i), 8);
+    }
+}
+
 std::vector<std::vector<std::uint8_t>> buildPictureSamples(const char* codedTypes, const StreamShape& shape) {
     std::vector<std::vector<std::uint8_t>> samples;
     for (int i = 0; codedTypes[i]; ++i) {
@@ -59,6 +68,7 @@ std::vector<std::vector<std::uint8_t>> buildPictureSamples(const char* codedType
         if (i == 0 || t == 'I') {
             writeSequenceHeader(w, shape.sequence);
             writeSequenceExtension(w, shape.extension);
+            if (shape.display) writeSequenceDisplayExtension(w, *shape.display);
             writeGroupOfPictures(w, GopFields{});
         }
         const int type = t == 'I' ? 1 : t == 'P' ? 2 : 3;

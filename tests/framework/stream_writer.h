@@ -2,6 +2,7 @@
 // framework parses and slices whose contents the tests' decoding path skips.
 #pragma once
 #include <cstdint>
+#include <initializer_list>
 #include <vector>
 
 #include "tests/support/bit_writer.h"
@@ -54,16 +55,21 @@ void writePicture(BitWriter& w, int pictureCodingType, const PictureCodingFields
 // One slice start code with a few bytes that contain no start code.
 void writeSlice(BitWriter& w, int verticalPosition);
 void writeSequenceEnd(BitWriter& w);
+// A quantiser matrix extension: for each entry a matrix whose value i is
+// first + step * i, or (a negative first) no matrix.
+void writeQuantMatrixExtension(BitWriter& w, std::initializer_list<int> firsts, int step = 0);
 
 // A stream from a coded-order string of picture types ("IPBB..."), one slice
 // per picture. A sequence header (with extension) and a GOP header precede
-// the first picture and every I picture after the first. With fieldPairs each
-// letter gives a top and a bottom field picture of that type.
+// the first picture and every I picture after the first, with a display
+// extension when one is given. With fieldPairs each letter gives a top and a
+// bottom field picture of that type.
 struct StreamShape {
     SequenceFields sequence;
     SequenceExtensionFields extension;
     PictureCodingFields coding;
     bool fieldPairs = false;
+    const DisplayExtensionFields* display = nullptr;
 };
 // One byte string per letter; the last one ends with a sequence end code.
 std::vector<std::vector<std::uint8_t>> buildPictureSamples(const char* codedTypes, const StreamShape& shape = {});

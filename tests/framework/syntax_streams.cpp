@@ -68,16 +68,6 @@ void motionMacroblock(BitWriter& w, int type, Structure s, MotionType m, int col
     if (coded) codedPattern(w, l);
 }
 
-// Quant matrix extension loading all four matrices, the chroma ones distinct.
-void quantMatrices(BitWriter& w) {
-    w.startCode(0xB5);
-    w.put(3, 4);
-    for (int matrix = 0; matrix < 4; ++matrix) {
-        w.put(1, 1);
-        for (int i = 0; i < 64; ++i) w.put(std::uint32_t(8 + matrix * 5 + i), 8);
-    }
-}
-
 // Dual prime derives a vector half a line up (top field) or down (bottom
 // field), which leaves the picture in a field's first or last macroblock row;
 // `dualPrimeAtEdges` false puts field motion there instead.
@@ -85,7 +75,7 @@ void picture(BitWriter& w, int type, Structure s, bool topFirst, int dcPrecision
              bool matrices = false, bool dualPrimeAtEdges = true) {
     // Structure, top_field_first, repeat_first_field, progressive_frame, frame_pred_frame_dct, DC precision.
     writePicture(w, type, {s, topFirst, false, s == Frame, s == Frame, dcPrecision});
-    if (matrices) quantMatrices(w);
+    if (matrices) writeQuantMatrixExtension(w, {8, 13, 18, 23}, 1);  // all four, the chroma ones distinct
     for (int row = 0; row < mbRows; ++row) {
         w.startCode(std::uint8_t(row + 1));
         w.put(8, 5);  // quantiser_scale_code

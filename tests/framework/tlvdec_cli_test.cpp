@@ -9,12 +9,14 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "convert/dispatch.h"
 #include "tests/support/corpus.h"
 #include "tests/support/temp_file.h"
 #include "tools/common/frame_bitmap.h"
+#include "tools/common/output_format_names.h"
 
 namespace tl {
 namespace {
@@ -67,44 +69,32 @@ std::string outputOf(std::vector<std::string> args, const std::vector<std::strin
 // double-rate software bob; the single-rate modes give one sample each. The
 // planar connection takes interlaced samples, so there Auto weaves.
 TEST(TlvdecCli, SamplesAreTightAndCountedByTheDeinterlaceMode) {
-    struct Case {
-        const char* stream;
-        const char* format;  // null: the planar layout
-        int code;
-        const char* deinterlace;
-        int samplesPerPicture;
+    // stream, format (null: the planar layout), deinterlace mode, samples per picture
+    std::vector<std::tuple<const char*, const char*, const char*, int>> cases = {
+        {"intl_tff_ogop", "yuy2", "auto", 2},
+        {"intl_tff_ogop", "rgb24", "bob2", 2},
+        {"intl_tff_ogop", "yv12", "bob", 1},
+        {"intl_tff_ogop", "uyvy", "weave", 1},
+        {"intl_bff_ogop", "rgb565", "progressive", 1},
+        {"intl_tff_ogop", nullptr, "auto", 1},
+        {"intl_tff_ogop", nullptr, "hwbob", 1},
+        {"intl_tff_ogop", nullptr, "bob2", 2},
     };
-    const Case cases[] = {
-        {"size331x249", "yuy2", OUTPUT_YUY2, "auto", 1},
-        {"size331x249", "uyvy", OUTPUT_UYVY, "auto", 1},
-        {"size331x249", "yv12", OUTPUT_YV12, "auto", 1},
-        {"size331x249", "rgb32", OUTPUT_RGB32, "auto", 1},
-        {"size331x249", "rgb24", OUTPUT_RGB24, "auto", 1},
-        {"size331x249", "rgb565", OUTPUT_RGB565, "auto", 1},
-        {"size331x249", "rgb555", OUTPUT_RGB555, "auto", 1},
-        {"intl_tff_ogop", "yuy2", OUTPUT_YUY2, "auto", 2},
-        {"intl_tff_ogop", "rgb24", OUTPUT_RGB24, "bob2", 2},
-        {"intl_tff_ogop", "yv12", OUTPUT_YV12, "bob", 1},
-        {"intl_tff_ogop", "uyvy", OUTPUT_UYVY, "weave", 1},
-        {"intl_bff_ogop", "rgb565", OUTPUT_RGB565, "progressive", 1},
-        {"intl_tff_ogop", nullptr, 0, "auto", 1},
-        {"intl_tff_ogop", nullptr, 0, "hwbob", 1},
-        {"intl_tff_ogop", nullptr, 0, "bob2", 2},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.stream) + " -f " + (c.format ? c.format : "planar") + " --deinterlace " +
-                     c.deinterlace);
-        const test::StreamInfo info = test::find_stream(c.stream);
+    for (const tools::OutputFormatName& f : tools::kOutputFormatNames)
+        cases.emplace_back("size331x249", f.name, "auto", 1);
+    for (const auto& [stream, format, deinterlace, samplesPerPicture] : cases) {
+        SCOPED_TRACE(std::string(stream) + " -f " + (format ? format : "planar") + " --deinterlace " + deinterlace);
+        const test::StreamInfo info = test::find_stream(stream);
         test::TempFile output(".raw");
-        std::vector<std::string> args = {streamPath(c.stream), "--deinterlace", c.deinterlace, "--timestamps", "-o",
+        std::vector<std::string> args = {streamPath(stream), "--deinterlace", deinterlace, "--timestamps", "-o",
                                          output.path().string()};
-        if (c.format) args.insert(args.end(), {"-f", c.format});
+        if (format) args.insert(args.end(), {"-f", format});
         const CliResult r = runTlvdec(args);
         ASSERT_EQ(r.exitCode, 0) << r.err;
-        const std::uintmax_t sampleSize =
-            c.format ? std::uintmax_t(tightRowPitch(c.code, info.width())) * std::uintmax_t(info.height())
-                     : std::uintmax_t(info.width()) * std::uintmax_t(info.height()) * 3 / 2;
-        const std::uintmax_t samples = std::uintmax_t(info.frames()) * std::uintmax_t(c.samplesPerPicture);
+        const std::uintmax_t rowBytes = format ? tightRowPitch(tools::OutputFormatCodeOf(format), info.width())
+                                               : info.width() * 3 / 2;  // planar: luma and half as much chroma
+        const std::uintmax_t sampleSize = rowBytes * std::uintmax_t(info.height());
+        const std::uintmax_t samples = std::uintmax_t(info.frames()) * std::uintmax_t(samplesPerPicture);
         EXPECT_EQ(std::filesystem::file_size(output.path()), samples * sampleSize);
         EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), std::ptrdiff_t(samples));
     }
@@ -113,13 +103,8 @@ TEST(TlvdecCli, SamplesAreTightAndCountedByTheDeinterlaceMode) {
 // The snapshot is the delivered sample of the -f format (RGB24 without -f) as
 // the tools' BMP conversion writes it.
 TEST(TlvdecCli, SnapshotIsTheDeliveredSampleAsABmp) {
-    struct Case {
-        const char* stream;
-        std::vector<std::string> options;  // besides --snapshot
-        int format;                        // of the sample the snapshot must show
-        int index;
-    };
-    const Case cases[] = {
+    // stream, options besides --snapshot, format of the sample the snapshot must show, index
+    const std::tuple<const char*, std::vector<std::string>, int, int> cases[] = {
         // 331 pixels: 993 bytes of pixels and three of padding per BMP row.
         {"size331x249", {}, OUTPUT_RGB24, 7},
         {"size331x249", {"-f", "yuy2"}, OUTPUT_YUY2, 7},
@@ -127,27 +112,27 @@ TEST(TlvdecCli, SnapshotIsTheDeliveredSampleAsABmp) {
         {"intl_tff_ogop", {"-f", "yv12"}, OUTPUT_YV12, 9},
         {"intl_tff_ogop", {"--deinterlace", "bob"}, OUTPUT_RGB24, 4},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
-        const test::StreamInfo info = test::find_stream(c.stream);
+    for (const auto& [stream, options, format, index] : cases) {
+        SCOPED_TRACE(testing::Message() << stream << " format " << format << " sample " << index);
+        const test::StreamInfo info = test::find_stream(stream);
         const int width = info.width(), height = info.height();
 
         test::TempFile bmp(".bmp");
-        std::vector<std::string> args = {streamPath(c.stream), "--snapshot", std::to_string(c.index),
+        std::vector<std::string> args = {streamPath(stream), "--snapshot", std::to_string(index),
                                          bmp.path().string()};
-        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.insert(args.end(), options.begin(), options.end());
         const CliResult r = runTlvdec(args);
         ASSERT_EQ(r.exitCode, 0) << r.err;
-        std::vector<std::string> refArgs = {streamPath(c.stream)};
-        if (c.format == OUTPUT_RGB24) refArgs.insert(refArgs.end(), {"-f", "rgb24"});
+        std::vector<std::string> refArgs = {streamPath(stream)};
+        if (format == OUTPUT_RGB24) refArgs.insert(refArgs.end(), {"-f", "rgb24"});
 
         const std::string file = readText(bmp.path());
-        const std::string samples = outputOf(refArgs, c.options);
-        const std::size_t sampleBytes = std::size_t(tightRowPitch(c.format, width)) * std::size_t(height);
-        ASSERT_GE(samples.size(), sampleBytes * std::size_t(c.index + 1));
-        const auto* sample = reinterpret_cast<const std::uint8_t*>(samples.data()) + sampleBytes * std::size_t(c.index);
+        const std::string samples = outputOf(refArgs, options);
+        const std::size_t sampleBytes = std::size_t(tightRowPitch(format, width)) * std::size_t(height);
+        ASSERT_GE(samples.size(), sampleBytes * std::size_t(index + 1));
+        const auto* sample = reinterpret_cast<const std::uint8_t*>(samples.data()) + sampleBytes * std::size_t(index);
         const std::vector<std::uint8_t> expected =
-            tools::FrameToBmp(tools::SampleView(c.format, sample, sampleBytes, width, height, false));
+            tools::FrameToBmp(tools::SampleView(format, sample, sampleBytes, width, height, false));
         EXPECT_TRUE(file == std::string(expected.begin(), expected.end()));
     }
 }
@@ -156,11 +141,8 @@ TEST(TlvdecCli, SnapshotIsTheDeliveredSampleAsABmp) {
 // displayed surfaces are written as the software path writes its woven samples;
 // colour correction stretches only YUV output.
 TEST(TlvdecCli, RunsThatMustAgreeOrDiffer) {
-    const struct {
-        const char* stream;
-        std::vector<std::string> first, second;
-        bool equal;
-    } cases[] = {
+    // stream, the options of one run and of the other, whether the outputs are equal
+    const std::tuple<const char*, std::vector<std::string>, std::vector<std::string>, bool> cases[] = {
         {"intl_tff_ogop", {}, {"--dxva", "a"}, true},
         {"intl_tff_ogop", {"-f", "yuy2", "--deinterlace", "weave"}, {"-f", "yuy2", "--dxva", "d"}, true},
         {"intl_tff_ogop",
@@ -172,11 +154,11 @@ TEST(TlvdecCli, RunsThatMustAgreeOrDiffer) {
         {"prog420_cgop", {"-f", "yv12"}, {"-f", "yv12", "--color-correction"}, false},
         {"prog420_cgop", {"-f", "rgb32"}, {"-f", "rgb32", "--color-correction"}, true},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.second.back());
-        const std::string first = outputOf({streamPath(c.stream), "--frames", "12"}, c.first);
+    for (const auto& [stream, one, other, equal] : cases) {
+        SCOPED_TRACE(other.back());
+        const std::string first = outputOf({streamPath(stream), "--frames", "12"}, one);
         ASSERT_FALSE(first.empty());
-        EXPECT_EQ(first == outputOf({streamPath(c.stream), "--frames", "12"}, c.second), c.equal);
+        EXPECT_EQ(first == outputOf({streamPath(stream), "--frames", "12"}, other), equal);
     }
 }
 
@@ -185,11 +167,10 @@ TEST(TlvdecCli, RunsThatMustAgreeOrDiffer) {
 // white where the image is opaque (luma 255, chroma 127), the picture elsewhere.
 TEST(TlvdecCli, OverlayImageCoversOnlyItsOpaquePixels) {
     constexpr int kX = 16, kY = 8, kW = 32, kH = 16, kPitch = 352 * 2, kPicture = kPitch * 288;
-    std::vector<std::uint8_t> bmp(54, 0);
+    std::vector<std::uint8_t> bmp = {'B', 'M'};
+    bmp.resize(54);
     const std::uint32_t header[] = {0, 0, 54, 40, kW, std::uint32_t(-kH), 1 | 32 << 16};  // top-down rows
     std::memcpy(bmp.data() + 2, header, sizeof header);
-    bmp[0] = 'B';
-    bmp[1] = 'M';
     for (int i = 0; i < kW * kH; ++i) bmp.insert(bmp.end(), {0xFF, 0xFF, 0xFF, std::uint8_t(i % kW < kW / 2 ? 0xFF : 0)});
     test::TempFile image(".bmp");
     image.write(bmp);
@@ -220,13 +201,9 @@ TEST(TlvdecCli, WhatAUserSees) {
     empty.write({});
     broken.write(damaged);
     sized.write(resized);
-    const struct {
-        std::vector<std::string> args;
-        std::string stdinFile;
-        int exitCode;
-        std::string outHas, errHas, fileHas;  // fileHas: what @out must start with
-        bool usage;
-    } cases[] = {
+    // arguments, standard input, exit code, what standard output and error hold, what @out starts with, usage shown
+    const std::tuple<std::vector<std::string>, std::string, int, std::string, std::string, std::string, bool>
+        cases[] = {
         {{"--help"}, "", 0, "usage: tlvdec", "", "", false},
         {{"-h"}, "", 0, "--pid N", "", "", false},
         {{"--version"}, "", 0, "tlvdec 1.", "", "", false},
@@ -243,17 +220,17 @@ TEST(TlvdecCli, WhatAUserSees) {
         {{streamPath("intl_bff_ogop"), "-o", "@out"}, "", 0, "", "", "YUV4MPEG2 W352 H576 F25:1 Ib A32:11 C420mpeg2\nFRAME\n", false},
         {{"@size", "-o", "@out"}, "", 0, "", "size changes from 352x288 to 176x144 after 24 samples", "YUV4MPEG2 W352 H288 F25:1 Ip A1:1", false},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.args.front());
+    for (const auto& [given, stdinFile, exitCode, outHas, errHas, fileHas, usage] : cases) {
+        SCOPED_TRACE(given.front());
         test::TempFile out(".y4m");
-        std::vector<std::string> args = c.args;
+        std::vector<std::string> args = given;
         for (std::string& a : args) a = a == "@out" ? out.path().string() : a == "@size" ? sized.path().string() : a;
-        const CliResult r = runTlvdec(args, c.stdinFile);
-        EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
-        EXPECT_NE(r.out.find(c.outHas), std::string::npos) << r.out;
-        EXPECT_NE(r.err.find(c.errHas), std::string::npos) << r.err;
-        EXPECT_EQ(r.err.find("usage:") != std::string::npos, c.usage) << r.err;
-        EXPECT_EQ(readText(out.path()).rfind(c.fileHas, 0), 0u);
+        const CliResult r = runTlvdec(args, stdinFile);
+        EXPECT_EQ(r.exitCode, exitCode) << r.err;
+        EXPECT_NE(r.out.find(outHas), std::string::npos) << r.out;
+        EXPECT_NE(r.err.find(errHas), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("usage:") != std::string::npos, usage) << r.err;
+        EXPECT_EQ(readText(out.path()).rfind(fileHas, 0), 0u);
     }
 }
 

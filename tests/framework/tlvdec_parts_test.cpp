@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "tools/tlvdec/options.h"
@@ -9,15 +10,8 @@
 namespace tl::tlvdec {
 namespace {
 
-struct OptionCase {
-    std::vector<const char*> args;
-    bool ok;
-    const char* errorPart;  // for failures
-};
-
-// One case of each way a command line is accepted or refused.
-TEST(TlvdecOptions, Table) {
-    const OptionCase cases[] = {
+TEST(TlvdecOptions, OneCaseOfEachWayALineIsAcceptedOrRefused) {
+    const std::tuple<std::vector<const char*>, bool, const char*> cases[] = {  // arguments, accepted, error part
         {{"in.m2v"}, true, ""},
         {{"in.m2v", "-o", "-", "--info", "--timestamps", "--frames", "5", "--chunk", "7"}, true, ""},
         {{}, false, "no input"},
@@ -38,16 +32,16 @@ TEST(TlvdecOptions, Table) {
         {{"in.m2v", "--dxva", "b", "--dxva-single-coefs"}, false, "needs --dxva c or d"},
         {{"in.m2v", "--dxva", "a", "--bench"}, false, "leave out --bench, --snapshot and --overlay"},
     };
-    for (const OptionCase& c : cases) {
+    for (const auto& [args, accepted, errorPart] : cases) {
         std::vector<const char*> argv = {"tlvdec"};
-        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        argv.insert(argv.end(), args.begin(), args.end());
         Options o;
         std::string error;
         const bool ok = ParseOptions(int(argv.size()), argv.data(), o, error);
         std::string joined;
-        for (const char* a : c.args) joined += std::string(a) + " ";
-        EXPECT_EQ(ok, c.ok) << joined << error;
-        EXPECT_TRUE(c.ok || error.find(c.errorPart) != std::string::npos) << joined << error;
+        for (const char* a : args) joined += std::string(a) + " ";
+        EXPECT_EQ(ok, accepted) << joined << error;
+        EXPECT_TRUE(accepted || error.find(errorPart) != std::string::npos) << joined << error;
     }
 }
 

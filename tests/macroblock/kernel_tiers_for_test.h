@@ -15,7 +15,7 @@ inline std::vector<KernelTier> runnableTiers() {
 }
 
 inline std::string tierName(KernelTier tier) {
-    static const char* const names[] = {"Plain", "MMX", "SSE", "SSE2", "SSE3"};
+    static const char* const names[] = {"Plain", "MMX", "SSE", "SSE2", "SSE3", "AVX2"};
     return names[static_cast<int>(tier)];
 }
 

@@ -50,18 +50,20 @@ int fail(const std::string& message, bool withUsage) {
 }
 
 const char* tierName(int tier) {
-    static const char* const kNames[] = {"plain", "MMX", "SSE", "SSE2", "SSE3"};
-    return tier >= 0 && tier <= 4 ? kNames[tier] : "?";
+    static const char* const kNames[] = {"plain", "MMX", "SSE", "SSE2", "SSE3", "AVX2"};
+    return tier >= 0 && tier <= 5 ? kNames[tier] : "?";
 }
 
 // The settings an option run asks for. A forced kernel tier also keeps the
-// conversion below it: no SSE for plain and MMX, no SSE2 for SSE.
+// conversion below it: no SSE for plain and MMX, no SSE2 for SSE, nothing
+// above SSE2 (SSE3 and AVX2 share one switch) for SSE2.
 ToolSettings settingsFor(const Options& options) {
     ToolSettings s;
     s.deinterlaceMode = options.deinterlace;
     s.colourCorrection = options.colorCorrection;
     s.conceal = options.conceal;
-    if (options.cpuTier >= 0 && options.cpuTier < int(KernelTier::SSE2)) s.sse2 = s.sse3 = false;
+    if (options.cpuTier >= 0 && options.cpuTier <= int(KernelTier::SSE2)) s.sse3 = false;
+    if (options.cpuTier >= 0 && options.cpuTier < int(KernelTier::SSE2)) s.sse2 = false;
     if (options.cpuTier >= 0 && options.cpuTier < int(KernelTier::SSE)) s.sse = false;
     return s;
 }

@@ -56,6 +56,7 @@ const Choice kTiers[] = {
     {"mmx", int(KernelTier::MMX)},
     {"sse", int(KernelTier::SSE)},
     {"sse2", int(KernelTier::SSE2)},
+    {"avx2", int(KernelTier::AVX2)},
 };
 
 struct OptionSpec {
@@ -115,7 +116,7 @@ const OptionSpec kOptions[] = {
      }},
     {"--dxva-single-coefs", nullptr, 0, nullptr, "modes c and d: one coefficient per entry instead of groups of four",
      [](Options& o, const char* const*) { return (o.dxvaSingleCoefficients = true); }},
-    {"--cpu", nullptr, 1, "TIER", "use the kernels of TIER and none above: plain, mmx, sse or sse2",
+    {"--cpu", nullptr, 1, "TIER", "use the kernels of TIER and none above: plain, mmx, sse, sse2 or avx2",
      [](Options& o, const char* const* v) { return pick(kTiers, v[0], o.cpuTier); }},
     {"--bench", nullptr, 0, nullptr, "decode only and print pictures, seconds and pictures per second",
      [](Options& o, const char* const*) { return (o.bench = true); }},

@@ -38,13 +38,10 @@ std::wstring Joined(const std::vector<std::wstring>& rows) {
     return all;
 }
 
-class PropertyPagesTest : public ::testing::Test {
+class PropertyPagesTest : public tl::test::RegisteredModuleSuite<COINIT_APARTMENTTHREADED> {
 protected:
-    static void SetUpTestSuite() { registered_ = tl::test::RegisterFilterModule(COINIT_APARTMENTTHREADED); }
-    static void TearDownTestSuite() { tl::test::UnregisterFilterModule(); }
-
     void SetUp() override {
-        ASSERT_EQ(registered_, S_OK);
+        ASSERT_NO_FATAL_FAILURE(RegisteredModuleSuite::SetUp());
         ASSERT_TRUE(filter_ = tl::test::Instance<IFilterVideoDecoder>(__uuidof(FilterVideoDecoder)));
     }
     void TearDown() override {
@@ -66,21 +63,11 @@ protected:
         ASSERT_TRUE(running_);
     }
 
-    static LONG Number(IFilterVideoDecoder* filter, const wchar_t* property) {
-        VARIANT value;
-        DISPPARAMS none{};
-        filter->Invoke(tl::FindSettingByProperty(property)->dispid, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &value,
-                       nullptr, nullptr);
-        VariantChangeType(&value, &value, 0, VT_I4);
-        return value.lVal;
-    }
-
-    static inline HRESULT registered_ = E_FAIL;
     ComPtr<IFilterVideoDecoder> filter_;
     ComPtr<IMediaControl> running_;
 };
 
-TEST_F(PropertyPagesTest, PreferencesShowTheFiltersValues) {
+TEST_F(PropertyPagesTest, PreferencesShowTheFiltersValuesAndAreDirtyWhileAControlDiffers) {
     filter_->put_DXVA(VARIANT_TRUE);
     filter_->put_FrameSkipping(VARIANT_FALSE);
     filter_->put_Deinterlace(DEINTERLACE_SOFTWARE_BOB);
@@ -96,10 +83,8 @@ TEST_F(PropertyPagesTest, PreferencesShowTheFiltersValues) {
     EXPECT_EQ(host.Text(TL_CONTROL_PREF_TYPES_NORMAL), L"RGB32,YUY2");
     EXPECT_EQ(host.Text(TL_CONTROL_PREF_TYPES_DXVA), L"DXVA_Di,DXVA_Bi,DXVA_Ci,DXVA_Ai,DXVA_D,DXVA_B,DXVA_C,DXVA_A");
     EXPECT_EQ(host.Text(TL_CONTROL_PREF_ASPECT), L"16:9");
-}
 
-TEST_F(PropertyPagesTest, PreferencesAreDirtyWhileAControlDiffersFromWhatWasLoaded) {
-    PageHost host(__uuidof(FilterVideoDecoder_PPagePref), filter_.Get());
+    // Dirty while a control differs from what was loaded.
     EXPECT_EQ(host.Page()->IsPageDirty(), S_FALSE);
     host.Click(TL_CONTROL_PREF_COLOR_CORRECTION);
     EXPECT_EQ(host.Page()->IsPageDirty(), S_OK);
@@ -113,7 +98,7 @@ TEST_F(PropertyPagesTest, PreferencesAreDirtyWhileAControlDiffersFromWhatWasLoad
 }
 
 TEST_F(PropertyPagesTest, AspectRatioTextSetsOrClearsTheForcedRatio) {
-    const std::tuple<const wchar_t*, LONG, LONG> cases[] = {  // text, forced ratio X, Y
+    const std::tuple<const wchar_t*, unsigned, unsigned> cases[] = {  // text, forced ratio X, Y
         {L"221:100", 221, 100}, {L"16:9", 16, 9}, {L"2.21:1", 0, 0}, {L"Auto", 0, 0},  {L"0:9", 0, 0},
         {L"16:", 0, 0},         {L":9", 0, 0},    {L"16:9:1", 0, 0}, {L" 4:3", 0, 0}, {L"99999999999:1", 0, 0},
     };
@@ -123,9 +108,9 @@ TEST_F(PropertyPagesTest, AspectRatioTextSetsOrClearsTheForcedRatio) {
         PageHost host(__uuidof(FilterVideoDecoder_PPagePref), filter_.Get());
         host.Type(TL_CONTROL_PREF_ASPECT, text);
         ASSERT_EQ(host.Page()->Apply(), S_OK);
-        EXPECT_EQ(std::make_pair(Number(filter_.Get(), L"AspectRatioX"), Number(filter_.Get(), L"AspectRatioY")),
-                  std::make_pair(x, y))
-            << text;
+        unsigned forcedX = 99, forcedY = 99;
+        EXPECT_TRUE(filter_->get_AspectRatioX(&forcedX) == S_OK && filter_->get_AspectRatioY(&forcedY) == S_OK);
+        EXPECT_EQ(std::make_pair(forcedX, forcedY), std::make_pair(x, y)) << text;
     }
     PageHost host(__uuidof(FilterVideoDecoder_PPagePref), filter_.Get());
     host.Select(TL_CONTROL_PREF_ASPECT, 4);
