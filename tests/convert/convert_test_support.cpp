@@ -4,24 +4,18 @@
 
 namespace tl::test {
 
-namespace {
-
-int roundUp16(int v) { return (v + 15) / 16 * 16; }
-
-}  // namespace
-
 TestPicture::TestPicture(int width, int height, int chromaFormat) {
-    const int codedWidth = roundUp16(width);
-    const int codedHeight = roundUp16(height);
-    chromaWidth_ = chromaFormat == 3 ? codedWidth : codedWidth / 2;
-    chromaHeight_ = chromaFormat == 1 ? codedHeight / 2 : codedHeight;
+    const int codedWidth = (width + 15) / 16 * 16;
+    const int codedHeight = (height + 15) / 16 * 16;
+    const int chromaWidth = chromaFormat == 3 ? codedWidth : codedWidth / 2;
+    const int chromaHeight = chromaFormat == 1 ? codedHeight / 2 : codedHeight;
     picture_.width = width;
     picture_.height = height;
     picture_.lumaStride = codedWidth;
-    picture_.chromaStride = chromaWidth_;
+    picture_.chromaStride = chromaWidth;
     picture_.chromaFormat = chromaFormat;
     picture_.lumaSize = codedWidth * codedHeight;
-    const int sizes[3][2] = {{codedWidth, codedHeight}, {chromaWidth_, chromaHeight_}, {chromaWidth_, chromaHeight_}};
+    const int sizes[3][2] = {{codedWidth, codedHeight}, {chromaWidth, chromaHeight}, {chromaWidth, chromaHeight}};
     for (int i = 0; i < 3; ++i) {
         planeBytes_[i] = static_cast<std::size_t>(sizes[i][0] + 1) * (sizes[i][1] + 16);
         storage_.emplace_back(new std::uint8_t[planeBytes_[i] + 512]);

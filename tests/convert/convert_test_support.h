@@ -20,9 +20,7 @@ public:
     TestPicture(int width, int height, int chromaFormat);
 
     Picture& picture() { return picture_; }
-    const Picture& picture() const { return picture_; }
-    int chromaRows() const { return chromaHeight_; }
-    int chromaWidth() const { return chromaWidth_; }
+    int chromaWidth() const { return picture_.chromaStride; }
     std::uint8_t* row(int plane, int r) {
         return picture_.planes[plane] + r * (plane == 0 ? picture_.lumaStride : picture_.chromaStride);
     }
@@ -33,8 +31,6 @@ public:
 
 private:
     Picture picture_;
-    int chromaWidth_ = 0;
-    int chromaHeight_ = 0;
     std::vector<std::unique_ptr<std::uint8_t[]>> storage_;
     std::size_t planeBytes_[3] = {0, 0, 0};
 };
@@ -54,7 +50,6 @@ public:
     std::uint8_t* data() { return data_; }
     // The rows and the guard after them.
     std::vector<std::uint8_t> region() const { return {data_, data_ + size_ + kGuard}; }
-    std::size_t size() const { return size_; }
     // Bytes past pitch * rows that still hold the fill.
     bool guardIntact() const;
 

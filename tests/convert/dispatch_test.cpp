@@ -1,11 +1,14 @@
 // The dispatchers: which kernel a picture and context select, and what they
-// leave alone.
+// leave alone; and rows stretched across a wider YUY2 surface.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <optional>
+#include <tuple>
+#include <utility>
 
 #include "convert/procamp.h"
+#include "convert/yuy2_widen.h"
 #include "convert_test_support.h"
 #include "engine/base/cpu_features.h"
 
@@ -16,12 +19,9 @@ constexpr std::uint32_t kMmxSseSse2 = cpu_bit::mmx | cpu_bit::sse | cpu_bit::sse
 
 TEST(Dispatch, TierFromFeaturesAndAlignment) {
     alignas(16) static std::uint8_t buffer[64];
-    struct {
-        std::uint32_t features;
-        int offset, rowPitch, format;
-        KernelTier level;
-    } const kCases[] = {
-        {kMmxSseSse2, 0, 1440, OUTPUT_YUY2, KernelTier::Sse2},
+    // Processor features, the destination's offset, its row pitch, the format, the tier.
+    for (auto [features, offset, rowPitch, format, level] : {
+        std::tuple{kMmxSseSse2, 0, 1440, OUTPUT_YUY2, KernelTier::Sse2},
         {kMmxSseSse2 & ~cpu_bit::sse2, 0, 1440, OUTPUT_YUY2, KernelTier::Sse},  // SSE2 switched off
         {kMmxSseSse2, 8, 1440, OUTPUT_YUY2, KernelTier::Sse},                   // destination off by 8
         {kMmxSseSse2, 0, 1448, OUTPUT_YUY2, KernelTier::Sse},                   // rows off by 8
@@ -33,10 +33,9 @@ TEST(Dispatch, TierFromFeaturesAndAlignment) {
         {kMmxSseSse2 | cpu_bit::sse3 | cpu_bit::avx2, 0, 1440, OUTPUT_RGB32, KernelTier::Avx2},
         {kMmxSseSse2 | cpu_bit::avx2, 0, 1440, OUTPUT_RGB32, KernelTier::Sse2},  // SSE3 switched off
         {kMmxSseSse2 | cpu_bit::sse3 | cpu_bit::avx2, 8, 1440, OUTPUT_RGB32, KernelTier::Sse},
-    };
-    for (const auto& c : kCases)
-        EXPECT_EQ(chooseKernelTier(c.features, buffer + c.offset, c.rowPitch, c.format), c.level)
-                << c.features << " +" << c.offset << " pitch " << c.rowPitch;
+    })
+        EXPECT_EQ(chooseKernelTier(features, buffer + offset, rowPitch, format), level)
+                << features << " +" << offset << " pitch " << rowPitch;
 }
 
 struct Fixture {
@@ -58,8 +57,9 @@ struct Fixture {
     ConversionContext context;
 };
 
-std::vector<std::uint8_t> run(void (*convert)(const Picture&, const ConversionContext&, std::uint8_t*, int),
-                              Fixture& f, int rowPitch, int offset = 0) {
+using Converter = void (*)(const Picture&, const ConversionContext&, std::uint8_t*, int);
+
+std::vector<std::uint8_t> run(Converter convert, Fixture& f, int rowPitch, int offset = 0) {
     TestBuffer buffer(rowPitch, f.pic.picture().height, offset);
     convert(f.pic.picture(), f.context, buffer.data(), rowPitch);
     return buffer.region();
@@ -71,10 +71,7 @@ std::vector<std::uint8_t> runKernel(const KernelKey& key, Fixture& f, int rowPit
     return buffer.region();
 }
 
-using Converter = void (*)(const Picture&, const ConversionContext&, std::uint8_t*, int);
-
-// What each dispatcher writes for a picture and context: exactly one kernel's
-// output, or nothing at all.
+// Exactly one kernel's output, or nothing at all.
 TEST(Dispatch, PicksTheKernelOfThePictureAndContext) {
     constexpr auto none = [](Fixture&) {};
     const Converter fieldTop = [](const Picture& p, const ConversionContext& c, std::uint8_t* d, int pitch) {
@@ -137,8 +134,7 @@ TEST(Dispatch, PicksTheKernelOfThePictureAndContext) {
     }
 }
 
-// Bottom-up RGB is the top-down picture with its rows in reverse order, at every
-// tier and vertical class; other formats ignore the request.
+// At every tier and vertical class; other formats ignore the request.
 TEST(Dispatch, BottomUpRgbReversesTheRows) {
     const Converter converters[] = {ConvertProgressive, ConvertWeave, ConvertSoftwareBob};
     for (int format : {OUTPUT_RGB32, OUTPUT_RGB24, OUTPUT_RGB565, OUTPUT_RGB555, OUTPUT_YUY2})
@@ -225,23 +221,58 @@ TEST(Dispatch, FillBlackPerFormat) {
 }
 
 TEST(Dispatch, TightRowPitch) {
-    struct {
-        int format, width, pitch;
-    } const kCases[] = {{OUTPUT_YUY2, 720, 1440}, {OUTPUT_UYVY, 37, 76},   {OUTPUT_YV12, 720, 1080},
-                        {OUTPUT_YV12, 37, 57},    {OUTPUT_RGB32, 37, 148}, {OUTPUT_RGB24, 37, 111},
-                        {OUTPUT_RGB565, 37, 74},  {OUTPUT_RGB555, 2, 4},   {OUTPUT_YVYU, 10, 20}};
-    for (const auto& c : kCases) EXPECT_EQ(tightRowPitch(c.format, c.width), c.pitch) << c.format;
-    // A tight YV12 sample of an odd width still holds whole luma rows.
-    EXPECT_GE(2 * tightRowPitch(OUTPUT_YV12, 37) / 3, 37);
+    for (auto [format, width, pitch] :
+         {std::tuple{OUTPUT_YUY2, 720, 1440}, {OUTPUT_UYVY, 37, 76}, {OUTPUT_YV12, 720, 1080}, {OUTPUT_YV12, 37, 57},
+          {OUTPUT_RGB32, 37, 148}, {OUTPUT_RGB24, 37, 111}, {OUTPUT_RGB565, 37, 74}, {OUTPUT_RGB555, 2, 4},
+          {OUTPUT_YVYU, 10, 20}})
+        EXPECT_EQ(tightRowPitch(format, width), pitch) << format;
 }
 
-// A 704-wide picture in a 720-wide YUY2 buffer: the 16 rightmost pixels of
-// each row keep what the sample held.
-TEST(Dispatch, RowsEndAtThePictureWidth) {
-    Fixture f(704, 4, 1, OUTPUT_YUY2);
-    const auto out = run(ConvertProgressive, f, 1440);
-    for (int r = 0; r < 4; ++r)
-        for (int i = 1408; i < 1440; ++i) ASSERT_EQ(out[r * 1440 + i], 0xCD) << "row " << r;
+// A 640-wide picture in a 720-wide YUY2 buffer: luma x = x % 256, Cb of pair
+// p = p % 256, Cr = 255 - Cb.
+std::vector<std::uint8_t> rampRows(int pitch, int rows, int width) {
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(pitch) * rows, 0x11);
+    for (int r = 0; r < rows; ++r)
+        for (int x = 0; x < width; ++x) {
+            std::uint8_t* px = &buffer[static_cast<std::size_t>(r) * pitch + 2 * x];
+            px[0] = static_cast<std::uint8_t>(x % 256);
+            px[1] = static_cast<std::uint8_t>(x % 2 ? 255 - (x / 2) % 256 : (x / 2) % 256);
+        }
+    return buffer;
+}
+
+TEST(WidenYuy2Rows, ThresholdIs65Pixels) {
+    for (auto [width, widened] : {std::pair{640, true}, {655, true}, {656, false}, {704, false}})
+        EXPECT_EQ(needsYuy2Widening(width, 720), widened) << width;
+}
+
+TEST(WidenYuy2Rows, NearestSamplesFromTheRight) {
+    const int pitch = 1440;
+    auto buffer = rampRows(pitch, 3, 640);
+    WidenYuy2Rows(buffer.data(), static_cast<std::int64_t>(buffer.size()), pitch, 640, 2, 720, 3);
+    // step = 640 * 65536 / 720 = 58254; source of x = (640 * 65536 + 32768 - (720 - x) * step) >> 16.
+    for (int r = 0; r < 2; ++r)
+        for (auto [x, source] : {std::pair{719, 639}, {718, 638}, {360, 320}, {4, 4}, {1, 1}, {0, 0}})
+            EXPECT_EQ(buffer[r * pitch + 2 * x], source % 256) << "x " << x;
+    // Pairs: source of p = (320 * 65536 + 32768 - (360 - p) * step) >> 16.
+    for (auto [pair, source] : {std::pair{359, 319}, {180, 160}, {0, 0}})
+        EXPECT_EQ(std::make_pair(buffer[4 * pair + 1], buffer[4 * pair + 3]),
+                  std::make_pair(std::uint8_t(source % 256), std::uint8_t(255 - source % 256)))
+            << "pair " << pair;
+    // Rows from the picture height on are black.
+    for (int i = 0; i < 1440; ++i) ASSERT_EQ(buffer[2 * pitch + i], i % 2 ? 0x80 : 0x00) << i;
+}
+
+TEST(WidenYuy2Rows, NeverWritesPastTheBuffer) {
+    const int pitch = 1440;
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(pitch) * 3 + 16, 0x11);
+    // Claims 5 output rows but the buffer holds 3: rows 3 and 4 are skipped.
+    WidenYuy2Rows(buffer.data(), pitch * 3, pitch, 640, 2, 720, 5);
+    for (std::size_t i = static_cast<std::size_t>(pitch) * 3; i < buffer.size(); ++i) ASSERT_EQ(buffer[i], 0x11);
+    // An output wider than the pitch is left alone.
+    std::vector<std::uint8_t> narrow(1000, 0x11);
+    WidenYuy2Rows(narrow.data(), 1000, 1000, 400, 1, 720, 1);
+    for (auto b : narrow) ASSERT_EQ(b, 0x11);
 }
 
 }  // namespace

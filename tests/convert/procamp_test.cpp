@@ -1,17 +1,100 @@
+// The RGB matrix built from the colour coefficients and the ProcAmp values,
+// and the ProcAmp control that rebuilds it.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <cstring>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "convert/dispatch.h"
 #include "convert/procamp.h"
+#include "convert/rgb_matrix.h"
 
 namespace tl {
 namespace {
 
-TEST(ProcAmp, RangeOfTheThreeOfferedProperties) {
+std::vector<int> weights(const RgbMatrixBlock& m) { return {m.w, m.w + 8}; }
+
+TEST(RgbMatrix, RowForEachMatrixCoefficientsValue) {
+    struct {
+        int matrixCoefficients;
+        std::int16_t w0, w2, w4, w6;
+    } const kRows[] = {
+        {0, 17307, -1744, 14688, -4363}, {1, 17307, -1744, 14688, -4363}, {2, 16525, -3209, 13075, -6660},
+        {3, 16525, -3209, 13075, -6660}, {4, 16600, -3095, 13056, -6639}, {5, 16525, -3209, 13075, -6660},
+        {6, 16525, -3209, 13075, -6660}, {7, 17029, -2113, 14697, -4445},
+        {8, 17307, -1744, 14688, -4363}, {255, 17307, -1744, 14688, -4363}, {-1, 17307, -1744, 14688, -4363},
+    };
+    for (const auto& row : kRows) {
+        const RgbMatrixBlock m = buildRgbMatrix(row.matrixCoefficients, 0, 0, 0);
+        EXPECT_EQ(weights(m), (std::vector<int>{row.w0, 9539, row.w2, 0, row.w4, 9539, row.w6, 9539}))
+            << row.matrixCoefficients;
+    }
+}
+
+TEST(RgbMatrix, BrightnessBecomesTheLumaOffsets) {
+    // Brightness, then what is subtracted from and added to luma.
+    for (auto [brightness, subtract, add] :
+         {std::array{0, 16, 0}, {16, 0, 0}, {-128, 144, 0}, {128, 0, 112}, {17, 0, 1}, {15, 1, 0}}) {
+        const RgbMatrixBlock m = buildRgbMatrix(1, brightness, 0, 0);
+        for (int i = 0; i < 16; ++i)
+            EXPECT_EQ(std::make_pair(int(m.lumaSubtract[i]), int(m.lumaAdd[i])),
+                      i % 4 == 2 ? std::make_pair(subtract, add) : std::make_pair(0, 0))
+                << brightness << " byte " << i;
+    }
+}
+
+TEST(RgbMatrix, ContrastAndSaturationScaling) {
+    struct {
+        int matrixCoefficients, contrast, saturation;
+        std::int16_t w[8];
+    } const kCases[] = {
+        // Contrast 128 triples (clamped), and luma weights all follow w1.
+        {1, 128, 0, {32767, 28617, -5232, 0, 32767, 28617, -13089, 28617}},
+        // Contrast -128 divides by three, truncating toward zero.
+        {1, -128, 0, {5769, 3179, -581, 0, 4896, 3179, -1454, 3179}},
+        // Saturation scales chroma weights only.
+        {2, 0, 128, {32767, 9539, -9627, 0, 32767, 9539, -19980, 9539}},
+        {2, 0, -128, {5508, 9539, -1069, 0, 4358, 9539, -2220, 9539}},
+        // Contrast 1, the smallest step, still scales: x 257 / 255.
+        {1, 1, 0, {17442, 9613, -1757, 0, 14803, 9613, -4397, 9613}},
+        // Both: contrast first, then saturation on the result (64: x 320 / 192).
+        {1, 64, 64, {32767, 15898, -4843, 0, 32767, 15898, -12118, 15898}},
+    };
+    for (const auto& c : kCases)
+        EXPECT_EQ(weights(buildRgbMatrix(c.matrixCoefficients, 0, c.contrast, c.saturation)),
+                  std::vector<int>(c.w, c.w + 8))
+            << "contrast " << c.contrast << " saturation " << c.saturation;
+}
+
+TEST(ProcAmp, SetClampsStoresAndRebuildsTheBlock) {
+    // The property, the value set, the value stored.
+    for (auto [property, set, stored] :
+         {std::tuple{VideoProcAmp_Contrast, 500, 128}, {VideoProcAmp_Contrast, 128, 128},
+          {VideoProcAmp_Brightness, -127, -127}, {VideoProcAmp_Brightness, -128, -128},
+          {VideoProcAmp_Brightness, -200, -128}, {VideoProcAmp_Saturation, 40, 40}}) {
+        ProcAmpControl control;
+        control.setOutputFormat(OUTPUT_RGB24);
+        ASSERT_EQ(control.Set(property, set, 0x1234), hr::ok);
+        std::int32_t value = 0, flags = 0;
+        ASSERT_EQ(control.Get(property, &value, &flags), hr::ok);
+        EXPECT_EQ(std::make_pair(value, flags), std::make_pair(stored, VideoProcAmp_Flags_Manual));
+        RgbMatrixBlock block;
+        control.copyMatrix(block);
+        const RgbMatrixBlock expected = buildRgbMatrix(1, property == VideoProcAmp_Brightness ? stored : 0,
+                                                       property == VideoProcAmp_Contrast ? stored : 0,
+                                                       property == VideoProcAmp_Saturation ? stored : 0);
+        EXPECT_EQ(0, std::memcmp(&block, &expected, 48)) << property << " " << set;
+    }
+}
+
+// Non-RGB connections, and the stream's colour coefficients arriving after a
+// Set, are the delivery tests' (the decoder object's ProcAmp on real connections).
+TEST(ProcAmp, RangesNeutralStartAndHueAndUnknownPropertiesAreNotFound) {
     ProcAmpControl control;
     control.setOutputFormat(OUTPUT_RGB32);
     for (std::int32_t property : {VideoProcAmp_Brightness, VideoProcAmp_Contrast, VideoProcAmp_Saturation}) {
@@ -21,38 +104,6 @@ TEST(ProcAmp, RangeOfTheThreeOfferedProperties) {
                   (std::vector<std::int32_t>{-128, 128, 1, 0, VideoProcAmp_Flags_Manual}));
         EXPECT_EQ(control.GetRange(property, nullptr, nullptr, nullptr, nullptr, nullptr), hr::ok);
     }
-}
-
-TEST(ProcAmp, SetClampsStoresAndRebuildsTheBlock) {
-    struct {
-        std::int32_t property, value, stored;
-    } const kCases[] = {
-        {VideoProcAmp_Contrast, 500, 128},    {VideoProcAmp_Contrast, 128, 128},
-        {VideoProcAmp_Brightness, -127, -127}, {VideoProcAmp_Brightness, -128, -128},
-        {VideoProcAmp_Brightness, -200, -128}, {VideoProcAmp_Saturation, 40, 40},
-    };
-    for (const auto& c : kCases) {
-        ProcAmpControl control;
-        control.setOutputFormat(OUTPUT_RGB24);
-        ASSERT_EQ(control.Set(c.property, c.value, 0x1234), hr::ok);
-        std::int32_t value = 0, flags = 0;
-        ASSERT_EQ(control.Get(c.property, &value, &flags), hr::ok);
-        EXPECT_EQ(value, c.stored);
-        EXPECT_EQ(flags, VideoProcAmp_Flags_Manual);
-        RgbMatrixBlock block;
-        control.copyMatrix(block);
-        const RgbMatrixBlock expected = buildRgbMatrix(1, c.property == VideoProcAmp_Brightness ? c.stored : 0,
-                                                       c.property == VideoProcAmp_Contrast ? c.stored : 0,
-                                                       c.property == VideoProcAmp_Saturation ? c.stored : 0);
-        EXPECT_EQ(0, std::memcmp(&block, &expected, 48)) << c.property << " " << c.value;
-    }
-}
-
-// Non-RGB connections, and the stream's colour coefficients arriving after a
-// Set, are the delivery tests' (the decoder object's ProcAmp on real connections).
-TEST(ProcAmp, StartsNeutralAndHueAndUnknownPropertiesAreNotFound) {
-    ProcAmpControl control;
-    control.setOutputFormat(OUTPUT_RGB32);
     RgbMatrixBlock before, after;
     control.copyMatrix(before);
     const RgbMatrixBlock neutral = buildRgbMatrix(1, 0, 0, 0);

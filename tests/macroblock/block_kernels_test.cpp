@@ -1,3 +1,5 @@
+// The transform stores and matrix scaling of every tier against the plain
+// ones, and the choice of the active tier.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,9 +20,7 @@ struct alignas(16) Blocks {
 constexpr int stride = 40;  // not a multiple of 16, so rows start at several alignments
 constexpr int pictureLines = 20;
 
-struct Picture {
-    std::vector<std::uint8_t> bytes = std::vector<std::uint8_t>(stride * pictureLines);
-};
+using Bytes = std::vector<std::uint8_t>;
 
 std::int16_t coefficient(std::mt19937& rng, int kind) {
     static const std::int16_t extremes[] = {-32768, 32767, -2048, 2047, -256, 255, 1, -1, 0, 0};
@@ -70,17 +70,16 @@ TEST(TransformStore, EveryTierWritesThePlainPictureAndLeavesThePlainBlocks) {
                     coefficients.v[64 * b + 63] = static_cast<std::int16_t>(rng() % 2);
                 }
             }
-            Picture before;
-            for (std::uint8_t& p : before.bytes)
-                p = round % 2 ? static_cast<std::uint8_t>(rng()) : (rng() % 2 ? 255 : 0);
-            Picture expected = before;
+            Bytes before(stride * pictureLines);
+            for (std::uint8_t& p : before) p = round % 2 ? static_cast<std::uint8_t>(rng()) : (rng() % 2 ? 255 : 0);
+            Bytes expected = before;
             Blocks expectedBlocks = coefficients;
-            k.call(kernelSlotsFor(KernelTier::Plain), expected.bytes.data() + stride + 3, expectedBlocks.v);
+            k.call(kernelSlotsFor(KernelTier::Plain), expected.data() + stride + 3, expectedBlocks.v);
             for (KernelTier tier : test::runnableTiers()) {
-                Picture got = before;
+                Bytes got = before;
                 Blocks blocks = coefficients;
-                k.call(kernelSlotsFor(tier), got.bytes.data() + stride + 3, blocks.v);
-                ASSERT_EQ(got.bytes, expected.bytes) << test::tierName(tier) << " " << k.name << " round " << round;
+                k.call(kernelSlotsFor(tier), got.data() + stride + 3, blocks.v);
+                ASSERT_EQ(got, expected) << test::tierName(tier) << " " << k.name << " round " << round;
                 ASSERT_TRUE(std::equal(blocks.v, blocks.v + 4 * 64, expectedBlocks.v))
                     << test::tierName(tier) << " " << k.name << " round " << round;
             }
@@ -102,6 +101,19 @@ TEST(ScaleMatrix, EveryTierKeepsTheLow16BitsOfEachProduct) {
             }
         }
     }
+}
+
+TEST(KernelSelection, ForcingATierSwitchesTheActiveSlotsAndIsClamped) {
+    const KernelTier detected = detectedKernelTier();
+    for (int t = 0; t <= static_cast<int>(detected); ++t) {
+        const auto tier = static_cast<KernelTier>(t);
+        forceKernelTier(tier);
+        EXPECT_EQ(activeKernelTier(), tier);
+        EXPECT_EQ(&kernelSlots(), &kernelSlotsFor(tier));
+    }
+    forceKernelTier(KernelTier::AVX2);  // the highest tier there is
+    EXPECT_EQ(activeKernelTier(), detected);
+    EXPECT_EQ(&kernelSlots(), &kernelSlotsFor(detected));
 }
 
 }  // namespace

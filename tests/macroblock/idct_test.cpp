@@ -80,14 +80,11 @@ void fullTransform(std::int16_t* b) {
         const std::int16_t s = add(tp17, tp35), d = sub(tp17, tp35);
         const std::int16_t h1 = mulhi(add(t2, s), cos4), h2 = mulhi(sub(t2, s), cos4);
         const std::int16_t b1 = add(h1, h1), b2 = add(h2, h2);
-        c[0] = static_cast<std::int16_t>(add(a0, b0) >> 6);
-        c[56] = static_cast<std::int16_t>(sub(a0, b0) >> 6);
-        c[8] = static_cast<std::int16_t>(add(a1, b1) >> 6);
-        c[48] = static_cast<std::int16_t>(sub(a1, b1) >> 6);
-        c[16] = static_cast<std::int16_t>(add(a2, b2) >> 6);
-        c[40] = static_cast<std::int16_t>(sub(a2, b2) >> 6);
-        c[24] = static_cast<std::int16_t>(add(a3, d) >> 6);
-        c[32] = static_cast<std::int16_t>(sub(a3, d) >> 6);
+        const std::int16_t even[4] = {a0, a1, a2, a3}, odd[4] = {b0, b1, b2, d};
+        for (int i = 0; i < 4; ++i) {
+            c[8 * i] = static_cast<std::int16_t>(add(even[i], odd[i]) >> 6);
+            c[56 - 8 * i] = static_cast<std::int16_t>(sub(even[i], odd[i]) >> 6);
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <memory>
+#include <tuple>
 #include <utility>
 
 #include "engine/macroblock/parser_state.h"
@@ -106,17 +107,12 @@ HResult decode(const std::vector<std::uint8_t>& data, const StreamState& s, Pict
 
 // 32x32 pictures: P pictures predict from a reference of 90s into a frame of 7s.
 TEST(SliceDecode, MalformedAndOverrunningSlicesStayInsideThePicture) {
-    struct Case {
-        const char* name;
-        int type;
-        std::vector<std::string> slices;
-        std::uint32_t errors;
-        std::vector<std::array<int, 3>> samples;  // x, y, luma
-    };
-    const Case cases[] = {
+    // The picture type, its slices, the errors counted, and luma samples (x, y, value).
+    for (auto [name, type, parts, expectedErrors, samples] : {
         // Increment, then an invalid intra type.
-        {"an invalid macroblock type skips to the next slice", PICTURE_I,
-         {"@0", "1 00 1111", "@1", intraDc("1"), intraDc("1")}, 1, {{0, 0, 7}, {20, 20, 128}}},
+        std::tuple{"an invalid macroblock type skips to the next slice", int(PICTURE_I),
+                   std::vector<std::string>{"@0", "1 00 1111", "@1", intraDc("1"), intraDc("1")}, 1u,
+                   std::vector<std::array<int, 3>>{{0, 0, 7}, {20, 20, 128}}},
         // MC not coded with a zero vector copies the reference; then coded, no
         // MC, with an invalid coded_block_pattern.
         {"an invalid pattern keeps the macroblocks before it", PICTURE_P, {"@0", "1 001 1 1", "1 01 000000000"}, 1,
@@ -130,16 +126,15 @@ TEST(SliceDecode, MalformedAndOverrunningSlicesStayInsideThePicture) {
         {"an increment past the last macroblock skips nothing", PICTURE_P, {"@0", "1 001 1 1", "0011 001 1 1"}, 0,
          {{4, 4, 90}, {20, 4, 7}, {4, 20, 7}, {20, 20, 7}}},
         {"a slice below the picture ends it", PICTURE_I, {"@5", intraDc("1")}, 0, {{0, 0, 7}}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    }) {
+        SCOPED_TRACE(name);
         TestFrame reference(32, 32, 90);
         TestFrame frame(32, 32, 7);
         std::uint32_t errors = 0;
-        EXPECT_EQ(decode(slices(c.slices), streamFor(32, 32, c.type), {&frame.picture, &reference.picture}, &errors),
+        EXPECT_EQ(decode(slices(parts), streamFor(32, 32, type), {&frame.picture, &reference.picture}, &errors),
                   kPictureFinished);
-        EXPECT_EQ(errors, c.errors);
-        for (auto [x, y, luma] : c.samples) EXPECT_EQ(frame.luma(x, y), luma) << x << "," << y;
+        EXPECT_EQ(errors, expectedErrors);
+        for (auto [x, y, luma] : samples) EXPECT_EQ(frame.luma(x, y), luma) << x << "," << y;
         EXPECT_TRUE(frame.guardsIntact());
     }
 }
@@ -162,25 +157,21 @@ TEST(SliceDecode, VectorsFarOutsideThePictureSkipThePrediction) {
     TestFrame reference(32, 32, 90);
     StreamState s = streamFor(32, 32, PICTURE_P);
     s.f_code[0][0] = s.f_code[0][1] = 9;  // vectors up to +-4096 half samples
-    struct Case {
-        const char* vector;
-        int expected;  // luma of the macroblock
-    };
-    // motion_code +-16 with residual 255: about +-2048 samples; then a small
-    // vector whose block sticks out by one sample at the right edge; then one inside.
-    const Case cases[] = {
-        {"00000011000 11111111  00000011001 11111111", 7},
-        {"00000011000 11111111  1", 7},
-        {"1  00000011001 11111111", 7},
-        {"010 00000000  1", 7},   // +1 half sample at x = 16: column 32 would be read
-        {"011 00000000  1", 90},  // -1 half sample at x = 16: inside
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.vector);
+    // The vector and the luma of the macroblock: motion_code +-16 with residual
+    // 255, about +-2048 samples; then a small vector whose block sticks out by
+    // one sample at the right edge; then one inside.
+    for (auto [vector, expected] : {
+             std::pair{"00000011000 11111111  00000011001 11111111", 7},
+             {"00000011000 11111111  1", 7},
+             {"1  00000011001 11111111", 7},
+             {"010 00000000  1", 7},   // +1 half sample at x = 16: column 32 would be read
+             {"011 00000000  1", 90},  // -1 half sample at x = 16: inside
+         }) {
+        SCOPED_TRACE(vector);
         TestFrame f(32, 32, 7);
         // Increment 2 (address 1), MC not coded, the vector.
-        decode(slices({"@0", std::string("011 001") + c.vector}), s, {&f.picture, &reference.picture});
-        EXPECT_EQ(f.luma(20, 8), c.expected);
+        decode(slices({"@0", std::string("011 001") + vector}), s, {&f.picture, &reference.picture});
+        EXPECT_EQ(f.luma(20, 8), expected);
         EXPECT_EQ(f.luma(4, 8), 7);
         EXPECT_TRUE(f.guardsIntact());
     }
@@ -198,28 +189,24 @@ TestFrame firstFieldDone() {
 
 TEST(SliceDecode, SecondFieldOfAPFramePredictsFromItsFirstField) {
     TestFrame reference(32, 32, 200);
-    struct Case {
-        bool secondField;
-        const char* select;  // motion_vertical_field_select
-        bool fromCurrent;
-    };
-    const Case cases[] = {
-        {true, "0", true},    // opposite parity in the second field: this frame's top field
-        {true, "1", false},   // same parity: the reference frame
-        {false, "0", false},  // first field: always the reference frame
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.secondField << c.select);
+    // Second field or not, motion_vertical_field_select, whether the prediction
+    // comes from this frame.
+    for (auto [secondField, select, fromCurrent] : {
+             std::tuple{true, "0", true},    // opposite parity in the second field: this frame's top field
+             {true, "1", false},   // same parity: the reference frame
+             {false, "0", false},  // first field: always the reference frame
+         }) {
+        SCOPED_TRACE(testing::Message() << secondField << select);
         TestFrame frame = firstFieldDone();
         // Both macroblocks: MC not coded, field motion, the select, zero vector.
-        const std::string macroblock = std::string("1 001 01") + c.select + "1 1";
-        PictureTargets targets{&frame.picture, &reference.picture, nullptr, c.secondField};
+        const std::string macroblock = std::string("1 001 01") + select + "1 1";
+        PictureTargets targets{&frame.picture, &reference.picture, nullptr, secondField};
         EXPECT_EQ(decode(slices({"@0", macroblock, macroblock}), streamFor(32, 32, PICTURE_P, BOTTOM_FIELD), targets),
                   kPictureFinished);
         for (int y = 1; y < 32; y += 2)
             for (int x = 0; x < 32; ++x)
-                ASSERT_EQ(frame.luma(x, y), c.fromCurrent ? 40 + (y - 1) + x : 200) << x << "," << y;
-        EXPECT_EQ(frame.cb(5, 3), c.fromCurrent ? 60 + 2 : 200);
+                ASSERT_EQ(frame.luma(x, y), fromCurrent ? 40 + (y - 1) + x : 200) << x << "," << y;
+        EXPECT_EQ(frame.cb(5, 3), fromCurrent ? 60 + 2 : 200);
         EXPECT_EQ(frame.luma(3, 2), 40 + 2 + 3);  // the top field is left alone
     }
 }
@@ -308,66 +295,56 @@ TEST(SliceDecode, IntraChromaBlocksOfEachFormat) {
 TEST(SliceDecode, ChromaVectorsAreScaledPerFormatWithTruncation) {
     // Vector (-3, 2) half samples for the macroblock at (16, 16): chroma takes
     // -3 / 2 = -1 (not -2) horizontally in 4:2:0 and 4:2:2, and 2 / 2 = 1
-    // vertically in 4:2:0; 4:4:4 uses the luma vector.
-    struct Case {
-        int format;
-        int mvx, mvy;  // chroma vector in chroma half samples
-    };
-    const Case cases[] = {{CHROMA_420, -1, 1}, {CHROMA_422, -1, 2}, {CHROMA_444, -3, 2}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.format);
-        TestFrame reference(48, 48, 0, c.format);
+    // vertically in 4:2:0; 4:4:4 uses the luma vector. The chroma vector is in
+    // chroma half samples.
+    for (auto [format, mvx, mvy] : {std::tuple{CHROMA_420, -1, 1}, {CHROMA_422, -1, 2}, {CHROMA_444, -3, 2}}) {
+        SCOPED_TRACE(format);
+        TestFrame reference(48, 48, 0, format);
         auto value = [](int x, int y) { return static_cast<std::uint8_t>((7 * x + 13 * y) & 255); };
         for (int y = 0; y < reference.chromaHeight; ++y)
             for (int x = 0; x < reference.chromaWidth; ++x) reference.cb(x, y) = value(x, y);
-        TestFrame frame(48, 48, 0, c.format);
+        TestFrame frame(48, 48, 0, format);
         // Address 4, MC not coded, vector (-3, 2).
-        decode(slices({"@1", "011 001 00011 0010"}), streamFor(48, 48, PICTURE_P, FRAME_PICTURE, c.format),
+        decode(slices({"@1", "011 001 00011 0010"}), streamFor(48, 48, PICTURE_P, FRAME_PICTURE, format),
                {&frame.picture, &reference.picture});
-        const int cx = c.format == CHROMA_444 ? 16 : 8;
-        const int cy = c.format == CHROMA_420 ? 8 : 16;
-        const int sx = cx + (c.mvx >> 1);
-        const int sy = cy + (c.mvy >> 1);
+        const int cx = format == CHROMA_444 ? 16 : 8;
+        const int cy = format == CHROMA_420 ? 8 : 16;
+        const int sx = cx + (mvx >> 1);
+        const int sy = cy + (mvy >> 1);
         for (int y = 0; y < 4; ++y)
             for (int x = 0; x < 4; ++x) {
                 int sum = 0;
-                for (int dy = 0; dy <= (c.mvy & 1); ++dy)
-                    for (int dx = 0; dx <= (c.mvx & 1); ++dx) sum += value(sx + x + dx, sy + y + dy);
-                const int n = (1 + (c.mvx & 1)) * (1 + (c.mvy & 1));
+                for (int dy = 0; dy <= (mvy & 1); ++dy)
+                    for (int dx = 0; dx <= (mvx & 1); ++dx) sum += value(sx + x + dx, sy + y + dy);
+                const int n = (1 + (mvx & 1)) * (1 + (mvy & 1));
                 ASSERT_EQ(frame.cb(cx + x, cy + y), (sum + n / 2) / n) << x << "," << y;
             }
     }
 }
 
 TEST(SliceHeader, VerticalPositionExtensionAndExtraInformation) {
-    struct Case {
-        const char* name;
-        int verticalSize, row;
-        const char* bits;
-        std::int32_t address, scale;
-    };
-    const Case cases[] = {
-        // Slice row 2 with quantiser_scale_code 3, then the address increment.
-        {"2800 lines: no extension", 2800, 2, "00011 0 1", 1, 6},
-        {"2801 lines: row 2 + (1 << 7)", 2801, 2, "001 00011 0 1", 129, 6},
-        // quantiser_scale_code, intra_slice_flag, intra_slice + reserved, two
-        // extra information bytes, then the increment.
-        {"extra information bytes are skipped", 16, 1, "00100 1 1 0000000 1 10101010 1 11111111 0 011", 1, 8},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // Vertical size, slice row, the bits after the start code, then the
+    // macroblock address and quantiser scale expected.
+    for (auto [name, verticalSize, row, bits, address, scale] : {
+             // Slice row 2 with quantiser_scale_code 3, then the address increment.
+             std::tuple{"2800 lines: no extension", 2800, 2, "00011 0 1", 1, 6},
+             {"2801 lines: row 2 + (1 << 7)", 2801, 2, "001 00011 0 1", 129, 6},
+             // quantiser_scale_code, intra_slice_flag, intra_slice + reserved, two
+             // extra information bytes, then the increment.
+             {"extra information bytes are skipped", 16, 1, "00100 1 1 0000000 1 10101010 1 11111111 0 011", 1, 8},
+         }) {
+        SCOPED_TRACE(name);
         StreamState s = streamFor(16, 16, PICTURE_I);  // one macroblock a row
-        s.vertical_size = c.verticalSize;
+        s.vertical_size = verticalSize;
         s.mb_height = 200;
         BitWriter w;
-        w.startCode(static_cast<std::uint8_t>(c.row));
-        w.bits(c.bits);
+        w.startCode(static_cast<std::uint8_t>(row));
+        w.bits(bits);
         TestReader t{w.finish()};
         ParserState state;
-        std::int32_t address = -1;
-        ASSERT_EQ(parseSliceHeader(t.reader, makePictureParams(s), state, address), hr::ok);
-        EXPECT_EQ(address, c.address);
-        EXPECT_EQ(state.quantiser_scale, c.scale);
+        std::int32_t got = -1;
+        ASSERT_EQ(parseSliceHeader(t.reader, makePictureParams(s), state, got), hr::ok);
+        EXPECT_EQ(std::make_pair(got, state.quantiser_scale), std::make_pair(address, scale));
     }
 }
 

@@ -1,20 +1,37 @@
-// Address increments, macroblock modes, coded block patterns, motion vectors
-// and the skipped-macroblock rule, each against hand-written codes.
+// The slice layer's leaf parsers against hand-written codes: address
+// increments, macroblock modes, coded block patterns, motion vectors, the
+// skipped-macroblock rule and the coefficients.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
+#include <tuple>
 
 #include "engine/base/picture.h"
 #include "engine/macroblock/coded_block_pattern.h"
+#include "engine/macroblock/coefficients.h"
+#include "engine/macroblock/dct_coefficient_tables.h"
+#include "engine/macroblock/local_bits.h"
 #include "engine/macroblock/macroblock_flags.h"
 #include "engine/macroblock/macroblock_modes.h"
 #include "engine/macroblock/motion_vectors.h"
+#include "engine/macroblock/scaled_matrix_cache.h"
 #include "engine/macroblock/slice_decoder.h"
 #include "engine/macroblock/slice_header.h"
-#include "tests/macroblock/on_window.h"
+#include "tests/support/bit_writer.h"
 
 namespace tl::test {
 namespace {
+
+// Runs one leaf parser on a bit window over a test reader, and hands the
+// window back afterwards, so that the reader shows what was consumed.
+template <class Parse>
+HResult onWindow(TestReader& t, Parse parse) {
+    LocalBits bits(t.reader);
+    const HResult r = parse(bits);
+    bits.writeBack();
+    return r;
+}
 
 PictureParams paramsFor(int type, int structure = FRAME_PICTURE, bool framePredFrameDct = true,
                         const std::function<void(StreamState&)>& more = {}) {
@@ -30,60 +47,46 @@ PictureParams paramsFor(int type, int structure = FRAME_PICTURE, bool framePredF
     return makePictureParams(s);
 }
 
-struct IncrementCase {
-    const char* bits;
-    int increment;  // 0: stuffing or an invalid code, which ends the slice without an error
-};
-
 // The code list is table data that every corpus picture decodes through; the
 // shortest and longest codes and the escapes are what the parser itself adds.
 TEST(AddressIncrement, ShortestLongestEscapedAndInvalidCodes) {
-    const IncrementCase cases[] = {
-        {"1", 1},           {"00000011000", 33}, {"00000001000 1", 34}, {"00000001000 00000001000 0011", 70},
-        {"00000001111", 0}, {"00000000000", 0},  {"00000001001", 0},
-    };
-    for (const IncrementCase& c : cases) {
-        SCOPED_TRACE(c.bits);
-        TestReader t{std::string(c.bits)};
+    // Increment 0: stuffing or an invalid code, which ends the slice without an error.
+    for (auto [bits, expected] : {std::pair{"1", 1}, {"00000011000", 33}, {"00000001000 1", 34},
+                                  {"00000001000 00000001000 0011", 70}, {"00000001111", 0}, {"00000000000", 0},
+                                  {"00000001001", 0}}) {
+        SCOPED_TRACE(bits);
+        TestReader t{std::string(bits)};
         std::int32_t increment = 0;
-        ASSERT_EQ(onWindow(t, [&](LocalBits& b) { return parseAddressIncrement(b, increment); }), c.increment ? hr::ok : kBitstreamError);
-        if (!c.increment) continue;
-        EXPECT_EQ(increment, c.increment);
-        EXPECT_EQ(t.consumed(), bitCount(c.bits));
+        ASSERT_EQ(onWindow(t, [&](LocalBits& b) { return parseAddressIncrement(b, increment); }), expected ? hr::ok : kBitstreamError);
+        if (!expected) continue;
+        EXPECT_EQ(std::make_pair(increment, t.consumed()), std::make_pair(expected, bitCount(bits)));
     }
 }
-
-struct TypeCase {
-    int pictureType;
-    const char* bits;
-    std::uint32_t flags;  // without the motion type
-    HResult result;
-};
 
 // A code of each picture type with a quantiser scale, the invalid all-zero
 // prefixes and a D picture; the rest of the code lists is table data the corpus
 // decodes through.
 TEST(MacroblockModes, TypesQuantiserAndInvalidCodes) {
     using namespace mb;
-    const TypeCase cases[] = {
-        {PICTURE_I, "01 00001", intra | quant, hr::ok},
-        {PICTURE_I, "00", 0, kBitstreamError},
-        {PICTURE_P, "00010 00001", motionForward | pattern | quant, hr::ok},
-        {PICTURE_P, "000000", 0, kBitstreamError},
-        {PICTURE_B, "000010 00001", motionBackward | pattern | quant, hr::ok},
-        {PICTURE_B, "000000", 0, kBitstreamError},
-        {4, "1", 0, kPictureFinished},  // D picture
-    };
-    for (const TypeCase& c : cases) {
-        SCOPED_TRACE(c.bits);
-        const PictureParams p = paramsFor(c.pictureType);
+    // Picture type, the code, the flags without the motion type, the result.
+    for (auto [pictureType, bits, flags, result] : {
+             std::tuple{int(PICTURE_I), "01 00001", std::uint32_t(intra | quant), hr::ok},
+             {PICTURE_I, "00", 0, kBitstreamError},
+             {PICTURE_P, "00010 00001", motionForward | pattern | quant, hr::ok},
+             {PICTURE_P, "000000", 0, kBitstreamError},
+             {PICTURE_B, "000010 00001", motionBackward | pattern | quant, hr::ok},
+             {PICTURE_B, "000000", 0, kBitstreamError},
+             {4, "1", 0, kPictureFinished},  // D picture
+         }) {
+        SCOPED_TRACE(bits);
+        const PictureParams p = paramsFor(pictureType);
         ParserState state;
         MacroblockModes modes;
-        TestReader t{std::string(c.bits)};
-        EXPECT_EQ(onWindow(t, [&](LocalBits& b) { return parseMacroblockModes(b, p, state, modes); }), c.result);
-        if (c.result == hr::ok) {
-            EXPECT_EQ(modes.flags & ~motionTypeMask, c.flags);
-            if (c.flags & quant) {
+        TestReader t{std::string(bits)};
+        EXPECT_EQ(onWindow(t, [&](LocalBits& b) { return parseMacroblockModes(b, p, state, modes); }), result);
+        if (result == hr::ok) {
+            EXPECT_EQ(modes.flags & ~motionTypeMask, flags);
+            if (flags & quant) {
                 EXPECT_EQ(state.quantiser_scale, 2);
             }
         } else {
@@ -92,123 +95,81 @@ TEST(MacroblockModes, TypesQuantiserAndInvalidCodes) {
     }
 }
 
-struct ModeCase {
-    int structure;
-    bool framePredFrameDct;
-    bool concealment;
-    const char* bits;
-    std::uint32_t motionType;
-    bool fieldDct;
-    int vectorCount;
-    bool frameFormat;
-    bool halveVertical;
-};
-
 TEST(MacroblockModes, MotionTypeDctTypeAndVectorFormat) {
-    const ModeCase cases[] = {
-        // Frame pictures' motion and dct types are decided by the interlaced corpus
-        // streams. Field pictures: 16x8 takes two vectors; no dct_type.
-        {TOP_FIELD, false, false, "11 10", MC_16X8, false, 2, false, false},
-        {BOTTOM_FIELD, false, false, "11 01", MC_FIELD, false, 1, false, false},
-        // Intra with concealment vectors: frame motion in frame pictures, field in fields.
-        {FRAME_PICTURE, false, true, "00011 0", MC_FRAME, false, 1, true, false},
-        {TOP_FIELD, false, true, "00011", MC_FIELD, false, 1, false, false},
-        // Intra without concealment vectors: no motion type.
-        {FRAME_PICTURE, false, false, "00011 1", 0, true, 1, false, false},
-    };
-    for (const ModeCase& c : cases) {
-        SCOPED_TRACE(c.bits);
-        const PictureParams p = paramsFor(PICTURE_B, c.structure, c.framePredFrameDct,
-                                          [&](StreamState& s) { s.concealment_motion_vectors = c.concealment; });
+    // Picture structure, concealment vectors, the code; then the motion type,
+    // field DCT, vector count and frame format (no case halves vertical vectors).
+    for (auto [structure, concealment, bits, motionType, fieldDct, vectorCount, frameFormat] : {
+             // Frame pictures' motion and dct types are decided by the interlaced corpus
+             // streams. Field pictures: 16x8 takes two vectors; no dct_type.
+             std::tuple{int(TOP_FIELD), false, "11 10", std::uint32_t(MC_16X8), false, 2, false},
+             {BOTTOM_FIELD, false, "11 01", MC_FIELD, false, 1, false},
+             // Intra with concealment vectors: frame motion in frame pictures, field in fields.
+             {FRAME_PICTURE, true, "00011 0", MC_FRAME, false, 1, true},
+             {TOP_FIELD, true, "00011", MC_FIELD, false, 1, false},
+             // Intra without concealment vectors: no motion type.
+             {FRAME_PICTURE, false, "00011 1", 0, true, 1, false},
+         }) {
+        SCOPED_TRACE(bits);
+        const bool conceal = concealment;
+        const PictureParams p =
+            paramsFor(PICTURE_B, structure, false, [&](StreamState& s) { s.concealment_motion_vectors = conceal; });
         ParserState state;
         MacroblockModes modes;
-        TestReader t{std::string(c.bits)};
+        TestReader t{std::string(bits)};
         ASSERT_EQ(onWindow(t, [&](LocalBits& b) { return parseMacroblockModes(b, p, state, modes); }), hr::ok);
-        EXPECT_EQ(motionTypeOf(modes.flags), c.motionType);
-        EXPECT_EQ((modes.flags & mb::fieldDct) != 0, c.fieldDct);
-        EXPECT_EQ(modes.vectorCount, c.vectorCount);
-        EXPECT_EQ(modes.frameFormat, c.frameFormat);
-        EXPECT_EQ(modes.halveVertical, c.halveVertical);
+        EXPECT_EQ(std::make_tuple(motionTypeOf(modes.flags), (modes.flags & mb::fieldDct) != 0, modes.vectorCount,
+                                  modes.frameFormat, modes.halveVertical),
+                  std::make_tuple(motionType, fieldDct, vectorCount, frameFormat, false));
     }
 }
-
-struct PatternCase {
-    int chromaFormat;
-    const char* bits;
-    std::uint32_t pattern;  // 12 bits, block 0 in bit 11; kInvalid: a bitstream error
-};
-
-constexpr std::uint32_t kInvalid = ~0u;
 
 TEST(CodedBlockPattern, EachChromaFormat) {
-    // 4:2:0 and 4:2:2 patterns are decided by the corpus.
-    const PatternCase cases[] = {
-        {CHROMA_420, "000000001", 0},         {CHROMA_444, "001100 101010", 0xFEA},
-        {CHROMA_444, "01011 000001", 0x041},  {CHROMA_420, "000000000", kInvalid},
-    };
-    for (const PatternCase& c : cases) {
-        SCOPED_TRACE(c.bits);
-        TestReader t{std::string(c.bits)};
-        std::uint32_t pattern = 0;
+    // 4:2:0 and 4:2:2 patterns are decided by the corpus. Patterns have block 0
+    // in bit 11; kInvalid is a bitstream error.
+    constexpr std::uint32_t kInvalid = ~0u;
+    for (auto [chromaFormat, bits, expected] :
+         {std::tuple{CHROMA_420, "000000001", 0u}, {CHROMA_444, "001100 101010", 0xFEAu},
+          {CHROMA_444, "01011 000001", 0x041u}, {CHROMA_420, "000000000", kInvalid}}) {
+        SCOPED_TRACE(bits);
+        TestReader t{std::string(bits)};
+        std::uint32_t pattern = kInvalid;
         std::uint32_t errors = 0;
-        const bool valid = c.pattern != kInvalid;
-        ASSERT_EQ(onWindow(t, [&](LocalBits& b) { return parseCodedBlockPattern(b, c.chromaFormat, pattern, errors); }),
+        const bool valid = expected != kInvalid;
+        ASSERT_EQ(onWindow(t, [&](LocalBits& b) { return parseCodedBlockPattern(b, chromaFormat, pattern, errors); }),
                   valid ? hr::ok : kBitstreamError);
-        EXPECT_EQ(errors, valid ? 0u : 1u);
-        if (valid) {
-            EXPECT_EQ(pattern, c.pattern);
-        }
+        EXPECT_EQ(std::make_pair(errors, valid ? pattern : kInvalid), std::make_pair(valid ? 0u : 1u, expected));
     }
 }
 
-struct ComponentCase {
-    std::int32_t prediction;
-    std::int32_t code;
-    std::uint32_t residual;
-    int rSize;
-    std::int32_t expected;
-};
-
 TEST(MotionVectors, ReconstructionWrapsIntoRange) {
-    const ComponentCase cases[] = {
-        {0, 0, 0, 0, 0},       {5, 3, 0, 0, 8},       {0, -16, 0, 0, -16},
-        {15, 1, 0, 0, -16},    {-16, -1, 0, 0, 15},   {10, 2, 1, 1, 14},
-        {-60, -4, 3, 2, 52},   {63, 1, 0, 2, -64},    {0, 16, 3, 2, 64 - 128},
-    };
-    for (const ComponentCase& c : cases)
-        EXPECT_EQ(reconstructVectorComponent(c.prediction, c.code, c.residual, c.rSize), c.expected)
-            << c.prediction << " " << c.code << " " << c.residual << " " << c.rSize;
+    // Prediction, motion code, residual, r_size, the vector.
+    for (auto [prediction, code, residual, rSize, expected] : {
+             std::array{0, 0, 0, 0, 0}, {5, 3, 0, 0, 8}, {0, -16, 0, 0, -16}, {15, 1, 0, 0, -16}, {-16, -1, 0, 0, 15},
+             {10, 2, 1, 1, 14}, {-60, -4, 3, 2, 52}, {63, 1, 0, 2, -64}, {0, 16, 3, 2, 64 - 128}})
+        EXPECT_EQ(reconstructVectorComponent(prediction, code, std::uint32_t(residual), rSize), expected)
+            << prediction << " " << code << " " << residual << " " << rSize;
 }
 
-struct CodeCase {
-    const char* bits;  // motion_code with sign
-    std::int32_t code;  // kInvalidCode: a bitstream error
-};
-
-constexpr std::int32_t kInvalidCode = 99;
-
-// Codes whose value wraps at f_code 1, the sign bit, and an invalid code.
+// Codes (motion_code with its sign) whose value wraps at f_code 1, the sign
+// bit, and an invalid code (kInvalidCode: a bitstream error).
 TEST(MotionVectors, CodesWrapIntoTheRangeOfTheFCode) {
-    const CodeCase cases[] = {
-        {"1", 0},           {"011", -1}, {"00000011010", 15}, {"00000011000", 16}, {"00000011001", -16},
-        {"0000001011", kInvalidCode},
-    };
-    for (const CodeCase& c : cases) {
-        SCOPED_TRACE(c.bits);
+    constexpr std::int32_t kInvalidCode = 99;
+    for (auto [bits, code] : {std::pair{"1", 0}, {"011", -1}, {"00000011010", 15}, {"00000011000", 16},
+                              {"00000011001", -16}, {"0000001011", kInvalidCode}}) {
+        SCOPED_TRACE(bits);
         const PictureParams p = paramsFor(PICTURE_P);  // f_code 1: delta = code
         ParserState state;
         MacroblockModes modes;
         modes.flags = MC_FRAME << mb::motionTypeShift;
         deriveVectorFormat(p, modes);
-        TestReader t{std::string(c.bits) + "1"};  // vertical: 0
-        const bool valid = c.code != kInvalidCode;
+        TestReader t{std::string(bits) + "1"};  // vertical: 0
+        const bool valid = code != kInvalidCode;
         ASSERT_EQ(onWindow(t, [&](LocalBits& b) { return parseMotionVectors(b, p, state, modes, 0); }),
                   valid ? hr::ok : kBitstreamError);
         EXPECT_EQ(state.errors, valid ? 0u : 1u);
         if (!valid) continue;
-        const std::int32_t expected = c.code >= 16 ? c.code - 32 : c.code < -16 ? c.code + 32 : c.code;
-        EXPECT_EQ(state.PMV[0][0][0], expected);
-        EXPECT_EQ(state.PMV[1][0][0], expected);
+        const std::int32_t expected = code >= 16 ? code - 32 : code < -16 ? code + 32 : code;
+        EXPECT_EQ(std::make_pair(state.PMV[0][0][0], state.PMV[1][0][0]), std::make_pair(expected, expected));
     }
 }
 
@@ -220,12 +181,10 @@ TEST(MotionVectors, FieldPictureFieldMotionSelectAppliesToBothVectors) {
     deriveVectorFormat(p, modes);
     TestReader t{std::string("1 0010 0011")};
     ASSERT_EQ(onWindow(t, [&](LocalBits& b) { return parseMotionVectors(b, p, state, modes, 1); }), hr::ok);
-    EXPECT_EQ(state.PMV[0][1][0], 2);
-    EXPECT_EQ(state.PMV[0][1][1], -2);
-    EXPECT_EQ(state.PMV[1][1][0], 2);
-    EXPECT_EQ(state.PMV[1][1][1], -2);
-    EXPECT_TRUE(modes.flags & mb::fieldSelect(0, 1));
-    EXPECT_TRUE(modes.flags & mb::fieldSelect(1, 1));
+    EXPECT_EQ(std::make_tuple(state.PMV[0][1][0], state.PMV[0][1][1], state.PMV[1][1][0], state.PMV[1][1][1]),
+              std::make_tuple(2, -2, 2, -2));
+    const std::uint32_t bothSecond = mb::fieldSelect(0, 1) | mb::fieldSelect(1, 1);
+    EXPECT_EQ(modes.flags & bothSecond, bothSecond);
 }
 
 struct DualPrimeCase {
@@ -234,7 +193,7 @@ struct DualPrimeCase {
     std::int32_t x, y;    // decoded vector (y in frame units for frame pictures)
     std::int32_t dx, dy;  // dmvector
     std::int32_t first[2];
-    std::int32_t second[2];  // frame pictures only
+    std::int32_t second[2];  // frame pictures only; field pictures leave it alone
     std::uint32_t selects;
 };
 
@@ -262,46 +221,34 @@ TEST(DualPrime, DerivedVectorsAndFieldSelects) {
         state.dmvector[1] = c.dy;
         std::uint32_t flags = mb::fieldSelect(0, 0) | mb::fieldSelect(1, 1);
         applyDualPrime(p, state, flags);
-        EXPECT_EQ(state.PMV[0][1][0], c.first[0]);
-        EXPECT_EQ(state.PMV[0][1][1], c.first[1]);
-        if (c.structure == FRAME_PICTURE) {
-            EXPECT_EQ(state.PMV[1][1][0], c.second[0]);
-            EXPECT_EQ(state.PMV[1][1][1], c.second[1]);
-            EXPECT_EQ(state.PMV[1][0][0], c.x);
-        }
-        EXPECT_EQ(flags, c.selects);
+        EXPECT_EQ(std::make_tuple(state.PMV[0][1][0], state.PMV[0][1][1], state.PMV[1][1][0], state.PMV[1][1][1],
+                                  state.PMV[1][0][0], flags),
+                  std::make_tuple(c.first[0], c.first[1], c.second[0], c.second[1], c.x, c.selects));
     }
 }
-
-struct SkipCase {
-    int type;
-    int structure;
-    std::uint32_t previous;
-    std::uint32_t expected;
-};
 
 TEST(SkippedMacroblocks, FlagsFromThePreviousMacroblock) {
     using namespace mb;
     const std::uint32_t bothFirstSelects = fieldSelect(0, 0) | fieldSelect(0, 1);
     const std::uint32_t previousB = motionBackward | pattern | (MC_FIELD << motionTypeShift) | (0x3Fu << 26);
-    const SkipCase cases[] = {
-        {PICTURE_P, FRAME_PICTURE, pattern | (0x3Fu << 26), pattern | motionForward | (MC_FRAME << motionTypeShift)},
-        {PICTURE_P, TOP_FIELD, motionForward | bothFirstSelects, motionForward | (MC_FIELD << motionTypeShift)},
-        {PICTURE_P, BOTTOM_FIELD, motionForward, motionForward | (MC_FIELD << motionTypeShift) | bothFirstSelects},
-        {PICTURE_B, FRAME_PICTURE, previousB, motionBackward | pattern | (MC_FRAME << motionTypeShift)},
-        {PICTURE_B, FRAME_PICTURE, intra | (0x3Fu << 26), MC_FRAME << motionTypeShift},
-    };
-    for (const SkipCase& c : cases) {
-        const PictureParams p = paramsFor(c.type, c.structure, false);
+    // Picture type and structure, the previous macroblock's flags, the skipped one's.
+    for (auto [type, structure, previous, expected] : {
+             std::tuple{int(PICTURE_P), int(FRAME_PICTURE), std::uint32_t(pattern | (0x3Fu << 26)),
+                        std::uint32_t(pattern | motionForward | (MC_FRAME << motionTypeShift))},
+             {PICTURE_P, TOP_FIELD, motionForward | bothFirstSelects, motionForward | (MC_FIELD << motionTypeShift)},
+             {PICTURE_P, BOTTOM_FIELD, motionForward, motionForward | (MC_FIELD << motionTypeShift) | bothFirstSelects},
+             {PICTURE_B, FRAME_PICTURE, previousB, motionBackward | pattern | (MC_FRAME << motionTypeShift)},
+             {PICTURE_B, FRAME_PICTURE, intra | (0x3Fu << 26), MC_FRAME << motionTypeShift},
+         }) {
+        const PictureParams p = paramsFor(type, structure, false);
         ParserState state;
         state.PMV[0][0][0] = state.PMV[1][0][1] = state.PMV[0][1][0] = 7;
         state.dc_dct_pred[1] = 9;
-        EXPECT_EQ(skippedMacroblockFlags(p, state, c.previous), c.expected);
-        EXPECT_EQ(state.dc_dct_pred[1], 0);
+        EXPECT_EQ(skippedMacroblockFlags(p, state, previous), expected);
         // P resets the forward predictors; B keeps everything.
-        EXPECT_EQ(state.PMV[0][0][0], c.type == PICTURE_P ? 0 : 7);
-        EXPECT_EQ(state.PMV[1][0][1], c.type == PICTURE_P ? 0 : 7);
-        EXPECT_EQ(state.PMV[0][1][0], 7);
+        const int forward = type == PICTURE_P ? 0 : 7;
+        EXPECT_EQ(std::make_tuple(state.dc_dct_pred[1], state.PMV[0][0][0], state.PMV[1][0][1], state.PMV[0][1][0]),
+                  std::make_tuple(0, forward, forward, 7));
     }
 }
 
@@ -317,6 +264,155 @@ TEST(QuantiserScale, NonLinearStepDoublesEveryEightCodes) {
         EXPECT_EQ(quantiserScale(nonLinear, code), expected) << code;
         EXPECT_EQ(quantiserScale(linear, code), std::int32_t(2 * code)) << code;
     }
+}
+
+// DC differences, AC codes with inverse quantisation, escapes, the first
+// coefficient of non-intra blocks, mismatch control and the scaled matrices.
+// The run-level form is decided by the DirectX VA corpus runs, which rebuild
+// pictures from it.
+// The longest size codes of each component and the 11-bit extremes the corpus
+// (8-bit DC precision) never reaches.
+TEST(DcDifferential, SizeCodesAndDifferences) {
+    for (auto [chroma, bits, differential] :
+         {std::tuple{false, "01 11", 3}, {false, "111111110 1000000000", 512}, {false, "111111111 00000000000", -2047},
+          {false, "111111111 11111111111", 2047}, {true, "1110 0111", -8}, {true, "1111111110 1111111111", 1023},
+          {true, "1111111111 00000000001", -2046}}) {
+        TestReader t{std::string(bits)};
+        std::int32_t d = 99;
+        const bool isChroma = chroma;
+        ASSERT_EQ(onWindow(t, [&](LocalBits& b) {
+                      return isChroma ? decodeDcDifferentialChroma(b, d) : decodeDcDifferentialLuma(b, d);
+                  }),
+                  hr::ok);
+        EXPECT_EQ(std::make_pair(d, t.consumed()), std::make_pair(differential, bitCount(bits))) << bits;
+    }
+}
+
+enum class Form { IntraB14, IntraB15, NonIntra };
+
+struct BlockCase {
+    const char* name;
+    Form form;
+    std::uint16_t weight;     // every entry of the scaled matrix
+    std::int16_t dc;          // intra only
+    const char* bits;
+    HResult result;
+    // (scan position, value), mismatch control's coefficient 63 included; all others 0
+    std::vector<std::pair<int, int>> coefficients;
+};
+
+std::array<std::uint16_t, 64> flat(std::uint16_t w) {
+    std::array<std::uint16_t, 64> m;
+    m.fill(w);
+    return m;
+}
+
+HResult decodeBlock(const BlockCase& c, std::int16_t* block, std::uint32_t& errors, int& consumed) {
+    const auto weights = flat(c.weight);
+    TestReader t{std::string(c.bits)};
+    block[0] = c.form == Form::NonIntra ? 0 : c.dc;
+    const HResult r = onWindow(t, [&](LocalBits& b) {
+        switch (c.form) {
+        case Form::IntraB14: return decodeIntraBlockB14(b, block, weights.data(), kZigZagScan, errors);
+        case Form::IntraB15: return decodeIntraBlockB15(b, block, weights.data(), kZigZagScan, errors);
+        default: return decodeNonIntraBlock(b, block, weights.data(), kZigZagScan, errors);
+        }
+    });
+    consumed = t.consumed();
+    return r;
+}
+
+// The common codes, quantisation and mismatch control are decided by the
+// corpus; these are the edges it does not reach.
+const BlockCase kBlockCases[] = {
+    // Intra, W' = 16: value = level. Escape onto position 63 with an even sum:
+    // coefficient 63 itself toggles.
+    {"mismatch_on_63", Form::IntraB14, 16, 0, "000001 111110 000000000010  10", hr::ok, {{63, 3}}},
+    // An escape whose run carries the position past 63.
+    {"position_overflow", Form::IntraB14, 16, 0, "000001 111111 000000000010  10", kBitstreamError, {}},
+    // Twelve leading zeros is not a code.
+    {"no_code", Form::IntraB14, 16, 0, "0000 0000 0000 1", kBitstreamError, {}},
+    // Long shared codes: 9 leading zeros is run 0, level 31 - b; 11 zeros table.
+    {"long_codes", Form::IntraB14, 16, 1, "0000 0000 0111 11 0  0000 0000 0001 0100 1  10", hr::ok,
+     {{0, 1}, {1, 16}, {8, -3}, {63, 1}}},
+    // B-15 codes of six leading zeros differ from B-14: 0000 0010 0 is (5, 2).
+    {"b15_nine_bit_code", Form::IntraB15, 16, 0, "0000 0010 0 0  0110", hr::ok, {{6, 2}, {63, 1}}},
+    {"b14_same_prefix", Form::IntraB14, 16, 0, "0000 0010 01 0  10", hr::ok, {{6, 2}, {63, 1}}},
+    // Non-intra, W' = 32: value = 2 * level + 1. A long first code leaves "11"
+    // to mean run 0, level 1 again.
+    {"first_long_then_eleven", Form::NonIntra, 32, 0, "0000 0010 01 0  11 1  10", hr::ok,
+     {{5, 5}, {6, -3}, {63, 1}}},
+    // Non-intra truncation: (2 * 2 + 1) * 20 / 32 = 3.125 -> 3; escape uses the same rule.
+    {"non_intra_truncates", Form::NonIntra, 20, 0, "0100 1  000001 000000 000000000010  10", hr::ok,
+     {{0, -3}, {1, 3}, {63, 1}}},
+};
+
+TEST(Coefficients, BlockFormCases) {
+    for (const BlockCase& c : kBlockCases) {
+        SCOPED_TRACE(c.name);
+        alignas(16) std::int16_t block[64] = {};
+        std::uint32_t errors = 0;
+        int consumed = 0;
+        const HResult r = decodeBlock(c, block, errors, consumed);
+        ASSERT_EQ(r, c.result);
+        if (r != hr::ok) {
+            EXPECT_EQ(errors, 1u);
+            continue;
+        }
+        EXPECT_EQ(errors, 0u);
+        EXPECT_EQ(consumed, bitCount(c.bits));
+        std::int16_t expected[64] = {};
+        if (c.form != Form::NonIntra) expected[0] = c.dc;
+        for (auto [position, value] : c.coefficients) expected[kZigZagScan[position]] = static_cast<std::int16_t>(value);
+        EXPECT_EQ(std::vector<std::int16_t>(block, block + 64), std::vector<std::int16_t>(expected, expected + 64));
+    }
+}
+
+TEST(Coefficients, TruncatedBlockReturnsTheReaderFailure) {
+    // No end of block before the data runs out.
+    BitWriter w;
+    w.bits("0100 0  0100 0");
+    const auto weights = flat(16);
+    TestReader t{w.data()};
+    alignas(16) std::int16_t block[64] = {};
+    std::uint32_t errors = 0;
+    EXPECT_EQ(onWindow(t, [&](LocalBits& b) { return decodeIntraBlockB14(b, block, weights.data(), kZigZagScan, errors); }),
+              hr::e_abort);
+}
+
+// The scaled-matrix cache: unscaled weights for scale 1, each kind scaled, and
+// new matrices replacing what was scaled. Which entry a miss evicts is speed only.
+StreamState streamWithMatrices(std::uint16_t base, std::uint32_t generation) {
+    StreamState s;
+    for (int i = 0; i < 64; ++i) {
+        s.intra_quantiser_matrix[i] = static_cast<std::uint16_t>(base + i);
+        s.non_intra_quantiser_matrix[i] = 16;
+        s.chroma_intra_quantiser_matrix[i] = static_cast<std::uint16_t>(base + 2 * i);
+        s.chroma_non_intra_quantiser_matrix[i] = 255;
+    }
+    s.matrix_generation = generation;
+    return s;
+}
+
+TEST(ScaledMatrixCache, ScalesEachKindByTheQuantiserScale) {
+    ScaledMatrixCache cache;
+    cache.update(streamWithMatrices(8, 1));
+    EXPECT_EQ(cache.get(MATRIX_INTRA_LUMA, 1)[10], 18);
+    EXPECT_EQ(cache.get(MATRIX_INTRA_CHROMA, 7)[10], (8 + 20) * 7);
+    // The largest product of the format still fits.
+    EXPECT_EQ(cache.get(MATRIX_NON_INTRA_CHROMA, 112)[63], 255 * 112);
+    EXPECT_EQ(cache.get(MATRIX_NON_INTRA_LUMA, 62)[0], 16 * 62);
+}
+
+TEST(ScaledMatrixCache, NewMatricesReplaceEveryScaledEntry) {
+    ScaledMatrixCache cache;
+    cache.update(streamWithMatrices(10, 1));
+    EXPECT_EQ(cache.get(MATRIX_INTRA_LUMA, 4)[0], 40);
+    cache.update(streamWithMatrices(20, 1));  // same generation: nothing changes
+    EXPECT_EQ(cache.get(MATRIX_INTRA_LUMA, 4)[0], 40);
+    cache.update(streamWithMatrices(20, 2));
+    EXPECT_EQ(cache.get(MATRIX_INTRA_LUMA, 4)[0], 80);
+    EXPECT_EQ(cache.get(MATRIX_INTRA_LUMA, 1)[0], 20);
 }
 
 }  // namespace

@@ -5,15 +5,22 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "engine/framework/headers.h"
+#include "engine/framework/video_decoder.h"
+#include "tests/framework/stream_writer.h"
 #include "tests/robustness/intact_pictures.h"
 #include "tests/support/corpus.h"
 #include "tests/support/decode_samples.h"
+#include "tests/support/decoder_inputs.h"
 #include "tests/support/pes_writer.h"
+#include "tests/support/recording_host.h"
 
 namespace tl::test {
 namespace {
@@ -95,38 +102,32 @@ TEST_P(CorruptStream, CutAtEveryStructuralPointRecovers) {
     }
 }
 
-class Garbage {
-public:
-    explicit Garbage(std::uint32_t seed) : state_(seed * 2654435761u + 1) {}
-    std::uint8_t byte() {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 17;
-        state_ ^= state_ << 5;
-        return std::uint8_t(state_ >> 11);
-    }
-    // Random bytes that cannot form a start code prefix, not even with zero
-    // bytes before them (no 0x00 or 0x01), or random bytes with slice and
-    // extension start codes planted among them.
-    Bytes make(std::size_t n, bool withStartCodes) {
-        Bytes out;
-        while (out.size() < n) {
-            const std::uint8_t b = byte();
-            if (!withStartCodes) {
-                if (b > 1) out.push_back(b);
-            } else if ((b & 0x3F) == 0) {
-                // Slices of the top rows, which every stream here has.
-                const std::uint8_t code = (b & 0x40) ? std::uint8_t(1 + byte() % 16) : 0xB5;
-                out.insert(out.end(), {0x00, 0x00, 0x01, code});
-            } else {
-                out.push_back(b);
-            }
+// Random bytes that cannot form a start code prefix, not even with zero bytes
+// before them (no 0x00 or 0x01), or random bytes with slice and extension start
+// codes planted among them.
+Bytes garbage(std::uint32_t seed, std::size_t n, bool withStartCodes) {
+    std::uint32_t state = seed * 2654435761u + 1;
+    const auto byte = [&state] {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return std::uint8_t(state >> 11);
+    };
+    Bytes out;
+    while (out.size() < n) {
+        const std::uint8_t b = byte();
+        if (!withStartCodes) {
+            if (b > 1) out.push_back(b);
+        } else if ((b & 0x3F) == 0) {
+            // Slices of the top rows, which every stream here has.
+            const std::uint8_t code = (b & 0x40) ? std::uint8_t(1 + byte() % 16) : 0xB5;
+            out.insert(out.end(), {0x00, 0x00, 0x01, code});
+        } else {
+            out.push_back(b);
         }
-        return out;
     }
-
-private:
-    std::uint32_t state_;
-};
+    return out;
+}
 
 // Bytes that belong to nothing sit in front of a picture. Without start codes
 // they follow the last slice of the picture before, whose last row is complete:
@@ -140,7 +141,7 @@ TEST_P(CorruptStream, GarbageBetweenPicturesRecovers) {
         for (bool withStartCodes : {false, true}) {
             SCOPED_TRACE("garbage before the picture at byte " + std::to_string(at) +
                          (withStartCodes ? " with start codes" : ""));
-            const Bytes junk = Garbage(std::uint32_t(at)).make(64 + at % 300, withStartCodes);
+            const Bytes junk = garbage(std::uint32_t(at), 64 + at % 300, withStartCodes);
             const Bytes damaged = cat({cut(ref_.stream, 0, at), junk, cut(ref_.stream, at, SIZE_MAX)});
             const DecodeResult got = decodeSamples(cutIntoChunks(damaged, kChunk));
             if (!withStartCodes) {
@@ -175,15 +176,15 @@ TEST_P(CorruptStream, InvalidSliceIsCountedAndChangesNothing) {
 TEST_P(CorruptStream, BitFlipsRecover) {
     const std::vector<std::size_t> sequences = offsetsOf(ref_.stream, 0xB3);
     const std::size_t window = sequences.size() > 2 ? sequences[2] : ref_.stream.size();
-    Garbage draw(7);
+    std::mt19937 draw(7);
     for (int round = 0; round < 16; ++round) {
         Bytes damaged = ref_.stream;
-        const std::size_t centre = (std::size_t(draw.byte()) << 16 | std::size_t(draw.byte()) << 8 | draw.byte()) % window;
+        const std::size_t centre = draw() % window;
         std::size_t first = damaged.size(), last = 0;
         const int flips = 1 + round % 6;
         for (int k = 0; k < flips; ++k) {
-            const std::size_t at = std::min(damaged.size() - 1, centre + draw.byte() % 64);
-            damaged[at] ^= std::uint8_t(1u << (draw.byte() & 7));
+            const std::size_t at = std::min(damaged.size() - 1, centre + draw() % 64);
+            damaged[at] ^= std::uint8_t(1u << (draw() & 7));
             first = std::min(first, at);
             last = std::max(last, at);
         }
@@ -256,6 +257,71 @@ TEST(CorruptProgramStream, PesHeadersCutShortRecover) {
             if (HasFatalFailure()) return;
         }
         esOffset += payloadLength;
+    }
+}
+
+// Damage that once left the decoder in a state it could not handle.
+
+// A run that ends inside the intra matrix of a sequence header announcing a
+// larger picture must not leave that size behind without its coded sizes: the
+// next run would take pictures of the new size from buffers of the old one,
+// and a renderer that kept the larger connection would be handed rows read
+// past the end of the picture planes.
+TEST(Regressions, SequenceHeaderCutInsideItsMatrixKeepsTheOldSize) {
+    const Bytes stream = loadReference("prog420_cgop").stream;
+    const std::vector<std::size_t> sequences = offsetsOf(stream, 0xB3);
+    const std::vector<std::size_t> groups = offsetsOf(stream, 0xB8);
+    ASSERT_GE(sequences.size(), 3u);
+    ASSERT_GE(groups.size(), 3u);
+
+    BitWriter w;
+    SequenceFields larger{720, 576};
+    const std::vector<std::uint8_t> matrix(64, 16);
+    larger.intraMatrix = matrix.data();
+    writeSequenceHeader(w, larger);
+    const Bytes cutHeader = cut(w.data(), 0, 12 + 10);  // start code, fields, ten matrix bytes
+
+    ReferenceCounter counter;
+    TestSettings settings(2);
+    RecordingHost host;
+    host.format.width = 720;
+    host.format.height = 576;
+    host.refuseFormatChange = true;
+    {
+        VideoDecoder decoder;
+        ASSERT_EQ(decoder.Init(&settings, &host), hr::ok);
+        ASSERT_TRUE(feedSamples(decoder, cutIntoChunks(cut(stream, 0, sequences[1]), 4096), &counter));
+        ASSERT_TRUE(feedSamples(decoder, cutIntoChunks(cutHeader, 4096), &counter));
+        // The run ends inside the matrix. (Waiting for it matters: a later
+        // EndOfStream could otherwise return at the end of this run.)
+        ASSERT_EQ(decoder.EndOfStream(), hr::ok);
+        // The second group of pictures without its sequence header.
+        ASSERT_TRUE(feedSamples(decoder, cutIntoChunks(cut(stream, groups[1], sequences[2]), 4096), &counter));
+        ASSERT_EQ(decoder.EndOfStream(), hr::ok);
+        const tl::StreamInfo after = decoder.streamInfo();
+        EXPECT_EQ(std::make_tuple(after.sizeX, after.sizeY, after.codedSizeX), std::make_tuple(352, 288, 352));
+        decoder.Uninit();
+    }
+    EXPECT_EQ(std::make_tuple(host.deliveries().size(), counter.live.load(), host.liveSamples()),
+              std::make_tuple(offsetsOf(cut(stream, 0, sequences[2]), 0x00).size(), 0, 0));
+}
+
+// A display size far from the coded size used to make the corrected aspect
+// ratio overflow its 32-bit height (undefined; INT_MIN in practice) or round
+// to zero: either way a ratio no media type can carry.
+TEST(Regressions, ExtremeDisplaySizesKeepTheAspectRatioPositive) {
+    for (auto [width, height, displayWidth, displayHeight] :
+         {std::array{1, 4095, 16383, 1}, {4095, 1, 1, 16383}, {352, 288, 16383, 1}, {352, 288, 1, 16383}}) {
+        StreamState s;
+        ResetStreamState(s);
+        s.horizontal_size = width;
+        s.vertical_size = height;
+        s.aspect_ratio_information = 1;
+        s.display_horizontal_size = displayWidth;
+        s.display_vertical_size = displayHeight;
+        UpdateAspectRatio(s);
+        EXPECT_TRUE(s.aspect_x > 0 && s.aspect_y > 0) << width << "x" << height << " shown as " << displayWidth << "x"
+                                                      << displayHeight << ": " << s.aspect_x << ":" << s.aspect_y;
     }
 }
 

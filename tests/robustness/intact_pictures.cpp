@@ -20,23 +20,19 @@ IntactPictures intactAround(const Bytes& stream, std::size_t firstDamage, std::s
     const std::size_t before = picturesIn(0, groupStart);
     intact.intactPrefix = before > 0 ? before - 1 : 0;
 
-    // Sequence headers behind the damage, and the group of pictures after each.
-    std::vector<const StartCode*> groups;
+    // The group of pictures right after each sequence header behind the damage:
+    // the first when it is closed, else the second.
+    int groups = 0;
     for (std::size_t i = 0; i < codes.size(); ++i) {
         if (codes[i].code != 0xB3 || codes[i].offset <= lastDamage) continue;
-        for (std::size_t j = i + 1; j < codes.size() && codes[j].code != 0xB3; ++j) {
-            if (codes[j].code == 0xB8) {
-                groups.push_back(&codes[j]);
-                break;
-            }
+        std::size_t j = i + 1;
+        while (j < codes.size() && codes[j].code != 0xB3 && codes[j].code != 0xB8) ++j;
+        if (j == codes.size() || codes[j].code != 0xB8) continue;
+        if (++groups == 2 || closedGop(codes[j])) {
+            intact.intactTail = picturesIn(codes[j].offset, stream.size());
+            break;
         }
     }
-    const StartCode* resync = nullptr;
-    if (!groups.empty() && closedGop(*groups[0]))
-        resync = groups[0];
-    else if (groups.size() > 1)
-        resync = groups[1];
-    if (resync) intact.intactTail = picturesIn(resync->offset, stream.size());
     return intact;
 }
 

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <shared_mutex>
 #include <thread>
 #include <vector>
@@ -35,31 +36,14 @@ constexpr auto kWatchdogLimit = std::chrono::seconds(300);  // for the whole pro
 
 // Ends the whole process when the tests do not finish in time: a deadlocked
 // thread could never report a failure by itself.
-void armWatchdog() {
-    static const bool armed = [] {
-        std::thread([] {
-            std::this_thread::sleep_for(kWatchdogLimit);
-            std::fprintf(stderr, "watchdog: the decoder threads made no progress; deadlock\n");
-            std::abort();
-        }).detach();
-        return true;
-    }();
-    (void)armed;
-}
-
-class Draw {
-public:
-    explicit Draw(std::uint32_t seed) : state_(seed * 2654435761u + 7) {}
-    std::uint32_t below(std::uint32_t n) {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 17;
-        state_ ^= state_ << 5;
-        return state_ % n;
-    }
-
-private:
-    std::uint32_t state_;
-};
+[[maybe_unused]] const bool watchdogArmed = [] {
+    std::thread([] {
+        std::this_thread::sleep_for(kWatchdogLimit);
+        std::fprintf(stderr, "watchdog: the decoder threads made no progress; deadlock\n");
+        std::abort();
+    }).detach();
+    return true;
+}();
 
 // Where the pictures of the stream start, and how many come before its sequence n.
 struct Pictures {
@@ -70,7 +54,6 @@ struct Pictures {
 };
 
 TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronise) {
-    armWatchdog();
     const StreamInfo info = find_stream("prog420_cgop");
     const Bytes stream = read_file_bytes(info.streamPath());
     const std::vector<std::string> reference = read_md5_lines(info.md5Path());
@@ -105,38 +88,38 @@ TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronis
     std::vector<std::thread> threads;
     for (std::uint32_t feeder = 0; feeder < 2; ++feeder) {
         threads.emplace_back([&, feeder] {
-            Draw draw(feeder + 1);
-            std::size_t next = draw.below(std::uint32_t(chunks.size()));
+            std::mt19937 draw(feeder + 1);
+            std::size_t next = draw() % chunks.size();
             while (running()) {
-                const std::uint32_t flags = draw.below(8) == 0 ? sample_flag::data_discontinuity : 0;
+                const std::uint32_t flags = draw() % 8 == 0 ? sample_flag::data_discontinuity : 0;
                 TestSample* s = TestSample::make(chunks[next], ReferenceTime(next) * 400000, flags, &counter);
                 streamingCall([&] { decoder.Receive(s); });  // refused while flushing; the reference is ours
                 s->release();
                 next = (next + 1) % chunks.size();
-                if (draw.below(40) == 0) streamingCall([&] { decoder.Receive(nullptr); });
+                if (draw() % 40 == 0) streamingCall([&] { decoder.Receive(nullptr); });
             }
         });
     }
     threads.emplace_back([&] {
-        Draw draw(11);
+        std::mt19937 draw(11);
         while (running()) {
             streamingCall([&] { decoder.Flush(true); });
-            std::this_thread::sleep_for(std::chrono::microseconds(draw.below(3000)));
+            std::this_thread::sleep_for(std::chrono::microseconds(draw() % 3000));
             streamingCall([&] { decoder.Flush(false); });
-            std::this_thread::sleep_for(std::chrono::microseconds(draw.below(20000)));
+            std::this_thread::sleep_for(std::chrono::microseconds(draw() % 20000));
         }
     });
     threads.emplace_back([&] {
         while (running()) streamingCall([&] { decoder.EndOfStream(); });
     });
     threads.emplace_back([&] {
-        Draw draw(13);
+        std::mt19937 draw(13);
         static constexpr double kRates[] = {0.5, 1.0, 2.0, 1.0};
         while (running()) {
-            decoder.SetRate(kRates[draw.below(4)]);
+            decoder.SetRate(kRates[draw() % 4]);
             const tl::StreamInfo now = decoder.streamInfo();
             EXPECT_GE(now.frameNum, now.skippedFrames);
-            const int from = box.left, to = int(draw.below(300));
+            const int from = box.left, to = int(draw() % 300);
             box.left = to;
             const DamageRect moved[] = {{from, 0, from + box.width, 16}, {to, 0, to + box.width, 16}};
             decoder.OnLayerNotifyDirty(moved, 2);
@@ -144,9 +127,9 @@ TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronis
         }
     });
     threads.emplace_back([&] {
-        Draw draw(17);
+        std::mt19937 draw(17);
         while (running()) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(30 + draw.below(120)));
+            std::this_thread::sleep_for(std::chrono::milliseconds(30 + draw() % 120));
             stopped = true;
             decoder.Uninit();
             std::unique_lock<std::shared_mutex> lock(streaming);
@@ -193,7 +176,6 @@ TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronis
 // not its own, and returned before the pictures it stands for were delivered (a
 // renderer would get them after its end of stream).
 TEST(DecoderStress, EndOfStreamAfterAFlushWaitsForItsOwnMarker) {
-    armWatchdog();
     const StreamInfo info = find_stream("prog420_cgop");
     const Bytes stream = read_file_bytes(info.streamPath());
     const Pictures at{offsetsOf(stream, 0xB3), offsetsOf(stream, 0x00)};
@@ -241,7 +223,6 @@ TEST(DecoderStress, EndOfStreamAfterAFlushWaitsForItsOwnMarker) {
 // loop-ended event again left EndOfStream waiting for a run that would never
 // end. A kernel event releases the threads waiting at the moment it is set.
 TEST(DecoderStress, LoopEndedReleasesItsWaiterEvenWhenResetAtOnce) {
-    armWatchdog();
     ManualResetEvent event;
     std::atomic<bool> waiting{false};
     bool released = false;

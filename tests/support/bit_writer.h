@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <initializer_list>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -58,34 +57,27 @@ private:
 };
 
 // Serves a byte string in chunks of a fixed size, then fails with E_ABORT.
-// Each chunk lives in its own allocation, so a read past a sample's end is
-// caught under AddressSanitizer.
+// Each chunk lives in its own allocation of its exact size, so a read past a
+// sample's end is caught under AddressSanitizer.
 class ChunkSource final : public SampleSource {
 public:
     ChunkSource(const std::uint8_t* data, std::size_t size, std::size_t chunk) {
-        for (std::size_t at = 0; at < size; at += chunk) {
-            const std::size_t n = std::min(chunk, size - at);
-            chunks_.push_back({std::unique_ptr<std::uint8_t[]>(new std::uint8_t[n]), n});
-            std::copy(data + at, data + at + n, chunks_.back().bytes.get());
-        }
+        for (std::size_t at = 0; at < size; at += chunk)
+            chunks_.emplace_back(data + at, data + std::min(size, at + chunk));
     }
     ChunkSource(const std::vector<std::uint8_t>& data, std::size_t chunk)
         : ChunkSource(data.data(), data.size(), chunk) {}
     HResult fetchNextSample(const std::uint8_t*& current, const std::uint8_t*& end) override {
         if (next_ == chunks_.size()) return hr::e_abort;
-        const Chunk& c = chunks_[next_++];
-        current = c.bytes.get();
-        end = current + c.size;
+        const std::vector<std::uint8_t>& c = chunks_[next_++];
+        current = c.data();
+        end = current + c.size();
         return hr::ok;
     }
-    const std::uint8_t* begin() const { return chunks_.empty() ? nullptr : chunks_[0].bytes.get(); }
+    const std::uint8_t* begin() const { return chunks_.empty() ? nullptr : chunks_[0].data(); }
 
 private:
-    struct Chunk {
-        std::unique_ptr<std::uint8_t[]> bytes;
-        std::size_t size;
-    };
-    std::vector<Chunk> chunks_;
+    std::vector<std::vector<std::uint8_t>> chunks_;
     std::size_t next_ = 0;
 };
 

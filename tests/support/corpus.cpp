@@ -1,11 +1,13 @@
 #include "tests/support/corpus.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <stdexcept>
+#include <string_view>
 
 namespace tl::test {
 namespace {
@@ -18,21 +20,13 @@ std::string trim(std::string_view s) {
 }
 
 std::string read_text(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot open " + path.string());
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    const std::vector<std::uint8_t> bytes = read_file_bytes(path);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 bool parse_integer(const std::string& text, long long& value) {
-    std::size_t used = 0;
-    try {
-        value = std::stoll(text, &used, 10);
-    } catch (const std::exception&) {
-        return false;
-    }
-    return used == text.size();
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return error == std::errc() && end == text.data() + text.size();
 }
 
 }  // namespace
@@ -79,9 +73,12 @@ std::filesystem::path source_dir() {
 
 std::filesystem::path corpus_dir() { return source_dir() / "tests" / "streams"; }
 
-StreamInfo parse_stream_info(std::string_view text, const std::string& name) {
+StreamInfo load_stream_info(const std::filesystem::path& infoPath) {
     StreamInfo info;
-    info.name = name;
+    info.name = infoPath.stem().string();
+    info.infoPath = infoPath;
+    const std::string content = read_text(infoPath);
+    std::string_view text = content;
     std::size_t lineNumber = 0;
     while (!text.empty()) {
         const auto end = text.find('\n');
@@ -92,18 +89,12 @@ StreamInfo parse_stream_info(std::string_view text, const std::string& name) {
         const auto equals = line.find('=');
         const std::string key = equals == std::string::npos ? "" : trim(line.substr(0, equals));
         if (key.empty()) {
-            throw std::runtime_error(name + ".info line " + std::to_string(lineNumber) +
+            throw std::runtime_error(info.name + ".info line " + std::to_string(lineNumber) +
                                      " is not key=value: " + line);
         }
         if (!info.fields.emplace(key, trim(line.substr(equals + 1))).second)
-            throw std::runtime_error(name + ".info repeats " + key);
+            throw std::runtime_error(info.name + ".info repeats " + key);
     }
-    return info;
-}
-
-StreamInfo load_stream_info(const std::filesystem::path& infoPath) {
-    StreamInfo info = parse_stream_info(read_text(infoPath), infoPath.stem().string());
-    info.infoPath = infoPath;
     return info;
 }
 
@@ -127,9 +118,7 @@ std::vector<std::string> read_md5_lines(const std::filesystem::path& path) {
     while (std::getline(lines, line)) {
         line = trim(line);
         if (line.empty()) continue;
-        const bool valid = line.size() == 32 && std::all_of(line.begin(), line.end(), [](char c) {
-                               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
-                           });
+        const bool valid = line.size() == 32 && line.find_first_not_of("0123456789abcdef") == std::string::npos;
         if (!valid) throw std::runtime_error(path.string() + ": not an md5 line: " + line);
         digests.push_back(line);
     }

@@ -7,7 +7,6 @@
 #include <map>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace tl::test {
@@ -49,7 +48,6 @@ std::filesystem::path corpus_dir();
 
 // Blank lines and lines starting with '#' are ignored; any other line without '='
 // is an error, so a truncated or mangled file is noticed rather than half read.
-StreamInfo parse_stream_info(std::string_view text, const std::string& name);
 StreamInfo load_stream_info(const std::filesystem::path& infoPath);
 // Every *.info in the corpus, sorted by name.
 std::vector<StreamInfo> list_streams();

@@ -29,7 +29,7 @@ DecodeResult decodeSamples(const std::vector<Bytes>& samples, bool keepBytes, bo
         decoder.Uninit();
     }
     result.pictures = host.deliveries();
-    result.digests = host.digests();
+    for (const Delivery& d : result.pictures) result.digests.push_back(d.md5);
     result.types = host.types();
     result.referencesLeft = counter.live.load();
     result.outputSamplesLeft = host.liveSamples();

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "convert/output_format.h"
 #include "engine/framework/sample_flags.h"
 #include "tools/common/md5.h"
 
@@ -26,20 +27,9 @@ constexpr std::size_t kGuard = 4096;
 constexpr std::uint8_t kGuardByte = 0xA5;
 constexpr std::uint8_t kFreshByte = 0xCD;  // what a sample holds before the decoder writes it
 
-int bitsPerPixel(OutputSubtype subtype) {
-    switch (subtype) {
-    case OutputSubtype::RGB32: return 32;
-    case OutputSubtype::RGB24: return 24;
-    case OutputSubtype::YV12:
-    case OutputSubtype::Planar: return 12;
-    default: return 16;
-    }
-}
+int bitsPerPixel(OutputSubtype subtype) { return outputBitsPerPixel(int(subtype)); }
 
-bool isRgb(OutputSubtype subtype) {
-    return subtype == OutputSubtype::RGB32 || subtype == OutputSubtype::RGB24 ||
-           subtype == OutputSubtype::RGB565 || subtype == OutputSubtype::RGB555;
-}
+bool isRgb(OutputSubtype subtype) { return int(subtype) >= OUTPUT_RGB32 && int(subtype) <= OUTPUT_RGB555; }
 
 std::size_t planarBytes(std::int32_t w, std::int32_t h, int chromaFormat) {
     const std::size_t cw = chromaFormat == 3 ? std::size_t(w) : std::size_t(w + 1) / 2;
@@ -210,12 +200,6 @@ OutputFormat RecordingHost::connectionFormat() {
 std::vector<Delivery> RecordingHost::deliveries() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return deliveries_;
-}
-
-std::vector<std::string> RecordingHost::digests() const {
-    std::vector<std::string> out;
-    for (const Delivery& d : deliveries()) out.push_back(d.md5);
-    return out;
 }
 
 std::string RecordingHost::types() const {

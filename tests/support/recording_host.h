@@ -47,7 +47,6 @@ public:
     ClassId downstreamFilterClassId() override { return classId; }
 
     std::vector<Delivery> deliveries() const;
-    std::vector<std::string> digests() const;
     std::string types() const;  // one letter per delivery
     void clearDeliveries();
     std::vector<FormatChange> formatChanges() const;

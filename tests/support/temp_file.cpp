@@ -21,19 +21,9 @@ std::string unique_stem() {
 
 }  // namespace
 
-TempFile::TempFile(const std::string& suffix) {
-    const auto dir = std::filesystem::temp_directory_path();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        auto candidate = dir / (unique_stem() + suffix);
-        if (!std::filesystem::exists(candidate)) {
-            std::ofstream create(candidate, std::ios::binary);
-            if (create) {
-                path_ = candidate;
-                return;
-            }
-        }
-    }
-    throw std::runtime_error("cannot create a temporary file in " + dir.string());
+TempFile::TempFile(const std::string& suffix)
+    : path_(std::filesystem::temp_directory_path() / (unique_stem() + suffix)) {
+    if (!std::ofstream(path_, std::ios::binary)) throw std::runtime_error("cannot create " + path_.string());
 }
 
 TempFile::~TempFile() {
