@@ -188,7 +188,7 @@ private:
     HResult decodeSlices(BitReader& reader) {
         for (;;) {
             matrices_.resetCounters();
-            const HResult r = decodeSlice(reader);
+            const HResult r = decodeSliceGuarded(reader, [&] { return decodeSlice(reader); });
             if (failed(r) || r == kPictureFinished) return r;
         }
     }

@@ -25,11 +25,30 @@ struct BitReader {
     std::uint32_t cache = 0;  // next bits, left-aligned; bits below `count` are zero
     int count = 0;            // valid bits in cache, 0..32
     SampleSource* source = nullptr;
+    std::uint32_t samplesTaken = 0;  // samples the window has moved to, so a Mark knows its own
+
+    // A position to come back to while the window is still in the same sample.
+    struct Mark {
+        const std::uint8_t* current;
+        std::uint32_t cache;
+        int count;
+        std::uint32_t sample;
+    };
+    Mark mark() const { return {current, cache, count, samplesTaken}; }
+    // Returns to m; false, leaving the window alone, when its sample has gone.
+    bool rewind(const Mark& m) {
+        if (m.sample != samplesTaken) return false;
+        current = m.current;
+        cache = m.cache;
+        count = m.count;
+        return true;
+    }
 
     void reset() {
         current = end = nullptr;
         cache = 0;
         count = 0;
+        ++samplesTaken;
     }
 
     // Makes at least n bits valid. n may be up to 25 at any bit position, and
@@ -76,6 +95,7 @@ private:
                     cache = count ? acc << (32 - count) : 0;
                     return r;
                 }
+                ++samplesTaken;
             }
             acc = (acc << 8) | *current++;
             count += 8;

@@ -98,6 +98,18 @@ HResult decodeMacroblocks(LocalBits& bits, const SliceContext& ctx, std::int32_t
 
 }  // namespace
 
+bool atStartCode(BitReader& reader) {
+    const int stuffing = reader.count & 7;
+    if (stuffing && reader.peekBits(stuffing) != 0) return false;
+    reader.skipBits(stuffing);
+    if (reader.ensureBits(24) != hr::ok) return true;
+    return reader.peekBits(24) == 1;
+}
+
+void resumeAfterSliceStart(BitReader& reader, const BitReader::Mark& beforeSlice) {
+    if (reader.rewind(beforeSlice) && reader.nextStartCode() == hr::ok) reader.skipBits(8);
+}
+
 HResult skipPictureSlices(BitReader& reader) {
     for (;;) {
         if (HResult r = reader.nextStartCode(); r != hr::ok) return r;

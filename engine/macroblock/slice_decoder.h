@@ -35,6 +35,27 @@ HResult decodeSlice(BitReader& reader, const SliceContext& ctx);
 // chroma format or structure), up to the next non-slice start code.
 HResult skipPictureSlices(BitReader& reader);
 
+// Whether only zero stuffing lies between the window and a start code (also
+// at the end of the stream); skips the stuffing.
+bool atStartCode(BitReader& reader);
+
+// Takes the window back to `beforeSlice` and past the start code of the slice
+// that follows it, when that sample is still being read.
+void resumeAfterSliceStart(BitReader& reader, const BitReader::Mark& beforeSlice);
+
+// Runs `decode`, one slice of either decoding path. A damaged slice may have
+// read on through the start code after it (a fixed-length field can swallow a
+// 00 00 01): after a bitstream error, or when the picture ends somewhere other
+// than before a start code, the start-code search starts again just past the
+// slice's own start code, so no header or slice behind the damage is lost.
+template <class Decode>
+HResult decodeSliceGuarded(BitReader& reader, Decode&& decode) {
+    const BitReader::Mark start = reader.mark();
+    const HResult r = decode();
+    if (r == kBitstreamError || (r == kPictureFinished && !atStartCode(reader))) resumeAfterSliceStart(reader, start);
+    return r;
+}
+
 // The flags word every macroblock of one run of skipped macroblocks gets, from
 // the flags of the macroblock before the run; resets the predictors the way a
 // skipped macroblock does.

@@ -44,7 +44,7 @@ private:
 
         for (;;) {
             matrices_.resetCounters();
-            const HResult r = decodeSlice(reader, ctx);
+            const HResult r = decodeSliceGuarded(reader, [&] { return decodeSlice(reader, ctx); });
             if (failed(r)) return r;
             if (r == kPictureFinished) {
                 if (conceal) ConcealUnreached(params, targets, reached_);

@@ -106,13 +106,8 @@ TEST_P(CorruptStream, CutAtEveryStructuralPointRecovers) {
 // before them (no 0x00 or 0x01), or random bytes with slice and extension start
 // codes planted among them.
 Bytes garbage(std::uint32_t seed, std::size_t n, bool withStartCodes) {
-    std::uint32_t state = seed * 2654435761u + 1;
-    const auto byte = [&state] {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        return std::uint8_t(state >> 11);
-    };
+    std::mt19937 rng(seed);
+    const auto byte = [&rng] { return std::uint8_t(rng()); };
     Bytes out;
     while (out.size() < n) {
         const std::uint8_t b = byte();
