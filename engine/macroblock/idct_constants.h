@@ -82,4 +82,28 @@ constexpr RowMaddTable makeRowMaddTable() {
 
 inline constexpr RowMaddTable rowMaddTable = makeRowMaddTable();
 
+// The same weights for rows whose inputs x4..x7 are zero, where a product with
+// any of them adds nothing: the pair vectors shrink to E = (x0, x2) and
+// O = (x1, x3), each repeated, and one row pair needs two 8-word groups, E
+// weights giving (a0, a1, a2, a3) and O weights giving (b0, b1, b2, b3).
+struct alignas(16) RowMaddLeftTable {
+    std::int16_t w[4][16];
+};
+
+constexpr RowMaddLeftTable makeRowMaddLeftTable() {
+    RowMaddLeftTable t{};
+    for (int p = 0; p < 4; ++p) {
+        const RowConstants& k = rowConstants[p];
+        const std::int16_t groups[16] = {
+            k.c4, k.c2, k.c4, k.c6, k.c4, static_cast<std::int16_t>(-k.c6), k.c4, static_cast<std::int16_t>(-k.c2),
+            k.c1, k.c3, k.c3, static_cast<std::int16_t>(-k.c7), k.c5, static_cast<std::int16_t>(-k.c1), k.c7,
+            static_cast<std::int16_t>(-k.c5),
+        };
+        for (int i = 0; i < 16; ++i) t.w[p][i] = groups[i];
+    }
+    return t;
+}
+
+inline constexpr RowMaddLeftTable rowMaddLeftTable = makeRowMaddLeftTable();
+
 }  // namespace tl::idct
