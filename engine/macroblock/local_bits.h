@@ -47,7 +47,7 @@ struct LocalBits {
         std::uint64_t v;
         std::memcpy(&v, current, 8);
         cache |= __builtin_bswap64(v) >> count;
-        current += (63 - count) >> 3;
+        current += static_cast<unsigned>(63 - count) >> 3;  // unsigned: no sign extension
         count |= 56;
     }
 
