@@ -98,11 +98,11 @@ struct ByteFamily {
 };
 
 // The kernels of one family and width. Heights are multiples of 4, so each
-// round of a strip stores two register rows: half the loop's own steps.
+// round of a strip stores four picture rows: a quarter of the loop's own steps.
 template <class F, int width>
 struct FamilyKernels {
-    static_assert(F::rows <= 2, "two register rows per round fit a height of 4");
-    static constexpr int round = 2 * F::rows;
+    static constexpr int round = 4;
+    static_assert(round % F::rows == 0, "a round is whole register rows");
 
     // Index 2 * vertical half + horizontal half.
     template <std::size_t index>
@@ -112,8 +112,7 @@ struct FamilyKernels {
             typename F::template PredictRows<hx, hy> rows(src + x, stride);
             std::uint8_t* d = dst + x;
             for (int y = 0; y < height; y += round, d += round * stride) {
-                F::store(d, stride, rows.next());
-                F::store(d + F::rows * stride, stride, rows.next());
+                for (int r = 0; r < round; r += F::rows) F::store(d + r * stride, stride, rows.next());
             }
         }
         F::finish();
@@ -129,8 +128,8 @@ struct FamilyKernels {
             typename F::template AverageRows<h2, v2> second(src2 + x, stride);
             std::uint8_t* d = dst + x;
             for (int y = 0; y < height; y += round, d += round * stride) {
-                F::store(d, stride, F::average(first.next(), second.next()));
-                F::store(d + F::rows * stride, stride, F::average(first.next(), second.next()));
+                for (int r = 0; r < round; r += F::rows)
+                    F::store(d + r * stride, stride, F::average(first.next(), second.next()));
             }
         }
         F::finish();
