@@ -27,31 +27,39 @@
 namespace tl::kernels {
 namespace {
 
-inline __m128i idctRowPass(__m128i x, int row) {
-    const __m128i* t = reinterpret_cast<const __m128i*>(idct::rowMaddTable.w[idct::rowPairOf[row]]);
-    const __m128i pairs = _mm_unpacklo_epi16(x, _mm_unpackhi_epi64(x, x));  // x0 x4 x1 x5 x2 x6 x3 x7
-    const __m128i p = _mm_shuffle_epi32(pairs, 0x00);
-    const __m128i u = _mm_shuffle_epi32(pairs, 0x55);
-    const __m128i q = _mm_shuffle_epi32(pairs, 0xAA);
-    const __m128i v = _mm_shuffle_epi32(pairs, 0xFF);
-    const __m128i a = _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(p, t[0]), _mm_madd_epi16(q, t[1])),
-                                    _mm_set1_epi32(idct::rowRounder[row]));
-    const __m128i b = _mm_add_epi32(_mm_madd_epi16(u, t[2]), _mm_madd_epi16(v, t[3]));
+// The row pass from its even and odd sums.
+inline __m128i idctRowOutputs(__m128i a, __m128i b) {
     const __m128i low = _mm_srai_epi32(_mm_add_epi32(a, b), idct::rowShift);    // y0 y1 y2 y3
     const __m128i high = _mm_srai_epi32(_mm_sub_epi32(a, b), idct::rowShift);   // y7 y6 y5 y4
     return _mm_packs_epi32(low, _mm_shuffle_epi32(high, _MM_SHUFFLE(0, 1, 2, 3)));
 }
 
+// Words x0 x2 x1 x3 of the row in the low half, x4 x6 x5 x7 in the high half:
+// the pair vectors of idct::rowMaddHalfTable as its four doublewords.
+inline __m128i idctRowPairs(__m128i x) {
+    return _mm_shufflehi_epi16(_mm_shufflelo_epi16(x, _MM_SHUFFLE(3, 1, 2, 0)), _MM_SHUFFLE(3, 1, 2, 0));
+}
+
+inline __m128i idctRowPass(__m128i x, int row) {
+    const __m128i* left = reinterpret_cast<const __m128i*>(idct::rowMaddHalfTable.w[idct::rowPairOf[row]][0]);
+    const __m128i* right = reinterpret_cast<const __m128i*>(idct::rowMaddHalfTable.w[idct::rowPairOf[row]][1]);
+    const __m128i pairs = idctRowPairs(x);
+    const __m128i a = _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_shuffle_epi32(pairs, 0x00), left[0]),
+                                                  _mm_madd_epi16(_mm_shuffle_epi32(pairs, 0xAA), right[0])),
+                                    _mm_set1_epi32(idct::rowRounder[row]));
+    const __m128i b = _mm_add_epi32(_mm_madd_epi16(_mm_shuffle_epi32(pairs, 0x55), left[1]),
+                                    _mm_madd_epi16(_mm_shuffle_epi32(pairs, 0xFF), right[1]));
+    return idctRowOutputs(a, b);
+}
+
 // The row pass of a row whose inputs x4..x7 are zero: half the multiply-adds.
 inline __m128i idctRowPassLeft(__m128i x, int row) {
-    const __m128i* t = reinterpret_cast<const __m128i*>(idct::rowMaddLeftTable.w[idct::rowPairOf[row]]);
-    const __m128i pairs = _mm_shufflelo_epi16(x, _MM_SHUFFLE(3, 1, 2, 0));  // x0 x2 x1 x3
-    const __m128i a = _mm_add_epi32(_mm_madd_epi16(_mm_shuffle_epi32(pairs, 0x00), t[0]),
+    const __m128i* left = reinterpret_cast<const __m128i*>(idct::rowMaddHalfTable.w[idct::rowPairOf[row]][0]);
+    const __m128i pairs = _mm_shufflelo_epi16(x, _MM_SHUFFLE(3, 1, 2, 0));
+    const __m128i a = _mm_add_epi32(_mm_madd_epi16(_mm_shuffle_epi32(pairs, 0x00), left[0]),
                                     _mm_set1_epi32(idct::rowRounder[row]));
-    const __m128i b = _mm_madd_epi16(_mm_shuffle_epi32(pairs, 0x55), t[1]);
-    const __m128i low = _mm_srai_epi32(_mm_add_epi32(a, b), idct::rowShift);
-    const __m128i high = _mm_srai_epi32(_mm_sub_epi32(a, b), idct::rowShift);
-    return _mm_packs_epi32(low, _mm_shuffle_epi32(high, _MM_SHUFFLE(0, 1, 2, 3)));
+    const __m128i b = _mm_madd_epi16(_mm_shuffle_epi32(pairs, 0x55), left[1]);
+    return idctRowOutputs(a, b);
 }
 
 inline bool idctAllZero(__m128i v) { return _mm_movemask_epi8(_mm_cmpeq_epi16(v, _mm_setzero_si128())) == 0xFFFF; }
