@@ -36,61 +36,101 @@ struct RunLevelSink {
     }
 };
 
+// One code as the coefficient loop uses it: how far it moves the scan
+// position (run + 1), the factor its weight is multiplied by (the level for
+// intra blocks, 2 * level + 1 for the others, whose reconstruction adds half
+// a step), and the code length without the sign bit. Entries without a
+// factor are not run/level codes; `kind` tells them apart.
+struct CodeStep {
+    std::uint8_t advance;
+    std::uint8_t factor;
+    std::uint8_t length;
+    std::uint8_t kind;
+};
+
+constexpr int factorOf(bool intra, int level) { return intra || !level ? level : 2 * level + 1; }
+static_assert(factorOf(false, 40) <= 255, "the largest variable-length level fits a byte");
+
+CodeStep stepOf(bool intra, int run, int level, int length, std::uint8_t kind) {
+    return CodeStep{static_cast<std::uint8_t>(run + 1), static_cast<std::uint8_t>(factorOf(intra, level)),
+                    static_cast<std::uint8_t>(length), kind};
+}
+
+using ShortSteps = std::array<CodeStep, 256>;
+
+ShortSteps shortSteps(bool intra, const std::array<DctShortCode, 256>& codes) {
+    ShortSteps t{};
+    for (std::size_t i = 0; i < t.size(); ++i)
+        t[i] = stepOf(intra, codes[i].run, codes[i].level, codes[i].length, codes[i].kind);
+    return t;
+}
+
 // Codes with six to eleven leading zeros, by the leading zeros and the four
 // bits after the leading one (for six zeros only three of them count, so
 // entries come in pairs): one lookup instead of a jump per length.
-struct DctLongCode {
-    std::uint8_t run;
-    std::uint8_t level;
-    std::uint8_t length;  // without the sign bit
-};
-using DctLongTable = std::array<DctLongCode, 6 * 16>;
+using LongSteps = std::array<CodeStep, 6 * 16>;
 
-DctLongTable longTable(const DctShortCode* table6) {
-    DctLongTable t{};
+LongSteps longSteps(bool intra, const DctShortCode* table6) {
+    LongSteps t{};
     const DctRunLevel* shared[6] = {nullptr, kDctLeadingZeros7, kDctLeadingZeros8, nullptr, kDctLeadingZeros10,
                                     kDctLeadingZeros11};
     for (int i = 0; i < 16; ++i) {
         const DctShortCode c = table6[i >> 1];
-        t[std::size_t(i)] = DctLongCode{c.run, c.level, c.length};
+        t[std::size_t(i)] = stepOf(intra, c.run, c.level, c.length, DCT_RUN_LEVEL);
         for (int zeros = 7; zeros <= 11; ++zeros) {
             const DctRunLevel e = zeros == 9 ? DctRunLevel{0, static_cast<std::uint8_t>(31 - i)}
                                              : shared[zeros - 6][i];
-            t[std::size_t((zeros - 6) * 16 + i)] = DctLongCode{e.run, e.level, static_cast<std::uint8_t>(zeros + 5)};
+            t[std::size_t((zeros - 6) * 16 + i)] = stepOf(intra, e.run, e.level, zeros + 5, DCT_RUN_LEVEL);
         }
     }
     return t;
 }
-const DctLongTable kLongB14 = longTable(kTableB14LeadingZeros6);
-const DctLongTable kLongB15 = longTable(kTableB15LeadingZeros6);
+
+// The tables of one kind of block: its first code, the codes after it, and
+// the long codes.
+struct StepTables {
+    ShortSteps first;
+    ShortSteps next;
+    LongSteps longCodes;
+};
+
+StepTables stepTables(bool intra, const std::array<DctShortCode, 256>& first, const std::array<DctShortCode, 256>& next,
+                      const DctShortCode* table6) {
+    return {shortSteps(intra, first), shortSteps(intra, next), longSteps(intra, table6)};
+}
+
+const StepTables kIntraB14 = stepTables(true, kTableB14Short, kTableB14Short, kTableB14LeadingZeros6);
+const StepTables kIntraB15 = stepTables(true, kTableB15Short, kTableB15Short, kTableB15LeadingZeros6);
+const StepTables kNonIntra = stepTables(false, kTableB14First, kTableB14Short, kTableB14LeadingZeros6);
 
 // The one coefficient loop behind all six decoders. `position` is the scan
 // position of the last stored coefficient (0 after an intra DC, -1 before the
 // first coefficient of a non-intra block); `parity` the running XOR of the
 // stored values, starting at 1.
 template <bool Intra, class Sink>
-inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctLongCode* longCodes,
-                        const std::uint16_t* weights, const std::uint8_t* scan, std::ptrdiff_t position,
-                        std::uint32_t parity, Sink& sink, std::uint32_t& errors) {
-    // A non-intra block's first code comes from its own table.
-    const DctShortCode* codes = Intra ? table : kTableB14First.data();
+inline HResult decodeAc(LocalBits& b, const StepTables& tables, const std::uint16_t* weights,
+                        const std::uint8_t* scan, std::ptrdiff_t position, std::uint32_t parity, Sink& sink,
+                        std::uint32_t& errors) {
+    const CodeStep* codes = tables.first.data();
     enum Step { NEXT, END, BAD };
     // One code from a window holding at least 24 bits.
     const auto step = [&]() -> Step {
         const std::uint32_t w = b.window();
-        const DctShortCode* shortCodes = codes;
-        codes = table;
-        std::uint32_t run;
-        std::uint32_t level;
+        const CodeStep* shortCodes = codes;
+        codes = tables.next.data();
+        std::uint32_t advance;
+        std::uint32_t factor;
         // All ones for a negative value: random signs would defeat a branch,
         // so the value is negated by mask.
         std::int32_t sign;
         if (w >= 0x04000000u) {
-            const DctShortCode e = shortCodes[w >> 24];
-            // Only run/level codes have a level; the kind decides the rest.
-            if (e.level) {
-                run = e.run;
-                level = e.level;
+            const CodeStep& e = shortCodes[w >> 24];
+            // Only run/level codes have a factor; the kind decides the rest.
+            // Nearly every code is one: the expectation keeps the others out
+            // of the loop's straight path.
+            if (__builtin_expect(e.factor != 0, 1)) {
+                advance = e.advance;
+                factor = e.factor;
                 sign = static_cast<std::int32_t>(w << e.length) >> 31;
                 b.skip(e.length + 1);
             } else if (e.kind == DCT_END_OF_BLOCK) {
@@ -98,10 +138,11 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctLongCo
                 return END;
             } else {
                 // Escape: 6-bit run, 12-bit signed level.
-                run = (w >> 20) & 63;
+                advance = ((w >> 20) & 63) + 1;
                 const std::int32_t signedLevel = static_cast<std::int32_t>(w << 12) >> 20;
                 sign = signedLevel >> 31;
-                level = static_cast<std::uint32_t>((signedLevel ^ sign) - sign);
+                const auto level = static_cast<std::uint32_t>((signedLevel ^ sign) - sign);
+                factor = Intra ? level : 2 * level + 1;
                 b.skip(24);
             }
         } else {
@@ -110,22 +151,21 @@ inline HResult decodeAc(LocalBits& b, const DctShortCode* table, const DctLongCo
                 ++errors;
                 return BAD;
             }
-            const DctLongCode e = longCodes[(zeros - 6) * 16 + ((w >> (27 - zeros)) & 15)];
-            run = e.run;
-            level = e.level;
+            const CodeStep& e = tables.longCodes[std::size_t((zeros - 6) * 16 + ((w >> (27 - zeros)) & 15))];
+            advance = e.advance;
+            factor = e.factor;
             sign = static_cast<std::int32_t>(w << e.length) >> 31;
             b.skip(e.length + 1);
         }
-        position += static_cast<std::ptrdiff_t>(run) + 1;
+        position += static_cast<std::ptrdiff_t>(advance);
         if (position > 63) {
             ++errors;
             return BAD;
         }
         const int natural = scan[position];
-        std::int32_t v = Intra ? static_cast<std::int32_t>((level * weights[natural]) >> 4)
-                               : static_cast<std::int32_t>(((2 * level + 1) * weights[natural]) >> 5);
+        std::int32_t v = static_cast<std::int32_t>((factor * weights[natural]) >> (Intra ? 4 : 5));
         v = (v ^ sign) - sign;
-        sink.put(natural, static_cast<int>(run), v);
+        sink.put(natural, static_cast<int>(advance - 1), v);
         parity ^= static_cast<std::uint32_t>(v);
         return NEXT;
     };
@@ -216,8 +256,7 @@ inline HResult dcChroma(LocalBits& b, std::int32_t& differential) {
 
 template <bool B15>
 HResult intraBlocks(LocalBits& bits, const IntraBlockJob& job, std::uint32_t& errors) {
-    const DctShortCode* table = B15 ? kTableB15Short.data() : kTableB14Short.data();
-    const DctLongCode* longCodes = B15 ? kLongB15.data() : kLongB14.data();
+    const StepTables& tables = B15 ? kIntraB15 : kIntraB14;
     LocalBits b = bits;
     HResult r = hr::ok;
     for (int i = 0; i < job.blockCount; ++i) {
@@ -234,7 +273,7 @@ HResult intraBlocks(LocalBits& bits, const IntraBlockJob& job, std::uint32_t& er
         job.dcPredictors[component] += differential;
         block[0] = static_cast<std::int16_t>(job.dcPredictors[component] * (1 << job.dcShift));
         BlockSink sink{block};
-        r = decodeAc<true>(b, table, longCodes, i < 4 ? job.lumaWeights : job.chromaWeights, job.scan, 0,
+        r = decodeAc<true>(b, tables, i < 4 ? job.lumaWeights : job.chromaWeights, job.scan, 0,
                            1u ^ static_cast<std::uint32_t>(block[0]), sink, errors);
         if (r != hr::ok) break;
     }
@@ -260,8 +299,7 @@ HResult decodeNonIntraBlocks(LocalBits& bits, std::int16_t* blocks, std::uint32_
         pattern &= ~(0x80000000u >> i);
         BlockSink sink{blocks};
         blocks += 64;
-        r = decodeAc<false>(b, kTableB14Short.data(), kLongB14.data(), i < 4 ? lumaWeights : chromaWeights,
-                            scan, -1, 1u, sink, errors);
+        r = decodeAc<false>(b, kNonIntra, i < 4 ? lumaWeights : chromaWeights, scan, -1, 1u, sink, errors);
         if (r != hr::ok) break;
     }
     bits = b;
@@ -277,41 +315,41 @@ HResult decodeDcDifferentialChroma(LocalBits& bits, std::int32_t& differential) 
 HResult decodeIntraBlockB14(LocalBits& bits, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors) {
     BlockSink sink{block};
-    return decodeAc<true>(bits, kTableB14Short.data(), kLongB14.data(), weights, scan, 0,
+    return decodeAc<true>(bits, kIntraB14, weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(block[0]), sink, errors);
 }
 
 HResult decodeIntraBlockB15(LocalBits& bits, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors) {
     BlockSink sink{block};
-    return decodeAc<true>(bits, kTableB15Short.data(), kLongB15.data(), weights, scan, 0,
+    return decodeAc<true>(bits, kIntraB15, weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(block[0]), sink, errors);
 }
 
 HResult decodeNonIntraBlock(LocalBits& bits, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors) {
     BlockSink sink{block};
-    return decodeAc<false>(bits, kTableB14Short.data(), kLongB14.data(), weights, scan, -1, 1u, sink, errors);
+    return decodeAc<false>(bits, kNonIntra, weights, scan, -1, 1u, sink, errors);
 }
 
 HResult decodeIntraRunLevelB14(LocalBits& bits, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors) {
     RunLevelSink sink{pairs, count};
-    return decodeAc<true>(bits, kTableB14Short.data(), kLongB14.data(), weights, scan, 0,
+    return decodeAc<true>(bits, kIntraB14, weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(pairs[0].value), sink, errors);
 }
 
 HResult decodeIntraRunLevelB15(LocalBits& bits, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors) {
     RunLevelSink sink{pairs, count};
-    return decodeAc<true>(bits, kTableB15Short.data(), kLongB15.data(), weights, scan, 0,
+    return decodeAc<true>(bits, kIntraB15, weights, scan, 0,
                           1u ^ static_cast<std::uint32_t>(pairs[0].value), sink, errors);
 }
 
 HResult decodeNonIntraRunLevel(LocalBits& bits, RunLevelPair* pairs, int& count, const std::uint16_t* weights,
                                const std::uint8_t* scan, std::uint32_t& errors) {
     RunLevelSink sink{pairs, count};
-    return decodeAc<false>(bits, kTableB14Short.data(), kLongB14.data(), weights, scan, -1, 1u, sink, errors);
+    return decodeAc<false>(bits, kNonIntra, weights, scan, -1, 1u, sink, errors);
 }
 
 }  // namespace tl

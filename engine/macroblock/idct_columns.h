@@ -8,11 +8,14 @@
 namespace tl::kernels {
 namespace {
 
+// Rows of the row-pass results the caller knows to be zero and leaves unset:
+// adding, subtracting or multiplying a zero changes nothing, even with
+// saturation, so the column pass drops every term that involves them.
+enum class IdctZeroRows { none, fourToSix, fourToSeven };
+
 // The column pass over the row-pass results, written to `out`; row i of both is
-// r[i * step] and out[i * step]. With `lowerZero` the caller knows rows 4..7
-// are zero and leaves them unset: adding, subtracting or multiplying a zero
-// changes nothing, even with saturation.
-template <class Ops, bool lowerZero, int step>
+// r[i * step] and out[i * step].
+template <class Ops, IdctZeroRows zero, int step>
 inline void idctColumns(const typename Ops::V* r, typename Ops::V* out) {
     using V = typename Ops::V;
     const V tg1 = Ops::set16(idct::tg1);
@@ -22,13 +25,22 @@ inline void idctColumns(const typename Ops::V* r, typename Ops::V* out) {
     const auto row = [r](int i) { return r[i * step]; };
 
     V t0, t1, tm26, tp26, tp17, tm17, tm35, tp35;
-    if constexpr (lowerZero) {
+    if constexpr (zero == IdctZeroRows::fourToSeven) {
         t0 = row(0);
         t1 = row(0);
         tm26 = row(2);
         tp26 = Ops::mulhi16(row(2), tg2);
         tp17 = Ops::mulhi16(row(1), tg1);
         tm17 = row(1);
+        tm35 = row(3);
+        tp35 = Ops::adds16(Ops::mulhi16(row(3), tg3), row(3));
+    } else if constexpr (zero == IdctZeroRows::fourToSix) {
+        t0 = row(0);
+        t1 = row(0);
+        tm26 = row(2);
+        tp26 = Ops::mulhi16(row(2), tg2);
+        tp17 = Ops::subs16(Ops::mulhi16(row(1), tg1), row(7));
+        tm17 = Ops::adds16(Ops::mulhi16(row(7), tg1), row(1));
         tm35 = row(3);
         tp35 = Ops::adds16(Ops::mulhi16(row(3), tg3), row(3));
     } else {
@@ -66,6 +78,41 @@ inline void idctColumns(const typename Ops::V* r, typename Ops::V* out) {
     out[5 * step] = Ops::template sra16<shift>(Ops::subs16(a2, b2));
     out[3 * step] = Ops::template sra16<shift>(Ops::adds16(a3, d));
     out[4 * step] = Ops::template sra16<shift>(Ops::subs16(a3, d));
+}
+
+// The column pass when rows 1..6 had no coefficients: they leave the row pass
+// as their rounders' outputs, 1 in rows 1 and 2 and 0 below, whose products
+// with the column constants are all 0, so the terms of those rows fold into
+// +-1 on the even side and nothing on the odd side. Only r[0] and r[7 * step]
+// are read.
+static_assert(idct::zeroRowOutput(1) == 1 && idct::zeroRowOutput(2) == 1 && idct::zeroRowOutput(3) == 0 &&
+              idct::zeroRowOutput(4) == 0 && idct::zeroRowOutput(5) == 0 && idct::zeroRowOutput(6) == 0);
+static_assert(idct::tg1 > 0 && idct::tg2 > 0, "a product of 1 with the constant must vanish");
+template <class Ops, int step>
+inline void idctColumnsOuterRows(const typename Ops::V* r, typename Ops::V* out) {
+    using V = typename Ops::V;
+    const V one = Ops::set16(1);
+    const V r0 = r[0];
+    const V r7 = r[7 * step];
+    const V a0 = Ops::adds16(r0, one);
+    const V a3 = Ops::subs16(r0, one);
+    const V tp17 = Ops::subs16(Ops::zero(), r7);
+    const V tm17 = Ops::adds16(Ops::mulhi16(r7, Ops::set16(idct::tg1)), one);
+    const V cos4 = Ops::set16(idct::cos4);
+    const V h1 = Ops::mulhi16(Ops::adds16(tm17, tp17), cos4);
+    const V h2 = Ops::mulhi16(Ops::subs16(tm17, tp17), cos4);
+    const V b1 = Ops::adds16(h1, h1);
+    const V b2 = Ops::adds16(h2, h2);
+
+    constexpr int shift = idct::columnShift;
+    out[0 * step] = Ops::template sra16<shift>(Ops::adds16(a0, tm17));
+    out[7 * step] = Ops::template sra16<shift>(Ops::subs16(a0, tm17));
+    out[1 * step] = Ops::template sra16<shift>(Ops::adds16(r0, b1));
+    out[6 * step] = Ops::template sra16<shift>(Ops::subs16(r0, b1));
+    out[2 * step] = Ops::template sra16<shift>(Ops::adds16(r0, b2));
+    out[5 * step] = Ops::template sra16<shift>(Ops::subs16(r0, b2));
+    out[3 * step] = Ops::template sra16<shift>(Ops::adds16(a3, tp17));
+    out[4 * step] = Ops::template sra16<shift>(Ops::subs16(a3, tp17));
 }
 
 }  // namespace

@@ -82,4 +82,32 @@ constexpr RowMaddTable makeRowMaddTable() {
 
 inline constexpr RowMaddTable rowMaddTable = makeRowMaddTable();
 
+// The same weights paired by halves of the row, for 128-bit registers: the
+// left pair vectors E = (x0, x2) and O = (x1, x3), and the right ones
+// E = (x4, x6) and O = (x5, x7), each repeated. Per row pair and half, E
+// weights give that half's share of (a0, a1, a2, a3), O weights its share of
+// (b0, b1, b2, b3). A row whose x4..x7 are zero needs the left half alone.
+struct alignas(16) RowMaddHalfTable {
+    std::int16_t w[4][2][16];
+};
+
+constexpr RowMaddHalfTable makeRowMaddHalfTable() {
+    RowMaddHalfTable t{};
+    for (int p = 0; p < 4; ++p) {
+        const RowConstants& k = rowConstants[p];
+        const auto n = [](std::int16_t c) { return static_cast<std::int16_t>(-c); };
+        const std::int16_t halves[2][16] = {
+            {k.c4, k.c2, k.c4, k.c6, k.c4, n(k.c6), k.c4, n(k.c2),       // E = (x0, x2)
+             k.c1, k.c3, k.c3, n(k.c7), k.c5, n(k.c1), k.c7, n(k.c5)},   // O = (x1, x3)
+            {k.c4, k.c6, n(k.c4), n(k.c2), n(k.c4), k.c2, k.c4, n(k.c6),  // E = (x4, x6)
+             k.c5, k.c7, n(k.c1), n(k.c5), k.c7, k.c3, k.c3, n(k.c1)},   // O = (x5, x7)
+        };
+        for (int h = 0; h < 2; ++h)
+            for (int i = 0; i < 16; ++i) t.w[p][h][i] = halves[h][i];
+    }
+    return t;
+}
+
+inline constexpr RowMaddHalfTable rowMaddHalfTable = makeRowMaddHalfTable();
+
 }  // namespace tl::idct

@@ -61,7 +61,7 @@ inline void idctBlock(std::int16_t* block) {
             __m64 r[8];
             r[0] = _mm_set1_pi16(idct::dcOnlyRowOutput(0, block[0]));
             for (int i = 1; i < 4; ++i) r[2 * i] = _mm_set1_pi16(idct::zeroRowOutput(i));
-            idctColumns<MmxOps, true, 2>(r, words);
+            idctColumns<MmxOps, IdctZeroRows::fourToSeven, 2>(r, words);
             for (int i = 0; i < 16; i += 2) words[i + 1] = words[i];
             return;
         }
@@ -75,11 +75,11 @@ inline void idctBlock(std::int16_t* block) {
         r[2 * row + 1] = swapWordPairs(high);
     }
     if (rowsToPass == 4) {
-        idctColumns<MmxOps, true, 2>(r, words);
-        idctColumns<MmxOps, true, 2>(r + 1, words + 1);
+        idctColumns<MmxOps, IdctZeroRows::fourToSeven, 2>(r, words);
+        idctColumns<MmxOps, IdctZeroRows::fourToSeven, 2>(r + 1, words + 1);
     } else {
-        idctColumns<MmxOps, false, 2>(r, words);
-        idctColumns<MmxOps, false, 2>(r + 1, words + 1);
+        idctColumns<MmxOps, IdctZeroRows::none, 2>(r, words);
+        idctColumns<MmxOps, IdctZeroRows::none, 2>(r + 1, words + 1);
     }
 }
 

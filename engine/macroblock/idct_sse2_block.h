@@ -4,16 +4,17 @@
 // SSE2 enabled; the unnamed namespace keeps each includer's copy built with its
 // own flags.
 //
-// A row whose inputs are all zero leaves the row pass as its rounder shifted
-// down, the same in every column, so such rows need no row pass. Mismatch
-// control puts a lone coefficient 63 into about half of all blocks, so the
-// blocks holding only a DC coefficient, or only a first row of coefficients,
-// mostly come with something in row 7 too: when rows 1 to 6 are empty, two
-// row passes feed the full column pass, which gives exactly the bits of the
-// full transform (a quarter of the HD and 720p blocks). Finer tests (rows 4 to
-// 6 empty, rows 2 to 6 empty) cost more in mispredicted branches than the row
-// passes they save, as does the lower-four-rows shortcut of the plain and
-// 64-bit forms.
+// Mismatch control puts a lone coefficient 63 into most blocks, so row 7
+// always takes the full row pass and the shortcuts look at rows 0 to 6 only:
+// - rows 1 to 6 empty (the DC or first-row blocks, about two in five):
+//   those rows leave the row pass as constants that fold out of the column
+//   pass (idctColumnsOuterRows);
+// - rows 0 to 6 with nothing right of column 3 (about as many): a row pass
+//   of half the multiply-adds (idctRowPassLeft), and with rows 4 to 6 also
+//   empty, no row pass for them and a column pass without their terms.
+// Each gives exactly the bits of the full transform. A shortcut for the rarer
+// wide blocks with rows 4 to 6 empty saves about what its mispredicted branch
+// costs (1 in 20 blocks of the HD and 720p streams).
 #pragma once
 #include <emmintrin.h>
 
@@ -26,37 +27,67 @@
 namespace tl::kernels {
 namespace {
 
-inline __m128i idctRowPass(__m128i x, int row) {
-    const __m128i* t = reinterpret_cast<const __m128i*>(idct::rowMaddTable.w[idct::rowPairOf[row]]);
-    const __m128i pairs = _mm_unpacklo_epi16(x, _mm_unpackhi_epi64(x, x));  // x0 x4 x1 x5 x2 x6 x3 x7
-    const __m128i p = _mm_shuffle_epi32(pairs, 0x00);
-    const __m128i u = _mm_shuffle_epi32(pairs, 0x55);
-    const __m128i q = _mm_shuffle_epi32(pairs, 0xAA);
-    const __m128i v = _mm_shuffle_epi32(pairs, 0xFF);
-    const __m128i a = _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(p, t[0]), _mm_madd_epi16(q, t[1])),
-                                    _mm_set1_epi32(idct::rowRounder[row]));
-    const __m128i b = _mm_add_epi32(_mm_madd_epi16(u, t[2]), _mm_madd_epi16(v, t[3]));
+// The row pass from its even and odd sums.
+inline __m128i idctRowOutputs(__m128i a, __m128i b) {
     const __m128i low = _mm_srai_epi32(_mm_add_epi32(a, b), idct::rowShift);    // y0 y1 y2 y3
     const __m128i high = _mm_srai_epi32(_mm_sub_epi32(a, b), idct::rowShift);   // y7 y6 y5 y4
     return _mm_packs_epi32(low, _mm_shuffle_epi32(high, _MM_SHUFFLE(0, 1, 2, 3)));
 }
 
+// Words x0 x2 x1 x3 of the row in the low half, x4 x6 x5 x7 in the high half:
+// the pair vectors of idct::rowMaddHalfTable as its four doublewords.
+inline __m128i idctRowPairs(__m128i x) {
+    return _mm_shufflehi_epi16(_mm_shufflelo_epi16(x, _MM_SHUFFLE(3, 1, 2, 0)), _MM_SHUFFLE(3, 1, 2, 0));
+}
+
+inline __m128i idctRowPass(__m128i x, int row) {
+    const __m128i* left = reinterpret_cast<const __m128i*>(idct::rowMaddHalfTable.w[idct::rowPairOf[row]][0]);
+    const __m128i* right = reinterpret_cast<const __m128i*>(idct::rowMaddHalfTable.w[idct::rowPairOf[row]][1]);
+    const __m128i pairs = idctRowPairs(x);
+    const __m128i a = _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(_mm_shuffle_epi32(pairs, 0x00), left[0]),
+                                                  _mm_madd_epi16(_mm_shuffle_epi32(pairs, 0xAA), right[0])),
+                                    _mm_set1_epi32(idct::rowRounder[row]));
+    const __m128i b = _mm_add_epi32(_mm_madd_epi16(_mm_shuffle_epi32(pairs, 0x55), left[1]),
+                                    _mm_madd_epi16(_mm_shuffle_epi32(pairs, 0xFF), right[1]));
+    return idctRowOutputs(a, b);
+}
+
+// The row pass of a row whose inputs x4..x7 are zero: half the multiply-adds.
+inline __m128i idctRowPassLeft(__m128i x, int row) {
+    const __m128i* left = reinterpret_cast<const __m128i*>(idct::rowMaddHalfTable.w[idct::rowPairOf[row]][0]);
+    const __m128i pairs = _mm_shufflelo_epi16(x, _MM_SHUFFLE(3, 1, 2, 0));
+    const __m128i a = _mm_add_epi32(_mm_madd_epi16(_mm_shuffle_epi32(pairs, 0x00), left[0]),
+                                    _mm_set1_epi32(idct::rowRounder[row]));
+    const __m128i b = _mm_madd_epi16(_mm_shuffle_epi32(pairs, 0x55), left[1]);
+    return idctRowOutputs(a, b);
+}
+
 inline bool idctAllZero(__m128i v) { return _mm_movemask_epi8(_mm_cmpeq_epi16(v, _mm_setzero_si128())) == 0xFFFF; }
+// Words 4..7 zero.
+inline bool idctRightZero(__m128i v) {
+    return (_mm_movemask_epi8(_mm_cmpeq_epi16(v, _mm_setzero_si128())) & 0xFF00) == 0xFF00;
+}
 
 // `out[i]` receives row i of the transformed block (16-byte aligned).
-inline void idctToRegisters(const std::int16_t* block, __m128i* out) {
+__attribute__((always_inline)) inline void idctToRegisters(const std::int16_t* block, __m128i* out) {
     const __m128i* rows = reinterpret_cast<const __m128i*>(block);
     __m128i r[8];
     const __m128i inner = _mm_or_si128(_mm_or_si128(_mm_or_si128(rows[1], rows[2]), _mm_or_si128(rows[3], rows[4])),
                                        _mm_or_si128(rows[5], rows[6]));
+    r[7] = idctRowPass(rows[7], 7);
     if (idctAllZero(inner)) {
         r[0] = idctRowPass(rows[0], 0);
-        for (int i = 1; i < 7; ++i) r[i] = _mm_set1_epi16(idct::zeroRowOutput(i));
-        r[7] = idctRowPass(rows[7], 7);
+        idctColumnsOuterRows<Sse2Ops, 1>(r, out);
+    } else if (!idctRightZero(_mm_or_si128(inner, rows[0]))) {
+        for (int i = 0; i < 7; ++i) r[i] = idctRowPass(rows[i], i);
+        idctColumns<Sse2Ops, IdctZeroRows::none, 1>(r, out);
+    } else if (idctAllZero(_mm_or_si128(_mm_or_si128(rows[4], rows[5]), rows[6]))) {
+        for (int i = 0; i < 4; ++i) r[i] = idctRowPassLeft(rows[i], i);
+        idctColumns<Sse2Ops, IdctZeroRows::fourToSix, 1>(r, out);
     } else {
-        for (int i = 0; i < 8; ++i) r[i] = idctRowPass(rows[i], i);
+        for (int i = 0; i < 7; ++i) r[i] = idctRowPassLeft(rows[i], i);
+        idctColumns<Sse2Ops, IdctZeroRows::none, 1>(r, out);
     }
-    idctColumns<Sse2Ops, false, 1>(r, out);
 }
 
 }  // namespace

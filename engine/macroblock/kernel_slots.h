@@ -32,7 +32,7 @@ struct KernelSlots {
     void (*intraStore8x16Frame)(std::uint8_t* dst, int stride, std::int16_t* upper, std::int16_t* lower);
     void (*intraStore8x16Field)(std::uint8_t* dst, int stride, std::int16_t* upper, std::int16_t* lower);
 
-    // Motion compensation. One-direction: (dst, src, stride, height), index
+    // Motion compensation, `height` 4, 8 or 16. One-direction: (dst, src, stride, height), index
     // 2 * vertical half + horizontal half. Two-source average: (src1, src2, dst,
     // stride, height), index 8 * v1 + 4 * h1 + 2 * v2 + h2. Wide = 16 columns,
     // narrow = 8 columns.

@@ -42,12 +42,12 @@ struct LocalBits {
 
     // Tops the window up to at least 56 bits without a test on its fill, for
     // loops that read a code every round; only while canRefill().
-    bool canRefill() const { return end - current >= 8; }
+    bool canRefill() const { return reinterpret_cast<std::uintptr_t>(current) < refillStop; }
     void refill() {
         std::uint64_t v;
         std::memcpy(&v, current, 8);
         cache |= __builtin_bswap64(v) >> count;
-        current += (63 - count) >> 3;
+        current += static_cast<unsigned>(63 - count) >> 3;  // unsigned: no sign extension
         count |= 56;
     }
 
@@ -83,13 +83,17 @@ struct LocalBits {
     std::uint64_t cache = 0;  // left-aligned; bits below `count` are zero
     int count = 0;
     const std::uint8_t* current = nullptr;
-    const std::uint8_t* end = nullptr;
+    // The first address from which an 8-byte load would leave the sample, as
+    // a number (0 when no load fits), so that canRefill() is one comparison;
+    // the sample ends 7 bytes after it.
+    std::uintptr_t refillStop = 0;
 
 private:
     // The last bytes of a sample, then the reader's refill across the sample
     // boundary: rare, and kept out of the parsers' code.
     __attribute__((noinline)) static HResult ensureNearEnd(LocalBits& b, int n) {
-        while (b.count <= 56 && b.current != b.end) {
+        const std::uint8_t* const end = b.reader->end;
+        while (b.count <= 56 && b.current != end) {
             b.cache |= static_cast<std::uint64_t>(*b.current++) << (56 - b.count);
             b.count += 8;
         }
@@ -104,7 +108,8 @@ private:
         cache = static_cast<std::uint64_t>(reader->cache) << 32;
         count = reader->count;
         current = reader->current;
-        end = reader->end;
+        const auto last = reinterpret_cast<std::uintptr_t>(reader->end);
+        refillStop = last > 7 ? last - 7 : 0;
     }
 };
 

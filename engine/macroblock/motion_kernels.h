@@ -97,9 +97,13 @@ struct ByteFamily {
     static void finish() { Ops::finish(); }
 };
 
-// The kernels of one family and width.
+// The kernels of one family and width. Heights are multiples of 4, so each
+// round of a strip stores four picture rows: a quarter of the loop's own steps.
 template <class F, int width>
 struct FamilyKernels {
+    static constexpr int round = 4;
+    static_assert(round % F::rows == 0, "a round is whole register rows");
+
     // Index 2 * vertical half + horizontal half.
     template <std::size_t index>
     static void predict(std::uint8_t* dst, const std::uint8_t* src, int stride, int height) {
@@ -107,7 +111,9 @@ struct FamilyKernels {
         for (int x = 0; x < width; x += F::columns) {
             typename F::template PredictRows<hx, hy> rows(src + x, stride);
             std::uint8_t* d = dst + x;
-            for (int y = 0; y < height; y += F::rows, d += F::rows * stride) F::store(d, stride, rows.next());
+            for (int y = 0; y < height; y += round, d += round * stride) {
+                for (int r = 0; r < round; r += F::rows) F::store(d + r * stride, stride, rows.next());
+            }
         }
         F::finish();
     }
@@ -121,8 +127,9 @@ struct FamilyKernels {
             typename F::template AverageRows<h1, v1> first(src1 + x, stride);
             typename F::template AverageRows<h2, v2> second(src2 + x, stride);
             std::uint8_t* d = dst + x;
-            for (int y = 0; y < height; y += F::rows, d += F::rows * stride) {
-                F::store(d, stride, F::average(first.next(), second.next()));
+            for (int y = 0; y < height; y += round, d += round * stride) {
+                for (int r = 0; r < round; r += F::rows)
+                    F::store(d + r * stride, stride, F::average(first.next(), second.next()));
             }
         }
         F::finish();

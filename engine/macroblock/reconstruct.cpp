@@ -123,8 +123,11 @@ void SliceReconstructor::predictFrom(const Destination& d, int height, int n, co
 }
 
 // mv holds [r][s][t]: first forward h, v, first backward h, v, second forward...
-void SliceReconstructor::predictFrame(const Destination& d, int x, int y, std::uint32_t flags,
-                                      const std::int32_t* mv) const {
+// Inlined into macroblock(), its one caller, whose registers are already
+// saved: a call of its own saved them again for every predicted macroblock.
+__attribute__((always_inline)) inline void SliceReconstructor::predictFrame(const Destination& d, int x, int y,
+                                                                            std::uint32_t flags,
+                                                                            const std::int32_t* mv) const {
     const std::uint32_t type = motionTypeOf(flags);
     Fetch f0;
     Fetch f1;
