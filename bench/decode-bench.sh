@@ -5,10 +5,11 @@
 # with B pictures, at broadcast-like bit rates; a 4:2:2 SD interlaced stream (studio
 # contribution) and a progressive 1280x720 stream.
 #
-# Usage: bench/decode-bench.sh [--runs N] [--cpu plain|mmx|sse|sse2] [--tlvdec PATH] [--only sd|hd|422|720p]
+# Usage: bench/decode-bench.sh [--runs N] [--cpu plain|mmx|sse|sse2|avx2] [--tlvdec PATH] [--only sd|hd|422|720p]
 #
-# For each decoder and stream: the median wall time of N runs (default 5), pictures per
-# second, and the peak resident set size. Ratios: speed = their time / our time (above 1
+# For each decoder and stream: the best and the median wall time of N runs (default 5),
+# the decoders taking turns run by run, pictures per second (of the best run) and the
+# peak resident set size. Ratios: speed = their best time / our best time (above 1
 # means we are faster), memory = our peak / their peak (below 1 means we use less).
 set -euo pipefail
 
@@ -112,80 +113,92 @@ if [ -z "$only" ] || [ "$only" = 720p ]; then
     streams+=("hd720p:200")
 fi
 
-# measure LABEL COMMAND...: runs the command $runs times; prints "median_seconds peak_kib".
+# run_once LABEL COMMAND...: runs the command once; prints "seconds peak_kib".
 # Output of the decoder goes to $work/last-<label>.log for inspection.
-measure() {
+run_once() {
     local label=$1
     shift
-    local log="$work/last-$label.log" times=() peak=0 i start end kib
-    for ((i = 0; i < runs; i++)); do
-        if [ "$have_time" = 1 ]; then
-            start=$EPOCHREALTIME
-            /usr/bin/time -f '%M' -o "$work/time.out" "$@" >"$log" 2>&1 || {
-                echo "decode-bench: '$*' failed, see $log" >&2
-                return 1
-            }
-            end=$EPOCHREALTIME
-            kib=$(tail -n 1 "$work/time.out")
-        else
-            start=$EPOCHREALTIME
-            "$@" >"$log" 2>&1 &
-            local pid=$! sample
-            kib=0
-            while kill -0 "$pid" 2>/dev/null; do
-                sample=$(sed -n 's/^VmHWM:[[:space:]]*\([0-9]*\) kB/\1/p' "/proc/$pid/status" 2>/dev/null || true)
-                [ -n "$sample" ] && [ "$sample" -gt "$kib" ] && kib=$sample
-                sleep 0.05
-            done
-            wait "$pid" || { echo "decode-bench: '$*' failed, see $log" >&2; return 1; }
-            end=$EPOCHREALTIME
-        fi
-        times+=("$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f", b - a }')")
-        [ "$kib" -gt "$peak" ] && peak=$kib
-    done
-    printf '%s\n' "${times[@]}" | sort -g | awk -v peak="$peak" '
-        { t[NR] = $1 }
-        END { m = (NR % 2) ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2; printf "%.6f %d\n", m, peak }'
+    local log="$work/last-$label.log" start end kib
+    if [ "$have_time" = 1 ]; then
+        start=$EPOCHREALTIME
+        /usr/bin/time -f '%M' -o "$work/time.out" "$@" >"$log" 2>&1 || {
+            echo "decode-bench: '$*' failed, see $log" >&2
+            return 1
+        }
+        end=$EPOCHREALTIME
+        kib=$(tail -n 1 "$work/time.out")
+    else
+        start=$EPOCHREALTIME
+        "$@" >"$log" 2>&1 &
+        local pid=$! sample
+        kib=0
+        while kill -0 "$pid" 2>/dev/null; do
+            sample=$(sed -n 's/^VmHWM:[[:space:]]*\([0-9]*\) kB/\1/p' "/proc/$pid/status" 2>/dev/null || true)
+            [ -n "$sample" ] && [ "$sample" -gt "$kib" ] && kib=$sample
+            sleep 0.05
+        done
+        wait "$pid" || { echo "decode-bench: '$*' failed, see $log" >&2; return 1; }
+        end=$EPOCHREALTIME
+    fi
+    awk -v a="$start" -v b="$end" -v k="$kib" 'BEGIN { printf "%.6f %d\n", b - a, k }'
+}
+
+# summary "SECONDS PEAK" lines...: prints "best_seconds median_seconds peak_kib".
+summary() {
+    sort -g | awk '{ t[NR] = $1; if ($2 > peak) peak = $2 }
+        END { m = (NR % 2) ? t[(NR + 1) / 2] : (t[NR / 2] + t[NR / 2 + 1]) / 2; printf "%.6f %.6f %d\n", t[1], m, peak }'
 }
 
 echo
 echo "runs per measurement: $runs${cpu:+, tlvdec tier: $cpu}; $(nproc) CPUs; $(date -u '+%Y-%m-%d %H:%M UTC')"
-printf '%-12s %-9s %10s %10s %10s %8s %8s\n' stream decoder "median s" "pict/s" "peak MiB" speed memory
+printf '%-12s %-9s %10s %10s %10s %10s %8s %8s\n' stream decoder "best s" "median s" "pict/s" "peak MiB" speed memory
 for entry in "${streams[@]}"; do
     name=${entry%%:*}
     pictures=${entry##*:}
     file="$work/$name.m2v"
-    ours_time=
-    ours_peak=
+    decoders=(mpeg2dec ffmpeg)
+    [ "$have_tlvdec" = 1 ] && decoders=(tlvdec "${decoders[@]}")
+    declare -A samples=()
+    # The decoders take turns run by run, so a slow spell of the machine falls
+    # on all of them alike.
+    for ((i = 0; i < runs; i++)); do
+        for decoder in "${decoders[@]}"; do
+            case "$decoder" in
+            tlvdec) cmd=("$tlvdec" "$file" --bench ${cpu:+--cpu "$cpu"}) ;;
+            mpeg2dec) cmd=(mpeg2dec -o null "$file") ;;
+            ffmpeg) cmd=(ffmpeg -nostdin -v error -threads 1 -i "$file" -f null -) ;;
+            esac
+            samples[$decoder]+="$(run_once "$decoder-$name" "${cmd[@]}")"$'\n'
+        done
+    done
     if [ "$have_tlvdec" = 1 ]; then
-        result=$(measure "tlvdec-$name" "$tlvdec" "$file" --bench ${cpu:+--cpu "$cpu"})
-        read -r ours_time ours_peak <<<"$result"
         reported=$(grep -oiE 'pictures[=: ]+[0-9]+' "$work/last-tlvdec-$name.log" | grep -oE '[0-9]+$' | head -n 1 || true)
         if [ -n "$reported" ] && [ "$reported" != "$pictures" ]; then
             echo "decode-bench: tlvdec reported $reported pictures for $name, the stream has $pictures" >&2
         fi
-        printf '%-12s %-9s %10.3f %10.1f %10.1f %8s %8s\n' "$name" tlvdec "$ours_time" \
-            "$(awk -v n="$pictures" -v t="$ours_time" 'BEGIN { print n / t }')" \
-            "$(awk -v k="$ours_peak" 'BEGIN { print k / 1024 }')" "" ""
     fi
-    for decoder in mpeg2dec ffmpeg; do
-        case "$decoder" in
-        mpeg2dec) cmd=(mpeg2dec -o null "$file") ;;
-        ffmpeg) cmd=(ffmpeg -nostdin -v error -threads 1 -i "$file" -f null -) ;;
-        esac
-        result=$(measure "$decoder-$name" "${cmd[@]}")
-        read -r t peak <<<"$result"
-        speed=n/a
-        memory=n/a
-        if [ -n "$ours_time" ]; then
+    ours_time=
+    ours_peak=
+    for decoder in "${decoders[@]}"; do
+        read -r t median peak <<<"$(printf '%s' "${samples[$decoder]}" | summary)"
+        speed=
+        memory=
+        if [ "$decoder" = tlvdec ]; then
+            ours_time=$t
+            ours_peak=$peak
+        elif [ -n "$ours_time" ]; then
             speed=$(awk -v a="$t" -v b="$ours_time" 'BEGIN { printf "%.2f", a / b }')
             memory=$(awk -v a="$ours_peak" -v b="$peak" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }')
+        else
+            speed=n/a
+            memory=n/a
         fi
-        printf '%-12s %-9s %10.3f %10.1f %10.1f %8s %8s\n' "$name" "$decoder" "$t" \
+        printf '%-12s %-9s %10.3f %10.3f %10.1f %10.1f %8s %8s\n' "$name" "$decoder" "$t" "$median" \
             "$(awk -v n="$pictures" -v t="$t" 'BEGIN { print n / t }')" \
             "$(awk -v k="$peak" 'BEGIN { print k / 1024 }')" "$speed" "$memory"
     done
+    unset samples
 done
 echo
-echo "speed = their median time / ours (above 1: tlvdec is faster);" \
+echo "speed = their best time / ours (above 1: tlvdec is faster);" \
     "memory = our peak / theirs (below 1: tlvdec uses less)."
