@@ -135,7 +135,8 @@ TEST(CodedBlockPattern, EachChromaFormat) {
         std::uint32_t pattern = kInvalid;
         std::uint32_t errors = 0;
         const bool valid = expected != kInvalid;
-        ASSERT_EQ(onWindow(t, [&](LocalBits& b) { return parseCodedBlockPattern(b, chromaFormat, pattern, errors); }),
+        const int format = chromaFormat;  // a lambda may not capture a structured binding before C++20
+        ASSERT_EQ(onWindow(t, [&](LocalBits& b) { return parseCodedBlockPattern(b, format, pattern, errors); }),
                   valid ? hr::ok : kBitstreamError);
         EXPECT_EQ(std::make_pair(errors, valid ? pattern : kInvalid), std::make_pair(valid ? 0u : 1u, expected));
     }
