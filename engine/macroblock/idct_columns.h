@@ -13,6 +13,15 @@ namespace {
 // saturation, so the column pass drops every term that involves them.
 enum class IdctZeroRows { none, fourToSix, fourToSeven };
 
+// The last stage of the column pass: output rows k and 7 - k from the even
+// part e and the odd part o of pair k, scaled down.
+template <class Ops, int step>
+inline void storeColumnPair(typename Ops::V* out, int k, typename Ops::V e, typename Ops::V o) {
+    constexpr int shift = idct::columnShift;
+    out[k * step] = Ops::template sra16<shift>(Ops::adds16(e, o));
+    out[(7 - k) * step] = Ops::template sra16<shift>(Ops::subs16(e, o));
+}
+
 // The column pass over the row-pass results, written to `out`; row i of both is
 // r[i * step] and out[i * step].
 template <class Ops, IdctZeroRows zero, int step>
@@ -69,15 +78,10 @@ inline void idctColumns(const typename Ops::V* r, typename Ops::V* out) {
     const V b1 = Ops::adds16(h1, h1);
     const V b2 = Ops::adds16(h2, h2);
 
-    constexpr int shift = idct::columnShift;
-    out[0 * step] = Ops::template sra16<shift>(Ops::adds16(a0, b0));
-    out[7 * step] = Ops::template sra16<shift>(Ops::subs16(a0, b0));
-    out[1 * step] = Ops::template sra16<shift>(Ops::adds16(a1, b1));
-    out[6 * step] = Ops::template sra16<shift>(Ops::subs16(a1, b1));
-    out[2 * step] = Ops::template sra16<shift>(Ops::adds16(a2, b2));
-    out[5 * step] = Ops::template sra16<shift>(Ops::subs16(a2, b2));
-    out[3 * step] = Ops::template sra16<shift>(Ops::adds16(a3, d));
-    out[4 * step] = Ops::template sra16<shift>(Ops::subs16(a3, d));
+    storeColumnPair<Ops, step>(out, 0, a0, b0);
+    storeColumnPair<Ops, step>(out, 1, a1, b1);
+    storeColumnPair<Ops, step>(out, 2, a2, b2);
+    storeColumnPair<Ops, step>(out, 3, a3, d);
 }
 
 // The column pass when rows 1..6 had no coefficients: they leave the row pass
@@ -104,15 +108,10 @@ inline void idctColumnsOuterRows(const typename Ops::V* r, typename Ops::V* out)
     const V b1 = Ops::adds16(h1, h1);
     const V b2 = Ops::adds16(h2, h2);
 
-    constexpr int shift = idct::columnShift;
-    out[0 * step] = Ops::template sra16<shift>(Ops::adds16(a0, tm17));
-    out[7 * step] = Ops::template sra16<shift>(Ops::subs16(a0, tm17));
-    out[1 * step] = Ops::template sra16<shift>(Ops::adds16(r0, b1));
-    out[6 * step] = Ops::template sra16<shift>(Ops::subs16(r0, b1));
-    out[2 * step] = Ops::template sra16<shift>(Ops::adds16(r0, b2));
-    out[5 * step] = Ops::template sra16<shift>(Ops::subs16(r0, b2));
-    out[3 * step] = Ops::template sra16<shift>(Ops::adds16(a3, tp17));
-    out[4 * step] = Ops::template sra16<shift>(Ops::subs16(a3, tp17));
+    storeColumnPair<Ops, step>(out, 0, a0, tm17);
+    storeColumnPair<Ops, step>(out, 1, r0, b1);
+    storeColumnPair<Ops, step>(out, 2, r0, b2);
+    storeColumnPair<Ops, step>(out, 3, a3, tp17);
 }
 
 }  // namespace
