@@ -13,6 +13,17 @@ namespace {
 // saturation, so the column pass drops every term that involves them.
 enum class IdctZeroRows { none, fourToSix, fourToSeven };
 
+// The odd part's middle pair: (x + y) and (x - y) times cos(pi/4), doubled
+// back to full scale after the high-half multiply.
+template <class Ops>
+inline void cos4Pair(typename Ops::V x, typename Ops::V y, typename Ops::V& sum, typename Ops::V& difference) {
+    const typename Ops::V cos4 = Ops::set16(idct::cos4);
+    const typename Ops::V h1 = Ops::mulhi16(Ops::adds16(x, y), cos4);
+    const typename Ops::V h2 = Ops::mulhi16(Ops::subs16(x, y), cos4);
+    sum = Ops::adds16(h1, h1);
+    difference = Ops::adds16(h2, h2);
+}
+
 // The last stage of the column pass: output rows k and 7 - k from the even
 // part e and the odd part o of pair k, scaled down.
 template <class Ops, int step>
@@ -30,7 +41,6 @@ inline void idctColumns(const typename Ops::V* r, typename Ops::V* out) {
     const V tg1 = Ops::set16(idct::tg1);
     const V tg2 = Ops::set16(idct::tg2);
     const V tg3 = Ops::set16(idct::tg3);
-    const V cos4 = Ops::set16(idct::cos4);
     const auto row = [r](int i) { return r[i * step]; };
 
     V t0, t1, tm26, tp26, tp17, tm17, tm35, tp35;
@@ -73,10 +83,8 @@ inline void idctColumns(const typename Ops::V* r, typename Ops::V* out) {
     const V s = Ops::adds16(tp17, tp35);
     const V d = Ops::subs16(tp17, tp35);
 
-    const V h1 = Ops::mulhi16(Ops::adds16(t2, s), cos4);
-    const V h2 = Ops::mulhi16(Ops::subs16(t2, s), cos4);
-    const V b1 = Ops::adds16(h1, h1);
-    const V b2 = Ops::adds16(h2, h2);
+    V b1, b2;
+    cos4Pair<Ops>(t2, s, b1, b2);
 
     storeColumnPair<Ops, step>(out, 0, a0, b0);
     storeColumnPair<Ops, step>(out, 1, a1, b1);
@@ -102,11 +110,8 @@ inline void idctColumnsOuterRows(const typename Ops::V* r, typename Ops::V* out)
     const V a3 = Ops::subs16(r0, one);
     const V tp17 = Ops::subs16(Ops::zero(), r7);
     const V tm17 = Ops::adds16(Ops::mulhi16(r7, Ops::set16(idct::tg1)), one);
-    const V cos4 = Ops::set16(idct::cos4);
-    const V h1 = Ops::mulhi16(Ops::adds16(tm17, tp17), cos4);
-    const V h2 = Ops::mulhi16(Ops::subs16(tm17, tp17), cos4);
-    const V b1 = Ops::adds16(h1, h1);
-    const V b2 = Ops::adds16(h2, h2);
+    V b1, b2;
+    cos4Pair<Ops>(tm17, tp17, b1, b2);
 
     storeColumnPair<Ops, step>(out, 0, a0, tm17);
     storeColumnPair<Ops, step>(out, 1, r0, b1);
