@@ -10,11 +10,16 @@
 # swscale: ffmpeg -threads 1 decoding raw yuv420p and converting to the matching
 # pixel format into the null muxer; its conversion time is the user time of that
 # run minus the user time of the same run without a conversion (YV12: the copy
-# filter, a plane copy like ours). Ratio = our MP/s / swscale MP/s.
-# For the RGB formats a second swscale figure runs it with accurate_rnd and
-# full_chroma_int: every pixel's own chroma and exact rounding, the work our RGB
-# kernels do; its ratio is the last column (swscale's default shares one chroma
-# sample between the two pixels of a pair and rounds in 16 bits).
+# filter, a plane copy like ours), each the best of three runs. Three swscale
+# columns, each with its ratio our MP/s / swscale MP/s:
+# - swscale as it runs here, with every instruction set this processor has;
+# - sws-SSE2: the same with ffmpeg's -cpuflags limited to MMX, SSE and SSE2,
+#   what swscale does on a processor without SSSE3 or AVX: the measure for our
+#   SSE2 tier (--tier sse2);
+# - exact (RGB formats): accurate_rnd and full_chroma_int, every pixel's own
+#   chroma and exact rounding, the work our RGB kernels do (swscale's default
+#   shares one chroma sample between the two pixels of a pair and rounds in
+#   16 bits).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -38,19 +43,27 @@ mkdir -p "$work"
 # name:swscale pix_fmt:extra filter
 formats="yuy2:yuyv422: uyvy:uyvy422: yv12:yuv420p:copy rgb32:bgra: rgb24:bgr24: rgb565:rgb565le: rgb555:rgb555le:"
 
-# User seconds of one ffmpeg run over the clip, looped to $frames frames.
+# User seconds of ffmpeg over the clip looped to $frames frames: the best of
+# three runs. Flags: swscale's, then optional -cpuflags.
 ffmpeg_utime() {
-    local clip=$1 size=$2 frames=$3 pixfmt=$4 filter=$5 flags=${6:-bilinear}
-    local args=(-hide_banner -nostdin -benchmark -threads 1 -filter_threads 1
-                -stream_loop -1 -f rawvideo -pix_fmt yuv420p -s "$size" -i "$clip"
-                -frames:v "$frames" -an -sws_flags "$flags")
+    local clip=$1 size=$2 frames=$3 pixfmt=$4 filter=$5 flags=${6:-bilinear} cpu=${7:-}
+    local args=(-hide_banner -nostdin -benchmark -threads 1 -filter_threads 1)
+    [ -n "$cpu" ] && args+=(-cpuflags "$cpu")
+    args+=(-stream_loop -1 -f rawvideo -pix_fmt yuv420p -s "$size" -i "$clip"
+           -frames:v "$frames" -an -sws_flags "$flags")
     [ -n "$filter" ] && args+=(-vf "$filter")
     args+=(-threads 1 -pix_fmt "$pixfmt" -f null -)
-    ffmpeg "${args[@]}" 2>&1 | sed -n 's/.*bench: utime=\([0-9.]*\)s.*/\1/p' | tail -1
+    for _ in 1 2 3; do
+        ffmpeg "${args[@]}" 2>&1 | sed -n 's/.*bench: utime=\([0-9.]*\)s.*/\1/p' | tail -1
+    done | sort -g | head -1
 }
 
-printf '%-7s %-10s %-5s %-12s %10s %12s %8s %12s %8s\n' format size tier mode "ours MP/s" "swscale MP/s" ratio \
-    "exact MP/s" ratio
+# What swscale gets on a processor with SSE2 and nothing newer, the floor our
+# SSE2 tier is built for.
+sse2_cpu=mmx+mmxext+sse+sse2+cmov
+
+printf '%-7s %-10s %-5s %-12s %10s %9s %6s %10s %6s %10s %6s\n' format size tier mode "ours MP/s" \
+    "swscale" ratio "sws-SSE2" ratio "exact" ratio
 for size in 720x576 1920x1080; do
     w=${size%x*}; h=${size#*x}
     clip="$work/convert-$size.yuv"
@@ -58,27 +71,34 @@ for size in 720x576 1920x1080; do
         ffmpeg -hide_banner -nostdin -loglevel error -f lavfi -i "testsrc2=size=$size:rate=25" \
             -frames:v 8 -pix_fmt yuv420p -f rawvideo -y "$clip"
     fi
-    # About two seconds of swscale work per format at a few hundred MP/s.
-    frames=$(( 600000000 / (w * h) ))
+    # About a second of swscale work per run at its fastest: the figures are
+    # differences of two runs, and shorter runs left them noisy.
+    frames=$(( 3000000000 / (w * h) ))
+    slow_frames=$(( frames / 10 ))  # the exact path runs about a tenth as fast
     base=$(ffmpeg_utime "$clip" "$size" "$frames" yuv420p "")
+    base_sse2=$(ffmpeg_utime "$clip" "$size" "$frames" yuv420p "" bilinear "$sse2_cpu")
+    base_slow=$(ffmpeg_utime "$clip" "$size" "$slow_frames" yuv420p "")
     ours=$("$bench" --size "$size" --seconds "$seconds" --tier "$tier" --mode all)
     for f in $formats; do
         name=${f%%:*}; rest=${f#*:}; pixfmt=${rest%%:*}; filter=${rest#*:}
         t=$(ffmpeg_utime "$clip" "$size" "$frames" "$pixfmt" "$filter")
+        t_sse2=$(ffmpeg_utime "$clip" "$size" "$frames" "$pixfmt" "$filter" bilinear "$sse2_cpu")
         exact=""
         case "$name" in rgb*)
-            exact=$(ffmpeg_utime "$clip" "$size" "$frames" "$pixfmt" "$filter" bilinear+accurate_rnd+full_chroma_int) ;;
+            exact=$(ffmpeg_utime "$clip" "$size" "$slow_frames" "$pixfmt" "$filter" bilinear+accurate_rnd+full_chroma_int) ;;
         esac
         echo "$ours" | awk -v n="$name" '$1 == n' | while read -r _ _ our_tier mode our_mpps _; do
-            awk -v n="$name" -v s="$size" -v tier="$our_tier" -v mode="$mode" -v ours="$our_mpps" -v t="$t" \
-                -v e="$exact" -v b="$base" -v fr="$frames" -v w="$w" -v h="$h" '
-                function column(u) {
-                    if (u == "") return sprintf(" %12s %8s", "-", "-")
-                    if (u - b <= 0.001) return sprintf(" %12s %8s", "n/a", "n/a")
-                    sws = fr * w * h / (u - b) / 1e6
-                    return sprintf(" %12.1f %8.2f", sws, ours / sws)
+            awk -v n="$name" -v s="$size" -v tier="$our_tier" -v mode="$mode" -v ours="$our_mpps" -v w="$w" -v h="$h" \
+                -v t="$t" -v b="$base" -v fr="$frames" -v t2="$t_sse2" -v b2="$base_sse2" \
+                -v e="$exact" -v be="$base_slow" -v fe="$slow_frames" '
+                function column(u, base, frames) {
+                    if (u == "") return sprintf(" %10s %6s", "-", "-")
+                    if (u - base <= 0.001) return sprintf(" %10s %6s", "n/a", "n/a")
+                    sws = frames * w * h / (u - base) / 1e6
+                    return sprintf(" %10.1f %6.2f", sws, ours / sws)
                 }
-                BEGIN { printf "%-7s %-10s %-5s %-12s %10.1f%s%s\n", n, s, tier, mode, ours, column(t), column(e) }'
+                BEGIN { printf "%-7s %-10s %-5s %-12s %10.1f%s%s%s\n", n, s, tier, mode, ours,
+                        column(t, b, fr), column(t2, b2, fr), column(e, be, fe) }'
         done
     done
 done

@@ -4,6 +4,7 @@
 // chroma sample. Instantiated once per tier by yv12_<tier>.cpp.
 #pragma once
 #include <algorithm>
+#include <cstring>
 #include <type_traits>
 
 #include "convert/dispatch.h"
@@ -51,6 +52,15 @@ struct PlaneOut {
 template <class T, VerticalClass C, PlaneCorrection Correct, bool Decimate>
 void convertPlane(std::uint8_t* dst, int pitch, int rowBytes, const std::uint8_t* src, int stride,
                   int rows) {
+    // A plain plane copy: the C library's copy uses the widest moves the
+    // processor has, which no fixed-width loop of ours matches.
+    if constexpr (Correct == PlaneCorrection::None && !Decimate &&
+                  (C == VerticalClass::Progressive || C == VerticalClass::Weave)) {
+        for (int r = 0; r < rows; ++r)
+            std::memcpy(dst + static_cast<std::ptrdiff_t>(r) * pitch, src + static_cast<std::ptrdiff_t>(r) * stride,
+                        static_cast<std::size_t>(rowBytes));
+        return;
+    }
     forEachPlaneRow<T, C>(src, stride, rows, [&](int r, const auto& rowSrc) {
         runRow<T>(dst + static_cast<std::ptrdiff_t>(r) * pitch, rowBytes, rowSrc,
                   PlaneOut<T, Correct, Decimate>{});
