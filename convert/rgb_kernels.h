@@ -20,6 +20,12 @@ inline std::uint32_t wordPair(std::int16_t lo, std::int16_t hi) {
     return static_cast<std::uint16_t>(lo) | static_cast<std::uint32_t>(static_cast<std::uint16_t>(hi)) << 16;
 }
 
+// Tiers that write RGB24 rows pixel pair by pixel pair.
+template <class T, class = void>
+constexpr bool kPairStores24 = false;
+template <class T>
+constexpr bool kPairStores24<T, std::void_t<decltype(T::kPairStores24)>> = T::kPairStores24;
+
 // Sub: one chroma sample per pixel pair, the odd pixel taking the average with
 // the next sample (4:2:0, 4:2:2); otherwise one per pixel (4:4:4).
 template <class T, int Format, bool Sub, bool Blend>
@@ -29,6 +35,8 @@ struct RgbOut {
     static constexpr int P = W;  // pixels of one step: a register of luma bytes
     static constexpr int kStepPixels = P;
     static constexpr int kStepBytes = Format == OUTPUT_RGB32 ? 4 * W : (Format == OUTPUT_RGB24 ? 3 * W : 2 * W);
+    static constexpr bool kPairs24 = Format == OUTPUT_RGB24 && !Blend && kPairStores24<T>;
+    static constexpr int kStepOverhang = kPairs24 ? 2 : 0;  // the last pair's 8-byte store
 
     // The fourth RGB32 byte is a by-product of G; the other formats drop it.
     static constexpr bool kExtra = Format == OUTPUT_RGB32;
@@ -138,6 +146,35 @@ struct RgbOut {
         if constexpr (T::kSplitLanes) T::orderLanes(out);
     }
 
+    // P pixels from x as RGB24 without overlay, each pixel pair's six bytes
+    // written by one 8-byte store whose last two bytes the next pair's
+    // store overwrites.
+    template <class Src, class Sink>
+    void pairs24(const Src& s, int x, const Sink& sink) const {
+        V b[2], g[2], r[2], extra[2];
+        matrix(s, x, b, g, r, extra);
+        const V bb = T::packus16(b[0], b[1]);
+        const V gg = T::packus16(g[0], g[1]);
+        const V rr = T::packus16(r[0], r[1]);
+        const V low = T::set16(0x00FF);
+        // One word per pixel pair each: B G of the even pixel, its R with the
+        // odd pixel's B, the odd pixel's G R.
+        const V bg = T::or_(T::and_(bb, low), T::template sll16<8>(gg));
+        const V rb = T::or_(T::and_(rr, low), T::andnot(low, bb));
+        const V gr = T::or_(T::template srl16<8>(gg), T::andnot(low, rr));
+        const V z = T::zero();
+        for (int h = 0; h < 2; ++h) {
+            const V bgrb = h == 0 ? T::unpacklo16(bg, rb) : T::unpackhi16(bg, rb);
+            const V gr0 = h == 0 ? T::unpacklo16(gr, z) : T::unpackhi16(gr, z);
+            const V first = T::unpacklo32(bgrb, gr0);  // pairs 4h and 4h + 1, six bytes in each half
+            const V second = T::unpackhi32(bgrb, gr0);
+            sink.low8(24 * h, first);
+            sink.high8(24 * h + 6, first);
+            sink.low8(24 * h + 12, second);
+            sink.high8(24 * h + 18, second);
+        }
+    }
+
     static V blendPixels(V bgrx, const std::uint8_t* o) {
         const V p = T::template load<W>(o);
         V a = T::template srl32<24>(p);
@@ -164,6 +201,10 @@ struct RgbOut {
 
     template <class Src, class Put>
     void step(const Src& s, int x, Put&& put) const {
+        if constexpr (kPairs24) {
+            pairs24(s, x, put);
+            return;
+        }
         if constexpr ((Format == OUTPUT_RGB565 || Format == OUTPUT_RGB555) && !Blend) {
             V px[2];
             pixels16(s, x, px);

@@ -37,6 +37,12 @@ struct Sse2Ops : simd::Sse2 {
     }
     static void store(std::uint8_t* p, V v) { _mm_store_si128(reinterpret_cast<__m128i*>(p), v); }
     static void storeTemp(std::uint8_t* p, V v) { _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v); }
+    static void storeLow8(std::uint8_t* p, V v) { _mm_storel_epi64(reinterpret_cast<__m128i*>(p), v); }
+    static void storeHigh8(std::uint8_t* p, V v) { _mm_storeh_pd(reinterpret_cast<double*>(p), _mm_castsi128_pd(v)); }
+    // RGB24 rows are written a pixel pair (6 bytes) at a time with 8-byte
+    // stores rather than squeezed into whole registers, which SSE2 can only
+    // do with masks and shifts.
+    static constexpr bool kPairStores24 = true;
     // Into every cache level: the bob rules read each source row again for the
     // next output rows, and the field pair reads the picture twice.
     static void prefetch(const std::uint8_t* p) {

@@ -9,9 +9,11 @@
 // The per-row choice of vertical operation is made in the drivers, once per
 // row; the loops inside runRow test no flags.
 #pragma once
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
 
 #include "convert/conversion_kernels.h"
 #include "convert/vertical_rules.h"
@@ -125,23 +127,45 @@ struct PlaneRows {
     void prefetch(int x) const { T::prefetch(ahead + x); }
 };
 
+// Where a step's bytes go: straight into the row (Temp false) or into a stack
+// buffer for the row's last steps. put(i, v) writes the i-th vector of the
+// step; low8 and high8 write half a vector at any byte offset of the step.
+template <class T, bool Temp>
+struct StepSink {
+    std::uint8_t* d;
+    void operator()(int i, typename T::V v) const {
+        if constexpr (Temp)
+            T::storeTemp(d + i * T::kWidth, v);
+        else
+            T::store(d + i * T::kWidth, v);
+    }
+    void low8(int offset, typename T::V v) const { T::storeLow8(d + offset, v); }
+    void high8(int offset, typename T::V v) const { T::storeHigh8(d + offset, v); }
+};
+
+// Bytes a step of Out writes past its kStepBytes (overwritten by the next step).
+template <class Out, class = void>
+constexpr int kOverhang = 0;
+template <class Out>
+constexpr int kOverhang<Out, std::void_t<decltype(Out::kStepOverhang)>> = Out::kStepOverhang;
+
 // Out: kStepPixels source pixels become kStepBytes output bytes through
-// out.step(src, x, put), which calls put(i, v) for the i-th vector of the step.
+// out.step(src, x, put), which writes through the StepSink put. Steps that
+// would write past the row go through a stack buffer.
 template <class T, class Out, class Src>
 void runRow(std::uint8_t* dst, int rowBytes, const Src& rows, const Out& out) {
-    using V = typename T::V;
+    constexpr int over = kOverhang<Out>;
     const Src src = rows;  // a local copy the stores cannot alias, so its pointers stay in registers
     int x = 0;
     int done = 0;
-    for (; done + Out::kStepBytes <= rowBytes; done += Out::kStepBytes, x += Out::kStepPixels) {
+    for (; done + Out::kStepBytes + over <= rowBytes; done += Out::kStepBytes, x += Out::kStepPixels) {
         if ((x & 63) == 0) src.prefetch(x);  // once per 64 luma bytes: every step size divides 64
-        std::uint8_t* d = dst + done;
-        out.step(src, x, [d](int i, V v) { T::store(d + i * T::kWidth, v); });
+        out.step(src, x, StepSink<T, false>{dst + done});
     }
-    if (done < rowBytes) {
-        alignas(16) std::uint8_t tail[Out::kStepBytes];
-        out.step(src, x, [&tail](int i, V v) { T::storeTemp(tail + i * T::kWidth, v); });
-        std::memcpy(dst + done, tail, static_cast<std::size_t>(rowBytes - done));
+    for (; done < rowBytes; done += Out::kStepBytes, x += Out::kStepPixels) {
+        alignas(16) std::uint8_t tail[Out::kStepBytes + over];
+        out.step(src, x, StepSink<T, true>{tail});
+        std::memcpy(dst + done, tail, static_cast<std::size_t>(std::min(rowBytes - done, Out::kStepBytes)));
     }
 }
 
