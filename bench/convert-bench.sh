@@ -5,8 +5,10 @@
 #   bench/convert-bench.sh [--bench PATH/convert_bench] [--seconds S] [--tier best|mmx|sse|sse2|avx2]
 #
 # Ours: convert_bench (build it with `cmake --build --preset native --target convert_bench`),
-# megapixels per second of CPU time at the tier the dispatcher picks, in each deinterlace
-# mode (progressive, weave, bob, bob2: two samples per picture, one per field).
+# megapixels per second of conversion time at the tier the dispatcher picks, in each
+# deinterlace mode (progressive, weave, bob, bob2: two samples per picture, one per
+# field), each picture rewritten untimed before its conversion, as the decoder
+# leaves it (and as ffmpeg's raw reader leaves the frame swscale converts).
 # swscale: ffmpeg -threads 1 decoding raw yuv420p and converting to the matching
 # pixel format into the null muxer; its conversion time is the user time of that
 # run minus the user time of the same run without a conversion (YV12: the copy
