@@ -117,6 +117,7 @@ Rows<T, typename Src::Luma, VCopy> combineChroma(const Src& s, std::uint8_t* cb,
 // and 35% slower).
 template <class T, class Op>
 struct PlaneRows {
+    using Rule = Op;
     const std::uint8_t* y[Op::kRows];
     const std::uint8_t* ahead;
 
@@ -267,11 +268,12 @@ void forEachRow(const KernelArgs& a, Emit&& emit) {
 }
 
 // The same walk over one plane treated as a picture of its own (YV12): weave
-// is a copy, the bob classes apply their rule at the plane's size.
+// is a copy, the bob classes apply their rule at the plane's size. Rows from
+// `first` on.
 template <class T, VerticalClass C, class Emit>
-void forEachPlaneRow(const std::uint8_t* plane, int stride, int rows, Emit&& emit) {
+void forEachPlaneRow(const std::uint8_t* plane, int stride, int rows, int first, Emit&& emit) {
     const auto P = [plane, stride](int r) { return plane + static_cast<std::ptrdiff_t>(r) * stride; };
-    for (int r = 0; r < rows; ++r) {
+    for (int r = first; r < rows; ++r) {
         if constexpr (C == VerticalClass::Progressive || C == VerticalClass::Weave) {
             emit(r, PlaneRows<T, VCopy>{{P(r)}, P(r) + T::kPrefetchDistance});
         } else if constexpr (C == VerticalClass::Bob) {

@@ -16,6 +16,13 @@ namespace {
 
 enum class PlaneCorrection { None, Luma, Chroma };
 
+template <class T, PlaneCorrection Correct>
+typename T::V corrected(typename T::V v) {
+    if constexpr (Correct == PlaneCorrection::Luma) return correctLuma<T>(v);
+    if constexpr (Correct == PlaneCorrection::Chroma) return correctChroma<T>(v);
+    return v;
+}
+
 // Tiers whose stores need aligned rows name a variant that stores unaligned.
 template <class T, class = void>
 constexpr bool kHasUnaligned = false;
@@ -43,27 +50,76 @@ struct PlaneOut {
         } else {
             v = s.template luma<W>(x);
         }
-        if constexpr (Correct == PlaneCorrection::Luma) v = correctLuma<T>(v);
-        if constexpr (Correct == PlaneCorrection::Chroma) v = correctChroma<T>(v);
-        put(0, v);
+        put(0, corrected<T, Correct>(v));
     }
 };
+
+// The single-rate bob over a plane two output rows at a time: rows r and
+// r + 1 read the four source rows r - 1 .. r + 2 once for both. Returns the
+// rows done (all but an odd last one).
+template <class T, PlaneCorrection Correct>
+int bobPlanePairs(std::uint8_t* dst, int pitch, int rowBytes, const std::uint8_t* src, int stride, int rows) {
+    using V = typename T::V;
+    constexpr int W = T::kWidth;
+    const auto P = [src, stride, rows](int r) { return src + static_cast<std::ptrdiff_t>(clampRow(r, rows)) * stride; };
+    int r = 0;
+    for (; r + 1 < rows; r += 2) {
+        const std::uint8_t* above = P(r - 1);
+        const std::uint8_t* first = P(r);
+        const std::uint8_t* second = P(r + 1);
+        const std::uint8_t* below = P(r + 2);
+        // The next pair reads rows r + 3 and r + 4 new.
+        const std::uint8_t* next3 = P(r + 3);
+        const std::uint8_t* next4 = P(r + 4);
+        std::uint8_t* d0 = dst + static_cast<std::ptrdiff_t>(r) * pitch;
+        std::uint8_t* d1 = d0 + pitch;
+        const auto pair = [&](int x, V& out0, V& out1) {
+            const V a = T::template load<W>(above + x);
+            const V b = T::template load<W>(first + x);
+            const V c = T::template load<W>(second + x);
+            const V e = T::template load<W>(below + x);
+            out0 = corrected<T, Correct>(T::avg(b, T::avg(a, c)));
+            out1 = corrected<T, Correct>(T::avg(c, T::avg(b, e)));
+        };
+        int x = 0;
+        for (; x + W <= rowBytes; x += W) {
+            if ((x & 63) == 0) {
+                T::prefetch(next3 + x);
+                T::prefetch(next4 + x);
+            }
+            V out0, out1;
+            pair(x, out0, out1);
+            T::store(d0 + x, out0);
+            T::store(d1 + x, out1);
+        }
+        if (x < rowBytes) {
+            alignas(32) std::uint8_t tail[2][W];
+            V out0, out1;
+            pair(x, out0, out1);
+            T::storeTemp(tail[0], out0);
+            T::storeTemp(tail[1], out1);
+            std::memcpy(d0 + x, tail[0], static_cast<std::size_t>(rowBytes - x));
+            std::memcpy(d1 + x, tail[1], static_cast<std::size_t>(rowBytes - x));
+        }
+    }
+    return r;
+}
 
 template <class T, VerticalClass C, PlaneCorrection Correct, bool Decimate>
 void convertPlane(std::uint8_t* dst, int pitch, int rowBytes, const std::uint8_t* src, int stride,
                   int rows) {
-    // A plain plane copy: the C library's copy uses the widest moves the
-    // processor has, which no fixed-width loop of ours matches.
-    if constexpr (Correct == PlaneCorrection::None && !Decimate &&
-                  (C == VerticalClass::Progressive || C == VerticalClass::Weave)) {
-        for (int r = 0; r < rows; ++r)
-            std::memcpy(dst + static_cast<std::ptrdiff_t>(r) * pitch, src + static_cast<std::ptrdiff_t>(r) * stride,
-                        static_cast<std::size_t>(rowBytes));
-        return;
-    }
-    forEachPlaneRow<T, C>(src, stride, rows, [&](int r, const auto& rowSrc) {
-        runRow<T>(dst + static_cast<std::ptrdiff_t>(r) * pitch, rowBytes, rowSrc,
-                  PlaneOut<T, Correct, Decimate>{});
+    int first = 0;
+    if constexpr (C == VerticalClass::Bob && !Decimate)
+        first = bobPlanePairs<T, Correct>(dst, pitch, rowBytes, src, stride, rows);
+    forEachPlaneRow<T, C>(src, stride, rows, first, [&](int r, const auto& rowSrc) {
+        std::uint8_t* d = dst + static_cast<std::ptrdiff_t>(r) * pitch;
+        // A row copied as it is: the C library's copy uses the widest moves
+        // the processor has, which no fixed-width loop of ours matches.
+        if constexpr (Correct == PlaneCorrection::None && !Decimate &&
+                      std::is_same_v<typename std::decay_t<decltype(rowSrc)>::Rule, VCopy>)
+            std::memcpy(d, rowSrc.y[0], static_cast<std::size_t>(rowBytes));
+        else
+            runRow<T>(d, rowBytes, rowSrc, PlaneOut<T, Correct, Decimate>{});
     });
 }
 
