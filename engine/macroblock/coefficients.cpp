@@ -39,8 +39,10 @@ struct RunLevelSink {
 // One code as the coefficient loop uses it: how far it moves the scan
 // position (run + 1), the factor its weight is multiplied by (the level for
 // intra blocks, 2 * level + 1 for the others, whose reconstruction adds half
-// a step), and the code length without the sign bit. Entries without a
-// factor are not run/level codes; `kind` tells them apart.
+// a step), and the code length: with the sign bit for run/level codes, so
+// that the window moves on by the stored length alone, the one step of a
+// code that the next code waits for. Entries without a factor are not
+// run/level codes; `kind` tells them apart.
 struct CodeStep {
     std::uint8_t advance;
     std::uint8_t factor;
@@ -52,8 +54,9 @@ constexpr int factorOf(bool intra, int level) { return intra || !level ? level :
 static_assert(factorOf(false, 40) <= 255, "the largest variable-length level fits a byte");
 
 CodeStep stepOf(bool intra, int run, int level, int length, std::uint8_t kind) {
-    return CodeStep{static_cast<std::uint8_t>(run + 1), static_cast<std::uint8_t>(factorOf(intra, level)),
-                    static_cast<std::uint8_t>(length), kind};
+    const int factor = factorOf(intra, level);
+    return CodeStep{static_cast<std::uint8_t>(run + 1), static_cast<std::uint8_t>(factor),
+                    static_cast<std::uint8_t>(factor ? length + 1 : length), kind};
 }
 
 using ShortSteps = std::array<CodeStep, 256>;
@@ -115,6 +118,9 @@ inline HResult decodeAc(LocalBits& b, const StepTables& tables, const std::uint1
     enum Step { NEXT, END, BAD };
     // One code from a window holding at least 24 bits.
     const auto step = [&]() -> Step {
+        // The short-code lookup indexes straight from the 64-bit window: the
+        // chain from one code to the next is that load and one shift.
+        const auto top = static_cast<std::uint32_t>(b.cache >> 56);
         const std::uint32_t w = b.window();
         const CodeStep* shortCodes = codes;
         codes = tables.next.data();
@@ -123,16 +129,16 @@ inline HResult decodeAc(LocalBits& b, const StepTables& tables, const std::uint1
         // All ones for a negative value: random signs would defeat a branch,
         // so the value is negated by mask.
         std::int32_t sign;
-        if (w >= 0x04000000u) {
-            const CodeStep& e = shortCodes[w >> 24];
+        if (top >= 4) {  // at most five leading zeros
+            const CodeStep& e = shortCodes[top];
             // Only run/level codes have a factor; the kind decides the rest.
             // Nearly every code is one: the expectation keeps the others out
             // of the loop's straight path.
             if (__builtin_expect(e.factor != 0, 1)) {
                 advance = e.advance;
                 factor = e.factor;
-                sign = static_cast<std::int32_t>(w << e.length) >> 31;
-                b.skip(e.length + 1);
+                sign = static_cast<std::int32_t>(w << (e.length - 1)) >> 31;
+                b.skip(e.length);
             } else if (e.kind == DCT_END_OF_BLOCK) {
                 b.skip(e.length);
                 return END;
@@ -154,8 +160,8 @@ inline HResult decodeAc(LocalBits& b, const StepTables& tables, const std::uint1
             const CodeStep& e = tables.longCodes[std::size_t((zeros - 6) * 16 + ((w >> (27 - zeros)) & 15))];
             advance = e.advance;
             factor = e.factor;
-            sign = static_cast<std::int32_t>(w << e.length) >> 31;
-            b.skip(e.length + 1);
+            sign = static_cast<std::int32_t>(w << (e.length - 1)) >> 31;
+            b.skip(e.length);
         }
         position += static_cast<std::ptrdiff_t>(advance);
         if (position > 63) {
