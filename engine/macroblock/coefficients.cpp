@@ -244,8 +244,12 @@ inline void sizedDifferential(LocalBits& b, DcSizeCode c, std::int32_t& differen
     // The top `size` bits; the split shift keeps a size of 0 defined.
     const std::int32_t v = static_cast<std::int32_t>((b.cache >> 1) >> (63 - size));
     b.skip(size);
+    // Below half the range the differential is negative: v - (2 * half - 1).
+    // The sign of neighbouring differentials is random, so it is applied by
+    // mask (all ones when v < half; both are below 2^11).
     const std::int32_t half = (1 << size) >> 1;
-    differential = v < half ? v - (2 * half - 1) : v;
+    const std::int32_t negative = (v - half) >> 31;
+    differential = v - ((2 * half - 1) & negative);
 }
 
 inline HResult dcLuma(LocalBits& b, std::int32_t& differential) {
