@@ -109,7 +109,8 @@ inline bool SliceReconstructor::locate(const Picture* picture, bool field, int p
 // Inlined into every prediction that uses it: its set-up and the call cost as
 // much as what it does outside the kernels.
 template <int chroma>
-__attribute__((always_inline)) inline void SliceReconstructor::copy(const Destination& d, int height, const Fetch& f) const {
+__attribute__((always_inline)) inline void SliceReconstructor::copy(const Destination& d, int height,
+                                                                    const Fetch& f) const {
     const KernelSlots& k = *slots_;
     const int chromaH = height >> chromaShiftY(chroma);
     k.predictWide[f.lumaIndex](d.plane[0], f.luma, d.stride, height);
@@ -118,8 +119,11 @@ __attribute__((always_inline)) inline void SliceReconstructor::copy(const Destin
     chromaPredict(d.plane[2], f.cr, d.chromaStride, chromaH);
 }
 
+// Inlined like copy(): the destination then stays in registers instead of
+// being built on the stack for a call in every macroblock.
 template <int chroma>
-void SliceReconstructor::average(const Destination& d, int height, const Fetch& f0, const Fetch& f1) const {
+__attribute__((always_inline)) inline void SliceReconstructor::average(const Destination& d, int height,
+                                                                       const Fetch& f0, const Fetch& f1) const {
     const KernelSlots& k = *slots_;
     const int chromaH = height >> chromaShiftY(chroma);
     k.averageWide[4 * f0.lumaIndex + f1.lumaIndex](f0.luma, f1.luma, d.plane[0], d.stride, height);
@@ -181,8 +185,8 @@ __attribute__((always_inline)) inline void SliceReconstructor::predictFrame(cons
             if (type == MC_FIELD && !(flags & (mb::motionForward << s))) continue;
             const int parity = (flags & mb::fieldSelect(f, s)) ? 1 : 0;
             const Picture* picture = type == MC_DUAL_PRIME ? forward_ : refs[s];
-            found = locate<chroma>(picture, true, parity, x, y / 2, 8, df, mv[4 * f + 2 * s], mv[4 * f + 2 * s + 1] >> 1,
-                           n++ ? f1 : f0);
+            found = locate<chroma>(picture, true, parity, x, y / 2, 8, df, mv[4 * f + 2 * s],
+                                   mv[4 * f + 2 * s + 1] >> 1, n++ ? f1 : f0);
         }
         if (found) predictFrom<chroma>(df, 8, n, f0, f1);
     }
