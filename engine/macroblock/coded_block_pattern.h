@@ -56,26 +56,19 @@ struct Entry {
     std::uint8_t length;  // 0: no code
 };
 
-// The codes of `minLength`..`maxLength` bits that fall under an `indexBits`-bit
-// lookup, each spread over every index that starts with it.
-template <std::size_t N>
-constexpr std::array<Entry, N> build(int indexBits, int minLength, int maxLength) {
-    std::array<Entry, N> table{};
+// Every code by the 9 bits of the longest, spread over every index that starts
+// with it: one lookup, where a decision on the code's length would follow the
+// random patterns of neighbouring macroblocks.
+constexpr std::array<Entry, 512> byNineBits() {
+    std::array<Entry, 512> table{};
     for (const PatternCode& c : kCodes) {
-        if (c.length < minLength || c.length > maxLength) continue;
-        const int shift = indexBits - c.length;
+        const int shift = 9 - c.length;
         const int first = c.bits << shift;
         for (int i = first; i < first + (1 << shift); ++i) table[i] = Entry{c.cbp, c.length};
     }
     return table;
 }
-
-// Codes that do not start with 00, by their first 5 bits.
-inline constexpr std::array<Entry, 32> kByFive = build<32>(5, 3, 5);
-// 9-bit values 8..127 (codes of 6 to 8 bits starting with 00), by their first 8 bits.
-inline constexpr std::array<Entry, 64> kByEight = build<64>(8, 6, 8);
-// 9-bit values 1..7, by all 9 bits.
-inline constexpr std::array<Entry, 8> kByNine = build<8>(9, 9, 9);
+inline constexpr std::array<Entry, 512> kByNineBits = byNineBits();
 
 }  // namespace pattern_tables
 
@@ -84,14 +77,7 @@ inline HResult parseCodedBlockPattern(LocalBits& bits, std::int32_t chroma_forma
                                       std::uint32_t& errors) {
     using namespace pattern_tables;
     if (HResult r = bits.ensure(15); r != hr::ok) return r;
-    const std::uint32_t v = bits.peek(9);
-    Entry e;
-    if (v >= 128)
-        e = kByFive[v >> 4];
-    else if (v >= 8)
-        e = kByEight[v >> 1];
-    else
-        e = kByNine[v];
+    const Entry e = kByNineBits[bits.peek(9)];
     if (!e.length) {
         ++errors;
         return kBitstreamError;

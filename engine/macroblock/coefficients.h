@@ -5,7 +5,9 @@
 // list of (run, value) pairs for accelerators that do the inverse DCT.
 //
 // Every AC decoder returns 0, kBitstreamError (after counting one error; the
-// output keeps what was stored so far) or the reader's failure.
+// output keeps what was stored so far) or the reader's failure. The decoders
+// of whole macroblocks, which the slice loop inlines, are in
+// coefficient_loop.h.
 #pragma once
 #include <cstdint>
 
@@ -26,27 +28,6 @@ HResult decodeIntraBlockB15(LocalBits& bits, std::int16_t* block, const std::uin
                             const std::uint8_t* scan, std::uint32_t& errors);
 HResult decodeNonIntraBlock(LocalBits& bits, std::int16_t* block, const std::uint16_t* weights,
                             const std::uint8_t* scan, std::uint32_t& errors);
-
-// All blocks of one intra macroblock (DC difference, then AC codes, per block),
-// read through one bit window. The blocks are zeroed by the caller; the DC
-// predictors are updated.
-struct IntraBlockJob {
-    std::int16_t* blocks;  // block_count consecutive blocks
-    int blockCount;
-    const std::uint16_t* lumaWeights;
-    const std::uint16_t* chromaWeights;
-    const std::uint8_t* scan;
-    bool b15;       // intra_vlc_format
-    int dcShift;    // 3 - intra_dc_precision
-    std::int32_t* dcPredictors;  // Y, Cb, Cr
-};
-HResult decodeIntraBlocks(LocalBits& bits, const IntraBlockJob& job, std::uint32_t& errors);
-
-// The coded blocks of one non-intra macroblock, stored one after the other
-// from `blocks` (zeroed by the caller). `pattern` has block 0 in bit 31.
-HResult decodeNonIntraBlocks(LocalBits& bits, std::int16_t* blocks, std::uint32_t pattern,
-                             const std::uint16_t* lumaWeights, const std::uint16_t* chromaWeights,
-                             const std::uint8_t* scan, std::uint32_t& errors);
 
 // Run-level form: `run` zero coefficients in scan order precede `value`.
 struct RunLevelPair {

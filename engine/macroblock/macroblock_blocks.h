@@ -6,7 +6,7 @@
 #pragma once
 #include <cstdint>
 
-#include "engine/macroblock/coefficients.h"
+#include "engine/macroblock/coefficient_loop.h"
 #include "engine/macroblock/local_bits.h"
 #include "engine/macroblock/parser_state.h"
 #include "engine/macroblock/picture_params.h"

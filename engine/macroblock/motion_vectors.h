@@ -12,22 +12,35 @@
 
 namespace tl {
 
+// The difference motion_code (its `magnitude`, negative when `negative` is
+// all ones) and motion_residual give, for r_size = f_code - 1.
+inline std::int32_t vectorDelta(std::uint32_t magnitude, std::int32_t negative, std::uint32_t motion_residual,
+                                int r_size) {
+    const auto size = static_cast<std::int32_t>(((magnitude - 1) << r_size) + motion_residual + 1);
+    return (size ^ negative) - negative;
+}
+
+// The prediction plus `delta`, wrapped into the range of r_size, when `coded`
+// is all ones; the prediction as it is when `coded` is zero (a zero
+// motion_code). Whether the code is zero is too random for a branch, so both
+// are formed and one is kept by mask.
+inline std::int32_t wrapVector(std::int32_t prediction, std::int32_t delta, std::int32_t coded, int r_size) {
+    const std::int32_t high = 16 << r_size;
+    const std::int32_t range = 32 << r_size;
+    std::int32_t v = prediction + delta;
+    v -= v >= high ? range : 0;
+    v += v < -high ? range : 0;
+    return prediction ^ ((v ^ prediction) & coded);
+}
+
 // The reconstruction of one vector component from its predictor:
 // f_code - 1 = r_size, motion_code, motion_residual.
 inline std::int32_t reconstructVectorComponent(std::int32_t prediction, std::int32_t motion_code,
                                                std::uint32_t motion_residual, int r_size) {
-    if (motion_code == 0) return prediction;
-    const std::int32_t magnitude = motion_code < 0 ? -motion_code : motion_code;
-    std::int32_t delta = ((magnitude - 1) << r_size) + static_cast<std::int32_t>(motion_residual) + 1;
-    if (motion_code < 0) delta = -delta;
-    const std::int32_t high = 16 << r_size;
-    const std::int32_t range = 32 << r_size;
-    std::int32_t v = prediction + delta;
-    if (v >= high)
-        v -= range;
-    else if (v < -high)
-        v += range;
-    return v;
+    const std::int32_t negative = motion_code >> 31;
+    const auto magnitude = static_cast<std::uint32_t>((motion_code ^ negative) - negative);
+    return wrapVector(prediction, vectorDelta(magnitude, negative, motion_residual, r_size),
+                      motion_code != 0 ? -1 : 0, r_size);
 }
 
 namespace motion_code_tables {
@@ -98,15 +111,16 @@ __attribute__((always_inline)) inline HResult parseComponent(LocalBits& b, int r
         ++errors;
         return kBitstreamError;
     }
-    b.skip(code.length);
-    std::int32_t motion_code = code.magnitude;
-    std::uint32_t residual = 0;
-    if (motion_code) {
-        if (b.read(1)) motion_code = -motion_code;
-        if (r_size) residual = b.read(r_size);
-    }
+    // The sign bit and the residual follow a nonzero code only: they are read
+    // regardless, and what they give is dropped for a zero code (wrapVector).
+    const std::uint32_t after = b.window() << code.length;
+    const std::int32_t coded = code.magnitude ? -1 : 0;
+    const auto residual = static_cast<std::uint32_t>(static_cast<std::uint64_t>(after << 1) << r_size >> 32);
+    b.skip(code.length + ((1 + r_size) & coded));
+    const std::int32_t negative = static_cast<std::int32_t>(after) >> 31;
+    const std::int32_t delta = vectorDelta(static_cast<std::uint32_t>(code.magnitude), negative, residual, r_size);
     const std::int32_t prediction = halve ? pmv >> 1 : pmv;
-    const std::int32_t v = reconstructVectorComponent(prediction, motion_code, residual, r_size);
+    const std::int32_t v = wrapVector(prediction, delta, coded, r_size);
     pmv = halve ? v * 2 : v;
     if (dualPrime) {
         if (!b.read(1))

@@ -7,6 +7,11 @@
 namespace tl {
 namespace {
 
+// Chroma subsampling of each chroma_format, and its blocks per macroblock.
+constexpr int chromaShiftX(int chroma) { return chroma == CHROMA_444 ? 0 : 1; }
+constexpr int chromaShiftY(int chroma) { return chroma == CHROMA_420 ? 1 : 0; }
+constexpr int blockCount(int chroma) { return chroma == CHROMA_444 ? 12 : chroma == CHROMA_422 ? 8 : 6; }
+
 bool samePlanes(const Picture* a, const Picture* b) {
     return b && b->planes[0] && b->planes[1] && b->planes[2] && b->lumaStride == a->lumaStride &&
            b->lumaSize == a->lumaSize && b->chromaStride == a->chromaStride && b->chromaFormat == a->chromaFormat;
@@ -17,6 +22,7 @@ bool samePlanes(const Picture* a, const Picture* b) {
 void SliceReconstructor::begin(const PictureParams& params, const PictureTargets& targets) {
     params_ = params;
     current_ = nullptr;
+    macroblock_ = &SliceReconstructor::noPicture;
     const Picture* c = targets.current;
     if (!c || !c->planes[0] || !c->planes[1] || !c->planes[2] || c->lumaStride <= 0) return;
     width_ = c->lumaStride;
@@ -25,9 +31,7 @@ void SliceReconstructor::begin(const PictureParams& params, const PictureTargets
     // fetch inside the chroma planes (see locate()). A buffer of any other
     // height loses at most its last lines to predictions.
     height_ = (c->lumaSize / c->lumaStride) & ~3;
-    chromaShiftX_ = params.chroma_format == CHROMA_444 ? 0 : 1;
-    chromaShiftY_ = params.chroma_format == CHROMA_420 ? 1 : 0;
-    chromaWidth_ = width_ >> chromaShiftX_;
+    chromaWidth_ = width_ >> chromaShiftX(params.chroma_format);
     if (width_ != 16 * params.mb_width || c->chromaStride != chromaWidth_ || c->chromaFormat != params.chroma_format)
         return;
     mbRows_ = params.framePicture() ? height_ / 16 : height_ / 32;
@@ -45,6 +49,12 @@ void SliceReconstructor::begin(const PictureParams& params, const PictureTargets
     forward_ = samePlanes(c, targets.forward) ? targets.forward : nullptr;
     backward_ = samePlanes(c, targets.backward) ? targets.backward : nullptr;
     secondField_ = targets.secondField;
+    static constexpr MacroblockFn kLayouts[3][2] = {
+        {&SliceReconstructor::macroblockIn<CHROMA_420, false>, &SliceReconstructor::macroblockIn<CHROMA_420, true>},
+        {&SliceReconstructor::macroblockIn<CHROMA_422, false>, &SliceReconstructor::macroblockIn<CHROMA_422, true>},
+        {&SliceReconstructor::macroblockIn<CHROMA_444, false>, &SliceReconstructor::macroblockIn<CHROMA_444, true>},
+    };
+    macroblock_ = kLayouts[params.chroma_format - CHROMA_420][frame ? 1 : 0];
 }
 
 // In the second field of a P frame, the field of the other parity is the first
@@ -67,6 +77,7 @@ const Picture* SliceReconstructor::fieldReference(int s, int parity) const {
 // The planes are read from the picture records themselves, which nothing has
 // written lately: a copy built on the stack just before would stall the wide
 // loads the compiler makes of neighbouring pointers.
+template <int chroma>
 inline bool SliceReconstructor::locate(const Picture* picture, bool field, int parity, int x, int y, int height,
                                        const Destination& d, std::int32_t mvx, std::int32_t mvy, Fetch& f) const {
     if (!picture) return false;
@@ -79,10 +90,11 @@ inline bool SliceReconstructor::locate(const Picture* picture, bool field, int p
 
     // Chroma vectors are the luma ones divided by two with truncation toward
     // zero in each subsampled direction.
-    const std::int32_t cmx = chromaShiftX_ ? mvx / 2 : mvx;
-    const std::int32_t cmy = chromaShiftY_ ? mvy / 2 : mvy;
-    const int csx = (x >> chromaShiftX_) + (cmx >> 1);
-    const int csy = (y >> chromaShiftY_) + (cmy >> 1);
+    constexpr int shiftX = chromaShiftX(chroma), shiftY = chromaShiftY(chroma);
+    const std::int32_t cmx = shiftX ? mvx / 2 : mvx;
+    const std::int32_t cmy = shiftY ? mvy / 2 : mvy;
+    const int csx = (x >> shiftX) + (cmx >> 1);
+    const int csy = (y >> shiftY) + (cmy >> 1);
     const int chx = cmx & 1;
     const int chy = cmy & 1;
     const int chromaOffset = parity * chromaWidth_ + csy * d.chromaStride + csx;
@@ -96,35 +108,43 @@ inline bool SliceReconstructor::locate(const Picture* picture, bool field, int p
 
 // Inlined into every prediction that uses it: its set-up and the call cost as
 // much as what it does outside the kernels.
-__attribute__((always_inline)) inline void SliceReconstructor::copy(const Destination& d, int height, const Fetch& f) const {
+template <int chroma>
+__attribute__((always_inline)) inline void SliceReconstructor::copy(const Destination& d, int height,
+                                                                    const Fetch& f) const {
     const KernelSlots& k = *slots_;
-    const int chromaH = height >> chromaShiftY_;
+    const int chromaH = height >> chromaShiftY(chroma);
     k.predictWide[f.lumaIndex](d.plane[0], f.luma, d.stride, height);
-    const auto chroma = chromaShiftX_ ? k.predictNarrow[f.chromaIndex] : k.predictWide[f.chromaIndex];
-    chroma(d.plane[1], f.cb, d.chromaStride, chromaH);
-    chroma(d.plane[2], f.cr, d.chromaStride, chromaH);
+    const auto chromaPredict = chromaShiftX(chroma) ? k.predictNarrow[f.chromaIndex] : k.predictWide[f.chromaIndex];
+    chromaPredict(d.plane[1], f.cb, d.chromaStride, chromaH);
+    chromaPredict(d.plane[2], f.cr, d.chromaStride, chromaH);
 }
 
-void SliceReconstructor::average(const Destination& d, int height, const Fetch& f0, const Fetch& f1) const {
+// Inlined like copy(): the destination then stays in registers instead of
+// being built on the stack for a call in every macroblock.
+template <int chroma>
+__attribute__((always_inline)) inline void SliceReconstructor::average(const Destination& d, int height,
+                                                                       const Fetch& f0, const Fetch& f1) const {
     const KernelSlots& k = *slots_;
-    const int chromaH = height >> chromaShiftY_;
+    const int chromaH = height >> chromaShiftY(chroma);
     k.averageWide[4 * f0.lumaIndex + f1.lumaIndex](f0.luma, f1.luma, d.plane[0], d.stride, height);
     const int index = 4 * f0.chromaIndex + f1.chromaIndex;
-    const auto chroma = chromaShiftX_ ? k.averageNarrow[index] : k.averageWide[index];
-    chroma(f0.cb, f1.cb, d.plane[1], d.chromaStride, chromaH);
-    chroma(f0.cr, f1.cr, d.plane[2], d.chromaStride, chromaH);
+    const auto chromaAverage = chromaShiftX(chroma) ? k.averageNarrow[index] : k.averageWide[index];
+    chromaAverage(f0.cb, f1.cb, d.plane[1], d.chromaStride, chromaH);
+    chromaAverage(f0.cr, f1.cr, d.plane[2], d.chromaStride, chromaH);
 }
 
+template <int chroma>
 void SliceReconstructor::predictFrom(const Destination& d, int height, int n, const Fetch& f0, const Fetch& f1) const {
     if (n == 1)
-        copy(d, height, f0);
+        copy<chroma>(d, height, f0);
     else if (n == 2)
-        average(d, height, f0, f1);
+        average<chroma>(d, height, f0, f1);
 }
 
 // mv holds [r][s][t]: first forward h, v, first backward h, v, second forward...
-// Inlined into macroblock(), its one caller, whose registers are already
+// Inlined into macroblockIn(), its one caller, whose registers are already
 // saved: a call of its own saved them again for every predicted macroblock.
+template <int chroma>
 __attribute__((always_inline)) inline void SliceReconstructor::predictFrame(const Destination& d, int x, int y,
                                                                             std::uint32_t flags,
                                                                             const std::int32_t* mv) const {
@@ -134,15 +154,15 @@ __attribute__((always_inline)) inline void SliceReconstructor::predictFrame(cons
     if (type == MC_FRAME) {
         switch (flags & (mb::motionForward | mb::motionBackward)) {
         case mb::motionForward:
-            if (locate(forward_, false, 0, x, y, 16, d, mv[0], mv[1], f0)) copy(d, 16, f0);
+            if (locate<chroma>(forward_, false, 0, x, y, 16, d, mv[0], mv[1], f0)) copy<chroma>(d, 16, f0);
             return;
         case mb::motionBackward:
-            if (locate(backward_, false, 0, x, y, 16, d, mv[2], mv[3], f0)) copy(d, 16, f0);
+            if (locate<chroma>(backward_, false, 0, x, y, 16, d, mv[2], mv[3], f0)) copy<chroma>(d, 16, f0);
             return;
         case mb::motionForward | mb::motionBackward:
-            if (locate(forward_, false, 0, x, y, 16, d, mv[0], mv[1], f0) &&
-                locate(backward_, false, 0, x, y, 16, d, mv[2], mv[3], f1))
-                average(d, 16, f0, f1);
+            if (locate<chroma>(forward_, false, 0, x, y, 16, d, mv[0], mv[1], f0) &&
+                locate<chroma>(backward_, false, 0, x, y, 16, d, mv[2], mv[3], f1))
+                average<chroma>(d, 16, f0, f1);
             return;
         default:
             return;
@@ -165,13 +185,14 @@ __attribute__((always_inline)) inline void SliceReconstructor::predictFrame(cons
             if (type == MC_FIELD && !(flags & (mb::motionForward << s))) continue;
             const int parity = (flags & mb::fieldSelect(f, s)) ? 1 : 0;
             const Picture* picture = type == MC_DUAL_PRIME ? forward_ : refs[s];
-            found = locate(picture, true, parity, x, y / 2, 8, df, mv[4 * f + 2 * s], mv[4 * f + 2 * s + 1] >> 1,
-                           n++ ? f1 : f0);
+            found = locate<chroma>(picture, true, parity, x, y / 2, 8, df, mv[4 * f + 2 * s],
+                                   mv[4 * f + 2 * s + 1] >> 1, n++ ? f1 : f0);
         }
-        if (found) predictFrom(df, 8, n, f0, f1);
+        if (found) predictFrom<chroma>(df, 8, n, f0, f1);
     }
 }
 
+template <int chroma>
 void SliceReconstructor::predictField(const Destination& d, int x, int y, std::uint32_t flags,
                                       const std::int32_t* mv) const {
     const std::uint32_t type = motionTypeOf(flags);
@@ -182,9 +203,9 @@ void SliceReconstructor::predictField(const Destination& d, int x, int y, std::u
         // derived one (the first field of this frame in a second field).
         const int p0 = (flags & mb::fieldSelect(0, 0)) ? 1 : 0;
         const int p1 = (flags & mb::fieldSelect(0, 1)) ? 1 : 0;
-        if (locate(fieldReference(0, p0), true, p0, x, y, 16, d, mv[0], mv[1], f0) &&
-            locate(fieldReference(0, p1), true, p1, x, y, 16, d, mv[2], mv[3], f1))
-            average(d, 16, f0, f1);
+        if (locate<chroma>(fieldReference(0, p0), true, p0, x, y, 16, d, mv[0], mv[1], f0) &&
+            locate<chroma>(fieldReference(0, p1), true, p1, x, y, 16, d, mv[2], mv[3], f1))
+            average<chroma>(d, 16, f0, f1);
         return;
     }
     if (type != MC_FIELD && type != MC_16X8) return;
@@ -192,7 +213,7 @@ void SliceReconstructor::predictField(const Destination& d, int x, int y, std::u
     const int halves = type == MC_16X8 ? 2 : 1;
     const int height = 16 / halves;
     for (int r = 0; r < halves; ++r) {
-        const int chromaLines = (8 * r) >> chromaShiftY_;
+        const int chromaLines = (8 * r) >> chromaShiftY(chroma);
         const Destination dr{{d.plane[0] + 8 * r * d.stride, d.plane[1] + chromaLines * d.chromaStride,
                               d.plane[2] + chromaLines * d.chromaStride},
                              d.stride, d.chromaStride};
@@ -201,41 +222,35 @@ void SliceReconstructor::predictField(const Destination& d, int x, int y, std::u
         for (int s = 0; s < 2 && found; ++s) {
             if (!(flags & (mb::motionForward << s))) continue;
             const int parity = (flags & mb::fieldSelect(r, s)) ? 1 : 0;
-            found = locate(fieldReference(s, parity), true, parity, x, y + 8 * r, height, dr, mv[4 * r + 2 * s],
+            found = locate<chroma>(fieldReference(s, parity), true, parity, x, y + 8 * r, height, dr, mv[4 * r + 2 * s],
                            mv[4 * r + 2 * s + 1], n++ ? f1 : f0);
         }
-        if (found) predictFrom(dr, height, n, f0, f1);
+        if (found) predictFrom<chroma>(dr, height, n, f0, f1);
     }
 }
 
-// Inline: macroblock() is its one caller.
+// Inline: macroblockIn() is its one caller.
+template <int chroma>
 inline void SliceReconstructor::intraStore(const Destination& d, bool fieldDct, std::int16_t* blocks) const {
     const KernelSlots& k = *slots_;
     (fieldDct ? k.intraStore16Field : k.intraStore16Frame)(d.plane[0], d.stride, blocks);
     std::int16_t* b = blocks + 4 * 64;
-    switch (params_.chroma_format) {
-    case CHROMA_420:
+    if constexpr (chroma == CHROMA_420) {
         k.intraStore8(d.plane[1], d.chromaStride, b);
         k.intraStore8(d.plane[2], d.chromaStride, b + 64);
-        break;
-    case CHROMA_422: {
+    } else {
         auto store = fieldDct ? k.intraStore8x16Field : k.intraStore8x16Frame;
         store(d.plane[1], d.chromaStride, b, b + 2 * 64);
         store(d.plane[2], d.chromaStride, b + 64, b + 3 * 64);
-        break;
-    }
-    default: {
-        auto store = fieldDct ? k.intraStore8x16Field : k.intraStore8x16Frame;
-        store(d.plane[1], d.chromaStride, b, b + 2 * 64);
-        store(d.plane[1] + 8, d.chromaStride, b + 4 * 64, b + 6 * 64);
-        store(d.plane[2], d.chromaStride, b + 64, b + 3 * 64);
-        store(d.plane[2] + 8, d.chromaStride, b + 5 * 64, b + 7 * 64);
-        break;
-    }
+        if constexpr (chroma == CHROMA_444) {
+            store(d.plane[1] + 8, d.chromaStride, b + 4 * 64, b + 6 * 64);
+            store(d.plane[2] + 8, d.chromaStride, b + 5 * 64, b + 7 * 64);
+        }
     }
 }
 
-// Inline: macroblock() is its one caller.
+// Inline: macroblockIn() is its one caller.
+template <int chroma>
 inline void SliceReconstructor::addResidual(const Destination& d, std::uint32_t flags, std::int16_t* blocks) const {
     const KernelSlots& k = *slots_;
     const bool fieldDct = flags & mb::fieldDct;
@@ -254,7 +269,7 @@ inline void SliceReconstructor::addResidual(const Destination& d, std::uint32_t 
             blocks += 64;
         }
     }
-    if (params_.chroma_format == CHROMA_420) {
+    if constexpr (chroma == CHROMA_420) {
         for (int c = 0; c < 2; ++c) {
             if (!(flags & mb::coded(4 + c))) continue;
             k.addResidual8(d.plane[1 + c], d.chromaStride, blocks);
@@ -264,7 +279,7 @@ inline void SliceReconstructor::addResidual(const Destination& d, std::uint32_t 
     }
     // 4:2:2 and 4:4:4: Cb and Cr blocks alternate; each component's blocks go
     // upper left, lower left, upper right, lower right.
-    for (int b = 4; b < params_.block_count; ++b) {
+    for (int b = 4; b < blockCount(chroma); ++b) {
         if (!(flags & mb::coded(b))) continue;
         const int j = (b - 4) >> 1;
         const int lower = j & 1;
@@ -276,9 +291,10 @@ inline void SliceReconstructor::addResidual(const Destination& d, std::uint32_t 
     }
 }
 
-bool SliceReconstructor::macroblock(std::int32_t address, std::uint32_t flags, const std::int32_t* mv,
-                                    std::int16_t* blocks) {
-    if (!current_ || address < 0) return false;
+template <int chroma, bool frame>
+bool SliceReconstructor::macroblockIn(std::int32_t address, std::uint32_t flags, const std::int32_t* mv,
+                                      std::int16_t* blocks) {
+    if (address < 0) return false;
     // A slice that runs past the end of its row continues on the next row, and
     // stops at the end of the picture. Macroblocks mostly arrive in order, so
     // the position is carried on rather than divided out.
@@ -297,17 +313,17 @@ bool SliceReconstructor::macroblock(std::int32_t address, std::uint32_t flags, c
 
     const int x = 16 * column;
     const int y = 16 * row;
-    const int cOffset = (y >> chromaShiftY_) * chromaStride_ + (x >> chromaShiftX_);
+    const int cOffset = (y >> chromaShiftY(chroma)) * chromaStride_ + (x >> chromaShiftX(chroma));
     const Destination d{{lumaBase_ + y * stride_ + x, cbBase_ + cOffset, crBase_ + cOffset}, stride_, chromaStride_};
     if (flags & mb::intra) {
-        intraStore(d, flags & mb::fieldDct, blocks);
+        intraStore<chroma>(d, flags & mb::fieldDct, blocks);
         return true;
     }
-    if (params_.framePicture())
-        predictFrame(d, x, y, flags, mv);
+    if constexpr (frame)
+        predictFrame<chroma>(d, x, y, flags, mv);
     else
-        predictField(d, x, y, flags, mv);
-    addResidual(d, flags, blocks);
+        predictField<chroma>(d, x, y, flags, mv);
+    addResidual<chroma>(d, flags, blocks);
     return true;
 }
 

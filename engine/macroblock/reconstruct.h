@@ -21,7 +21,9 @@ public:
     // its coded blocks, which are left all zero. Returns false, leaving the
     // blocks as they are, when the macroblock lies beyond the end of the
     // picture or there is no picture to write.
-    bool macroblock(std::int32_t address, std::uint32_t flags, const std::int32_t* mv, std::int16_t* blocks);
+    bool macroblock(std::int32_t address, std::uint32_t flags, const std::int32_t* mv, std::int16_t* blocks) {
+        return (this->*macroblock_)(address, flags, mv, blocks);
+    }
 
 private:
     struct Destination {
@@ -41,21 +43,40 @@ private:
 
     const Picture* fieldReference(int s, int parity) const;
 
+    // The layout of the picture is fixed from begin() on: `chroma` (the
+    // chroma_format) and `frame` (a frame picture) are template arguments, so
+    // the subsampling shifts, the chroma kernels and the choice of prediction
+    // fold away in each macroblock. begin() picks the instance.
+    using MacroblockFn = bool (SliceReconstructor::*)(std::int32_t, std::uint32_t, const std::int32_t*,
+                                                      std::int16_t*);
+    template <int chroma, bool frame>
+    bool macroblockIn(std::int32_t address, std::uint32_t flags, const std::int32_t* mv, std::int16_t* blocks);
+    bool noPicture(std::int32_t, std::uint32_t, const std::int32_t*, std::int16_t*) { return false; }
+
+    template <int chroma>
     void intraStore(const Destination& d, bool fieldDct, std::int16_t* blocks) const;
+    template <int chroma>
     void addResidual(const Destination& d, std::uint32_t flags, std::int16_t* blocks) const;
+    template <int chroma>
     void predictFrame(const Destination& d, int x, int y, std::uint32_t flags, const std::int32_t* mv) const;
+    template <int chroma>
     void predictField(const Destination& d, int x, int y, std::uint32_t flags, const std::int32_t* mv) const;
     // The samples a prediction of 16 x `height` luma lines at (x, y) reads from
     // `picture` (one field of it when `field`) with the vector (mvx, mvy); false
     // when the picture is missing or a sample would lie outside it.
+    template <int chroma>
     bool locate(const Picture* picture, bool field, int parity, int x, int y, int height, const Destination& d,
                 std::int32_t mvx, std::int32_t mvy, Fetch& f) const;
     // One prediction of 16 x `height` luma lines from one fetch or the average of two.
+    template <int chroma>
     void copy(const Destination& d, int height, const Fetch& f) const;
+    template <int chroma>
     void average(const Destination& d, int height, const Fetch& f0, const Fetch& f1) const;
     // `n` (0 to 2) fetches.
+    template <int chroma>
     void predictFrom(const Destination& d, int height, int n, const Fetch& f0, const Fetch& f1) const;
 
+    MacroblockFn macroblock_ = &SliceReconstructor::noPicture;
     PictureParams params_;
     const KernelSlots* slots_ = nullptr;  // the kernels chosen when the picture began
     const Picture* current_ = nullptr;
@@ -65,8 +86,6 @@ private:
     int width_ = 0;         // luma samples per line
     int height_ = 0;        // luma lines of the frame
     int chromaWidth_ = 0;
-    int chromaShiftX_ = 1;
-    int chromaShiftY_ = 1;
     int mbRows_ = 0;        // macroblock rows of the picture (frame or field)
     // Where the picture's macroblock rows start and how far apart its lines
     // are: a field picture writes every second line of the frame.

@@ -11,8 +11,9 @@
 namespace tl {
 namespace {
 
-// Dense blocks taken from the block buffer. The block decoders get a copy of
-// the slice loop's window (see LocalBits).
+// Dense blocks taken from the block buffer. The intra decoder, the rarer
+// one, gets a copy of the slice loop's window (see LocalBits); the non-intra
+// one is inlined and reads the window where it is, in registers.
 struct BufferBlocks {
     const SliceContext& ctx;
     HResult intra(LocalBits& bits) {
@@ -22,10 +23,8 @@ struct BufferBlocks {
         });
     }
     HResult nonIntra(LocalBits& bits, std::uint32_t pattern) {
-        return bits.throughCopy([&](LocalBits& copy) {
-            return decodeNonIntraMacroblockBlocks(copy, ctx.params, ctx.state, ctx.matrices, pattern,
-                                                  ctx.blocks.take(mb::codedCount(pattern)));
-        });
+        return decodeNonIntraMacroblockBlocks(bits, ctx.params, ctx.state, ctx.matrices, pattern,
+                                              ctx.blocks.take(mb::codedCount(pattern)));
     }
 };
 

@@ -146,7 +146,10 @@ TEST(MotionVectors, ReconstructionWrapsIntoRange) {
     // Prediction, motion code, residual, r_size, the vector.
     for (auto [prediction, code, residual, rSize, expected] : {
              std::array{0, 0, 0, 0, 0}, {5, 3, 0, 0, 8}, {0, -16, 0, 0, -16}, {15, 1, 0, 0, -16}, {-16, -1, 0, 0, 15},
-             {10, 2, 1, 1, 14}, {-60, -4, 3, 2, 52}, {63, 1, 0, 2, -64}, {0, 16, 3, 2, 64 - 128}})
+             {10, 2, 1, 1, 14}, {-60, -4, 3, 2, 52}, {63, 1, 0, 2, -64}, {0, 16, 3, 2, 64 - 128},
+             // A zero code keeps the prediction, even one beyond the range (a
+             // field vector's doubled predictor read by a frame vector).
+             {40, 0, 0, 1, 40}})
         EXPECT_EQ(reconstructVectorComponent(prediction, code, std::uint32_t(residual), rSize), expected)
             << prediction << " " << code << " " << residual << " " << rSize;
 }
