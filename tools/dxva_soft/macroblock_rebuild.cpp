@@ -15,8 +15,7 @@ using dxva::get32;
 
 // wMBtype fields.
 constexpr std::uint16_t kIntra = 1u << 0;
-constexpr std::uint16_t kForward = 1u << 1;
-constexpr std::uint16_t kBackward = 1u << 2;
+constexpr std::uint16_t kForward = 1u << 1;  // backward is the next bit: kForward << 1
 constexpr std::uint16_t kFieldResidual = 1u << 5;
 constexpr std::uint16_t kScanAlternate = 1u << 6;
 constexpr std::uint16_t kHostResidDiff = 1u << 10;
@@ -24,8 +23,7 @@ constexpr int kMotionTypeShift = 8;
 constexpr std::uint16_t fieldSelect(int r, int s) { return std::uint16_t(1u << (12 + 2 * r + s)); }
 
 // Motion types (bits 8-9): frame pictures field / frame / dual prime, field
-// pictures field / 16x8 / dual prime.
-constexpr int kMotionField = 1;
+// pictures field / 16x8 / dual prime; field (1) is what the others are not.
 constexpr int kMotionFrameOr16x8 = 2;
 constexpr int kMotionDualPrime = 3;
 
