@@ -19,11 +19,6 @@ std::string trim(std::string_view s) {
     return std::string(s.substr(first, last - first + 1));
 }
 
-std::string read_text(const std::filesystem::path& path) {
-    const std::vector<std::uint8_t> bytes = read_file_bytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 bool parse_integer(const std::string& text, long long& value) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     return error == std::errc() && end == text.data() + text.size();
@@ -123,6 +118,11 @@ std::vector<std::string> read_md5_lines(const std::filesystem::path& path) {
         digests.push_back(line);
     }
     return digests;
+}
+
+std::string read_text(const std::filesystem::path& path) {
+    const std::vector<std::uint8_t> bytes = read_file_bytes(path);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 std::vector<std::uint8_t> read_file_bytes(const std::filesystem::path& path) {
