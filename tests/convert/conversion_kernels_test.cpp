@@ -280,8 +280,7 @@ TEST(KernelTiers, MaskedOffOverlayRowsEqualTheNonOverlayKernel) {
             std::fill(overlay.surface.begin(), overlay.surface.end(), 0xFF804020u);
             const int pitch = (packedRowBytes(format, 64) + 15) / 16 * 16;
             TestBuffer plain(pitch, 16, 0), blended(pitch, 16, 0);
-            KernelKey key;
-            key.format = format;
+            KernelKey key{format};
             findKernel(key, level)(kernelArgs(pic.picture(), plain.data(), pitch, nullptr, &matrix));
             key.overlay = true;
             findKernel(key, level)(kernelArgs(pic.picture(), blended.data(), pitch, &overlay, &matrix));

@@ -71,15 +71,14 @@ std::vector<std::uint8_t> runKernel(const KernelKey& key, Fixture& f, int rowPit
     return buffer.region();
 }
 
+template <int topField>
+void fieldBob(const Picture& p, const ConversionContext& c, std::uint8_t* d, int pitch) {
+    ConvertFieldBob(p, c, d, pitch, topField);
+}
+
 // Exactly one kernel's output, or nothing at all.
 TEST(Dispatch, PicksTheKernelOfThePictureAndContext) {
     constexpr auto none = [](Fixture&) {};
-    const Converter fieldTop = [](const Picture& p, const ConversionContext& c, std::uint8_t* d, int pitch) {
-        ConvertFieldBob(p, c, d, pitch, 1);
-    };
-    const Converter fieldBottom = [](const Picture& p, const ConversionContext& c, std::uint8_t* d, int pitch) {
-        ConvertFieldBob(p, c, d, pitch, 0);
-    };
     struct Case {
         const char* name;
         int chromaFormat, format;
@@ -115,9 +114,9 @@ TEST(Dispatch, PicksTheKernelOfThePictureAndContext) {
          KernelKey{OUTPUT_RGB32, VerticalClass::Progressive, ChromaLayout::C444}},
         {"bob", 1, OUTPUT_RGB565, ConvertSoftwareBob, none, KernelKey{OUTPUT_RGB565, VerticalClass::Bob}, 48, 20, 96,
          4},
-        {"top field", 1, OUTPUT_RGB565, fieldTop, none, KernelKey{OUTPUT_RGB565, VerticalClass::FieldTop}, 48, 20, 96,
+        {"top field", 1, OUTPUT_RGB565, fieldBob<1>, none, KernelKey{OUTPUT_RGB565, VerticalClass::FieldTop}, 48, 20, 96,
          4},
-        {"bottom field", 1, OUTPUT_RGB565, fieldBottom, none, KernelKey{OUTPUT_RGB565, VerticalClass::FieldBottom}, 48,
+        {"bottom field", 1, OUTPUT_RGB565, fieldBob<0>, none, KernelKey{OUTPUT_RGB565, VerticalClass::FieldBottom}, 48,
          20, 96, 4},
     };
     for (const Case& c : cases) {
