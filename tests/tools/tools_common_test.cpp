@@ -103,8 +103,8 @@ TEST(PesHeader, PayloadOffsetAndTimeStamp) {
 TEST(StreamReader, ProgramStreamGivesTheFirstVideoStreamsPackets) {
     const Bytes v1 = pesPacket(0xE0, {0, 0, 1, 0xB3, 1, 2}, 90000);
     const Bytes v2 = pesPacket(0xE0, Bytes(3000, 5));
-    Bytes unbounded = pesPacket(0xE0, {0, 0, 1, 0xB8, 7, 7}, 8589934591);  // largest 33-bit PTS
-    unbounded[4] = unbounded[5] = 0;
+    // PES_packet_length 0, the largest 33-bit PTS.
+    const Bytes unbounded = pesPacket(0xE0, 0x80, 0x80, test::timeStamp(0x21, 8589934591), {0, 0, 1, 0xB8, 7, 7}, 0);
     Bytes cut = pesPacket(0xE0, {1, 2, 3, 4});
     cut.resize(cut.size() - 2);
     const Bytes ps = cat({test::packHeader(1), {0, 0, 1, 0xBB, 0, 3, 0x80, 0x01, 0x01}, v1,
@@ -135,8 +135,7 @@ Bytes transportStream(bool packets192, bool brokenTables, const Bytes& video1, c
               Bytes(first.begin() + 188, first.end())});
     Bytes damaged = test::tsPackets(0x41, pesPacket(0xE0, {6, 6, 6}), ccVideo);
     damaged[1] |= 0x80;
-    Bytes unbounded = pesPacket(0xE0, video2);
-    unbounded[4] = unbounded[5] = 0;
+    const Bytes unbounded = pesPacket(0xE0, 0x80, 0x00, {}, video2, 0);
     ts = cat({ts, damaged, test::tsPackets(0x41, unbounded, ccVideo)});
     return packets192 ? test::packets192(ts) : ts;
 }
