@@ -192,16 +192,6 @@ HResult RecordingHost::deliver(OutputSample* sample) {
     return hr::ok;
 }
 
-OutputFormat RecordingHost::connectionFormat() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return format;
-}
-
-std::vector<Delivery> RecordingHost::deliveries() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return deliveries_;
-}
-
 std::string RecordingHost::types() const {
     std::string out;
     for (const Delivery& d : deliveries()) out += "?IPB"[d.pictureType & 3];
@@ -211,16 +201,6 @@ std::string RecordingHost::types() const {
 void RecordingHost::clearDeliveries() {
     std::lock_guard<std::mutex> lock(mutex_);
     deliveries_.clear();
-}
-
-std::vector<FormatChange> RecordingHost::formatChanges() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return formatChanges_;
-}
-
-int RecordingHost::aspectChanges() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return aspectChanges_;
 }
 
 }  // namespace tl::test
