@@ -62,9 +62,8 @@ std::vector<std::uint8_t> convertDirectly(int format, const RgbMatrixBlock& matr
     p.planes[0] = base;
     p.planes[1] = base + kWidth * kHeight + kAlign;
     p.planes[2] = p.planes[1] + kWidth * kHeight / 4 + kAlign;
-    // Past the pattern, what a fresh picture buffer holds: black.
+    // Past the pattern, what a fresh picture buffer holds: black (the chroma is already).
     std::fill(base, p.planes[1], std::uint8_t(16));
-    std::fill(p.planes[1], storage.data() + storage.size(), std::uint8_t(128));
     fillPlanes(p.planes[0], p.lumaStride, p.planes[1], p.planes[2], p.chromaStride);
     ConversionContext context;
     context.outputFormat = format;
@@ -87,9 +86,7 @@ struct ProcAmpValues {
 std::pair<std::vector<std::uint8_t>, int> deliverPattern(OutputSubtype subtype, int format, int matrixCoefficients,
                                                          ProcAmpValues v) {
     test::DecoderRig rig;
-    rig.host.format.subtype = subtype;
-    rig.host.format.width = kWidth;
-    rig.host.format.height = kHeight;
+    rig.host.format = {subtype, true, kWidth, kHeight};
     rig.host.rowPitch = tightRowPitch(format, kWidth);
     rig.host.keepBytes = true;
     rig.path->beforePicture = [](int, Picture& p) {
