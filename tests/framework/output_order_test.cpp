@@ -235,8 +235,7 @@ TEST(OutputOrder, ForcedAspectIsNegotiatedAndChangesMidStream) {
 TEST(OutputOrder, PicturesLargerThanTheOutputAreDecodedButNotDelivered) {
     DecoderRig rig;
     rig.host.refuseFormatChange = true;
-    rig.host.format.width = 320;
-    rig.host.format.height = 240;
+    rig.host.format = {OutputSubtype::Planar, true, 320, 240};
     rig.init();
     rig.play(test::buildPictureSamples("IPB"));
     EXPECT_EQ(std::make_tuple(rig.path->calls().size(), rig.host.deliveries().size(),
@@ -269,9 +268,7 @@ TEST(OutputOrder, WideYuy2SurfacesAreStretchedOnlyPastTheThreshold) {
     for (const auto& [outputWidth, widened] : {std::pair{720, true}, std::pair{704, false}}) {
         const StreamShape shape{{640, 480}, {}, {}};
         DecoderRig rig;
-        rig.host.format.subtype = OutputSubtype::YUY2;
-        rig.host.format.width = outputWidth;
-        rig.host.format.height = 480;
+        rig.host.format = {OutputSubtype::YUY2, true, outputWidth, 480};
         rig.host.refuseFormatChange = true;  // the renderer keeps its surface size
         rig.host.keepBytes = true;
         // The picture is a fresh buffer's black (luma 16) kept at video range, so
