@@ -42,10 +42,8 @@ TEST(SampleInput, WrappedSamplesAreStrippedOrDroppedWhole) {
         rig.init();
         rig.play({pictures[0], pictures[1], wrap(pictures[2]), pictures[3]});
         EXPECT_EQ(rig.host.types(), accepted ? "IPPP" : "IPP") << name;
-        EXPECT_EQ(rig.decoder.streamInfo().totalBytesRead, pictures[0].size() + pictures[1].size() +
-                                                               (accepted ? pictures[2].size() : 0) +
-                                                               pictures[3].size())
-            << name;
+        const std::size_t lost = accepted ? 0 : pictures[2].size();
+        EXPECT_EQ(rig.decoder.streamInfo().totalBytesRead, test::buildStream("IPPP").size() - lost) << name;
     }
 }
 
