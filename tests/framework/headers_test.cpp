@@ -217,8 +217,7 @@ TEST(Extensions, UnknownIdentifiersCountAsErrorsAndScalableOnesAreSkipped) {
     BitWriter w = sequence({}, {});
     for (int id : {0, 6, 11, 15}) {
         w.startCode(0xB5);
-        w.put(std::uint32_t(id), 4);
-        w.put(0xFFFFFF, 24);
+        w.put({{std::uint32_t(id), 4}, {0xFFFFFF, 24}});
     }
     w.startCode(0xB5);  // sequence scalable extension
     w.put({{5, 4}, {2, 2}});
