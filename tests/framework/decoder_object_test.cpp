@@ -38,9 +38,17 @@ TEST(DecoderObject, ReceiveOnlyBetweenInitAndUninitAndNotWhileFlushing) {
     EXPECT_EQ(rig.decoder.streamInfo().frameNum, 2u);  // statistics start over at Init
 }
 
-TEST(DecoderObject, QueuedSamplesAreGivenBackAtTheEndOfARunAndAtUninit) {
+// The P pictures alone have no reference in a new run; queued samples are given
+// back at the end of a run and at Uninit.
+TEST(DecoderObject, EndOfStreamEndsTheRunAndGivesTheQueuedSamplesBack) {
     DecoderRig rig;
     rig.init();
+    const auto samples = test::buildPictureSamples("IPP");
+    rig.play({samples[0]});
+    EXPECT_EQ(rig.host.types(), "I");
+    rig.play({samples[1], samples[2]});
+    EXPECT_EQ(rig.host.types(), "I");
+
     TestSample* s = TestSample::make(test::buildStream("IPBB"));
     ASSERT_EQ(rig.decoder.Receive(s), hr::ok);
     ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
@@ -53,20 +61,6 @@ TEST(DecoderObject, QueuedSamplesAreGivenBackAtTheEndOfARunAndAtUninit) {
     EXPECT_EQ(held->refs(), 1);
     held->release();
     EXPECT_EQ(rig.host.liveSamples(), 0);
-}
-
-TEST(DecoderObject, EndOfStreamEndsTheRunAndTheNextNeedsASequenceHeader) {
-    DecoderRig rig;
-    rig.init();
-    const auto samples = test::buildPictureSamples("IPP");
-    ASSERT_EQ(rig.feed(samples[0]), hr::ok);
-    ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
-    EXPECT_EQ(rig.host.types(), "I");
-    // The P pictures alone have no reference in the new run.
-    ASSERT_EQ(rig.feed(samples[1]), hr::ok);
-    ASSERT_EQ(rig.feed(samples[2]), hr::ok);
-    ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
-    EXPECT_EQ(rig.host.types(), "I");
 }
 
 TEST(DecoderObject, FlushDeliversNothingAndTheNextSampleIsADiscontinuity) {
@@ -95,22 +89,18 @@ TEST(DecoderObject, FlushDeliversNothingAndTheNextSampleIsADiscontinuity) {
     EXPECT_EQ(d[1].start, 0);  // the clock starts over with the new run
 }
 
-TEST(DecoderObject, SettingsReadAtInit) {
+// Layer notifications merge into the damage queue even before Init.
+TEST(DecoderObject, SettingsReadAtInitAndLayerDamageQueued) {
     DecoderRig rig;
+    const DamageRect rects[] = {{1, 1, 5, 5}, {30, 0, 33, 2}, {4, 4, 10, 10}};
+    ASSERT_EQ(rig.decoder.OnLayerNotifyDirty(rects, 3), hr::ok);
+    EXPECT_EQ(rig.decoder.damageQueue(), (std::vector<DamageRect>{{28, 0, 36, 2}, {0, 1, 12, 10}}));
     rig.settings.sse = rig.settings.sse2 = rig.settings.sse3 = false;
     rig.settings.toleranceMs = 40;
     rig.init();
     EXPECT_EQ(rig.decoder.cpuFeatures() & (cpu_bit::sse | cpu_bit::sse2 | cpu_bit::sse3), 0u);
     EXPECT_EQ(rig.decoder.cpuFeatures() & cpu_bit::mmx, cpuFeatureWord() & cpu_bit::mmx);
     EXPECT_EQ(rig.decoder.frameSkippingTolerance(), 400000);
-}
-
-TEST(DecoderObject, LayerNotificationsMergeIntoTheDamageQueue) {
-    DecoderRig rig;
-    const DamageRect rects[] = {{1, 1, 5, 5}, {30, 0, 33, 2}, {4, 4, 10, 10}};
-    ASSERT_EQ(rig.decoder.OnLayerNotifyDirty(rects, 3), hr::ok);
-    const std::vector<DamageRect> expected = {{28, 0, 36, 2}, {0, 1, 12, 10}};
-    EXPECT_EQ(rig.decoder.damageQueue(), expected);
 }
 
 }  // namespace
