@@ -64,10 +64,8 @@ TEST(OutputOrder, SampleTimesAndTheRunningClock) {
         ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
         const auto d = rig.host.deliveries();
         ASSERT_EQ(d.size(), 4u);
-        for (std::size_t i = 0; i < d.size(); ++i) {
-            EXPECT_EQ(d[i].start, starts[i]) << coded << " " << i;
-            EXPECT_EQ(d[i].stop, d[i].start + kPeriod25) << coded << " " << i;
-        }
+        for (std::size_t i = 0; i < d.size(); ++i)
+            EXPECT_EQ(std::make_pair(d[i].start, d[i].stop), std::make_pair(starts[i], starts[i] + kPeriod25)) << i;
     }
 }
 
