@@ -4,7 +4,6 @@
 // from every container. The BMP of a delivered picture, and the format names.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <set>
 #include <string>
 #include <tuple>
