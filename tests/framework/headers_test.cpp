@@ -93,8 +93,7 @@ TEST(SequenceHeader, DerivedSizes) {
         const std::array<int, 7> got = {s.horizontal_size, s.vertical_size, s.mb_width,    s.mb_height,
                                         s.chroma_width,    s.chroma_height, s.block_count};
         EXPECT_EQ(got, expected) << width << "x" << height << " chroma " << chroma;
-        EXPECT_EQ(s.coded_width, 16 * s.mb_width);
-        EXPECT_EQ(s.coded_height, 16 * s.mb_height);
+        EXPECT_EQ(std::make_pair(s.coded_width, s.coded_height), std::make_pair(16 * s.mb_width, 16 * s.mb_height));
         if (s.vertical_size > 0) {
             EXPECT_EQ(std::make_pair(s.aspect_x, s.aspect_y), std::make_pair(s.horizontal_size, s.vertical_size));
         }
