@@ -69,17 +69,11 @@ std::filesystem::path source_dir() {
 std::filesystem::path corpus_dir() { return source_dir() / "tests" / "streams"; }
 
 StreamInfo load_stream_info(const std::filesystem::path& infoPath) {
-    StreamInfo info;
-    info.name = infoPath.stem().string();
-    info.infoPath = infoPath;
-    const std::string content = read_text(infoPath);
-    std::string_view text = content;
-    std::size_t lineNumber = 0;
-    while (!text.empty()) {
-        const auto end = text.find('\n');
-        const std::string line = trim(text.substr(0, end));
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        ++lineNumber;
+    StreamInfo info{infoPath.stem().string(), infoPath, {}};
+    std::istringstream lines(read_text(infoPath));
+    std::string line;
+    for (std::size_t lineNumber = 1; std::getline(lines, line); ++lineNumber) {
+        line = trim(line);
         if (line.empty() || line[0] == '#') continue;
         const auto equals = line.find('=');
         const std::string key = equals == std::string::npos ? "" : trim(line.substr(0, equals));
