@@ -273,8 +273,7 @@ TEST(Regressions, SequenceHeaderCutInsideItsMatrixKeepsTheOldSize) {
     ReferenceCounter counter;
     TestSettings settings(2);
     RecordingHost host;
-    host.format.width = 720;
-    host.format.height = 576;
+    host.format = {OutputSubtype::Planar, true, 720, 576};
     host.refuseFormatChange = true;
     {
         VideoDecoder decoder;
