@@ -40,16 +40,10 @@ TEST(Dispatch, TierFromFeaturesAndAlignment) {
 
 struct Fixture {
     Fixture(int width, int height, int chromaFormat, int format)
-        : rng(5), pic(width, height, chromaFormat), overlay((pic.fillRandom(rng), pic.picture()), rng) {
-        matrix = buildRgbMatrix(1, 0, 0, 0);
-        context.outputFormat = format;
-        context.chromaFormat = chromaFormat;
-        context.colorCorrection = 0;
-        context.overlaySurface = overlay.surface.data();
-        context.overlayRowMask = overlay.mask.data();
-        context.rgbMatrix = &matrix;
-        context.cpuFeatures = kMmxSseSse2;
-    }
+        : rng(5), pic(width, height, chromaFormat), overlay((pic.fillRandom(rng), pic.picture()), rng),
+          matrix(buildRgbMatrix(1, 0, 0, 0)),
+          // No colour correction, the overlay inactive.
+          context{format, chromaFormat, 0, 0, overlay.surface.data(), overlay.mask.data(), &matrix, kMmxSseSse2} {}
     std::mt19937 rng;
     TestPicture pic;
     TestOverlay overlay;
