@@ -66,7 +66,6 @@ std::vector<std::uint8_t> convertDirectly(int format, const RgbMatrixBlock& matr
     fillPlanes(p.planes[0], p.lumaStride, p.planes[1], p.planes[2], p.chromaStride);
     ConversionContext context;
     context.outputFormat = format;
-    context.chromaFormat = 1;
     context.rgbMatrix = &matrix;
     context.cpuFeatures = cpuFeatureWord();
     context.rgbBottomUp = true;  // the host's connection has a positive height
