@@ -70,12 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::uint8_t> stream(data + kControlBytes, data + size);
     capPictureSize(stream.data(), stream.size());
 
-    CutPlan cut;
-    cut.form = SampleForm(c[0] & 3);
-    cut.timeStamps = (c[0] & 0x04) != 0;
-    cut.discontinuities = (c[0] & 0x08) != 0;
-    cut.seed = std::uint16_t(c[2] | c[3] << 8);
-    cut.sizeClass = c[4] & 3;
+    // Form, seed, size class, time stamps, discontinuities.
+    const CutPlan cut{SampleForm(c[0] & 3), std::uint16_t(c[2] | c[3] << 8), std::uint8_t(c[4] & 3),
+                      (c[0] & 0x04) != 0, (c[0] & 0x08) != 0};
 
     RecordingHost host;
     describeSubtype(host.format, kSubtypes[(c[1] & 0x0F) % 9]);
