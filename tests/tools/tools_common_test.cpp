@@ -37,10 +37,14 @@ std::vector<StreamSample> readOn(StreamReader& reader) {
 
 using Contents = std::vector<std::pair<Bytes, std::optional<std::uint64_t>>>;
 
-// The bytes and time stamps of what the reader gives for `stream`.
-Contents readBytes(const Bytes& stream, ReaderOptions options) {
+// The bytes and time stamps of what the reader gives for `stream`, read
+// `readSize` bytes at a time, from the transport stream of `pid`.
+Contents readBytes(const Bytes& stream, std::size_t readSize, int pid = -1) {
     const test::TempFile file(".bin");
     file.write(stream);
+    ReaderOptions options;
+    options.readSize = readSize;
+    options.pid = pid;
     StreamReader reader(options);
     std::string error;
     EXPECT_TRUE(reader.open(file.path().string(), error)) << error;
@@ -104,17 +108,14 @@ TEST(StreamReader, ProgramStreamGivesTheFirstVideoStreamsPackets) {
     const Bytes v2 = pesPacket(0xE0, Bytes(3000, 5));
     // PES_packet_length 0, the largest 33-bit PTS.
     const Bytes unbounded = pesPacket(0xE0, 0x80, 0x80, test::timeStamp(0x21, 8589934591), {0, 0, 1, 0xB8, 7, 7}, 0);
-    Bytes cut = pesPacket(0xE0, {1, 2, 3, 4});
-    cut.resize(cut.size() - 2);
+    const Bytes cut = pesPacket(0xE0, 0x80, 0x00, {}, {1, 2}, 7);  // two of its four payload bytes
     const Bytes ps = cat({test::packHeader(1), {0, 0, 1, 0xBB, 0, 3, 0x80, 0x01, 0x01}, v1,
                           pesPacket(0xC0, {9, 9, 9}, 90000), {0x12, 0x34}, test::packHeader(), v2,
                           pesPacket(0xE1, {1}, 0), pesPacket(0xBE, Bytes(10, 0xFF)), unbounded, test::packHeader(),
                           {0, 0, 1, 0xB9}, cut});
     for (std::size_t readSize : {1, 2, 5, 17, 100000}) {
         SCOPED_TRACE(readSize);
-        ReaderOptions options;
-        options.readSize = readSize;
-        EXPECT_EQ(readBytes(ps, options), (Contents{{v1, 90000}, {v2, std::nullopt}, {unbounded, 8589934591}}));
+        EXPECT_EQ(readBytes(ps, readSize), (Contents{{v1, 90000}, {v2, std::nullopt}, {unbounded, 8589934591}}));
     }
 }
 
@@ -125,17 +126,14 @@ Bytes transportStream(bool packets192, bool brokenTables, const Bytes& video1, c
     int ccPat = 0, ccPmt1 = 0, ccPmt2 = 0, ccAudio = 0, ccVideo = 0;
     Bytes pat = test::tsPackets(0, test::patSection({{0, 0x10}, {1, 0x20}, {2, 0x21}}), ccPat);
     if (brokenTables) pat[185] ^= 1;  // in the CRC
-    Bytes ts = cat({pat, test::tsPackets(0x20, test::pmtSection(1, {{0x03, 0x31}}), ccPmt1),
-                    test::tsPackets(0x21, test::pmtSection(2, {{0x0F, 0x32}, {0x02, 0x41}}), ccPmt2)});
     const Bytes first = test::tsPackets(0x41, pesPacket(0xE0, video1, 3003), ccVideo);
-    ts.insert(ts.end(), first.begin(), first.begin() + 188);
-    ts.insert(ts.end(), first.begin(), first.begin() + 188);  // repeated copy
-    ts = cat({ts, test::tsPackets(0x31, pesPacket(0xC0, {7, 7}, 3003), ccAudio),
-              Bytes(first.begin() + 188, first.end())});
+    const Bytes head(first.begin(), first.begin() + 188), rest(first.begin() + 188, first.end());
     Bytes damaged = test::tsPackets(0x41, pesPacket(0xE0, {6, 6, 6}), ccVideo);
     damaged[1] |= 0x80;
-    const Bytes unbounded = pesPacket(0xE0, 0x80, 0x00, {}, video2, 0);
-    ts = cat({ts, damaged, test::tsPackets(0x41, unbounded, ccVideo)});
+    const Bytes ts = cat({pat, test::tsPackets(0x20, test::pmtSection(1, {{0x03, 0x31}}), ccPmt1),
+                          test::tsPackets(0x21, test::pmtSection(2, {{0x0F, 0x32}, {0x02, 0x41}}), ccPmt2), head,
+                          head, test::tsPackets(0x31, pesPacket(0xC0, {7, 7}, 3003), ccAudio), rest, damaged,
+                          test::tsPackets(0x41, pesPacket(0xE0, 0x80, 0x00, {}, video2, 0), ccVideo)});
     return packets192 ? test::packets192(ts) : ts;
 }
 
@@ -152,10 +150,7 @@ TEST(StreamReader, TransportStreamGivesTheVideoOfTheFirstProgramWithIt) {
              {"broken association table", -1, false, true, {}},
          }) {
         SCOPED_TRACE(what);
-        ReaderOptions options;
-        options.pid = pid;
-        options.readSize = 100;
-        EXPECT_EQ(readBytes(transportStream(packets192, brokenTables, video1, video2), options), expected);
+        EXPECT_EQ(readBytes(transportStream(packets192, brokenTables, video1, video2), 100, pid), expected);
     }
 }
 
