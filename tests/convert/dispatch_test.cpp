@@ -171,18 +171,16 @@ TEST(Dispatch, PictureAtTheTopOfATallerBuffer) {
         const std::vector<std::uint8_t> tall = buffer.region();
         ASSERT_TRUE(buffer.guardIntact()) << c.format;
         if (c.format == OUTPUT_YV12) {
-            // Luma rows, then each chroma plane, every plane's rows at its start.
-            const int luma = 64, chroma = 32;
-            for (int r = 0; r < kRows; ++r)
-                ASSERT_TRUE(std::equal(tall.begin() + r * luma, tall.begin() + r * luma + 40,
-                                       exact.begin() + r * luma)) << "luma row " << r;
-            for (int plane = 0; plane < 2; ++plane)
-                for (int r = 0; r < kRows / 2; ++r) {
-                    const int from = luma * kRows + plane * chroma * kRows / 2 + r * chroma;
-                    const int to = luma * kBufferRows + plane * chroma * kBufferRows / 2 + r * chroma;
-                    ASSERT_TRUE(std::equal(tall.begin() + to, tall.begin() + to + 20, exact.begin() + from))
-                        << "chroma plane " << plane << " row " << r;
-                }
+            // Luma rows 64 bytes apart, then each chroma plane's 32 apart, every
+            // plane's rows at its start.
+            for (int plane = 0, from = 0, to = 0; plane < 3; ++plane) {
+                const int pitch = plane ? 32 : 64, width = plane ? 20 : 40, rows = plane ? kRows / 2 : kRows;
+                for (int r = 0; r < rows; ++r)
+                    ASSERT_TRUE(std::equal(tall.begin() + to + r * pitch, tall.begin() + to + r * pitch + width,
+                                           exact.begin() + from + r * pitch)) << "plane " << plane << " row " << r;
+                from += pitch * rows;
+                to += pitch * rows * kBufferRows / kRows;
+            }
             continue;
         }
         for (int r = 0; r < kRows; ++r) {
