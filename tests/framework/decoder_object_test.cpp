@@ -32,8 +32,7 @@ TEST(DecoderObject, ReceiveOnlyBetweenInitAndUninitAndNotWhileFlushing) {
     EXPECT_EQ(rig.host.types(), "IBP");
     ASSERT_EQ(rig.decoder.Uninit(), hr::ok);
     EXPECT_EQ(rig.feed({1, 2, 3}), hr::vfw_e_wrong_state);
-    rig.init();
-    rig.play(test::buildPictureSamples("IP"));
+    rig.initAndPlay(test::buildPictureSamples("IP"));
     EXPECT_EQ(rig.host.types(), "IBPIP");
     EXPECT_EQ(rig.decoder.streamInfo().frameNum, 2u);  // statistics start over at Init
 }

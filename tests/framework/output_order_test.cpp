@@ -24,8 +24,7 @@ TEST(OutputOrder, CodedOrderBecomesDisplayOrder) {
     };
     for (const auto& [coded, display] : cases) {
         DecoderRig rig;
-        rig.init();
-        rig.play(test::buildPictureSamples(coded));
+        rig.initAndPlay(test::buildPictureSamples(coded));
         EXPECT_EQ(rig.host.types(), display) << coded;
     }
 }
@@ -34,8 +33,7 @@ TEST(OutputOrder, FieldPicturesShareOneBufferAndAreShownOnce) {
     const StreamShape shape{{}, {0x48, false}, {3, false, false, false}, true};  // interlaced field pairs
     DecoderRig rig;
     rig.host.format.interlaceFlags = 1;
-    rig.init();
-    rig.play(test::buildPictureSamples("IPB", shape));
+    rig.initAndPlay(test::buildPictureSamples("IPB", shape));
     const auto calls = rig.path->calls();
     ASSERT_EQ(calls.size(), 6u);
     for (std::size_t k = 0; k < calls.size(); k += 2) {
@@ -120,8 +118,7 @@ TEST(OutputOrder, DeinterlacingFollowsTheRenderer) {
         rig.host.format.interlaceFlags = interlacedOutput;
         if (bobbingRenderer) rig.host.classId = softwareBobRenderer;
         if (forceHardwareBob) rig.settings.mode = 3, rig.settings.always = true;  // the frame is progressive
-        rig.init();
-        rig.play(test::buildPictureSamples("I", shape));
+        rig.initAndPlay(test::buildPictureSamples("I", shape));
         const auto d = rig.host.deliveries();
         ASSERT_EQ(std::make_pair(d.size(), rig.decoder.streamInfo().deinterlace), std::make_pair(samples, deinterlace));
         if (forceHardwareBob) {
@@ -147,8 +144,7 @@ TEST(OutputOrder, FrameSkippingDropsOnlyLateBPictures) {
         DecoderRig rig;
         rig.settings.skipping = enabled;
         rig.settings.lateness = lateness;
-        rig.init();
-        rig.play(test::buildPictureSamples("IPBPB"));
+        rig.initAndPlay(test::buildPictureSamples("IPBPB"));
         EXPECT_EQ(rig.host.types(), shown) << lateness;
         const StreamInfo info = rig.decoder.streamInfo();
         // A skipped picture still takes its place on the time line, but is not decoded at all.
@@ -211,8 +207,7 @@ TEST(OutputOrder, ForcedAspectIsNegotiatedAndChangesMidStream) {
     DecoderRig rig;
     rig.settings.forcedX = 16;
     rig.settings.forcedY = 9;
-    rig.init();
-    rig.play(test::buildPictureSamples("IP"));
+    rig.initAndPlay(test::buildPictureSamples("IP"));
     ASSERT_EQ(rig.host.formatChanges().size(), 1u);
     EXPECT_EQ(rig.host.formatChanges()[0].aspectX, 16);
     EXPECT_EQ(rig.host.aspectChanges(), 0);
@@ -230,8 +225,7 @@ TEST(OutputOrder, PicturesLargerThanTheOutputAreDecodedButNotDelivered) {
     DecoderRig rig;
     rig.host.refuseFormatChange = true;
     rig.host.format = {OutputSubtype::Planar, true, 320, 240};
-    rig.init();
-    rig.play(test::buildPictureSamples("IPB"));
+    rig.initAndPlay(test::buildPictureSamples("IPB"));
     EXPECT_EQ(std::make_tuple(rig.path->calls().size(), rig.host.deliveries().size(),
                               rig.decoder.streamInfo().frameNum),
               std::make_tuple(3u, 0u, 3u));
@@ -247,8 +241,7 @@ TEST(OutputOrder, AttachedTypeSmallerThanThePictureStaysInsideTheSample) {
         DecoderRig rig;
         test::describeSubtype(rig.host.format, subtype);
         rig.host.arrival = test::RecordingHost::Arrival::Smaller;
-        rig.init();
-        rig.play(test::buildPictureSamples("IPP", shape));
+        rig.initAndPlay(test::buildPictureSamples("IPP", shape));
         // The sample the type came with is delivered, marked as changing the type;
         // later pictures, larger than the type now connected, are decoded but not delivered.
         const auto d = rig.host.deliveries();
@@ -268,8 +261,7 @@ TEST(OutputOrder, WideYuy2SurfacesAreStretchedOnlyPastTheThreshold) {
         // The picture is a fresh buffer's black (luma 16) kept at video range, so
         // it differs from the luma 0 the surface beyond it is cleared to.
         rig.settings.colour = false;
-        rig.init();
-        rig.play(test::buildPictureSamples("I", shape));
+        rig.initAndPlay(test::buildPictureSamples("I", shape));
         const auto d = rig.host.deliveries();
         ASSERT_EQ(d.size(), 1u);
         // Right of the picture in the first row: stretched pixels, or black.
