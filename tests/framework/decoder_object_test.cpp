@@ -14,6 +14,9 @@ using test::DecoderRig;
 using test::Gate;
 using test::TestSample;
 
+constexpr std::uint32_t kDiscontinuity = sample_flag::data_discontinuity;
+constexpr std::uint32_t kMmxToSse3 = cpu_bit::mmx | cpu_bit::sse | cpu_bit::sse2 | cpu_bit::sse3;
+
 // Samples are refused before Init, while a flush lasts (and not kept), and
 // after Uninit; a second Init is refused until Uninit; decoding goes on
 // normally after the flush, and Init again starts afresh.
@@ -82,10 +85,9 @@ TEST(DecoderObject, FlushDeliversNothingAndTheNextSampleIsADiscontinuity) {
     rig.play(test::buildPictureSamples("IP"));
     const auto d = rig.host.deliveries();
     ASSERT_EQ(d.size(), 3u);
-    EXPECT_EQ(d[1].pictureType, PICTURE_I);
-    EXPECT_TRUE(d[1].flags & sample_flag::data_discontinuity);
-    EXPECT_FALSE(d[2].flags & sample_flag::data_discontinuity);
-    EXPECT_EQ(d[1].start, 0);  // the clock starts over with the new run
+    // The clock starts over with the new run.
+    EXPECT_EQ(std::make_tuple(d[1].pictureType, d[1].start, d[1].flags & kDiscontinuity, d[2].flags & kDiscontinuity),
+              std::make_tuple(PICTURE_I, ReferenceTime(0), kDiscontinuity, 0u));
 }
 
 // Layer notifications merge into the damage queue even before Init.
@@ -97,9 +99,8 @@ TEST(DecoderObject, SettingsReadAtInitAndLayerDamageQueued) {
     rig.settings.sse = rig.settings.sse2 = rig.settings.sse3 = false;
     rig.settings.toleranceMs = 40;
     rig.init();
-    EXPECT_EQ(rig.decoder.cpuFeatures() & (cpu_bit::sse | cpu_bit::sse2 | cpu_bit::sse3), 0u);
-    EXPECT_EQ(rig.decoder.cpuFeatures() & cpu_bit::mmx, cpuFeatureWord() & cpu_bit::mmx);
-    EXPECT_EQ(rig.decoder.frameSkippingTolerance(), 400000);
+    EXPECT_EQ(std::make_tuple(rig.decoder.cpuFeatures() & kMmxToSse3, rig.decoder.frameSkippingTolerance()),
+              std::make_tuple(cpuFeatureWord() & cpu_bit::mmx, ReferenceTime(400000)));
 }
 
 }  // namespace

@@ -246,8 +246,8 @@ TEST(OutputOrder, AttachedTypeSmallerThanThePictureStaysInsideTheSample) {
         // later pictures, larger than the type now connected, are decoded but not delivered.
         const auto d = rig.host.deliveries();
         ASSERT_EQ(d.size(), 1u) << int(subtype);
-        EXPECT_TRUE(d[0].flags & sample_flag::type_changed) << int(subtype);
-        EXPECT_EQ(rig.decoder.streamInfo().undeliveredFrames, 2u) << int(subtype);
+        EXPECT_EQ(std::make_pair(d[0].flags & sample_flag::type_changed, rig.decoder.streamInfo().undeliveredFrames),
+                  std::make_pair(sample_flag::type_changed, 2u)) << int(subtype);
     }
 }
 
