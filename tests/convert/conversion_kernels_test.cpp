@@ -82,7 +82,9 @@ std::vector<std::pair<int, int>> convertAt(KernelTier level, const KernelKey& ke
 }
 
 TEST(ConversionRules, HandComputedBytesAtEveryTier) {
-    const std::vector<int> neutral = {128, 128, 128, 128};
+    const std::vector<int> neutral = {128, 128, 128, 128}, cbRows = {0, 100, 200, 40};
+    const std::vector<int> lumaRows = {0, 10, 20, 30, 40, 50};
+    const std::vector<int> y = {16, 235, 128, 255}, cb = {16, 239}, cr = {128, 0};  // for colour correction
     const KernelCase cases[] = {
         // Cb rows through the weave upsampling of an 8-row picture.
         {"weave 4:2:0 in YUY2", 16, 8, 1, {}, {0, 100, 200, 50}, neutral, {OUTPUT_YUY2, VerticalClass::Weave}, 32,
@@ -90,29 +92,24 @@ TEST(ConversionRules, HandComputedBytesAtEveryTier) {
         // Bob and field classes bring 4:2:0 chroma through the same upsampling:
         // bob row 0 avg(c0, avg(c0, avg(c0, c1))) = 13; top field row 1
         // avg(U0, U2) = 50; bottom field row 0 avg(U0, U1) = 25, row 1 U1 = 50.
-        {"bob 4:2:0", 16, 8, 1, {}, {0, 100, 200, 40}, neutral, {OUTPUT_YUY2, VerticalClass::Bob}, 32, {{1, 13}}},
-        {"top field 4:2:0", 16, 8, 1, {}, {0, 100, 200, 40}, neutral, {OUTPUT_YUY2, VerticalClass::FieldTop}, 32,
-         {{33, 50}}},
-        {"bottom field 4:2:0", 16, 8, 1, {}, {0, 100, 200, 40}, neutral, {OUTPUT_YUY2, VerticalClass::FieldBottom},
-         32, {{1, 25}, {33, 50}}},
+        {"bob 4:2:0", 16, 8, 1, {}, cbRows, neutral, {OUTPUT_YUY2, VerticalClass::Bob}, 32, {{1, 13}}},
+        {"top field 4:2:0", 16, 8, 1, {}, cbRows, neutral, {OUTPUT_YUY2, VerticalClass::FieldTop}, 32, {{33, 50}}},
+        {"bottom field 4:2:0", 16, 8, 1, {}, cbRows, neutral, {OUTPUT_YUY2, VerticalClass::FieldBottom}, 32,
+         {{1, 25}, {33, 50}}},
         // Luma rows 0, 10, 20, ... through YV12: the first and last rows of each class.
-        {"bob luma", 16, 6, 2, {0, 10, 20, 30, 40, 50}, {}, {}, {OUTPUT_YV12, VerticalClass::Bob, ChromaLayout::C422},
-         48, {{0, 3}, {32, 10}, {64, 20}, {96, 30}, {128, 40}, {160, 48}}},
-        {"top field luma", 16, 6, 2, {0, 10, 20, 30, 40, 50}, {}, {},
-         {OUTPUT_YV12, VerticalClass::FieldTop, ChromaLayout::C422}, 48,
+        {"bob luma", 16, 6, 2, lumaRows, {}, {}, {OUTPUT_YV12, VerticalClass::Bob, ChromaLayout::C422}, 48,
+         {{0, 3}, {32, 10}, {64, 20}, {96, 30}, {128, 40}, {160, 48}}},
+        {"top field luma", 16, 6, 2, lumaRows, {}, {}, {OUTPUT_YV12, VerticalClass::FieldTop, ChromaLayout::C422}, 48,
          {{0, 0}, {32, 10}, {64, 20}, {96, 30}, {128, 40}, {160, 45}}},
-        {"bottom field luma", 16, 6, 2, {0, 10, 20, 30, 40, 50}, {}, {},
-         {OUTPUT_YV12, VerticalClass::FieldBottom, ChromaLayout::C422}, 48,
-         {{0, 5}, {32, 10}, {64, 20}, {96, 30}, {128, 40}, {160, 50}}},
+        {"bottom field luma", 16, 6, 2, lumaRows, {}, {}, {OUTPUT_YV12, VerticalClass::FieldBottom, ChromaLayout::C422},
+         48, {{0, 5}, {32, 10}, {64, 20}, {96, 30}, {128, 40}, {160, 50}}},
         // Colour correction in each YUV format.
-        {"corrected YUY2", 32, 4, 1, {16, 235, 128, 255}, {16, 239}, {128, 0},
-         {OUTPUT_YUY2, VerticalClass::Progressive, ChromaLayout::C420, true}, 64,
+        {"corrected YUY2", 32, 4, 1, y, cb, cr, {OUTPUT_YUY2, VerticalClass::Progressive, ChromaLayout::C420, true}, 64,
          {{0, 0}, {1, 0}, {3, 128}, {64, 255}, {128, 130}, {129, 255}, {195, 0}}},
-        {"corrected UYVY", 32, 4, 1, {16, 235, 128, 255}, {16, 239}, {128, 0},
-         {OUTPUT_UYVY, VerticalClass::Progressive, ChromaLayout::C420, true}, 64, {{65, 255}, {128, 255}}},
+        {"corrected UYVY", 32, 4, 1, y, cb, cr, {OUTPUT_UYVY, VerticalClass::Progressive, ChromaLayout::C420, true}, 64,
+         {{65, 255}, {128, 255}}},
         // YV12: luma pitch 32, then Cr rows, then Cb rows (pitch 16).
-        {"corrected YV12", 32, 4, 1, {16, 235, 128, 255}, {16, 239}, {128, 0},
-         {OUTPUT_YV12, VerticalClass::Progressive, ChromaLayout::C420, true}, 48,
+        {"corrected YV12", 32, 4, 1, y, cb, cr, {OUTPUT_YV12, VerticalClass::Progressive, ChromaLayout::C420, true}, 48,
          {{0, 0}, {96, 255}, {128, 128}, {144, 0}, {160, 0}, {176, 255}}},
         // Y 81, Cb 90, Cr 240 under BT.601 is B 0, G 0, R 254 in each RGB packing.
         {"RGB32", 16, 2, 1, {81, 81}, {90}, {240}, {OUTPUT_RGB32}, 64, {{0, 0}, {1, 0}, {2, 254}}},
