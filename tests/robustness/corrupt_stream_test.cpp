@@ -111,13 +111,11 @@ Bytes garbage(std::uint32_t seed, std::size_t n, bool withStartCodes) {
     Bytes out;
     while (out.size() < n) {
         const std::uint8_t b = byte();
-        if (!withStartCodes) {
-            if (b > 1) out.push_back(b);
-        } else if ((b & 0x3F) == 0) {
+        if (withStartCodes && (b & 0x3F) == 0) {
             // Slices of the top rows, which every stream here has.
             const std::uint8_t code = (b & 0x40) ? std::uint8_t(1 + byte() % 16) : 0xB5;
             out.insert(out.end(), {0x00, 0x00, 0x01, code});
-        } else {
+        } else if (withStartCodes || b > 1) {
             out.push_back(b);
         }
     }
