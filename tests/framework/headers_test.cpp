@@ -147,12 +147,11 @@ TEST(SequenceHeader, AspectRatioWindows) {
 
 TEST(SequenceHeader, DisplaySizeForgottenOnlyWhenTheSizeChanges) {
     const test::DisplayExtensionFields d{5, false, 1, 1, 1, 540, 576};
-    for (int secondWidth : {720, 704}) {
+    for (auto [secondWidth, kept] : {std::pair{720, true}, {704, false}}) {
         BitWriter w = sequence({}, {});
         test::writeSequenceDisplayExtension(w, d);
         test::writeSequenceHeader(w, {secondWidth});
         const StreamState s = parse(w).s;
-        const bool kept = secondWidth == 720;
         EXPECT_EQ(std::make_pair(s.display_horizontal_size, s.display_vertical_size),
                   kept ? std::make_pair(540, 576) : std::make_pair(0, 0)) << secondWidth;
     }
