@@ -55,13 +55,6 @@ void capPictureSize(std::uint8_t* p, std::size_t n) {
     }
 }
 
-void feed(VideoDecoder& decoder, const PlannedSample& planned, ReferenceCounter& counter) {
-    TestSample* sample = TestSample::make(planned.bytes, planned.start, planned.flags, &counter);
-    const HResult r = decoder.Receive(sample);
-    sample->release();
-    FUZZ_CHECK(r == hr::ok, "Receive refused a sample while running");
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -116,7 +109,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 decoder.Flush(false);
             }
             if (i == half && endHalfWay) FUZZ_CHECK(decoder.Receive(nullptr) == hr::ok, "end marker refused");
-            feed(decoder, samples[i], counter);
+            TestSample* sample = TestSample::make(samples[i].bytes, samples[i].start, samples[i].flags, &counter);
+            const HResult r = decoder.Receive(sample);
+            sample->release();
+            FUZZ_CHECK(r == hr::ok, "Receive refused a sample while running");
         }
         FUZZ_CHECK(decoder.EndOfStream() == hr::ok, "EndOfStream failed");
         const StreamInfo info = decoder.streamInfo();
