@@ -18,8 +18,7 @@ using test::BitWriter;
 struct Parsed {
     StreamState s;
     HResult result = hr::ok;
-    ReferenceTime sampleTime = kNoTime;
-    ReferenceTime pendingTime = kNoTime;
+    ReferenceTime sampleTime = kNoTime, pendingTime = kNoTime;
     bool secondField = false;
     Parsed() { ResetStreamState(s); }
 };
