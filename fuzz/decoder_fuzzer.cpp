@@ -68,16 +68,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                       (c[0] & 0x04) != 0, (c[0] & 0x08) != 0};
 
     RecordingHost host;
-    describeSubtype(host.format, kSubtypes[(c[1] & 0x0F) % 9]);
-    host.format.interlaceFlags = (c[1] & 0x10) ? 1 : 0;
     host.stridePadding = 16 * (c[1] >> 5);
-    // A small connection until the stream's first sequence header renegotiates:
-    // the buffers allocated for it are thrown away then, and time spent
-    // clearing them is time not spent fuzzing.
-    host.format.width = 32 + host.stridePadding;
-    host.format.height = 32;
-    host.format.aspectX = 4;
-    host.format.aspectY = 3;
+    // A small 4:3 connection until the stream's first sequence header
+    // renegotiates: the buffers allocated for it are thrown away then, and time
+    // spent clearing them is time not spent fuzzing.
+    host.format = {kSubtypes[(c[1] & 0x0F) % 9], true, 32 + host.stridePadding, 32, 0, 0, 4, 3, (c[1] & 0x10) ? 1u : 0u};
+    describeSubtype(host.format, host.format.subtype);
     host.refuseFormatChange = (c[4] & 0x80) != 0;
     host.arrival = RecordingHost::Arrival((c[5] >> 4) & 3);
     static constexpr int kArrivalSubtypes[] = {0, 3, 4, 5};  // YUY2, YV12, RGB32, RGB24
