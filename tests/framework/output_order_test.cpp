@@ -186,13 +186,9 @@ TEST(OutputOrder, DiscontinuityAndMediaTypeFlags) {
 
 TEST(OutputOrder, FormatChangeRenegotiatesAndFlushesTheReference) {
     const StreamShape small{{352, 288, 3}, {}, {}};
+    const auto first = test::buildPictureSamples("IP"), second = test::buildPictureSamples("IP", small);
     DecoderRig rig;
-    rig.init();
-    auto samples = test::buildPictureSamples("IP");
-    samples.pop_back();
-    const auto tail = test::buildPictureSamples("IP", small);
-    samples.insert(samples.end(), tail.begin(), tail.end());
-    rig.play(samples);
+    rig.initAndPlay({first[0], second[0], second[1]});
     std::vector<std::vector<std::int64_t>> changes;
     for (const auto& f : rig.host.formatChanges())
         changes.push_back({f.width, f.height, f.codedWidth, f.codedHeight, f.aspectX, f.aspectY, f.chroma, f.period});
