@@ -38,9 +38,7 @@ void fillPlanes(std::uint8_t* y, int lumaStride, std::uint8_t* cb, std::uint8_t*
 // One progressive I picture, with a colour description when mc > 0.
 std::vector<std::uint8_t> patternStream(int matrixCoefficients) {
     const test::DisplayExtensionFields display{5, true, 1, 1, matrixCoefficients};
-    test::StreamShape shape;
-    shape.sequence = {kWidth, kHeight};
-    if (matrixCoefficients > 0) shape.display = &display;
+    const test::StreamShape shape{{kWidth, kHeight}, {}, {}, false, matrixCoefficients > 0 ? &display : nullptr};
     return test::buildStream("I", shape);
 }
 

@@ -47,8 +47,7 @@ TEST(SampleInput, WrappedSamplesAreStrippedOrDroppedWhole) {
 
 TEST(SampleInput, DiscontinuityForgetsTheDisplaySize) {
     const test::DisplayExtensionFields display{5, false, 1, 1, 1, 704, 576};
-    test::StreamShape shape;
-    shape.display = &display;
+    const test::StreamShape shape{{}, {}, {}, false, &display};
     DecoderRig rig;
     rig.initAndPlay(test::buildPictureSamples("IP", shape));
     EXPECT_EQ(rig.decoder.streamInfo().displaySizeX, 704);
