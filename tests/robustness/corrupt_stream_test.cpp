@@ -205,21 +205,19 @@ TEST(CorruptStream, UnreachedRowsAreBlackOrConcealedFromTheReference) {
     };
     Bytes black(16 * kWidth, 16);
     black.resize(black.size() + 8 * kWidth, 128);
-    const struct {
-        std::size_t picture;    // in coding order: 0 the I picture, 1 the first P picture
-        bool conceal;
-        std::size_t displayed;  // where it is delivered
-        bool likeReference;     // else black
-    } cases[] = {{0, false, 0, false}, {0, true, 0, false}, {1, false, 3, false}, {1, true, 3, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "picture " << c.picture << (c.conceal ? ", concealed" : ""));
-        const std::size_t slice = rows[c.picture];
+    // The picture in coding order (0 the I picture, 1 the first P picture), concealment, where the picture is
+    // delivered, and whether its row shows what the reference shows (else black).
+    const std::tuple<std::size_t, bool, std::size_t, bool> cases[] = {
+        {0, false, 0, false}, {0, true, 0, false}, {1, false, 3, false}, {1, true, 3, true}};
+    for (const auto& [picture, conceal, displayed, likeReference] : cases) {
+        SCOPED_TRACE(testing::Message() << "picture " << picture << (conceal ? ", concealed" : ""));
+        const std::size_t slice = rows[picture];
         const Bytes damaged =
             cat({cut(stream, 0, slice), cut(stream, nextStartCodeAfter(stream, slice + 4), stream.size())});
-        const DecodeResult got = decodeSamples(cutIntoChunks(damaged, kChunk), true, c.conceal);
-        ASSERT_GT(got.pictures.size(), c.displayed);
-        ASSERT_GE(got.pictures[c.displayed].bytes.size(), kLuma + 2 * kChroma);
-        EXPECT_EQ(rowOf(got.pictures[c.displayed].bytes), c.likeReference ? rowOf(got.pictures[0].bytes) : black);
+        const DecodeResult got = decodeSamples(cutIntoChunks(damaged, kChunk), true, conceal);
+        ASSERT_GT(got.pictures.size(), displayed);
+        ASSERT_GE(got.pictures[displayed].bytes.size(), kLuma + 2 * kChroma);
+        EXPECT_EQ(rowOf(got.pictures[displayed].bytes), likeReference ? rowOf(got.pictures[0].bytes) : black);
     }
 }
 
