@@ -155,22 +155,20 @@ TEST(Dispatch, BottomUpRgbReversesTheRows) {
 // takes the rows shown at the top, for YV12 inside planes laid out for the
 // buffer's rows, for bottom-up RGB from the buffer's last row up.
 TEST(Dispatch, PictureAtTheTopOfATallerBuffer) {
-    struct Case {
-        int format, pitch;
-        bool bottomUp;
-    } const kCases[] = {{OUTPUT_YUY2, 96, false}, {OUTPUT_YV12, 96, false}, {OUTPUT_RGB32, 192, false},
-                        {OUTPUT_RGB24, 144, true}, {OUTPUT_RGB565, 96, true}};
+    const std::tuple<int, int, bool> cases[] = {{OUTPUT_YUY2, 96, false}, {OUTPUT_YV12, 96, false},
+                                                {OUTPUT_RGB32, 192, false}, {OUTPUT_RGB24, 144, true},
+                                                {OUTPUT_RGB565, 96, true}};  // format, row pitch, bottom-up
     constexpr int kRows = 12, kBufferRows = 20;
-    for (const Case& c : kCases) {
-        Fixture f(40, kRows, 1, c.format);
-        f.context.rgbBottomUp = c.bottomUp;
-        const auto exact = run(ConvertProgressive, f, c.pitch);
+    for (const auto& [format, rowPitch, bottomUp] : cases) {
+        Fixture f(40, kRows, 1, format);
+        f.context.rgbBottomUp = bottomUp;
+        const auto exact = run(ConvertProgressive, f, rowPitch);
         f.context.bufferRows = kBufferRows;
-        TestBuffer buffer(c.pitch, kBufferRows, 0);
-        ConvertProgressive(f.pic.picture(), f.context, buffer.data(), c.pitch);
+        TestBuffer buffer(rowPitch, kBufferRows, 0);
+        ConvertProgressive(f.pic.picture(), f.context, buffer.data(), rowPitch);
         const std::vector<std::uint8_t> tall = buffer.region();
-        ASSERT_TRUE(buffer.guardIntact()) << c.format;
-        if (c.format == OUTPUT_YV12) {
+        ASSERT_TRUE(buffer.guardIntact()) << format;
+        if (format == OUTPUT_YV12) {
             // Luma rows 64 bytes apart, then each chroma plane's 32 apart, every
             // plane's rows at its start.
             for (int plane = 0, from = 0, to = 0; plane < 3; ++plane) {
@@ -184,27 +182,26 @@ TEST(Dispatch, PictureAtTheTopOfATallerBuffer) {
             continue;
         }
         for (int r = 0; r < kRows; ++r) {
-            const int to = (c.bottomUp ? kBufferRows - kRows + r : r) * c.pitch;
-            ASSERT_TRUE(std::equal(tall.begin() + to, tall.begin() + to + c.pitch, exact.begin() + r * c.pitch))
-                << c.format << " row " << r;
+            const int to = (bottomUp ? kBufferRows - kRows + r : r) * rowPitch;
+            ASSERT_TRUE(std::equal(tall.begin() + to, tall.begin() + to + rowPitch, exact.begin() + r * rowPitch))
+                << format << " row " << r;
         }
     }
 }
 
 TEST(Dispatch, FillBlackPerFormat) {
-    struct Case {
-        int format;
-        std::vector<std::uint8_t> start, end;
-    } const kCases[] = {{OUTPUT_YUY2, {0x00, 0x80, 0x00, 0x80}, {0x00, 0x80}},
-                        {OUTPUT_UYVY, {0x80, 0x00, 0x80, 0x00}, {0x80, 0x00}},
-                        {OUTPUT_YV12, {0x00, 0x00}, {0x80, 0x80}},
-                        {OUTPUT_RGB32, {0, 0, 0, 0}, {0, 0}},
-                        {OUTPUT_RGB555, {0, 0}, {0, 0}}};
-    for (const Case& c : kCases) {
+    // The format, its first bytes and its last two.
+    const std::tuple<int, std::vector<std::uint8_t>, std::vector<std::uint8_t>> cases[] = {
+        {OUTPUT_YUY2, {0x00, 0x80, 0x00, 0x80}, {0x00, 0x80}},
+        {OUTPUT_UYVY, {0x80, 0x00, 0x80, 0x00}, {0x80, 0x00}},
+        {OUTPUT_YV12, {0x00, 0x00}, {0x80, 0x80}},
+        {OUTPUT_RGB32, {0, 0, 0, 0}, {0, 0}},
+        {OUTPUT_RGB555, {0, 0}, {0, 0}}};
+    for (const auto& [format, start, end] : cases) {
         std::vector<std::uint8_t> sample(96, 0xCD);
-        FillBlack(sample.data(), 96, c.format);
-        EXPECT_TRUE(std::equal(c.start.begin(), c.start.end(), sample.begin())) << c.format;
-        EXPECT_TRUE(std::equal(c.end.begin(), c.end.end(), sample.end() - 2)) << c.format;
+        FillBlack(sample.data(), 96, format);
+        EXPECT_TRUE(std::equal(start.begin(), start.end(), sample.begin())) << format;
+        EXPECT_TRUE(std::equal(end.begin(), end.end(), sample.end() - 2)) << format;
     }
     std::vector<std::uint8_t> yvyu(8, 0xCD);
     FillBlack(yvyu.data(), 8, OUTPUT_YVYU);
