@@ -21,20 +21,16 @@ namespace {
 std::vector<int> weights(const RgbMatrixBlock& m) { return {m.w, m.w + 8}; }
 
 TEST(RgbMatrix, RowForEachMatrixCoefficientsValue) {
-    struct {
-        int matrixCoefficients;
-        std::int16_t w0, w2, w4, w6;
-    } const kRows[] = {
+    // matrix_coefficients; weights 0, 2, 4 and 6 (1, 5 and 7 are luma's 9539, 3 is 0)
+    const std::array<int, 5> rows[] = {
         {0, 17307, -1744, 14688, -4363}, {1, 17307, -1744, 14688, -4363}, {2, 16525, -3209, 13075, -6660},
         {3, 16525, -3209, 13075, -6660}, {4, 16600, -3095, 13056, -6639}, {5, 16525, -3209, 13075, -6660},
         {6, 16525, -3209, 13075, -6660}, {7, 17029, -2113, 14697, -4445},
         {8, 17307, -1744, 14688, -4363}, {255, 17307, -1744, 14688, -4363}, {-1, 17307, -1744, 14688, -4363},
     };
-    for (const auto& row : kRows) {
-        const RgbMatrixBlock m = buildRgbMatrix(row.matrixCoefficients, 0, 0, 0);
-        EXPECT_EQ(weights(m), (std::vector<int>{row.w0, 9539, row.w2, 0, row.w4, 9539, row.w6, 9539}))
-            << row.matrixCoefficients;
-    }
+    for (const auto& [matrixCoefficients, w0, w2, w4, w6] : rows)
+        EXPECT_EQ(weights(buildRgbMatrix(matrixCoefficients, 0, 0, 0)),
+                  (std::vector<int>{w0, 9539, w2, 0, w4, 9539, w6, 9539})) << matrixCoefficients;
 }
 
 TEST(RgbMatrix, BrightnessBecomesTheLumaOffsets) {
@@ -50,10 +46,8 @@ TEST(RgbMatrix, BrightnessBecomesTheLumaOffsets) {
 }
 
 TEST(RgbMatrix, ContrastAndSaturationScaling) {
-    struct {
-        int matrixCoefficients, contrast, saturation;
-        std::int16_t w[8];
-    } const kCases[] = {
+    // matrix_coefficients, contrast, saturation; the weights
+    const std::tuple<int, int, int, std::vector<int>> cases[] = {
         // Contrast 128 triples (clamped), and luma weights all follow w1.
         {1, 128, 0, {32767, 28617, -5232, 0, 32767, 28617, -13089, 28617}},
         // Contrast -128 divides by three, truncating toward zero.
@@ -66,10 +60,9 @@ TEST(RgbMatrix, ContrastAndSaturationScaling) {
         // Both: contrast first, then saturation on the result (64: x 320 / 192).
         {1, 64, 64, {32767, 15898, -4843, 0, 32767, 15898, -12118, 15898}},
     };
-    for (const auto& c : kCases)
-        EXPECT_EQ(weights(buildRgbMatrix(c.matrixCoefficients, 0, c.contrast, c.saturation)),
-                  std::vector<int>(c.w, c.w + 8))
-            << "contrast " << c.contrast << " saturation " << c.saturation;
+    for (const auto& [matrixCoefficients, contrast, saturation, w] : cases)
+        EXPECT_EQ(weights(buildRgbMatrix(matrixCoefficients, 0, contrast, saturation)), w)
+            << "contrast " << contrast << " saturation " << saturation;
 }
 
 TEST(ProcAmp, SetClampsStoresAndRebuildsTheBlock) {
