@@ -159,21 +159,17 @@ TEST(StreamReader, TransportStreamGivesTheVideoOfTheFirstProgramWithIt) {
 TEST(StreamReader, EveryContainerDecodesLikeTheElementaryStream) {
     const test::StreamInfo info = test::find_stream("quant_mix");
     const std::vector<std::string> md5 = test::read_md5_lines(info.md5Path());
-    const struct {
-        const char* file;
-        Container container;
-        std::size_t picturesTimed;
-    } cases[] = {
+    const std::tuple<const char*, Container, std::size_t> cases[] = {  // file, container, pictures with a time
         {"quant_mix.m2v", Container::Elementary, 0},      {"quant_mix.ts", Container::Transport, 24},
         {"quant_mix.m2ts", Container::Transport192, 24}, {"quant_mix.vob", Container::ProgramStream, 17},
         {"quant_mix_system.mpg", Container::SystemStream, 17},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
+    for (const auto& [file, container, picturesTimed] : cases) {
+        SCOPED_TRACE(file);
         StreamReader reader;
         std::string error;
-        ASSERT_TRUE(reader.open((test::corpus_dir() / c.file).string(), error)) << error;
-        EXPECT_EQ(reader.container(), c.container);
+        ASSERT_TRUE(reader.open((test::corpus_dir() / file).string(), error)) << error;
+        EXPECT_EQ(reader.container(), container);
         const std::vector<StreamSample> samples = readOn(reader);
         std::vector<Bytes> bytes;
         std::set<std::uint64_t> times;
@@ -188,7 +184,7 @@ TEST(StreamReader, EveryContainerDecodesLikeTheElementaryStream) {
             EXPECT_EQ((t - *times.begin()) % 3600, 0u);
             EXPECT_LE(t - *times.begin(), 23u * 3600);
         }
-        EXPECT_EQ(times.size(), c.picturesTimed);
+        EXPECT_EQ(times.size(), picturesTimed);
         const std::size_t from = samples.size() / 2;
         ASSERT_TRUE(reader.restartAt(samples[from].position));
         const std::vector<StreamSample> again = readOn(reader);
