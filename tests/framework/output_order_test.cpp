@@ -125,9 +125,8 @@ TEST(OutputOrder, DeinterlacingFollowsTheRenderer) {
             EXPECT_EQ(d[0].typeFlags, video_flag::field1_first | video_flag::repeat_field);
         }
         if (samples < 2) continue;
-        const auto fields = [](const test::Delivery& x) { return std::make_tuple(x.start, x.stop, x.bufferFlags); };
-        EXPECT_EQ(fields(d[0]), std::make_tuple(ReferenceTime(0), kPeriod25 / 2, 0u));
-        EXPECT_EQ(fields(d[1]), std::make_tuple(kPeriod25 / 2, kPeriod25, kNotASyncPoint));
+        EXPECT_EQ(std::make_tuple(d[0].start, d[0].stop, d[0].bufferFlags, d[1].start, d[1].stop, d[1].bufferFlags),
+                  std::make_tuple(ReferenceTime(0), kPeriod25 / 2, 0u, kPeriod25 / 2, kPeriod25, kNotASyncPoint));
         EXPECT_EQ(d[1].flags, sample_flag::splice_point | sample_flag::time_valid | sample_flag::stop_valid);
     }
 }
