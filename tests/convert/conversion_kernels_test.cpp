@@ -201,14 +201,9 @@ Geometry geometryFor(int format, const Picture& p, KernelTier level) {
     return {sse2 ? (bytes + 15) / 16 * 16 : bytes + 5, p.height, sse2 ? 0 : 5};
 }
 
-struct Case {
-    KernelKey key;
-    Size size;
-    int chromaFormat;
-};
-
-std::vector<Case> allCases() {
-    std::vector<Case> cases;
+// Every kernel with each picture size and its chroma_format.
+std::vector<std::tuple<KernelKey, Size, int>> allCases() {
+    std::vector<std::tuple<KernelKey, Size, int>> cases;
     for (int format : kFormats)
         for (int chroma = 1; chroma <= 3; ++chroma)
             for (VerticalClass cls : kClasses)
@@ -220,7 +215,7 @@ std::vector<Case> allCases() {
                             if (overlay && format != OUTPUT_YUY2 && !isRgb(format)) continue;
                             const KernelKey key{format, cls, static_cast<ChromaLayout>(chroma - 1), correct != 0,
                                                 overlay != 0};
-                            cases.push_back({key, size, chroma});
+                            cases.emplace_back(key, size, chroma);
                         }
     return cases;
 }
@@ -229,33 +224,33 @@ TEST(KernelTiers, EveryLeafMatchesThePlainReference) {
     std::mt19937 rng(20261205);
     const RgbMatrixBlock matrix = buildRgbMatrix(1, 37, -20, 60);
     int compared = 0;
-    for (const Case& c : allCases()) {
-        TestPicture pic(c.size.width, c.size.height, c.chromaFormat);
+    for (const auto& [key, size, chromaFormat] : allCases()) {
+        TestPicture pic(size.width, size.height, chromaFormat);
         pic.fillRandom(rng);
         TestOverlay overlay(pic.picture(), rng);
-        const ConvertKernel reference = findKernel(c.key, KernelTier::Plain);
-        ASSERT_NE(reference, nullptr) << describe(c.key);
+        const ConvertKernel reference = findKernel(key, KernelTier::Plain);
+        ASSERT_NE(reference, nullptr) << describe(key);
         for (KernelTier level : simdTiers()) {
-            const Geometry g = geometryFor(c.key.format, pic.picture(), level);
+            const Geometry g = geometryFor(key.format, pic.picture(), level);
             TestBuffer expected(g.rowPitch, g.rows, g.offset);
             TestBuffer actual(g.rowPitch, g.rows, g.offset);
-            const TestOverlay* ov = c.key.overlay ? &overlay : nullptr;
+            const TestOverlay* ov = key.overlay ? &overlay : nullptr;
             reference(kernelArgs(pic.picture(), expected.data(), g.rowPitch, ov, &matrix));
             // The reference leaves the bytes between a row's end and the next row
             // alone, so this comparison also covers the SIMD tails.
-            const int rowBytes = c.key.format == OUTPUT_YV12 ? g.rowPitch : packedRowBytes(c.key.format, c.size.width);
+            const int rowBytes = key.format == OUTPUT_YV12 ? g.rowPitch : packedRowBytes(key.format, size.width);
             for (int r = 0; r < g.rows; ++r)
                 for (int i = rowBytes; i < g.rowPitch; ++i)
-                    ASSERT_EQ(expected.data()[r * g.rowPitch + i], 0xCD) << describe(c.key) << " row " << r;
-            const ConvertKernel kernel = findKernel(c.key, level);
-            ASSERT_NE(kernel, nullptr) << describe(c.key) << " " << tierName(level);
+                    ASSERT_EQ(expected.data()[r * g.rowPitch + i], 0xCD) << describe(key) << " row " << r;
+            const ConvertKernel kernel = findKernel(key, level);
+            ASSERT_NE(kernel, nullptr) << describe(key) << " " << tierName(level);
             kernel(kernelArgs(pic.picture(), actual.data(), g.rowPitch, ov, &matrix));
-            ASSERT_TRUE(expected.guardIntact()) << describe(c.key);
+            ASSERT_TRUE(expected.guardIntact()) << describe(key);
             const auto want = expected.region();
             const auto got = actual.region();
             const auto mismatch = std::mismatch(want.begin(), want.end(), got.begin());
             ASSERT_TRUE(mismatch.first == want.end())
-                << describe(c.key) << " " << tierName(level) << " " << c.size.width << "x" << c.size.height
+                << describe(key) << " " << tierName(level) << " " << size.width << "x" << size.height
                 << ": first difference at byte " << (mismatch.first - want.begin());
             ++compared;
         }
