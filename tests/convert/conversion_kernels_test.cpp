@@ -58,17 +58,6 @@ TEST(ConversionRules, ReferenceValues) {
         EXPECT_EQ(reference::blend(s, p, a), out) << s << " " << p << " " << a;
 }
 
-// Pictures whose rows each hold one value, through one kernel at every tier:
-// the bytes at the listed offsets of the output.
-struct KernelCase {
-    const char* name;
-    int width, height, chromaFormat;
-    std::vector<int> y, cb, cr;  // row values of each plane
-    KernelKey key;
-    int rowPitch;
-    std::vector<std::pair<int, int>> bytes;  // offset, value
-};
-
 // The bytes a kernel writes at `offsets` at one tier, into an aligned buffer.
 std::vector<std::pair<int, int>> convertAt(KernelTier level, const KernelKey& key, const Picture& p, int rowPitch,
                                            const std::vector<std::pair<int, int>>& offsets,
@@ -81,11 +70,15 @@ std::vector<std::pair<int, int>> convertAt(KernelTier level, const KernelKey& ke
     return got;
 }
 
+// Pictures whose rows each hold one value, through one kernel at every tier:
+// the bytes at the listed offsets of the output.
 TEST(ConversionRules, HandComputedBytesAtEveryTier) {
     const std::vector<int> neutral = {128, 128, 128, 128}, cbRows = {0, 100, 200, 40};
     const std::vector<int> lumaRows = {0, 10, 20, 30, 40, 50};
     const std::vector<int> y = {16, 235, 128, 255}, cb = {16, 239}, cr = {128, 0};  // for colour correction
-    const KernelCase cases[] = {
+    // The name, picture size, chroma_format, row values of each plane, kernel, row pitch, and (offset, value) pairs.
+    const std::tuple<const char*, int, int, int, std::vector<int>, std::vector<int>, std::vector<int>, KernelKey, int,
+                     std::vector<std::pair<int, int>>> cases[] = {
         // Cb rows through the weave upsampling of an 8-row picture.
         {"weave 4:2:0 in YUY2", 16, 8, 1, {}, {0, 100, 200, 50}, neutral, {OUTPUT_YUY2, VerticalClass::Weave}, 32,
          {{1, 0}, {33, 50}, {65, 100}, {97, 100}, {129, 200}, {161, 75}, {193, 125}, {225, 50}}},
@@ -117,14 +110,14 @@ TEST(ConversionRules, HandComputedBytesAtEveryTier) {
         {"RGB565", 16, 2, 1, {81, 81}, {90}, {240}, {OUTPUT_RGB565}, 32, {{0, 0x00}, {1, 0xF8}}},
         {"RGB555", 16, 2, 1, {81, 81}, {90}, {240}, {OUTPUT_RGB555}, 32, {{0, 0x00}, {1, 0x7C}}},
     };
-    for (const KernelCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        TestPicture pic(c.width, c.height, c.chromaFormat);
-        pic.fillRows(0, c.y);
-        pic.fillRows(1, c.cb);
-        pic.fillRows(2, c.cr);
+    for (const auto& [name, width, height, chromaFormat, yValues, cbValues, crValues, key, rowPitch, bytes] : cases) {
+        SCOPED_TRACE(name);
+        TestPicture pic(width, height, chromaFormat);
+        pic.fillRows(0, yValues);
+        pic.fillRows(1, cbValues);
+        pic.fillRows(2, crValues);
         for (KernelTier level : kAllLevels)
-            EXPECT_EQ(convertAt(level, c.key, pic.picture(), c.rowPitch, c.bytes), c.bytes) << tierName(level);
+            EXPECT_EQ(convertAt(level, key, pic.picture(), rowPitch, bytes), bytes) << tierName(level);
     }
 }
 
