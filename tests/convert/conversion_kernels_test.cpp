@@ -177,21 +177,18 @@ std::vector<KernelTier> simdTiers() {
 
 bool isRgb(int format) { return format >= OUTPUT_RGB32; }
 
-// Destination geometry for a tier: SSE2 gets what the dispatcher gives it
-// (aligned start, 16-byte-multiple rows); the others an odd offset and rows
-// with a few spare bytes.
-struct Geometry {
-    int rowPitch, rows, offset;
-};
-Geometry geometryFor(int format, const Picture& p, KernelTier level) {
+// The destination's row pitch and offset for a tier: SSE2 gets what the
+// dispatcher gives it (aligned start, 16-byte-multiple rows); the others an odd
+// offset and rows with a few spare bytes.
+std::pair<int, int> geometryFor(int format, int width, KernelTier level) {
     const bool sse2 = level >= KernelTier::Sse2;
     if (format == OUTPUT_YV12) {
         // SSE2: chroma rows aligned for some sizes, 8 bytes off for others.
-        const int lumaPitch = sse2 ? (p.width + 15) / 16 * 16 : p.width + (p.width % 2 ? 5 : 6);
-        return {lumaPitch * 3 / 2, p.height, sse2 ? 0 : 3};
+        const int lumaPitch = sse2 ? (width + 15) / 16 * 16 : width + (width % 2 ? 5 : 6);
+        return {lumaPitch * 3 / 2, sse2 ? 0 : 3};
     }
-    const int bytes = packedRowBytes(format, p.width);
-    return {sse2 ? (bytes + 15) / 16 * 16 : bytes + 5, p.height, sse2 ? 0 : 5};
+    const int bytes = packedRowBytes(format, width);
+    return {sse2 ? (bytes + 15) / 16 * 16 : bytes + 5, sse2 ? 0 : 5};
 }
 
 // Every kernel with each picture size and its chroma_format.
@@ -224,20 +221,19 @@ TEST(KernelTiers, EveryLeafMatchesThePlainReference) {
         const ConvertKernel reference = findKernel(key, KernelTier::Plain);
         ASSERT_NE(reference, nullptr) << describe(key);
         for (KernelTier level : simdTiers()) {
-            const Geometry g = geometryFor(key.format, pic.picture(), level);
-            TestBuffer expected(g.rowPitch, g.rows, g.offset);
-            TestBuffer actual(g.rowPitch, g.rows, g.offset);
+            const auto [rowPitch, offset] = geometryFor(key.format, size.width, level);
+            TestBuffer expected(rowPitch, size.height, offset), actual(rowPitch, size.height, offset);
             const TestOverlay* ov = key.overlay ? &overlay : nullptr;
-            reference(kernelArgs(pic.picture(), expected.data(), g.rowPitch, ov, &matrix));
+            reference(kernelArgs(pic.picture(), expected.data(), rowPitch, ov, &matrix));
             // The reference leaves the bytes between a row's end and the next row
             // alone, so this comparison also covers the SIMD tails.
-            const int rowBytes = key.format == OUTPUT_YV12 ? g.rowPitch : packedRowBytes(key.format, size.width);
-            for (int r = 0; r < g.rows; ++r)
-                for (int i = rowBytes; i < g.rowPitch; ++i)
-                    ASSERT_EQ(expected.data()[r * g.rowPitch + i], 0xCD) << describe(key) << " row " << r;
+            const int rowBytes = key.format == OUTPUT_YV12 ? rowPitch : packedRowBytes(key.format, size.width);
+            for (int r = 0; r < size.height; ++r)
+                for (int i = rowBytes; i < rowPitch; ++i)
+                    ASSERT_EQ(expected.data()[r * rowPitch + i], 0xCD) << describe(key) << " row " << r;
             const ConvertKernel kernel = findKernel(key, level);
             ASSERT_NE(kernel, nullptr) << describe(key) << " " << tierName(level);
-            kernel(kernelArgs(pic.picture(), actual.data(), g.rowPitch, ov, &matrix));
+            kernel(kernelArgs(pic.picture(), actual.data(), rowPitch, ov, &matrix));
             ASSERT_TRUE(expected.guardIntact()) << describe(key);
             const auto want = expected.region();
             const auto got = actual.region();
