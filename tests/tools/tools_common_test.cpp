@@ -246,10 +246,7 @@ TEST(FrameBitmap, UnusableViewsGiveNoFile) {
         {OUTPUT_YUY2, some.data(), 3, 1, 6, false},    // odd YUY2 pitch
         {OUTPUT_YV12, some.data(), 2, 2, 2, true},     // YV12 upside down
     };
-    for (const FrameView& view : cases) {
-        EXPECT_EQ(FrameBytes(view), 0u) << view.format;
-        EXPECT_TRUE(FrameToBmp(view).empty()) << view.format;
-    }
+    for (const FrameView& view : cases) EXPECT_TRUE(FrameBytes(view) == 0 && FrameToBmp(view).empty()) << view.format;
 }
 
 TEST(OutputFormatNames, EitherSpellingAnyCase) {
