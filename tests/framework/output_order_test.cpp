@@ -204,8 +204,7 @@ TEST(OutputOrder, ForcedAspectIsNegotiatedAndChangesMidStream) {
     rig.settings.forcedY = 9;
     rig.initAndPlay(test::buildPictureSamples("IP"));
     ASSERT_EQ(rig.host.formatChanges().size(), 1u);
-    EXPECT_EQ(rig.host.formatChanges()[0].aspectX, 16);
-    EXPECT_EQ(rig.host.aspectChanges(), 0);
+    EXPECT_EQ(std::make_pair(rig.host.formatChanges()[0].aspectX, rig.host.aspectChanges()), std::make_pair(16, 0));
     rig.settings.forcedX = 0;  // back to the stream's 4:3
     rig.settings.forcedY = 0;
     rig.play(test::buildPictureSamples("IP"));
