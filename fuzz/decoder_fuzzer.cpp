@@ -55,13 +55,6 @@ void capPictureSize(std::uint8_t* p, std::size_t n) {
     }
 }
 
-void feed(VideoDecoder& decoder, const PlannedSample& planned, ReferenceCounter& counter) {
-    TestSample* sample = TestSample::make(planned.bytes, planned.start, planned.flags, &counter);
-    const HResult r = decoder.Receive(sample);
-    sample->release();
-    FUZZ_CHECK(r == hr::ok, "Receive refused a sample while running");
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -70,24 +63,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::uint8_t> stream(data + kControlBytes, data + size);
     capPictureSize(stream.data(), stream.size());
 
-    CutPlan cut;
-    cut.form = SampleForm(c[0] & 3);
-    cut.timeStamps = (c[0] & 0x04) != 0;
-    cut.discontinuities = (c[0] & 0x08) != 0;
-    cut.seed = std::uint16_t(c[2] | c[3] << 8);
-    cut.sizeClass = c[4] & 3;
+    // Form, seed, size class, time stamps, discontinuities.
+    const CutPlan cut{SampleForm(c[0] & 3), std::uint16_t(c[2] | c[3] << 8), std::uint8_t(c[4] & 3),
+                      (c[0] & 0x04) != 0, (c[0] & 0x08) != 0};
 
     RecordingHost host;
-    describeSubtype(host.format, kSubtypes[(c[1] & 0x0F) % 9]);
-    host.format.interlaceFlags = (c[1] & 0x10) ? 1 : 0;
     host.stridePadding = 16 * (c[1] >> 5);
-    // A small connection until the stream's first sequence header renegotiates:
-    // the buffers allocated for it are thrown away then, and time spent
-    // clearing them is time not spent fuzzing.
-    host.format.width = 32 + host.stridePadding;
-    host.format.height = 32;
-    host.format.aspectX = 4;
-    host.format.aspectY = 3;
+    // A small 4:3 connection until the stream's first sequence header
+    // renegotiates: the buffers allocated for it are thrown away then, and time
+    // spent clearing them is time not spent fuzzing.
+    host.format = {kSubtypes[(c[1] & 0x0F) % 9], true, 32 + host.stridePadding, 32, 0, 0, 4, 3, (c[1] & 0x10) ? 1u : 0u};
+    describeSubtype(host.format, host.format.subtype);
     host.refuseFormatChange = (c[4] & 0x80) != 0;
     host.arrival = RecordingHost::Arrival((c[5] >> 4) & 3);
     static constexpr int kArrivalSubtypes[] = {0, 3, 4, 5};  // YUY2, YV12, RGB32, RGB24
@@ -119,7 +105,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 decoder.Flush(false);
             }
             if (i == half && endHalfWay) FUZZ_CHECK(decoder.Receive(nullptr) == hr::ok, "end marker refused");
-            feed(decoder, samples[i], counter);
+            TestSample* sample = TestSample::make(samples[i].bytes, samples[i].start, samples[i].flags, &counter);
+            const HResult r = decoder.Receive(sample);
+            sample->release();
+            FUZZ_CHECK(r == hr::ok, "Receive refused a sample while running");
         }
         FUZZ_CHECK(decoder.EndOfStream() == hr::ok, "EndOfStream failed");
         const StreamInfo info = decoder.streamInfo();

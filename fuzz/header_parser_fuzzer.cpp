@@ -66,8 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     reader.source = &source;
     tl::StreamState state;
     tl::ResetStreamState(state);
-    tl::ReferenceTime sampleTime = 1000;
-    tl::ReferenceTime pendingTime = tl::kNoTime;
+    tl::ReferenceTime sampleTime = 1000, pendingTime = tl::kNoTime;
     bool secondField = true;
     const tl::HeaderLoopLinks links{&sampleTime, &pendingTime, &secondField};
 

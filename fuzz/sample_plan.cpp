@@ -12,18 +12,14 @@ namespace {
 constexpr std::size_t kMaxPesPayload = 65535 - 8;
 constexpr ReferenceTime kPtsStep = 400000;
 
-class Draw {
-public:
-    explicit Draw(std::uint16_t seed) : state_(0x9E3779B9u ^ seed) {}
+struct Draw {
+    std::uint32_t state;
     std::uint32_t next() {
-        state_ ^= state_ << 13;
-        state_ ^= state_ >> 17;
-        state_ ^= state_ << 5;
-        return state_;
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state;
     }
-
-private:
-    std::uint32_t state_;
 };
 
 std::size_t cutLength(Draw& draw, std::uint8_t sizeClass, std::size_t left) {
@@ -40,7 +36,7 @@ bool containerStartAt(const std::uint8_t* p, std::size_t left) {
 
 std::vector<PlannedSample> CutIntoSamples(const std::uint8_t* data, std::size_t size, const CutPlan& plan) {
     std::vector<PlannedSample> samples;
-    Draw draw(plan.seed);
+    Draw draw{0x9E3779B9u ^ plan.seed};
     std::size_t at = 0;
     while (at < size) {
         PlannedSample s;
@@ -58,16 +54,10 @@ std::vector<PlannedSample> CutIntoSamples(const std::uint8_t* data, std::size_t 
             s.flags |= sample_flag::time_valid;
         }
         if (plan.discontinuities && (bits & 0x1C) == 0) s.flags |= sample_flag::data_discontinuity;
-        switch (plan.form) {
-        case SampleForm::Pack:
-        case SampleForm::Pes:
-            s.bytes = test::pesPacket(0xE0, {data + at, data + at + n}, std::int64_t(samples.size()) * 3600);
-            if (plan.form == SampleForm::Pack) s.bytes = test::packHeader(0, s.bytes);
-            break;
-        default:
-            s.bytes.assign(data + at, data + at + n);
-            break;
-        }
+        s.bytes.assign(data + at, data + at + n);
+        if (plan.form == SampleForm::Pes || plan.form == SampleForm::Pack)
+            s.bytes = test::pesPacket(0xE0, s.bytes, std::int64_t(samples.size()) * 3600);
+        if (plan.form == SampleForm::Pack) s.bytes = test::packHeader(0, s.bytes);
         samples.push_back(std::move(s));
         at += n;
     }

@@ -5,6 +5,7 @@
 // usage: fuzz_syntax_seeds OUTPUT_DIR   (writes OUTPUT_DIR/<name>.m2v)
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/framework/syntax_streams.h"
@@ -29,18 +30,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string dir = argv[1];
-    const struct {
-        const char* name;
-        std::vector<std::uint8_t> bytes;
-    } streams[] = {
+    const std::pair<const char*, std::vector<std::uint8_t>> streams[] = {
         {"fields_tff", fieldStream(true)},
         {"fields_bff", fieldStream(false)},
         {"chroma422_dc10", chromaStream(2)},
         {"chroma444_dc11", chromaStream(3)},
     };
-    for (const auto& s : streams) {
-        if (!write(dir + "/" + s.name + ".m2v", s.bytes)) {
-            std::fprintf(stderr, "fuzz_syntax_seeds: cannot write %s/%s.m2v\n", dir.c_str(), s.name);
+    for (const auto& [name, bytes] : streams) {
+        if (!write(dir + "/" + name + ".m2v", bytes)) {
+            std::fprintf(stderr, "fuzz_syntax_seeds: cannot write %s/%s.m2v\n", dir.c_str(), name);
             return 1;
         }
     }

@@ -58,17 +58,6 @@ TEST(ConversionRules, ReferenceValues) {
         EXPECT_EQ(reference::blend(s, p, a), out) << s << " " << p << " " << a;
 }
 
-// Pictures whose rows each hold one value, through one kernel at every tier:
-// the bytes at the listed offsets of the output.
-struct KernelCase {
-    const char* name;
-    int width, height, chromaFormat;
-    std::vector<int> y, cb, cr;  // row values of each plane
-    KernelKey key;
-    int rowPitch;
-    std::vector<std::pair<int, int>> bytes;  // offset, value
-};
-
 // The bytes a kernel writes at `offsets` at one tier, into an aligned buffer.
 std::vector<std::pair<int, int>> convertAt(KernelTier level, const KernelKey& key, const Picture& p, int rowPitch,
                                            const std::vector<std::pair<int, int>>& offsets,
@@ -81,38 +70,39 @@ std::vector<std::pair<int, int>> convertAt(KernelTier level, const KernelKey& ke
     return got;
 }
 
+// Pictures whose rows each hold one value, through one kernel at every tier:
+// the bytes at the listed offsets of the output.
 TEST(ConversionRules, HandComputedBytesAtEveryTier) {
-    const std::vector<int> neutral = {128, 128, 128, 128};
-    const KernelCase cases[] = {
+    const std::vector<int> neutral = {128, 128, 128, 128}, cbRows = {0, 100, 200, 40};
+    const std::vector<int> lumaRows = {0, 10, 20, 30, 40, 50};
+    const std::vector<int> y = {16, 235, 128, 255}, cb = {16, 239}, cr = {128, 0};  // for colour correction
+    // The name, picture size, chroma_format, row values of each plane, kernel, row pitch, and (offset, value) pairs.
+    const std::tuple<const char*, int, int, int, std::vector<int>, std::vector<int>, std::vector<int>, KernelKey, int,
+                     std::vector<std::pair<int, int>>> cases[] = {
         // Cb rows through the weave upsampling of an 8-row picture.
         {"weave 4:2:0 in YUY2", 16, 8, 1, {}, {0, 100, 200, 50}, neutral, {OUTPUT_YUY2, VerticalClass::Weave}, 32,
          {{1, 0}, {33, 50}, {65, 100}, {97, 100}, {129, 200}, {161, 75}, {193, 125}, {225, 50}}},
         // Bob and field classes bring 4:2:0 chroma through the same upsampling:
         // bob row 0 avg(c0, avg(c0, avg(c0, c1))) = 13; top field row 1
         // avg(U0, U2) = 50; bottom field row 0 avg(U0, U1) = 25, row 1 U1 = 50.
-        {"bob 4:2:0", 16, 8, 1, {}, {0, 100, 200, 40}, neutral, {OUTPUT_YUY2, VerticalClass::Bob}, 32, {{1, 13}}},
-        {"top field 4:2:0", 16, 8, 1, {}, {0, 100, 200, 40}, neutral, {OUTPUT_YUY2, VerticalClass::FieldTop}, 32,
-         {{33, 50}}},
-        {"bottom field 4:2:0", 16, 8, 1, {}, {0, 100, 200, 40}, neutral, {OUTPUT_YUY2, VerticalClass::FieldBottom},
-         32, {{1, 25}, {33, 50}}},
+        {"bob 4:2:0", 16, 8, 1, {}, cbRows, neutral, {OUTPUT_YUY2, VerticalClass::Bob}, 32, {{1, 13}}},
+        {"top field 4:2:0", 16, 8, 1, {}, cbRows, neutral, {OUTPUT_YUY2, VerticalClass::FieldTop}, 32, {{33, 50}}},
+        {"bottom field 4:2:0", 16, 8, 1, {}, cbRows, neutral, {OUTPUT_YUY2, VerticalClass::FieldBottom}, 32,
+         {{1, 25}, {33, 50}}},
         // Luma rows 0, 10, 20, ... through YV12: the first and last rows of each class.
-        {"bob luma", 16, 6, 2, {0, 10, 20, 30, 40, 50}, {}, {}, {OUTPUT_YV12, VerticalClass::Bob, ChromaLayout::C422},
-         48, {{0, 3}, {32, 10}, {64, 20}, {96, 30}, {128, 40}, {160, 48}}},
-        {"top field luma", 16, 6, 2, {0, 10, 20, 30, 40, 50}, {}, {},
-         {OUTPUT_YV12, VerticalClass::FieldTop, ChromaLayout::C422}, 48,
+        {"bob luma", 16, 6, 2, lumaRows, {}, {}, {OUTPUT_YV12, VerticalClass::Bob, ChromaLayout::C422}, 48,
+         {{0, 3}, {32, 10}, {64, 20}, {96, 30}, {128, 40}, {160, 48}}},
+        {"top field luma", 16, 6, 2, lumaRows, {}, {}, {OUTPUT_YV12, VerticalClass::FieldTop, ChromaLayout::C422}, 48,
          {{0, 0}, {32, 10}, {64, 20}, {96, 30}, {128, 40}, {160, 45}}},
-        {"bottom field luma", 16, 6, 2, {0, 10, 20, 30, 40, 50}, {}, {},
-         {OUTPUT_YV12, VerticalClass::FieldBottom, ChromaLayout::C422}, 48,
-         {{0, 5}, {32, 10}, {64, 20}, {96, 30}, {128, 40}, {160, 50}}},
+        {"bottom field luma", 16, 6, 2, lumaRows, {}, {}, {OUTPUT_YV12, VerticalClass::FieldBottom, ChromaLayout::C422},
+         48, {{0, 5}, {32, 10}, {64, 20}, {96, 30}, {128, 40}, {160, 50}}},
         // Colour correction in each YUV format.
-        {"corrected YUY2", 32, 4, 1, {16, 235, 128, 255}, {16, 239}, {128, 0},
-         {OUTPUT_YUY2, VerticalClass::Progressive, ChromaLayout::C420, true}, 64,
+        {"corrected YUY2", 32, 4, 1, y, cb, cr, {OUTPUT_YUY2, VerticalClass::Progressive, ChromaLayout::C420, true}, 64,
          {{0, 0}, {1, 0}, {3, 128}, {64, 255}, {128, 130}, {129, 255}, {195, 0}}},
-        {"corrected UYVY", 32, 4, 1, {16, 235, 128, 255}, {16, 239}, {128, 0},
-         {OUTPUT_UYVY, VerticalClass::Progressive, ChromaLayout::C420, true}, 64, {{65, 255}, {128, 255}}},
+        {"corrected UYVY", 32, 4, 1, y, cb, cr, {OUTPUT_UYVY, VerticalClass::Progressive, ChromaLayout::C420, true}, 64,
+         {{65, 255}, {128, 255}}},
         // YV12: luma pitch 32, then Cr rows, then Cb rows (pitch 16).
-        {"corrected YV12", 32, 4, 1, {16, 235, 128, 255}, {16, 239}, {128, 0},
-         {OUTPUT_YV12, VerticalClass::Progressive, ChromaLayout::C420, true}, 48,
+        {"corrected YV12", 32, 4, 1, y, cb, cr, {OUTPUT_YV12, VerticalClass::Progressive, ChromaLayout::C420, true}, 48,
          {{0, 0}, {96, 255}, {128, 128}, {144, 0}, {160, 0}, {176, 255}}},
         // Y 81, Cb 90, Cr 240 under BT.601 is B 0, G 0, R 254 in each RGB packing.
         {"RGB32", 16, 2, 1, {81, 81}, {90}, {240}, {OUTPUT_RGB32}, 64, {{0, 0}, {1, 0}, {2, 254}}},
@@ -120,14 +110,14 @@ TEST(ConversionRules, HandComputedBytesAtEveryTier) {
         {"RGB565", 16, 2, 1, {81, 81}, {90}, {240}, {OUTPUT_RGB565}, 32, {{0, 0x00}, {1, 0xF8}}},
         {"RGB555", 16, 2, 1, {81, 81}, {90}, {240}, {OUTPUT_RGB555}, 32, {{0, 0x00}, {1, 0x7C}}},
     };
-    for (const KernelCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        TestPicture pic(c.width, c.height, c.chromaFormat);
-        pic.fillRows(0, c.y);
-        pic.fillRows(1, c.cb);
-        pic.fillRows(2, c.cr);
+    for (const auto& [name, width, height, chromaFormat, yValues, cbValues, crValues, key, rowPitch, bytes] : cases) {
+        SCOPED_TRACE(name);
+        TestPicture pic(width, height, chromaFormat);
+        pic.fillRows(0, yValues);
+        pic.fillRows(1, cbValues);
+        pic.fillRows(2, crValues);
         for (KernelTier level : kAllLevels)
-            EXPECT_EQ(convertAt(level, c.key, pic.picture(), c.rowPitch, c.bytes), c.bytes) << tierName(level);
+            EXPECT_EQ(convertAt(level, key, pic.picture(), rowPitch, bytes), bytes) << tierName(level);
     }
 }
 
@@ -187,31 +177,23 @@ std::vector<KernelTier> simdTiers() {
 
 bool isRgb(int format) { return format >= OUTPUT_RGB32; }
 
-// Destination geometry for a tier: SSE2 gets what the dispatcher gives it
-// (aligned start, 16-byte-multiple rows); the others an odd offset and rows
-// with a few spare bytes.
-struct Geometry {
-    int rowPitch, rows, offset;
-};
-Geometry geometryFor(int format, const Picture& p, KernelTier level) {
+// The destination's row pitch and offset for a tier: SSE2 gets what the
+// dispatcher gives it (aligned start, 16-byte-multiple rows); the others an odd
+// offset and rows with a few spare bytes.
+std::pair<int, int> geometryFor(int format, int width, KernelTier level) {
     const bool sse2 = level >= KernelTier::Sse2;
     if (format == OUTPUT_YV12) {
         // SSE2: chroma rows aligned for some sizes, 8 bytes off for others.
-        const int lumaPitch = sse2 ? (p.width + 15) / 16 * 16 : p.width + (p.width % 2 ? 5 : 6);
-        return {lumaPitch * 3 / 2, p.height, sse2 ? 0 : 3};
+        const int lumaPitch = sse2 ? (width + 15) / 16 * 16 : width + (width % 2 ? 5 : 6);
+        return {lumaPitch * 3 / 2, sse2 ? 0 : 3};
     }
-    const int bytes = packedRowBytes(format, p.width);
-    return {sse2 ? (bytes + 15) / 16 * 16 : bytes + 5, p.height, sse2 ? 0 : 5};
+    const int bytes = packedRowBytes(format, width);
+    return {sse2 ? (bytes + 15) / 16 * 16 : bytes + 5, sse2 ? 0 : 5};
 }
 
-struct Case {
-    KernelKey key;
-    Size size;
-    int chromaFormat;
-};
-
-std::vector<Case> allCases() {
-    std::vector<Case> cases;
+// Every kernel with each picture size and its chroma_format.
+std::vector<std::tuple<KernelKey, Size, int>> allCases() {
+    std::vector<std::tuple<KernelKey, Size, int>> cases;
     for (int format : kFormats)
         for (int chroma = 1; chroma <= 3; ++chroma)
             for (VerticalClass cls : kClasses)
@@ -223,7 +205,7 @@ std::vector<Case> allCases() {
                             if (overlay && format != OUTPUT_YUY2 && !isRgb(format)) continue;
                             const KernelKey key{format, cls, static_cast<ChromaLayout>(chroma - 1), correct != 0,
                                                 overlay != 0};
-                            cases.push_back({key, size, chroma});
+                            cases.emplace_back(key, size, chroma);
                         }
     return cases;
 }
@@ -232,33 +214,32 @@ TEST(KernelTiers, EveryLeafMatchesThePlainReference) {
     std::mt19937 rng(20261205);
     const RgbMatrixBlock matrix = buildRgbMatrix(1, 37, -20, 60);
     int compared = 0;
-    for (const Case& c : allCases()) {
-        TestPicture pic(c.size.width, c.size.height, c.chromaFormat);
+    for (const auto& [key, size, chromaFormat] : allCases()) {
+        TestPicture pic(size.width, size.height, chromaFormat);
         pic.fillRandom(rng);
         TestOverlay overlay(pic.picture(), rng);
-        const ConvertKernel reference = findKernel(c.key, KernelTier::Plain);
-        ASSERT_NE(reference, nullptr) << describe(c.key);
+        const ConvertKernel reference = findKernel(key, KernelTier::Plain);
+        ASSERT_NE(reference, nullptr) << describe(key);
         for (KernelTier level : simdTiers()) {
-            const Geometry g = geometryFor(c.key.format, pic.picture(), level);
-            TestBuffer expected(g.rowPitch, g.rows, g.offset);
-            TestBuffer actual(g.rowPitch, g.rows, g.offset);
-            const TestOverlay* ov = c.key.overlay ? &overlay : nullptr;
-            reference(kernelArgs(pic.picture(), expected.data(), g.rowPitch, ov, &matrix));
+            const auto [rowPitch, offset] = geometryFor(key.format, size.width, level);
+            TestBuffer expected(rowPitch, size.height, offset), actual(rowPitch, size.height, offset);
+            const TestOverlay* ov = key.overlay ? &overlay : nullptr;
+            reference(kernelArgs(pic.picture(), expected.data(), rowPitch, ov, &matrix));
             // The reference leaves the bytes between a row's end and the next row
             // alone, so this comparison also covers the SIMD tails.
-            const int rowBytes = c.key.format == OUTPUT_YV12 ? g.rowPitch : packedRowBytes(c.key.format, c.size.width);
-            for (int r = 0; r < g.rows; ++r)
-                for (int i = rowBytes; i < g.rowPitch; ++i)
-                    ASSERT_EQ(expected.data()[r * g.rowPitch + i], 0xCD) << describe(c.key) << " row " << r;
-            const ConvertKernel kernel = findKernel(c.key, level);
-            ASSERT_NE(kernel, nullptr) << describe(c.key) << " " << tierName(level);
-            kernel(kernelArgs(pic.picture(), actual.data(), g.rowPitch, ov, &matrix));
-            ASSERT_TRUE(expected.guardIntact()) << describe(c.key);
+            const int rowBytes = key.format == OUTPUT_YV12 ? rowPitch : packedRowBytes(key.format, size.width);
+            for (int r = 0; r < size.height; ++r)
+                for (int i = rowBytes; i < rowPitch; ++i)
+                    ASSERT_EQ(expected.data()[r * rowPitch + i], 0xCD) << describe(key) << " row " << r;
+            const ConvertKernel kernel = findKernel(key, level);
+            ASSERT_NE(kernel, nullptr) << describe(key) << " " << tierName(level);
+            kernel(kernelArgs(pic.picture(), actual.data(), rowPitch, ov, &matrix));
+            ASSERT_TRUE(expected.guardIntact()) << describe(key);
             const auto want = expected.region();
             const auto got = actual.region();
             const auto mismatch = std::mismatch(want.begin(), want.end(), got.begin());
             ASSERT_TRUE(mismatch.first == want.end())
-                << describe(c.key) << " " << tierName(level) << " " << c.size.width << "x" << c.size.height
+                << describe(key) << " " << tierName(level) << " " << size.width << "x" << size.height
                 << ": first difference at byte " << (mismatch.first - want.begin());
             ++compared;
         }
@@ -280,8 +261,7 @@ TEST(KernelTiers, MaskedOffOverlayRowsEqualTheNonOverlayKernel) {
             std::fill(overlay.surface.begin(), overlay.surface.end(), 0xFF804020u);
             const int pitch = (packedRowBytes(format, 64) + 15) / 16 * 16;
             TestBuffer plain(pitch, 16, 0), blended(pitch, 16, 0);
-            KernelKey key;
-            key.format = format;
+            KernelKey key{format};
             findKernel(key, level)(kernelArgs(pic.picture(), plain.data(), pitch, nullptr, &matrix));
             key.overlay = true;
             findKernel(key, level)(kernelArgs(pic.picture(), blended.data(), pitch, &overlay, &matrix));

@@ -71,21 +71,9 @@ bool TestBuffer::guardIntact() const {
 
 KernelArgs kernelArgs(const Picture& p, std::uint8_t* dst, int rowPitch, const TestOverlay* overlay,
                       const RgbMatrixBlock* matrix) {
-    KernelArgs a;
-    a.dst = dst;
-    a.rowPitch = rowPitch;
-    for (int i = 0; i < 3; ++i) a.planes[i] = p.planes[i];
-    a.lumaStride = p.lumaStride;
-    a.chromaStride = p.chromaStride;
-    a.width = p.width;
-    a.height = p.height;
-    if (overlay) {
-        a.overlay = overlay->surface.data();
-        a.overlayRowMask = overlay->mask.data();
-    }
-    a.overlayPitch = p.lumaStride;
-    a.matrix = matrix;
-    return a;
+    // A destination of the picture's height; the overlay's rows as wide as the luma rows.
+    return {dst, rowPitch, {p.planes[0], p.planes[1], p.planes[2]}, p.lumaStride, p.chromaStride, p.width, p.height, 0,
+            overlay ? overlay->surface.data() : nullptr, p.lumaStride, overlay ? overlay->mask.data() : nullptr, matrix};
 }
 
 std::string describe(const KernelKey& k) {

@@ -40,16 +40,10 @@ TEST(Dispatch, TierFromFeaturesAndAlignment) {
 
 struct Fixture {
     Fixture(int width, int height, int chromaFormat, int format)
-        : rng(5), pic(width, height, chromaFormat), overlay((pic.fillRandom(rng), pic.picture()), rng) {
-        matrix = buildRgbMatrix(1, 0, 0, 0);
-        context.outputFormat = format;
-        context.chromaFormat = chromaFormat;
-        context.colorCorrection = 0;
-        context.overlaySurface = overlay.surface.data();
-        context.overlayRowMask = overlay.mask.data();
-        context.rgbMatrix = &matrix;
-        context.cpuFeatures = kMmxSseSse2;
-    }
+        : rng(5), pic(width, height, chromaFormat), overlay((pic.fillRandom(rng), pic.picture()), rng),
+          matrix(buildRgbMatrix(1, 0, 0, 0)),
+          // No colour correction, the overlay inactive.
+          context{format, chromaFormat, 0, 0, overlay.surface.data(), overlay.mask.data(), &matrix, kMmxSseSse2} {}
     std::mt19937 rng;
     TestPicture pic;
     TestOverlay overlay;
@@ -71,15 +65,14 @@ std::vector<std::uint8_t> runKernel(const KernelKey& key, Fixture& f, int rowPit
     return buffer.region();
 }
 
+template <int topField>
+void fieldBob(const Picture& p, const ConversionContext& c, std::uint8_t* d, int pitch) {
+    ConvertFieldBob(p, c, d, pitch, topField);
+}
+
 // Exactly one kernel's output, or nothing at all.
 TEST(Dispatch, PicksTheKernelOfThePictureAndContext) {
     constexpr auto none = [](Fixture&) {};
-    const Converter fieldTop = [](const Picture& p, const ConversionContext& c, std::uint8_t* d, int pitch) {
-        ConvertFieldBob(p, c, d, pitch, 1);
-    };
-    const Converter fieldBottom = [](const Picture& p, const ConversionContext& c, std::uint8_t* d, int pitch) {
-        ConvertFieldBob(p, c, d, pitch, 0);
-    };
     struct Case {
         const char* name;
         int chromaFormat, format;
@@ -115,9 +108,9 @@ TEST(Dispatch, PicksTheKernelOfThePictureAndContext) {
          KernelKey{OUTPUT_RGB32, VerticalClass::Progressive, ChromaLayout::C444}},
         {"bob", 1, OUTPUT_RGB565, ConvertSoftwareBob, none, KernelKey{OUTPUT_RGB565, VerticalClass::Bob}, 48, 20, 96,
          4},
-        {"top field", 1, OUTPUT_RGB565, fieldTop, none, KernelKey{OUTPUT_RGB565, VerticalClass::FieldTop}, 48, 20, 96,
+        {"top field", 1, OUTPUT_RGB565, fieldBob<1>, none, KernelKey{OUTPUT_RGB565, VerticalClass::FieldTop}, 48, 20, 96,
          4},
-        {"bottom field", 1, OUTPUT_RGB565, fieldBottom, none, KernelKey{OUTPUT_RGB565, VerticalClass::FieldBottom}, 48,
+        {"bottom field", 1, OUTPUT_RGB565, fieldBob<0>, none, KernelKey{OUTPUT_RGB565, VerticalClass::FieldBottom}, 48,
          20, 96, 4},
     };
     for (const Case& c : cases) {
@@ -162,58 +155,53 @@ TEST(Dispatch, BottomUpRgbReversesTheRows) {
 // takes the rows shown at the top, for YV12 inside planes laid out for the
 // buffer's rows, for bottom-up RGB from the buffer's last row up.
 TEST(Dispatch, PictureAtTheTopOfATallerBuffer) {
-    struct Case {
-        int format, pitch;
-        bool bottomUp;
-    } const kCases[] = {{OUTPUT_YUY2, 96, false}, {OUTPUT_YV12, 96, false}, {OUTPUT_RGB32, 192, false},
-                        {OUTPUT_RGB24, 144, true}, {OUTPUT_RGB565, 96, true}};
+    const std::tuple<int, int, bool> cases[] = {{OUTPUT_YUY2, 96, false}, {OUTPUT_YV12, 96, false},
+                                                {OUTPUT_RGB32, 192, false}, {OUTPUT_RGB24, 144, true},
+                                                {OUTPUT_RGB565, 96, true}};  // format, row pitch, bottom-up
     constexpr int kRows = 12, kBufferRows = 20;
-    for (const Case& c : kCases) {
-        Fixture f(40, kRows, 1, c.format);
-        f.context.rgbBottomUp = c.bottomUp;
-        const auto exact = run(ConvertProgressive, f, c.pitch);
+    for (const auto& [format, rowPitch, bottomUp] : cases) {
+        Fixture f(40, kRows, 1, format);
+        f.context.rgbBottomUp = bottomUp;
+        const auto exact = run(ConvertProgressive, f, rowPitch);
         f.context.bufferRows = kBufferRows;
-        TestBuffer buffer(c.pitch, kBufferRows, 0);
-        ConvertProgressive(f.pic.picture(), f.context, buffer.data(), c.pitch);
+        TestBuffer buffer(rowPitch, kBufferRows, 0);
+        ConvertProgressive(f.pic.picture(), f.context, buffer.data(), rowPitch);
         const std::vector<std::uint8_t> tall = buffer.region();
-        ASSERT_TRUE(buffer.guardIntact()) << c.format;
-        if (c.format == OUTPUT_YV12) {
-            // Luma rows, then each chroma plane, every plane's rows at its start.
-            const int luma = 64, chroma = 32;
-            for (int r = 0; r < kRows; ++r)
-                ASSERT_TRUE(std::equal(tall.begin() + r * luma, tall.begin() + r * luma + 40,
-                                       exact.begin() + r * luma)) << "luma row " << r;
-            for (int plane = 0; plane < 2; ++plane)
-                for (int r = 0; r < kRows / 2; ++r) {
-                    const int from = luma * kRows + plane * chroma * kRows / 2 + r * chroma;
-                    const int to = luma * kBufferRows + plane * chroma * kBufferRows / 2 + r * chroma;
-                    ASSERT_TRUE(std::equal(tall.begin() + to, tall.begin() + to + 20, exact.begin() + from))
-                        << "chroma plane " << plane << " row " << r;
-                }
+        ASSERT_TRUE(buffer.guardIntact()) << format;
+        if (format == OUTPUT_YV12) {
+            // Luma rows 64 bytes apart, then each chroma plane's 32 apart, every
+            // plane's rows at its start.
+            for (int plane = 0, from = 0, to = 0; plane < 3; ++plane) {
+                const int pitch = plane ? 32 : 64, width = plane ? 20 : 40, rows = plane ? kRows / 2 : kRows;
+                for (int r = 0; r < rows; ++r)
+                    ASSERT_TRUE(std::equal(tall.begin() + to + r * pitch, tall.begin() + to + r * pitch + width,
+                                           exact.begin() + from + r * pitch)) << "plane " << plane << " row " << r;
+                from += pitch * rows;
+                to += pitch * rows * kBufferRows / kRows;
+            }
             continue;
         }
         for (int r = 0; r < kRows; ++r) {
-            const int to = (c.bottomUp ? kBufferRows - kRows + r : r) * c.pitch;
-            ASSERT_TRUE(std::equal(tall.begin() + to, tall.begin() + to + c.pitch, exact.begin() + r * c.pitch))
-                << c.format << " row " << r;
+            const int to = (bottomUp ? kBufferRows - kRows + r : r) * rowPitch;
+            ASSERT_TRUE(std::equal(tall.begin() + to, tall.begin() + to + rowPitch, exact.begin() + r * rowPitch))
+                << format << " row " << r;
         }
     }
 }
 
 TEST(Dispatch, FillBlackPerFormat) {
-    struct Case {
-        int format;
-        std::vector<std::uint8_t> start, end;
-    } const kCases[] = {{OUTPUT_YUY2, {0x00, 0x80, 0x00, 0x80}, {0x00, 0x80}},
-                        {OUTPUT_UYVY, {0x80, 0x00, 0x80, 0x00}, {0x80, 0x00}},
-                        {OUTPUT_YV12, {0x00, 0x00}, {0x80, 0x80}},
-                        {OUTPUT_RGB32, {0, 0, 0, 0}, {0, 0}},
-                        {OUTPUT_RGB555, {0, 0}, {0, 0}}};
-    for (const Case& c : kCases) {
+    // The format, its first bytes and its last two.
+    const std::tuple<int, std::vector<std::uint8_t>, std::vector<std::uint8_t>> cases[] = {
+        {OUTPUT_YUY2, {0x00, 0x80, 0x00, 0x80}, {0x00, 0x80}},
+        {OUTPUT_UYVY, {0x80, 0x00, 0x80, 0x00}, {0x80, 0x00}},
+        {OUTPUT_YV12, {0x00, 0x00}, {0x80, 0x80}},
+        {OUTPUT_RGB32, {0, 0, 0, 0}, {0, 0}},
+        {OUTPUT_RGB555, {0, 0}, {0, 0}}};
+    for (const auto& [format, start, end] : cases) {
         std::vector<std::uint8_t> sample(96, 0xCD);
-        FillBlack(sample.data(), 96, c.format);
-        EXPECT_TRUE(std::equal(c.start.begin(), c.start.end(), sample.begin())) << c.format;
-        EXPECT_TRUE(std::equal(c.end.begin(), c.end.end(), sample.end() - 2)) << c.format;
+        FillBlack(sample.data(), 96, format);
+        EXPECT_TRUE(std::equal(start.begin(), start.end(), sample.begin())) << format;
+        EXPECT_TRUE(std::equal(end.begin(), end.end(), sample.end() - 2)) << format;
     }
     std::vector<std::uint8_t> yvyu(8, 0xCD);
     FillBlack(yvyu.data(), 8, OUTPUT_YVYU);
@@ -246,7 +234,7 @@ TEST(WidenYuy2Rows, ThresholdIs65Pixels) {
         EXPECT_EQ(needsYuy2Widening(width, 720), widened) << width;
 }
 
-TEST(WidenYuy2Rows, NearestSamplesFromTheRight) {
+TEST(WidenYuy2Rows, NearestSamplesFromTheRightNeverPastTheBuffer) {
     const int pitch = 1440;
     auto buffer = rampRows(pitch, 3, 640);
     WidenYuy2Rows(buffer.data(), static_cast<std::int64_t>(buffer.size()), pitch, 640, 2, 720, 3);
@@ -261,14 +249,11 @@ TEST(WidenYuy2Rows, NearestSamplesFromTheRight) {
             << "pair " << pair;
     // Rows from the picture height on are black.
     for (int i = 0; i < 1440; ++i) ASSERT_EQ(buffer[2 * pitch + i], i % 2 ? 0x80 : 0x00) << i;
-}
 
-TEST(WidenYuy2Rows, NeverWritesPastTheBuffer) {
-    const int pitch = 1440;
-    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(pitch) * 3 + 16, 0x11);
+    std::vector<std::uint8_t> past(static_cast<std::size_t>(pitch) * 3 + 16, 0x11);
     // Claims 5 output rows but the buffer holds 3: rows 3 and 4 are skipped.
-    WidenYuy2Rows(buffer.data(), pitch * 3, pitch, 640, 2, 720, 5);
-    for (std::size_t i = static_cast<std::size_t>(pitch) * 3; i < buffer.size(); ++i) ASSERT_EQ(buffer[i], 0x11);
+    WidenYuy2Rows(past.data(), pitch * 3, pitch, 640, 2, 720, 5);
+    for (std::size_t i = static_cast<std::size_t>(pitch) * 3; i < past.size(); ++i) ASSERT_EQ(past[i], 0x11);
     // An output wider than the pitch is left alone.
     std::vector<std::uint8_t> narrow(1000, 0x11);
     WidenYuy2Rows(narrow.data(), 1000, 1000, 400, 1, 720, 1);

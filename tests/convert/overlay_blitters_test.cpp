@@ -7,6 +7,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "convert/overlay_blitters.h"
@@ -30,10 +31,7 @@ std::vector<int> formOf(std::initializer_list<std::uint8_t> pair) {
 TEST(OverlayRules, WorkedExamples) {
     using overlay_rules::coverageOver;
     using overlay_rules::premultiply;
-    const struct {
-        const char* what;
-        std::vector<int> actual, expected;
-    } cases[] = {
+    const std::tuple<const char*, std::vector<int>, std::vector<int>> cases[] = {  // what, actual, expected
         {"BackColor 0x80FF0000 premultiplied", bytesOf(premultiply(0x80FF0000)), {0, 0, 127, 128}},
         {"transparent premultiplies to nothing", bytesOf(premultiply(0x00FFFFFF)), {0, 0, 0, 0}},
         {"coverage 128 of opaque white over nothing", bytesOf(coverageOver(0, 0xFFFFFFFF, 128)), {127, 127, 127, 128}},
@@ -47,7 +45,7 @@ TEST(OverlayRules, WorkedExamples) {
         {"opaque blue beside transparent in the YUY2 form", formOf({255, 0, 0, 255, 0, 0, 0, 0}),
          {29, 127, 0, 53, 255, 128, 0, 128}},
     };
-    for (const auto& c : cases) EXPECT_EQ(c.actual, c.expected) << c.what;
+    for (const auto& [what, actual, expected] : cases) EXPECT_EQ(actual, expected) << what;
 }
 
 // Premultiplied pixels: alphas often 0 or 255, colours up to their alpha,

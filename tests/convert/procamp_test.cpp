@@ -2,6 +2,7 @@
 // and the ProcAmp control that rebuilds it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstring>
@@ -20,20 +21,16 @@ namespace {
 std::vector<int> weights(const RgbMatrixBlock& m) { return {m.w, m.w + 8}; }
 
 TEST(RgbMatrix, RowForEachMatrixCoefficientsValue) {
-    struct {
-        int matrixCoefficients;
-        std::int16_t w0, w2, w4, w6;
-    } const kRows[] = {
+    // matrix_coefficients; weights 0, 2, 4 and 6 (1, 5 and 7 are luma's 9539, 3 is 0)
+    const std::array<int, 5> rows[] = {
         {0, 17307, -1744, 14688, -4363}, {1, 17307, -1744, 14688, -4363}, {2, 16525, -3209, 13075, -6660},
         {3, 16525, -3209, 13075, -6660}, {4, 16600, -3095, 13056, -6639}, {5, 16525, -3209, 13075, -6660},
         {6, 16525, -3209, 13075, -6660}, {7, 17029, -2113, 14697, -4445},
         {8, 17307, -1744, 14688, -4363}, {255, 17307, -1744, 14688, -4363}, {-1, 17307, -1744, 14688, -4363},
     };
-    for (const auto& row : kRows) {
-        const RgbMatrixBlock m = buildRgbMatrix(row.matrixCoefficients, 0, 0, 0);
-        EXPECT_EQ(weights(m), (std::vector<int>{row.w0, 9539, row.w2, 0, row.w4, 9539, row.w6, 9539}))
-            << row.matrixCoefficients;
-    }
+    for (const auto& [matrixCoefficients, w0, w2, w4, w6] : rows)
+        EXPECT_EQ(weights(buildRgbMatrix(matrixCoefficients, 0, 0, 0)),
+                  (std::vector<int>{w0, 9539, w2, 0, w4, 9539, w6, 9539})) << matrixCoefficients;
 }
 
 TEST(RgbMatrix, BrightnessBecomesTheLumaOffsets) {
@@ -49,10 +46,8 @@ TEST(RgbMatrix, BrightnessBecomesTheLumaOffsets) {
 }
 
 TEST(RgbMatrix, ContrastAndSaturationScaling) {
-    struct {
-        int matrixCoefficients, contrast, saturation;
-        std::int16_t w[8];
-    } const kCases[] = {
+    // matrix_coefficients, contrast, saturation; the weights
+    const std::tuple<int, int, int, std::vector<int>> cases[] = {
         // Contrast 128 triples (clamped), and luma weights all follow w1.
         {1, 128, 0, {32767, 28617, -5232, 0, 32767, 28617, -13089, 28617}},
         // Contrast -128 divides by three, truncating toward zero.
@@ -65,10 +60,9 @@ TEST(RgbMatrix, ContrastAndSaturationScaling) {
         // Both: contrast first, then saturation on the result (64: x 320 / 192).
         {1, 64, 64, {32767, 15898, -4843, 0, 32767, 15898, -12118, 15898}},
     };
-    for (const auto& c : kCases)
-        EXPECT_EQ(weights(buildRgbMatrix(c.matrixCoefficients, 0, c.contrast, c.saturation)),
-                  std::vector<int>(c.w, c.w + 8))
-            << "contrast " << c.contrast << " saturation " << c.saturation;
+    for (const auto& [matrixCoefficients, contrast, saturation, w] : cases)
+        EXPECT_EQ(weights(buildRgbMatrix(matrixCoefficients, 0, contrast, saturation)), w)
+            << "contrast " << contrast << " saturation " << saturation;
 }
 
 TEST(ProcAmp, SetClampsStoresAndRebuildsTheBlock) {
@@ -94,7 +88,7 @@ TEST(ProcAmp, SetClampsStoresAndRebuildsTheBlock) {
 
 // Non-RGB connections, and the stream's colour coefficients arriving after a
 // Set, are the delivery tests' (the decoder object's ProcAmp on real connections).
-TEST(ProcAmp, RangesNeutralStartAndHueAndUnknownPropertiesAreNotFound) {
+TEST(ProcAmp, RangesNeutralStartUnknownPropertiesAndWholeCopiesWhileSetting) {
     ProcAmpControl control;
     control.setOutputFormat(OUTPUT_RGB32);
     for (std::int32_t property : {VideoProcAmp_Brightness, VideoProcAmp_Contrast, VideoProcAmp_Saturation}) {
@@ -118,13 +112,9 @@ TEST(ProcAmp, RangesNeutralStartAndHueAndUnknownPropertiesAreNotFound) {
     control.setOutputFormat(OUTPUT_RGB555);
     ASSERT_EQ(control.Get(VideoProcAmp_Brightness, &v, nullptr), hr::ok);
     EXPECT_EQ(v, 0);
-}
 
-// A converter copying the block while another thread keeps setting contrast
-// only ever sees blocks that some contrast value builds.
-TEST(ProcAmp, CopiesNeverSeeAHalfBuiltBlock) {
-    ProcAmpControl control;
-    control.setOutputFormat(OUTPUT_RGB32);
+    // A converter copying the block while another thread keeps setting contrast
+    // only ever sees blocks that some contrast value builds.
     std::vector<RgbMatrixBlock> valid;
     for (int c = kProcAmpMin; c <= kProcAmpMax; ++c) valid.push_back(buildRgbMatrix(1, 0, c, 0));
     std::atomic<bool> done{false};
@@ -136,9 +126,7 @@ TEST(ProcAmp, CopiesNeverSeeAHalfBuiltBlock) {
     for (int copies = 0; !done || copies < 100; ++copies) {
         RgbMatrixBlock block;
         control.copyMatrix(block);
-        bool known = false;
-        for (const auto& v : valid) known = known || std::memcmp(&v, &block, 48) == 0;
-        torn += known ? 0 : 1;
+        torn += std::none_of(valid.begin(), valid.end(), [&](const auto& m) { return !std::memcmp(&m, &block, 48); });
     }
     setter.join();
     EXPECT_EQ(torn, 0);

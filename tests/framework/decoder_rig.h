@@ -37,6 +37,11 @@ struct DecoderRig {
         ASSERT_EQ(decoder.EndOfStream(), hr::ok);
     }
 
+    void initAndPlay(const std::vector<std::vector<std::uint8_t>>& samples) {
+        init();
+        play(samples);
+    }
+
 private:
     explicit DecoderRig(std::unique_ptr<FakePath> p) : path(p.get()), decoder(std::move(p)) {}
 };

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <iterator>
 #include <tuple>
 #include <vector>
@@ -39,9 +38,7 @@ void fillPlanes(std::uint8_t* y, int lumaStride, std::uint8_t* cb, std::uint8_t*
 // One progressive I picture, with a colour description when mc > 0.
 std::vector<std::uint8_t> patternStream(int matrixCoefficients) {
     const test::DisplayExtensionFields display{5, true, 1, 1, matrixCoefficients};
-    test::StreamShape shape;
-    shape.sequence = {kWidth, kHeight};
-    if (matrixCoefficients > 0) shape.display = &display;
+    const test::StreamShape shape{{kWidth, kHeight}, {}, {}, false, matrixCoefficients > 0 ? &display : nullptr};
     return test::buildStream("I", shape);
 }
 
@@ -62,13 +59,11 @@ std::vector<std::uint8_t> convertDirectly(int format, const RgbMatrixBlock& matr
     p.planes[0] = base;
     p.planes[1] = base + kWidth * kHeight + kAlign;
     p.planes[2] = p.planes[1] + kWidth * kHeight / 4 + kAlign;
-    // Past the pattern, what a fresh picture buffer holds: black.
+    // Past the pattern, what a fresh picture buffer holds: black (the chroma is already).
     std::fill(base, p.planes[1], std::uint8_t(16));
-    std::fill(p.planes[1], storage.data() + storage.size(), std::uint8_t(128));
     fillPlanes(p.planes[0], p.lumaStride, p.planes[1], p.planes[2], p.chromaStride);
     ConversionContext context;
     context.outputFormat = format;
-    context.chromaFormat = 1;
     context.rgbMatrix = &matrix;
     context.cpuFeatures = cpuFeatureWord();
     context.rgbBottomUp = true;  // the host's connection has a positive height
@@ -87,9 +82,7 @@ struct ProcAmpValues {
 std::pair<std::vector<std::uint8_t>, int> deliverPattern(OutputSubtype subtype, int format, int matrixCoefficients,
                                                          ProcAmpValues v) {
     test::DecoderRig rig;
-    rig.host.format.subtype = subtype;
-    rig.host.format.width = kWidth;
-    rig.host.format.height = kHeight;
+    rig.host.format = {subtype, true, kWidth, kHeight};
     rig.host.rowPitch = tightRowPitch(format, kWidth);
     rig.host.keepBytes = true;
     rig.path->beforePicture = [](int, Picture& p) {

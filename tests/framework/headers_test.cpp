@@ -18,8 +18,7 @@ using test::BitWriter;
 struct Parsed {
     StreamState s;
     HResult result = hr::ok;
-    ReferenceTime sampleTime = kNoTime;
-    ReferenceTime pendingTime = kNoTime;
+    ReferenceTime sampleTime = kNoTime, pendingTime = kNoTime;
     bool secondField = false;
     Parsed() { ResetStreamState(s); }
 };
@@ -93,8 +92,7 @@ TEST(SequenceHeader, DerivedSizes) {
         const std::array<int, 7> got = {s.horizontal_size, s.vertical_size, s.mb_width,    s.mb_height,
                                         s.chroma_width,    s.chroma_height, s.block_count};
         EXPECT_EQ(got, expected) << width << "x" << height << " chroma " << chroma;
-        EXPECT_EQ(s.coded_width, 16 * s.mb_width);
-        EXPECT_EQ(s.coded_height, 16 * s.mb_height);
+        EXPECT_EQ(std::make_pair(s.coded_width, s.coded_height), std::make_pair(16 * s.mb_width, 16 * s.mb_height));
         if (s.vertical_size > 0) {
             EXPECT_EQ(std::make_pair(s.aspect_x, s.aspect_y), std::make_pair(s.horizontal_size, s.vertical_size));
         }
@@ -148,12 +146,11 @@ TEST(SequenceHeader, AspectRatioWindows) {
 
 TEST(SequenceHeader, DisplaySizeForgottenOnlyWhenTheSizeChanges) {
     const test::DisplayExtensionFields d{5, false, 1, 1, 1, 540, 576};
-    for (int secondWidth : {720, 704}) {
+    for (auto [secondWidth, kept] : {std::pair{720, true}, {704, false}}) {
         BitWriter w = sequence({}, {});
         test::writeSequenceDisplayExtension(w, d);
         test::writeSequenceHeader(w, {secondWidth});
         const StreamState s = parse(w).s;
-        const bool kept = secondWidth == 720;
         EXPECT_EQ(std::make_pair(s.display_horizontal_size, s.display_vertical_size),
                   kept ? std::make_pair(540, 576) : std::make_pair(0, 0)) << secondWidth;
     }
@@ -217,8 +214,7 @@ TEST(Extensions, UnknownIdentifiersCountAsErrorsAndScalableOnesAreSkipped) {
     BitWriter w = sequence({}, {});
     for (int id : {0, 6, 11, 15}) {
         w.startCode(0xB5);
-        w.put(std::uint32_t(id), 4);
-        w.put(0xFFFFFF, 24);
+        w.put({{std::uint32_t(id), 4}, {0xFFFFFF, 24}});
     }
     w.startCode(0xB5);  // sequence scalable extension
     w.put({{5, 4}, {2, 2}});

@@ -24,8 +24,7 @@ TEST(OutputOrder, CodedOrderBecomesDisplayOrder) {
     };
     for (const auto& [coded, display] : cases) {
         DecoderRig rig;
-        rig.init();
-        rig.play(test::buildPictureSamples(coded));
+        rig.initAndPlay(test::buildPictureSamples(coded));
         EXPECT_EQ(rig.host.types(), display) << coded;
     }
 }
@@ -34,8 +33,7 @@ TEST(OutputOrder, FieldPicturesShareOneBufferAndAreShownOnce) {
     const StreamShape shape{{}, {0x48, false}, {3, false, false, false}, true};  // interlaced field pairs
     DecoderRig rig;
     rig.host.format.interlaceFlags = 1;
-    rig.init();
-    rig.play(test::buildPictureSamples("IPB", shape));
+    rig.initAndPlay(test::buildPictureSamples("IPB", shape));
     const auto calls = rig.path->calls();
     ASSERT_EQ(calls.size(), 6u);
     for (std::size_t k = 0; k < calls.size(); k += 2) {
@@ -64,10 +62,8 @@ TEST(OutputOrder, SampleTimesAndTheRunningClock) {
         ASSERT_EQ(rig.decoder.EndOfStream(), hr::ok);
         const auto d = rig.host.deliveries();
         ASSERT_EQ(d.size(), 4u);
-        for (std::size_t i = 0; i < d.size(); ++i) {
-            EXPECT_EQ(d[i].start, starts[i]) << coded << " " << i;
-            EXPECT_EQ(d[i].stop, d[i].start + kPeriod25) << coded << " " << i;
-        }
+        for (std::size_t i = 0; i < d.size(); ++i)
+            EXPECT_EQ(std::make_pair(d[i].start, d[i].stop), std::make_pair(starts[i], starts[i] + kPeriod25)) << i;
     }
 }
 
@@ -122,18 +118,15 @@ TEST(OutputOrder, DeinterlacingFollowsTheRenderer) {
         rig.host.format.interlaceFlags = interlacedOutput;
         if (bobbingRenderer) rig.host.classId = softwareBobRenderer;
         if (forceHardwareBob) rig.settings.mode = 3, rig.settings.always = true;  // the frame is progressive
-        rig.init();
-        rig.play(test::buildPictureSamples("I", shape));
+        rig.initAndPlay(test::buildPictureSamples("I", shape));
         const auto d = rig.host.deliveries();
-        ASSERT_EQ(d.size(), samples) << name;
-        EXPECT_EQ(rig.decoder.streamInfo().deinterlace, deinterlace) << name;
+        ASSERT_EQ(std::make_pair(d.size(), rig.decoder.streamInfo().deinterlace), std::make_pair(samples, deinterlace));
         if (forceHardwareBob) {
             EXPECT_EQ(d[0].typeFlags, video_flag::field1_first | video_flag::repeat_field);
         }
         if (samples < 2) continue;
-        const auto fields = [](const test::Delivery& x) { return std::make_tuple(x.start, x.stop, x.bufferFlags); };
-        EXPECT_EQ(fields(d[0]), std::make_tuple(ReferenceTime(0), kPeriod25 / 2, 0u));
-        EXPECT_EQ(fields(d[1]), std::make_tuple(kPeriod25 / 2, kPeriod25, kNotASyncPoint));
+        EXPECT_EQ(std::make_tuple(d[0].start, d[0].stop, d[0].bufferFlags, d[1].start, d[1].stop, d[1].bufferFlags),
+                  std::make_tuple(ReferenceTime(0), kPeriod25 / 2, 0u, kPeriod25 / 2, kPeriod25, kNotASyncPoint));
         EXPECT_EQ(d[1].flags, sample_flag::splice_point | sample_flag::time_valid | sample_flag::stop_valid);
     }
 }
@@ -150,8 +143,7 @@ TEST(OutputOrder, FrameSkippingDropsOnlyLateBPictures) {
         DecoderRig rig;
         rig.settings.skipping = enabled;
         rig.settings.lateness = lateness;
-        rig.init();
-        rig.play(test::buildPictureSamples("IPBPB"));
+        rig.initAndPlay(test::buildPictureSamples("IPBPB"));
         EXPECT_EQ(rig.host.types(), shown) << lateness;
         const StreamInfo info = rig.decoder.streamInfo();
         // A skipped picture still takes its place on the time line, but is not decoded at all.
@@ -193,21 +185,14 @@ TEST(OutputOrder, DiscontinuityAndMediaTypeFlags) {
 
 TEST(OutputOrder, FormatChangeRenegotiatesAndFlushesTheReference) {
     const StreamShape small{{352, 288, 3}, {}, {}};
+    const auto first = test::buildPictureSamples("IP"), second = test::buildPictureSamples("IP", small);
     DecoderRig rig;
-    rig.init();
-    auto samples = test::buildPictureSamples("IP");
-    samples.pop_back();
-    const auto tail = test::buildPictureSamples("IP", small);
-    samples.insert(samples.end(), tail.begin(), tail.end());
-    rig.play(samples);
-    const auto changes = rig.host.formatChanges();
-    ASSERT_EQ(changes.size(), 2u);
-    const auto fields = [](const test::FormatChange& f) {
-        return std::vector<std::int64_t>{f.width, f.height, f.codedWidth, f.codedHeight, f.aspectX, f.aspectY,
-                                         f.chroma, f.period};
-    };
-    EXPECT_EQ(fields(changes[0]), (std::vector<std::int64_t>{720, 576, 720, 576, 4, 3, 1, kPeriod25}));
-    EXPECT_EQ(fields(changes[1]), (std::vector<std::int64_t>{352, 288, 352, 288, 16, 9, 1, kPeriod25}));
+    rig.initAndPlay({first[0], second[0], second[1]});
+    std::vector<std::vector<std::int64_t>> changes;
+    for (const auto& f : rig.host.formatChanges())
+        changes.push_back({f.width, f.height, f.codedWidth, f.codedHeight, f.aspectX, f.aspectY, f.chroma, f.period});
+    EXPECT_EQ(changes, (std::vector<std::vector<std::int64_t>>{{720, 576, 720, 576, 4, 3, 1, kPeriod25},
+                                                               {352, 288, 352, 288, 16, 9, 1, kPeriod25}}));
     EXPECT_EQ(rig.host.types(), "IIP");
     EXPECT_TRUE(rig.host.deliveries()[1].mediaTypeAttached);
     EXPECT_EQ(rig.decoder.streamInfo().aspectRatioX, 16);
@@ -217,11 +202,9 @@ TEST(OutputOrder, ForcedAspectIsNegotiatedAndChangesMidStream) {
     DecoderRig rig;
     rig.settings.forcedX = 16;
     rig.settings.forcedY = 9;
-    rig.init();
-    rig.play(test::buildPictureSamples("IP"));
+    rig.initAndPlay(test::buildPictureSamples("IP"));
     ASSERT_EQ(rig.host.formatChanges().size(), 1u);
-    EXPECT_EQ(rig.host.formatChanges()[0].aspectX, 16);
-    EXPECT_EQ(rig.host.aspectChanges(), 0);
+    EXPECT_EQ(std::make_pair(rig.host.formatChanges()[0].aspectX, rig.host.aspectChanges()), std::make_pair(16, 0));
     rig.settings.forcedX = 0;  // back to the stream's 4:3
     rig.settings.forcedY = 0;
     rig.play(test::buildPictureSamples("IP"));
@@ -235,10 +218,8 @@ TEST(OutputOrder, ForcedAspectIsNegotiatedAndChangesMidStream) {
 TEST(OutputOrder, PicturesLargerThanTheOutputAreDecodedButNotDelivered) {
     DecoderRig rig;
     rig.host.refuseFormatChange = true;
-    rig.host.format.width = 320;
-    rig.host.format.height = 240;
-    rig.init();
-    rig.play(test::buildPictureSamples("IPB"));
+    rig.host.format = {OutputSubtype::Planar, true, 320, 240};
+    rig.initAndPlay(test::buildPictureSamples("IPB"));
     EXPECT_EQ(std::make_tuple(rig.path->calls().size(), rig.host.deliveries().size(),
                               rig.decoder.streamInfo().frameNum),
               std::make_tuple(3u, 0u, 3u));
@@ -254,14 +235,13 @@ TEST(OutputOrder, AttachedTypeSmallerThanThePictureStaysInsideTheSample) {
         DecoderRig rig;
         test::describeSubtype(rig.host.format, subtype);
         rig.host.arrival = test::RecordingHost::Arrival::Smaller;
-        rig.init();
-        rig.play(test::buildPictureSamples("IPP", shape));
+        rig.initAndPlay(test::buildPictureSamples("IPP", shape));
         // The sample the type came with is delivered, marked as changing the type;
         // later pictures, larger than the type now connected, are decoded but not delivered.
         const auto d = rig.host.deliveries();
         ASSERT_EQ(d.size(), 1u) << int(subtype);
-        EXPECT_TRUE(d[0].flags & sample_flag::type_changed) << int(subtype);
-        EXPECT_EQ(rig.decoder.streamInfo().undeliveredFrames, 2u) << int(subtype);
+        EXPECT_EQ(std::make_pair(d[0].flags & sample_flag::type_changed, rig.decoder.streamInfo().undeliveredFrames),
+                  std::make_pair(sample_flag::type_changed, 2u)) << int(subtype);
     }
 }
 
@@ -269,16 +249,13 @@ TEST(OutputOrder, WideYuy2SurfacesAreStretchedOnlyPastTheThreshold) {
     for (const auto& [outputWidth, widened] : {std::pair{720, true}, std::pair{704, false}}) {
         const StreamShape shape{{640, 480}, {}, {}};
         DecoderRig rig;
-        rig.host.format.subtype = OutputSubtype::YUY2;
-        rig.host.format.width = outputWidth;
-        rig.host.format.height = 480;
+        rig.host.format = {OutputSubtype::YUY2, true, outputWidth, 480};
         rig.host.refuseFormatChange = true;  // the renderer keeps its surface size
         rig.host.keepBytes = true;
         // The picture is a fresh buffer's black (luma 16) kept at video range, so
         // it differs from the luma 0 the surface beyond it is cleared to.
         rig.settings.colour = false;
-        rig.init();
-        rig.play(test::buildPictureSamples("I", shape));
+        rig.initAndPlay(test::buildPictureSamples("I", shape));
         const auto d = rig.host.deliveries();
         ASSERT_EQ(d.size(), 1u);
         // Right of the picture in the first row: stretched pixels, or black.

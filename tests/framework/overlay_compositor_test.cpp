@@ -29,9 +29,7 @@ std::vector<Delivery> decodeWith(OverlayPainter* painter, OutputSubtype subtype,
     TestSettings settings(2);
     settings.painter = painter;
     RecordingHost host;
-    host.format.subtype = subtype;
-    host.format.width = stream.width();
-    host.format.height = stream.height();
+    host.format = {subtype, true, stream.width(), stream.height()};
     host.rowPitch = stream.width() * bytesPerPixel;
     host.keepBytes = true;
     VideoDecoder decoder;

@@ -50,11 +50,7 @@ TEST(OutputFormatCode, Table) {
         {OutputSubtype::DxvaModeA, 0x3044564E, 16, true, -1, -1},
     };
     for (const auto& [subtype, compression, bitCount, videoInfo2, code, bitsPerPixel] : cases) {
-        OutputFormat f;
-        f.subtype = subtype;
-        f.compression = compression;
-        f.bitCount = bitCount;
-        f.videoInfo2 = videoInfo2;
+        const OutputFormat f{subtype, videoInfo2, 0, 0, bitCount, compression};
         std::int32_t derivedCode = -1, derivedBits = -1;
         const bool derived = DeriveOutputFormat(f, &derivedCode, &derivedBits);
         EXPECT_EQ(std::make_tuple(derived, derivedCode, derivedBits), std::make_tuple(code != -1, code, bitsPerPixel))

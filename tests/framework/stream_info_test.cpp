@@ -26,8 +26,7 @@ TEST(StreamInformation, AfterAStream) {
 
     DecoderRig rig;
     rig.host.format.interlaceFlags = 1;
-    rig.init();
-    rig.play({w.data()});
+    rig.initAndPlay({w.data()});
     const StreamInfo i = rig.decoder.streamInfo();
     const std::vector<std::int64_t> got = {
         i.sizeX, i.sizeY, i.codedSizeY, i.displaySizeX, i.displaySizeY, i.bitRate, i.profile, i.level,

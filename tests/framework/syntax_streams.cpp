@@ -37,12 +37,7 @@ void codedPattern(BitWriter& w, const Layout& l) {
 }
 
 // Zero vectors (motion_code '1'); dual prime adds a zero dmvector per component.
-void vector(BitWriter& w, bool dualPrime) {
-    for (int component = 0; component < 2; ++component) {
-        w.bits("1");
-        if (dualPrime) w.bits("0");
-    }
-}
+void vector(BitWriter& w, bool dualPrime) { w.bits(dualPrime ? "1 0  1 0" : "1  1"); }
 
 void vectors(BitWriter& w, Structure s, MotionType m, int selectBit) {
     if (s == Frame) {  // frame_pred_frame_dct: one frame vector

@@ -6,8 +6,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -32,13 +30,6 @@ std::string quoted(const std::string& arg) {
     return q + "'";
 }
 
-std::string readText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 CliResult runTlvdec(const std::vector<std::string>& args, const std::string& stdinFile = "") {
     test::TempFile out, err;
     std::string command = quoted(TLVDEC_PATH);
@@ -46,11 +37,7 @@ CliResult runTlvdec(const std::vector<std::string>& args, const std::string& std
     if (!stdinFile.empty()) command += " <" + quoted(stdinFile);
     command += " >" + quoted(out.path().string()) + " 2>" + quoted(err.path().string());
     const int status = std::system(command.c_str());
-    CliResult r;
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.out = readText(out.path());
-    r.err = readText(err.path());
-    return r;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::read_text(out.path()), test::read_text(err.path())};
 }
 
 std::string streamPath(const char* name) { return test::find_stream(name).streamPath().string(); }
@@ -62,7 +49,7 @@ std::string outputOf(std::vector<std::string> args, const std::vector<std::strin
     args.insert(args.end(), {"-o", output.path().string()});
     const CliResult r = runTlvdec(args);
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    return readText(output.path());
+    return test::read_text(output.path());
 }
 
 // Interlaced pictures to a renderer without interlace support: Auto is the
@@ -118,22 +105,16 @@ TEST(TlvdecCli, SnapshotIsTheDeliveredSampleAsABmp) {
         const int width = info.width(), height = info.height();
 
         test::TempFile bmp(".bmp");
-        std::vector<std::string> args = {streamPath(stream), "--snapshot", std::to_string(index),
-                                         bmp.path().string()};
-        args.insert(args.end(), options.begin(), options.end());
-        const CliResult r = runTlvdec(args);
-        ASSERT_EQ(r.exitCode, 0) << r.err;
+        outputOf({streamPath(stream), "--snapshot", std::to_string(index), bmp.path().string()}, options);
         std::vector<std::string> refArgs = {streamPath(stream)};
         if (format == OUTPUT_RGB24) refArgs.insert(refArgs.end(), {"-f", "rgb24"});
-
-        const std::string file = readText(bmp.path());
         const std::string samples = outputOf(refArgs, options);
         const std::size_t sampleBytes = std::size_t(tightRowPitch(format, width)) * std::size_t(height);
         ASSERT_GE(samples.size(), sampleBytes * std::size_t(index + 1));
         const auto* sample = reinterpret_cast<const std::uint8_t*>(samples.data()) + sampleBytes * std::size_t(index);
         const std::vector<std::uint8_t> expected =
             tools::FrameToBmp(tools::SampleView(format, sample, sampleBytes, width, height, false));
-        EXPECT_TRUE(file == std::string(expected.begin(), expected.end()));
+        EXPECT_TRUE(test::read_file_bytes(bmp.path()) == expected);
     }
 }
 
@@ -198,7 +179,6 @@ TEST(TlvdecCli, WhatAUserSees) {
     for (std::size_t i = 0; i < 64; ++i) damaged[30000 + i] = std::uint8_t(i * 151 + 7);  // inside a slice
     resized.insert(resized.end(), small.begin(), small.end());
     test::TempFile empty(".m2v"), broken(".m2v"), sized(".m2v");
-    empty.write({});
     broken.write(damaged);
     sized.write(resized);
     // arguments, standard input, exit code, what standard output and error hold, what @out starts with, usage shown
@@ -216,7 +196,7 @@ TEST(TlvdecCli, WhatAUserSees) {
         {{es, "--snapshot", "99", "@out"}, "", 1, "", "no sample 99", "", false},
         {{streams + "hd1080i.m2v", "--bench", "--frames", "7"}, "", 0, "pictures: 7\n", "", "", false},
         {{broken.path().string()}, "", 0, "", "warning: 1 bitstream errors", "", false},
-        {{"-", "--md5"}, streams + "quant_mix.m2ts", 0, readText(test::find_stream("quant_mix").md5Path()), "", "", false},
+        {{"-", "--md5"}, streams + "quant_mix.m2ts", 0, test::read_text(test::find_stream("quant_mix").md5Path()), "", "", false},
         {{streamPath("intl_bff_ogop"), "-o", "@out"}, "", 0, "", "", "YUV4MPEG2 W352 H576 F25:1 Ib A32:11 C420mpeg2\nFRAME\n", false},
         {{"@size", "-o", "@out"}, "", 0, "", "size changes from 352x288 to 176x144 after 24 samples", "YUV4MPEG2 W352 H288 F25:1 Ip A1:1", false},
     };
@@ -230,7 +210,7 @@ TEST(TlvdecCli, WhatAUserSees) {
         EXPECT_NE(r.out.find(outHas), std::string::npos) << r.out;
         EXPECT_NE(r.err.find(errHas), std::string::npos) << r.err;
         EXPECT_EQ(r.err.find("usage:") != std::string::npos, usage) << r.err;
-        EXPECT_EQ(readText(out.path()).rfind(fileHas, 0), 0u);
+        EXPECT_EQ(test::read_text(out.path()).rfind(fileHas, 0), 0u);
     }
 }
 

@@ -111,13 +111,11 @@ Bytes garbage(std::uint32_t seed, std::size_t n, bool withStartCodes) {
     Bytes out;
     while (out.size() < n) {
         const std::uint8_t b = byte();
-        if (!withStartCodes) {
-            if (b > 1) out.push_back(b);
-        } else if ((b & 0x3F) == 0) {
+        if (withStartCodes && (b & 0x3F) == 0) {
             // Slices of the top rows, which every stream here has.
             const std::uint8_t code = (b & 0x40) ? std::uint8_t(1 + byte() % 16) : 0xB5;
             out.insert(out.end(), {0x00, 0x00, 0x01, code});
-        } else {
+        } else if (withStartCodes || b > 1) {
             out.push_back(b);
         }
     }
@@ -149,20 +147,14 @@ TEST_P(CorruptStream, GarbageBetweenPicturesRecovers) {
     }
 }
 
-// A second slice of the first row inside the intra picture, whose first
-// macroblock has the invalid type code '00': one error, and since nothing of
-// that slice is reconstructed, every picture stays exact.
+// A second slice of the first row inside the intra picture, before its second
+// row, whose first macroblock has the invalid type code '00': one error, and
+// since nothing of that slice is reconstructed, every picture stays exact.
 TEST_P(CorruptStream, InvalidSliceIsCountedAndChangesNothing) {
-    const std::vector<StartCode> codes = findStartCodes(ref_.stream);
-    std::size_t secondSlice = 0;
-    int slices = 0;
-    for (const StartCode& c : codes)
-        if (c.code >= 0x01 && c.code <= 0xAF && ++slices == 2) secondSlice = c.offset;
-    ASSERT_NE(secondSlice, 0u);
+    const std::size_t secondRow = offsetsOf(ref_.stream, 0x02).at(0);
     // quantiser_scale_code 2, extra_bit_slice 0, address increment 1, type '00'.
     const Bytes invalidSlice = {0x00, 0x00, 0x01, 0x01, 0x12, 0x3F};
-    const Bytes damaged =
-        cat({cut(ref_.stream, 0, secondSlice), invalidSlice, cut(ref_.stream, secondSlice, SIZE_MAX)});
+    const Bytes damaged = cat({cut(ref_.stream, 0, secondRow), invalidSlice, cut(ref_.stream, secondRow, SIZE_MAX)});
     const DecodeResult got = decodeSamples(cutIntoChunks(damaged, kChunk));
     EXPECT_EQ(std::tie(got.digests, got.info.errors, got.referencesLeft), std::make_tuple(ref_.digests, 1u, 0));
 }
@@ -213,21 +205,19 @@ TEST(CorruptStream, UnreachedRowsAreBlackOrConcealedFromTheReference) {
     };
     Bytes black(16 * kWidth, 16);
     black.resize(black.size() + 8 * kWidth, 128);
-    const struct {
-        std::size_t picture;    // in coding order: 0 the I picture, 1 the first P picture
-        bool conceal;
-        std::size_t displayed;  // where it is delivered
-        bool likeReference;     // else black
-    } cases[] = {{0, false, 0, false}, {0, true, 0, false}, {1, false, 3, false}, {1, true, 3, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "picture " << c.picture << (c.conceal ? ", concealed" : ""));
-        const std::size_t slice = rows[c.picture];
+    // The picture in coding order (0 the I picture, 1 the first P picture), concealment, where the picture is
+    // delivered, and whether its row shows what the reference shows (else black).
+    const std::tuple<std::size_t, bool, std::size_t, bool> cases[] = {
+        {0, false, 0, false}, {0, true, 0, false}, {1, false, 3, false}, {1, true, 3, true}};
+    for (const auto& [picture, conceal, displayed, likeReference] : cases) {
+        SCOPED_TRACE(testing::Message() << "picture " << picture << (conceal ? ", concealed" : ""));
+        const std::size_t slice = rows[picture];
         const Bytes damaged =
             cat({cut(stream, 0, slice), cut(stream, nextStartCodeAfter(stream, slice + 4), stream.size())});
-        const DecodeResult got = decodeSamples(cutIntoChunks(damaged, kChunk), true, c.conceal);
-        ASSERT_GT(got.pictures.size(), c.displayed);
-        ASSERT_GE(got.pictures[c.displayed].bytes.size(), kLuma + 2 * kChroma);
-        EXPECT_EQ(rowOf(got.pictures[c.displayed].bytes), c.likeReference ? rowOf(got.pictures[0].bytes) : black);
+        const DecodeResult got = decodeSamples(cutIntoChunks(damaged, kChunk), true, conceal);
+        ASSERT_GT(got.pictures.size(), displayed);
+        ASSERT_GE(got.pictures[displayed].bytes.size(), kLuma + 2 * kChroma);
+        EXPECT_EQ(rowOf(got.pictures[displayed].bytes), likeReference ? rowOf(got.pictures[0].bytes) : black);
     }
 }
 
@@ -279,8 +269,7 @@ TEST(Regressions, SequenceHeaderCutInsideItsMatrixKeepsTheOldSize) {
     ReferenceCounter counter;
     TestSettings settings(2);
     RecordingHost host;
-    host.format.width = 720;
-    host.format.height = 576;
+    host.format = {OutputSubtype::Planar, true, 720, 576};
     host.refuseFormatChange = true;
     {
         VideoDecoder decoder;

@@ -176,8 +176,7 @@ TEST(DecoderStress, ManyThreadsOnOneDecoderGiveEveryReferenceBackAndResynchronis
 // not its own, and returned before the pictures it stands for were delivered (a
 // renderer would get them after its end of stream).
 TEST(DecoderStress, EndOfStreamAfterAFlushWaitsForItsOwnMarker) {
-    const StreamInfo info = find_stream("prog420_cgop");
-    const Bytes stream = read_file_bytes(info.streamPath());
+    const Bytes stream = read_file_bytes(find_stream("prog420_cgop").streamPath());
     const Pictures at{offsetsOf(stream, 0xB3), offsetsOf(stream, 0x00)};
     ASSERT_GE(at.sequences.size(), 3u);
     ReferenceCounter counter;

@@ -19,11 +19,6 @@ std::string trim(std::string_view s) {
     return std::string(s.substr(first, last - first + 1));
 }
 
-std::string read_text(const std::filesystem::path& path) {
-    const std::vector<std::uint8_t> bytes = read_file_bytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 bool parse_integer(const std::string& text, long long& value) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     return error == std::errc() && end == text.data() + text.size();
@@ -74,17 +69,11 @@ std::filesystem::path source_dir() {
 std::filesystem::path corpus_dir() { return source_dir() / "tests" / "streams"; }
 
 StreamInfo load_stream_info(const std::filesystem::path& infoPath) {
-    StreamInfo info;
-    info.name = infoPath.stem().string();
-    info.infoPath = infoPath;
-    const std::string content = read_text(infoPath);
-    std::string_view text = content;
-    std::size_t lineNumber = 0;
-    while (!text.empty()) {
-        const auto end = text.find('\n');
-        const std::string line = trim(text.substr(0, end));
-        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        ++lineNumber;
+    StreamInfo info{infoPath.stem().string(), infoPath, {}};
+    std::istringstream lines(read_text(infoPath));
+    std::string line;
+    for (std::size_t lineNumber = 1; std::getline(lines, line); ++lineNumber) {
+        line = trim(line);
         if (line.empty() || line[0] == '#') continue;
         const auto equals = line.find('=');
         const std::string key = equals == std::string::npos ? "" : trim(line.substr(0, equals));
@@ -123,6 +112,11 @@ std::vector<std::string> read_md5_lines(const std::filesystem::path& path) {
         digests.push_back(line);
     }
     return digests;
+}
+
+std::string read_text(const std::filesystem::path& path) {
+    const std::vector<std::uint8_t> bytes = read_file_bytes(path);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 std::vector<std::uint8_t> read_file_bytes(const std::filesystem::path& path) {

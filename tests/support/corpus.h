@@ -56,5 +56,6 @@ StreamInfo find_stream(const std::string& name);
 // The digests of a .md5 file, one per line, validated as 32 lowercase hex digits.
 std::vector<std::string> read_md5_lines(const std::filesystem::path& path);
 std::vector<std::uint8_t> read_file_bytes(const std::filesystem::path& path);
+std::string read_text(const std::filesystem::path& path);
 
 }  // namespace tl::test

@@ -5,7 +5,6 @@
 namespace tl::test {
 
 using tools::Md5;
-using tools::md5_hex;
 using tools::to_hex;
 
 int chroma_width(int width, int chromaFormat) { return chromaFormat == 3 ? width : (width + 1) / 2; }
@@ -18,14 +17,6 @@ std::string planes_md5(const PlaneView& y, const PlaneView& cb, const PlaneView&
         for (int row = 0; row < plane->height; ++row)
             md5.update(plane->data + row * plane->stride, std::size_t(plane->width));
     return to_hex(md5.finish());
-}
-
-std::string picture_md5(const Picture& picture) {
-    const int cw = chroma_width(picture.width, picture.chromaFormat);
-    const int ch = chroma_height(picture.height, picture.chromaFormat);
-    return planes_md5({picture.planes[0], picture.lumaStride, picture.width, picture.height},
-                      {picture.planes[1], picture.chromaStride, cw, ch},
-                      {picture.planes[2], picture.chromaStride, cw, ch});
 }
 
 }  // namespace tl::test

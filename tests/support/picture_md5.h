@@ -21,6 +21,5 @@ int chroma_width(int width, int chromaFormat);
 int chroma_height(int height, int chromaFormat);
 
 std::string planes_md5(const PlaneView& y, const PlaneView& cb, const PlaneView& cr);
-std::string picture_md5(const Picture& picture);
 
 }  // namespace tl::test

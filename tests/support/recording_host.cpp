@@ -27,8 +27,6 @@ constexpr std::size_t kGuard = 4096;
 constexpr std::uint8_t kGuardByte = 0xA5;
 constexpr std::uint8_t kFreshByte = 0xCD;  // what a sample holds before the decoder writes it
 
-int bitsPerPixel(OutputSubtype subtype) { return outputBitsPerPixel(int(subtype)); }
-
 bool isRgb(OutputSubtype subtype) { return int(subtype) >= OUTPUT_RGB32 && int(subtype) <= OUTPUT_RGB555; }
 
 std::size_t planarBytes(std::int32_t w, std::int32_t h, int chromaFormat) {
@@ -110,7 +108,7 @@ private:
 
 void describeSubtype(OutputFormat& format, OutputSubtype subtype) {
     format.subtype = subtype;
-    format.bitCount = std::uint16_t(bitsPerPixel(subtype));
+    format.bitCount = std::uint16_t(outputBitsPerPixel(int(subtype)));
     format.compression = isRgb(subtype) ? kBiRgb : 0x32595559u;
 }
 
@@ -152,7 +150,7 @@ std::int32_t RecordingHost::bufferSize() const {
     // A connection the decoder could not renegotiate may have to hold 4:4:4.
     if (format.subtype == OutputSubtype::Planar) return std::int32_t(planarBytes(w, h, chroma_ ? chroma_ : 3));
     if (format.subtype == OutputSubtype::YV12) return w * h * 3 / 2;
-    std::int32_t rowBytes = w * bitsPerPixel(format.subtype) / 8;
+    std::int32_t rowBytes = w * outputBitsPerPixel(int(format.subtype)) / 8;
     if (isRgb(format.subtype)) rowBytes = (rowBytes + 3) & ~3;  // DIB rows are whole words
     return rowBytes * h;
 }
@@ -192,16 +190,6 @@ HResult RecordingHost::deliver(OutputSample* sample) {
     return hr::ok;
 }
 
-OutputFormat RecordingHost::connectionFormat() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return format;
-}
-
-std::vector<Delivery> RecordingHost::deliveries() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return deliveries_;
-}
-
 std::string RecordingHost::types() const {
     std::string out;
     for (const Delivery& d : deliveries()) out += "?IPB"[d.pictureType & 3];
@@ -211,16 +199,6 @@ std::string RecordingHost::types() const {
 void RecordingHost::clearDeliveries() {
     std::lock_guard<std::mutex> lock(mutex_);
     deliveries_.clear();
-}
-
-std::vector<FormatChange> RecordingHost::formatChanges() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return formatChanges_;
-}
-
-int RecordingHost::aspectChanges() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return aspectChanges_;
 }
 
 }  // namespace tl::test

@@ -43,14 +43,14 @@ public:
     HResult getDeliveryBuffer(OutputSample** sample, ReferenceTime* start, ReferenceTime* stop,
                               std::uint32_t flags) override;
     HResult deliver(OutputSample* sample) override;
-    OutputFormat connectionFormat() override;
+    OutputFormat connectionFormat() override { return locked(format); }
     ClassId downstreamFilterClassId() override { return classId; }
 
-    std::vector<Delivery> deliveries() const;
+    std::vector<Delivery> deliveries() const { return locked(deliveries_); }
     std::string types() const;  // one letter per delivery
     void clearDeliveries();
-    std::vector<FormatChange> formatChanges() const;
-    int aspectChanges() const;
+    std::vector<FormatChange> formatChanges() const { return locked(formatChanges_); }
+    int aspectChanges() const { return locked(aspectChanges_); }
     int liveSamples() const { return liveSamples_; }  // handed out and not released
 
     // What a renderer may do to the first sample after each format change:
@@ -72,6 +72,12 @@ private:
     friend class GuardedSample;
     std::int32_t bufferSize() const;
     void applyArrival();
+    // A copy of what the decoder's thread may be changing.
+    template <class T>
+    T locked(const T& value) const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return value;
+    }
 
     mutable std::mutex mutex_;
     int chroma_ = 0;  // of the last accepted format change; 0 before one

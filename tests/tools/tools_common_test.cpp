@@ -4,7 +4,6 @@
 // from every container. The BMP of a delivered picture, and the format names.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <set>
 #include <string>
 #include <tuple>
@@ -38,10 +37,14 @@ std::vector<StreamSample> readOn(StreamReader& reader) {
 
 using Contents = std::vector<std::pair<Bytes, std::optional<std::uint64_t>>>;
 
-// The bytes and time stamps of what the reader gives for `stream`.
-Contents readBytes(const Bytes& stream, ReaderOptions options) {
+// The bytes and time stamps of what the reader gives for `stream`, read
+// `readSize` bytes at a time, from the transport stream of `pid`.
+Contents readBytes(const Bytes& stream, std::size_t readSize, int pid = -1) {
     const test::TempFile file(".bin");
     file.write(stream);
+    ReaderOptions options;
+    options.readSize = readSize;
+    options.pid = pid;
     StreamReader reader(options);
     std::string error;
     EXPECT_TRUE(reader.open(file.path().string(), error)) << error;
@@ -103,19 +106,16 @@ TEST(PesHeader, PayloadOffsetAndTimeStamp) {
 TEST(StreamReader, ProgramStreamGivesTheFirstVideoStreamsPackets) {
     const Bytes v1 = pesPacket(0xE0, {0, 0, 1, 0xB3, 1, 2}, 90000);
     const Bytes v2 = pesPacket(0xE0, Bytes(3000, 5));
-    Bytes unbounded = pesPacket(0xE0, {0, 0, 1, 0xB8, 7, 7}, 8589934591);  // largest 33-bit PTS
-    unbounded[4] = unbounded[5] = 0;
-    Bytes cut = pesPacket(0xE0, {1, 2, 3, 4});
-    cut.resize(cut.size() - 2);
+    // PES_packet_length 0, the largest 33-bit PTS.
+    const Bytes unbounded = pesPacket(0xE0, 0x80, 0x80, test::timeStamp(0x21, 8589934591), {0, 0, 1, 0xB8, 7, 7}, 0);
+    const Bytes cut = pesPacket(0xE0, 0x80, 0x00, {}, {1, 2}, 7);  // two of its four payload bytes
     const Bytes ps = cat({test::packHeader(1), {0, 0, 1, 0xBB, 0, 3, 0x80, 0x01, 0x01}, v1,
                           pesPacket(0xC0, {9, 9, 9}, 90000), {0x12, 0x34}, test::packHeader(), v2,
                           pesPacket(0xE1, {1}, 0), pesPacket(0xBE, Bytes(10, 0xFF)), unbounded, test::packHeader(),
                           {0, 0, 1, 0xB9}, cut});
     for (std::size_t readSize : {1, 2, 5, 17, 100000}) {
         SCOPED_TRACE(readSize);
-        ReaderOptions options;
-        options.readSize = readSize;
-        EXPECT_EQ(readBytes(ps, options), (Contents{{v1, 90000}, {v2, std::nullopt}, {unbounded, 8589934591}}));
+        EXPECT_EQ(readBytes(ps, readSize), (Contents{{v1, 90000}, {v2, std::nullopt}, {unbounded, 8589934591}}));
     }
 }
 
@@ -126,18 +126,14 @@ Bytes transportStream(bool packets192, bool brokenTables, const Bytes& video1, c
     int ccPat = 0, ccPmt1 = 0, ccPmt2 = 0, ccAudio = 0, ccVideo = 0;
     Bytes pat = test::tsPackets(0, test::patSection({{0, 0x10}, {1, 0x20}, {2, 0x21}}), ccPat);
     if (brokenTables) pat[185] ^= 1;  // in the CRC
-    Bytes ts = cat({pat, test::tsPackets(0x20, test::pmtSection(1, {{0x03, 0x31}}), ccPmt1),
-                    test::tsPackets(0x21, test::pmtSection(2, {{0x0F, 0x32}, {0x02, 0x41}}), ccPmt2)});
     const Bytes first = test::tsPackets(0x41, pesPacket(0xE0, video1, 3003), ccVideo);
-    ts.insert(ts.end(), first.begin(), first.begin() + 188);
-    ts.insert(ts.end(), first.begin(), first.begin() + 188);  // repeated copy
-    ts = cat({ts, test::tsPackets(0x31, pesPacket(0xC0, {7, 7}, 3003), ccAudio),
-              Bytes(first.begin() + 188, first.end())});
+    const Bytes head(first.begin(), first.begin() + 188), rest(first.begin() + 188, first.end());
     Bytes damaged = test::tsPackets(0x41, pesPacket(0xE0, {6, 6, 6}), ccVideo);
     damaged[1] |= 0x80;
-    Bytes unbounded = pesPacket(0xE0, video2);
-    unbounded[4] = unbounded[5] = 0;
-    ts = cat({ts, damaged, test::tsPackets(0x41, unbounded, ccVideo)});
+    const Bytes ts = cat({pat, test::tsPackets(0x20, test::pmtSection(1, {{0x03, 0x31}}), ccPmt1),
+                          test::tsPackets(0x21, test::pmtSection(2, {{0x0F, 0x32}, {0x02, 0x41}}), ccPmt2), head,
+                          head, test::tsPackets(0x31, pesPacket(0xC0, {7, 7}, 3003), ccAudio), rest, damaged,
+                          test::tsPackets(0x41, pesPacket(0xE0, 0x80, 0x00, {}, video2, 0), ccVideo)});
     return packets192 ? test::packets192(ts) : ts;
 }
 
@@ -154,10 +150,7 @@ TEST(StreamReader, TransportStreamGivesTheVideoOfTheFirstProgramWithIt) {
              {"broken association table", -1, false, true, {}},
          }) {
         SCOPED_TRACE(what);
-        ReaderOptions options;
-        options.pid = pid;
-        options.readSize = 100;
-        EXPECT_EQ(readBytes(transportStream(packets192, brokenTables, video1, video2), options), expected);
+        EXPECT_EQ(readBytes(transportStream(packets192, brokenTables, video1, video2), 100, pid), expected);
     }
 }
 
@@ -166,21 +159,17 @@ TEST(StreamReader, TransportStreamGivesTheVideoOfTheFirstProgramWithIt) {
 TEST(StreamReader, EveryContainerDecodesLikeTheElementaryStream) {
     const test::StreamInfo info = test::find_stream("quant_mix");
     const std::vector<std::string> md5 = test::read_md5_lines(info.md5Path());
-    const struct {
-        const char* file;
-        Container container;
-        std::size_t picturesTimed;
-    } cases[] = {
+    const std::tuple<const char*, Container, std::size_t> cases[] = {  // file, container, pictures with a time
         {"quant_mix.m2v", Container::Elementary, 0},      {"quant_mix.ts", Container::Transport, 24},
         {"quant_mix.m2ts", Container::Transport192, 24}, {"quant_mix.vob", Container::ProgramStream, 17},
         {"quant_mix_system.mpg", Container::SystemStream, 17},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.file);
+    for (const auto& [file, container, picturesTimed] : cases) {
+        SCOPED_TRACE(file);
         StreamReader reader;
         std::string error;
-        ASSERT_TRUE(reader.open((test::corpus_dir() / c.file).string(), error)) << error;
-        EXPECT_EQ(reader.container(), c.container);
+        ASSERT_TRUE(reader.open((test::corpus_dir() / file).string(), error)) << error;
+        EXPECT_EQ(reader.container(), container);
         const std::vector<StreamSample> samples = readOn(reader);
         std::vector<Bytes> bytes;
         std::set<std::uint64_t> times;
@@ -195,7 +184,7 @@ TEST(StreamReader, EveryContainerDecodesLikeTheElementaryStream) {
             EXPECT_EQ((t - *times.begin()) % 3600, 0u);
             EXPECT_LE(t - *times.begin(), 23u * 3600);
         }
-        EXPECT_EQ(times.size(), c.picturesTimed);
+        EXPECT_EQ(times.size(), picturesTimed);
         const std::size_t from = samples.size() / 2;
         ASSERT_TRUE(reader.restartAt(samples[from].position));
         const std::vector<StreamSample> again = readOn(reader);
@@ -257,10 +246,7 @@ TEST(FrameBitmap, UnusableViewsGiveNoFile) {
         {OUTPUT_YUY2, some.data(), 3, 1, 6, false},    // odd YUY2 pitch
         {OUTPUT_YV12, some.data(), 2, 2, 2, true},     // YV12 upside down
     };
-    for (const FrameView& view : cases) {
-        EXPECT_EQ(FrameBytes(view), 0u) << view.format;
-        EXPECT_TRUE(FrameToBmp(view).empty()) << view.format;
-    }
+    for (const FrameView& view : cases) EXPECT_TRUE(FrameBytes(view) == 0 && FrameToBmp(view).empty()) << view.format;
 }
 
 TEST(OutputFormatNames, EitherSpellingAnyCase) {
