@@ -26,6 +26,12 @@ constexpr bool kPairStores24 = false;
 template <class T>
 constexpr bool kPairStores24<T, std::void_t<decltype(T::kPairStores24)>> = T::kPairStores24;
 
+// Tiers that convert even and odd pixels apart (see RgbOut::matrixEvenOdd).
+template <class T, class = void>
+constexpr bool kEvenOddPixels = false;
+template <class T>
+constexpr bool kEvenOddPixels<T, std::void_t<decltype(T::kEvenOddPixels)>> = T::kEvenOddPixels;
+
 // Sub: one chroma sample per pixel pair, the odd pixel taking the average with
 // the next sample (4:2:0, 4:2:2); otherwise one per pixel (4:4:4).
 template <class T, int Format, bool Sub, bool Blend>
@@ -71,6 +77,10 @@ struct RgbOut {
     // words, the first half of the pixels in [0], the second in [1].
     template <class Src>
     void matrix(const Src& s, int x, V (&b)[2], V (&g)[2], V (&r)[2], V (&extra)[2]) const {
+        if constexpr (kEvenOddPixels<T>) {
+            matrixEvenOdd(s, x, b, g, r, extra);
+            return;
+        }
         const V z = T::zero();
         const V k128 = T::set16(128);
         const V luma = T::addsU8(T::subsU8(s.template luma<P>(x), lumaSub), lumaAdd);
@@ -95,6 +105,55 @@ struct RgbOut {
             g[h] = T::packs32(g32[0], g32[1]);
             r[h] = T::packs32(r32[0], r32[1]);
             extra[h] = kExtra ? T::packs32(x32[0], x32[1]) : z;
+        }
+    }
+
+    // (Cb or Cr) - 128, times 8, as words of the even pixels and of the odd
+    // ones, laid out like the luma words of matrixEvenOdd.
+    template <class Src>
+    static void chromaEvenOdd(const Src& s, int plane, int x, V& even, V& odd) {
+        const V k1024 = T::set16(1024);
+        if constexpr (Sub) {
+            static_assert(Src::Chroma::kRows == 1, "RGB kernels combine chroma rows before the matrix");
+            const std::uint8_t* row = (plane == 0 ? s.cb : s.cr)[0] + x / 2;
+            const V here = T::widen8(row);
+            const V pair = T::avg16(here, T::widen8(row + 1));
+            even = T::sub16(T::template sll16<3>(here), k1024);
+            odd = T::sub16(T::template sll16<3>(pair), k1024);
+        } else {
+            const V c = s.template chroma<P>(plane, x);
+            even = T::sub16(T::maddubs(c, T::set16(8)), k1024);
+            odd = T::sub16(T::maddubs(c, T::set16(8 << 8)), k1024);
+        }
+    }
+
+    // matrix() with the inputs scaled by 8, so that the high word of each
+    // 32-bit sum is the sum shifted down by 13. Even and odd pixels go
+    // through the multiply-adds apart, which lets the byte multiply-add widen
+    // and scale the luma in one step and the widening loads give the chroma
+    // samples of the even pixels without interleaving; one blend per result
+    // then puts the even and odd high words back in pixel order, where the
+    // other tiers shift and pack. The sums stay exact: |w| <= 32768, |u|, |v|
+    // <= 128 and L <= 255 keep eight times a sum within 2^27, and the value
+    // within 16 bits, so the 16-bit saturation the rule asks for never acts.
+    template <class Src>
+    void matrixEvenOdd(const Src& s, int x, V (&b)[2], V (&g)[2], V (&r)[2], V (&extra)[2]) const {
+        const V luma = T::addsU8(T::subsU8(s.template luma<P>(x), lumaSub), lumaAdd);
+        const V yEven = T::maddubs(luma, T::set16(8));
+        const V yOdd = T::maddubs(luma, T::set16(8 << 8));
+        V uEven, uOdd, vEven, vOdd;
+        chromaEvenOdd(s, 0, x, uEven, uOdd);
+        chromaEvenOdd(s, 1, x, vEven, vOdd);
+        const auto inOrder = [](V even, V odd) { return T::oddWordsOver(T::template srl32<16>(even), odd); };
+        for (int h = 0; h < 2; ++h) {
+            const auto pairs = [h](V c, V y) { return h == 0 ? T::unpacklo16(c, y) : T::unpackhi16(c, y); };
+            const V ulEven = pairs(uEven, yEven), ulOdd = pairs(uOdd, yOdd);
+            const V vlEven = pairs(vEven, yEven), vlOdd = pairs(vOdd, yOdd);
+            const V gvEven = T::madd16(vlEven, toGv), gvOdd = T::madd16(vlOdd, toGv);
+            b[h] = inOrder(T::madd16(ulEven, toB), T::madd16(ulOdd, toB));
+            g[h] = inOrder(T::add32(T::madd16(ulEven, toGu), gvEven), T::add32(T::madd16(ulOdd, toGu), gvOdd));
+            r[h] = inOrder(T::madd16(vlEven, toR), T::madd16(vlOdd, toR));
+            extra[h] = kExtra ? inOrder(gvEven, gvOdd) : T::zero();
         }
     }
 

@@ -86,6 +86,18 @@ struct Avx2Ops {
     static V unpacklo16(V a, V b) { return _mm256_unpacklo_epi16(a, b); }
     static V unpackhi16(V a, V b) { return _mm256_unpackhi_epi16(a, b); }
     static V packs32(V a, V b) { return _mm256_packs_epi32(a, b); }
+
+    // The RGB matrix works on even and odd pixels apart (see RgbOut): bytes
+    // times byte weights summed in pairs, 16 bytes widened to words (bytes 0-7
+    // into the low lane, 8-15 into the high one), and the odd words of b
+    // blended over a.
+    static constexpr bool kEvenOddPixels = true;
+    static V maddubs(V bytes, V weights) { return _mm256_maddubs_epi16(bytes, weights); }
+    static V widen8(const std::uint8_t* p) {
+        return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+    }
+    static V avg16(V a, V b) { return _mm256_avg_epu16(a, b); }
+    static V oddWordsOver(V a, V b) { return _mm256_blend_epi16(a, b, 0xAA); }
     static V packus16(V a, V b) { return _mm256_packus_epi16(a, b); }
 
     static bool allZero(V a) { return _mm256_movemask_epi8(_mm256_cmpeq_epi8(a, zero())) == -1; }

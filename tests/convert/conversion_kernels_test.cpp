@@ -269,5 +269,41 @@ TEST(KernelTiers, MaskedOffOverlayRowsEqualTheNonOverlayKernel) {
         }
 }
 
+// The ProcAmp extremes stretch the matrix weights to the 16-bit limits, where
+// the SIMD sums come nearest their range. A 4:4:4 picture with Y = column and
+// Cb = Cr = row puts every (luma, chroma) pair through B, R and the fourth
+// byte; G sees each luma with a diagonal of chroma pairs plus random rows.
+TEST(KernelTiers, ProcAmpExtremesMatchThePlainReference) {
+    std::mt19937 rng(7);
+    TestPicture pic(256, 260, 3);
+    for (int r = 0; r < 256; ++r)
+        for (int i = 0; i < 256; ++i) {
+            pic.row(0, r)[i] = static_cast<std::uint8_t>(i);
+            pic.row(1, r)[i] = pic.row(2, r)[i] = static_cast<std::uint8_t>(r);
+        }
+    for (int r = 256; r < 260; ++r)
+        for (int plane = 0; plane < 3; ++plane)
+            for (int i = 0; i < 256; ++i) pic.row(plane, r)[i] = static_cast<std::uint8_t>(rng());
+    const int pitch = packedRowBytes(OUTPUT_RGB32, 256);
+    const struct {
+        int brightness, contrast, saturation;
+    } extremes[] = {{0, 128, 128}, {128, 128, -128}, {-128, -128, 128}, {-128, 128, 128}, {128, -128, -128}};
+    for (const auto& e : extremes)
+        for (int matrixCoefficients : {1, 2, 7})
+            for (ChromaLayout layout : {ChromaLayout::C444, ChromaLayout::C420}) {
+                const RgbMatrixBlock matrix = buildRgbMatrix(matrixCoefficients, e.brightness, e.contrast, e.saturation);
+                const KernelKey key{OUTPUT_RGB32, VerticalClass::Progressive, layout};
+                TestBuffer expected(pitch, 260, 0);
+                findKernel(key, KernelTier::Plain)(kernelArgs(pic.picture(), expected.data(), pitch, nullptr, &matrix));
+                for (KernelTier level : simdTiers()) {
+                    TestBuffer actual(pitch, 260, 0);
+                    findKernel(key, level)(kernelArgs(pic.picture(), actual.data(), pitch, nullptr, &matrix));
+                    EXPECT_EQ(expected.region(), actual.region())
+                        << describe(key) << " " << tierName(level) << " ProcAmp " << e.brightness << "/"
+                        << e.contrast << "/" << e.saturation << " matrix " << matrixCoefficients;
+                }
+            }
+}
+
 }  // namespace
 }  // namespace tl::test
