@@ -303,8 +303,7 @@ void convertRgb(const KernelArgs& a) {
     constexpr bool sub = L != ChromaLayout::C444;
     const int rowBytes = std::min(packedRowBytes(Format, a.width), std::abs(a.rowPitch));
     const RgbOut<T, Format, sub, false> plainOut(*a.matrix, nullptr);
-    // Chroma read by the steps: up to two steps' samples past the last pixel.
-    const int chromaBytes = ((sub ? a.width / 2 : a.width) + 3 * T::kWidth) / T::kWidth * T::kWidth;
+    const int chromaBytes = chromaReadBytes<T>(a.width, sub);
     RowScratch combined;
     forEachRow<T, C, L == ChromaLayout::C420>(a, [&](int r, const auto& rows) {
         std::uint8_t* d = a.dst + static_cast<std::ptrdiff_t>(r) * a.rowPitch;

@@ -16,6 +16,7 @@
 #include <type_traits>
 
 #include "convert/conversion_kernels.h"
+#include "convert/row_scratch.h"
 #include "convert/vertical_rules.h"
 
 namespace tl {
@@ -41,22 +42,6 @@ struct VBlend3 {
     template <class T>
     static typename T::V combine(const typename T::V* v) {
         return T::avg(v[0], T::avg(v[1], v[2]));
-    }
-};
-// avg(U[a], U[b]) of two weave-upsampled 4:2:0 chroma rows.
-struct VAvg4 {
-    static constexpr int kRows = 4;
-    template <class T>
-    static typename T::V combine(const typename T::V* v) {
-        return T::avg(T::avg(v[0], v[1]), T::avg(v[2], v[3]));
-    }
-};
-// The bob blend over weave-upsampled 4:2:0 chroma rows.
-struct VBlend6 {
-    static constexpr int kRows = 6;
-    template <class T>
-    static typename T::V combine(const typename T::V* v) {
-        return T::avg(T::avg(v[0], v[1]), T::avg(T::avg(v[2], v[3]), T::avg(v[4], v[5])));
     }
 };
 
@@ -203,6 +188,66 @@ typename T::V blendOverlay(typename T::V s, typename T::V p, typename T::V a) {
     return T::or_(T::and_(keep, s), T::andnot(keep, mixed));
 }
 
+// The weave-upsampled 4:2:0 chroma rows U[k] of both planes, for the bob
+// classes, whose output rows read U[r - 1], U[r] and U[r + 1]: each U row is
+// built once, into one of three slots, and serves every output row that
+// reads it. A U row that is one source row as it stands is that row.
+template <class T>
+class UpsampledChroma {
+public:
+    // bytes: the chroma bytes of a row the kernels read.
+    UpsampledChroma(const KernelArgs& a, int bytes) : a_(a), bytes_((bytes + T::kWidth - 1) / T::kWidth * T::kWidth) {
+        std::uint8_t* block = scratch_.take(6 * static_cast<std::size_t>(bytes_));
+        for (int i = 0; i < 3; ++i)
+            for (int plane = 0; plane < 2; ++plane) slots_[i].buffer[plane] = block + (2 * i + plane) * bytes_;
+    }
+
+    // U[k] of plane 0 (Cb) or 1 (Cr). Asking for k may reuse the slot of
+    // U[k - 3] or U[k + 3].
+    const std::uint8_t* row(int plane, int k) {
+        Slot& slot = slots_[k % 3];
+        if (slot.k != k) build(slot, k);
+        return slot.row[plane];
+    }
+
+private:
+    struct Slot {
+        int k = -1;
+        std::uint8_t* buffer[2];
+        const std::uint8_t* row[2];
+    };
+
+    void build(Slot& slot, int k) {
+        const RowPair p = weaveChromaPair(k, a_.height, chromaRows420(a_.height));
+        for (int plane = 0; plane < 2; ++plane) {
+            const std::uint8_t* base = a_.planes[1 + plane];
+            const std::uint8_t* first = base + static_cast<std::ptrdiff_t>(p.a) * a_.chromaStride;
+            const std::uint8_t* second = base + static_cast<std::ptrdiff_t>(p.b) * a_.chromaStride;
+            if (p.a == p.b) {
+                slot.row[plane] = first;
+                continue;
+            }
+            for (int x = 0; x < bytes_; x += T::kWidth)
+                T::storeTemp(slot.buffer[plane] + x, T::avg(T::template load<T::kWidth>(first + x),
+                                                             T::template load<T::kWidth>(second + x)));
+            slot.row[plane] = slot.buffer[plane];
+        }
+        slot.k = k;
+    }
+
+    const KernelArgs& a_;
+    int bytes_;
+    RowScratch scratch_;
+    Slot slots_[3];
+};
+
+// Chroma bytes of a row that the SIMD kernels read at most: up to two steps'
+// samples past the last pixel.
+template <class T>
+int chromaReadBytes(int width, bool subsampled) {
+    return ((subsampled ? width / 2 : width) + 3 * T::kWidth) / T::kWidth * T::kWidth;
+}
+
 // Walks the output rows of a picture for vertical class C and calls
 // emit(r, rows) with the accessor of each row's sources. Chroma420: the chroma
 // planes have chromaRows420(height) rows and are upsampled; otherwise they have
@@ -214,7 +259,8 @@ void forEachRow(const KernelArgs& a, Emit&& emit) {
     const auto Y = [&a](int r) { return a.planes[0] + static_cast<std::ptrdiff_t>(r) * a.lumaStride; };
     const auto Cb = [&a](int i) { return a.planes[1] + static_cast<std::ptrdiff_t>(i) * a.chromaStride; };
     const auto Cr = [&a](int i) { return a.planes[2] + static_cast<std::ptrdiff_t>(i) * a.chromaStride; };
-    // One output row of the field-aware 4:2:0 upsampling, as it stands.
+    constexpr bool bob = C == VerticalClass::Bob || C == VerticalClass::FieldTop || C == VerticalClass::FieldBottom;
+    // Weave reads each U row once, so it averages the source rows as it goes.
     const auto emitUpsampled = [&](int r) {
         const RowPair p = weaveChromaPair(r, h, n);
         if (p.a == p.b)
@@ -222,6 +268,7 @@ void forEachRow(const KernelArgs& a, Emit&& emit) {
         else
             emit(r, Rows<T, VCopy, VAvg2>{{Y(r)}, {Cb(p.a), Cb(p.b)}, {Cr(p.a), Cr(p.b)}});
     };
+    UpsampledChroma<T> ring(a, bob && Chroma420 ? chromaReadBytes<T>(a.width, true) : 0);
     for (int r = 0; r < h; ++r) {
         if constexpr (C == VerticalClass::Progressive || (C == VerticalClass::Weave && !Chroma420)) {
             const int c = Chroma420 ? r >> 1 : r;
@@ -232,12 +279,9 @@ void forEachRow(const KernelArgs& a, Emit&& emit) {
             const int up = clampRow(r - 1, h);
             const int dn = clampRow(r + 1, h);
             if constexpr (Chroma420) {
-                const RowPair u0 = weaveChromaPair(r, h, n);
-                const RowPair u1 = weaveChromaPair(up, h, n);
-                const RowPair u2 = weaveChromaPair(dn, h, n);
-                emit(r, Rows<T, VBlend3, VBlend6>{{Y(r), Y(up), Y(dn)},
-                                                  {Cb(u0.a), Cb(u0.b), Cb(u1.a), Cb(u1.b), Cb(u2.a), Cb(u2.b)},
-                                                  {Cr(u0.a), Cr(u0.b), Cr(u1.a), Cr(u1.b), Cr(u2.a), Cr(u2.b)}});
+                emit(r, Rows<T, VBlend3, VBlend3>{{Y(r), Y(up), Y(dn)},
+                                                  {ring.row(0, r), ring.row(0, up), ring.row(0, dn)},
+                                                  {ring.row(1, r), ring.row(1, up), ring.row(1, dn)}});
             } else {
                 emit(r, Rows<T, VBlend3, VBlend3>{{Y(r), Y(up), Y(dn)},
                                                   {Cb(r), Cb(up), Cb(dn)},
@@ -247,18 +291,16 @@ void forEachRow(const KernelArgs& a, Emit&& emit) {
             constexpr bool top = C == VerticalClass::FieldTop;
             if (isFieldRow(r, top)) {
                 if constexpr (Chroma420)
-                    emitUpsampled(r);
+                    emit(r, Rows<T, VCopy, VCopy>{{Y(r)}, {ring.row(0, r)}, {ring.row(1, r)}});
                 else
                     emit(r, Rows<T, VCopy, VCopy>{{Y(r)}, {Cb(r)}, {Cr(r)}});
             } else {
                 const int up = clampRow(r - 1, h);
                 const int dn = clampRow(r + 1, h);
                 if constexpr (Chroma420) {
-                    const RowPair u1 = weaveChromaPair(up, h, n);
-                    const RowPair u2 = weaveChromaPair(dn, h, n);
-                    emit(r, Rows<T, VAvg2, VAvg4>{{Y(up), Y(dn)},
-                                                  {Cb(u1.a), Cb(u1.b), Cb(u2.a), Cb(u2.b)},
-                                                  {Cr(u1.a), Cr(u1.b), Cr(u2.a), Cr(u2.b)}});
+                    emit(r, Rows<T, VAvg2, VAvg2>{{Y(up), Y(dn)},
+                                                  {ring.row(0, up), ring.row(0, dn)},
+                                                  {ring.row(1, up), ring.row(1, dn)}});
                 } else {
                     emit(r, Rows<T, VAvg2, VAvg2>{{Y(up), Y(dn)}, {Cb(up), Cb(dn)}, {Cr(up), Cr(dn)}});
                 }
