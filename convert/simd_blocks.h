@@ -195,8 +195,8 @@ typename T::V blendOverlay(typename T::V s, typename T::V p, typename T::V a) {
 template <class T>
 class UpsampledChroma {
 public:
-    // bytes: the chroma bytes of a row the kernels read.
-    UpsampledChroma(const KernelArgs& a, int bytes) : a_(a), bytes_((bytes + T::kWidth - 1) / T::kWidth * T::kWidth) {
+    // bytes: the chroma bytes of a row the kernels read, whole registers.
+    UpsampledChroma(const KernelArgs& a, int bytes) : a_(a), bytes_(bytes) {
         std::uint8_t* block = scratch_.take(6 * static_cast<std::size_t>(bytes_));
         for (int i = 0; i < 3; ++i)
             for (int plane = 0; plane < 2; ++plane) slots_[i].buffer[plane] = block + (2 * i + plane) * bytes_;
