@@ -81,17 +81,20 @@ int bobPlanePairs(std::uint8_t* dst, int pitch, int rowBytes, const std::uint8_t
             out0 = corrected<T, Correct>(T::avg(b, T::avg(a, c)));
             out1 = corrected<T, Correct>(T::avg(c, T::avg(b, e)));
         };
-        int x = 0;
-        for (; x + W <= rowBytes; x += W) {
-            if ((x & 63) == 0) {
-                T::prefetch(next3 + x);
-                T::prefetch(next4 + x);
-            }
+        const auto pairAt = [&](int x) {
             V out0, out1;
             pair(x, out0, out1);
             T::store(d0 + x, out0);
             T::store(d1 + x, out1);
+        };
+        int x = 0;
+        // Whole cache lines first, one prefetch per line and no test per step.
+        for (; x + 64 <= rowBytes; x += 64) {
+            T::prefetch(next3 + x);
+            T::prefetch(next4 + x);
+            for (int i = 0; i < 64; i += W) pairAt(x + i);
         }
+        for (; x + W <= rowBytes; x += W) pairAt(x);
         if (x < rowBytes) {
             alignas(32) std::uint8_t tail[2][W];
             V out0, out1;
