@@ -26,6 +26,12 @@ constexpr bool kPairStores24 = false;
 template <class T>
 constexpr bool kPairStores24<T, std::void_t<decltype(T::kPairStores24)>> = T::kPairStores24;
 
+// Tiers that interleave B, G and R bytes into RGB24 with byte shuffles.
+template <class T, class = void>
+constexpr bool kShuffles24 = false;
+template <class T>
+constexpr bool kShuffles24<T, std::void_t<decltype(&T::interleave24)>> = true;
+
 // Tiers that convert even and odd pixels apart (see RgbOut::matrixEvenOdd).
 template <class T, class = void>
 constexpr bool kEvenOddPixels = false;
@@ -42,6 +48,7 @@ struct RgbOut {
     static constexpr int kStepPixels = P;
     static constexpr int kStepBytes = Format == OUTPUT_RGB32 ? 4 * W : (Format == OUTPUT_RGB24 ? 3 * W : 2 * W);
     static constexpr bool kPairs24 = Format == OUTPUT_RGB24 && !Blend && kPairStores24<T>;
+    static constexpr bool kShuffled24 = Format == OUTPUT_RGB24 && !Blend && kShuffles24<T>;
     static constexpr int kStepOverhang = kPairs24 ? 2 : 0;  // the last pair's 8-byte store
 
     // The fourth RGB32 byte is a by-product of G; the other formats drop it.
@@ -234,6 +241,17 @@ struct RgbOut {
         }
     }
 
+    // P pixels from x as RGB24 without overlay, the tier's shuffles
+    // interleaving the B, G and R bytes straight into three registers.
+    template <class Src, class Sink>
+    void shuffled24(const Src& s, int x, const Sink& put) const {
+        V b[2], g[2], r[2], extra[2];
+        matrix(s, x, b, g, r, extra);
+        V out[3];
+        T::interleave24(T::packus16(b[0], b[1]), T::packus16(g[0], g[1]), T::packus16(r[0], r[1]), out);
+        for (int i = 0; i < 3; ++i) put(i, out[i]);
+    }
+
     static V blendPixels(V bgrx, const std::uint8_t* o) {
         const V p = T::template load<W>(o);
         V a = T::template srl32<24>(p);
@@ -262,6 +280,10 @@ struct RgbOut {
     void step(const Src& s, int x, Put&& put) const {
         if constexpr (kPairs24) {
             pairs24(s, x, put);
+            return;
+        }
+        if constexpr (kShuffled24) {
+            shuffled24(s, x, put);
             return;
         }
         if constexpr ((Format == OUTPUT_RGB565 || Format == OUTPUT_RGB555) && !Blend) {

@@ -121,6 +121,28 @@ struct Avx2Ops {
     static V packs32InOrder(V a, V b) { return _mm256_permute4x64_epi64(packs32(a, b), 0xD8); }
     static V packus16InOrder(V a, V b) { return _mm256_permute4x64_epi64(packus16(a, b), 0xD8); }
 
+    // B, G and R bytes of 32 pixels, each lane holding its 16 in order, as
+    // 96 bytes of RGB24 in row order: each 16 output bytes of a lane take
+    // one shuffle of each colour, then the lanes' thirds are put in order.
+    static void interleave24(V b, V g, V r, V (&out)[3]) {
+        V third[3];
+        for (int k = 0; k < 3; ++k) {
+            alignas(32) std::int8_t mask[3][32];
+            for (int j = 0; j < 16; ++j) {
+                const int n = 16 * k + j;
+                for (int c = 0; c < 3; ++c)
+                    mask[c][j] = mask[c][j + 16] = static_cast<std::int8_t>(n % 3 == c ? n / 3 : -1);
+            }
+            const auto shuffled = [&](V v, int c) {
+                return _mm256_shuffle_epi8(v, _mm256_load_si256(reinterpret_cast<const __m256i*>(mask[c])));
+            };
+            third[k] = or_(or_(shuffled(b, 0), shuffled(g, 1)), shuffled(r, 2));
+        }
+        out[0] = _mm256_permute2x128_si256(third[0], third[1], 0x20);
+        out[1] = _mm256_permute2x128_si256(third[2], third[0], 0x30);
+        out[2] = _mm256_permute2x128_si256(third[1], third[2], 0x31);
+    }
+
     // B,G,R,X dwords to 24 B,G,R bytes at the start of the register.
     static V compact24(V t) {
         const V lowThree = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1,  //
