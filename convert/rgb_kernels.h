@@ -187,28 +187,29 @@ struct RgbOut {
     }
 
     // P pixels from x straight to 16-bit pixels in two registers, for rows
-    // without overlay.
+    // without overlay. Each pixel's high and low byte are built from the
+    // saturated B, G and R bytes of all P pixels at once (16-bit shifts,
+    // with masks dropping what crosses from the neighbouring byte), then
+    // interleaved.
     template <class Src>
     void pixels16(const Src& s, int x, V (&out)[2]) const {
         V b[2], g[2], r[2], extra[2];
         matrix(s, x, b, g, r, extra);
-        const V z = T::zero();
         const V bb = T::packus16(b[0], b[1]);
         const V gg = T::packus16(g[0], g[1]);
         const V rr = T::packus16(r[0], r[1]);
-        const V top5 = T::set16(0xF8);
-        for (int h = 0; h < 2; ++h) {
-            const V bw = h == 0 ? T::unpacklo8(bb, z) : T::unpackhi8(bb, z);
-            const V gw = h == 0 ? T::unpacklo8(gg, z) : T::unpackhi8(gg, z);
-            const V rw = h == 0 ? T::unpacklo8(rr, z) : T::unpackhi8(rr, z);
-            if constexpr (Format == OUTPUT_RGB565)
-                out[h] = T::or_(T::or_(T::template sll16<8>(T::and_(rw, top5)),
-                                       T::template sll16<3>(T::and_(gw, T::set16(0xFC)))),
-                                T::template srl16<3>(bw));
-            else
-                out[h] = T::or_(T::or_(T::template sll16<7>(T::and_(rw, top5)), T::template sll16<2>(T::and_(gw, top5))),
-                                T::template srl16<3>(bw));
+        const auto bits = [](V v, int mask) { return T::and_(v, T::set8(mask)); };
+        const V blue = bits(T::template srl16<3>(bb), 0x1F);
+        V high, low;
+        if constexpr (Format == OUTPUT_RGB565) {  // RRRRRGGG GGGBBBBB
+            high = T::or_(bits(rr, 0xF8), bits(T::template srl16<5>(gg), 0x07));
+            low = T::or_(bits(T::template sll16<3>(gg), 0xE0), blue);
+        } else {  // 0RRRRRGG GGGBBBBB
+            high = T::or_(bits(T::template srl16<1>(rr), 0x7C), bits(T::template srl16<6>(gg), 0x03));
+            low = T::or_(bits(T::template sll16<2>(gg), 0xE0), blue);
         }
+        out[0] = T::unpacklo8(low, high);
+        out[1] = T::unpackhi8(low, high);
         if constexpr (T::kSplitLanes) T::orderLanes(out);
     }
 
