@@ -18,6 +18,23 @@
 namespace tl {
 namespace {  // each kernel file gets its own copy, compiled with its own flags
 
+// The shuffles of Avx2Ops::interleave24, [third of a lane's 48 output
+// bytes][B, G, R], the same for both lanes: output byte n of a lane is
+// colour n % 3 of pixel n / 3.
+struct Rgb24Masks {
+    alignas(32) std::int8_t bytes[3][3][32];
+};
+constexpr Rgb24Masks rgb24Masks() {
+    Rgb24Masks m{};
+    for (int k = 0; k < 3; ++k)
+        for (int j = 0; j < 32; ++j) {
+            const int n = 16 * k + j % 16;
+            for (int c = 0; c < 3; ++c) m.bytes[k][c][j] = static_cast<std::int8_t>(n % 3 == c ? n / 3 : -1);
+        }
+    return m;
+}
+constexpr Rgb24Masks kRgb24Masks = rgb24Masks();
+
 struct Avx2Ops {
     using V = __m256i;
     static constexpr int kWidth = 32;
@@ -125,19 +142,12 @@ struct Avx2Ops {
     // 96 bytes of RGB24 in row order: each 16 output bytes of a lane take
     // one shuffle of each colour, then the lanes' thirds are put in order.
     static void interleave24(V b, V g, V r, V (&out)[3]) {
+        const auto shuffled = [](V v, int third, int colour) {
+            return _mm256_shuffle_epi8(
+                v, _mm256_load_si256(reinterpret_cast<const __m256i*>(kRgb24Masks.bytes[third][colour])));
+        };
         V third[3];
-        for (int k = 0; k < 3; ++k) {
-            alignas(32) std::int8_t mask[3][32];
-            for (int j = 0; j < 16; ++j) {
-                const int n = 16 * k + j;
-                for (int c = 0; c < 3; ++c)
-                    mask[c][j] = mask[c][j + 16] = static_cast<std::int8_t>(n % 3 == c ? n / 3 : -1);
-            }
-            const auto shuffled = [&](V v, int c) {
-                return _mm256_shuffle_epi8(v, _mm256_load_si256(reinterpret_cast<const __m256i*>(mask[c])));
-            };
-            third[k] = or_(or_(shuffled(b, 0), shuffled(g, 1)), shuffled(r, 2));
-        }
+        for (int k = 0; k < 3; ++k) third[k] = or_(or_(shuffled(b, k, 0), shuffled(g, k, 1)), shuffled(r, k, 2));
         out[0] = _mm256_permute2x128_si256(third[0], third[1], 0x20);
         out[1] = _mm256_permute2x128_si256(third[2], third[0], 0x30);
         out[2] = _mm256_permute2x128_si256(third[1], third[2], 0x31);

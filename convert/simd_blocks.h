@@ -221,15 +221,14 @@ private:
         const RowPair p = weaveChromaPair(k, a_.height, chromaRows420(a_.height));
         for (int plane = 0; plane < 2; ++plane) {
             const std::uint8_t* base = a_.planes[1 + plane];
-            const std::uint8_t* first = base + static_cast<std::ptrdiff_t>(p.a) * a_.chromaStride;
-            const std::uint8_t* second = base + static_cast<std::ptrdiff_t>(p.b) * a_.chromaStride;
+            const std::uint8_t* pair[2] = {base + static_cast<std::ptrdiff_t>(p.a) * a_.chromaStride,
+                                           base + static_cast<std::ptrdiff_t>(p.b) * a_.chromaStride};
             if (p.a == p.b) {
-                slot.row[plane] = first;
+                slot.row[plane] = pair[0];
                 continue;
             }
             for (int x = 0; x < bytes_; x += T::kWidth)
-                T::storeTemp(slot.buffer[plane] + x, T::avg(T::template load<T::kWidth>(first + x),
-                                                             T::template load<T::kWidth>(second + x)));
+                T::storeTemp(slot.buffer[plane] + x, loadCombined<T, VAvg2, T::kWidth>(pair, x));
             slot.row[plane] = slot.buffer[plane];
         }
         slot.k = k;
