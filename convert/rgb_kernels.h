@@ -5,6 +5,7 @@
 // row order with its orderLanes and packs32InOrder.
 #pragma once
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <type_traits>
 
@@ -164,15 +165,21 @@ struct RgbOut {
         }
     }
 
+    // P pixels from x as saturated B, G, R and fourth-byte bytes, one
+    // register each, in the order of matrix()'s words (the fourth byte
+    // zero outside RGB32).
+    template <class Src>
+    std::array<V, 4> colourBytes(const Src& s, int x) const {
+        V b[2], g[2], r[2], extra[2];
+        matrix(s, x, b, g, r, extra);
+        return {T::packus16(b[0], b[1]), T::packus16(g[0], g[1]), T::packus16(r[0], r[1]),
+                kExtra ? T::packus16(extra[0], extra[1]) : T::zero()};
+    }
+
     // P pixels from x as B,G,R,X bytes in four registers, overlay blended in.
     template <class Src>
     void colour(const Src& s, int x, V (&out)[4]) const {
-        V b[2], g[2], r[2], extra[2];
-        matrix(s, x, b, g, r, extra);
-        const V bb = T::packus16(b[0], b[1]);
-        const V gg = T::packus16(g[0], g[1]);
-        const V rr = T::packus16(r[0], r[1]);
-        const V xx = kExtra ? T::packus16(extra[0], extra[1]) : T::zero();
+        const auto [bb, gg, rr, xx] = colourBytes(s, x);
         const V bgLo = T::unpacklo8(bb, gg);
         const V bgHi = T::unpackhi8(bb, gg);
         const V rxLo = T::unpacklo8(rr, xx);
@@ -193,11 +200,7 @@ struct RgbOut {
     // interleaved.
     template <class Src>
     void pixels16(const Src& s, int x, V (&out)[2]) const {
-        V b[2], g[2], r[2], extra[2];
-        matrix(s, x, b, g, r, extra);
-        const V bb = T::packus16(b[0], b[1]);
-        const V gg = T::packus16(g[0], g[1]);
-        const V rr = T::packus16(r[0], r[1]);
+        const auto [bb, gg, rr, xx] = colourBytes(s, x);
         const auto bits = [](V v, int mask) { return T::and_(v, T::set8(mask)); };
         const V blue = bits(T::template srl16<3>(bb), 0x1F);
         V high, low;
@@ -218,11 +221,7 @@ struct RgbOut {
     // store overwrites.
     template <class Src, class Sink>
     void pairs24(const Src& s, int x, const Sink& sink) const {
-        V b[2], g[2], r[2], extra[2];
-        matrix(s, x, b, g, r, extra);
-        const V bb = T::packus16(b[0], b[1]);
-        const V gg = T::packus16(g[0], g[1]);
-        const V rr = T::packus16(r[0], r[1]);
+        const auto [bb, gg, rr, xx] = colourBytes(s, x);
         const V low = T::set16(0x00FF);
         // One word per pixel pair each: B G of the even pixel, its R with the
         // odd pixel's B, the odd pixel's G R.
@@ -246,10 +245,9 @@ struct RgbOut {
     // interleaving the B, G and R bytes straight into three registers.
     template <class Src, class Sink>
     void shuffled24(const Src& s, int x, const Sink& put) const {
-        V b[2], g[2], r[2], extra[2];
-        matrix(s, x, b, g, r, extra);
+        const auto [bb, gg, rr, xx] = colourBytes(s, x);
         V out[3];
-        T::interleave24(T::packus16(b[0], b[1]), T::packus16(g[0], g[1]), T::packus16(r[0], r[1]), out);
+        T::interleave24(bb, gg, rr, out);
         for (int i = 0; i < 3; ++i) put(i, out[i]);
     }
 
